@@ -1,0 +1,163 @@
+#include "MailJson.h"
+
+#include "AccountRegistryEntry.h"
+#include "JsonWriter.h"
+#include "LabelInfo.h"
+#include "MailStoreState.h"
+#include "MessageSummary.h"
+
+#include <QTimeZone>
+
+#include <cmath>
+
+namespace vesk::MailJson {
+
+namespace {
+
+// 2001-01-01T00:00:00Z in milliseconds since the Unix epoch.
+constexpr qint64 referenceDateMs = 978307200000LL;
+
+template <typename T>
+QByteArray encodeOne(const T& value)
+{
+    QByteArray out;
+    JsonWriter writer(out);
+    write(writer, value);
+    return out;
+}
+
+} // namespace
+
+void write(JsonWriter& writer, const AccountIdentity& identity)
+{
+    writer.beginObject();
+    writer.key("email");
+    writer.value(identity.email);
+    writer.key("name");
+    writer.value(identity.name);
+    writer.endObject();
+}
+
+void write(JsonWriter& writer, const LabelInfo& label)
+{
+    writer.beginObject();
+    writer.key("id");
+    writer.value(label.id);
+    writer.key("name");
+    writer.value(label.name);
+    writer.key("type");
+    writer.value(label.type);
+    writer.key("messagesTotal");
+    writer.value(label.messagesTotal);
+    writer.key("messagesUnread");
+    writer.value(label.messagesUnread);
+    writer.endObject();
+}
+
+void write(JsonWriter& writer, const MessageSummary& summary)
+{
+    writer.beginObject();
+    writer.key("id");
+    writer.value(summary.id());
+    writer.key("threadId");
+    writer.value(summary.threadId());
+    writer.key("labelIds");
+    writer.beginArray();
+    for (const QString& label : summary.labelIds())
+        writer.value(label);
+    writer.endArray();
+    writer.key("snippet");
+    writer.value(summary.snippet());
+    writer.key("fromName");
+    writer.value(summary.fromName());
+    writer.key("fromEmail");
+    writer.value(summary.fromEmail());
+    writer.key("subject");
+    writer.value(summary.subject());
+    writer.key("internalDateMs");
+    writer.value(summary.internalDateMs());
+    writer.endObject();
+}
+
+QByteArray encode(const AccountIdentity& identity)
+{
+    return encodeOne(identity);
+}
+
+QByteArray encode(const LabelInfo& label)
+{
+    return encodeOne(label);
+}
+
+QByteArray encode(const MessageSummary& summary)
+{
+    return encodeOne(summary);
+}
+
+QByteArray encodeRegistry(const QList<AccountRegistryEntry>& entries)
+{
+    QByteArray out;
+    JsonWriter writer(out);
+    writer.beginArray();
+    for (const AccountRegistryEntry& entry : entries) {
+        writer.beginObject();
+        writer.key("identity");
+        write(writer, entry.identity);
+        writer.key("notificationsEnabled");
+        writer.value(entry.notificationsEnabled);
+        writer.endObject();
+    }
+    writer.endArray();
+    return out;
+}
+
+QByteArray encodeCache(const MailStoreState& state)
+{
+    QByteArray out;
+    // A summary takes about half a kilobyte; reserving avoids most regrowth.
+    out.reserve(1024 + state.summaries.size() * 600);
+    JsonWriter writer(out);
+    writer.beginObject();
+    writer.key("historyId");
+    writer.value(state.historyId);
+    writer.key("summaries");
+    writer.beginObject();
+    for (auto it = state.summaries.cbegin(); it != state.summaries.cend(); ++it) {
+        writer.key(it.key());
+        write(writer, it.value());
+    }
+    writer.endObject();
+    writer.key("labels");
+    writer.beginArray();
+    for (const LabelInfo& label : state.labels)
+        write(writer, label);
+    writer.endArray();
+    writer.key("loadedLabels");
+    writer.beginArray();
+    for (const QString& label : state.loadedLabels)
+        writer.value(label);
+    writer.endArray();
+    if (state.lastSync) {
+        writer.key("lastSync");
+        writer.value(secondsSinceReferenceDate(*state.lastSync));
+    }
+    writer.endObject();
+    return out;
+}
+
+double secondsSinceReferenceDate(const QDateTime& time)
+{
+    return double(time.toMSecsSinceEpoch() - referenceDateMs) / 1000.0;
+}
+
+QDateTime fromSecondsSinceReferenceDate(double seconds)
+{
+    // About 300,000 years either way; beyond that a value is garbage, and
+    // converting it to an integer would overflow.
+    if (!std::isfinite(seconds) || std::abs(seconds) > 1e13)
+        return {};
+    const double ms = std::round(seconds * 1000.0);
+    return QDateTime::fromMSecsSinceEpoch(referenceDateMs + qint64(ms), Qt::UTC);
+}
+
+} // namespace vesk::MailJson

@@ -1,0 +1,468 @@
+// The strict decoders of MailJson. simdjson is used because the cache can
+// hold a hundred thousand summaries and is read at every start. Its DOM
+// parser picks the fastest kernel for the processor at run time (the
+// On-Demand front end would be fixed to the build's baseline, without SIMD);
+// it is confined to this file to keep other translation units lean.
+
+#include "AccountRegistryEntry.h"
+#include "LabelInfo.h"
+#include "MailJson.h"
+#include "MailStoreState.h"
+#include "MessageSummary.h"
+
+#include <array>
+#include <simdjson.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vesk::MailJson {
+
+namespace {
+
+namespace dom = simdjson::dom;
+
+/// Where and why decoding failed. The path is built from the innermost key
+/// outwards, only once something has failed.
+struct Failure
+{
+    std::string path;
+    std::string reason;
+
+    bool fail(std::string_view key, std::string_view why)
+    {
+        path = std::string(key);
+        reason = std::string(why);
+        return false;
+    }
+
+    bool within(std::string_view segment)
+    {
+        if (path.empty())
+            path = std::string(segment);
+        else if (path.front() == '[')
+            path = std::string(segment) + path;
+        else
+            path = std::string(segment) + '.' + path;
+        return false;
+    }
+
+    QString text() const
+    {
+        const std::string where = path.empty() ? std::string("(root)") : path;
+        return QString::fromStdString(where + ": " + reason);
+    }
+};
+
+QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string indexSegment(size_t index)
+{
+    return '[' + std::to_string(index) + ']';
+}
+
+/// Label ids repeat across every summary of an account; sharing one buffer
+/// per distinct id keeps a large cache markedly smaller in memory.
+class LabelInterner
+{
+public:
+    QString intern(std::string_view id)
+    {
+        for (const auto& [bytes, text] : m_seen) {
+            if (bytes == id)
+                return text;
+        }
+        QString text = toQString(id);
+        if (m_seen.size() < 512)
+            m_seen.emplace_back(std::string(id), text);
+        return text;
+    }
+
+private:
+    std::vector<std::pair<std::string, QString>> m_seen;
+};
+
+bool readString(dom::element value, QString& out)
+{
+    std::string_view text;
+    if (value.get_string().get(text))
+        return false;
+    out = toQString(text);
+    return true;
+}
+
+bool readInteger(dom::element value, qint64& out)
+{
+    int64_t number = 0;
+    if (value.get_int64().get(number))
+        return false;
+    out = number;
+    return true;
+}
+
+/// Calls `handle(key, value)` for each member; stops at the first false.
+template <typename Handler>
+bool forEachMember(dom::element value, Failure& failure, Handler&& handle)
+{
+    dom::object object;
+    if (value.get_object().get(object))
+        return failure.fail({}, "expected an object");
+    for (const dom::key_value_pair member : object) {
+        if (!handle(member.key, member.value))
+            return false;
+    }
+    return true;
+}
+
+template <typename Handler>
+bool forEachElement(dom::element value, Failure& failure, Handler&& handle)
+{
+    dom::array array;
+    if (value.get_array().get(array))
+        return failure.fail({}, "expected an array");
+    size_t index = 0;
+    for (const dom::element element : array) {
+        if (!handle(index, element))
+            return false;
+        ++index;
+    }
+    return true;
+}
+
+/// Tracks which of the required keys of an object were seen.
+template <size_t N>
+class RequiredKeys
+{
+    static_assert(N <= 32);
+
+public:
+    explicit RequiredKeys(const std::array<std::string_view, N>& keys)
+        : m_keys(keys)
+    {}
+
+    void see(size_t index) { m_seen |= 1u << index; }
+
+    bool complete(Failure& failure) const
+    {
+        for (size_t i = 0; i < N; ++i) {
+            if (!(m_seen & (1u << i)))
+                return failure.fail(m_keys[i], "missing");
+        }
+        return true;
+    }
+
+private:
+    std::array<std::string_view, N> m_keys;
+    uint32_t m_seen = 0;
+};
+
+bool stringMember(dom::element value, std::string_view key, QString& out, Failure& failure)
+{
+    return readString(value, out) || failure.fail(key, "expected a string");
+}
+
+bool integerMember(dom::element value, std::string_view key, qint64& out, Failure& failure)
+{
+    return readInteger(value, out) || failure.fail(key, "expected an integer");
+}
+
+bool decode(dom::element value, AccountIdentity& out, Failure& failure)
+{
+    RequiredKeys<2> required({"email", "name"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "email") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.email, failure);
+                             }
+                             if (key == "name") {
+                                 required.see(1);
+                                 return stringMember(member, key, out.name, failure);
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decode(dom::element value, LabelInfo& out, Failure& failure)
+{
+    RequiredKeys<5> required({"id", "name", "type", "messagesTotal", "messagesUnread"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "id") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.id, failure);
+                             }
+                             if (key == "name") {
+                                 required.see(1);
+                                 return stringMember(member, key, out.name, failure);
+                             }
+                             if (key == "type") {
+                                 required.see(2);
+                                 return stringMember(member, key, out.type, failure);
+                             }
+                             if (key == "messagesTotal") {
+                                 required.see(3);
+                                 return integerMember(member, key, out.messagesTotal, failure);
+                             }
+                             if (key == "messagesUnread") {
+                                 required.see(4);
+                                 return integerMember(member, key, out.messagesUnread, failure);
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decodeLabelIds(dom::element value, QStringList& out, LabelInterner& labels, Failure& failure)
+{
+    out.clear();
+    const bool ok = forEachElement(value, failure, [&](size_t index, dom::element element) {
+        std::string_view id;
+        if (element.get_string().get(id))
+            return failure.fail(indexSegment(index), "expected a string");
+        out.append(labels.intern(id));
+        return true;
+    });
+    return ok || failure.within("labelIds");
+}
+
+bool decode(dom::element value, MessageSummary& out, LabelInterner& labels, Failure& failure)
+{
+    MessageSummaryData f;
+    RequiredKeys<8> required({"id", "threadId", "labelIds", "snippet", "fromName", "fromEmail",
+                              "subject", "internalDateMs"});
+    const bool ok = forEachMember(value, failure, [&](std::string_view key, dom::element member) {
+        if (key == "id") {
+            required.see(0);
+            return stringMember(member, key, f.id, failure);
+        }
+        if (key == "threadId") {
+            required.see(1);
+            return stringMember(member, key, f.threadId, failure);
+        }
+        if (key == "labelIds") {
+            required.see(2);
+            return decodeLabelIds(member, f.labelIds, labels, failure);
+        }
+        if (key == "snippet") {
+            required.see(3);
+            return stringMember(member, key, f.snippet, failure);
+        }
+        if (key == "fromName") {
+            required.see(4);
+            return stringMember(member, key, f.fromName, failure);
+        }
+        if (key == "fromEmail") {
+            required.see(5);
+            return stringMember(member, key, f.fromEmail, failure);
+        }
+        if (key == "subject") {
+            required.see(6);
+            return stringMember(member, key, f.subject, failure);
+        }
+        if (key == "internalDateMs") {
+            required.see(7);
+            return integerMember(member, key, f.internalDateMs, failure);
+        }
+        return true;
+    });
+    if (!ok || !required.complete(failure))
+        return false;
+    // A thread's first message usually has the thread's id; share the buffer.
+    if (f.threadId == f.id)
+        f.threadId = f.id;
+    out = MessageSummary(std::move(f.id), std::move(f.threadId), std::move(f.labelIds),
+                         std::move(f.snippet), std::move(f.fromName), std::move(f.fromEmail),
+                         std::move(f.subject), f.internalDateMs);
+    return true;
+}
+
+bool decode(dom::element value, AccountRegistryEntry& out, Failure& failure)
+{
+    RequiredKeys<2> required({"identity", "notificationsEnabled"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "identity") {
+                                 required.see(0);
+                                 return decode(member, out.identity, failure) ||
+                                        failure.within(key);
+                             }
+                             if (key == "notificationsEnabled") {
+                                 required.see(1);
+                                 return !member.get_bool().get(out.notificationsEnabled) ||
+                                        failure.fail(key, "expected a boolean");
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decodeSummaries(dom::element value, QHash<QString, MessageSummary>& out, Failure& failure)
+{
+    LabelInterner labels;
+    dom::object object;
+    if (!value.get_object().get(object))
+        out.reserve(qsizetype(object.size()));
+    const bool ok = forEachMember(value, failure, [&](std::string_view key, dom::element member) {
+        MessageSummary summary;
+        if (!decode(member, summary, labels, failure))
+            return failure.within(key);
+        // Keyed by the summary's own id, so the map's invariant holds even
+        // for a hand-edited file whose member names disagree.
+        const QString id = summary.id();
+        out.insert(id, std::move(summary));
+        return true;
+    });
+    return ok || failure.within("summaries");
+}
+
+bool decodeLabels(dom::element value, QList<LabelInfo>& out, Failure& failure)
+{
+    const bool ok = forEachElement(value, failure, [&](size_t index, dom::element element) {
+        LabelInfo label;
+        if (!decode(element, label, failure))
+            return failure.within(indexSegment(index));
+        out.append(std::move(label));
+        return true;
+    });
+    return ok || failure.within("labels");
+}
+
+bool decodeLoadedLabels(dom::element value, QSet<QString>& out, Failure& failure)
+{
+    const bool ok = forEachElement(value, failure, [&](size_t index, dom::element element) {
+        QString id;
+        if (!readString(element, id))
+            return failure.fail(indexSegment(index), "expected a string");
+        out.insert(id);
+        return true;
+    });
+    return ok || failure.within("loadedLabels");
+}
+
+bool decodeLastSync(dom::element value, std::optional<QDateTime>& out, Failure& failure)
+{
+    if (value.is_null())
+        return true;
+    double seconds = 0;
+    if (value.get_double().get(seconds))
+        return failure.fail("lastSync", "expected a number");
+    const QDateTime time = fromSecondsSinceReferenceDate(seconds);
+    if (time.isValid())
+        out = time;
+    return true;
+}
+
+bool decode(dom::element value, MailStoreState& out, Failure& failure)
+{
+    RequiredKeys<4> required({"historyId", "summaries", "labels", "loadedLabels"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "historyId") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.historyId, failure);
+                             }
+                             if (key == "summaries") {
+                                 required.see(1);
+                                 return decodeSummaries(member, out.summaries, failure);
+                             }
+                             if (key == "labels") {
+                                 required.see(2);
+                                 return decodeLabels(member, out.labels, failure);
+                             }
+                             if (key == "loadedLabels") {
+                                 required.see(3);
+                                 return decodeLoadedLabels(member, out.loadedLabels, failure);
+                             }
+                             if (key == "lastSync")
+                                 return decodeLastSync(member, out.lastSync, failure);
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decodeRegistryArray(dom::element value, QList<AccountRegistryEntry>& out, Failure& failure)
+{
+    return forEachElement(value, failure, [&](size_t index, dom::element element) {
+        AccountRegistryEntry entry;
+        if (!decode(element, entry, failure))
+            return failure.within(indexSegment(index));
+        out.append(std::move(entry));
+        return true;
+    });
+}
+
+/// Parses `json` as one JSON document and hands its root to `decodeRoot`;
+/// anything after the root value is a failure.
+template <typename T, typename Decoder>
+std::optional<T> decodeDocument(QByteArray json, QString* error, Decoder&& decodeRoot)
+{
+    Failure failure;
+    T result{};
+    const auto finish = [&](bool ok) -> std::optional<T> {
+        if (ok)
+            return result;
+        if (error)
+            *error = failure.text();
+        return std::nullopt;
+    };
+
+    simdjson::padded_string copy;
+    const char* input = json.constData();
+    if (json.capacity() - json.size() < qsizetype(simdjson::SIMDJSON_PADDING)) {
+        copy = simdjson::padded_string(json.constData(), size_t(json.size()));
+        input = copy.data();
+    }
+
+    // The parser validates the whole text, trailing content included.
+    dom::parser parser;
+    dom::element root;
+    if (parser.parse(input, size_t(json.size()), false).get(root))
+        return finish(failure.fail({}, "not JSON"));
+    // The parser holds its own copy of every string from here on.
+    json = QByteArray();
+    copy = simdjson::padded_string();
+    if (!decodeRoot(root, result, failure))
+        return finish(false);
+    return finish(true);
+}
+
+} // namespace
+
+std::optional<AccountIdentity> decodeAccountIdentity(const QByteArray& json, QString* error)
+{
+    return decodeDocument<AccountIdentity>(
+        json, error, [](dom::element root, auto& out, auto& f) { return decode(root, out, f); });
+}
+
+std::optional<LabelInfo> decodeLabelInfo(const QByteArray& json, QString* error)
+{
+    return decodeDocument<LabelInfo>(
+        json, error, [](dom::element root, auto& out, auto& f) { return decode(root, out, f); });
+}
+
+std::optional<MessageSummary> decodeMessageSummary(const QByteArray& json, QString* error)
+{
+    return decodeDocument<MessageSummary>(json, error, [](dom::element root, auto& out, auto& f) {
+        LabelInterner labels;
+        return decode(root, out, labels, f);
+    });
+}
+
+std::optional<QList<AccountRegistryEntry>> decodeRegistry(const QByteArray& json, QString* error)
+{
+    return decodeDocument<QList<AccountRegistryEntry>>(json, error, decodeRegistryArray);
+}
+
+std::optional<MailStoreState> decodeCache(QByteArray json, QString* error)
+{
+    return decodeDocument<MailStoreState>(
+        std::move(json), error,
+        [](dom::element root, auto& out, auto& f) { return decode(root, out, f); });
+}
+
+} // namespace vesk::MailJson

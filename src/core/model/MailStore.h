@@ -1,0 +1,77 @@
+#pragma once
+
+#include "LabelInfo.h"
+#include "MailStoreState.h"
+#include "MessageSummary.h"
+
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vesk {
+
+/// One account's cache of list-level mail: summaries, labels, the history id
+/// of the next incremental sync and the labels already loaded, mirrored after
+/// every change to "<base>/<email>/cache.json".
+///
+/// Shared by the account session and the sync engine (hold it in a
+/// std::shared_ptr). Any thread may call any operation: each one holds the
+/// store's mutex for its whole run, file write included, so operations never
+/// overlap and the file is written in the order of the changes. Nothing is
+/// reported to callers; the in-memory state is the authority while the
+/// program runs.
+///
+/// The cache holds the user's mail, so the account folder is made private
+/// (0700) and the file is written 0600. An email that could name a path
+/// outside the base folder ("/", NUL, ".", "..", or empty) gets a store that
+/// keeps its state in memory only.
+class MailStore final
+{
+public:
+    using State = MailStoreState;
+
+    /// `baseDirectory` defaults to defaultBaseDirectory().
+    explicit MailStore(QString accountEmail, std::optional<QString> baseDirectory = std::nullopt);
+
+    MailStore(const MailStore&) = delete;
+    MailStore& operator=(const MailStore&) = delete;
+
+    /// The per-user data folder + "/Vesk" (~/.local/share/Vesk).
+    static QString defaultBaseDirectory();
+    /// Whether an email may be used verbatim as a folder name under the base.
+    static bool isSafeFolderName(const QString& email);
+
+    const QString& accountEmail() const { return m_accountEmail; }
+    /// The cache file; empty for a memory-only store.
+    const QString& filePath() const { return m_filePath; }
+
+    State snapshot() const;
+    /// Cached summaries carrying `labelId`, newest first.
+    QList<MessageSummary> summaries(const QString& labelId) const;
+
+    /// Also stamps lastSync.
+    void setHistoryId(const QString& historyId);
+    void setLabels(const QList<LabelInfo>& labels);
+    void markLabelLoaded(const QString& labelId);
+    /// Replaces summaries with the same id wholesale; the later of two equal
+    /// ids wins. Also stamps lastSync, even for an empty list.
+    void upsert(const QList<MessageSummary>& summaries);
+    void removeMessages(const QStringList& ids);
+    /// Back to the initial state; deletes the cache file but not its folder.
+    void wipe();
+
+private:
+    void load();
+    void persistLocked() const;
+
+    const QString m_accountEmail;
+    QString m_folderPath;
+    QString m_filePath;
+    mutable QMutex m_mutex;
+    State m_state;
+};
+
+} // namespace vesk

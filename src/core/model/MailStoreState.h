@@ -1,0 +1,32 @@
+#pragma once
+
+#include "LabelInfo.h"
+#include "MessageSummary.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+namespace vesk {
+
+/// Everything one account's cache holds, as a value.
+struct MailStoreState
+{
+    /// Empty until the first full synchronisation has finished.
+    QString historyId;
+    /// Keyed by message id; a key always equals its value's id.
+    QHash<QString, MessageSummary> summaries;
+    /// In the order Gmail listed them.
+    QList<LabelInfo> labels;
+    /// Labels whose first page of messages has been fetched.
+    QSet<QString> loadedLabels;
+    std::optional<QDateTime> lastSync;
+
+    friend bool operator==(const MailStoreState&, const MailStoreState&) = default;
+};
+
+} // namespace vesk

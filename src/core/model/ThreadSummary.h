@@ -1,0 +1,36 @@
+#pragma once
+
+#include "MessageSummary.h"
+
+#include <QList>
+#include <QString>
+
+namespace vesk {
+
+/// One conversation as the thread list shows it: the grouped summaries of a
+/// thread, oldest first.
+struct ThreadSummary
+{
+    QString threadId;
+    QList<MessageSummary> messages;
+
+    const QString& id() const { return threadId; }
+
+    /// Groups summaries into threads. Inside a thread the messages are sorted
+    /// oldest first (stable for equal dates); threads come newest first by
+    /// their latest message. Nothing is dropped or merged.
+    static QList<ThreadSummary> group(const QList<MessageSummary>& summaries);
+
+    /// The newest message; only valid for a thread with messages, which
+    /// group() guarantees.
+    const MessageSummary& latest() const { return messages.constLast(); }
+    /// The oldest message's subject, or "(sem assunto)" when it has none.
+    QString subject() const;
+    bool isUnread() const;
+    /// Distinct senders, oldest first, by name or else address, joined by ", ".
+    QString participants() const;
+
+    friend bool operator==(const ThreadSummary&, const ThreadSummary&) = default;
+};
+
+} // namespace vesk

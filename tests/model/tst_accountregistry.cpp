@@ -1,0 +1,147 @@
+#include "app/QSettingsStore.h"
+#include "model/AccountRegistry.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+
+namespace {
+
+AccountIdentity identity(const char* email, const char* name = "")
+{
+    return AccountIdentity{QString::fromUtf8(email), QString::fromUtf8(name)};
+}
+
+} // namespace
+
+class TestAccountRegistry : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_ini;
+
+    QVariant storedValue() const
+    {
+        return QSettings(m_ini, QSettings::IniFormat).value(AccountRegistry::defaultKey());
+    }
+
+    void store(const QVariant& value)
+    {
+        QSettings settings(m_ini, QSettings::IniFormat);
+        settings.setValue(AccountRegistry::defaultKey(), value);
+    }
+
+    AccountRegistry loaded()
+    {
+        AccountRegistry registry(std::make_shared<QSettingsStore>(m_ini));
+        registry.load();
+        return registry;
+    }
+
+private slots:
+    void init()
+    {
+        m_ini = m_dir.filePath(
+            QStringLiteral("%1.ini").arg(QLatin1String(QTest::currentTestFunction())));
+    }
+    void cleanup() { QFile::remove(m_ini); }
+
+    void firstLinkStoresOneEnabledEntryAsBytes()
+    {
+        AccountRegistry registry = loaded();
+        QVERIFY(registry.entries().isEmpty());
+        QVERIFY(registry.notificationsEnabled(QStringLiteral("ninguem@x.pt")));
+
+        registry.upsert(identity("ana@gmail.com", "Ana Sá"));
+
+        const QVariant stored = storedValue();
+        QCOMPARE(stored.typeId(), QMetaType::QByteArray);
+        const QJsonArray array = QJsonDocument::fromJson(stored.toByteArray()).array();
+        QCOMPARE(array.size(), 1);
+        const QJsonObject entry = array.first().toObject();
+        QCOMPARE(entry.value(u"notificationsEnabled"), QJsonValue(true));
+        QCOMPARE(entry.value(u"identity").toObject().value(u"name").toString(),
+                 QStringLiteral("Ana Sá"));
+
+        QCOMPARE(loaded().entries(), registry.entries());
+    }
+
+    void unreadableValueIsDroppedButLeftInPlace_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("not json") << QVariant(QByteArray("[{"));
+        QTest::newRow("object, not array") << QVariant(QByteArray("{}"));
+        QTest::newRow("entry without switch")
+            << QVariant(QByteArray(R"([{"identity":{"email":"a@x.pt","name":""}}])"));
+        QTest::newRow("switch as number") << QVariant(
+            QByteArray(R"([{"identity":{"email":"a@x.pt","name":""},"notificationsEnabled":1}])"));
+        QTest::newRow("identity without name") << QVariant(
+            QByteArray(R"([{"identity":{"email":"a@x.pt"},"notificationsEnabled":true}])"));
+        QTest::newRow("text instead of bytes") << QVariant(QStringLiteral(
+            R"([{"identity":{"email":"a@x.pt","name":""},"notificationsEnabled":true}])"));
+    }
+
+    void unreadableValueIsDroppedButLeftInPlace()
+    {
+        QFETCH(QVariant, value);
+        store(value);
+        AccountRegistry registry = loaded();
+        QVERIFY(registry.entries().isEmpty());
+        QCOMPARE(storedValue(), value);
+
+        registry.upsert(identity("b@x.pt"));
+        QCOMPARE(loaded().entries().size(), 1);
+    }
+
+    void relinkKeepsPositionAndSwitch()
+    {
+        AccountRegistry registry = loaded();
+        registry.upsert(identity("a@x.pt", "A"));
+        registry.upsert(identity("b@x.pt", "B"));
+        registry.setNotifications(QStringLiteral("a@x.pt"), false);
+        registry.upsert(identity("a@x.pt", "A novo"));
+
+        const QList<AccountRegistry::Entry> expected{{identity("a@x.pt", "A novo"), false},
+                                                     {identity("b@x.pt", "B"), true}};
+        QCOMPARE(registry.entries(), expected);
+        QCOMPARE(loaded().entries(), expected);
+        QVERIFY(!registry.notificationsEnabled(QStringLiteral("a@x.pt")));
+        // Exact comparison: another letter case is another account.
+        QVERIFY(registry.notificationsEnabled(QStringLiteral("A@x.pt")));
+    }
+
+    void duplicatesAndUnknownEmails()
+    {
+        // Written by hand with an extra key, so that any save would change the bytes.
+        const QByteArray handWritten =
+            R"([{"notificationsEnabled":true,"identity":{"name":"1","email":"d@x.pt"},"x":0},)"
+            R"({"identity":{"email":"d@x.pt","name":"2"},"notificationsEnabled":true},)"
+            R"({"identity":{"email":"e@x.pt","name":""},"notificationsEnabled":false}])";
+        store(handWritten);
+        AccountRegistry registry = loaded();
+        QCOMPARE(registry.entries().size(), 3);
+
+        registry.setNotifications(QStringLiteral("nobody@x.pt"), false);
+        QCOMPARE(storedValue().toByteArray(), handWritten);
+
+        registry.setNotifications(QStringLiteral("d@x.pt"), false);
+        registry.upsert(identity("d@x.pt", "novo"));
+        QCOMPARE(registry.entries()[0],
+                 (AccountRegistry::Entry{identity("d@x.pt", "novo"), false}));
+        QCOMPARE(registry.entries()[1], (AccountRegistry::Entry{identity("d@x.pt", "2"), true}));
+
+        registry.remove(QStringLiteral("d@x.pt"));
+        QCOMPARE(registry.entries(), (QList<AccountRegistry::Entry>{{identity("e@x.pt"), false}}));
+        registry.remove(QStringLiteral("e@x.pt"));
+        QCOMPARE(storedValue().toByteArray(), QByteArray("[]"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccountRegistry)
+#include "tst_accountregistry.moc"
