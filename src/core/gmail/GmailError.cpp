@@ -1,0 +1,56 @@
+#include "GmailError.h"
+
+#include <QTextBoundaryFinder>
+
+namespace vesk {
+
+namespace {
+
+QString firstCharacters(const QString& text, int count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (int i = 0; i < count; ++i) {
+        end = finder.toNextBoundary();
+        if (end < 0)
+            return text;
+    }
+    return text.left(end);
+}
+
+} // namespace
+
+GmailError::GmailError(Kind kind, int status, QString payload, QString description)
+    : DescribedError(std::move(description))
+    , m_kind(kind)
+    , m_status(status)
+    , m_payload(std::move(payload))
+{}
+
+GmailError GmailError::http(int status, const QString& body)
+{
+    return GmailError(Kind::Http, status, body,
+                      QStringLiteral("HTTP %1: ").arg(status) + firstCharacters(body, 200));
+}
+
+GmailError GmailError::transport(const QString& text)
+{
+    return GmailError(Kind::Transport, 0, text, QStringLiteral("Transporte: ") + text);
+}
+
+GmailError GmailError::decoding(const QString& text)
+{
+    return GmailError(Kind::Decoding, 0, text, QStringLiteral("Descodificação: ") + text);
+}
+
+GmailError GmailError::unauthorized()
+{
+    return GmailError(Kind::Unauthorized, 0, {}, QStringLiteral("Não autorizado"));
+}
+
+GmailError GmailError::historyExpired()
+{
+    return GmailError(Kind::HistoryExpired, 0, {}, QStringLiteral("Histórico expirado"));
+}
+
+} // namespace vesk

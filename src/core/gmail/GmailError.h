@@ -1,0 +1,43 @@
+#pragma once
+
+#include "DescribedError.h"
+
+namespace vesk {
+
+/// The error of the Gmail client. Its description is the Portuguese text the
+/// user sees when a Gmail call fails.
+class GmailError final : public DescribedError
+{
+public:
+    enum class Kind
+    {
+        Http,
+        Transport,
+        Decoding,
+        Unauthorized,
+        HistoryExpired
+    };
+
+    /// A final answer outside 200–299; the body is cut to 200 characters in
+    /// the description (grapheme clusters, never inside a character).
+    static GmailError http(int status, const QString& body);
+    static GmailError transport(const QString& text);
+    static GmailError decoding(const QString& text);
+    static GmailError unauthorized();
+    static GmailError historyExpired();
+
+    Kind kind() const { return m_kind; }
+    /// For Http: the status code; 0 otherwise.
+    int status() const { return m_status; }
+    /// For Http: the whole body; for Transport and Decoding: the text.
+    const QString& payload() const { return m_payload; }
+
+private:
+    GmailError(Kind kind, int status, QString payload, QString description);
+
+    Kind m_kind;
+    int m_status;
+    QString m_payload;
+};
+
+} // namespace vesk

@@ -1,0 +1,313 @@
+// The history feed and the search subset: what the sync engine will rely on
+// to stay in step with a mailbox, and what searches will return.
+
+#include "FakeGoogle.h"
+#include "SimpleMessage.h"
+#include "TestClient.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+using namespace vesk::fakegoogle;
+using namespace vesk::fakegoogle::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString s_ana = u"ana@exemplo.pt"_s;
+const QString s_rui = u"rui@exemplo.pt"_s;
+
+QByteArray message(const QString& from, const QString& subject, const QString& text,
+                   const QByteArray& id, bool attachment = false)
+{
+    SimpleMessage m;
+    m.from = from;
+    m.to = u"Ana <ana@exemplo.pt>"_s;
+    m.subject = subject;
+    m.text = text;
+    m.messageId = id;
+    if (attachment)
+        m.attachments.append({u"fatura.pdf"_s, "application/pdf", "%PDF-1.4", {}});
+    return m.toRfc822();
+}
+
+QString raw64(const QByteArray& raw)
+{
+    return QString::fromLatin1(raw.toBase64(QByteArray::Base64UrlEncoding));
+}
+
+// "kind:messageId" for each change in the answer, in order.
+QStringList changes(const QJsonObject& answer)
+{
+    QStringList out;
+    for (const auto& value : answer[u"history"_s].toArray()) {
+        const QJsonObject record = value.toObject();
+        for (const QString& kind :
+             {u"messagesAdded"_s, u"messagesDeleted"_s, u"labelsAdded"_s, u"labelsRemoved"_s}) {
+            for (const auto& entry : record[kind].toArray()) {
+                QString line = kind + u':' + entry[u"message"_s][u"id"_s].toString();
+                if (entry.toObject().contains(u"labelIds"_s))
+                    line += u':' + entry[u"labelIds"_s].toVariant().toStringList().join(u',');
+                out.append(line);
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+class HistoryAndSearchTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeGoogle> m_google;
+    std::unique_ptr<TestClient> m_client;
+
+    QStringList searchIds(const QString& query)
+    {
+        const Answer answer = m_client->gmail(u"/messages?q="_s +
+                                              QString::fromLatin1(QUrl::toPercentEncoding(query)));
+        QStringList ids;
+        for (const auto& ref : answer.json()[u"messages"_s].toArray())
+            ids.append(ref[u"id"_s].toString());
+        return ids;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_google = std::make_unique<FakeGoogle>();
+        QVERIFY(m_google->start());
+        m_google->registerClient(u"client"_s, u"secret"_s);
+        m_google->addAccount(s_ana, u"Ana"_s);
+        m_google->addAccount(s_rui, u"Rui"_s);
+        m_client = std::make_unique<TestClient>(m_google->baseUrl());
+        m_client->setToken(m_google->issueTokens(s_ana, u"client"_s).accessToken);
+    }
+
+    void everyChangeIsRecorded()
+    {
+        const QString start = m_client->gmail(u"/profile"_s).json()[u"historyId"_s].toString();
+        const MessageRef first = m_google->deliverMessage(
+            s_ana, message(u"Rui <rui@exemplo.pt>"_s, u"Olá"_s, u"Primeira."_s, "h1@x"));
+        const Answer modify = m_client->send("POST", u"/threads/"_s + first.threadId + u"/modify"_s,
+                                             {{u"addLabelIds"_s, QJsonArray{u"STARRED"_s}},
+                                              {u"removeLabelIds"_s, QJsonArray{u"UNREAD"_s}}});
+        QCOMPARE(modify.status, 200);
+        const Answer draft = m_client->send(
+            "POST", u"/drafts"_s,
+            {{u"message"_s,
+              QJsonObject{{u"raw"_s, raw64(message(s_ana, u"Rascunho"_s, u"v1"_s, "d1@x"))}}}});
+        const QString draftId = draft.json()[u"id"_s].toString();
+        const QString draftMessage1 = draft.json()[u"message"_s][u"id"_s].toString();
+        const Answer update = m_client->send(
+            "PUT", u"/drafts/"_s + draftId,
+            {{u"message"_s,
+              QJsonObject{{u"raw"_s, raw64(message(s_ana, u"Rascunho"_s, u"v2"_s, "d2@x"))}}}});
+        const QString draftMessage2 = update.json()[u"message"_s][u"id"_s].toString();
+        QVERIFY(draftMessage1 != draftMessage2); // Gmail files each draft version anew
+        QCOMPARE(m_client->send("POST", u"/threads/"_s + first.threadId + u"/trash"_s).status, 200);
+
+        const Answer history = m_client->gmail(u"/history?startHistoryId="_s + start);
+        QCOMPARE(history.status, 200);
+        QCOMPARE(
+            changes(history.json()),
+            (QStringList{
+                u"messagesAdded:"_s + first.id, u"labelsAdded:"_s + first.id + u":STARRED"_s,
+                u"labelsRemoved:"_s + first.id + u":UNREAD"_s, u"messagesAdded:"_s + draftMessage1,
+                u"messagesDeleted:"_s + draftMessage1, u"messagesAdded:"_s + draftMessage2,
+                u"labelsAdded:"_s + first.id + u":TRASH"_s,
+                u"labelsRemoved:"_s + first.id + u":INBOX"_s}));
+        // Ids rise strictly; the answer's historyId is the mailbox's current one.
+        qulonglong previous = start.toULongLong();
+        for (const auto& record : history.json()[u"history"_s].toArray()) {
+            QVERIFY(record[u"id"_s].toString().toULongLong() > previous);
+            previous = record[u"id"_s].toString().toULongLong();
+        }
+        QCOMPARE(history.json()[u"historyId"_s].toString().toULongLong(),
+                 m_google->historyId(s_ana));
+        QCOMPARE(m_google->labelIds(s_ana, first.id), (QStringList{u"STARRED"_s, u"TRASH"_s}));
+
+        // Filtered by type; nothing new since now: no "history" key at all.
+        const Answer deleted =
+            m_client->gmail(u"/history?historyTypes=messageDeleted&startHistoryId="_s + start);
+        QCOMPARE(changes(deleted.json()), QStringList{u"messagesDeleted:"_s + draftMessage1});
+        const Answer none = m_client->gmail(u"/history?startHistoryId="_s +
+                                            history.json()[u"historyId"_s].toString());
+        QVERIFY(!none.json().contains(u"history"_s));
+    }
+
+    void sendingThreadsAndDelivers()
+    {
+        m_google->addLabel(s_ana, u"Trabalho"_s);
+        const QByteArray original =
+            message(u"Rui <rui@exemplo.pt>"_s, u"Orçamento"_s, u"Vê isto."_s, "orc@x");
+        const MessageRef received = m_google->deliverMessage(s_ana, original);
+        SimpleMessage reply;
+        reply.from = u"Ana <ana@exemplo.pt>"_s;
+        reply.to = u"Rui <rui@exemplo.pt>"_s;
+        reply.subject = u"Re: Orçamento"_s;
+        reply.text = u"Visto."_s;
+        reply.inReplyTo = "orc@x";
+        const Answer sent = m_client->send(
+            "POST", u"/messages/send"_s,
+            {{u"raw"_s, raw64(reply.toRfc822())}, {u"threadId"_s, received.threadId}});
+        QCOMPARE(sent.status, 200);
+        QCOMPARE(sent.json()[u"threadId"_s].toString(), received.threadId);
+        QCOMPARE(sent.json()[u"labelIds"_s].toArray(), QJsonArray{u"SENT"_s});
+        // Without In-Reply-To/References Gmail starts a new thread, threadId or not.
+        reply.inReplyTo.clear();
+        const Answer loose = m_client->send(
+            "POST", u"/messages/send"_s,
+            {{u"raw"_s, raw64(reply.toRfc822())}, {u"threadId"_s, received.threadId}});
+        QVERIFY(loose.json()[u"threadId"_s].toString() != received.threadId);
+        // The other local account received both, unread in its inbox.
+        QCOMPARE(m_google->messageIds(s_rui).size(), 2);
+        QCOMPARE(m_google->labelIds(s_rui, m_google->messageIds(s_rui).first()),
+                 (QStringList{u"INBOX"_s, u"UNREAD"_s}));
+        QCOMPARE(
+            m_client->send("POST", u"/messages/send"_s, {{u"raw"_s, u"not base64 +/"_s}}).status,
+            400);
+        QCOMPARE(m_client->send("POST", u"/messages/send"_s, {{u"threadId"_s, received.threadId}})
+                     .status,
+                 400);
+    }
+
+    void historyPagesAndExpiry()
+    {
+        const quint64 start = m_google->historyId(s_ana);
+        QStringList delivered;
+        for (int i = 0; i < 7; ++i)
+            delivered.append(
+                m_google
+                    ->deliverMessage(s_ana, message(u"rui@exemplo.pt"_s, u"N"_s, u"n"_s,
+                                                    QByteArray::number(i) + "@x"))
+                    .id);
+        QStringList seen;
+        QString token;
+        int pages = 0;
+        do {
+            QString query = u"/history?maxResults=3&historyTypes=messageAdded&startHistoryId="_s +
+                            QString::number(start);
+            if (!token.isEmpty())
+                query += u"&pageToken="_s + token;
+            const QJsonObject page = m_client->gmail(query).json();
+            QVERIFY(page[u"history"_s].toArray().size() <= 3);
+            for (const QString& change : changes(page))
+                seen.append(change.section(u':', 1, 1));
+            token = page[u"nextPageToken"_s].toString();
+            ++pages;
+        } while (!token.isEmpty() && pages < 10);
+        QCOMPARE(pages, 3);
+        QCOMPARE(seen, delivered);
+
+        m_google->expireHistoryBefore(s_ana, m_google->historyId(s_ana));
+        QCOMPARE(m_client->gmail(u"/history?startHistoryId="_s + QString::number(start)).status,
+                 404);
+        QCOMPARE(
+            m_client
+                ->gmail(u"/history?startHistoryId="_s + QString::number(m_google->historyId(s_ana)))
+                .status,
+            200);
+        QCOMPARE(m_client->gmail(u"/history?startHistoryId=abc"_s).status, 400);
+        QCOMPARE(m_client->gmail(u"/history"_s).status, 400);
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected"); // names of the messages below, newest first
+        QTest::newRow("free word in subject") << u"fatura"_s << QStringList{u"fatura"_s};
+        QTest::newRow("free word ignores accents and case")
+            << u"REUNIAO"_s << QStringList{u"reuniao"_s};
+        QTest::newRow("free word in body") << u"pastéis"_s << QStringList{u"reuniao"_s};
+        QTest::newRow("whole words only") << u"fatur"_s << QStringList{};
+        QTest::newRow("from name") << u"from:rui"_s << QStringList{u"fatura"_s, u"reuniao"_s};
+        QTest::newRow("to") << u"to:ana@exemplo.pt"_s
+                            << QStringList{u"fatura"_s, u"reuniao"_s, u"lida"_s};
+        QTest::newRow("subject phrase") << u"subject:\"de equipa\""_s << QStringList{u"reuniao"_s};
+        QTest::newRow("is:unread") << u"is:unread"_s << QStringList{u"fatura"_s, u"reuniao"_s};
+        QTest::newRow("is:starred") << u"is:starred"_s << QStringList{u"lida"_s};
+        QTest::newRow("label by name") << u"label:viagens-acores"_s << QStringList{u"lida"_s};
+        QTest::newRow("has:attachment") << u"has:attachment"_s << QStringList{u"fatura"_s};
+        QTest::newRow("negation") << u"-from:rui is:unread"_s << QStringList{};
+        QTest::newRow("trash hidden") << u"lixo"_s << QStringList{};
+        QTest::newRow("in:trash") << u"in:trash"_s << QStringList{u"lixo"_s};
+        QTest::newRow("combined") << u"from:rui has:attachment is:unread"_s
+                                  << QStringList{u"fatura"_s};
+    }
+
+    void search()
+    {
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        const QString travel = m_google->addLabel(s_ana, u"Viagens/Açores"_s);
+        const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-1);
+        QHash<QString, QString> names;
+        names[m_google
+                  ->addMessage(s_ana,
+                               message(u"Lixo <lixo@exemplo.pt>"_s, u"Lixo"_s, u"lixo"_s, "l@x"),
+                               {u"TRASH"_s}, base)
+                  .id] = u"lixo"_s;
+        names[m_google
+                  ->addMessage(s_ana,
+                               message(u"Eva <eva@exemplo.pt>"_s, u"Postal"_s, u"Já li."_s, "p@x"),
+                               {u"INBOX"_s, u"STARRED"_s, travel}, base.addSecs(60))
+                  .id] = u"lida"_s;
+        names[m_google
+                  ->addMessage(s_ana,
+                               message(u"Rui Sá <rui@exemplo.pt>"_s, u"Reunião de equipa"_s,
+                                       u"Levo pastéis de nata."_s, "r@x"),
+                               {u"INBOX"_s, u"UNREAD"_s}, base.addSecs(120))
+                  .id] = u"reuniao"_s;
+        names[m_google
+                  ->addMessage(s_ana,
+                               message(u"Rui Sá <rui@exemplo.pt>"_s, u"Fatura de março"_s,
+                                       u"Em anexo."_s, "f@x", true),
+                               {u"INBOX"_s, u"UNREAD"_s}, base.addSecs(180))
+                  .id] = u"fatura"_s;
+        QStringList got;
+        for (const QString& id : searchIds(query))
+            got.append(names.value(id, id));
+        QCOMPARE(got, expected);
+    }
+
+    void listPagesNewestFirst()
+    {
+        const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-2);
+        QStringList newestFirst;
+        for (int i = 0; i < 5; ++i)
+            newestFirst.prepend(m_google
+                                    ->addMessage(s_ana,
+                                                 message(u"rui@exemplo.pt"_s, u"M"_s, u"m"_s,
+                                                         QByteArray::number(i) + "@l"),
+                                                 {u"INBOX"_s}, base.addSecs(i * 60))
+                                    .id);
+        m_google->addMessage(s_ana, message(u"rui@exemplo.pt"_s, u"S"_s, u"s"_s, "s@l"),
+                             {u"SENT"_s}, base);
+        const QJsonObject first =
+            m_client->gmail(u"/messages?maxResults=2&labelIds=INBOX"_s).json();
+        QCOMPARE(first[u"resultSizeEstimate"_s].toInt(), 5);
+        // Mail arriving between pages must not shift the next page.
+        m_google->deliverMessage(s_ana, message(u"rui@exemplo.pt"_s, u"Nova"_s, u"n"_s, "new@l"));
+        const QJsonObject second =
+            m_client
+                ->gmail(u"/messages?maxResults=2&labelIds=INBOX&pageToken="_s +
+                        first[u"nextPageToken"_s].toString())
+                .json();
+        QStringList ids;
+        for (const auto& page : {first, second})
+            for (const auto& ref : page[u"messages"_s].toArray())
+                ids.append(ref[u"id"_s].toString());
+        QCOMPARE(ids, newestFirst.mid(0, 4));
+        const QJsonObject none =
+            m_client->gmail(u"/messages?labelIds=INBOX&labelIds=SENT"_s).json();
+        QVERIFY(!none.contains(u"messages"_s));
+        QCOMPARE(none[u"resultSizeEstimate"_s].toInt(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryAndSearchTest)
+#include "tst_HistoryAndSearch.moc"
