@@ -44,6 +44,10 @@ public:
     {
         return get(QStringLiteral("/gmail/v1/users/me") + pathAndQuery);
     }
+    Answer gmail(const QByteArray& method, const QString& path, const QJsonObject& body = {})
+    {
+        return send(method, QStringLiteral("/gmail/v1/users/me") + path, body);
+    }
 
 private:
     Answer run(QNetworkReply* reply);

@@ -76,6 +76,14 @@ private:
     }
 
 private Q_SLOTS:
+    void cleanup()
+    {
+        // The client goes first, closing its kept-alive connections, so the
+        // server does not wait for them to time out when it stops.
+        m_client.reset();
+        m_google.reset();
+    }
+
     void init()
     {
         m_google = std::make_unique<FakeGoogle>();
@@ -92,23 +100,25 @@ private Q_SLOTS:
         const QString start = m_client->gmail(u"/profile"_s).json()[u"historyId"_s].toString();
         const MessageRef first = m_google->deliverMessage(
             s_ana, message(u"Rui <rui@exemplo.pt>"_s, u"Olá"_s, u"Primeira."_s, "h1@x"));
-        const Answer modify = m_client->send("POST", u"/threads/"_s + first.threadId + u"/modify"_s,
-                                             {{u"addLabelIds"_s, QJsonArray{u"STARRED"_s}},
-                                              {u"removeLabelIds"_s, QJsonArray{u"UNREAD"_s}}});
+        const Answer modify =
+            m_client->gmail("POST", u"/threads/"_s + first.threadId + u"/modify"_s,
+                            {{u"addLabelIds"_s, QJsonArray{u"STARRED"_s}},
+                             {u"removeLabelIds"_s, QJsonArray{u"UNREAD"_s}}});
         QCOMPARE(modify.status, 200);
-        const Answer draft = m_client->send(
+        const Answer draft = m_client->gmail(
             "POST", u"/drafts"_s,
             {{u"message"_s,
               QJsonObject{{u"raw"_s, raw64(message(s_ana, u"Rascunho"_s, u"v1"_s, "d1@x"))}}}});
         const QString draftId = draft.json()[u"id"_s].toString();
         const QString draftMessage1 = draft.json()[u"message"_s][u"id"_s].toString();
-        const Answer update = m_client->send(
+        const Answer update = m_client->gmail(
             "PUT", u"/drafts/"_s + draftId,
             {{u"message"_s,
               QJsonObject{{u"raw"_s, raw64(message(s_ana, u"Rascunho"_s, u"v2"_s, "d2@x"))}}}});
         const QString draftMessage2 = update.json()[u"message"_s][u"id"_s].toString();
         QVERIFY(draftMessage1 != draftMessage2); // Gmail files each draft version anew
-        QCOMPARE(m_client->send("POST", u"/threads/"_s + first.threadId + u"/trash"_s).status, 200);
+        QCOMPARE(m_client->gmail("POST", u"/threads/"_s + first.threadId + u"/trash"_s).status,
+                 200);
 
         const Answer history = m_client->gmail(u"/history?startHistoryId="_s + start);
         QCOMPARE(history.status, 200);
@@ -151,7 +161,7 @@ private Q_SLOTS:
         reply.subject = u"Re: Orçamento"_s;
         reply.text = u"Visto."_s;
         reply.inReplyTo = "orc@x";
-        const Answer sent = m_client->send(
+        const Answer sent = m_client->gmail(
             "POST", u"/messages/send"_s,
             {{u"raw"_s, raw64(reply.toRfc822())}, {u"threadId"_s, received.threadId}});
         QCOMPARE(sent.status, 200);
@@ -159,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(sent.json()[u"labelIds"_s].toArray(), QJsonArray{u"SENT"_s});
         // Without In-Reply-To/References Gmail starts a new thread, threadId or not.
         reply.inReplyTo.clear();
-        const Answer loose = m_client->send(
+        const Answer loose = m_client->gmail(
             "POST", u"/messages/send"_s,
             {{u"raw"_s, raw64(reply.toRfc822())}, {u"threadId"_s, received.threadId}});
         QVERIFY(loose.json()[u"threadId"_s].toString() != received.threadId);
@@ -168,9 +178,9 @@ private Q_SLOTS:
         QCOMPARE(m_google->labelIds(s_rui, m_google->messageIds(s_rui).first()),
                  (QStringList{u"INBOX"_s, u"UNREAD"_s}));
         QCOMPARE(
-            m_client->send("POST", u"/messages/send"_s, {{u"raw"_s, u"not base64 +/"_s}}).status,
+            m_client->gmail("POST", u"/messages/send"_s, {{u"raw"_s, u"not base64 +/"_s}}).status,
             400);
-        QCOMPARE(m_client->send("POST", u"/messages/send"_s, {{u"threadId"_s, received.threadId}})
+        QCOMPARE(m_client->gmail("POST", u"/messages/send"_s, {{u"threadId"_s, received.threadId}})
                      .status,
                  400);
     }

@@ -72,6 +72,14 @@ private:
     }
 
 private Q_SLOTS:
+    void cleanup()
+    {
+        // The client goes first, closing its kept-alive connections, so the
+        // server does not wait for them to time out when it stops.
+        m_client.reset();
+        m_google.reset();
+    }
+
     void init()
     {
         m_google = std::make_unique<FakeGoogle>();

@@ -17,12 +17,25 @@ struct DeleteLater
 
 } // namespace
 
+QNetworkReply* QNetworkTransport::start(const QNetworkRequest& networkRequest,
+                                        const HTTPRequest& request) const
+{
+    // A custom verb without a body keeps Qt waiting for one; use the plain
+    // operations where there is one.
+    if (request.body)
+        return m_manager->sendCustomRequest(networkRequest, request.method, *request.body);
+    if (request.method == "GET")
+        return m_manager->get(networkRequest);
+    if (request.method == "DELETE")
+        return m_manager->deleteResource(networkRequest);
+    if (request.method == "HEAD")
+        return m_manager->head(networkRequest);
+    return m_manager->sendCustomRequest(networkRequest, request.method, QByteArray());
+}
+
 QNetworkTransport::QNetworkTransport()
     : m_manager(std::make_unique<QNetworkAccessManager>())
-{
-    // Tokens and mail must never sit in a disk cache or follow a cookie jar.
-    m_manager->setCookieJar(nullptr);
-}
+{}
 
 QNetworkTransport::~QNetworkTransport() = default;
 
@@ -33,10 +46,8 @@ QCoro::Task<HTTPResponse> QNetworkTransport::send(HTTPRequest request)
     for (const auto& [name, value] : request.headers)
         networkRequest.setRawHeader(name, value);
 
-    std::unique_ptr<QNetworkReply, DeleteLater> reply(
-        request.body ? m_manager->sendCustomRequest(networkRequest, request.method, *request.body)
-                     : m_manager->sendCustomRequest(networkRequest, request.method));
-    co_await reply.get();
+    std::unique_ptr<QNetworkReply, DeleteLater> reply(start(networkRequest, request));
+    co_await qCoro(reply.get()).waitForFinished();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() && reply->error() != QNetworkReply::NoError)

@@ -5,6 +5,8 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
 
 namespace vesk {
 
@@ -22,6 +24,8 @@ public:
     QNetworkAccessManager* manager() const { return m_manager.get(); }
 
 private:
+    QNetworkReply* start(const QNetworkRequest& networkRequest, const HTTPRequest& request) const;
+
     std::unique_ptr<QNetworkAccessManager> m_manager;
 };
 

@@ -1,17 +1,13 @@
-// The strict decoders of MailJson. simdjson is used because the cache can
-// hold a hundred thousand summaries and is read at every start. Its DOM
-// parser picks the fastest kernel for the processor at run time (the
-// On-Demand front end would be fixed to the build's baseline, without SIMD);
-// it is confined to this file to keep other translation units lean.
+// The strict decoders of MailJson. The cache can hold a hundred thousand
+// summaries and is read at every start, hence simdjson underneath.
 
 #include "AccountRegistryEntry.h"
+#include "JsonReading.h"
 #include "LabelInfo.h"
 #include "MailJson.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
 
-#include <array>
-#include <simdjson.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,49 +16,7 @@ namespace vesk::MailJson {
 
 namespace {
 
-namespace dom = simdjson::dom;
-
-/// Where and why decoding failed. The path is built from the innermost key
-/// outwards, only once something has failed.
-struct Failure
-{
-    std::string path;
-    std::string reason;
-
-    bool fail(std::string_view key, std::string_view why)
-    {
-        path = std::string(key);
-        reason = std::string(why);
-        return false;
-    }
-
-    bool within(std::string_view segment)
-    {
-        if (path.empty())
-            path = std::string(segment);
-        else if (path.front() == '[')
-            path = std::string(segment) + path;
-        else
-            path = std::string(segment) + '.' + path;
-        return false;
-    }
-
-    QString text() const
-    {
-        const std::string where = path.empty() ? std::string("(root)") : path;
-        return QString::fromStdString(where + ": " + reason);
-    }
-};
-
-QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-std::string indexSegment(size_t index)
-{
-    return '[' + std::to_string(index) + ']';
-}
+using namespace vesk::json;
 
 /// Label ids repeat across every summary of an account; sharing one buffer
 /// per distinct id keeps a large cache markedly smaller in memory.
@@ -84,90 +38,6 @@ public:
 private:
     std::vector<std::pair<std::string, QString>> m_seen;
 };
-
-bool readString(dom::element value, QString& out)
-{
-    std::string_view text;
-    if (value.get_string().get(text))
-        return false;
-    out = toQString(text);
-    return true;
-}
-
-bool readInteger(dom::element value, qint64& out)
-{
-    int64_t number = 0;
-    if (value.get_int64().get(number))
-        return false;
-    out = number;
-    return true;
-}
-
-/// Calls `handle(key, value)` for each member; stops at the first false.
-template <typename Handler>
-bool forEachMember(dom::element value, Failure& failure, Handler&& handle)
-{
-    dom::object object;
-    if (value.get_object().get(object))
-        return failure.fail({}, "expected an object");
-    for (const dom::key_value_pair member : object) {
-        if (!handle(member.key, member.value))
-            return false;
-    }
-    return true;
-}
-
-template <typename Handler>
-bool forEachElement(dom::element value, Failure& failure, Handler&& handle)
-{
-    dom::array array;
-    if (value.get_array().get(array))
-        return failure.fail({}, "expected an array");
-    size_t index = 0;
-    for (const dom::element element : array) {
-        if (!handle(index, element))
-            return false;
-        ++index;
-    }
-    return true;
-}
-
-/// Tracks which of the required keys of an object were seen.
-template <size_t N>
-class RequiredKeys
-{
-    static_assert(N <= 32);
-
-public:
-    explicit RequiredKeys(const std::array<std::string_view, N>& keys)
-        : m_keys(keys)
-    {}
-
-    void see(size_t index) { m_seen |= 1u << index; }
-
-    bool complete(Failure& failure) const
-    {
-        for (size_t i = 0; i < N; ++i) {
-            if (!(m_seen & (1u << i)))
-                return failure.fail(m_keys[i], "missing");
-        }
-        return true;
-    }
-
-private:
-    std::array<std::string_view, N> m_keys;
-    uint32_t m_seen = 0;
-};
-
-bool stringMember(dom::element value, std::string_view key, QString& out, Failure& failure)
-{
-    return readString(value, out) || failure.fail(key, "expected a string");
-}
-
-bool integerMember(dom::element value, std::string_view key, qint64& out, Failure& failure)
-{
-    return readInteger(value, out) || failure.fail(key, "expected an integer");
-}
 
 bool decode(dom::element value, AccountIdentity& out, Failure& failure)
 {
@@ -394,41 +264,6 @@ bool decodeRegistryArray(dom::element value, QList<AccountRegistryEntry>& out, F
         out.append(std::move(entry));
         return true;
     });
-}
-
-/// Parses `json` as one JSON document and hands its root to `decodeRoot`;
-/// anything after the root value is a failure.
-template <typename T, typename Decoder>
-std::optional<T> decodeDocument(QByteArray json, QString* error, Decoder&& decodeRoot)
-{
-    Failure failure;
-    T result{};
-    const auto finish = [&](bool ok) -> std::optional<T> {
-        if (ok)
-            return result;
-        if (error)
-            *error = failure.text();
-        return std::nullopt;
-    };
-
-    simdjson::padded_string copy;
-    const char* input = json.constData();
-    if (json.capacity() - json.size() < qsizetype(simdjson::SIMDJSON_PADDING)) {
-        copy = simdjson::padded_string(json.constData(), size_t(json.size()));
-        input = copy.data();
-    }
-
-    // The parser validates the whole text, trailing content included.
-    dom::parser parser;
-    dom::element root;
-    if (parser.parse(input, size_t(json.size()), false).get(root))
-        return finish(failure.fail({}, "not JSON"));
-    // The parser holds its own copy of every string from here on.
-    json = QByteArray();
-    copy = simdjson::padded_string();
-    if (!decodeRoot(root, result, failure))
-        return finish(false);
-    return finish(true);
 }
 
 } // namespace

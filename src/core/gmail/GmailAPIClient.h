@@ -1,0 +1,58 @@
+#pragma once
+
+#include "WireRecords.h"
+#include "model/LabelInfo.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace vesk {
+
+/// The Gmail operations the rest of the program uses, for one account.
+/// Every operation is asynchronous and may fail with GmailError, NetworkError
+/// or the token provider's error.
+class GmailAPIClient
+{
+public:
+    /// (received bytes, announced total or 0); may be called on any thread.
+    using ProgressCallback = std::function<void(qint64 received, qint64 expected)>;
+
+    virtual ~GmailAPIClient() = default;
+
+    /// The display name from the userinfo endpoint; nothing when Google does
+    /// not answer with one. Never fails on an HTTP error.
+    virtual QCoro::Task<std::optional<QString>> userName() = 0;
+    virtual QCoro::Task<GmailProfileDTO> profile() = 0;
+    virtual QCoro::Task<QList<LabelInfo>> labels() = 0;
+    virtual QCoro::Task<MessageListDTO> listMessages(std::optional<QString> query,
+                                                     QStringList labelIds, int maxResults,
+                                                     std::optional<QString> pageToken) = 0;
+    /// format "metadata" asks for From, Subject, Date and To only.
+    virtual QCoro::Task<MessageDTO> getMessage(QString id, QString format) = 0;
+    virtual QCoro::Task<ThreadDTO> getThread(QString id) = 0;
+    /// One page of changes; pass the previous page's nextPageToken for the next.
+    virtual QCoro::Task<HistoryListDTO> listHistory(QString startHistoryId,
+                                                    std::optional<QString> pageToken) = 0;
+    /// `raw` is the base64url form of the whole message.
+    virtual QCoro::Task<MessageDTO> sendMessage(QString raw, std::optional<QString> threadId) = 0;
+    /// Returns the draft id for later updates and the deletion.
+    virtual QCoro::Task<QString> createDraft(QString raw, std::optional<QString> threadId) = 0;
+    virtual QCoro::Task<void> updateDraft(QString id, QString raw,
+                                          std::optional<QString> threadId) = 0;
+    virtual QCoro::Task<void> deleteDraft(QString id) = 0;
+    virtual QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) = 0;
+    virtual QCoro::Task<void> trashThread(QString id) = 0;
+    virtual QCoro::Task<QByteArray> attachmentData(QString messageId, QString attachmentId) = 0;
+    /// As attachmentData, reporting each received piece of the answer.
+    virtual QCoro::Task<QByteArray> attachmentDataWithProgress(QString messageId,
+                                                               QString attachmentId,
+                                                               ProgressCallback onBytes) = 0;
+};
+
+} // namespace vesk

@@ -1,0 +1,276 @@
+#include "LiveGmailAPI.h"
+
+#include "AccessTokenProviding.h"
+#include "Base64Url.h"
+#include "GmailError.h"
+#include "HTTPTransport.h"
+#include "ProgressDownload.h"
+#include "RetryDecision.h"
+
+#include <QCoroTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+
+namespace vesk {
+
+namespace {
+
+QByteArray jsonBody(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject messageObject(const QString& raw, const std::optional<QString>& threadId)
+{
+    QJsonObject message{{QStringLiteral("raw"), raw}};
+    if (threadId)
+        message.insert(QStringLiteral("threadId"), *threadId);
+    return message;
+}
+
+HTTPRequest authorizedRequest(const QByteArray& method, const QUrl& url, const QString& token,
+                              const std::optional<QByteArray>& body)
+{
+    HTTPRequest request;
+    request.url = url;
+    request.method = method;
+    request.headers.append({QByteArrayLiteral("Authorization"), "Bearer " + token.toUtf8()});
+    if (body) {
+        request.body = body;
+        request.headers.append({QByteArrayLiteral("Content-Type"), "application/json"});
+    }
+    return request;
+}
+
+QString bodyText(const QByteArray& body)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(body);
+    return decoder.hasError() ? QString() : text;
+}
+
+} // namespace
+
+LiveGmailAPI::LiveGmailAPI(std::shared_ptr<HTTPTransport> transport,
+                           std::shared_ptr<AccessTokenProviding> tokenProvider,
+                           GmailEndpoints endpoints, RetryPolicy retryPolicy)
+    : m_transport(std::move(transport))
+    , m_tokenProvider(std::move(tokenProvider))
+    , m_endpoints(std::move(endpoints))
+    , m_retryPolicy(retryPolicy)
+{}
+
+QUrl LiveGmailAPI::address(const QString& path, const Query& query) const
+{
+    QUrl url(m_endpoints.gmailBase.toString() + path, QUrl::StrictMode);
+    if (!url.isValid())
+        throw GmailError::transport(QStringLiteral("endereço inválido"));
+    if (!query.isEmpty()) {
+        // Encode everything but unreserved characters: a "+" left bare in a
+        // search would reach Google as a space.
+        QStringList items;
+        for (const auto& [name, value] : query)
+            items.append(QString::fromLatin1(QUrl::toPercentEncoding(name) + '=' +
+                                             QUrl::toPercentEncoding(value)));
+        url.setQuery(items.join(u'&'), QUrl::StrictMode);
+    }
+    return url;
+}
+
+QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Query query,
+                                              std::optional<QByteArray> body)
+{
+    // Everything used after a suspension is held here, not reached through
+    // `this`: the owner may drop the client while a call is under way.
+    const std::shared_ptr<HTTPTransport> transport = m_transport;
+    const std::shared_ptr<AccessTokenProviding> tokens = m_tokenProvider;
+    const RetryPolicy policy = m_retryPolicy;
+    const QUrl url = address(path, query);
+
+    QString token = co_await tokens->validAccessToken();
+    bool mayRetryUnauthorized = true;
+    for (int attempt = 1;; ++attempt) {
+        const HTTPResponse response =
+            co_await transport->send(authorizedRequest(method, url, token, body));
+        if (!response.statusCode)
+            throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+        const int status = *response.statusCode;
+        if (status == 401 && mayRetryUnauthorized) {
+            mayRetryUnauthorized = false;
+            co_await tokens->invalidateAccessToken();
+            token = co_await tokens->validAccessToken();
+            --attempt; // the token retry does not count against the backoff budget
+            continue;
+        }
+        if (status == 404 && path.startsWith(u"/history"))
+            throw GmailError::historyExpired();
+        if (status >= 200 && status <= 299)
+            co_return response.body;
+        const auto delay = retryDelay(response, method, path, attempt, policy);
+        if (!delay)
+            throw GmailError::http(status, bodyText(response.body));
+        co_await QCoro::sleepFor(*delay);
+    }
+}
+
+QCoro::Task<std::optional<QString>> LiveGmailAPI::userName()
+{
+    const std::shared_ptr<HTTPTransport> transport = m_transport;
+    const QUrl url = m_endpoints.userInfo;
+    const QString token = co_await m_tokenProvider->validAccessToken();
+    const HTTPResponse response =
+        co_await transport->send(authorizedRequest("GET", url, token, std::nullopt));
+    if (!response.statusCode)
+        throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+    if (*response.statusCode < 200 || *response.statusCode > 299)
+        co_return std::nullopt;
+    try {
+        co_return decodeWire<UserInfoDTO>(response.body).name;
+    } catch (const GmailError&) {
+        co_return std::nullopt;
+    }
+}
+
+QCoro::Task<GmailProfileDTO> LiveGmailAPI::profile()
+{
+    co_return decodeWire<GmailProfileDTO>(
+        co_await request("GET", QStringLiteral("/profile"), {}, std::nullopt));
+}
+
+QCoro::Task<QList<LabelInfo>> LiveGmailAPI::labels()
+{
+    auto list = decodeWire<LabelListDTO>(
+        co_await request("GET", QStringLiteral("/labels"), {}, std::nullopt));
+    // Gmail's label list carries no counts; the inbox's unread count (the
+    // badge, the sidebar) has to be asked for separately.
+    for (LabelListDTO::Label& label : list.labels) {
+        if (label.id == u"INBOX" && !label.messagesUnread) {
+            label = decodeWire<LabelListDTO::Label>(
+                co_await request("GET", QStringLiteral("/labels/INBOX"), {}, std::nullopt));
+            break;
+        }
+    }
+    QList<LabelInfo> labels;
+    labels.reserve(list.labels.size());
+    for (const LabelListDTO::Label& label : list.labels)
+        labels.append(LabelInfo{label.id, label.name, label.type.value_or(QStringLiteral("user")),
+                                label.messagesTotal.value_or(0), label.messagesUnread.value_or(0)});
+    co_return labels;
+}
+
+QCoro::Task<MessageListDTO> LiveGmailAPI::listMessages(std::optional<QString> query,
+                                                       QStringList labelIds, int maxResults,
+                                                       std::optional<QString> pageToken)
+{
+    Query items{{QStringLiteral("maxResults"), QString::number(maxResults)}};
+    if (query && !query->isEmpty())
+        items.append({QStringLiteral("q"), *query});
+    for (const QString& label : labelIds)
+        items.append({QStringLiteral("labelIds"), label});
+    if (pageToken)
+        items.append({QStringLiteral("pageToken"), *pageToken});
+    co_return decodeWire<MessageListDTO>(
+        co_await request("GET", QStringLiteral("/messages"), items, std::nullopt));
+}
+
+QCoro::Task<MessageDTO> LiveGmailAPI::getMessage(QString id, QString format)
+{
+    Query items{{QStringLiteral("format"), format}};
+    if (format == u"metadata") {
+        for (const char16_t* header : {u"From", u"Subject", u"Date", u"To"})
+            items.append({QStringLiteral("metadataHeaders"), QString::fromUtf16(header)});
+    }
+    co_return decodeWire<MessageDTO>(
+        co_await request("GET", QStringLiteral("/messages/") + id, items, std::nullopt));
+}
+
+QCoro::Task<ThreadDTO> LiveGmailAPI::getThread(QString id)
+{
+    const Query items{{QStringLiteral("format"), QStringLiteral("full")}};
+    co_return decodeWire<ThreadDTO>(
+        co_await request("GET", QStringLiteral("/threads/") + id, items, std::nullopt));
+}
+
+QCoro::Task<HistoryListDTO> LiveGmailAPI::listHistory(QString startHistoryId,
+                                                      std::optional<QString> pageToken)
+{
+    Query items{{QStringLiteral("startHistoryId"), startHistoryId}};
+    for (const char16_t* type :
+         {u"messageAdded", u"messageDeleted", u"labelAdded", u"labelRemoved"})
+        items.append({QStringLiteral("historyTypes"), QString::fromUtf16(type)});
+    if (pageToken)
+        items.append({QStringLiteral("pageToken"), *pageToken});
+    co_return decodeWire<HistoryListDTO>(
+        co_await request("GET", QStringLiteral("/history"), items, std::nullopt));
+}
+
+QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QString raw, std::optional<QString> threadId)
+{
+    co_return decodeWire<MessageDTO>(co_await request("POST", QStringLiteral("/messages/send"), {},
+                                                      jsonBody(messageObject(raw, threadId))));
+}
+
+QCoro::Task<QString> LiveGmailAPI::createDraft(QString raw, std::optional<QString> threadId)
+{
+    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
+    co_return decodeWire<DraftDTO>(
+        co_await request("POST", QStringLiteral("/drafts"), {}, jsonBody(body)))
+        .id;
+}
+
+QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QString raw,
+                                            std::optional<QString> threadId)
+{
+    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
+    co_await request("PUT", QStringLiteral("/drafts/") + id, {}, jsonBody(body));
+}
+
+QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)
+{
+    co_await request("DELETE", QStringLiteral("/drafts/") + id, {}, std::nullopt);
+}
+
+QCoro::Task<void> LiveGmailAPI::modifyThread(QString id, QStringList add, QStringList remove)
+{
+    const QJsonObject body{{QStringLiteral("addLabelIds"), QJsonArray::fromStringList(add)},
+                           {QStringLiteral("removeLabelIds"), QJsonArray::fromStringList(remove)}};
+    co_await request("POST", QStringLiteral("/threads/%1/modify").arg(id), {}, jsonBody(body));
+}
+
+QCoro::Task<void> LiveGmailAPI::trashThread(QString id)
+{
+    co_await request("POST", QStringLiteral("/threads/%1/trash").arg(id), {}, std::nullopt);
+}
+
+QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
+{
+    const auto attachment = decodeWire<AttachmentDTO>(answer);
+    if (!attachment.data)
+        throw GmailError::decoding(QStringLiteral("anexo sem dados"));
+    std::optional<QByteArray> bytes = decodeBase64Url(*attachment.data);
+    if (!bytes)
+        throw GmailError::decoding(QStringLiteral("anexo sem dados"));
+    return std::move(*bytes);
+}
+
+QCoro::Task<QByteArray> LiveGmailAPI::attachmentData(QString messageId, QString attachmentId)
+{
+    co_return attachmentBytes(co_await request(
+        "GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), {},
+        std::nullopt));
+}
+
+QCoro::Task<QByteArray> LiveGmailAPI::attachmentDataWithProgress(QString messageId,
+                                                                 QString attachmentId,
+                                                                 ProgressCallback onBytes)
+{
+    const QUrl url =
+        address(QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), {});
+    const QString token = co_await m_tokenProvider->validAccessToken();
+    const QByteArray answer = co_await ProgressDownload::fetch(url, token, std::move(onBytes));
+    co_return attachmentBytes(answer);
+}
+
+} // namespace vesk

@@ -1,0 +1,162 @@
+// Turning Gmail's message records into the mail model. Pure functions: what
+// cannot be decoded is left empty.
+
+#include "Base64Url.h"
+#include "WireRecords.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace vesk {
+
+namespace {
+
+bool isHorizontalSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+QString trimmedHorizontally(QStringView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isHorizontalSpace(text[start]))
+        ++start;
+    while (end > start && isHorizontalSpace(text[end - 1]))
+        --end;
+    return text.mid(start, end - start).toString();
+}
+
+/// Gmail's decimal millisecond text; 0 for anything else.
+qint64 parseInternalDate(const std::optional<QString>& text)
+{
+    if (!text)
+        return 0;
+    bool ok = false;
+    const qint64 value = text->toLongLong(&ok, 10);
+    return ok ? value : 0;
+}
+
+std::optional<QString> headerIn(const std::vector<MessageDTO::Header>& headers, const QString& name)
+{
+    for (const MessageDTO::Header& header : headers) {
+        if (header.name.compare(name, Qt::CaseInsensitive) == 0)
+            return header.value;
+    }
+    return std::nullopt;
+}
+
+/// The charset parameter of a part's own Content-Type header, if any.
+QByteArray declaredCharset(const MessageDTO::Payload& part)
+{
+    if (!part.headers)
+        return {};
+    const std::optional<QString> contentType =
+        headerIn(*part.headers, QStringLiteral("Content-Type"));
+    if (!contentType)
+        return {};
+    static const QRegularExpression charset(
+        QStringLiteral(R"re(;\s*charset\s*=\s*"?([^";\s]+)"?)re"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = charset.match(*contentType);
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+/// Decodes a text part in the charset it declares (much Portuguese mail is
+/// ISO-8859-1 or Windows-1252), falling back to UTF-8 when it declares none
+/// or one we do not know. Text that still does not decode gives nothing.
+std::optional<QString> decodeText(const MessageDTO::Payload& part)
+{
+    if (!part.body || !part.body->data)
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = decodeBase64Url(*part.body->data);
+    if (!bytes)
+        return std::nullopt;
+    const QByteArray charset = declaredCharset(part);
+    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(*bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+void walk(const MessageDTO::Payload& part, const QString& messageId, FullMessage& into)
+{
+    const QString type = part.mimeType.value_or(QString()).toLower();
+    const QString filename = part.filename.value_or(QString());
+    const bool isAttachment = !filename.isEmpty() && part.body && part.body->attachmentId;
+    if (isAttachment) {
+        into.attachments.append(
+            AttachmentInfo{messageId, *part.body->attachmentId, filename,
+                           part.mimeType.value_or(QStringLiteral("application/octet-stream")),
+                           part.body->size.value_or(0)});
+    } else if (type == u"text/plain" && !into.plainText) {
+        into.plainText = decodeText(part);
+    } else if (type == u"text/html" && !into.html) {
+        into.html = decodeText(part);
+    }
+    if (part.parts) {
+        for (const MessageDTO::Payload& child : *part.parts)
+            walk(child, messageId, into);
+    }
+}
+
+} // namespace
+
+std::pair<QString, QString> parseAddress(const QString& text)
+{
+    const QString t = trimmedHorizontally(text);
+    const qsizetype open = t.indexOf(u'<');
+    const qsizetype close = t.lastIndexOf(u'>');
+    if (open < 0 || close < 0 || close < open)
+        return {QString(), t};
+    QString name = trimmedHorizontally(QStringView(t).left(open));
+    qsizetype start = 0;
+    qsizetype end = name.size();
+    while (start < end && name[start] == u'"')
+        ++start;
+    while (end > start && name[end - 1] == u'"')
+        --end;
+    name = name.mid(start, end - start);
+    return {name, t.mid(open + 1, close - open - 1)};
+}
+
+std::optional<QString> MessageDTO::header(const QString& name) const
+{
+    if (!payload || !payload->headers)
+        return std::nullopt;
+    return headerIn(*payload->headers, name);
+}
+
+MessageSummary MessageDTO::toSummary() const
+{
+    auto [fromName, fromEmail] = parseAddress(header(QStringLiteral("From")).value_or(QString()));
+    return MessageSummary(id, threadId, labelIds.value_or(QStringList()),
+                          snippet.value_or(QString()), std::move(fromName), std::move(fromEmail),
+                          header(QStringLiteral("Subject")).value_or(QString()),
+                          parseInternalDate(internalDate));
+}
+
+FullMessage MessageDTO::toFull() const
+{
+    FullMessage full;
+    full.id = id;
+    full.threadId = threadId;
+    full.labelIds = labelIds.value_or(QStringList());
+    std::tie(full.fromName, full.fromEmail) =
+        parseAddress(header(QStringLiteral("From")).value_or(QString()));
+    full.to = header(QStringLiteral("To")).value_or(QString());
+    full.cc = header(QStringLiteral("Cc")).value_or(QString());
+    full.subject = header(QStringLiteral("Subject")).value_or(QString());
+    full.snippet = snippet.value_or(QString());
+    full.messageIdHeader = header(QStringLiteral("Message-ID"));
+    full.references = header(QStringLiteral("References"));
+    full.date = QDateTime::fromMSecsSinceEpoch(parseInternalDate(internalDate), Qt::UTC);
+    if (payload)
+        walk(*payload, id, full);
+    return full;
+}
+
+} // namespace vesk

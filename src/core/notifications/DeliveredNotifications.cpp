@@ -1,0 +1,61 @@
+#include "DeliveredNotifications.h"
+
+namespace vesk {
+
+DeliveredNotifications::DeliveredNotifications(qsizetype capacity)
+    : m_capacity(qMax<qsizetype>(1, capacity))
+{}
+
+uint DeliveredNotifications::serverId(const QString& identifier) const
+{
+    return m_serverIds.value(identifier, 0);
+}
+
+std::optional<NotificationUserInfo> DeliveredNotifications::userInfo(uint serverId) const
+{
+    const auto it = m_entries.constFind(serverId);
+    if (it == m_entries.cend())
+        return std::nullopt;
+    return it->info;
+}
+
+void DeliveredNotifications::remember(uint serverId, const QString& identifier,
+                                      const NotificationUserInfo& info)
+{
+    if (serverId == 0)
+        return; // not a notification id; the server broke the protocol
+    // A replacement may come back under a new number, and a number may be
+    // reused for another identifier: both old pairings go.
+    forget(m_serverIds.value(identifier, 0));
+    forget(serverId);
+    while (m_entries.size() >= m_capacity && !m_order.empty())
+        dropOldest();
+    const quint64 sequence = m_nextSequence++;
+    m_entries.insert(serverId, Entry{identifier, info, sequence});
+    m_serverIds.insert(identifier, serverId);
+    m_order.emplace(sequence, serverId);
+}
+
+void DeliveredNotifications::forget(uint serverId)
+{
+    const auto it = m_entries.find(serverId);
+    if (it == m_entries.end())
+        return;
+    m_serverIds.remove(it->identifier);
+    m_order.erase(it->sequence);
+    m_entries.erase(it);
+}
+
+void DeliveredNotifications::clear()
+{
+    m_entries.clear();
+    m_serverIds.clear();
+    m_order.clear();
+}
+
+void DeliveredNotifications::dropOldest()
+{
+    forget(m_order.begin()->second);
+}
+
+} // namespace vesk

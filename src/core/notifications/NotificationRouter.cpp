@@ -1,0 +1,54 @@
+#include "NotificationRouter.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QMutexLocker>
+
+namespace vesk {
+
+const std::shared_ptr<NotificationRouter>& NotificationRouter::shared()
+{
+    // Holds no Qt object, so ending with the process's static objects is harmless.
+    static const auto s_shared = std::make_shared<NotificationRouter>();
+    return s_shared;
+}
+
+void NotificationRouter::setOnOpen(OpenCallback onOpen)
+{
+    const QMutexLocker locker(&m_lock);
+    m_onOpen = std::move(onOpen);
+}
+
+bool NotificationRouter::hasOnOpen() const
+{
+    const QMutexLocker locker(&m_lock);
+    return bool(m_onOpen);
+}
+
+NotificationRouter::OpenCallback NotificationRouter::onOpen() const
+{
+    const QMutexLocker locker(&m_lock);
+    return m_onOpen;
+}
+
+void NotificationRouter::route(const QString& accountID, const QString& threadID)
+{
+    // The callback is copied out of the lock so that it may install another
+    // callback, or route again, without deadlocking.
+    OpenCallback callback = onOpen();
+    if (!callback)
+        return;
+    QCoreApplication* const app = QCoreApplication::instance();
+    if (!app) {
+        callback(accountID, threadID);
+        return;
+    }
+    // Direct when already on the GUI thread, queued otherwise; a call queued
+    // while the application object goes away is dropped with it.
+    QMetaObject::invokeMethod(
+        app,
+        [callback = std::move(callback), accountID, threadID] { callback(accountID, threadID); },
+        Qt::AutoConnection);
+}
+
+} // namespace vesk

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "NotificationPosting.h"
+#include "model/AccountIdentity.h"
+#include "model/MessageSummary.h"
+
+#include <QList>
+#include <QMutex>
+
+namespace vesk {
+
+/// Keeps what it is told so that tests can look at it afterwards; the running
+/// application never uses it. Every access holds one lock, so sync engines on
+/// several threads may post at once.
+class RecordingNotificationPoster final : public NotificationPosting
+{
+public:
+    struct Posted
+    {
+        AccountIdentity account;
+        MessageSummary summary;
+
+        friend bool operator==(const Posted&, const Posted&) = default;
+    };
+
+    void postNewMessage(const AccountIdentity& account, const MessageSummary& summary) override;
+    void setTotalUnread(qint64 count) override;
+
+    /// What was posted, in the order the posts took the lock.
+    QList<Posted> posted() const;
+    /// The last total handed over; 0 before the first.
+    qint64 unread() const;
+
+private:
+    mutable QMutex m_lock;
+    QList<Posted> m_storage;
+    qint64 m_unread = 0;
+};
+
+} // namespace vesk

@@ -1,0 +1,268 @@
+#include "SystemNotificationPoster.h"
+
+#include "NotificationRouter.h"
+#include "NotificationText.h"
+
+#include <QCoreApplication>
+#include <QCoroSignal>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QPointer>
+
+namespace vesk {
+
+namespace {
+
+const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
+const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString launcherEntryPath = QStringLiteral("/com/canonical/unity/launcherentry/vesk");
+const QString launcherEntryInterface = QStringLiteral("com.canonical.Unity.LauncherEntry");
+// Docks and servers find our name and icon through the desktop file.
+const QString desktopEntry = QStringLiteral("vesk");
+const QString applicationUri = QStringLiteral("application://vesk.desktop");
+
+// A server that hangs must not hold notifications (or start-up) for long.
+constexpr int callTimeoutMs = 5000;
+// Posts held while the server is asked what it can show; a flood beyond this
+// while the server is slow to answer is dropped rather than kept without bound.
+constexpr qsizetype maxWaiting = 256;
+
+QDBusMessage notificationsCall(const QString& method)
+{
+    return QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                          notificationsInterface, method);
+}
+
+QVariantMap hintsFor(const NotificationPayload& payload)
+{
+    const QString account = cleanNotificationLine(payload.threadIdentifier, 320);
+    return {
+        {QStringLiteral("category"), QStringLiteral("email.arrived")},
+        {QStringLiteral("sound-name"), QStringLiteral("message-new-email")},
+        {QStringLiteral("desktop-entry"), desktopEntry},
+        // There is no standard grouping hint: ours names the account, and
+        // Plasma shows its origin name in the popup's header.
+        {QStringLiteral("x-vesk-account"), account},
+        {QStringLiteral("x-kde-origin-name"), account},
+    };
+}
+
+std::shared_ptr<SystemNotificationPoster> makeShared()
+{
+    auto poster = std::make_shared<SystemNotificationPoster>(QDBusConnection::sessionBus(),
+                                                             NotificationRouter::shared());
+    // A sync engine on a pool thread may be the first to ask; the bus work
+    // belongs on the GUI thread all the same.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        poster->moveToThread(app->thread());
+    return poster;
+}
+
+} // namespace
+
+SystemNotificationPoster::SystemNotificationPoster(QDBusConnection bus,
+                                                   std::shared_ptr<NotificationRouter> router,
+                                                   ActivityProbe isApplicationActive,
+                                                   QObject* parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+    , m_router(std::move(router))
+    , m_isApplicationActive(std::move(isApplicationActive))
+{
+    // Naming the service makes Qt accept these signals only from the client
+    // that owns the name, not look-alikes from any other client on the bus.
+    m_bus.connect(notificationsService, notificationsPath, notificationsInterface,
+                  QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+    m_bus.connect(notificationsService, notificationsPath, notificationsInterface,
+                  QStringLiteral("NotificationClosed"), this,
+                  SLOT(onNotificationClosed(uint, uint)));
+    auto* watcher = new QDBusServiceWatcher(notificationsService, m_bus,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &SystemNotificationPoster::onServerOwnerChanged);
+}
+
+SystemNotificationPoster::~SystemNotificationPoster() = default;
+
+const std::shared_ptr<SystemNotificationPoster>& SystemNotificationPoster::shared()
+{
+    // Deliberately never destroyed: it serves to the end of the process, and a
+    // bus client torn down among static objects, after the application and
+    // Qt's bus manager, can crash on the way out. The holder stays reachable.
+    static const auto* const s_shared = new std::shared_ptr<SystemNotificationPoster>(makeShared());
+    return *s_shared;
+}
+
+void SystemNotificationPoster::setApplicationActiveProbe(ActivityProbe isApplicationActive)
+{
+    m_isApplicationActive = std::move(isApplicationActive);
+}
+
+QCoro::Task<bool> SystemNotificationPoster::requestAuthorization()
+{
+    // A connection that never reached a bus yields calls that never finish.
+    if (!m_bus.isConnected())
+        co_return false;
+    QPointer<SystemNotificationPoster> self(this);
+    QDBusPendingCallWatcher watcher(
+        m_bus.asyncCall(notificationsCall(QStringLiteral("GetCapabilities")), callTimeoutMs));
+    co_await qCoro(&watcher, &QDBusPendingCallWatcher::finished);
+    if (!self)
+        co_return false;
+    co_return takeCapabilities(watcher);
+}
+
+void SystemNotificationPoster::postNewMessage(const AccountIdentity& account,
+                                              const MessageSummary& summary)
+{
+    // Built on the caller's thread; only the bus work moves. With `this` as
+    // the context the queued call is dropped if the poster is destroyed first.
+    QMetaObject::invokeMethod(
+        this,
+        [this, payload = NotificationPayload::forNewMessage(account, summary)] {
+            deliver(payload);
+        },
+        Qt::AutoConnection);
+}
+
+void SystemNotificationPoster::setTotalUnread(qint64 count)
+{
+    QMetaObject::invokeMethod(
+        this, [this, count] { sendBadge(count); }, Qt::AutoConnection);
+}
+
+void SystemNotificationPoster::deliver(const NotificationPayload& payload)
+{
+    if (!m_bus.isConnected() || (m_isApplicationActive && m_isApplicationActive()))
+        return;
+    if (m_capabilities) {
+        sendOrHold(payload);
+        return;
+    }
+    if (m_waiting.size() < maxWaiting)
+        m_waiting.append(payload);
+    askCapabilities();
+}
+
+void SystemNotificationPoster::sendOrHold(const NotificationPayload& payload)
+{
+    // Only the latest repeat matters: it replaces whatever the first showed.
+    if (m_inFlight.contains(payload.identifier))
+        m_heldRepeats.insert(payload.identifier, payload);
+    else
+        sendNotify(payload);
+}
+
+void SystemNotificationPoster::sendNotify(const NotificationPayload& payload)
+{
+    if (!m_bus.isConnected())
+        return;
+    // An unknown server is assumed to show plain bodies, as nearly all do.
+    const NotificationText text = NotificationText::forServer(
+        payload, m_capabilities.value_or(QStringList{QStringLiteral("body")}));
+    QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
+    call << QStringLiteral("Vesk") << m_delivered.serverId(payload.identifier) << QString()
+         << text.summary << text.body
+         << QStringList{QStringLiteral("default"), QStringLiteral("Abrir")} << hintsFor(payload)
+         << qint32(-1);
+    m_inFlight.insert(payload.identifier);
+    QDBusPendingCallWatcher* watcher = watch(m_bus.asyncCall(call, callTimeoutMs));
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, payload](QDBusPendingCallWatcher* finished) {
+                onNotifyAnswered(*finished, payload);
+            });
+}
+
+void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
+                                                const NotificationPayload& payload)
+{
+    m_inFlight.remove(payload.identifier);
+    const QDBusPendingReply<uint> reply = call;
+    // On failure an earlier notification of this identifier may still be
+    // showing, so its entry stays; a new server clears the book anyway.
+    if (reply.isValid())
+        m_delivered.remember(reply.value(), payload.identifier, payload.userInfo);
+    if (const auto held = m_heldRepeats.find(payload.identifier); held != m_heldRepeats.end()) {
+        const NotificationPayload repeat = *held;
+        m_heldRepeats.erase(held);
+        sendNotify(repeat);
+    }
+}
+
+void SystemNotificationPoster::askCapabilities()
+{
+    if (m_capabilitiesAsked)
+        return;
+    m_capabilitiesAsked = true;
+    QDBusPendingCallWatcher* watcher =
+        watch(m_bus.asyncCall(notificationsCall(QStringLiteral("GetCapabilities")), callTimeoutMs));
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) { onCapabilitiesAnswered(*finished); });
+}
+
+void SystemNotificationPoster::onCapabilitiesAnswered(const QDBusPendingCall& call)
+{
+    m_capabilitiesAsked = false;
+    // Without an answer the waiting posts still go out (they fail too if no
+    // server is there); the next post asks again.
+    takeCapabilities(call);
+    const QList<NotificationPayload> waiting = std::exchange(m_waiting, {});
+    for (const NotificationPayload& payload : waiting)
+        sendOrHold(payload);
+}
+
+bool SystemNotificationPoster::takeCapabilities(const QDBusPendingCall& call)
+{
+    const QDBusPendingReply<QStringList> reply = call;
+    if (!reply.isValid())
+        return false;
+    m_capabilities = reply.value();
+    return true;
+}
+
+void SystemNotificationPoster::onServerOwnerChanged()
+{
+    // Another server (or none): its ids mean other notifications, and it may
+    // show other things.
+    m_delivered.clear();
+    m_capabilities.reset();
+}
+
+void SystemNotificationPoster::onActionInvoked(uint serverId, const QString& actionKey)
+{
+    if (actionKey != u"default")
+        return;
+    // Ids we did not post (another application's, or ones we forgot) carry
+    // nothing to open.
+    if (const auto info = m_delivered.userInfo(serverId))
+        m_router->route(info->accountID, info->threadID);
+}
+
+void SystemNotificationPoster::onNotificationClosed(uint serverId, uint /*reason*/)
+{
+    m_delivered.forget(serverId);
+}
+
+void SystemNotificationPoster::sendBadge(qint64 count)
+{
+    const qint64 shown = qMax<qint64>(0, count);
+    QDBusMessage signal = QDBusMessage::createSignal(launcherEntryPath, launcherEntryInterface,
+                                                     QStringLiteral("Update"));
+    signal << applicationUri
+           << QVariantMap{{QStringLiteral("count"), QVariant::fromValue(shown)},
+                          {QStringLiteral("count-visible"), shown > 0}};
+    m_bus.send(signal);
+}
+
+QDBusPendingCallWatcher* SystemNotificationPoster::watch(const QDBusPendingCall& call)
+{
+    auto* watcher = new QDBusPendingCallWatcher(call, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+            &QDBusPendingCallWatcher::deleteLater);
+    return watcher;
+}
+
+} // namespace vesk

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/MessageSummary.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QStringList>
+
+#include <exception>
+#include <memory>
+
+namespace vesk {
+
+class GmailAPIClient;
+class MailStore;
+
+/// What fetching the summaries of a list of messages gave.
+struct SummaryFetch
+{
+    /// Newest first; equal dates keep completion order.
+    QList<MessageSummary> summaries;
+    /// The first failure that was not tolerated, if any.
+    std::exception_ptr failure;
+};
+
+/// Fetches message metadata with a bounded number of requests in flight.
+///
+/// With `tolerateMissing`, a message Google answers 404 for is gone: it is
+/// dropped and removed from the store. Any other failure is reported in the
+/// result (with the summaries fetched so far), never by removing cached mail
+/// on a passing fault. Without it, the first failure is reported and the
+/// summaries must not be used.
+QCoro::Task<SummaryFetch> fetchSummaries(std::shared_ptr<GmailAPIClient> api,
+                                         std::shared_ptr<MailStore> store, QStringList ids,
+                                         bool tolerateMissing);
+
+} // namespace vesk

@@ -1,0 +1,326 @@
+#include "AwaitTask.h"
+#include "CountingTokenProvider.h"
+#include "FakeGoogle.h"
+#include "SimpleMessage.h"
+#include "gmail/DescribedError.h"
+#include "gmail/GmailError.h"
+#include "gmail/LiveGmailAPI.h"
+#include "gmail/QNetworkTransport.h"
+#include "gmail/StaticTokenProvider.h"
+
+#include <QCoroTask>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using vesk::test::awaitTask;
+using namespace std::chrono_literals;
+using fakegoogle::FakeGoogle;
+using fakegoogle::FaultRule;
+
+namespace {
+
+const QString account = QStringLiteral("ana@exemplo.pt");
+
+template <typename T>
+GmailError gmailFailure(QCoro::Task<T> task)
+{
+    try {
+        awaitTask(std::move(task));
+    } catch (const GmailError& error) {
+        return error;
+    }
+    return GmailError::transport(QStringLiteral("no failure"));
+}
+
+QByteArray latin1Message(const QByteArray& charset, const QByteArray& body)
+{
+    return "From: Zé <ze@x.pt>\r\nTo: ana@exemplo.pt\r\nSubject: Acentos\r\n"
+           "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=" +
+           charset + "\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" + body + "\r\n";
+}
+
+} // namespace
+
+class TestGmailClient : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeGoogle> m_google;
+    std::shared_ptr<QNetworkTransport> m_transport;
+    QString m_token;
+
+    std::unique_ptr<LiveGmailAPI> client(std::shared_ptr<AccessTokenProviding> tokens = {})
+    {
+        if (!tokens)
+            tokens = std::make_shared<StaticTokenProvider>(m_token);
+        return std::make_unique<LiveGmailAPI>(
+            m_transport, tokens, GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()},
+            RetryPolicy{4, 5ms, 50ms});
+    }
+
+    int requestsTo(const QString& path) const
+    {
+        int count = 0;
+        for (const auto& request : m_google->requests())
+            count += request.path.endsWith(path) ? 1 : 0;
+        return count;
+    }
+
+private slots:
+    void init()
+    {
+        m_google = std::make_unique<FakeGoogle>();
+        QVERIFY(m_google->start());
+        m_google->registerClient(QStringLiteral("cid"), QStringLiteral("segredo"));
+        m_google->addAccount(account, QStringLiteral("Ana Sá"));
+        m_token = m_google->issueTokens(account, QStringLiteral("cid")).accessToken;
+        m_transport = std::make_shared<QNetworkTransport>();
+    }
+
+    void queryItemsKeepTheirOrderAndEncoding()
+    {
+        const auto gmail = client();
+        const QString query = QStringLiteral("from:a+b@x.pt \"olá & adeus\" =");
+        awaitTask(gmail->listMessages(query, {QStringLiteral("INBOX"), QStringLiteral("Label_7")},
+                                      50, std::nullopt));
+        awaitTask(gmail->listMessages(QString(), {}, 10, std::nullopt));
+        const auto sent = m_google->requests();
+        QCOMPARE(sent.size(), 2);
+        const QList<QPair<QString, QString>> expected{
+            {QStringLiteral("maxResults"), QStringLiteral("50")},
+            {QStringLiteral("q"), query},
+            {QStringLiteral("labelIds"), QStringLiteral("INBOX")},
+            {QStringLiteral("labelIds"), QStringLiteral("Label_7")}};
+        QCOMPARE(sent[0].query, expected);
+        QCOMPARE(sent[0].header("Authorization"), "Bearer " + m_token.toUtf8());
+        QCOMPARE(sent[1].query.size(), 1);
+
+        m_google->clearRequests();
+        const auto ref = m_google->deliverMessage(
+            account, fakegoogle::SimpleMessage{QStringLiteral("Zé <ze@x.pt>"),
+                                               account,
+                                               {},
+                                               QStringLiteral("Olá"),
+                                               QStringLiteral("corpo"),
+                                               {},
+                                               {},
+                                               {},
+                                               {},
+                                               {},
+                                               {}}
+                         .toRfc822());
+        const MessageDTO metadata =
+            awaitTask(gmail->getMessage(ref.id, QStringLiteral("metadata")));
+        QCOMPARE(metadata.toSummary().subject(), QStringLiteral("Olá"));
+        QCOMPARE(m_google->requests().last().queryValues(QStringLiteral("metadataHeaders")),
+                 (QStringList{QStringLiteral("From"), QStringLiteral("Subject"),
+                              QStringLiteral("Date"), QStringLiteral("To")}));
+        awaitTask(gmail->getMessage(ref.id, QStringLiteral("full")));
+        QCOMPARE(m_google->requests().last().query.size(), 1);
+    }
+
+    void unauthorizedIsRetriedOnceWithAFreshToken()
+    {
+        auto tokens =
+            std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("stale"), m_token});
+        const auto gmail = client(tokens);
+        const GmailProfileDTO profile = awaitTask(gmail->profile());
+        QCOMPARE(profile.emailAddress, account);
+        QCOMPARE(tokens->invalidations, 1);
+        QCOMPARE(tokens->requests, 2);
+
+        auto refused = std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("mau")});
+        const GmailError error = gmailFailure(client(refused)->labels());
+        QCOMPARE(error.kind(), GmailError::Kind::Http);
+        QCOMPARE(error.status(), 401);
+        QCOMPARE(refused->invalidations, 1);
+    }
+
+    void notFoundMeansExpiredHistoryOnlyOnHistory()
+    {
+        const auto gmail = client();
+        const quint64 old = m_google->historyId(account);
+        m_google->deliverMessage(account, latin1Message("utf-8", "novo"));
+        m_google->expireHistoryBefore(account, m_google->historyId(account));
+        QCOMPARE(gmailFailure(gmail->listHistory(QString::number(old), std::nullopt)).kind(),
+                 GmailError::Kind::HistoryExpired);
+
+        const GmailError missing =
+            gmailFailure(gmail->getMessage(QStringLiteral("ffff"), QStringLiteral("full")));
+        QCOMPARE(missing.status(), 404);
+        QVERIFY(missing.description().startsWith(u"HTTP 404: {"));
+    }
+
+    void successWithoutBodyFailsDecoding()
+    {
+        FaultRule empty;
+        empty.pathPattern = QStringLiteral(".*/profile");
+        empty.status = 204;
+        empty.body = " ";
+        m_google->addFault(empty);
+        QCOMPARE(gmailFailure(client()->profile()).kind(), GmailError::Kind::Decoding);
+        // Answers that are ignored still succeed on any 2xx.
+        empty.pathPattern = QStringLiteral(".*/trash");
+        m_google->addFault(empty);
+        awaitTask(client()->trashThread(QStringLiteral("x")));
+    }
+
+    void nonHttpAnswerIsATransportError()
+    {
+        // A file answers without any HTTP status.
+        QTemporaryDir dir;
+        QFile labels(dir.filePath(QStringLiteral("labels")));
+        QVERIFY(labels.open(QIODevice::WriteOnly));
+        labels.write("{}");
+        labels.close();
+        const auto gmail = std::make_unique<LiveGmailAPI>(
+            m_transport, std::make_shared<StaticTokenProvider>(m_token),
+            GmailEndpoints{QUrl::fromLocalFile(dir.path()), QUrl()});
+        const GmailError error = gmailFailure(gmail->labels());
+        QCOMPARE(error.description(), QStringLiteral("Transporte: resposta sem HTTP"));
+    }
+
+    void realMimeShapesDecode()
+    {
+        fakegoogle::SimpleMessage mixed;
+        mixed.from = QStringLiteral("\"Conceição\" <c@x.pt>");
+        mixed.to = account;
+        mixed.subject = QStringLiteral("Relatório anual");
+        mixed.text = QStringLiteral("Segue o relatório. Até já!");
+        mixed.html = QStringLiteral("<p>Segue o <b>relatório</b>.</p>");
+        mixed.attachments = {
+            {QStringLiteral("relatório.pdf"), "application/pdf", QByteArray(70000, 'p'), {}},
+            {QStringLiteral("logo.png"), "image/png", QByteArray(300, 'i'), "logo@x"}};
+        const auto ref = m_google->deliverMessage(account, mixed.toRfc822());
+        const auto latin1 =
+            m_google->deliverMessage(account, latin1Message("iso-8859-1", "Ol\xe1 S\xe3o"));
+        const auto cp1252 =
+            m_google->deliverMessage(account, latin1Message("windows-1252", "\x93ol\xe1\x94 \x80"));
+        const auto unknown =
+            m_google->deliverMessage(account, latin1Message("x-desconhecido", "sim \xc3\xa9"));
+        const auto badUtf8 = m_google->deliverMessage(account, latin1Message("utf-8", "n\xe3o"));
+
+        const auto gmail = client();
+        const auto full = [&](const QString& threadId) {
+            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
+        };
+        const FullMessage message = full(ref.threadId);
+        QCOMPARE(message.fromName, QStringLiteral("Conceição"));
+        QCOMPARE(message.subject, QStringLiteral("Relatório anual"));
+        QCOMPARE(message.plainText->trimmed(), mixed.text);
+        QVERIFY(message.html->contains(u"<b>relatório</b>"));
+        QCOMPARE(message.attachments.size(), 2);
+        QCOMPARE(message.attachments[0].filename, QStringLiteral("relatório.pdf"));
+        QCOMPARE(message.attachments[0].mimeType, QStringLiteral("application/pdf"));
+        const QByteArray pdf =
+            awaitTask(gmail->attachmentData(ref.id, message.attachments[0].attachmentId));
+        QCOMPARE(pdf, mixed.attachments[0].bytes);
+
+        QCOMPARE(full(latin1.threadId).plainText->trimmed(), QStringLiteral("Olá São"));
+        QCOMPARE(full(cp1252.threadId).plainText->trimmed(), QStringLiteral("“olá” €"));
+        QCOMPARE(full(unknown.threadId).plainText->trimmed(), QStringLiteral("sim é"));
+        QVERIFY(!full(badUtf8.threadId).plainText);
+    }
+
+    void streamingReportsEveryPiece()
+    {
+        fakegoogle::SimpleMessage message;
+        message.from = QStringLiteral("z@x.pt");
+        message.subject = QStringLiteral("anexo");
+        message.text = QStringLiteral("ver anexo");
+        message.attachments = {
+            {QStringLiteral("dados.bin"), "application/octet-stream", QByteArray(300000, 'd'), {}}};
+        const auto ref = m_google->deliverMessage(account, message.toRfc822());
+        const auto gmail = client();
+        const QString attachmentId = awaitTask(gmail->getThread(ref.threadId))
+                                         .messages->first()
+                                         .toFull()
+                                         .attachments[0]
+                                         .attachmentId;
+
+        const auto download = [&](QList<QPair<qint64, qint64>>& calls) {
+            return gmail->attachmentDataWithProgress(ref.id, attachmentId,
+                                                     [&calls](qint64 r, qint64 e) {
+                                                         calls.append({r, e});
+                                                     });
+        };
+        FaultRule slow;
+        slow.kind = FaultRule::Kind::SlowChunks;
+        slow.pathPattern = QStringLiteral(".*/attachments/.*");
+        slow.chunkBytes = 65536;
+        slow.chunkIntervalMs = 5;
+        m_google->addFault(slow);
+        QList<QPair<qint64, qint64>> chunked;
+        QCOMPARE(awaitTask(download(chunked)), message.attachments[0].bytes);
+        QVERIFY(chunked.size() > 1);
+        for (qsizetype i = 1; i < chunked.size(); ++i)
+            QVERIFY(chunked[i].first > chunked[i - 1].first);
+        QCOMPARE(chunked.last().second, 0); // chunked answers announce no length
+
+        QList<QPair<qint64, qint64>> whole;
+        awaitTask(download(whole));
+        QCOMPARE(whole.last().first, whole.last().second);
+
+        FaultRule notFound;
+        notFound.pathPattern = slow.pathPattern;
+        notFound.status = 404;
+        m_google->addFault(notFound);
+        QList<QPair<qint64, qint64>> none;
+        const GmailError error = gmailFailure(download(none));
+        QCOMPARE(error.description(), QStringLiteral("HTTP 404: "));
+        QVERIFY(none.isEmpty());
+
+        FaultRule dropped;
+        dropped.kind = FaultRule::Kind::DropConnection;
+        dropped.pathPattern = slow.pathPattern;
+        dropped.dropAfterBytes = 1000;
+        m_google->addFault(dropped);
+        QList<QPair<qint64, qint64>> partial;
+        QVERIFY_THROWS_EXCEPTION(NetworkError, awaitTask(download(partial)));
+    }
+
+    void rateLimitsAndServerErrorsAreRetried()
+    {
+        const auto gmail = client();
+        m_google->failNext(QStringLiteral(".*/labels"), 429, 2);
+        QVERIFY(!awaitTask(gmail->labels()).isEmpty());
+        QCOMPARE(requestsTo(QStringLiteral("/labels")), 3);
+
+        m_google->clearRequests();
+        m_google->failNext(QStringLiteral(".*/labels"), 503, 10);
+        QCOMPARE(gmailFailure(gmail->labels()).status(), 503);
+        QCOMPARE(requestsTo(QStringLiteral("/labels")), 4);
+        m_google->clearFaults();
+
+        FaultRule quota;
+        quota.pathPattern = QStringLiteral(".*/profile");
+        quota.status = 403;
+        quota.body = R"({"error":{"code":403,"errors":[{"reason":"userRateLimitExceeded"}]}})";
+        m_google->addFault(quota);
+        QCOMPARE(awaitTask(gmail->profile()).emailAddress, account);
+        quota.body = R"({"error":{"code":403,"errors":[{"reason":"insufficientPermissions"}]}})";
+        m_google->addFault(quota);
+        QCOMPARE(gmailFailure(gmail->profile()).status(), 403);
+
+        // A send that failed on the server side may have gone out: never repeat it.
+        m_google->clearRequests();
+        fakegoogle::SimpleMessage outgoing;
+        outgoing.from = account;
+        outgoing.to = QStringLiteral("rui@x.pt");
+        outgoing.subject = QStringLiteral("Olá");
+        outgoing.text = QStringLiteral("Até amanhã");
+        const QString raw = QString::fromLatin1(outgoing.toRfc822().toBase64(
+            QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+        m_google->failNext(QStringLiteral(".*/messages/send"), 500, 1);
+        QCOMPARE(gmailFailure(gmail->sendMessage(raw, std::nullopt)).status(), 500);
+        QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 1);
+        m_google->failNext(QStringLiteral(".*/messages/send"), 429, 1);
+        awaitTask(gmail->sendMessage(raw, std::nullopt));
+        QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 3);
+        QCOMPARE(m_google->requests().last().body, "{\"raw\":\"" + raw.toLatin1() + "\"}");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGmailClient)
+#include "tst_gmailclient.moc"

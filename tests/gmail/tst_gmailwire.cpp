@@ -1,0 +1,186 @@
+#include "gmail/Base64Url.h"
+#include "gmail/GmailError.h"
+#include "gmail/SnippetText.h"
+#include "gmail/WireRecords.h"
+
+#include <QTest>
+
+using namespace vesk;
+
+class TestGmailWire : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void httpErrorTextCutsAfter200Characters()
+    {
+        const QString two = QString(200, QChar(0xE9));
+        QCOMPARE(GmailError::http(500, two).description(), QStringLiteral("HTTP 500: ") + two);
+        QCOMPARE(GmailError::http(500, two + u'x').description(),
+                 QStringLiteral("HTTP 500: ") + two);
+        QCOMPARE(GmailError::http(404, {}).description(), QStringLiteral("HTTP 404: "));
+
+        // Emoji are two UTF-16 units, some with modifiers: cut whole characters only.
+        QString emoji;
+        for (int i = 0; i < 201; ++i)
+            emoji += QStringLiteral("👍🏽");
+        const QString shown = GmailError::http(429, emoji).description().mid(10);
+        QCOMPARE(shown, emoji.left(200 * 4));
+
+        QCOMPARE(GmailError::transport(QStringLiteral("resposta sem HTTP")).description(),
+                 QStringLiteral("Transporte: resposta sem HTTP"));
+        QCOMPARE(GmailError::decoding(QStringLiteral("anexo sem dados")).description(),
+                 QStringLiteral("Descodificação: anexo sem dados"));
+        QCOMPARE(GmailError::unauthorized().description(), QStringLiteral("Não autorizado"));
+        QCOMPARE(GmailError::historyExpired().description(), QStringLiteral("Histórico expirado"));
+    }
+
+    void base64UrlPadding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("multiple of 4") << QStringLiteral("YWJj") << QByteArray("abc") << true;
+        QTest::newRow("remainder 2") << QStringLiteral("YQ") << QByteArray("a") << true;
+        QTest::newRow("remainder 3") << QStringLiteral("YWI") << QByteArray("ab") << true;
+        QTest::newRow("already padded") << QStringLiteral("YQ==") << QByteArray("a") << true;
+        QTest::newRow("remainder 1") << QStringLiteral("YWJjZ") << QByteArray() << false;
+        QTest::newRow("url alphabet")
+            << QStringLiteral("-_-_") << QByteArray("\xfb\xff\xbf") << true;
+        QTest::newRow("white space") << QStringLiteral("YW Jj") << QByteArray() << false;
+        QTest::newRow("non-ascii") << QStringLiteral("YWéj") << QByteArray() << false;
+    }
+
+    void base64UrlPadding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, valid);
+        const auto decoded = decodeBase64Url(text);
+        QCOMPARE(decoded.has_value(), valid);
+        if (valid)
+            QCOMPARE(*decoded, expected);
+    }
+
+    void parseAddress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("email");
+        QTest::newRow("name and address") << QStringLiteral("  Ana Sá <ana@x.pt> ")
+                                          << QStringLiteral("Ana Sá") << QStringLiteral("ana@x.pt");
+        QTest::newRow("quoted") << QStringLiteral("\"Silva, Ana\" <a@x.pt>")
+                                << QStringLiteral("Silva, Ana") << QStringLiteral("a@x.pt");
+        QTest::newRow("bare") << QStringLiteral("\ta@x.pt") << QString()
+                              << QStringLiteral("a@x.pt");
+        QTest::newRow("brackets only")
+            << QStringLiteral("<a@x.pt>") << QString() << QStringLiteral("a@x.pt");
+        QTest::newRow("no closing")
+            << QStringLiteral("Ana <a@x.pt") << QString() << QStringLiteral("Ana <a@x.pt");
+        QTest::newRow("reversed") << QStringLiteral("a> <b") << QString()
+                                  << QStringLiteral("a> <b");
+        QTest::newRow("two addresses")
+            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A")
+            << QStringLiteral("a@x.pt>, B <b@x.pt");
+    }
+
+    void parseAddress()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QFETCH(QString, email);
+        QCOMPARE(vesk::parseAddress(text), std::make_pair(name, email));
+    }
+
+    void strictWireDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("ref without threadId")
+            << QByteArray(R"({"messages":[{"id":"a","threadId":"t"},{"id":"b"}]})")
+            << "messages[1].threadId: missing";
+        QTest::newRow("internalDate as number")
+            << QByteArray(R"({"id":"t","messages":[{"id":"a","threadId":"t","internalDate":5}]})")
+            << "messages[0].internalDate: expected a string";
+        QTest::newRow("nested payload")
+            << QByteArray(
+                   R"({"id":"t","messages":[{"id":"a","threadId":"t","payload":{"parts":[{"headers":[{"name":"X"}]}]}}]})")
+            << "messages[0].payload.parts[0].headers[0].value: missing";
+    }
+
+    void strictWireDecoding()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, failure);
+        try {
+            if (json.startsWith(R"({"id")"))
+                decodeWire<ThreadDTO>(json);
+            else
+                decodeWire<MessageListDTO>(json);
+            QFAIL("decoded");
+        } catch (const GmailError& error) {
+            QCOMPARE(error.kind(), GmailError::Kind::Decoding);
+            QCOMPARE(error.description(), QStringLiteral("Descodificação: ") + failure);
+        }
+    }
+
+    void lenientWhereGmailOmitsThings()
+    {
+        QVERIFY(!decodeWire<MessageListDTO>(R"({"resultSizeEstimate":0})").messages);
+        QVERIFY(!decodeWire<HistoryListDTO>(R"({"historyId":"9"})").history);
+        const UserInfoDTO info = decodeWire<UserInfoDTO>("{}");
+        QVERIFY(!info.name && !info.email && !info.picture);
+        const auto labels =
+            decodeWire<LabelListDTO>(R"({"labels":[{"id":"Label_1","name":"X","type":null}]})");
+        QVERIFY(!labels.labels[0].type && !labels.labels[0].messagesTotal);
+        QVERIFY_THROWS_EXCEPTION(GmailError,
+                                 decodeWire<LabelListDTO>(R"({"labels":[{"id":"Label_1"}]})"));
+        QVERIFY_THROWS_EXCEPTION(GmailError, decodeWire<GmailProfileDTO>(""));
+    }
+
+    void summaryAndFullFromRecord()
+    {
+        const MessageDTO message = decodeWire<MessageDTO>(
+            R"({"id":"m","threadId":"t","internalDate":"86400000","payload":{"headers":[)"
+            R"({"name":"SUBJECT","value":"Primeiro"},{"name":"subject","value":"Segundo"},)"
+            "{\"name\":\"From\",\"value\":\"\\\"Zé\\\" <ze@x.pt>\"}]}}");
+        const MessageSummary summary = message.toSummary();
+        QCOMPARE(summary.subject(), QStringLiteral("Primeiro"));
+        QCOMPARE(summary.fromName(), QStringLiteral("Zé"));
+        QCOMPARE(summary.internalDateMs(), 86400000);
+        QCOMPARE(message.toFull().date, QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
+
+        const MessageDTO bare =
+            decodeWire<MessageDTO>(R"({"id":"m","threadId":"t","internalDate":"12ab"})");
+        QCOMPARE(bare.toSummary().internalDateMs(), 0);
+        const FullMessage full = bare.toFull();
+        QCOMPARE(full.date.toMSecsSinceEpoch(), 0);
+        QVERIFY(full.fromEmail.isEmpty() && !full.plainText && !full.html);
+    }
+
+    void snippetDisplayText_data()
+    {
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("gmail entities") << QStringLiteral("It&#39;s &quot;ok&quot; &amp; &lt;b&gt;")
+                                        << QStringLiteral("It's \"ok\" & <b>");
+        QTest::newRow("hex and named") << QStringLiteral("caf&#xE9; &ccedil;&atilde;o &euro;5")
+                                       << QStringLiteral("café ção €5");
+        QTest::newRow("astral") << QStringLiteral("&#128077;") << QStringLiteral("👍");
+        QTest::newRow("invalid number")
+            << QStringLiteral("a&#0;b&#xD800;c") << QStringLiteral("a\uFFFDb\uFFFDc");
+        QTest::newRow("not entities") << QStringLiteral("R&D; a & b; &unknown; &#;")
+                                      << QStringLiteral("R&D; a & b; &unknown; &#;");
+        QTest::newRow("double escaped") << QStringLiteral("&amp;amp;") << QStringLiteral("&amp;");
+    }
+
+    void snippetDisplayText()
+    {
+        QFETCH(QString, snippet);
+        QFETCH(QString, shown);
+        QCOMPARE(vesk::snippetDisplayText(snippet), shown);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGmailWire)
+#include "tst_gmailwire.moc"

@@ -1,0 +1,349 @@
+#include "FakeNotificationServer.h"
+#include "model/AccountIdentity.h"
+#include "model/MessageSummary.h"
+#include "notifications/NotificationPayload.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/SystemNotificationPoster.h"
+
+#include <QCoroTask>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+using namespace vesk;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const AccountIdentity ana{QStringLiteral("ana@exemplo.pt"), QStringLiteral("Ana Sousa")};
+const AccountIdentity rui{QStringLiteral("rui@exemplo.pt"), QStringLiteral("Rui")};
+
+MessageSummary message(const QString& id, const QString& subject = QStringLiteral("Reunião"),
+                       const QString& snippet = QStringLiteral("Vamos &amp; já"),
+                       const QString& fromName = QStringLiteral("Rui Lopes"))
+{
+    return MessageSummary(id, u"t-" + id, {QStringLiteral("INBOX"), QStringLiteral("UNREAD")},
+                          snippet, fromName, QStringLiteral("rl@x.pt"), subject, 1700000000000);
+}
+
+struct Opened
+{
+    QString accountID;
+    QString threadID;
+    bool onGuiThread = false;
+    friend bool operator==(const Opened&, const Opened&) = default;
+};
+
+/// Listens on a connection of its own for the launcher badge of one sender,
+/// so that other test programs on the same bus cannot interfere.
+class BadgeListener final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BadgeListener(const QString& sender)
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                              QStringLiteral("badge-listener")))
+    {
+        m_bus.connect(sender, QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                      QStringLiteral("Update"), this, SLOT(onUpdate(QString, QVariantMap)));
+        // A round trip after the match rule: the bus has it before anyone sends.
+        m_bus.interface()->isServiceRegistered(sender);
+    }
+    ~BadgeListener() override
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("badge-listener"));
+    }
+
+signals:
+    void updated(const QString& appUri, const QVariantMap& properties);
+
+private slots:
+    void onUpdate(const QString& appUri, const QVariantMap& properties)
+    {
+        emit updated(appUri, properties);
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+} // namespace
+
+class TestNotificationPoster : public QObject
+{
+    Q_OBJECT
+
+    std::shared_ptr<NotificationRouter> m_router;
+    QList<Opened> m_opened;
+
+    std::unique_ptr<SystemNotificationPoster>
+    makePoster(SystemNotificationPoster::ActivityProbe probe = {})
+    {
+        return std::make_unique<SystemNotificationPoster>(QDBusConnection::sessionBus(), m_router,
+                                                          std::move(probe));
+    }
+
+    // The server's signals and its replies reach the poster in the order they
+    // were sent, so once a later call has answered, earlier signals are handled.
+    static bool settled(SystemNotificationPoster& poster)
+    {
+        return QCoro::waitFor(poster.requestAuthorization());
+    }
+
+private slots:
+    void init()
+    {
+        m_opened.clear();
+        m_router = std::make_shared<NotificationRouter>();
+        m_router->setOnOpen([this](const QString& account, const QString& thread) {
+            m_opened.append({account, thread, QThread::currentThread() == qApp->thread()});
+        });
+    }
+
+    void payloadTexts_data()
+    {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("fromName");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<QString>("body");
+
+        QTest::newRow("full") << QStringLiteral("Olá") << QStringLiteral("Tudo &quot;bem&quot;?")
+                              << QStringLiteral("Rui Lopes") << QStringLiteral("Rui Lopes")
+                              << QStringLiteral("Olá Tudo \"bem\"?");
+        QTest::newRow("no subject, no snippet")
+            << QString() << QString() << QStringLiteral("Rui Lopes") << QStringLiteral("Rui Lopes")
+            << QStringLiteral("(sem assunto)");
+        QTest::newRow("no subject, snippet")
+            << QString() << QStringLiteral("olá") << QStringLiteral("Rui Lopes")
+            << QStringLiteral("Rui Lopes") << QStringLiteral("(sem assunto) olá");
+        QTest::newRow("no sender name") << QStringLiteral("Oi") << QStringLiteral("  ") << QString()
+                                        << QStringLiteral("rl@x.pt") << QStringLiteral("Oi");
+    }
+    void payloadTexts()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, snippet);
+        QFETCH(QString, fromName);
+        const AccountIdentity unnamed{QStringLiteral("z@x.pt"), QString()};
+        const MessageSummary summary = message(QStringLiteral("m1"), subject, snippet, fromName);
+
+        const NotificationPayload payload = NotificationPayload::forNewMessage(unnamed, summary);
+        QCOMPARE(payload.identifier, QStringLiteral("vesk-z@x.pt-m1"));
+        QCOMPARE(payload.title, QStringLiteral(" \u00B7 z@x.pt"));
+        QTEST(payload.subtitle, "subtitle");
+        QTEST(payload.body, "body");
+        QCOMPARE(payload.threadIdentifier, unnamed.email);
+        QCOMPARE(payload.userInfo, (NotificationUserInfo{unnamed.email, u"t-m1"_s, u"m1"_s}));
+    }
+
+    void postsTheNotificationAsTheServerShowsIt()
+    {
+        FakeNotificationServer server;
+        const auto poster = makePoster();
+        // From a sync engine's thread: the call only hands the work over.
+        std::unique_ptr<QThread> worker(
+            QThread::create([&] { poster->postNewMessage(ana, message(u"m1"_s)); }));
+        worker->start();
+        QVERIFY(server.waitForNotified(1));
+        QVERIFY(worker->wait(60000));
+
+        const FakeNotificationServer::Notified shown = server.notified().at(0);
+        QCOMPARE(shown.appName, u"Vesk"_s);
+        QCOMPARE(shown.replacesId, 0u);
+        QCOMPARE(shown.summary, QStringLiteral("Ana Sousa \u00B7 ana@exemplo.pt"));
+        QCOMPARE(shown.body, QStringLiteral("Rui Lopes\nReunião Vamos & já"));
+        QCOMPARE(shown.actions, (QStringList{u"default"_s, u"Abrir"_s}));
+        QCOMPARE(shown.expireTimeout, -1);
+        const QVariantMap hints{{u"category"_s, u"email.arrived"_s},
+                                {u"sound-name"_s, u"message-new-email"_s},
+                                {u"desktop-entry"_s, u"vesk"_s},
+                                {u"x-vesk-account"_s, u"ana@exemplo.pt"_s},
+                                {u"x-kde-origin-name"_s, u"ana@exemplo.pt"_s}};
+        QCOMPARE(shown.hints, hints);
+    }
+
+    void textFollowsTheServersCapabilities()
+    {
+        const MessageSummary hostile =
+            message(u"m1"_s, QStringLiteral("<b>Pague</b> já &amp;\r\nagora\u0000") + QChar(0xD800),
+                    QString(), QStringLiteral("Eve <eve@x.pt>"));
+        {
+            FakeNotificationServer markup({u"body"_s, u"body-markup"_s});
+            const auto poster = makePoster();
+            poster->postNewMessage(ana, hostile);
+            QVERIFY(markup.waitForNotified(1));
+            QCOMPARE(markup.notified().at(0).body,
+                     QStringLiteral("<b>Eve &lt;eve@x.pt&gt;</b>\n&lt;b&gt;Pague&lt;/b&gt; já "
+                                    "&amp;amp; agora \uFFFD"));
+        }
+        {
+            FakeNotificationServer summaryOnly({u"actions"_s});
+            const auto poster = makePoster();
+            poster->postNewMessage(ana, message(u"m2"_s, u"Olá"_s, QString()));
+            QVERIFY(summaryOnly.waitForNotified(1));
+            QCOMPARE(summaryOnly.notified().at(0).summary,
+                     QStringLiteral("Ana Sousa \u00B7 ana@exemplo.pt \u2014 Rui Lopes: Olá"));
+            QCOMPARE(summaryOnly.notified().at(0).body, QString());
+        }
+    }
+
+    void repeatReplacesByIdentifier()
+    {
+        FakeNotificationServer server;
+        const auto poster = makePoster();
+        // Back to back: the repeat must wait for the first id, not race it.
+        poster->postNewMessage(ana, message(u"m1"_s));
+        poster->postNewMessage(ana, message(u"m1"_s));
+        poster->postNewMessage(rui, message(u"m1"_s));
+        QVERIFY(server.waitForNotified(3));
+        const uint first = server.notified().at(0).id;
+        QCOMPARE(server.notified().at(1).summary, QStringLiteral("Rui \u00B7 rui@exemplo.pt"));
+        QCOMPARE(server.notified().at(1).replacesId, 0u); // another account, another identifier
+        QCOMPARE(server.notified().at(2).replacesId, first);
+        QCOMPARE(server.notified().at(2).id, first);
+
+        // Once the server has closed it, a repeat is a new notification.
+        server.close(first);
+        QVERIFY(settled(*poster));
+        poster->postNewMessage(ana, message(u"m1"_s));
+        QVERIFY(server.waitForNotified(4));
+        QCOMPARE(server.notified().at(3).replacesId, 0u);
+    }
+
+    void clicksRouteToTheirConversation()
+    {
+        FakeNotificationServer server;
+        const auto poster = makePoster();
+        poster->postNewMessage(ana, message(u"m1"_s));
+        poster->postNewMessage(rui, message(u"m2"_s));
+        QVERIFY(server.waitForNotified(2));
+        QVERIFY(settled(*poster));
+        const uint anaId = server.notified().at(0).id;
+        const uint ruiId = server.notified().at(1).id;
+
+        server.click(ruiId, u"other"_s); // not the default action
+        server.click(4242);              // not one of ours: no ids to route with
+        // A look-alike signal from a client that does not own the service name.
+        QDBusConnection spoofer =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"spoofer"_s);
+        QDBusMessage spoof =
+            QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                       u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s);
+        spoof << anaId << u"default"_s;
+        QVERIFY(spoofer.send(spoof));
+        // Once the bus answers the spoofer, it has passed the spoof on ahead of the click.
+        spoofer.interface()->isServiceRegistered(u"org.freedesktop.Notifications"_s);
+        server.click(ruiId);
+        QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 1, 10000);
+        QCOMPARE(m_opened.at(0), (Opened{rui.email, u"t-m2"_s, true}));
+
+        server.close(anaId);
+        server.click(anaId); // closed and forgotten
+        server.click(ruiId);
+        QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 2, 10000);
+        QCOMPARE(m_opened.at(1).accountID, rui.email);
+        QVERIFY(settled(*poster));
+        QCOMPARE(m_opened.size(), 2);
+        QDBusConnection::disconnectFromBus(u"spoofer"_s);
+    }
+
+    void nothingIsPostedWhileTheApplicationIsActive()
+    {
+        FakeNotificationServer server;
+        bool active = true;
+        const auto poster = makePoster([&active] { return active; });
+        poster->postNewMessage(ana, message(u"m1"_s));
+        active = false;
+        poster->postNewMessage(ana, message(u"m2"_s));
+        QVERIFY(server.waitForNotified(1));
+        QVERIFY(settled(*poster));
+        QCOMPARE(server.notified().size(), 1);
+        QVERIFY(server.notified().at(0).body.contains(u"Reunião"_s));
+        QCOMPARE(m_opened.size(), 0);
+    }
+
+    void survivesAMissingRestartedOrBrokenServer()
+    {
+        {
+            SystemNotificationPoster offline(QDBusConnection(u"never-connected"_s), m_router);
+            QVERIFY(!QCoro::waitFor(offline.requestAuthorization()));
+            offline.postNewMessage(ana, message(u"m1"_s));
+            offline.setTotalUnread(3);
+        }
+        const auto poster = makePoster();
+        QVERIFY(!QCoro::waitFor(poster->requestAuthorization()));
+        poster->postNewMessage(ana, message(u"m1"_s)); // nobody to show it: dropped
+
+        auto server = std::make_unique<FakeNotificationServer>();
+        QVERIFY(QCoro::waitFor(poster->requestAuthorization()));
+        poster->postNewMessage(ana, message(u"m1"_s));
+        QVERIFY(server->waitForNotified(1));
+        QCOMPARE(server->notified().at(0).replacesId, 0u);
+        QVERIFY(settled(*poster));
+
+        // A new server numbers from 1 again: the old ids must not replace or route.
+        server.reset();
+        server = std::make_unique<FakeNotificationServer>();
+        QVERIFY(settled(*poster));
+        server->click(1);
+        poster->postNewMessage(ana, message(u"m1"_s));
+        QVERIFY(server->waitForNotified(1));
+        QCOMPARE(server->notified().at(0).replacesId, 0u);
+
+        // Answers of the wrong type: nothing is kept, nothing breaks.
+        server->setMalformedReplies(true);
+        QVERIFY(!QCoro::waitFor(poster->requestAuthorization()));
+        poster->postNewMessage(ana, message(u"m3"_s));
+        QVERIFY(server->waitForNotified(2));
+        const uint unanswered = server->notified().at(1).id;
+        server->click(unanswered);
+        QVERIFY(!QCoro::waitFor(poster->requestAuthorization()));
+        poster->postNewMessage(ana, message(u"m3"_s));
+        QVERIFY(server->waitForNotified(3));
+        QCOMPARE(server->notified().at(2).replacesId, 0u);
+        QCOMPARE(m_opened.size(), 0);
+    }
+
+    void sharedPosterLivesOnTheGuiThread()
+    {
+        // A sync engine may be the first to reach for it.
+        SystemNotificationPoster* fromWorker = nullptr;
+        std::unique_ptr<QThread> worker(
+            QThread::create([&] { fromWorker = SystemNotificationPoster::shared().get(); }));
+        worker->start();
+        QVERIFY(worker->wait(60000));
+        QCOMPARE(fromWorker, SystemNotificationPoster::shared().get());
+        QCOMPARE(fromWorker->thread(), qApp->thread());
+    }
+
+    void badgeCarriesTheUnreadTotal()
+    {
+        BadgeListener listener(QDBusConnection::sessionBus().baseService());
+        QSignalSpy spy(&listener, &BadgeListener::updated);
+        const auto poster = makePoster();
+        poster->setTotalUnread(7);
+        poster->setTotalUnread(0);
+        std::unique_ptr<QThread> worker(QThread::create([&] { poster->setTotalUnread(-3); }));
+        worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 3, 10000);
+        QVERIFY(worker->wait(60000));
+
+        const QList<std::pair<qint64, bool>> expected{{7, true}, {0, false}, {0, false}};
+        for (qsizetype i = 0; i < spy.size(); ++i) {
+            QCOMPARE(spy.at(i).at(0).toString(), u"application://vesk.desktop"_s);
+            const QVariantMap properties = spy.at(i).at(1).toMap();
+            QCOMPARE(properties.value(u"count"_s).metaType(), QMetaType::fromType<qlonglong>());
+            QCOMPARE(properties.value(u"count"_s).toLongLong(), expected.at(i).first);
+            QCOMPARE(properties.value(u"count-visible"_s).metaType(), QMetaType::fromType<bool>());
+            QCOMPARE(properties.value(u"count-visible"_s).toBool(), expected.at(i).second);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNotificationPoster)
+#include "tst_notificationposter.moc"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "HttpReply.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace vesk::fakegoogle {
+
+class Mailbox;
+struct GoogleState;
+struct HttpCall;
+
+// Gmail's methods that take new mail from the client: messages.send and the
+// drafts. Raw messages are checked and threaded as Gmail does, and mail sent
+// to another account of the stand-in is delivered there. Called with the
+// state's lock held.
+class GmailComposeRoutes final
+{
+public:
+    GmailComposeRoutes(GoogleState& state, Mailbox& mailbox);
+
+    HttpReply send(const HttpCall& call);
+    HttpReply createDraft(const HttpCall& call);
+    HttpReply updateDraft(const HttpCall& call, const QString& draftId);
+    HttpReply deleteDraft(const QString& draftId);
+
+private:
+    struct Incoming;
+    std::optional<HttpReply> readRaw(const QJsonObject& message, Incoming& incoming) const;
+    QString threadFor(const Incoming& incoming, const QString& requested) const;
+    void deliverLocally(const Incoming& incoming);
+
+    GoogleState& m_state;
+    Mailbox& m_mailbox;
+};
+
+} // namespace vesk::fakegoogle

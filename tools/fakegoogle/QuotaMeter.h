@@ -1,0 +1,40 @@
+#pragma once
+
+#include "QuotaModel.h"
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+namespace vesk::fakegoogle {
+
+// Gmail's per-user quota: each method costs units, and a user may spend a
+// fixed number of units within a moving window. The meter also adds up what
+// every account spent. Time comes from the caller so tests can move it.
+// Not thread-safe: the server's lock guards it.
+class QuotaMeter final
+{
+public:
+    void setModel(QuotaModel model) { m_model = model; }
+    QuotaModel model() const { return m_model; }
+
+    // Units of a method ("messages.get", "threads.modify", ...) under a model.
+    static int cost(QuotaModel model, const QString& method);
+
+    // Charges the call, or refuses it and says how many milliseconds until
+    // enough units have left the window.
+    std::optional<qint64> charge(const QString& account, const QString& method, qint64 nowMs);
+
+    qint64 unitsSpent(const QString& account) const { return m_spent.value(account); }
+    void reset();
+
+private:
+    QuotaModel m_model = QuotaModel::Off;
+    QHash<QString, QList<QPair<qint64, int>>> m_windows; // account -> (time, units), oldest first
+    QHash<QString, qint64> m_spent;
+};
+
+} // namespace vesk::fakegoogle

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace vesk::fakegoogle {
+
+// Which per-user Gmail quota the stand-in enforces. Units are counted under
+// every model (Off counts with the current table) so benchmarks can report
+// what a client spent even when nothing is refused.
+enum class QuotaModel
+{
+    Off,
+    PerMinute2026,   // 6,000 units per user per moving minute; messages.get costs 20
+    LegacyPerSecond, // 250 units per user per moving second; messages.get costs 5
+};
+
+} // namespace vesk::fakegoogle
