@@ -73,7 +73,11 @@ bool HttpFrontend::start(quint16 port)
     }
     m_port = quint16(bound);
     m_listener = std::thread([server = m_server.get()] { server->listen_after_bind(); });
-    return true;
+    // The server's stop() does nothing until it runs, so a stop right after a
+    // start would wait for ever; do not return before it accepts.
+    for (int waited = 0; !m_server->is_running() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return m_server->is_running();
 }
 
 void HttpFrontend::stop()

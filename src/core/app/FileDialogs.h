@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QCoroTask>
 #include <QString>
 #include <QStringList>
-
-#include <QCoroTask>
 
 #include <optional>
 

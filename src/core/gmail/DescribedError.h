@@ -23,6 +23,10 @@ private:
     QByteArray m_utf8;
 };
 
+/// The text to show for any error: a DescribedError's description, else the
+/// platform's own text.
+QString describeError(const std::exception& error);
+
 /// A failure of the network itself (no connection, time-out, TLS, aborted),
 /// carrying Qt's text for it unchanged.
 class NetworkError final : public DescribedError

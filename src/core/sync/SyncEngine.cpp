@@ -19,13 +19,6 @@ const QString inboxLabel = QStringLiteral("INBOX");
 const QString unreadLabel = QStringLiteral("UNREAD");
 constexpr int firstPageSize = 75;
 
-QString describe(const std::exception& error)
-{
-    if (const auto* described = dynamic_cast<const DescribedError*>(&error))
-        return described->description();
-    return QString::fromLocal8Bit(error.what());
-}
-
 QStringList idsOf(const MessageListDTO& list)
 {
     QStringList ids;
@@ -84,7 +77,7 @@ QCoro::Task<> SyncEngine::initialSync()
     try {
         co_await runInitialSync();
     } catch (const std::exception& e) {
-        error = describe(e);
+        error = describeError(e);
     }
     if (self)
         self->finishSync(std::move(error));
@@ -118,7 +111,7 @@ QCoro::Task<> SyncEngine::syncNow()
         expired = e.kind() == GmailError::Kind::HistoryExpired;
         error = e.description();
     } catch (const std::exception& e) {
-        error = describe(e);
+        error = describeError(e);
     }
     if (!self)
         co_return;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sync/SessionServices.h"
+
+#include <functional>
+#include <memory>
+
+namespace vesk {
+
+class BrowserOpening;
+class FileDialogs;
+class NotificationRouter;
+class SettingsStore;
+
+/// What the application state is built with: the production composition in
+/// `main`, a local one in tests and the demo.
+struct AppServices
+{
+    std::shared_ptr<SettingsStore> settings;
+    /// Also carries the transport, poster and OAuth configuration.
+    SessionServices sessions;
+    std::shared_ptr<BrowserOpening> browser;
+    std::shared_ptr<FileDialogs> dialogs;
+    std::shared_ptr<NotificationRouter> router;
+    /// Raises the main window, taking focus from other programs.
+    std::function<void()> bringToFront;
+};
+
+} // namespace vesk

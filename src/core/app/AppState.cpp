@@ -1,0 +1,329 @@
+#include "AppState.h"
+
+#include "SettingsStore.h"
+#include "auth/OAuthConfig.h"
+#include "auth/OAuthService.h"
+#include "auth/TokenVault.h"
+#include "compose/ComposerSession.h"
+#include "gmail/DescribedError.h"
+#include "model/MailStore.h"
+#include "notifications/NotificationPosting.h"
+#include "notifications/NotificationRouter.h"
+#include "sync/AccountSession.h"
+#include "sync/SyncEngine.h"
+
+#include <QTimer>
+
+namespace vesk {
+
+namespace {
+
+const QString inbox = QStringLiteral("INBOX");
+
+/// Spaces and tabs only: a search never spans lines.
+QString trimmedSearch(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (start < end && blank(text[start]))
+        ++start;
+    while (end > start && blank(text[end - 1]))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+AppState::AppState(AppServices services, QObject* parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_registry(m_services.settings)
+{
+    m_oauthConfigured = m_services.sessions.oauthConfig->isConfigured();
+    m_registry.load();
+    rebuildSessions();
+    if (m_services.router) {
+        QPointer<AppState> self(this);
+        m_services.router->setOnOpen([self](const QString& accountID, const QString& threadID) {
+            if (self)
+                self->openFromNotification(accountID, threadID);
+        });
+    }
+}
+
+AppState::~AppState() = default;
+
+AccountSession* AppState::selectedSession() const
+{
+    if (m_sessions.isEmpty())
+        return nullptr;
+    for (AccountSession* session : m_sessions) {
+        if (m_selectedAccountID && session->id() == *m_selectedAccountID)
+            return session;
+    }
+    return m_sessions.first();
+}
+
+void AppState::setSelectedAccount(std::optional<QString> email)
+{
+    m_selectedAccountID = std::move(email);
+    Q_EMIT selectionChanged();
+}
+
+void AppState::selectAccount(const QString& email)
+{
+    setSelectedAccount(email);
+    clearSearch();
+}
+
+void AppState::selectLabel(const QString& labelId)
+{
+    m_selectedLabelID = labelId;
+    Q_EMIT selectionChanged();
+    clearSearch();
+}
+
+void AppState::setSearchText(const QString& text)
+{
+    if (m_searchText != text) {
+        m_searchText = text;
+        Q_EMIT searchTextChanged();
+    }
+}
+
+void AppState::clearSearch()
+{
+    if (!m_isSearching && m_searchResults.isEmpty())
+        return;
+    m_isSearching = false;
+    m_searchResults.clear();
+    Q_EMIT searchChanged();
+}
+
+const QList<ThreadSummary>& AppState::visibleThreads() const
+{
+    if (m_isSearching)
+        return m_searchResults;
+    const AccountSession* session = selectedSession();
+    const int revision = session ? session->revision() : -1;
+    ThreadCache& cache = m_threadCache;
+    if (cache.session != session || cache.revision != revision ||
+        cache.labelId != m_selectedLabelID) {
+        cache.session = session;
+        cache.revision = revision;
+        cache.labelId = m_selectedLabelID;
+        cache.threads = session
+                            ? ThreadSummary::group(session->store()->summaries(m_selectedLabelID))
+                            : QList<ThreadSummary>();
+    }
+    return cache.threads;
+}
+
+ComposerSession* AppState::composer() const
+{
+    return m_composer.data();
+}
+
+void AppState::setComposer(std::unique_ptr<ComposerSession> composer)
+{
+    closeComposer();
+    if (composer) {
+        composer->setParent(this);
+        m_composer = composer.release();
+    }
+    Q_EMIT composerChanged();
+}
+
+void AppState::closeComposer()
+{
+    if (!m_composer)
+        return;
+    m_composer->deleteLater();
+    m_composer.clear();
+    Q_EMIT composerChanged();
+}
+
+void AppState::setOAuthConfigured(bool configured)
+{
+    if (m_oauthConfigured != configured) {
+        m_oauthConfigured = configured;
+        Q_EMIT oauthConfiguredChanged();
+    }
+}
+
+void AppState::rebuildSessions()
+{
+    const QList<AccountSession*> old = m_sessions;
+    m_sessions.clear();
+    for (const AccountRegistry::Entry& entry : m_registry.entries()) {
+        auto* session = new AccountSession(entry.identity, m_services.sessions,
+                                           entry.notificationsEnabled, this);
+        connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
+        m_sessions.append(session);
+    }
+    // Old sessions go once the views have let go of them; their engines stop
+    // with them.
+    for (AccountSession* session : old) {
+        session->engine().stop();
+        session->deleteLater();
+    }
+    m_threadCache = ThreadCache{};
+    Q_EMIT sessionsChanged();
+    if (!m_selectedAccountID && !m_sessions.isEmpty())
+        setSelectedAccount(m_sessions.first()->id());
+    updateBadge();
+    Q_EMIT threadsChanged();
+}
+
+QCoro::Task<> AppState::startAll()
+{
+    QPointer<AppState> self(this);
+    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    for (const QPointer<AccountSession>& session : sessions) {
+        if (session)
+            co_await session->startSync();
+        if (!self)
+            co_return;
+    }
+    updateBadge();
+}
+
+void AppState::updateBadge()
+{
+    qint64 total = 0;
+    for (const AccountSession* session : m_sessions)
+        total += session->inboxUnread();
+    if (m_services.sessions.poster)
+        m_services.sessions.poster->setTotalUnread(total);
+}
+
+void AppState::openThreadLater(const QString& threadId)
+{
+    QPointer<AppState> self(this);
+    QTimer::singleShot(0, this, [self, threadId] {
+        if (!self)
+            return;
+        if (AccountSession* session = self->selectedSession())
+            session->openThread(threadId);
+    });
+}
+
+void AppState::selectThread(const std::optional<ThreadSummary>& thread)
+{
+    m_selectedThreadID = thread ? std::optional<QString>(thread->threadId) : std::nullopt;
+    Q_EMIT selectionChanged();
+    if (thread)
+        openThreadLater(thread->threadId);
+}
+
+QCoro::Task<> AppState::runSearch()
+{
+    AccountSession* session = selectedSession();
+    if (!session)
+        co_return;
+    const QString query = trimmedSearch(m_searchText);
+    if (query.isEmpty()) {
+        m_isSearching = false;
+        m_searchResults.clear();
+        Q_EMIT searchChanged();
+        co_return;
+    }
+    QPointer<AppState> self(this);
+    m_isSearching = true;
+    Q_EMIT searchChanged();
+    const QList<ThreadSummary> found = co_await session->search(query);
+    if (!self || !m_isSearching)
+        co_return;
+    m_searchResults = found;
+    Q_EMIT searchChanged();
+}
+
+void AppState::setLinking(bool linking, std::optional<QString> error)
+{
+    m_isLinkingAccount = linking;
+    m_linkError = std::move(error);
+    Q_EMIT linkingChanged();
+}
+
+QCoro::Task<> AppState::linkAccount()
+{
+    OAuthConfig& config = *m_services.sessions.oauthConfig;
+    if (!config.isConfigured()) {
+        m_linkError = QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições.");
+        Q_EMIT linkingChanged();
+        co_return;
+    }
+    QPointer<AppState> self(this);
+    setLinking(true, std::nullopt);
+    const SessionServices& services = m_services.sessions;
+    m_oauthService =
+        std::make_unique<OAuthService>(config, services.transport, m_services.browser,
+                                       services.oauthEndpoints, services.gmailEndpoints);
+    OAuthService::Authorization authorization;
+    try {
+        authorization = co_await m_oauthService->authorize();
+    } catch (const std::exception& error) {
+        if (self) {
+            self->m_oauthService.reset();
+            self->setLinking(false, describeError(error));
+        }
+        co_return;
+    }
+    if (!self)
+        co_return;
+    TokenVault(authorization.identity.email, config, services.transport, services.oauthEndpoints)
+        .saveTokenSet(authorization.tokens);
+    m_registry.upsert(authorization.identity);
+    rebuildSessions();
+    setSelectedAccount(authorization.identity.email);
+    if (AccountSession* session = selectedSession())
+        co_await session->startSync();
+    if (!self)
+        co_return;
+    updateBadge();
+    m_oauthService.reset();
+    setLinking(false, std::nullopt);
+}
+
+QCoro::Task<> AppState::removeAccount(AccountSession* session)
+{
+    if (!session)
+        co_return;
+    QPointer<AppState> self(this);
+    QPointer<AccountSession> guard(session);
+    const QString email = session->id();
+    const std::shared_ptr<TokenVault> vault = session->vault();
+    const std::shared_ptr<MailStore> store = session->store();
+    const SessionServices services = m_services.sessions;
+    session->engine().stop();
+    if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
+        co_await OAuthService::revoke(tokens->refreshToken, services.transport,
+                                      services.oauthEndpoints.revocation);
+    vault->deleteTokens();
+    store->wipe();
+    if (!self)
+        co_return;
+    m_registry.remove(email);
+    rebuildSessions();
+    updateBadge();
+}
+
+void AppState::openFromNotification(const QString& accountID, const QString& threadID)
+{
+    const bool known = std::any_of(m_sessions.cbegin(), m_sessions.cend(),
+                                   [&](const AccountSession* s) { return s->id() == accountID; });
+    if (!known)
+        return;
+    m_selectedAccountID = accountID;
+    m_selectedLabelID = inbox;
+    m_isSearching = false;
+    m_selectedThreadID = threadID;
+    Q_EMIT selectionChanged();
+    Q_EMIT searchChanged();
+    openThreadLater(threadID);
+    if (m_services.bringToFront)
+        m_services.bringToFront();
+}
+
+} // namespace vesk

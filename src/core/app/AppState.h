@@ -1,0 +1,133 @@
+#pragma once
+
+#include "AppServices.h"
+#include "model/AccountRegistry.h"
+#include "model/ThreadSummary.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class AccountSession;
+class ComposerSession;
+class OAuthService;
+
+/// The one application-wide object every window observes: the linked
+/// accounts' sessions, what is selected, the search, the composer, linking
+/// and removing accounts, the badge, and notification clicks.
+///
+/// Lives on the GUI thread for the whole process. Sessions and the composer
+/// are its children; a rebuild replaces every session.
+class AppState final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString selectedAccountID READ selectedAccountIDText NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectedLabelID READ selectedLabelID NOTIFY selectionChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(bool isSearching READ isSearching NOTIFY searchChanged)
+    Q_PROPERTY(bool isLinkingAccount READ isLinkingAccount NOTIFY linkingChanged)
+    Q_PROPERTY(QString linkError READ linkErrorText NOTIFY linkingChanged)
+    Q_PROPERTY(bool oauthConfigured READ oauthConfigured WRITE setOAuthConfigured NOTIFY
+                   oauthConfiguredChanged)
+
+public:
+    explicit AppState(AppServices services, QObject* parent = nullptr);
+    ~AppState() override;
+
+    AccountRegistry& registry() { return m_registry; }
+    const QList<AccountSession*>& sessions() const { return m_sessions; }
+    /// The selected account's session, else the first; null without accounts.
+    AccountSession* selectedSession() const;
+
+    const std::optional<QString>& selectedAccountID() const { return m_selectedAccountID; }
+    QString selectedAccountIDText() const { return m_selectedAccountID.value_or(QString()); }
+    const QString& selectedLabelID() const { return m_selectedLabelID; }
+    const std::optional<QString>& selectedThreadID() const { return m_selectedThreadID; }
+    void selectAccount(const QString& email);
+    void selectLabel(const QString& labelId);
+
+    const QString& searchText() const { return m_searchText; }
+    void setSearchText(const QString& text);
+    bool isSearching() const { return m_isSearching; }
+    const QList<ThreadSummary>& searchResults() const { return m_searchResults; }
+    /// Leaves search mode, back to the selected label.
+    void clearSearch();
+
+    /// What the thread list shows: the search results, or the selected
+    /// session's summaries of the selected label grouped into threads.
+    const QList<ThreadSummary>& visibleThreads() const;
+
+    ComposerSession* composer() const;
+    /// Takes the composer being edited (the window shows it while set).
+    void setComposer(std::unique_ptr<ComposerSession> composer);
+    void closeComposer();
+    const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
+
+    bool isLinkingAccount() const { return m_isLinkingAccount; }
+    const std::optional<QString>& linkError() const { return m_linkError; }
+    QString linkErrorText() const { return m_linkError.value_or(QString()); }
+    bool oauthConfigured() const { return m_oauthConfigured; }
+    void setOAuthConfigured(bool configured);
+    /// The link in progress, so that the accounts window can cancel it.
+    OAuthService* oauthService() const { return m_oauthService.get(); }
+
+    void rebuildSessions();
+    QCoro::Task<> startAll();
+    void updateBadge();
+    void selectThread(const std::optional<ThreadSummary>& thread);
+    QCoro::Task<> runSearch();
+    QCoro::Task<> linkAccount();
+    QCoro::Task<> removeAccount(AccountSession* session);
+    void openFromNotification(const QString& accountID, const QString& threadID);
+
+Q_SIGNALS:
+    void sessionsChanged();
+    void selectionChanged();
+    void searchTextChanged();
+    void searchChanged();
+    void composerChanged();
+    void linkingChanged();
+    void oauthConfiguredChanged();
+    /// A session's cached mail changed: visibleThreads may differ.
+    void threadsChanged();
+
+private:
+    void setSelectedAccount(std::optional<QString> email);
+    void setLinking(bool linking, std::optional<QString> error);
+    void openThreadLater(const QString& threadId);
+
+    AppServices m_services;
+    AccountRegistry m_registry;
+    QList<AccountSession*> m_sessions;
+    std::optional<QString> m_selectedAccountID;
+    QString m_selectedLabelID = QStringLiteral("INBOX");
+    std::optional<QString> m_selectedThreadID;
+    QString m_searchText;
+    QList<ThreadSummary> m_searchResults;
+    bool m_isSearching = false;
+    QPointer<ComposerSession> m_composer;
+    bool m_isLinkingAccount = false;
+    std::optional<QString> m_linkError;
+    bool m_oauthConfigured = false;
+    std::unique_ptr<OAuthService> m_oauthService;
+
+    // visibleThreads is read on every change; the grouping is kept until the
+    // session, its revision or the selection changes.
+    struct ThreadCache
+    {
+        const AccountSession* session = nullptr;
+        int revision = -1;
+        QString labelId;
+        QList<ThreadSummary> threads;
+    };
+    mutable ThreadCache m_threadCache;
+};
+
+} // namespace vesk

@@ -1,0 +1,205 @@
+#include "LoopbackReceiver.h"
+
+#include "LoopbackRedirect.h"
+#include "OAuthError.h"
+#include "PendingText.h"
+#include "gmail/DescribedError.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/socket.h>
+
+namespace vesk {
+
+LoopbackReceiver::LoopbackReceiver(std::chrono::milliseconds timeout, QObject* parent)
+    : QObject(parent)
+    , m_timeoutInterval(timeout)
+    , m_timeout(new QTimer(this))
+{
+    m_timeout->setSingleShot(true);
+    connect(m_timeout, &QTimer::timeout, this,
+            [this] { finishWithError(std::make_exception_ptr(OAuthError::cancelled())); });
+}
+
+LoopbackReceiver::~LoopbackReceiver()
+{
+    // A waiter must not hang on a receiver that is gone; it resumes later,
+    // from the event loop, and touches nothing of ours.
+    finishWithError(std::make_exception_ptr(OAuthError::cancelled()));
+}
+
+QCoro::Task<quint16> LoopbackReceiver::start()
+{
+    {
+        const QMutexLocker lock(&m_lock);
+        // Listening opens synchronously here, so a cancel can only come before
+        // start or after it; before it, a cancelled receiver stays closed.
+        if (m_finished)
+            throw OAuthError::cancelled();
+    }
+    if (m_listener)
+        co_return m_listener->serverPort();
+    auto* listener = new QTcpServer(this);
+    // The loopback interface only: nobody on the network may deliver a code.
+    if (!listener->listen(QHostAddress::LocalHost, 0)) {
+        const QString reason = listener->errorString();
+        delete listener;
+        throw NetworkError(reason);
+    }
+    if (listener->serverPort() == 0) {
+        delete listener;
+        throw OAuthError::noCode();
+    }
+    m_listener = listener;
+    connect(listener, &QTcpServer::newConnection, this, &LoopbackReceiver::acceptConnections);
+    co_return listener->serverPort();
+}
+
+QCoro::Task<QString> LoopbackReceiver::waitForCode(QString expectedState)
+{
+    m_expectedState = std::move(expectedState);
+    std::shared_ptr<PendingText> waiter;
+    {
+        const QMutexLocker lock(&m_lock);
+        if (m_finished)
+            throw OAuthError::cancelled();
+        if (!m_waiter)
+            m_waiter = std::make_shared<PendingText>();
+        waiter = m_waiter;
+    }
+    if (!m_timeout->isActive())
+        m_timeout->start(m_timeoutInterval);
+    // Nothing of this object is touched after the wait: it may be gone by then.
+    co_return co_await PendingText::result(std::move(waiter));
+}
+
+void LoopbackReceiver::cancel()
+{
+    finishWithError(std::make_exception_ptr(OAuthError::cancelled()));
+    closeListener();
+}
+
+bool LoopbackReceiver::isListening() const
+{
+    return m_listener && m_listener->isListening();
+}
+
+void LoopbackReceiver::closeListener()
+{
+    if (m_listener)
+        delete m_listener.data();
+}
+
+void LoopbackReceiver::acceptConnections()
+{
+    while (m_listener && m_listener->hasPendingConnections()) {
+        QTcpSocket* socket = m_listener->nextPendingConnection();
+        // Ours, not the listener's: closing the listener must not cut an answer short.
+        socket->setParent(this);
+        // Bounded: Qt stops reading from the peer when the buffer is full.
+        socket->setReadBufferSize(s_maxHeadBytes);
+        m_heads.insert(socket, QByteArray());
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readHead(socket); });
+        // The peer went away or the connection broke: answer from what arrived.
+        connect(socket, &QTcpSocket::readChannelFinished, this,
+                [this, socket] { respond(socket); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { respond(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_heads.remove(socket); });
+        readHead(socket);
+    }
+}
+
+void LoopbackReceiver::readHead(QTcpSocket* socket)
+{
+    const auto entry = m_heads.find(socket);
+    if (entry == m_heads.end())
+        return; // already answered; whatever else it sends is not read
+    QByteArray& head = entry.value();
+    head += socket->read(s_maxHeadBytes - head.size());
+    // The body of a request is never looked at; an oversized head is answered
+    // from what fits instead of being buffered without end.
+    if (head.contains("\r\n\r\n") || head.size() >= s_maxHeadBytes)
+        respond(socket);
+}
+
+void LoopbackReceiver::respond(QTcpSocket* socket)
+{
+    const auto entry = m_heads.find(socket);
+    if (entry == m_heads.end())
+        return;
+    const QByteArray head = entry.value();
+    m_heads.erase(entry);
+
+    // An oversized head is not trusted to carry a redirect.
+    const LoopbackRedirect redirect = head.size() >= s_maxHeadBytes
+                                          ? LoopbackRedirect{}
+                                          : LoopbackRedirect::classify(head, m_expectedState);
+    answer(socket, redirect.response());
+    switch (redirect.verdict) {
+    case LoopbackRedirect::Verdict::Waiting:
+        break;
+    case LoopbackRedirect::Verdict::GoogleError:
+        finishWithError(std::make_exception_ptr(OAuthError::googleError(redirect.value)));
+        break;
+    case LoopbackRedirect::Verdict::StateMismatch:
+        finishWithError(std::make_exception_ptr(OAuthError::stateMismatch()));
+        break;
+    case LoopbackRedirect::Verdict::Code:
+        finishWithCode(redirect.value);
+        break;
+    }
+}
+
+void LoopbackReceiver::answer(QTcpSocket* socket, const QByteArray& response)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        socket->deleteLater();
+        return;
+    }
+    // Closing with unread bytes (the rest of an oversized head, a body) would
+    // reset the connection and lose the page: drop whatever else arrives.
+    socket->setReadBufferSize(0);
+    connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+    socket->readAll();
+    // Handed to the system at once and our side ended, so that the page and
+    // its end reach the browser even when the attempt ends right now and the
+    // receiver, with its connections, goes away.
+    const auto endOurSide = [socket] {
+        if (socket->bytesToWrite() == 0)
+            ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, endOurSide);
+    socket->write(response);
+    socket->flush();
+    endOurSide();
+}
+
+void LoopbackReceiver::finishWithCode(const QString& code)
+{
+    if (const auto waiter = takeWaiterIfFirst())
+        waiter->resolve(code);
+}
+
+void LoopbackReceiver::finishWithError(std::exception_ptr error)
+{
+    if (const auto waiter = takeWaiterIfFirst())
+        waiter->reject(std::move(error));
+}
+
+std::shared_ptr<PendingText> LoopbackReceiver::takeWaiterIfFirst()
+{
+    // Every settlement after the first is ignored. With nobody waiting yet the
+    // result is dropped, and a later wait fails with cancelled.
+    const QMutexLocker lock(&m_lock);
+    if (m_finished)
+        return nullptr;
+    m_finished = true;
+    if (m_timeout)
+        m_timeout->stop();
+    return std::exchange(m_waiter, nullptr);
+}
+
+} // namespace vesk

@@ -1,0 +1,103 @@
+#include "LoopbackRedirect.h"
+
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <optional>
+
+namespace vesk {
+
+namespace {
+
+QString requestTarget(const QByteArray& head)
+{
+    // Invalid UTF-8 anywhere in the head counts as an empty request.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder(head);
+    if (decoder.hasError())
+        text.clear();
+    const QString requestLine = text.left(text.indexOf(QLatin1String("\r\n")));
+    const QStringList pieces = requestLine.split(u' ', Qt::SkipEmptyParts);
+    return pieces.size() < 2 ? QStringLiteral("/") : pieces.at(1);
+}
+
+// The value of the first item with this exact name; an item without "=" has
+// no value and counts as missing.
+std::optional<QString> queryValue(const QString& query, QStringView name)
+{
+    for (const QString& item : query.split(u'&')) {
+        const qsizetype equals = item.indexOf(u'=');
+        const QString itemName = QUrl::fromPercentEncoding(item.left(equals).toLatin1());
+        if (itemName != name)
+            continue;
+        if (equals < 0)
+            return std::nullopt;
+        return QUrl::fromPercentEncoding(item.mid(equals + 1).toLatin1());
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+LoopbackRedirect LoopbackRedirect::classify(const QByteArray& head, const QString& expectedState)
+{
+    const QUrl url(QStringLiteral("http://127.0.0.1") + requestTarget(head));
+    if (!url.isValid() || !url.hasQuery())
+        return {};
+    const QString query = url.query(QUrl::FullyEncoded);
+    if (const auto error = queryValue(query, u"error"))
+        return {Verdict::GoogleError, *error};
+    const auto code = queryValue(query, u"code");
+    if (!code)
+        return {};
+    if (queryValue(query, u"state") != expectedState)
+        return {Verdict::StateMismatch, {}};
+    return {Verdict::Code, *code};
+}
+
+QByteArray LoopbackRedirect::response() const
+{
+    QString title;
+    QString body;
+    switch (verdict) {
+    case Verdict::Waiting:
+        title = QStringLiteral("VESK");
+        body = QStringLiteral("A aguardar a ligação.");
+        break;
+    case Verdict::GoogleError:
+        // Google's own text stays out of the page: it is not ours to show.
+        title = QStringLiteral("Ligação não concluída");
+        body = QStringLiteral(
+            "A Google devolveu um erro. Pode fechar esta janela e tentar outra vez no VESK.");
+        break;
+    case Verdict::StateMismatch:
+        title = QStringLiteral("Ligação não concluída");
+        body = QStringLiteral("O estado da ligação não confere. Pode fechar esta janela e tentar "
+                              "outra vez no VESK.");
+        break;
+    case Verdict::Code:
+        title = QStringLiteral("Conta ligada ao VESK");
+        body = QStringLiteral("Pode fechar esta janela e voltar ao VESK.");
+        break;
+    }
+    const QByteArray html = page(title, body).toUtf8();
+    return QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                             "Content-Length: ") +
+           QByteArray::number(html.size()) + QByteArrayLiteral("\r\nConnection: close\r\n\r\n") +
+           html;
+}
+
+QString LoopbackRedirect::page(const QString& title, const QString& body)
+{
+    // Title and body are always the fixed texts above, so no escaping is needed.
+    return QStringLiteral(
+               "<!doctype html><html lang=\"pt\"><head><meta charset=\"utf-8\"><title>") +
+           title + QStringLiteral("</title></head>\n") +
+           QStringLiteral("<body style=\"font-family: -apple-system, sans-serif; background: "
+                          "#0A0614; color: #F4F0FA; display: flex; align-items: center; "
+                          "justify-content: center; height: 100vh; margin: 0;\">\n") +
+           QStringLiteral("<div style=\"text-align: center;\"><h1 style=\"color: #B44AE0;\">") +
+           title + QStringLiteral("</h1><p>") + body + QStringLiteral("</p></div>\n</body></html>");
+}
+
+} // namespace vesk

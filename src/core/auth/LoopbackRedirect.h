@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vesk {
+
+/// What one browser request to the loopback receiver says, and the page that
+/// answers it. Pure: the receiver feeds it the request head it has read.
+struct LoopbackRedirect
+{
+    enum class Verdict
+    {
+        /// Neither code nor error (a site icon, a reload): answered, settles nothing.
+        Waiting,
+        GoogleError,
+        StateMismatch,
+        Code
+    };
+
+    Verdict verdict = Verdict::Waiting;
+    /// Google's error value for GoogleError, the authorisation code for Code.
+    QString value;
+
+    /// Reads the request line of `head` (bytes up to the blank line, or what
+    /// arrived) and compares its "state" with `expectedState`, exactly.
+    static LoopbackRedirect classify(const QByteArray& head, const QString& expectedState);
+
+    /// The whole HTTP answer: status 200 whatever the verdict, the page in
+    /// UTF-8 with its length in bytes, and the connection closed after it.
+    QByteArray response() const;
+
+    static QString page(const QString& title, const QString& body);
+};
+
+} // namespace vesk

@@ -1,0 +1,215 @@
+#include "OAuthService.h"
+
+#include "BrowserOpening.h"
+#include "LoopbackReceiver.h"
+#include "OAuthConfig.h"
+#include "OAuthError.h"
+#include "PKCE.h"
+#include "gmail/GmailError.h"
+#include "gmail/HTTPTransport.h"
+#include "gmail/LiveGmailAPI.h"
+#include "gmail/StaticTokenProvider.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopeGuard>
+#include <QStringDecoder>
+
+#include <cmath>
+
+namespace vesk {
+
+namespace {
+
+QString utf8OrEmpty(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+HTTPRequest formPost(const QUrl& endpoint, const FormFields& fields)
+{
+    HTTPRequest request;
+    request.url = endpoint;
+    request.method = QByteArrayLiteral("POST");
+    request.headers.append({QByteArrayLiteral("Content-Type"),
+                            QByteArrayLiteral("application/x-www-form-urlencoded")});
+    request.body = formEncode(fields);
+    return request;
+}
+
+TokenSet decodeTokenResponse(const QByteArray& body, const QDateTime& now)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError)
+        throw GmailError::decoding(error.errorString());
+    const QJsonObject object = document.object();
+    const QJsonValue access = object.value(QLatin1String("access_token"));
+    const QJsonValue lifetime = object.value(QLatin1String("expires_in"));
+    const QJsonValue refresh = object.value(QLatin1String("refresh_token"));
+    const QJsonValue scope = object.value(QLatin1String("scope"));
+    const double seconds = lifetime.toDouble(std::nan(""));
+    // Required keys with the right types; a lifetime that is not a whole
+    // number of seconds within reason is not a token answer either.
+    if (!document.isObject() || !access.isString() || !std::isfinite(seconds) ||
+        seconds != std::trunc(seconds) || std::abs(seconds) > 1e9 ||
+        !(refresh.isUndefined() || refresh.isString()) ||
+        !(scope.isUndefined() || scope.isString()))
+        throw GmailError::decoding(QStringLiteral("resposta de token inválida"));
+    return TokenSet{access.toString(), refresh.toString(), now.addSecs(qint64(seconds)),
+                    scope.toString()};
+}
+
+} // namespace
+
+OAuthService::OAuthService(OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
+                           std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints,
+                           GmailEndpoints gmailEndpoints, AuthClock clock, QObject* parent)
+    : QObject(parent)
+    , m_config(config)
+    , m_transport(std::move(transport))
+    , m_browser(std::move(browser))
+    , m_endpoints(std::move(endpoints))
+    , m_gmailEndpoints(std::move(gmailEndpoints))
+    , m_clock(std::move(clock))
+{}
+
+OAuthService::~OAuthService() = default;
+
+QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
+{
+    // Read once: the code is bound to the client that asked for it, so the
+    // exchange must use the same client even if Settings change meanwhile.
+    const QString clientID = m_config.clientID();
+    const QString clientSecret = clientID.isEmpty() ? QString() : m_config.clientSecret();
+    if (clientID.isEmpty() || clientSecret.isEmpty())
+        throw OAuthError::notConfigured();
+
+    const QString verifier = PKCE::verifier();
+    const QString state = PKCE::state();
+    const auto transport = m_transport;
+    const QUrl tokenEndpoint = m_endpoints.token;
+    const GmailEndpoints gmailEndpoints = m_gmailEndpoints;
+    const AuthClock clock = m_clock;
+
+    closeReceiver();
+    auto* receiver = new LoopbackReceiver(LoopbackReceiver::s_defaultTimeout, this);
+    m_receiver = receiver;
+    // However authorize ends, the listener closes; if the service is gone, its
+    // receiver went with it.
+    const QPointer<OAuthService> guard(this);
+    const auto cleanup = qScopeGuard([guard] {
+        if (guard)
+            guard->closeReceiver();
+    });
+
+    const quint16 port = co_await receiver->start();
+    if (!guard)
+        throw OAuthError::cancelled();
+    const QString redirectUri = QStringLiteral("http://127.0.0.1:%1").arg(port);
+    const QUrl url = authorizationUrl(clientID, redirectUri, state, PKCE::challenge(verifier));
+    if (!url.isValid())
+        throw OAuthError::noCode();
+    m_browser->open(url);
+
+    // The service may be dropped while the user is in the browser; the
+    // receiver then goes with it and this wait ends with cancelled.
+    const QString code = co_await receiver->waitForCode(state);
+    // A named list: GCC 12 rejects a braced list inside a co_await expression.
+    const FormFields exchange = {
+        {QStringLiteral("code"), code},
+        {QStringLiteral("client_id"), clientID},
+        {QStringLiteral("client_secret"), clientSecret},
+        {QStringLiteral("redirect_uri"), redirectUri},
+        {QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
+        {QStringLiteral("code_verifier"), verifier},
+    };
+    const TokenSet tokens = co_await tokenRequest(exchange, transport, tokenEndpoint, clock);
+    AccountIdentity identity = co_await readIdentity(tokens.accessToken, transport, gmailEndpoints);
+    co_return Authorization{tokens, std::move(identity)};
+}
+
+void OAuthService::cancel()
+{
+    if (m_receiver)
+        m_receiver->cancel();
+}
+
+QUrl OAuthService::authorizationUrl(const QString& clientID, const QString& redirectUri,
+                                    const QString& state, const QString& challenge) const
+{
+    const FormFields query = {
+        {QStringLiteral("client_id"), clientID},
+        {QStringLiteral("redirect_uri"), redirectUri},
+        {QStringLiteral("response_type"), QStringLiteral("code")},
+        {QStringLiteral("scope"), OAuthConfig::scopes().join(u' ')},
+        {QStringLiteral("access_type"), QStringLiteral("offline")},
+        {QStringLiteral("prompt"), QStringLiteral("consent")},
+        {QStringLiteral("include_granted_scopes"), QStringLiteral("true")},
+        {QStringLiteral("state"), state},
+        {QStringLiteral("code_challenge"), challenge},
+        {QStringLiteral("code_challenge_method"), QStringLiteral("S256")},
+    };
+    // Encoded like the token request's form: QUrlQuery would leave a "+" in a
+    // value as it is, and Google would read it as a space.
+    QUrl url = m_endpoints.authorization;
+    url.setQuery(QString::fromLatin1(formEncode(query)), QUrl::StrictMode);
+    return url;
+}
+
+QCoro::Task<AccountIdentity> OAuthService::readIdentity(QString accessToken,
+                                                        std::shared_ptr<HTTPTransport> transport,
+                                                        GmailEndpoints endpoints)
+{
+    // No vault exists yet for the new account: a fixed token is all it needs.
+    LiveGmailAPI gmail(std::move(transport),
+                       std::make_shared<StaticTokenProvider>(std::move(accessToken)),
+                       std::move(endpoints));
+    const GmailProfileDTO profile = co_await gmail.profile();
+    // The address identifies the account everywhere; without one there is
+    // nothing to link.
+    if (profile.emailAddress.trimmed().isEmpty())
+        throw GmailError::decoding(QStringLiteral("perfil sem endereço de e-mail"));
+    const std::optional<QString> name = co_await gmail.userName();
+    co_return AccountIdentity{profile.emailAddress, name.value_or(profile.emailAddress)};
+}
+
+void OAuthService::closeReceiver()
+{
+    if (LoopbackReceiver* receiver = m_receiver) {
+        m_receiver = nullptr;
+        receiver->closeListener();
+        receiver->deleteLater();
+    }
+}
+
+QCoro::Task<TokenSet> OAuthService::tokenRequest(FormFields fields,
+                                                 std::shared_ptr<HTTPTransport> transport,
+                                                 QUrl endpoint, AuthClock clock)
+{
+    HTTPRequest request = formPost(endpoint, fields);
+    const HTTPResponse response = co_await transport->send(std::move(request));
+    if (!response.statusCode)
+        throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+    const int status = *response.statusCode;
+    if (status < 200 || status > 299)
+        throw OAuthError::http(status, utf8OrEmpty(response.body));
+    co_return decodeTokenResponse(response.body, clock());
+}
+
+QCoro::Task<void> OAuthService::revoke(QString token, std::shared_ptr<HTTPTransport> transport,
+                                       QUrl endpoint)
+{
+    try {
+        const FormFields form = {{QStringLiteral("token"), token}};
+        HTTPRequest request = formPost(endpoint, form);
+        co_await transport->send(std::move(request));
+    } catch (...) {
+        // Removing the account goes on regardless: the local tokens are
+        // deleted next, and Google ends unused grants by itself.
+    }
+}
+
+} // namespace vesk

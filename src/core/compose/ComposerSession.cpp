@@ -1,0 +1,344 @@
+#include "ComposerSession.h"
+
+#include "MIMEBuilder.h"
+#include "app/FileDialogs.h"
+#include "gmail/DescribedError.h"
+#include "gmail/GmailAPIClient.h"
+#include "gmail/SnippetText.h"
+#include "sync/AccountSession.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace vesk {
+
+namespace {
+
+/// The message's text, or its preview when it has no plain text part.
+QString sourceText(const FullMessage& message)
+{
+    return message.plainText.value_or(snippetDisplayText(message.snippet));
+}
+
+QString senderOf(const FullMessage& message)
+{
+    return message.fromName.isEmpty() ? message.fromEmail : message.fromName;
+}
+
+/// The locale's medium date with its short time, e.g. "6 de dez. de 2026, 17:40".
+QString quoteDate(const QDateTime& date)
+{
+    const QLocale locale;
+    const QDateTime local = date.toLocalTime();
+    return locale.toString(local.date(), QStringLiteral("d MMM yyyy")) + QStringLiteral(", ") +
+           locale.toString(local.time(), QLocale::ShortFormat);
+}
+
+} // namespace
+
+ComposerSession::ComposerSession(Mode mode, AccountSession* session,
+                                 std::shared_ptr<FileDialogs> dialogs, QObject* parent)
+    : QObject(parent)
+    , m_id(QUuid::createUuid())
+    , m_mode(mode)
+    , m_session(session)
+    , m_dialogs(std::move(dialogs))
+{
+    m_autosaveTimer.setSingleShot(true);
+    m_autosaveTimer.setInterval(std::chrono::seconds(3));
+    connect(&m_autosaveTimer, &QTimer::timeout, this, [this] { autosave(); });
+}
+
+ComposerSession::~ComposerSession() = default;
+
+std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& message, bool all,
+                                                        AccountSession* session,
+                                                        std::shared_ptr<FileDialogs> dialogs)
+{
+    auto composer = std::make_unique<ComposerSession>(all ? Mode::ReplyAll : Mode::Reply, session,
+                                                      std::move(dialogs));
+    composer->m_threadId = message.threadId;
+    composer->m_inReplyTo = message.messageIdHeader;
+    QStringList references;
+    for (const auto& part : {message.references, message.messageIdHeader}) {
+        if (part)
+            references.append(*part);
+    }
+    if (!references.join(u' ').isEmpty())
+        composer->m_references = references.join(u' ');
+    composer->m_to = message.fromEmail.isEmpty() ? message.fromName : message.fromEmail;
+    if (all && session) {
+        const QString own = session->identity().email.toLower();
+        QStringList others =
+            MIMEBuilder::splitAddresses(message.to) + MIMEBuilder::splitAddresses(message.cc);
+        others.removeIf([&](const QString& address) { return address.toLower() == own; });
+        composer->m_cc = others.join(QStringLiteral(", "));
+    }
+    composer->m_subject = message.subject.toLower().startsWith(u"re:")
+                              ? message.subject
+                              : QStringLiteral("Re: ") + message.subject;
+    composer->m_body = quotedText(message);
+    return composer;
+}
+
+QCoro::Task<std::unique_ptr<ComposerSession>>
+ComposerSession::forward(FullMessage message, AccountSession* session,
+                         std::shared_ptr<FileDialogs> dialogs)
+{
+    auto composer = std::make_unique<ComposerSession>(Mode::Forward, session, std::move(dialogs));
+    const QString lower = message.subject.toLower();
+    composer->m_subject = lower.startsWith(u"fwd:") || lower.startsWith(u"fw:")
+                              ? message.subject
+                              : QStringLiteral("Fwd: ") + message.subject;
+    composer->m_body = QStringLiteral("\n\nMensagem reencaminhada\nDe: ") + senderOf(message) +
+                       QStringLiteral(" <") + message.fromEmail + QStringLiteral(">\nAssunto: ") +
+                       message.subject + QStringLiteral("\nPara: ") + message.to +
+                       QStringLiteral("\n\n") + sourceText(message);
+    const std::shared_ptr<GmailAPIClient> api = session ? session->api() : nullptr;
+    if (!api)
+        co_return composer;
+    for (const AttachmentInfo& attachment : message.attachments) {
+        try {
+            const QByteArray data =
+                co_await api->attachmentData(attachment.messageId, attachment.attachmentId);
+            composer->m_attachments.append(
+                OutgoingAttachment{attachment.filename, attachment.mimeType, data});
+        } catch (...) {
+            // Left out without a word, as the user can attach it by hand.
+        }
+    }
+    co_return composer;
+}
+
+QString ComposerSession::quotedText(const FullMessage& message)
+{
+    QStringList lines = sourceText(message).split(u'\n');
+    for (QString& line : lines)
+        line.prepend(QStringLiteral("> "));
+    return QStringLiteral("\n\nEm ") + quoteDate(message.date) + QStringLiteral(", ") +
+           senderOf(message) + QStringLiteral(" escreveu:\n") + lines.join(u'\n');
+}
+
+void ComposerSession::setTo(const QString& to)
+{
+    if (m_to != to) {
+        m_to = to;
+        Q_EMIT toChanged();
+    }
+}
+
+void ComposerSession::setCc(const QString& cc)
+{
+    if (m_cc != cc) {
+        m_cc = cc;
+        Q_EMIT ccChanged();
+    }
+}
+
+void ComposerSession::setBcc(const QString& bcc)
+{
+    if (m_bcc != bcc) {
+        m_bcc = bcc;
+        Q_EMIT bccChanged();
+    }
+}
+
+void ComposerSession::setSubject(const QString& subject)
+{
+    if (m_subject != subject) {
+        m_subject = subject;
+        Q_EMIT subjectChanged();
+    }
+}
+
+void ComposerSession::setBody(const QString& body)
+{
+    if (m_body != body) {
+        m_body = body;
+        Q_EMIT bodyChanged();
+    }
+}
+
+void ComposerSession::addAttachments(const QList<OutgoingAttachment>& attachments)
+{
+    if (attachments.isEmpty())
+        return;
+    m_attachments.append(attachments);
+    Q_EMIT attachmentsChanged();
+}
+
+void ComposerSession::removeAttachment(qsizetype index)
+{
+    if (index < 0 || index >= m_attachments.size())
+        return;
+    m_attachments.removeAt(index);
+    Q_EMIT attachmentsChanged();
+}
+
+qint64 ComposerSession::attachmentsTotalSize() const
+{
+    qint64 total = 0;
+    for (const OutgoingAttachment& attachment : m_attachments)
+        total += attachment.data.size();
+    return total;
+}
+
+bool ComposerSession::canSend() const
+{
+    return !MIMEBuilder::splitAddresses(m_to).isEmpty() &&
+           attachmentsTotalSize() <= attachmentLimit && !m_isSending;
+}
+
+void ComposerSession::markDirty()
+{
+    m_dirty = true;
+    m_autosaveTimer.start();
+}
+
+void ComposerSession::setAutosaveDelay(std::chrono::milliseconds delay)
+{
+    m_autosaveTimer.setInterval(delay);
+}
+
+QCoro::Task<> ComposerSession::addAttachmentsFromPanel()
+{
+    if (!m_dialogs)
+        co_return;
+    QPointer<ComposerSession> self(this);
+    const QStringList files =
+        co_await m_dialogs->chooseFilesToOpen(QStringLiteral("Escolher ficheiros para anexar"));
+    if (!self || files.isEmpty())
+        co_return;
+    QList<OutgoingAttachment> added;
+    for (const QString& path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = QFileInfo(path).fileName();
+        added.append(OutgoingAttachment{name, MIMEBuilder::mimeType(name), file.readAll()});
+    }
+    addAttachments(added);
+    markDirty();
+}
+
+std::optional<QString> ComposerSession::buildRaw() const
+{
+    if (!m_session)
+        return std::nullopt;
+    return MIMEBuilder::buildRaw(m_session->identity().email, MIMEBuilder::splitAddresses(m_to),
+                                 MIMEBuilder::splitAddresses(m_cc),
+                                 MIMEBuilder::splitAddresses(m_bcc), m_subject, m_body,
+                                 m_attachments, m_inReplyTo, m_references);
+}
+
+QCoro::Task<> ComposerSession::autosave()
+{
+    if (!m_dirty || !m_session)
+        co_return;
+    const std::optional<QString> raw = buildRaw();
+    if (!raw || (m_to.isEmpty() && m_subject.isEmpty() && m_body.isEmpty()))
+        co_return;
+    QPointer<ComposerSession> self(this);
+    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const std::optional<QString> threadId = m_threadId;
+    const std::optional<QString> draftId = m_draftId;
+    // Edits made while the request runs must not count as saved.
+    m_dirty = false;
+    try {
+        if (draftId) {
+            co_await api->updateDraft(*draftId, *raw, threadId);
+        } else {
+            const QString created = co_await api->createDraft(*raw, threadId);
+            if (self)
+                self->m_draftId = created;
+        }
+    } catch (...) {
+        if (self)
+            self->m_dirty = true; // saved again at the next change
+        co_return;
+    }
+    if (!self)
+        co_return;
+    if (m_savedDraftNote != QStringLiteral("Rascunho guardado")) {
+        m_savedDraftNote = QStringLiteral("Rascunho guardado");
+        Q_EMIT savedDraftNoteChanged();
+    }
+    Q_EMIT draftSaved();
+}
+
+void ComposerSession::setSending(bool sending)
+{
+    if (m_isSending != sending) {
+        m_isSending = sending;
+        Q_EMIT isSendingChanged();
+    }
+}
+
+void ComposerSession::setError(std::optional<QString> error)
+{
+    if (m_error != error) {
+        m_error = std::move(error);
+        Q_EMIT errorChanged();
+    }
+}
+
+QCoro::Task<bool> ComposerSession::send()
+{
+    if (!m_session)
+        co_return false;
+    const std::optional<QString> raw = buildRaw();
+    if (!raw || !canSend())
+        co_return false;
+    // A save that fired during the send would leave a draft of a message
+    // that has already gone.
+    m_autosaveTimer.stop();
+    QPointer<ComposerSession> self(this);
+    QPointer<AccountSession> session = m_session;
+    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    setSending(true);
+    setError(std::nullopt);
+    try {
+        co_await api->sendMessage(*raw, m_threadId);
+    } catch (const std::exception& error) {
+        if (self) {
+            self->setError(describeError(error));
+            self->setSending(false);
+        }
+        co_return false;
+    }
+    const std::optional<QString> draftId = self ? self->m_draftId : std::nullopt;
+    if (draftId) {
+        try {
+            co_await api->deleteDraft(*draftId);
+        } catch (...) {
+            // The message has gone; a stale draft is the lesser harm.
+        }
+    }
+    if (self) {
+        self->m_draftId.reset();
+        self->m_dirty = false;
+        self->setSending(false);
+    }
+    if (session)
+        co_await session->syncNow();
+    co_return true;
+}
+
+QCoro::Task<> ComposerSession::discardDraft()
+{
+    m_autosaveTimer.stop();
+    if (!m_session || !m_draftId)
+        co_return;
+    QPointer<ComposerSession> self(this);
+    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const QString draftId = *m_draftId;
+    m_draftId.reset();
+    try {
+        co_await api->deleteDraft(draftId);
+    } catch (...) {
+        // Nothing to tell: the composer is closing.
+    }
+}
+
+} // namespace vesk

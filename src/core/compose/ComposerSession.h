@@ -1,0 +1,146 @@
+#pragma once
+
+#include "OutgoingAttachment.h"
+#include "model/FullMessage.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUuid>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class AccountSession;
+class FileDialogs;
+
+/// One message being written in one account: a new message, a reply, a reply
+/// to all or a forward. Prefills replies and forwards, saves a Gmail draft a
+/// few seconds after the last edit, sends, and deletes the draft once the
+/// message has gone or is discarded.
+///
+/// Lives on the GUI thread. Holds its account session weakly: once the
+/// session is gone, saving and sending do nothing. The autosave timer is the
+/// composer's own, so it dies with it.
+class ComposerSession final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString to READ to WRITE setTo NOTIFY toChanged)
+    Q_PROPERTY(QString cc READ cc WRITE setCc NOTIFY ccChanged)
+    Q_PROPERTY(QString bcc READ bcc WRITE setBcc NOTIFY bccChanged)
+    Q_PROPERTY(QString subject READ subject WRITE setSubject NOTIFY subjectChanged)
+    Q_PROPERTY(QString body READ body WRITE setBody NOTIFY bodyChanged)
+    Q_PROPERTY(bool isSending READ isSending NOTIFY isSendingChanged)
+    Q_PROPERTY(QString errorText READ errorText NOTIFY errorChanged)
+    Q_PROPERTY(QString savedDraftNote READ savedDraftNoteText NOTIFY savedDraftNoteChanged)
+
+public:
+    enum class Mode
+    {
+        New,
+        Reply,
+        ReplyAll,
+        Forward
+    };
+    Q_ENUM(Mode)
+
+    /// Gmail's limit for the attachments of one message.
+    static constexpr qint64 attachmentLimit = 25 * 1048576;
+
+    ComposerSession(Mode mode, AccountSession* session, std::shared_ptr<FileDialogs> dialogs = {},
+                    QObject* parent = nullptr);
+    ~ComposerSession() override;
+
+    static std::unique_ptr<ComposerSession> reply(const FullMessage& message, bool all,
+                                                  AccountSession* session,
+                                                  std::shared_ptr<FileDialogs> dialogs = {});
+    /// Fetches the message's attachments one after another; those that cannot
+    /// be fetched are left out.
+    static QCoro::Task<std::unique_ptr<ComposerSession>>
+    forward(FullMessage message, AccountSession* session,
+            std::shared_ptr<FileDialogs> dialogs = {});
+
+    const QUuid& id() const { return m_id; }
+    Mode mode() const { return m_mode; }
+    AccountSession* session() const { return m_session; }
+
+    const QString& to() const { return m_to; }
+    const QString& cc() const { return m_cc; }
+    const QString& bcc() const { return m_bcc; }
+    const QString& subject() const { return m_subject; }
+    const QString& body() const { return m_body; }
+    void setTo(const QString& to);
+    void setCc(const QString& cc);
+    void setBcc(const QString& bcc);
+    void setSubject(const QString& subject);
+    void setBody(const QString& body);
+
+    const QList<OutgoingAttachment>& attachments() const { return m_attachments; }
+    void addAttachments(const QList<OutgoingAttachment>& attachments);
+    void removeAttachment(qsizetype index);
+    qint64 attachmentsTotalSize() const;
+
+    bool isSending() const { return m_isSending; }
+    const std::optional<QString>& error() const { return m_error; }
+    QString errorText() const { return m_error.value_or(QString()); }
+    const std::optional<QString>& savedDraftNote() const { return m_savedDraftNote; }
+    QString savedDraftNoteText() const { return m_savedDraftNote.value_or(QString()); }
+    const std::optional<QString>& threadId() const { return m_threadId; }
+    const std::optional<QString>& draftId() const { return m_draftId; }
+
+    bool canSend() const;
+    /// After each edit: the draft is saved once edits pause for the delay.
+    void markDirty();
+    void setAutosaveDelay(std::chrono::milliseconds delay);
+
+    QCoro::Task<> addAttachmentsFromPanel();
+    QCoro::Task<> autosave();
+    QCoro::Task<bool> send();
+    QCoro::Task<> discardDraft();
+
+Q_SIGNALS:
+    void toChanged();
+    void ccChanged();
+    void bccChanged();
+    void subjectChanged();
+    void bodyChanged();
+    void attachmentsChanged();
+    void isSendingChanged();
+    void errorChanged();
+    void savedDraftNoteChanged();
+    void draftSaved();
+
+private:
+    static QString quotedText(const FullMessage& message);
+    std::optional<QString> buildRaw() const;
+    void setSending(bool sending);
+    void setError(std::optional<QString> error);
+
+    const QUuid m_id;
+    const Mode m_mode;
+    QPointer<AccountSession> m_session;
+    std::shared_ptr<FileDialogs> m_dialogs;
+
+    QString m_to;
+    QString m_cc;
+    QString m_bcc;
+    QString m_subject;
+    QString m_body;
+    QList<OutgoingAttachment> m_attachments;
+    bool m_isSending = false;
+    std::optional<QString> m_error;
+    std::optional<QString> m_savedDraftNote;
+    std::optional<QString> m_threadId;
+    std::optional<QString> m_inReplyTo;
+    std::optional<QString> m_references;
+    std::optional<QString> m_draftId;
+    QTimer m_autosaveTimer;
+    bool m_dirty = false;
+};
+
+} // namespace vesk

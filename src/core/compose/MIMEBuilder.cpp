@@ -1,0 +1,225 @@
+#include "MIMEBuilder.h"
+
+#include "AttachmentHeaders.h"
+#include "HeaderText.h"
+
+#include <QUuid>
+
+#include <algorithm>
+#include <array>
+
+namespace vesk::MIMEBuilder {
+
+namespace {
+
+constexpr qsizetype foldWidth = 76;
+constexpr char textPartHeaders[] = "Content-Type: text/plain; charset=UTF-8\r\n"
+                                   "Content-Transfer-Encoding: base64";
+
+struct MediaTypeEntry
+{
+    QStringView extension;
+    QStringView mediaType;
+};
+
+constexpr std::array<MediaTypeEntry, 16> mediaTypes{{
+    {u"pdf", u"application/pdf"},
+    {u"png", u"image/png"},
+    {u"jpg", u"image/jpeg"},
+    {u"jpeg", u"image/jpeg"},
+    {u"gif", u"image/gif"},
+    {u"heic", u"image/heic"},
+    {u"zip", u"application/zip"},
+    {u"txt", u"text/plain"},
+    {u"csv", u"text/csv"},
+    {u"doc", u"application/msword"},
+    {u"docx", u"application/vnd.openxmlformats-officedocument.wordprocessingml.document"},
+    {u"xls", u"application/vnd.ms-excel"},
+    {u"xlsx", u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"},
+    {u"mp3", u"audio/mpeg"},
+    {u"mp4", u"video/mp4"},
+    {u"mov", u"video/quicktime"},
+}};
+
+void appendFoldedBase64(QByteArray& out, const QByteArray& base64)
+{
+    for (qsizetype at = 0; at < base64.size(); at += foldWidth) {
+        if (at > 0)
+            out += "\r\n";
+        out.append(base64.constData() + at, std::min(foldWidth, base64.size() - at));
+    }
+}
+
+// Appended in place: with attachments of tens of megabytes, every copy of
+// the encoded text counts.
+void appendBase64Body(QByteArray& out, const QByteArray& bytes)
+{
+    appendFoldedBase64(out, bytes.toBase64());
+}
+
+QByteArray addressLine(const char* name, const QStringList& addresses)
+{
+    QByteArrayList values;
+    for (const QString& address : addresses)
+        values.append(HeaderText::singleLine(address));
+    return name + values.join(", ");
+}
+
+QByteArrayList headerLines(const QString& from, const QStringList& to, const QStringList& cc,
+                           const QStringList& bcc, const QString& subject,
+                           const std::optional<QString>& inReplyTo,
+                           const std::optional<QString>& references)
+{
+    QByteArrayList lines{"From: " + HeaderText::singleLine(from), addressLine("To: ", to)};
+    if (!cc.isEmpty())
+        lines.append(addressLine("Cc: ", cc));
+    if (!bcc.isEmpty())
+        lines.append(addressLine("Bcc: ", bcc));
+    lines.append("Subject: " + HeaderText::subject(subject));
+    if (inReplyTo)
+        lines.append("In-Reply-To: " + HeaderText::singleLine(*inReplyTo));
+    if (references)
+        lines.append("References: " + HeaderText::singleLine(*references));
+    lines.append("MIME-Version: 1.0");
+    return lines;
+}
+
+QByteArray base64UrlBytes(const QByteArray& bytes)
+{
+    return bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
+QByteArray freshBoundary()
+{
+    return "vesk-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
+}
+
+// Base64 grows the bytes by 4/3 and the line ends by 2/76 more; reserving
+// that up front spares the large message repeated reallocations.
+qsizetype expectedSize(const QString& body, const QList<OutgoingAttachment>& attachments)
+{
+    qsizetype bytes = body.size() * 3;
+    for (const OutgoingAttachment& attachment : attachments)
+        bytes += attachment.data.size() + 1024;
+    return bytes / 3 * 4 * 78 / 76 + 4096;
+}
+
+// Just past the quoted string that opens at `open`. A quote that is never
+// closed is taken as an ordinary character, so that one stray quote does not
+// fuse every address after it into one.
+qsizetype endOfQuoted(const QString& text, qsizetype open)
+{
+    for (qsizetype at = open + 1; at < text.size(); ++at) {
+        if (text[at] == u'\\')
+            ++at;
+        else if (text[at] == u'"')
+            return at + 1;
+    }
+    return open + 1;
+}
+
+// Only spaces and tabs: a line break inside a typed address stays part of
+// it (and never reaches a header as one).
+QString trimmedSpacesAndTabs(QStringView piece)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (!piece.isEmpty() && blank(piece.front()))
+        piece = piece.mid(1);
+    while (!piece.isEmpty() && blank(piece.back()))
+        piece.chop(1);
+    return piece.toString();
+}
+
+} // namespace
+
+QByteArray buildMessage(const QString& from, const QStringList& to, const QStringList& cc,
+                        const QStringList& bcc, const QString& subject, const QString& body,
+                        const QList<OutgoingAttachment>& attachments,
+                        const std::optional<QString>& inReplyTo,
+                        const std::optional<QString>& references)
+{
+    QByteArray message;
+    message.reserve(expectedSize(body, attachments));
+    message += headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n");
+    message += "\r\n";
+    if (attachments.isEmpty()) {
+        message += textPartHeaders;
+        message += "\r\n\r\n";
+        appendBase64Body(message, body.toUtf8());
+        return message;
+    }
+    const QByteArray delimiter = "--" + freshBoundary();
+    message += "Content-Type: multipart/mixed; boundary=\"" + delimiter.mid(2) + "\"\r\n\r\n";
+    message += delimiter + "\r\n" + textPartHeaders + "\r\n\r\n";
+    appendBase64Body(message, body.toUtf8());
+    for (const OutgoingAttachment& attachment : attachments) {
+        message += "\r\n" + delimiter + "\r\n" + attachmentPartHeaders(attachment) + "\r\n\r\n";
+        appendBase64Body(message, attachment.data);
+    }
+    message += "\r\n" + delimiter + "--";
+    return message;
+}
+
+QString buildRaw(const QString& from, const QStringList& to, const QStringList& cc,
+                 const QStringList& bcc, const QString& subject, const QString& body,
+                 const QList<OutgoingAttachment>& attachments,
+                 const std::optional<QString>& inReplyTo, const std::optional<QString>& references)
+{
+    // The message is released before the (twice as large) text is made.
+    const QByteArray encoded = base64UrlBytes(
+        buildMessage(from, to, cc, bcc, subject, body, attachments, inReplyTo, references));
+    return QString::fromLatin1(encoded);
+}
+
+QString encodeBase64Url(const QByteArray& bytes)
+{
+    return QString::fromLatin1(base64UrlBytes(bytes));
+}
+
+QStringList splitAddresses(const QString& text)
+{
+    QStringList addresses;
+    const auto take = [&](qsizetype start, qsizetype end) {
+        const QString address = trimmedSpacesAndTabs(QStringView(text).mid(start, end - start));
+        if (!address.isEmpty())
+            addresses.append(address);
+    };
+    qsizetype start = 0;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        if (text[at] == u'"') {
+            at = endOfQuoted(text, at);
+        } else {
+            if (text[at] == u',') {
+                take(start, at);
+                start = at + 1;
+            }
+            ++at;
+        }
+    }
+    take(start, text.size());
+    return addresses;
+}
+
+QString mimeType(const QString& forFilename)
+{
+    const QStringView name = QStringView(forFilename).mid(forFilename.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toString().toLower();
+    const auto found =
+        std::find_if(mediaTypes.begin(), mediaTypes.end(),
+                     [&](const MediaTypeEntry& entry) { return entry.extension == extension; });
+    if (found == mediaTypes.end())
+        return QStringLiteral("application/octet-stream");
+    return found->mediaType.toString();
+}
+
+QByteArray foldBase64(const QByteArray& base64)
+{
+    QByteArray folded;
+    folded.reserve(base64.size() + base64.size() / foldWidth * 2);
+    appendFoldedBase64(folded, base64);
+    return folded;
+}
+
+} // namespace vesk::MIMEBuilder

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "SessionServices.h"
+#include "model/AccountIdentity.h"
+#include "model/FullMessage.h"
+#include "model/LabelInfo.h"
+#include "model/ThreadSummary.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class GmailAPIClient;
+class MailStore;
+class SyncEngine;
+class TokenVault;
+
+/// Everything the interface needs of one linked account: its token vault,
+/// Gmail client, cache and sync engine, the labels, the thread open in the
+/// reader, a busy flag and the last error, and the actions on a thread with
+/// an immediate local update that the next sync reconciles.
+///
+/// Lives on the GUI thread. No operation fails towards its caller: failures
+/// become lastError() or are dropped as described at each operation.
+class AccountSession final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QList<LabelInfo> labels READ labels NOTIFY labelsChanged)
+    Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
+    Q_PROPERTY(bool isSyncing READ isSyncing NOTIFY isSyncingChanged)
+    Q_PROPERTY(QString lastErrorText READ lastErrorText NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString openThreadIdText READ openThreadIdText NOTIFY openThreadChanged)
+
+public:
+    static constexpr int labelPageSize = 75;
+    static constexpr int searchSize = 50;
+    /// A change to one summary's label ids, for the local patch.
+    using LabelChange = std::function<QStringList(QStringList)>;
+
+    AccountSession(AccountIdentity identity, const SessionServices& services,
+                   bool notificationsEnabled, QObject* parent = nullptr);
+    ~AccountSession() override;
+
+    const AccountIdentity& identity() const { return m_identity; }
+    const QString& id() const { return m_identity.email; }
+    std::shared_ptr<GmailAPIClient> api() const { return m_api; }
+    std::shared_ptr<TokenVault> vault() const { return m_vault; }
+    std::shared_ptr<MailStore> store() const { return m_store; }
+    SyncEngine& engine() const { return *m_engine; }
+
+    const QList<LabelInfo>& labels() const { return m_labels; }
+    int revision() const { return m_revision; }
+    bool isSyncing() const { return m_isSyncing; }
+    const std::optional<QString>& lastError() const { return m_lastError; }
+    QString lastErrorText() const { return m_lastError.value_or(QString()); }
+    const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
+    const std::optional<QString>& openThreadId() const { return m_openThreadId; }
+    QString openThreadIdText() const { return m_openThreadId.value_or(QString()); }
+    /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
+    qint64 inboxUnread() const;
+
+    /// Copies labels and the engine's error from the store and the engine.
+    void refreshFromStore();
+
+    QCoro::Task<> startSync();
+    QCoro::Task<> syncNow();
+    QCoro::Task<> ensureLabelLoaded(QString labelId);
+    /// Threads of the server-side search; empty when it fails.
+    QCoro::Task<QList<ThreadSummary>> search(QString query);
+    QCoro::Task<> openThread(QString threadId);
+    QCoro::Task<> archiveThread(QString threadId);
+    QCoro::Task<> trashThread(QString threadId);
+    QCoro::Task<> toggleReadThread(QString threadId, bool markUnread);
+    QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
+
+Q_SIGNALS:
+    void labelsChanged();
+    void revisionChanged();
+    void isSyncingChanged();
+    void lastErrorChanged();
+    void openThreadChanged();
+
+private:
+    QCoro::Task<> modifyThenPatch(QString threadId, QStringList add, QStringList remove,
+                                  LabelChange change);
+    void patchSummaries(const QString& threadId, const LabelChange& change);
+    void setSyncing(bool syncing);
+    void setLastError(std::optional<QString> error);
+    void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages);
+
+    const AccountIdentity m_identity;
+    std::shared_ptr<TokenVault> m_vault;
+    std::shared_ptr<GmailAPIClient> m_api;
+    std::shared_ptr<MailStore> m_store;
+    std::unique_ptr<SyncEngine> m_engine;
+
+    QList<LabelInfo> m_labels;
+    int m_revision = 0;
+    bool m_isSyncing = false;
+    std::optional<QString> m_lastError;
+    QList<FullMessage> m_openThreadMessages;
+    std::optional<QString> m_openThreadId;
+};
+
+} // namespace vesk

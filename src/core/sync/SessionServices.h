@@ -1,0 +1,34 @@
+#pragma once
+
+#include "auth/OAuthEndpoints.h"
+#include "gmail/GmailEndpoints.h"
+#include "gmail/RetryPolicy.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace vesk {
+
+class HTTPTransport;
+class NotificationPosting;
+class OAuthConfig;
+
+/// What every account session is built with. The application passes the
+/// shared transport, the system poster, the shared OAuth configuration and
+/// Google's addresses; tests and the demo point them elsewhere.
+struct SessionServices
+{
+    std::shared_ptr<HTTPTransport> transport;
+    std::shared_ptr<NotificationPosting> poster;
+    /// Must outlive every session built with it.
+    OAuthConfig* oauthConfig = nullptr;
+    OAuthEndpoints oauthEndpoints;
+    GmailEndpoints gmailEndpoints;
+    RetryPolicy retryPolicy;
+    /// The cache's base folder; the default location when absent.
+    std::optional<QString> storeBaseDirectory;
+};
+
+} // namespace vesk

@@ -1,0 +1,224 @@
+#include "AwaitTask.h"
+#include "GoogleRig.h"
+#include "TestBrowser.h"
+#include "app/AppState.h"
+#include "app/QSettingsStore.h"
+#include "auth/Keychain.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "gmail/QNetworkTransport.h"
+#include "model/MailStore.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "sync/AccountSession.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using namespace std::chrono_literals;
+using vesk::test::awaitTask;
+using vesk::test::GoogleRig;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString rui = QStringLiteral("rui@exemplo.pt");
+
+QByteArray mail(const QString& subject)
+{
+    return GoogleRig::mail(QString(), subject);
+}
+
+} // namespace
+
+class TestAppState : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<GoogleRig> m_rig;
+    fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<QSettingsStore> m_settings;
+    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<RecordingNotificationPoster> m_poster;
+    std::shared_ptr<TestBrowser> m_browser;
+    std::shared_ptr<NotificationRouter> m_router;
+    int m_broughtToFront = 0;
+
+    AppServices services()
+    {
+        AppServices result;
+        result.settings = m_settings;
+        result.sessions = m_rig->sessionServices(m_config.get(), m_poster,
+                                                 m_dir->filePath(QStringLiteral("cache")));
+        result.browser = m_browser;
+        result.router = m_router;
+        result.bringToFront = [this] { ++m_broughtToFront; };
+        return result;
+    }
+
+    void linkDirectly(AppState& app, const QString& email)
+    {
+        TokenVault(email, *m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
+            .saveTokenSet(m_rig->tokensFor(email));
+        app.registry().upsert(AccountIdentity{email, QString()});
+        app.rebuildSessions();
+    }
+
+private slots:
+    void init()
+    {
+        m_rig = std::make_unique<GoogleRig>();
+        google().addAccount(ana, QStringLiteral("Ana"));
+        google().addAccount(rui, QStringLiteral("Rui"));
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
+        m_config = std::make_unique<OAuthConfig>(m_settings, Keychain::shared());
+        m_poster = std::make_shared<RecordingNotificationPoster>();
+        m_browser = std::make_shared<TestBrowser>();
+        m_router = std::make_shared<NotificationRouter>();
+        m_broughtToFront = 0;
+    }
+
+    void cleanup() { m_rig.reset(); }
+
+    void withoutAccountsOnlyTheBadgeIsSet()
+    {
+        AppState app(services());
+        QVERIFY(app.sessions().isEmpty());
+        QVERIFY(!app.selectedAccountID());
+        QVERIFY(app.visibleThreads().isEmpty());
+        m_poster->setTotalUnread(5);
+        awaitTask(app.startAll());
+        QCOMPARE(m_poster->unread(), 0);
+
+        awaitTask(app.linkAccount());
+        QCOMPARE(*app.linkError(),
+                 QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições."));
+        QVERIFY(!app.isLinkingAccount());
+    }
+
+    void accountsStartOneAfterAnother()
+    {
+        google().deliverMessage(ana, mail(QStringLiteral("Para a Ana")));
+        google().deliverMessage(rui, mail(QStringLiteral("Para o Rui")));
+        AppState app(services());
+        linkDirectly(app, ana);
+        linkDirectly(app, rui);
+        QCOMPARE(*app.selectedAccountID(), ana);
+        google().clearRequests();
+        awaitTask(app.startAll());
+
+        // Every request of the first account's start comes before the second's.
+        const auto requests = google().requests();
+        qsizetype lastAna = -1;
+        qsizetype firstRui = requests.size();
+        const QByteArray ruiToken =
+            "Bearer " + app.sessions()[1]->vault()->loadTokenSet()->accessToken.toUtf8();
+        for (qsizetype i = 0; i < requests.size(); ++i) {
+            if (requests[i].header("Authorization") == ruiToken)
+                firstRui = std::min(firstRui, i);
+            else
+                lastAna = i;
+        }
+        QVERIFY(lastAna < firstRui);
+        QCOMPARE(m_poster->unread(), 2);
+        QCOMPARE(app.visibleThreads().size(), 1);
+        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Para a Ana"));
+        // The grouping is kept between reads while nothing changed.
+        QCOMPARE(&app.visibleThreads(), &app.visibleThreads());
+    }
+
+    void linkingThroughTheBrowserSelectsTheAccount()
+    {
+        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientSecret(QStringLiteral("segredo"));
+        google().setConsentAccount(rui);
+        AppState app(services());
+        linkDirectly(app, ana);
+        app.registry().setNotifications(ana, false);
+        app.rebuildSessions();
+
+        QSignalSpy linking(&app, &AppState::linkingChanged);
+        awaitTask(app.linkAccount());
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(app.sessions().size(), 2);
+        QCOMPARE(*app.selectedAccountID(), rui);
+        QCOMPARE(app.selectedSession()->identity().name, QStringLiteral("Rui"));
+        QVERIFY(!app.isLinkingAccount());
+        QVERIFY(app.oauthService() == nullptr);
+
+        // Linking Ana again keeps her place and switch.
+        google().setConsentAccount(ana);
+        awaitTask(app.linkAccount());
+        QCOMPARE(app.registry().entries()[0].identity.email, ana);
+        QVERIFY(!app.registry().entries()[0].notificationsEnabled);
+        QCOMPARE(*app.selectedAccountID(), ana);
+
+        google().refuseConsent();
+        awaitTask(app.linkAccount());
+        QVERIFY(app.linkError());
+        QCOMPARE(app.sessions().size(), 2);
+    }
+
+    void removingAnAccountForgetsEverything()
+    {
+        AppState app(services());
+        linkDirectly(app, ana);
+        linkDirectly(app, rui);
+        awaitTask(app.startAll());
+        app.selectAccount(rui);
+        AccountSession* removed = app.sessions()[1];
+        const QString cache = removed->store()->filePath();
+        QVERIFY(QFile::exists(cache));
+
+        google().clearRequests();
+        awaitTask(app.removeAccount(removed));
+        QCOMPARE(app.sessions().size(), 1);
+        QCOMPARE(*app.selectedAccountID(), rui); // kept; the first session stands in
+        QCOMPARE(app.selectedSession()->id(), ana);
+        QVERIFY(!QFile::exists(cache));
+        QVERIFY(!Keychain::shared().get(TokenVault::tokenService(), rui));
+        QCOMPARE(app.registry().entries().size(), 1);
+        const auto requests = google().requests();
+        QVERIFY(std::any_of(requests.begin(), requests.end(),
+                            [](const auto& r) { return r.path.endsWith(u"/revoke"); }));
+    }
+
+    void searchAndNotificationClicksMoveTheSelection()
+    {
+        const auto hit = google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        AppState app(services());
+        linkDirectly(app, ana);
+        awaitTask(app.startAll());
+
+        app.setSearchText(QStringLiteral(" \tfatura "));
+        awaitTask(app.runSearch());
+        QVERIFY(app.isSearching());
+        QCOMPARE(app.visibleThreads().size(), 1);
+        app.setSearchText(QStringLiteral("  \t "));
+        awaitTask(app.runSearch());
+        QVERIFY(!app.isSearching());
+
+        app.selectLabel(QStringLiteral("SENT"));
+        app.setSearchText(QStringLiteral("fatura"));
+        awaitTask(app.runSearch());
+        m_router->route(QStringLiteral("desconhecido@x.pt"), hit.threadId);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_broughtToFront, 0);
+        QVERIFY(app.isSearching());
+
+        QSignalSpy opened(app.selectedSession(), &AccountSession::openThreadChanged);
+        m_router->route(ana, hit.threadId);
+        QTRY_COMPARE(m_broughtToFront, 1);
+        QCOMPARE(app.selectedLabelID(), QStringLiteral("INBOX"));
+        QVERIFY(!app.isSearching());
+        QCOMPARE(*app.selectedThreadID(), hit.threadId);
+        QTRY_VERIFY(!app.selectedSession()->openThreadMessages().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppState)
+#include "tst_appstate.moc"

@@ -1,0 +1,123 @@
+// The keychain against a real gnome-keyring in the private session that the
+// test runner starts. Every case uses services of its own, so the cases
+// neither see each other's items nor depend on their order.
+
+#include "auth/Keychain.h"
+
+#include <QTest>
+#include <QUuid>
+
+#include <libsecret/secret.h>
+
+using namespace vesk;
+
+namespace {
+
+QString freshService(const char* purpose)
+{
+    return QStringLiteral("app.orvendo.vesk.test.%1.%2")
+        .arg(QLatin1String(purpose), QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+// Writes raw bytes under the keychain's own schema, as another program or a
+// damaged store could have left them.
+bool storeRawBytes(const QString& service, const QString& account, const QByteArray& bytes)
+{
+    SecretSchema schema{};
+    schema.name = "app.orvendo.vesk.Secret";
+    schema.flags = SECRET_SCHEMA_NONE;
+    schema.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    schema.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    SecretValue* value = secret_value_new(bytes.constData(), bytes.size(), "text/plain");
+    GError* error = nullptr;
+    const gboolean ok = secret_password_store_binary_sync(
+        &schema, SECRET_COLLECTION_DEFAULT, "raw", value, nullptr, &error, "service",
+        service.toUtf8().constData(), "account", account.toUtf8().constData(),
+        static_cast<char*>(nullptr));
+    secret_value_unref(value);
+    if (error)
+        g_error_free(error);
+    return ok;
+}
+
+} // namespace
+
+class KeychainTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writeReplacesAndReadsBack();
+    void deleteSucceedsWhetherOrNotPresent();
+    void nonUtf8ItemReadsAsAbsent();
+    void servicesAndAccountsAreKeptApart();
+};
+
+void KeychainTest::writeReplacesAndReadsBack()
+{
+    Keychain& keychain = Keychain::shared();
+    const QString service = freshService("replace");
+    const QString account = QStringLiteral("ana@exemplo.pt");
+
+    QVERIFY(!keychain.get(service, account));
+    QVERIFY(keychain.set(QStringLiteral("primeiro"), service, account));
+    QCOMPARE(keychain.get(service, account), QStringLiteral("primeiro"));
+    // Accents and an emoji survive the trip through the store as UTF-8.
+    const QString second = QStringLiteral("segundo, çã é 🙂");
+    QVERIFY(keychain.set(second, service, account));
+    QCOMPARE(keychain.get(service, account), second);
+    QVERIFY(keychain.remove(service, account));
+}
+
+void KeychainTest::deleteSucceedsWhetherOrNotPresent()
+{
+    Keychain& keychain = Keychain::shared();
+    const QString service = freshService("delete");
+    const QString account = QStringLiteral("rui@exemplo.pt");
+
+    QVERIFY(keychain.remove(service, account));
+    QVERIFY(keychain.set(QStringLiteral("x"), service, account));
+    QVERIFY(keychain.remove(service, account));
+    QVERIFY(!keychain.get(service, account));
+    QVERIFY(keychain.remove(service, account));
+}
+
+void KeychainTest::nonUtf8ItemReadsAsAbsent()
+{
+    Keychain& keychain = Keychain::shared();
+    const QString service = freshService("bytes");
+    const QString account = QStringLiteral("ana@exemplo.pt");
+
+    QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
+    QVERIFY(!keychain.get(service, account));
+    // The unreadable item can still be replaced and deleted.
+    QVERIFY(keychain.set(QStringLiteral("legível"), service, account));
+    QCOMPARE(keychain.get(service, account), QStringLiteral("legível"));
+    QVERIFY(keychain.remove(service, account));
+}
+
+void KeychainTest::servicesAndAccountsAreKeptApart()
+{
+    Keychain& keychain = Keychain::shared();
+    const QString oauth = freshService("oauth");
+    const QString tokens = freshService("tokens");
+    const QString ana = QStringLiteral("ana@exemplo.pt");
+    const QString rui = QStringLiteral("rui@exemplo.pt");
+
+    QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
+    QVERIFY(keychain.set(QStringLiteral("fichas da Ana"), tokens, ana));
+    QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
+    QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+    QCOMPARE(keychain.get(tokens, ana), QStringLiteral("fichas da Ana"));
+    QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+    QVERIFY(!keychain.get(oauth, rui));
+
+    QVERIFY(keychain.remove(tokens, ana));
+    QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+    QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+    QVERIFY(keychain.remove(oauth, ana));
+    QVERIFY(keychain.remove(tokens, rui));
+}
+
+QTEST_GUILESS_MAIN(KeychainTest)
+#include "tst_keychain.moc"

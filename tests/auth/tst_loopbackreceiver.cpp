@@ -1,0 +1,313 @@
+// The loopback receiver over real sockets: what each browser request gets as
+// its page, and how the one wait for the code is settled.
+
+#include "AwaitTask.h"
+#include "auth/LoopbackReceiver.h"
+#include "auth/OAuthError.h"
+
+#include <QCoroTask>
+#include <QNetworkInterface>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+using vesk::test::awaitTask;
+
+using namespace vesk;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Answer
+{
+    QByteArray head;
+    QByteArray body;
+    int contentLength = -1;
+    int responses = 0;
+
+    QString title() const
+    {
+        const QString page = QString::fromUtf8(body);
+        const qsizetype start = page.indexOf(QLatin1String("<title>")) + 7;
+        return page.mid(start, page.indexOf(QLatin1String("</title>")) - start);
+    }
+};
+
+Answer parse(const QByteArray& raw)
+{
+    Answer answer;
+    answer.responses = int(raw.count("HTTP/1.1 200 OK\r\n"));
+    const qsizetype split = raw.indexOf("\r\n\r\n");
+    answer.head = raw.left(split);
+    answer.body = raw.mid(split + 4);
+    for (const QByteArray& line : answer.head.split('\n')) {
+        if (line.startsWith("Content-Length: "))
+            answer.contentLength = line.mid(16).trimmed().toInt();
+    }
+    return answer;
+}
+
+class Client
+{
+public:
+    bool connectTo(quint16 port)
+    {
+        QSignalSpy connected(&m_socket, &QTcpSocket::connected);
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        return connected.wait(5000);
+    }
+    void send(const QByteArray& bytes)
+    {
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
+    /// Everything the receiver sends until it has finished its answer.
+    Answer answer()
+    {
+        QSignalSpy closed(&m_socket, &QTcpSocket::readChannelFinished);
+        if (m_socket.state() == QAbstractSocket::ConnectedState)
+            closed.wait(5000);
+        return parse(m_socket.readAll());
+    }
+
+private:
+    QTcpSocket m_socket;
+};
+
+Answer roundTrip(quint16 port, const QByteArray& request)
+{
+    Client client;
+    if (!client.connectTo(port))
+        return {};
+    client.send(request);
+    return client.answer();
+}
+
+/// "code:<code>" or "error:<description>", so that outcomes compare as text.
+QString outcome(QCoro::Task<QString>&& task)
+{
+    try {
+        return QStringLiteral("code:") + awaitTask(std::move(task));
+    } catch (const OAuthError& error) {
+        return QStringLiteral("error:") + error.description();
+    }
+}
+
+quint16 startReceiver(LoopbackReceiver& receiver)
+{
+    return awaitTask(receiver.start());
+}
+
+QByteArray get(const QByteArray& target)
+{
+    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html\r\n\r\n";
+}
+
+const QString s_cancelled = QStringLiteral("error:Ligação cancelada");
+
+} // namespace
+
+class LoopbackReceiverTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void answersEachRequest_data();
+    void answersEachRequest();
+    void splitHeadIsAnsweredOnceComplete();
+    void laterRedirectsChangeNothing();
+    void cancelEndsOnlyAnUnsettledWait();
+    void waitTimesOut();
+    void oversizedHeadGetsTheWaitingPage();
+    void listensOnLoopbackOnly();
+};
+
+void LoopbackReceiverTest::answersEachRequest_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // empty: the wait goes on
+
+    const QString linked = QStringLiteral("Conta ligada ao VESK");
+    const QString failed = QStringLiteral("Ligação não concluída");
+    const QString waiting = QStringLiteral("A aguardar a ligação.");
+    const QString mismatch = QStringLiteral("O estado da ligação não confere.");
+    QTest::newRow("site icon") << get("/favicon.ico") << QStringLiteral("VESK") << waiting
+                               << QString();
+    QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << linked
+                          << QStringLiteral("Pode fechar esta janela e voltar ao VESK.")
+                          << QStringLiteral("code:abc");
+    QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << linked << QString()
+                                  << QStringLiteral("code:4/0Ab+c d");
+    QTest::newRow("wrong state") << get("/?code=abc&state=T") << failed << mismatch
+                                 << QStringLiteral("error:Estado OAuth não confere");
+    QTest::newRow("no state") << get("/?code=abc") << failed << mismatch
+                              << QStringLiteral("error:Estado OAuth não confere");
+    QTest::newRow("state without value") << get("/?code=abc&state") << failed << mismatch
+                                         << QStringLiteral("error:Estado OAuth não confere");
+    QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << failed
+                                 << QStringLiteral("A Google devolveu um erro.")
+                                 << QStringLiteral("error:Google: access_denied");
+    QTest::newRow("not UTF-8") << QByteArray("GET /?code=\xff&state=S HTTP/1.1\r\n\r\n")
+                               << QStringLiteral("VESK") << waiting << QString();
+    QTest::newRow("no target") << QByteArray("GET\r\n\r\n") << QStringLiteral("VESK") << waiting
+                               << QString();
+}
+
+void LoopbackReceiverTest::answersEachRequest()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    QVERIFY(port > 0);
+    auto wait = receiver.waitForCode(QStringLiteral("S"));
+
+    const Answer answer = roundTrip(port, request);
+    QCOMPARE(answer.responses, 1);
+    QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
+    QVERIFY(answer.head.contains("Connection: close"));
+    // The length counts bytes: each accented letter is two of them.
+    QCOMPARE(answer.contentLength, answer.body.size());
+    QCOMPARE(answer.title(), title);
+    QVERIFY(QString::fromUtf8(answer.body).contains(text));
+
+    if (expected.isEmpty()) {
+        receiver.cancel();
+        QCOMPARE(outcome(std::move(wait)), s_cancelled);
+    } else {
+        QCOMPARE(outcome(std::move(wait)), expected);
+    }
+}
+
+void LoopbackReceiverTest::splitHeadIsAnsweredOnceComplete()
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    auto wait = receiver.waitForCode(QStringLiteral("S"));
+
+    Client client;
+    QVERIFY(client.connectTo(port));
+    // Cut inside the request line: answering this part alone would read a
+    // missing state and settle with a mismatch.
+    client.send("GET /?code=abc&sta");
+    // A whole request on a second connection lets the receiver read the first part.
+    QCOMPARE(roundTrip(port, get("/favicon.ico")).title(), QStringLiteral("VESK"));
+    QVERIFY(!wait.isReady());
+    client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    client.send("\r\n");
+
+    const Answer answer = client.answer();
+    QCOMPARE(answer.responses, 1);
+    QCOMPARE(answer.title(), QStringLiteral("Conta ligada ao VESK"));
+    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+}
+
+void LoopbackReceiverTest::laterRedirectsChangeNothing()
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    auto wait = receiver.waitForCode(QStringLiteral("S"));
+
+    QCOMPARE(roundTrip(port, get("/?code=first&state=S")).title(),
+             QStringLiteral("Conta ligada ao VESK"));
+    // Still answered with the page that matches, but settling nothing.
+    QCOMPARE(roundTrip(port, get("/?code=second&state=S")).title(),
+             QStringLiteral("Conta ligada ao VESK"));
+    QCOMPARE(roundTrip(port, get("/?error=access_denied")).title(),
+             QStringLiteral("Ligação não concluída"));
+    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:first"));
+    // The settlement was spent on the first wait; a new one does not see "second".
+    QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
+}
+
+void LoopbackReceiverTest::cancelEndsOnlyAnUnsettledWait()
+{
+    {
+        LoopbackReceiver receiver;
+        QVERIFY(startReceiver(receiver) > 0);
+        auto wait = receiver.waitForCode(QStringLiteral("S"));
+        receiver.cancel();
+        QCOMPARE(outcome(std::move(wait)), s_cancelled);
+        QVERIFY(!receiver.isListening());
+    }
+    {
+        LoopbackReceiver receiver;
+        const quint16 port = startReceiver(receiver);
+        auto wait = receiver.waitForCode(QStringLiteral("S"));
+        QCOMPARE(roundTrip(port, get("/?code=abc&state=S")).title(),
+                 QStringLiteral("Conta ligada ao VESK"));
+        receiver.cancel();
+        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+    }
+    {
+        // Cancelled before it listened: it never starts.
+        LoopbackReceiver receiver;
+        receiver.cancel();
+        QVERIFY_THROWS_EXCEPTION(OAuthError, startReceiver(receiver));
+        QVERIFY(!receiver.isListening());
+    }
+    {
+        // Dropped while someone waits: the wait ends instead of hanging.
+        auto receiver = std::make_unique<LoopbackReceiver>();
+        startReceiver(*receiver);
+        auto wait = receiver->waitForCode(QStringLiteral("S"));
+        receiver.reset();
+        QCOMPARE(outcome(std::move(wait)), s_cancelled);
+    }
+}
+
+void LoopbackReceiverTest::waitTimesOut()
+{
+    LoopbackReceiver receiver(50ms);
+    const quint16 port = startReceiver(receiver);
+    QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
+    // Answered still, though too late to count.
+    QCOMPARE(roundTrip(port, get("/?code=abc&state=S")).title(),
+             QStringLiteral("Conta ligada ao VESK"));
+}
+
+void LoopbackReceiverTest::oversizedHeadGetsTheWaitingPage()
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    auto wait = receiver.waitForCode(QStringLiteral("S"));
+
+    // A valid redirect line followed by more header than any browser sends,
+    // and never a blank line: it must neither settle nor buffer without end.
+    QByteArray request = "GET /?code=abc&state=S HTTP/1.1\r\n";
+    while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
+        request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
+    const Answer answer = roundTrip(port, request);
+    QCOMPARE(answer.title(), QStringLiteral("VESK"));
+    QCOMPARE(answer.contentLength, answer.body.size());
+
+    QCOMPARE(roundTrip(port, get("/?code=real&state=S")).title(),
+             QStringLiteral("Conta ligada ao VESK"));
+    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:real"));
+}
+
+void LoopbackReceiverTest::listensOnLoopbackOnly()
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    QHostAddress outside;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
+            outside = address;
+    }
+    if (outside.isNull())
+        QSKIP("this machine has no address besides the loopback one");
+    QTcpSocket socket;
+    QSignalSpy refused(&socket, &QTcpSocket::errorOccurred);
+    socket.connectToHost(outside, port);
+    QVERIFY(refused.wait(5000));
+    QCOMPARE(socket.error(), QAbstractSocket::ConnectionRefusedError);
+}
+
+QTEST_GUILESS_MAIN(LoopbackReceiverTest)
+#include "tst_loopbackreceiver.moc"

@@ -1,0 +1,349 @@
+// Linking an account against the Google stand-in over real sockets: the
+// client configuration, PKCE, the whole authorisation with a browser that
+// follows the consent redirect, its failures, and the token endpoint calls.
+
+#include "AuthTestRig.h"
+#include "AwaitTask.h"
+#include "TestBrowser.h"
+#include "auth/Keychain.h"
+#include "auth/OAuthError.h"
+#include "auth/OAuthService.h"
+#include "auth/PKCE.h"
+#include "gmail/GmailError.h"
+
+#include <QCoroTask>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QUrlQuery>
+
+using vesk::test::awaitTask;
+
+using namespace vesk;
+using namespace vesk::fakegoogle;
+
+namespace {
+
+const QString s_gmailScope = QStringLiteral("https://www.googleapis.com/auth/gmail.modify");
+
+QString queryValue(const RecordedRequest& request, const QString& name)
+{
+    const QStringList values = request.queryValues(name);
+    return values.isEmpty() ? QString() : values.constFirst();
+}
+
+std::optional<RecordedRequest> lastRequest(const FakeGoogle& google, const QString& path)
+{
+    std::optional<RecordedRequest> found;
+    for (const RecordedRequest& request : google.requests()) {
+        if (request.path == path)
+            found = request;
+    }
+    return found;
+}
+
+} // namespace
+
+class OAuthServiceTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void configTrimsAndNeedsBothValues();
+    void pkceValues();
+    void authorizeLinksTheAccount();
+    void authorizeFailures_data();
+    void authorizeFailures();
+    void authorizeCanBeCancelled();
+    void tokenAnswers_data();
+    void tokenAnswers();
+    void revokeEndsTheGrantAndNeverFails();
+
+private:
+    std::unique_ptr<OAuthService> service(AuthTestRig& rig, std::shared_ptr<TestBrowser> browser)
+    {
+        return std::make_unique<OAuthService>(rig.config(), rig.transport(), std::move(browser),
+                                              rig.oauthEndpoints(), rig.gmailEndpoints(),
+                                              rig.clock());
+    }
+};
+
+void OAuthServiceTest::configTrimsAndNeedsBothValues()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    OAuthConfig& config = rig.config();
+
+    config.setClientID(QStringLiteral("  id.apps \n"));
+    QCOMPARE(config.clientID(), QStringLiteral("id.apps"));
+    config.setClientSecret(QStringLiteral("\t segredo \r\n"));
+    QCOMPARE(Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
+             QStringLiteral("segredo"));
+    QVERIFY(config.isConfigured());
+
+    config.setClientID(QStringLiteral(" \n"));
+    QCOMPARE(config.clientID(), QString());
+    QVERIFY(!config.isConfigured());
+
+    config.setClientID(QStringLiteral("id.apps"));
+    config.setClientSecret(QStringLiteral("  \n"));
+    QVERIFY(!Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
+    QCOMPARE(config.clientSecret(), QString());
+    QVERIFY(!config.isConfigured());
+
+    QCOMPARE(OAuthConfig::scopes(), QStringList({QStringLiteral("openid"), QStringLiteral("email"),
+                                                 QStringLiteral("profile"), s_gmailScope}));
+}
+
+void OAuthServiceTest::pkceValues()
+{
+    // RFC 7636, appendix B.
+    QCOMPARE(PKCE::challenge(QStringLiteral("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk")),
+             QStringLiteral("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
+
+    const QRegularExpression urlSafe(QStringLiteral("^[A-Za-z0-9_-]{43}$"));
+    const QRegularExpression hex(QStringLiteral("^[0-9a-f]{32}$"));
+    QSet<QString> seen;
+    for (int i = 0; i < 50; ++i) {
+        const QString verifier = PKCE::verifier();
+        const QString state = PKCE::state();
+        QVERIFY2(urlSafe.match(verifier).hasMatch(), qPrintable(verifier));
+        QVERIFY2(urlSafe.match(PKCE::challenge(verifier)).hasMatch(), qPrintable(verifier));
+        QVERIFY2(hex.match(state).hasMatch(), qPrintable(state));
+        seen << verifier << state;
+    }
+    QCOMPARE(seen.size(), 100);
+}
+
+void OAuthServiceTest::authorizeLinksTheAccount()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    auto browser = std::make_shared<TestBrowser>();
+    const auto oauth = service(rig, browser);
+
+    const OAuthService::Authorization result = awaitTask(oauth->authorize());
+
+    QCOMPARE(result.identity.email, AuthTestRig::email());
+    QCOMPARE(result.identity.name, AuthTestRig::name());
+    QVERIFY(!result.tokens.accessToken.isEmpty());
+    QVERIFY(!result.tokens.refreshToken.isEmpty());
+    QVERIFY(result.tokens.scope.split(u' ').contains(s_gmailScope));
+    QCOMPARE(result.tokens.expiresAt, rig.now().addSecs(3599));
+    QVERIFY(!oauth->receiver());
+
+    // The browser was sent to the consent page once and ended on our page.
+    if (browser->lastPage().isEmpty())
+        QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+    QCOMPARE(browser->opened().size(), 1);
+    QVERIFY(browser->lastPage().contains("<title>Conta ligada ao VESK</title>"));
+
+    const auto consent = lastRequest(rig.google(), QStringLiteral("/o/oauth2/v2/auth"));
+    const auto exchange = lastRequest(rig.google(), QStringLiteral("/token"));
+    QVERIFY(consent && exchange);
+    QStringList names;
+    for (const auto& item : consent->query)
+        names << item.first;
+    QCOMPARE(names.join(u','), QStringLiteral("client_id,redirect_uri,response_type,scope,"
+                                              "access_type,prompt,include_granted_scopes,state,"
+                                              "code_challenge,code_challenge_method"));
+    QCOMPARE(queryValue(*consent, QStringLiteral("scope")),
+             OAuthConfig::scopes().join(QLatin1Char(' ')));
+    QCOMPARE(queryValue(*consent, QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
+    // The raw query writes spaces as %20, never as "+".
+    QVERIFY(browser->opened()
+                .constFirst()
+                .query(QUrl::FullyEncoded)
+                .contains(QLatin1String("openid%20email%20profile%20https")));
+
+    const QString redirectUri = queryValue(*consent, QStringLiteral("redirect_uri"));
+    QVERIFY(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:[0-9]+$"))
+                .match(redirectUri)
+                .hasMatch());
+    const QUrlQuery form(QString::fromUtf8(exchange->body));
+    QCOMPARE(form.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded), redirectUri);
+    QCOMPARE(form.queryItemValue(QStringLiteral("grant_type")),
+             QStringLiteral("authorization_code"));
+    QCOMPARE(exchange->header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    // The stand-in checked the verifier against the challenge: it issued tokens.
+    const QString verifier = form.queryItemValue(QStringLiteral("code_verifier"));
+    QCOMPARE(PKCE::challenge(verifier), queryValue(*consent, QStringLiteral("code_challenge")));
+}
+
+void OAuthServiceTest::authorizeFailures_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("description"); // a regular expression
+    QTest::addColumn<bool>("browserOpened");
+    QTest::addColumn<QString>("page"); // the title the browser ends on
+
+    QTest::newRow("not configured")
+        << QStringLiteral("no secret") << QStringLiteral("^Cliente OAuth não configurado$") << false
+        << QString();
+    QTest::newRow("consent refused")
+        << QStringLiteral("refuse") << QStringLiteral("^Google: access_denied$") << true
+        << QStringLiteral("Ligação não concluída");
+    QTest::newRow("wrong client secret")
+        << QStringLiteral("wrong secret") << QStringLiteral("^HTTP 401: [\\s\\S]*invalid_client")
+        << true << QStringLiteral("Conta ligada ao VESK");
+    QTest::newRow("profile refused")
+        << QStringLiteral("profile 403") << QStringLiteral("^HTTP 403: ") << true
+        << QStringLiteral("Conta ligada ao VESK");
+}
+
+void OAuthServiceTest::authorizeFailures()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, description);
+    QFETCH(bool, browserOpened);
+    QFETCH(QString, page);
+
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    if (fault == QLatin1String("no secret"))
+        rig.config().setClientSecret(QString());
+    else if (fault == QLatin1String("refuse"))
+        rig.google().refuseConsent();
+    else if (fault == QLatin1String("wrong secret"))
+        rig.config().setClientSecret(QStringLiteral("GOCSPX-errado"));
+    else
+        rig.google().failNext(QStringLiteral("/gmail/v1/users/me/profile"), 403);
+    auto browser = std::make_shared<TestBrowser>();
+    const auto oauth = service(rig, browser);
+
+    QString text;
+    try {
+        awaitTask(oauth->authorize());
+    } catch (const DescribedError& error) {
+        text = error.description();
+    }
+    QVERIFY2(QRegularExpression(description).match(text).hasMatch(), qPrintable(text));
+    QCOMPARE(browser->opened().size(), browserOpened ? 1 : 0);
+    QVERIFY(!oauth->receiver());
+    if (fault == QLatin1String("refuse"))
+        QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+    // The page reaches the browser although the attempt, and its receiver,
+    // ended as soon as the redirect came in.
+    if (!page.isEmpty()) {
+        if (browser->lastPage().isEmpty())
+            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+        QVERIFY(
+            browser->lastPage().contains(QStringLiteral("<title>%1</title>").arg(page).toUtf8()));
+    }
+}
+
+void OAuthServiceTest::authorizeCanBeCancelled()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    auto browser = std::make_shared<TestBrowser>();
+    browser->setIdle(true);
+    const auto oauth = service(rig, browser);
+
+    auto attempt = oauth->authorize();
+    QVERIFY(oauth->receiver() && oauth->receiver()->isListening());
+    QCOMPARE(browser->opened().size(), 1);
+    const QPointer<LoopbackReceiver> receiver = oauth->receiver();
+    oauth->cancel();
+    QString text;
+    try {
+        awaitTask(std::move(attempt));
+    } catch (const OAuthError& error) {
+        text = error.description();
+    }
+    QCOMPARE(text, QStringLiteral("Ligação cancelada"));
+    QVERIFY(!oauth->receiver());
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+
+    // The listener is closed (the port itself may already serve someone else).
+    QVERIFY(!receiver || !receiver->isListening());
+}
+
+void OAuthServiceTest::tokenAnswers_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("outcome"); // a regular expression
+
+    QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
+                             << QStringLiteral("a1\\|\\|3599\\|");
+    QTest::newRow("full") << 200
+                          << QByteArray(R"({"access_token":"a2","expires_in":60,)"
+                                        R"("refresh_token":"r2","scope":"email openid"})")
+                          << QStringLiteral("a2\\|r2\\|60\\|email openid");
+    QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a3"})")
+                                 << QStringLiteral("Descodificação: .*");
+    QTest::newRow("lifetime as text")
+        << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
+        << QStringLiteral("Descodificação: .*");
+    QTest::newRow("not JSON") << 200 << QByteArray("<html>")
+                              << QStringLiteral("Descodificação: .*");
+    // 500 characters of two bytes each: cut after 200 characters, not bytes.
+    QTest::newRow("long refusal") << 400 << QString(500, u'é').toUtf8()
+                                  << QStringLiteral("HTTP 400: é{200}");
+}
+
+void OAuthServiceTest::tokenAnswers()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outcome);
+
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    FaultRule rule;
+    rule.pathPattern = QStringLiteral("/token");
+    rule.status = status;
+    rule.body = body;
+    rule.headers = {{"Content-Type", "application/json; charset=utf-8"}};
+    rig.google().addFault(rule);
+
+    QString text;
+    try {
+        const TokenSet tokens = awaitTask(OAuthService::tokenRequest(
+            {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")}}, rig.transport(),
+            rig.google().tokenUrl(), rig.clock()));
+        text = QStringList{tokens.accessToken, tokens.refreshToken,
+                           QString::number(rig.now().secsTo(tokens.expiresAt)), tokens.scope}
+                   .join(u'|');
+    } catch (const DescribedError& error) {
+        text = error.description();
+    }
+    QVERIFY2(QRegularExpression(QStringLiteral("^(") + outcome + QStringLiteral(")$"))
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(text));
+}
+
+void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const TokenGrant grant =
+        rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientID());
+    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
+    const auto revocation = lastRequest(rig.google(), QStringLiteral("/revoke"));
+    QVERIFY(revocation);
+    QCOMPARE(QUrlQuery(QString::fromUtf8(revocation->body)).queryItemValue(QStringLiteral("token")),
+             grant.refreshToken);
+
+    const FormFields refresh = {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
+                                {QStringLiteral("refresh_token"), grant.refreshToken},
+                                {QStringLiteral("client_id"), AuthTestRig::clientID()},
+                                {QStringLiteral("client_secret"), AuthTestRig::clientSecret()}};
+    QVERIFY_THROWS_EXCEPTION(OAuthError, awaitTask(OAuthService::tokenRequest(
+                                             refresh, rig.transport(), rig.google().tokenUrl())));
+
+    // A second revocation is refused by Google, and nobody listens on a
+    // closed port: neither reaches the caller.
+    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QUrl nowhere(QStringLiteral("http://127.0.0.1:%1/revoke").arg(closed.serverPort()));
+    closed.close();
+    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), nowhere));
+}
+
+QTEST_GUILESS_MAIN(OAuthServiceTest)
+#include "tst_oauthservice.moc"

@@ -1,0 +1,240 @@
+// The token vault against the Google stand-in and the real keychain: one
+// shared refresh however many callers wait, what is kept after it, and how
+// missing, corrupt and refused tokens end. Expiry runs on the test's clock.
+
+#include "AuthTestRig.h"
+#include "AwaitTask.h"
+#include "auth/Keychain.h"
+#include "auth/OAuthError.h"
+#include "auth/TokenVault.h"
+#include "gmail/GmailError.h"
+
+#include <QCoroTask>
+#include <QTest>
+
+#include <vector>
+
+using vesk::test::awaitTask;
+
+using namespace vesk;
+using namespace vesk::fakegoogle;
+
+namespace {
+
+constexpr int s_callers = 10;
+
+/// "token:<token>" or "error:<description>".
+QString outcome(QCoro::Task<QString>&& task)
+{
+    try {
+        return QStringLiteral("token:") + awaitTask(std::move(task));
+    } catch (const DescribedError& error) {
+        return QStringLiteral("error:") + error.description();
+    }
+}
+
+QStringList concurrentOutcomes(TokenVault& vault)
+{
+    std::vector<QCoro::Task<QString>> waits;
+    for (int i = 0; i < s_callers; ++i)
+        waits.push_back(vault.validAccessToken());
+    QStringList outcomes;
+    for (auto& wait : waits)
+        outcomes << outcome(std::move(wait));
+    return outcomes;
+}
+
+} // namespace
+
+class TokenVaultTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tokenSetJson_data();
+    void tokenSetJson();
+    void refreshesOnlyStaleTokens_data();
+    void refreshesOnlyStaleTokens();
+    void concurrentCallersShareOneRefresh();
+    void concurrentCallersShareOneRefusal();
+    void missingCorruptAndInvalidatedTokens();
+    void removedAccountIsNotRevivedByARefresh();
+
+private:
+    std::unique_ptr<TokenVault> vault(AuthTestRig& rig)
+    {
+        return std::make_unique<TokenVault>(AuthTestRig::email(), rig.config(), rig.transport(),
+                                            rig.oauthEndpoints(), rig.clock());
+    }
+    /// Tokens as the stand-in issued them, stored as expiring `secondsLeft` from now.
+    TokenSet storeGrant(AuthTestRig& rig, TokenVault& vault, qint64 secondsLeft)
+    {
+        const TokenGrant grant =
+            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientID());
+        const TokenSet tokens{grant.accessToken, grant.refreshToken, rig.now().addSecs(secondsLeft),
+                              grant.scope};
+        vault.saveTokenSet(tokens);
+        rig.google().clearRequests();
+        return tokens;
+    }
+};
+
+void TokenVaultTest::tokenSetJson_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("expiresAt"); // empty: does not decode
+
+    const QByteArray rest = R"("accessToken":"a","refreshToken":"r","scope":"s")";
+    QTest::newRow("reference instant")
+        << "{" + rest + R"(,"expiresAt":0})" << QStringLiteral("2001-01-01T00:00:00.000Z");
+    QTest::newRow("fraction") << "{" + rest + R"(,"expiresAt":794664000.25})"
+                              << QStringLiteral("2026-03-08T12:00:00.250Z");
+    QTest::newRow("before the reference")
+        << "{" + rest + R"(,"expiresAt":-978307200})" << QStringLiteral("1970-01-01T00:00:00.000Z");
+    QTest::newRow("missing key") << QByteArray(R"({"accessToken":"a","refreshToken":"r",)"
+                                               R"("expiresAt":0})")
+                                 << QString();
+    QTest::newRow("expiry as text") << "{" + rest + R"(,"expiresAt":"0"})" << QString();
+    QTest::newRow("absurd expiry") << "{" + rest + R"(,"expiresAt":1e300})" << QString();
+    QTest::newRow("array") << QByteArray("[]") << QString();
+    QTest::newRow("truncated") << "{" + rest << QString();
+}
+
+void TokenVaultTest::tokenSetJson()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, expiresAt);
+
+    const std::optional<TokenSet> tokens = TokenSet::fromJson(json);
+    if (expiresAt.isEmpty()) {
+        QVERIFY(!tokens);
+        return;
+    }
+    QVERIFY(tokens);
+    QCOMPARE(tokens->expiresAt.toString(Qt::ISODateWithMs), expiresAt);
+    QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
+}
+
+void TokenVaultTest::refreshesOnlyStaleTokens_data()
+{
+    QTest::addColumn<qint64>("secondsLeft");
+    QTest::addColumn<bool>("refreshed");
+    QTest::newRow("61 s left") << qint64(61) << false;
+    QTest::newRow("60 s left") << qint64(60) << true;
+    QTest::newRow("expired") << qint64(-3600) << true;
+}
+
+void TokenVaultTest::refreshesOnlyStaleTokens()
+{
+    QFETCH(qint64, secondsLeft);
+    QFETCH(bool, refreshed);
+
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const auto tokens = vault(rig);
+    const TokenSet stored = storeGrant(rig, *tokens, secondsLeft);
+
+    const QString token = awaitTask(tokens->validAccessToken());
+    QCOMPARE(token != stored.accessToken, refreshed);
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), refreshed ? 1 : 0);
+}
+
+void TokenVaultTest::concurrentCallersShareOneRefresh()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const auto tokens = vault(rig);
+    const TokenSet old = storeGrant(rig, *tokens, 30);
+
+    const QStringList outcomes = concurrentOutcomes(*tokens);
+    QCOMPARE(outcomes.size(), s_callers);
+    QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
+             qPrintable(outcomes.join(u'\n')));
+    QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+
+    // Google sent no refresh token: the old one is kept beside the new access token.
+    const std::optional<TokenSet> kept = tokens->loadTokenSet();
+    QVERIFY(kept);
+    QCOMPARE(QStringLiteral("token:") + kept->accessToken, outcomes.constFirst());
+    QCOMPARE(kept->refreshToken, old.refreshToken);
+    QCOMPARE(kept->expiresAt, rig.now().addSecs(3599));
+    QVERIFY(!kept->scope.isEmpty());
+
+    // Fresh now: served from the keychain without asking Google.
+    QCOMPARE(QStringLiteral("token:") + awaitTask(tokens->validAccessToken()),
+             outcomes.constFirst());
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+}
+
+void TokenVaultTest::concurrentCallersShareOneRefusal()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const auto tokens = vault(rig);
+    const TokenSet old{QStringLiteral("velho"), QStringLiteral("revogado"), rig.now().addSecs(-5),
+                       QString()};
+    tokens->saveTokenSet(old);
+
+    const QStringList outcomes = concurrentOutcomes(*tokens);
+    QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
+    QVERIFY2(outcomes.constFirst().startsWith(QLatin1String("error:HTTP 400: ")),
+             qPrintable(outcomes.constFirst()));
+    QVERIFY(outcomes.constFirst().contains(QLatin1String("invalid_grant")));
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+    QCOMPARE(tokens->loadTokenSet(), old);
+
+    // The failed refresh is over: the next caller asks Google again.
+    QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 2);
+}
+
+void TokenVaultTest::missingCorruptAndInvalidatedTokens()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const auto tokens = vault(rig);
+    const QString unauthorized = QStringLiteral("error:Não autorizado");
+
+    QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
+    awaitTask(tokens->invalidateAccessToken());
+    QVERIFY(!tokens->loadTokenSet());
+
+    // A damaged item reads as no tokens, and is left as it was.
+    const QString damaged = QStringLiteral("{\"accessToken\":");
+    QVERIFY(Keychain::shared().set(damaged, TokenVault::tokenService(), AuthTestRig::email()));
+    QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
+    QCOMPARE(Keychain::shared().get(TokenVault::tokenService(), AuthTestRig::email()), damaged);
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+
+    // Invalidating a fresh token keeps both tokens but forces the next refresh.
+    const TokenSet stored = storeGrant(rig, *tokens, 3000);
+    awaitTask(tokens->invalidateAccessToken());
+    const std::optional<TokenSet> invalidated = tokens->loadTokenSet();
+    QVERIFY(invalidated);
+    QCOMPARE(invalidated->accessToken, stored.accessToken);
+    QCOMPARE(invalidated->refreshToken, stored.refreshToken);
+    QCOMPARE(invalidated->expiresAt, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
+    QVERIFY(awaitTask(tokens->validAccessToken()) != stored.accessToken);
+    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+
+    tokens->deleteTokens();
+    QVERIFY(!tokens->loadTokenSet());
+}
+
+void TokenVaultTest::removedAccountIsNotRevivedByARefresh()
+{
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    const auto tokens = vault(rig);
+    storeGrant(rig, *tokens, 0);
+
+    // The account is removed while its refresh is on the way to Google.
+    auto wait = tokens->validAccessToken();
+    tokens->deleteTokens();
+    QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));
+    QVERIFY(!tokens->loadTokenSet());
+}
+
+QTEST_GUILESS_MAIN(TokenVaultTest)
+#include "tst_tokenvault.moc"

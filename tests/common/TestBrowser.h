@@ -1,0 +1,34 @@
+#pragma once
+
+#include "auth/BrowserOpening.h"
+
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QUrl>
+
+/// Stands in for the user's browser: loads the consent page and follows its
+/// redirect to the loopback receiver, as a browser would after the user agreed.
+class TestBrowser final
+    : public QObject
+    , public vesk::BrowserOpening
+{
+    Q_OBJECT
+
+public:
+    void open(const QUrl& url) override;
+    /// A user who never signs in: the URL is noted and nothing is loaded.
+    void setIdle(bool idle) { m_idle = idle; }
+
+    const QList<QUrl>& opened() const { return m_opened; }
+    /// The page at the end of the redirects: the receiver's answer.
+    const QByteArray& lastPage() const { return m_lastPage; }
+
+Q_SIGNALS:
+    void pageLoaded();
+
+private:
+    QNetworkAccessManager m_manager;
+    QList<QUrl> m_opened;
+    QByteArray m_lastPage;
+    bool m_idle = false;
+};

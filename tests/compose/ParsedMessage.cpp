@@ -1,0 +1,162 @@
+#include "ParsedMessage.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <gmime/gmime.h>
+#include <memory>
+#include <mutex>
+
+namespace vesk::test {
+
+namespace {
+
+struct GObjectUnref
+{
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+struct OptionsFree
+{
+    void operator()(GMimeParserOptions* options) const { g_mime_parser_options_free(options); }
+};
+
+QString fromUtf8(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+QString warningName(GMimeParserWarning code)
+{
+    static const QStringList names{
+        QStringLiteral("GMIME_WARN_DUPLICATED_HEADER"),
+        QStringLiteral("GMIME_WARN_DUPLICATED_PARAMETER"),
+        QStringLiteral("GMIME_WARN_UNENCODED_8BIT_HEADER"),
+        QStringLiteral("GMIME_WARN_INVALID_CONTENT_TYPE"),
+        QStringLiteral("GMIME_WARN_INVALID_RFC2047_HEADER_VALUE"),
+        QStringLiteral("GMIME_WARN_MALFORMED_MULTIPART"),
+        QStringLiteral("GMIME_WARN_TRUNCATED_MESSAGE"),
+        QStringLiteral("GMIME_WARN_MALFORMED_MESSAGE"),
+        QStringLiteral("GMIME_CRIT_INVALID_HEADER_NAME"),
+        QStringLiteral("GMIME_CRIT_CONFLICTING_HEADER"),
+        QStringLiteral("GMIME_CRIT_CONFLICTING_PARAMETER"),
+        QStringLiteral("GMIME_CRIT_MULTIPART_WITHOUT_BOUNDARY"),
+        QStringLiteral("GMIME_WARN_INVALID_PARAMETER"),
+        QStringLiteral("GMIME_WARN_INVALID_ADDRESS_LIST"),
+        QStringLiteral("GMIME_CRIT_NESTING_OVERFLOW"),
+        QStringLiteral("GMIME_WARN_PART_WITHOUT_CONTENT"),
+        QStringLiteral("GMIME_CRIT_PART_WITHOUT_HEADERS_OR_CONTENT"),
+    };
+    const int index = int(code) - 1;
+    return index >= 0 && index < names.size() ? names[index]
+                                              : QStringLiteral("warning %1").arg(int(code));
+}
+
+void collectWarning(gint64, GMimeParserWarning code, const gchar*, gpointer problems)
+{
+    static_cast<QStringList*>(problems)->append(warningName(code));
+}
+
+// GMime keeps a message's own headers and its top part's headers in two
+// lists that may share entries; the parser's offsets restore message order.
+QList<QPair<QString, QString>> headersInOrder(GMimeMessage* message)
+{
+    QList<QPair<gint64, GMimeHeader*>> all;
+    GMimeObject* top = g_mime_message_get_mime_part(message);
+    for (GMimeObject* object : {GMIME_OBJECT(message), top}) {
+        GMimeHeaderList* list = object ? g_mime_object_get_header_list(object) : nullptr;
+        for (int i = 0; list && i < g_mime_header_list_get_count(list); ++i) {
+            GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+            const gint64 offset = g_mime_header_get_offset(header);
+            if (std::none_of(all.begin(), all.end(),
+                             [&](const auto& seen) { return seen.first == offset; }))
+                all.append({offset, header});
+        }
+    }
+    std::sort(all.begin(), all.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<QPair<QString, QString>> headers;
+    for (const auto& entry : all) {
+        headers.append({fromUtf8(g_mime_header_get_name(entry.second)),
+                        fromUtf8(g_mime_header_get_value(entry.second)).trimmed()});
+    }
+    return headers;
+}
+
+QByteArray decodedContent(GMimePart* part)
+{
+    GMimeDataWrapper* wrapper = g_mime_part_get_content(part);
+    if (!wrapper)
+        return {};
+    GPtr<GMimeStream> stream(g_mime_stream_mem_new());
+    g_mime_data_wrapper_write_to_stream(wrapper, stream.get());
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream.get()));
+    return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
+}
+
+ParsedPart leafPart(GMimeObject* object)
+{
+    ParsedPart part;
+    char* type = g_mime_content_type_get_mime_type(g_mime_object_get_content_type(object));
+    part.mediaType = fromUtf8(type);
+    g_free(type);
+    part.charset = fromUtf8(g_mime_object_get_content_type_parameter(object, "charset"));
+    part.nameParameter = fromUtf8(g_mime_object_get_content_type_parameter(object, "name"));
+    part.disposition = fromUtf8(g_mime_object_get_disposition(object));
+    part.transferEncoding = fromUtf8(g_mime_object_get_header(object, "Content-Transfer-Encoding"));
+    if (GMIME_IS_PART(object)) {
+        part.filename = fromUtf8(g_mime_part_get_filename(GMIME_PART(object)));
+        part.content = decodedContent(GMIME_PART(object));
+    }
+    return part;
+}
+
+} // namespace
+
+QString ParsedMessage::header(const QString& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+int ParsedMessage::headerCount(const QString& name) const
+{
+    return int(std::count_if(headers.begin(), headers.end(), [&](const auto& entry) {
+        return entry.first.compare(name, Qt::CaseInsensitive) == 0;
+    }));
+}
+
+ParsedMessage parseMessage(const QByteArray& bytes)
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+
+    ParsedMessage parsed;
+    std::unique_ptr<GMimeParserOptions, OptionsFree> options(g_mime_parser_options_new());
+    g_mime_parser_options_set_warning_callback(options.get(), collectWarning, &parsed.problems);
+    GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.constData(), bytes.size()));
+    GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+    GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), options.get()));
+    if (!message)
+        return parsed;
+    parsed.parsed = true;
+    parsed.headers = headersInOrder(message.get());
+    parsed.subject = fromUtf8(g_mime_message_get_subject(message.get()));
+    GMimeObject* top = g_mime_message_get_mime_part(message.get());
+    if (GMIME_IS_MULTIPART(top)) {
+        GMimeMultipart* multipart = GMIME_MULTIPART(top);
+        parsed.boundary = fromUtf8(g_mime_multipart_get_boundary(multipart));
+        for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i)
+            parsed.parts.append(leafPart(g_mime_multipart_get_part(multipart, i)));
+    } else if (top) {
+        parsed.parts.append(leafPart(top));
+    }
+    return parsed;
+}
+
+} // namespace vesk::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace vesk::test {
+
+/// One leaf part as a MIME reader sees it: parameters decoded (RFC 2047 and
+/// 2231), content with its transfer encoding undone.
+struct ParsedPart
+{
+    QString mediaType;
+    QString charset;
+    QString transferEncoding;
+    QString disposition;
+    /// What a reader offers to save the part as (disposition first).
+    QString filename;
+    /// The Content-Type "name" parameter on its own.
+    QString nameParameter;
+    QByteArray content;
+};
+
+/// A message read back by GMime, copied into Qt types so that the tests
+/// need no GLib. The problems GMime reports while parsing are kept.
+struct ParsedMessage
+{
+    bool parsed = false;
+    /// Top-level headers in message order, values unfolded and decoded.
+    QList<QPair<QString, QString>> headers;
+    QString subject;
+    QString boundary;
+    QList<ParsedPart> parts;
+    /// GMime's parser warnings, by name ("GMIME_WARN_DUPLICATED_HEADER", ...).
+    QStringList problems;
+
+    QString header(const QString& name) const;
+    int headerCount(const QString& name) const;
+};
+
+ParsedMessage parseMessage(const QByteArray& bytes);
+
+} // namespace vesk::test

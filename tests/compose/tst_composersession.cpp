@@ -1,0 +1,194 @@
+#include "AwaitTask.h"
+#include "GoogleRig.h"
+#include "SimpleMessage.h"
+#include "app/QSettingsStore.h"
+#include "auth/Keychain.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "compose/ComposerSession.h"
+#include "gmail/GmailAPIClient.h"
+#include "gmail/QNetworkTransport.h"
+#include "model/MailStore.h"
+#include "notifications/SilentPoster.h"
+#include "sync/AccountSession.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using namespace std::chrono_literals;
+using vesk::test::awaitTask;
+using vesk::test::GoogleRig;
+
+namespace {
+
+const QString email = QStringLiteral("joana@exemplo.pt");
+
+FullMessage received(const QString& subject)
+{
+    FullMessage message;
+    message.id = QStringLiteral("m1");
+    message.threadId = QStringLiteral("t1");
+    message.fromName = QStringLiteral("Rui Sá");
+    message.fromEmail = QStringLiteral("rui@x.pt");
+    message.to = QStringLiteral("JOANA@exemplo.pt, \"Joana\" <joana@exemplo.pt>, ana@x.pt");
+    message.cc = QStringLiteral("bruno@x.pt");
+    message.subject = subject;
+    message.date = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::UTC);
+    message.snippet = QStringLiteral("Ol&aacute; &amp; adeus");
+    message.messageIdHeader = QStringLiteral("<abc@x.pt>");
+    return message;
+}
+
+} // namespace
+
+class TestComposerSession : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<GoogleRig> m_rig;
+    fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<OAuthConfig> m_config;
+    std::unique_ptr<AccountSession> m_session;
+
+private slots:
+    void init()
+    {
+        m_rig = std::make_unique<GoogleRig>();
+        google().addAccount(email, QStringLiteral("Joana"));
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_config = std::make_unique<OAuthConfig>(
+            std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini"))),
+            Keychain::shared());
+        m_session = std::make_unique<AccountSession>(
+            AccountIdentity{email, QStringLiteral("Joana")},
+            m_rig->sessionServices(m_config.get(), std::make_shared<SilentPoster>(), m_dir->path()),
+            false);
+        m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        m_rig.reset();
+    }
+
+    void repliesArePrefilled()
+    {
+        const auto reply =
+            ComposerSession::reply(received(QStringLiteral("RE: Olá")), false, m_session.get());
+        QCOMPARE(reply->subject(), QStringLiteral("RE: Olá"));
+        QCOMPARE(reply->to(), QStringLiteral("rui@x.pt"));
+        QVERIFY(reply->cc().isEmpty());
+        QCOMPARE(*reply->threadId(), QStringLiteral("t1"));
+        // No plain text: the preview is quoted as the user reads it.
+        QVERIFY(reply->body().startsWith(u"\n\nEm "));
+        QVERIFY(reply->body().endsWith(QStringLiteral("Rui Sá escreveu:\n> Olá & adeus")));
+
+        const auto all =
+            ComposerSession::reply(received(QStringLiteral("Olá")), true, m_session.get());
+        QCOMPARE(all->subject(), QStringLiteral("Re: Olá"));
+        QCOMPARE(all->cc(), QStringLiteral("\"Joana\" <joana@exemplo.pt>, ana@x.pt, bruno@x.pt"));
+
+        FullMessage lines = received(QStringLiteral("x"));
+        lines.plainText = QStringLiteral("um\n\ndois");
+        QVERIFY(ComposerSession::reply(lines, false, m_session.get())
+                    ->body()
+                    .endsWith(u"> um\n> \n> dois"));
+    }
+
+    void forwardKeepsTheAttachmentsItCanFetch()
+    {
+        fakegoogle::SimpleMessage original;
+        original.from = QStringLiteral("Rui <rui@x.pt>");
+        original.to = email;
+        original.subject = QStringLiteral("FW: contas");
+        original.text = QStringLiteral("Segue.");
+        original.attachments = {
+            {QStringLiteral("a.pdf"), "application/pdf", QByteArray(500, 'a'), {}},
+            {QStringLiteral("b.png"), "image/png", QByteArray(600, 'b'), {}},
+            {QStringLiteral("c.txt"), "text/plain", QByteArray(700, 'c'), {}}};
+        const auto ref = google().deliverMessage(email, original.toRfc822());
+        const FullMessage message =
+            awaitTask(m_session->api()->getThread(ref.threadId)).messages->first().toFull();
+        google().failNext(QStringLiteral(".*/attachments/") + message.attachments[1].attachmentId,
+                          404, 5);
+
+        const auto forward = awaitTask(ComposerSession::forward(message, m_session.get()));
+        QCOMPARE(forward->subject(), QStringLiteral("FW: contas"));
+        QVERIFY(forward->to().isEmpty() && !forward->threadId());
+        QCOMPARE(forward->attachments().size(), 2);
+        QCOMPARE(forward->attachments()[0].data, original.attachments[0].bytes);
+        QCOMPARE(forward->attachments()[1].filename, QStringLiteral("c.txt"));
+        QVERIFY(forward->body().contains(
+            u"Mensagem reencaminhada\nDe: Rui <rui@x.pt>\nAssunto: FW: contas"));
+    }
+
+    void draftsAreSavedOnceEditsPause()
+    {
+        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        composer.setAutosaveDelay(150ms);
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+
+        // Cc and attachments alone are not a message worth keeping.
+        composer.setCc(QStringLiteral("x@x.pt"));
+        composer.addAttachments({{QStringLiteral("a.txt"), QStringLiteral("text/plain"), "a"}});
+        composer.markDirty();
+        QVERIFY(!saved.wait(600));
+        QVERIFY(google().draftIds(email).isEmpty());
+
+        composer.setSubject(QStringLiteral("Reunião"));
+        composer.markDirty();
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(google().draftIds(email).size(), 1);
+        QCOMPARE(*composer.savedDraftNote(), QStringLiteral("Rascunho guardado"));
+        const QString draft = *composer.draftId();
+
+        composer.setBody(QStringLiteral("Amanhã às 10h"));
+        composer.markDirty();
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(google().draftIds(email), QStringList{draft});
+    }
+
+    void sendingDeletesTheDraftOrKeepsEverythingOnFailure()
+    {
+        awaitTask(m_session->startSync());
+        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        composer.setTo(QStringLiteral(" , , "));
+        QVERIFY(!composer.canSend());
+        composer.setTo(QStringLiteral("rui@x.pt"));
+        composer.setSubject(QStringLiteral("Olá"));
+        composer.addAttachments(
+            {{QStringLiteral("big.bin"), QStringLiteral("application/octet-stream"),
+              QByteArray(ComposerSession::attachmentLimit, 'x')}});
+        QVERIFY(composer.canSend());
+        composer.addAttachments(
+            {{QStringLiteral("one.bin"), QStringLiteral("application/octet-stream"), "x"}});
+        QVERIFY(!composer.canSend());
+        composer.removeAttachment(1);
+        composer.removeAttachment(0);
+
+        composer.setAutosaveDelay(50ms);
+        composer.markDirty();
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+        QVERIFY(saved.wait(5000));
+
+        google().failNext(QStringLiteral(".*/messages/send"), 400, 1);
+        QVERIFY(!awaitTask(composer.send()));
+        QVERIFY(composer.error()->startsWith(u"HTTP 400: "));
+        QCOMPARE(composer.to(), QStringLiteral("rui@x.pt"));
+        QCOMPARE(google().draftIds(email).size(), 1);
+
+        QVERIFY(awaitTask(composer.send()));
+        QVERIFY(!composer.error());
+        QVERIFY(google().draftIds(email).isEmpty());
+        const auto sent = m_session->store()->summaries(QStringLiteral("SENT"));
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().subject(), QStringLiteral("Olá"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestComposerSession)
+#include "tst_composersession.moc"

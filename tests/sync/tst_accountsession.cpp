@@ -1,0 +1,211 @@
+#include "AwaitTask.h"
+#include "GoogleRig.h"
+#include "app/QSettingsStore.h"
+#include "auth/Keychain.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "gmail/QNetworkTransport.h"
+#include "model/MailStore.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "sync/AccountSession.h"
+#include "sync/SyncEngine.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using namespace std::chrono_literals;
+using vesk::test::awaitTask;
+using vesk::test::GoogleRig;
+
+namespace {
+
+const QString email = QStringLiteral("marta@exemplo.pt");
+const QString inbox = QStringLiteral("INBOX");
+const QString unread = QStringLiteral("UNREAD");
+
+QByteArray mail(const QString& subject)
+{
+    return GoogleRig::mail(email, subject);
+}
+
+} // namespace
+
+class TestAccountSession : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<GoogleRig> m_rig;
+    fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<RecordingNotificationPoster> m_poster;
+    SessionServices m_services;
+
+    std::unique_ptr<AccountSession> session(bool notifications = true)
+    {
+        auto created = std::make_unique<AccountSession>(
+            AccountIdentity{email, QStringLiteral("Marta")}, m_services, notifications);
+        created->vault()->saveTokenSet(m_rig->tokensFor(email));
+        return created;
+    }
+
+    int requestsTo(const QString& pathPart) const
+    {
+        int count = 0;
+        for (const auto& request : google().requests())
+            count += request.path.contains(pathPart) ? 1 : 0;
+        return count;
+    }
+
+    QList<MessageSummary> cachedThread(AccountSession& s, const QString& threadId) const
+    {
+        QList<MessageSummary> found;
+        for (const MessageSummary& summary : s.store()->snapshot().summaries) {
+            if (summary.threadId() == threadId)
+                found.append(summary);
+        }
+        return found;
+    }
+
+private slots:
+    void init()
+    {
+        m_rig = std::make_unique<GoogleRig>();
+        google().addAccount(email, QStringLiteral("Marta"));
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_config = std::make_unique<OAuthConfig>(
+            std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("settings.ini"))),
+            Keychain::shared());
+        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientSecret(QStringLiteral("segredo"));
+        m_poster = std::make_shared<RecordingNotificationPoster>();
+        m_services = m_rig->sessionServices(m_config.get(), m_poster, m_dir->path());
+    }
+
+    void cleanup() { m_rig.reset(); }
+
+    void cachedMailShowsBeforeAnyNetwork()
+    {
+        {
+            MailStore store(email, m_dir->path());
+            store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 9, 4}});
+        }
+        const auto s = session();
+        QCOMPARE(s->labels().size(), 1);
+        QCOMPARE(s->revision(), 1);
+        QCOMPARE(s->inboxUnread(), 4);
+        QVERIFY(google().requests().isEmpty());
+    }
+
+    void startArmsNotificationsOnlyAfterTheFirstSync()
+    {
+        google().deliverMessage(email, mail(QStringLiteral("Antes")));
+        const auto s = session();
+        QSignalSpy syncing(s.get(), &AccountSession::isSyncingChanged);
+        QCOMPARE(s->inboxUnread(), 0);
+        awaitTask(s->startSync());
+        QCOMPARE(syncing.size(), 2);
+        QVERIFY(!s->isSyncing());
+        QVERIFY(!s->lastError());
+        QCOMPARE(s->inboxUnread(), 1);
+        QVERIFY(m_poster->posted().isEmpty());
+
+        google().deliverMessage(email, mail(QStringLiteral("Depois")));
+        awaitTask(s->syncNow());
+        QCOMPARE(m_poster->posted().size(), 1);
+        QCOMPARE(m_poster->posted().first().summary.subject(), QStringLiteral("Depois"));
+
+        // Switched off: the engine hears the news and tells no one.
+        const auto silent = session(false);
+        awaitTask(silent->startSync());
+        google().deliverMessage(email, mail(QStringLiteral("Calado")));
+        awaitTask(silent->syncNow());
+        QCOMPARE(m_poster->posted().size(), 1);
+    }
+
+    void loadedLabelIsNotLoadedAgain()
+    {
+        const auto s = session();
+        awaitTask(s->ensureLabelLoaded(inbox));
+        const int revision = s->revision();
+        QSignalSpy syncing(s.get(), &AccountSession::isSyncingChanged);
+        google().clearRequests();
+        awaitTask(s->ensureLabelLoaded(inbox));
+        QCOMPARE(s->revision(), revision);
+        QVERIFY(syncing.isEmpty());
+        QVERIFY(google().requests().isEmpty());
+    }
+
+    void openingAThreadMarksItReadOnlyWhenUnread()
+    {
+        const auto read = google().deliverMessage(email, mail(QStringLiteral("Lida")), {inbox});
+        const auto fresh = google().deliverMessage(email, mail(QStringLiteral("Nova")));
+        const auto s = session();
+        awaitTask(s->startSync());
+
+        google().clearRequests();
+        awaitTask(s->openThread(read.threadId));
+        QCOMPARE(google().requests().size(), 1);
+        QCOMPARE(s->openThreadMessages().size(), 1);
+        QCOMPARE(*s->openThreadId(), read.threadId);
+
+        awaitTask(s->openThread(fresh.threadId));
+        QVERIFY(s->openThreadMessages().first().labelIds.contains(unread));
+        QCOMPARE(requestsTo(QStringLiteral("/modify")), 1);
+        QVERIFY(!google().labelIds(email, fresh.id).contains(unread));
+        QVERIFY(!cachedThread(*s, fresh.threadId).first().hasLabel(unread));
+
+        // Offline: the error shows and nothing is marked read.
+        const auto later = google().deliverMessage(email, mail(QStringLiteral("Sem rede")));
+        awaitTask(s->syncNow());
+        google().failNext(QStringLiteral(".*/threads/.*"), 503, 10);
+        awaitTask(s->openThread(later.threadId));
+        QVERIFY(s->lastError()->startsWith(u"HTTP 503"));
+        QVERIFY(s->openThreadMessages().isEmpty());
+        QVERIFY(cachedThread(*s, later.threadId).first().hasLabel(unread));
+    }
+
+    void threadActionsChangeTheCacheEvenOffline()
+    {
+        const auto one = google().deliverMessage(email, mail(QStringLiteral("Um")));
+        const auto two = google().deliverMessage(email, mail(QStringLiteral("Dois")));
+        const auto s = session();
+        awaitTask(s->startSync());
+        awaitTask(s->openThread(one.threadId));
+        google().stop();
+
+        awaitTask(s->archiveThread(two.threadId));
+        QVERIFY(!cachedThread(*s, two.threadId).first().hasLabel(inbox));
+        awaitTask(s->toggleReadThread(two.threadId, true));
+        awaitTask(s->toggleReadThread(two.threadId, true));
+        QCOMPARE(cachedThread(*s, two.threadId).first().labelIds().count(unread), 1);
+        awaitTask(s->setLabel(two.threadId, QStringLiteral("Label_1"), true));
+        QVERIFY(cachedThread(*s, two.threadId).first().hasLabel(QStringLiteral("Label_1")));
+
+        awaitTask(s->trashThread(two.threadId));
+        QVERIFY(cachedThread(*s, two.threadId).isEmpty());
+        QCOMPARE(*s->openThreadId(), one.threadId);
+        awaitTask(s->trashThread(one.threadId));
+        QVERIFY(!s->openThreadId());
+        QVERIFY(s->openThreadMessages().isEmpty());
+    }
+
+    void searchGroupsHitsAndFailsQuietly()
+    {
+        google().deliverMessage(email, mail(QStringLiteral("Orçamento")));
+        google().deliverMessage(email, mail(QStringLiteral("Outra coisa")));
+        const auto s = session();
+        const QList<ThreadSummary> found =
+            awaitTask(s->search(QStringLiteral("subject:Orçamento")));
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().subject(), QStringLiteral("Orçamento"));
+        google().stop();
+        QVERIFY(awaitTask(s->search(QStringLiteral("x"))).isEmpty());
+        QVERIFY(!s->isSyncing());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccountSession)
+#include "tst_accountsession.moc"
