@@ -68,6 +68,13 @@ class TestGmailClient : public QObject
     }
 
 private slots:
+    void cleanup()
+    {
+        // Client connections first: the stand-in waits for kept-alive ones.
+        m_transport.reset();
+        m_google.reset();
+    }
+
     void init()
     {
         m_google = std::make_unique<FakeGoogle>();

@@ -84,7 +84,12 @@ private slots:
         m_services = m_rig->sessionServices(m_config.get(), m_poster, m_dir->path());
     }
 
-    void cleanup() { m_rig.reset(); }
+    void cleanup()
+    {
+        // Client connections first: the stand-in waits for kept-alive ones.
+        m_services = SessionServices{};
+        m_rig.reset();
+    }
 
     void cachedMailShowsBeforeAnyNetwork()
     {
