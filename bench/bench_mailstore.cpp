@@ -146,8 +146,12 @@ class RatioReporter : public benchmark::ConsoleReporter
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const Run& run : runs)
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        for (const Run& run : runs) {
+            // With repetitions, the median stands for the benchmark.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+                continue;
+            m_times[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
