@@ -1,26 +1,6 @@
 #include "OAuthError.h"
 
-#include <QTextBoundaryFinder>
-
 namespace vesk {
-
-namespace {
-
-// Characters as the user sees them: never cut inside an accented letter or an
-// emoji, whatever its length in UTF-16 units.
-QString firstCharacters(const QString& text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < count; ++i) {
-        end = finder.toNextBoundary();
-        if (end < 0)
-            return text;
-    }
-    return text.left(end);
-}
-
-} // namespace
 
 OAuthError::OAuthError(Kind kind, int status, QString payload, QString description)
     : DescribedError(std::move(description))

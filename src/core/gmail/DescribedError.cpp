@@ -1,11 +1,25 @@
 #include "DescribedError.h"
 
+#include <QTextBoundaryFinder>
+
 namespace vesk {
 
 DescribedError::DescribedError(QString description)
     : m_description(std::move(description))
     , m_utf8(m_description.toUtf8())
 {}
+
+QString firstCharacters(const QString& text, int count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (int i = 0; i < count; ++i) {
+        end = finder.toNextBoundary();
+        if (end < 0)
+            return text;
+    }
+    return text.left(end);
+}
 
 QString describeError(const std::exception& error)
 {

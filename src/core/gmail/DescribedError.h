@@ -23,6 +23,11 @@ private:
     QByteArray m_utf8;
 };
 
+/// The first `count` characters as the user sees them (grapheme clusters):
+/// never cut inside an accented letter or an emoji. Error texts quote
+/// Google's answers this way.
+QString firstCharacters(const QString& text, int count);
+
 /// The text to show for any error: a DescribedError's description, else the
 /// platform's own text.
 QString describeError(const std::exception& error);

@@ -1,24 +1,6 @@
 #include "GmailError.h"
 
-#include <QTextBoundaryFinder>
-
 namespace vesk {
-
-namespace {
-
-QString firstCharacters(const QString& text, int count)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < count; ++i) {
-        end = finder.toNextBoundary();
-        if (end < 0)
-            return text;
-    }
-    return text.left(end);
-}
-
-} // namespace
 
 GmailError::GmailError(Kind kind, int status, QString payload, QString description)
     : DescribedError(std::move(description))
