@@ -1,0 +1,345 @@
+#include "AnsweringDialogs.h"
+#include "AwaitTask.h"
+#include "BackgroundProgressClient.h"
+#include "FakeGoogle.h"
+#include "SimpleMessage.h"
+#include "gmail/LiveGmailAPI.h"
+#include "gmail/QNetworkTransport.h"
+#include "gmail/StaticTokenProvider.h"
+#include "model/AttachmentInfo.h"
+#include "transfers/SafeFileName.h"
+#include "transfers/TransferList.h"
+#include "transfers/TransferManager.h"
+
+#include <QAbstractItemModelTester>
+#include <QCoroTask>
+#include <QFile>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using fakegoogle::FakeGoogle;
+using fakegoogle::FaultRule;
+using vesk::test::awaitTask;
+using State = TransferItem::State;
+
+namespace {
+
+const QString account = QStringLiteral("ana@exemplo.pt");
+
+/// Every byte value, so that any re-encoding on the way shows.
+QByteArray binary(int size, int seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * seed + i / 256) & 0xff);
+    return bytes;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+FaultRule onAttachmentsOf(const QString& messageId, FaultRule::Kind kind)
+{
+    FaultRule rule;
+    rule.kind = kind;
+    rule.pathPattern =
+        QStringLiteral(".*/messages/") + messageId + QStringLiteral("/attachments/.*");
+    return rule;
+}
+
+} // namespace
+
+class TestTransferManager : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FakeGoogle> m_google;
+    std::shared_ptr<GmailAPIClient> m_api;
+    std::shared_ptr<AnsweringDialogs> m_dialogs;
+    std::unique_ptr<TransferManager> m_manager;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    AttachmentInfo deliver(const QString& name, const QByteArray& bytes)
+    {
+        fakegoogle::SimpleMessage message;
+        message.from = QStringLiteral("Rui <rui@x.pt>");
+        message.to = account;
+        message.subject = QStringLiteral("Segue o anexo");
+        message.text = QStringLiteral("Vê o anexo.");
+        message.attachments = {{name, "application/octet-stream", bytes, {}}};
+        const auto ref = m_google->deliverMessage(account, message.toRfc822());
+        return awaitTask(m_api->getThread(ref.threadId)).messages->first().toFull().attachments[0];
+    }
+
+    QString destination(const QString& name)
+    {
+        const QString path = m_dir->filePath(name);
+        m_dialogs->answers.append(path);
+        return path;
+    }
+
+    QCoro::Task<std::optional<QString>> download(const AttachmentInfo& attachment)
+    {
+        return m_manager->download(attachment, account, m_api);
+    }
+
+    QList<TransferItem> items() const { return m_manager->items()->all(); }
+
+private slots:
+    void init()
+    {
+        m_google = std::make_unique<FakeGoogle>();
+        QVERIFY(m_google->start());
+        m_google->registerClient(QStringLiteral("cid"), QStringLiteral("segredo"));
+        m_google->addAccount(account, QStringLiteral("Ana Sá"));
+        const QString token = m_google->issueTokens(account, QStringLiteral("cid")).accessToken;
+        m_api = std::make_shared<LiveGmailAPI>(
+            std::make_shared<QNetworkTransport>(), std::make_shared<StaticTokenProvider>(token),
+            GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()});
+        m_dialogs = std::make_shared<AnsweringDialogs>();
+        m_manager = std::make_unique<TransferManager>(m_dialogs);
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            m_manager->items(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void cleanup()
+    {
+        m_tester.reset();
+        m_manager.reset();
+        m_api.reset(); // its connections to the stand-in close first
+        m_google.reset();
+    }
+
+    void proposedNameIsOnePlainFileName_data()
+    {
+        QTest::addColumn<QString>("attachmentName");
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("ordinary") << QStringLiteral("relatório.pdf")
+                                  << QStringLiteral("relatório.pdf");
+        QTest::newRow("climbs out") << QStringLiteral("../../.bashrc") << QStringLiteral(".bashrc");
+        QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << QStringLiteral("passwd");
+        QTest::newRow("windows path")
+            << QStringLiteral("C:\\Users\\x\\a.doc") << QStringLiteral("a.doc");
+        QTest::newRow("control and bidi characters")
+            << QStringLiteral("fatura\u202Efdp.exe\n") << QStringLiteral("faturafdp.exe");
+        QTest::newRow("nothing left") << QStringLiteral("../..") << QStringLiteral("anexo");
+        QTest::newRow("empty") << QString() << QStringLiteral("anexo");
+        QTest::newRow("too long keeps its extension")
+            << (QString(300, QChar(0xe9)) + QStringLiteral(".pdf"))
+            << (QString(125, QChar(0xe9)) + QStringLiteral(".pdf"));
+    }
+
+    void proposedNameIsOnePlainFileName()
+    {
+        QFETCH(QString, attachmentName);
+        QFETCH(QString, proposed);
+        QCOMPARE(safeFileName(attachmentName), proposed);
+    }
+
+    void cancelledDialogRecordsNothing()
+    {
+        const AttachmentInfo attachment =
+            deliver(QStringLiteral("../../.config/autostart/x.desktop"), "[Desktop Entry]");
+        // The process-wide manager takes its dialogs from the interface.
+        TransferManager& shared = TransferManager::shared();
+        QCOMPARE(&shared, &TransferManager::shared());
+        shared.setFileDialogs(m_dialogs);
+        QVERIFY(!awaitTask(shared.download(attachment, account, m_api)));
+        shared.setFileDialogs({});
+        QCOMPARE(shared.items()->rowCount(), 0);
+        QVERIFY(!shared.hasActive());
+
+        m_dialogs->answers.append(QString()); // confirmed without a path
+        QVERIFY(!awaitTask(download(attachment)));
+        QVERIFY(items().isEmpty());
+        for (const auto& request : m_google->requests())
+            QVERIFY(!request.path.contains(u"/attachments/"));
+
+        QCOMPARE(m_dialogs->asked.size(), 2);
+        const AnsweringDialogs::Question& asked = m_dialogs->asked.first();
+        QCOMPARE(asked.proposedName, QStringLiteral("x.desktop"));
+        QCOMPARE(asked.directory,
+                 QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
+        QCOMPARE(asked.message, QStringLiteral("Guardar anexo de ana@exemplo.pt"));
+    }
+
+    void savedFileIsTheAttachmentAndCountsEndComplete()
+    {
+        const QByteArray bytes = binary(150001, 7);
+        const AttachmentInfo attachment = deliver(QStringLiteral("fotos.zip"), bytes);
+        const QString path = destination(QStringLiteral("guardado.zip"));
+        {
+            QFile old(path); // an earlier file of that name is replaced whole
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("antigo");
+        }
+        QCOMPARE(awaitTask(download(attachment)), path);
+        QCoreApplication::sendPostedEvents(); // progress steps still on their way
+        QCOMPARE(contents(path), bytes);
+        const TransferItem item = items().first();
+        QCOMPARE(item.state, State::done());
+        QCOMPARE(item.filename, QStringLiteral("fotos.zip"));
+        QCOMPARE(item.accountEmail, account);
+        // The counts are of the encoded answer, larger than the file.
+        QVERIFY(item.expected > bytes.size());
+        QCOMPARE(item.received, item.expected);
+        QCOMPARE(item.savedURL, path);
+        const QModelIndex row = m_manager->items()->index(0);
+        QCOMPARE(row.data(TransferList::FractionRole).toDouble(), 1.0);
+        QCOMPARE(row.data(TransferList::SavedPathRole).toString(), path);
+        QCOMPARE(row.data(TransferList::IdRole).toUuid(), item.id);
+    }
+
+    void unannouncedLengthEndsAtTheFileSize()
+    {
+        const QByteArray bytes = binary(90000, 3);
+        const AttachmentInfo attachment = deliver(QStringLiteral("dados.bin"), bytes);
+        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        const QString path = destination(QStringLiteral("dados.bin"));
+        QList<qint64> expectedWhileRunning;
+        connect(m_manager->items(), &TransferList::dataChanged, this, [&] {
+            if (items().first().state.isRunning())
+                expectedWhileRunning.append(items().first().expected);
+        });
+
+        QCOMPARE(awaitTask(download(attachment)), path);
+        QVERIFY(!expectedWhileRunning.isEmpty());
+        QCOMPARE(expectedWhileRunning.count(0), expectedWhileRunning.size());
+        QCOMPARE(items().first().state, State::done());
+        QCOMPARE(items().first().expected, 0);
+        QCOMPARE(items().first().received, bytes.size());
+        QCOMPARE(contents(path), bytes);
+
+        // Progress reported from another thread only after the answer is
+        // complete reaches the list after the end; it must not undo it.
+        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        const QString again = destination(QStringLiteral("outra-vez.bin"));
+        const auto lateReporter = std::make_shared<BackgroundProgressClient>(m_api);
+        QCOMPARE(awaitTask(m_manager->download(attachment, account, lateReporter)), again);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(items().first().state, State::done());
+        QCOMPARE(items().first().received, bytes.size());
+        QCOMPARE(contents(again), bytes);
+    }
+
+    void concurrentDownloadsComeNewestFirst()
+    {
+        const QByteArray firstBytes = binary(120000, 5);
+        const QByteArray secondBytes = binary(80000, 11);
+        const AttachmentInfo first = deliver(QStringLiteral("primeiro.pdf"), firstBytes);
+        const AttachmentInfo second = deliver(QStringLiteral("segundo.pdf"), secondBytes);
+        FaultRule slow = onAttachmentsOf(QStringLiteral("[^/]+"), FaultRule::Kind::SlowChunks);
+        slow.times = 2;
+        slow.chunkBytes = 16384;
+        slow.chunkIntervalMs = 10;
+        m_google->addFault(slow);
+        const QString firstPath = destination(QStringLiteral("1.pdf"));
+        const QString secondPath = destination(QStringLiteral("2.pdf"));
+        QSignalSpy active(m_manager.get(), &TransferManager::hasActiveChanged);
+
+        auto firstTask = download(first);
+        auto secondTask = download(second);
+        QCOMPARE(items().size(), 2);
+        QCOMPARE(items()[0].filename, QStringLiteral("segundo.pdf"));
+        QCOMPARE(items()[1].filename, QStringLiteral("primeiro.pdf"));
+        QVERIFY(m_manager->hasActive());
+        QCOMPARE(awaitTask(std::move(firstTask)), firstPath);
+        QCOMPARE(awaitTask(std::move(secondTask)), secondPath);
+
+        // Active from the first start to the last end, whichever ends first.
+        QCOMPARE(active.size(), 2);
+        QCOMPARE(active[0][0].toBool(), true);
+        QCOMPARE(active[1][0].toBool(), false);
+        QCOMPARE(items()[0].state, State::done());
+        QCOMPARE(items()[1].state, State::done());
+        QCOMPARE(contents(firstPath), firstBytes);
+        QCOMPARE(contents(secondPath), secondBytes);
+    }
+
+    void failuresKeepTheirTextAndWriteNothing()
+    {
+        const AttachmentInfo attachment = deliver(QStringLiteral("contrato.pdf"), binary(5000, 1));
+        FaultRule missing = onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
+        missing.status = 404;
+        m_google->addFault(missing);
+        const QString notFoundPath = destination(QStringLiteral("contrato.pdf"));
+        QVERIFY(!awaitTask(download(attachment)));
+        QCOMPARE(items().first().state, State::failed(QStringLiteral("HTTP 404: ")));
+        QCOMPARE(items().first().savedURL, std::nullopt);
+        QVERIFY(!QFile::exists(notFoundPath));
+
+        // A "folder" that is a file cannot hold the download, not even for root.
+        const QString notAFolder = m_dir->filePath(QStringLiteral("ficheiro"));
+        QFile blocker(notAFolder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString unwritable = notAFolder + QStringLiteral("/contrato.pdf");
+        m_dialogs->answers.append(unwritable);
+        QVERIFY(!awaitTask(download(attachment)));
+        QSaveFile probe(unwritable);
+        QVERIFY(!probe.open(QIODevice::WriteOnly));
+        QCOMPARE(items().first().state, State::failed(probe.errorString()));
+        QVERIFY(!probe.errorString().isEmpty());
+        QCOMPARE(items().first().savedURL, std::nullopt);
+        QCOMPARE(items().size(), 2);
+        QVERIFY(!m_manager->hasActive());
+    }
+
+    void clearingKeepsRunningDownloadsWhichStillWriteTheirFile()
+    {
+        const QByteArray slowBytes = binary(60000, 13);
+        const AttachmentInfo slow = deliver(QStringLiteral("lento.bin"), slowBytes);
+        const AttachmentInfo quick = deliver(QStringLiteral("rapido.bin"), binary(100, 2));
+        const AttachmentInfo gone = deliver(QStringLiteral("apagado.bin"), binary(100, 4));
+        // Generous: the slow answer takes seconds, the others milliseconds.
+        FaultRule trickle = onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
+        trickle.chunkBytes = 2048;
+        trickle.chunkIntervalMs = 100;
+        m_google->addFault(trickle);
+        FaultRule missing = onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
+        missing.status = 404;
+        m_google->addFault(missing);
+        const QString slowPath = destination(QStringLiteral("lento.bin"));
+        destination(QStringLiteral("rapido.bin"));
+        destination(QStringLiteral("apagado.bin"));
+
+        auto slowTask = download(slow);
+        QVERIFY(awaitTask(download(quick)));
+        QVERIFY(!awaitTask(download(gone)));
+        QCOMPARE(items().size(), 3);
+        QVERIFY(items().last().state.isRunning());
+
+        m_manager->clearFinished();
+        QCOMPARE(items().size(), 1);
+        QCOMPARE(items().first().filename, QStringLiteral("lento.bin"));
+        QVERIFY(m_manager->hasActive());
+        m_manager->clearFinished(); // nothing finished: nothing changes
+        QCOMPARE(items().size(), 1);
+        // Progress goes on, though no length is announced: the bar stays empty.
+        QSignalSpy progress(m_manager->items(), &TransferList::dataChanged);
+        QVERIFY(progress.wait());
+        QVERIFY(items().first().state.isRunning());
+        QVERIFY(items().first().received > 0);
+        QCOMPARE(m_manager->items()->index(0).data(TransferList::FractionRole).toDouble(), 0.0);
+
+        QCOMPARE(awaitTask(std::move(slowTask)), slowPath);
+        QCOMPARE(contents(slowPath), slowBytes);
+        QCOMPARE(items().first().state, State::done());
+        m_manager->clearFinished();
+        QVERIFY(items().isEmpty());
+        QVERIFY(!m_manager->hasActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransferManager)
+#include "tst_transfermanager.moc"
