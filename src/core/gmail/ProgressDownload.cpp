@@ -31,7 +31,9 @@ QCoro::Task<QByteArray> ProgressDownload::fetch(QUrl url, QString token,
         expected = length.isValid() ? length.toLongLong() : -1;
         if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299) && !refused) {
             refused = GmailError::http(status.toInt(), QString());
-            reply->abort();
+            // Aborting from inside Qt's own head handling upsets the reply;
+            // stop it once that handling is over.
+            QMetaObject::invokeMethod(reply.get(), &QNetworkReply::abort, Qt::QueuedConnection);
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
