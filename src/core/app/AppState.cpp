@@ -40,6 +40,7 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_services(std::move(services))
     , m_registry(m_services.settings)
 {
+    Q_ASSERT(m_services.sessions.oauthConfig);
     m_oauthConfigured = m_services.sessions.oauthConfig->isConfigured();
     m_registry.load();
     rebuildSessions();

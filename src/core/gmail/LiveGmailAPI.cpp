@@ -136,19 +136,19 @@ QCoro::Task<std::optional<QString>> LiveGmailAPI::userName()
 QCoro::Task<GmailProfileDTO> LiveGmailAPI::profile()
 {
     co_return decodeWire<GmailProfileDTO>(
-        co_await request("GET", QStringLiteral("/profile"), {}, std::nullopt));
+        co_await request("GET", QStringLiteral("/profile"), Query(), std::nullopt));
 }
 
 QCoro::Task<QList<LabelInfo>> LiveGmailAPI::labels()
 {
     auto list = decodeWire<LabelListDTO>(
-        co_await request("GET", QStringLiteral("/labels"), {}, std::nullopt));
+        co_await request("GET", QStringLiteral("/labels"), Query(), std::nullopt));
     // Gmail's label list carries no counts; the inbox's unread count (the
     // badge, the sidebar) has to be asked for separately.
     for (LabelListDTO::Label& label : list.labels) {
         if (label.id == u"INBOX" && !label.messagesUnread) {
             label = decodeWire<LabelListDTO::Label>(
-                co_await request("GET", QStringLiteral("/labels/INBOX"), {}, std::nullopt));
+                co_await request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt));
             break;
         }
     }
@@ -208,15 +208,15 @@ QCoro::Task<HistoryListDTO> LiveGmailAPI::listHistory(QString startHistoryId,
 
 QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QString raw, std::optional<QString> threadId)
 {
-    co_return decodeWire<MessageDTO>(co_await request("POST", QStringLiteral("/messages/send"), {},
-                                                      jsonBody(messageObject(raw, threadId))));
+    co_return decodeWire<MessageDTO>(co_await request(
+        "POST", QStringLiteral("/messages/send"), Query(), jsonBody(messageObject(raw, threadId))));
 }
 
 QCoro::Task<QString> LiveGmailAPI::createDraft(QString raw, std::optional<QString> threadId)
 {
     const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
     co_return decodeWire<DraftDTO>(
-        co_await request("POST", QStringLiteral("/drafts"), {}, jsonBody(body)))
+        co_await request("POST", QStringLiteral("/drafts"), Query(), jsonBody(body)))
         .id;
 }
 
@@ -224,24 +224,24 @@ QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QString raw,
                                             std::optional<QString> threadId)
 {
     const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
-    co_await request("PUT", QStringLiteral("/drafts/") + id, {}, jsonBody(body));
+    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), jsonBody(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)
 {
-    co_await request("DELETE", QStringLiteral("/drafts/") + id, {}, std::nullopt);
+    co_await request("DELETE", QStringLiteral("/drafts/") + id, Query(), std::nullopt);
 }
 
 QCoro::Task<void> LiveGmailAPI::modifyThread(QString id, QStringList add, QStringList remove)
 {
     const QJsonObject body{{QStringLiteral("addLabelIds"), QJsonArray::fromStringList(add)},
                            {QStringLiteral("removeLabelIds"), QJsonArray::fromStringList(remove)}};
-    co_await request("POST", QStringLiteral("/threads/%1/modify").arg(id), {}, jsonBody(body));
+    co_await request("POST", QStringLiteral("/threads/%1/modify").arg(id), Query(), jsonBody(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::trashThread(QString id)
 {
-    co_await request("POST", QStringLiteral("/threads/%1/trash").arg(id), {}, std::nullopt);
+    co_await request("POST", QStringLiteral("/threads/%1/trash").arg(id), Query(), std::nullopt);
 }
 
 QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
@@ -258,7 +258,7 @@ QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
 QCoro::Task<QByteArray> LiveGmailAPI::attachmentData(QString messageId, QString attachmentId)
 {
     co_return attachmentBytes(co_await request(
-        "GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), {},
+        "GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), Query(),
         std::nullopt));
 }
 
