@@ -51,4 +51,12 @@ QByteArray GoogleRig::mail(const QString& to, const QString& subject)
     return message.toRfc822();
 }
 
+int requestsEndingWith(const fakegoogle::FakeGoogle& google, const QString& pathEnd)
+{
+    int count = 0;
+    for (const auto& request : google.requests())
+        count += request.path.endsWith(pathEnd) ? 1 : 0;
+    return count;
+}
+
 } // namespace vesk::test

@@ -40,4 +40,7 @@ private:
     std::unique_ptr<fakegoogle::FakeGoogle> m_google;
 };
 
+/// How many requests the stand-in received whose path ends with `pathEnd`.
+int requestsEndingWith(const fakegoogle::FakeGoogle& google, const QString& pathEnd);
+
 } // namespace vesk::test

@@ -1,6 +1,7 @@
 #include "AwaitTask.h"
 #include "CountingTokenProvider.h"
 #include "FakeGoogle.h"
+#include "GoogleRig.h"
 #include "SimpleMessage.h"
 #include "gmail/DescribedError.h"
 #include "gmail/GmailError.h"
@@ -59,12 +60,9 @@ class TestGmailClient : public QObject
             RetryPolicy{4, 5ms, 50ms});
     }
 
-    int requestsTo(const QString& path) const
+    int requestsTo(const QString& pathEnd) const
     {
-        int count = 0;
-        for (const auto& request : m_google->requests())
-            count += request.path.endsWith(path) ? 1 : 0;
-        return count;
+        return test::requestsEndingWith(*m_google, pathEnd);
     }
 
 private slots:

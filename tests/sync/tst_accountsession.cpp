@@ -51,12 +51,9 @@ class TestAccountSession : public QObject
         return created;
     }
 
-    int requestsTo(const QString& pathPart) const
+    int requestsTo(const QString& pathEnd) const
     {
-        int count = 0;
-        for (const auto& request : google().requests())
-            count += request.path.contains(pathPart) ? 1 : 0;
-        return count;
+        return test::requestsEndingWith(google(), pathEnd);
     }
 
     QList<MessageSummary> cachedThread(AccountSession& s, const QString& threadId) const

@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "FakeGoogle.h"
+#include "GoogleRig.h"
 #include "SimpleMessage.h"
 #include "gmail/GmailError.h"
 #include "gmail/LiveGmailAPI.h"
@@ -69,10 +70,7 @@ class TestSyncEngine : public QObject
 
     int requestsTo(const QString& pathEnd) const
     {
-        int count = 0;
-        for (const auto& request : m_google->requests())
-            count += request.path.endsWith(pathEnd) ? 1 : 0;
-        return count;
+        return test::requestsEndingWith(*m_google, pathEnd);
     }
 
     QSet<QString> cachedIds() const
