@@ -120,44 +120,38 @@ QString ComposerSession::quotedText(const FullMessage& message)
            senderOf(message) + QStringLiteral(" escreveu:\n") + lines.join(u'\n');
 }
 
+void ComposerSession::assign(QString& field, const QString& value,
+                             void (ComposerSession::*changed)())
+{
+    if (field == value)
+        return;
+    field = value;
+    Q_EMIT(this->*changed)();
+}
+
 void ComposerSession::setTo(const QString& to)
 {
-    if (m_to != to) {
-        m_to = to;
-        Q_EMIT toChanged();
-    }
+    assign(m_to, to, &ComposerSession::toChanged);
 }
 
 void ComposerSession::setCc(const QString& cc)
 {
-    if (m_cc != cc) {
-        m_cc = cc;
-        Q_EMIT ccChanged();
-    }
+    assign(m_cc, cc, &ComposerSession::ccChanged);
 }
 
 void ComposerSession::setBcc(const QString& bcc)
 {
-    if (m_bcc != bcc) {
-        m_bcc = bcc;
-        Q_EMIT bccChanged();
-    }
+    assign(m_bcc, bcc, &ComposerSession::bccChanged);
 }
 
 void ComposerSession::setSubject(const QString& subject)
 {
-    if (m_subject != subject) {
-        m_subject = subject;
-        Q_EMIT subjectChanged();
-    }
+    assign(m_subject, subject, &ComposerSession::subjectChanged);
 }
 
 void ComposerSession::setBody(const QString& body)
 {
-    if (m_body != body) {
-        m_body = body;
-        Q_EMIT bodyChanged();
-    }
+    assign(m_body, body, &ComposerSession::bodyChanged);
 }
 
 void ComposerSession::addAttachments(const QList<OutgoingAttachment>& attachments)

@@ -117,6 +117,8 @@ Q_SIGNALS:
 
 private:
     static QString quotedText(const FullMessage& message);
+    /// Sets a text field and tells its observers, only on a real change.
+    void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
     std::optional<QString> buildRaw() const;
     void setSending(bool sending);
     void setError(std::optional<QString> error);
