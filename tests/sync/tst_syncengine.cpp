@@ -2,6 +2,7 @@
 #include "FakeGoogle.h"
 #include "GoogleRig.h"
 #include "SimpleMessage.h"
+#include "VirtualClock.h"
 #include "gmail/GmailError.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/QNetworkTransport.h"
@@ -14,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace vesk;
 using vesk::test::awaitTask;
@@ -62,7 +65,9 @@ class TestSyncEngine : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<test::VirtualClock> m_clock;
     std::unique_ptr<FakeGoogle> m_google;
+    std::shared_ptr<GmailAPIClient> m_api;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<MailStore> m_store;
     std::shared_ptr<RecordingNotificationPoster> m_poster;
@@ -91,21 +96,63 @@ private slots:
                                  QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
         const QString token =
             m_google->issueTokens(email, QStringLiteral("cid"), 3600s).accessToken;
-        auto api = std::make_shared<LiveGmailAPI>(
+        m_api = std::make_shared<LiveGmailAPI>(
             std::make_shared<QNetworkTransport>(), std::make_shared<StaticTokenProvider>(token),
             GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()},
             RetryPolicy{2, 5ms, 20ms});
         m_dir = std::make_unique<QTemporaryDir>();
         m_store = std::make_shared<MailStore>(email, m_dir->path());
         m_poster = std::make_shared<RecordingNotificationPoster>();
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")}, api,
-                                                m_store, m_poster);
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")},
+                                                m_api, m_store, m_poster);
     }
 
     void cleanup()
     {
         m_engine.reset();
+        m_api.reset();
         m_google.reset();
+        m_clock.reset();
+    }
+
+    /// Google's 2026 quota, and an engine and a stand-in that share a clock
+    /// which moves only while the engine waits for quota.
+    void useQuotaOnVirtualTime()
+    {
+        m_clock = std::make_unique<test::VirtualClock>();
+        m_google->setClock(m_clock->googleClock());
+        m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
+        auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")},
+                                                m_api, m_store, m_poster, clock);
+    }
+
+    /// The message ids Google lists first for a label, newest first.
+    QStringList newestPage(const QString& labelId) const
+    {
+        QStringList page;
+        for (const QString& id : m_google->messageIds(email)) {
+            if (page.size() < 75 && m_google->labelIds(email, id).contains(labelId))
+                page.append(id);
+        }
+        return page;
+    }
+
+    /// The cached messages carrying a label, restricted to the span of dates
+    /// that Google's newest page of it covers.
+    QSet<QString> cachedWithinPage(const QString& labelId, const QStringList& page) const
+    {
+        const MailStore::State state = m_store->snapshot();
+        qint64 oldest = std::numeric_limits<qint64>::max();
+        for (const QString& id : page)
+            oldest = std::min(oldest, state.summaries.value(id).internalDateMs());
+        QSet<QString> found;
+        for (const MessageSummary& summary : state.summaries) {
+            if (summary.hasLabel(labelId) &&
+                (page.size() < 75 || summary.internalDateMs() >= oldest))
+                found.insert(summary.id());
+        }
+        return found;
     }
 
     void firstSyncFetchesProfileLabelsAndOneInboxPage()
@@ -207,32 +254,199 @@ private slots:
             QVERIFY(ids.contains(id));
     }
 
-    void onlyAMissingMessageLeavesTheCache()
+    void aFailedStepKeepsItsProgress()
     {
         awaitTask(m_engine->initialSync());
         const QString start = m_store->snapshot().historyId;
-        const auto first = m_google->deliverMessage(email, mail(QStringLiteral("Um")));
-        const auto second = m_google->deliverMessage(email, mail(QStringLiteral("Dois")));
+        QStringList delivered;
+        for (int i = 0; i < 30; ++i)
+            delivered.append(
+                m_google->deliverMessage(email, mail(QStringLiteral("Lote %1").arg(i))).id);
 
-        // A passing server error: the step fails and the range is retried.
-        m_google->failNext(QStringLiteral(".*/messages/") + first.id, 500, 5);
+        // A passing server error fails the step; what was fetched stays, the
+        // history id does not move, and the next tick fetches only the rest.
+        m_google->failNext(QStringLiteral(".*/messages/") + delivered.first(), 500, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(m_engine->lastError()->startsWith(u"HTTP 500"));
         QCOMPARE(m_store->snapshot().historyId, start);
+        QCOMPARE(cachedIds().intersect(QSet<QString>(delivered.begin(), delivered.end())).size(),
+                 29);
         m_google->clearFaults();
+        m_google->clearRequests();
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
-        QVERIFY(cachedIds().contains(first.id) && cachedIds().contains(second.id));
+        for (const QString& id : delivered)
+            QVERIFY(cachedIds().contains(id));
+        QCOMPARE(requestsTo(QStringLiteral("/messages/") + delivered.first()), 1);
+        for (const QString& id : delivered.mid(1))
+            QCOMPARE(requestsTo(QStringLiteral("/messages/") + id), 0);
+        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
 
-        // Gone at Google: dropped from the cache, the rest applied.
-        changeAsAnotherClient(*m_google, "POST",
-                              QStringLiteral("/threads/%1/modify").arg(first.threadId),
-                              R"({"addLabelIds":["STARRED"],"removeLabelIds":[]})");
-        m_google->failNext(QStringLiteral(".*/messages/") + first.id, 404, 5);
+        // Gone at Google before it could be fetched: dropped, the rest applied.
+        const auto gone = m_google->deliverMessage(email, mail(QStringLiteral("Fugaz")));
+        const auto kept = m_google->deliverMessage(email, mail(QStringLiteral("Fica")));
+        m_google->failNext(QStringLiteral(".*/messages/") + gone.id, 404, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
-        QVERIFY(!cachedIds().contains(first.id));
-        QVERIFY(cachedIds().contains(second.id));
+        QVERIFY(!cachedIds().contains(gone.id));
+        QVERIFY(cachedIds().contains(kept.id));
+    }
+
+    void anInterruptedFirstSyncResumesWhereItStopped()
+    {
+        const QString failing = m_google->messageIds(email).at(10);
+        m_google->failNext(QStringLiteral(".*/messages/") + failing, 503, 10);
+        awaitTask(m_engine->initialSync());
+        QVERIFY(m_engine->lastError()->startsWith(u"HTTP 503"));
+        QVERIFY(m_store->snapshot().historyId.isEmpty());
+        const int kept = int(cachedIds().size());
+        QVERIFY(kept > 0 && kept < 75);
+
+        m_google->clearFaults();
+        m_google->clearRequests();
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        QCOMPARE(cachedIds().size(), 75);
+        QVERIFY(m_store->snapshot().loadedLabels.contains(inbox));
+        QVERIFY(!m_store->snapshot().historyId.isEmpty());
+        int fetches = 0;
+        for (const auto& request : m_google->requests())
+            fetches += request.path.contains(u"/messages/") ? 1 : 0;
+        QCOMPARE(fetches, 75 - kept);
+    }
+
+    void aFullSyncReconcilesEveryLoadedLabel()
+    {
+        const QString label = m_google->addLabel(email, QStringLiteral("Projetos"));
+        for (int i = 0; i < 12; ++i)
+            m_google->addMessage(email, mail(QStringLiteral("Projeto %1").arg(i)), {label},
+                                 QDateTime::currentDateTimeUtc().addSecs(-60 - i));
+        awaitTask(m_engine->initialSync());
+        awaitTask(m_engine->loadLabelMessages(label, 75));
+        const QStringList inboxPage = newestPage(inbox);
+        const QStringList labelPage = newestPage(label);
+
+        // While the history expires: deletions, archiving, read state and
+        // label changes, in both loaded labels.
+        const auto modify = [&](const QString& id, const QByteArray& body) {
+            changeAsAnotherClient(*m_google, "POST", QStringLiteral("/messages/%1/modify").arg(id),
+                                  body);
+        };
+        for (const QString& id : inboxPage.mid(0, 5))
+            changeAsAnotherClient(*m_google, "DELETE", QStringLiteral("/messages/") + id);
+        const QStringList archived = inboxPage.mid(5, 5);
+        for (const QString& id : archived)
+            modify(id, R"({"removeLabelIds":["INBOX"]})");
+        for (const QString& id : inboxPage.mid(10, 3))
+            modify(id, R"({"addLabelIds":["UNREAD"]})");
+        for (const QString& id : labelPage.mid(0, 3))
+            modify(id, QStringLiteral(R"({"removeLabelIds":["%1"]})").arg(label).toUtf8());
+        changeAsAnotherClient(*m_google, "DELETE", QStringLiteral("/messages/") + labelPage.last());
+        m_google->expireHistoryBefore(email, m_google->historyId(email));
+
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        for (const QString& labelId : {inbox, label}) {
+            const QStringList page = newestPage(labelId);
+            QCOMPARE(cachedWithinPage(labelId, page), QSet<QString>(page.begin(), page.end()));
+            for (const QString& id : page)
+                QCOMPARE(m_store->snapshot().summaries.value(id).labelIds(),
+                         m_google->labelIds(email, id));
+        }
+        // Archived out of every loaded label: nothing left to show it in.
+        for (const QString& id : archived)
+            QVERIFY(!cachedIds().contains(id));
+        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
+    }
+
+    void labelChangesAreAppliedWithoutFetching()
+    {
+        useQuotaOnVirtualTime(); // caching 380 messages takes more than a minute's quota
+        for (int i = 0; i < 300; ++i)
+            m_google->addMessage(email, mail(QStringLiteral("Por ler %1").arg(i)), {inbox, unread},
+                                 QDateTime::currentDateTimeUtc().addDays(-1 - i));
+        awaitTask(m_engine->initialSync());
+        awaitTask(m_engine->loadLabelMessages(inbox, 380));
+        QStringList toRead;
+        for (const MessageSummary& summary : m_store->summaries(unread))
+            toRead.append(summary.id());
+        toRead = toRead.mid(0, 290);
+        // Forty of those read elsewhere are also starred in one go, and
+        // twenty messages arrive.
+        for (const QString& id : toRead)
+            QVERIFY(m_google->modifyMessage(email, id, {}, {unread}));
+        for (const QString& id : toRead.mid(0, 40))
+            QVERIFY(m_google->modifyMessage(email, id, {QStringLiteral("STARRED")}, {}));
+        for (int i = 0; i < 20; ++i)
+            m_google->deliverMessage(email, mail(QStringLiteral("Nova %1").arg(i)));
+        m_google->resetUnits();
+        m_google->clearRequests();
+
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        int fetches = 0;
+        for (const auto& request : m_google->requests())
+            fetches += request.path.contains(u"/messages/") ? 1 : 0;
+        QCOMPARE(fetches, 20);
+        for (const QString& id : toRead)
+            QVERIFY(!m_store->snapshot().summaries.value(id).hasLabel(unread));
+        QVERIFY(m_store->snapshot()
+                    .summaries.value(toRead.first())
+                    .hasLabel(QStringLiteral("STARRED")));
+        const qint64 minimum =
+            20 * 20 + 2 * requestsTo(QStringLiteral("/history")) + 2; // gets, history, labels
+        const qint64 spent = m_google->unitsSpent(email);
+        qInfo("330 label changes and 20 new messages: %lld units (minimum %lld)", spent, minimum);
+        QVERIFY(spent <= minimum * 11 / 10);
+    }
+
+    void manyNewMessagesConvergeWithinTheQuota()
+    {
+        useQuotaOnVirtualTime();
+        awaitTask(m_engine->initialSync());
+        m_engine->setNotificationsArmed(true);
+        QStringList delivered;
+        for (int i = 0; i < 500; ++i)
+            delivered.append(
+                m_google->deliverMessage(email, mail(QStringLiteral("Campanha %1").arg(i))).id);
+        m_google->resetUnits();
+        m_google->clearRequests();
+        const qint64 before = m_clock->elapsedMs();
+
+        awaitTask(m_engine->syncNow());
+        QVERIFY2(!m_engine->lastError(), qPrintable(m_engine->lastError().value_or(QString())));
+        const QSet<QString> ids = cachedIds();
+        for (const QString& id : delivered)
+            QVERIFY(ids.contains(id));
+        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
+        QCOMPARE(m_google->quotaRefusals(email), 0);
+        QCOMPARE(m_poster->posted().size(), 500);
+        const qint64 minimum = 500 * 20 + 2 * requestsTo(QStringLiteral("/history")) + 2;
+        const qint64 spent = m_google->unitsSpent(email);
+        const qint64 took = m_clock->elapsedMs() - before;
+        qInfo("500 new messages: %lld units (minimum %lld) in %lld s of quota time", spent, minimum,
+              took / 1000);
+        QVERIFY(spent <= minimum * 11 / 10);
+        // 10,000 units at 4,800 a minute: the third minute's window is enough.
+        QVERIFY(took <= 3 * 60 * 1000);
+    }
+
+    void aRefusalWaitsAsLongAsGoogleSays()
+    {
+        useQuotaOnVirtualTime();
+        awaitTask(m_engine->initialSync());
+        const auto limited = m_google->deliverMessage(email, mail(QStringLiteral("Espera")));
+        fakegoogle::FaultRule refusal;
+        refusal.pathPattern = QStringLiteral(".*/messages/") + limited.id;
+        refusal.status = 429;
+        refusal.headers = {{"Retry-After", "30"}};
+        refusal.times = 2; // every attempt the client makes on its own
+        m_google->addFault(refusal);
+        const qint64 before = m_clock->elapsedMs();
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        QVERIFY(cachedIds().contains(limited.id));
+        QVERIFY(m_clock->elapsedMs() - before >= 30000);
     }
 
     void labelPagesAndSearches()

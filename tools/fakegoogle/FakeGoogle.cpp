@@ -181,6 +181,26 @@ void FakeGoogle::deliverLater(const QString& email, const QByteArray& rfc822,
     QTimer::singleShot(delay, this, [this, email, rfc822] { deliverMessage(email, rfc822); });
 }
 
+bool FakeGoogle::modifyMessage(const QString& email, const QString& messageId,
+                               const QStringList& add, const QStringList& remove)
+{
+    std::lock_guard lock(m_state->mutex);
+    Mailbox* mailbox = m_state->mailbox(email);
+    if (!mailbox || !mailbox->message(messageId))
+        return false;
+    return !mailbox->modify(messageId, add, remove).has_value();
+}
+
+bool FakeGoogle::deleteMessage(const QString& email, const QString& messageId)
+{
+    std::lock_guard lock(m_state->mutex);
+    Mailbox* mailbox = m_state->mailbox(email);
+    if (!mailbox || !mailbox->message(messageId))
+        return false;
+    mailbox->remove(messageId);
+    return true;
+}
+
 quint64 FakeGoogle::historyId(const QString& email) const
 {
     std::lock_guard lock(m_state->mutex);
@@ -276,6 +296,13 @@ qint64 FakeGoogle::unitsSpent(const QString& email) const
     std::lock_guard lock(m_state->mutex);
     const Mailbox* mailbox = m_state->mailbox(email);
     return mailbox ? m_state->quota.unitsSpent(mailbox->email()) : 0;
+}
+
+int FakeGoogle::quotaRefusals(const QString& email) const
+{
+    std::lock_guard lock(m_state->mutex);
+    const Mailbox* mailbox = m_state->mailbox(email);
+    return mailbox ? m_state->quota.refusals(mailbox->email()) : 0;
 }
 
 void FakeGoogle::resetUnits()

@@ -90,6 +90,12 @@ public:
                                                              QStringLiteral("UNREAD")});
     void deliverLater(const QString& email, const QByteArray& rfc822,
                       std::chrono::milliseconds delay);
+    // Changes as another client of the account would make them (the web
+    // interface, a phone), recorded in the history like any change. False
+    // when the message or a label does not exist.
+    bool modifyMessage(const QString& email, const QString& messageId, const QStringList& add,
+                       const QStringList& remove);
+    bool deleteMessage(const QString& email, const QString& messageId);
 
     quint64 historyId(const QString& email) const;
     void expireHistoryBefore(const QString& email, quint64 historyId);
@@ -108,6 +114,7 @@ public:
     // --- quota ---
     void setQuotaModel(QuotaModel model);
     qint64 unitsSpent(const QString& email) const;
+    int quotaRefusals(const QString& email) const; // calls refused for a full window
     void resetUnits();
 
     // The stand-in's clock (token expiry, quota window, dates of delivered

@@ -56,6 +56,7 @@ std::optional<qint64> QuotaMeter::charge(const QString& account, const QString& 
         for (const auto& entry : window)
             inWindow += entry.second;
         if (inWindow + units > limits.units) {
+            ++m_refused[account];
             // Wait until the oldest entries have left enough room.
             int freed = 0;
             for (const auto& entry : window) {
@@ -75,6 +76,7 @@ void QuotaMeter::reset()
 {
     m_windows.clear();
     m_spent.clear();
+    m_refused.clear();
 }
 
 } // namespace vesk::fakegoogle

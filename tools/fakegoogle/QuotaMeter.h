@@ -29,12 +29,15 @@ public:
     std::optional<qint64> charge(const QString& account, const QString& method, qint64 nowMs);
 
     qint64 unitsSpent(const QString& account) const { return m_spent.value(account); }
+    // Calls refused because the window was full.
+    int refusals(const QString& account) const { return m_refused.value(account); }
     void reset();
 
 private:
     QuotaModel m_model = QuotaModel::Off;
     QHash<QString, QList<QPair<qint64, int>>> m_windows; // account -> (time, units), oldest first
     QHash<QString, qint64> m_spent;
+    QHash<QString, int> m_refused;
 };
 
 } // namespace vesk::fakegoogle

@@ -1,5 +1,7 @@
 #include "GmailError.h"
 
+#include "RetryDecision.h"
+
 namespace vesk {
 
 GmailError::GmailError(Kind kind, int status, QString payload, QString description)
@@ -9,10 +11,18 @@ GmailError::GmailError(Kind kind, int status, QString payload, QString descripti
     , m_payload(std::move(payload))
 {}
 
-GmailError GmailError::http(int status, const QString& body)
+GmailError GmailError::http(int status, const QString& body,
+                            std::optional<std::chrono::milliseconds> retryAfter)
 {
-    return GmailError(Kind::Http, status, body,
-                      QStringLiteral("HTTP %1: ").arg(status) + firstCharacters(body, 200));
+    GmailError error(Kind::Http, status, body,
+                     QStringLiteral("HTTP %1: ").arg(status) + firstCharacters(body, 200));
+    error.m_retryAfter = retryAfter;
+    return error;
+}
+
+bool GmailError::isRateLimit() const
+{
+    return m_kind == Kind::Http && isRateLimitRefusal(m_status, m_payload.toUtf8());
 }
 
 GmailError GmailError::transport(const QString& text)

@@ -2,6 +2,9 @@
 
 #include "DescribedError.h"
 
+#include <chrono>
+#include <optional>
+
 namespace vesk {
 
 /// The error of the Gmail client. Its description is the Portuguese text the
@@ -20,7 +23,8 @@ public:
 
     /// A final answer outside 200–299; the body is cut to 200 characters in
     /// the description (grapheme clusters, never inside a character).
-    static GmailError http(int status, const QString& body);
+    static GmailError http(int status, const QString& body,
+                           std::optional<std::chrono::milliseconds> retryAfter = std::nullopt);
     static GmailError transport(const QString& text);
     static GmailError decoding(const QString& text);
     static GmailError unauthorized();
@@ -31,6 +35,10 @@ public:
     int status() const { return m_status; }
     /// For Http: the whole body; for Transport and Decoding: the text.
     const QString& payload() const { return m_payload; }
+    /// Google refused the call for quota (429, or a 403 naming a rate limit).
+    bool isRateLimit() const;
+    /// For Http: the wait the answer's Retry-After asked for, if it had one.
+    std::optional<std::chrono::milliseconds> retryAfter() const { return m_retryAfter; }
 
 private:
     GmailError(Kind kind, int status, QString payload, QString description);
@@ -38,6 +46,7 @@ private:
     Kind m_kind;
     int m_status;
     QString m_payload;
+    std::optional<std::chrono::milliseconds> m_retryAfter;
 };
 
 } // namespace vesk

@@ -110,7 +110,7 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
             co_return response.body;
         const auto delay = retryDelay(response, method, path, attempt, policy);
         if (!delay)
-            throw GmailError::http(status, bodyText(response.body));
+            throw GmailError::http(status, bodyText(response.body), retryAfter(response));
         co_await QCoro::sleepFor(*delay);
     }
 }

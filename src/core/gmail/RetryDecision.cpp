@@ -16,7 +16,7 @@ namespace {
 
 /// Google answers a rate limit either in the older "errors[].reason" form
 /// or with an ErrorInfo detail.
-bool isRateLimitRefusal(const QByteArray& body)
+bool namesRateLimit(const QByteArray& body)
 {
     const QJsonObject error = QJsonDocument::fromJson(body).object().value(u"error").toObject();
     const auto anyReason = [](const QJsonArray& items, std::initializer_list<QStringView> wanted) {
@@ -35,7 +35,13 @@ bool mayHaveBeenApplied(const QByteArray& method, const QString& path)
     return method == "POST" && (path == u"/messages/send" || path == u"/drafts");
 }
 
-/// Retry-After in seconds or as an HTTP date.
+} // namespace
+
+bool isRateLimitRefusal(int status, const QByteArray& body)
+{
+    return status == 429 || (status == 403 && namesRateLimit(body));
+}
+
 std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response)
 {
     const std::optional<QByteArray> value = response.header("Retry-After");
@@ -52,8 +58,6 @@ std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response
         std::max<qint64>(0, QDateTime::currentDateTimeUtc().msecsTo(when)));
 }
 
-} // namespace
-
 std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response,
                                                     const QByteArray& method, const QString& path,
                                                     int attempt, const RetryPolicy& policy)
@@ -62,7 +66,7 @@ std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response
         return std::nullopt;
     const int status = *response.statusCode;
     const bool serverError = status == 500 || status == 502 || status == 503 || status == 504;
-    const bool rateLimited = status == 429 || (status == 403 && isRateLimitRefusal(response.body));
+    const bool rateLimited = isRateLimitRefusal(status, response.body);
     if (!rateLimited && !(serverError && !mayHaveBeenApplied(method, path)))
         return std::nullopt;
 

@@ -16,6 +16,13 @@ struct HTTPResponse;
 /// it must not be retried. Retried: 429, a 403 whose reason is a rate limit,
 /// and 500, 502, 503, 504 — except a send or a draft creation after a server
 /// error, which may have been applied. `attempt` counts from 1.
+/// Whether an answer is Google refusing a call for quota: 429, or a 403 whose
+/// reason is a rate limit.
+bool isRateLimitRefusal(int status, const QByteArray& body);
+
+/// The wait a server asked for in Retry-After (seconds or an HTTP date).
+std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response);
+
 std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response,
                                                     const QByteArray& method, const QString& path,
                                                     int attempt, const RetryPolicy& policy);

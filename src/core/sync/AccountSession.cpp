@@ -105,7 +105,9 @@ QCoro::Task<> AccountSession::startSync()
 {
     QPointer<AccountSession> self(this);
     setSyncing(true);
-    co_await m_engine->initialSync();
+    // A cache from an earlier run is brought up to date through the history
+    // feed, so that what changed while the program was closed is applied.
+    co_await m_engine->syncNow();
     if (!self)
         co_return;
     m_engine->setNotificationsArmed(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuotaPacer.h"
 #include "model/MessageSummary.h"
 
 #include <QCoroTask>
@@ -19,19 +20,24 @@ struct SummaryFetch
 {
     /// Newest first; equal dates keep completion order.
     QList<MessageSummary> summaries;
+    /// Ids Google answered 404 for (only with `tolerateMissing`), in argument order.
+    QStringList missing;
     /// The first failure that was not tolerated, if any.
     std::exception_ptr failure;
 };
 
-/// Fetches message metadata with a bounded number of requests in flight.
+/// Fetches message metadata with a bounded number of requests in flight, each
+/// paced by the account's quota.
 ///
 /// With `tolerateMissing`, a message Google answers 404 for is gone: it is
 /// dropped and removed from the store. Any other failure is reported in the
-/// result (with the summaries fetched so far), never by removing cached mail
-/// on a passing fault. Without it, the first failure is reported and the
-/// summaries must not be used.
+/// result together with every summary fetched before it, so that the caller
+/// can keep that progress; a passing fault never removes cached mail.
+/// Without it, the first failure is reported and the summaries must not be used.
 QCoro::Task<SummaryFetch> fetchSummaries(std::shared_ptr<GmailAPIClient> api,
-                                         std::shared_ptr<MailStore> store, QStringList ids,
+                                         std::shared_ptr<MailStore> store,
+                                         std::shared_ptr<QuotaPacer> pacer,
+                                         QuotaPacer::Priority priority, QStringList ids,
                                          bool tolerateMissing);
 
 } // namespace vesk

@@ -1,19 +1,27 @@
 #include "SyncEngine.h"
 
+#include "PacedCall.h"
 #include "SummaryFetch.h"
+#include "SyncClock.h"
 #include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
 #include "gmail/GmailError.h"
+#include "gmail/GmailQuota.h"
 #include "model/MailStore.h"
 #include "notifications/NotificationPosting.h"
 
+#include <QHash>
 #include <QPointer>
-#include <QSet>
 #include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace vesk {
 
 namespace {
+
+using Priority = QuotaPacer::Priority;
 
 const QString inboxLabel = QStringLiteral("INBOX");
 const QString unreadLabel = QStringLiteral("UNREAD");
@@ -29,16 +37,69 @@ QStringList idsOf(const MessageListDTO& list)
     return ids;
 }
 
+/// What one history answer asks of the cache, in the order it names messages.
+struct HistoryChanges
+{
+    QStringList changedOrder;
+    QSet<QString> deleted;
+    /// The labels a message carries after its last change, when Google said.
+    QHash<QString, std::optional<QStringList>> labelsAfter;
+};
+
+HistoryChanges changesOf(const HistoryListDTO& history)
+{
+    HistoryChanges changes;
+    const auto noteChanged = [&](const std::optional<MessageDTO>& message) {
+        if (!message)
+            return;
+        if (!changes.labelsAfter.contains(message->id))
+            changes.changedOrder.append(message->id);
+        changes.labelsAfter.insert(message->id, message->labelIds);
+    };
+    for (const HistoryListDTO::Record& record :
+         history.history.value_or(QList<HistoryListDTO::Record>())) {
+        for (const auto& added :
+             record.messagesAdded.value_or(QList<HistoryListDTO::Record::MessageRef>()))
+            noteChanged(added.message);
+        for (const auto& removed :
+             record.messagesDeleted.value_or(QList<HistoryListDTO::Record::MessageRef>())) {
+            if (removed.message)
+                changes.deleted.insert(removed.message->id);
+        }
+        for (const auto* labelChanges : {&record.labelsAdded, &record.labelsRemoved}) {
+            for (const auto& change :
+                 labelChanges->value_or(QList<HistoryListDTO::Record::LabelChange>()))
+                noteChanged(change.message);
+        }
+    }
+    return changes;
+}
+
+/// The oldest date among a page's cached messages: below it the page says
+/// nothing about what the label holds.
+qint64 pageCutoff(const QStringList& ids, const MailStore::State& state)
+{
+    qint64 oldest = std::numeric_limits<qint64>::max();
+    for (const QString& id : ids) {
+        const auto cached = state.summaries.constFind(id);
+        if (cached != state.summaries.constEnd())
+            oldest = std::min(oldest, cached->internalDateMs());
+    }
+    return oldest;
+}
+
 } // namespace
 
 SyncEngine::SyncEngine(AccountIdentity account, std::shared_ptr<GmailAPIClient> api,
                        std::shared_ptr<MailStore> store,
-                       std::shared_ptr<NotificationPosting> poster, QObject* parent)
+                       std::shared_ptr<NotificationPosting> poster,
+                       std::shared_ptr<SyncClock> clock, QObject* parent)
     : QObject(parent)
     , m_account(std::move(account))
     , m_api(std::move(api))
     , m_store(std::move(store))
     , m_poster(std::move(poster))
+    , m_pacer(std::make_shared<QuotaPacer>(clock ? std::move(clock) : SyncClock::system()))
 {}
 
 SyncEngine::~SyncEngine() = default;
@@ -72,6 +133,39 @@ void SyncEngine::finishSync(std::optional<QString> error)
 
 QCoro::Task<> SyncEngine::initialSync()
 {
+    co_await runExclusive(true);
+}
+
+QCoro::Task<> SyncEngine::syncNow()
+{
+    co_await runExclusive(false);
+}
+
+QCoro::Task<> SyncEngine::runExclusive(bool full)
+{
+    // Two synchronisations at once would fetch the same messages twice and
+    // race for the history id; a request made meanwhile runs right after.
+    if (m_syncInFlight) {
+        m_syncRequested = true;
+        co_return;
+    }
+    QPointer<SyncEngine> self(this);
+    m_syncInFlight = true;
+    do {
+        self->m_syncRequested = false;
+        if (full)
+            co_await self->fullSyncReporting();
+        else
+            co_await self->incrementalSyncReporting();
+        if (!self)
+            co_return;
+        full = false;
+    } while (self->m_syncRequested);
+    self->m_syncInFlight = false;
+}
+
+QCoro::Task<> SyncEngine::fullSyncReporting()
+{
     QPointer<SyncEngine> self(this);
     std::optional<QString> error;
     try {
@@ -83,24 +177,11 @@ QCoro::Task<> SyncEngine::initialSync()
         self->finishSync(std::move(error));
 }
 
-QCoro::Task<> SyncEngine::runInitialSync()
-{
-    const std::shared_ptr<GmailAPIClient> api = m_api;
-    const std::shared_ptr<MailStore> store = m_store;
-    QPointer<SyncEngine> self(this);
-    const GmailProfileDTO profile = co_await api->profile();
-    store->setHistoryId(profile.historyId);
-    store->setLabels(co_await api->labels());
-    if (!self)
-        co_return;
-    co_await self->loadLabelMessages(inboxLabel, firstPageSize);
-}
-
-QCoro::Task<> SyncEngine::syncNow()
+QCoro::Task<> SyncEngine::incrementalSyncReporting()
 {
     QPointer<SyncEngine> self(this);
     if (m_store->snapshot().historyId.isEmpty()) {
-        co_await initialSync();
+        co_await fullSyncReporting();
         co_return;
     }
     std::optional<QString> error;
@@ -116,21 +197,164 @@ QCoro::Task<> SyncEngine::syncNow()
     if (!self)
         co_return;
     if (expired)
-        co_await self->initialSync();
+        co_await self->fullSyncReporting();
     else
         self->finishSync(std::move(error));
 }
 
-QCoro::Task<> SyncEngine::runIncrementalSync()
+QCoro::Task<QList<LabelInfo>> SyncEngine::fetchLabels()
+{
+    const std::shared_ptr<GmailAPIClient> api = m_api;
+    std::function<QCoro::Task<QList<LabelInfo>>()> call = [api] { return api->labels(); };
+    // The list, plus the inbox's own record for its counts.
+    co_return co_await pacedCall<QList<LabelInfo>>(m_pacer,
+                                                   GmailQuota::labelsList + GmailQuota::labelsGet,
+                                                   Priority::Background, std::move(call));
+}
+
+QCoro::Task<MessageListDTO> SyncEngine::listLabel(QString labelId, int maxResults,
+                                                  Priority priority)
+{
+    const std::shared_ptr<GmailAPIClient> api = m_api;
+    std::function<QCoro::Task<MessageListDTO>()> call = [api, labelId, maxResults] {
+        const QStringList labels{labelId};
+        return api->listMessages(std::nullopt, labels, maxResults, std::nullopt);
+    };
+    co_return co_await pacedCall<MessageListDTO>(m_pacer, GmailQuota::messagesList, priority,
+                                                 std::move(call));
+}
+
+QCoro::Task<> SyncEngine::runInitialSync()
 {
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    HistoryListDTO history = co_await allHistorySince(store->snapshot().historyId);
+    if (!m_fullSync) {
+        std::function<QCoro::Task<GmailProfileDTO>()> call = [api] { return api->profile(); };
+        const GmailProfileDTO profile = co_await pacedCall<GmailProfileDTO>(
+            m_pacer, GmailQuota::profile, Priority::Background, std::move(call));
+        if (!self)
+            co_return;
+        self->m_fullSync = FullSyncProgress{profile.historyId, {}};
+    }
+    const QList<LabelInfo> labels = co_await self->fetchLabels();
     if (!self)
         co_return;
-    co_await self->applyHistory(std::move(history));
-    store->setLabels(co_await api->labels());
+    store->setLabels(labels);
+
+    // Every label the user has opened is brought back to what Google shows,
+    // not only the inbox; a label since deleted at Google holds nothing.
+    QStringList toLoad{inboxLabel};
+    QStringList others = store->snapshot().loadedLabels.values();
+    std::sort(others.begin(), others.end());
+    for (const QString& id : others) {
+        if (id != inboxLabel)
+            toLoad.append(id);
+    }
+    QList<LabelPage> pages;
+    for (const QString& id : toLoad) {
+        const bool exists = std::any_of(labels.begin(), labels.end(),
+                                        [&](const LabelInfo& label) { return label.id == id; });
+        pages.append(co_await self->fetchFullSyncPage(id, exists || id == inboxLabel));
+        if (!self)
+            co_return;
+    }
+    self->reconcile(pages);
+    for (const LabelPage& page : pages)
+        store->markLabelLoaded(page.labelId);
+    // Only now: a failure before this point leaves the next attempt a full
+    // synchronisation again, which picks up where this one stopped.
+    store->setHistoryId(self->m_fullSync->historyId);
+    self->m_fullSync.reset();
+}
+
+QCoro::Task<SyncEngine::LabelPage> SyncEngine::fetchFullSyncPage(QString labelId, bool exists)
+{
+    if (!exists)
+        co_return LabelPage{labelId, {}, true};
+    const std::shared_ptr<MailStore> store = m_store;
+    QPointer<SyncEngine> self(this);
+    const MessageListDTO list = co_await listLabel(labelId, firstPageSize, Priority::Background);
+    if (!self)
+        co_return LabelPage{};
+    QStringList ids = idsOf(list);
+    QStringList toFetch;
+    for (const QString& id : ids) {
+        if (!self->m_fullSync->fetched.contains(id))
+            toFetch.append(id);
+    }
+    const SummaryFetch fetched =
+        co_await fetchSummaries(m_api, store, m_pacer, Priority::Background, toFetch, true);
+    // What arrived stays, even when the rest failed.
+    store->upsert(fetched.summaries);
+    if (!self)
+        co_return LabelPage{};
+    for (const MessageSummary& summary : fetched.summaries)
+        self->m_fullSync->fetched.insert(summary.id());
+    for (const QString& id : fetched.missing) {
+        self->m_fullSync->fetched.insert(id);
+        ids.removeAll(id);
+    }
+    if (fetched.failure)
+        std::rethrow_exception(fetched.failure);
+    co_return LabelPage{labelId, ids, !list.nextPageToken || list.nextPageToken->isEmpty()};
+}
+
+void SyncEngine::reconcile(const QList<LabelPage>& pages)
+{
+    const MailStore::State state = m_store->snapshot();
+    QSet<QString> loaded = state.loadedLabels;
+    for (const LabelPage& page : pages)
+        loaded.insert(page.labelId);
+
+    // A cached message the newest page should have shown but did not has left
+    // the label (or the mailbox).
+    QHash<QString, MessageSummary> patched;
+    for (const LabelPage& page : pages) {
+        const QSet<QString> listed(page.ids.begin(), page.ids.end());
+        const qint64 cutoff =
+            page.whole ? std::numeric_limits<qint64>::min() : pageCutoff(page.ids, state);
+        for (const MessageSummary& cached : state.summaries) {
+            MessageSummary current = patched.value(cached.id(), cached);
+            if (!current.hasLabel(page.labelId) || listed.contains(current.id()) ||
+                current.internalDateMs() <= cutoff)
+                continue;
+            QStringList labels = current.labelIds();
+            labels.removeAll(page.labelId);
+            current.setLabelIds(labels);
+            patched.insert(current.id(), current);
+        }
+    }
+    QList<MessageSummary> kept;
+    QStringList removed;
+    for (const MessageSummary& summary : std::as_const(patched)) {
+        const bool inLoadedLabel =
+            std::any_of(summary.labelIds().begin(), summary.labelIds().end(),
+                        [&](const QString& label) { return loaded.contains(label); });
+        if (inLoadedLabel)
+            kept.append(summary);
+        else
+            removed.append(summary.id());
+    }
+    if (!kept.isEmpty())
+        m_store->upsert(kept);
+    if (!removed.isEmpty())
+        m_store->removeMessages(removed);
+}
+
+QCoro::Task<> SyncEngine::runIncrementalSync()
+{
+    const std::shared_ptr<MailStore> store = m_store;
+    QPointer<SyncEngine> self(this);
+    const QString start = store->snapshot().historyId;
+    HistoryListDTO history = co_await allHistorySince(start);
+    if (!self)
+        co_return;
+    co_await self->applyHistory(std::move(history), start);
+    if (!self)
+        co_return;
+    const QList<LabelInfo> labels = co_await self->fetchLabels();
+    store->setLabels(labels);
 }
 
 QCoro::Task<HistoryListDTO> SyncEngine::allHistorySince(QString historyId)
@@ -138,10 +362,15 @@ QCoro::Task<HistoryListDTO> SyncEngine::allHistorySince(QString historyId)
     // Every page is gathered before anything moves: the history id may only
     // advance once all changes up to it are in the cache.
     const std::shared_ptr<GmailAPIClient> api = m_api;
+    const std::shared_ptr<QuotaPacer> pacer = m_pacer;
     HistoryListDTO all;
     std::optional<QString> pageToken;
     do {
-        HistoryListDTO page = co_await api->listHistory(historyId, pageToken);
+        std::function<QCoro::Task<HistoryListDTO>()> call = [api, historyId, pageToken] {
+            return api->listHistory(historyId, pageToken);
+        };
+        HistoryListDTO page = co_await pacedCall<HistoryListDTO>(
+            pacer, GmailQuota::historyList, Priority::Background, std::move(call));
         if (page.history) {
             if (!all.history)
                 all.history.emplace();
@@ -154,53 +383,58 @@ QCoro::Task<HistoryListDTO> SyncEngine::allHistorySince(QString historyId)
     co_return all;
 }
 
-QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history)
+QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history, QString startHistoryId)
 {
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    QStringList changedOrder;
-    QSet<QString> changed;
-    QSet<QString> deleted;
-    const auto noteChanged = [&](const std::optional<MessageDTO>& message) {
-        if (message && !changed.contains(message->id)) {
-            changed.insert(message->id);
-            changedOrder.append(message->id);
-        }
-    };
-    for (const HistoryListDTO::Record& record :
-         history.history.value_or(QList<HistoryListDTO::Record>())) {
-        for (const auto& added :
-             record.messagesAdded.value_or(QList<HistoryListDTO::Record::MessageRef>()))
-            noteChanged(added.message);
-        for (const auto& removed :
-             record.messagesDeleted.value_or(QList<HistoryListDTO::Record::MessageRef>())) {
-            if (removed.message)
-                deleted.insert(removed.message->id);
-        }
-        for (const auto* changes : {&record.labelsAdded, &record.labelsRemoved}) {
-            for (const auto& change :
-                 changes->value_or(QList<HistoryListDTO::Record::LabelChange>()))
-                noteChanged(change.message);
-        }
-    }
-    if (!deleted.isEmpty())
-        store->removeMessages(deleted.values());
+    const HistoryChanges changes = changesOf(history);
+    if (!changes.deleted.isEmpty())
+        store->removeMessages(changes.deleted.values());
+    if (m_range.startHistoryId != startHistoryId)
+        m_range = RangeProgress{startHistoryId, {}};
+
+    // A label change carries the message's labels afterwards: a cached
+    // message takes them as they are, costing no request. Only messages new
+    // to the cache, or whose change did not say, are fetched, and none twice
+    // for one range.
+    const MailStore::State state = store->snapshot();
+    QList<MessageSummary> relabelled;
     QStringList toFetch;
-    for (const QString& id : changedOrder) {
-        if (!deleted.contains(id))
+    for (const QString& id : changes.changedOrder) {
+        if (changes.deleted.contains(id))
+            continue;
+        const std::optional<QStringList> labels = changes.labelsAfter.value(id);
+        const auto cached = state.summaries.constFind(id);
+        if (cached != state.summaries.constEnd() && labels) {
+            if (cached->labelIds() != *labels) {
+                MessageSummary summary = *cached;
+                summary.setLabelIds(*labels);
+                relabelled.append(summary);
+            }
+        } else if (!m_range.fetched.contains(id)) {
             toFetch.append(id);
+        }
     }
+    if (!relabelled.isEmpty())
+        store->upsert(relabelled);
     if (!toFetch.isEmpty()) {
-        const SummaryFetch fetched = co_await fetchSummaries(m_api, store, toFetch, true);
+        const SummaryFetch fetched =
+            co_await fetchSummaries(m_api, store, m_pacer, Priority::Background, toFetch, true);
         if (!self)
             co_return;
         self->announce(fetched.summaries);
         store->upsert(fetched.summaries);
+        for (const MessageSummary& summary : fetched.summaries)
+            self->m_range.fetched.insert(summary.id());
+        for (const QString& id : fetched.missing)
+            self->m_range.fetched.insert(id);
         if (fetched.failure)
             std::rethrow_exception(fetched.failure);
     }
-    if (history.historyId)
+    if (history.historyId) {
         store->setHistoryId(*history.historyId);
+        self->m_range = RangeProgress{};
+    }
 }
 
 void SyncEngine::announce(const QList<MessageSummary>& fetched)
@@ -217,16 +451,13 @@ void SyncEngine::announce(const QList<MessageSummary>& fetched)
 
 QCoro::Task<> SyncEngine::loadLabelMessages(QString labelId, int maxResults)
 {
-    const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    // Braced lists inside a co_await expression trip GCC 12; name them first.
-    const QStringList labels{labelId};
-    const MessageListDTO list =
-        co_await api->listMessages(std::nullopt, labels, maxResults, std::nullopt);
+    const MessageListDTO list = co_await listLabel(labelId, maxResults, Priority::Interactive);
     if (!self)
         co_return;
-    const SummaryFetch fetched = co_await fetchSummaries(api, store, idsOf(list), false);
+    const SummaryFetch fetched =
+        co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, idsOf(list), false);
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
     store->upsert(fetched.summaries);
@@ -239,12 +470,14 @@ QCoro::Task<QList<MessageSummary>> SyncEngine::search(QString query, int maxResu
 {
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
-    QPointer<SyncEngine> self(this);
-    const MessageListDTO list =
-        co_await api->listMessages(query, QStringList(), maxResults, std::nullopt);
-    if (!self)
-        co_return QList<MessageSummary>();
-    const SummaryFetch fetched = co_await fetchSummaries(api, store, idsOf(list), false);
+    const std::shared_ptr<QuotaPacer> pacer = m_pacer;
+    std::function<QCoro::Task<MessageListDTO>()> call = [api, query, maxResults] {
+        return api->listMessages(query, QStringList(), maxResults, std::nullopt);
+    };
+    const MessageListDTO list = co_await pacedCall<MessageListDTO>(
+        pacer, GmailQuota::messagesList, Priority::Interactive, std::move(call));
+    const SummaryFetch fetched =
+        co_await fetchSummaries(api, store, pacer, Priority::Interactive, idsOf(list), false);
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
     store->upsert(fetched.summaries);

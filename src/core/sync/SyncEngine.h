@@ -1,11 +1,14 @@
 #pragma once
 
+#include "QuotaPacer.h"
 #include "model/AccountIdentity.h"
+#include "model/LabelInfo.h"
 #include "model/MessageSummary.h"
 
 #include <QCoroTask>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -18,16 +21,26 @@ namespace vesk {
 class GmailAPIClient;
 class MailStore;
 class NotificationPosting;
+class SyncClock;
 struct HistoryListDTO;
+struct MessageListDTO;
 
 /// Keeps one account's mail store in step with its Gmail mailbox: the first
 /// full synchronisation, incremental synchronisation through the history feed
 /// on a timer, a label's first page on demand, server-side search, and the
 /// announcement of new unread inbox mail once armed.
 ///
+/// It converges whatever happens in between: a full synchronisation
+/// reconciles every loaded label with Google's newest page of it, the history
+/// id only moves once everything up to it is in the store, work done before a
+/// failure is kept and not repeated, and every request is paced by the
+/// account's quota so that a large change completes instead of exhausting it.
+///
 /// Owned by the account session; lives on and is used from the GUI thread,
 /// where its coroutines run. changed() fires at the end of every initialSync
 /// and syncNow (success or failure) and after a successful label load.
+/// Synchronisations never overlap: one asked for while another runs is made
+/// once that one has finished, and the call returns at once.
 class SyncEngine final : public QObject
 {
     Q_OBJECT
@@ -37,9 +50,10 @@ public:
     /// large change does not trip Gmail's per-user rate limit.
     static constexpr int maxParallelFetches = 10;
 
+    /// `clock` paces requests by the quota; the system's steady clock by default.
     SyncEngine(AccountIdentity account, std::shared_ptr<GmailAPIClient> api,
                std::shared_ptr<MailStore> store, std::shared_ptr<NotificationPosting> poster,
-               QObject* parent = nullptr);
+               std::shared_ptr<SyncClock> clock = nullptr, QObject* parent = nullptr);
     ~SyncEngine() override;
 
     const AccountIdentity& account() const { return m_account; }
@@ -48,8 +62,10 @@ public:
     bool notificationsArmed() const;
     void setNotificationsArmed(bool armed);
 
-    /// Never fails; a failure is kept in lastError().
+    /// The full synchronisation. Never fails; a failure is kept in lastError().
     QCoro::Task<> initialSync();
+    /// Applies the history since the stored history id; a full
+    /// synchronisation when there is none or Google no longer has it.
     QCoro::Task<> syncNow();
     /// (Re)starts the periodic loop: one syncNow after each interval, never
     /// overlapping itself. Replaces a loop already running.
@@ -66,10 +82,44 @@ Q_SIGNALS:
     void changed();
 
 private:
+    /// The first page of a label as listed during a full synchronisation.
+    struct LabelPage
+    {
+        QString labelId;
+        QStringList ids;
+        /// No further page: the label holds nothing but these.
+        bool whole = false;
+    };
+
+    /// What a full synchronisation that has not finished yet achieved. Its
+    /// history id was read before anything was fetched, so whatever was
+    /// fetched since is at least that fresh and need not be fetched again.
+    struct FullSyncProgress
+    {
+        QString historyId;
+        QSet<QString> fetched;
+    };
+
+    /// Messages already fetched for the history range that starts at
+    /// `startHistoryId`, should the range take more than one attempt.
+    struct RangeProgress
+    {
+        QString startHistoryId;
+        QSet<QString> fetched;
+    };
+
+    QCoro::Task<> runExclusive(bool full);
+    QCoro::Task<> fullSyncReporting();
+    QCoro::Task<> incrementalSyncReporting();
     QCoro::Task<> runInitialSync();
+    QCoro::Task<LabelPage> fetchFullSyncPage(QString labelId, bool exists);
+    void reconcile(const QList<LabelPage>& pages);
+    QCoro::Task<QList<LabelInfo>> fetchLabels();
     QCoro::Task<> runIncrementalSync();
     QCoro::Task<HistoryListDTO> allHistorySince(QString historyId);
-    QCoro::Task<> applyHistory(HistoryListDTO history);
+    QCoro::Task<> applyHistory(HistoryListDTO history, QString startHistoryId);
+    QCoro::Task<MessageListDTO> listLabel(QString labelId, int maxResults,
+                                          QuotaPacer::Priority priority);
     QCoro::Task<> tick(quint64 generation);
     void scheduleTick(quint64 generation);
     void announce(const QList<MessageSummary>& fetched);
@@ -79,10 +129,16 @@ private:
     const std::shared_ptr<GmailAPIClient> m_api;
     const std::shared_ptr<MailStore> m_store;
     const std::shared_ptr<NotificationPosting> m_poster;
+    const std::shared_ptr<QuotaPacer> m_pacer;
 
     mutable QMutex m_lock;
     bool m_notificationsArmed = false;
     std::optional<QString> m_lastError;
+
+    std::optional<FullSyncProgress> m_fullSync;
+    RangeProgress m_range;
+    bool m_syncInFlight = false;
+    bool m_syncRequested = false;
 
     std::chrono::milliseconds m_interval{60000};
     quint64 m_loopGeneration = 0;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <chrono>
+
+namespace vesk {
+
+/// Gmail's per-user quota as Google publishes it for 2026: each call costs
+/// units, and one user may spend `unitsPerWindow` within any moving window of
+/// `window`. Every number the client paces itself by lives here.
+struct GmailQuota
+{
+    static constexpr std::chrono::milliseconds window{60000};
+    static constexpr int unitsPerWindow = 6000;
+    /// Background synchronisation keeps to this share of the window, so that
+    /// the user's own actions (opening, sending, labelling) still get through.
+    static constexpr int backgroundPercent = 80;
+
+    static constexpr int profile = 1;
+    static constexpr int labelsList = 1;
+    static constexpr int labelsGet = 1;
+    static constexpr int messagesList = 5;
+    static constexpr int messagesGet = 20;
+    static constexpr int historyList = 2;
+    static constexpr int threadsGet = 40;
+};
+
+} // namespace vesk
