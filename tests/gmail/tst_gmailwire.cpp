@@ -80,8 +80,30 @@ private slots:
         QTest::newRow("reversed") << QStringLiteral("a> <b") << QString()
                                   << QStringLiteral("a> <b");
         QTest::newRow("two addresses")
-            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A")
-            << QStringLiteral("a@x.pt>, B <b@x.pt");
+            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A <a@x.pt>, B")
+            << QStringLiteral("b@x.pt");
+        QTest::newRow("brackets inside quotes")
+            << QStringLiteral("\"Doe, John <john@x.com>\" <john@x.com>")
+            << QStringLiteral("Doe, John <john@x.com>") << QStringLiteral("john@x.com");
+        QTest::newRow("escaped quotes")
+            << QStringLiteral("\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>")
+            << QStringLiteral("Ana \"Nita\" Sá") << QStringLiteral("ana@x.pt");
+        QTest::newRow("escaped backslash") << QStringLiteral("\"a\\\\b\" <a@x.pt>")
+                                           << QStringLiteral("a\\b") << QStringLiteral("a@x.pt");
+        QTest::newRow("quoted words and plain ones")
+            << QStringLiteral("\"Ana\" Sá <a@x.pt>") << QStringLiteral("Ana Sá")
+            << QStringLiteral("a@x.pt");
+        QTest::newRow("lone quote from a decoded name")
+            << QStringLiteral("O\"Neil <o@x.pt>") << QStringLiteral("O\"Neil")
+            << QStringLiteral("o@x.pt");
+        QTest::newRow("comment form")
+            << QStringLiteral("bbb@ddd.com (John X. Doe)") << QStringLiteral("John X. Doe")
+            << QStringLiteral("bbb@ddd.com");
+        QTest::newRow("nested comment")
+            << QStringLiteral("b@d.pt (Rui \\) (Lisboa))") << QStringLiteral("Rui ) (Lisboa)")
+            << QStringLiteral("b@d.pt");
+        QTest::newRow("comment not at the end")
+            << QStringLiteral("b@d.pt (Rui) x") << QString() << QStringLiteral("b@d.pt (Rui) x");
     }
 
     void parseAddress()

@@ -11,22 +11,6 @@ namespace vesk {
 
 namespace {
 
-bool isHorizontalSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c.category() == QChar::Separator_Space;
-}
-
-QString trimmedHorizontally(QStringView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isHorizontalSpace(text[start]))
-        ++start;
-    while (end > start && isHorizontalSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start).toString();
-}
-
 /// Gmail's decimal millisecond text; 0 for anything else.
 qint64 parseInternalDate(const std::optional<QString>& text)
 {
@@ -104,24 +88,6 @@ void walk(const MessageDTO::Payload& part, const QString& messageId, FullMessage
 }
 
 } // namespace
-
-std::pair<QString, QString> parseAddress(const QString& text)
-{
-    const QString t = trimmedHorizontally(text);
-    const qsizetype open = t.indexOf(u'<');
-    const qsizetype close = t.lastIndexOf(u'>');
-    if (open < 0 || close < 0 || close < open)
-        return {QString(), t};
-    QString name = trimmedHorizontally(QStringView(t).left(open));
-    qsizetype start = 0;
-    qsizetype end = name.size();
-    while (start < end && name[start] == u'"')
-        ++start;
-    while (end > start && name[end - 1] == u'"')
-        --end;
-    name = name.mid(start, end - start);
-    return {name, t.mid(open + 1, close - open - 1)};
-}
 
 std::optional<QString> MessageDTO::header(const QString& name) const
 {
