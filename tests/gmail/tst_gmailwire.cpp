@@ -3,9 +3,32 @@
 #include "gmail/SnippetText.h"
 #include "gmail/WireRecords.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/// A message whose whole body is one text/plain part with these bytes.
+FullMessage plainTextMessage(const QString& contentType, const QByteArray& bytes)
+{
+    const QString data = QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+    QJsonObject part{{u"mimeType"_s, u"text/plain"_s},
+                     {u"body"_s, QJsonObject{{u"size"_s, bytes.size()}, {u"data"_s, data}}}};
+    if (!contentType.isEmpty()) {
+        part[u"headers"_s] =
+            QJsonArray{QJsonObject{{u"name"_s, u"Content-Type"_s}, {u"value"_s, contentType}}};
+    }
+    const QJsonObject message{{u"id"_s, u"m"_s}, {u"threadId"_s, u"t"_s}, {u"payload"_s, part}};
+    return decodeWire<MessageDTO>(QJsonDocument(message).toJson()).toFull();
+}
+
+} // namespace
 
 class TestGmailWire : public QObject
 {
@@ -112,6 +135,45 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, email);
         QCOMPARE(vesk::parseAddress(text), std::make_pair(name, email));
+    }
+
+    void bodyTextSurvivesCharsetTrouble_data()
+    {
+        QTest::addColumn<QString>("contentType");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString para = QStringLiteral("Segue a ata da reunião de terça-feira. ").repeated(60);
+        QTest::newRow("stray byte in long UTF-8")
+            << QStringLiteral("text/plain; charset=\"UTF-8\"")
+            << para.toUtf8() + '\xff' + para.toUtf8() << para + QChar(0xFFFD) + para;
+        QTest::newRow("UTF-8 cut short at the end")
+            << QStringLiteral("text/plain; charset=utf-8") << QByteArray("caf\xc3")
+            << QStringLiteral("caf\uFFFD");
+        QTest::newRow("us-ascii carrying UTF-8")
+            << QStringLiteral("text/plain; charset=us-ascii")
+            << QStringLiteral("Olá, João").toUtf8() << QStringLiteral("Olá, João");
+        QTest::newRow("us-ascii carrying Latin-1")
+            << QStringLiteral("text/plain; charset=us-ascii") << QByteArray("Ol\xe1!")
+            << QStringLiteral("Ol\uFFFD!");
+        QTest::newRow("no charset, Latin-1 bytes")
+            << QString() << QByteArray("Ol\xe1, Jo\xe3o") << QStringLiteral("Olá, João");
+        QTest::newRow("no charset, UTF-8")
+            << QStringLiteral("text/plain") << QStringLiteral("Olá").toUtf8()
+            << QStringLiteral("Olá");
+        QTest::newRow("unknown charset name, Windows-1252 bytes")
+            << QStringLiteral("text/plain; charset=x-desconhecido") << QByteArray("Pre\xe7o: 5\x80")
+            << QStringLiteral("Preço: 5€");
+        QTest::newRow("declared charset before UTF-8")
+            << QStringLiteral("text/plain; charset=iso-8859-1") << QByteArray("\xc3\xa9")
+            << QStringLiteral("Ã©");
+    }
+
+    void bodyTextSurvivesCharsetTrouble()
+    {
+        QFETCH(QString, contentType);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(plainTextMessage(contentType, bytes).plainText, std::optional<QString>(text));
     }
 
     void strictWireDecoding_data()

@@ -1,11 +1,11 @@
 // Turning Gmail's message records into the mail model. Pure functions: what
-// cannot be decoded is left empty.
+// cannot be decoded is left empty, but a text part with bytes always gives text.
 
 #include "Base64Url.h"
+#include "BodyText.h"
 #include "WireRecords.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace vesk {
 
@@ -46,9 +46,6 @@ QByteArray declaredCharset(const MessageDTO::Payload& part)
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
-/// Decodes a text part in the charset it declares (much Portuguese mail is
-/// ISO-8859-1 or Windows-1252), falling back to UTF-8 when it declares none
-/// or one we do not know. Text that still does not decode gives nothing.
 std::optional<QString> decodeText(const MessageDTO::Payload& part)
 {
     if (!part.body || !part.body->data)
@@ -56,14 +53,7 @@ std::optional<QString> decodeText(const MessageDTO::Payload& part)
     const std::optional<QByteArray> bytes = decodeBase64Url(*part.body->data);
     if (!bytes)
         return std::nullopt;
-    const QByteArray charset = declaredCharset(part);
-    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData());
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(*bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    return decodeBodyText(*bytes, declaredCharset(part));
 }
 
 void walk(const MessageDTO::Payload& part, const QString& messageId, FullMessage& into)
