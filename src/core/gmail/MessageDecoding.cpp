@@ -5,7 +5,10 @@
 #include "BodyText.h"
 #include "WireRecords.h"
 
+#include <QMimeDatabase>
 #include <QRegularExpression>
+
+#include <vector>
 
 namespace vesk {
 
@@ -56,24 +59,77 @@ std::optional<QString> decodeText(const MessageDTO::Payload& part)
     return decodeBodyText(*bytes, declaredCharset(part));
 }
 
-void walk(const MessageDTO::Payload& part, const QString& messageId, FullMessage& into)
+QString lowerMimeType(const MessageDTO::Payload& part)
 {
-    const QString type = part.mimeType.value_or(QString()).toLower();
-    const QString filename = part.filename.value_or(QString());
-    const bool isAttachment = !filename.isEmpty() && part.body && part.body->attachmentId;
-    if (isAttachment) {
-        into.attachments.append(
-            AttachmentInfo{messageId, *part.body->attachmentId, filename,
-                           part.mimeType.value_or(QStringLiteral("application/octet-stream")),
-                           part.body->size.value_or(0)});
-    } else if (type == u"text/plain" && !into.plainText) {
-        into.plainText = decodeText(part);
-    } else if (type == u"text/html" && !into.html) {
-        into.html = decodeText(part);
+    return part.mimeType.value_or(QString()).toLower();
+}
+
+bool isAttachment(const MessageDTO::Payload& part)
+{
+    return part.body && part.body->attachmentId;
+}
+
+/// A name for an attachment sent without one, so that it can still be saved.
+QString unnamedAttachmentName(const QString& mimeType)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeType.toLower());
+    const QString suffix = type.isValid() ? type.preferredSuffix() : QString();
+    return QStringLiteral("anexo.") + (suffix.isEmpty() ? QStringLiteral("bin") : suffix);
+}
+
+void collectAttachments(const MessageDTO::Payload& part, const QString& messageId,
+                        QList<AttachmentInfo>& into)
+{
+    if (isAttachment(part)) {
+        const QString mimeType = part.mimeType.value_or(QStringLiteral("application/octet-stream"));
+        const QString filename = part.filename.value_or(QString());
+        into.append(AttachmentInfo{messageId, *part.body->attachmentId,
+                                   filename.isEmpty() ? unnamedAttachmentName(mimeType) : filename,
+                                   mimeType, part.body->size.value_or(0)});
     }
     if (part.parts) {
         for (const MessageDTO::Payload& child : *part.parts)
-            walk(child, messageId, into);
+            collectAttachments(child, messageId, into);
+    }
+}
+
+/// The text parts of one message, first of each kind in document order.
+/// Messages it encloses (forwarded or attached) are not its body: they are
+/// only set aside, in order, for when it has no text of its own.
+void collectOwnText(const MessageDTO::Payload& part, FullMessage& into,
+                    std::vector<const MessageDTO::Payload*>& enclosed)
+{
+    if (!isAttachment(part)) {
+        const QString type = lowerMimeType(part);
+        if (type == u"text/plain" && !into.plainText)
+            into.plainText = decodeText(part);
+        else if (type == u"text/html" && !into.html)
+            into.html = decodeText(part);
+    }
+    if (!part.parts)
+        return;
+    for (const MessageDTO::Payload& child : *part.parts) {
+        if (lowerMimeType(child) == u"message/rfc822")
+            enclosed.push_back(&child);
+        else
+            collectOwnText(child, into, enclosed);
+    }
+}
+
+/// Fills the body text from the message whose top part is `root`, falling
+/// back to the first enclosed message that has text.
+void collectText(const MessageDTO::Payload& root, FullMessage& into)
+{
+    std::vector<const MessageDTO::Payload*> enclosed;
+    collectOwnText(root, into, enclosed);
+    for (const MessageDTO::Payload* message : enclosed) {
+        if (!message->parts)
+            continue;
+        for (const MessageDTO::Payload& top : *message->parts) {
+            if (into.plainText || into.html)
+                return;
+            collectText(top, into);
+        }
     }
 }
 
@@ -110,8 +166,10 @@ FullMessage MessageDTO::toFull() const
     full.messageIdHeader = header(QStringLiteral("Message-ID"));
     full.references = header(QStringLiteral("References"));
     full.date = QDateTime::fromMSecsSinceEpoch(parseInternalDate(internalDate), Qt::UTC);
-    if (payload)
-        walk(*payload, id, full);
+    if (payload) {
+        collectAttachments(*payload, id, full.attachments);
+        collectText(*payload, full);
+    }
     return full;
 }
 
