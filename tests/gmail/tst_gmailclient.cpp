@@ -14,6 +14,7 @@
 #include <QTest>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
 using vesk::test::awaitTask;
 using namespace std::chrono_literals;
 using fakegoogle::FakeGoogle;
@@ -39,6 +40,70 @@ QByteArray latin1Message(const QByteArray& charset, const QByteArray& body)
     return "From: Zé <ze@x.pt>\r\nTo: ana@exemplo.pt\r\nSubject: Acentos\r\n"
            "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=" +
            charset + "\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" + body + "\r\n";
+}
+
+QByteArray crlf(QByteArray text)
+{
+    return text.replace("\r\n", "\n").replace("\n", "\r\n");
+}
+
+/// A newsletter forwarded as an attached message, with or without a note.
+QByteArray forwardedNewsletter(bool withNote)
+{
+    const QByteArray note =
+        withNote ? "--f\nContent-Type: text/plain; charset=utf-8\n\nVê isto.\n" : "";
+    return crlf("From: Rui <rui@x.pt>\nTo: ana@exemplo.pt\nSubject: Fwd: Novidades\n"
+                "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=\"f\"\n\n" +
+                note + R"(--f
+Content-Type: message/rfc822
+Content-Disposition: attachment; filename="Novidades.eml"
+
+From: Loja <news@loja.pt>
+Subject: Novidades
+MIME-Version: 1.0
+Content-Type: multipart/alternative; boundary="n"
+
+--n
+Content-Type: text/plain; charset=utf-8
+
+Promoções da semana
+--n
+Content-Type: text/html; charset=utf-8
+
+<p>Promoções da semana</p>
+--n--
+--f--
+)");
+}
+
+QByteArray unnamedAttachments()
+{
+    return crlf(R"(From: Rui <rui@x.pt>
+To: ana@exemplo.pt
+Subject: Ficheiros
+MIME-Version: 1.0
+Content-Type: multipart/mixed; boundary="u"
+
+--u
+Content-Type: text/plain; charset=utf-8
+
+Em anexo.
+--u
+Content-Type: application/octet-stream
+Content-Transfer-Encoding: base64
+
+AAECAw==
+--u
+Content-Type: image/png
+Content-Transfer-Encoding: base64
+
+iVBORw0K
+--u
+Content-Type: application/x-vesk-desconhecido
+
+dados
+--u--
+)");
 }
 
 } // namespace
@@ -213,7 +278,7 @@ private slots:
         const FullMessage message = full(ref.threadId);
         QCOMPARE(message.fromName, QStringLiteral("Conceição"));
         QCOMPARE(message.subject, QStringLiteral("Relatório anual"));
-        QCOMPARE(message.plainText->trimmed(), mixed.text);
+        QCOMPARE(message.plainText.value_or(QString()).trimmed(), mixed.text);
         QVERIFY(message.html->contains(u"<b>relatório</b>"));
         QCOMPARE(message.attachments.size(), 2);
         QCOMPARE(message.attachments[0].filename, QStringLiteral("relatório.pdf"));
@@ -225,7 +290,47 @@ private slots:
         QCOMPARE(full(latin1.threadId).plainText->trimmed(), QStringLiteral("Olá São"));
         QCOMPARE(full(cp1252.threadId).plainText->trimmed(), QStringLiteral("“olá” €"));
         QCOMPARE(full(unknown.threadId).plainText->trimmed(), QStringLiteral("sim é"));
-        QVERIFY(!full(badUtf8.threadId).plainText);
+        QCOMPARE(full(badUtf8.threadId).plainText.value_or(QString()).trimmed(),
+                 QStringLiteral("n\uFFFDo"));
+    }
+
+    void forwardedMessagesAndUnnamedAttachments()
+    {
+        const auto note = m_google->deliverMessage(account, forwardedNewsletter(true));
+        const auto bare = m_google->deliverMessage(account, forwardedNewsletter(false));
+        const auto unnamed = m_google->deliverMessage(account, unnamedAttachments());
+        const auto gmail = client();
+        const auto full = [&](const QString& threadId) {
+            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
+        };
+
+        // The note is the body, not the newsletter it forwards.
+        const FullMessage withNote = full(note.threadId);
+        QCOMPARE(withNote.plainText.value_or(QString()).trimmed(), QStringLiteral("Vê isto."));
+        QVERIFY(!withNote.html);
+        QCOMPARE(withNote.attachments.size(), 1);
+        QCOMPARE(withNote.attachments[0].filename, QStringLiteral("Novidades.eml"));
+
+        // Without a text of its own, the forwarded message is what there is to read.
+        const FullMessage withoutNote = full(bare.threadId);
+        QCOMPARE(withoutNote.plainText.value_or(QString()).trimmed(),
+                 QStringLiteral("Promoções da semana"));
+        QCOMPARE(withoutNote.html.value_or(QString()).trimmed(),
+                 QStringLiteral("<p>Promoções da semana</p>"));
+
+        const FullMessage message = full(unnamed.threadId);
+        QCOMPARE(message.plainText.value_or(QString()).trimmed(), QStringLiteral("Em anexo."));
+        QStringList names;
+        QStringList types;
+        for (const AttachmentInfo& attachment : message.attachments) {
+            names << attachment.filename;
+            types << attachment.mimeType;
+        }
+        QCOMPARE(names, QStringList({u"anexo.bin"_s, u"anexo.png"_s, u"anexo.bin"_s}));
+        QCOMPARE(types, QStringList({u"application/octet-stream"_s, u"image/png"_s,
+                                     u"application/x-vesk-desconhecido"_s}));
+        QCOMPARE(awaitTask(gmail->attachmentData(unnamed.id, message.attachments[1].attachmentId)),
+                 QByteArray("\x89PNG\r\n"));
     }
 
     void streamingReportsEveryPiece()

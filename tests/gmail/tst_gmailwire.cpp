@@ -3,9 +3,32 @@
 #include "gmail/SnippetText.h"
 #include "gmail/WireRecords.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/// A message whose whole body is one text/plain part with these bytes.
+FullMessage plainTextMessage(const QString& contentType, const QByteArray& bytes)
+{
+    const QString data = QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+    QJsonObject part{{u"mimeType"_s, u"text/plain"_s},
+                     {u"body"_s, QJsonObject{{u"size"_s, bytes.size()}, {u"data"_s, data}}}};
+    if (!contentType.isEmpty()) {
+        part[u"headers"_s] =
+            QJsonArray{QJsonObject{{u"name"_s, u"Content-Type"_s}, {u"value"_s, contentType}}};
+    }
+    const QJsonObject message{{u"id"_s, u"m"_s}, {u"threadId"_s, u"t"_s}, {u"payload"_s, part}};
+    return decodeWire<MessageDTO>(QJsonDocument(message).toJson()).toFull();
+}
+
+} // namespace
 
 class TestGmailWire : public QObject
 {
@@ -80,8 +103,30 @@ private slots:
         QTest::newRow("reversed") << QStringLiteral("a> <b") << QString()
                                   << QStringLiteral("a> <b");
         QTest::newRow("two addresses")
-            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A")
-            << QStringLiteral("a@x.pt>, B <b@x.pt");
+            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A <a@x.pt>, B")
+            << QStringLiteral("b@x.pt");
+        QTest::newRow("brackets inside quotes")
+            << QStringLiteral("\"Doe, John <john@x.com>\" <john@x.com>")
+            << QStringLiteral("Doe, John <john@x.com>") << QStringLiteral("john@x.com");
+        QTest::newRow("escaped quotes")
+            << QStringLiteral("\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>")
+            << QStringLiteral("Ana \"Nita\" Sá") << QStringLiteral("ana@x.pt");
+        QTest::newRow("escaped backslash") << QStringLiteral("\"a\\\\b\" <a@x.pt>")
+                                           << QStringLiteral("a\\b") << QStringLiteral("a@x.pt");
+        QTest::newRow("quoted words and plain ones")
+            << QStringLiteral("\"Ana\" Sá <a@x.pt>") << QStringLiteral("Ana Sá")
+            << QStringLiteral("a@x.pt");
+        QTest::newRow("lone quote from a decoded name")
+            << QStringLiteral("O\"Neil <o@x.pt>") << QStringLiteral("O\"Neil")
+            << QStringLiteral("o@x.pt");
+        QTest::newRow("comment form")
+            << QStringLiteral("bbb@ddd.com (John X. Doe)") << QStringLiteral("John X. Doe")
+            << QStringLiteral("bbb@ddd.com");
+        QTest::newRow("nested comment")
+            << QStringLiteral("b@d.pt (Rui \\) (Lisboa))") << QStringLiteral("Rui ) (Lisboa)")
+            << QStringLiteral("b@d.pt");
+        QTest::newRow("comment not at the end")
+            << QStringLiteral("b@d.pt (Rui) x") << QString() << QStringLiteral("b@d.pt (Rui) x");
     }
 
     void parseAddress()
@@ -90,6 +135,45 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, email);
         QCOMPARE(vesk::parseAddress(text), std::make_pair(name, email));
+    }
+
+    void bodyTextSurvivesCharsetTrouble_data()
+    {
+        QTest::addColumn<QString>("contentType");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString para = QStringLiteral("Segue a ata da reunião de terça-feira. ").repeated(60);
+        QTest::newRow("stray byte in long UTF-8")
+            << QStringLiteral("text/plain; charset=\"UTF-8\"")
+            << para.toUtf8() + '\xff' + para.toUtf8() << para + QChar(0xFFFD) + para;
+        QTest::newRow("UTF-8 cut short at the end")
+            << QStringLiteral("text/plain; charset=utf-8") << QByteArray("caf\xc3")
+            << QStringLiteral("caf\uFFFD");
+        QTest::newRow("us-ascii carrying UTF-8")
+            << QStringLiteral("text/plain; charset=us-ascii")
+            << QStringLiteral("Olá, João").toUtf8() << QStringLiteral("Olá, João");
+        QTest::newRow("us-ascii carrying Latin-1")
+            << QStringLiteral("text/plain; charset=us-ascii") << QByteArray("Ol\xe1!")
+            << QStringLiteral("Ol\uFFFD!");
+        QTest::newRow("no charset, Latin-1 bytes")
+            << QString() << QByteArray("Ol\xe1, Jo\xe3o") << QStringLiteral("Olá, João");
+        QTest::newRow("no charset, UTF-8")
+            << QStringLiteral("text/plain") << QStringLiteral("Olá").toUtf8()
+            << QStringLiteral("Olá");
+        QTest::newRow("unknown charset name, Windows-1252 bytes")
+            << QStringLiteral("text/plain; charset=x-desconhecido") << QByteArray("Pre\xe7o: 5\x80")
+            << QStringLiteral("Preço: 5€");
+        QTest::newRow("declared charset before UTF-8")
+            << QStringLiteral("text/plain; charset=iso-8859-1") << QByteArray("\xc3\xa9")
+            << QStringLiteral("Ã©");
+    }
+
+    void bodyTextSurvivesCharsetTrouble()
+    {
+        QFETCH(QString, contentType);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(plainTextMessage(contentType, bytes).plainText, std::optional<QString>(text));
     }
 
     void strictWireDecoding_data()

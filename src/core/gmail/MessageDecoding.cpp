@@ -1,31 +1,18 @@
 // Turning Gmail's message records into the mail model. Pure functions: what
-// cannot be decoded is left empty.
+// cannot be decoded is left empty, but a text part with bytes always gives text.
 
 #include "Base64Url.h"
+#include "BodyText.h"
 #include "WireRecords.h"
 
+#include <QMimeDatabase>
 #include <QRegularExpression>
-#include <QStringDecoder>
+
+#include <vector>
 
 namespace vesk {
 
 namespace {
-
-bool isHorizontalSpace(QChar c)
-{
-    return c == u' ' || c == u'\t' || c.category() == QChar::Separator_Space;
-}
-
-QString trimmedHorizontally(QStringView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isHorizontalSpace(text[start]))
-        ++start;
-    while (end > start && isHorizontalSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start).toString();
-}
 
 /// Gmail's decimal millisecond text; 0 for anything else.
 qint64 parseInternalDate(const std::optional<QString>& text)
@@ -62,9 +49,6 @@ QByteArray declaredCharset(const MessageDTO::Payload& part)
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
-/// Decodes a text part in the charset it declares (much Portuguese mail is
-/// ISO-8859-1 or Windows-1252), falling back to UTF-8 when it declares none
-/// or one we do not know. Text that still does not decode gives nothing.
 std::optional<QString> decodeText(const MessageDTO::Payload& part)
 {
     if (!part.body || !part.body->data)
@@ -72,56 +56,84 @@ std::optional<QString> decodeText(const MessageDTO::Payload& part)
     const std::optional<QByteArray> bytes = decodeBase64Url(*part.body->data);
     if (!bytes)
         return std::nullopt;
-    const QByteArray charset = declaredCharset(part);
-    QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData());
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(*bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    return decodeBodyText(*bytes, declaredCharset(part));
 }
 
-void walk(const MessageDTO::Payload& part, const QString& messageId, FullMessage& into)
+QString lowerMimeType(const MessageDTO::Payload& part)
 {
-    const QString type = part.mimeType.value_or(QString()).toLower();
-    const QString filename = part.filename.value_or(QString());
-    const bool isAttachment = !filename.isEmpty() && part.body && part.body->attachmentId;
-    if (isAttachment) {
-        into.attachments.append(
-            AttachmentInfo{messageId, *part.body->attachmentId, filename,
-                           part.mimeType.value_or(QStringLiteral("application/octet-stream")),
-                           part.body->size.value_or(0)});
-    } else if (type == u"text/plain" && !into.plainText) {
-        into.plainText = decodeText(part);
-    } else if (type == u"text/html" && !into.html) {
-        into.html = decodeText(part);
+    return part.mimeType.value_or(QString()).toLower();
+}
+
+bool isAttachment(const MessageDTO::Payload& part)
+{
+    return part.body && part.body->attachmentId;
+}
+
+/// A name for an attachment sent without one, so that it can still be saved.
+QString unnamedAttachmentName(const QString& mimeType)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForName(mimeType.toLower());
+    const QString suffix = type.isValid() ? type.preferredSuffix() : QString();
+    return QStringLiteral("anexo.") + (suffix.isEmpty() ? QStringLiteral("bin") : suffix);
+}
+
+void collectAttachments(const MessageDTO::Payload& part, const QString& messageId,
+                        QList<AttachmentInfo>& into)
+{
+    if (isAttachment(part)) {
+        const QString mimeType = part.mimeType.value_or(QStringLiteral("application/octet-stream"));
+        const QString filename = part.filename.value_or(QString());
+        into.append(AttachmentInfo{messageId, *part.body->attachmentId,
+                                   filename.isEmpty() ? unnamedAttachmentName(mimeType) : filename,
+                                   mimeType, part.body->size.value_or(0)});
     }
     if (part.parts) {
         for (const MessageDTO::Payload& child : *part.parts)
-            walk(child, messageId, into);
+            collectAttachments(child, messageId, into);
+    }
+}
+
+/// The text parts of one message, first of each kind in document order.
+/// Messages it encloses (forwarded or attached) are not its body: they are
+/// only set aside, in order, for when it has no text of its own.
+void collectOwnText(const MessageDTO::Payload& part, FullMessage& into,
+                    std::vector<const MessageDTO::Payload*>& enclosed)
+{
+    if (!isAttachment(part)) {
+        const QString type = lowerMimeType(part);
+        if (type == u"text/plain" && !into.plainText)
+            into.plainText = decodeText(part);
+        else if (type == u"text/html" && !into.html)
+            into.html = decodeText(part);
+    }
+    if (!part.parts)
+        return;
+    for (const MessageDTO::Payload& child : *part.parts) {
+        if (lowerMimeType(child) == u"message/rfc822")
+            enclosed.push_back(&child);
+        else
+            collectOwnText(child, into, enclosed);
+    }
+}
+
+/// Fills the body text from the message whose top part is `root`, falling
+/// back to the first enclosed message that has text.
+void collectText(const MessageDTO::Payload& root, FullMessage& into)
+{
+    std::vector<const MessageDTO::Payload*> enclosed;
+    collectOwnText(root, into, enclosed);
+    for (const MessageDTO::Payload* message : enclosed) {
+        if (!message->parts)
+            continue;
+        for (const MessageDTO::Payload& top : *message->parts) {
+            if (into.plainText || into.html)
+                return;
+            collectText(top, into);
+        }
     }
 }
 
 } // namespace
-
-std::pair<QString, QString> parseAddress(const QString& text)
-{
-    const QString t = trimmedHorizontally(text);
-    const qsizetype open = t.indexOf(u'<');
-    const qsizetype close = t.lastIndexOf(u'>');
-    if (open < 0 || close < 0 || close < open)
-        return {QString(), t};
-    QString name = trimmedHorizontally(QStringView(t).left(open));
-    qsizetype start = 0;
-    qsizetype end = name.size();
-    while (start < end && name[start] == u'"')
-        ++start;
-    while (end > start && name[end - 1] == u'"')
-        --end;
-    name = name.mid(start, end - start);
-    return {name, t.mid(open + 1, close - open - 1)};
-}
 
 std::optional<QString> MessageDTO::header(const QString& name) const
 {
@@ -154,8 +166,10 @@ FullMessage MessageDTO::toFull() const
     full.messageIdHeader = header(QStringLiteral("Message-ID"));
     full.references = header(QStringLiteral("References"));
     full.date = QDateTime::fromMSecsSinceEpoch(parseInternalDate(internalDate), Qt::UTC);
-    if (payload)
-        walk(*payload, id, full);
+    if (payload) {
+        collectAttachments(*payload, id, full.attachments);
+        collectText(*payload, full);
+    }
     return full;
 }
 

@@ -144,8 +144,11 @@ struct DraftDTO
 template <typename T>
 T decodeWire(const QByteArray& body);
 
-/// A display name and an address from one address header value, e.g.
-/// "\"Ana Sá\" <ana@exemplo.pt>" gives ("Ana Sá", "ana@exemplo.pt").
+/// A display name and an address from one address header value. The address
+/// is taken from the last angle brackets outside quotes and the name before
+/// them is unquoted: "Ana \"Nita\" Sá" <ana@x.pt> gives Ana "Nita" Sá and
+/// ana@x.pt. The old comment form ana@x.pt (Ana Sá) is understood too;
+/// anything else is taken whole as the address.
 std::pair<QString, QString> parseAddress(const QString& text);
 
 } // namespace vesk
