@@ -32,8 +32,9 @@ FullMessage received(const QString& subject)
     message.threadId = QStringLiteral("t1");
     message.fromName = QStringLiteral("Rui Sá");
     message.fromEmail = QStringLiteral("rui@x.pt");
-    message.to = QStringLiteral("JOANA@exemplo.pt, \"Joana\" <joana@exemplo.pt>, ana@x.pt");
-    message.cc = QStringLiteral("bruno@x.pt");
+    message.to = QStringLiteral("JOANA@exemplo.pt, \"Joana\" <joana@exemplo.pt>, ana@x.pt, "
+                                "Joana Sá <Joana@Exemplo.PT>");
+    message.cc = QStringLiteral("<joana@exemplo.pt>, bruno@x.pt, joana@exemplo.pt (Joana)");
     message.subject = subject;
     message.date = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::UTC);
     message.snippet = QStringLiteral("Ol&aacute; &amp; adeus");
@@ -90,7 +91,8 @@ private slots:
         const auto all =
             ComposerSession::reply(received(QStringLiteral("Olá")), true, m_session.get());
         QCOMPARE(all->subject(), QStringLiteral("Re: Olá"));
-        QCOMPARE(all->cc(), QStringLiteral("\"Joana\" <joana@exemplo.pt>, ana@x.pt, bruno@x.pt"));
+        // The account is left out in every form its address takes.
+        QCOMPARE(all->cc(), QStringLiteral("ana@x.pt, bruno@x.pt"));
 
         FullMessage lines = received(QStringLiteral("x"));
         lines.plainText = QStringLiteral("um\n\ndois");
@@ -187,6 +189,51 @@ private slots:
         const auto sent = m_session->store()->summaries(QStringLiteral("SENT"));
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent.first().subject(), QStringLiteral("Olá"));
+    }
+
+    void invalidAddressesStopTheSend()
+    {
+        awaitTask(m_session->startSync());
+        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        composer.setSubject(QStringLiteral("Olá"));
+        struct Case
+        {
+            void (ComposerSession::*field)(const QString&);
+            QString text;
+            QString entry;
+        };
+        const QList<Case> cases{
+            {&ComposerSession::setTo, QStringLiteral("x\r\nBcc: evil@x.com"),
+             QStringLiteral("x\r\nBcc: evil@x.com")},
+            {&ComposerSession::setTo, QStringLiteral("rui@x.pt, ana"), QStringLiteral("ana")},
+            {&ComposerSession::setCc, QStringLiteral("Ana <ana@x.pt> <b@x.pt>"),
+             QStringLiteral("Ana <ana@x.pt> <b@x.pt>")},
+            {&ComposerSession::setBcc, QStringLiteral(" a@b@x.pt ,c@x.pt"),
+             QStringLiteral("a@b@x.pt")},
+        };
+        for (const Case& bad : cases) {
+            composer.setTo(QStringLiteral("rui@x.pt"));
+            composer.setCc({});
+            composer.setBcc({});
+            (composer.*bad.field)(bad.text);
+            QVERIFY(!awaitTask(composer.send()));
+            QCOMPARE(composer.errorText(), QStringLiteral("Endereço inválido: ") + bad.entry);
+            QVERIFY(!composer.isSending());
+        }
+        const auto sends = [this] {
+            const auto all = google().requests();
+            return std::count_if(all.begin(), all.end(), [](const auto& request) {
+                return request.path.endsWith(u"/messages/send");
+            });
+        };
+        QCOMPARE(sends(), 0);
+
+        composer.setTo(QStringLiteral("João Sá <joao@exemplo.pt>, rui@x.pt"));
+        composer.setCc(QStringLiteral("\"Silva, Rui\" <silva@x.pt>"));
+        composer.setBcc({});
+        QVERIFY(awaitTask(composer.send()));
+        QVERIFY(!composer.error());
+        QCOMPARE(sends(), 1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ComposerSession.h"
 
 #include "MIMEBuilder.h"
+#include "OutgoingAddress.h"
 #include "app/FileDialogs.h"
 #include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
@@ -33,6 +34,15 @@ QString quoteDate(const QDateTime& date)
     const QDateTime local = date.toLocalTime();
     return locale.toString(local.date(), QStringLiteral("d MMM yyyy")) + QStringLiteral(", ") +
            locale.toString(local.time(), QLocale::ShortFormat);
+}
+
+/// Whether an entry of a received message's address field names the account,
+/// whatever its form ("Me <me@x.pt>", other letter case).
+bool isOwnAddress(const QString& entry, const QString& own)
+{
+    const std::optional<OutgoingAddress> mailbox = OutgoingAddress::parse(entry);
+    const QString address = mailbox ? mailbox->address : entry;
+    return address.compare(own, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -69,10 +79,10 @@ std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& messa
         composer->m_references = references.join(u' ');
     composer->m_to = message.fromEmail.isEmpty() ? message.fromName : message.fromEmail;
     if (all && session) {
-        const QString own = session->identity().email.toLower();
+        const QString own = session->identity().email;
         QStringList others =
             MIMEBuilder::splitAddresses(message.to) + MIMEBuilder::splitAddresses(message.cc);
-        others.removeIf([&](const QString& address) { return address.toLower() == own; });
+        others.removeIf([&](const QString& entry) { return isOwnAddress(entry, own); });
         composer->m_cc = others.join(QStringLiteral(", "));
     }
     composer->m_subject = message.subject.toLower().startsWith(u"re:")
@@ -277,6 +287,17 @@ void ComposerSession::setError(std::optional<QString> error)
     }
 }
 
+std::optional<QString> ComposerSession::invalidEntry() const
+{
+    for (const QString* field : {&m_to, &m_cc, &m_bcc}) {
+        for (const QString& entry : MIMEBuilder::splitAddresses(*field)) {
+            if (!OutgoingAddress::parse(entry))
+                return entry;
+        }
+    }
+    return std::nullopt;
+}
+
 QCoro::Task<bool> ComposerSession::send()
 {
     if (!m_session)
@@ -284,6 +305,10 @@ QCoro::Task<bool> ComposerSession::send()
     const std::optional<QString> raw = buildRaw();
     if (!raw || !canSend())
         co_return false;
+    if (const std::optional<QString> invalid = invalidEntry()) {
+        setError(QStringLiteral("Endereço inválido: ") + *invalid);
+        co_return false;
+    }
     // A save that fired during the send would leave a draft of a message
     // that has already gone.
     m_autosaveTimer.stop();

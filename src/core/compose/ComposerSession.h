@@ -100,6 +100,8 @@ public:
 
     QCoro::Task<> addAttachmentsFromPanel();
     QCoro::Task<> autosave();
+    /// Refuses, with "Endereço inválido: " and the entry as the error, when
+    /// an entry of To, Cc or Bcc is not a mailbox (see OutgoingAddress).
     QCoro::Task<bool> send();
     QCoro::Task<> discardDraft();
 
@@ -117,6 +119,8 @@ Q_SIGNALS:
 
 private:
     static QString quotedText(const FullMessage& message);
+    /// The first entry of To, Cc or Bcc that is not a mailbox.
+    std::optional<QString> invalidEntry() const;
     /// Sets a text field and tells its observers, only on a real change.
     void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
     std::optional<QString> buildRaw() const;
