@@ -18,6 +18,7 @@
 
 using namespace vesk;
 using namespace std::chrono_literals;
+using vesk::fakegoogle::FaultRule;
 using vesk::test::awaitTask;
 using vesk::test::GoogleRig;
 
@@ -40,6 +41,18 @@ FullMessage received(const QString& subject)
     message.snippet = QStringLiteral("Ol&aacute; &amp; adeus");
     message.messageIdHeader = QStringLiteral("<abc@x.pt>");
     return message;
+}
+
+// The first draft save answers only after a while, long enough for the
+// test to act while it is in flight.
+FaultRule slowDraftCreation()
+{
+    FaultRule slow;
+    slow.kind = FaultRule::Kind::Delay;
+    slow.method = QStringLiteral("POST");
+    slow.pathPattern = QStringLiteral(".*/drafts");
+    slow.delayMs = 1500;
+    return slow;
 }
 
 } // namespace
@@ -234,6 +247,73 @@ private slots:
         QVERIFY(awaitTask(composer.send()));
         QVERIFY(!composer.error());
         QCOMPARE(sends(), 1);
+    }
+
+    void draftSavesRunOneAtATime()
+    {
+        awaitTask(m_session->startSync());
+        const auto draftCalls = [this] {
+            QStringList calls;
+            for (const auto& request : google().requests()) {
+                if (request.path.contains(u"/drafts"))
+                    calls << request.method + u' ' + request.path.section(u'/', 5);
+            }
+            return calls;
+        };
+
+        // An edit during a slow first save: the save asked for meanwhile
+        // runs after it and updates the draft the first one created.
+        {
+            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            composer.setAutosaveDelay(1h); // saves only when the test asks
+            google().addFault(slowDraftCreation());
+            composer.setSubject(QStringLiteral("Reunião"));
+            composer.markDirty();
+            QCoro::Task<> first = composer.autosave();
+            composer.setBody(QStringLiteral("Amanhã às 10h"));
+            composer.markDirty();
+            awaitTask(composer.autosave());
+            const QStringList drafts = google().draftIds(email);
+            QCOMPARE(drafts.size(), 1);
+            QCOMPARE(draftCalls(), QStringList({QStringLiteral("POST drafts"),
+                                                QStringLiteral("PUT drafts/") + drafts.first()}));
+            awaitTask(std::move(first));
+            QCOMPARE(*composer.draftId(), drafts.first());
+            awaitTask(composer.discardDraft());
+            QVERIFY(google().draftIds(email).isEmpty());
+        }
+
+        // Sending while the first save is in flight deletes the draft it makes.
+        {
+            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            composer.setAutosaveDelay(1h);
+            google().addFault(slowDraftCreation());
+            composer.setTo(QStringLiteral("rui@x.pt"));
+            composer.setSubject(QStringLiteral("Olá"));
+            composer.markDirty();
+            QCoro::Task<> saving = composer.autosave();
+            QVERIFY(awaitTask(composer.send()));
+            awaitTask(std::move(saving));
+            QVERIFY(google().draftIds(email).isEmpty());
+            // Once sent, edits save nothing.
+            composer.markDirty();
+            awaitTask(composer.autosave());
+            QVERIFY(google().draftIds(email).isEmpty());
+        }
+
+        // Discarding, then releasing the composer at once, as its window does.
+        auto composer =
+            std::make_unique<ComposerSession>(ComposerSession::Mode::New, m_session.get());
+        composer->setAutosaveDelay(1h);
+        google().addFault(slowDraftCreation());
+        composer->setSubject(QStringLiteral("Rascunho"));
+        composer->markDirty();
+        QCoro::Task<> saving = composer->autosave();
+        QCoro::Task<> discarding = composer->discardDraft();
+        composer.reset();
+        awaitTask(std::move(discarding));
+        awaitTask(std::move(saving));
+        QVERIFY(google().draftIds(email).isEmpty());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "ComposerSession.h"
 
+#include "ComposerDraft.h"
 #include "MIMEBuilder.h"
 #include "OutgoingAddress.h"
 #include "app/FileDialogs.h"
@@ -54,6 +55,7 @@ ComposerSession::ComposerSession(Mode mode, AccountSession* session,
     , m_mode(mode)
     , m_session(session)
     , m_dialogs(std::move(dialogs))
+    , m_draft(std::make_shared<ComposerDraft>())
 {
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(std::chrono::seconds(3));
@@ -236,7 +238,28 @@ std::optional<QString> ComposerSession::buildRaw() const
                                  m_attachments, m_inReplyTo, m_references);
 }
 
+const std::optional<QString>& ComposerSession::draftId() const
+{
+    return m_draft->id();
+}
+
 QCoro::Task<> ComposerSession::autosave()
+{
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    if (draft->isClosed())
+        co_return;
+    if (!draft->beginSave()) {
+        co_await draft->settled();
+        co_return;
+    }
+    QPointer<ComposerSession> self(this);
+    do {
+        co_await saveOnce(draft);
+    } while (self && draft->takeSaveRequest() && !draft->isClosed());
+    draft->endSave();
+}
+
+QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
 {
     if (!m_dirty || !m_session)
         co_return;
@@ -246,16 +269,17 @@ QCoro::Task<> ComposerSession::autosave()
     QPointer<ComposerSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
     const std::optional<QString> threadId = m_threadId;
-    const std::optional<QString> draftId = m_draftId;
+    const std::optional<QString> draftId = draft->id();
     // Edits made while the request runs must not count as saved.
     m_dirty = false;
     try {
         if (draftId) {
             co_await api->updateDraft(*draftId, *raw, threadId);
         } else {
-            const QString created = co_await api->createDraft(*raw, threadId);
-            if (self)
-                self->m_draftId = created;
+            // Kept even when the composer is gone: a send or discard waiting
+            // for this save deletes it.
+            QString created = co_await api->createDraft(*raw, threadId);
+            draft->setId(std::move(created));
         }
     } catch (...) {
         if (self)
@@ -309,16 +333,15 @@ QCoro::Task<bool> ComposerSession::send()
         setError(QStringLiteral("Endereço inválido: ") + *invalid);
         co_return false;
     }
-    // A save that fired during the send would leave a draft of a message
-    // that has already gone.
-    m_autosaveTimer.stop();
     QPointer<ComposerSession> self(this);
     QPointer<AccountSession> session = m_session;
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    const std::optional<QString> threadId = m_threadId;
     setSending(true);
     setError(std::nullopt);
     try {
-        co_await api->sendMessage(*raw, m_threadId);
+        co_await api->sendMessage(*raw, threadId);
     } catch (const std::exception& error) {
         if (self) {
             self->setError(describeError(error));
@@ -326,8 +349,14 @@ QCoro::Task<bool> ComposerSession::send()
         }
         co_return false;
     }
-    const std::optional<QString> draftId = self ? self->m_draftId : std::nullopt;
-    if (draftId) {
+    // The message has gone: no later save may leave a draft of it, and one
+    // in flight may be creating the draft right now.
+    draft->close();
+    if (self)
+        self->m_autosaveTimer.stop();
+    co_await draft->settled();
+    if (const std::optional<QString> draftId = draft->id()) {
+        draft->setId(std::nullopt);
         try {
             co_await api->deleteDraft(*draftId);
         } catch (...) {
@@ -335,7 +364,6 @@ QCoro::Task<bool> ComposerSession::send()
         }
     }
     if (self) {
-        self->m_draftId.reset();
         self->m_dirty = false;
         self->setSending(false);
     }
@@ -347,14 +375,18 @@ QCoro::Task<bool> ComposerSession::send()
 QCoro::Task<> ComposerSession::discardDraft()
 {
     m_autosaveTimer.stop();
-    if (!m_session || !m_draftId)
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    draft->close();
+    if (!m_session)
         co_return;
-    QPointer<ComposerSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
-    const QString draftId = *m_draftId;
-    m_draftId.reset();
+    co_await draft->settled();
+    const std::optional<QString> draftId = draft->id();
+    if (!draftId)
+        co_return;
+    draft->setId(std::nullopt);
     try {
-        co_await api->deleteDraft(draftId);
+        co_await api->deleteDraft(*draftId);
     } catch (...) {
         // Nothing to tell: the composer is closing.
     }
