@@ -96,6 +96,23 @@ QByteArray decodedContent(GMimePart* part)
     return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
 }
 
+QList<ShownAddress> shownAddresses(InternetAddressList* list)
+{
+    QList<ShownAddress> shown;
+    for (int i = 0; list && i < internet_address_list_length(list); ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        const QString name = fromUtf8(internet_address_get_name(address));
+        if (!INTERNET_ADDRESS_IS_MAILBOX(address)) {
+            shown.append(QStringLiteral("group: ") + name);
+            continue;
+        }
+        const QString addr =
+            fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
+        shown.append(name.isEmpty() ? addr : name + QStringLiteral(" <") + addr + u'>');
+    }
+    return shown;
+}
+
 ParsedPart leafPart(GMimeObject* object)
 {
     ParsedPart part;
@@ -147,6 +164,14 @@ ParsedMessage parseMessage(const QByteArray& bytes)
     parsed.parsed = true;
     parsed.headers = headersInOrder(message.get());
     parsed.subject = fromUtf8(g_mime_message_get_subject(message.get()));
+    const std::pair<const char*, GMimeAddressType> fields[] = {{"From", GMIME_ADDRESS_TYPE_FROM},
+                                                               {"To", GMIME_ADDRESS_TYPE_TO},
+                                                               {"Cc", GMIME_ADDRESS_TYPE_CC},
+                                                               {"Bcc", GMIME_ADDRESS_TYPE_BCC}};
+    for (const auto& [name, type] : fields) {
+        parsed.addresses.insert(QString::fromLatin1(name),
+                                shownAddresses(g_mime_message_get_addresses(message.get(), type)));
+    }
     GMimeObject* top = g_mime_message_get_mime_part(message.get());
     if (GMIME_IS_MULTIPART(top)) {
         GMimeMultipart* multipart = GMIME_MULTIPART(top);

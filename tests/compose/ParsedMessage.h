@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -22,6 +23,11 @@ struct ParsedPart
     QByteArray content;
 };
 
+/// One entry of an address header as GMime reads it: "Name <address>",
+/// "address" without a name, or "group: Name" for a group (which a header
+/// the builder writes never holds).
+using ShownAddress = QString;
+
 /// A message read back by GMime, copied into Qt types so that the tests
 /// need no GLib. The problems GMime reports while parsing are kept.
 struct ParsedMessage
@@ -32,6 +38,8 @@ struct ParsedMessage
     QString subject;
     QString boundary;
     QList<ParsedPart> parts;
+    /// From, To, Cc and Bcc as GMime's address parser reads them.
+    QHash<QString, QList<ShownAddress>> addresses;
     /// GMime's parser warnings, by name ("GMIME_WARN_DUPLICATED_HEADER", ...).
     QStringList problems;
 

@@ -18,6 +18,7 @@
 
 using namespace vesk;
 using namespace std::chrono_literals;
+using vesk::fakegoogle::FaultRule;
 using vesk::test::awaitTask;
 using vesk::test::GoogleRig;
 
@@ -32,13 +33,26 @@ FullMessage received(const QString& subject)
     message.threadId = QStringLiteral("t1");
     message.fromName = QStringLiteral("Rui Sá");
     message.fromEmail = QStringLiteral("rui@x.pt");
-    message.to = QStringLiteral("JOANA@exemplo.pt, \"Joana\" <joana@exemplo.pt>, ana@x.pt");
-    message.cc = QStringLiteral("bruno@x.pt");
+    message.to = QStringLiteral("JOANA@exemplo.pt, \"Joana\" <joana@exemplo.pt>, ana@x.pt, "
+                                "Joana Sá <Joana@Exemplo.PT>");
+    message.cc = QStringLiteral("<joana@exemplo.pt>, bruno@x.pt, joana@exemplo.pt (Joana)");
     message.subject = subject;
     message.date = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::UTC);
     message.snippet = QStringLiteral("Ol&aacute; &amp; adeus");
     message.messageIdHeader = QStringLiteral("<abc@x.pt>");
     return message;
+}
+
+// The first draft save answers only after a while, long enough for the
+// test to act while it is in flight.
+FaultRule slowDraftCreation()
+{
+    FaultRule slow;
+    slow.kind = FaultRule::Kind::Delay;
+    slow.method = QStringLiteral("POST");
+    slow.pathPattern = QStringLiteral(".*/drafts");
+    slow.delayMs = 1500;
+    return slow;
 }
 
 } // namespace
@@ -90,7 +104,8 @@ private slots:
         const auto all =
             ComposerSession::reply(received(QStringLiteral("Olá")), true, m_session.get());
         QCOMPARE(all->subject(), QStringLiteral("Re: Olá"));
-        QCOMPARE(all->cc(), QStringLiteral("\"Joana\" <joana@exemplo.pt>, ana@x.pt, bruno@x.pt"));
+        // The account is left out in every form its address takes.
+        QCOMPARE(all->cc(), QStringLiteral("ana@x.pt, bruno@x.pt"));
 
         FullMessage lines = received(QStringLiteral("x"));
         lines.plainText = QStringLiteral("um\n\ndois");
@@ -187,6 +202,118 @@ private slots:
         const auto sent = m_session->store()->summaries(QStringLiteral("SENT"));
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent.first().subject(), QStringLiteral("Olá"));
+    }
+
+    void invalidAddressesStopTheSend()
+    {
+        awaitTask(m_session->startSync());
+        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        composer.setSubject(QStringLiteral("Olá"));
+        struct Case
+        {
+            void (ComposerSession::*field)(const QString&);
+            QString text;
+            QString entry;
+        };
+        const QList<Case> cases{
+            {&ComposerSession::setTo, QStringLiteral("x\r\nBcc: evil@x.com"),
+             QStringLiteral("x\r\nBcc: evil@x.com")},
+            {&ComposerSession::setTo, QStringLiteral("rui@x.pt, ana"), QStringLiteral("ana")},
+            {&ComposerSession::setCc, QStringLiteral("Ana <ana@x.pt> <b@x.pt>"),
+             QStringLiteral("Ana <ana@x.pt> <b@x.pt>")},
+            {&ComposerSession::setBcc, QStringLiteral(" a@b@x.pt ,c@x.pt"),
+             QStringLiteral("a@b@x.pt")},
+        };
+        for (const Case& bad : cases) {
+            composer.setTo(QStringLiteral("rui@x.pt"));
+            composer.setCc({});
+            composer.setBcc({});
+            (composer.*bad.field)(bad.text);
+            QVERIFY(!awaitTask(composer.send()));
+            QCOMPARE(composer.errorText(), QStringLiteral("Endereço inválido: ") + bad.entry);
+            QVERIFY(!composer.isSending());
+        }
+        const auto sends = [this] {
+            const auto all = google().requests();
+            return std::count_if(all.begin(), all.end(), [](const auto& request) {
+                return request.path.endsWith(u"/messages/send");
+            });
+        };
+        QCOMPARE(sends(), 0);
+
+        composer.setTo(QStringLiteral("João Sá <joao@exemplo.pt>, rui@x.pt"));
+        composer.setCc(QStringLiteral("\"Silva, Rui\" <silva@x.pt>"));
+        composer.setBcc({});
+        QVERIFY(awaitTask(composer.send()));
+        QVERIFY(!composer.error());
+        QCOMPARE(sends(), 1);
+    }
+
+    void draftSavesRunOneAtATime()
+    {
+        awaitTask(m_session->startSync());
+        const auto draftCalls = [this] {
+            QStringList calls;
+            for (const auto& request : google().requests()) {
+                if (request.path.contains(u"/drafts"))
+                    calls << request.method + u' ' + request.path.section(u'/', 5);
+            }
+            return calls;
+        };
+
+        // An edit during a slow first save: the save asked for meanwhile
+        // runs after it and updates the draft the first one created.
+        {
+            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            composer.setAutosaveDelay(1h); // saves only when the test asks
+            google().addFault(slowDraftCreation());
+            composer.setSubject(QStringLiteral("Reunião"));
+            composer.markDirty();
+            QCoro::Task<> first = composer.autosave();
+            composer.setBody(QStringLiteral("Amanhã às 10h"));
+            composer.markDirty();
+            awaitTask(composer.autosave());
+            const QStringList drafts = google().draftIds(email);
+            QCOMPARE(drafts.size(), 1);
+            QCOMPARE(draftCalls(), QStringList({QStringLiteral("POST drafts"),
+                                                QStringLiteral("PUT drafts/") + drafts.first()}));
+            awaitTask(std::move(first));
+            QCOMPARE(*composer.draftId(), drafts.first());
+            awaitTask(composer.discardDraft());
+            QVERIFY(google().draftIds(email).isEmpty());
+        }
+
+        // Sending while the first save is in flight deletes the draft it makes.
+        {
+            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            composer.setAutosaveDelay(1h);
+            google().addFault(slowDraftCreation());
+            composer.setTo(QStringLiteral("rui@x.pt"));
+            composer.setSubject(QStringLiteral("Olá"));
+            composer.markDirty();
+            QCoro::Task<> saving = composer.autosave();
+            QVERIFY(awaitTask(composer.send()));
+            awaitTask(std::move(saving));
+            QVERIFY(google().draftIds(email).isEmpty());
+            // Once sent, edits save nothing.
+            composer.markDirty();
+            awaitTask(composer.autosave());
+            QVERIFY(google().draftIds(email).isEmpty());
+        }
+
+        // Discarding, then releasing the composer at once, as its window does.
+        auto composer =
+            std::make_unique<ComposerSession>(ComposerSession::Mode::New, m_session.get());
+        composer->setAutosaveDelay(1h);
+        google().addFault(slowDraftCreation());
+        composer->setSubject(QStringLiteral("Rascunho"));
+        composer->markDirty();
+        QCoro::Task<> saving = composer->autosave();
+        QCoro::Task<> discarding = composer->discardDraft();
+        composer.reset();
+        awaitTask(std::move(discarding));
+        awaitTask(std::move(saving));
+        QVERIFY(google().draftIds(email).isEmpty());
     }
 };
 

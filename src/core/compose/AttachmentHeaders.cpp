@@ -6,89 +6,110 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <numeric>
 
 namespace vesk {
 
 namespace {
 
-// An encoded word may be 75 characters long: 12 of them are "=?UTF-8?B?"
-// and "?=", leaving 60 base64 characters for 45 bytes.
-constexpr qsizetype encodedWordBytes = 45;
-// Percent-encoding triples a byte at most; 20 bytes keep each RFC 2231
-// segment line well under 78 characters.
-constexpr qsizetype segmentBytes = 20;
+// RFC 6838 allows 127 characters on each side of the slash.
+constexpr qsizetype mediaTypeLimit = 255;
+// The percent-encoded text of one RFC 2231 segment: with the longest
+// attribute, `filename*0*=UTF-8''` and the closing ";", a segment is a word
+// of at most 74 characters.
+constexpr qsizetype segmentText = 54;
+// filename="..." stays one word of at most 77 characters.
+constexpr qsizetype plainNameLimit = HeaderText::lineLimit - 12;
+
+// Letters, digits and "-._~" are left alone by Qt; the rest are named here.
+constexpr char unescapedPunctuation[] = "!#$&+^`{|}";
 
 QByteArray mediaTypeOf(const QString& mimeType)
 {
     static const QRegularExpression typeSlashSubtype(
         QStringLiteral("^[A-Za-z0-9!#$&^_.+-]+/[A-Za-z0-9!#$&^_.+-]+$"));
     const QString trimmed = mimeType.trimmed();
-    if (!typeSlashSubtype.match(trimmed).hasMatch())
+    if (trimmed.size() > mediaTypeLimit || !typeSlashSubtype.match(trimmed).hasMatch())
         return "application/octet-stream";
     return trimmed.toLatin1();
 }
 
-bool isPrintableAscii(const QByteArray& name)
+// A name that can go between double quotes as it is and be read back the
+// same by every reader.
+bool isPlainName(const QString& name)
 {
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 0x20 && byte <= 0x7E;
+    const bool printable = std::all_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() <= 0x7E && c != u'"' && c != u'\\';
     });
+    return printable && name.size() <= plainNameLimit && !name.contains(QStringLiteral("=?"));
 }
 
-bool hasQuoteOrBackslash(const QByteArray& name)
+bool hasQuoteOrBackslash(const QString& name)
 {
-    return name.contains('"') || name.contains('\\');
+    return name.contains(u'"') || name.contains(u'\\');
 }
 
-// RFC 2231 values hold attribute-chars as they are and %XX for every other byte;
-// Qt leaves letters, digits and "-._~" alone, the rest are named here.
+// RFC 2231 values hold attribute-chars as they are and %XX for every other byte.
 QByteArray percentEncoded(const QByteArray& bytes)
 {
-    return bytes.toPercentEncoding("!#$&+^`{|}");
+    return bytes.toPercentEncoding(unescapedPunctuation);
+}
+
+qsizetype percentLength(const QByteArray& utf8)
+{
+    return std::accumulate(utf8.begin(), utf8.end(), qsizetype(0), [](qsizetype sum, char c) {
+        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || QByteArrayView("-._~").contains(c) ||
+                          QByteArrayView(unescapedPunctuation).contains(c);
+        return sum + (kept ? 1 : 3);
+    });
 }
 
 // Readers decode encoded words inside a quoted parameter and then read the
 // result as quoted text again, so a quote or backslash in the name would cut
 // or change it; such names go in RFC 2231 form only.
-QByteArray encodedWordParameter(const QByteArray& utf8)
+QByteArrayList encodedWordParameter(const QString& name)
 {
-    QByteArrayList words;
-    for (const QByteArray& piece : HeaderText::characterPieces(utf8, encodedWordBytes))
-        words.append(HeaderText::encodedWord(piece));
     // Folding white space between adjacent encoded words is dropped on decoding.
-    return " name=\"" + words.join("\r\n ") + '"';
+    QByteArrayList words = HeaderText::encodedWords(name);
+    words.first().prepend("name=\"");
+    words.last().append('"');
+    return words;
 }
 
-QByteArray rfc2231Parameter(const QByteArray& attribute, const QByteArray& utf8)
+QByteArrayList rfc2231Parameter(const QByteArray& attribute, const QString& name)
 {
-    const QList<QByteArray> pieces = HeaderText::characterPieces(utf8, segmentBytes);
+    const QList<QByteArray> pieces = HeaderText::textPieces(name, segmentText, percentLength);
     if (pieces.size() <= 1)
-        return ' ' + attribute + "*=UTF-8''" + percentEncoded(utf8);
+        return {attribute + "*=UTF-8''" + percentEncoded(name.toUtf8())};
     QByteArrayList segments;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const QByteArray charset = i == 0 ? "UTF-8''" : "";
-        segments.append("\r\n " + attribute + '*' + QByteArray::number(i) + "*=" + charset +
-                        percentEncoded(pieces[i]));
+        const QByteArray end = i + 1 < pieces.size() ? ";" : "";
+        segments.append(attribute + '*' + QByteArray::number(i) + "*=" + charset +
+                        percentEncoded(pieces[i]) + end);
     }
-    return segments.join(';');
+    return segments;
 }
 
 } // namespace
 
 QByteArray attachmentPartHeaders(const OutgoingAttachment& attachment)
 {
-    const QByteArray name = HeaderText::singleLine(attachment.filename);
-    const QByteArray type = "Content-Type: " + mediaTypeOf(attachment.mimeType) + ';';
-    const QByteArray encoding = "\r\nContent-Transfer-Encoding: base64";
-    if (isPrintableAscii(name) && !hasQuoteOrBackslash(name)) {
-        return type + " name=\"" + name + "\"\r\nContent-Disposition: attachment; filename=\"" +
-               name + '"' + encoding;
+    const QString name = HeaderText::withoutLineBreaks(attachment.filename);
+    QByteArrayList type{mediaTypeOf(attachment.mimeType) + ';'};
+    QByteArrayList disposition{"attachment;"};
+    if (isPlainName(name)) {
+        type.append("name=\"" + name.toLatin1() + '"');
+        disposition.append("filename=\"" + name.toLatin1() + '"');
+    } else {
+        type.append(hasQuoteOrBackslash(name) ? rfc2231Parameter("name", name)
+                                              : encodedWordParameter(name));
+        disposition.append(rfc2231Parameter("filename", name));
     }
-    const QByteArray nameParameter =
-        hasQuoteOrBackslash(name) ? rfc2231Parameter("name", name) : encodedWordParameter(name);
-    return type + nameParameter + "\r\nContent-Disposition: attachment;" +
-           rfc2231Parameter("filename", name) + encoding;
+    return HeaderText::folded("Content-Type", type) + "\r\n" +
+           HeaderText::folded("Content-Disposition", disposition) +
+           "\r\nContent-Transfer-Encoding: base64";
 }
 
 } // namespace vesk

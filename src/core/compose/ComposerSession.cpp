@@ -1,6 +1,8 @@
 #include "ComposerSession.h"
 
+#include "ComposerDraft.h"
 #include "MIMEBuilder.h"
+#include "OutgoingAddress.h"
 #include "app/FileDialogs.h"
 #include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
@@ -35,6 +37,15 @@ QString quoteDate(const QDateTime& date)
            locale.toString(local.time(), QLocale::ShortFormat);
 }
 
+/// Whether an entry of a received message's address field names the account,
+/// whatever its form ("Me <me@x.pt>", other letter case).
+bool isOwnAddress(const QString& entry, const QString& own)
+{
+    const std::optional<OutgoingAddress> mailbox = OutgoingAddress::parse(entry);
+    const QString address = mailbox ? mailbox->address : entry;
+    return address.compare(own, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 ComposerSession::ComposerSession(Mode mode, AccountSession* session,
@@ -44,6 +55,7 @@ ComposerSession::ComposerSession(Mode mode, AccountSession* session,
     , m_mode(mode)
     , m_session(session)
     , m_dialogs(std::move(dialogs))
+    , m_draft(std::make_shared<ComposerDraft>())
 {
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(std::chrono::seconds(3));
@@ -69,10 +81,10 @@ std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& messa
         composer->m_references = references.join(u' ');
     composer->m_to = message.fromEmail.isEmpty() ? message.fromName : message.fromEmail;
     if (all && session) {
-        const QString own = session->identity().email.toLower();
+        const QString own = session->identity().email;
         QStringList others =
             MIMEBuilder::splitAddresses(message.to) + MIMEBuilder::splitAddresses(message.cc);
-        others.removeIf([&](const QString& address) { return address.toLower() == own; });
+        others.removeIf([&](const QString& entry) { return isOwnAddress(entry, own); });
         composer->m_cc = others.join(QStringLiteral(", "));
     }
     composer->m_subject = message.subject.toLower().startsWith(u"re:")
@@ -226,7 +238,28 @@ std::optional<QString> ComposerSession::buildRaw() const
                                  m_attachments, m_inReplyTo, m_references);
 }
 
+const std::optional<QString>& ComposerSession::draftId() const
+{
+    return m_draft->id();
+}
+
 QCoro::Task<> ComposerSession::autosave()
+{
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    if (draft->isClosed())
+        co_return;
+    if (!draft->beginSave()) {
+        co_await draft->settled();
+        co_return;
+    }
+    QPointer<ComposerSession> self(this);
+    do {
+        co_await saveOnce(draft);
+    } while (self && draft->takeSaveRequest() && !draft->isClosed());
+    draft->endSave();
+}
+
+QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
 {
     if (!m_dirty || !m_session)
         co_return;
@@ -236,16 +269,17 @@ QCoro::Task<> ComposerSession::autosave()
     QPointer<ComposerSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
     const std::optional<QString> threadId = m_threadId;
-    const std::optional<QString> draftId = m_draftId;
+    const std::optional<QString> draftId = draft->id();
     // Edits made while the request runs must not count as saved.
     m_dirty = false;
     try {
         if (draftId) {
             co_await api->updateDraft(*draftId, *raw, threadId);
         } else {
-            const QString created = co_await api->createDraft(*raw, threadId);
-            if (self)
-                self->m_draftId = created;
+            // Kept even when the composer is gone: a send or discard waiting
+            // for this save deletes it.
+            QString created = co_await api->createDraft(*raw, threadId);
+            draft->setId(std::move(created));
         }
     } catch (...) {
         if (self)
@@ -277,6 +311,17 @@ void ComposerSession::setError(std::optional<QString> error)
     }
 }
 
+std::optional<QString> ComposerSession::invalidEntry() const
+{
+    for (const QString* field : {&m_to, &m_cc, &m_bcc}) {
+        for (const QString& entry : MIMEBuilder::splitAddresses(*field)) {
+            if (!OutgoingAddress::parse(entry))
+                return entry;
+        }
+    }
+    return std::nullopt;
+}
+
 QCoro::Task<bool> ComposerSession::send()
 {
     if (!m_session)
@@ -284,16 +329,19 @@ QCoro::Task<bool> ComposerSession::send()
     const std::optional<QString> raw = buildRaw();
     if (!raw || !canSend())
         co_return false;
-    // A save that fired during the send would leave a draft of a message
-    // that has already gone.
-    m_autosaveTimer.stop();
+    if (const std::optional<QString> invalid = invalidEntry()) {
+        setError(QStringLiteral("Endereço inválido: ") + *invalid);
+        co_return false;
+    }
     QPointer<ComposerSession> self(this);
     QPointer<AccountSession> session = m_session;
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    const std::optional<QString> threadId = m_threadId;
     setSending(true);
     setError(std::nullopt);
     try {
-        co_await api->sendMessage(*raw, m_threadId);
+        co_await api->sendMessage(*raw, threadId);
     } catch (const std::exception& error) {
         if (self) {
             self->setError(describeError(error));
@@ -301,8 +349,14 @@ QCoro::Task<bool> ComposerSession::send()
         }
         co_return false;
     }
-    const std::optional<QString> draftId = self ? self->m_draftId : std::nullopt;
-    if (draftId) {
+    // The message has gone: no later save may leave a draft of it, and one
+    // in flight may be creating the draft right now.
+    draft->close();
+    if (self)
+        self->m_autosaveTimer.stop();
+    co_await draft->settled();
+    if (const std::optional<QString> draftId = draft->id()) {
+        draft->setId(std::nullopt);
         try {
             co_await api->deleteDraft(*draftId);
         } catch (...) {
@@ -310,7 +364,6 @@ QCoro::Task<bool> ComposerSession::send()
         }
     }
     if (self) {
-        self->m_draftId.reset();
         self->m_dirty = false;
         self->setSending(false);
     }
@@ -322,14 +375,18 @@ QCoro::Task<bool> ComposerSession::send()
 QCoro::Task<> ComposerSession::discardDraft()
 {
     m_autosaveTimer.stop();
-    if (!m_session || !m_draftId)
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    draft->close();
+    if (!m_session)
         co_return;
-    QPointer<ComposerSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_session->api();
-    const QString draftId = *m_draftId;
-    m_draftId.reset();
+    co_await draft->settled();
+    const std::optional<QString> draftId = draft->id();
+    if (!draftId)
+        co_return;
+    draft->setId(std::nullopt);
     try {
-        co_await api->deleteDraft(draftId);
+        co_await api->deleteDraft(*draftId);
     } catch (...) {
         // Nothing to tell: the composer is closing.
     }

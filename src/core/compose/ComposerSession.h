@@ -17,6 +17,7 @@
 namespace vesk {
 
 class AccountSession;
+class ComposerDraft;
 class FileDialogs;
 
 /// One message being written in one account: a new message, a reply, a reply
@@ -27,6 +28,11 @@ class FileDialogs;
 /// Lives on the GUI thread. Holds its account session weakly: once the
 /// session is gone, saving and sending do nothing. The autosave timer is the
 /// composer's own, so it dies with it.
+///
+/// Draft saves run one at a time: a save asked for while one is in flight
+/// runs after it, so a slow first save cannot lead to a second draft. Send
+/// and discard wait for a save in flight before deleting the draft, even
+/// when the composer is released meanwhile, so no draft outlives the message.
 class ComposerSession final : public QObject
 {
     Q_OBJECT
@@ -91,7 +97,7 @@ public:
     const std::optional<QString>& savedDraftNote() const { return m_savedDraftNote; }
     QString savedDraftNoteText() const { return m_savedDraftNote.value_or(QString()); }
     const std::optional<QString>& threadId() const { return m_threadId; }
-    const std::optional<QString>& draftId() const { return m_draftId; }
+    const std::optional<QString>& draftId() const;
 
     bool canSend() const;
     /// After each edit: the draft is saved once edits pause for the delay.
@@ -99,8 +105,14 @@ public:
     void setAutosaveDelay(std::chrono::milliseconds delay);
 
     QCoro::Task<> addAttachmentsFromPanel();
+    /// Saves the draft when there are unsaved edits. While a save is in
+    /// flight, asks it to save once more and waits until it has.
     QCoro::Task<> autosave();
+    /// Refuses, with "Endereço inválido: " and the entry as the error, when
+    /// an entry of To, Cc or Bcc is not a mailbox (see OutgoingAddress).
     QCoro::Task<bool> send();
+    /// Ends the composer's drafts: no save starts any more, and the draft
+    /// (once a save in flight has ended) is deleted.
     QCoro::Task<> discardDraft();
 
 Q_SIGNALS:
@@ -117,6 +129,9 @@ Q_SIGNALS:
 
 private:
     static QString quotedText(const FullMessage& message);
+    QCoro::Task<> saveOnce(std::shared_ptr<ComposerDraft> draft);
+    /// The first entry of To, Cc or Bcc that is not a mailbox.
+    std::optional<QString> invalidEntry() const;
     /// Sets a text field and tells its observers, only on a real change.
     void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
     std::optional<QString> buildRaw() const;
@@ -140,7 +155,7 @@ private:
     std::optional<QString> m_threadId;
     std::optional<QString> m_inReplyTo;
     std::optional<QString> m_references;
-    std::optional<QString> m_draftId;
+    std::shared_ptr<ComposerDraft> m_draft;
     QTimer m_autosaveTimer;
     bool m_dirty = false;
 };

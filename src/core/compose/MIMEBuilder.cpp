@@ -2,7 +2,9 @@
 
 #include "AttachmentHeaders.h"
 #include "HeaderText.h"
+#include "OutgoingAddress.h"
 
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <algorithm>
@@ -57,12 +59,40 @@ void appendBase64Body(QByteArray& out, const QByteArray& bytes)
     appendFoldedBase64(out, bytes.toBase64());
 }
 
-QByteArray addressLine(const char* name, const QStringList& addresses)
+QByteArray addressLine(const QByteArray& name, const QStringList& entries)
 {
-    QByteArrayList values;
-    for (const QString& address : addresses)
-        values.append(HeaderText::singleLine(address));
-    return name + values.join(", ");
+    QByteArrayList words;
+    for (const QString& entry : entries) {
+        const QByteArrayList mailbox = OutgoingAddress::headerWords(entry);
+        if (mailbox.isEmpty())
+            continue;
+        // An encoded word must stand apart from a following comma.
+        if (!words.isEmpty() && words.last().endsWith("?="))
+            words.append(",");
+        else if (!words.isEmpty())
+            words.last() += ',';
+        words.append(mailbox);
+    }
+    return HeaderText::folded(name, words);
+}
+
+// Message ids are 7-bit tokens; one that is not (a replied-to message may
+// carry anything) or that could not fit on a line is left out rather than
+// break the header, as Gmail threads replies by their thread id anyway.
+QByteArrayList messageIds(const QString& value)
+{
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    QByteArrayList ids;
+    const QStringList tokens =
+        HeaderText::withoutLineBreaks(value).split(blanks, Qt::SkipEmptyParts);
+    for (const QString& token : tokens) {
+        const bool printable = std::all_of(token.begin(), token.end(), [](QChar c) {
+            return c.unicode() > 0x20 && c.unicode() < 0x7F;
+        });
+        if (printable && token.size() <= HeaderText::hardLineLimit - 16)
+            ids.append(token.toLatin1());
+    }
+    return ids;
 }
 
 QByteArrayList headerLines(const QString& from, const QStringList& to, const QStringList& cc,
@@ -70,16 +100,19 @@ QByteArrayList headerLines(const QString& from, const QStringList& to, const QSt
                            const std::optional<QString>& inReplyTo,
                            const std::optional<QString>& references)
 {
-    QByteArrayList lines{"From: " + HeaderText::singleLine(from), addressLine("To: ", to)};
+    QByteArrayList lines{addressLine("From", {from}), addressLine("To", to)};
     if (!cc.isEmpty())
-        lines.append(addressLine("Cc: ", cc));
+        lines.append(addressLine("Cc", cc));
     if (!bcc.isEmpty())
-        lines.append(addressLine("Bcc: ", bcc));
-    lines.append("Subject: " + HeaderText::subject(subject));
-    if (inReplyTo)
-        lines.append("In-Reply-To: " + HeaderText::singleLine(*inReplyTo));
-    if (references)
-        lines.append("References: " + HeaderText::singleLine(*references));
+        lines.append(addressLine("Bcc", bcc));
+    lines.append(HeaderText::folded("Subject", HeaderText::unstructuredWords(subject)));
+    const auto appendIds = [&](const QByteArray& name, const std::optional<QString>& value) {
+        const QByteArrayList ids = value ? messageIds(*value) : QByteArrayList();
+        if (!ids.isEmpty())
+            lines.append(HeaderText::folded(name, ids));
+    };
+    appendIds("In-Reply-To", inReplyTo);
+    appendIds("References", references);
     lines.append("MIME-Version: 1.0");
     return lines;
 }
@@ -149,7 +182,9 @@ QByteArray buildMessage(const QString& from, const QStringList& to, const QStrin
         return message;
     }
     const QByteArray delimiter = "--" + freshBoundary();
-    message += "Content-Type: multipart/mixed; boundary=\"" + delimiter.mid(2) + "\"\r\n\r\n";
+    const QByteArray boundaryParameter = "boundary=\"" + delimiter.mid(2) + '"';
+    message += HeaderText::folded("Content-Type", {"multipart/mixed;", boundaryParameter});
+    message += "\r\n\r\n";
     message += delimiter + "\r\n" + textPartHeaders + "\r\n\r\n";
     appendBase64Body(message, body.toUtf8());
     for (const OutgoingAttachment& attachment : attachments) {

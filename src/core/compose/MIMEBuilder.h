@@ -16,9 +16,12 @@ namespace vesk {
 /// thread; the composer session calls them on the GUI thread.
 ///
 /// Messages are RFC 5322 text with CR LF line ends and no final line end;
-/// every body is base64. Header values are written as given (addresses and
-/// display names unencoded, nothing folded), except that a CR or LF inside a
-/// value becomes a space, so no field can start a header of its own.
+/// every body is base64. Headers are 7-bit and folded: display names and a
+/// subject that are not plain ASCII go out as RFC 2047 encoded words, the
+/// addresses as written; lines stay within 78 characters wherever there is a
+/// place to fold and never pass 998. A CR or LF inside a value becomes a
+/// space, so no field can start a header of its own, and an address entry
+/// that is no mailbox goes out as a display name alone (see OutgoingAddress).
 namespace MIMEBuilder {
 
 /// The complete message as bytes: a single text/plain part, or
