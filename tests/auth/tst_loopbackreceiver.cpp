@@ -1,5 +1,6 @@
 // The loopback receiver over real sockets: what each browser request gets as
-// its page, and how the one wait for the code is settled.
+// its page, how the one wait for the code is settled, and how the browser's
+// code redirect is held until the linking it started is concluded.
 
 #include "AwaitTask.h"
 #include "auth/LoopbackReceiver.h"
@@ -31,6 +32,7 @@ struct Answer
         const qsizetype start = page.indexOf(QLatin1String("<title>")) + 7;
         return page.mid(start, page.indexOf(QLatin1String("</title>")) - start);
     }
+    bool says(const QString& text) const { return QString::fromUtf8(body).contains(text); }
 };
 
 Answer parse(const QByteArray& raw)
@@ -50,12 +52,20 @@ Answer parse(const QByteArray& raw)
 class Client
 {
 public:
+    Client() = default;
+    /// Connected to the port, the request sent.
+    Client(quint16 port, const QByteArray& request)
+    {
+        if (connectTo(port))
+            send(request);
+    }
     bool connectTo(quint16 port)
     {
         QSignalSpy connected(&m_socket, &QTcpSocket::connected);
         m_socket.connectToHost(QHostAddress::LocalHost, port);
         return connected.wait(5000);
     }
+    void leave() { m_socket.abort(); }
     void send(const QByteArray& bytes)
     {
         m_socket.write(bytes);
@@ -104,6 +114,8 @@ QByteArray get(const QByteArray& target)
 }
 
 const QString s_cancelled = QStringLiteral("error:Ligação cancelada");
+const QString s_linked = QStringLiteral("Conta ligada ao VESK");
+const QString s_failed = QStringLiteral("Ligação não concluída");
 
 } // namespace
 
@@ -114,6 +126,7 @@ class LoopbackReceiverTest final : public QObject
 private Q_SLOTS:
     void answersEachRequest_data();
     void answersEachRequest();
+    void codeRedirectWaitsForTheOutcome();
     void splitHeadIsAnsweredOnceComplete();
     void laterRedirectsChangeNothing();
     void cancelEndsOnlyAnUnsettledWait();
@@ -129,26 +142,28 @@ void LoopbackReceiverTest::answersEachRequest_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected"); // empty: the wait goes on
 
-    const QString linked = QStringLiteral("Conta ligada ao VESK");
-    const QString failed = QStringLiteral("Ligação não concluída");
     const QString waiting = QStringLiteral("A aguardar a ligação.");
     const QString mismatch = QStringLiteral("O estado da ligação não confere.");
+    const QString stateError = QStringLiteral("error:Estado OAuth não confere");
     QTest::newRow("site icon") << get("/favicon.ico") << QStringLiteral("VESK") << waiting
                                << QString();
-    QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << linked
+    QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << s_linked
                           << QStringLiteral("Pode fechar esta janela e voltar ao VESK.")
                           << QStringLiteral("code:abc");
-    QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << linked << QString()
+    QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << s_linked << QString()
                                   << QStringLiteral("code:4/0Ab+c d");
-    QTest::newRow("wrong state") << get("/?code=abc&state=T") << failed << mismatch
-                                 << QStringLiteral("error:Estado OAuth não confere");
-    QTest::newRow("no state") << get("/?code=abc") << failed << mismatch
-                              << QStringLiteral("error:Estado OAuth não confere");
-    QTest::newRow("state without value") << get("/?code=abc&state") << failed << mismatch
-                                         << QStringLiteral("error:Estado OAuth não confere");
-    QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << failed
+    QTest::newRow("wrong state") << get("/?code=abc&state=T") << s_failed << mismatch << stateError;
+    QTest::newRow("no state") << get("/?code=abc") << s_failed << mismatch << stateError;
+    QTest::newRow("state without value")
+        << get("/?code=abc&state") << s_failed << mismatch << stateError;
+    QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << s_failed
                                  << QStringLiteral("A Google devolveu um erro.")
                                  << QStringLiteral("error:Google: access_denied");
+    // Any local page could send these: only Google knows the state.
+    QTest::newRow("error, wrong state")
+        << get("/?error=access_denied&state=T") << s_failed << mismatch << stateError;
+    QTest::newRow("error, no state")
+        << get("/?error=access_denied") << s_failed << mismatch << stateError;
     QTest::newRow("not UTF-8") << QByteArray("GET /?code=\xff&state=S HTTP/1.1\r\n\r\n")
                                << QStringLiteral("VESK") << waiting << QString();
     QTest::newRow("no target") << QByteArray("GET\r\n\r\n") << QStringLiteral("VESK") << waiting
@@ -167,20 +182,80 @@ void LoopbackReceiverTest::answersEachRequest()
     QVERIFY(port > 0);
     auto wait = receiver.waitForCode(QStringLiteral("S"));
 
-    const Answer answer = roundTrip(port, request);
+    Client client(port, request);
+    Answer answer;
+    if (expected.isEmpty()) {
+        answer = client.answer();
+        receiver.cancel();
+        QCOMPARE(outcome(std::move(wait)), s_cancelled);
+    } else {
+        QCOMPARE(outcome(std::move(wait)), expected);
+        // A code's page waits for the outcome; the others went at once.
+        receiver.concludeLinking(std::nullopt);
+        answer = client.answer();
+    }
     QCOMPARE(answer.responses, 1);
     QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
     QVERIFY(answer.head.contains("Connection: close"));
     // The length counts bytes: each accented letter is two of them.
     QCOMPARE(answer.contentLength, answer.body.size());
     QCOMPARE(answer.title(), title);
-    QVERIFY(QString::fromUtf8(answer.body).contains(text));
+    QVERIFY(answer.says(text));
+}
 
-    if (expected.isEmpty()) {
+void LoopbackReceiverTest::codeRedirectWaitsForTheOutcome()
+{
+    const QByteArray redirect = get("/?code=abc&state=S");
+    {
+        // A failure is told with its reason, escaped; a reload hears the same.
+        LoopbackReceiver receiver;
+        const quint16 port = startReceiver(receiver);
+        auto wait = receiver.waitForCode(QStringLiteral("S"));
+        Client browser(port, redirect);
+        Client gone(port, redirect);
+        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+        gone.leave();
+        const QString reason = QStringLiteral("HTTP 401: {\"error\": \"<invalid_client>\"}");
+        QVERIFY(receiver.concludeLinking(reason));
+        QVERIFY(!receiver.concludeLinking(std::nullopt));
+        for (const Answer& answer : {browser.answer(), roundTrip(port, redirect)}) {
+            QCOMPARE(answer.title(), s_failed);
+            QVERIFY(answer.says(reason.toHtmlEscaped()));
+            QVERIFY(!answer.says(QStringLiteral("<invalid_client>")));
+            QCOMPARE(answer.contentLength, answer.body.size());
+        }
+    }
+    // Cancelled, dropped, or out of time while the browser waits: it is told so.
+    const auto cancelledPage = [](const Answer& answer) {
+        return answer.title() == s_failed && answer.says(QStringLiteral("Ligação cancelada"));
+    };
+    {
+        LoopbackReceiver receiver;
+        const quint16 port = startReceiver(receiver);
+        auto wait = receiver.waitForCode(QStringLiteral("S"));
+        Client browser(port, redirect);
+        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
         receiver.cancel();
-        QCOMPARE(outcome(std::move(wait)), s_cancelled);
-    } else {
-        QCOMPARE(outcome(std::move(wait)), expected);
+        QVERIFY(cancelledPage(browser.answer()));
+        QVERIFY(!receiver.concludeLinking(std::nullopt));
+    }
+    {
+        auto receiver = std::make_unique<LoopbackReceiver>();
+        const quint16 port = startReceiver(*receiver);
+        auto wait = receiver->waitForCode(QStringLiteral("S"));
+        Client browser(port, redirect);
+        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+        receiver.reset();
+        QVERIFY(cancelledPage(browser.answer()));
+    }
+    {
+        // The redirect is on its way before the wait, and so its time, starts.
+        LoopbackReceiver receiver(1s);
+        const quint16 port = startReceiver(receiver);
+        Client browser(port, redirect);
+        QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), QStringLiteral("code:abc"));
+        QVERIFY(cancelledPage(browser.answer()));
+        QVERIFY(receiver.isConcluded());
     }
 }
 
@@ -201,10 +276,11 @@ void LoopbackReceiverTest::splitHeadIsAnsweredOnceComplete()
     client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
     client.send("\r\n");
 
+    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+    receiver.concludeLinking(std::nullopt);
     const Answer answer = client.answer();
     QCOMPARE(answer.responses, 1);
-    QCOMPARE(answer.title(), QStringLiteral("Conta ligada ao VESK"));
-    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+    QCOMPARE(answer.title(), s_linked);
 }
 
 void LoopbackReceiverTest::laterRedirectsChangeNothing()
@@ -213,14 +289,14 @@ void LoopbackReceiverTest::laterRedirectsChangeNothing()
     const quint16 port = startReceiver(receiver);
     auto wait = receiver.waitForCode(QStringLiteral("S"));
 
-    QCOMPARE(roundTrip(port, get("/?code=first&state=S")).title(),
-             QStringLiteral("Conta ligada ao VESK"));
-    // Still answered with the page that matches, but settling nothing.
-    QCOMPARE(roundTrip(port, get("/?code=second&state=S")).title(),
-             QStringLiteral("Conta ligada ao VESK"));
-    QCOMPARE(roundTrip(port, get("/?error=access_denied")).title(),
-             QStringLiteral("Ligação não concluída"));
+    Client first(port, get("/?code=first&state=S"));
     QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:first"));
+    // Still answered with the page that matches, but settling nothing.
+    Client second(port, get("/?code=second&state=S"));
+    QCOMPARE(roundTrip(port, get("/?error=access_denied&state=S")).title(), s_failed);
+    receiver.concludeLinking(std::nullopt);
+    QCOMPARE(first.answer().title(), s_linked);
+    QCOMPARE(second.answer().title(), s_linked);
     // The settlement was spent on the first wait; a new one does not see "second".
     QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
 }
@@ -239,10 +315,10 @@ void LoopbackReceiverTest::cancelEndsOnlyAnUnsettledWait()
         LoopbackReceiver receiver;
         const quint16 port = startReceiver(receiver);
         auto wait = receiver.waitForCode(QStringLiteral("S"));
-        QCOMPARE(roundTrip(port, get("/?code=abc&state=S")).title(),
-                 QStringLiteral("Conta ligada ao VESK"));
-        receiver.cancel();
+        Client browser(port, get("/?code=abc&state=S"));
         QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
+        receiver.cancel();
+        QCOMPARE(browser.answer().title(), s_failed);
     }
     {
         // Cancelled before it listened: it never starts.
@@ -266,9 +342,10 @@ void LoopbackReceiverTest::waitTimesOut()
     LoopbackReceiver receiver(50ms);
     const quint16 port = startReceiver(receiver);
     QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
-    // Answered still, though too late to count.
-    QCOMPARE(roundTrip(port, get("/?code=abc&state=S")).title(),
-             QStringLiteral("Conta ligada ao VESK"));
+    // Answered still, though too late to link anything.
+    const Answer late = roundTrip(port, get("/?code=abc&state=S"));
+    QCOMPARE(late.title(), s_failed);
+    QVERIFY(late.says(QStringLiteral("Ligação cancelada")));
 }
 
 void LoopbackReceiverTest::oversizedHeadGetsTheWaitingPage()
@@ -286,8 +363,7 @@ void LoopbackReceiverTest::oversizedHeadGetsTheWaitingPage()
     QCOMPARE(answer.title(), QStringLiteral("VESK"));
     QCOMPARE(answer.contentLength, answer.body.size());
 
-    QCOMPARE(roundTrip(port, get("/?code=real&state=S")).title(),
-             QStringLiteral("Conta ligada ao VESK"));
+    Client browser(port, get("/?code=real&state=S"));
     QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:real"));
 }
 

@@ -1,6 +1,7 @@
 // Linking an account against the Google stand-in over real sockets: the
 // client configuration, PKCE, the whole authorisation with a browser that
-// follows the consent redirect, its failures, and the token endpoint calls.
+// follows the consent redirect and reads the page it ends on, its failures,
+// and the token endpoint calls.
 
 #include "AuthTestRig.h"
 #include "AwaitTask.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -56,6 +58,8 @@ private Q_SLOTS:
     void authorizeFailures_data();
     void authorizeFailures();
     void authorizeCanBeCancelled();
+    void browserHearsOfAnEndDuringTheExchange_data();
+    void browserHearsOfAnEndDuringTheExchange();
     void tokenAnswers_data();
     void tokenAnswers();
     void revokeEndsTheGrantAndNeverFails();
@@ -177,19 +181,26 @@ void OAuthServiceTest::authorizeFailures_data()
     QTest::addColumn<QString>("description"); // a regular expression
     QTest::addColumn<bool>("browserOpened");
     QTest::addColumn<QString>("page"); // the title the browser ends on
+    QTest::addColumn<bool>("pageTellsWhy");
 
+    const QString failed = QStringLiteral("Ligação não concluída");
     QTest::newRow("not configured")
         << QStringLiteral("no secret") << QStringLiteral("^Cliente OAuth não configurado$") << false
-        << QString();
+        << QString() << false;
+    QTest::newRow("no browser") << QStringLiteral("no browser")
+                                << QStringLiteral("^Não foi possível abrir o navegador\\.$")
+                                << false << QString() << false;
     QTest::newRow("consent refused")
-        << QStringLiteral("refuse") << QStringLiteral("^Google: access_denied$") << true
-        << QStringLiteral("Ligação não concluída");
+        << QStringLiteral("refuse") << QStringLiteral("^Google: access_denied$") << true << failed
+        << false;
     QTest::newRow("wrong client secret")
         << QStringLiteral("wrong secret") << QStringLiteral("^HTTP 401: [\\s\\S]*invalid_client")
-        << true << QStringLiteral("Conta ligada ao VESK");
+        << true << failed << true;
+    QTest::newRow("Gmail permission unticked")
+        << QStringLiteral("no Gmail") << QStringLiteral("^HTTP 403: [\\s\\S]*insufficient") << true
+        << failed << true;
     QTest::newRow("profile refused")
-        << QStringLiteral("profile 403") << QStringLiteral("^HTTP 403: ") << true
-        << QStringLiteral("Conta ligada ao VESK");
+        << QStringLiteral("profile 403") << QStringLiteral("^HTTP 403: ") << true << failed << true;
 }
 
 void OAuthServiceTest::authorizeFailures()
@@ -198,18 +209,23 @@ void OAuthServiceTest::authorizeFailures()
     QFETCH(QString, description);
     QFETCH(bool, browserOpened);
     QFETCH(QString, page);
+    QFETCH(bool, pageTellsWhy);
 
     AuthTestRig rig;
     QVERIFY(rig.isReady());
+    auto browser = std::make_shared<TestBrowser>();
     if (fault == QLatin1String("no secret"))
         rig.config().setClientSecret(QString());
+    else if (fault == QLatin1String("no browser"))
+        browser->setUnavailable(true);
     else if (fault == QLatin1String("refuse"))
         rig.google().refuseConsent();
     else if (fault == QLatin1String("wrong secret"))
         rig.config().setClientSecret(QStringLiteral("GOCSPX-errado"));
+    else if (fault == QLatin1String("no Gmail"))
+        browser->setDeclinedScope(s_gmailScope);
     else
         rig.google().failNext(QStringLiteral("/gmail/v1/users/me/profile"), 403);
-    auto browser = std::make_shared<TestBrowser>();
     const auto oauth = service(rig, browser);
 
     QString text;
@@ -223,13 +239,16 @@ void OAuthServiceTest::authorizeFailures()
     QVERIFY(!oauth->receiver());
     if (fault == QLatin1String("refuse"))
         QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+    if (fault == QLatin1String("no browser"))
+        QCOMPARE(rig.requestCount(QStringLiteral("/o/oauth2/v2/auth")), 0);
     // The page reaches the browser although the attempt, and its receiver,
-    // ended as soon as the redirect came in.
+    // have ended; after a code it tells what VESK tells.
     if (!page.isEmpty()) {
         if (browser->lastPage().isEmpty())
             QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
         QVERIFY(
             browser->lastPage().contains(QStringLiteral("<title>%1</title>").arg(page).toUtf8()));
+        QCOMPARE(browser->lastPage().contains(text.toHtmlEscaped().toUtf8()), pageTellsWhy);
     }
 }
 
@@ -258,6 +277,56 @@ void OAuthServiceTest::authorizeCanBeCancelled()
 
     // The listener is closed (the port itself may already serve someone else).
     QVERIFY(!receiver || !receiver->isListening());
+}
+
+void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange_data()
+{
+    QTest::addColumn<bool>("destroy"); // else cancel
+    QTest::newRow("cancelled") << false;
+    QTest::newRow("service dropped") << true;
+}
+
+void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange()
+{
+    QFETCH(bool, destroy);
+
+    AuthTestRig rig;
+    QVERIFY(rig.isReady());
+    // A token endpoint that holds the exchange until the test answers it.
+    QTcpServer tokenEndpoint;
+    QVERIFY(tokenEndpoint.listen(QHostAddress::LocalHost));
+    OAuthEndpoints endpoints = rig.oauthEndpoints();
+    endpoints.token =
+        QUrl(QStringLiteral("http://127.0.0.1:%1/token").arg(tokenEndpoint.serverPort()));
+    auto browser = std::make_shared<TestBrowser>();
+    auto oauth = std::make_unique<OAuthService>(rig.config(), rig.transport(), browser, endpoints,
+                                                rig.gmailEndpoints(), rig.clock());
+
+    auto attempt = oauth->authorize();
+    QVERIFY(tokenEndpoint.hasPendingConnections() ||
+            QSignalSpy(&tokenEndpoint, &QTcpServer::newConnection).wait(5000));
+    QTcpSocket* exchange = tokenEndpoint.nextPendingConnection();
+    if (destroy)
+        oauth.reset();
+    else
+        oauth->cancel();
+    if (browser->lastPage().isEmpty())
+        QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+    QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+    QVERIFY(browser->lastPage().contains("Ligação cancelada"));
+
+    // Google's tokens, arriving now, link nothing.
+    const QByteArray tokens = R"({"access_token":"a","expires_in":3599,"refresh_token":"r"})";
+    exchange->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                    QByteArray::number(tokens.size()) + "\r\nConnection: close\r\n\r\n" + tokens);
+    QString text;
+    try {
+        awaitTask(std::move(attempt));
+    } catch (const OAuthError& error) {
+        text = error.description();
+    }
+    QCOMPARE(text, QStringLiteral("Ligação cancelada"));
+    QCOMPARE(rig.requestCount(QStringLiteral("/gmail/v1/users/me/profile")), 0);
 }
 
 void OAuthServiceTest::tokenAnswers_data()

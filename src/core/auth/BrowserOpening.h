@@ -11,8 +11,9 @@ class BrowserOpening
 {
 public:
     virtual ~BrowserOpening() = default;
-    /// Called on the GUI thread; the outcome is not reported.
-    virtual void open(const QUrl& url) = 0;
+    /// Called on the GUI thread. False when no browser could be started: then
+    /// nobody will ever come back to the loopback address.
+    virtual bool open(const QUrl& url) = 0;
 };
 
 } // namespace vesk

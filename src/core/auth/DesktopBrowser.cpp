@@ -5,11 +5,11 @@
 
 namespace vesk {
 
-void DesktopBrowser::open(const QUrl& url)
+bool DesktopBrowser::open(const QUrl& url)
 {
-    // The result only says whether a handler was started; whether the user
-    // signs in is learnt from the redirect, or from the time-out.
-    QDesktopServices::openUrl(url);
+    // True only says that a handler was started; whether the user signs in is
+    // learnt from the redirect, or from the time-out.
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace vesk

@@ -9,7 +9,7 @@ namespace vesk {
 class DesktopBrowser final : public BrowserOpening
 {
 public:
-    void open(const QUrl& url) override;
+    bool open(const QUrl& url) override;
 };
 
 } // namespace vesk

@@ -19,15 +19,15 @@ LoopbackReceiver::LoopbackReceiver(std::chrono::milliseconds timeout, QObject* p
     , m_timeout(new QTimer(this))
 {
     m_timeout->setSingleShot(true);
-    connect(m_timeout, &QTimer::timeout, this,
-            [this] { finishWithError(std::make_exception_ptr(OAuthError::cancelled())); });
+    connect(m_timeout, &QTimer::timeout, this, &LoopbackReceiver::endAsCancelled);
 }
 
 LoopbackReceiver::~LoopbackReceiver()
 {
     // A waiter must not hang on a receiver that is gone; it resumes later,
-    // from the event loop, and touches nothing of ours.
-    finishWithError(std::make_exception_ptr(OAuthError::cancelled()));
+    // from the event loop, and touches nothing of ours. A held browser gets
+    // its page before the connections go.
+    endAsCancelled();
 }
 
 QCoro::Task<quint16> LoopbackReceiver::start()
@@ -77,8 +77,31 @@ QCoro::Task<QString> LoopbackReceiver::waitForCode(QString expectedState)
 
 void LoopbackReceiver::cancel()
 {
-    finishWithError(std::make_exception_ptr(OAuthError::cancelled()));
+    endAsCancelled();
     closeListener();
+}
+
+void LoopbackReceiver::endAsCancelled()
+{
+    const OAuthError cancelled = OAuthError::cancelled();
+    finishWithError(cancelled);
+    // After a code, the settlement above changes nothing; the linking that
+    // followed it ends here.
+    concludeLinking(cancelled.description());
+}
+
+bool LoopbackReceiver::concludeLinking(const std::optional<QString>& failure)
+{
+    if (m_conclusion)
+        return false;
+    m_conclusion = failure ? LoopbackRedirect::failureResponse(*failure)
+                           : LoopbackRedirect{LoopbackRedirect::Verdict::Code, {}}.response();
+    m_timeout->stop();
+    for (const QPointer<QTcpSocket>& socket : std::exchange(m_held, {})) {
+        if (socket)
+            answer(socket, *m_conclusion);
+    }
+    return true;
 }
 
 bool LoopbackReceiver::isListening() const
@@ -137,17 +160,24 @@ void LoopbackReceiver::respond(QTcpSocket* socket)
     const LoopbackRedirect redirect = head.size() >= s_maxHeadBytes
                                           ? LoopbackRedirect{}
                                           : LoopbackRedirect::classify(head, m_expectedState);
-    answer(socket, redirect.response());
     switch (redirect.verdict) {
     case LoopbackRedirect::Verdict::Waiting:
+        answer(socket, redirect.response());
         break;
     case LoopbackRedirect::Verdict::GoogleError:
-        finishWithError(std::make_exception_ptr(OAuthError::googleError(redirect.value)));
+        answer(socket, redirect.response());
+        finishWithError(OAuthError::googleError(redirect.value));
         break;
     case LoopbackRedirect::Verdict::StateMismatch:
-        finishWithError(std::make_exception_ptr(OAuthError::stateMismatch()));
+        answer(socket, redirect.response());
+        finishWithError(OAuthError::stateMismatch());
         break;
     case LoopbackRedirect::Verdict::Code:
+        // Browsers wait for a slow answer; one given now could only guess.
+        if (m_conclusion)
+            answer(socket, *m_conclusion);
+        else
+            m_held.append(socket);
         finishWithCode(redirect.value);
         break;
     }
@@ -179,27 +209,33 @@ void LoopbackReceiver::answer(QTcpSocket* socket, const QByteArray& response)
 
 void LoopbackReceiver::finishWithCode(const QString& code)
 {
-    if (const auto waiter = takeWaiterIfFirst())
+    std::shared_ptr<PendingText> waiter;
+    if (claimSettlement(waiter) && waiter)
         waiter->resolve(code);
 }
 
-void LoopbackReceiver::finishWithError(std::exception_ptr error)
+void LoopbackReceiver::finishWithError(const OAuthError& error)
 {
-    if (const auto waiter = takeWaiterIfFirst())
-        waiter->reject(std::move(error));
+    std::shared_ptr<PendingText> waiter;
+    if (!claimSettlement(waiter))
+        return;
+    if (waiter)
+        waiter->reject(std::make_exception_ptr(error));
+    // Without a code nothing will be linked: a code redirect that still comes
+    // is told so at once.
+    concludeLinking(error.description());
 }
 
-std::shared_ptr<PendingText> LoopbackReceiver::takeWaiterIfFirst()
+bool LoopbackReceiver::claimSettlement(std::shared_ptr<PendingText>& waiter)
 {
     // Every settlement after the first is ignored. With nobody waiting yet the
     // result is dropped, and a later wait fails with cancelled.
     const QMutexLocker lock(&m_lock);
     if (m_finished)
-        return nullptr;
+        return false;
     m_finished = true;
-    if (m_timeout)
-        m_timeout->stop();
-    return std::exchange(m_waiter, nullptr);
+    waiter = std::exchange(m_waiter, nullptr);
+    return true;
 }
 
 } // namespace vesk

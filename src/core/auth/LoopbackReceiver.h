@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -17,12 +18,19 @@ class QTimer;
 
 namespace vesk {
 
+class OAuthError;
 class PendingText;
 
 /// A one-shot HTTP listener on 127.0.0.1 that receives the browser's redirect
 /// at the end of Google's sign-in. Every request gets a small Portuguese page;
 /// the wait for the code is settled exactly once: with the code, Google's
 /// error, a state mismatch, a cancellation, or the time-out (300 s).
+///
+/// The code alone does not link an account, so the browser's code redirect
+/// is held unanswered until the linking is concluded, and then told the
+/// outcome. A settling error, cancel, the time-out and the receiver's end
+/// conclude it too, so no held browser waits for ever. The time-out runs
+/// from the start of the wait until the conclusion.
 ///
 /// Owned by the OAuth service for one attempt. Lives on, and is used from,
 /// the thread that created it (the GUI thread). The settlement is guarded by a
@@ -51,8 +59,16 @@ public:
     /// cancelled when the receiver was settled before anyone waited.
     QCoro::Task<QString> waitForCode(QString expectedState);
 
-    /// Settles with cancelled (unless already settled) and closes the listener.
+    /// Settles with cancelled (unless already settled), concludes with
+    /// cancelled (unless already concluded) and closes the listener.
     void cancel();
+
+    /// Answers the held code redirects, and any later one, with the outcome of
+    /// the linking: the linked page without `failure`, else the failure page
+    /// carrying its text. Only the first conclusion counts; returns whether
+    /// this one did.
+    bool concludeLinking(const std::optional<QString>& failure);
+    bool isConcluded() const { return m_conclusion.has_value(); }
 
     bool isListening() const;
     /// Stops accepting connections; requests already read are still answered.
@@ -64,8 +80,9 @@ private:
     void respond(QTcpSocket* socket);
     static void answer(QTcpSocket* socket, const QByteArray& response);
     void finishWithCode(const QString& code);
-    void finishWithError(std::exception_ptr error);
-    std::shared_ptr<PendingText> takeWaiterIfFirst();
+    void finishWithError(const OAuthError& error);
+    void endAsCancelled();
+    bool claimSettlement(std::shared_ptr<PendingText>& waiter);
 
     std::chrono::milliseconds m_timeoutInterval;
     QPointer<QTcpServer> m_listener;
@@ -73,6 +90,10 @@ private:
     QString m_expectedState;
     /// Request heads being read, by connection; a connection leaves on its answer.
     QHash<QTcpSocket*, QByteArray> m_heads;
+    /// Code redirects read before the conclusion; a peer that left is null.
+    QList<QPointer<QTcpSocket>> m_held;
+    /// The answer to every code redirect, once the linking is concluded.
+    std::optional<QByteArray> m_conclusion;
 
     QMutex m_lock; // guards m_finished and m_waiter
     bool m_finished = false;

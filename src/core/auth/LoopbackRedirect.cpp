@@ -45,13 +45,16 @@ LoopbackRedirect LoopbackRedirect::classify(const QByteArray& head, const QStrin
     if (!url.isValid() || !url.hasQuery())
         return {};
     const QString query = url.query(QUrl::FullyEncoded);
-    if (const auto error = queryValue(query, u"error"))
-        return {Verdict::GoogleError, *error};
+    const auto error = queryValue(query, u"error");
     const auto code = queryValue(query, u"code");
-    if (!code)
+    if (!error && !code)
         return {};
+    // Google's refusals carry the state as its codes do. Without it, any local
+    // page that finds the port could end the attempt.
     if (queryValue(query, u"state") != expectedState)
         return {Verdict::StateMismatch, {}};
+    if (error)
+        return {Verdict::GoogleError, *error};
     return {Verdict::Code, *code};
 }
 
@@ -80,6 +83,19 @@ QByteArray LoopbackRedirect::response() const
         body = QStringLiteral("Pode fechar esta janela e voltar ao VESK.");
         break;
     }
+    return answer(title, body);
+}
+
+QByteArray LoopbackRedirect::failureResponse(const QString& reason)
+{
+    // The reason is the text VESK shows, an answer of Google's among it.
+    return answer(QStringLiteral("Ligação não concluída"),
+                  reason.toHtmlEscaped() +
+                      QStringLiteral("</p><p>Pode fechar esta janela e tentar outra vez no VESK."));
+}
+
+QByteArray LoopbackRedirect::answer(const QString& title, const QString& body)
+{
     const QByteArray html = page(title, body).toUtf8();
     return QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                              "Content-Length: ") +
@@ -89,7 +105,6 @@ QByteArray LoopbackRedirect::response() const
 
 QString LoopbackRedirect::page(const QString& title, const QString& body)
 {
-    // Title and body are always the fixed texts above, so no escaping is needed.
     return QStringLiteral(
                "<!doctype html><html lang=\"pt\"><head><meta charset=\"utf-8\"><title>") +
            title + QStringLiteral("</title></head>\n") +

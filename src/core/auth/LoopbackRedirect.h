@@ -23,14 +23,23 @@ struct LoopbackRedirect
     QString value;
 
     /// Reads the request line of `head` (bytes up to the blank line, or what
-    /// arrived) and compares its "state" with `expectedState`, exactly.
+    /// arrived) and compares its "state" with `expectedState`, exactly. A code and
+    /// Google's error alike count only with the expected state; with both
+    /// present, the error wins.
     static LoopbackRedirect classify(const QByteArray& head, const QString& expectedState);
 
     /// The whole HTTP answer: status 200 whatever the verdict, the page in
     /// UTF-8 with its length in bytes, and the connection closed after it.
+    /// For Code it is the page of a linking that succeeded.
     QByteArray response() const;
+    /// The answer to a code redirect whose linking failed, with the reason.
+    static QByteArray failureResponse(const QString& reason);
 
+    /// `body` is HTML: fixed texts, or escaped ones.
     static QString page(const QString& title, const QString& body);
+
+private:
+    static QByteArray answer(const QString& title, const QString& body);
 };
 
 } // namespace vesk

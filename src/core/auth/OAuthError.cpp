@@ -40,4 +40,10 @@ OAuthError OAuthError::noCode()
     return OAuthError(Kind::NoCode, 0, {}, QStringLiteral("A Google não devolveu código"));
 }
 
+OAuthError OAuthError::browserUnavailable()
+{
+    return OAuthError(Kind::BrowserUnavailable, 0, {},
+                      QStringLiteral("Não foi possível abrir o navegador."));
+}
+
 } // namespace vesk

@@ -16,7 +16,8 @@ public:
         NotConfigured,
         Cancelled,
         StateMismatch,
-        NoCode
+        NoCode,
+        BrowserUnavailable
     };
 
     /// Google's "error" value from the redirect, for example access_denied.
@@ -28,6 +29,8 @@ public:
     static OAuthError cancelled();
     static OAuthError stateMismatch();
     static OAuthError noCode();
+    /// The consent page could not be handed to any browser.
+    static OAuthError browserUnavailable();
 
     Kind kind() const { return m_kind; }
     /// For Http: the status code; 0 otherwise.

@@ -5,6 +5,7 @@
 #include "OAuthConfig.h"
 #include "OAuthError.h"
 #include "PKCE.h"
+#include "gmail/DescribedError.h"
 #include "gmail/GmailError.h"
 #include "gmail/HTTPTransport.h"
 #include "gmail/LiveGmailAPI.h"
@@ -112,23 +113,45 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
     const QUrl url = authorizationUrl(clientID, redirectUri, state, PKCE::challenge(verifier));
     if (!url.isValid())
         throw OAuthError::noCode();
-    m_browser->open(url);
+    // Without a browser nobody comes back: waiting for the time-out would
+    // only leave the user looking at a spinner.
+    if (!m_browser->open(url))
+        throw OAuthError::browserUnavailable();
 
     // The service may be dropped while the user is in the browser; the
     // receiver then goes with it and this wait ends with cancelled.
     const QString code = co_await receiver->waitForCode(state);
-    // A named list: GCC 12 rejects a braced list inside a co_await expression.
-    const FormFields exchange = {
-        {QStringLiteral("code"), code},
-        {QStringLiteral("client_id"), clientID},
-        {QStringLiteral("client_secret"), clientSecret},
-        {QStringLiteral("redirect_uri"), redirectUri},
-        {QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
-        {QStringLiteral("code_verifier"), verifier},
+    // The browser waits for the outcome. Cancel, the time-out or the end of
+    // the service conclude with cancelled meanwhile, and the attempt then
+    // ends so, whatever Google answers: both sides say the same.
+    const QPointer<LoopbackReceiver> answering(receiver);
+    const auto endIfConcluded = [&answering] {
+        if (!answering || answering->isConcluded())
+            throw OAuthError::cancelled();
     };
-    const TokenSet tokens = co_await tokenRequest(exchange, transport, tokenEndpoint, clock);
-    AccountIdentity identity = co_await readIdentity(tokens.accessToken, transport, gmailEndpoints);
-    co_return Authorization{tokens, std::move(identity)};
+    try {
+        endIfConcluded();
+        // A named list: GCC 12 rejects a braced list inside a co_await expression.
+        const FormFields exchange = {
+            {QStringLiteral("code"), code},
+            {QStringLiteral("client_id"), clientID},
+            {QStringLiteral("client_secret"), clientSecret},
+            {QStringLiteral("redirect_uri"), redirectUri},
+            {QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
+            {QStringLiteral("code_verifier"), verifier},
+        };
+        const TokenSet tokens = co_await tokenRequest(exchange, transport, tokenEndpoint, clock);
+        endIfConcluded();
+        AccountIdentity identity =
+            co_await readIdentity(tokens.accessToken, transport, gmailEndpoints);
+        endIfConcluded();
+        answering->concludeLinking(std::nullopt);
+        co_return Authorization{tokens, std::move(identity)};
+    } catch (const std::exception& error) {
+        if (!answering || !answering->concludeLinking(describeError(error)))
+            throw OAuthError::cancelled();
+        throw;
+    }
 }
 
 void OAuthService::cancel()

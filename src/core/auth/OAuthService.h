@@ -47,14 +47,18 @@ public:
     ~OAuthService() override;
 
     /// Fails with OAuthError (notConfigured before any network or browser
-    /// activity; googleError, stateMismatch, cancelled from the redirect; http
-    /// from the token endpoint), GmailError from the identity lookups, or
-    /// NetworkError. The listener is closed on every way out.
+    /// activity; browserUnavailable when the consent page cannot be opened;
+    /// googleError, stateMismatch, cancelled from the redirect; http from the
+    /// token endpoint), GmailError from the identity lookups, or NetworkError.
+    /// The browser's code redirect is answered with the outcome once the
+    /// tokens and the identity are in. A cancel after the code still ends the
+    /// attempt as cancelled. The listener is closed on every way out.
     QCoro::Task<Authorization> authorize();
 
     /// The receiver of the attempt in progress; null before and after it.
     LoopbackReceiver* receiver() const { return m_receiver; }
-    /// Ends the attempt in progress with OAuthError::cancelled.
+    /// Ends the attempt in progress with OAuthError::cancelled, also while
+    /// the code is being exchanged.
     void cancel();
 
     /// POSTs the form to the token endpoint. The result's refresh token and
