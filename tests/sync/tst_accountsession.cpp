@@ -130,7 +130,7 @@ private slots:
     void notificationSwitchReachesTheRunningEngine()
     {
         m_services.syncInterval = 100ms;
-        const auto s = session(false);
+        auto s = session(false);
         QVERIFY(!s->notificationsEnabled());
         awaitTask(s->startSync());
         const auto arrived = [&](const QString& subject) {
@@ -155,6 +155,12 @@ private slots:
         s->setNotificationsEnabled(false);
         QVERIFY(arrived(QStringLiteral("Calado outra vez")));
         QCOMPARE(m_poster->posted().size(), 1);
+
+        // A sync in flight holds the client, and with it the vault that reads
+        // this test's OAuth configuration, past the session: wait for it.
+        const std::weak_ptr<TokenVault> vault = s->vault();
+        s.reset();
+        QVERIFY(QTest::qWaitFor([&] { return vault.expired(); }, 60000));
     }
 
     void loadedLabelIsNotLoadedAgain()
