@@ -14,6 +14,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vesk {
 
 namespace {
@@ -153,20 +155,38 @@ void AppState::setOAuthConfigured(bool configured)
     }
 }
 
+AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
+{
+    auto* session =
+        new AccountSession(entry.identity, m_services.sessions, entry.notificationsEnabled, this);
+    connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
+    return session;
+}
+
 void AppState::rebuildSessions()
 {
-    const QList<AccountSession*> old = m_sessions;
-    m_sessions.clear();
+    QList<AccountSession*> previous = m_sessions;
+    QList<AccountSession*> sessions;
     for (const AccountRegistry::Entry& entry : m_registry.entries()) {
-        auto* session = new AccountSession(entry.identity, m_services.sessions,
-                                           entry.notificationsEnabled, this);
-        connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
-        m_sessions.append(session);
+        // A renamed identity gets a fresh session: the engine announces mail
+        // under the identity it was built with.
+        const auto kept = std::find_if(previous.begin(), previous.end(), [&](AccountSession* s) {
+            return s->identity() == entry.identity;
+        });
+        if (kept == previous.end()) {
+            sessions.append(createSession(entry));
+            continue;
+        }
+        AccountSession* session = *kept;
+        previous.erase(kept);
+        session->setNotificationsEnabled(entry.notificationsEnabled);
+        sessions.append(session);
     }
-    // Old sessions go once the views have let go of them; their engines stop
-    // with them.
-    for (AccountSession* session : old) {
-        session->engine().stop();
+    m_sessions = sessions;
+    // Sessions left over go once the views have let go of them; their engines
+    // stop now, so that nothing syncs for an account that is gone.
+    for (AccountSession* session : previous) {
+        session->stop();
         session->deleteLater();
     }
     m_threadCache = ThreadCache{};
@@ -297,7 +317,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const std::shared_ptr<TokenVault> vault = session->vault();
     const std::shared_ptr<MailStore> store = session->store();
     const SessionServices services = m_services.sessions;
-    session->engine().stop();
+    session->stop();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
         co_await OAuthService::revoke(tokens->refreshToken, services.transport,
                                       services.oauthEndpoints.revocation);

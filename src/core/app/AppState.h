@@ -24,7 +24,9 @@ class OAuthService;
 /// and removing accounts, the badge, and notification clicks.
 ///
 /// Lives on the GUI thread for the whole process. Sessions and the composer
-/// are its children; a rebuild replaces every session.
+/// are its children. A rebuild keeps the running session of every account
+/// still linked, so that no account stops syncing because another one came
+/// or went.
 class AppState final : public QObject
 {
     Q_OBJECT
@@ -78,6 +80,10 @@ public:
     /// The link in progress, so that the accounts window can cancel it.
     OAuthService* oauthService() const { return m_oauthService.get(); }
 
+    /// Brings the sessions in line with the registry: an account that stays
+    /// keeps its session (and its sync), with the registry's notification
+    /// switch; a new account gets a session that is not started yet; a
+    /// removed account's session is stopped and let go.
     void rebuildSessions();
     QCoro::Task<> startAll();
     void updateBadge();
@@ -100,6 +106,7 @@ Q_SIGNALS:
 
 private:
     void setSelectedAccount(std::optional<QString> email);
+    AccountSession* createSession(const AccountRegistry::Entry& entry);
     void setLinking(bool linking, std::optional<QString> error);
     void openThreadLater(const QString& threadId);
 
