@@ -5,6 +5,7 @@
 #include "app/QSettingsStore.h"
 #include "auth/Keychain.h"
 #include "auth/OAuthConfig.h"
+#include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "gmail/QNetworkTransport.h"
 #include "model/MailStore.h"
@@ -264,6 +265,49 @@ private slots:
         QCOMPARE(app.sessions().first(), anaSession.data());
         owned.reset();
         QVERIFY(settled(vaults));
+    }
+
+    void oneLinkAtATime()
+    {
+        configureClient();
+        google().setConsentAccount(rui);
+        AppState app(services());
+        m_browser->setIdle(true);
+        QCoro::Task<> first = app.linkAccount();
+        QTRY_COMPARE(m_browser->opened().size(), 1);
+        OAuthService* service = app.oauthService();
+        QVERIFY(service);
+
+        // A second click while the user is still in the browser changes nothing.
+        awaitTask(app.linkAccount());
+        QVERIFY(app.oauthService() == service);
+        QVERIFY(app.isLinkingAccount());
+        QCOMPARE(m_browser->opened().size(), 1);
+
+        // The user signs in on the page that opened first.
+        const QUrl consent = m_browser->opened().first();
+        m_browser->setIdle(false);
+        m_browser->open(consent);
+        awaitTask(std::move(first));
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(*app.selectedAccountID(), rui);
+        QVERIFY(!app.isLinkingAccount());
+
+        // Cancelled, then linked again.
+        google().setConsentAccount(ana);
+        m_browser->setIdle(true);
+        QCoro::Task<> cancelled = app.linkAccount();
+        QTRY_VERIFY(app.oauthService() && app.oauthService()->receiver());
+        app.oauthService()->cancel();
+        awaitTask(std::move(cancelled));
+        QCOMPARE(app.linkErrorText(), QStringLiteral("Ligação cancelada"));
+        QVERIFY(!app.isLinkingAccount());
+        QVERIFY(!app.oauthService());
+        m_browser->setIdle(false);
+        awaitTask(app.linkAccount());
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(app.sessions().size(), 2);
+        QCOMPARE(*app.selectedAccountID(), ana);
     }
 
     void removedAccountStaysRemoved()

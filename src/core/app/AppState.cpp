@@ -269,6 +269,10 @@ void AppState::setLinking(bool linking, std::optional<QString> error)
 
 QCoro::Task<> AppState::linkAccount()
 {
+    // A second attempt would take the running one's place, and the first
+    // one's ending would then tear down the second's service and receiver.
+    if (m_isLinkingAccount)
+        co_return;
     OAuthConfig& config = *m_services.sessions.oauthConfig;
     if (!config.isConfigured()) {
         m_linkError = QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições.");

@@ -89,6 +89,8 @@ public:
     void updateBadge();
     void selectThread(const std::optional<ThreadSummary>& thread);
     QCoro::Task<> runSearch();
+    /// Ignored while a link is in progress: one attempt at a time, which the
+    /// accounts window may cancel through oauthService().
     QCoro::Task<> linkAccount();
     QCoro::Task<> removeAccount(AccountSession* session);
     void openFromNotification(const QString& accountID, const QString& threadID);
