@@ -343,6 +343,42 @@ private slots:
         QCOMPARE(app.sessions().size(), 1);
     }
 
+    void newestSearchWins()
+    {
+        google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        google().deliverMessage(ana, mail(QStringLiteral("Recibo de abril")));
+        AppState app(services());
+        linkDirectly(app, ana);
+
+        // The first search's listing is slow; the second one overtakes it.
+        fakegoogle::FaultRule slowList;
+        slowList.kind = fakegoogle::FaultRule::Kind::Delay;
+        slowList.method = QStringLiteral("GET");
+        slowList.pathPattern = QStringLiteral(".*/messages");
+        slowList.delayMs = 1500;
+        google().addFault(slowList);
+        app.setSearchText(QStringLiteral("fatura"));
+        QCoro::Task<> older = app.runSearch();
+        QTRY_COMPARE(test::requestsEndingWith(google(), QStringLiteral("/messages")), 1);
+        app.setSearchText(QStringLiteral("recibo"));
+        awaitTask(app.runSearch());
+        QCOMPARE(app.visibleThreads().size(), 1);
+        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+
+        awaitTask(std::move(older));
+        QVERIFY(app.isSearching());
+        QCOMPARE(app.visibleThreads().size(), 1);
+        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+
+        // Leaving search mode drops a search still running.
+        google().addFault(slowList);
+        older = app.runSearch();
+        QTRY_COMPARE(test::requestsEndingWith(google(), QStringLiteral("/messages")), 3);
+        app.clearSearch();
+        awaitTask(std::move(older));
+        QVERIFY(!app.isSearching());
+    }
+
     void removingAnAccountForgetsEverything()
     {
         AppState app(services());

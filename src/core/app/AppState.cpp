@@ -97,6 +97,7 @@ void AppState::setSearchText(const QString& text)
 
 void AppState::clearSearch()
 {
+    ++m_searchGeneration;
     if (!m_isSearching && m_searchResults.isEmpty())
         return;
     m_isSearching = false;
@@ -245,16 +246,18 @@ QCoro::Task<> AppState::runSearch()
         co_return;
     const QString query = trimmedSearch(m_searchText);
     if (query.isEmpty()) {
+        ++m_searchGeneration;
         m_isSearching = false;
         m_searchResults.clear();
         Q_EMIT searchChanged();
         co_return;
     }
     QPointer<AppState> self(this);
+    const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
     Q_EMIT searchChanged();
     const QList<ThreadSummary> found = co_await session->search(query);
-    if (!self || !m_isSearching)
+    if (!self || generation != m_searchGeneration)
         co_return;
     m_searchResults = found;
     Q_EMIT searchChanged();
@@ -343,6 +346,7 @@ void AppState::openFromNotification(const QString& accountID, const QString& thr
     m_selectedAccountID = accountID;
     m_selectedLabelID = inbox;
     m_isSearching = false;
+    ++m_searchGeneration;
     m_selectedThreadID = threadID;
     Q_EMIT selectionChanged();
     Q_EMIT searchChanged();

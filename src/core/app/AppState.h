@@ -88,6 +88,8 @@ public:
     QCoro::Task<> startAll();
     void updateBadge();
     void selectThread(const std::optional<ThreadSummary>& thread);
+    /// Only the newest search fills the results: one that ends after a later
+    /// search began, or after search mode was left, is dropped.
     QCoro::Task<> runSearch();
     /// Ignored while a link is in progress: one attempt at a time, which the
     /// accounts window may cancel through oauthService().
@@ -121,6 +123,7 @@ private:
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;
+    quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
     bool m_isLinkingAccount = false;
     std::optional<QString> m_linkError;
