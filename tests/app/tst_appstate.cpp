@@ -5,6 +5,7 @@
 #include "app/QSettingsStore.h"
 #include "auth/Keychain.h"
 #include "auth/OAuthConfig.h"
+#include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "gmail/QNetworkTransport.h"
 #include "model/MailStore.h"
@@ -25,6 +26,7 @@ namespace {
 
 const QString ana = QStringLiteral("ana@exemplo.pt");
 const QString rui = QStringLiteral("rui@exemplo.pt");
+const QString eva = QStringLiteral("eva@exemplo.pt");
 
 QByteArray mail(const QString& subject)
 {
@@ -67,12 +69,68 @@ class TestAppState : public QObject
         app.rebuildSessions();
     }
 
+    static AccountSession* sessionOf(const AppState& app, const QString& email)
+    {
+        for (AccountSession* session : app.sessions()) {
+            if (session->id() == email)
+                return session;
+        }
+        return nullptr;
+    }
+
+    static bool holds(const AccountSession* session, const QString& subject)
+    {
+        const auto cached = session->store()->snapshot().summaries;
+        return std::any_of(cached.begin(), cached.end(),
+                           [&](const MessageSummary& s) { return s.subject() == subject; });
+    }
+
+    /// Delivers a message and waits for the account's periodic sync to bring it.
+    bool receives(const AppState& app, const QString& email, const QString& subject)
+    {
+        google().deliverMessage(email, mail(subject));
+        return QTest::qWaitFor(
+            [&] {
+                const AccountSession* session = sessionOf(app, email);
+                return session && holds(session, subject);
+            },
+            60000);
+    }
+
+    bool announced(const QString& email, const QString& subject) const
+    {
+        const auto posted = m_poster->posted();
+        return std::any_of(posted.begin(), posted.end(), [&](const auto& p) {
+            return p.account.email == email && p.summary.subject() == subject;
+        });
+    }
+
+    /// Syncs in flight hold their account's client, and with it the token
+    /// vault that reads this test's OAuth configuration, past the end of
+    /// their session: a test that leaves them running waits for them.
+    static bool settled(const QList<std::weak_ptr<TokenVault>>& vaults)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return std::all_of(vaults.begin(), vaults.end(),
+                                   [](const auto& vault) { return vault.expired(); });
+            },
+            60000);
+    }
+
+    void configureClient()
+    {
+        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientSecret(QStringLiteral("segredo"));
+    }
+
 private slots:
     void init()
     {
         m_rig = std::make_unique<GoogleRig>();
         google().addAccount(ana, QStringLiteral("Ana"));
         google().addAccount(rui, QStringLiteral("Rui"));
+        google().addAccount(eva, QStringLiteral("Eva"));
         m_dir = std::make_unique<QTemporaryDir>();
         m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
         m_config = std::make_unique<OAuthConfig>(m_settings, Keychain::shared());
@@ -161,6 +219,164 @@ private slots:
         awaitTask(app.linkAccount());
         QVERIFY(app.linkError());
         QCOMPARE(app.sessions().size(), 2);
+    }
+
+    void everyAccountKeepsSyncing()
+    {
+        configureClient();
+        google().setConsentAccount(eva);
+        AppServices quick = services();
+        quick.sessions.syncInterval = 200ms;
+        auto owned = std::make_unique<AppState>(std::move(quick));
+        AppState& app = *owned;
+        linkDirectly(app, ana);
+        linkDirectly(app, rui);
+        awaitTask(app.startAll());
+        const QPointer<AccountSession> anaSession = sessionOf(app, ana);
+
+        // Linking another account leaves the running ones alone.
+        awaitTask(app.linkAccount());
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(app.sessions().size(), 3);
+        QCOMPARE(app.sessions().first(), anaSession.data());
+        QList<std::weak_ptr<TokenVault>> vaults;
+        for (const AccountSession* session : app.sessions())
+            vaults.append(session->vault());
+        QVERIFY(receives(app, ana, QStringLiteral("Depois da ligação")));
+        QVERIFY(announced(ana, QStringLiteral("Depois da ligação")));
+        QVERIFY(receives(app, eva, QStringLiteral("Para a Eva")));
+
+        // A switch reaches the account's running session, both ways.
+        app.registry().setNotifications(rui, false);
+        app.rebuildSessions();
+        QVERIFY(receives(app, rui, QStringLiteral("Em silêncio")));
+        QVERIFY(!announced(rui, QStringLiteral("Em silêncio")));
+        QVERIFY(receives(app, ana, QStringLiteral("Depois do interruptor")));
+        QVERIFY(announced(ana, QStringLiteral("Depois do interruptor")));
+        app.registry().setNotifications(rui, true);
+        app.rebuildSessions();
+        QVERIFY(receives(app, rui, QStringLiteral("Outra vez com som")));
+        QVERIFY(announced(rui, QStringLiteral("Outra vez com som")));
+
+        awaitTask(app.removeAccount(sessionOf(app, eva)));
+        QCOMPARE(app.sessions().size(), 2);
+        QVERIFY(receives(app, ana, QStringLiteral("Depois da remoção")));
+        QVERIFY(receives(app, rui, QStringLiteral("Também para o Rui")));
+        QCOMPARE(app.sessions().first(), anaSession.data());
+        owned.reset();
+        QVERIFY(settled(vaults));
+    }
+
+    void oneLinkAtATime()
+    {
+        configureClient();
+        google().setConsentAccount(rui);
+        AppState app(services());
+        m_browser->setIdle(true);
+        QCoro::Task<> first = app.linkAccount();
+        QTRY_COMPARE(m_browser->opened().size(), 1);
+        OAuthService* service = app.oauthService();
+        QVERIFY(service);
+
+        // A second click while the user is still in the browser changes nothing.
+        awaitTask(app.linkAccount());
+        QVERIFY(app.oauthService() == service);
+        QVERIFY(app.isLinkingAccount());
+        QCOMPARE(m_browser->opened().size(), 1);
+
+        // The user signs in on the page that opened first.
+        const QUrl consent = m_browser->opened().first();
+        m_browser->setIdle(false);
+        m_browser->open(consent);
+        awaitTask(std::move(first));
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(*app.selectedAccountID(), rui);
+        QVERIFY(!app.isLinkingAccount());
+
+        // Cancelled, then linked again.
+        google().setConsentAccount(ana);
+        m_browser->setIdle(true);
+        QCoro::Task<> cancelled = app.linkAccount();
+        QTRY_VERIFY(app.oauthService() && app.oauthService()->receiver());
+        app.oauthService()->cancel();
+        awaitTask(std::move(cancelled));
+        QCOMPARE(app.linkErrorText(), QStringLiteral("Ligação cancelada"));
+        QVERIFY(!app.isLinkingAccount());
+        QVERIFY(!app.oauthService());
+        m_browser->setIdle(false);
+        awaitTask(app.linkAccount());
+        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QCOMPARE(app.sessions().size(), 2);
+        QCOMPARE(*app.selectedAccountID(), ana);
+    }
+
+    void removedAccountStaysRemoved()
+    {
+        // Rui's mail, cached by an earlier run.
+        MailStore(rui, m_dir->filePath(QStringLiteral("cache")))
+            .setLabels({LabelInfo{QStringLiteral("INBOX"), QStringLiteral("INBOX"),
+                                  QStringLiteral("system"), 3, 1}});
+        AppState app(services());
+        linkDirectly(app, ana);
+        linkDirectly(app, rui);
+        AccountSession* removed = sessionOf(app, rui);
+        const std::shared_ptr<MailStore> store = removed->store();
+        QVERIFY(QFile::exists(store->filePath()));
+
+        // Rui's first sync is held at the stand-in while the account goes,
+        // and the revocation does not get through, so the held answer comes.
+        google().failNext(QStringLiteral(".*/revoke"), 503);
+        fakegoogle::FaultRule slowProfile;
+        slowProfile.kind = fakegoogle::FaultRule::Kind::Delay;
+        slowProfile.method = QStringLiteral("GET");
+        slowProfile.pathPattern = QStringLiteral(".*/profile");
+        slowProfile.delayMs = 2000;
+        google().addFault(slowProfile);
+        QCoro::Task<> starting = removed->startSync();
+        QTRY_COMPARE(test::requestsEndingWith(google(), QStringLiteral("/profile")), 1);
+        awaitTask(app.removeAccount(removed));
+        QVERIFY(!QFile::exists(store->filePath()));
+
+        awaitTask(std::move(starting));
+        QVERIFY(!QFile::exists(store->filePath()));
+        QCOMPARE(store->snapshot(), MailStore::State{});
+        QCOMPARE(app.sessions().size(), 1);
+    }
+
+    void newestSearchWins()
+    {
+        google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        google().deliverMessage(ana, mail(QStringLiteral("Recibo de abril")));
+        AppState app(services());
+        linkDirectly(app, ana);
+
+        // The first search's listing is slow; the second one overtakes it.
+        fakegoogle::FaultRule slowList;
+        slowList.kind = fakegoogle::FaultRule::Kind::Delay;
+        slowList.method = QStringLiteral("GET");
+        slowList.pathPattern = QStringLiteral(".*/messages");
+        slowList.delayMs = 1500;
+        google().addFault(slowList);
+        app.setSearchText(QStringLiteral("fatura"));
+        QCoro::Task<> older = app.runSearch();
+        QTRY_COMPARE(test::requestsEndingWith(google(), QStringLiteral("/messages")), 1);
+        app.setSearchText(QStringLiteral("recibo"));
+        awaitTask(app.runSearch());
+        QCOMPARE(app.visibleThreads().size(), 1);
+        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+
+        awaitTask(std::move(older));
+        QVERIFY(app.isSearching());
+        QCOMPARE(app.visibleThreads().size(), 1);
+        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+
+        // Leaving search mode drops a search still running.
+        google().addFault(slowList);
+        older = app.runSearch();
+        QTRY_COMPARE(test::requestsEndingWith(google(), QStringLiteral("/messages")), 3);
+        app.clearSearch();
+        awaitTask(std::move(older));
+        QVERIFY(!app.isSearching());
     }
 
     void removingAnAccountForgetsEverything()

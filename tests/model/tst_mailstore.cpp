@@ -205,6 +205,21 @@ private slots:
         QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
     }
 
+    void wipedStoreIgnoresLateWrites()
+    {
+        MailStore store(m_email, base());
+        store.upsert({summary(QStringLiteral("a"), 1)});
+        store.wipe();
+        // Sync work of the removed account that was still in flight lands now.
+        store.setHistoryId(QStringLiteral("99"));
+        store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 1}});
+        store.markLabelLoaded(inbox);
+        store.upsert({summary(QStringLiteral("b"), 2)});
+        store.removeMessages({QStringLiteral("a")});
+        QVERIFY(!QFile::exists(cachePath()));
+        QCOMPARE(store.snapshot(), MailStore::State{});
+    }
+
     void cacheIsPrivateWhateverTheUmask()
     {
         const mode_t previous = ::umask(0);

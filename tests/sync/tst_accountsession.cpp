@@ -127,6 +127,42 @@ private slots:
         QCOMPARE(m_poster->posted().size(), 1);
     }
 
+    void notificationSwitchReachesTheRunningEngine()
+    {
+        m_services.syncInterval = 100ms;
+        auto s = session(false);
+        QVERIFY(!s->notificationsEnabled());
+        awaitTask(s->startSync());
+        const auto arrived = [&](const QString& subject) {
+            google().deliverMessage(email, mail(subject));
+            // The periodic sync brings it, at the services' interval.
+            return QTest::qWaitFor(
+                [&] {
+                    const auto cached = s->store()->snapshot().summaries;
+                    return std::any_of(cached.begin(), cached.end(), [&](const auto& summary) {
+                        return summary.subject() == subject;
+                    });
+                },
+                60000);
+        };
+
+        QVERIFY(arrived(QStringLiteral("Calado")));
+        QVERIFY(m_poster->posted().isEmpty());
+        s->setNotificationsEnabled(true);
+        QVERIFY(arrived(QStringLiteral("Ouvido")));
+        QCOMPARE(m_poster->posted().size(), 1);
+        QCOMPARE(m_poster->posted().first().summary.subject(), QStringLiteral("Ouvido"));
+        s->setNotificationsEnabled(false);
+        QVERIFY(arrived(QStringLiteral("Calado outra vez")));
+        QCOMPARE(m_poster->posted().size(), 1);
+
+        // A sync in flight holds the client, and with it the vault that reads
+        // this test's OAuth configuration, past the session: wait for it.
+        const std::weak_ptr<TokenVault> vault = s->vault();
+        s.reset();
+        QVERIFY(QTest::qWaitFor([&] { return vault.expired(); }, 60000));
+    }
+
     void loadedLabelIsNotLoadedAgain()
     {
         const auto s = session();

@@ -14,6 +14,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vesk {
 
 namespace {
@@ -95,6 +97,7 @@ void AppState::setSearchText(const QString& text)
 
 void AppState::clearSearch()
 {
+    ++m_searchGeneration;
     if (!m_isSearching && m_searchResults.isEmpty())
         return;
     m_isSearching = false;
@@ -153,20 +156,38 @@ void AppState::setOAuthConfigured(bool configured)
     }
 }
 
+AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
+{
+    auto* session =
+        new AccountSession(entry.identity, m_services.sessions, entry.notificationsEnabled, this);
+    connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
+    return session;
+}
+
 void AppState::rebuildSessions()
 {
-    const QList<AccountSession*> old = m_sessions;
-    m_sessions.clear();
+    QList<AccountSession*> previous = m_sessions;
+    QList<AccountSession*> sessions;
     for (const AccountRegistry::Entry& entry : m_registry.entries()) {
-        auto* session = new AccountSession(entry.identity, m_services.sessions,
-                                           entry.notificationsEnabled, this);
-        connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
-        m_sessions.append(session);
+        // A renamed identity gets a fresh session: the engine announces mail
+        // under the identity it was built with.
+        const auto kept = std::find_if(previous.begin(), previous.end(), [&](AccountSession* s) {
+            return s->identity() == entry.identity;
+        });
+        if (kept == previous.end()) {
+            sessions.append(createSession(entry));
+            continue;
+        }
+        AccountSession* session = *kept;
+        previous.erase(kept);
+        session->setNotificationsEnabled(entry.notificationsEnabled);
+        sessions.append(session);
     }
-    // Old sessions go once the views have let go of them; their engines stop
-    // with them.
-    for (AccountSession* session : old) {
-        session->engine().stop();
+    m_sessions = sessions;
+    // Sessions left over go once the views have let go of them; their engines
+    // stop now, so that nothing syncs for an account that is gone.
+    for (AccountSession* session : previous) {
+        session->stop();
         session->deleteLater();
     }
     m_threadCache = ThreadCache{};
@@ -225,16 +246,18 @@ QCoro::Task<> AppState::runSearch()
         co_return;
     const QString query = trimmedSearch(m_searchText);
     if (query.isEmpty()) {
+        ++m_searchGeneration;
         m_isSearching = false;
         m_searchResults.clear();
         Q_EMIT searchChanged();
         co_return;
     }
     QPointer<AppState> self(this);
+    const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
     Q_EMIT searchChanged();
     const QList<ThreadSummary> found = co_await session->search(query);
-    if (!self || !m_isSearching)
+    if (!self || generation != m_searchGeneration)
         co_return;
     m_searchResults = found;
     Q_EMIT searchChanged();
@@ -249,6 +272,10 @@ void AppState::setLinking(bool linking, std::optional<QString> error)
 
 QCoro::Task<> AppState::linkAccount()
 {
+    // A second attempt would take the running one's place, and the first
+    // one's ending would then tear down the second's service and receiver.
+    if (m_isLinkingAccount)
+        co_return;
     OAuthConfig& config = *m_services.sessions.oauthConfig;
     if (!config.isConfigured()) {
         m_linkError = QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições.");
@@ -297,7 +324,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const std::shared_ptr<TokenVault> vault = session->vault();
     const std::shared_ptr<MailStore> store = session->store();
     const SessionServices services = m_services.sessions;
-    session->engine().stop();
+    session->stop();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
         co_await OAuthService::revoke(tokens->refreshToken, services.transport,
                                       services.oauthEndpoints.revocation);
@@ -319,6 +346,7 @@ void AppState::openFromNotification(const QString& accountID, const QString& thr
     m_selectedAccountID = accountID;
     m_selectedLabelID = inbox;
     m_isSearching = false;
+    ++m_searchGeneration;
     m_selectedThreadID = threadID;
     Q_EMIT selectionChanged();
     Q_EMIT searchChanged();

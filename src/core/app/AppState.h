@@ -24,7 +24,9 @@ class OAuthService;
 /// and removing accounts, the badge, and notification clicks.
 ///
 /// Lives on the GUI thread for the whole process. Sessions and the composer
-/// are its children; a rebuild replaces every session.
+/// are its children. A rebuild keeps the running session of every account
+/// still linked, so that no account stops syncing because another one came
+/// or went.
 class AppState final : public QObject
 {
     Q_OBJECT
@@ -78,11 +80,19 @@ public:
     /// The link in progress, so that the accounts window can cancel it.
     OAuthService* oauthService() const { return m_oauthService.get(); }
 
+    /// Brings the sessions in line with the registry: an account that stays
+    /// keeps its session (and its sync), with the registry's notification
+    /// switch; a new account gets a session that is not started yet; a
+    /// removed account's session is stopped and let go.
     void rebuildSessions();
     QCoro::Task<> startAll();
     void updateBadge();
     void selectThread(const std::optional<ThreadSummary>& thread);
+    /// Only the newest search fills the results: one that ends after a later
+    /// search began, or after search mode was left, is dropped.
     QCoro::Task<> runSearch();
+    /// Ignored while a link is in progress: one attempt at a time, which the
+    /// accounts window may cancel through oauthService().
     QCoro::Task<> linkAccount();
     QCoro::Task<> removeAccount(AccountSession* session);
     void openFromNotification(const QString& accountID, const QString& threadID);
@@ -100,6 +110,7 @@ Q_SIGNALS:
 
 private:
     void setSelectedAccount(std::optional<QString> email);
+    AccountSession* createSession(const AccountRegistry::Entry& entry);
     void setLinking(bool linking, std::optional<QString> error);
     void openThreadLater(const QString& threadId);
 
@@ -112,6 +123,7 @@ private:
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;
+    quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
     bool m_isLinkingAccount = false;
     std::optional<QString> m_linkError;

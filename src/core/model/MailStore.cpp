@@ -96,6 +96,8 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
 void MailStore::setHistoryId(const QString& historyId)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
     m_state.historyId = historyId;
     m_state.lastSync = QDateTime::currentDateTimeUtc();
     persistLocked();
@@ -104,6 +106,8 @@ void MailStore::setHistoryId(const QString& historyId)
 void MailStore::setLabels(const QList<LabelInfo>& labels)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
     m_state.labels = labels;
     persistLocked();
 }
@@ -111,6 +115,8 @@ void MailStore::setLabels(const QList<LabelInfo>& labels)
 void MailStore::markLabelLoaded(const QString& labelId)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
     m_state.loadedLabels.insert(labelId);
     persistLocked();
 }
@@ -118,6 +124,8 @@ void MailStore::markLabelLoaded(const QString& labelId)
 void MailStore::upsert(const QList<MessageSummary>& summaries)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
     for (const MessageSummary& summary : summaries)
         m_state.summaries.insert(summary.id(), summary);
     m_state.lastSync = QDateTime::currentDateTimeUtc();
@@ -127,6 +135,8 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
 void MailStore::removeMessages(const QStringList& ids)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
     for (const QString& id : ids)
         m_state.summaries.remove(id);
     persistLocked();
@@ -135,6 +145,7 @@ void MailStore::removeMessages(const QStringList& ids)
 void MailStore::wipe()
 {
     QMutexLocker lock(&m_mutex);
+    m_wiped = true;
     m_state = State{};
     if (!m_filePath.isEmpty())
         QFile::remove(m_filePath);

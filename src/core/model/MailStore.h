@@ -22,7 +22,7 @@ namespace vesk {
 /// store's mutex for its whole run, file write included, so operations never
 /// overlap and the file is written in the order of the changes. Nothing is
 /// reported to callers; the in-memory state is the authority while the
-/// program runs.
+/// program runs. After wipe() the store stays empty.
 ///
 /// The cache holds the user's mail, so the account folder is made private
 /// (0700) and the file is written 0600. An email that could name a path
@@ -60,7 +60,10 @@ public:
     /// ids wins. Also stamps lastSync, even for an empty list.
     void upsert(const QList<MessageSummary>& summaries);
     void removeMessages(const QStringList& ids);
-    /// Back to the initial state; deletes the cache file but not its folder.
+    /// Back to the initial state for good, when the account is removed:
+    /// deletes the cache file (not its folder), and every later change is
+    /// ignored, so that sync work still in flight for the account can bring
+    /// back neither its mail nor its file.
     void wipe();
 
 private:
@@ -72,6 +75,7 @@ private:
     QString m_filePath;
     mutable QMutex m_mutex;
     State m_state;
+    bool m_wiped = false;
 };
 
 } // namespace vesk

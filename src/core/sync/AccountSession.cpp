@@ -1,11 +1,11 @@
 #include "AccountSession.h"
 
+#include "SwitchedPoster.h"
 #include "SyncEngine.h"
 #include "auth/TokenVault.h"
 #include "gmail/DescribedError.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/MailStore.h"
-#include "notifications/SilentPoster.h"
 
 #include <QPointer>
 
@@ -41,15 +41,15 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
                                bool notificationsEnabled, QObject* parent)
     : QObject(parent)
     , m_identity(std::move(identity))
+    , m_syncInterval(services.syncInterval)
 {
     m_vault = std::make_shared<TokenVault>(m_identity.email, *services.oauthConfig,
                                            services.transport, services.oauthEndpoints);
     m_api = std::make_shared<LiveGmailAPI>(services.transport, m_vault, services.gmailEndpoints,
                                            services.retryPolicy);
     m_store = std::make_shared<MailStore>(m_identity.email, services.storeBaseDirectory);
-    std::shared_ptr<NotificationPosting> poster =
-        notificationsEnabled ? services.poster : std::make_shared<SilentPoster>();
-    m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, std::move(poster));
+    m_poster = std::make_shared<SwitchedPoster>(services.poster, notificationsEnabled);
+    m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, m_poster);
     // Queued: the engine's news is taken in on the GUI thread, and not at all
     // once the session is gone.
     connect(m_engine.get(), &SyncEngine::changed, this, &AccountSession::refreshFromStore,
@@ -64,6 +64,22 @@ qint64 AccountSession::inboxUnread() const
     const auto it = std::find_if(m_labels.cbegin(), m_labels.cend(),
                                  [](const LabelInfo& label) { return label.id == inbox; });
     return it == m_labels.cend() ? 0 : it->messagesUnread;
+}
+
+bool AccountSession::notificationsEnabled() const
+{
+    return m_poster->isEnabled();
+}
+
+void AccountSession::setNotificationsEnabled(bool enabled)
+{
+    m_poster->setEnabled(enabled);
+}
+
+void AccountSession::stop()
+{
+    m_stopped = true;
+    m_engine->stop();
 }
 
 void AccountSession::refreshFromStore()
@@ -111,7 +127,9 @@ QCoro::Task<> AccountSession::startSync()
     if (!self)
         co_return;
     m_engine->setNotificationsArmed(true);
-    m_engine->start(std::chrono::seconds(60));
+    // A session stopped during its first sync belongs to a removed account.
+    if (!m_stopped)
+        m_engine->start(m_syncInterval);
     setSyncing(false);
     refreshFromStore();
 }

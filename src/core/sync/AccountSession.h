@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@ namespace vesk {
 
 class GmailAPIClient;
 class MailStore;
+class SwitchedPoster;
 class SyncEngine;
 class TokenVault;
 
@@ -29,6 +31,10 @@ class TokenVault;
 ///
 /// Lives on the GUI thread. No operation fails towards its caller: failures
 /// become lastError() or are dropped as described at each operation.
+///
+/// The application state keeps a session for as long as its account stays
+/// linked, across changes to the other accounts and to its own notification
+/// switch, and stops it when the account is removed.
 class AccountSession final : public QObject
 {
     Q_OBJECT
@@ -66,6 +72,14 @@ public:
     /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
     qint64 inboxUnread() const;
 
+    bool notificationsEnabled() const;
+    /// Takes effect from the engine's next announcement on, running or not.
+    void setNotificationsEnabled(bool enabled);
+    /// Ends syncing for good: the periodic sync stops, and a start still
+    /// waiting for its first sync does not begin one. Work already in flight
+    /// runs out.
+    void stop();
+
     /// Copies labels and the engine's error from the store and the engine.
     void refreshFromStore();
 
@@ -99,7 +113,10 @@ private:
     std::shared_ptr<TokenVault> m_vault;
     std::shared_ptr<GmailAPIClient> m_api;
     std::shared_ptr<MailStore> m_store;
+    std::shared_ptr<SwitchedPoster> m_poster;
     std::unique_ptr<SyncEngine> m_engine;
+    const std::chrono::milliseconds m_syncInterval;
+    bool m_stopped = false;
 
     QList<LabelInfo> m_labels;
     int m_revision = 0;

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,8 @@ struct SessionServices
     RetryPolicy retryPolicy;
     /// The cache's base folder; the default location when absent.
     std::optional<QString> storeBaseDirectory;
+    /// The pause between two periodic syncs of a started session.
+    std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
 };
 
 } // namespace vesk
