@@ -127,6 +127,35 @@ private slots:
         QCOMPARE(m_poster->posted().size(), 1);
     }
 
+    void changesMadeWhileClosedApplyAtStart()
+    {
+        QStringList ids;
+        for (int i = 0; i < 20; ++i)
+            ids.append(google().deliverMessage(email, mail(QStringLiteral("Caixa %1").arg(i))).id);
+        {
+            const auto s = session();
+            awaitTask(s->startSync());
+            QCOMPARE(s->store()->snapshot().summaries.size(), 20);
+        }
+        // Meanwhile, in the web interface: five deleted, ten archived.
+        for (const QString& id : ids.mid(0, 5))
+            QVERIFY(google().deleteMessage(email, id));
+        for (const QString& id : ids.mid(5, 10))
+            QVERIFY(google().modifyMessage(email, id, {}, {inbox}));
+        google().clearRequests();
+
+        const auto s = session();
+        awaitTask(s->startSync());
+        QVERIFY(!s->lastError());
+        const auto cached = s->store()->snapshot().summaries;
+        for (const QString& id : ids.mid(0, 5))
+            QVERIFY(!cached.contains(id));
+        for (const QString& id : ids.mid(5, 10))
+            QVERIFY(!cached.value(id).hasLabel(inbox));
+        QCOMPARE(s->store()->summaries(inbox).size(), 5);
+        QCOMPARE(requestsTo(QStringLiteral("/profile")), 0);
+    }
+
     void notificationSwitchReachesTheRunningEngine()
     {
         m_services.syncInterval = 100ms;
