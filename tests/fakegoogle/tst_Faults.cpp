@@ -68,22 +68,29 @@ private Q_SLOTS:
         FaultRule noLength;
         noLength.kind = FaultRule::Kind::NoContentLength;
         noLength.pathPattern = u".*/labels"_s;
+        // Each rule lasts for its whole step: Qt sends a request again on a
+        // fresh connection when the one it picked was being closed, and the
+        // repeat must meet the same fault.
+        noLength.times = -1;
         m_google.addFault(noLength);
         const Answer unsized = m_client->gmail(u"/labels"_s);
         QCOMPARE(unsized.status, 200);
         QVERIFY(unsized.header("Content-Length").isEmpty());
         QVERIFY(unsized.header("Transfer-Encoding").isEmpty());
         QCOMPARE(unsized.body, expected);
+        m_google.clearFaults();
 
         FaultRule slow;
         slow.kind = FaultRule::Kind::SlowChunks;
         slow.pathPattern = u".*/labels"_s;
         slow.chunkBytes = 100;
         slow.chunkIntervalMs = 5;
+        slow.times = -1;
         m_google.addFault(slow);
         const Answer chunked = m_client->gmail(u"/labels"_s);
         QCOMPARE(chunked.header("Transfer-Encoding"), QByteArray("chunked"));
         QCOMPARE(chunked.body, expected);
+        m_google.clearFaults();
 
         FaultRule drop;
         drop.kind = FaultRule::Kind::DropConnection;

@@ -50,6 +50,15 @@ QCoro::Task<QByteArray> ProgressDownload::fetch(QUrl url, QString token,
     if (reply->error() != QNetworkReply::NoError)
         throw NetworkError(reply->errorString());
     data += reply->readAll();
+    // A connection closed early can end without an error from Qt; a body
+    // shorter than its announced length is a failed download, not a file.
+    // (A compressed answer announces the compressed length, so it is left out.)
+    const bool compressed = !reply->rawHeader("Content-Encoding").isEmpty();
+    if (!compressed && expected > 0 && data.size() < expected)
+        throw NetworkError(QStringLiteral("A ligação terminou antes do fim da transferência "
+                                          "(%1 de %2 bytes)")
+                               .arg(data.size())
+                               .arg(expected));
     co_return data;
 }
 
