@@ -3,7 +3,9 @@
 #include "app/QSettingsStore.h"
 #include "auth/Keychain.h"
 #include "auth/OAuthConfig.h"
+#include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
+#include "gmail/GmailError.h"
 #include "gmail/QNetworkTransport.h"
 #include "model/MailStore.h"
 #include "notifications/RecordingNotificationPoster.h"
@@ -271,6 +273,63 @@ private slots:
         google().stop();
         QVERIFY(awaitTask(s->search(QStringLiteral("x"))).isEmpty());
         QVERIFY(!s->isSyncing());
+    }
+
+    void errorsSayWhatToDoNext()
+    {
+        // Google no longer takes the refresh token: only linking again helps.
+        const auto s = session();
+        const TokenSet current = m_rig->tokensFor(email);
+        s->vault()->saveTokenSet(TokenSet{current.accessToken, QStringLiteral("revogado"),
+                                          QDateTime::currentDateTimeUtc().addSecs(-60),
+                                          current.scope});
+        awaitTask(s->startSync());
+        QVERIFY(s->lastError());
+        QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
+
+        // No Google at all: it passes by itself.
+        s->vault()->saveTokenSet(m_rig->tokensFor(email));
+        google().stop();
+        awaitTask(s->syncNow());
+        QCOMPARE(s->lastErrorKind(), SessionError::Kind::Offline);
+    }
+
+    void errorKinds_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<SessionError::Kind>("kind");
+        QTest::newRow("quota 429") << 0 << SessionError::Kind::Quota;
+        QTest::newRow("rate-limit 403") << 1 << SessionError::Kind::Quota;
+        QTest::newRow("scope missing") << 2 << SessionError::Kind::NeedsRelink;
+        QTest::newRow("401 after a fresh token") << 3 << SessionError::Kind::NeedsRelink;
+        QTest::newRow("server error") << 4 << SessionError::Kind::Other;
+        QTest::newRow("refresh refused") << 5 << SessionError::Kind::NeedsRelink;
+        QTest::newRow("transport") << 6 << SessionError::Kind::Offline;
+    }
+
+    void errorKinds()
+    {
+        QFETCH(int, which);
+        QFETCH(SessionError::Kind, kind);
+        const auto reason = [](const char* name) {
+            return QStringLiteral(R"({"error":{"code":403,"errors":[{"reason":"%1"}]}})")
+                .arg(QLatin1String(name));
+        };
+        const std::vector<std::function<SessionError()>> errors{
+            [] { return SessionError::from(GmailError::http(429, QString())); },
+            [&] { return SessionError::from(GmailError::http(403, reason("rateLimitExceeded"))); },
+            [&] {
+                return SessionError::from(GmailError::http(403, reason("insufficientPermissions")));
+            },
+            [] { return SessionError::from(GmailError::http(401, QString())); },
+            [] { return SessionError::from(GmailError::http(500, QString())); },
+            [] {
+                return SessionError::from(
+                    OAuthError::http(400, QStringLiteral(R"({"error":"invalid_grant"})")));
+            },
+            [] { return SessionError::from(GmailError::transport(QStringLiteral("x"))); },
+        };
+        QCOMPARE(errors.at(size_t(which))().kind, kind);
     }
 };
 

@@ -3,7 +3,6 @@
 #include "SwitchedPoster.h"
 #include "SyncEngine.h"
 #include "auth/TokenVault.h"
-#include "gmail/DescribedError.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/MailStore.h"
 
@@ -89,7 +88,7 @@ void AccountSession::refreshFromStore()
         m_labels = state.labels;
         Q_EMIT labelsChanged();
     }
-    setLastError(m_engine->lastError());
+    setLastError(m_engine->lastFailure());
     ++m_revision;
     Q_EMIT revisionChanged();
 }
@@ -102,7 +101,17 @@ void AccountSession::setSyncing(bool syncing)
     Q_EMIT isSyncingChanged();
 }
 
-void AccountSession::setLastError(std::optional<QString> error)
+std::optional<QString> AccountSession::lastError() const
+{
+    return m_lastError ? std::optional<QString>(m_lastError->text) : std::nullopt;
+}
+
+SessionError::Kind AccountSession::lastErrorKind() const
+{
+    return m_lastError ? m_lastError->kind : SessionError::Kind::Other;
+}
+
+void AccountSession::setLastError(std::optional<SessionError> error)
 {
     if (m_lastError == error)
         return;
@@ -189,7 +198,7 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
         thread = co_await api->getThread(threadId);
     } catch (const std::exception& error) {
         if (self)
-            self->setLastError(describeError(error));
+            self->setLastError(SessionError::from(error));
         co_return;
     }
     if (!self)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SessionError.h"
 #include "SessionServices.h"
 #include "model/AccountIdentity.h"
 #include "model/FullMessage.h"
@@ -42,6 +43,7 @@ class AccountSession final : public QObject
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
     Q_PROPERTY(bool isSyncing READ isSyncing NOTIFY isSyncingChanged)
     Q_PROPERTY(QString lastErrorText READ lastErrorText NOTIFY lastErrorChanged)
+    Q_PROPERTY(vesk::SessionError::Kind lastErrorKind READ lastErrorKind NOTIFY lastErrorChanged)
     Q_PROPERTY(QString openThreadIdText READ openThreadIdText NOTIFY openThreadChanged)
 
 public:
@@ -64,8 +66,10 @@ public:
     const QList<LabelInfo>& labels() const { return m_labels; }
     int revision() const { return m_revision; }
     bool isSyncing() const { return m_isSyncing; }
-    const std::optional<QString>& lastError() const { return m_lastError; }
-    QString lastErrorText() const { return m_lastError.value_or(QString()); }
+    std::optional<QString> lastError() const;
+    QString lastErrorText() const { return lastError().value_or(QString()); }
+    /// What the last error calls for (linking again, waiting); Other when none.
+    SessionError::Kind lastErrorKind() const;
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
     const std::optional<QString>& openThreadId() const { return m_openThreadId; }
     QString openThreadIdText() const { return m_openThreadId.value_or(QString()); }
@@ -106,7 +110,7 @@ private:
                                   LabelChange change);
     void patchSummaries(const QString& threadId, const LabelChange& change);
     void setSyncing(bool syncing);
-    void setLastError(std::optional<QString> error);
+    void setLastError(std::optional<SessionError> error);
     void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages);
 
     const AccountIdentity m_identity;
@@ -121,7 +125,7 @@ private:
     QList<LabelInfo> m_labels;
     int m_revision = 0;
     bool m_isSyncing = false;
-    std::optional<QString> m_lastError;
+    std::optional<SessionError> m_lastError;
     QList<FullMessage> m_openThreadMessages;
     std::optional<QString> m_openThreadId;
 };

@@ -3,7 +3,6 @@
 #include "PacedCall.h"
 #include "SummaryFetch.h"
 #include "SyncClock.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
 #include "gmail/GmailError.h"
 #include "gmail/GmailQuota.h"
@@ -107,6 +106,12 @@ SyncEngine::~SyncEngine() = default;
 std::optional<QString> SyncEngine::lastError() const
 {
     QMutexLocker lock(&m_lock);
+    return m_lastError ? std::optional<QString>(m_lastError->text) : std::nullopt;
+}
+
+std::optional<SessionError> SyncEngine::lastFailure() const
+{
+    QMutexLocker lock(&m_lock);
     return m_lastError;
 }
 
@@ -122,7 +127,7 @@ void SyncEngine::setNotificationsArmed(bool armed)
     m_notificationsArmed = armed;
 }
 
-void SyncEngine::finishSync(std::optional<QString> error)
+void SyncEngine::finishSync(std::optional<SessionError> error)
 {
     {
         QMutexLocker lock(&m_lock);
@@ -167,11 +172,11 @@ QCoro::Task<> SyncEngine::runExclusive(bool full)
 QCoro::Task<> SyncEngine::fullSyncReporting()
 {
     QPointer<SyncEngine> self(this);
-    std::optional<QString> error;
+    std::optional<SessionError> error;
     try {
         co_await runInitialSync();
     } catch (const std::exception& e) {
-        error = describeError(e);
+        error = SessionError::from(e);
     }
     if (self)
         self->finishSync(std::move(error));
@@ -184,15 +189,15 @@ QCoro::Task<> SyncEngine::incrementalSyncReporting()
         co_await fullSyncReporting();
         co_return;
     }
-    std::optional<QString> error;
+    std::optional<SessionError> error;
     bool expired = false;
     try {
         co_await runIncrementalSync();
     } catch (const GmailError& e) {
         expired = e.kind() == GmailError::Kind::HistoryExpired;
-        error = e.description();
+        error = SessionError::from(e);
     } catch (const std::exception& e) {
-        error = describeError(e);
+        error = SessionError::from(e);
     }
     if (!self)
         co_return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QuotaPacer.h"
+#include "SessionError.h"
 #include "model/AccountIdentity.h"
 #include "model/LabelInfo.h"
 #include "model/MessageSummary.h"
@@ -57,7 +58,10 @@ public:
     ~SyncEngine() override;
 
     const AccountIdentity& account() const { return m_account; }
+    /// The text of lastFailure(), for callers that only show it.
     std::optional<QString> lastError() const;
+    /// The last failed synchronisation; cleared by the next successful one.
+    std::optional<SessionError> lastFailure() const;
 
     bool notificationsArmed() const;
     void setNotificationsArmed(bool armed);
@@ -123,7 +127,7 @@ private:
     QCoro::Task<> tick(quint64 generation);
     void scheduleTick(quint64 generation);
     void announce(const QList<MessageSummary>& fetched);
-    void finishSync(std::optional<QString> error);
+    void finishSync(std::optional<SessionError> error);
 
     const AccountIdentity m_account;
     const std::shared_ptr<GmailAPIClient> m_api;
@@ -133,7 +137,7 @@ private:
 
     mutable QMutex m_lock;
     bool m_notificationsArmed = false;
-    std::optional<QString> m_lastError;
+    std::optional<SessionError> m_lastError;
 
     std::optional<FullSyncProgress> m_fullSync;
     RangeProgress m_range;
