@@ -4,7 +4,6 @@
 #include "Base64Url.h"
 #include "GmailError.h"
 #include "HTTPTransport.h"
-#include "ProgressDownload.h"
 #include "RetryDecision.h"
 
 #include <QCoroTimer>
@@ -80,7 +79,8 @@ QUrl LiveGmailAPI::address(const QString& path, const Query& query) const
 }
 
 QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Query query,
-                                              std::optional<QByteArray> body)
+                                              std::optional<QByteArray> body,
+                                              ProgressCallback onBytes)
 {
     // Everything used after a suspension is held here, not reached through
     // `this`: the owner may drop the client while a call is under way.
@@ -92,8 +92,9 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
     QString token = co_await tokens->validAccessToken();
     bool mayRetryUnauthorized = true;
     for (int attempt = 1;; ++attempt) {
-        const HTTPResponse response =
-            co_await transport->send(authorizedRequest(method, url, token, body));
+        HTTPRequest outgoing = authorizedRequest(method, url, token, body);
+        outgoing.onProgress = onBytes;
+        const HTTPResponse response = co_await transport->send(std::move(outgoing));
         if (!response.statusCode)
             throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
         const int status = *response.statusCode;
@@ -266,10 +267,12 @@ QCoro::Task<QByteArray> LiveGmailAPI::attachmentDataWithProgress(QString message
                                                                  QString attachmentId,
                                                                  ProgressCallback onBytes)
 {
-    const QUrl url =
-        address(QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), {});
-    const QString token = co_await m_tokenProvider->validAccessToken();
-    const QByteArray answer = co_await ProgressDownload::fetch(url, token, std::move(onBytes));
+    // Through the same transport as every other call, with its token retry
+    // and backoff; a retried download reports its pieces from the start again.
+    QCoro::Task<QByteArray> pending =
+        request("GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId),
+                Query(), std::nullopt, std::move(onBytes));
+    const QByteArray answer = co_await std::move(pending);
     co_return attachmentBytes(answer);
 }
 

@@ -56,7 +56,7 @@ private:
     using Query = QList<QPair<QString, QString>>;
 
     QCoro::Task<QByteArray> request(QByteArray method, QString path, Query query,
-                                    std::optional<QByteArray> body);
+                                    std::optional<QByteArray> body, ProgressCallback onBytes = {});
     QUrl address(const QString& path, const Query& query) const;
 
     const std::shared_ptr<HTTPTransport> m_transport;

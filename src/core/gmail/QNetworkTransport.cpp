@@ -15,6 +15,30 @@ struct DeleteLater
     void operator()(QObject* object) const { object->deleteLater(); }
 };
 
+/// Collects the body as it arrives and passes on the progress of a
+/// successful answer only: a refusal's error body is no download. (Qt's own
+/// downloadProgress is throttled to a few a second, too coarse for a bar.)
+void collectWithProgress(QNetworkReply* reply, std::shared_ptr<QByteArray> body,
+                         HTTPProgress onProgress)
+{
+    auto successful = std::make_shared<bool>(false);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, successful] {
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        *successful = status.isValid() && status.toInt() >= 200 && status.toInt() <= 299;
+    });
+    QObject::connect(
+        reply, &QNetworkReply::readyRead, reply, [reply, body, successful, onProgress] {
+            const QByteArray piece = reply->readAll();
+            if (piece.isEmpty())
+                return;
+            body->append(piece);
+            if (!*successful)
+                return;
+            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+            onProgress(body->size(), length.isValid() ? length.toLongLong() : 0);
+        });
+}
+
 } // namespace
 
 QNetworkReply* QNetworkTransport::start(const QNetworkRequest& networkRequest,
@@ -47,6 +71,9 @@ QCoro::Task<HTTPResponse> QNetworkTransport::send(HTTPRequest request)
         networkRequest.setRawHeader(name, value);
 
     std::unique_ptr<QNetworkReply, DeleteLater> reply(start(networkRequest, request));
+    auto early = std::make_shared<QByteArray>();
+    if (request.onProgress)
+        collectWithProgress(reply.get(), early, request.onProgress);
     co_await qCoro(reply.get()).waitForFinished();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -57,7 +84,17 @@ QCoro::Task<HTTPResponse> QNetworkTransport::send(HTTPRequest request)
     if (status.isValid())
         response.statusCode = status.toInt();
     response.headers = reply->rawHeaderPairs();
-    response.body = reply->readAll();
+    response.body = *early + reply->readAll();
+    // A connection closed early can end without an error from Qt; a body
+    // shorter than its announced length is a failed request, not an answer.
+    // (A compressed answer announces the compressed length, so it is left out.)
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool compressed = !reply->rawHeader("Content-Encoding").isEmpty();
+    if (!compressed && length.isValid() && response.body.size() < length.toLongLong())
+        throw NetworkError(QStringLiteral("A ligação terminou antes do fim da resposta "
+                                          "(%1 de %2 bytes)")
+                               .arg(response.body.size())
+                               .arg(length.toLongLong()));
     co_return response;
 }
 
