@@ -1,7 +1,7 @@
 #include "ProgressDownload.h"
 
-#include "DescribedError.h"
 #include "GmailError.h"
+#include "net/DescribedError.h"
 
 #include <QCoroNetworkReply>
 #include <QNetworkAccessManager>

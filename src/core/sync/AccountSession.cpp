@@ -3,9 +3,9 @@
 #include "SwitchedPoster.h"
 #include "SyncEngine.h"
 #include "auth/TokenVault.h"
-#include "gmail/DescribedError.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/MailStore.h"
+#include "net/DescribedError.h"
 
 #include <QPointer>
 

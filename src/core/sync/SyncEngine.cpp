@@ -3,11 +3,11 @@
 #include "PacedCall.h"
 #include "SummaryFetch.h"
 #include "SyncClock.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
 #include "gmail/GmailError.h"
 #include "gmail/GmailQuota.h"
 #include "model/MailStore.h"
+#include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 
 #include <QHash>
