@@ -1,10 +1,10 @@
 // Until the window exists, the program shows what it has: the linked accounts
 // from the user's settings and each account's cached conversations by label.
 
-#include "app/QSettingsStore.h"
 #include "model/AccountRegistry.h"
 #include "model/MailStore.h"
 #include "model/ThreadSummary.h"
+#include "platform/QSettingsStore.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -2,15 +2,15 @@
 #include "GoogleRig.h"
 #include "TestBrowser.h"
 #include "app/AppState.h"
-#include "app/QSettingsStore.h"
-#include "auth/Keychain.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
-#include "gmail/QNetworkTransport.h"
 #include "model/MailStore.h"
+#include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/RecordingNotificationPoster.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
 
 #include <QSignalSpy>

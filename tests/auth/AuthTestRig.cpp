@@ -1,9 +1,9 @@
 #include "AuthTestRig.h"
 
 #include "AwaitTask.h"
-#include "app/QSettingsStore.h"
-#include "auth/Keychain.h"
 #include "auth/TokenVault.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
 
 using vesk::test::awaitTask;
 

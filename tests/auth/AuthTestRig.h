@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FakeGoogle.h"
-#include "auth/AuthClock.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthEndpoints.h"
 #include "gmail/GmailEndpoints.h"
-#include "gmail/QNetworkTransport.h"
+#include "net/QNetworkTransport.h"
+#include "platform/AuthClock.h"
 
 #include <QTemporaryDir>
 

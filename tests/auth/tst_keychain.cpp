@@ -2,7 +2,7 @@
 // test runner starts. Every case uses services of its own, so the cases
 // neither see each other's items nor depend on their order.
 
-#include "auth/Keychain.h"
+#include "platform/Keychain.h"
 
 #include <QTest>
 #include <QUuid>

@@ -6,11 +6,11 @@
 #include "AuthTestRig.h"
 #include "AwaitTask.h"
 #include "TestBrowser.h"
-#include "auth/Keychain.h"
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
 #include "auth/PKCE.h"
 #include "gmail/GmailError.h"
+#include "platform/Keychain.h"
 
 #include <QCoroTask>
 #include <QRegularExpression>

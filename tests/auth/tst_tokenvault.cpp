@@ -4,10 +4,10 @@
 
 #include "AuthTestRig.h"
 #include "AwaitTask.h"
-#include "auth/Keychain.h"
 #include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
+#include "platform/Keychain.h"
 
 #include <QCoroTask>
 #include <QTest>

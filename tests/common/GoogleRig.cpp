@@ -1,7 +1,7 @@
 #include "GoogleRig.h"
 
 #include "SimpleMessage.h"
-#include "gmail/QNetworkTransport.h"
+#include "net/QNetworkTransport.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "auth/BrowserOpening.h"
+#include "platform/BrowserOpening.h"
 
 #include <QNetworkAccessManager>
 #include <QObject>

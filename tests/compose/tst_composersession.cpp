@@ -1,15 +1,16 @@
 #include "AwaitTask.h"
 #include "GoogleRig.h"
 #include "SimpleMessage.h"
-#include "app/QSettingsStore.h"
-#include "auth/Keychain.h"
+#include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "gmail/GmailAPIClient.h"
-#include "gmail/QNetworkTransport.h"
 #include "model/MailStore.h"
+#include "net/QNetworkTransport.h"
 #include "notifications/SilentPoster.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
 
 #include <QSignalSpy>
@@ -66,6 +67,7 @@ class TestComposerSession : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<OAuthConfig> m_config;
     std::unique_ptr<AccountSession> m_session;
+    ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
 
 private slots:
     void init()
@@ -92,7 +94,7 @@ private slots:
     void repliesArePrefilled()
     {
         const auto reply =
-            ComposerSession::reply(received(QStringLiteral("RE: Olá")), false, m_session.get());
+            ComposerSession::reply(received(QStringLiteral("RE: Olá")), false, account());
         QCOMPARE(reply->subject(), QStringLiteral("RE: Olá"));
         QCOMPARE(reply->to(), QStringLiteral("rui@x.pt"));
         QVERIFY(reply->cc().isEmpty());
@@ -101,17 +103,15 @@ private slots:
         QVERIFY(reply->body().startsWith(u"\n\nEm "));
         QVERIFY(reply->body().endsWith(QStringLiteral("Rui Sá escreveu:\n> Olá & adeus")));
 
-        const auto all =
-            ComposerSession::reply(received(QStringLiteral("Olá")), true, m_session.get());
+        const auto all = ComposerSession::reply(received(QStringLiteral("Olá")), true, account());
         QCOMPARE(all->subject(), QStringLiteral("Re: Olá"));
         // The account is left out in every form its address takes.
         QCOMPARE(all->cc(), QStringLiteral("ana@x.pt, bruno@x.pt"));
 
         FullMessage lines = received(QStringLiteral("x"));
         lines.plainText = QStringLiteral("um\n\ndois");
-        QVERIFY(ComposerSession::reply(lines, false, m_session.get())
-                    ->body()
-                    .endsWith(u"> um\n> \n> dois"));
+        QVERIFY(
+            ComposerSession::reply(lines, false, account())->body().endsWith(u"> um\n> \n> dois"));
     }
 
     void forwardKeepsTheAttachmentsItCanFetch()
@@ -131,7 +131,7 @@ private slots:
         google().failNext(QStringLiteral(".*/attachments/") + message.attachments[1].attachmentId,
                           404, 5);
 
-        const auto forward = awaitTask(ComposerSession::forward(message, m_session.get()));
+        const auto forward = awaitTask(ComposerSession::forward(message, account()));
         QCOMPARE(forward->subject(), QStringLiteral("FW: contas"));
         QVERIFY(forward->to().isEmpty() && !forward->threadId());
         QCOMPARE(forward->attachments().size(), 2);
@@ -143,7 +143,7 @@ private slots:
 
     void draftsAreSavedOnceEditsPause()
     {
-        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        ComposerSession composer(ComposerSession::Mode::New, account());
         composer.setAutosaveDelay(150ms);
         QSignalSpy saved(&composer, &ComposerSession::draftSaved);
 
@@ -170,7 +170,7 @@ private slots:
     void sendingDeletesTheDraftOrKeepsEverythingOnFailure()
     {
         awaitTask(m_session->startSync());
-        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        ComposerSession composer(ComposerSession::Mode::New, account());
         composer.setTo(QStringLiteral(" , , "));
         QVERIFY(!composer.canSend());
         composer.setTo(QStringLiteral("rui@x.pt"));
@@ -207,7 +207,7 @@ private slots:
     void invalidAddressesStopTheSend()
     {
         awaitTask(m_session->startSync());
-        ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+        ComposerSession composer(ComposerSession::Mode::New, account());
         composer.setSubject(QStringLiteral("Olá"));
         struct Case
         {
@@ -264,7 +264,7 @@ private slots:
         // An edit during a slow first save: the save asked for meanwhile
         // runs after it and updates the draft the first one created.
         {
-            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            ComposerSession composer(ComposerSession::Mode::New, account());
             composer.setAutosaveDelay(1h); // saves only when the test asks
             google().addFault(slowDraftCreation());
             composer.setSubject(QStringLiteral("Reunião"));
@@ -285,7 +285,7 @@ private slots:
 
         // Sending while the first save is in flight deletes the draft it makes.
         {
-            ComposerSession composer(ComposerSession::Mode::New, m_session.get());
+            ComposerSession composer(ComposerSession::Mode::New, account());
             composer.setAutosaveDelay(1h);
             google().addFault(slowDraftCreation());
             composer.setTo(QStringLiteral("rui@x.pt"));
@@ -302,8 +302,7 @@ private slots:
         }
 
         // Discarding, then releasing the composer at once, as its window does.
-        auto composer =
-            std::make_unique<ComposerSession>(ComposerSession::Mode::New, m_session.get());
+        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
         composer->setAutosaveDelay(1h);
         google().addFault(slowDraftCreation());
         composer->setSubject(QStringLiteral("Rascunho"));

@@ -3,11 +3,11 @@
 #include "FakeGoogle.h"
 #include "GoogleRig.h"
 #include "SimpleMessage.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailError.h"
 #include "gmail/LiveGmailAPI.h"
-#include "gmail/QNetworkTransport.h"
 #include "gmail/StaticTokenProvider.h"
+#include "net/DescribedError.h"
+#include "net/QNetworkTransport.h"
 
 #include <QCoroTask>
 #include <QTemporaryDir>

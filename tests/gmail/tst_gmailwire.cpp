@@ -1,7 +1,7 @@
 #include "gmail/Base64Url.h"
 #include "gmail/GmailError.h"
-#include "gmail/SnippetText.h"
 #include "gmail/WireRecords.h"
+#include "model/SnippetText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
-#include "app/QSettingsStore.h"
 #include "model/AccountRegistry.h"
+#include "platform/QSettingsStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

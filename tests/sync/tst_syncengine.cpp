@@ -5,9 +5,9 @@
 #include "VirtualClock.h"
 #include "gmail/GmailError.h"
 #include "gmail/LiveGmailAPI.h"
-#include "gmail/QNetworkTransport.h"
 #include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
+#include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
 #include "sync/SyncEngine.h"
 

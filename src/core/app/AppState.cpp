@@ -1,14 +1,14 @@
 #include "AppState.h"
 
-#include "SettingsStore.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
-#include "gmail/DescribedError.h"
 #include "model/MailStore.h"
+#include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 #include "notifications/NotificationRouter.h"
+#include "platform/SettingsStore.h"
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
@@ -33,6 +33,13 @@ QString trimmedSearch(const QString& text)
     while (end > start && blank(text[end - 1]))
         --end;
     return text.mid(start, end - start);
+}
+
+/// The session's sync, skipped once the session is gone.
+QCoro::Task<> syncIfOpen(QPointer<AccountSession> session)
+{
+    if (session)
+        co_await session->syncNow();
 }
 
 } // namespace
@@ -122,6 +129,15 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
                             : QList<ThreadSummary>();
     }
     return cache.threads;
+}
+
+ComposerAccount AppState::composerAccount(AccountSession* session)
+{
+    if (!session)
+        return {};
+    QPointer<AccountSession> weak(session);
+    return ComposerAccount{session->identity(), session->api(), [weak] { return syncIfOpen(weak); },
+                           session};
 }
 
 ComposerSession* AppState::composer() const

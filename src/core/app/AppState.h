@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "compose/ComposerAccount.h"
 #include "model/AccountRegistry.h"
 #include "model/ThreadSummary.h"
 
@@ -66,6 +67,9 @@ public:
     /// session's summaries of the selected label grouped into threads.
     const QList<ThreadSummary>& visibleThreads() const;
 
+    /// What a composer writing from `session`'s account needs of it; an
+    /// account that counts as closed when `session` is null.
+    static ComposerAccount composerAccount(AccountSession* session);
     ComposerSession* composer() const;
     /// Takes the composer being edited (the window shows it while set).
     void setComposer(std::unique_ptr<ComposerSession> composer);

@@ -3,7 +3,7 @@
 #include "LoopbackRedirect.h"
 #include "OAuthError.h"
 #include "PendingText.h"
-#include "gmail/DescribedError.h"
+#include "net/DescribedError.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -1,11 +1,11 @@
 #include "OAuthConfig.h"
 
-#include "Keychain.h"
-#include "app/QSettingsStore.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
 
 namespace vesk {
 
-OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings, Keychain& keychain)
+OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings, SecureStore& keychain)
     : m_settings(std::move(settings))
     , m_keychain(keychain)
 {}

@@ -7,7 +7,7 @@
 
 namespace vesk {
 
-class Keychain;
+class SecureStore;
 class SettingsStore;
 
 /// The OAuth client the user created in their own Google console: the Client
@@ -21,7 +21,7 @@ class SettingsStore;
 class OAuthConfig final
 {
 public:
-    OAuthConfig(std::shared_ptr<SettingsStore> settings, Keychain& keychain);
+    OAuthConfig(std::shared_ptr<SettingsStore> settings, SecureStore& keychain);
 
     /// The process-wide instance over the user's settings and the shared keychain.
     static OAuthConfig& shared();
@@ -45,11 +45,11 @@ public:
     /// Both values non-empty; an empty Client ID spares the keychain lookup.
     bool isConfigured() const;
 
-    Keychain& keychain() const { return m_keychain; }
+    SecureStore& keychain() const { return m_keychain; }
 
 private:
     std::shared_ptr<SettingsStore> m_settings;
-    Keychain& m_keychain;
+    SecureStore& m_keychain;
 };
 
 } // namespace vesk

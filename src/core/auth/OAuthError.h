@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gmail/DescribedError.h"
+#include "net/DescribedError.h"
 
 namespace vesk {
 

@@ -1,15 +1,15 @@
 #include "OAuthService.h"
 
-#include "BrowserOpening.h"
 #include "LoopbackReceiver.h"
 #include "OAuthConfig.h"
 #include "OAuthError.h"
 #include "PKCE.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailError.h"
-#include "gmail/HTTPTransport.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
+#include "net/DescribedError.h"
+#include "net/HTTPTransport.h"
+#include "platform/BrowserOpening.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

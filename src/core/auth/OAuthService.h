@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AuthClock.h"
 #include "FormEncoding.h"
 #include "LoopbackReceiver.h"
 #include "OAuthEndpoints.h"
 #include "TokenSet.h"
 #include "gmail/GmailEndpoints.h"
 #include "model/AccountIdentity.h"
+#include "platform/AuthClock.h"
 
 #include <QCoroTask>
 #include <QObject>

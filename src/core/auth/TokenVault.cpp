@@ -1,11 +1,11 @@
 #include "TokenVault.h"
 
-#include "Keychain.h"
 #include "OAuthConfig.h"
 #include "OAuthError.h"
 #include "OAuthService.h"
 #include "PendingText.h"
 #include "gmail/GmailError.h"
+#include "platform/SecureStore.h"
 
 namespace vesk {
 

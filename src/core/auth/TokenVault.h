@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AuthClock.h"
 #include "OAuthEndpoints.h"
 #include "TokenSet.h"
 #include "gmail/AccessTokenProviding.h"
+#include "platform/AuthClock.h"
 
 #include <QMutex>
 #include <QObject>

@@ -3,11 +3,10 @@
 #include "ComposerDraft.h"
 #include "MIMEBuilder.h"
 #include "OutgoingAddress.h"
-#include "app/FileDialogs.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
-#include "gmail/SnippetText.h"
-#include "sync/AccountSession.h"
+#include "model/SnippetText.h"
+#include "net/DescribedError.h"
+#include "platform/FileDialogs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,12 +47,12 @@ bool isOwnAddress(const QString& entry, const QString& own)
 
 } // namespace
 
-ComposerSession::ComposerSession(Mode mode, AccountSession* session,
+ComposerSession::ComposerSession(Mode mode, ComposerAccount account,
                                  std::shared_ptr<FileDialogs> dialogs, QObject* parent)
     : QObject(parent)
     , m_id(QUuid::createUuid())
     , m_mode(mode)
-    , m_session(session)
+    , m_account(std::move(account))
     , m_dialogs(std::move(dialogs))
     , m_draft(std::make_shared<ComposerDraft>())
 {
@@ -65,11 +64,11 @@ ComposerSession::ComposerSession(Mode mode, AccountSession* session,
 ComposerSession::~ComposerSession() = default;
 
 std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& message, bool all,
-                                                        AccountSession* session,
+                                                        ComposerAccount account,
                                                         std::shared_ptr<FileDialogs> dialogs)
 {
-    auto composer = std::make_unique<ComposerSession>(all ? Mode::ReplyAll : Mode::Reply, session,
-                                                      std::move(dialogs));
+    auto composer = std::make_unique<ComposerSession>(all ? Mode::ReplyAll : Mode::Reply,
+                                                      std::move(account), std::move(dialogs));
     composer->m_threadId = message.threadId;
     composer->m_inReplyTo = message.messageIdHeader;
     QStringList references;
@@ -80,8 +79,8 @@ std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& messa
     if (!references.join(u' ').isEmpty())
         composer->m_references = references.join(u' ');
     composer->m_to = message.fromEmail.isEmpty() ? message.fromName : message.fromEmail;
-    if (all && session) {
-        const QString own = session->identity().email;
+    if (all && composer->m_account.isOpen()) {
+        const QString own = composer->m_account.identity.email;
         QStringList others =
             MIMEBuilder::splitAddresses(message.to) + MIMEBuilder::splitAddresses(message.cc);
         others.removeIf([&](const QString& entry) { return isOwnAddress(entry, own); });
@@ -95,10 +94,11 @@ std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& messa
 }
 
 QCoro::Task<std::unique_ptr<ComposerSession>>
-ComposerSession::forward(FullMessage message, AccountSession* session,
+ComposerSession::forward(FullMessage message, ComposerAccount account,
                          std::shared_ptr<FileDialogs> dialogs)
 {
-    auto composer = std::make_unique<ComposerSession>(Mode::Forward, session, std::move(dialogs));
+    auto composer =
+        std::make_unique<ComposerSession>(Mode::Forward, std::move(account), std::move(dialogs));
     const QString lower = message.subject.toLower();
     composer->m_subject = lower.startsWith(u"fwd:") || lower.startsWith(u"fw:")
                               ? message.subject
@@ -107,7 +107,8 @@ ComposerSession::forward(FullMessage message, AccountSession* session,
                        QStringLiteral(" <") + message.fromEmail + QStringLiteral(">\nAssunto: ") +
                        message.subject + QStringLiteral("\nPara: ") + message.to +
                        QStringLiteral("\n\n") + sourceText(message);
-    const std::shared_ptr<GmailAPIClient> api = session ? session->api() : nullptr;
+    const std::shared_ptr<GmailAPIClient> api =
+        composer->m_account.isOpen() ? composer->m_account.api : nullptr;
     if (!api)
         co_return composer;
     for (const AttachmentInfo& attachment : message.attachments) {
@@ -230,9 +231,9 @@ QCoro::Task<> ComposerSession::addAttachmentsFromPanel()
 
 std::optional<QString> ComposerSession::buildRaw() const
 {
-    if (!m_session)
+    if (!m_account.isOpen())
         return std::nullopt;
-    return MIMEBuilder::buildRaw(m_session->identity().email, MIMEBuilder::splitAddresses(m_to),
+    return MIMEBuilder::buildRaw(m_account.identity.email, MIMEBuilder::splitAddresses(m_to),
                                  MIMEBuilder::splitAddresses(m_cc),
                                  MIMEBuilder::splitAddresses(m_bcc), m_subject, m_body,
                                  m_attachments, m_inReplyTo, m_references);
@@ -261,13 +262,13 @@ QCoro::Task<> ComposerSession::autosave()
 
 QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
 {
-    if (!m_dirty || !m_session)
+    if (!m_dirty || !m_account.isOpen())
         co_return;
     const std::optional<QString> raw = buildRaw();
     if (!raw || (m_to.isEmpty() && m_subject.isEmpty() && m_body.isEmpty()))
         co_return;
     QPointer<ComposerSession> self(this);
-    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const std::shared_ptr<GmailAPIClient> api = m_account.api;
     const std::optional<QString> threadId = m_threadId;
     const std::optional<QString> draftId = draft->id();
     // Edits made while the request runs must not count as saved.
@@ -324,7 +325,7 @@ std::optional<QString> ComposerSession::invalidEntry() const
 
 QCoro::Task<bool> ComposerSession::send()
 {
-    if (!m_session)
+    if (!m_account.isOpen())
         co_return false;
     const std::optional<QString> raw = buildRaw();
     if (!raw || !canSend())
@@ -334,8 +335,8 @@ QCoro::Task<bool> ComposerSession::send()
         co_return false;
     }
     QPointer<ComposerSession> self(this);
-    QPointer<AccountSession> session = m_session;
-    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const ComposerAccount account = m_account;
+    const std::shared_ptr<GmailAPIClient> api = m_account.api;
     const std::shared_ptr<ComposerDraft> draft = m_draft;
     const std::optional<QString> threadId = m_threadId;
     setSending(true);
@@ -367,8 +368,8 @@ QCoro::Task<bool> ComposerSession::send()
         self->m_dirty = false;
         self->setSending(false);
     }
-    if (session)
-        co_await session->syncNow();
+    if (account.owner && account.syncNow)
+        co_await account.syncNow();
     co_return true;
 }
 
@@ -377,9 +378,9 @@ QCoro::Task<> ComposerSession::discardDraft()
     m_autosaveTimer.stop();
     const std::shared_ptr<ComposerDraft> draft = m_draft;
     draft->close();
-    if (!m_session)
+    if (!m_account.isOpen())
         co_return;
-    const std::shared_ptr<GmailAPIClient> api = m_session->api();
+    const std::shared_ptr<GmailAPIClient> api = m_account.api;
     co_await draft->settled();
     const std::optional<QString> draftId = draft->id();
     if (!draftId)

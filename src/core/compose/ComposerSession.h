@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComposerAccount.h"
 #include "OutgoingAttachment.h"
 #include "model/FullMessage.h"
 
@@ -16,7 +17,6 @@
 
 namespace vesk {
 
-class AccountSession;
 class ComposerDraft;
 class FileDialogs;
 
@@ -25,9 +25,9 @@ class FileDialogs;
 /// few seconds after the last edit, sends, and deletes the draft once the
 /// message has gone or is discarded.
 ///
-/// Lives on the GUI thread. Holds its account session weakly: once the
-/// session is gone, saving and sending do nothing. The autosave timer is the
-/// composer's own, so it dies with it.
+/// Lives on the GUI thread. Holds its account's session weakly (see
+/// ComposerAccount): once the session is gone, saving and sending do nothing. The autosave timer is
+/// the composer's own, so it dies with it.
 ///
 /// Draft saves run one at a time: a save asked for while one is in flight
 /// runs after it, so a slow first save cannot lead to a second draft. Send
@@ -58,22 +58,22 @@ public:
     /// Gmail's limit for the attachments of one message.
     static constexpr qint64 attachmentLimit = 25 * 1048576;
 
-    ComposerSession(Mode mode, AccountSession* session, std::shared_ptr<FileDialogs> dialogs = {},
+    ComposerSession(Mode mode, ComposerAccount account, std::shared_ptr<FileDialogs> dialogs = {},
                     QObject* parent = nullptr);
     ~ComposerSession() override;
 
     static std::unique_ptr<ComposerSession> reply(const FullMessage& message, bool all,
-                                                  AccountSession* session,
+                                                  ComposerAccount account,
                                                   std::shared_ptr<FileDialogs> dialogs = {});
     /// Fetches the message's attachments one after another; those that cannot
     /// be fetched are left out.
     static QCoro::Task<std::unique_ptr<ComposerSession>>
-    forward(FullMessage message, AccountSession* session,
+    forward(FullMessage message, ComposerAccount account,
             std::shared_ptr<FileDialogs> dialogs = {});
 
     const QUuid& id() const { return m_id; }
     Mode mode() const { return m_mode; }
-    AccountSession* session() const { return m_session; }
+    const ComposerAccount& account() const { return m_account; }
 
     const QString& to() const { return m_to; }
     const QString& cc() const { return m_cc; }
@@ -140,7 +140,7 @@ private:
 
     const QUuid m_id;
     const Mode m_mode;
-    QPointer<AccountSession> m_session;
+    const ComposerAccount m_account;
     std::shared_ptr<FileDialogs> m_dialogs;
 
     QString m_to;

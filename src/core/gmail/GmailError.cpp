@@ -1,6 +1,6 @@
 #include "GmailError.h"
 
-#include "RetryDecision.h"
+#include "net/RetryDecision.h"
 
 namespace vesk {
 

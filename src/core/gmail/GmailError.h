@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DescribedError.h"
+#include "net/DescribedError.h"
 
 #include <chrono>
 #include <optional>

@@ -3,8 +3,8 @@
 #include "AccessTokenProviding.h"
 #include "Base64Url.h"
 #include "GmailError.h"
-#include "HTTPTransport.h"
-#include "RetryDecision.h"
+#include "net/HTTPTransport.h"
+#include "net/RetryDecision.h"
 
 #include <QCoroTimer>
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 
 #include "GmailAPIClient.h"
 #include "GmailEndpoints.h"
-#include "RetryPolicy.h"
+#include "net/RetryPolicy.h"
 
 #include <QPair>
 

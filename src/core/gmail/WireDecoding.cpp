@@ -2,7 +2,7 @@
 
 #include "GmailError.h"
 #include "WireRecords.h"
-#include "model/JsonReading.h"
+#include "json/JsonReading.h"
 
 namespace vesk {
 

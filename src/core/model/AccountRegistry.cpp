@@ -1,7 +1,7 @@
 #include "AccountRegistry.h"
 
 #include "MailJson.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "MailJson.h"
 
 #include "AccountRegistryEntry.h"
-#include "JsonWriter.h"
 #include "LabelInfo.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "json/JsonWriter.h"
 
 #include <QTimeZone>
 

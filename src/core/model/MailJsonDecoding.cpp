@@ -2,11 +2,11 @@
 // summaries and is read at every start, hence simdjson underneath.
 
 #include "AccountRegistryEntry.h"
-#include "JsonReading.h"
 #include "LabelInfo.h"
 #include "MailJson.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "json/JsonReading.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
 #include "NotificationPayload.h"
 
-#include "gmail/SnippetText.h"
 #include "model/AccountIdentity.h"
 #include "model/MessageSummary.h"
+#include "model/SnippetText.h"
 
 namespace vesk {
 

@@ -5,6 +5,7 @@
 #include "auth/TokenVault.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/MailStore.h"
+#include "net/DescribedError.h"
 
 #include <QPointer>
 

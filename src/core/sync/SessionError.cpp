@@ -1,8 +1,8 @@
 #include "SessionError.h"
 
 #include "auth/OAuthError.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailError.h"
+#include "net/DescribedError.h"
 
 namespace vesk {
 

@@ -2,7 +2,7 @@
 
 #include "auth/OAuthEndpoints.h"
 #include "gmail/GmailEndpoints.h"
-#include "gmail/RetryPolicy.h"
+#include "net/RetryPolicy.h"
 
 #include <QString>
 

@@ -7,6 +7,7 @@
 #include "gmail/GmailError.h"
 #include "gmail/GmailQuota.h"
 #include "model/MailStore.h"
+#include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 
 #include <QHash>

@@ -1,10 +1,10 @@
 #include "TransferManager.h"
 
 #include "SafeFileName.h"
-#include "app/FileDialogs.h"
-#include "gmail/DescribedError.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/AttachmentInfo.h"
+#include "net/DescribedError.h"
+#include "platform/FileDialogs.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SecureStore.h"
+
 #include <QString>
 
 #include <mutex>
@@ -14,7 +16,7 @@ namespace vesk {
 /// Every operation holds one mutex for its whole run, so all secure-store calls
 /// of the program are serial and synchronous whatever thread they come from.
 /// Failures are never raised: writes and deletes report false, reads nothing.
-class Keychain final
+class Keychain final : public SecureStore
 {
 public:
     Keychain() = default;
@@ -26,14 +28,14 @@ public:
 
     /// Stores `value` as the secret of (service, account), replacing an earlier
     /// item in place: a failed write leaves the earlier secret readable.
-    bool set(const QString& value, const QString& service, const QString& account);
+    bool set(const QString& value, const QString& service, const QString& account) override;
 
     /// The secret, or nothing when there is no such item, the store cannot be
     /// reached, or the stored bytes are not valid UTF-8.
-    std::optional<QString> get(const QString& service, const QString& account) const;
+    std::optional<QString> get(const QString& service, const QString& account) const override;
 
     /// Removes the item; true when it was removed or did not exist.
-    bool remove(const QString& service, const QString& account);
+    bool remove(const QString& service, const QString& account) override;
 
 private:
     mutable std::mutex m_mutex;

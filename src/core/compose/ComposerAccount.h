@@ -1,0 +1,33 @@
+#pragma once
+
+#include "model/AccountIdentity.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+namespace vesk {
+
+class GmailAPIClient;
+
+/// What a composer needs of the account it writes from, handed over by
+/// whoever owns the account's session, so that composing does not depend on
+/// syncing.
+///
+/// The owner is held weakly: once it is gone the account counts as closed,
+/// and the composer saves and sends nothing more.
+struct ComposerAccount
+{
+    AccountIdentity identity;
+    std::shared_ptr<GmailAPIClient> api;
+    /// Brings the account's mail up to date once a message has gone.
+    std::function<QCoro::Task<>()> syncNow;
+    QPointer<QObject> owner;
+
+    bool isOpen() const { return owner && api; }
+};
+
+} // namespace vesk
