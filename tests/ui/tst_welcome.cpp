@@ -1,0 +1,124 @@
+#include "AboutView.h"
+#include "Brand.h"
+#include "PillButton.h"
+#include "WelcomeView.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vesk;
+
+namespace {
+
+// The texts a person sees, top to bottom.
+QStringList shownTexts(const QWidget& root)
+{
+    QList<QLabel*> labels = root.findChildren<QLabel*>();
+    std::stable_sort(labels.begin(), labels.end(), [&root](QLabel* a, QLabel* b) {
+        return a->mapTo(&root, QPoint()).y() < b->mapTo(&root, QPoint()).y();
+    });
+    QStringList texts;
+    for (const QLabel* label : labels) {
+        if (label->isVisibleTo(&root) && !label->text().isEmpty())
+            texts.append(label->text());
+    }
+    return texts;
+}
+
+// Every visible text fits its label: nothing is cut off at the bottom.
+bool nothingClipped(const QWidget& root)
+{
+    const QList<QLabel*> labels = root.findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+        if (!label->isVisibleTo(&root) || label->text().isEmpty())
+            continue;
+        const int needed =
+            label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+        if (label->height() < needed || label->width() < label->minimumSizeHint().width())
+            return false;
+    }
+    return true;
+}
+
+const QString s_tagline = QStringLiteral("O teu Gmail, nativo no Linux. Várias contas, "
+                                         "notificações por conta e anexos sem truques.");
+const QString s_cardTitle = QStringLiteral("Falta um passo teu, uma só vez");
+const QString s_cardText =
+    QStringLiteral("O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. "
+                   "Abre as Definições e cola o Client ID e o Client Secret; a app explica o "
+                   "resto. A senha nunca passa pelo VESK.");
+
+} // namespace
+
+class TestWelcome : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void unconfiguredClientLeadsToTheSettings()
+    {
+        WelcomeView view;
+        view.resize(980, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(shownTexts(view),
+                 QStringList({QStringLiteral("VESK"), s_tagline, s_cardTitle, s_cardText}));
+        QVERIFY(nothingClipped(view));
+
+        auto* button = view.findChild<PillButton*>();
+        QCOMPARE(button->text(), QStringLiteral("Abrir Definições"));
+        QVERIFY(button->isProminent());
+        QSignalSpy settings(&view, &WelcomeView::settingsRequested);
+        QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(settings.count(), 1);
+        QCOMPARE(link.count(), 0);
+    }
+
+    void configuredClientLinksTheFirstAccount()
+    {
+        WelcomeView view;
+        view.resize(980, 600);
+        view.setOAuthConfigured(true);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(shownTexts(view), QStringList({QStringLiteral("VESK"), s_tagline}));
+
+        auto* button = view.findChild<PillButton*>();
+        QCOMPARE(button->text(), QStringLiteral("Ligar a primeira conta"));
+        QSignalSpy settings(&view, &WelcomeView::settingsRequested);
+        QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(link.count(), 1);
+        QCOMPARE(settings.count(), 0);
+
+        // A failed link is reported under the button until it is cleared.
+        const QString failure = QStringLiteral("O início de sessão foi cancelado.");
+        view.setLinkError(failure);
+        // Lay out now: relayouts are posted, and the check reads geometry.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(nothingClipped(view));
+        QCOMPARE(shownTexts(view).last(), failure);
+        view.setLinkError(QString());
+        QCOMPARE(shownTexts(view), QStringList({QStringLiteral("VESK"), s_tagline}));
+    }
+
+    void aboutShowsTheBuildsVersion()
+    {
+        AboutView about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(shownTexts(about),
+                 QStringList({QStringLiteral("VESK"),
+                              QStringLiteral("Cliente de Gmail nativo para Linux"),
+                              QStringLiteral("Versão ") + QStringLiteral(EXPECTED_VERSION)}));
+        QVERIFY(nothingClipped(about));
+    }
+};
+
+QTEST_MAIN(TestWelcome)
+#include "tst_welcome.moc"
