@@ -26,10 +26,10 @@ constexpr char unescapedPunctuation[] = "!#$&+^`{|}";
 
 QByteArray mediaTypeOf(const QString& mimeType)
 {
-    static const QRegularExpression typeSlashSubtype(
+    static const QRegularExpression s_typeSlashSubtype(
         QStringLiteral("^[A-Za-z0-9!#$&^_.+-]+/[A-Za-z0-9!#$&^_.+-]+$"));
     const QString trimmed = mimeType.trimmed();
-    if (trimmed.size() > mediaTypeLimit || !typeSlashSubtype.match(trimmed).hasMatch())
+    if (trimmed.size() > mediaTypeLimit || !s_typeSlashSubtype.match(trimmed).hasMatch())
         return "application/octet-stream";
     return trimmed.toLatin1();
 }

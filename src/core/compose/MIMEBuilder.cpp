@@ -81,10 +81,10 @@ QByteArray addressLine(const QByteArray& name, const QStringList& entries)
 // break the header, as Gmail threads replies by their thread id anyway.
 QByteArrayList messageIds(const QString& value)
 {
-    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    static const QRegularExpression s_blanks(QStringLiteral("[ \\t]+"));
     QByteArrayList ids;
     const QStringList tokens =
-        HeaderText::withoutLineBreaks(value).split(blanks, Qt::SkipEmptyParts);
+        HeaderText::withoutLineBreaks(value).split(s_blanks, Qt::SkipEmptyParts);
     for (const QString& token : tokens) {
         const bool printable = std::all_of(token.begin(), token.end(), [](QChar c) {
             return c.unicode() > 0x20 && c.unicode() < 0x7F;

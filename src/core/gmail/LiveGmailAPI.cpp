@@ -3,6 +3,7 @@
 #include "AccessTokenProviding.h"
 #include "Base64Url.h"
 #include "GmailError.h"
+#include "model/SystemLabels.h"
 #include "net/HTTPTransport.h"
 #include "net/RetryDecision.h"
 
@@ -147,7 +148,7 @@ QCoro::Task<QList<LabelInfo>> LiveGmailAPI::labels()
     // Gmail's label list carries no counts; the inbox's unread count (the
     // badge, the sidebar) has to be asked for separately.
     for (LabelListDTO::Label& label : list.labels) {
-        if (label.id == u"INBOX" && !label.messagesUnread) {
+        if (label.id == SystemLabels::inbox() && !label.messagesUnread) {
             label = decodeWire<LabelListDTO::Label>(
                 co_await request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt));
             break;

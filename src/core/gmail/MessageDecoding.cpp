@@ -42,10 +42,10 @@ QByteArray declaredCharset(const MessageDTO::Payload& part)
         headerIn(*part.headers, QStringLiteral("Content-Type"));
     if (!contentType)
         return {};
-    static const QRegularExpression charset(
+    static const QRegularExpression s_charset(
         QStringLiteral(R"re(;\s*charset\s*=\s*"?([^";\s]+)"?)re"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = charset.match(*contentType);
+    const QRegularExpressionMatch match = s_charset.match(*contentType);
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 

@@ -7,8 +7,8 @@ namespace {
 // Default-constructed summaries share one empty block instead of allocating.
 const QSharedDataPointer<MessageSummaryData>& emptyData()
 {
-    static const QSharedDataPointer<MessageSummaryData> empty(new MessageSummaryData);
-    return empty;
+    static const QSharedDataPointer<MessageSummaryData> s_empty(new MessageSummaryData);
+    return s_empty;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "ThreadSummary.h"
 
+#include "SystemLabels.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -12,8 +14,9 @@ namespace {
 
 const QString& unreadLabel()
 {
-    static const QString label = QStringLiteral("UNREAD");
-    return label;
+    // Looked up for every message of every thread: built once.
+    static const QString s_label = SystemLabels::unread();
+    return s_label;
 }
 
 /// Stable sort by date, oldest first. Conversations are short, so an

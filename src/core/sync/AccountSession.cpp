@@ -5,6 +5,7 @@
 #include "auth/TokenVault.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/MailStore.h"
+#include "model/SystemLabels.h"
 #include "net/DescribedError.h"
 
 #include <QPointer>
@@ -15,8 +16,8 @@ namespace vesk {
 
 namespace {
 
-const QString inbox = QStringLiteral("INBOX");
-const QString unread = QStringLiteral("UNREAD");
+const QString inbox = SystemLabels::inbox();
+const QString unread = SystemLabels::unread();
 
 AccountSession::LabelChange adding(QString labelId)
 {
@@ -162,7 +163,7 @@ QCoro::Task<> AccountSession::ensureLabelLoaded(QString labelId)
     QPointer<AccountSession> self(this);
     setSyncing(true);
     try {
-        co_await m_engine->loadLabelMessages(labelId, labelPageSize);
+        co_await m_engine->loadLabelMessages(labelId, SyncEngine::firstPageSize);
     } catch (...) {
         // The label stays unloaded and is tried again on the next selection.
     }

@@ -47,7 +47,6 @@ class AccountSession final : public QObject
     Q_PROPERTY(QString openThreadIdText READ openThreadIdText NOTIFY openThreadChanged)
 
 public:
-    static constexpr int labelPageSize = 75;
     static constexpr int searchSize = 50;
     /// A change to one summary's label ids, for the local patch.
     using LabelChange = std::function<QStringList(QStringList)>;

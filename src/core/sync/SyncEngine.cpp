@@ -7,6 +7,7 @@
 #include "gmail/GmailError.h"
 #include "gmail/GmailQuota.h"
 #include "model/MailStore.h"
+#include "model/SystemLabels.h"
 #include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 
@@ -23,9 +24,8 @@ namespace {
 
 using Priority = QuotaPacer::Priority;
 
-const QString inboxLabel = QStringLiteral("INBOX");
-const QString unreadLabel = QStringLiteral("UNREAD");
-constexpr int firstPageSize = 75;
+const QString inboxLabel = SystemLabels::inbox();
+const QString unreadLabel = SystemLabels::unread();
 
 QStringList idsOf(const MessageListDTO& list)
 {

@@ -50,6 +50,9 @@ public:
     /// At most this many message requests are in flight at once, so that a
     /// large change does not trip Gmail's per-user rate limit.
     static constexpr int maxParallelFetches = 10;
+    /// Messages in the first page of a label, for the first synchronisation
+    /// and for a label the user opens.
+    static constexpr int firstPageSize = 75;
 
     /// `clock` paces requests by the quota; the system's steady clock by default.
     SyncEngine(AccountIdentity account, std::shared_ptr<GmailAPIClient> api,

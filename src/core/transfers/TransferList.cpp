@@ -139,7 +139,7 @@ void TransferList::change(const QUuid& id, const QList<int>& roles,
     if (row < 0 || !apply(m_items[row]))
         return;
     const QModelIndex at = index(int(row));
-    emit dataChanged(at, at, roles);
+    Q_EMIT dataChanged(at, at, roles);
 }
 
 } // namespace vesk

@@ -215,7 +215,7 @@ void TransferManager::updateHasActive()
     if (active == m_hasActive)
         return;
     m_hasActive = active;
-    emit hasActiveChanged(active);
+    Q_EMIT hasActiveChanged(active);
 }
 
 } // namespace vesk
