@@ -43,7 +43,8 @@ class TestAppState : public QObject
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<QSettingsStore> m_settings;
-    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<Keychain> m_keychain;
+    std::shared_ptr<OAuthConfig> m_config;
     std::shared_ptr<RecordingNotificationPoster> m_poster;
     std::shared_ptr<TestBrowser> m_browser;
     std::shared_ptr<NotificationRouter> m_router;
@@ -53,8 +54,8 @@ class TestAppState : public QObject
     {
         AppServices result;
         result.settings = m_settings;
-        result.sessions = m_rig->sessionServices(m_config.get(), m_poster,
-                                                 m_dir->filePath(QStringLiteral("cache")));
+        result.sessions =
+            m_rig->sessionServices(m_config, m_poster, m_dir->filePath(QStringLiteral("cache")));
         result.browser = m_browser;
         result.router = m_router;
         result.bringToFront = [this] { ++m_broughtToFront; };
@@ -63,7 +64,7 @@ class TestAppState : public QObject
 
     void linkDirectly(AppState& app, const QString& email)
     {
-        TokenVault(email, *m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
+        TokenVault(email, m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
             .saveTokenSet(m_rig->tokensFor(email));
         app.registry().upsert(AccountIdentity{email, QString()});
         app.rebuildSessions();
@@ -133,7 +134,8 @@ private slots:
         google().addAccount(eva, QStringLiteral("Eva"));
         m_dir = std::make_unique<QTemporaryDir>();
         m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
-        m_config = std::make_unique<OAuthConfig>(m_settings, Keychain::shared());
+        m_keychain = std::make_shared<Keychain>();
+        m_config = std::make_shared<OAuthConfig>(m_settings, m_keychain);
         m_poster = std::make_shared<RecordingNotificationPoster>();
         m_browser = std::make_shared<TestBrowser>();
         m_router = std::make_shared<NotificationRouter>();
@@ -396,7 +398,7 @@ private slots:
         QCOMPARE(*app.selectedAccountID(), rui); // kept; the first session stands in
         QCOMPARE(app.selectedSession()->id(), ana);
         QVERIFY(!QFile::exists(cache));
-        QVERIFY(!Keychain::shared().get(TokenVault::tokenService(), rui));
+        QVERIFY(!m_keychain->get(TokenVault::tokenService(), rui));
         QCOMPARE(app.registry().entries().size(), 1);
         const auto requests = google().requests();
         QVERIFY(std::any_of(requests.begin(), requests.end(),

@@ -77,12 +77,12 @@ void OAuthServiceTest::configTrimsAndNeedsBothValues()
 {
     AuthTestRig rig;
     QVERIFY(rig.isReady());
-    OAuthConfig& config = rig.config();
+    OAuthConfig& config = *rig.config();
 
     config.setClientID(QStringLiteral("  id.apps \n"));
     QCOMPARE(config.clientID(), QStringLiteral("id.apps"));
     config.setClientSecret(QStringLiteral("\t segredo \r\n"));
-    QCOMPARE(Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
+    QCOMPARE(rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
              QStringLiteral("segredo"));
     QVERIFY(config.isConfigured());
 
@@ -92,7 +92,7 @@ void OAuthServiceTest::configTrimsAndNeedsBothValues()
 
     config.setClientID(QStringLiteral("id.apps"));
     config.setClientSecret(QStringLiteral("  \n"));
-    QVERIFY(!Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
+    QVERIFY(!rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
     QCOMPARE(config.clientSecret(), QString());
     QVERIFY(!config.isConfigured());
 
@@ -215,13 +215,13 @@ void OAuthServiceTest::authorizeFailures()
     QVERIFY(rig.isReady());
     auto browser = std::make_shared<TestBrowser>();
     if (fault == QLatin1String("no secret"))
-        rig.config().setClientSecret(QString());
+        rig.config()->setClientSecret(QString());
     else if (fault == QLatin1String("no browser"))
         browser->setUnavailable(true);
     else if (fault == QLatin1String("refuse"))
         rig.google().refuseConsent();
     else if (fault == QLatin1String("wrong secret"))
-        rig.config().setClientSecret(QStringLiteral("GOCSPX-errado"));
+        rig.config()->setClientSecret(QStringLiteral("GOCSPX-errado"));
     else if (fault == QLatin1String("no Gmail"))
         browser->setDeclinedScope(s_gmailScope);
     else

@@ -65,7 +65,7 @@ class TestComposerSession : public QObject
     std::unique_ptr<GoogleRig> m_rig;
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<OAuthConfig> m_config;
     std::unique_ptr<AccountSession> m_session;
     ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
 
@@ -75,12 +75,12 @@ private slots:
         m_rig = std::make_unique<GoogleRig>();
         google().addAccount(email, QStringLiteral("Joana"));
         m_dir = std::make_unique<QTemporaryDir>();
-        m_config = std::make_unique<OAuthConfig>(
+        m_config = std::make_shared<OAuthConfig>(
             std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini"))),
-            Keychain::shared());
+            std::make_shared<Keychain>());
         m_session = std::make_unique<AccountSession>(
             AccountIdentity{email, QStringLiteral("Joana")},
-            m_rig->sessionServices(m_config.get(), std::make_shared<SilentPoster>(), m_dir->path()),
+            m_rig->sessionServices(m_config, std::make_shared<SilentPoster>(), m_dir->path()),
             false);
         m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
     }

@@ -41,7 +41,7 @@ class TestAccountSession : public QObject
     std::unique_ptr<GoogleRig> m_rig;
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<OAuthConfig> m_config;
     std::shared_ptr<RecordingNotificationPoster> m_poster;
     SessionServices m_services;
 
@@ -74,13 +74,13 @@ private slots:
         m_rig = std::make_unique<GoogleRig>();
         google().addAccount(email, QStringLiteral("Marta"));
         m_dir = std::make_unique<QTemporaryDir>();
-        m_config = std::make_unique<OAuthConfig>(
+        m_config = std::make_shared<OAuthConfig>(
             std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("settings.ini"))),
-            Keychain::shared());
+            std::make_shared<Keychain>());
         m_config->setClientID(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
         m_poster = std::make_shared<RecordingNotificationPoster>();
-        m_services = m_rig->sessionServices(m_config.get(), m_poster, m_dir->path());
+        m_services = m_rig->sessionServices(m_config, m_poster, m_dir->path());
     }
 
     void cleanup()

@@ -292,8 +292,8 @@ QCoro::Task<> AppState::linkAccount()
     // one's ending would then tear down the second's service and receiver.
     if (m_isLinkingAccount)
         co_return;
-    OAuthConfig& config = *m_services.sessions.oauthConfig;
-    if (!config.isConfigured()) {
+    const std::shared_ptr<OAuthConfig> config = m_services.sessions.oauthConfig;
+    if (!config->isConfigured()) {
         m_linkError = QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições.");
         Q_EMIT linkingChanged();
         co_return;

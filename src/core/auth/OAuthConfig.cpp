@@ -1,20 +1,16 @@
 #include "OAuthConfig.h"
 
-#include "platform/Keychain.h"
-#include "platform/QSettingsStore.h"
+#include "platform/SecureStore.h"
+#include "platform/SettingsStore.h"
 
 namespace vesk {
 
-OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings, SecureStore& keychain)
+OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings,
+                         std::shared_ptr<SecureStore> keychain)
     : m_settings(std::move(settings))
-    , m_keychain(keychain)
-{}
-
-OAuthConfig& OAuthConfig::shared()
+    , m_keychain(std::move(keychain))
 {
-    static OAuthConfig* s_instance = // never destroyed: used until exit
-        new OAuthConfig(std::make_shared<QSettingsStore>(), Keychain::shared());
-    return *s_instance;
+    Q_ASSERT(m_settings && m_keychain);
 }
 
 const QStringList& OAuthConfig::scopes()
@@ -42,7 +38,7 @@ void OAuthConfig::setClientID(const QString& clientID)
 
 QString OAuthConfig::clientSecret() const
 {
-    return m_keychain.get(secretService(), secretAccount()).value_or(QString());
+    return m_keychain->get(secretService(), secretAccount()).value_or(QString());
 }
 
 void OAuthConfig::setClientSecret(const QString& clientSecret)
@@ -51,9 +47,9 @@ void OAuthConfig::setClientSecret(const QString& clientSecret)
     // empty (or as the previous one), and isConfigured shows it.
     const QString trimmed = clientSecret.trimmed();
     if (trimmed.isEmpty())
-        m_keychain.remove(secretService(), secretAccount());
+        m_keychain->remove(secretService(), secretAccount());
     else
-        m_keychain.set(trimmed, secretService(), secretAccount());
+        m_keychain->set(trimmed, secretService(), secretAccount());
 }
 
 bool OAuthConfig::isConfigured() const

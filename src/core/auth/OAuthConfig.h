@@ -21,10 +21,7 @@ class SettingsStore;
 class OAuthConfig final
 {
 public:
-    OAuthConfig(std::shared_ptr<SettingsStore> settings, SecureStore& keychain);
-
-    /// The process-wide instance over the user's settings and the shared keychain.
-    static OAuthConfig& shared();
+    OAuthConfig(std::shared_ptr<SettingsStore> settings, std::shared_ptr<SecureStore> keychain);
 
     /// Asked for every account, in this order; joined with single spaces.
     static const QStringList& scopes();
@@ -45,11 +42,12 @@ public:
     /// Both values non-empty; an empty Client ID spares the keychain lookup.
     bool isConfigured() const;
 
-    SecureStore& keychain() const { return m_keychain; }
+    /// Where the client secret is kept; the token vaults keep theirs there too.
+    SecureStore& keychain() const { return *m_keychain; }
 
 private:
-    std::shared_ptr<SettingsStore> m_settings;
-    SecureStore& m_keychain;
+    const std::shared_ptr<SettingsStore> m_settings;
+    const std::shared_ptr<SecureStore> m_keychain;
 };
 
 } // namespace vesk

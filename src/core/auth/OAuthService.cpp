@@ -65,11 +65,12 @@ TokenSet decodeTokenResponse(const QByteArray& body, const QDateTime& now)
 
 } // namespace
 
-OAuthService::OAuthService(OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
+OAuthService::OAuthService(std::shared_ptr<OAuthConfig> config,
+                           std::shared_ptr<HTTPTransport> transport,
                            std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints,
                            GmailEndpoints gmailEndpoints, AuthClock clock, QObject* parent)
     : QObject(parent)
-    , m_config(config)
+    , m_config(std::move(config))
     , m_transport(std::move(transport))
     , m_browser(std::move(browser))
     , m_endpoints(std::move(endpoints))
@@ -83,8 +84,8 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
 {
     // Read once: the code is bound to the client that asked for it, so the
     // exchange must use the same client even if Settings change meanwhile.
-    const QString clientID = m_config.clientID();
-    const QString clientSecret = clientID.isEmpty() ? QString() : m_config.clientSecret();
+    const QString clientID = m_config->clientID();
+    const QString clientSecret = clientID.isEmpty() ? QString() : m_config->clientSecret();
     if (clientID.isEmpty() || clientSecret.isEmpty())
         throw OAuthError::notConfigured();
 

@@ -40,7 +40,7 @@ public:
         AccountIdentity identity;
     };
 
-    OAuthService(OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
+    OAuthService(std::shared_ptr<OAuthConfig> config, std::shared_ptr<HTTPTransport> transport,
                  std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints = {},
                  GmailEndpoints gmailEndpoints = {}, AuthClock clock = systemAuthClock(),
                  QObject* parent = nullptr);
@@ -84,7 +84,7 @@ private:
                                                      GmailEndpoints endpoints);
     void closeReceiver();
 
-    OAuthConfig& m_config;
+    const std::shared_ptr<OAuthConfig> m_config;
     const std::shared_ptr<HTTPTransport> m_transport;
     const std::shared_ptr<BrowserOpening> m_browser;
     const OAuthEndpoints m_endpoints;

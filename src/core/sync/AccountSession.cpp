@@ -43,7 +43,7 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     , m_identity(std::move(identity))
     , m_syncInterval(services.syncInterval)
 {
-    m_vault = std::make_shared<TokenVault>(m_identity.email, *services.oauthConfig,
+    m_vault = std::make_shared<TokenVault>(m_identity.email, services.oauthConfig,
                                            services.transport, services.oauthEndpoints);
     m_api = std::make_shared<LiveGmailAPI>(services.transport, m_vault, services.gmailEndpoints,
                                            services.retryPolicy);
