@@ -121,7 +121,7 @@ class TestAppState : public QObject
 
     void configureClient()
     {
-        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
     }
 
@@ -160,6 +160,26 @@ private slots:
         QVERIFY(!app.isLinkingAccount());
     }
 
+    void oauthConfiguredFollowsTheConfiguration()
+    {
+        m_config->setClientSecret(QString()); // another case may have left one
+        AppState app(services());
+        QVERIFY(!app.oauthConfigured());
+        QSignalSpy configured(&app, &AppState::oauthConfiguredChanged);
+
+        m_config->setClientId(QStringLiteral("cid"));
+        QVERIFY(configured.isEmpty()); // still without a secret
+        m_config->setClientSecret(QStringLiteral("segredo"));
+        QCOMPARE(configured.size(), 1);
+        QVERIFY(app.oauthConfigured());
+
+        m_config->setClientId(QStringLiteral("outro"));
+        QCOMPARE(configured.size(), 1);
+        m_config->setClientSecret(QStringLiteral(" \n"));
+        QCOMPARE(configured.size(), 2);
+        QVERIFY(!app.oauthConfigured());
+    }
+
     void accountsStartOneAfterAnother()
     {
         google().deliverMessage(ana, mail(QStringLiteral("Para a Ana")));
@@ -193,7 +213,7 @@ private slots:
 
     void linkingThroughTheBrowserSelectsTheAccount()
     {
-        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
         google().setConsentAccount(rui);
         AppState app(services());

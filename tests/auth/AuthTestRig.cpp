@@ -16,9 +16,9 @@ AuthTestRig::AuthTestRig()
     m_config = std::make_shared<OAuthConfig>(
         std::make_shared<QSettingsStore>(m_dir.filePath(QStringLiteral("settings.ini"))),
         m_keychain);
-    m_google.registerClient(clientID(), clientSecret());
+    m_google.registerClient(clientId(), clientSecret());
     m_google.addAccount(email(), name());
-    m_config->setClientID(clientID());
+    m_config->setClientId(clientId());
     m_config->setClientSecret(clientSecret());
     m_ready = m_dir.isValid() && m_google.start() && m_config->isConfigured() && waitUntilServing();
 }

@@ -19,7 +19,7 @@
 class AuthTestRig final
 {
 public:
-    static QString clientID() { return QStringLiteral("vesk-teste.apps.googleusercontent.com"); }
+    static QString clientId() { return QStringLiteral("vesk-teste.apps.googleusercontent.com"); }
     static QString clientSecret() { return QStringLiteral("GOCSPX-segredo"); }
     static QString email() { return QStringLiteral("ana@exemplo.pt"); }
     static QString name() { return QStringLiteral("Ana Sá"); }

@@ -70,7 +70,7 @@ private:
     TokenSet storeGrant(AuthTestRig& rig, TokenVault& vault, qint64 secondsLeft)
     {
         const TokenGrant grant =
-            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientID());
+            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientId());
         const TokenSet tokens{grant.accessToken, grant.refreshToken, rig.now().addSecs(secondsLeft),
                               grant.scope};
         vault.saveTokenSet(tokens);

@@ -77,7 +77,7 @@ private slots:
         m_config = std::make_shared<OAuthConfig>(
             std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("settings.ini"))),
             std::make_shared<Keychain>());
-        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
         m_poster = std::make_shared<RecordingNotificationPoster>();
         m_services = m_rig->sessionServices(m_config, m_poster, m_dir->path());

@@ -49,8 +49,11 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_services(std::move(services))
     , m_registry(m_services.settings)
 {
-    Q_ASSERT(m_services.sessions.oauthConfig);
-    m_oauthConfigured = m_services.sessions.oauthConfig->isConfigured();
+    const OAuthConfig* config = m_services.sessions.oauthConfig.get();
+    Q_ASSERT(config);
+    m_oauthConfigured = config->isConfigured();
+    connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
+    connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
     rebuildSessions();
     if (m_services.router) {
@@ -164,8 +167,9 @@ void AppState::closeComposer()
     Q_EMIT composerChanged();
 }
 
-void AppState::setOAuthConfigured(bool configured)
+void AppState::updateOAuthConfigured()
 {
+    const bool configured = m_services.sessions.oauthConfig->isConfigured();
     if (m_oauthConfigured != configured) {
         m_oauthConfigured = configured;
         Q_EMIT oauthConfiguredChanged();

@@ -37,8 +37,7 @@ class AppState final : public QObject
     Q_PROPERTY(bool isSearching READ isSearching NOTIFY searchChanged)
     Q_PROPERTY(bool isLinkingAccount READ isLinkingAccount NOTIFY linkingChanged)
     Q_PROPERTY(QString linkError READ linkErrorText NOTIFY linkingChanged)
-    Q_PROPERTY(bool oauthConfigured READ oauthConfigured WRITE setOAuthConfigured NOTIFY
-                   oauthConfiguredChanged)
+    Q_PROPERTY(bool oauthConfigured READ oauthConfigured NOTIFY oauthConfiguredChanged)
 
 public:
     explicit AppState(AppServices services, QObject* parent = nullptr);
@@ -79,8 +78,8 @@ public:
     bool isLinkingAccount() const { return m_isLinkingAccount; }
     const std::optional<QString>& linkError() const { return m_linkError; }
     QString linkErrorText() const { return m_linkError.value_or(QString()); }
+    /// Whether the OAuth client is set up; follows the configuration's changes.
     bool oauthConfigured() const { return m_oauthConfigured; }
-    void setOAuthConfigured(bool configured);
     /// The link in progress, so that the accounts window can cancel it.
     OAuthService* oauthService() const { return m_oauthService.get(); }
 
@@ -116,6 +115,7 @@ private:
     void setSelectedAccount(std::optional<QString> email);
     AccountSession* createSession(const AccountRegistry::Entry& entry);
     void setLinking(bool linking, std::optional<QString> error);
+    void updateOAuthConfigured();
     void openThreadLater(const QString& threadId);
 
     AppServices m_services;

@@ -77,7 +77,7 @@ public:
                                     QUrl endpoint = OAuthEndpoints{}.revocation);
 
 private:
-    QUrl authorizationUrl(const QString& clientID, const QString& redirectUri, const QString& state,
+    QUrl authorizationUrl(const QString& clientId, const QString& redirectUri, const QString& state,
                           const QString& challenge) const;
     static QCoro::Task<AccountIdentity> readIdentity(QString accessToken,
                                                      std::shared_ptr<HTTPTransport> transport,

@@ -111,7 +111,7 @@ QCoro::Task<QString> TokenVault::performRefresh()
         throw GmailError::unauthorized();
     const FormFields fields = {
         {QStringLiteral("refresh_token"), old->refreshToken},
-        {QStringLiteral("client_id"), m_config->clientID()},
+        {QStringLiteral("client_id"), m_config->clientId()},
         {QStringLiteral("client_secret"), m_config->clientSecret()},
         {QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
     };
