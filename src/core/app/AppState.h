@@ -74,6 +74,7 @@ public:
     void setComposer(std::unique_ptr<ComposerSession> composer);
     void closeComposer();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
+    const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
 
     bool isLinkingAccount() const { return m_isLinkingAccount; }
     const std::optional<QString>& linkError() const { return m_linkError; }
