@@ -62,12 +62,15 @@ class TestAppState : public QObject
         return result;
     }
 
-    void linkDirectly(AppState& app, const QString& email)
+    /// Links the account as an earlier run would have: the application
+    /// state built next finds it in the settings.
+    void linkDirectly(const QString& email)
     {
         TokenVault(email, m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
             .saveTokenSet(m_rig->tokensFor(email));
-        app.registry().upsert(AccountIdentity{email, QString()});
-        app.rebuildSessions();
+        AccountRegistry registry(m_settings);
+        registry.load();
+        registry.upsert(AccountIdentity{email, QString()});
     }
 
     static AccountSession* sessionOf(const AppState& app, const QString& email)
@@ -184,9 +187,9 @@ private slots:
     {
         google().deliverMessage(ana, mail(QStringLiteral("Para a Ana")));
         google().deliverMessage(rui, mail(QStringLiteral("Para o Rui")));
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         QCOMPARE(*app.selectedAccountID(), ana);
         google().clearRequests();
         awaitTask(app.startAll());
@@ -216,10 +219,9 @@ private slots:
         m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
         google().setConsentAccount(rui);
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
-        app.registry().setNotifications(ana, false);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(ana, false);
 
         QSignalSpy linking(&app, &AppState::linkingChanged);
         awaitTask(app.linkAccount());
@@ -249,10 +251,10 @@ private slots:
         google().setConsentAccount(eva);
         AppServices quick = services();
         quick.sessions.syncInterval = 200ms;
+        linkDirectly(ana);
+        linkDirectly(rui);
         auto owned = std::make_unique<AppState>(std::move(quick));
         AppState& app = *owned;
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         awaitTask(app.startAll());
         const QPointer<AccountSession> anaSession = sessionOf(app, ana);
 
@@ -269,14 +271,12 @@ private slots:
         QVERIFY(receives(app, eva, QStringLiteral("Para a Eva")));
 
         // A switch reaches the account's running session, both ways.
-        app.registry().setNotifications(rui, false);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(rui, false);
         QVERIFY(receives(app, rui, QStringLiteral("Em silêncio")));
         QVERIFY(!announced(rui, QStringLiteral("Em silêncio")));
         QVERIFY(receives(app, ana, QStringLiteral("Depois do interruptor")));
         QVERIFY(announced(ana, QStringLiteral("Depois do interruptor")));
-        app.registry().setNotifications(rui, true);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(rui, true);
         QVERIFY(receives(app, rui, QStringLiteral("Outra vez com som")));
         QVERIFY(announced(rui, QStringLiteral("Outra vez com som")));
 
@@ -338,9 +338,9 @@ private slots:
         MailStore(rui, m_dir->filePath(QStringLiteral("cache")))
             .setLabels({LabelInfo{QStringLiteral("INBOX"), QStringLiteral("INBOX"),
                                   QStringLiteral("system"), 3, 1}});
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         AccountSession* removed = sessionOf(app, rui);
         const std::shared_ptr<MailStore> store = removed->store();
         QVERIFY(QFile::exists(store->filePath()));
@@ -369,8 +369,8 @@ private slots:
     {
         google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
         google().deliverMessage(ana, mail(QStringLiteral("Recibo de abril")));
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
 
         // The first search's listing is slow; the second one overtakes it.
         fakegoogle::FaultRule slowList;
@@ -403,9 +403,9 @@ private slots:
 
     void removingAnAccountForgetsEverything()
     {
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         awaitTask(app.startAll());
         app.selectAccount(rui);
         AccountSession* removed = app.sessions()[1];
@@ -428,8 +428,8 @@ private slots:
     void searchAndNotificationClicksMoveTheSelection()
     {
         const auto hit = google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
         awaitTask(app.startAll());
 
         app.setSearchText(QStringLiteral(" \tfatura "));

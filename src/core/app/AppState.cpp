@@ -56,6 +56,7 @@ AppState::AppState(AppServices services, QObject* parent)
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
     rebuildSessions();
+    connect(&m_registry, &AccountRegistry::entriesChanged, this, &AppState::rebuildSessions);
     if (m_services.router) {
         QPointer<AppState> self(this);
         m_services.router->setOnOpen([self](const QString& accountID, const QString& threadID) {
@@ -174,6 +175,11 @@ void AppState::updateOAuthConfigured()
         m_oauthConfigured = configured;
         Q_EMIT oauthConfiguredChanged();
     }
+}
+
+void AppState::setNotificationsEnabled(const QString& email, bool enabled)
+{
+    m_registry.setNotificationsEnabled(email, enabled);
 }
 
 AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
@@ -323,7 +329,6 @@ QCoro::Task<> AppState::linkAccount()
     TokenVault(authorization.identity.email, config, services.transport, services.oauthEndpoints)
         .saveTokenSet(authorization.tokens);
     m_registry.upsert(authorization.identity);
-    rebuildSessions();
     setSelectedAccount(authorization.identity.email);
     if (AccountSession* session = selectedSession())
         co_await session->startSync();
@@ -353,8 +358,6 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     if (!self)
         co_return;
     m_registry.remove(email);
-    rebuildSessions();
-    updateBadge();
 }
 
 void AppState::openFromNotification(const QString& accountID, const QString& threadID)

@@ -43,7 +43,11 @@ public:
     explicit AppState(AppServices services, QObject* parent = nullptr);
     ~AppState() override;
 
-    AccountRegistry& registry() { return m_registry; }
+    /// The linked accounts; changed only through the operations below, each
+    /// of which brings the sessions in line.
+    const AccountRegistry& registry() const { return m_registry; }
+    /// The account's new-mail switch, kept and applied to its running session.
+    void setNotificationsEnabled(const QString& email, bool enabled);
     const QList<AccountSession*>& sessions() const { return m_sessions; }
     /// The selected account's session, else the first; null without accounts.
     AccountSession* selectedSession() const;
@@ -84,11 +88,6 @@ public:
     /// The link in progress, so that the accounts window can cancel it.
     OAuthService* oauthService() const { return m_oauthService.get(); }
 
-    /// Brings the sessions in line with the registry: an account that stays
-    /// keeps its session (and its sync), with the registry's notification
-    /// switch; a new account gets a session that is not started yet; a
-    /// removed account's session is stopped and let go.
-    void rebuildSessions();
     QCoro::Task<> startAll();
     void updateBadge();
     void selectThread(const std::optional<ThreadSummary>& thread);
@@ -113,6 +112,11 @@ Q_SIGNALS:
     void threadsChanged();
 
 private:
+    /// Brings the sessions in line with the registry, on each of its changes:
+    /// an account that stays keeps its session (and its sync), with the
+    /// registry's notification switch; a new account gets a session that is
+    /// not started yet; a removed account's session is stopped and let go.
+    void rebuildSessions();
     void setSelectedAccount(std::optional<QString> email);
     AccountSession* createSession(const AccountRegistry::Entry& entry);
     void setLinking(bool linking, std::optional<QString> error);
