@@ -102,9 +102,9 @@ void AccountSession::setSyncing(bool syncing)
     Q_EMIT isSyncingChanged();
 }
 
-std::optional<QString> AccountSession::lastError() const
+QString AccountSession::lastError() const
 {
-    return m_lastError ? std::optional<QString>(m_lastError->text) : std::nullopt;
+    return m_lastError ? m_lastError->text : QString();
 }
 
 SessionError::Kind AccountSession::lastErrorKind() const
