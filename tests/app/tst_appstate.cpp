@@ -43,7 +43,8 @@ class TestAppState : public QObject
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<QSettingsStore> m_settings;
-    std::unique_ptr<OAuthConfig> m_config;
+    std::shared_ptr<Keychain> m_keychain;
+    std::shared_ptr<OAuthConfig> m_config;
     std::shared_ptr<RecordingNotificationPoster> m_poster;
     std::shared_ptr<TestBrowser> m_browser;
     std::shared_ptr<NotificationRouter> m_router;
@@ -53,20 +54,23 @@ class TestAppState : public QObject
     {
         AppServices result;
         result.settings = m_settings;
-        result.sessions = m_rig->sessionServices(m_config.get(), m_poster,
-                                                 m_dir->filePath(QStringLiteral("cache")));
+        result.sessions =
+            m_rig->sessionServices(m_config, m_poster, m_dir->filePath(QStringLiteral("cache")));
         result.browser = m_browser;
         result.router = m_router;
         result.bringToFront = [this] { ++m_broughtToFront; };
         return result;
     }
 
-    void linkDirectly(AppState& app, const QString& email)
+    /// Links the account as an earlier run would have: the application
+    /// state built next finds it in the settings.
+    void linkDirectly(const QString& email)
     {
-        TokenVault(email, *m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
+        TokenVault(email, m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
             .saveTokenSet(m_rig->tokensFor(email));
-        app.registry().upsert(AccountIdentity{email, QString()});
-        app.rebuildSessions();
+        AccountRegistry registry(m_settings);
+        registry.load();
+        registry.upsert(AccountIdentity{email, QString()});
     }
 
     static AccountSession* sessionOf(const AppState& app, const QString& email)
@@ -120,7 +124,7 @@ class TestAppState : public QObject
 
     void configureClient()
     {
-        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
     }
 
@@ -133,7 +137,8 @@ private slots:
         google().addAccount(eva, QStringLiteral("Eva"));
         m_dir = std::make_unique<QTemporaryDir>();
         m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
-        m_config = std::make_unique<OAuthConfig>(m_settings, Keychain::shared());
+        m_keychain = std::make_shared<Keychain>();
+        m_config = std::make_shared<OAuthConfig>(m_settings, m_keychain);
         m_poster = std::make_shared<RecordingNotificationPoster>();
         m_browser = std::make_shared<TestBrowser>();
         m_router = std::make_shared<NotificationRouter>();
@@ -146,26 +151,46 @@ private slots:
     {
         AppState app(services());
         QVERIFY(app.sessions().isEmpty());
-        QVERIFY(!app.selectedAccountID());
+        QVERIFY(app.selectedAccountId().isEmpty());
         QVERIFY(app.visibleThreads().isEmpty());
         m_poster->setTotalUnread(5);
         awaitTask(app.startAll());
         QCOMPARE(m_poster->unread(), 0);
 
         awaitTask(app.linkAccount());
-        QCOMPARE(*app.linkError(),
+        QCOMPARE(app.linkError(),
                  QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições."));
         QVERIFY(!app.isLinkingAccount());
+    }
+
+    void oauthConfiguredFollowsTheConfiguration()
+    {
+        m_config->setClientSecret(QString()); // another case may have left one
+        AppState app(services());
+        QVERIFY(!app.oauthConfigured());
+        QSignalSpy configured(&app, &AppState::oauthConfiguredChanged);
+
+        m_config->setClientId(QStringLiteral("cid"));
+        QVERIFY(configured.isEmpty()); // still without a secret
+        m_config->setClientSecret(QStringLiteral("segredo"));
+        QCOMPARE(configured.size(), 1);
+        QVERIFY(app.oauthConfigured());
+
+        m_config->setClientId(QStringLiteral("outro"));
+        QCOMPARE(configured.size(), 1);
+        m_config->setClientSecret(QStringLiteral(" \n"));
+        QCOMPARE(configured.size(), 2);
+        QVERIFY(!app.oauthConfigured());
     }
 
     void accountsStartOneAfterAnother()
     {
         google().deliverMessage(ana, mail(QStringLiteral("Para a Ana")));
         google().deliverMessage(rui, mail(QStringLiteral("Para o Rui")));
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
-        QCOMPARE(*app.selectedAccountID(), ana);
+        QCOMPARE(app.selectedAccountId(), ana);
         google().clearRequests();
         awaitTask(app.startAll());
 
@@ -191,21 +216,21 @@ private slots:
 
     void linkingThroughTheBrowserSelectsTheAccount()
     {
-        m_config->setClientID(QStringLiteral("cid"));
+        m_config->setClientId(QStringLiteral("cid"));
         m_config->setClientSecret(QStringLiteral("segredo"));
         google().setConsentAccount(rui);
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
-        app.registry().setNotifications(ana, false);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(ana, false);
 
         QSignalSpy linking(&app, &AppState::linkingChanged);
         awaitTask(app.linkAccount());
-        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QVERIFY2(app.linkError().isEmpty(), qPrintable(app.linkError()));
         QCOMPARE(app.sessions().size(), 2);
-        QCOMPARE(*app.selectedAccountID(), rui);
+        QCOMPARE(app.selectedAccountId(), rui);
         QCOMPARE(app.selectedSession()->identity().name, QStringLiteral("Rui"));
         QVERIFY(!app.isLinkingAccount());
+        QCOMPARE(linking.size(), 2); // began, ended
         QVERIFY(app.oauthService() == nullptr);
 
         // Linking Ana again keeps her place and switch.
@@ -213,11 +238,11 @@ private slots:
         awaitTask(app.linkAccount());
         QCOMPARE(app.registry().entries()[0].identity.email, ana);
         QVERIFY(!app.registry().entries()[0].notificationsEnabled);
-        QCOMPARE(*app.selectedAccountID(), ana);
+        QCOMPARE(app.selectedAccountId(), ana);
 
         google().refuseConsent();
         awaitTask(app.linkAccount());
-        QVERIFY(app.linkError());
+        QVERIFY(!app.linkError().isEmpty());
         QCOMPARE(app.sessions().size(), 2);
     }
 
@@ -227,16 +252,16 @@ private slots:
         google().setConsentAccount(eva);
         AppServices quick = services();
         quick.sessions.syncInterval = 200ms;
+        linkDirectly(ana);
+        linkDirectly(rui);
         auto owned = std::make_unique<AppState>(std::move(quick));
         AppState& app = *owned;
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         awaitTask(app.startAll());
         const QPointer<AccountSession> anaSession = sessionOf(app, ana);
 
         // Linking another account leaves the running ones alone.
         awaitTask(app.linkAccount());
-        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QVERIFY2(app.linkError().isEmpty(), qPrintable(app.linkError()));
         QCOMPARE(app.sessions().size(), 3);
         QCOMPARE(app.sessions().first(), anaSession.data());
         QList<std::weak_ptr<TokenVault>> vaults;
@@ -247,14 +272,12 @@ private slots:
         QVERIFY(receives(app, eva, QStringLiteral("Para a Eva")));
 
         // A switch reaches the account's running session, both ways.
-        app.registry().setNotifications(rui, false);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(rui, false);
         QVERIFY(receives(app, rui, QStringLiteral("Em silêncio")));
         QVERIFY(!announced(rui, QStringLiteral("Em silêncio")));
         QVERIFY(receives(app, ana, QStringLiteral("Depois do interruptor")));
         QVERIFY(announced(ana, QStringLiteral("Depois do interruptor")));
-        app.registry().setNotifications(rui, true);
-        app.rebuildSessions();
+        app.setNotificationsEnabled(rui, true);
         QVERIFY(receives(app, rui, QStringLiteral("Outra vez com som")));
         QVERIFY(announced(rui, QStringLiteral("Outra vez com som")));
 
@@ -289,8 +312,8 @@ private slots:
         m_browser->setIdle(false);
         m_browser->open(consent);
         awaitTask(std::move(first));
-        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
-        QCOMPARE(*app.selectedAccountID(), rui);
+        QVERIFY2(app.linkError().isEmpty(), qPrintable(app.linkError()));
+        QCOMPARE(app.selectedAccountId(), rui);
         QVERIFY(!app.isLinkingAccount());
 
         // Cancelled, then linked again.
@@ -300,14 +323,14 @@ private slots:
         QTRY_VERIFY(app.oauthService() && app.oauthService()->receiver());
         app.oauthService()->cancel();
         awaitTask(std::move(cancelled));
-        QCOMPARE(app.linkErrorText(), QStringLiteral("Ligação cancelada"));
+        QCOMPARE(app.linkError(), QStringLiteral("Ligação cancelada"));
         QVERIFY(!app.isLinkingAccount());
         QVERIFY(!app.oauthService());
         m_browser->setIdle(false);
         awaitTask(app.linkAccount());
-        QVERIFY2(!app.linkError(), qPrintable(app.linkErrorText()));
+        QVERIFY2(app.linkError().isEmpty(), qPrintable(app.linkError()));
         QCOMPARE(app.sessions().size(), 2);
-        QCOMPARE(*app.selectedAccountID(), ana);
+        QCOMPARE(app.selectedAccountId(), ana);
     }
 
     void removedAccountStaysRemoved()
@@ -316,9 +339,9 @@ private slots:
         MailStore(rui, m_dir->filePath(QStringLiteral("cache")))
             .setLabels({LabelInfo{QStringLiteral("INBOX"), QStringLiteral("INBOX"),
                                   QStringLiteral("system"), 3, 1}});
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         AccountSession* removed = sessionOf(app, rui);
         const std::shared_ptr<MailStore> store = removed->store();
         QVERIFY(QFile::exists(store->filePath()));
@@ -347,8 +370,8 @@ private slots:
     {
         google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
         google().deliverMessage(ana, mail(QStringLiteral("Recibo de abril")));
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
 
         // The first search's listing is slow; the second one overtakes it.
         fakegoogle::FaultRule slowList;
@@ -381,9 +404,9 @@ private slots:
 
     void removingAnAccountForgetsEverything()
     {
+        linkDirectly(ana);
+        linkDirectly(rui);
         AppState app(services());
-        linkDirectly(app, ana);
-        linkDirectly(app, rui);
         awaitTask(app.startAll());
         app.selectAccount(rui);
         AccountSession* removed = app.sessions()[1];
@@ -393,10 +416,10 @@ private slots:
         google().clearRequests();
         awaitTask(app.removeAccount(removed));
         QCOMPARE(app.sessions().size(), 1);
-        QCOMPARE(*app.selectedAccountID(), rui); // kept; the first session stands in
+        QCOMPARE(app.selectedAccountId(), rui); // kept; the first session stands in
         QCOMPARE(app.selectedSession()->id(), ana);
         QVERIFY(!QFile::exists(cache));
-        QVERIFY(!Keychain::shared().get(TokenVault::tokenService(), rui));
+        QVERIFY(!m_keychain->get(TokenVault::tokenService(), rui));
         QCOMPARE(app.registry().entries().size(), 1);
         const auto requests = google().requests();
         QVERIFY(std::any_of(requests.begin(), requests.end(),
@@ -406,8 +429,8 @@ private slots:
     void searchAndNotificationClicksMoveTheSelection()
     {
         const auto hit = google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        linkDirectly(ana);
         AppState app(services());
-        linkDirectly(app, ana);
         awaitTask(app.startAll());
 
         app.setSearchText(QStringLiteral(" \tfatura "));
@@ -429,9 +452,9 @@ private slots:
         QSignalSpy opened(app.selectedSession(), &AccountSession::openThreadChanged);
         m_router->route(ana, hit.threadId);
         QTRY_COMPARE(m_broughtToFront, 1);
-        QCOMPARE(app.selectedLabelID(), QStringLiteral("INBOX"));
+        QCOMPARE(app.selectedLabelId(), QStringLiteral("INBOX"));
         QVERIFY(!app.isSearching());
-        QCOMPARE(*app.selectedThreadID(), hit.threadId);
+        QCOMPARE(app.selectedThreadId(), hit.threadId);
         QTRY_VERIFY(!app.selectedSession()->openThreadMessages().isEmpty());
     }
 };

@@ -2,7 +2,6 @@
 
 #include "AwaitTask.h"
 #include "auth/TokenVault.h"
-#include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
 
 using vesk::test::awaitTask;
@@ -10,15 +9,16 @@ using vesk::test::awaitTask;
 using namespace vesk;
 
 AuthTestRig::AuthTestRig()
-    : m_transport(std::make_shared<QNetworkTransport>())
+    : m_keychain(std::make_shared<Keychain>())
+    , m_transport(std::make_shared<QNetworkTransport>())
     , m_now(std::make_shared<QDateTime>(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC))
 {
-    m_config = std::make_unique<OAuthConfig>(
+    m_config = std::make_shared<OAuthConfig>(
         std::make_shared<QSettingsStore>(m_dir.filePath(QStringLiteral("settings.ini"))),
-        Keychain::shared());
-    m_google.registerClient(clientID(), clientSecret());
+        m_keychain);
+    m_google.registerClient(clientId(), clientSecret());
     m_google.addAccount(email(), name());
-    m_config->setClientID(clientID());
+    m_config->setClientId(clientId());
     m_config->setClientSecret(clientSecret());
     m_ready = m_dir.isValid() && m_google.start() && m_config->isConfigured() && waitUntilServing();
 }
@@ -38,7 +38,7 @@ bool AuthTestRig::waitUntilServing()
 AuthTestRig::~AuthTestRig()
 {
     m_config->setClientSecret(QString());
-    Keychain::shared().remove(TokenVault::tokenService(), email());
+    m_keychain->remove(TokenVault::tokenService(), email());
 }
 
 OAuthEndpoints AuthTestRig::oauthEndpoints() const

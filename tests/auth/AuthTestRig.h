@@ -6,6 +6,7 @@
 #include "gmail/GmailEndpoints.h"
 #include "net/QNetworkTransport.h"
 #include "platform/AuthClock.h"
+#include "platform/Keychain.h"
 
 #include <QTemporaryDir>
 
@@ -18,7 +19,7 @@
 class AuthTestRig final
 {
 public:
-    static QString clientID() { return QStringLiteral("vesk-teste.apps.googleusercontent.com"); }
+    static QString clientId() { return QStringLiteral("vesk-teste.apps.googleusercontent.com"); }
     static QString clientSecret() { return QStringLiteral("GOCSPX-segredo"); }
     static QString email() { return QStringLiteral("ana@exemplo.pt"); }
     static QString name() { return QStringLiteral("Ana Sá"); }
@@ -28,7 +29,8 @@ public:
 
     bool isReady() const { return m_ready; }
     vesk::fakegoogle::FakeGoogle& google() { return m_google; }
-    vesk::OAuthConfig& config() { return *m_config; }
+    const std::shared_ptr<vesk::OAuthConfig>& config() const { return m_config; }
+    vesk::Keychain& keychain() const { return *m_keychain; }
     std::shared_ptr<vesk::QNetworkTransport> transport() const { return m_transport; }
     vesk::OAuthEndpoints oauthEndpoints() const;
     vesk::GmailEndpoints gmailEndpoints() const;
@@ -45,7 +47,8 @@ private:
 
     QTemporaryDir m_dir;
     vesk::fakegoogle::FakeGoogle m_google;
-    std::unique_ptr<vesk::OAuthConfig> m_config;
+    std::shared_ptr<vesk::Keychain> m_keychain;
+    std::shared_ptr<vesk::OAuthConfig> m_config;
     std::shared_ptr<vesk::QNetworkTransport> m_transport;
     std::shared_ptr<QDateTime> m_now;
     bool m_ready = false;

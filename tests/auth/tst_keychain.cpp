@@ -55,7 +55,7 @@ private Q_SLOTS:
 
 void KeychainTest::writeReplacesAndReadsBack()
 {
-    Keychain& keychain = Keychain::shared();
+    Keychain keychain;
     const QString service = freshService("replace");
     const QString account = QStringLiteral("ana@exemplo.pt");
 
@@ -71,7 +71,7 @@ void KeychainTest::writeReplacesAndReadsBack()
 
 void KeychainTest::deleteSucceedsWhetherOrNotPresent()
 {
-    Keychain& keychain = Keychain::shared();
+    Keychain keychain;
     const QString service = freshService("delete");
     const QString account = QStringLiteral("rui@exemplo.pt");
 
@@ -84,7 +84,7 @@ void KeychainTest::deleteSucceedsWhetherOrNotPresent()
 
 void KeychainTest::nonUtf8ItemReadsAsAbsent()
 {
-    Keychain& keychain = Keychain::shared();
+    Keychain keychain;
     const QString service = freshService("bytes");
     const QString account = QStringLiteral("ana@exemplo.pt");
 
@@ -98,7 +98,7 @@ void KeychainTest::nonUtf8ItemReadsAsAbsent()
 
 void KeychainTest::servicesAndAccountsAreKeptApart()
 {
-    Keychain& keychain = Keychain::shared();
+    Keychain keychain;
     const QString oauth = freshService("oauth");
     const QString tokens = freshService("tokens");
     const QString ana = QStringLiteral("ana@exemplo.pt");

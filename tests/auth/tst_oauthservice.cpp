@@ -77,24 +77,37 @@ void OAuthServiceTest::configTrimsAndNeedsBothValues()
 {
     AuthTestRig rig;
     QVERIFY(rig.isReady());
-    OAuthConfig& config = rig.config();
+    OAuthConfig& config = *rig.config();
+    QSignalSpy ids(&config, &OAuthConfig::clientIdChanged);
+    QSignalSpy secrets(&config, &OAuthConfig::clientSecretChanged);
 
-    config.setClientID(QStringLiteral("  id.apps \n"));
-    QCOMPARE(config.clientID(), QStringLiteral("id.apps"));
+    config.setClientId(QStringLiteral("  id.apps \n"));
+    QCOMPARE(config.clientId(), QStringLiteral("id.apps"));
     config.setClientSecret(QStringLiteral("\t segredo \r\n"));
-    QCOMPARE(Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
+    QCOMPARE(rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
              QStringLiteral("segredo"));
     QVERIFY(config.isConfigured());
+    QCOMPARE(ids.size(), 1);
+    QCOMPARE(secrets.size(), 1);
+    // Writing what reads back already announces nothing.
+    config.setClientId(QStringLiteral("id.apps "));
+    config.setClientSecret(QStringLiteral("segredo"));
+    QCOMPARE(ids.size(), 1);
+    QCOMPARE(secrets.size(), 1);
 
-    config.setClientID(QStringLiteral(" \n"));
-    QCOMPARE(config.clientID(), QString());
+    config.setClientId(QStringLiteral(" \n"));
+    QCOMPARE(config.clientId(), QString());
     QVERIFY(!config.isConfigured());
+    QCOMPARE(ids.size(), 2);
 
-    config.setClientID(QStringLiteral("id.apps"));
+    config.setClientId(QStringLiteral("id.apps"));
     config.setClientSecret(QStringLiteral("  \n"));
-    QVERIFY(!Keychain::shared().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
+    QVERIFY(!rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
     QCOMPARE(config.clientSecret(), QString());
     QVERIFY(!config.isConfigured());
+    config.setClientSecret(QString());
+    QCOMPARE(ids.size(), 3);
+    QCOMPARE(secrets.size(), 2);
 
     QCOMPARE(OAuthConfig::scopes(), QStringList({QStringLiteral("openid"), QStringLiteral("email"),
                                                  QStringLiteral("profile"), s_gmailScope}));
@@ -215,13 +228,13 @@ void OAuthServiceTest::authorizeFailures()
     QVERIFY(rig.isReady());
     auto browser = std::make_shared<TestBrowser>();
     if (fault == QLatin1String("no secret"))
-        rig.config().setClientSecret(QString());
+        rig.config()->setClientSecret(QString());
     else if (fault == QLatin1String("no browser"))
         browser->setUnavailable(true);
     else if (fault == QLatin1String("refuse"))
         rig.google().refuseConsent();
     else if (fault == QLatin1String("wrong secret"))
-        rig.config().setClientSecret(QStringLiteral("GOCSPX-errado"));
+        rig.config()->setClientSecret(QStringLiteral("GOCSPX-errado"));
     else if (fault == QLatin1String("no Gmail"))
         browser->setDeclinedScope(s_gmailScope);
     else
@@ -390,7 +403,7 @@ void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
     AuthTestRig rig;
     QVERIFY(rig.isReady());
     const TokenGrant grant =
-        rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientID());
+        rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientId());
     awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
     const auto revocation = lastRequest(rig.google(), QStringLiteral("/revoke"));
     QVERIFY(revocation);
@@ -399,7 +412,7 @@ void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
 
     const FormFields refresh = {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
                                 {QStringLiteral("refresh_token"), grant.refreshToken},
-                                {QStringLiteral("client_id"), AuthTestRig::clientID()},
+                                {QStringLiteral("client_id"), AuthTestRig::clientId()},
                                 {QStringLiteral("client_secret"), AuthTestRig::clientSecret()}};
     QVERIFY_THROWS_EXCEPTION(OAuthError, awaitTask(OAuthService::tokenRequest(
                                              refresh, rig.transport(), rig.google().tokenUrl())));

@@ -70,7 +70,7 @@ private:
     TokenSet storeGrant(AuthTestRig& rig, TokenVault& vault, qint64 secondsLeft)
     {
         const TokenGrant grant =
-            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientID());
+            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientId());
         const TokenSet tokens{grant.accessToken, grant.refreshToken, rig.now().addSecs(secondsLeft),
                               grant.scope};
         vault.saveTokenSet(tokens);
@@ -202,9 +202,9 @@ void TokenVaultTest::missingCorruptAndInvalidatedTokens()
 
     // A damaged item reads as no tokens, and is left as it was.
     const QString damaged = QStringLiteral("{\"accessToken\":");
-    QVERIFY(Keychain::shared().set(damaged, TokenVault::tokenService(), AuthTestRig::email()));
+    QVERIFY(rig.keychain().set(damaged, TokenVault::tokenService(), AuthTestRig::email()));
     QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
-    QCOMPARE(Keychain::shared().get(TokenVault::tokenService(), AuthTestRig::email()), damaged);
+    QCOMPARE(rig.keychain().get(TokenVault::tokenService(), AuthTestRig::email()), damaged);
     QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
 
     // Invalidating a fresh token keeps both tokens but forces the next refresh.

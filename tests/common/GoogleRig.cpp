@@ -22,13 +22,13 @@ OAuthEndpoints GoogleRig::oauthEndpoints() const
     return OAuthEndpoints{m_google->authUrl(), m_google->tokenUrl(), m_google->revokeUrl()};
 }
 
-SessionServices GoogleRig::sessionServices(OAuthConfig* config,
+SessionServices GoogleRig::sessionServices(std::shared_ptr<OAuthConfig> config,
                                            std::shared_ptr<NotificationPosting> poster,
                                            const QString& cacheDirectory) const
 {
     return SessionServices{std::make_shared<QNetworkTransport>(),
                            std::move(poster),
-                           config,
+                           std::move(config),
                            oauthEndpoints(),
                            GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()},
                            RetryPolicy{2, 5ms, 20ms},

@@ -26,7 +26,7 @@ public:
     fakegoogle::FakeGoogle& google() { return *m_google; }
 
     /// Services pointing at the stand-in, with quick retries.
-    SessionServices sessionServices(OAuthConfig* config,
+    SessionServices sessionServices(std::shared_ptr<OAuthConfig> config,
                                     std::shared_ptr<NotificationPosting> poster,
                                     const QString& cacheDirectory) const;
     OAuthEndpoints oauthEndpoints() const;

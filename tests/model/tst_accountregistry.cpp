@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,10 +38,10 @@ class TestAccountRegistry : public QObject
         settings.setValue(AccountRegistry::defaultKey(), value);
     }
 
-    AccountRegistry loaded()
+    std::unique_ptr<AccountRegistry> loaded()
     {
-        AccountRegistry registry(std::make_shared<QSettingsStore>(m_ini));
-        registry.load();
+        auto registry = std::make_unique<AccountRegistry>(std::make_shared<QSettingsStore>(m_ini));
+        registry->load();
         return registry;
     }
 
@@ -54,7 +55,8 @@ private slots:
 
     void firstLinkStoresOneEnabledEntryAsBytes()
     {
-        AccountRegistry registry = loaded();
+        const std::unique_ptr<AccountRegistry> owned = loaded();
+        AccountRegistry& registry = *owned;
         QVERIFY(registry.entries().isEmpty());
         QVERIFY(registry.notificationsEnabled(QStringLiteral("ninguem@x.pt")));
 
@@ -69,7 +71,7 @@ private slots:
         QCOMPARE(entry.value(u"identity").toObject().value(u"name").toString(),
                  QStringLiteral("Ana Sá"));
 
-        QCOMPARE(loaded().entries(), registry.entries());
+        QCOMPARE(loaded()->entries(), registry.entries());
     }
 
     void unreadableValueIsDroppedButLeftInPlace_data()
@@ -91,26 +93,36 @@ private slots:
     {
         QFETCH(QVariant, value);
         store(value);
-        AccountRegistry registry = loaded();
+        const std::unique_ptr<AccountRegistry> owned = loaded();
+        AccountRegistry& registry = *owned;
         QVERIFY(registry.entries().isEmpty());
         QCOMPARE(storedValue(), value);
 
         registry.upsert(identity("b@x.pt"));
-        QCOMPARE(loaded().entries().size(), 1);
+        QCOMPARE(loaded()->entries().size(), 1);
     }
 
     void relinkKeepsPositionAndSwitch()
     {
-        AccountRegistry registry = loaded();
+        const std::unique_ptr<AccountRegistry> owned = loaded();
+        AccountRegistry& registry = *owned;
+        QSignalSpy changed(&registry, &AccountRegistry::entriesChanged);
         registry.upsert(identity("a@x.pt", "A"));
         registry.upsert(identity("b@x.pt", "B"));
-        registry.setNotifications(QStringLiteral("a@x.pt"), false);
+        registry.setNotificationsEnabled(QStringLiteral("a@x.pt"), false);
         registry.upsert(identity("a@x.pt", "A novo"));
+        QCOMPARE(changed.size(), 4);
+        // Writing what is there already changes nothing, so announces nothing.
+        registry.upsert(identity("a@x.pt", "A novo"));
+        registry.setNotificationsEnabled(QStringLiteral("a@x.pt"), false);
+        registry.setNotificationsEnabled(QStringLiteral("b@x.pt"), true);
+        registry.load();
+        QCOMPARE(changed.size(), 4);
 
         const QList<AccountRegistry::Entry> expected{{identity("a@x.pt", "A novo"), false},
                                                      {identity("b@x.pt", "B"), true}};
         QCOMPARE(registry.entries(), expected);
-        QCOMPARE(loaded().entries(), expected);
+        QCOMPARE(loaded()->entries(), expected);
         QVERIFY(!registry.notificationsEnabled(QStringLiteral("a@x.pt")));
         // Exact comparison: another letter case is another account.
         QVERIFY(registry.notificationsEnabled(QStringLiteral("A@x.pt")));
@@ -124,13 +136,20 @@ private slots:
             R"({"identity":{"email":"d@x.pt","name":"2"},"notificationsEnabled":true},)"
             R"({"identity":{"email":"e@x.pt","name":""},"notificationsEnabled":false}])";
         store(handWritten);
-        AccountRegistry registry = loaded();
+        const std::unique_ptr<AccountRegistry> owned = loaded();
+        AccountRegistry& registry = *owned;
         QCOMPARE(registry.entries().size(), 3);
 
-        registry.setNotifications(QStringLiteral("nobody@x.pt"), false);
+        // Neither an unknown address nor a switch already in place is written.
+        QSignalSpy changed(&registry, &AccountRegistry::entriesChanged);
+        registry.setNotificationsEnabled(QStringLiteral("nobody@x.pt"), false);
+        registry.setNotificationsEnabled(QStringLiteral("e@x.pt"), false);
+        registry.upsert(identity("d@x.pt", "1"));
+        registry.remove(QStringLiteral("nobody@x.pt"));
         QCOMPARE(storedValue().toByteArray(), handWritten);
+        QVERIFY(changed.isEmpty());
 
-        registry.setNotifications(QStringLiteral("d@x.pt"), false);
+        registry.setNotificationsEnabled(QStringLiteral("d@x.pt"), false);
         registry.upsert(identity("d@x.pt", "novo"));
         QCOMPARE(registry.entries()[0],
                  (AccountRegistry::Entry{identity("d@x.pt", "novo"), false}));
@@ -140,6 +159,13 @@ private slots:
         QCOMPARE(registry.entries(), (QList<AccountRegistry::Entry>{{identity("e@x.pt"), false}}));
         registry.remove(QStringLiteral("e@x.pt"));
         QCOMPARE(storedValue().toByteArray(), QByteArray("[]"));
+        QCOMPARE(changed.size(), 4);
+
+        // A value changed behind the registry's back is announced when read.
+        store(handWritten);
+        registry.load();
+        QCOMPARE(registry.entries().size(), 3);
+        QCOMPARE(changed.size(), 5);
     }
 };
 

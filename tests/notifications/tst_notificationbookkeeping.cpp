@@ -39,9 +39,6 @@ private slots:
         worker->wait();
         QCOMPARE(opened.at(1), u"rui@x.pt/t3"_s);
         QVERIFY(alwaysOnGuiThread);
-
-        QVERIFY(NotificationRouter::shared());
-        QCOMPARE(NotificationRouter::shared(), NotificationRouter::shared());
     }
 
     void recordingPosterKeepsEveryPostFromManyThreads()

@@ -309,18 +309,6 @@ private slots:
         QCOMPARE(m_opened.size(), 0);
     }
 
-    void sharedPosterLivesOnTheGuiThread()
-    {
-        // A sync engine may be the first to reach for it.
-        SystemNotificationPoster* fromWorker = nullptr;
-        std::unique_ptr<QThread> worker(
-            QThread::create([&] { fromWorker = SystemNotificationPoster::shared().get(); }));
-        worker->start();
-        QVERIFY(worker->wait(60000));
-        QCOMPARE(fromWorker, SystemNotificationPoster::shared().get());
-        QCOMPARE(fromWorker->thread(), qApp->thread());
-    }
-
     void badgeCarriesTheUnreadTotal()
     {
         BadgeListener listener(QDBusConnection::sessionBus().baseService());

@@ -150,14 +150,9 @@ private slots:
     {
         const AttachmentInfo attachment =
             deliver(QStringLiteral("../../.config/autostart/x.desktop"), "[Desktop Entry]");
-        // The process-wide manager takes its dialogs from the interface.
-        TransferManager& shared = TransferManager::shared();
-        QCOMPARE(&shared, &TransferManager::shared());
-        shared.setFileDialogs(m_dialogs);
-        QVERIFY(!awaitTask(shared.download(attachment, account, m_api)));
-        shared.setFileDialogs({});
-        QCOMPARE(shared.items()->rowCount(), 0);
-        QVERIFY(!shared.hasActive());
+        QVERIFY(!awaitTask(download(attachment))); // cancelled
+        QVERIFY(items().isEmpty());
+        QVERIFY(!m_manager->hasActive());
 
         m_dialogs->answers.append(QString()); // confirmed without a path
         QVERIFY(!awaitTask(download(attachment)));

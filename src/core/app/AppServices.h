@@ -11,9 +11,10 @@ class BrowserOpening;
 class FileDialogs;
 class NotificationRouter;
 class SettingsStore;
+class TransferManager;
 
 /// What the application state is built with: the production composition in
-/// `main`, a local one in tests and the demo.
+/// `main`, one of each service, and a local one in tests and the demo.
 struct AppServices
 {
     std::shared_ptr<SettingsStore> settings;
@@ -22,6 +23,8 @@ struct AppServices
     std::shared_ptr<BrowserOpening> browser;
     std::shared_ptr<FileDialogs> dialogs;
     std::shared_ptr<NotificationRouter> router;
+    /// The attachment downloads of every account, for the windows to share.
+    std::shared_ptr<TransferManager> transfers;
     /// Raises the main window, taking focus from other programs.
     std::function<void()> bringToFront;
 };

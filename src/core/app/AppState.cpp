@@ -49,15 +49,19 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_services(std::move(services))
     , m_registry(m_services.settings)
 {
-    Q_ASSERT(m_services.sessions.oauthConfig);
-    m_oauthConfigured = m_services.sessions.oauthConfig->isConfigured();
+    const OAuthConfig* config = m_services.sessions.oauthConfig.get();
+    Q_ASSERT(config);
+    m_oauthConfigured = config->isConfigured();
+    connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
+    connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
     rebuildSessions();
+    connect(&m_registry, &AccountRegistry::entriesChanged, this, &AppState::rebuildSessions);
     if (m_services.router) {
         QPointer<AppState> self(this);
-        m_services.router->setOnOpen([self](const QString& accountID, const QString& threadID) {
+        m_services.router->setOnOpen([self](const QString& accountId, const QString& threadId) {
             if (self)
-                self->openFromNotification(accountID, threadID);
+                self->openFromNotification(accountId, threadId);
         });
     }
 }
@@ -69,15 +73,15 @@ AccountSession* AppState::selectedSession() const
     if (m_sessions.isEmpty())
         return nullptr;
     for (AccountSession* session : m_sessions) {
-        if (m_selectedAccountID && session->id() == *m_selectedAccountID)
+        if (session->id() == m_selectedAccountId)
             return session;
     }
     return m_sessions.first();
 }
 
-void AppState::setSelectedAccount(std::optional<QString> email)
+void AppState::setSelectedAccount(const QString& email)
 {
-    m_selectedAccountID = std::move(email);
+    m_selectedAccountId = email;
     Q_EMIT selectionChanged();
 }
 
@@ -89,7 +93,7 @@ void AppState::selectAccount(const QString& email)
 
 void AppState::selectLabel(const QString& labelId)
 {
-    m_selectedLabelID = labelId;
+    m_selectedLabelId = labelId;
     Q_EMIT selectionChanged();
     clearSearch();
 }
@@ -120,12 +124,12 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
     const int revision = session ? session->revision() : -1;
     ThreadCache& cache = m_threadCache;
     if (cache.session != session || cache.revision != revision ||
-        cache.labelId != m_selectedLabelID) {
+        cache.labelId != m_selectedLabelId) {
         cache.session = session;
         cache.revision = revision;
-        cache.labelId = m_selectedLabelID;
+        cache.labelId = m_selectedLabelId;
         cache.threads = session
-                            ? ThreadSummary::group(session->store()->summaries(m_selectedLabelID))
+                            ? ThreadSummary::group(session->store()->summaries(m_selectedLabelId))
                             : QList<ThreadSummary>();
     }
     return cache.threads;
@@ -164,12 +168,18 @@ void AppState::closeComposer()
     Q_EMIT composerChanged();
 }
 
-void AppState::setOAuthConfigured(bool configured)
+void AppState::updateOAuthConfigured()
 {
+    const bool configured = m_services.sessions.oauthConfig->isConfigured();
     if (m_oauthConfigured != configured) {
         m_oauthConfigured = configured;
         Q_EMIT oauthConfiguredChanged();
     }
+}
+
+void AppState::setNotificationsEnabled(const QString& email, bool enabled)
+{
+    m_registry.setNotificationsEnabled(email, enabled);
 }
 
 AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
@@ -208,7 +218,7 @@ void AppState::rebuildSessions()
     }
     m_threadCache = ThreadCache{};
     Q_EMIT sessionsChanged();
-    if (!m_selectedAccountID && !m_sessions.isEmpty())
+    if (m_selectedAccountId.isEmpty() && !m_sessions.isEmpty())
         setSelectedAccount(m_sessions.first()->id());
     updateBadge();
     Q_EMIT threadsChanged();
@@ -249,7 +259,7 @@ void AppState::openThreadLater(const QString& threadId)
 
 void AppState::selectThread(const std::optional<ThreadSummary>& thread)
 {
-    m_selectedThreadID = thread ? std::optional<QString>(thread->threadId) : std::nullopt;
+    m_selectedThreadId = thread ? thread->threadId : QString();
     Q_EMIT selectionChanged();
     if (thread)
         openThreadLater(thread->threadId);
@@ -279,10 +289,12 @@ QCoro::Task<> AppState::runSearch()
     Q_EMIT searchChanged();
 }
 
-void AppState::setLinking(bool linking, std::optional<QString> error)
+void AppState::setLinking(bool linking, const QString& error)
 {
+    if (m_isLinkingAccount == linking && m_linkError == error)
+        return;
     m_isLinkingAccount = linking;
-    m_linkError = std::move(error);
+    m_linkError = error;
     Q_EMIT linkingChanged();
 }
 
@@ -292,14 +304,14 @@ QCoro::Task<> AppState::linkAccount()
     // one's ending would then tear down the second's service and receiver.
     if (m_isLinkingAccount)
         co_return;
-    OAuthConfig& config = *m_services.sessions.oauthConfig;
-    if (!config.isConfigured()) {
-        m_linkError = QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições.");
-        Q_EMIT linkingChanged();
+    const std::shared_ptr<OAuthConfig> config = m_services.sessions.oauthConfig;
+    if (!config->isConfigured()) {
+        setLinking(false,
+                   QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições."));
         co_return;
     }
     QPointer<AppState> self(this);
-    setLinking(true, std::nullopt);
+    setLinking(true, QString());
     const SessionServices& services = m_services.sessions;
     m_oauthService =
         std::make_unique<OAuthService>(config, services.transport, m_services.browser,
@@ -319,7 +331,6 @@ QCoro::Task<> AppState::linkAccount()
     TokenVault(authorization.identity.email, config, services.transport, services.oauthEndpoints)
         .saveTokenSet(authorization.tokens);
     m_registry.upsert(authorization.identity);
-    rebuildSessions();
     setSelectedAccount(authorization.identity.email);
     if (AccountSession* session = selectedSession())
         co_await session->startSync();
@@ -327,7 +338,7 @@ QCoro::Task<> AppState::linkAccount()
         co_return;
     updateBadge();
     m_oauthService.reset();
-    setLinking(false, std::nullopt);
+    setLinking(false, QString());
 }
 
 QCoro::Task<> AppState::removeAccount(AccountSession* session)
@@ -349,24 +360,22 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     if (!self)
         co_return;
     m_registry.remove(email);
-    rebuildSessions();
-    updateBadge();
 }
 
-void AppState::openFromNotification(const QString& accountID, const QString& threadID)
+void AppState::openFromNotification(const QString& accountId, const QString& threadId)
 {
     const bool known = std::any_of(m_sessions.cbegin(), m_sessions.cend(),
-                                   [&](const AccountSession* s) { return s->id() == accountID; });
+                                   [&](const AccountSession* s) { return s->id() == accountId; });
     if (!known)
         return;
-    m_selectedAccountID = accountID;
-    m_selectedLabelID = inbox;
+    m_selectedAccountId = accountId;
+    m_selectedLabelId = inbox;
     m_isSearching = false;
     ++m_searchGeneration;
-    m_selectedThreadID = threadID;
+    m_selectedThreadId = threadId;
     Q_EMIT selectionChanged();
     Q_EMIT searchChanged();
-    openThreadLater(threadID);
+    openThreadLater(threadId);
     if (m_services.bringToFront)
         m_services.bringToFront();
 }

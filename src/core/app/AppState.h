@@ -31,28 +31,33 @@ class OAuthService;
 class AppState final : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString selectedAccountID READ selectedAccountIDText NOTIFY selectionChanged)
-    Q_PROPERTY(QString selectedLabelID READ selectedLabelID NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectedAccountId READ selectedAccountId NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectedLabelId READ selectedLabelId NOTIFY selectionChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(bool isSearching READ isSearching NOTIFY searchChanged)
     Q_PROPERTY(bool isLinkingAccount READ isLinkingAccount NOTIFY linkingChanged)
-    Q_PROPERTY(QString linkError READ linkErrorText NOTIFY linkingChanged)
-    Q_PROPERTY(bool oauthConfigured READ oauthConfigured WRITE setOAuthConfigured NOTIFY
-                   oauthConfiguredChanged)
+    Q_PROPERTY(QString linkError READ linkError NOTIFY linkingChanged)
+    Q_PROPERTY(bool oauthConfigured READ oauthConfigured NOTIFY oauthConfiguredChanged)
 
 public:
     explicit AppState(AppServices services, QObject* parent = nullptr);
     ~AppState() override;
 
-    AccountRegistry& registry() { return m_registry; }
+    /// The linked accounts; changed only through the operations below, each
+    /// of which brings the sessions in line.
+    const AccountRegistry& registry() const { return m_registry; }
+    /// The account's new-mail switch, kept and applied to its running session.
+    void setNotificationsEnabled(const QString& email, bool enabled);
     const QList<AccountSession*>& sessions() const { return m_sessions; }
     /// The selected account's session, else the first; null without accounts.
     AccountSession* selectedSession() const;
 
-    const std::optional<QString>& selectedAccountID() const { return m_selectedAccountID; }
-    QString selectedAccountIDText() const { return m_selectedAccountID.value_or(QString()); }
-    const QString& selectedLabelID() const { return m_selectedLabelID; }
-    const std::optional<QString>& selectedThreadID() const { return m_selectedThreadID; }
+    /// Empty until an account is selected; it may name an account that has
+    /// gone, for which selectedSession() stands in with the first.
+    const QString& selectedAccountId() const { return m_selectedAccountId; }
+    const QString& selectedLabelId() const { return m_selectedLabelId; }
+    /// Empty while no thread is selected.
+    const QString& selectedThreadId() const { return m_selectedThreadId; }
     void selectAccount(const QString& email);
     void selectLabel(const QString& labelId);
 
@@ -75,20 +80,16 @@ public:
     void setComposer(std::unique_ptr<ComposerSession> composer);
     void closeComposer();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
+    const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
 
     bool isLinkingAccount() const { return m_isLinkingAccount; }
-    const std::optional<QString>& linkError() const { return m_linkError; }
-    QString linkErrorText() const { return m_linkError.value_or(QString()); }
+    /// Why the last link failed; empty when it did not.
+    const QString& linkError() const { return m_linkError; }
+    /// Whether the OAuth client is set up; follows the configuration's changes.
     bool oauthConfigured() const { return m_oauthConfigured; }
-    void setOAuthConfigured(bool configured);
     /// The link in progress, so that the accounts window can cancel it.
     OAuthService* oauthService() const { return m_oauthService.get(); }
 
-    /// Brings the sessions in line with the registry: an account that stays
-    /// keeps its session (and its sync), with the registry's notification
-    /// switch; a new account gets a session that is not started yet; a
-    /// removed account's session is stopped and let go.
-    void rebuildSessions();
     QCoro::Task<> startAll();
     void updateBadge();
     void selectThread(const std::optional<ThreadSummary>& thread);
@@ -99,7 +100,7 @@ public:
     /// accounts window may cancel through oauthService().
     QCoro::Task<> linkAccount();
     QCoro::Task<> removeAccount(AccountSession* session);
-    void openFromNotification(const QString& accountID, const QString& threadID);
+    void openFromNotification(const QString& accountId, const QString& threadId);
 
 Q_SIGNALS:
     void sessionsChanged();
@@ -113,24 +114,30 @@ Q_SIGNALS:
     void threadsChanged();
 
 private:
-    void setSelectedAccount(std::optional<QString> email);
+    /// Brings the sessions in line with the registry, on each of its changes:
+    /// an account that stays keeps its session (and its sync), with the
+    /// registry's notification switch; a new account gets a session that is
+    /// not started yet; a removed account's session is stopped and let go.
+    void rebuildSessions();
+    void setSelectedAccount(const QString& email);
     AccountSession* createSession(const AccountRegistry::Entry& entry);
-    void setLinking(bool linking, std::optional<QString> error);
+    void setLinking(bool linking, const QString& error);
+    void updateOAuthConfigured();
     void openThreadLater(const QString& threadId);
 
     AppServices m_services;
     AccountRegistry m_registry;
     QList<AccountSession*> m_sessions;
-    std::optional<QString> m_selectedAccountID;
-    QString m_selectedLabelID = QStringLiteral("INBOX");
-    std::optional<QString> m_selectedThreadID;
+    QString m_selectedAccountId;
+    QString m_selectedLabelId = QStringLiteral("INBOX");
+    QString m_selectedThreadId;
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;
     quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
     bool m_isLinkingAccount = false;
-    std::optional<QString> m_linkError;
+    QString m_linkError;
     bool m_oauthConfigured = false;
     std::unique_ptr<OAuthService> m_oauthService;
 

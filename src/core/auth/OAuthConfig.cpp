@@ -1,21 +1,19 @@
 #include "OAuthConfig.h"
 
-#include "platform/Keychain.h"
-#include "platform/QSettingsStore.h"
+#include "platform/SecureStore.h"
+#include "platform/SettingsStore.h"
 
 namespace vesk {
 
-OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings, SecureStore& keychain)
+OAuthConfig::OAuthConfig(std::shared_ptr<SettingsStore> settings,
+                         std::shared_ptr<SecureStore> keychain)
     : m_settings(std::move(settings))
-    , m_keychain(keychain)
-{}
-
-OAuthConfig& OAuthConfig::shared()
+    , m_keychain(std::move(keychain))
 {
-    static OAuthConfig* s_instance = // never destroyed: used until exit
-        new OAuthConfig(std::make_shared<QSettingsStore>(), Keychain::shared());
-    return *s_instance;
+    Q_ASSERT(m_settings && m_keychain);
 }
+
+OAuthConfig::~OAuthConfig() = default;
 
 const QStringList& OAuthConfig::scopes()
 {
@@ -28,37 +26,47 @@ const QStringList& OAuthConfig::scopes()
     return s_scopes;
 }
 
-QString OAuthConfig::clientID() const
+QString OAuthConfig::clientId() const
 {
     // QString::trimmed removes the Unicode white-space and line-break set,
     // which is what a paste from a web console tends to bring along.
-    return m_settings->text(clientIDKey()).value_or(QString()).trimmed();
+    return m_settings->text(clientIdKey()).value_or(QString()).trimmed();
 }
 
-void OAuthConfig::setClientID(const QString& clientID)
+void OAuthConfig::setClientId(const QString& clientId)
 {
-    m_settings->setText(clientIDKey(), clientID.trimmed());
+    const QString trimmed = clientId.trimmed();
+    if (trimmed == this->clientId())
+        return;
+    m_settings->setText(clientIdKey(), trimmed);
+    Q_EMIT clientIdChanged();
 }
 
 QString OAuthConfig::clientSecret() const
 {
-    return m_keychain.get(secretService(), secretAccount()).value_or(QString());
+    return m_keychain->get(secretService(), secretAccount()).value_or(QString());
 }
 
 void OAuthConfig::setClientSecret(const QString& clientSecret)
 {
     // The outcome is not reported: a secret whose write failed reads back as
-    // empty (or as the previous one), and isConfigured shows it.
+    // empty (or as the previous one), and isConfigured shows it. Only a
+    // write that went through changed anything to announce.
     const QString trimmed = clientSecret.trimmed();
-    if (trimmed.isEmpty())
-        m_keychain.remove(secretService(), secretAccount());
-    else
-        m_keychain.set(trimmed, secretService(), secretAccount());
+    const QString before = this->clientSecret();
+    if (trimmed.isEmpty()) {
+        // Removed even when it reads as empty: an unreadable item goes too.
+        if (m_keychain->remove(secretService(), secretAccount()) && !before.isEmpty())
+            Q_EMIT clientSecretChanged();
+        return;
+    }
+    if (trimmed != before && m_keychain->set(trimmed, secretService(), secretAccount()))
+        Q_EMIT clientSecretChanged();
 }
 
 bool OAuthConfig::isConfigured() const
 {
-    if (clientID().isEmpty())
+    if (clientId().isEmpty())
         return false;
     return !clientSecret().isEmpty();
 }

@@ -65,11 +65,12 @@ TokenSet decodeTokenResponse(const QByteArray& body, const QDateTime& now)
 
 } // namespace
 
-OAuthService::OAuthService(OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
+OAuthService::OAuthService(std::shared_ptr<OAuthConfig> config,
+                           std::shared_ptr<HTTPTransport> transport,
                            std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints,
                            GmailEndpoints gmailEndpoints, AuthClock clock, QObject* parent)
     : QObject(parent)
-    , m_config(config)
+    , m_config(std::move(config))
     , m_transport(std::move(transport))
     , m_browser(std::move(browser))
     , m_endpoints(std::move(endpoints))
@@ -83,9 +84,9 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
 {
     // Read once: the code is bound to the client that asked for it, so the
     // exchange must use the same client even if Settings change meanwhile.
-    const QString clientID = m_config.clientID();
-    const QString clientSecret = clientID.isEmpty() ? QString() : m_config.clientSecret();
-    if (clientID.isEmpty() || clientSecret.isEmpty())
+    const QString clientId = m_config->clientId();
+    const QString clientSecret = clientId.isEmpty() ? QString() : m_config->clientSecret();
+    if (clientId.isEmpty() || clientSecret.isEmpty())
         throw OAuthError::notConfigured();
 
     const QString verifier = PKCE::verifier();
@@ -110,7 +111,7 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
     if (!guard)
         throw OAuthError::cancelled();
     const QString redirectUri = QStringLiteral("http://127.0.0.1:%1").arg(port);
-    const QUrl url = authorizationUrl(clientID, redirectUri, state, PKCE::challenge(verifier));
+    const QUrl url = authorizationUrl(clientId, redirectUri, state, PKCE::challenge(verifier));
     if (!url.isValid())
         throw OAuthError::noCode();
     // Without a browser nobody comes back: waiting for the time-out would
@@ -134,7 +135,7 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
         // A named list: GCC 12 rejects a braced list inside a co_await expression.
         const FormFields exchange = {
             {QStringLiteral("code"), code},
-            {QStringLiteral("client_id"), clientID},
+            {QStringLiteral("client_id"), clientId},
             {QStringLiteral("client_secret"), clientSecret},
             {QStringLiteral("redirect_uri"), redirectUri},
             {QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
@@ -160,11 +161,11 @@ void OAuthService::cancel()
         m_receiver->cancel();
 }
 
-QUrl OAuthService::authorizationUrl(const QString& clientID, const QString& redirectUri,
+QUrl OAuthService::authorizationUrl(const QString& clientId, const QString& redirectUri,
                                     const QString& state, const QString& challenge) const
 {
     const FormFields query = {
-        {QStringLiteral("client_id"), clientID},
+        {QStringLiteral("client_id"), clientId},
         {QStringLiteral("redirect_uri"), redirectUri},
         {QStringLiteral("response_type"), QStringLiteral("code")},
         {QStringLiteral("scope"), OAuthConfig::scopes().join(u' ')},

@@ -40,7 +40,7 @@ public:
         AccountIdentity identity;
     };
 
-    OAuthService(OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
+    OAuthService(std::shared_ptr<OAuthConfig> config, std::shared_ptr<HTTPTransport> transport,
                  std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints = {},
                  GmailEndpoints gmailEndpoints = {}, AuthClock clock = systemAuthClock(),
                  QObject* parent = nullptr);
@@ -77,14 +77,14 @@ public:
                                     QUrl endpoint = OAuthEndpoints{}.revocation);
 
 private:
-    QUrl authorizationUrl(const QString& clientID, const QString& redirectUri, const QString& state,
+    QUrl authorizationUrl(const QString& clientId, const QString& redirectUri, const QString& state,
                           const QString& challenge) const;
     static QCoro::Task<AccountIdentity> readIdentity(QString accessToken,
                                                      std::shared_ptr<HTTPTransport> transport,
                                                      GmailEndpoints endpoints);
     void closeReceiver();
 
-    OAuthConfig& m_config;
+    const std::shared_ptr<OAuthConfig> m_config;
     const std::shared_ptr<HTTPTransport> m_transport;
     const std::shared_ptr<BrowserOpening> m_browser;
     const OAuthEndpoints m_endpoints;

@@ -16,11 +16,12 @@ constexpr qint64 s_staleMarginSeconds = 60;
 
 } // namespace
 
-TokenVault::TokenVault(QString email, OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
-                       OAuthEndpoints endpoints, AuthClock clock, QObject* parent)
+TokenVault::TokenVault(QString email, std::shared_ptr<OAuthConfig> config,
+                       std::shared_ptr<HTTPTransport> transport, OAuthEndpoints endpoints,
+                       AuthClock clock, QObject* parent)
     : QObject(parent)
     , m_email(std::move(email))
-    , m_config(config)
+    , m_config(std::move(config))
     , m_transport(std::move(transport))
     , m_endpoints(std::move(endpoints))
     , m_clock(std::move(clock))
@@ -30,7 +31,7 @@ TokenVault::~TokenVault() = default;
 
 std::optional<TokenSet> TokenVault::loadTokenSet() const
 {
-    const std::optional<QString> text = m_config.keychain().get(tokenService(), m_email);
+    const std::optional<QString> text = m_config->keychain().get(tokenService(), m_email);
     if (!text)
         return std::nullopt;
     return TokenSet::fromJson(text->toUtf8());
@@ -38,13 +39,13 @@ std::optional<TokenSet> TokenVault::loadTokenSet() const
 
 void TokenVault::saveTokenSet(const TokenSet& tokens)
 {
-    m_config.keychain().set(QString::fromUtf8(tokens.toJson()), tokenService(), m_email);
+    m_config->keychain().set(QString::fromUtf8(tokens.toJson()), tokenService(), m_email);
 }
 
 void TokenVault::deleteTokens()
 {
     const QMutexLocker lock(&m_lock);
-    m_config.keychain().remove(tokenService(), m_email);
+    m_config->keychain().remove(tokenService(), m_email);
 }
 
 QCoro::Task<QString> TokenVault::validAccessToken()
@@ -110,8 +111,8 @@ QCoro::Task<QString> TokenVault::performRefresh()
         throw GmailError::unauthorized();
     const FormFields fields = {
         {QStringLiteral("refresh_token"), old->refreshToken},
-        {QStringLiteral("client_id"), m_config.clientID()},
-        {QStringLiteral("client_secret"), m_config.clientSecret()},
+        {QStringLiteral("client_id"), m_config->clientId()},
+        {QStringLiteral("client_secret"), m_config->clientSecret()},
         {QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
     };
     const QPointer<TokenVault> guard(this);
@@ -128,7 +129,7 @@ void TokenVault::keepRefreshed(const TokenSet& old, const TokenSet& fresh)
     const QMutexLocker lock(&m_lock);
     // Removed while the request ran (the account was unlinked): do not bring
     // its tokens back.
-    if (!m_config.keychain().get(tokenService(), m_email))
+    if (!m_config->keychain().get(tokenService(), m_email))
         return;
     // Google usually sends no new refresh token; the old one stays valid.
     saveTokenSet(TokenSet{fresh.accessToken,

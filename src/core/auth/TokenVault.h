@@ -35,9 +35,9 @@ class TokenVault final
 public:
     static QString tokenService() { return QStringLiteral("app.orvendo.vesk.tokens"); }
 
-    TokenVault(QString email, OAuthConfig& config, std::shared_ptr<HTTPTransport> transport,
-               OAuthEndpoints endpoints = {}, AuthClock clock = systemAuthClock(),
-               QObject* parent = nullptr);
+    TokenVault(QString email, std::shared_ptr<OAuthConfig> config,
+               std::shared_ptr<HTTPTransport> transport, OAuthEndpoints endpoints = {},
+               AuthClock clock = systemAuthClock(), QObject* parent = nullptr);
     ~TokenVault() override;
 
     const QString& email() const { return m_email; }
@@ -64,7 +64,9 @@ private:
     void keepRefreshed(const TokenSet& old, const TokenSet& fresh);
 
     const QString m_email;
-    OAuthConfig& m_config;
+    /// Shared: a Gmail call in flight keeps the vault, and so the
+    /// configuration, alive after its session has gone.
+    const std::shared_ptr<OAuthConfig> m_config;
     const std::shared_ptr<HTTPTransport> m_transport;
     const OAuthEndpoints m_endpoints;
     const AuthClock m_clock;

@@ -42,8 +42,8 @@ class ComposerSession final : public QObject
     Q_PROPERTY(QString subject READ subject WRITE setSubject NOTIFY subjectChanged)
     Q_PROPERTY(QString body READ body WRITE setBody NOTIFY bodyChanged)
     Q_PROPERTY(bool isSending READ isSending NOTIFY isSendingChanged)
-    Q_PROPERTY(QString errorText READ errorText NOTIFY errorChanged)
-    Q_PROPERTY(QString savedDraftNote READ savedDraftNoteText NOTIFY savedDraftNoteChanged)
+    Q_PROPERTY(QString error READ error NOTIFY errorChanged)
+    Q_PROPERTY(QString savedDraftNote READ savedDraftNote NOTIFY savedDraftNoteChanged)
 
 public:
     enum class Mode
@@ -92,10 +92,10 @@ public:
     qint64 attachmentsTotalSize() const;
 
     bool isSending() const { return m_isSending; }
-    const std::optional<QString>& error() const { return m_error; }
-    QString errorText() const { return m_error.value_or(QString()); }
-    const std::optional<QString>& savedDraftNote() const { return m_savedDraftNote; }
-    QString savedDraftNoteText() const { return m_savedDraftNote.value_or(QString()); }
+    /// Why the last send or save failed; empty when it did not.
+    QString error() const { return m_error.value_or(QString()); }
+    /// Empty until a draft has been saved.
+    QString savedDraftNote() const { return m_savedDraftNote.value_or(QString()); }
     const std::optional<QString>& threadId() const { return m_threadId; }
     const std::optional<QString>& draftId() const;
 

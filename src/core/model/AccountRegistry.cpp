@@ -7,26 +7,41 @@
 
 namespace vesk {
 
-AccountRegistry::AccountRegistry(std::shared_ptr<SettingsStore> settings, QString key)
-    : m_settings(std::move(settings))
+namespace {
+
+auto withEmail(const QString& email)
+{
+    return [&email](const AccountRegistryEntry& entry) { return entry.identity.email == email; };
+}
+
+} // namespace
+
+AccountRegistry::AccountRegistry(std::shared_ptr<SettingsStore> settings, QString key,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_settings(std::move(settings))
     , m_key(std::move(key))
 {}
 
+AccountRegistry::~AccountRegistry() = default;
+
 bool AccountRegistry::notificationsEnabled(const QString& email) const
 {
-    const auto it = std::find_if(m_entries.cbegin(), m_entries.cend(),
-                                 [&](const Entry& e) { return e.identity.email == email; });
+    const auto it = std::find_if(m_entries.cbegin(), m_entries.cend(), withEmail(email));
     return it == m_entries.cend() || it->notificationsEnabled;
 }
 
 void AccountRegistry::load()
 {
-    m_entries.clear();
-    const std::optional<QByteArray> stored = m_settings->data(m_key);
-    if (!stored)
+    QList<Entry> entries;
+    if (const std::optional<QByteArray> stored = m_settings->data(m_key)) {
+        if (std::optional<QList<Entry>> decoded = MailJson::decodeRegistry(*stored))
+            entries = std::move(*decoded);
+    }
+    if (entries == m_entries)
         return;
-    if (std::optional<QList<Entry>> decoded = MailJson::decodeRegistry(*stored))
-        m_entries = std::move(*decoded);
+    m_entries = std::move(entries);
+    Q_EMIT entriesChanged();
 }
 
 void AccountRegistry::save()
@@ -36,30 +51,33 @@ void AccountRegistry::save()
 
 void AccountRegistry::upsert(const AccountIdentity& identity)
 {
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) {
-        return e.identity.email == identity.email;
-    });
-    if (it != m_entries.end())
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(), withEmail(identity.email));
+    if (it == m_entries.end())
+        m_entries.append(Entry{identity, true});
+    else if (it->identity != identity)
         it->identity = identity;
     else
-        m_entries.append(Entry{identity, true});
+        return;
     save();
+    Q_EMIT entriesChanged();
 }
 
-void AccountRegistry::setNotifications(const QString& email, bool enabled)
+void AccountRegistry::setNotificationsEnabled(const QString& email, bool enabled)
 {
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                 [&](const Entry& e) { return e.identity.email == email; });
-    if (it == m_entries.end())
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(), withEmail(email));
+    if (it == m_entries.end() || it->notificationsEnabled == enabled)
         return;
     it->notificationsEnabled = enabled;
     save();
+    Q_EMIT entriesChanged();
 }
 
 void AccountRegistry::remove(const QString& email)
 {
-    m_entries.removeIf([&](const Entry& e) { return e.identity.email == email; });
+    if (m_entries.removeIf(withEmail(email)) == 0)
+        return;
     save();
+    Q_EMIT entriesChanged();
 }
 
 } // namespace vesk

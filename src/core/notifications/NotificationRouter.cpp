@@ -6,13 +6,6 @@
 
 namespace vesk {
 
-const std::shared_ptr<NotificationRouter>& NotificationRouter::shared()
-{
-    // Holds no Qt object, so ending with the process's static objects is harmless.
-    static const auto s_shared = std::make_shared<NotificationRouter>();
-    return s_shared;
-}
-
 void NotificationRouter::setOnOpen(OpenCallback onOpen)
 {
     const QMutexLocker locker(&m_lock);
@@ -31,7 +24,7 @@ NotificationRouter::OpenCallback NotificationRouter::onOpen() const
     return m_onOpen;
 }
 
-void NotificationRouter::route(const QString& accountID, const QString& threadID)
+void NotificationRouter::route(const QString& accountId, const QString& threadId)
 {
     // The callback is copied out of the lock so that it may install another
     // callback, or route again, without deadlocking.
@@ -40,14 +33,14 @@ void NotificationRouter::route(const QString& accountID, const QString& threadID
         return;
     QCoreApplication* const app = QCoreApplication::instance();
     if (!app) {
-        callback(accountID, threadID);
+        callback(accountId, threadId);
         return;
     }
     // Direct when already on the GUI thread, queued otherwise; a call queued
     // while the application object goes away is dropped with it.
     QMetaObject::invokeMethod(
         app,
-        [callback = std::move(callback), accountID, threadID] { callback(accountID, threadID); },
+        [callback = std::move(callback), accountId, threadId] { callback(accountId, threadId); },
         Qt::AutoConnection);
 }
 

@@ -3,7 +3,6 @@
 #include "NotificationRouter.h"
 #include "NotificationText.h"
 
-#include <QCoreApplication>
 #include <QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -50,17 +49,6 @@ QVariantMap hintsFor(const NotificationPayload& payload)
     };
 }
 
-std::shared_ptr<SystemNotificationPoster> makeShared()
-{
-    auto poster = std::make_shared<SystemNotificationPoster>(QDBusConnection::sessionBus(),
-                                                             NotificationRouter::shared());
-    // A sync engine on a pool thread may be the first to ask; the bus work
-    // belongs on the GUI thread all the same.
-    if (QCoreApplication* app = QCoreApplication::instance())
-        poster->moveToThread(app->thread());
-    return poster;
-}
-
 } // namespace
 
 SystemNotificationPoster::SystemNotificationPoster(QDBusConnection bus,
@@ -86,15 +74,6 @@ SystemNotificationPoster::SystemNotificationPoster(QDBusConnection bus,
 }
 
 SystemNotificationPoster::~SystemNotificationPoster() = default;
-
-const std::shared_ptr<SystemNotificationPoster>& SystemNotificationPoster::shared()
-{
-    // Deliberately never destroyed: it serves to the end of the process, and a
-    // bus client torn down among static objects, after the application and
-    // Qt's bus manager, can crash on the way out. The holder stays reachable.
-    static const auto* const s_shared = new std::shared_ptr<SystemNotificationPoster>(makeShared());
-    return *s_shared;
-}
 
 void SystemNotificationPoster::setApplicationActiveProbe(ActivityProbe isApplicationActive)
 {

@@ -26,9 +26,10 @@ class NotificationRouter;
 /// (org.freedesktop.Notifications), shows the unread total as the launcher
 /// badge (com.canonical.Unity.LauncherEntry) and hands clicks to the router.
 ///
-/// Lives on one thread (the GUI thread for the shared instance) and talks to
-/// the bus only there; `postNewMessage` and `setTotalUnread` may be called from
-/// any thread and merely post the work to it. No operation blocks or fails: a
+/// Built once by the program's composition on the session bus. Lives on one
+/// thread (the GUI thread) and talks to the bus only there; `postNewMessage`
+/// and `setTotalUnread` may be called from any thread and merely post the
+/// work to it. No operation blocks or fails: a
 /// missing server, a refused call or a malformed answer means that nothing is
 /// shown. Nothing is posted while the application is active, since the user is
 /// already looking at the mail.
@@ -47,10 +48,6 @@ public:
                                       ActivityProbe isApplicationActive = {},
                                       QObject* parent = nullptr);
     ~SystemNotificationPoster() override;
-
-    /// The process-wide poster on the session bus, routing to
-    /// `NotificationRouter::shared()`; created on first use, never destroyed.
-    static const std::shared_ptr<SystemNotificationPoster>& shared();
 
     /// For the interface, which knows what "active" means; call on the
     /// poster's thread.

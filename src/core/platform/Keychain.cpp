@@ -62,12 +62,6 @@ std::optional<QString> decodeUtf8(const char* bytes, gsize length)
 
 } // namespace
 
-Keychain& Keychain::shared()
-{
-    static Keychain* s_instance = new Keychain; // never destroyed: used until exit
-    return *s_instance;
-}
-
 bool Keychain::set(const QString& value, const QString& service, const QString& account)
 {
     const std::lock_guard lock(m_mutex);

@@ -13,8 +13,10 @@ namespace vesk {
 /// Service: GNOME Keyring, KWallet, KeePassXC). Items hold short UTF-8 text
 /// secrets addressed by (service, account), in the default collection.
 ///
-/// Every operation holds one mutex for its whole run, so all secure-store calls
-/// of the program are serial and synchronous whatever thread they come from.
+/// The program builds one in `main` and shares it with whatever keeps
+/// secrets. Every operation holds one mutex for its whole run, so all
+/// secure-store calls of the program are serial and synchronous whatever
+/// thread they come from.
 /// Failures are never raised: writes and deletes report false, reads nothing.
 class Keychain final : public SecureStore
 {
@@ -22,9 +24,6 @@ public:
     Keychain() = default;
     Keychain(const Keychain&) = delete;
     Keychain& operator=(const Keychain&) = delete;
-
-    /// The process-wide instance, created on first use and never destroyed.
-    static Keychain& shared();
 
     /// Stores `value` as the secret of (service, account), replacing an earlier
     /// item in place: a failed write leaves the earlier secret readable.

@@ -44,7 +44,7 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     , m_identity(std::move(identity))
     , m_syncInterval(services.syncInterval)
 {
-    m_vault = std::make_shared<TokenVault>(m_identity.email, *services.oauthConfig,
+    m_vault = std::make_shared<TokenVault>(m_identity.email, services.oauthConfig,
                                            services.transport, services.oauthEndpoints);
     m_api = std::make_shared<LiveGmailAPI>(services.transport, m_vault, services.gmailEndpoints,
                                            services.retryPolicy);
@@ -103,9 +103,9 @@ void AccountSession::setSyncing(bool syncing)
     Q_EMIT isSyncingChanged();
 }
 
-std::optional<QString> AccountSession::lastError() const
+QString AccountSession::lastError() const
 {
-    return m_lastError ? std::optional<QString>(m_lastError->text) : std::nullopt;
+    return m_lastError ? m_lastError->text : QString();
 }
 
 SessionError::Kind AccountSession::lastErrorKind() const

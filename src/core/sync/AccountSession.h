@@ -42,9 +42,9 @@ class AccountSession final : public QObject
     Q_PROPERTY(QList<LabelInfo> labels READ labels NOTIFY labelsChanged)
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
     Q_PROPERTY(bool isSyncing READ isSyncing NOTIFY isSyncingChanged)
-    Q_PROPERTY(QString lastErrorText READ lastErrorText NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
     Q_PROPERTY(vesk::SessionError::Kind lastErrorKind READ lastErrorKind NOTIFY lastErrorChanged)
-    Q_PROPERTY(QString openThreadIdText READ openThreadIdText NOTIFY openThreadChanged)
+    Q_PROPERTY(QString openThreadId READ openThreadId NOTIFY openThreadChanged)
 
 public:
     static constexpr int searchSize = 50;
@@ -65,13 +65,13 @@ public:
     const QList<LabelInfo>& labels() const { return m_labels; }
     int revision() const { return m_revision; }
     bool isSyncing() const { return m_isSyncing; }
-    std::optional<QString> lastError() const;
-    QString lastErrorText() const { return lastError().value_or(QString()); }
+    /// The last failure's text; empty when the last attempt succeeded.
+    QString lastError() const;
     /// What the last error calls for (linking again, waiting); Other when none.
     SessionError::Kind lastErrorKind() const;
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
-    const std::optional<QString>& openThreadId() const { return m_openThreadId; }
-    QString openThreadIdText() const { return m_openThreadId.value_or(QString()); }
+    /// Empty while no thread is open.
+    QString openThreadId() const { return m_openThreadId.value_or(QString()); }
     /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
     qint64 inboxUnread() const;
 

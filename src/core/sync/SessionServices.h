@@ -23,8 +23,7 @@ struct SessionServices
 {
     std::shared_ptr<HTTPTransport> transport;
     std::shared_ptr<NotificationPosting> poster;
-    /// Must outlive every session built with it.
-    OAuthConfig* oauthConfig = nullptr;
+    std::shared_ptr<OAuthConfig> oauthConfig;
     OAuthEndpoints oauthEndpoints;
     GmailEndpoints gmailEndpoints;
     RetryPolicy retryPolicy;

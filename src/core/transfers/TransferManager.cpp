@@ -62,25 +62,6 @@ TransferManager::TransferManager(std::shared_ptr<FileDialogs> dialogs, QObject* 
 
 TransferManager::~TransferManager() = default;
 
-TransferManager& TransferManager::shared()
-{
-    // Ends with the process's static objects; until then it is never replaced.
-    static TransferManager s_shared;
-    // It belongs to the GUI thread even when first reached from another one.
-    static const bool s_onGuiThread = [] {
-        if (QCoreApplication* const app = QCoreApplication::instance())
-            s_shared.moveToThread(app->thread());
-        return true;
-    }();
-    Q_UNUSED(s_onGuiThread)
-    return s_shared;
-}
-
-void TransferManager::setFileDialogs(std::shared_ptr<FileDialogs> dialogs)
-{
-    m_dialogs = std::move(dialogs);
-}
-
 void TransferManager::clearFinished()
 {
     m_items->removeFinished();
@@ -140,7 +121,7 @@ QCoro::Task<std::optional<QString>> TransferManager::download(AttachmentInfo att
 QCoro::Task<std::optional<QString>> TransferManager::askForDestination(QString attachmentName,
                                                                        QString accountEmail)
 {
-    // Kept alive across the dialog even if another seam is installed meanwhile.
+    // Kept alive across the dialog even if the manager goes meanwhile.
     const std::shared_ptr<FileDialogs> dialogs = m_dialogs;
     if (!dialogs)
         co_return std::nullopt;

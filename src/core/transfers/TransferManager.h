@@ -19,7 +19,8 @@ struct AttachmentInfo;
 
 /// Saves message attachments to files the user chooses and keeps the list of
 /// those downloads, with live progress, for the transfers panel and its
-/// toolbar button. One manager serves all accounts.
+/// toolbar button. One manager, built by the program's composition, serves
+/// all accounts.
 ///
 /// Lives on and is used from the GUI thread; downloads resume there. The
 /// download's progress may be reported from any thread: it is only posted to
@@ -34,15 +35,9 @@ class TransferManager final : public QObject
 public:
     using Item = TransferItem;
 
-    /// Without dialogs no download can start (see setFileDialogs).
-    explicit TransferManager(std::shared_ptr<FileDialogs> dialogs = {}, QObject* parent = nullptr);
+    /// Without dialogs no download can start: nowhere to save is asked.
+    explicit TransferManager(std::shared_ptr<FileDialogs> dialogs, QObject* parent = nullptr);
     ~TransferManager() override;
-
-    /// The process-wide manager, created empty on first use and never
-    /// replaced. Its save dialog is installed by the interface at start-up.
-    static TransferManager& shared();
-
-    void setFileDialogs(std::shared_ptr<FileDialogs> dialogs);
 
     /// All downloads of this run, newest first.
     TransferList* items() const { return m_items; }
@@ -72,7 +67,7 @@ private:
     void finish(const QUuid& id, qint64 writtenBytes, const QString& path);
     void updateHasActive();
 
-    std::shared_ptr<FileDialogs> m_dialogs;
+    const std::shared_ptr<FileDialogs> m_dialogs;
     TransferList* m_items;
     bool m_hasActive = false;
 };
