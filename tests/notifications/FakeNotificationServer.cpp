@@ -48,13 +48,13 @@ bool FakeNotificationServer::waitForNotified(qsizetype count)
 
 void FakeNotificationServer::click(uint id, const QString& actionKey)
 {
-    emit ActionInvoked(id, actionKey);
+    Q_EMIT ActionInvoked(id, actionKey);
 }
 
 void FakeNotificationServer::close(uint id)
 {
     m_open.removeAll(id);
-    emit NotificationClosed(id, 2);
+    Q_EMIT NotificationClosed(id, 2);
 }
 
 QStringList FakeNotificationServer::GetCapabilities()
@@ -81,7 +81,7 @@ uint FakeNotificationServer::Notify(const QString& appName, uint replacesId, con
         setDelayedReply(true);
         m_bus.send(message().createReply(QStringLiteral("not an id")));
     }
-    emit notifiedOne();
+    Q_EMIT notifiedOne();
     return id;
 }
 

@@ -64,7 +64,7 @@ signals:
 private slots:
     void onUpdate(const QString& appUri, const QVariantMap& properties)
     {
-        emit updated(appUri, properties);
+        Q_EMIT updated(appUri, properties);
     }
 
 private:
