@@ -51,7 +51,7 @@ GmailEndpoints AuthTestRig::gmailEndpoints() const
     return GmailEndpoints{m_google.gmailBaseUrl(), m_google.userInfoUrl()};
 }
 
-AuthClock AuthTestRig::clock() const
+WallClock AuthTestRig::clock() const
 {
     return [now = m_now] { return *now; };
 }

@@ -5,8 +5,8 @@
 #include "auth/OAuthEndpoints.h"
 #include "gmail/GmailEndpoints.h"
 #include "net/QNetworkTransport.h"
-#include "platform/AuthClock.h"
 #include "platform/Keychain.h"
+#include "platform/WallClock.h"
 
 #include <QTemporaryDir>
 
@@ -35,7 +35,7 @@ public:
     vesk::OAuthEndpoints oauthEndpoints() const;
     vesk::GmailEndpoints gmailEndpoints() const;
 
-    vesk::AuthClock clock() const;
+    vesk::WallClock clock() const;
     QDateTime now() const { return *m_now; }
     void setNow(const QDateTime& now) { *m_now = now; }
 

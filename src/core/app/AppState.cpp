@@ -81,6 +81,8 @@ AccountSession* AppState::selectedSession() const
 
 void AppState::setSelectedAccount(const QString& email)
 {
+    if (m_selectedAccountId == email)
+        return;
     m_selectedAccountId = email;
     Q_EMIT selectionChanged();
 }
@@ -93,8 +95,10 @@ void AppState::selectAccount(const QString& email)
 
 void AppState::selectLabel(const QString& labelId)
 {
-    m_selectedLabelId = labelId;
-    Q_EMIT selectionChanged();
+    if (m_selectedLabelId != labelId) {
+        m_selectedLabelId = labelId;
+        Q_EMIT selectionChanged();
+    }
     clearSearch();
 }
 
@@ -259,8 +263,11 @@ void AppState::openThreadLater(const QString& threadId)
 
 void AppState::selectThread(const std::optional<ThreadSummary>& thread)
 {
-    m_selectedThreadId = thread ? thread->threadId : QString();
-    Q_EMIT selectionChanged();
+    const QString threadId = thread ? thread->threadId : QString();
+    if (m_selectedThreadId != threadId) {
+        m_selectedThreadId = threadId;
+        Q_EMIT selectionChanged();
+    }
     if (thread)
         openThreadLater(thread->threadId);
 }
@@ -368,13 +375,18 @@ void AppState::openFromNotification(const QString& accountId, const QString& thr
                                    [&](const AccountSession* s) { return s->id() == accountId; });
     if (!known)
         return;
+    const bool selectionMoves = m_selectedAccountId != accountId || m_selectedLabelId != inbox ||
+                                m_selectedThreadId != threadId;
+    const bool wasSearching = m_isSearching;
     m_selectedAccountId = accountId;
     m_selectedLabelId = inbox;
     m_isSearching = false;
     ++m_searchGeneration;
     m_selectedThreadId = threadId;
-    Q_EMIT selectionChanged();
-    Q_EMIT searchChanged();
+    if (selectionMoves)
+        Q_EMIT selectionChanged();
+    if (wasSearching)
+        Q_EMIT searchChanged();
     openThreadLater(threadId);
     if (m_services.bringToFront)
         m_services.bringToFront();

@@ -68,7 +68,7 @@ TokenSet decodeTokenResponse(const QByteArray& body, const QDateTime& now)
 OAuthService::OAuthService(std::shared_ptr<OAuthConfig> config,
                            std::shared_ptr<HTTPTransport> transport,
                            std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints,
-                           GmailEndpoints gmailEndpoints, AuthClock clock, QObject* parent)
+                           GmailEndpoints gmailEndpoints, WallClock clock, QObject* parent)
     : QObject(parent)
     , m_config(std::move(config))
     , m_transport(std::move(transport))
@@ -94,7 +94,7 @@ QCoro::Task<OAuthService::Authorization> OAuthService::authorize()
     const auto transport = m_transport;
     const QUrl tokenEndpoint = m_endpoints.token;
     const GmailEndpoints gmailEndpoints = m_gmailEndpoints;
-    const AuthClock clock = m_clock;
+    const WallClock clock = m_clock;
 
     closeReceiver();
     auto* receiver = new LoopbackReceiver(LoopbackReceiver::s_defaultTimeout, this);
@@ -211,7 +211,7 @@ void OAuthService::closeReceiver()
 
 QCoro::Task<TokenSet> OAuthService::tokenRequest(FormFields fields,
                                                  std::shared_ptr<HTTPTransport> transport,
-                                                 QUrl endpoint, AuthClock clock)
+                                                 QUrl endpoint, WallClock clock)
 {
     HTTPRequest request = formPost(endpoint, fields);
     const HTTPResponse response = co_await transport->send(std::move(request));

@@ -6,7 +6,7 @@
 #include "TokenSet.h"
 #include "gmail/GmailEndpoints.h"
 #include "model/AccountIdentity.h"
-#include "platform/AuthClock.h"
+#include "platform/WallClock.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -42,7 +42,7 @@ public:
 
     OAuthService(std::shared_ptr<OAuthConfig> config, std::shared_ptr<HTTPTransport> transport,
                  std::shared_ptr<BrowserOpening> browser, OAuthEndpoints endpoints = {},
-                 GmailEndpoints gmailEndpoints = {}, AuthClock clock = systemAuthClock(),
+                 GmailEndpoints gmailEndpoints = {}, WallClock clock = systemWallClock(),
                  QObject* parent = nullptr);
     ~OAuthService() override;
 
@@ -69,7 +69,7 @@ public:
     static QCoro::Task<TokenSet> tokenRequest(FormFields fields,
                                               std::shared_ptr<HTTPTransport> transport,
                                               QUrl endpoint = OAuthEndpoints{}.token,
-                                              AuthClock clock = systemAuthClock());
+                                              WallClock clock = systemWallClock());
 
     /// Asks Google to revoke the token (and with it the whole grant). Never
     /// fails: whatever comes back, or does not, is ignored.
@@ -89,7 +89,7 @@ private:
     const std::shared_ptr<BrowserOpening> m_browser;
     const OAuthEndpoints m_endpoints;
     const GmailEndpoints m_gmailEndpoints;
-    const AuthClock m_clock;
+    const WallClock m_clock;
     QPointer<LoopbackReceiver> m_receiver;
 };
 

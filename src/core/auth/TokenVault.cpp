@@ -18,7 +18,7 @@ constexpr qint64 s_staleMarginSeconds = 60;
 
 TokenVault::TokenVault(QString email, std::shared_ptr<OAuthConfig> config,
                        std::shared_ptr<HTTPTransport> transport, OAuthEndpoints endpoints,
-                       AuthClock clock, QObject* parent)
+                       WallClock clock, QObject* parent)
     : QObject(parent)
     , m_email(std::move(email))
     , m_config(std::move(config))

@@ -3,7 +3,7 @@
 #include "OAuthEndpoints.h"
 #include "TokenSet.h"
 #include "gmail/AccessTokenProviding.h"
-#include "platform/AuthClock.h"
+#include "platform/WallClock.h"
 
 #include <QMutex>
 #include <QObject>
@@ -37,7 +37,7 @@ public:
 
     TokenVault(QString email, std::shared_ptr<OAuthConfig> config,
                std::shared_ptr<HTTPTransport> transport, OAuthEndpoints endpoints = {},
-               AuthClock clock = systemAuthClock(), QObject* parent = nullptr);
+               WallClock clock = systemWallClock(), QObject* parent = nullptr);
     ~TokenVault() override;
 
     const QString& email() const { return m_email; }
@@ -69,7 +69,7 @@ private:
     const std::shared_ptr<OAuthConfig> m_config;
     const std::shared_ptr<HTTPTransport> m_transport;
     const OAuthEndpoints m_endpoints;
-    const AuthClock m_clock;
+    const WallClock m_clock;
 
     mutable QMutex m_lock; // guards m_refreshing and each load-modify-save
     std::shared_ptr<PendingText> m_refreshing;

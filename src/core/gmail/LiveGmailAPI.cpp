@@ -55,11 +55,12 @@ QString bodyText(const QByteArray& body)
 
 LiveGmailAPI::LiveGmailAPI(std::shared_ptr<HTTPTransport> transport,
                            std::shared_ptr<AccessTokenProviding> tokenProvider,
-                           GmailEndpoints endpoints, RetryPolicy retryPolicy)
+                           GmailEndpoints endpoints, RetryPolicy retryPolicy, WallClock clock)
     : m_transport(std::move(transport))
     , m_tokenProvider(std::move(tokenProvider))
     , m_endpoints(std::move(endpoints))
     , m_retryPolicy(retryPolicy)
+    , m_clock(std::move(clock))
 {}
 
 QUrl LiveGmailAPI::address(const QString& path, const Query& query) const
@@ -88,6 +89,7 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
     const std::shared_ptr<HTTPTransport> transport = m_transport;
     const std::shared_ptr<AccessTokenProviding> tokens = m_tokenProvider;
     const RetryPolicy policy = m_retryPolicy;
+    const WallClock clock = m_clock;
     const QUrl url = address(path, query);
 
     QString token = co_await tokens->validAccessToken();
@@ -110,9 +112,10 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
             throw GmailError::historyExpired();
         if (status >= 200 && status <= 299)
             co_return response.body;
-        const auto delay = retryDelay(response, method, path, attempt, policy);
+        const QDateTime now = clock();
+        const auto delay = retryDelay(response, method, path, attempt, policy, now);
         if (!delay)
-            throw GmailError::http(status, bodyText(response.body), retryAfter(response));
+            throw GmailError::http(status, bodyText(response.body), retryAfter(response, now));
         co_await QCoro::sleepFor(*delay);
     }
 }

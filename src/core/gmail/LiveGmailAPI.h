@@ -3,6 +3,7 @@
 #include "GmailAPIClient.h"
 #include "GmailEndpoints.h"
 #include "net/RetryPolicy.h"
+#include "platform/WallClock.h"
 
 #include <QPair>
 
@@ -26,7 +27,7 @@ class LiveGmailAPI final : public GmailAPIClient
 public:
     LiveGmailAPI(std::shared_ptr<HTTPTransport> transport,
                  std::shared_ptr<AccessTokenProviding> tokenProvider, GmailEndpoints endpoints = {},
-                 RetryPolicy retryPolicy = {});
+                 RetryPolicy retryPolicy = {}, WallClock clock = systemWallClock());
 
     QCoro::Task<std::optional<QString>> userName() override;
     QCoro::Task<GmailProfileDTO> profile() override;
@@ -63,6 +64,7 @@ private:
     const std::shared_ptr<AccessTokenProviding> m_tokenProvider;
     const GmailEndpoints m_endpoints;
     const RetryPolicy m_retryPolicy;
+    const WallClock m_clock;
 };
 
 } // namespace vesk

@@ -37,8 +37,9 @@ std::optional<QByteArray> readWhole(const QString& path)
 
 } // namespace
 
-MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory)
+MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory, WallClock clock)
     : m_accountEmail(std::move(accountEmail))
+    , m_clock(std::move(clock))
 {
     if (!isSafeFolderName(m_accountEmail))
         return;
@@ -99,7 +100,7 @@ void MailStore::setHistoryId(const QString& historyId)
     if (m_wiped)
         return;
     m_state.historyId = historyId;
-    m_state.lastSync = QDateTime::currentDateTimeUtc();
+    m_state.lastSync = m_clock();
     persistLocked();
 }
 
@@ -128,7 +129,7 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
         return;
     for (const MessageSummary& summary : summaries)
         m_state.summaries.insert(summary.id(), summary);
-    m_state.lastSync = QDateTime::currentDateTimeUtc();
+    m_state.lastSync = m_clock();
     persistLocked();
 }
 

@@ -3,6 +3,7 @@
 #include "LabelInfo.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "platform/WallClock.h"
 
 #include <QList>
 #include <QMutex>
@@ -34,7 +35,8 @@ public:
     using State = MailStoreState;
 
     /// `baseDirectory` defaults to defaultBaseDirectory().
-    explicit MailStore(QString accountEmail, std::optional<QString> baseDirectory = std::nullopt);
+    explicit MailStore(QString accountEmail, std::optional<QString> baseDirectory = std::nullopt,
+                       WallClock clock = systemWallClock());
 
     MailStore(const MailStore&) = delete;
     MailStore& operator=(const MailStore&) = delete;
@@ -73,6 +75,7 @@ private:
     const QString m_accountEmail;
     QString m_folderPath;
     QString m_filePath;
+    const WallClock m_clock;
     mutable QMutex m_mutex;
     State m_state;
     bool m_wiped = false;

@@ -42,7 +42,8 @@ bool isRateLimitRefusal(int status, const QByteArray& body)
     return status == 429 || (status == 403 && namesRateLimit(body));
 }
 
-std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response)
+std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response,
+                                                    const QDateTime& now)
 {
     const std::optional<QByteArray> value = response.header("Retry-After");
     if (!value)
@@ -54,13 +55,13 @@ std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response
     const QDateTime when = QDateTime::fromString(QString::fromLatin1(*value), Qt::RFC2822Date);
     if (!when.isValid())
         return std::nullopt;
-    return std::chrono::milliseconds(
-        std::max<qint64>(0, QDateTime::currentDateTimeUtc().msecsTo(when)));
+    return std::chrono::milliseconds(std::max<qint64>(0, now.msecsTo(when)));
 }
 
 std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response,
                                                     const QByteArray& method, const QString& path,
-                                                    int attempt, const RetryPolicy& policy)
+                                                    int attempt, const RetryPolicy& policy,
+                                                    const QDateTime& now)
 {
     if (attempt >= policy.maxAttempts || !response.statusCode)
         return std::nullopt;
@@ -70,7 +71,7 @@ std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response
     if (!rateLimited && !(serverError && !mayHaveBeenApplied(method, path)))
         return std::nullopt;
 
-    if (const auto asked = retryAfter(response))
+    if (const auto asked = retryAfter(response, now))
         return std::min(*asked, policy.maxDelay);
     const qint64 base = policy.initialDelay.count() << std::min(attempt - 1, 20);
     const qint64 jitter =

@@ -3,6 +3,7 @@
 #include "RetryPolicy.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <chrono>
@@ -21,10 +22,12 @@ struct HTTPResponse;
 bool isRateLimitRefusal(int status, const QByteArray& body);
 
 /// The wait a server asked for in Retry-After (seconds or an HTTP date).
-std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response);
+std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response,
+                                                    const QDateTime& now);
 
 std::optional<std::chrono::milliseconds> retryDelay(const HTTPResponse& response,
                                                     const QByteArray& method, const QString& path,
-                                                    int attempt, const RetryPolicy& policy);
+                                                    int attempt, const RetryPolicy& policy,
+                                                    const QDateTime& now);
 
 } // namespace vesk

@@ -123,6 +123,8 @@ void AccountSession::setLastError(std::optional<SessionError> error)
 
 void AccountSession::setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages)
 {
+    if (m_openThreadId == threadId && m_openThreadMessages == messages)
+        return;
     m_openThreadId = std::move(threadId);
     m_openThreadMessages = std::move(messages);
     Q_EMIT openThreadChanged();
