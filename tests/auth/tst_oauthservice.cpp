@@ -3,9 +3,9 @@
 // follows the consent redirect and reads the page it ends on, its failures,
 // and the token endpoint calls.
 
-#include "AuthTestRig.h"
 #include "AwaitTask.h"
 #include "TestBrowser.h"
+#include "TestRig.h"
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
 #include "auth/PKCE.h"
@@ -21,11 +21,15 @@
 #include <QUrlQuery>
 
 using vesk::test::awaitTask;
+using vesk::test::TestRig;
 
 using namespace vesk;
 using namespace vesk::fakegoogle;
 
 namespace {
+
+const QString s_email = QStringLiteral("ana@exemplo.pt");
+const QString s_name = QStringLiteral("Ana Sá");
 
 const QString s_gmailScope = QStringLiteral("https://www.googleapis.com/auth/gmail.modify");
 
@@ -65,7 +69,7 @@ private Q_SLOTS:
     void revokeEndsTheGrantAndNeverFails();
 
 private:
-    std::unique_ptr<OAuthService> service(AuthTestRig& rig, std::shared_ptr<TestBrowser> browser)
+    std::unique_ptr<OAuthService> service(TestRig& rig, std::shared_ptr<TestBrowser> browser)
     {
         return std::make_unique<OAuthService>(rig.config(), rig.transport(), std::move(browser),
                                               rig.oauthEndpoints(), rig.gmailEndpoints(),
@@ -75,23 +79,22 @@ private:
 
 void OAuthServiceTest::configTrimsAndNeedsBothValues()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     OAuthConfig& config = *rig.config();
     QSignalSpy ids(&config, &OAuthConfig::clientIdChanged);
     QSignalSpy secrets(&config, &OAuthConfig::clientSecretChanged);
 
     config.setClientId(QStringLiteral("  id.apps \n"));
     QCOMPARE(config.clientId(), QStringLiteral("id.apps"));
-    config.setClientSecret(QStringLiteral("\t segredo \r\n"));
+    config.setClientSecret(QStringLiteral("\t outro \r\n"));
     QCOMPARE(rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
-             QStringLiteral("segredo"));
+             QStringLiteral("outro"));
     QVERIFY(config.isConfigured());
     QCOMPARE(ids.size(), 1);
     QCOMPARE(secrets.size(), 1);
     // Writing what reads back already announces nothing.
     config.setClientId(QStringLiteral("id.apps "));
-    config.setClientSecret(QStringLiteral("segredo"));
+    config.setClientSecret(QStringLiteral("outro"));
     QCOMPARE(ids.size(), 1);
     QCOMPARE(secrets.size(), 1);
 
@@ -135,15 +138,14 @@ void OAuthServiceTest::pkceValues()
 
 void OAuthServiceTest::authorizeLinksTheAccount()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     auto browser = std::make_shared<TestBrowser>();
     const auto oauth = service(rig, browser);
 
     const OAuthService::Authorization result = awaitTask(oauth->authorize());
 
-    QCOMPARE(result.identity.email, AuthTestRig::email());
-    QCOMPARE(result.identity.name, AuthTestRig::name());
+    QCOMPARE(result.identity.email, s_email);
+    QCOMPARE(result.identity.name, s_name);
     QVERIFY(!result.tokens.accessToken.isEmpty());
     QVERIFY(!result.tokens.refreshToken.isEmpty());
     QVERIFY(result.tokens.scope.split(u' ').contains(s_gmailScope));
@@ -224,8 +226,7 @@ void OAuthServiceTest::authorizeFailures()
     QFETCH(QString, page);
     QFETCH(bool, pageTellsWhy);
 
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     auto browser = std::make_shared<TestBrowser>();
     if (fault == QLatin1String("no secret"))
         rig.config()->setClientSecret(QString());
@@ -251,9 +252,9 @@ void OAuthServiceTest::authorizeFailures()
     QCOMPARE(browser->opened().size(), browserOpened ? 1 : 0);
     QVERIFY(!oauth->receiver());
     if (fault == QLatin1String("refuse"))
-        QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+        QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
     if (fault == QLatin1String("no browser"))
-        QCOMPARE(rig.requestCount(QStringLiteral("/o/oauth2/v2/auth")), 0);
+        QCOMPARE(rig.requestsEndingWith(QStringLiteral("/o/oauth2/v2/auth")), 0);
     // The page reaches the browser although the attempt, and its receiver,
     // have ended; after a code it tells what VESK tells.
     if (!page.isEmpty()) {
@@ -267,8 +268,7 @@ void OAuthServiceTest::authorizeFailures()
 
 void OAuthServiceTest::authorizeCanBeCancelled()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     auto browser = std::make_shared<TestBrowser>();
     browser->setIdle(true);
     const auto oauth = service(rig, browser);
@@ -286,7 +286,7 @@ void OAuthServiceTest::authorizeCanBeCancelled()
     }
     QCOMPARE(text, QStringLiteral("Ligação cancelada"));
     QVERIFY(!oauth->receiver());
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
 
     // The listener is closed (the port itself may already serve someone else).
     QVERIFY(!receiver || !receiver->isListening());
@@ -303,8 +303,7 @@ void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange()
 {
     QFETCH(bool, destroy);
 
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     // A token endpoint that holds the exchange until the test answers it.
     QTcpServer tokenEndpoint;
     QVERIFY(tokenEndpoint.listen(QHostAddress::LocalHost));
@@ -339,7 +338,7 @@ void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange()
         text = error.description();
     }
     QCOMPARE(text, QStringLiteral("Ligação cancelada"));
-    QCOMPARE(rig.requestCount(QStringLiteral("/gmail/v1/users/me/profile")), 0);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/gmail/v1/users/me/profile")), 0);
 }
 
 void OAuthServiceTest::tokenAnswers_data()
@@ -372,8 +371,7 @@ void OAuthServiceTest::tokenAnswers()
     QFETCH(QByteArray, body);
     QFETCH(QString, outcome);
 
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     FaultRule rule;
     rule.pathPattern = QStringLiteral("/token");
     rule.status = status;
@@ -400,10 +398,8 @@ void OAuthServiceTest::tokenAnswers()
 
 void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
-    const TokenGrant grant =
-        rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientId());
+    TestRig rig({{s_email, s_name}});
+    const TokenGrant grant = rig.google().issueTokens(s_email, TestRig::clientId());
     awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
     const auto revocation = lastRequest(rig.google(), QStringLiteral("/revoke"));
     QVERIFY(revocation);
@@ -412,8 +408,8 @@ void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
 
     const FormFields refresh = {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
                                 {QStringLiteral("refresh_token"), grant.refreshToken},
-                                {QStringLiteral("client_id"), AuthTestRig::clientId()},
-                                {QStringLiteral("client_secret"), AuthTestRig::clientSecret()}};
+                                {QStringLiteral("client_id"), TestRig::clientId()},
+                                {QStringLiteral("client_secret"), TestRig::clientSecret()}};
     QVERIFY_THROWS_EXCEPTION(OAuthError, awaitTask(OAuthService::tokenRequest(
                                              refresh, rig.transport(), rig.google().tokenUrl())));
 

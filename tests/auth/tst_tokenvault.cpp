@@ -2,8 +2,8 @@
 // shared refresh however many callers wait, what is kept after it, and how
 // missing, corrupt and refused tokens end. Expiry runs on the test's clock.
 
-#include "AuthTestRig.h"
 #include "AwaitTask.h"
+#include "TestRig.h"
 #include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
@@ -15,11 +15,15 @@
 #include <vector>
 
 using vesk::test::awaitTask;
+using vesk::test::TestRig;
 
 using namespace vesk;
 using namespace vesk::fakegoogle;
 
 namespace {
+
+const QString s_email = QStringLiteral("ana@exemplo.pt");
+const QString s_name = QStringLiteral("Ana Sá");
 
 constexpr int s_callers = 10;
 
@@ -61,16 +65,15 @@ private Q_SLOTS:
     void removedAccountIsNotRevivedByARefresh();
 
 private:
-    std::unique_ptr<TokenVault> vault(AuthTestRig& rig)
+    std::unique_ptr<TokenVault> vault(TestRig& rig)
     {
-        return std::make_unique<TokenVault>(AuthTestRig::email(), rig.config(), rig.transport(),
+        return std::make_unique<TokenVault>(s_email, rig.config(), rig.transport(),
                                             rig.oauthEndpoints(), rig.clock());
     }
     /// Tokens as the stand-in issued them, stored as expiring `secondsLeft` from now.
-    TokenSet storeGrant(AuthTestRig& rig, TokenVault& vault, qint64 secondsLeft)
+    TokenSet storeGrant(TestRig& rig, TokenVault& vault, qint64 secondsLeft)
     {
-        const TokenGrant grant =
-            rig.google().issueTokens(AuthTestRig::email(), AuthTestRig::clientId());
+        const TokenGrant grant = rig.google().issueTokens(s_email, TestRig::clientId());
         const TokenSet tokens{grant.accessToken, grant.refreshToken, rig.now().addSecs(secondsLeft),
                               grant.scope};
         vault.saveTokenSet(tokens);
@@ -129,20 +132,18 @@ void TokenVaultTest::refreshesOnlyStaleTokens()
     QFETCH(qint64, secondsLeft);
     QFETCH(bool, refreshed);
 
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     const auto tokens = vault(rig);
     const TokenSet stored = storeGrant(rig, *tokens, secondsLeft);
 
     const QString token = awaitTask(tokens->validAccessToken());
     QCOMPARE(token != stored.accessToken, refreshed);
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), refreshed ? 1 : 0);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), refreshed ? 1 : 0);
 }
 
 void TokenVaultTest::concurrentCallersShareOneRefresh()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     const auto tokens = vault(rig);
     const TokenSet old = storeGrant(rig, *tokens, 30);
 
@@ -151,7 +152,7 @@ void TokenVaultTest::concurrentCallersShareOneRefresh()
     QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
              qPrintable(outcomes.join(u'\n')));
     QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
 
     // Google sent no refresh token: the old one is kept beside the new access token.
     const std::optional<TokenSet> kept = tokens->loadTokenSet();
@@ -164,13 +165,12 @@ void TokenVaultTest::concurrentCallersShareOneRefresh()
     // Fresh now: served from the keychain without asking Google.
     QCOMPARE(QStringLiteral("token:") + awaitTask(tokens->validAccessToken()),
              outcomes.constFirst());
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
 }
 
 void TokenVaultTest::concurrentCallersShareOneRefusal()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     const auto tokens = vault(rig);
     const TokenSet old{QStringLiteral("velho"), QStringLiteral("revogado"), rig.now().addSecs(-5),
                        QString()};
@@ -181,18 +181,17 @@ void TokenVaultTest::concurrentCallersShareOneRefusal()
     QVERIFY2(outcomes.constFirst().startsWith(QLatin1String("error:HTTP 400: ")),
              qPrintable(outcomes.constFirst()));
     QVERIFY(outcomes.constFirst().contains(QLatin1String("invalid_grant")));
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
     QCOMPARE(tokens->loadTokenSet(), old);
 
     // The failed refresh is over: the next caller asks Google again.
     QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 2);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 2);
 }
 
 void TokenVaultTest::missingCorruptAndInvalidatedTokens()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     const auto tokens = vault(rig);
     const QString unauthorized = QStringLiteral("error:Não autorizado");
 
@@ -202,10 +201,10 @@ void TokenVaultTest::missingCorruptAndInvalidatedTokens()
 
     // A damaged item reads as no tokens, and is left as it was.
     const QString damaged = QStringLiteral("{\"accessToken\":");
-    QVERIFY(rig.keychain().set(damaged, TokenVault::tokenService(), AuthTestRig::email()));
+    QVERIFY(rig.keychain().set(damaged, TokenVault::tokenService(), s_email));
     QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
-    QCOMPARE(rig.keychain().get(TokenVault::tokenService(), AuthTestRig::email()), damaged);
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 0);
+    QCOMPARE(rig.keychain().get(TokenVault::tokenService(), s_email), damaged);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
 
     // Invalidating a fresh token keeps both tokens but forces the next refresh.
     const TokenSet stored = storeGrant(rig, *tokens, 3000);
@@ -216,7 +215,7 @@ void TokenVaultTest::missingCorruptAndInvalidatedTokens()
     QCOMPARE(invalidated->refreshToken, stored.refreshToken);
     QCOMPARE(invalidated->expiresAt, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
     QVERIFY(awaitTask(tokens->validAccessToken()) != stored.accessToken);
-    QCOMPARE(rig.requestCount(QStringLiteral("/token")), 1);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
 
     tokens->deleteTokens();
     QVERIFY(!tokens->loadTokenSet());
@@ -224,8 +223,7 @@ void TokenVaultTest::missingCorruptAndInvalidatedTokens()
 
 void TokenVaultTest::removedAccountIsNotRevivedByARefresh()
 {
-    AuthTestRig rig;
-    QVERIFY(rig.isReady());
+    TestRig rig({{s_email, s_name}});
     const auto tokens = vault(rig);
     storeGrant(rig, *tokens, 0);
 

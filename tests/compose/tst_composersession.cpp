@@ -1,27 +1,21 @@
 #include "AwaitTask.h"
-#include "GoogleRig.h"
 #include "SimpleMessage.h"
+#include "TestRig.h"
 #include "app/AppState.h"
-#include "auth/OAuthConfig.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/MailStore.h"
-#include "net/QNetworkTransport.h"
-#include "notifications/SilentPoster.h"
-#include "platform/Keychain.h"
-#include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
 using namespace std::chrono_literals;
 using vesk::fakegoogle::FaultRule;
 using vesk::test::awaitTask;
-using vesk::test::GoogleRig;
+using vesk::test::TestRig;
 
 namespace {
 
@@ -62,26 +56,17 @@ class TestComposerSession : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<GoogleRig> m_rig;
+    std::unique_ptr<TestRig> m_rig;
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::shared_ptr<OAuthConfig> m_config;
     std::unique_ptr<AccountSession> m_session;
     ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
 
 private slots:
     void init()
     {
-        m_rig = std::make_unique<GoogleRig>();
-        google().addAccount(email, QStringLiteral("Joana"));
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_config = std::make_shared<OAuthConfig>(
-            std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini"))),
-            std::make_shared<Keychain>());
-        m_session = std::make_unique<AccountSession>(
-            AccountIdentity{email, QStringLiteral("Joana")},
-            m_rig->sessionServices(m_config, std::make_shared<SilentPoster>(), m_dir->path()),
-            false);
+        const AccountIdentity joana{email, QStringLiteral("Joana")};
+        m_rig = std::make_unique<TestRig>(QList{joana});
+        m_session = std::make_unique<AccountSession>(joana, m_rig->sessionServices(), false);
         m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
     }
 

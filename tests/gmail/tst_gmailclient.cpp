@@ -1,8 +1,7 @@
 #include "AwaitTask.h"
 #include "CountingTokenProvider.h"
-#include "FakeGoogle.h"
-#include "GoogleRig.h"
 #include "SimpleMessage.h"
+#include "TestRig.h"
 #include "gmail/GmailError.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
@@ -112,7 +111,8 @@ class TestGmailClient : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<FakeGoogle> m_google;
+    std::unique_ptr<test::TestRig> m_rig;
+    FakeGoogle* m_google = nullptr;
     std::shared_ptr<QNetworkTransport> m_transport;
     QString m_token;
 
@@ -120,32 +120,27 @@ class TestGmailClient : public QObject
     {
         if (!tokens)
             tokens = std::make_shared<StaticTokenProvider>(m_token);
-        return std::make_unique<LiveGmailAPI>(
-            m_transport, tokens, GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()},
-            RetryPolicy{4, 5ms, 50ms});
+        return std::make_unique<LiveGmailAPI>(m_transport, tokens, m_rig->gmailEndpoints(),
+                                              RetryPolicy{4, 5ms, 50ms});
     }
 
-    int requestsTo(const QString& pathEnd) const
-    {
-        return test::requestsEndingWith(*m_google, pathEnd);
-    }
+    int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
 
 private slots:
     void cleanup()
     {
         // Client connections first: the stand-in waits for kept-alive ones.
         m_transport.reset();
-        m_google.reset();
+        m_rig.reset();
     }
 
     void init()
     {
-        m_google = std::make_unique<FakeGoogle>();
-        QVERIFY(m_google->start());
-        m_google->registerClient(QStringLiteral("cid"), QStringLiteral("segredo"));
-        m_google->addAccount(account, QStringLiteral("Ana Sá"));
-        m_token = m_google->issueTokens(account, QStringLiteral("cid")).accessToken;
-        m_transport = std::make_shared<QNetworkTransport>();
+        m_rig = std::make_unique<test::TestRig>(
+            QList{AccountIdentity{account, QStringLiteral("Ana Sá")}});
+        m_google = &m_rig->google();
+        m_token = m_rig->tokensFor(account).accessToken;
+        m_transport = m_rig->transport();
     }
 
     void queryItemsKeepTheirOrderAndEncoding()

@@ -1,14 +1,10 @@
-#include "model/AccountIdentity.h"
-#include "model/MessageSummary.h"
 #include "notifications/DeliveredNotifications.h"
 #include "notifications/NotificationRouter.h"
-#include "notifications/RecordingNotificationPoster.h"
 
 #include <QTest>
 #include <QThread>
 
 #include <memory>
-#include <vector>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
@@ -39,41 +35,6 @@ private slots:
         worker->wait();
         QCOMPARE(opened.at(1), u"rui@x.pt/t3"_s);
         QVERIFY(alwaysOnGuiThread);
-    }
-
-    void recordingPosterKeepsEveryPostFromManyThreads()
-    {
-        RecordingNotificationPoster recorder;
-        QCOMPARE(recorder.unread(), 0);
-        constexpr int threads = 4;
-        constexpr int perThread = 200;
-        std::vector<std::unique_ptr<QThread>> workers;
-        for (int t = 0; t < threads; ++t) {
-            workers.emplace_back(QThread::create([&recorder, t] {
-                const AccountIdentity account{QStringLiteral("a%1@x.pt").arg(t), QString()};
-                for (int i = 0; i < perThread; ++i) {
-                    recorder.postNewMessage(
-                        account, MessageSummary(QString::number(i), {}, {}, {}, {}, {}, {}, 0));
-                    recorder.setTotalUnread(i);
-                }
-            }));
-            workers.back()->start();
-        }
-        for (const auto& worker : workers)
-            QVERIFY(worker->wait(60000));
-
-        const QList<RecordingNotificationPoster::Posted> posted = recorder.posted();
-        QCOMPARE(posted.size(), threads * perThread);
-        // Each thread's posts keep their order.
-        for (int t = 0; t < threads; ++t) {
-            int next = 0;
-            for (const auto& entry : posted) {
-                if (entry.account.email == QStringLiteral("a%1@x.pt").arg(t))
-                    QCOMPARE(entry.summary.id(), QString::number(next++));
-            }
-            QCOMPARE(next, perThread);
-        }
-        QCOMPARE(recorder.unread(), perThread - 1);
     }
 
     void deliveredBookStaysBoundedAndConsistent()

@@ -1,25 +1,20 @@
 #include "AwaitTask.h"
-#include "GoogleRig.h"
-#include "auth/OAuthConfig.h"
+#include "TestRig.h"
 #include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
 #include "model/MailStore.h"
-#include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
-#include "platform/Keychain.h"
-#include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
 using namespace std::chrono_literals;
 using vesk::test::awaitTask;
-using vesk::test::GoogleRig;
+using vesk::test::TestRig;
 
 namespace {
 
@@ -29,7 +24,7 @@ const QString unread = QStringLiteral("UNREAD");
 
 QByteArray mail(const QString& subject)
 {
-    return GoogleRig::mail(email, subject);
+    return TestRig::mail(email, subject);
 }
 
 } // namespace
@@ -38,11 +33,9 @@ class TestAccountSession : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<GoogleRig> m_rig;
+    std::unique_ptr<TestRig> m_rig;
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::shared_ptr<OAuthConfig> m_config;
-    std::shared_ptr<RecordingNotificationPoster> m_poster;
+    RecordingNotificationPoster& poster() const { return *m_rig->poster(); }
     SessionServices m_services;
 
     std::unique_ptr<AccountSession> session(bool notifications = true)
@@ -53,10 +46,7 @@ class TestAccountSession : public QObject
         return created;
     }
 
-    int requestsTo(const QString& pathEnd) const
-    {
-        return test::requestsEndingWith(google(), pathEnd);
-    }
+    int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
 
     QList<MessageSummary> cachedThread(AccountSession& s, const QString& threadId) const
     {
@@ -71,16 +61,8 @@ class TestAccountSession : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<GoogleRig>();
-        google().addAccount(email, QStringLiteral("Marta"));
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_config = std::make_shared<OAuthConfig>(
-            std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("settings.ini"))),
-            std::make_shared<Keychain>());
-        m_config->setClientId(QStringLiteral("cid"));
-        m_config->setClientSecret(QStringLiteral("segredo"));
-        m_poster = std::make_shared<RecordingNotificationPoster>();
-        m_services = m_rig->sessionServices(m_config, m_poster, m_dir->path());
+        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{email, QStringLiteral("Marta")}});
+        m_services = m_rig->sessionServices();
     }
 
     void cleanup()
@@ -93,7 +75,7 @@ private slots:
     void cachedMailShowsBeforeAnyNetwork()
     {
         {
-            MailStore store(email, m_dir->path());
+            MailStore store(email, m_rig->path(QStringLiteral("cache")));
             store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 9, 4}});
         }
         const auto s = session();
@@ -114,19 +96,19 @@ private slots:
         QVERIFY(!s->isSyncing());
         QVERIFY(s->lastError().isEmpty());
         QCOMPARE(s->inboxUnread(), 1);
-        QVERIFY(m_poster->posted().isEmpty());
+        QVERIFY(poster().posted().isEmpty());
 
         google().deliverMessage(email, mail(QStringLiteral("Depois")));
         awaitTask(s->syncNow());
-        QCOMPARE(m_poster->posted().size(), 1);
-        QCOMPARE(m_poster->posted().first().summary.subject(), QStringLiteral("Depois"));
+        QCOMPARE(poster().posted().size(), 1);
+        QCOMPARE(poster().posted().first().summary.subject(), QStringLiteral("Depois"));
 
         // Switched off: the engine hears the news and tells no one.
         const auto silent = session(false);
         awaitTask(silent->startSync());
         google().deliverMessage(email, mail(QStringLiteral("Calado")));
         awaitTask(silent->syncNow());
-        QCOMPARE(m_poster->posted().size(), 1);
+        QCOMPARE(poster().posted().size(), 1);
     }
 
     void changesMadeWhileClosedApplyAtStart()
@@ -178,14 +160,14 @@ private slots:
         };
 
         QVERIFY(arrived(QStringLiteral("Calado")));
-        QVERIFY(m_poster->posted().isEmpty());
+        QVERIFY(poster().posted().isEmpty());
         s->setNotificationsEnabled(true);
         QVERIFY(arrived(QStringLiteral("Ouvido")));
-        QCOMPARE(m_poster->posted().size(), 1);
-        QCOMPARE(m_poster->posted().first().summary.subject(), QStringLiteral("Ouvido"));
+        QCOMPARE(poster().posted().size(), 1);
+        QCOMPARE(poster().posted().first().summary.subject(), QStringLiteral("Ouvido"));
         s->setNotificationsEnabled(false);
         QVERIFY(arrived(QStringLiteral("Calado outra vez")));
-        QCOMPARE(m_poster->posted().size(), 1);
+        QCOMPARE(poster().posted().size(), 1);
 
         // A sync in flight holds the client, and with it the vault that reads
         // this test's OAuth configuration, past the session: wait for it.

@@ -1,11 +1,7 @@
 #include "AwaitTask.h"
-#include "FakeGoogle.h"
-#include "GoogleRig.h"
-#include "SimpleMessage.h"
+#include "TestRig.h"
 #include "VirtualClock.h"
 #include "gmail/GmailError.h"
-#include "gmail/LiveGmailAPI.h"
-#include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
@@ -13,7 +9,6 @@
 
 #include <QCoroTask>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
@@ -31,23 +26,17 @@ const QString unread = QStringLiteral("UNREAD");
 
 QByteArray mail(const QString& subject)
 {
-    fakegoogle::SimpleMessage message;
-    message.from = QStringLiteral("Inês <ines@x.pt>");
-    message.to = email;
-    message.subject = subject;
-    message.text = QStringLiteral("Olá, tudo bem?");
-    return message.toRfc822();
+    return test::TestRig::mail(email, subject);
 }
 
 /// Changes the mailbox as another Gmail client would, through the API.
-void changeAsAnotherClient(FakeGoogle& google, const QByteArray& method, const QString& path,
+void changeAsAnotherClient(test::TestRig& rig, const QByteArray& method, const QString& path,
                            const QByteArray& body = {})
 {
-    QNetworkTransport transport;
     HTTPRequest request;
-    request.url = QUrl(google.gmailBaseUrl().toString() + path);
+    request.url = QUrl(rig.google().gmailBaseUrl().toString() + path);
     request.method = method;
-    const QString token = google.issueTokens(email, QStringLiteral("cid")).accessToken;
+    const QString token = rig.tokensFor(email).accessToken;
     request.headers.append(
         qMakePair(QByteArrayLiteral("Authorization"), "Bearer " + token.toUtf8()));
     if (!body.isEmpty()) {
@@ -55,7 +44,7 @@ void changeAsAnotherClient(FakeGoogle& google, const QByteArray& method, const Q
         request.headers.append(
             qMakePair(QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")));
     }
-    const HTTPResponse response = awaitTask(transport.send(request));
+    const HTTPResponse response = awaitTask(rig.transport()->send(request));
     QVERIFY(response.statusCode && *response.statusCode / 100 == 2);
 }
 
@@ -66,17 +55,14 @@ class TestSyncEngine : public QObject
     Q_OBJECT
 
     std::unique_ptr<test::VirtualClock> m_clock;
-    std::unique_ptr<FakeGoogle> m_google;
+    std::unique_ptr<test::TestRig> m_rig;
+    FakeGoogle* m_google = nullptr;
     std::shared_ptr<GmailAPIClient> m_api;
-    std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<MailStore> m_store;
     std::shared_ptr<RecordingNotificationPoster> m_poster;
     std::unique_ptr<SyncEngine> m_engine;
 
-    int requestsTo(const QString& pathEnd) const
-    {
-        return test::requestsEndingWith(*m_google, pathEnd);
-    }
+    int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
 
     QSet<QString> cachedIds() const
     {
@@ -87,22 +73,15 @@ class TestSyncEngine : public QObject
 private slots:
     void init()
     {
-        m_google = std::make_unique<FakeGoogle>();
-        QVERIFY(m_google->start());
-        m_google->registerClient(QStringLiteral("cid"), QStringLiteral("s"));
-        m_google->addAccount(email, QStringLiteral("Rui"));
+        m_rig =
+            std::make_unique<test::TestRig>(QList{AccountIdentity{email, QStringLiteral("Rui")}});
+        m_google = &m_rig->google();
         for (int i = 0; i < 80; ++i)
             m_google->addMessage(email, mail(QStringLiteral("Antiga %1").arg(i)), {inbox},
                                  QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
-        const QString token =
-            m_google->issueTokens(email, QStringLiteral("cid"), 3600s).accessToken;
-        m_api = std::make_shared<LiveGmailAPI>(
-            std::make_shared<QNetworkTransport>(), std::make_shared<StaticTokenProvider>(token),
-            GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()},
-            RetryPolicy{2, 5ms, 20ms});
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_store = std::make_shared<MailStore>(email, m_dir->path());
-        m_poster = std::make_shared<RecordingNotificationPoster>();
+        m_api = m_rig->gmailClient(email);
+        m_store = std::make_shared<MailStore>(email, m_rig->path(QStringLiteral("cache")));
+        m_poster = m_rig->poster();
         m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")},
                                                 m_api, m_store, m_poster);
     }
@@ -111,7 +90,7 @@ private slots:
     {
         m_engine.reset();
         m_api.reset();
-        m_google.reset();
+        m_rig.reset();
         m_clock.reset();
     }
 
@@ -188,10 +167,10 @@ private slots:
         const QString draft = m_google->addDraft(email, mail(QStringLiteral("Rascunho")));
         const QString draftMessage = m_google->messageIds(email).first();
         // Created and deleted within one history answer: removed, never fetched.
-        changeAsAnotherClient(*m_google, "DELETE", QStringLiteral("/drafts/") + draft);
+        changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/drafts/") + draft);
         // A label change on a cached message refetches it whole.
         changeAsAnotherClient(
-            *m_google, "POST",
+            *m_rig, "POST",
             QStringLiteral("/threads/%1/modify").arg(m_google->threadId(email, cached)),
             R"({"addLabelIds":["UNREAD","STARRED"],"removeLabelIds":[]})");
         m_google->clearRequests();
@@ -329,11 +308,11 @@ private slots:
         // While the history expires: deletions, archiving, read state and
         // label changes, in both loaded labels.
         const auto modify = [&](const QString& id, const QByteArray& body) {
-            changeAsAnotherClient(*m_google, "POST", QStringLiteral("/messages/%1/modify").arg(id),
+            changeAsAnotherClient(*m_rig, "POST", QStringLiteral("/messages/%1/modify").arg(id),
                                   body);
         };
         for (const QString& id : inboxPage.mid(0, 5))
-            changeAsAnotherClient(*m_google, "DELETE", QStringLiteral("/messages/") + id);
+            changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/messages/") + id);
         const QStringList archived = inboxPage.mid(5, 5);
         for (const QString& id : archived)
             modify(id, R"({"removeLabelIds":["INBOX"]})");
@@ -341,7 +320,7 @@ private slots:
             modify(id, R"({"addLabelIds":["UNREAD"]})");
         for (const QString& id : labelPage.mid(0, 3))
             modify(id, QStringLiteral(R"({"removeLabelIds":["%1"]})").arg(label).toUtf8());
-        changeAsAnotherClient(*m_google, "DELETE", QStringLiteral("/messages/") + labelPage.last());
+        changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/messages/") + labelPage.last());
         m_google->expireHistoryBefore(email, m_google->historyId(email));
 
         awaitTask(m_engine->syncNow());

@@ -1,12 +1,9 @@
 #include "AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "BackgroundProgressClient.h"
-#include "FakeGoogle.h"
 #include "SimpleMessage.h"
-#include "gmail/LiveGmailAPI.h"
-#include "gmail/StaticTokenProvider.h"
+#include "TestRig.h"
 #include "model/AttachmentInfo.h"
-#include "net/QNetworkTransport.h"
 #include "transfers/SafeFileName.h"
 #include "transfers/TransferList.h"
 #include "transfers/TransferManager.h"
@@ -17,7 +14,6 @@
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vesk;
@@ -60,12 +56,12 @@ class TestTransferManager : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<FakeGoogle> m_google;
+    std::unique_ptr<test::TestRig> m_rig;
+    FakeGoogle* m_google = nullptr;
     std::shared_ptr<GmailAPIClient> m_api;
     std::shared_ptr<AnsweringDialogs> m_dialogs;
     std::unique_ptr<TransferManager> m_manager;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
-    std::unique_ptr<QTemporaryDir> m_dir;
 
     AttachmentInfo deliver(const QString& name, const QByteArray& bytes)
     {
@@ -81,7 +77,7 @@ class TestTransferManager : public QObject
 
     QString destination(const QString& name)
     {
-        const QString path = m_dir->filePath(name);
+        const QString path = m_rig->path(name);
         m_dialogs->answers.append(path);
         return path;
     }
@@ -96,28 +92,22 @@ class TestTransferManager : public QObject
 private slots:
     void init()
     {
-        m_google = std::make_unique<FakeGoogle>();
-        QVERIFY(m_google->start());
-        m_google->registerClient(QStringLiteral("cid"), QStringLiteral("segredo"));
-        m_google->addAccount(account, QStringLiteral("Ana Sá"));
-        const QString token = m_google->issueTokens(account, QStringLiteral("cid")).accessToken;
-        m_api = std::make_shared<LiveGmailAPI>(
-            std::make_shared<QNetworkTransport>(), std::make_shared<StaticTokenProvider>(token),
-            GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()});
+        m_rig = std::make_unique<test::TestRig>(
+            QList{AccountIdentity{account, QStringLiteral("Ana Sá")}});
+        m_google = &m_rig->google();
+        m_api = m_rig->gmailClient(account);
         m_dialogs = std::make_shared<AnsweringDialogs>();
         m_manager = std::make_unique<TransferManager>(m_dialogs);
         m_tester = std::make_unique<QAbstractItemModelTester>(
             m_manager->items(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
     }
 
     void cleanup()
     {
         m_tester.reset();
         m_manager.reset();
-        m_api.reset(); // its connections to the stand-in close first
-        m_google.reset();
+        m_api.reset();
+        m_rig.reset();
     }
 
     void proposedNameIsOnePlainFileName_data()
@@ -276,7 +266,7 @@ private slots:
         QVERIFY(!QFile::exists(notFoundPath));
 
         // A "folder" that is a file cannot hold the download, not even for root.
-        const QString notAFolder = m_dir->filePath(QStringLiteral("ficheiro"));
+        const QString notAFolder = m_rig->path(QStringLiteral("ficheiro"));
         QFile blocker(notAFolder);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();

@@ -1,0 +1,114 @@
+#include "TestRig.h"
+
+#include "AwaitTask.h"
+#include "SimpleMessage.h"
+#include "auth/OAuthConfig.h"
+#include "gmail/LiveGmailAPI.h"
+#include "gmail/StaticTokenProvider.h"
+#include "net/QNetworkTransport.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "platform/QSettingsStore.h"
+
+namespace vesk::test {
+
+using namespace std::chrono_literals;
+
+TestRig::TestRig(const QList<AccountIdentity>& accounts)
+    : m_google(std::make_unique<fakegoogle::FakeGoogle>())
+    , m_settings(std::make_shared<QSettingsStore>(m_dir.filePath(QStringLiteral("settings.ini"))))
+    , m_keychain(std::make_shared<TrackedKeychain>())
+    , m_transport(std::make_shared<QNetworkTransport>())
+    , m_poster(std::make_shared<RecordingNotificationPoster>())
+    , m_now(std::make_shared<QDateTime>(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC))
+{
+    if (!m_dir.isValid() || !m_google->start())
+        qFatal("the test rig could not start the Google stand-in");
+    m_google->registerClient(clientId(), clientSecret());
+    for (const AccountIdentity& account : accounts)
+        m_google->addAccount(account.email, account.name);
+    // The stand-in's server thread may not be in its accept loop yet when
+    // start() returns, and stopping it before then never returns. One answered
+    // request proves it is serving; the log is cleared for the test.
+    HTTPRequest request;
+    request.url = m_google->userInfoUrl();
+    if (!awaitTask(m_transport->send(request)).statusCode)
+        qFatal("the Google stand-in does not answer");
+    m_google->clearRequests();
+}
+
+TestRig::~TestRig()
+{
+    m_keychain->removeWritten();
+    // Client connections close before the stand-in, which waits for kept-alive ones.
+    m_config.reset();
+    m_transport.reset();
+}
+
+const std::shared_ptr<OAuthConfig>& TestRig::config()
+{
+    if (!m_config) {
+        m_config = std::make_shared<OAuthConfig>(m_settings, m_keychain);
+        m_config->setClientId(clientId());
+        m_config->setClientSecret(clientSecret());
+    }
+    return m_config;
+}
+
+OAuthEndpoints TestRig::oauthEndpoints() const
+{
+    return OAuthEndpoints{m_google->authUrl(), m_google->tokenUrl(), m_google->revokeUrl()};
+}
+
+GmailEndpoints TestRig::gmailEndpoints() const
+{
+    return GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()};
+}
+
+SessionServices TestRig::sessionServices()
+{
+    return SessionServices{m_transport,
+                           m_poster,
+                           config(),
+                           oauthEndpoints(),
+                           gmailEndpoints(),
+                           RetryPolicy{2, 5ms, 20ms},
+                           path(QStringLiteral("cache"))};
+}
+
+std::shared_ptr<GmailAPIClient> TestRig::gmailClient(const QString& email, RetryPolicy retries)
+{
+    return std::make_shared<LiveGmailAPI>(
+        m_transport, std::make_shared<StaticTokenProvider>(tokensFor(email).accessToken),
+        gmailEndpoints(), retries);
+}
+
+TokenSet TestRig::tokensFor(const QString& email)
+{
+    const auto grant = m_google->issueTokens(email, clientId(), 3600s);
+    return TokenSet{grant.accessToken, grant.refreshToken, grant.expiresAt, grant.scope};
+}
+
+WallClock TestRig::clock() const
+{
+    return [now = m_now] { return *now; };
+}
+
+int TestRig::requestsEndingWith(const QString& pathEnd) const
+{
+    int count = 0;
+    for (const auto& request : m_google->requests())
+        count += request.path.endsWith(pathEnd) ? 1 : 0;
+    return count;
+}
+
+QByteArray TestRig::mail(const QString& to, const QString& subject)
+{
+    fakegoogle::SimpleMessage message;
+    message.from = QStringLiteral("Sofia <sofia@x.pt>");
+    message.to = to;
+    message.subject = subject;
+    message.text = QStringLiteral("Olá, até já");
+    return message.toRfc822();
+}
+
+} // namespace vesk::test
