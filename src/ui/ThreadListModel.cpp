@@ -75,10 +75,10 @@ QVariant ThreadListModel::data(const QModelIndex& index, int role) const
     case SnippetRole:
         return hasMessages ? snippetDisplayText(thread.latest().snippet()) : QString();
     case DateRole:
-        return hasMessages ? QDateTime::fromMSecsSinceEpoch(thread.latest().internalDateMs(),
-                                                            QTimeZone::UTC)
-                                 .toLocalTime()
-                           : QDateTime();
+        return hasMessages
+                   ? QDateTime::fromMSecsSinceEpoch(thread.latest().internalDateMs(), Qt::UTC)
+                         .toLocalTime()
+                   : QDateTime();
     case IsUnreadRole:
         return hasMessages && thread.isUnread();
     case MessageCountRole:

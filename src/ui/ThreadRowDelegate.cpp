@@ -114,7 +114,7 @@ void ThreadRowDelegate::paintBackground(QPainter* painter, const QStyleOptionVie
     QColor fill = Qt::transparent;
     if (option.state & QStyle::State_Selected)
         fill =
-            Brand::withOpacity(Brand::primary, option.state & QStyle::State_Active ? 0.55 : 0.35);
+            Brand::withOpacity(Brand::primary, option.state & QStyle::State_Active ? 0.32 : 0.22);
     else if (option.state & QStyle::State_MouseOver)
         fill = Brand::withOpacity(Brand::foreground, 0.06);
     if (fill.alpha() > 0) {
@@ -146,9 +146,7 @@ void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     int left = text.left();
     if (unread) {
         const QRectF dot(left, y + (firstHeight - s_dotSize) / 2.0, s_dotSize, s_dotSize);
-        // On the selected row's purple the dot gets a light rim to stay visible.
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->setPen(selected ? QPen(Brand::foreground, 1) : QPen(Qt::NoPen));
+        painter->setPen(Qt::NoPen);
         painter->setBrush(Brand::primary);
         painter->drawEllipse(dot);
         left += s_dotSize + s_dotGap;
