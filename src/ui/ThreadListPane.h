@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QPushButton;
+
+namespace vesk {
+
+class AppState;
+class ThreadListModel;
+struct ThreadSummary;
+
+/// The middle column of the main window: the search bar, the conversations
+/// of the selected label (or the search results) and the text shown when
+/// there are none. The selected row and AppState's selected thread follow
+/// each other; the context menu and the list's keys act on the selected
+/// account. Holds no mail of its own: the rows are ThreadListModel's.
+///
+/// Keys while the list has focus: Up/Down and j/k move, Return opens, e
+/// archives, # and Delete move to the trash, Shift+U toggles read, / and
+/// Ctrl+F go to the search field. GUI thread only; the state must outlive it.
+class ThreadListPane final : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString title READ title NOTIFY titleChanged)
+
+public:
+    explicit ThreadListPane(AppState& state, QWidget* parent = nullptr);
+
+    /// The column's title: "Pesquisa" while searching, else the selected
+    /// label's name; empty without an account or a known label.
+    QString title() const { return m_title; }
+
+    QListView* listView() const { return m_list; }
+    ThreadListModel* model() const { return m_model; }
+    QLineEdit* searchField() const { return m_search; }
+
+public Q_SLOTS:
+    /// Puts the keyboard in the search field, its text selected.
+    void focusSearch();
+
+Q_SIGNALS:
+    void titleChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildSearchBar();
+    void buildList();
+    bool handleListKey(QKeyEvent* event);
+    void moveBy(int rows);
+    void onCurrentChanged(const QModelIndex& current);
+    void showSelectionOfState();
+    void showContextMenu(const QPoint& position);
+    void onSearchChanged();
+    void onSessionsOrSelectionChanged();
+    void updateEmptyText();
+    void updateTitle();
+    /// The thread of the current row, if any.
+    const ThreadSummary* currentThread() const;
+
+    AppState& m_state;
+    ThreadListModel* m_model;
+    QLineEdit* m_search = nullptr;
+    QPushButton* m_clear = nullptr;
+    QListView* m_list = nullptr;
+    QLabel* m_empty = nullptr;
+    QString m_title;
+    QMetaObject::Connection m_labelsConnection;
+    bool m_showingState = false;
+};
+
+} // namespace vesk

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class QDateTime;
+
+namespace vesk {
+
+/// Paints one conversation of ThreadListModel: the unread dot, the
+/// participants and the date, the subject, two lines of snippet and the
+/// message count. Every row has the same height, room for the count line
+/// included, so the view can lay out long lists without measuring each row.
+/// GUI thread only.
+class ThreadRowDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    /// The row's date as shown: day, month and year in the user's locale.
+    static QString dateText(const QDateTime& date);
+    /// The count line: "3 mensagens"; empty for fewer than two messages.
+    static QString countText(int messages);
+    /// The height of every row.
+    static int rowHeight();
+
+private:
+    void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
+};
+
+} // namespace vesk

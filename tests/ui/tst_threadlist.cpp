@@ -1,0 +1,450 @@
+#include "AwaitTask.h"
+#include "Brand.h"
+#include "GoogleRig.h"
+#include "Icons.h"
+#include "SimpleMessage.h"
+#include "ThreadActionsMenu.h"
+#include "ThreadListModel.h"
+#include "ThreadListPane.h"
+#include "ThreadRowDelegate.h"
+#include "app/AppState.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "net/QNetworkTransport.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
+#include "sync/AccountSession.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using vesk::test::awaitTask;
+using vesk::test::GoogleRig;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString rui = QStringLiteral("rui@exemplo.pt");
+const QString inbox = QStringLiteral("INBOX");
+
+QByteArray mailFrom(const QString& from, const QString& subject, int minutesAgo)
+{
+    fakegoogle::SimpleMessage message;
+    message.from = from;
+    message.to = ana;
+    message.subject = subject;
+    message.text =
+        QStringLiteral("Sobre \"%1\": vemo-nos amanhã & trago os documentos.").arg(subject);
+    message.date = QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo);
+    return message.toRfc822();
+}
+
+/// Gmail files a message at its arrival time, which sorts the list.
+QDateTime ago(int minutes)
+{
+    return QDateTime::currentDateTimeUtc().addSecs(-60 * minutes);
+}
+
+QImage look(const QIcon& icon)
+{
+    return icon.pixmap(16).toImage();
+}
+
+QStringList texts(const QMenu& menu)
+{
+    QStringList result;
+    for (const QAction* action : menu.actions())
+        result.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return result;
+}
+
+QAction* actionNamed(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestThreadList : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<GoogleRig> m_rig;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<QSettingsStore> m_settings;
+    std::shared_ptr<OAuthConfig> m_config;
+    std::unique_ptr<AppState> m_app;
+    /// The message ids at Google of each thread, by subject.
+    QHash<QString, fakegoogle::MessageRef> m_sent;
+
+    fakegoogle::FakeGoogle& google() { return m_rig->google(); }
+
+    void linkDirectly(const QString& email)
+    {
+        TokenVault(email, m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
+            .saveTokenSet(m_rig->tokensFor(email));
+        AccountRegistry registry(m_settings);
+        registry.load();
+        registry.upsert(AccountIdentity{email, email.section(u'@', 0, 0)});
+    }
+
+    /// `count` threads in Ana's inbox, the first (newest) one at row 0.
+    void deliver(int count)
+    {
+        for (int i = count - 1; i >= 0; --i) {
+            const QString subject = QStringLiteral("Assunto %1").arg(i);
+            m_sent.insert(subject, google().addMessage(
+                                       ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), subject, i),
+                                       {inbox, QStringLiteral("UNREAD")}, ago(i)));
+        }
+    }
+
+    void start()
+    {
+        AppServices services;
+        services.settings = m_settings;
+        services.sessions =
+            m_rig->sessionServices(m_config, std::make_shared<RecordingNotificationPoster>(),
+                                   m_dir->filePath(QStringLiteral("cache")));
+        services.router = std::make_shared<NotificationRouter>();
+        m_app = std::make_unique<AppState>(services);
+        awaitTask(m_app->startAll());
+    }
+
+    AccountSession& session() { return *m_app->selectedSession(); }
+
+    QStringList labelsAtGoogle(const QString& subject)
+    {
+        return google().labelIds(ana, m_sent.value(subject).id);
+    }
+
+    static QString idAt(const ThreadListPane& pane, int row)
+    {
+        return pane.model()->index(row).data(ThreadListModel::ThreadIdRole).toString();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void init()
+    {
+        m_rig = std::make_unique<GoogleRig>();
+        google().addAccount(ana, QStringLiteral("Ana"));
+        google().addAccount(rui, QStringLiteral("Rui"));
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
+        m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<Keychain>());
+        m_config->setClientId(QStringLiteral("cid"));
+        m_config->setClientSecret(QStringLiteral("segredo"));
+        m_sent.clear();
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_rig.reset();
+    }
+
+    void syncKeepsSelectionAndScroll()
+    {
+        deliver(20);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        QAbstractItemModelTester tester(pane.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.resize(360, 500);
+        pane.show();
+        QCOMPARE(pane.model()->rowCount(), 20);
+
+        QCOMPARE(pane.model()->index(0).data(ThreadListModel::SubjectRole).toString(),
+                 QStringLiteral("Assunto 0"));
+
+        QListView* list = pane.listView();
+        list->setCurrentIndex(pane.model()->index(12));
+        const QString selected = idAt(pane, 12);
+        QCOMPARE(m_app->selectedThreadId(), selected);
+        // Opening it marks it read and syncs; that settles first.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(12).data(ThreadListModel::IsUnreadRole).toBool() &&
+                !session().isSyncing(),
+            20000);
+        list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+        const int scrolled = list->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+
+        // Another client reads two threads and archives a third.
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 2")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 5")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 16")).id, {}, {inbox});
+        QSignalSpy reset(pane.model(), &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy changed(pane.model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy removed(pane.model(), &QAbstractItemModel::rowsRemoved);
+        awaitTask(session().syncNow());
+
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(pane.model()->rowCount(), 19);
+        QVERIFY(!pane.model()->index(2).data(ThreadListModel::IsUnreadRole).toBool());
+        QVERIFY(pane.model()->index(3).data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(idAt(pane, list->currentIndex().row()), selected);
+        const QModelIndexList selectedRows = list->selectionModel()->selectedRows();
+        QCOMPARE(selectedRows.size(), 1);
+        QCOMPARE(idAt(pane, selectedRows.first().row()), selected);
+        QCOMPARE(list->verticalScrollBar()->value(), scrolled);
+        QCOMPARE(m_app->selectedThreadId(), selected);
+
+        // The state's selection shows in the list, and a new mail goes on top.
+        m_app->selectThread(pane.model()->thread(4));
+        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 4);
+        google().deliverMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Novo"), 0));
+        awaitTask(session().syncNow());
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(pane.model()->index(0).data(ThreadListModel::SubjectRole).toString(),
+                 QStringLiteral("Novo"));
+        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 5);
+    }
+
+    void rowsShowTheConversation()
+    {
+        const auto first = google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Jantar"), 30), {inbox},
+            ago(30));
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Jantar"), 10),
+            {inbox, QStringLiteral("UNREAD")}, ago(10), first.threadId);
+        google().addMessage(ana,
+                            mailFrom(QStringLiteral("Eva <e@x.pt>"), QStringLiteral("Só um"), 50),
+                            {inbox}, QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC));
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        const QModelIndex both = pane.model()->index(0);
+        QCOMPARE(both.data(ThreadListModel::ParticipantsRole).toString(),
+                 QStringLiteral("Sofia, Rui"));
+        QCOMPARE(both.data(ThreadListModel::SubjectRole).toString(), QStringLiteral("Jantar"));
+        QCOMPARE(both.data(ThreadListModel::SnippetRole).toString(),
+                 QStringLiteral("Sobre \"Re: Jantar\": vemo-nos amanhã & trago os documentos."));
+        QVERIFY(both.data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(ThreadRowDelegate::countText(both.data(ThreadListModel::MessageCountRole).toInt()),
+                 QStringLiteral("2 mensagens"));
+        const QModelIndex single = pane.model()->index(1);
+        QVERIFY(!single.data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(
+            ThreadRowDelegate::countText(single.data(ThreadListModel::MessageCountRole).toInt()),
+            QString());
+        // Noon UTC falls on the same day in nearly every time zone.
+        QCOMPARE(ThreadRowDelegate::dateText(single.data(ThreadListModel::DateRole).toDateTime()),
+                 QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+    }
+
+    void contextMenuActsOnTheSession()
+    {
+        const QString projetos = google().addLabel(ana, QStringLiteral("Projetos"));
+        const QString familia = google().addLabel(ana, QStringLiteral("Família"));
+        const auto older = google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Obras"), 30),
+            {inbox, projetos}, ago(30));
+        const auto newer = google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Obras"), 5),
+            {inbox, QStringLiteral("UNREAD"), familia}, ago(5), older.threadId);
+        deliver(2);
+        linkDirectly(ana);
+        linkDirectly(rui);
+        start();
+        ThreadListPane pane(*m_app);
+        QCOMPARE(pane.model()->index(2).data(ThreadListModel::ThreadIdRole).toString(),
+                 older.threadId);
+        const ThreadSummary obras = pane.model()->thread(2);
+
+        ThreadActionsMenu menu(*m_app, obras);
+        QCOMPARE(texts(menu),
+                 (QStringList{QStringLiteral("Marcar como lida"), QStringLiteral("Arquivar"),
+                              QStringLiteral("Etiquetas"), QStringLiteral("-"),
+                              QStringLiteral("Mover para a lixeira")}));
+        QMenu* labels = actionNamed(menu, QStringLiteral("Etiquetas"))->menu();
+        QCOMPARE(texts(*labels),
+                 (QStringList{QStringLiteral("Projetos"), QStringLiteral("Família")}));
+        // Only the newest message counts: Projetos sits on the older one.
+        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Projetos"))->icon()),
+                 look(Icons::icon(QStringLiteral("tag"))));
+        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Família"))->icon()),
+                 look(Icons::icon(QStringLiteral("checkmark"))));
+
+        actionNamed(*labels, QStringLiteral("Projetos"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(google().labelIds(ana, newer.id).contains(projetos), 20000);
+        actionNamed(*labels, QStringLiteral("Família"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, newer.id).contains(familia), 20000);
+        actionNamed(menu, QStringLiteral("Marcar como lida"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !google().labelIds(ana, newer.id).contains(QStringLiteral("UNREAD")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(2).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
+        ThreadActionsMenu read(*m_app, pane.model()->thread(2));
+        QCOMPARE(read.actions().first()->text(), QStringLiteral("Marcar como não lida"));
+
+        actionNamed(menu, QStringLiteral("Arquivar"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, older.id).contains(inbox), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 2, 20000);
+
+        ThreadActionsMenu first(*m_app, pane.model()->thread(0));
+        actionNamed(first, QStringLiteral("Mover para a lixeira"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 0")).contains(QStringLiteral("TRASH")), 20000);
+
+        // Rui has only Gmail's own labels.
+        m_app->selectAccount(rui);
+        ThreadActionsMenu bare(*m_app, obras);
+        const QList<QAction*> none =
+            actionNamed(bare, QStringLiteral("Etiquetas"))->menu()->actions();
+        QCOMPARE(none.size(), 1);
+        QCOMPARE(none.first()->text(), QStringLiteral("Sem etiquetas tuas"));
+        QVERIFY(!none.first()->isEnabled());
+    }
+
+    void emptyTextsAndSearch()
+    {
+        deliver(3);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        pane.resize(360, 400);
+        pane.show();
+        const auto emptyText = [&pane]() -> QString {
+            const QLabel* label = pane.listView()->viewport()->findChild<QLabel*>();
+            return label && label->isVisibleTo(&pane) ? label->text() : QString();
+        };
+        const auto clearShown = [&pane] {
+            const auto buttons = pane.findChildren<QPushButton*>();
+            return std::any_of(buttons.begin(), buttons.end(), [&](QPushButton* b) {
+                return b->text() == QStringLiteral("Limpar") && b->isVisibleTo(&pane);
+            });
+        };
+        QCOMPARE(pane.title(), inbox); // the stand-in names system labels by id
+        QCOMPARE(emptyText(), QString());
+        QVERIFY(!clearShown());
+
+        QSignalSpy titles(&pane, &ThreadListPane::titleChanged);
+        m_app->selectLabel(QStringLiteral("STARRED"));
+        QCOMPARE(emptyText(), QStringLiteral("Sem conversas aqui."));
+        QCOMPARE(pane.title(), QStringLiteral("STARRED"));
+        m_app->selectLabel(inbox);
+
+        QSignalSpy searched(m_app.get(), &AppState::searchChanged);
+        QTest::keyClicks(pane.searchField(), QStringLiteral("nada disto"));
+        QCOMPARE(m_app->searchText(), QStringLiteral("nada disto"));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 2, 20000);
+        QVERIFY(m_app->isSearching());
+        QCOMPARE(emptyText(), QStringLiteral("Sem resultados."));
+        QCOMPARE(pane.title(), QStringLiteral("Pesquisa"));
+        QVERIFY(clearShown());
+
+        pane.searchField()->clear();
+        QTest::keyClicks(pane.searchField(), QStringLiteral("Assunto 1"));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 4, 20000);
+        QCOMPARE(pane.model()->rowCount(), 1);
+        QCOMPARE(emptyText(), QString());
+
+        const auto buttons = pane.findChildren<QPushButton*>();
+        QTest::mouseClick(buttons.first(), Qt::LeftButton);
+        QVERIFY(!m_app->isSearching());
+        QCOMPARE(m_app->searchText(), QString());
+        QCOMPARE(pane.searchField()->text(), QString());
+        QVERIFY(!clearShown());
+        QCOMPARE(pane.model()->rowCount(), 3);
+        QCOMPARE(pane.title(), inbox);
+
+        // A blank search leaves search mode at once.
+        QTest::keyClicks(pane.searchField(), QStringLiteral("   "));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QVERIFY(!m_app->isSearching());
+        QVERIFY(!clearShown());
+        QVERIFY(titles.size() >= 4);
+    }
+
+    void keyboard()
+    {
+        deliver(6);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        pane.resize(360, 500);
+        pane.show();
+        QApplication::setActiveWindow(&pane);
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        QListView* list = pane.listView();
+        // The keyboard lands on the first conversation.
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 0));
+        QTest::keyClick(list, Qt::Key_J);
+        QTest::keyClick(list, Qt::Key_J);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 2));
+        QTest::keyClick(list, Qt::Key_K);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 1));
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(session().openThreadId(), idAt(pane, 2), 20000);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(session().openThreadId(), idAt(pane, 1), 20000);
+
+        // Row 1 holds "Assunto 1", read since it was opened.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(1).data(ThreadListModel::IsUnreadRole).toBool() &&
+                !session().isSyncing(),
+            20000);
+        QTest::keyClick(list, Qt::Key_U, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 1")).contains(QStringLiteral("UNREAD")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            pane.model()->index(1).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
+        QTest::keyClick(list, Qt::Key_E);
+        QTRY_VERIFY_WITH_TIMEOUT(!labelsAtGoogle(QStringLiteral("Assunto 1")).contains(inbox),
+                                 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 5, 20000);
+
+        list->setCurrentIndex(pane.model()->index(0));
+        QTest::keyClick(list, '#');
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 0")).contains(QStringLiteral("TRASH")), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 4, 20000);
+        list->setCurrentIndex(pane.model()->index(3));
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 5")).contains(QStringLiteral("TRASH")), 20000);
+
+        QTest::keyClick(list, Qt::Key_Slash);
+        QVERIFY(pane.searchField()->hasFocus());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(pane.searchField()->hasFocus());
+        // Typed into the field, the same letters are text, not actions.
+        QTest::keyClicks(pane.searchField(), QStringLiteral("je#"));
+        QCOMPARE(m_app->searchText(), QStringLiteral("je#"));
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 3, 20000);
+    }
+};
+
+QTEST_MAIN(TestThreadList)
+#include "tst_threadlist.moc"
