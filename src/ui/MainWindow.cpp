@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "Brand.h"
 #include "ComposerSheet.h"
 #include "Icons.h"
 #include "MainActions.h"
@@ -82,6 +83,14 @@ QSplitter* MainWindow::buildColumns(Columns columns)
     splitter->setObjectName(QStringLiteral("mainColumns"));
     splitter->setChildrenCollapsible(false);
     splitter->setHandleWidth(1);
+    // A hairline between the columns, the same as the brand's separators.
+    const QColor line = Brand::withOpacity(Brand::foreground, 0.1);
+    splitter->setStyleSheet(
+        QStringLiteral("QSplitter::handle { background: rgba(%1, %2, %3, %4); }")
+            .arg(line.red())
+            .arg(line.green())
+            .arg(line.blue())
+            .arg(line.alphaF()));
     QWidget* sidebar = orEmpty(columns.sidebar);
     QWidget* threadList = orEmpty(columns.threadList);
     sidebar->setMinimumWidth(s_sidebarMinimum);
