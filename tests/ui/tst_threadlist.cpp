@@ -1,8 +1,8 @@
 #include "AwaitTask.h"
 #include "Brand.h"
-#include "GoogleRig.h"
 #include "Icons.h"
 #include "SimpleMessage.h"
+#include "TestRig.h"
 #include "ThreadActionsMenu.h"
 #include "ThreadListModel.h"
 #include "ThreadListPane.h"
@@ -30,7 +30,7 @@
 
 using namespace vesk;
 using vesk::test::awaitTask;
-using vesk::test::GoogleRig;
+using vesk::test::TestRig;
 
 namespace {
 
@@ -84,8 +84,7 @@ class TestThreadList : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<GoogleRig> m_rig;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestRig> m_rig;
     std::shared_ptr<QSettingsStore> m_settings;
     std::shared_ptr<OAuthConfig> m_config;
     std::unique_ptr<AppState> m_app;
@@ -118,9 +117,7 @@ class TestThreadList : public QObject
     {
         AppServices services;
         services.settings = m_settings;
-        services.sessions =
-            m_rig->sessionServices(m_config, std::make_shared<RecordingNotificationPoster>(),
-                                   m_dir->filePath(QStringLiteral("cache")));
+        services.sessions = m_rig->sessionServices();
         services.router = std::make_shared<NotificationRouter>();
         m_app = std::make_unique<AppState>(services);
         awaitTask(m_app->startAll());
@@ -143,14 +140,11 @@ private Q_SLOTS:
 
     void init()
     {
-        m_rig = std::make_unique<GoogleRig>();
-        google().addAccount(ana, QStringLiteral("Ana"));
-        google().addAccount(rui, QStringLiteral("Rui"));
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(QStringLiteral("s.ini")));
-        m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<Keychain>());
-        m_config->setClientId(QStringLiteral("cid"));
-        m_config->setClientSecret(QStringLiteral("segredo"));
+        m_rig = std::make_unique<TestRig>(
+            QList<AccountIdentity>{AccountIdentity{ana, QStringLiteral("Ana")},
+                                   AccountIdentity{rui, QStringLiteral("Rui")}});
+        m_settings = m_rig->settings();
+        m_config = m_rig->config();
         m_sent.clear();
     }
 

@@ -1,0 +1,53 @@
+#include "Composition.h"
+
+#include "MainWindow.h"
+#include "PackageManagerUpdater.h"
+#include "Panes.h"
+#include "app/AppState.h"
+
+namespace vesk {
+
+void WindowSlot::bringToFront() const
+{
+    if (!window)
+        return;
+    window->show();
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+}
+
+std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
+                                          std::shared_ptr<SettingsStore> settings)
+{
+    const Panes panes = buildPanes(state);
+    auto updater = std::make_shared<PackageManagerUpdater>();
+    auto window = std::make_unique<MainWindow>(
+        state, MainWindow::Columns{panes.sidebar, panes.threadList, panes.reader},
+        buildWindows(state, std::move(config), updater), std::move(settings));
+    updater->setWindow(window.get());
+    connectPanes(panes, *window);
+    return window;
+}
+
+namespace {
+
+QCoro::Task<> startAll(QPointer<AppState> state)
+{
+    // Failures land in each session's error line; nothing may escape a
+    // task nobody awaits.
+    try {
+        if (state)
+            co_await state->startAll();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void startSessions(AppState& state)
+{
+    startAll(&state);
+}
+
+} // namespace vesk

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+namespace vesk {
+
+class AppState;
+class MainWindow;
+class OAuthConfig;
+class SettingsStore;
+
+/// Where the main window will be once it exists, for the services built
+/// before it that must reach it (a notification click raises it).
+struct WindowSlot
+{
+    QPointer<QWidget> window;
+    void bringToFront() const;
+};
+
+/// The main window over `state` with its panes and secondary windows, the
+/// same for the program and the demo.
+std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
+                                          std::shared_ptr<SettingsStore> settings);
+
+/// The window's start-up task: starts the accounts one after another and
+/// sets the badge. Started once the window is shown, and forgotten.
+void startSessions(AppState& state);
+
+} // namespace vesk

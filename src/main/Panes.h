@@ -1,0 +1,33 @@
+#pragma once
+
+#include "MainWindow.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace vesk {
+
+class AppState;
+class OAuthConfig;
+class Updater;
+
+/// The main window's three columns as the program builds them.
+struct Panes
+{
+    QWidget* sidebar = nullptr;
+    QWidget* threadList = nullptr;
+    QWidget* reader = nullptr;
+};
+
+/// The columns over `state`; a column not built yet stays empty.
+Panes buildPanes(AppState& state);
+
+/// The sheets and windows the main window opens.
+MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> config,
+                                 std::shared_ptr<Updater> updater);
+
+/// What the columns ask of the window and the window of the columns.
+void connectPanes(const Panes& panes, MainWindow& window);
+
+} // namespace vesk

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+
+#include <functional>
+
+namespace vesk {
+
+class AppState;
+class MainWindow;
+
+/// Drives the demo's own window through the screens worth showing and saves
+/// each as a PNG of the whole screen, then quits the application: the welcome
+/// screen when no account is linked; otherwise the inbox, a conversation's
+/// context menu with its labels submenu, the accounts sheet and the settings
+/// window. A screen that cannot be reached is reported and skipped.
+/// GUI thread only; lives until the application quits.
+class ScreenshotScript final : public QObject
+{
+    Q_OBJECT
+
+public:
+    ScreenshotScript(MainWindow& window, AppState& state, QDir folder);
+
+    /// Begins once the window is shown; `withAccounts` says whether the
+    /// demo links its accounts (otherwise the welcome screen is the picture).
+    void start(bool withAccounts);
+
+private:
+    using Step = std::function<void()>;
+    void after(int ms, Step step);
+    void waitForInbox(int attemptsLeft);
+    void openContextMenu();
+    void openLabelsSubmenu();
+    void closePopups();
+    void showAccounts();
+    void showSettings();
+    void finish();
+    void shoot(const QString& name);
+
+    MainWindow& m_window;
+    AppState& m_state;
+    QDir m_folder;
+    int m_failures = 0;
+};
+
+} // namespace vesk

@@ -1,0 +1,116 @@
+#include "MainToolbar.h"
+
+#include "Brand.h"
+#include "Icons.h"
+#include "MainActions.h"
+#include "PillButton.h"
+#include "TransfersPopover.h"
+#include "transfers/TransferManager.h"
+
+#include <QAction>
+#include <QToolButton>
+
+namespace vesk {
+
+namespace {
+
+QString rgba(const QColor& colour)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue())
+        .arg(colour.alphaF());
+}
+
+QString toolbarStyle()
+{
+    return QStringLiteral("QToolBar { background: %1; border: none; border-bottom: 1px solid %2;"
+                          " padding: 6px 12px; spacing: 6px; }\n"
+                          "QToolButton { color: %3; border: none; border-radius: 8px;"
+                          " padding: 5px 10px; }\n"
+                          "QToolButton:hover { background: %4; }\n"
+                          "QToolButton:pressed, QToolButton:checked { background: %5; }\n"
+                          "QToolButton:disabled { color: %6; }\n")
+        .arg(rgba(Brand::window), rgba(Brand::withOpacity(Brand::foreground, 0.08)),
+             rgba(Brand::foreground), rgba(Brand::withOpacity(Brand::foreground, 0.08)),
+             rgba(Brand::withOpacity(Brand::primary, 0.35)),
+             rgba(Brand::withOpacity(Brand::foreground, 0.35)));
+}
+
+QToolButton* toolButton(QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIconSize(QSize(18, 18));
+    button->setFont(Brand::inter(13, QFont::Medium));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace
+
+MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers, QWidget* parent)
+    : QToolBar(parent)
+    , m_compose(new PillButton(QStringLiteral("Escrever"), true, this))
+    , m_refresh(toolButton(this))
+    , m_transfers(toolButton(this))
+{
+    setObjectName(QStringLiteral("mainToolbar"));
+    setMovable(false);
+    setFloatable(false);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setStyleSheet(toolbarStyle());
+
+    m_compose->setSymbol(QStringLiteral("square.and.pencil"));
+    m_compose->setEnabled(actions.compose()->isEnabled());
+    connect(m_compose, &PillButton::clicked, actions.compose(), &QAction::trigger);
+    connect(actions.compose(), &QAction::enabledChanged, m_compose, &PillButton::setEnabled);
+
+    // Shares the command's enablement, shortcut and tooltip.
+    m_refresh->setDefaultAction(actions.refresh());
+
+    m_transfers->setText(QStringLiteral("Transferências"));
+    m_transfers->setCheckable(true);
+    connect(m_transfers, &QToolButton::clicked, this, &MainToolbar::toggleTransfers);
+
+    // The tools sit at the trailing end, over the reading column.
+    auto* spacer = new QWidget(this);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(spacer);
+    addWidget(m_compose);
+    addWidget(m_refresh);
+    addWidget(m_transfers);
+
+    if (transfers)
+        connect(transfers, &TransferManager::hasActiveChanged, this,
+                &MainToolbar::showTransferState);
+    showTransferState(transfers && transfers->hasActive());
+}
+
+TransfersPopover* MainToolbar::transfersPanel() const
+{
+    return m_panel;
+}
+
+void MainToolbar::toggleTransfers()
+{
+    if (m_panel) {
+        m_panel->close();
+        return;
+    }
+    m_panel = new TransfersPopover(this);
+    m_panel->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_panel, &TransfersPopover::closed, this, [this] { m_transfers->setChecked(false); });
+    m_transfers->setChecked(true);
+    m_panel->popUpUnder(m_transfers);
+}
+
+void MainToolbar::showTransferState(bool active)
+{
+    m_transfersSymbol =
+        active ? QStringLiteral("arrow.down.circle.fill") : QStringLiteral("arrow.down.circle");
+    m_transfers->setIcon(Icons::icon(m_transfersSymbol));
+}
+
+} // namespace vesk

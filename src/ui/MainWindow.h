@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QDialog;
+class QSplitter;
+class QStackedWidget;
+
+namespace vesk {
+
+class AppState;
+class ComposerSession;
+class ComposerSheet;
+class MainActions;
+class MainToolbar;
+class SettingsStore;
+class SplitterMemory;
+class Updater;
+class WelcomeView;
+
+/// The main window: the three resizable columns (accounts and labels, the
+/// conversations, the reader) or, while no account is linked, the welcome
+/// screen; the toolbar and the menus; the accounts and composer sheets and
+/// the settings window. The columns and the secondary windows are built by
+/// the program's composition and handed in, so the frame depends on none of
+/// them. Reads and changes the application state only. GUI thread only.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// The three columns, in order; the window takes them over.
+    struct Columns
+    {
+        QWidget* sidebar = nullptr;
+        QWidget* threadList = nullptr;
+        QWidget* reader = nullptr;
+    };
+
+    /// What the window opens; any may be missing, and the command that would
+    /// open it then does nothing.
+    struct Windows
+    {
+        /// Builds the accounts sheet (a dialog) over `parent`.
+        std::function<QDialog*(QWidget* parent)> accountsSheet;
+        /// Builds the settings window; it is kept and raised when asked again.
+        std::function<QWidget*(QWidget* parent)> settingsWindow;
+        std::shared_ptr<Updater> updater;
+    };
+
+    static constexpr int s_sidebarMinimum = 210;
+    static constexpr int s_threadListMinimum = 300;
+
+    /// `settings` keeps the column sizes; may be null.
+    MainWindow(AppState& state, Columns columns, Windows windows,
+               std::shared_ptr<SettingsStore> settings, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const MainActions& actions() const { return *m_actions; }
+    MainToolbar* toolbar() const { return m_toolbar; }
+    WelcomeView* welcomeView() const { return m_welcome; }
+    QSplitter* columns() const { return m_columns; }
+    /// Whether the welcome screen is shown instead of the columns.
+    bool isWelcomeShown() const;
+    /// The sheet open over the window for the composer; null while none.
+    ComposerSheet* composerSheet() const;
+    QDialog* accountsSheet() const;
+    QWidget* settingsWindow() const;
+
+    /// The product name the title starts with ("VESK", or the demo's).
+    void setBaseTitle(const QString& title);
+    /// The title of the conversation column, shown after the product name.
+    void setColumnTitle(const QString& title);
+
+    /// The settings key of the column sizes.
+    static QString columnsKey() { return QStringLiteral("mainWindowColumns"); }
+
+public Q_SLOTS:
+    void showAccounts();
+    void showSettings();
+    void checkForUpdates();
+    void compose();
+    void refresh();
+
+Q_SIGNALS:
+    /// Ctrl+F or "/": the conversation column should focus its search field.
+    void searchRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QSplitter* buildColumns(Columns columns);
+    void connectState();
+    void followSessions();
+    void followComposer();
+    void updateTitle();
+
+    AppState& m_state;
+    Windows m_windows;
+    MainActions* m_actions;
+    MainToolbar* m_toolbar;
+    QStackedWidget* m_pages;
+    WelcomeView* m_welcome;
+    QSplitter* m_columns;
+    SplitterMemory* m_columnMemory;
+    QPointer<ComposerSheet> m_composerSheet;
+    QPointer<ComposerSession> m_sheetComposer;
+    QPointer<QDialog> m_accountsSheet;
+    QPointer<QWidget> m_settingsWindow;
+    QString m_baseTitle = QStringLiteral("VESK");
+    QString m_columnTitle;
+};
+
+} // namespace vesk
