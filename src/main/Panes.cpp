@@ -1,6 +1,7 @@
 #include "Panes.h"
 
 #include "ReaderPlaceholder.h"
+#include "ThreadListPane.h"
 #include "app/AppState.h"
 #include "platform/Updater.h"
 
@@ -12,8 +13,7 @@ Panes buildPanes(AppState& state)
     Panes panes;
     // Accounts and labels: the sidebar pane over `state` goes here.
     panes.sidebar = nullptr;
-    // Conversations: the thread list pane over `state` goes here.
-    panes.threadList = nullptr;
+    panes.threadList = new ThreadListPane(state);
     // The reader shows its placeholder until it can show a conversation.
     panes.reader = new ReaderPlaceholder;
     return panes;
@@ -35,11 +35,14 @@ MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> c
 
 void connectPanes(const Panes& panes, MainWindow& window)
 {
-    Q_UNUSED(panes);
-    Q_UNUSED(window);
-    // The sidebar's "Gerir contas" opens window.showAccounts(); the window's
-    // searchRequested focuses the thread list's search field; the thread
-    // list's title becomes window.setColumnTitle().
+    // The sidebar's "Gerir contas" opens window.showAccounts().
+    if (ThreadListPane* list = panes.threadList) {
+        QObject::connect(&window, &MainWindow::searchRequested, list,
+                         &ThreadListPane::focusSearch);
+        QObject::connect(list, &ThreadListPane::titleChanged, &window,
+                         [list, &window] { window.setColumnTitle(list->title()); });
+        window.setColumnTitle(list->title());
+    }
 }
 
 } // namespace vesk

@@ -10,17 +10,19 @@ namespace vesk {
 
 class AppState;
 class OAuthConfig;
+class ThreadListPane;
 class Updater;
 
-/// The main window's three columns as the program builds them.
+/// The main window's three columns as the program builds them; the window
+/// takes ownership when it is built with them.
 struct Panes
 {
     QWidget* sidebar = nullptr;
-    QWidget* threadList = nullptr;
+    ThreadListPane* threadList = nullptr;
     QWidget* reader = nullptr;
 };
 
-/// The columns over `state`; a column not built yet stays empty.
+/// The columns over `state`.
 Panes buildPanes(AppState& state);
 
 /// The sheets and windows the main window opens.
