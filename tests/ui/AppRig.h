@@ -1,0 +1,73 @@
+#pragma once
+
+#include "GoogleRig.h"
+#include "TestBrowser.h"
+#include "app/AppServices.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "model/AccountRegistry.h"
+#include "net/QNetworkTransport.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vesk::test {
+
+/// What an application state needs to run against the Google stand-in: a
+/// throwaway settings file and cache, the test keyring, a browser that
+/// follows the consent, and a recording poster.
+struct AppRig
+{
+    GoogleRig rig;
+    QTemporaryDir dir;
+    std::shared_ptr<QSettingsStore> settings =
+        std::make_shared<QSettingsStore>(dir.filePath(QStringLiteral("s.ini")));
+    std::shared_ptr<Keychain> keychain = std::make_shared<Keychain>();
+    std::shared_ptr<OAuthConfig> config = std::make_shared<OAuthConfig>(settings, keychain);
+    std::shared_ptr<RecordingNotificationPoster> poster =
+        std::make_shared<RecordingNotificationPoster>();
+    std::shared_ptr<TestBrowser> browser = std::make_shared<TestBrowser>();
+
+    fakegoogle::FakeGoogle& google() { return rig.google(); }
+
+    AppServices services()
+    {
+        AppServices result;
+        result.settings = settings;
+        result.sessions =
+            rig.sessionServices(config, poster, dir.filePath(QStringLiteral("cache")));
+        result.browser = browser;
+        result.router = std::make_shared<NotificationRouter>();
+        return result;
+    }
+
+    void configureClient()
+    {
+        config->setClientId(QStringLiteral("cid"));
+        config->setClientSecret(QStringLiteral("segredo"));
+    }
+
+    void unconfigureClient()
+    {
+        config->setClientId(QString());
+        config->setClientSecret(QString());
+    }
+
+    /// An account linked in an earlier run, with fresh tokens.
+    void linkDirectly(const QString& email, const QString& name)
+    {
+        google().addAccount(email, name);
+        TokenVault(email, config, std::make_shared<QNetworkTransport>(), rig.oauthEndpoints())
+            .saveTokenSet(rig.tokensFor(email));
+        AccountRegistry registry(settings);
+        registry.load();
+        registry.upsert(AccountIdentity{email, name});
+    }
+};
+
+} // namespace vesk::test
