@@ -51,8 +51,8 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
 
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
-    column->setContentsMargins(22, 18, 22, 18);
-    column->setSpacing(16);
+    column->setContentsMargins(22, 14, 22, 14);
+    column->setSpacing(12);
     column->addWidget(buildClientSection());
     column->addWidget(buildNotificationSection());
     QVBoxLayout* body = nullptr;
@@ -89,15 +89,15 @@ QWidget* SettingsWindow::section(const QString& title, QVBoxLayout*& body)
     auto* box = new QWidget(this);
     auto* outer = new QVBoxLayout(box);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(6);
+    outer->setSpacing(4);
     auto* heading = new QLabel(title, box);
     Brand::setText(heading, Brand::inter(12, QFont::DemiBold), Brand::secondary());
     heading->setContentsMargins(4, 0, 0, 0);
     auto* card = new QFrame(box);
     card->setProperty(Brand::cardProperty, QLatin1String(Brand::messageCard));
     body = new QVBoxLayout(card);
-    body->setContentsMargins(14, 12, 14, 12);
-    body->setSpacing(10);
+    body->setContentsMargins(14, 10, 14, 10);
+    body->setSpacing(8);
     outer->addWidget(heading);
     outer->addWidget(card);
     return box;

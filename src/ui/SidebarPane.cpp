@@ -14,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -62,18 +61,10 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
     m_labels->setItemDelegate(new LabelRowDelegate(m_labels));
     m_labels->setAccessibleName(QStringLiteral("Etiquetas"));
 
-    m_manage = new QToolButton(this);
+    m_manage = new PillButton(QStringLiteral("Gerir contas"), false, this);
     m_manage->setObjectName(QStringLiteral("manageAccounts"));
-    m_manage->setText(QStringLiteral("Gerir contas"));
-    m_manage->setIcon(
-        Icons::icon(QStringLiteral("person.crop.circle.badge.plus"), Brand::lightPurple));
-    m_manage->setIconSize(QSize(16, 16));
-    m_manage->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_manage->setAutoRaise(true);
-    m_manage->setFont(Brand::inter(13));
-    m_manage->setCursor(Qt::PointingHandCursor);
-    m_manage->setFocusPolicy(Qt::StrongFocus);
-    connect(m_manage, &QToolButton::clicked, this, &SidebarPane::manageAccountsRequested);
+    m_manage->setSymbol(QStringLiteral("person.crop.circle.badge.plus"));
+    connect(m_manage, &PillButton::clicked, this, &SidebarPane::manageAccountsRequested);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 12, 0, 10);
@@ -81,7 +72,7 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
     layout->addWidget(sectionTitle(QStringLiteral("Contas")));
     layout->addWidget(m_accounts);
     auto* manageRow = new QHBoxLayout;
-    manageRow->setContentsMargins(10, 0, 10, 0);
+    manageRow->setContentsMargins(10, 4, 10, 0);
     manageRow->addWidget(m_manage);
     manageRow->addStretch(1);
     layout->addLayout(manageRow);

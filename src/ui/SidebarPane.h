@@ -8,7 +8,6 @@
 class QLabel;
 class QListView;
 class QModelIndex;
-class QToolButton;
 
 namespace vesk {
 
@@ -52,7 +51,7 @@ private:
     LabelListModel* m_labelModel;
     QListView* m_accounts = nullptr;
     QListView* m_labels = nullptr;
-    QToolButton* m_manage = nullptr;
+    PillButton* m_manage = nullptr;
     QWidget* m_syncRow = nullptr;
     BusySpinner* m_spinner = nullptr;
     QWidget* m_errorRow = nullptr;

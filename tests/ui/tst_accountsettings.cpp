@@ -8,6 +8,7 @@
 #include "app/AppState.h"
 #include "sync/AccountSession.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -43,6 +44,10 @@ class TestAccountSettings : public QObject
     std::unique_ptr<AppRig> m_rig;
 
 private slots:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
     void init() { m_rig = std::make_unique<AppRig>(); }
     void cleanup() { m_rig.reset(); }
 

@@ -92,6 +92,10 @@ class TestSidebar : public QObject
     std::unique_ptr<AppRig> m_rig;
 
 private slots:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
     void init()
     {
         m_rig = std::make_unique<AppRig>();
