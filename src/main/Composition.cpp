@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "PackageManagerUpdater.h"
 #include "Panes.h"
+#include "SidebarPane.h"
 #include "ThreadListPane.h"
 #include "app/AppState.h"
 

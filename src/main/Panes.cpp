@@ -1,6 +1,9 @@
 #include "Panes.h"
 
+#include "AccountsSheet.h"
 #include "ReaderPlaceholder.h"
+#include "SettingsWindow.h"
+#include "SidebarPane.h"
 #include "ThreadListPane.h"
 #include "app/AppState.h"
 #include "platform/Updater.h"
@@ -9,10 +12,8 @@ namespace vesk {
 
 Panes buildPanes(AppState& state)
 {
-    Q_UNUSED(state);
     Panes panes;
-    // Accounts and labels: the sidebar pane over `state` goes here.
-    panes.sidebar = nullptr;
+    panes.sidebar = new SidebarPane(state);
     panes.threadList = new ThreadListPane(state);
     // The reader shows its placeholder until it can show a conversation.
     panes.reader = new ReaderPlaceholder;
@@ -22,23 +23,22 @@ Panes buildPanes(AppState& state)
 MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> config,
                                  std::shared_ptr<Updater> updater)
 {
-    Q_UNUSED(state);
-    Q_UNUSED(config);
     MainWindow::Windows windows;
-    // The accounts sheet over `state`: a dialog built with the window as parent.
-    windows.accountsSheet = nullptr;
-    // The settings window over `state` and `config`.
-    windows.settingsWindow = nullptr;
+    windows.accountsSheet = [&state](QWidget* parent) { return new AccountsSheet(state, parent); };
+    windows.settingsWindow = [&state, config](QWidget* parent) {
+        return new SettingsWindow(state, config, parent);
+    };
     windows.updater = std::move(updater);
     return windows;
 }
 
 void connectPanes(const Panes& panes, MainWindow& window)
 {
-    // The sidebar's "Gerir contas" opens window.showAccounts().
+    if (SidebarPane* sidebar = panes.sidebar)
+        QObject::connect(sidebar, &SidebarPane::manageAccountsRequested, &window,
+                         &MainWindow::showAccounts);
     if (ThreadListPane* list = panes.threadList) {
-        QObject::connect(&window, &MainWindow::searchRequested, list,
-                         &ThreadListPane::focusSearch);
+        QObject::connect(&window, &MainWindow::searchRequested, list, &ThreadListPane::focusSearch);
         QObject::connect(list, &ThreadListPane::titleChanged, &window,
                          [list, &window] { window.setColumnTitle(list->title()); });
         window.setColumnTitle(list->title());

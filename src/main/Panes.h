@@ -10,6 +10,7 @@ namespace vesk {
 
 class AppState;
 class OAuthConfig;
+class SidebarPane;
 class ThreadListPane;
 class Updater;
 
@@ -17,7 +18,7 @@ class Updater;
 /// takes ownership when it is built with them.
 struct Panes
 {
-    QWidget* sidebar = nullptr;
+    SidebarPane* sidebar = nullptr;
     ThreadListPane* threadList = nullptr;
     QWidget* reader = nullptr;
 };

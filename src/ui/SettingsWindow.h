@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace vesk {
+
+class AppState;
+class OAuthConfig;
+
+/// The settings window: the user's own Google OAuth client (saved into the
+/// configuration, with its status), what notifications are and a way to ask
+/// for them again, the privacy note and the about block. Fixed at 560 × 520.
+/// The fields are filled from the stored client each time it opens. GUI
+/// thread only.
+class SettingsWindow final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> config, QWidget* parent = nullptr);
+
+    /// Writes the two fields to the configuration and shows "Guardado".
+    void save();
+
+Q_SIGNALS:
+    /// "Pedir permissão de notificações": the composition asks the
+    /// notification service again (a widget does no bus work itself).
+    void notificationPermissionRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildClientSection();
+    QWidget* buildNotificationSection();
+    QWidget* section(const QString& title, QVBoxLayout*& body);
+    void loadStored();
+    void refreshStatus();
+
+    AppState& m_state;
+    const std::shared_ptr<OAuthConfig> m_config;
+    QLineEdit* m_clientId = nullptr;
+    QLineEdit* m_clientSecret = nullptr;
+    QLabel* m_savedNote = nullptr;
+    QLabel* m_status = nullptr;
+};
+
+} // namespace vesk

@@ -1,0 +1,188 @@
+#include "AccountsSheet.h"
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "Brand.h"
+#include "PillButton.h"
+#include "SettingsWindow.h"
+#include "ToggleSwitch.h"
+#include "app/AppState.h"
+#include "sync/AccountSession.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vesk;
+using vesk::test::AppRig;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString rui = QStringLiteral("rui@exemplo.pt");
+
+QColor textColour(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+QStringList accountsOf(const AppState& app)
+{
+    QStringList emails;
+    for (const AccountSession* session : app.sessions())
+        emails.append(session->id());
+    return emails;
+}
+
+} // namespace
+
+class TestAccountSettings : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppRig> m_rig;
+
+private slots:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
+    void init() { m_rig = std::make_unique<AppRig>(); }
+    void cleanup() { m_rig.reset(); }
+
+    void settingsSaveAndStatus()
+    {
+        m_rig->unconfigureClient();
+        AppState app(m_rig->services());
+        SettingsWindow window(app, m_rig->config);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), QSize(560, 520));
+        auto* id = window.findChild<QLineEdit*>(QStringLiteral("Client ID"));
+        auto* secret = window.findChild<QLineEdit*>(QStringLiteral("Client Secret"));
+        auto* save = window.findChild<PillButton*>(QStringLiteral("save"));
+        auto* saved = window.findChild<QLabel*>(QStringLiteral("savedNote"));
+        auto* status = window.findChild<QLabel*>(QStringLiteral("status"));
+        QCOMPARE(secret->echoMode(), QLineEdit::Password);
+        QVERIFY(!saved->isVisible());
+        QCOMPARE(status->text(), QStringLiteral("Cliente por configurar"));
+        QCOMPARE(textColour(status), Brand::error);
+
+        // An empty Client ID is saved all the same and stays unconfigured.
+        QTest::keyClicks(secret, QStringLiteral("segredo"));
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(saved->isVisible());
+        QCOMPARE(saved->text(), QStringLiteral("Guardado"));
+        QCOMPARE(textColour(saved), Brand::success);
+        QCOMPARE(status->text(), QStringLiteral("Cliente por configurar"));
+        QVERIFY(!app.oauthConfigured());
+
+        QTest::keyClicks(id, QStringLiteral("  cid  "));
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(m_rig->config->clientId(), QStringLiteral("cid"));
+        QCOMPARE(m_rig->config->clientSecret(), QStringLiteral("segredo"));
+        QVERIFY(app.oauthConfigured());
+        QCOMPARE(status->text(), QStringLiteral("Cliente configurado"));
+        QCOMPARE(textColour(status), Brand::success);
+
+        // Opened again: the stored client, and no note yet.
+        window.hide();
+        id->clear();
+        window.show();
+        QCOMPARE(id->text(), QStringLiteral("cid"));
+        QCOMPARE(secret->text(), QStringLiteral("segredo"));
+        QVERIFY(!saved->isVisible());
+
+        QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
+        QTest::mouseClick(window.findChild<PillButton*>(QStringLiteral("askPermission")),
+                          Qt::LeftButton);
+        QCOMPARE(asked.size(), 1);
+    }
+
+    void accountsSheetSwitchesAndRemoves()
+    {
+        m_rig->configureClient();
+        m_rig->linkDirectly(ana, QStringLiteral("Ana Lopes"));
+        m_rig->linkDirectly(rui, QStringLiteral("Rui Matos"));
+        AppState app(m_rig->services());
+        QWidget window;
+        window.resize(800, 600);
+        window.show();
+        AccountsSheet sheet(app, &window);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QVERIFY(sheet.isModal() || sheet.windowModality() == Qt::WindowModal);
+        QVERIFY(!sheet.findChild<QLabel*>(QStringLiteral("notice"))->isVisible());
+        auto* link = sheet.findChild<PillButton*>(QStringLiteral("link"));
+        QVERIFY(link->isVisible() && link->isEnabled());
+
+        auto* anaCard = sheet.findChild<QWidget*>(QStringLiteral("account:") + ana);
+        auto* ruiCard = sheet.findChild<QWidget*>(QStringLiteral("account:") + rui);
+        QVERIFY(anaCard && ruiCard);
+        auto* anaSwitch = anaCard->findChild<ToggleSwitch*>();
+        QVERIFY(anaSwitch->isChecked());
+        QTest::mouseClick(anaSwitch, Qt::LeftButton);
+        QVERIFY(!app.registry().notificationsEnabled(ana));
+        QVERIFY(!app.sessions().first()->notificationsEnabled());
+        QVERIFY(app.registry().notificationsEnabled(rui));
+        QVERIFY(!anaSwitch->isChecked()); // the same card, still showing the account
+        QTest::mouseClick(anaSwitch, Qt::LeftButton);
+        QVERIFY(app.registry().notificationsEnabled(ana));
+
+        QPointer<QWidget> removed(ruiCard);
+        QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+        QTRY_COMPARE(accountsOf(app), QStringList(ana));
+        QTRY_VERIFY(removed.isNull());
+        QVERIFY(sheet.findChild<QWidget*>(QStringLiteral("account:") + ana));
+
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(!sheet.isVisible());
+    }
+
+    void accountsSheetLinksAndCancels()
+    {
+        m_rig->unconfigureClient();
+        AppState app(m_rig->services());
+        AccountsSheet sheet(app, nullptr);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        auto* notice = sheet.findChild<QLabel*>(QStringLiteral("notice"));
+        auto* link = sheet.findChild<PillButton*>(QStringLiteral("link"));
+        auto* waiting = sheet.findChild<QWidget*>(QStringLiteral("waiting"));
+        auto* error = sheet.findChild<QLabel*>(QStringLiteral("linkError"));
+        QVERIFY(notice->isVisible());
+        QVERIFY(!link->isEnabled());
+        QVERIFY(!error->isVisible());
+
+        m_rig->configureClient();
+        QVERIFY(!notice->isVisible());
+        QVERIFY(link->isEnabled());
+        m_rig->browser->setIdle(true);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QVERIFY(app.isLinkingAccount());
+        QVERIFY(waiting->isVisible());
+        QVERIFY(!link->isVisible());
+        QTRY_COMPARE(m_rig->browser->opened().size(), 1);
+        QTest::mouseClick(sheet.findChild<PillButton*>(QStringLiteral("cancelLink")),
+                          Qt::LeftButton);
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!waiting->isVisible());
+        QVERIFY(link->isVisible());
+        QVERIFY(error->isVisible());
+        QCOMPARE(error->text(), app.linkError());
+        QCOMPARE(textColour(error), Brand::error);
+
+        // A link that goes through adds the account's card.
+        m_rig->google().addAccount(ana, QStringLiteral("Ana Lopes"));
+        m_rig->browser->setIdle(false);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTRY_COMPARE(accountsOf(app), QStringList(ana));
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!error->isVisible());
+        QVERIFY(sheet.findChild<QWidget*>(QStringLiteral("account:") + ana));
+    }
+};
+
+QTEST_MAIN(TestAccountSettings)
+#include "tst_accountsettings.moc"
