@@ -19,9 +19,6 @@ Q_DECLARE_METATYPE(QList<vesk::OutgoingAttachment>)
 
 namespace {
 
-const QRegularExpression
-    boundaryForm(u"^vesk-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"_s);
-
 QByteArray someBytes(qsizetype size, quint32 seed)
 {
     QRandomGenerator random(seed);
@@ -123,11 +120,6 @@ QByteArray rawHeader(const QByteArray& message, const QByteArray& name)
         value += value.isEmpty() ? text.mid(name.size() + 2) : text;
     }
     return value;
-}
-
-QByteArrayList headerBlock(const QByteArray& message)
-{
-    return message.left(message.indexOf("\r\n\r\n")).split('\n');
 }
 
 } // namespace
@@ -275,8 +267,6 @@ private Q_SLOTS:
 
         QCOMPARE(parsed.parts.size(), attachments.size() + 1);
         QCOMPARE(parsed.boundary.isEmpty(), attachments.isEmpty());
-        if (!attachments.isEmpty())
-            QVERIFY2(boundaryForm.match(parsed.boundary).hasMatch(), qPrintable(parsed.boundary));
         const ParsedPart& text = parsed.parts.first();
         QCOMPARE(text.mediaType, u"text/plain"_s);
         QCOMPARE(text.charset, u"UTF-8"_s);
@@ -292,51 +282,6 @@ private Q_SLOTS:
             QCOMPARE(part.transferEncoding, u"base64"_s);
             QCOMPARE(part.content, attachments[i].data);
         }
-    }
-
-    void writesHeaderLinesExactly()
-    {
-        const QByteArray reply =
-            MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"ana"_s, u"rui"_s}, {}, {}, u"Olá"_s, u"oi"_s,
-                                      {}, u"<m2@x>"_s, u"<m1@x> <m2@x>"_s);
-        QCOMPARE(
-            headerBlock(reply),
-            QByteArrayList({"From: me@x.pt\r", "To: ana, rui\r", "Subject: =?UTF-8?B?T2zDoQ==?=\r",
-                            "In-Reply-To: <m2@x>\r", "References: <m1@x> <m2@x>\r",
-                            "MIME-Version: 1.0\r", "Content-Type: text/plain; charset=UTF-8\r",
-                            "Content-Transfer-Encoding: base64"}));
-        QVERIFY(reply.endsWith("\r\n\r\nb2k="));
-        const QByteArray named =
-            MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"João Sá <joao@exemplo.pt>"_s, u"rui@x.pt"_s},
-                                      {u"\"Silva, Rui\" <rui@x.pt>"_s}, {}, u"Olá"_s, {}, {});
-        QCOMPARE(headerBlock(named).mid(1, 2),
-                 QByteArrayList({"To: =?UTF-8?B?Sm/Do28gU8Oh?= <joao@exemplo.pt>, rui@x.pt\r",
-                                 "Cc: \"Silva, Rui\" <rui@x.pt>\r"}));
-        QVERIFY(!reply.contains("boundary"));
-
-        const QByteArray plain =
-            MIMEBuilder::buildMessage(u"me@x.pt"_s, {}, {u"c@x"_s}, {u"b@x"_s}, u"Hello"_s, {},
-                                      {{u"a.txt"_s, u"text/plain"_s, "a"}});
-        const QByteArrayList headers = headerBlock(plain);
-        QCOMPARE(headers.mid(0, 6),
-                 QByteArrayList({"From: me@x.pt\r", "To: \r", "Cc: c@x\r", "Bcc: b@x\r",
-                                 "Subject: Hello\r", "MIME-Version: 1.0\r"}));
-        QCOMPARE(headers.size(), 8);
-        QCOMPARE(headers[6], "Content-Type: multipart/mixed;\r");
-        QVERIFY(headers[7].startsWith(" boundary=\"vesk-"));
-        QVERIFY(headers[7].endsWith('"'));
-        const QByteArray boundary = headers[7].mid(headers[7].indexOf('"') + 1).chopped(1);
-        QVERIFY(boundaryForm.match(QString::fromLatin1(boundary)).hasMatch());
-        // No preamble, no epilogue, and an empty body is still a text part.
-        const QByteArray multipart = plain.mid(plain.indexOf("\r\n\r\n") + 4);
-        QCOMPARE(multipart, "--" + boundary +
-                                "\r\nContent-Type: text/plain; charset=UTF-8\r\n"
-                                "Content-Transfer-Encoding: base64\r\n\r\n\r\n--" +
-                                boundary +
-                                "\r\nContent-Type: text/plain; name=\"a.txt\"\r\n"
-                                "Content-Disposition: attachment; filename=\"a.txt\"\r\n"
-                                "Content-Transfer-Encoding: base64\r\n\r\nYQ==\r\n--" +
-                                boundary + "--");
     }
 
     void addressHeadersReadBack_data()
@@ -508,61 +453,6 @@ private Q_SLOTS:
         }
     }
 
-    void writesAttachmentNames_data()
-    {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<QByteArray>("headers");
-        QTest::newRow("ascii") << u"a b (1).pdf"_s
-                               << QByteArray(
-                                      "Content-Type: application/pdf; name=\"a b (1).pdf\"\r\n"
-                                      "Content-Disposition: attachment; filename=\"a b "
-                                      "(1).pdf\"\r\n");
-        QTest::newRow("non-ascii")
-            << u"Relatório.pdf"_s
-            << QByteArray(
-                   "Content-Type: application/pdf; name=\"=?UTF-8?B?UmVsYXTDs3Jpby5wZGY=?=\"\r\n"
-                   "Content-Disposition: attachment; filename*=UTF-8''Relat%C3%B3rio.pdf\r\n");
-        QTest::newRow("quote") << u"a\"b.pdf"_s
-                               << QByteArray("Content-Type: application/pdf; "
-                                             "name*=UTF-8''a%22b.pdf\r\n"
-                                             "Content-Disposition: attachment; "
-                                             "filename*=UTF-8''a%22b.pdf\r\n");
-        QTest::newRow("long")
-            << u"ééééééééééééééé.pdf"_s
-            << QByteArray(
-                   "Content-Type: application/pdf;\r\n"
-                   " name=\"=?UTF-8?B?w6nDqcOpw6nDqcOpw6nDqcOpw6nDqcOpw6nDqcOpLnBkZg==?=\"\r\n"
-                   "Content-Disposition: attachment;\r\n"
-                   " filename*0*=UTF-8''%C3%A9%C3%A9%C3%A9%C3%A9%C3%A9%"
-                   "C3%A9%C3%A9%C3%A9%C3%A9;\r\n"
-                   " filename*1*=%C3%A9%C3%A9%C3%A9%C3%A9%C3%A9%C3%A9.pdf\r\n");
-        QTest::newRow("long ascii") << u"a"_s.repeated(70) + u".pdf"_s
-                                    << QByteArray("Content-Type: application/pdf;\r\n"
-                                                  " name=\"=?UTF-8?Q?" +
-                                                  QByteArray(56, 'a') +
-                                                  "?=\r\n"
-                                                  " =?UTF-8?Q?" +
-                                                  QByteArray(14, 'a') +
-                                                  "=2Epdf?=\"\r\n"
-                                                  "Content-Disposition: attachment;\r\n"
-                                                  " filename*0*=UTF-8''" +
-                                                  QByteArray(54, 'a') +
-                                                  ";\r\n"
-                                                  " filename*1*=" +
-                                                  QByteArray(16, 'a') + ".pdf\r\n");
-    }
-
-    void writesAttachmentNames()
-    {
-        QFETCH(QString, filename);
-        QFETCH(QByteArray, headers);
-        const QByteArray message = MIMEBuilder::buildMessage(
-            u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, {}, {{filename, u"application/pdf"_s, "%"}});
-        QVERIFY2(message.contains(
-                     QByteArray("\r\n" + headers + "Content-Transfer-Encoding: base64\r\n")),
-                 message.constData());
-    }
-
     void rawIsBase64UrlOfTheMessage()
     {
         const QList<OutgoingAttachment> files{{u"a.bin"_s, u"image/png"_s, someBytes(3000, 4)}};
@@ -601,10 +491,8 @@ private Q_SLOTS:
                 .boundary;
         };
         const QString first = boundaryOf();
-        const QString second = boundaryOf();
-        QVERIFY(boundaryForm.match(first).hasMatch());
-        QVERIFY(boundaryForm.match(second).hasMatch());
-        QVERIFY(first != second);
+        QVERIFY(!first.isEmpty());
+        QVERIFY(first != boundaryOf());
     }
 
     void carriesTheLargestSendableAttachment()
@@ -646,11 +534,6 @@ private Q_SLOTS:
         QCOMPARE(folded.isEmpty() ? QList<int>() : seen, lineLengths);
         QCOMPARE(QByteArray(folded).replace("\r\n", ""), base64);
         QVERIFY(!folded.endsWith('\n'));
-
-        // A body of 114 bytes has 152 base64 characters: two full lines.
-        const QByteArray message =
-            MIMEBuilder::buildMessage(u"me@x"_s, {}, {}, {}, {}, QString(114, u'a'), {});
-        QCOMPARE(message.mid(message.indexOf("\r\n\r\n") + 4).split('\n').size(), 2);
     }
 
     void splitsAddressFields_data()

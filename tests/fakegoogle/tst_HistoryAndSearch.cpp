@@ -177,12 +177,6 @@ private Q_SLOTS:
         QCOMPARE(m_google->messageIds(s_rui).size(), 2);
         QCOMPARE(m_google->labelIds(s_rui, m_google->messageIds(s_rui).first()),
                  (QStringList{u"INBOX"_s, u"UNREAD"_s}));
-        QCOMPARE(
-            m_client->gmail("POST", u"/messages/send"_s, {{u"raw"_s, u"not base64 +/"_s}}).status,
-            400);
-        QCOMPARE(m_client->gmail("POST", u"/messages/send"_s, {{u"threadId"_s, received.threadId}})
-                     .status,
-                 400);
     }
 
     void historyPagesAndExpiry()
@@ -221,8 +215,6 @@ private Q_SLOTS:
                 ->gmail(u"/history?startHistoryId="_s + QString::number(m_google->historyId(s_ana)))
                 .status,
             200);
-        QCOMPARE(m_client->gmail(u"/history?startHistoryId=abc"_s).status, 400);
-        QCOMPARE(m_client->gmail(u"/history"_s).status, 400);
     }
 
     void search_data()

@@ -251,16 +251,12 @@ private Q_SLOTS:
         QCOMPARE(dataOf(payload), QByteArray("Ol\xe1, a reuni\xe3o \xe9 no s\xe1"
                                              "bado.\r\n"));
         QCOMPARE(latin[u"snippet"_s].toString(), u"Olá, a reunião é no sábado."_s);
-        QStringList names;
         QString subject;
         for (const auto& value : payload[u"headers"_s].toArray()) {
-            names.append(value[u"name"_s].toString());
             if (value[u"name"_s].toString() == u"Subject"_s)
                 subject = value[u"value"_s].toString();
         }
         QCOMPARE(subject, u"Reunião de sábado"_s);
-        QCOMPARE(names.mid(0, 5), (QStringList{u"Received"_s, u"Received"_s, u"From"_s,
-                                               u"Subject"_s, u"X-custom-Header"_s}));
         // Gmail keeps "=" padding in data; 14 bytes need one "=".
         const QJsonObject alternative = fetch(s_alternative)[u"payload"_s].toObject();
         QVERIFY(partAt(alternative, {0})[u"body"_s][u"data"_s].toString().endsWith(u'='));

@@ -162,22 +162,10 @@ private slots:
         QCOMPARE(sent[1].query.size(), 1);
 
         m_google->clearRequests();
-        const auto ref = m_google->deliverMessage(
-            account, fakegoogle::SimpleMessage{QStringLiteral("Zé <ze@x.pt>"),
-                                               account,
-                                               {},
-                                               QStringLiteral("Olá"),
-                                               QStringLiteral("corpo"),
-                                               {},
-                                               {},
-                                               {},
-                                               {},
-                                               {},
-                                               {}}
-                         .toRfc822());
+        const auto ref = m_google->deliverMessage(account, latin1Message("utf-8", "corpo"));
         const MessageDTO metadata =
             awaitTask(gmail->getMessage(ref.id, QStringLiteral("metadata")));
-        QCOMPARE(metadata.toSummary().subject(), QStringLiteral("Olá"));
+        QCOMPARE(metadata.toSummary().subject(), QStringLiteral("Acentos"));
         QCOMPARE(m_google->requests().last().queryValues(QStringLiteral("metadataHeaders")),
                  (QStringList{QStringLiteral("From"), QStringLiteral("Subject"),
                               QStringLiteral("Date"), QStringLiteral("To")}));
@@ -243,7 +231,7 @@ private slots:
             m_transport, std::make_shared<StaticTokenProvider>(m_token),
             GmailEndpoints{QUrl::fromLocalFile(dir.path()), QUrl()});
         const GmailError error = gmailFailure(gmail->labels());
-        QCOMPARE(error.description(), QStringLiteral("Transporte: resposta sem HTTP"));
+        QCOMPARE(error.kind(), GmailError::Kind::Transport);
     }
 
     void realMimeShapesDecode()

@@ -49,13 +49,6 @@ private slots:
             emoji += QStringLiteral("👍🏽");
         const QString shown = GmailError::http(429, emoji).description().mid(10);
         QCOMPARE(shown, emoji.left(200 * 4));
-
-        QCOMPARE(GmailError::transport(QStringLiteral("resposta sem HTTP")).description(),
-                 QStringLiteral("Transporte: resposta sem HTTP"));
-        QCOMPARE(GmailError::decoding(QStringLiteral("anexo sem dados")).description(),
-                 QStringLiteral("Descodificação: anexo sem dados"));
-        QCOMPARE(GmailError::unauthorized().description(), QStringLiteral("Não autorizado"));
-        QCOMPARE(GmailError::historyExpired().description(), QStringLiteral("Histórico expirado"));
     }
 
     void base64UrlPadding_data()

@@ -182,7 +182,6 @@ private slots:
         const QModelIndex row = m_manager->items()->index(0);
         QCOMPARE(row.data(TransferList::FractionRole).toDouble(), 1.0);
         QCOMPARE(row.data(TransferList::SavedPathRole).toString(), path);
-        QCOMPARE(row.data(TransferList::IdRole).toUuid(), item.id);
     }
 
     void unannouncedLengthEndsAtTheFileSize()
