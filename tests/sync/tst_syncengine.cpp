@@ -248,27 +248,28 @@ private slots:
         awaitTask(m_engine->syncNow());
         QVERIFY(m_engine->lastError()->startsWith(u"HTTP 500"));
         QCOMPARE(m_store->snapshot().historyId, start);
-        QCOMPARE(cachedIds().intersect(QSet<QString>(delivered.begin(), delivered.end())).size(),
-                 29);
+        // How many arrived before the failure stopped the step depends on timing.
+        const QSet<QString> kept =
+            cachedIds().intersect(QSet<QString>(delivered.begin(), delivered.end()));
+        QVERIFY(!kept.contains(delivered.first()));
         m_google->clearFaults();
         m_google->clearRequests();
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
-        for (const QString& id : delivered)
+        for (const QString& id : delivered) {
             QVERIFY(cachedIds().contains(id));
-        QCOMPARE(requestsTo(QStringLiteral("/messages/") + delivered.first()), 1);
-        for (const QString& id : delivered.mid(1))
-            QCOMPARE(requestsTo(QStringLiteral("/messages/") + id), 0);
+            QCOMPARE(requestsTo(QStringLiteral("/messages/") + id), kept.contains(id) ? 0 : 1);
+        }
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
 
         // Gone at Google before it could be fetched: dropped, the rest applied.
         const auto gone = m_google->deliverMessage(email, mail(QStringLiteral("Fugaz")));
-        const auto kept = m_google->deliverMessage(email, mail(QStringLiteral("Fica")));
+        const auto stays = m_google->deliverMessage(email, mail(QStringLiteral("Fica")));
         m_google->failNext(QStringLiteral(".*/messages/") + gone.id, 404, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
         QVERIFY(!cachedIds().contains(gone.id));
-        QVERIFY(cachedIds().contains(kept.id));
+        QVERIFY(cachedIds().contains(stays.id));
     }
 
     void anInterruptedFirstSyncResumesWhereItStopped()
