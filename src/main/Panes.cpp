@@ -6,9 +6,30 @@
 #include "SidebarPane.h"
 #include "ThreadListPane.h"
 #include "app/AppState.h"
+#include "notifications/SystemNotificationPoster.h"
 #include "platform/Updater.h"
 
 namespace vesk {
+
+namespace {
+
+QCoro::Task<> requestPermission(std::shared_ptr<SystemNotificationPoster> poster)
+{
+    try {
+        co_await poster->requestAuthorization();
+    } catch (...) {
+        // Without a notification service there is nothing to ask; nothing may
+        // escape a task nobody awaits.
+    }
+}
+
+void askNotificationPermission(const std::shared_ptr<NotificationPosting>& poster)
+{
+    if (auto system = std::dynamic_pointer_cast<SystemNotificationPoster>(poster))
+        requestPermission(std::move(system));
+}
+
+} // namespace
 
 Panes buildPanes(AppState& state)
 {
@@ -26,7 +47,10 @@ MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> c
     MainWindow::Windows windows;
     windows.accountsSheet = [&state](QWidget* parent) { return new AccountsSheet(state, parent); };
     windows.settingsWindow = [&state, config](QWidget* parent) {
-        return new SettingsWindow(state, config, parent);
+        auto* window = new SettingsWindow(state, config, parent);
+        QObject::connect(window, &SettingsWindow::notificationPermissionRequested, window,
+                         [&state] { askNotificationPermission(state.poster()); });
+        return window;
     };
     windows.updater = std::move(updater);
     return windows;

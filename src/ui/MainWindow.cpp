@@ -220,8 +220,11 @@ void MainWindow::showSettings()
     if (!m_settingsWindow && m_windows.settingsWindow) {
         m_settingsWindow = m_windows.settingsWindow(this);
         // Its own window, not a child drawn inside this one.
-        if (m_settingsWindow)
+        if (m_settingsWindow) {
             m_settingsWindow->setWindowFlag(Qt::Window);
+            // Opens over the main window, whatever the window manager does.
+            m_settingsWindow->move(geometry().center() - m_settingsWindow->rect().center());
+        }
     }
     if (!m_settingsWindow)
         return;

@@ -47,7 +47,9 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     , m_config(std::move(config))
 {
     setWindowTitle(QStringLiteral("Definições do VESK"));
-    setFixedSize(560, 520);
+    // Taller than the 520 points of the original design: with the desktop's
+    // type metrics the form would otherwise scroll and hide "Sobre".
+    setFixedSize(560, 600);
 
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);

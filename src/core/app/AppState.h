@@ -81,6 +81,12 @@ public:
     void closeComposer();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
     const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
+    /// Where new-mail notifications go; the settings window asks it for
+    /// permission to show them.
+    const std::shared_ptr<NotificationPosting>& poster() const
+    {
+        return m_services.sessions.poster;
+    }
 
     bool isLinkingAccount() const { return m_isLinkingAccount; }
     /// Why the last link failed; empty when it did not.
