@@ -3,6 +3,7 @@
 #include "AccountCard.h"
 #include "Brand.h"
 #include "BusySpinner.h"
+#include "FireAndForget.h"
 #include "PillButton.h"
 #include "app/AppState.h"
 #include "auth/OAuthService.h"
@@ -15,15 +16,6 @@
 namespace vesk {
 
 namespace {
-
-/// Runs a task nobody waits for; its failure has already become state.
-QCoro::Task<> detached(QCoro::Task<> task)
-{
-    try {
-        co_await task;
-    } catch (...) {
-    }
-}
 
 QLabel* textLine(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
 {
@@ -106,7 +98,7 @@ QWidget* AccountsSheet::buildLinkArea()
 
     m_link = new PillButton(QStringLiteral("Ligar outra conta"), true, area);
     m_link->setObjectName(QStringLiteral("link"));
-    connect(m_link, &PillButton::clicked, this, [this] { detached(m_state.linkAccount()); });
+    connect(m_link, &PillButton::clicked, this, [this] { fireAndForget(m_state.linkAccount()); });
     column->addWidget(m_waiting);
     column->addWidget(m_link, 0, Qt::AlignLeft);
     return area;
@@ -167,7 +159,7 @@ void AccountsSheet::removeAccount(const QString& email)
 {
     for (AccountSession* session : m_state.sessions()) {
         if (session->id() == email) {
-            detached(m_state.removeAccount(session));
+            fireAndForget(m_state.removeAccount(session));
             return;
         }
     }

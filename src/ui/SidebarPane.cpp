@@ -4,6 +4,7 @@
 #include "AccountRowDelegate.h"
 #include "Brand.h"
 #include "BusySpinner.h"
+#include "FireAndForget.h"
 #include "Icons.h"
 #include "LabelListModel.h"
 #include "LabelRowDelegate.h"
@@ -19,15 +20,6 @@
 namespace vesk {
 
 namespace {
-
-/// Runs a task nobody waits for; its failure has already become state.
-QCoro::Task<> detached(QCoro::Task<> task)
-{
-    try {
-        co_await task;
-    } catch (...) {
-    }
-}
 
 AccountSession* sessionOf(const AppState& state, const QString& email)
 {
@@ -155,7 +147,7 @@ QWidget* SidebarPane::buildStatus()
     Brand::setText(m_error, Brand::inter(11), Brand::error);
     m_relink = new PillButton(QStringLiteral("Ligar de novo"), false, m_errorRow);
     m_relink->setObjectName(QStringLiteral("relink"));
-    connect(m_relink, &PillButton::clicked, this, [this] { detached(m_state.linkAccount()); });
+    connect(m_relink, &PillButton::clicked, this, [this] { fireAndForget(m_state.linkAccount()); });
     errorLayout->addWidget(m_error);
     errorLayout->addWidget(m_relink, 0, Qt::AlignLeft);
     column->addWidget(m_errorRow);
@@ -170,7 +162,7 @@ void SidebarPane::onAccountActivated(const QModelIndex& index)
         return;
     // The label stays; the account may never have loaded it.
     m_state.selectAccount(email);
-    detached(session->ensureLabelLoaded(m_state.selectedLabelId()));
+    fireAndForget(session->ensureLabelLoaded(m_state.selectedLabelId()));
 }
 
 void SidebarPane::onLabelActivated(const QModelIndex& index)
@@ -181,7 +173,7 @@ void SidebarPane::onLabelActivated(const QModelIndex& index)
     m_state.selectLabel(labelId);
     m_state.selectThread(std::nullopt);
     if (AccountSession* session = m_state.selectedSession())
-        detached(session->ensureLabelLoaded(labelId));
+        fireAndForget(session->ensureLabelLoaded(labelId));
 }
 
 void SidebarPane::fitAccountsHeight()
