@@ -6,13 +6,19 @@
 #include <QMimeData>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace vesk {
 
 namespace {
 
+/// Links dragged from a browser stay text; only files become attachments.
 bool carriesFiles(const QMimeData* data)
 {
-    return data && data->hasUrls();
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
 } // namespace

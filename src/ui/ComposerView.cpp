@@ -261,8 +261,13 @@ void ComposerView::removeEqualTo(qsizetype index)
 
 void ComposerView::rebuildAttachments()
 {
-    for (AttachmentRow* row : std::as_const(m_rows))
-        delete row;
+    // Later, not now: the row whose button asked for this is still inside
+    // its click.
+    for (AttachmentRow* row : std::as_const(m_rows)) {
+        m_attachmentsList->removeWidget(row);
+        row->hide();
+        row->deleteLater();
+    }
     m_rows.clear();
     const QList<OutgoingAttachment> attachments =
         m_composer ? m_composer->attachments() : QList<OutgoingAttachment>();

@@ -11,6 +11,7 @@
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
+#include "platform/FileDialogs.h"
 #include "sync/AccountSession.h"
 
 #include <QApplication>
@@ -62,6 +63,24 @@ void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
     QApplication::sendEvent(body->viewport(), &dropped);
     QVERIFY(!body->isDropTargeted());
 }
+
+/// Chooses the given files in the open dialog and remembers what it was asked.
+class ChoosingDialogs final : public FileDialogs
+{
+public:
+    QStringList files;
+    QStringList asked;
+
+    QCoro::Task<std::optional<QString>> chooseSaveFile(QString, QString, QString) override
+    {
+        co_return std::nullopt;
+    }
+    QCoro::Task<QStringList> chooseFilesToOpen(QString message) override
+    {
+        asked.append(message);
+        co_return files;
+    }
+};
 
 } // namespace
 
@@ -274,6 +293,40 @@ private slots:
         QCOMPARE(seen.first(), QStringLiteral("A enviar off"));
         QVERIFY(view->bodyEditor()->toPlainText().isEmpty());
         QCOMPARE(m_session->store()->summaries(QStringLiteral("SENT")).size(), 1);
+    }
+
+    void attachingThroughTheDialogAndDiscarding()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("nota.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("nota");
+        file.close();
+        const auto dialogs = std::make_shared<ChoosingDialogs>();
+        dialogs->files = {file.fileName(), dir.filePath(QStringLiteral("falta.txt"))};
+        ComposerSession composer(ComposerSession::Mode::New, account(), dialogs);
+        composer.setAutosaveDelay(50ms);
+        QWidget window;
+        window.show();
+        ComposerSheet sheet(composer, &window);
+        sheet.open();
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        ComposerView* view = sheet.view();
+
+        QCOMPARE(view->attachButton()->text(), QStringLiteral("Anexar"));
+        view->attachButton()->click();
+        QCOMPARE(dialogs->asked, QStringList{QStringLiteral("Escolher ficheiros para anexar")});
+        QCOMPARE(view->attachmentRows().size(), 1);
+        QCOMPARE(composer.attachments().first().data, QByteArray("nota"));
+
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+        QTest::keyClicks(view->subjectField(), QStringLiteral("Nota"));
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+        QCOMPARE(view->discardButton()->text(), QStringLiteral("Descartar"));
+        view->discardButton()->click();
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QVERIFY(m_rig->google().draftIds(email).isEmpty());
     }
 
     void escapeSavesTheDraftBeforeClosing()
