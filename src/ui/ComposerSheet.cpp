@@ -1,66 +1,57 @@
 #include "ComposerSheet.h"
 
-#include "Brand.h"
-#include "PillButton.h"
+#include "ComposerView.h"
 #include "compose/ComposerSession.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace vesk {
 
-namespace {
-
-QString titleOf(ComposerSession::Mode mode)
-{
-    switch (mode) {
-    case ComposerSession::Mode::Reply:
-        return QStringLiteral("Responder");
-    case ComposerSession::Mode::ReplyAll:
-        return QStringLiteral("Responder a todos");
-    case ComposerSession::Mode::Forward:
-        return QStringLiteral("Reencaminhar");
-    case ComposerSession::Mode::New:
-        break;
-    }
-    return QStringLiteral("Nova mensagem");
-}
-
-} // namespace
-
-ComposerSheet::ComposerSheet(const ComposerSession& composer, QWidget* parent)
+ComposerSheet::ComposerSheet(ComposerSession& composer, QWidget* parent)
     : QDialog(parent)
+    , m_view(new ComposerView(composer, this))
 {
     setWindowModality(Qt::WindowModal);
-    setWindowTitle(titleOf(composer.mode()));
-    setMinimumWidth(520);
-
-    auto* title = new QLabel(titleOf(composer.mode()), this);
-    Brand::setText(title, Brand::sora(18, QFont::Bold), Brand::foreground);
-    auto* from = new QLabel(QStringLiteral("De: ") + composer.account().identity.email, this);
-    from->setTextFormat(Qt::PlainText);
-    Brand::setText(from, Brand::inter(12), Brand::secondary());
-    auto* note = new QLabel(
-        QStringLiteral("A janela de escrita ainda não está disponível nesta versão."), this);
-    note->setWordWrap(true);
-    Brand::setText(note, Brand::inter(13), Brand::foreground);
-
-    auto* close = new PillButton(QStringLiteral("Fechar"), false, this);
-    connect(close, &PillButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(close);
+    setWindowTitle(ComposerView::titleOf(composer.mode()));
+    resize(640, 600);
+    setMinimumSize(520, 460);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 22, 24, 20);
-    layout->setSpacing(10);
-    layout->addWidget(title);
-    layout->addWidget(from);
-    layout->addSpacing(8);
-    layout->addWidget(note);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    connect(m_view, &ComposerView::dismissed, this, &QDialog::reject);
+
+    // A shortcut, not a key handler: the body editor would take Ctrl+Enter
+    // as a new line before the sheet ever saw it.
+    for (const QKeyCombination keys :
+         {QKeyCombination(Qt::CTRL, Qt::Key_Return), QKeyCombination(Qt::CTRL, Qt::Key_Enter)}) {
+        auto* send = new QShortcut(QKeySequence(keys), this);
+        connect(send, &QShortcut::activated, m_view, &ComposerView::send);
+    }
+}
+
+void ComposerSheet::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_view->closeSaving();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ComposerSheet::closeEvent(QCloseEvent* event)
+{
+    // Closed by the user through the window manager: save, then close. The
+    // window closing the sheet itself (its composer has gone) closes at once.
+    if (event->spontaneous() && isVisible()) {
+        event->ignore();
+        m_view->closeSaving();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 } // namespace vesk

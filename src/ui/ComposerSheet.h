@@ -5,18 +5,28 @@
 namespace vesk {
 
 class ComposerSession;
+class ComposerView;
 
-/// The sheet shown over the main window while a message is being written.
-/// For now it names what is being written and from which account, and closes;
-/// the editor itself takes its place. Closing it in any way (its button, Esc)
-/// rejects the dialog, and the window then lets the composer go.
-/// GUI thread only.
+/// The window-modal sheet in which a message is written: the ComposerView of
+/// the application's composer. The user's ways out (Esc, the window's close
+/// button) save the draft first, as "Fechar" does; once the view is done the
+/// sheet rejects, and the window then lets the composer go. Ctrl+Enter
+/// sends. GUI thread only.
 class ComposerSheet final : public QDialog
 {
     Q_OBJECT
 
 public:
-    ComposerSheet(const ComposerSession& composer, QWidget* parent);
+    ComposerSheet(ComposerSession& composer, QWidget* parent);
+
+    ComposerView* view() const { return m_view; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ComposerView* m_view;
 };
 
 } // namespace vesk

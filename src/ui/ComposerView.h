@@ -1,0 +1,103 @@
+#pragma once
+
+#include "compose/ComposerSession.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+class QFormLayout;
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace vesk {
+
+class AttachmentRow;
+class ComposerBodyEdit;
+class ComposerHeader;
+class PillButton;
+
+/// The form in which one message is written, bound to its ComposerSession:
+/// every edit goes to the session at once and asks it to save a draft.
+/// "Fechar" saves before it lets go, "Descartar" deletes the draft, and
+/// "Enviar" closes only once the message has gone; each then emits
+/// `dismissed` for the sheet around it to close. Holds no copy of the
+/// message: what it shows is read from the session when it changes.
+/// GUI thread only.
+class ComposerView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ComposerView(ComposerSession& composer, QWidget* parent = nullptr);
+
+    static QString titleOf(ComposerSession::Mode mode);
+
+    ComposerHeader* header() const { return m_header; }
+    QLineEdit* toField() const { return m_to; }
+    QLineEdit* ccField() const { return m_cc; }
+    QLineEdit* bccField() const { return m_bcc; }
+    QLineEdit* subjectField() const { return m_subject; }
+    PillButton* ccBccButton() const { return m_showCcBcc; }
+    ComposerBodyEdit* bodyEditor() const { return m_body; }
+    QList<AttachmentRow*> attachmentRows() const { return m_rows; }
+    QLabel* sizeWarning() const { return m_sizeWarning; }
+    QLabel* errorLabel() const { return m_error; }
+    PillButton* attachButton() const { return m_attach; }
+    PillButton* discardButton() const { return m_discard; }
+    PillButton* sendButton() const { return m_send; }
+
+public Q_SLOTS:
+    /// Saves the draft, then lets the sheet close.
+    void closeSaving();
+    void discard();
+    void send();
+
+Q_SIGNALS:
+    void dismissed();
+
+private:
+    QWidget* buildForm();
+    QWidget* buildActions();
+    void bindField(QLineEdit* field, void (ComposerSession::*set)(const QString&),
+                   void (ComposerSession::*changed)(),
+                   const QString& (ComposerSession::*get)() const);
+    void showCcBcc();
+    void addDropped(const QList<QUrl>& urls);
+    void removeEqualTo(qsizetype index);
+    void rebuildAttachments();
+    void refreshActions();
+    QCoro::Task<> closeAfterSave();
+    QCoro::Task<> discardThenClose();
+    QCoro::Task<> sendThenClose();
+    bool isBusy() const;
+    /// Ends the view's part: later actions do nothing, and the sheet closes.
+    void dismiss();
+
+    QPointer<ComposerSession> m_composer;
+    bool m_closing = false;
+    ComposerHeader* m_header;
+    QLabel* m_from = nullptr;
+    QLineEdit* m_to = nullptr;
+    QLineEdit* m_cc = nullptr;
+    QLineEdit* m_bcc = nullptr;
+    QLineEdit* m_subject = nullptr;
+    PillButton* m_showCcBcc = nullptr;
+    QFormLayout* m_form = nullptr;
+    QLayout* m_ccBccRow = nullptr;
+    ComposerBodyEdit* m_body;
+    QWidget* m_attachmentsBox;
+    QVBoxLayout* m_attachmentsList;
+    QList<AttachmentRow*> m_rows;
+    QLabel* m_sizeWarning;
+    QLabel* m_error = nullptr;
+    PillButton* m_attach = nullptr;
+    PillButton* m_discard = nullptr;
+    PillButton* m_send = nullptr;
+};
+
+} // namespace vesk

@@ -1,0 +1,349 @@
+#include "AttachmentRow.h"
+#include "AwaitTask.h"
+#include "Brand.h"
+#include "ComposerBodyEdit.h"
+#include "ComposerHeader.h"
+#include "ComposerSheet.h"
+#include "ComposerView.h"
+#include "PillButton.h"
+#include "TestRig.h"
+#include "app/AppState.h"
+#include "auth/TokenVault.h"
+#include "compose/ComposerSession.h"
+#include "model/MailStore.h"
+#include "platform/FileDialogs.h"
+#include "sync/AccountSession.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vesk;
+using namespace std::chrono_literals;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString email = QStringLiteral("joana@exemplo.pt");
+
+FullMessage received()
+{
+    FullMessage message;
+    message.id = QStringLiteral("m1");
+    message.threadId = QStringLiteral("t1");
+    message.fromName = QStringLiteral("Rui Sá");
+    message.fromEmail = QStringLiteral("rui@x.pt");
+    message.to = email;
+    message.subject = QStringLiteral("Contas");
+    message.date = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::UTC);
+    message.plainText = QStringLiteral("Segue.");
+    return message;
+}
+
+OutgoingAttachment attachment(const QString& name, qint64 size)
+{
+    return {name, QStringLiteral("application/octet-stream"), QByteArray(size, 'x')};
+}
+
+void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = body->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(body->viewport(), &enter);
+    QVERIFY(body->isDropTargeted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(body->viewport(), &dropped);
+    QVERIFY(!body->isDropTargeted());
+}
+
+/// Chooses the given files in the open dialog and remembers what it was asked.
+class ChoosingDialogs final : public FileDialogs
+{
+public:
+    QStringList files;
+    QStringList asked;
+
+    QCoro::Task<std::optional<QString>> chooseSaveFile(QString, QString, QString) override
+    {
+        co_return std::nullopt;
+    }
+    QCoro::Task<QStringList> chooseFilesToOpen(QString message) override
+    {
+        asked.append(message);
+        co_return files;
+    }
+};
+
+} // namespace
+
+class TestComposerView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestRig> m_rig;
+    std::unique_ptr<AccountSession> m_session;
+    ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
+
+    std::unique_ptr<ComposerSession> newComposer()
+    {
+        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
+        composer->setAutosaveDelay(50ms);
+        return composer;
+    }
+
+private slots:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void init()
+    {
+        const AccountIdentity joana{email, QStringLiteral("Joana")};
+        m_rig = std::make_unique<TestRig>(QList{joana});
+        m_session = std::make_unique<AccountSession>(joana, m_rig->sessionServices(), false);
+        m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        m_rig.reset();
+    }
+
+    void textsAndEnablementFollowTheMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("subject");
+        QTest::newRow("new") << int(ComposerSession::Mode::New) << "Nova mensagem"
+                             << ""
+                             << "";
+        QTest::newRow("reply") << int(ComposerSession::Mode::Reply) << "Responder"
+                               << "rui@x.pt"
+                               << "Re: Contas";
+        QTest::newRow("forward") << int(ComposerSession::Mode::Forward) << "Reencaminhar"
+                                 << ""
+                                 << "Fwd: Contas";
+    }
+
+    void textsAndEnablementFollowTheMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, title);
+        QFETCH(QString, to);
+        QFETCH(QString, subject);
+        std::unique_ptr<ComposerSession> composer;
+        switch (ComposerSession::Mode(mode)) {
+        case ComposerSession::Mode::Reply:
+            composer = ComposerSession::reply(received(), false, account());
+            break;
+        case ComposerSession::Mode::Forward:
+            composer = awaitTask(ComposerSession::forward(received(), account()));
+            break;
+        default:
+            composer = newComposer();
+        }
+        composer->setAutosaveDelay(50ms);
+        ComposerView view(*composer);
+        view.show();
+
+        QCOMPARE(view.header()->titleLabel()->text(), title);
+        QVERIFY(!view.header()->draftNoteLabel()->isVisible());
+        QCOMPARE(view.toField()->text(), to);
+        QCOMPARE(view.subjectField()->text(), subject);
+        QCOMPARE(view.bodyEditor()->toPlainText(), composer->body());
+        const QList<QLabel*> labels = view.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](const QLabel* label) { return label->text() == email; }));
+        QCOMPARE(view.sendButton()->text(), QStringLiteral("Enviar"));
+        QCOMPARE(view.sendButton()->isEnabled(), !to.isEmpty());
+        QVERIFY(view.attachmentRows().isEmpty());
+
+        // Cc and Bcc wait behind their button, which goes once pressed.
+        QVERIFY(!view.ccField()->isVisible() && !view.bccField()->isVisible());
+        QCOMPARE(view.ccBccButton()->text(), QStringLiteral("Adicionar Cc e Bcc"));
+        view.ccBccButton()->click();
+        QVERIFY(view.ccField()->isVisible() && view.bccField()->isVisible());
+        QVERIFY(!view.ccBccButton()->isVisible());
+
+        view.toField()->clear();
+        QTest::keyClicks(view.toField(), QStringLiteral(" , ,"));
+        QCOMPARE(composer->to(), QStringLiteral(" , ,"));
+        QVERIFY(!view.sendButton()->isEnabled());
+        QTest::keyClicks(view.toField(), QStringLiteral("ana@x.pt"));
+        QVERIFY(view.sendButton()->isEnabled());
+
+        // Each edit asks for a draft; the first one saved is noted in the header.
+        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
+        QTest::keyClicks(view.bodyEditor(), QStringLiteral("Bom dia"));
+        QVERIFY(composer->body().contains(u"Bom dia"));
+        QVERIFY(saved.wait(5000));
+        QVERIFY(view.header()->draftNoteLabel()->isVisible());
+        QCOMPARE(view.header()->draftNoteLabel()->text(), QStringLiteral("Rascunho guardado"));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+
+    void droppedFilesBecomeAttachments()
+    {
+        QTemporaryDir dir;
+        const auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write(QStringLiteral("a.txt"), "um");
+        write(QStringLiteral("b.pdf"), "%PDF");
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pasta")));
+        const auto composer = newComposer();
+        composer->setTo(QStringLiteral("rui@x.pt"));
+        ComposerView view(*composer);
+        view.show();
+        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
+
+        drop(view.bodyEditor(), {QUrl::fromLocalFile(dir.filePath(QStringLiteral("a.txt"))),
+                                 QUrl::fromLocalFile(dir.filePath(QStringLiteral("pasta"))),
+                                 QUrl::fromLocalFile(dir.filePath(QStringLiteral("nada.txt"))),
+                                 QUrl::fromLocalFile(dir.filePath(QStringLiteral("b.pdf")))});
+        QCOMPARE(view.attachmentRows().size(), 2);
+        QCOMPARE(composer->attachments().at(0).filename, QStringLiteral("a.txt"));
+        QCOMPARE(composer->attachments().at(0).data, QByteArray("um"));
+        QCOMPARE(composer->attachments().at(1).mimeType, QStringLiteral("application/pdf"));
+        QVERIFY(view.bodyEditor()->toPlainText().isEmpty());
+        QVERIFY(saved.wait(5000));
+
+        drop(view.bodyEditor(), {QUrl::fromLocalFile(dir.filePath(QStringLiteral("pasta")))});
+        QCOMPARE(composer->attachments().size(), 2);
+    }
+
+    void removingAnAttachmentRemovesItsTwins()
+    {
+        const auto composer = newComposer();
+        composer->addAttachments({attachment(QStringLiteral("a.bin"), 3),
+                                  attachment(QStringLiteral("b.bin"), 3),
+                                  attachment(QStringLiteral("a.bin"), 3)});
+        ComposerView view(*composer);
+        view.show();
+        QCOMPARE(view.attachmentRows().size(), 3);
+        view.attachmentRows().at(2)->removeButton()->click();
+        QCOMPARE(composer->attachments().size(), 1);
+        QCOMPARE(composer->attachments().first().filename, QStringLiteral("b.bin"));
+        QCOMPARE(view.attachmentRows().size(), 1);
+    }
+
+    void attachmentsOverTheLimitWarnAndStopSending()
+    {
+        const auto composer = newComposer();
+        composer->setTo(QStringLiteral("rui@x.pt"));
+        composer->addAttachments(
+            {attachment(QStringLiteral("big.bin"), ComposerSession::attachmentLimit)});
+        ComposerView view(*composer);
+        view.show();
+        QVERIFY(!view.sizeWarning()->isVisible());
+        QVERIFY(view.sendButton()->isEnabled());
+
+        composer->addAttachments({attachment(QStringLiteral("one.bin"), 1)});
+        QVERIFY(view.sizeWarning()->isVisible());
+        QCOMPARE(view.sizeWarning()->text(),
+                 QStringLiteral("Os anexos passam o limite de 25 MB do Gmail."));
+        QVERIFY(!view.sendButton()->isEnabled());
+
+        view.attachmentRows().at(1)->removeButton()->click();
+        QVERIFY(!view.sizeWarning()->isVisible());
+        QVERIFY(view.sendButton()->isEnabled());
+    }
+
+    void sendingClosesTheSheetOnlyOnceSent()
+    {
+        awaitTask(m_session->startSync());
+        QWidget window;
+        window.show();
+        const auto composer = newComposer();
+        composer->setSubject(QStringLiteral("Olá"));
+        ComposerSheet sheet(*composer, &window);
+        sheet.open();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        ComposerView* view = sheet.view();
+
+        QTest::keyClicks(view->toField(), QStringLiteral("rui@x.pt, ana"));
+        QSignalSpy errors(composer.get(), &ComposerSession::errorChanged);
+        view->sendButton()->click();
+        QTRY_VERIFY(!composer->isSending());
+        QVERIFY(view->errorLabel()->isVisible());
+        QCOMPARE(view->errorLabel()->text(), QStringLiteral("Endereço inválido: ana"));
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(finished.size(), 0);
+
+        QStringList seen;
+        connect(composer.get(), &ComposerSession::isSendingChanged, this, [&] {
+            seen.append(view->sendButton()->text() +
+                        (view->sendButton()->isEnabled() ? u" on" : u" off"));
+        });
+        view->toField()->clear();
+        QTest::keyClicks(view->toField(), QStringLiteral("rui@x.pt"));
+        QTest::keyClick(view->bodyEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(seen.first(), QStringLiteral("A enviar off"));
+        QVERIFY(view->bodyEditor()->toPlainText().isEmpty());
+        QCOMPARE(m_session->store()->summaries(QStringLiteral("SENT")).size(), 1);
+    }
+
+    void attachingThroughTheDialogAndDiscarding()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("nota.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("nota");
+        file.close();
+        const auto dialogs = std::make_shared<ChoosingDialogs>();
+        dialogs->files = {file.fileName(), dir.filePath(QStringLiteral("falta.txt"))};
+        ComposerSession composer(ComposerSession::Mode::New, account(), dialogs);
+        composer.setAutosaveDelay(50ms);
+        QWidget window;
+        window.show();
+        ComposerSheet sheet(composer, &window);
+        sheet.open();
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        ComposerView* view = sheet.view();
+
+        QCOMPARE(view->attachButton()->text(), QStringLiteral("Anexar"));
+        view->attachButton()->click();
+        QCOMPARE(dialogs->asked, QStringList{QStringLiteral("Escolher ficheiros para anexar")});
+        QCOMPARE(view->attachmentRows().size(), 1);
+        QCOMPARE(composer.attachments().first().data, QByteArray("nota"));
+
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+        QTest::keyClicks(view->subjectField(), QStringLiteral("Nota"));
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+        QCOMPARE(view->discardButton()->text(), QStringLiteral("Descartar"));
+        view->discardButton()->click();
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QVERIFY(m_rig->google().draftIds(email).isEmpty());
+    }
+
+    void escapeSavesTheDraftBeforeClosing()
+    {
+        QWidget window;
+        window.show();
+        auto composer = newComposer();
+        composer->setAutosaveDelay(1h);
+        ComposerSheet sheet(*composer, &window);
+        sheet.open();
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        QTest::keyClicks(sheet.view()->bodyEditor(), QStringLiteral("Ate logo"));
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestComposerView)
+#include "tst_composerview.moc"
