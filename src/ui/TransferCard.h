@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QModelIndex;
+class QProgressBar;
+class QStackedWidget;
+
+namespace vesk {
+
+class TextButton;
+
+/// One download in the transfers panel: its file name and status, the
+/// progress bar while it runs, and the account it came from. Shows what the
+/// transfer list's row says and keeps nothing of it beyond the drawn text.
+/// GUI thread only.
+class TransferCard final : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit TransferCard(QWidget* parent = nullptr);
+
+    /// Shows the row `index` of a TransferList.
+    void showItem(const QModelIndex& index);
+
+Q_SIGNALS:
+    /// "Mostrar na pasta" was pressed.
+    void revealRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void elideFileName();
+
+    QLabel* m_fileName;
+    QString m_fullFileName;
+    QStackedWidget* m_status;
+    QLabel* m_running;
+    TextButton* m_reveal;
+    QLabel* m_failure;
+    QProgressBar* m_progress;
+    QLabel* m_account;
+};
+
+} // namespace vesk
