@@ -1,16 +1,16 @@
 #include "TransferCard.h"
 
 #include "Brand.h"
+#include "ElidedLabel.h"
 #include "TextButton.h"
 #include "transfers/TransferItem.h"
 #include "transfers/TransferList.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QModelIndex>
 #include <QProgressBar>
-#include <QStackedWidget>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -21,8 +21,33 @@ using Case = TransferItem::State::Case;
 
 /// The bar counts in thousandths, fine enough for any width it is drawn at.
 constexpr int s_barSteps = 1000;
-/// A failure text wraps rather than pushing the file name out of the card.
+/// A failure text wraps rather than pushing the file name out of the card,
+/// and is cut after a few lines: Google's answers can be whole JSON documents.
 constexpr int s_failureWidth = 210;
+constexpr int s_failureLines = 3;
+
+/// `text` broken into at most `maxLines` lines of `width`, the last one
+/// ending in an ellipsis when something is left over.
+QString clampedLines(const QString& text, const QFont& font, int width, int maxLines)
+{
+    QTextLayout layout(text, font);
+    QStringList lines;
+    layout.beginLayout();
+    int rest = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            rest = line.textStart();
+            break;
+        }
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+        rest = int(text.size());
+    }
+    layout.endLayout();
+    if (rest < text.size())
+        lines.append(QFontMetrics(font).elidedText(text.mid(rest), Qt::ElideRight, width));
+    return lines.join(u'\n');
+}
 
 QString barStyle()
 {
@@ -41,30 +66,19 @@ QString barStyle()
 
 TransferCard::TransferCard(QWidget* parent)
     : QFrame(parent)
-    , m_fileName(new QLabel(this))
-    , m_status(new QStackedWidget(this))
-    , m_running(new QLabel(QStringLiteral("A transferir"), m_status))
-    , m_reveal(new TextButton(QStringLiteral("Mostrar na pasta"), Brand::inter(11), m_status))
-    , m_failure(new QLabel(m_status))
+    , m_fileName(new ElidedLabel(this))
+    , m_running(new QLabel(QStringLiteral("A transferir"), this))
+    , m_reveal(new TextButton(QStringLiteral("Mostrar na pasta"), Brand::inter(11), this))
+    , m_failure(new QLabel(this))
     , m_progress(new QProgressBar(this))
     , m_account(new QLabel(this))
 {
     setProperty(Brand::cardProperty, QLatin1String(Brand::panelCard));
     Brand::setText(m_fileName, Brand::inter(12, QFont::DemiBold), Brand::foreground);
-    // The name gives way to the status and is cut with an ellipsis.
-    m_fileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_fileName->setMinimumWidth(40);
-    m_fileName->installEventFilter(this);
     Brand::setText(m_running, Brand::inter(11), Brand::secondary());
     Brand::setText(m_failure, Brand::inter(11), Brand::error);
-    m_failure->setWordWrap(true);
-    m_failure->setMaximumWidth(s_failureWidth);
     m_failure->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    for (QLabel* label : {m_running, m_failure})
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->addWidget(m_running);
-    m_status->addWidget(m_reveal);
-    m_status->addWidget(m_failure);
+    m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(m_reveal, &TextButton::clicked, this, &TransferCard::revealRequested);
 
     m_progress->setRange(0, s_barSteps);
@@ -77,7 +91,10 @@ TransferCard::TransferCard(QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     row->addWidget(m_fileName, 1, Qt::AlignTop);
-    row->addWidget(m_status, 0, Qt::AlignTop);
+    // One of the three shows; hidden ones take no room.
+    row->addWidget(m_running, 0, Qt::AlignTop);
+    row->addWidget(m_reveal, 0, Qt::AlignTop);
+    row->addWidget(m_failure, 0, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -89,52 +106,27 @@ TransferCard::TransferCard(QWidget* parent)
 
 void TransferCard::showItem(const QModelIndex& index)
 {
-    m_fullFileName = index.data(TransferList::FileNameRole).toString();
-    m_fileName->setToolTip(m_fullFileName);
-    elideFileName();
+    const QString fileName = index.data(TransferList::FileNameRole).toString();
+    m_fileName->setText(fileName);
+    m_fileName->setToolTip(fileName);
     m_account->setText(index.data(TransferList::AccountEmailRole).toString());
 
     const auto state = Case(index.data(TransferList::StateRole).toInt());
-    switch (state) {
-    case Case::Running:
-        m_status->setCurrentWidget(m_running);
-        break;
-    case Case::Done:
-        m_status->setCurrentWidget(m_reveal);
-        break;
-    case Case::Failed:
-        m_failure->setText(index.data(TransferList::ErrorTextRole).toString());
-        m_status->setCurrentWidget(m_failure);
-        break;
+    m_running->setVisible(state == Case::Running);
+    m_reveal->setVisible(state == Case::Done);
+    m_failure->setVisible(state == Case::Failed);
+    if (state == Case::Failed) {
+        // Verbatim, with its line breaks and indentation folded into spaces;
+        // the whole text stays one hover away.
+        const QString failure = index.data(TransferList::ErrorTextRole).toString();
+        m_failure->setText(
+            clampedLines(failure.simplified(), m_failure->font(), s_failureWidth, s_failureLines));
+        m_failure->setToolTip(failure);
     }
-    // A stacked widget is as large as its largest page; only the shown one
-    // may count.
-    for (int page = 0; page < m_status->count(); ++page) {
-        QWidget* widget = m_status->widget(page);
-        widget->setSizePolicy(
-            page == m_status->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored,
-            page == m_status->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    }
-    m_status->adjustSize();
 
     m_progress->setVisible(state == Case::Running);
     const double fraction = index.data(TransferList::FractionRole).toDouble();
     m_progress->setValue(qRound(qBound(0.0, fraction, 1.0) * s_barSteps));
-}
-
-bool TransferCard::eventFilter(QObject* watched, QEvent* event)
-{
-    // The name's room changes with the card and with the status beside it.
-    if (watched == m_fileName && event->type() == QEvent::Resize)
-        elideFileName();
-    return QFrame::eventFilter(watched, event);
-}
-
-void TransferCard::elideFileName()
-{
-    const int room = std::max(m_fileName->width(), m_fileName->minimumWidth());
-    m_fileName->setText(
-        m_fileName->fontMetrics().elidedText(m_fullFileName, Qt::ElideMiddle, room));
 }
 
 } // namespace vesk

@@ -5,10 +5,10 @@
 class QLabel;
 class QModelIndex;
 class QProgressBar;
-class QStackedWidget;
 
 namespace vesk {
 
+class ElidedLabel;
 class TextButton;
 
 /// One download in the transfers panel: its file name and status, the
@@ -29,15 +29,8 @@ Q_SIGNALS:
     /// "Mostrar na pasta" was pressed.
     void revealRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void elideFileName();
-
-    QLabel* m_fileName;
-    QString m_fullFileName;
-    QStackedWidget* m_status;
+    ElidedLabel* m_fileName;
     QLabel* m_running;
     TextButton* m_reveal;
     QLabel* m_failure;

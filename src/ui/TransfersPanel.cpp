@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -16,6 +17,10 @@ namespace vesk {
 namespace {
 
 constexpr int s_width = 380;
+constexpr int s_padding = 14;
+/// Past this the cards scroll, so that a long session's downloads never
+/// push the popover off the screen.
+constexpr int s_maxListHeight = 440;
 
 } // namespace
 
@@ -30,7 +35,8 @@ TransfersPanel::TransfersPanel(TransferManager* manager, std::shared_ptr<FileMan
           QStringLiteral(
               "Sem transferências. Os anexos que guardares aparecem aqui com o progresso."),
           this))
-    , m_cardLayout(new QVBoxLayout)
+    , m_scroll(new QScrollArea(this))
+    , m_cardLayout(nullptr)
 {
     setFixedWidth(s_width);
 
@@ -49,15 +55,24 @@ TransfersPanel::TransfersPanel(TransferManager* manager, std::shared_ptr<FileMan
     header->addStretch(1);
     header->addWidget(m_clear);
 
+    auto* host = new QWidget(m_scroll);
+    host->setAutoFillBackground(false);
+    m_cardLayout = new QVBoxLayout(host);
     m_cardLayout->setContentsMargins(0, 0, 0, 0);
     m_cardLayout->setSpacing(10);
+    m_cardLayout->addStretch(1);
+    m_scroll->setWidget(host);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setContentsMargins(s_padding, s_padding, s_padding, s_padding);
     layout->setSpacing(10);
     layout->addLayout(header);
     layout->addWidget(m_empty);
-    layout->addLayout(m_cardLayout);
+    layout->addWidget(m_scroll);
 
     if (m_items) {
         connect(m_items, &TransferList::rowsInserted, this,
@@ -78,10 +93,13 @@ TransfersPanel::TransfersPanel(TransferManager* manager, std::shared_ptr<FileMan
 void TransfersPanel::insertCards(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
-        auto* card = new TransferCard(this);
+        auto* card = new TransferCard(m_scroll->widget());
         connect(card, &TransferCard::revealRequested, this, [this, card] { revealCard(card); });
         m_cards.insert(row, card);
         m_cardLayout->insertWidget(row, card);
+        // Shown now rather than when the layout gets to it, so that the list's
+        // height counts it at once.
+        card->show();
         card->showItem(m_items->index(row));
     }
     updateEmptyText();
@@ -102,6 +120,8 @@ void TransfersPanel::refreshCards(int first, int last)
 {
     for (int row = std::max(first, 0); row <= last && row < m_cards.size(); ++row)
         m_cards[row]->showItem(m_items->index(row));
+    // A finished card loses its bar; a failure text may wrap.
+    fitList();
 }
 
 void TransfersPanel::rebuild()
@@ -126,6 +146,16 @@ void TransfersPanel::revealCard(const TransferCard* card) const
 void TransfersPanel::updateEmptyText()
 {
     m_empty->setVisible(m_cards.isEmpty());
+    fitList();
+}
+
+void TransfersPanel::fitList()
+{
+    m_scroll->setVisible(!m_cards.isEmpty());
+    const int width = s_width - 2 * s_padding;
+    const int content = m_cardLayout->hasHeightForWidth() ? m_cardLayout->heightForWidth(width)
+                                                          : m_cardLayout->sizeHint().height();
+    m_scroll->setFixedHeight(std::min(content, s_maxListHeight));
 }
 
 } // namespace vesk

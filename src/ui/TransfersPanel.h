@@ -8,6 +8,7 @@
 
 class QLabel;
 class QModelIndex;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace vesk {
@@ -38,6 +39,8 @@ public:
     const QList<TransferCard*>& cards() const { return m_cards; }
     TextButton* clearButton() const { return m_clear; }
     QLabel* emptyText() const { return m_empty; }
+    /// Where the cards scroll once there are more than fit.
+    QScrollArea* list() const { return m_scroll; }
 
 private:
     void insertCards(int first, int last);
@@ -46,12 +49,14 @@ private:
     void rebuild();
     void revealCard(const TransferCard* card) const;
     void updateEmptyText();
+    void fitList();
 
     QPointer<TransferManager> m_manager;
     QPointer<TransferList> m_items;
     const std::shared_ptr<FileManagerReveal> m_reveal;
     TextButton* m_clear;
     QLabel* m_empty;
+    QScrollArea* m_scroll;
     QVBoxLayout* m_cardLayout;
     QList<TransferCard*> m_cards;
 };

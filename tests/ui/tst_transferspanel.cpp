@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -142,6 +144,24 @@ private slots:
         QVERIFY(m_panel->emptyText()->isVisible());
     }
 
+    void manyCardsScrollInsteadOfGrowingOffTheScreen()
+    {
+        FaultRule missing = onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::Status);
+        missing.status = 404;
+        missing.times = -1;
+        m_rig->google().addFault(missing);
+        const AttachmentInfo attachment = deliver(u"fatura.pdf"_s, 100);
+        QString path;
+        QVERIFY(!awaitTask(start(attachment, &path)));
+        QVERIFY(!m_panel->list()->verticalScrollBar()->isVisible());
+        for (int i = 0; i < 21; ++i)
+            QVERIFY(!awaitTask(start(attachment, &path)));
+        QCOMPARE(m_panel->cards().size(), 22);
+        QVERIFY(m_panel->sizeHint().height() < 600);
+        QTRY_VERIFY(m_panel->list()->verticalScrollBar()->isVisible());
+        QVERIFY(m_panel->list()->verticalScrollBar()->maximum() > 0);
+    }
+
     void cardsFollowDownloadsFromStartToClearing()
     {
         const AttachmentInfo slow = deliver(u"relatório anual.pdf"_s, 60000);
@@ -188,7 +208,18 @@ private slots:
         TransferCard* failed = m_panel->cards().first();
         const QString failure = m_manager->items()->all().first().state.failure;
         QVERIFY(failure.startsWith(u"HTTP 404"_s));
-        QCOMPARE(visibleTexts(failed), QStringList({u"contrato.pdf"_s, failure, account}));
+        const QStringList texts = visibleTexts(failed);
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts[0], u"contrato.pdf"_s);
+        QVERIFY(texts[1].startsWith(u"HTTP 404"_s));
+        QCOMPARE(texts[2], account);
+        auto* failureLabel = failed->findChildren<QLabel*>().at(2);
+        QCOMPARE(failureLabel->text(), texts[1]);
+        // Google's JSON answer, folded to a few lines; all of it on hover.
+        QVERIFY(failureLabel->text().count(u'\n') <= 2);
+        QVERIFY(failureLabel->width() <= 220);
+        QCOMPARE(failureLabel->toolTip(), failure);
+        QCOMPARE(failureLabel->palette().color(QPalette::WindowText), Brand::error);
         QVERIFY(!barShown(failed));
 
         // Clearing takes the finished cards and keeps the running one, the
