@@ -4,11 +4,13 @@
 #include "DemoBrowser.h"
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
+#include "QtFileDialogs.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/SystemNotificationPoster.h"
+#include "platform/DesktopFileManager.h"
 #include "platform/MemorySecureStore.h"
 #include "platform/QSettingsStore.h"
 #include "transfers/TransferManager.h"
@@ -59,6 +61,10 @@ AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window) const
     auto transport = std::make_shared<QNetworkTransport>();
     services.browser = std::make_shared<DemoBrowser>(transport);
     services.router = std::make_shared<NotificationRouter>();
+    // Saving an attachment in the demo writes a real file where the user
+    // chooses, and shows it in the real file manager.
+    services.dialogs = std::make_shared<QtFileDialogs>([window] { return window->window.data(); });
+    services.fileManager = std::make_shared<DesktopFileManager>();
     services.transfers = std::make_shared<TransferManager>(services.dialogs);
     services.sessions.transport = transport;
     services.sessions.poster =

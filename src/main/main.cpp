@@ -6,6 +6,7 @@
 #include "Composition.h"
 #include "Icons.h"
 #include "MainWindow.h"
+#include "QtFileDialogs.h"
 #include "app/AppServices.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
@@ -13,6 +14,7 @@
 #include "notifications/NotificationRouter.h"
 #include "notifications/SystemNotificationPoster.h"
 #include "platform/DesktopBrowser.h"
+#include "platform/DesktopFileManager.h"
 #include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
 #include "transfers/TransferManager.h"
@@ -32,7 +34,8 @@ AppServices productionServices(std::shared_ptr<WindowSlot> window)
     services.settings = std::make_shared<QSettingsStore>();
     services.browser = std::make_shared<DesktopBrowser>();
     services.router = std::make_shared<NotificationRouter>();
-    // Until the window brings its own file dialogs, nothing asks where to save.
+    services.dialogs = std::make_shared<QtFileDialogs>([window] { return window->window.data(); });
+    services.fileManager = std::make_shared<DesktopFileManager>();
     services.transfers = std::make_shared<TransferManager>(services.dialogs);
     services.sessions.transport = std::make_shared<QNetworkTransport>();
     services.sessions.poster =

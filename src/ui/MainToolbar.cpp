@@ -50,11 +50,14 @@ QToolButton* toolButton(QWidget* parent)
 
 } // namespace
 
-MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers, QWidget* parent)
+MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
+                         std::shared_ptr<FileManagerReveal> reveal, QWidget* parent)
     : QToolBar(parent)
     , m_compose(new PillButton(QStringLiteral("Escrever"), true, this))
     , m_refresh(toolButton(this))
     , m_transfers(toolButton(this))
+    , m_transferManager(transfers)
+    , m_reveal(std::move(reveal))
 {
     setObjectName(QStringLiteral("mainToolbar"));
     setMovable(false);
@@ -99,7 +102,7 @@ void MainToolbar::toggleTransfers()
         m_panel->close();
         return;
     }
-    m_panel = new TransfersPopover(this);
+    m_panel = new TransfersPopover(m_transferManager, m_reveal, this);
     m_panel->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_panel, &TransfersPopover::closed, this, [this] { m_transfers->setChecked(false); });
     m_transfers->setChecked(true);

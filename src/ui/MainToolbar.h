@@ -3,10 +3,13 @@
 #include <QPointer>
 #include <QToolBar>
 
+#include <memory>
+
 class QToolButton;
 
 namespace vesk {
 
+class FileManagerReveal;
 class MainActions;
 class PillButton;
 class TransferManager;
@@ -21,8 +24,10 @@ class MainToolbar final : public QToolBar
     Q_OBJECT
 
 public:
-    /// `transfers` may be null (no downloads can then run).
-    MainToolbar(const MainActions& actions, TransferManager* transfers, QWidget* parent = nullptr);
+    /// `transfers` may be null (no downloads can then run); `reveal` shows
+    /// a finished download's file, and may be null too.
+    MainToolbar(const MainActions& actions, TransferManager* transfers,
+                std::shared_ptr<FileManagerReveal> reveal, QWidget* parent = nullptr);
 
     PillButton* composeButton() const { return m_compose; }
     QToolButton* refreshButton() const { return m_refresh; }
@@ -44,6 +49,8 @@ private:
     QToolButton* m_transfers;
     QString m_transfersSymbol;
     QPointer<TransfersPopover> m_panel;
+    QPointer<TransferManager> m_transferManager;
+    std::shared_ptr<FileManagerReveal> m_reveal;
 };
 
 } // namespace vesk

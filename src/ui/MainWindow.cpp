@@ -53,7 +53,7 @@ MainWindow::MainWindow(AppState& state, Columns columns, Windows windows,
     , m_state(state)
     , m_windows(std::move(windows))
     , m_actions(new MainActions(this))
-    , m_toolbar(new MainToolbar(*m_actions, state.transfers().get(), this))
+    , m_toolbar(new MainToolbar(*m_actions, state.transfers().get(), state.fileManager(), this))
     , m_pages(new QStackedWidget(this))
     , m_welcome(new WelcomeView(m_pages))
     , m_columns(buildColumns(columns))

@@ -1,9 +1,9 @@
 #include "TransfersPopover.h"
 
 #include "Brand.h"
+#include "TransfersPanel.h"
 
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -11,33 +11,20 @@
 
 namespace vesk {
 
-namespace {
-
-constexpr int s_width = 380;
-
-} // namespace
-
-TransfersPopover::TransfersPopover(QWidget* parent)
+TransfersPopover::TransfersPopover(TransferManager* transfers,
+                                   std::shared_ptr<FileManagerReveal> reveal, QWidget* parent)
     : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
+    , m_panel(new TransfersPanel(transfers, std::move(reveal), this))
 {
     // The click that closes the panel on its own button must not open it again.
     setAttribute(Qt::WA_NoMouseReplay);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedWidth(s_width);
-
-    auto* title = new QLabel(QStringLiteral("Transferências"), this);
-    Brand::setText(title, Brand::sora(15, QFont::Bold), Brand::foreground);
-    // The list of downloads takes this place once the panel has its own view.
-    auto* placeholder = new QLabel(
-        QStringLiteral("Os anexos que guardares vão aparecer aqui com o progresso."), this);
-    placeholder->setWordWrap(true);
-    Brand::setText(placeholder, Brand::inter(12), Brand::secondary());
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->setSpacing(10);
-    layout->addWidget(title);
-    layout->addWidget(placeholder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The popover grows and shrinks with its list while it is open.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_panel);
 }
 
 void TransfersPopover::popUpUnder(QWidget* anchor)

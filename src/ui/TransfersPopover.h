@@ -2,7 +2,13 @@
 
 #include <QFrame>
 
+#include <memory>
+
 namespace vesk {
+
+class FileManagerReveal;
+class TransferManager;
+class TransfersPanel;
 
 /// The small panel the toolbar's "Transferências" button opens, anchored
 /// under the button. Closes like a menu: a click elsewhere or Esc.
@@ -12,7 +18,11 @@ class TransfersPopover final : public QFrame
     Q_OBJECT
 
 public:
-    explicit TransfersPopover(QWidget* parent = nullptr);
+    /// `transfers` and `reveal` may be null (see TransfersPanel).
+    TransfersPopover(TransferManager* transfers, std::shared_ptr<FileManagerReveal> reveal,
+                     QWidget* parent = nullptr);
+
+    TransfersPanel* panel() const { return m_panel; }
 
     /// Shows the panel with its top right corner under `anchor`'s bottom
     /// right corner, kept on `anchor`'s screen.
@@ -25,6 +35,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    TransfersPanel* m_panel;
 };
 
 } // namespace vesk

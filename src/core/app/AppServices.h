@@ -9,6 +9,7 @@ namespace vesk {
 
 class BrowserOpening;
 class FileDialogs;
+class FileManagerReveal;
 class NotificationRouter;
 class SettingsStore;
 class TransferManager;
@@ -22,6 +23,8 @@ struct AppServices
     SessionServices sessions;
     std::shared_ptr<BrowserOpening> browser;
     std::shared_ptr<FileDialogs> dialogs;
+    /// Shows a saved download in the file manager.
+    std::shared_ptr<FileManagerReveal> fileManager;
     std::shared_ptr<NotificationRouter> router;
     /// The attachment downloads of every account, for the windows to share.
     std::shared_ptr<TransferManager> transfers;

@@ -80,6 +80,7 @@ public:
     void setComposer(std::unique_ptr<ComposerSession> composer);
     void closeComposer();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
+    const std::shared_ptr<FileManagerReveal>& fileManager() const { return m_services.fileManager; }
     const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
     /// Where new-mail notifications go; the settings window asks it for
     /// permission to show them.
