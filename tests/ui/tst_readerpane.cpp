@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QToolBar>
 
+Q_DECLARE_METATYPE(vesk::FullMessage)
+
 using namespace vesk;
 using vesk::test::AppRig;
 using vesk::test::awaitTask;
@@ -124,7 +126,20 @@ private Q_SLOTS:
         QVERIFY(pane.showsPlaceholder());
 
         AccountSession& session = *m_app->selectedSession();
+        // While the messages load, the column is empty and has no toolbar.
+        QStringList loading;
+        const auto watchLoading = connect(&session, &AccountSession::openThreadChanged, this, [&] {
+            if (session.openThreadMessages().isEmpty() && !session.openThreadId().isEmpty()) {
+                loading << QString::number(pane.showsPlaceholder())
+                        << QString::number(pane.toolbar()->isVisible())
+                        << QString::number(pane.cards().size())
+                        << QString::number(pane.title()->isVisible());
+            }
+        });
         awaitTask(session.openThread(threadId));
+        disconnect(watchLoading);
+        QCOMPARE(loading, (QStringList{QStringLiteral("0"), QStringLiteral("0"),
+                                       QStringLiteral("0"), QStringLiteral("0")}));
         QVERIFY(!pane.showsPlaceholder());
         QVERIFY(pane.toolbar()->isVisible());
         // The oldest message has no subject: the title says so.
@@ -189,6 +204,52 @@ private Q_SLOTS:
         QVERIFY(pane.cards().at(0)->body()->text().contains(
             QStringLiteral("Versão em texto do boletim.")));
         QVERIFY(!pane.cards().at(0)->body()->text().contains(QStringLiteral("<img")));
+    }
+
+    void cardFallbacks_data()
+    {
+        QTest::addColumn<FullMessage>("message");
+        QTest::addColumn<QString>("avatar");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("note");
+
+        FullMessage named;
+        named.fromName = QStringLiteral("élia");
+        named.fromEmail = QStringLiteral("e@x.pt");
+        named.plainText = QStringLiteral("<b>texto</b>");
+        named.snippet = QStringLiteral("outro");
+        QTest::newRow("plain text, shown as written")
+            << named << QStringLiteral("É") << QStringLiteral("élia")
+            << QStringLiteral("<b>texto</b>") << false;
+
+        FullMessage nobody;
+        nobody.snippet = QStringLiteral("Vemo-nos &amp; falamos");
+        QTest::newRow("no sender, no bodies: the snippet")
+            << nobody << QString() << QString() << QStringLiteral("Vemo-nos & falamos") << false;
+
+        FullMessage html;
+        html.fromEmail = QStringLiteral("news@x.pt");
+        html.html = QStringLiteral("<p>x</p>");
+        html.snippet = QStringLiteral("Resumo");
+        QTest::newRow("html without text: the snippet under the note")
+            << html << QStringLiteral("N") << QStringLiteral("news@x.pt")
+            << QStringLiteral("Resumo") << true;
+    }
+
+    void cardFallbacks()
+    {
+        QFETCH(FullMessage, message);
+        QFETCH(QString, avatar);
+        QFETCH(QString, sender);
+        QFETCH(QString, body);
+        QFETCH(bool, note);
+        MessageCard card(message, nullptr, nullptr);
+        QCOMPARE(labelText(&card, "avatar"), avatar);
+        QCOMPARE(labelText(&card, "sender"), sender);
+        QCOMPARE(card.body()->text(), body);
+        QCOMPARE(card.body()->textFormat(), Qt::PlainText);
+        QCOMPARE(card.htmlNote() != nullptr, note);
     }
 
     void toolbarCreatesComposers()
