@@ -1,0 +1,125 @@
+#include "MessageCard.h"
+
+#include "Brand.h"
+#include "ReceivedAttachmentRow.h"
+#include "model/SnippetText.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+namespace {
+
+constexpr int avatarSide = 32;
+
+QLabel* avatar(const QString& sender, QWidget* parent)
+{
+    // A character outside the BMP is two UTF-16 units; half of one would
+    // draw as a replacement box.
+    const qsizetype length = !sender.isEmpty() && sender.front().isHighSurrogate() ? 2 : 1;
+    auto* label = new QLabel(sender.left(length).toUpper(), parent);
+    label->setObjectName(QStringLiteral("avatar"));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFixedSize(avatarSide, avatarSide);
+    label->setFont(Brand::inter(13, QFont::Bold));
+    label->setStyleSheet(QStringLiteral("QLabel { background-color: %1; color: white;"
+                                        " border-radius: %2px; }")
+                             .arg(Brand::tile.name())
+                             .arg(avatarSide / 2));
+    return label;
+}
+
+QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    Brand::setText(label, font, colour);
+    return label;
+}
+
+} // namespace
+
+MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
+                         std::shared_ptr<TransferManager> transfers, QWidget* parent)
+    : QFrame(parent)
+    , m_messageId(message.id)
+{
+    setProperty(Brand::cardProperty, QLatin1String(Brand::messageCard));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(8);
+    layout->addWidget(header(message));
+
+    if (message.html) {
+        m_htmlNote = plainLabel(QStringLiteral("Mensagem em HTML, mostrada aqui só como texto."),
+                                Brand::inter(11), Brand::secondary(), this);
+        m_htmlNote->setObjectName(QStringLiteral("htmlNote"));
+        layout->addWidget(m_htmlNote);
+    }
+    m_body = plainLabel(bodyText(message), Brand::inter(13), Brand::foreground, this);
+    m_body->setObjectName(QStringLiteral("messageBody"));
+    m_body->setWordWrap(true);
+    m_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_body->setCursor(Qt::IBeamCursor);
+    layout->addWidget(m_body);
+
+    if (message.attachments.isEmpty())
+        return;
+    auto* divider = new QFrame(this);
+    divider->setProperty(Brand::separatorProperty, true);
+    layout->addWidget(divider);
+    for (const AttachmentInfo& attachment : message.attachments) {
+        auto* row = new ReceivedAttachmentRow(attachment, session, transfers, this);
+        m_attachmentRows.append(row);
+        layout->addWidget(row);
+    }
+}
+
+QString MessageCard::senderText(const FullMessage& message)
+{
+    return message.fromName.isEmpty() ? message.fromEmail : message.fromName;
+}
+
+QString MessageCard::bodyText(const FullMessage& message)
+{
+    if (message.plainText)
+        return *message.plainText;
+    return snippetDisplayText(message.snippet);
+}
+
+QWidget* MessageCard::header(const FullMessage& message)
+{
+    auto* header = new QWidget(this);
+    const QString sender = senderText(message);
+
+    auto* name = plainLabel(sender, Brand::inter(13, QFont::DemiBold), Brand::foreground, header);
+    name->setObjectName(QStringLiteral("sender"));
+    auto* to = plainLabel(QStringLiteral("para ") + message.to, Brand::inter(11),
+                          Brand::secondary(), header);
+    to->setObjectName(QStringLiteral("recipients"));
+    to->setWordWrap(true);
+    auto* names = new QVBoxLayout;
+    names->setSpacing(1);
+    names->addWidget(name);
+    names->addWidget(to);
+
+    const QDate day = message.date.toLocalTime().date();
+    auto* date =
+        plainLabel(day.isValid() ? QLocale().toString(day, QLocale::ShortFormat) : QString(),
+                   Brand::inter(11), Brand::secondary(), header);
+    date->setObjectName(QStringLiteral("date"));
+
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(10);
+    row->addWidget(avatar(sender, header), 0, Qt::AlignTop);
+    row->addLayout(names, 1);
+    row->addWidget(date, 0, Qt::AlignTop);
+    return header;
+}
+
+} // namespace vesk

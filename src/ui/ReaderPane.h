@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/FullMessage.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QMetaObject>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QScrollArea;
+class QStackedLayout;
+class QToolBar;
+class QVBoxLayout;
+
+namespace vesk {
+
+class AccountSession;
+class AppState;
+class MessageCard;
+class ReaderPlaceholder;
+
+/// The reading column: the open conversation of the selected account, its
+/// subject over one card per message in a column that scrolls as one, and a
+/// toolbar to reply, reply to all, forward or trash it; the placeholder when
+/// no conversation is open.
+///
+/// Holds no copy of the conversation: cards are built from the session's
+/// open messages and rebuilt only when the thread or its messages change,
+/// so that a card's own state survives unrelated updates. GUI thread only.
+class ReaderPane final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ReaderPane(AppState& state, QWidget* parent = nullptr);
+
+    bool showsPlaceholder() const;
+    QLabel* title() const { return m_title; }
+    QToolBar* toolbar() const { return m_toolbar; }
+    QScrollArea* scrollArea() const { return m_scroll; }
+    const QList<MessageCard*>& cards() const { return m_cards; }
+    QAction* replyAction() const { return m_reply; }
+    QAction* replyAllAction() const { return m_replyAll; }
+    QAction* forwardAction() const { return m_forward; }
+    QAction* trashAction() const { return m_trash; }
+
+private:
+    void buildToolbar();
+    void followSelectedSession();
+    void refresh();
+    void rebuildCards(AccountSession* session);
+    /// The newest message of the open thread, which the toolbar acts on;
+    /// null when there is none.
+    const FullMessage* replyTarget() const;
+    void reply(bool all);
+    QCoro::Task<> forward(FullMessage message, QPointer<AccountSession> session);
+    void trash();
+
+    AppState& m_state;
+    QPointer<AccountSession> m_session;
+    QMetaObject::Connection m_sessionConnection;
+    QStackedLayout* m_stack;
+    ReaderPlaceholder* m_placeholder;
+    QWidget* m_column;
+    QToolBar* m_toolbar;
+    QScrollArea* m_scroll;
+    QVBoxLayout* m_cardLayout;
+    QLabel* m_title;
+    QAction* m_reply = nullptr;
+    QAction* m_replyAll = nullptr;
+    QAction* m_forward = nullptr;
+    QAction* m_trash = nullptr;
+    QList<MessageCard*> m_cards;
+    /// What the cards show: the thread and its message ids, in order.
+    QString m_shownThreadId;
+    QStringList m_shownMessageIds;
+};
+
+} // namespace vesk

@@ -1,0 +1,296 @@
+#include "AnsweringDialogs.h"
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "Brand.h"
+#include "MessageCard.h"
+#include "PillButton.h"
+#include "ReaderPane.h"
+#include "ReceivedAttachmentRow.h"
+#include "SimpleMessage.h"
+#include "app/AppState.h"
+#include "compose/ComposerSession.h"
+#include "sync/AccountSession.h"
+#include "transfers/TransferList.h"
+#include "transfers/TransferManager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+Q_DECLARE_METATYPE(vesk::FullMessage)
+
+using namespace vesk;
+using vesk::test::AppRig;
+using vesk::test::awaitTask;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+
+QString labelText(const QWidget* parent, const char* name)
+{
+    const auto* label = parent->findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<missing>");
+}
+
+} // namespace
+
+class TestReaderPane : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppRig> m_rig;
+    std::shared_ptr<AnsweringDialogs> m_dialogs;
+    std::unique_ptr<AppState> m_app;
+    QTemporaryDir m_downloads;
+
+    void start()
+    {
+        AppServices services = m_rig->services();
+        services.dialogs = m_dialogs;
+        services.transfers = std::make_shared<TransferManager>(m_dialogs);
+        m_app = std::make_unique<AppState>(services);
+        awaitTask(m_app->startAll());
+    }
+
+    /// A conversation of two plain-text messages, the second with two
+    /// attachments, and an HTML newsletter on its own; returns their threads.
+    QPair<QString, QString> deliver()
+    {
+        fakegoogle::SimpleMessage first;
+        first.from = QStringLiteral("Sofia Matos <sofia@x.pt>");
+        first.to = ana;
+        first.subject = QString();
+        first.text = QStringLiteral("Segue em anexo amanhã.");
+        first.date = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        first.messageId = "um@x.pt";
+        const auto ref = m_rig->google().addMessage(ana, first.toRfc822(),
+                                                    {QStringLiteral("INBOX")}, first.date);
+        fakegoogle::SimpleMessage second = first;
+        second.from = QStringLiteral("rui@x.pt");
+        second.subject = QStringLiteral("Re: contas");
+        second.text = QStringLiteral("Aqui estão.");
+        second.date = QDateTime::currentDateTimeUtc().addSecs(-60);
+        second.messageId = "dois@x.pt";
+        second.inReplyTo = "um@x.pt";
+        second.attachments = {
+            {QStringLiteral("fatura.pdf"), "application/pdf", QByteArray(3000, 'p'), {}},
+            {QStringLiteral("notas.txt"), "text/plain", "notas", {}}};
+        m_rig->google().addMessage(ana, second.toRfc822(), {QStringLiteral("INBOX")}, second.date,
+                                   ref.threadId);
+
+        fakegoogle::SimpleMessage news;
+        news.from = QStringLiteral("Boletim <news@x.pt>");
+        news.to = ana;
+        news.subject = QStringLiteral("Novidades");
+        news.text = QStringLiteral("Versão em texto do boletim.");
+        news.html = QStringLiteral("<p>Boletim <img src=\"https://t.x.pt/p.gif\"></p>");
+        const auto newsRef =
+            m_rig->google().addMessage(ana, news.toRfc822(), {QStringLiteral("INBOX")});
+        return {ref.threadId, newsRef.threadId};
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+        QVERIFY(m_downloads.isValid());
+    }
+
+    void init()
+    {
+        m_rig = std::make_unique<AppRig>();
+        m_dialogs = std::make_shared<AnsweringDialogs>();
+        m_rig->configureClient();
+        m_rig->linkDirectly(ana, QStringLiteral("Ana"));
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_rig.reset();
+    }
+
+    void openThreadShowsCardsAndSaves()
+    {
+        const auto [threadId, newsId] = deliver();
+        start();
+        ReaderPane pane(*m_app);
+        pane.resize(560, 700);
+        pane.show();
+        QVERIFY(pane.showsPlaceholder());
+
+        AccountSession& session = *m_app->selectedSession();
+        // While the messages load, the column is empty and has no toolbar.
+        QStringList loading;
+        const auto watchLoading = connect(&session, &AccountSession::openThreadChanged, this, [&] {
+            if (session.openThreadMessages().isEmpty() && !session.openThreadId().isEmpty()) {
+                loading << QString::number(pane.showsPlaceholder())
+                        << QString::number(pane.toolbar()->isVisible())
+                        << QString::number(pane.cards().size())
+                        << QString::number(pane.title()->isVisible());
+            }
+        });
+        awaitTask(session.openThread(threadId));
+        disconnect(watchLoading);
+        QCOMPARE(loading, (QStringList{QStringLiteral("0"), QStringLiteral("0"),
+                                       QStringLiteral("0"), QStringLiteral("0")}));
+        QVERIFY(!pane.showsPlaceholder());
+        QVERIFY(pane.toolbar()->isVisible());
+        // The oldest message has no subject: the title says so.
+        QCOMPARE(pane.title()->text(), QStringLiteral("(sem assunto)"));
+        QCOMPARE(pane.cards().size(), 2);
+
+        const MessageCard* first = pane.cards().at(0);
+        QCOMPARE(labelText(first, "sender"), QStringLiteral("Sofia Matos"));
+        QCOMPARE(labelText(first, "avatar"), QStringLiteral("S"));
+        QCOMPARE(labelText(first, "recipients"), QStringLiteral("para ") + ana);
+        QVERIFY(first->body()->text().contains(QStringLiteral("Segue em anexo amanhã.")));
+        QVERIFY(first->attachmentRows().isEmpty());
+        QVERIFY(!first->htmlNote());
+
+        const MessageCard* second = pane.cards().at(1);
+        QCOMPARE(labelText(second, "sender"), QStringLiteral("rui@x.pt"));
+        QCOMPARE(labelText(second, "avatar"), QStringLiteral("R"));
+        QCOMPARE(second->attachmentRows().size(), 2);
+        ReceivedAttachmentRow* pdf = second->attachmentRows().at(0);
+        QCOMPARE(labelText(pdf, "attachmentName"), QStringLiteral("fatura.pdf"));
+        QCOMPARE(labelText(pdf, "attachmentSize"),
+                 QLocale().formattedDataSize(3000, 1, QLocale::DataSizeSIFormat));
+        QCOMPARE(labelText(second->attachmentRows().at(1), "attachmentName"),
+                 QStringLiteral("notas.txt"));
+
+        // "Guardar" saves through the transfer manager and reads "A guardar"
+        // until the save is over.
+        const QString path = m_downloads.filePath(QStringLiteral("fatura.pdf"));
+        m_dialogs->answers = {path};
+        PillButton* save = pdf->saveButton();
+        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+        // Clicks land where the button is on screen: scroll to it first.
+        pane.scrollArea()->ensureWidgetVisible(save);
+        // What the button reads while the transfer runs, seen as it starts.
+        QStringList whileRunning;
+        const auto watch =
+            connect(m_app->transfers()->items(), &QAbstractItemModel::rowsInserted, this,
+                    [&] { whileRunning << save->text() << QString::number(save->isEnabled()); });
+        QTest::mouseClick(save, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!pdf->isDownloading(), 20000);
+        disconnect(watch);
+        QCOMPARE(whileRunning, (QStringList{QStringLiteral("A guardar"), QStringLiteral("0")}));
+        QCOMPARE(m_app->transfers()->items()->rowCount(), 1);
+        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+        QVERIFY(save->isEnabled());
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray(3000, 'p'));
+        QCOMPARE(m_dialogs->asked.size(), 1);
+        QCOMPARE(m_dialogs->asked.at(0).proposedName, QStringLiteral("fatura.pdf"));
+
+        // Cancelling the dialog brings the button back as well.
+        QTest::mouseClick(save, Qt::LeftButton);
+        QTRY_VERIFY(!pdf->isDownloading());
+        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+
+        // An HTML newsletter shows its text alternative under a note.
+        awaitTask(session.openThread(newsId));
+        QCOMPARE(pane.title()->text(), QStringLiteral("Novidades"));
+        QCOMPARE(pane.cards().size(), 1);
+        QVERIFY(pane.cards().at(0)->htmlNote());
+        QVERIFY(pane.cards().at(0)->body()->text().contains(
+            QStringLiteral("Versão em texto do boletim.")));
+        QVERIFY(!pane.cards().at(0)->body()->text().contains(QStringLiteral("<img")));
+    }
+
+    void cardFallbacks_data()
+    {
+        QTest::addColumn<FullMessage>("message");
+        QTest::addColumn<QString>("avatar");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("note");
+
+        FullMessage named;
+        named.fromName = QStringLiteral("élia");
+        named.fromEmail = QStringLiteral("e@x.pt");
+        named.plainText = QStringLiteral("<b>texto</b>");
+        named.snippet = QStringLiteral("outro");
+        QTest::newRow("plain text, shown as written")
+            << named << QStringLiteral("É") << QStringLiteral("élia")
+            << QStringLiteral("<b>texto</b>") << false;
+
+        FullMessage nobody;
+        nobody.snippet = QStringLiteral("Vemo-nos &amp; falamos");
+        QTest::newRow("no sender, no bodies: the snippet")
+            << nobody << QString() << QString() << QStringLiteral("Vemo-nos & falamos") << false;
+
+        FullMessage html;
+        html.fromEmail = QStringLiteral("news@x.pt");
+        html.html = QStringLiteral("<p>x</p>");
+        html.snippet = QStringLiteral("Resumo");
+        QTest::newRow("html without text: the snippet under the note")
+            << html << QStringLiteral("N") << QStringLiteral("news@x.pt")
+            << QStringLiteral("Resumo") << true;
+    }
+
+    void cardFallbacks()
+    {
+        QFETCH(FullMessage, message);
+        QFETCH(QString, avatar);
+        QFETCH(QString, sender);
+        QFETCH(QString, body);
+        QFETCH(bool, note);
+        MessageCard card(message, nullptr, nullptr);
+        QCOMPARE(labelText(&card, "avatar"), avatar);
+        QCOMPARE(labelText(&card, "sender"), sender);
+        QCOMPARE(card.body()->text(), body);
+        QCOMPARE(card.body()->textFormat(), Qt::PlainText);
+        QCOMPARE(card.htmlNote() != nullptr, note);
+    }
+
+    void toolbarCreatesComposers()
+    {
+        const auto threadId = deliver().first;
+        start();
+        ReaderPane pane(*m_app);
+        pane.show();
+        AccountSession& session = *m_app->selectedSession();
+        awaitTask(session.openThread(threadId));
+        QCOMPARE(pane.replyAction()->text(), QStringLiteral("Responder"));
+        QCOMPARE(pane.replyAllAction()->text(), QStringLiteral("Responder a todos"));
+        QCOMPARE(pane.forwardAction()->text(), QStringLiteral("Reencaminhar"));
+        QCOMPARE(pane.trashAction()->text(), QStringLiteral("Lixeira"));
+
+        // Replies answer the newest message.
+        QVERIFY(!m_app->composer());
+        pane.replyAction()->trigger();
+        QVERIFY(m_app->composer());
+        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Reply);
+        QCOMPARE(m_app->composer()->to(), QStringLiteral("rui@x.pt"));
+        QCOMPARE(m_app->composer()->subject(), QStringLiteral("Re: contas"));
+        m_app->closeComposer();
+
+        pane.replyAllAction()->trigger();
+        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::ReplyAll);
+        m_app->closeComposer();
+
+        // Forwarding fetches the attachments first, then brings the composer.
+        pane.forwardAction()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_app->composer(), 20000);
+        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Forward);
+        m_app->closeComposer();
+
+        // "Lixeira" trashes the open conversation, which closes it.
+        pane.trashAction()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(pane.showsPlaceholder(), 20000);
+        QVERIFY(session.openThreadId().isEmpty());
+        QVERIFY(pane.cards().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReaderPane)
+#include "tst_readerpane.moc"
