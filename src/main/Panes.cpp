@@ -1,7 +1,7 @@
 #include "Panes.h"
 
 #include "AccountsSheet.h"
-#include "ReaderPlaceholder.h"
+#include "ReaderPane.h"
 #include "SettingsWindow.h"
 #include "SidebarPane.h"
 #include "ThreadListPane.h"
@@ -36,8 +36,7 @@ Panes buildPanes(AppState& state)
     Panes panes;
     panes.sidebar = new SidebarPane(state);
     panes.threadList = new ThreadListPane(state);
-    // The reader shows its placeholder until it can show a conversation.
-    panes.reader = new ReaderPlaceholder;
+    panes.reader = new ReaderPane(state);
     return panes;
 }
 

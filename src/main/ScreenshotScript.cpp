@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "app/AppState.h"
+#include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
 
 #include <QAbstractItemView>
@@ -27,6 +28,8 @@ namespace {
 constexpr int s_settle = 900;
 constexpr int s_pollInterval = 250;
 constexpr int s_inboxAttempts = 120;
+// Long enough for the stand-in to answer the thread and the cards to lay out.
+constexpr int s_conversationLoad = 1500;
 
 void report(const char* what)
 {
@@ -121,7 +124,24 @@ void ScreenshotScript::openLabelsSubmenu()
     after(s_settle, [this] {
         shoot(QStringLiteral("context-menu"));
         closePopups();
-        after(s_settle, [this] { showAccounts(); });
+        after(s_settle, [this] { openConversation(); });
+    });
+}
+
+void ScreenshotScript::openConversation()
+{
+    const QList<ThreadSummary>& threads = m_state.visibleThreads();
+    if (threads.isEmpty()) {
+        report("no conversation to open");
+        ++m_failures;
+        showAccounts();
+        return;
+    }
+    // The newest conversation, as a reader would open it first.
+    m_state.selectThread(threads.first());
+    after(s_conversationLoad, [this] {
+        shoot(QStringLiteral("conversation"));
+        showAccounts();
     });
 }
 

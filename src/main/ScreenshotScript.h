@@ -33,6 +33,7 @@ private:
     void waitForInbox(int attemptsLeft);
     void openContextMenu();
     void openLabelsSubmenu();
+    void openConversation();
     void closePopups();
     void showAccounts();
     void showSettings();

@@ -82,7 +82,7 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->viewport()->setAutoFillBackground(false);
 
     auto* column = new QVBoxLayout(m_column);
