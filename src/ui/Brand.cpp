@@ -28,15 +28,6 @@ QFont brandFont(const QStringList& families, int size, QFont::Weight weight)
     return font;
 }
 
-QString rgba(const QColor& colour)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(colour.red())
-        .arg(colour.green())
-        .arg(colour.blue())
-        .arg(colour.alpha());
-}
-
 } // namespace
 
 QColor withOpacity(QColor colour, qreal opacity)
@@ -108,6 +99,25 @@ QPalette palette()
     return p;
 }
 
+QString css(const QColor& colour)
+{
+    return colour.name(QColor::HexArgb);
+}
+
+QString toolbarStyleSheet(const QColor& background)
+{
+    return QStringLiteral("QToolBar { background: %1; border: none; border-bottom: 1px solid %2;"
+                          " padding: 6px 12px; spacing: 6px; }\n"
+                          "QToolButton { color: %3; border: none; border-radius: 8px;"
+                          " padding: 5px 10px; }\n"
+                          "QToolButton:hover { background: %4; }\n"
+                          "QToolButton:pressed, QToolButton:checked { background: %5; }\n"
+                          "QToolButton:disabled { color: %6; }\n")
+        .arg(css(background), css(withOpacity(foreground, 0.08)), css(foreground),
+             css(withOpacity(foreground, 0.08)), css(withOpacity(primary, 0.35)),
+             css(withOpacity(foreground, 0.35)));
+}
+
 QString styleSheet()
 {
     const QString card = QLatin1String(cardProperty);
@@ -116,10 +126,10 @@ QString styleSheet()
                           "QFrame[%1=\"%6\"] { background-color: %7; border-radius: 10px; }\n"
                           "QFrame[%8=\"true\"] { background-color: %9; border: none; "
                           "min-height: 1px; max-height: 1px; }\n")
-        .arg(card, QLatin1String(messageCard), rgba(withOpacity(cardDark, 0.55)),
-             QLatin1String(glassCard), rgba(withOpacity(Qt::white, 0.08)), QLatin1String(panelCard),
-             rgba(withOpacity(foreground, 0.05)), QLatin1String(separatorProperty),
-             rgba(withOpacity(foreground, 0.1)));
+        .arg(card, QLatin1String(messageCard), css(withOpacity(cardDark, 0.55)),
+             QLatin1String(glassCard), css(withOpacity(Qt::white, 0.08)), QLatin1String(panelCard),
+             css(withOpacity(foreground, 0.05)), QLatin1String(separatorProperty),
+             css(withOpacity(foreground, 0.1)));
 }
 
 void apply(QApplication& app)

@@ -43,6 +43,13 @@ QFont sora(int size, QFont::Weight weight = QFont::Normal);
 /// All other text: "Inter", with the same fallback.
 QFont inter(int size, QFont::Weight weight = QFont::Normal);
 
+/// A colour as style sheets take it, alpha included.
+QString css(const QColor& colour);
+
+/// The toolbars' look (the window's and the reader's): flat buttons that
+/// show a wash on hover and a primary tint while pressed, over `background`.
+QString toolbarStyleSheet(const QColor& background);
+
 /// The dark palette of the whole application.
 QPalette palette();
 

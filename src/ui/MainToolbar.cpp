@@ -14,30 +14,6 @@ namespace vesk {
 
 namespace {
 
-QString rgba(const QColor& colour)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(colour.red())
-        .arg(colour.green())
-        .arg(colour.blue())
-        .arg(colour.alphaF());
-}
-
-QString toolbarStyle()
-{
-    return QStringLiteral("QToolBar { background: %1; border: none; border-bottom: 1px solid %2;"
-                          " padding: 6px 12px; spacing: 6px; }\n"
-                          "QToolButton { color: %3; border: none; border-radius: 8px;"
-                          " padding: 5px 10px; }\n"
-                          "QToolButton:hover { background: %4; }\n"
-                          "QToolButton:pressed, QToolButton:checked { background: %5; }\n"
-                          "QToolButton:disabled { color: %6; }\n")
-        .arg(rgba(Brand::window), rgba(Brand::withOpacity(Brand::foreground, 0.08)),
-             rgba(Brand::foreground), rgba(Brand::withOpacity(Brand::foreground, 0.08)),
-             rgba(Brand::withOpacity(Brand::primary, 0.35)),
-             rgba(Brand::withOpacity(Brand::foreground, 0.35)));
-}
-
 QToolButton* toolButton(QWidget* parent)
 {
     auto* button = new QToolButton(parent);
@@ -63,7 +39,7 @@ MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
     setMovable(false);
     setFloatable(false);
     setContextMenuPolicy(Qt::PreventContextMenu);
-    setStyleSheet(toolbarStyle());
+    setStyleSheet(Brand::toolbarStyleSheet(Brand::window));
 
     m_compose->setSymbol(QStringLiteral("square.and.pencil"));
     m_compose->setEnabled(actions.compose()->isEnabled());

@@ -86,11 +86,7 @@ QSplitter* MainWindow::buildColumns(Columns columns)
     // A hairline between the columns, the same as the brand's separators.
     const QColor line = Brand::withOpacity(Brand::foreground, 0.1);
     splitter->setStyleSheet(
-        QStringLiteral("QSplitter::handle { background: rgba(%1, %2, %3, %4); }")
-            .arg(line.red())
-            .arg(line.green())
-            .arg(line.blue())
-            .arg(line.alphaF()));
+        QStringLiteral("QSplitter::handle { background: %1; }").arg(Brand::css(line)));
     QWidget* sidebar = orEmpty(columns.sidebar);
     QWidget* threadList = orEmpty(columns.threadList);
     sidebar->setMinimumWidth(s_sidebarMinimum);

@@ -21,25 +21,6 @@ namespace vesk {
 
 namespace {
 
-QString toolbarStyle()
-{
-    const auto rgba = [](const QColor& colour) {
-        return QStringLiteral("rgba(%1, %2, %3, %4)")
-            .arg(colour.red())
-            .arg(colour.green())
-            .arg(colour.blue())
-            .arg(colour.alphaF());
-    };
-    return QStringLiteral("QToolBar { background: transparent; border: none;"
-                          " border-bottom: 1px solid %1; padding: 4px 12px; spacing: 4px; }\n"
-                          "QToolButton { color: %2; border: none; border-radius: 8px;"
-                          " padding: 4px 8px; }\n"
-                          "QToolButton:hover { background: %1; }\n"
-                          "QToolButton:pressed { background: %3; }\n")
-        .arg(rgba(Brand::withOpacity(Brand::foreground, 0.08)), rgba(Brand::foreground),
-             rgba(Brand::withOpacity(Brand::primary, 0.35)));
-}
-
 QStringList idsOf(const QList<FullMessage>& messages)
 {
     QStringList ids;
@@ -113,7 +94,7 @@ void ReaderPane::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolbar->setIconSize(QSize(16, 16));
     m_toolbar->setFont(Brand::inter(12, QFont::Medium));
-    m_toolbar->setStyleSheet(toolbarStyle());
+    m_toolbar->setStyleSheet(Brand::toolbarStyleSheet(Qt::transparent));
 
     const auto add = [this](const char* text, const char* symbol) {
         return m_toolbar->addAction(Icons::icon(QString::fromLatin1(symbol)),

@@ -52,14 +52,10 @@ QString clampedLines(const QString& text, const QFont& font, int width, int maxL
 QString barStyle()
 {
     const QColor track = Brand::withOpacity(Brand::foreground, 0.1);
-    return QStringLiteral("QProgressBar { background-color: rgba(%1, %2, %3, %4); border: none; "
+    return QStringLiteral("QProgressBar { background-color: %1; border: none; "
                           "border-radius: 2px; }\n"
-                          "QProgressBar::chunk { background-color: %5; border-radius: 2px; }")
-        .arg(track.red())
-        .arg(track.green())
-        .arg(track.blue())
-        .arg(track.alphaF())
-        .arg(Brand::primary.name());
+                          "QProgressBar::chunk { background-color: %2; border-radius: 2px; }")
+        .arg(Brand::css(track), Brand::primary.name());
 }
 
 } // namespace

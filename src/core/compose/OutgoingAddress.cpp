@@ -34,7 +34,7 @@ bool isDomainLabel(QStringView label)
     });
 }
 
-// The addr-spec as it goes out, or nothing when it is none.
+// The bare address as it goes out, or nothing when the text is not one.
 std::optional<QString> addrSpec(const QString& text)
 {
     const qsizetype at = text.indexOf(u'@');
