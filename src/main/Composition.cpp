@@ -1,5 +1,6 @@
 #include "Composition.h"
 
+#include "FireAndForget.h"
 #include "MainWindow.h"
 #include "PackageManagerUpdater.h"
 #include "Panes.h"
@@ -32,24 +33,10 @@ std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuth
     return window;
 }
 
-namespace {
-
-QCoro::Task<> startAll(QPointer<AppState> state)
-{
-    // Failures land in each session's error line; nothing may escape a
-    // task nobody awaits.
-    try {
-        if (state)
-            co_await state->startAll();
-    } catch (...) {
-    }
-}
-
-} // namespace
-
 void startSessions(AppState& state)
 {
-    startAll(&state);
+    // Failures land in each session's error line.
+    fireAndForget(state.startAll());
 }
 
 } // namespace vesk
