@@ -1,6 +1,8 @@
 #include "MessageCard.h"
 
 #include "Brand.h"
+#include "HtmlMessageView.h"
+#include "PillButton.h"
 #include "ReceivedAttachmentRow.h"
 #include "model/SnippetText.h"
 
@@ -44,7 +46,8 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour,
 } // namespace
 
 MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
-                         std::shared_ptr<TransferManager> transfers, QWidget* parent)
+                         std::shared_ptr<TransferManager> transfers, MessageWebProfile& web,
+                         QWidget* parent)
     : QFrame(parent)
     , m_messageId(message.id)
 {
@@ -55,17 +58,15 @@ MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
     layout->addWidget(header(message));
 
     if (message.html) {
-        m_htmlNote = plainLabel(QStringLiteral("Mensagem em HTML, mostrada aqui só como texto."),
-                                Brand::inter(11), Brand::secondary(), this);
-        m_htmlNote->setObjectName(QStringLiteral("htmlNote"));
-        layout->addWidget(m_htmlNote);
+        addHtmlBody(*message.html, web);
+    } else {
+        m_body = plainLabel(bodyText(message), Brand::inter(13), Brand::foreground, this);
+        m_body->setObjectName(QStringLiteral("messageBody"));
+        m_body->setWordWrap(true);
+        m_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        m_body->setCursor(Qt::IBeamCursor);
+        layout->addWidget(m_body);
     }
-    m_body = plainLabel(bodyText(message), Brand::inter(13), Brand::foreground, this);
-    m_body->setObjectName(QStringLiteral("messageBody"));
-    m_body->setWordWrap(true);
-    m_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_body->setCursor(Qt::IBeamCursor);
-    layout->addWidget(m_body);
 
     if (message.attachments.isEmpty())
         return;
@@ -77,6 +78,33 @@ MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
         m_attachmentRows.append(row);
         layout->addWidget(row);
     }
+}
+
+void MessageCard::addHtmlBody(const QString& html, MessageWebProfile& web)
+{
+    m_html = html;
+    m_htmlView = new HtmlMessageView(web, m_messageId, this);
+    connect(m_htmlView, &HtmlMessageView::linkActivated, this, &MessageCard::linkActivated);
+    m_htmlView->setContent(m_html, m_imagesShown);
+    layout()->addWidget(m_htmlView);
+
+    m_showImages = new PillButton(QStringLiteral("Mostrar imagens desta mensagem"), false, this);
+    connect(m_showImages, &PillButton::clicked, this, &MessageCard::showImages);
+    layout()->addWidget(m_showImages);
+    layout()->setAlignment(m_showImages, Qt::AlignLeft);
+}
+
+void MessageCard::showImages()
+{
+    if (m_imagesShown || !m_htmlView)
+        return;
+    m_imagesShown = true;
+    m_htmlView->setContent(m_html, true);
+    // Focus would otherwise fall to wherever Qt picks next.
+    if (m_showImages->hasFocus())
+        m_htmlView->setFocus();
+    m_showImages->deleteLater();
+    m_showImages = nullptr;
 }
 
 QString MessageCard::senderText(const FullMessage& message)

@@ -12,6 +12,9 @@ class QLabel;
 namespace vesk {
 
 class AccountSession;
+class HtmlMessageView;
+class MessageWebProfile;
+class PillButton;
 class ReceivedAttachmentRow;
 class TransferManager;
 
@@ -19,21 +22,29 @@ class TransferManager;
 /// tile, the sender, "para " and the recipients, the date, the body and one
 /// row per attachment, on a rounded dark card.
 ///
-/// HTML bodies are shown here as their plain-text alternative (or the
-/// snippet) under a note saying so, until the card gets its web view.
+/// An HTML body shows in a web view with remote content blocked, under
+/// "Mostrar imagens desta mensagem", which lets this card's images load for
+/// as long as the card lives. Other bodies show their text, or the snippet.
 /// GUI thread only.
 class MessageCard final : public QFrame
 {
     Q_OBJECT
 
 public:
+    /// `web` hosts the page of an HTML body; it must outlive the card.
     MessageCard(const FullMessage& message, AccountSession* session,
-                std::shared_ptr<TransferManager> transfers, QWidget* parent = nullptr);
+                std::shared_ptr<TransferManager> transfers, MessageWebProfile& web,
+                QWidget* parent = nullptr);
 
     const QString& messageId() const { return m_messageId; }
+    /// The text body; null for an HTML message.
     QLabel* body() const { return m_body; }
-    /// The note over an HTML message's text; null for plain-text mail.
-    QLabel* htmlNote() const { return m_htmlNote; }
+    /// The web view of an HTML message; null otherwise.
+    HtmlMessageView* htmlView() const { return m_htmlView; }
+    /// "Mostrar imagens desta mensagem"; null once pressed and for text mail.
+    PillButton* showImagesButton() const { return m_showImages; }
+    bool showsImages() const { return m_imagesShown; }
+    void showImages();
     const QList<ReceivedAttachmentRow*>& attachmentRows() const { return m_attachmentRows; }
 
     /// The sender as the card names it: the name, else the address.
@@ -41,12 +52,20 @@ public:
     /// What the body shows without a web view.
     static QString bodyText(const FullMessage& message);
 
+Q_SIGNALS:
+    /// A link in the body was followed; it belongs in the system browser.
+    void linkActivated(const QUrl& url);
+
 private:
     QWidget* header(const FullMessage& message);
+    void addHtmlBody(const QString& html, MessageWebProfile& web);
 
     const QString m_messageId;
+    QString m_html;
     QLabel* m_body = nullptr;
-    QLabel* m_htmlNote = nullptr;
+    HtmlMessageView* m_htmlView = nullptr;
+    PillButton* m_showImages = nullptr;
+    bool m_imagesShown = false;
     QList<ReceivedAttachmentRow*> m_attachmentRows;
 };
 

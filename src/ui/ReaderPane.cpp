@@ -4,9 +4,11 @@
 #include "FireAndForget.h"
 #include "Icons.h"
 #include "MessageCard.h"
+#include "MessageWebProfile.h"
 #include "ReaderPlaceholder.h"
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
+#include "platform/BrowserOpening.h"
 #include "sync/AccountSession.h"
 
 #include <QAction>
@@ -42,6 +44,7 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     , m_scroll(new QScrollArea(m_column))
     , m_cardLayout(nullptr)
     , m_title(nullptr)
+    , m_web(new MessageWebProfile(this))
 {
     buildToolbar();
 
@@ -168,12 +171,25 @@ void ReaderPane::rebuildCards(AccountSession* session)
     int position = 1;
     for (const FullMessage& message : messages) {
         auto* card =
-            new MessageCard(message, session, m_state.transfers(), m_title->parentWidget());
+            new MessageCard(message, session, m_state.transfers(), *m_web, m_title->parentWidget());
+        connect(card, &MessageCard::linkActivated, this, &ReaderPane::openLink);
         m_cardLayout->insertWidget(position++, card);
         // A layout would show it only from the event loop; now is sooner.
         card->show();
         m_cards.append(card);
     }
+}
+
+ReaderPane::~ReaderPane()
+{
+    qDeleteAll(m_cards);
+    m_cards.clear();
+}
+
+void ReaderPane::openLink(const QUrl& url)
+{
+    if (const std::shared_ptr<BrowserOpening>& browser = m_state.browser())
+        browser->open(url);
 }
 
 const FullMessage* ReaderPane::replyTarget() const

@@ -21,6 +21,7 @@ namespace vesk {
 class AccountSession;
 class AppState;
 class MessageCard;
+class MessageWebProfile;
 class ReaderPlaceholder;
 
 /// The reading column: the open conversation of the selected account, its
@@ -37,6 +38,7 @@ class ReaderPane final : public QWidget
 
 public:
     explicit ReaderPane(AppState& state, QWidget* parent = nullptr);
+    ~ReaderPane() override;
 
     bool showsPlaceholder() const;
     QLabel* title() const { return m_title; }
@@ -59,6 +61,7 @@ private:
     void reply(bool all);
     QCoro::Task<> forward(FullMessage message, QPointer<AccountSession> session);
     void trash();
+    void openLink(const QUrl& url);
 
     AppState& m_state;
     QPointer<AccountSession> m_session;
@@ -75,6 +78,8 @@ private:
     QAction* m_forward = nullptr;
     QAction* m_trash = nullptr;
     QList<MessageCard*> m_cards;
+    /// Shared by the cards' web pages, which must all go before it.
+    MessageWebProfile* m_web;
     /// What the cards show: the thread and its message ids, in order.
     QString m_shownThreadId;
     QStringList m_shownMessageIds;

@@ -2,7 +2,9 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "Brand.h"
+#include "HtmlMessageView.h"
 #include "MessageCard.h"
+#include "MessageWebProfile.h"
 #include "PillButton.h"
 #include "ReaderPane.h"
 #include "ReceivedAttachmentRow.h"
@@ -152,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(labelText(first, "recipients"), QStringLiteral("para ") + ana);
         QVERIFY(first->body()->text().contains(QStringLiteral("Segue em anexo amanhã.")));
         QVERIFY(first->attachmentRows().isEmpty());
-        QVERIFY(!first->htmlNote());
+        QVERIFY(!first->htmlView());
 
         const MessageCard* second = pane.cards().at(1);
         QCOMPARE(labelText(second, "sender"), QStringLiteral("rui@x.pt"));
@@ -196,14 +198,16 @@ private Q_SLOTS:
         QTRY_VERIFY(!pdf->isDownloading());
         QCOMPARE(save->text(), QStringLiteral("Guardar"));
 
-        // An HTML newsletter shows its text alternative under a note.
+        // An HTML newsletter shows its HTML, images held back.
         awaitTask(session.openThread(newsId));
         QCOMPARE(pane.title()->text(), QStringLiteral("Novidades"));
         QCOMPARE(pane.cards().size(), 1);
-        QVERIFY(pane.cards().at(0)->htmlNote());
-        QVERIFY(pane.cards().at(0)->body()->text().contains(
-            QStringLiteral("Versão em texto do boletim.")));
-        QVERIFY(!pane.cards().at(0)->body()->text().contains(QStringLiteral("<img")));
+        const MessageCard* news = pane.cards().at(0);
+        QVERIFY(!news->body());
+        QVERIFY(news->htmlView());
+        QVERIFY(news->showImagesButton());
+        QVERIFY(news->htmlView()->document()->contains(
+            QStringLiteral("<p>Boletim <img data-blocked=\"1\" src=\"about:blank#https://")));
     }
 
     void cardFallbacks_data()
@@ -212,7 +216,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("avatar");
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QString>("body");
-        QTest::addColumn<bool>("note");
 
         FullMessage named;
         named.fromName = QStringLiteral("élia");
@@ -221,20 +224,12 @@ private Q_SLOTS:
         named.snippet = QStringLiteral("outro");
         QTest::newRow("plain text, shown as written")
             << named << QStringLiteral("É") << QStringLiteral("élia")
-            << QStringLiteral("<b>texto</b>") << false;
+            << QStringLiteral("<b>texto</b>");
 
         FullMessage nobody;
         nobody.snippet = QStringLiteral("Vemo-nos &amp; falamos");
         QTest::newRow("no sender, no bodies: the snippet")
-            << nobody << QString() << QString() << QStringLiteral("Vemo-nos & falamos") << false;
-
-        FullMessage html;
-        html.fromEmail = QStringLiteral("news@x.pt");
-        html.html = QStringLiteral("<p>x</p>");
-        html.snippet = QStringLiteral("Resumo");
-        QTest::newRow("html without text: the snippet under the note")
-            << html << QStringLiteral("N") << QStringLiteral("news@x.pt")
-            << QStringLiteral("Resumo") << true;
+            << nobody << QString() << QString() << QStringLiteral("Vemo-nos & falamos");
     }
 
     void cardFallbacks()
@@ -243,13 +238,13 @@ private Q_SLOTS:
         QFETCH(QString, avatar);
         QFETCH(QString, sender);
         QFETCH(QString, body);
-        QFETCH(bool, note);
-        MessageCard card(message, nullptr, nullptr);
+        MessageWebProfile web;
+        MessageCard card(message, nullptr, nullptr, web);
         QCOMPARE(labelText(&card, "avatar"), avatar);
         QCOMPARE(labelText(&card, "sender"), sender);
         QCOMPARE(card.body()->text(), body);
         QCOMPARE(card.body()->textFormat(), Qt::PlainText);
-        QCOMPARE(card.htmlNote() != nullptr, note);
+        QVERIFY(!card.htmlView());
     }
 
     void toolbarCreatesComposers()

@@ -81,6 +81,8 @@ public:
     void closeComposer();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
     const std::shared_ptr<FileManagerReveal>& fileManager() const { return m_services.fileManager; }
+    /// The system browser, for links followed in a message.
+    const std::shared_ptr<BrowserOpening>& browser() const { return m_services.browser; }
     const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
     /// Where new-mail notifications go; the settings window asks it for
     /// permission to show them.
