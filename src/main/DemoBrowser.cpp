@@ -2,6 +2,8 @@
 
 #include "net/HTTPTransport.h"
 
+#include <QUrlQuery>
+
 #include <cstdio>
 
 namespace vesk {
@@ -27,8 +29,23 @@ bool DemoBrowser::open(const QUrl& url)
 {
     if (!m_transport || !url.isValid())
         return false;
-    follow(m_transport, url);
+    follow(m_transport, withLoginHint(url));
     return true;
+}
+
+QUrl DemoBrowser::withLoginHint(const QUrl& url) const
+{
+    if (m_loginHint.isEmpty())
+        return url;
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("login_hint"));
+    // Encoded by hand: QUrlQuery leaves "+" of an address as is, which a
+    // server reads as a space.
+    query.addQueryItem(QStringLiteral("login_hint"),
+                       QString::fromLatin1(QUrl::toPercentEncoding(m_loginHint)));
+    QUrl hinted = url;
+    hinted.setQuery(query);
+    return hinted;
 }
 
 QCoro::Task<> DemoBrowser::follow(std::shared_ptr<HTTPTransport> transport, QUrl url)

@@ -1,9 +1,12 @@
-// vesk-demo: the real program, composed with the Google stand-in on
-// 127.0.0.1 and a throwaway profile instead of Google and the user's own
-// settings, keyring and mail. Links the two demo accounts through the
-// ordinary OAuth flow and receives new mail every minute.
+// vesk-demo: the real program, composed with a Google on 127.0.0.1 (its own
+// stand-in, or any running server that answers as Google does) and a
+// throwaway profile instead of Google and the user's own settings, keyring
+// and mail. Links the demo accounts through the ordinary OAuth flow; with
+// its own stand-in, new mail arrives every minute.
 //
-//   vesk-demo [--no-accounts] [--screenshot-script FOLDER]
+//   vesk-demo [--google URL [--client-id ID] [--client-secret SECRET]]
+//             [--accounts N | --no-accounts] [--sync-every SECONDS]
+//             [--screenshot-script FOLDER]
 
 #include "Brand.h"
 #include "Composition.h"
@@ -18,31 +21,105 @@
 #include <QDir>
 
 #include <cstdio>
+#include <optional>
 
 using namespace vesk;
+
+namespace {
+
+struct DemoOptions
+{
+    DemoWorld::Options world;
+    int accounts = 0;
+};
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("VESK against a local stand-in for Google, or another server that "
+                       "speaks Google's Gmail v1, OAuth 2.0 and userinfo endpoints."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("google"),
+         QStringLiteral("Use the Google-compatible server at URL instead of starting the "
+                        "built-in stand-in."),
+         QStringLiteral("URL")},
+        {QStringLiteral("client-id"), QStringLiteral("The OAuth client id registered there."),
+         QStringLiteral("ID")},
+        {QStringLiteral("client-secret"),
+         QStringLiteral("The OAuth client secret registered there."), QStringLiteral("SECRET")},
+        {QStringLiteral("accounts"),
+         QStringLiteral("Link the first N of the demo accounts (0 to %1; default all).")
+             .arg(DemoWorld::consentAccounts().size()),
+         QStringLiteral("N")},
+        {QStringLiteral("no-accounts"), QStringLiteral("Link no account (as --accounts 0).")},
+        {QStringLiteral("sync-every"),
+         QStringLiteral("Seconds between two periodic syncs (default 60)."),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("screenshot-script"),
+         QStringLiteral("Save pictures of the main screens into FOLDER and quit."),
+         QStringLiteral("FOLDER")},
+    });
+}
+
+/// The options as the demo uses them, or the reason they cannot be.
+std::optional<DemoOptions> readOptions(const QCommandLineParser& parser, QString& problem)
+{
+    DemoOptions options;
+    options.world.google = QUrl(parser.value(QStringLiteral("google")), QUrl::StrictMode);
+    options.world.clientId = parser.value(QStringLiteral("client-id"));
+    options.world.clientSecret = parser.value(QStringLiteral("client-secret"));
+    const qsizetype available = DemoWorld::consentAccounts().size();
+    options.accounts = int(available);
+    if (parser.isSet(QStringLiteral("accounts"))) {
+        bool ok = false;
+        options.accounts = parser.value(QStringLiteral("accounts")).toInt(&ok);
+        if (!ok || options.accounts < 0 || options.accounts > available) {
+            problem = QStringLiteral("--accounts takes a number from 0 to %1").arg(available);
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(QStringLiteral("no-accounts")))
+        options.accounts = 0;
+    if (parser.isSet(QStringLiteral("sync-every"))) {
+        bool ok = false;
+        const int seconds = parser.value(QStringLiteral("sync-every")).toInt(&ok);
+        if (!ok || seconds < 1 || seconds > 24 * 3600) {
+            problem = QStringLiteral("--sync-every takes a number of seconds from 1 to 86400");
+            return std::nullopt;
+        }
+        options.world.syncInterval = std::chrono::seconds(seconds);
+    }
+    return options;
+}
+
+int fail(const QString& problem, int code)
+{
+    std::fprintf(stderr, "vesk-demo: %s\n", qPrintable(problem));
+    return code;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vesk-demo"));
+
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+    QString problem;
+    const std::optional<DemoOptions> options = readOptions(parser, problem);
+    if (!options)
+        return fail(problem, 2);
+
     Brand::apply(app);
     QApplication::setWindowIcon(Icons::applicationIcon());
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("VESK against a local stand-in for Google."));
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("no-accounts"), QStringLiteral("Link no account.")});
-    parser.addOption({QStringLiteral("screenshot-script"),
-                      QStringLiteral("Save pictures of the main screens into FOLDER and quit."),
-                      QStringLiteral("FOLDER")});
-    parser.process(app);
-    const bool withAccounts = !parser.isSet(QStringLiteral("no-accounts"));
-
-    DemoWorld world;
-    if (!world.isReady()) {
-        std::fputs("vesk-demo: the Google stand-in or the temporary profile failed\n", stderr);
-        return 1;
-    }
+    DemoWorld world(options->world);
+    if (!world.problem().isEmpty())
+        return fail(world.problem(), 1);
     auto slot = std::make_shared<WindowSlot>();
     AppState state(world.services(slot));
     const std::unique_ptr<MainWindow> window =
@@ -53,14 +130,11 @@ int main(int argc, char* argv[])
 
     if (parser.isSet(QStringLiteral("screenshot-script"))) {
         QDir folder(parser.value(QStringLiteral("screenshot-script")));
-        if (!folder.mkpath(QStringLiteral("."))) {
-            std::fputs("vesk-demo: cannot create the screenshot folder\n", stderr);
-            return 2;
-        }
-        (new ScreenshotScript(*window, state, folder))->start(withAccounts);
+        if (!folder.mkpath(QStringLiteral(".")))
+            return fail(QStringLiteral("cannot create the screenshot folder"), 2);
+        (new ScreenshotScript(*window, state, folder))->start(options->accounts > 0);
     }
-    if (withAccounts)
-        world.linkDemoAccounts(&state);
+    world.linkAccounts(&state, options->accounts);
     world.startArrivals();
     return app.exec();
 }

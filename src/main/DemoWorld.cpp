@@ -25,26 +25,40 @@ using fakegoogle::DemoSeed;
 
 namespace {
 
-const QStringList& demoAccounts()
+QString orDefault(const QString& value, const char* fallback)
 {
-    static const QStringList s_accounts{QString::fromLatin1(DemoSeed::firstAccount),
-                                        QString::fromLatin1(DemoSeed::secondAccount)};
-    return s_accounts;
+    return value.isEmpty() ? QString::fromLatin1(fallback) : value;
 }
 
 } // namespace
 
-DemoWorld::DemoWorld()
-    : m_google(std::make_unique<fakegoogle::FakeGoogle>())
+DemoWorld::DemoWorld(Options options)
+    : m_base(options.google)
+    , m_syncInterval(options.syncInterval)
 {
-    DemoSeed::apply(*m_google);
-    if (!m_google->start() || !m_profile.isValid())
+    if (m_base.isEmpty()) {
+        m_google = std::make_unique<fakegoogle::FakeGoogle>();
+        DemoSeed::apply(*m_google);
+        if (!m_google->start()) {
+            m_problem = QStringLiteral("the Google stand-in cannot listen on 127.0.0.1");
+            return;
+        }
+        m_base = m_google->baseUrl();
+    } else if (!m_base.isValid() || m_base.isRelative() ||
+               (m_base.scheme() != u"http" && m_base.scheme() != u"https") ||
+               m_base.host().isEmpty() || m_base.hasQuery() || m_base.hasFragment()) {
+        m_problem = QStringLiteral("--google needs an http(s) address such as "
+                                   "http://127.0.0.1:8080");
         return;
+    }
+    if (!m_profile.isValid()) {
+        m_problem = QStringLiteral("the temporary profile folder cannot be made");
+        return;
+    }
     m_settings = std::make_shared<QSettingsStore>(m_profile.filePath(QStringLiteral("vesk.ini")));
     m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<MemorySecureStore>());
-    m_config->setClientId(QString::fromLatin1(DemoSeed::clientId));
-    m_config->setClientSecret(QString::fromLatin1(DemoSeed::clientSecret));
-    m_ready = true;
+    m_config->setClientId(orDefault(options.clientId, DemoSeed::clientId));
+    m_config->setClientSecret(orDefault(options.clientSecret, DemoSeed::clientSecret));
 }
 
 DemoWorld::~DemoWorld() = default;
@@ -54,12 +68,43 @@ std::shared_ptr<SettingsStore> DemoWorld::settings() const
     return m_settings;
 }
 
-AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window) const
+QStringList DemoWorld::consentAccounts()
+{
+    return {QString::fromLatin1(DemoSeed::firstAccount),
+            QString::fromLatin1(DemoSeed::secondAccount)};
+}
+
+QUrl DemoWorld::at(const QString& path) const
+{
+    // Google's own paths under the server's address, which may have a
+    // path of its own (a server behind a prefix).
+    QUrl url = m_base;
+    QString basePath = m_base.path();
+    while (basePath.endsWith(u'/'))
+        basePath.chop(1);
+    url.setPath(basePath + path);
+    return url;
+}
+
+OAuthEndpoints DemoWorld::oauthEndpoints() const
+{
+    return OAuthEndpoints{at(QStringLiteral("/o/oauth2/v2/auth")), at(QStringLiteral("/token")),
+                          at(QStringLiteral("/revoke"))};
+}
+
+GmailEndpoints DemoWorld::gmailEndpoints() const
+{
+    return GmailEndpoints{at(QStringLiteral("/gmail/v1/users/me")),
+                          at(QStringLiteral("/v1/userinfo"))};
+}
+
+AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window)
 {
     AppServices services;
     services.settings = m_settings;
     auto transport = std::make_shared<QNetworkTransport>();
-    services.browser = std::make_shared<DemoBrowser>(transport);
+    m_browser = std::make_shared<DemoBrowser>(transport);
+    services.browser = m_browser;
     services.router = std::make_shared<NotificationRouter>();
     // Saving an attachment in the demo writes a real file where the user
     // chooses, and shows it in the real file manager.
@@ -70,27 +115,31 @@ AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window) const
     services.sessions.poster =
         std::make_shared<SystemNotificationPoster>(QDBusConnection::sessionBus(), services.router);
     services.sessions.oauthConfig = m_config;
-    services.sessions.oauthEndpoints =
-        OAuthEndpoints{m_google->authUrl(), m_google->tokenUrl(), m_google->revokeUrl()};
-    services.sessions.gmailEndpoints =
-        GmailEndpoints{m_google->gmailBaseUrl(), m_google->userInfoUrl()};
+    services.sessions.oauthEndpoints = oauthEndpoints();
+    services.sessions.gmailEndpoints = gmailEndpoints();
     services.sessions.storeBaseDirectory = m_profile.filePath(QStringLiteral("cache"));
+    services.sessions.syncInterval = m_syncInterval;
     services.bringToFront = [window] { window->bringToFront(); };
     return services;
 }
 
-QCoro::Task<> DemoWorld::linkDemoAccounts(QPointer<AppState> state)
+QCoro::Task<> DemoWorld::linkAccounts(QPointer<AppState> state, int count)
 {
     try {
-        for (const QString& account : demoAccounts()) {
+        const QStringList accounts = consentAccounts().mid(0, count);
+        for (const QString& account : accounts) {
+            if (!state || !m_browser)
+                co_return;
+            m_browser->setLoginHint(account);
+            co_await state->linkAccount();
             if (!state)
                 co_return;
-            // The stand-in's consent page signs in whoever it is told to.
-            m_google->setConsentAccount(account);
-            co_await state->linkAccount();
-            if (state && !state->linkError().isEmpty())
+            if (state->linkError().isEmpty())
+                std::printf("vesk-demo: linked %s\n", qPrintable(account));
+            else
                 std::fprintf(stderr, "vesk-demo: linking %s failed: %s\n", qPrintable(account),
                              qPrintable(state->linkError()));
+            std::fflush(stdout);
         }
     } catch (...) {
     }
@@ -98,9 +147,12 @@ QCoro::Task<> DemoWorld::linkDemoAccounts(QPointer<AppState> state)
 
 void DemoWorld::startArrivals()
 {
+    if (!m_google)
+        return;
     m_arrivals.setInterval(std::chrono::minutes(1));
     QObject::connect(&m_arrivals, &QTimer::timeout, &m_arrivals, [this] {
-        const QString& to = demoAccounts().at(m_arrived % demoAccounts().size());
+        const QStringList accounts = consentAccounts();
+        const QString& to = accounts.at(m_arrived % accounts.size());
         m_google->deliverMessage(to, DemoSeed::arrival(++m_arrived));
     });
     m_arrivals.start();

@@ -4,14 +4,18 @@
 
 #include <QCoroTask>
 #include <QPointer>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
+#include <chrono>
 #include <memory>
 
 namespace vesk {
 
 class AppState;
+class DemoBrowser;
 class OAuthConfig;
 class QSettingsStore;
 class SettingsStore;
@@ -20,40 +24,62 @@ namespace fakegoogle {
 class FakeGoogle;
 }
 
-/// Everything the demo runs against instead of the user's own world: the
-/// Google stand-in on 127.0.0.1 with the demo mailboxes, and a throwaway
-/// profile (a settings file and a cache folder in a temporary folder, the
-/// secrets in memory) so that the user's keyring, settings and mail are never
-/// read or written. The demo OAuth client is configured from the start.
+/// Everything the demo runs against instead of the user's own world: a
+/// Google (the stand-in on 127.0.0.1 with the demo mailboxes, or a server
+/// already running that answers as Google does) and a throwaway profile (a
+/// settings file and a cache folder in a temporary folder, the secrets in
+/// memory) so that the user's keyring, settings and mail are never read or
+/// written. The OAuth client is configured from the start.
 /// Lives for the whole demo, on the GUI thread.
 class DemoWorld final
 {
 public:
-    DemoWorld();
+    struct Options
+    {
+        /// A running Google-compatible server; empty starts the stand-in.
+        QUrl google;
+        /// The OAuth client registered there; empty: the demo's own.
+        QString clientId;
+        QString clientSecret;
+        std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
+    };
+
+    explicit DemoWorld(Options options);
     ~DemoWorld();
 
-    /// False when the stand-in could not listen or the folder not be made.
-    bool isReady() const { return m_ready; }
-    /// The application's services, pointed at the stand-in and the profile.
-    AppServices services(std::shared_ptr<WindowSlot> window) const;
+    /// Why the demo cannot start (the stand-in could not listen, the folder
+    /// not be made, the address is not usable); empty when it can.
+    QString problem() const { return m_problem; }
+    /// The application's services, pointed at the server and the profile.
+    AppServices services(std::shared_ptr<WindowSlot> window);
     std::shared_ptr<OAuthConfig> oauthConfig() const { return m_config; }
     std::shared_ptr<SettingsStore> settings() const;
 
-    /// Links the stand-in's two demo accounts through the ordinary OAuth
-    /// flow, one after the other. Never fails: an error is the state's
-    /// link error, as for any link.
-    QCoro::Task<> linkDemoAccounts(QPointer<AppState> state);
-    /// New mail every minute, to the demo accounts in turn.
+    /// The accounts the consent page can sign in: the demo mailboxes.
+    static QStringList consentAccounts();
+    /// Links the first `count` consent accounts through the ordinary OAuth
+    /// flow, one after the other, each chosen with a login hint. Never
+    /// fails: an error is the state's link error, as for any link.
+    QCoro::Task<> linkAccounts(QPointer<AppState> state, int count);
+    /// New mail every minute, to the demo accounts in turn; only the
+    /// stand-in of the demo itself can be told to deliver.
     void startArrivals();
 
 private:
+    OAuthEndpoints oauthEndpoints() const;
+    GmailEndpoints gmailEndpoints() const;
+    QUrl at(const QString& path) const;
+
     std::unique_ptr<fakegoogle::FakeGoogle> m_google;
+    QUrl m_base;
+    std::chrono::milliseconds m_syncInterval;
     QTemporaryDir m_profile;
     std::shared_ptr<QSettingsStore> m_settings;
     std::shared_ptr<OAuthConfig> m_config;
+    std::shared_ptr<DemoBrowser> m_browser;
     QTimer m_arrivals;
     int m_arrived = 0;
-    bool m_ready = false;
+    QString m_problem;
 };
 
 } // namespace vesk

@@ -15,12 +15,16 @@
 #include "notifications/SystemNotificationPoster.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopFileManager.h"
+#include "platform/DesktopIdentity.h"
 #include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
+#include "platform/SingleInstance.h"
 #include "transfers/TransferManager.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+
+#include <cstdio>
 
 using namespace vesk;
 
@@ -46,13 +50,39 @@ AppServices productionServices(std::shared_ptr<WindowSlot> window)
     return services;
 }
 
+/// Raises the window for another start of the program. A Wayland compositor
+/// only hands the focus over with the launcher's token, which Qt's Wayland
+/// plugin reads from the environment when the window asks to be activated.
+void raiseFor(const WindowSlot& slot, const QString& activationToken)
+{
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    slot.bringToFront();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VESK"));
-    QApplication::setDesktopFileName(QStringLiteral("vesk"));
+    QApplication::setDesktopFileName(DesktopIdentity::id());
+
+    // Before anything reads the cache or the keyring: a second start only
+    // raises the first one's window.
+    SingleInstance instance(QDBusConnection::sessionBus(), DesktopIdentity::id(),
+                            DesktopIdentity::objectPath());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::ActivatedOther:
+        return 0;
+    case SingleInstance::Claim::OtherUnresponsive:
+        std::fputs("vesk: VESK is already running but does not answer\n", stderr);
+        return 1;
+    case SingleInstance::Claim::Owner:
+    case SingleInstance::Claim::Unguarded:
+        break;
+    }
+
     Brand::apply(app);
     QApplication::setWindowIcon(Icons::applicationIcon());
 
@@ -64,6 +94,8 @@ int main(int argc, char* argv[])
 
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
     slot->window = window.get();
+    QObject::connect(&instance, &SingleInstance::activationRequested, window.get(),
+                     [slot](const QString& token) { raiseFor(*slot, token); });
     window->show();
     startSessions(state);
     return app.exec();

@@ -38,7 +38,7 @@ private:
 
     void advance(qint64 ms) { *m_now += ms; }
 
-    Answer authorize(const QString& challenge)
+    Answer authorize(const QString& challenge, const QString& loginHint = {})
     {
         QUrlQuery query;
         query.setQueryItems(
@@ -49,6 +49,8 @@ private:
              {u"state"_s, u"e3b0c442"_s},
              {u"code_challenge"_s, challenge},
              {u"code_challenge_method"_s, u"S256"_s}});
+        if (!loginHint.isEmpty())
+            query.addQueryItem(u"login_hint"_s, loginHint);
         QUrl url = m_google->authUrl();
         url.setQuery(query);
         return m_client->getUrl(url);
@@ -125,6 +127,25 @@ private Q_SLOTS:
         m_client->setToken(token.json()[u"access_token"_s].toString());
         QCOMPARE(m_client->gmail(u"/profile"_s).json()[u"emailAddress"_s].toString(), s_account);
         QCOMPARE(exchange(code, verifier).json()[u"error"_s].toString(), u"invalid_grant"_s);
+    }
+
+    void loginHintChoosesTheAccount()
+    {
+        m_google->addAccount(u"tiago@exemplo.pt"_s, u"Tiago Moreira"_s);
+        const auto signedIn = [this](const QString& hint) {
+            const Answer consent = authorize(s_challenge, hint);
+            const QString code =
+                redirectQuery(consent).queryItemValue(u"code"_s, QUrl::FullyDecoded);
+            m_client->setToken(exchange(code, s_verifier).json()[u"access_token"_s].toString());
+            return m_client->gmail(u"/profile"_s).json()[u"emailAddress"_s].toString();
+        };
+        QCOMPARE(signedIn(u"tiago@exemplo.pt"_s), u"tiago@exemplo.pt"_s);
+        // An address the server does not know is only a hint: the first signs in.
+        QCOMPARE(signedIn(u"quem@exemplo.pt"_s), s_account);
+        QCOMPARE(signedIn(QString()), s_account);
+        // Who the person at the page picks wins over the hint.
+        m_google->setConsentAccount(s_account);
+        QCOMPARE(signedIn(u"tiago@exemplo.pt"_s), s_account);
     }
 
     void tokensExpireRefreshAndRevoke()

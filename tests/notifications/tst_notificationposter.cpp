@@ -154,7 +154,9 @@ private slots:
         QCOMPARE(shown.summary, QStringLiteral("Ana Sousa \u00B7 ana@exemplo.pt"));
         QCOMPARE(shown.body, QStringLiteral("Rui Lopes\nReunião Vamos & já"));
         QCOMPARE(shown.actions, (QStringList{u"default"_s, u"Abrir"_s}));
-        QCOMPARE(shown.hints.value(u"desktop-entry"_s), u"vesk"_s);
+        // The installed desktop file and theme icon carry the program's id.
+        QCOMPARE(shown.hints.value(u"desktop-entry"_s), u"app.orvendo.Vesk"_s);
+        QCOMPARE(shown.appIcon, u"app.orvendo.Vesk"_s);
     }
 
     void textFollowsTheServersCapabilities()
@@ -313,7 +315,7 @@ private slots:
 
         const QList<std::pair<qint64, bool>> expected{{7, true}, {0, false}, {0, false}};
         for (qsizetype i = 0; i < spy.size(); ++i) {
-            QCOMPARE(spy.at(i).at(0).toString(), u"application://vesk.desktop"_s);
+            QCOMPARE(spy.at(i).at(0).toString(), u"application://app.orvendo.Vesk.desktop"_s);
             const QVariantMap properties = spy.at(i).at(1).toMap();
             QCOMPARE(properties.value(u"count"_s).metaType(), QMetaType::fromType<qlonglong>());
             QCOMPARE(properties.value(u"count"_s).toLongLong(), expected.at(i).first);

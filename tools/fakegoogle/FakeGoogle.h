@@ -70,7 +70,7 @@ public:
                            std::chrono::seconds lifetime = std::chrono::seconds(3599),
                            const QString& scope = defaultScope());
     void setTokenLifetime(std::chrono::seconds lifetime); // for the token endpoint
-    void setConsentAccount(const QString& email);         // who signs in; default: first account
+    void setConsentAccount(const QString& email); // who signs in; default: login_hint, else first
     void refuseConsent(const QString& error = QStringLiteral("access_denied"));
     void allowConsent();
 

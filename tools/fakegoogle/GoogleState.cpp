@@ -25,10 +25,14 @@ Mailbox& GoogleState::addMailbox(const QString& email, const QString& name)
     return *slot;
 }
 
-Mailbox* GoogleState::consentMailbox() const
+Mailbox* GoogleState::consentMailbox(const QString& loginHint) const
 {
     if (!consentAccount.isEmpty())
         return mailbox(consentAccount);
+    // Google pre-selects the hinted account; one it does not know leaves the
+    // choice to the person, who here picks the first.
+    if (Mailbox* hinted = loginHint.isEmpty() ? nullptr : mailbox(loginHint))
+        return hinted;
     return accountOrder.isEmpty() ? nullptr : mailbox(accountOrder.constFirst());
 }
 

@@ -30,14 +30,17 @@ struct GoogleState
     FaultTable faults;
     QList<RecordedRequest> log;
     std::function<qint64()> clock; // milliseconds since the epoch; empty: system clock
-    QString consentAccount;        // who "signs in" at the consent page; empty: first account
-    QString consentError;          // non-empty: consent is refused with this error
+    QString
+        consentAccount;   // who "signs in" at the consent page; empty: the hinted or first account
+    QString consentError; // non-empty: consent is refused with this error
     qint64 tokenLifetimeSeconds = 3599;
 
     qint64 nowMs() const;
     Mailbox* mailbox(const QString& email) const;
     Mailbox& addMailbox(const QString& email, const QString& name);
-    Mailbox* consentMailbox() const;
+    // Who signs in at the consent page: the account set by the test, else
+    // the one `loginHint` names, else the first.
+    Mailbox* consentMailbox(const QString& loginHint = {}) const;
 };
 
 } // namespace vesk::fakegoogle

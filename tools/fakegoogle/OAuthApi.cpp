@@ -119,7 +119,7 @@ HttpReply OAuthApi::authorize(const HttpCall& call)
         return fail(u"invalid_request"_s, u"Invalid code_challenge"_s);
     if (challenge.isEmpty() && !method.isEmpty())
         return fail(u"invalid_request"_s, u"Missing code_challenge"_s);
-    Mailbox* account = m_state.consentMailbox();
+    Mailbox* account = m_state.consentMailbox(q.value(u"login_hint"_s));
     if (!m_state.consentError.isEmpty() || !account)
         return redirect(redirectUri,
                         QList<QPair<QString, QString>>{{u"error"_s, m_state.consentError.isEmpty()

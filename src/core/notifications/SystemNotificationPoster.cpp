@@ -2,6 +2,7 @@
 
 #include "NotificationRouter.h"
 #include "NotificationText.h"
+#include "platform/DesktopIdentity.h"
 
 #include <QCoroSignal>
 #include <QDBusMessage>
@@ -19,9 +20,6 @@ const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications
 const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString launcherEntryPath = QStringLiteral("/com/canonical/unity/launcherentry/vesk");
 const QString launcherEntryInterface = QStringLiteral("com.canonical.Unity.LauncherEntry");
-// Docks and servers find our name and icon through the desktop file.
-const QString desktopEntry = QStringLiteral("vesk");
-const QString applicationUri = QStringLiteral("application://vesk.desktop");
 
 // A server that hangs must not hold notifications (or start-up) for long.
 constexpr int callTimeoutMs = 5000;
@@ -41,7 +39,9 @@ QVariantMap hintsFor(const NotificationPayload& payload)
     return {
         {QStringLiteral("category"), QStringLiteral("email.arrived")},
         {QStringLiteral("sound-name"), QStringLiteral("message-new-email")},
-        {QStringLiteral("desktop-entry"), desktopEntry},
+        // Servers find our name (and, failing the icon below, our icon)
+        // through the installed desktop file.
+        {QStringLiteral("desktop-entry"), DesktopIdentity::id()},
         // There is no standard grouping hint: ours names the account, and
         // Plasma shows its origin name in the popup's header.
         {QStringLiteral("x-vesk-account"), account},
@@ -143,8 +143,9 @@ void SystemNotificationPoster::sendNotify(const NotificationPayload& payload)
     const NotificationText text = NotificationText::forServer(
         payload, m_capabilities.value_or(QStringList{QStringLiteral("body")}));
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
-    call << QStringLiteral("Vesk") << m_delivered.serverId(payload.identifier) << QString()
-         << text.summary << text.body
+    // The icon by its theme name: the installed hicolor icon of the program.
+    call << QStringLiteral("Vesk") << m_delivered.serverId(payload.identifier)
+         << DesktopIdentity::id() << text.summary << text.body
          << QStringList{QStringLiteral("default"), QStringLiteral("Abrir")} << hintsFor(payload)
          << qint32(-1);
     m_inFlight.insert(payload.identifier);
@@ -230,7 +231,8 @@ void SystemNotificationPoster::sendBadge(qint64 count)
     const qint64 shown = qMax<qint64>(0, count);
     QDBusMessage signal = QDBusMessage::createSignal(launcherEntryPath, launcherEntryInterface,
                                                      QStringLiteral("Update"));
-    signal << applicationUri
+    // Docks match the URI to the desktop file they launched the program from.
+    signal << DesktopIdentity::applicationUri()
            << QVariantMap{{QStringLiteral("count"), QVariant::fromValue(shown)},
                           {QStringLiteral("count-visible"), shown > 0}};
     m_bus.send(signal);

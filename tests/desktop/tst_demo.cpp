@@ -1,0 +1,198 @@
+// vesk-demo against a Google-compatible server that is already running (here
+// the stand-in, in this process, so its request log can be read): the OAuth
+// flow, the first syncs and a periodic sync of both accounts, in a window on
+// the Xvfb display, without touching the user's settings, cache or keyring.
+
+#include "DemoSeed.h"
+#include "FakeGoogle.h"
+#include "X11Windows.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrlQuery>
+
+#include <libsecret/secret.h>
+
+using vesk::fakegoogle::DemoSeed;
+using vesk::fakegoogle::FakeGoogle;
+using vesk::fakegoogle::RecordedRequest;
+using vesk::test::X11Windows;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList s_accounts{QString::fromLatin1(DemoSeed::firstAccount),
+                             QString::fromLatin1(DemoSeed::secondAccount)};
+
+/// Every item the program's keychain schema can see, as "service/account".
+QSet<QString> programKeyringItems()
+{
+    static const SecretSchema schema{"app.orvendo.vesk.Secret",
+                                     SECRET_SCHEMA_NONE,
+                                     {{"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                      {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                      {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+                                     0,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr};
+    GError* error = nullptr;
+    GList* found = secret_password_search_sync(&schema, SECRET_SEARCH_ALL, nullptr, &error,
+                                               static_cast<const char*>(nullptr));
+    QSet<QString> items;
+    if (error) {
+        items.insert(u"error: "_s + QString::fromUtf8(error->message));
+        g_error_free(error);
+    }
+    for (GList* node = found; node; node = node->next) {
+        GHashTable* attributes =
+            secret_retrievable_get_attributes(static_cast<SecretRetrievable*>(node->data));
+        const auto value = [attributes](const char* key) {
+            return QString::fromUtf8(
+                static_cast<const char*>(g_hash_table_lookup(attributes, key)));
+        };
+        items.insert(value("service") + u'/' + value("account"));
+        g_hash_table_unref(attributes);
+    }
+    g_list_free_full(found, g_object_unref);
+    return items;
+}
+
+QString bearer(const RecordedRequest& request)
+{
+    return QString::fromLatin1(request.header("Authorization"));
+}
+
+/// The bearer tokens seen on `path`, in order of first use.
+QStringList tokensOn(const QList<RecordedRequest>& log, const QString& path)
+{
+    QStringList tokens;
+    for (const RecordedRequest& request : log) {
+        if (request.path == path && !tokens.contains(bearer(request)))
+            tokens.append(bearer(request));
+    }
+    return tokens;
+}
+
+qsizetype firstIndex(const QList<RecordedRequest>& log, const QString& path, const QString& token)
+{
+    for (qsizetype i = 0; i < log.size(); ++i) {
+        if (log.at(i).path == path && bearer(log.at(i)) == token)
+            return i;
+    }
+    return -1;
+}
+
+QStringList vestigesIn(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.mid(folder.size()).contains(u"vesk"_s, Qt::CaseInsensitive) ||
+            path.mid(folder.size()).contains(u"orvendo"_s, Qt::CaseInsensitive))
+            found.append(path);
+    }
+    return found;
+}
+
+} // namespace
+
+class DemoTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { qputenv("QT_QPA_PLATFORM", "xcb"); }
+
+private Q_SLOTS:
+    void runsAgainstAGivenServerInAThrowawayProfile()
+    {
+        FakeGoogle google;
+        DemoSeed::apply(google);
+        QVERIFY(google.start());
+        QTemporaryDir sandbox;
+        QVERIFY(sandbox.isValid());
+        const QString home = sandbox.filePath(u"home"_s);
+        QVERIFY(QDir().mkpath(home));
+        QVERIFY(QDir().mkpath(sandbox.filePath(u"tmp"_s)));
+        const QSet<QString> keyringBefore = programKeyringItems();
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_s, home);
+        // The throwaway profile lives in the temporary folder, kept apart
+        // from the home that must stay clean.
+        env.insert(u"TMPDIR"_s, sandbox.filePath(u"tmp"_s));
+        for (const QString& name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_CACHE_HOME"_s})
+            env.remove(name);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        QProcess demo;
+        demo.setProcessEnvironment(env);
+        demo.setProcessChannelMode(QProcess::SeparateChannels);
+        QString output;
+        connect(&demo, &QProcess::readyReadStandardOutput, this,
+                [&] { output += QString::fromUtf8(demo.readAllStandardOutput()); });
+        connect(&demo, &QProcess::readyReadStandardError, this,
+                [&] { std::fputs(demo.readAllStandardError().constData(), stderr); });
+        demo.start(QStringLiteral(VESK_DEMO_BINARY),
+                   {u"--google"_s, google.baseUrl().toString(), u"--client-id"_s,
+                    QString::fromLatin1(DemoSeed::clientId), u"--client-secret"_s,
+                    QString::fromLatin1(DemoSeed::clientSecret), u"--accounts"_s, u"2"_s,
+                    u"--sync-every"_s, u"2"_s});
+        QVERIFY(demo.waitForStarted());
+
+        // Both accounts linked, in a window on the display.
+        QTRY_VERIFY_WITH_TIMEOUT(output.contains(u"linked "_s + s_accounts.at(0)) &&
+                                     output.contains(u"linked "_s + s_accounts.at(1)),
+                                 180000);
+        QTRY_VERIFY_WITH_TIMEOUT(X11Windows::topWindowOf(demo.processId()).has_value(), 60000);
+        QVERIFY(X11Windows::title(*X11Windows::topWindowOf(demo.processId())).contains(u"VESK"_s));
+        // A periodic sync of each account follows its first sync.
+        const QString history = u"/gmail/v1/users/me/history"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(tokensOn(google.requests(), history).size() == 2, 60000);
+        demo.terminate();
+        QVERIFY(demo.waitForFinished(60000));
+
+        const QList<RecordedRequest> log = google.requests();
+        QStringList hinted;
+        for (const RecordedRequest& request : log) {
+            if (request.path == u"/o/oauth2/v2/auth"_s) {
+                QCOMPARE(request.queryValues(u"code_challenge_method"_s), QStringList{u"S256"_s});
+                hinted += request.queryValues(u"login_hint"_s);
+            }
+        }
+        QCOMPARE(hinted, s_accounts);
+        int exchanges = 0;
+        for (const RecordedRequest& request : log) {
+            const QUrlQuery form(QString::fromUtf8(request.body));
+            if (request.path == u"/token"_s &&
+                form.queryItemValue(u"grant_type"_s) == u"authorization_code"_s) {
+                QVERIFY(!form.queryItemValue(u"code_verifier"_s).isEmpty());
+                ++exchanges;
+            }
+        }
+        QCOMPARE(exchanges, 2);
+        QCOMPARE(tokensOn(log, u"/v1/userinfo"_s).size(), 2);
+        const QStringList firstSyncs = tokensOn(log, u"/gmail/v1/users/me/messages"_s);
+        QCOMPARE(firstSyncs.size(), 2);
+        for (const QString& token : firstSyncs) {
+            const qsizetype periodic = firstIndex(log, history, token);
+            QVERIFY(periodic > firstIndex(log, u"/gmail/v1/users/me/messages"_s, token));
+        }
+
+        QCOMPARE(vestigesIn(home), QStringList());
+        QCOMPARE(programKeyringItems(), keyringBefore);
+    }
+};
+
+QTEST_MAIN(DemoTest)
+#include "tst_demo.moc"
