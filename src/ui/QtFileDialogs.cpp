@@ -3,6 +3,7 @@
 #include <QCoroSignal>
 #include <QDir>
 #include <QFileDialog>
+#include <QScopeGuard>
 
 namespace vesk {
 
@@ -17,11 +18,21 @@ QCoro::Task<bool> accepted(QPointer<QFileDialog> dialog)
     co_return dialog&& result == QDialog::Accepted;
 }
 
+// Not deleted on close: the answer reaches the waiting task through the
+// event loop, after a close's deferred delete would already have taken the
+// dialog and the task's wake-up with it. Each caller deletes its dialog once
+// the choice is read; the window deletes one it still has when it closes.
 QPointer<QFileDialog> newDialog(QWidget* window, const QString& title)
 {
-    QPointer<QFileDialog> dialog = new QFileDialog(window, title);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    return dialog;
+    return new QFileDialog(window, title);
+}
+
+auto deletedAtTheEnd(QPointer<QFileDialog> dialog)
+{
+    return qScopeGuard([dialog] {
+        if (dialog)
+            dialog->deleteLater();
+    });
 }
 
 } // namespace
@@ -34,6 +45,7 @@ QCoro::Task<std::optional<QString>>
 QtFileDialogs::chooseSaveFile(QString proposedName, QString directory, QString message)
 {
     QPointer<QFileDialog> dialog = newDialog(m_window ? m_window() : nullptr, message);
+    const auto cleanup = deletedAtTheEnd(dialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDirectory(directory.isEmpty() ? QDir::homePath() : directory);
@@ -49,6 +61,7 @@ QtFileDialogs::chooseSaveFile(QString proposedName, QString directory, QString m
 QCoro::Task<QStringList> QtFileDialogs::chooseFilesToOpen(QString message)
 {
     QPointer<QFileDialog> dialog = newDialog(m_window ? m_window() : nullptr, message);
+    const auto cleanup = deletedAtTheEnd(dialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setDirectory(QDir::homePath());

@@ -4,6 +4,7 @@
 #include "AccountRowDelegate.h"
 #include "Brand.h"
 #include "BusySpinner.h"
+#include "ErrorText.h"
 #include "FireAndForget.h"
 #include "Icons.h"
 #include "LabelListModel.h"
@@ -208,7 +209,9 @@ void SidebarPane::refreshStatus()
     const AccountSession* session = m_followed.data();
     m_syncRow->setVisible(session && session->isSyncing());
     const QString error = session ? session->lastError() : QString();
-    m_error->setText(error);
+    m_error->setText(error.isEmpty() ? QString()
+                                     : ErrorText::forSession(error, session->lastErrorKind()));
+    m_error->setToolTip(error);
     m_errorRow->setVisible(!error.isEmpty());
     m_relink->setVisible(!error.isEmpty() &&
                          session->lastErrorKind() == SessionError::Kind::NeedsRelink);

@@ -2,6 +2,7 @@
 
 #include "Brand.h"
 #include "ElidedLabel.h"
+#include "ErrorText.h"
 #include "TextButton.h"
 #include "transfers/TransferItem.h"
 #include "transfers/TransferList.h"
@@ -112,11 +113,11 @@ void TransferCard::showItem(const QModelIndex& index)
     m_reveal->setVisible(state == Case::Done);
     m_failure->setVisible(state == Case::Failed);
     if (state == Case::Failed) {
-        // Verbatim, with its line breaks and indentation folded into spaces;
-        // the whole text stays one hover away.
+        // Google's own message rather than its JSON; the whole text stays one
+        // hover away.
         const QString failure = index.data(TransferList::ErrorTextRole).toString();
-        m_failure->setText(
-            clampedLines(failure.simplified(), m_failure->font(), s_failureWidth, s_failureLines));
+        m_failure->setText(clampedLines(ErrorText::condensed(failure), m_failure->font(),
+                                        s_failureWidth, s_failureLines));
         m_failure->setToolTip(failure);
     }
 

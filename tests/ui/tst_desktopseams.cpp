@@ -75,20 +75,21 @@ private slots:
         QCOMPARE(dialog->windowTitle(), u"Guardar anexo"_s);
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
         QCOMPARE(dialog->selectedFiles(), QStringList{dir.filePath(u"fatura.pdf"_s)});
-        // The dialog's own OK: through its slot, which checks the name as a click does.
-        QVERIFY(QMetaObject::invokeMethod(dialog, "accept"));
-        QCOMPARE(awaitTask(std::move(chosen)), dir.filePath(u"fatura.pdf"_s));
+        // The dialog's own OK: through its slot, which checks the name as a
+        // click does, and from the event loop, as a click comes.
+        QVERIFY(QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection));
+        QCOMPARE(awaitTask(std::move(chosen), std::chrono::seconds(20)),
+                 dir.filePath(u"fatura.pdf"_s));
 
         auto cancelled = dialogs.chooseSaveFile(u"fatura.pdf"_s, dir.path(), u"Guardar anexo"_s);
-        QVERIFY(openDialog());
-        openDialog()->reject();
-        QCOMPARE(awaitTask(std::move(cancelled)), std::nullopt);
+        QVERIFY(QMetaObject::invokeMethod(openDialog(), "reject", Qt::QueuedConnection));
+        QCOMPARE(awaitTask(std::move(cancelled), std::chrono::seconds(20)), std::nullopt);
 
         auto none = dialogs.chooseFilesToOpen(u"Anexar"_s);
         QVERIFY(openDialog());
         QCOMPARE(openDialog()->fileMode(), QFileDialog::ExistingFiles);
-        openDialog()->reject();
-        QVERIFY(awaitTask(std::move(none)).isEmpty());
+        QVERIFY(QMetaObject::invokeMethod(openDialog(), "reject", Qt::QueuedConnection));
+        QVERIFY(awaitTask(std::move(none), std::chrono::seconds(20)).isEmpty());
     }
 
     void revealAsksTheFileManagerAndOpensTheFolderWithoutOne()

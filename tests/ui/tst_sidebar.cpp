@@ -264,7 +264,10 @@ private slots:
         awaitTask(std::move(sync));
         QVERIFY(!syncing->isVisible());
         QVERIFY(error->isVisible());
-        QCOMPARE(error->text(), session->lastError());
+        // What Google said, without its JSON; all of it on hover.
+        QVERIFY(error->text().startsWith(QStringLiteral("HTTP 500")));
+        QVERIFY(!error->text().contains(u'{'));
+        QCOMPARE(error->toolTip(), session->lastError());
         QCOMPARE(error->palette().color(QPalette::WindowText), Brand::error);
         QVERIFY(!relink->isVisible());
 
@@ -278,6 +281,7 @@ private slots:
         awaitTask(session->syncNow());
         QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);
         QVERIFY(relink->isVisible());
+        QVERIFY(error->text().contains(QStringLiteral("Liga-a de novo")));
 
         m_rig->google().clearFaults();
         m_rig->browser->setIdle(true);

@@ -202,7 +202,7 @@ private slots:
         revealButton(done)->click();
         QCOMPARE(m_reveal->revealed, QStringList{quickPath});
 
-        // Failed: the manager's text verbatim, no bar.
+        // Failed: Google's message rather than its JSON, no bar.
         QString gonePath;
         QVERIFY(!awaitTask(start(gone, &gonePath)));
         TransferCard* failed = m_panel->cards().first();
@@ -211,11 +211,12 @@ private slots:
         const QStringList texts = visibleTexts(failed);
         QCOMPARE(texts.size(), 3);
         QCOMPARE(texts[0], u"contrato.pdf"_s);
-        QVERIFY(texts[1].startsWith(u"HTTP 404"_s));
+        QVERIFY(texts[1].startsWith(u"HTTP 404: "_s));
+        QVERIFY(!texts[1].contains(u'{'));
         QCOMPARE(texts[2], account);
         auto* failureLabel = failed->findChildren<QLabel*>().at(2);
         QCOMPARE(failureLabel->text(), texts[1]);
-        // Google's JSON answer, folded to a few lines; all of it on hover.
+        // Folded to a few lines; the whole answer on hover.
         QVERIFY(failureLabel->text().count(u'\n') <= 2);
         QVERIFY(failureLabel->width() <= 220);
         QCOMPARE(failureLabel->toolTip(), failure);
