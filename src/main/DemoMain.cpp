@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
             std::fputs("vesk-demo: cannot create the screenshot folder\n", stderr);
             return 2;
         }
-        (new ScreenshotScript(*window, state, folder))->start(withAccounts);
+        (new ScreenshotScript(*window, state, folder, world.profileFolder()))->start(withAccounts);
     }
     if (withAccounts)
         world.linkDemoAccounts(&state);

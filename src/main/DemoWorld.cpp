@@ -37,9 +37,11 @@ const QStringList& demoAccounts()
 DemoWorld::DemoWorld()
     : m_google(std::make_unique<fakegoogle::FakeGoogle>())
 {
-    DemoSeed::apply(*m_google);
     if (!m_google->start() || !m_profile.isValid())
         return;
+    // Seeded once listening: the newsletter's pictures live at the stand-in's address.
+    DemoSeed::apply(*m_google);
+    DemoSeed::serveAgendaSlowly(*m_google);
     m_settings = std::make_shared<QSettingsStore>(m_profile.filePath(QStringLiteral("vesk.ini")));
     m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<MemorySecureStore>());
     m_config->setClientId(QString::fromLatin1(DemoSeed::clientId));
@@ -48,6 +50,11 @@ DemoWorld::DemoWorld()
 }
 
 DemoWorld::~DemoWorld() = default;
+
+QString DemoWorld::profileFolder() const
+{
+    return m_profile.path();
+}
 
 std::shared_ptr<SettingsStore> DemoWorld::settings() const
 {

@@ -38,6 +38,8 @@ public:
     AppServices services(std::shared_ptr<WindowSlot> window) const;
     std::shared_ptr<OAuthConfig> oauthConfig() const { return m_config; }
     std::shared_ptr<SettingsStore> settings() const;
+    /// The throwaway profile's folder, removed when the demo ends.
+    QString profileFolder() const;
 
     /// Links the stand-in's two demo accounts through the ordinary OAuth
     /// flow, one after the other. Never fails: an error is the state's
