@@ -132,7 +132,8 @@ int main(int argc, char* argv[])
         QDir folder(parser.value(QStringLiteral("screenshot-script")));
         if (!folder.mkpath(QStringLiteral(".")))
             return fail(QStringLiteral("cannot create the screenshot folder"), 2);
-        (new ScreenshotScript(*window, state, folder))->start(options->accounts > 0);
+        (new ScreenshotScript(*window, state, folder, world.profileFolder()))
+            ->start(options->accounts > 0);
     }
     world.linkAccounts(&state, options->accounts);
     world.startArrivals();

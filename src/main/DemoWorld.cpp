@@ -38,11 +38,14 @@ DemoWorld::DemoWorld(Options options)
 {
     if (m_base.isEmpty()) {
         m_google = std::make_unique<fakegoogle::FakeGoogle>();
-        DemoSeed::apply(*m_google);
         if (!m_google->start()) {
             m_problem = QStringLiteral("the Google stand-in cannot listen on 127.0.0.1");
             return;
         }
+        // Seeded once listening: the newsletter's pictures live at the
+        // stand-in's address.
+        DemoSeed::apply(*m_google);
+        DemoSeed::serveAgendaSlowly(*m_google);
         m_base = m_google->baseUrl();
     } else if (!m_base.isValid() || m_base.isRelative() ||
                (m_base.scheme() != u"http" && m_base.scheme() != u"https") ||
@@ -62,6 +65,11 @@ DemoWorld::DemoWorld(Options options)
 }
 
 DemoWorld::~DemoWorld() = default;
+
+QString DemoWorld::profileFolder() const
+{
+    return m_profile.path();
+}
 
 std::shared_ptr<SettingsStore> DemoWorld::settings() const
 {

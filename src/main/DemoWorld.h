@@ -54,6 +54,8 @@ public:
     AppServices services(std::shared_ptr<WindowSlot> window);
     std::shared_ptr<OAuthConfig> oauthConfig() const { return m_config; }
     std::shared_ptr<SettingsStore> settings() const;
+    /// The throwaway profile's folder, removed when the demo ends.
+    QString profileFolder() const;
 
     /// The accounts the consent page can sign in: the demo mailboxes.
     static QStringList consentAccounts();

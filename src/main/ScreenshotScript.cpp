@@ -1,5 +1,6 @@
 #include "ScreenshotScript.h"
 
+#include "MailScenes.h"
 #include "MainWindow.h"
 #include "app/AppState.h"
 #include "model/ThreadSummary.h"
@@ -38,11 +39,13 @@ void report(const char* what)
 
 } // namespace
 
-ScreenshotScript::ScreenshotScript(MainWindow& window, AppState& state, QDir folder)
+ScreenshotScript::ScreenshotScript(MainWindow& window, AppState& state, QDir folder,
+                                   QString scratchFolder)
     : QObject(&window)
     , m_window(window)
     , m_state(state)
     , m_folder(std::move(folder))
+    , m_scratch(std::move(scratchFolder))
 {}
 
 void ScreenshotScript::after(int ms, Step step)
@@ -170,27 +173,40 @@ void ScreenshotScript::showSettings()
 {
     m_window.showSettings();
     after(s_settle, [this] {
-        if (m_window.settingsWindow())
+        if (QWidget* settings = m_window.settingsWindow()) {
             shoot(QStringLiteral("settings"));
-        else {
+            settings->close();
+        } else {
             report("no settings window to show");
             ++m_failures;
         }
-        finish();
+        after(s_settle, [this] { playMailScenes(); });
     });
 }
 
-void ScreenshotScript::shoot(const QString& name)
+void ScreenshotScript::playMailScenes()
+{
+    auto* scenes = new MailScenes(m_window, m_state, m_scratch,
+                                  [this](const QString& name) { return shoot(name); });
+    connect(scenes, &MailScenes::finished, this, [this](int failures) {
+        m_failures += failures;
+        finish();
+    });
+    scenes->start();
+}
+
+bool ScreenshotScript::shoot(const QString& name)
 {
     QScreen* screen = m_window.screen();
     const QString path = m_folder.filePath(name + QStringLiteral(".png"));
     if (!screen || !screen->grabWindow(0).save(path)) {
         std::fprintf(stderr, "vesk-demo: could not save %s\n", qPrintable(path));
         ++m_failures;
-        return;
+        return false;
     }
     std::fprintf(stdout, "%s\n", qPrintable(path));
     std::fflush(stdout);
+    return true;
 }
 
 void ScreenshotScript::finish()

@@ -13,15 +13,19 @@ class MainWindow;
 /// Drives the demo's own window through the screens worth showing and saves
 /// each as a PNG of the whole screen, then quits the application: the welcome
 /// screen when no account is linked; otherwise the inbox, a conversation's
-/// context menu with its labels submenu, the accounts sheet and the settings
-/// window. A screen that cannot be reached is reported and skipped.
+/// context menu with its labels submenu, the open conversation, the accounts
+/// sheet, the settings window and then the MailScenes (HTML mail, attachments,
+/// the composer, the transfers panel). A screen that cannot be reached is
+/// reported and skipped.
 /// GUI thread only; lives until the application quits.
 class ScreenshotScript final : public QObject
 {
     Q_OBJECT
 
 public:
-    ScreenshotScript(MainWindow& window, AppState& state, QDir folder);
+    /// Pictures go into `folder`; files the scenes need (attachments, saved
+    /// downloads) into `scratchFolder`, a throwaway one.
+    ScreenshotScript(MainWindow& window, AppState& state, QDir folder, QString scratchFolder);
 
     /// Begins once the window is shown; `withAccounts` says whether the
     /// demo links its accounts (otherwise the welcome screen is the picture).
@@ -37,12 +41,14 @@ private:
     void closePopups();
     void showAccounts();
     void showSettings();
+    void playMailScenes();
     void finish();
-    void shoot(const QString& name);
+    bool shoot(const QString& name);
 
     MainWindow& m_window;
     AppState& m_state;
     QDir m_folder;
+    QString m_scratch;
     int m_failures = 0;
 };
 

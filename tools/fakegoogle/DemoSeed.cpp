@@ -1,8 +1,12 @@
 #include "DemoSeed.h"
 
 #include "DemoAttachments.h"
+#include "DemoNewsletter.h"
 #include "FakeGoogle.h"
+#include "FaultRule.h"
 #include "SimpleMessage.h"
+
+#include <QRegularExpression>
 
 namespace vesk::fakegoogle {
 
@@ -13,6 +17,10 @@ namespace {
 const QString s_ana = u"Ana Ribeiro <ana.ribeiro@exemplo.pt>"_s;
 const QString s_tiago = u"Tiago Moreira <tiago.moreira@exemplo.pt>"_s;
 const QString s_ines = u"Inês Carvalho <ines.carvalho@correio.pt>"_s;
+
+// The agenda is padded so that its download, served slowly, lasts a while.
+constexpr qsizetype s_agendaPadding = 160 * 1024;
+constexpr auto s_agendaMessageId = "planeamento-1";
 
 QDateTime ago(double days)
 {
@@ -60,21 +68,24 @@ void seedPlanningThread(Seeder& s, const QString& workAna, const QString& workTi
         mail(s_tiago, s_ana, u"Reunião de planeamento do 2.º trimestre"_s,
              u"Olá Ana,\n\nSegue a agenda para a reunião de quinta-feira às "
              u"10h00. Diz-me se queres acrescentar algum ponto.\n\nAbraço,\nTiago"_s,
-             3.2, "planeamento-1");
+             3.2, s_agendaMessageId);
     first.attachments.append({u"agenda-reunião.pdf"_s,
                               "application/pdf",
                               demofiles::pdf(u"Agenda da reunião\n1. Orçamento\n2. Contratações\n"
-                                             u"3. Calendário do 2.º trimestre"_s),
+                                             u"3. Calendário do 2.º trimestre"_s,
+                                             s_agendaPadding),
                               {}});
     const SimpleMessage reply =
         mail(s_ana, s_tiago, u"Re: Reunião de planeamento do 2.º trimestre"_s,
              u"Obrigada, Tiago. Acrescentava o ponto \"formação da equipa\" & a revisão de "
              u"custos.\n\nAté quinta,\nAna"_s,
              2.9, "planeamento-2", "planeamento-1");
-    const SimpleMessage last =
+    SimpleMessage last =
         mail(s_tiago, s_ana, u"Re: Reunião de planeamento do 2.º trimestre"_s,
-             u"Combinado. Reservei a sala Tejo. Levo café <e pastéis de nata>."_s, 0.4,
-             "planeamento-3", "planeamento-2");
+             u"Combinado. Reservei a sala Tejo. Levo café <e pastéis de nata>.\n\nVai em anexo "
+             u"a planta da sala, para quem vem pela primeira vez."_s,
+             0.4, "planeamento-3", "planeamento-2");
+    last.attachments.append({u"planta-sala-tejo.png"_s, "image/png", demofiles::png(480, 300), {}});
     const auto a1 = s.add(s.ana, first, {u"INBOX"_s, u"IMPORTANT"_s, workAna});
     s.add(s.ana, reply, {u"SENT"_s}, a1.threadId);
     s.add(s.ana, last, {u"INBOX"_s, u"UNREAD"_s, u"IMPORTANT"_s, workAna}, a1.threadId);
@@ -87,21 +98,8 @@ void seedNewsletter(Seeder& s)
 {
     SimpleMessage news = mail(u"Agenda Cultural de Lisboa <newsletter@agenda-lisboa.pt>"_s, s_ana,
                               u"Esta semana em Lisboa: fado, cinema e feiras"_s,
-                              u"Esta semana em Lisboa: noites de fado em Alfama, ciclo de "
-                              u"cinema português e a feira do livro no Parque Eduardo VII."_s,
-                              1.1, "agenda-semana");
-    news.html = u"<!DOCTYPE html><html><head><style>body{font-family:sans-serif}</style></head>"
-                u"<body><table width=\"600\"><tr><td>"
-                u"<img src=\"https://imagens.agenda-lisboa.pt/cabecalho.jpg\" width=\"600\" "
-                u"alt=\"Agenda Cultural\">"
-                u"<h1>Esta semana em Lisboa</h1>"
-                u"<p>Noites de <b>fado</b> em Alfama &amp; Mouraria, ciclo de cinema português "
-                u"e a feira do livro no Parque Eduardo VII.</p>"
-                u"<img src=\"https://imagens.agenda-lisboa.pt/fado.jpg\" width=\"280\">"
-                u"<img src=\"https://rastreio.agenda-lisboa.pt/pixel.gif?id=83121\" width=\"1\" "
-                u"height=\"1\">"
-                u"<p><a href=\"https://agenda-lisboa.pt/cancelar\">Cancelar subscrição</a></p>"
-                u"</td></tr></table></body></html>"_s;
+                              demonewsletter::text(), 1.1, "agenda-semana");
+    news.html = demonewsletter::html(s.google.baseUrl());
     s.add(s.ana, news, {u"INBOX"_s, u"UNREAD"_s, u"CATEGORY_PROMOTIONS"_s});
     news.to = s_tiago;
     news.date = ago(1.05);
@@ -205,6 +203,28 @@ void DemoSeed::apply(FakeGoogle& google)
     seedFamily(seeder, family);
     seedNewsletter(seeder);
     seedPlanningThread(seeder, workAna, workTiago);
+}
+
+void DemoSeed::serveAgendaSlowly(FakeGoogle& google)
+{
+    const QString account = QString::fromLatin1(firstAccount);
+    const QByteArray header = "Message-ID: <" + QByteArray(s_agendaMessageId) + "@exemplo.pt>";
+    for (const QString& id : google.messageIds(account)) {
+        if (!google.rawMessage(account, id).contains(header))
+            continue;
+        FaultRule rule;
+        rule.kind = FaultRule::Kind::SlowChunks;
+        rule.method = u"GET"_s;
+        rule.pathPattern = u"/gmail/v1/users/[^/]+/messages/"_s + QRegularExpression::escape(id) +
+                           u"/attachments/.+"_s;
+        rule.times = -1;
+        rule.chunkBytes = 2048;
+        rule.chunkIntervalMs = 250;
+        // Announced, so that the transfer shows how far it has got.
+        rule.announceLength = true;
+        google.addFault(rule);
+        return;
+    }
 }
 
 QByteArray DemoSeed::arrival(int n)

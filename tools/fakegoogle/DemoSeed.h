@@ -8,9 +8,10 @@ namespace vesk::fakegoogle {
 class FakeGoogle;
 
 // The demo mailboxes: two Portuguese-speaking accounts with labels,
-// conversations, unread mail, a newsletter with remote images, attachments of
-// several kinds (one of several megabytes), a sent message, a draft and a
-// message in the bin. Dates are relative to the moment of seeding.
+// conversations, unread mail, an HTML newsletter with remote images, a
+// plain-text conversation with a PDF and a picture, attachments of several
+// kinds (one of several megabytes), a sent message, a draft and a message in
+// the bin. Dates are relative to the moment of seeding.
 class DemoSeed final
 {
 public:
@@ -19,7 +20,13 @@ public:
     static constexpr auto firstAccount = "ana.ribeiro@exemplo.pt";
     static constexpr auto secondAccount = "tiago.moreira@exemplo.pt";
 
+    // Call once the stand-in listens: the newsletter's pictures are served
+    // by the stand-in itself, at its own address.
     static void apply(FakeGoogle& google);
+    // From now on, the PDF agenda of the planning conversation comes in
+    // small, spaced chunks (about half a minute in all), so that saving it
+    // shows a download in progress.
+    static void serveAgendaSlowly(FakeGoogle& google);
     // The n-th message of the "new mail every N seconds" option.
     static QByteArray arrival(int n);
 };

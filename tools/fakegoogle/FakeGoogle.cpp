@@ -1,5 +1,6 @@
 #include "FakeGoogle.h"
 
+#include "DemoImages.h"
 #include "GmailApi.h"
 #include "GoogleError.h"
 #include "GoogleState.h"
@@ -21,6 +22,8 @@ HttpReply route(GoogleState& state, const HttpCall& call)
         return GmailApi(state).handle(call);
     if (OAuthApi::owns(call.path))
         return OAuthApi(state).handle(call);
+    if (DemoImages::owns(call.path))
+        return DemoImages::handle(call);
     return googleerror::api(404, u"Not Found"_s, u"notFound"_s);
 }
 

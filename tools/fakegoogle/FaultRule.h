@@ -19,7 +19,8 @@ struct FaultRule
         Status,          // answer `status` with `headers` and `body` instead of the real answer
         Delay,           // wait `delayMs` before answering normally
         NoContentLength, // real answer, body delimited by closing the connection
-        SlowChunks,      // real answer, chunked, `chunkBytes` every `chunkIntervalMs`
+        SlowChunks,      // real answer, `chunkBytes` every `chunkIntervalMs`: chunked, or
+                         // with its Content-Length when `announceLength`
         DropConnection,  // real head with its Content-Length, then close after `dropAfterBytes`
     };
 
@@ -35,6 +36,7 @@ struct FaultRule
     int delayMs = 0;
     int chunkBytes = 1024;
     int chunkIntervalMs = 50;
+    bool announceLength = false;
     qint64 dropAfterBytes = 0;
 };
 

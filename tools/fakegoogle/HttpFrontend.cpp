@@ -158,6 +158,16 @@ void HttpFrontend::write(const HttpReply& reply, const FaultRule* shaping,
                 return false;
             return sink.write(body->data() + offset, body->size() - offset);
         });
+    } else if (shaping->kind == Kind::SlowChunks && shaping->announceLength) {
+        const size_t chunk = size_t(std::max(1, shaping->chunkBytes));
+        const auto pause = std::chrono::milliseconds(shaping->chunkIntervalMs);
+        response.set_content_provider(
+            body->size(), type,
+            [body, chunk, pause](size_t offset, size_t length, httplib::DataSink& sink) {
+                if (offset > 0)
+                    std::this_thread::sleep_for(pause);
+                return sink.write(body->data() + offset, std::min(chunk, length));
+            });
     } else if (shaping->kind == Kind::SlowChunks) {
         const size_t chunk = size_t(std::max(1, shaping->chunkBytes));
         const auto pause = std::chrono::milliseconds(shaping->chunkIntervalMs);

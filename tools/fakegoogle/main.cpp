@@ -89,15 +89,16 @@ int main(int argc, char* argv[])
     FakeGoogle google;
     google.setQuotaModel(*quota);
     google.setLatency(std::chrono::milliseconds(parser.value(u"latency"_s).toInt()));
+    if (!google.start(quint16(port))) {
+        std::fprintf(stderr, "fakegoogle: cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+    // After listening: the demo newsletter links to pictures at this address.
     QStringList accounts;
     if (seed == u"demo"_s) {
         DemoSeed::apply(google);
         accounts = {QString::fromLatin1(DemoSeed::firstAccount),
                     QString::fromLatin1(DemoSeed::secondAccount)};
-    }
-    if (!google.start(quint16(port))) {
-        std::fprintf(stderr, "fakegoogle: cannot listen on 127.0.0.1:%u\n", port);
-        return 1;
     }
     printSetup(google, accounts);
 

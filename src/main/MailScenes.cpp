@@ -1,0 +1,351 @@
+#include "MailScenes.h"
+
+#include "ComposerSheet.h"
+#include "ComposerView.h"
+#include "DemoSeed.h"
+#include "DroppedFiles.h"
+#include "MainToolbar.h"
+#include "MainWindow.h"
+#include "MessageCard.h"
+#include "PillButton.h"
+#include "ReaderPane.h"
+#include "ReceivedAttachmentRow.h"
+#include "TransfersPopover.h"
+#include "app/AppState.h"
+#include "compose/ComposerSession.h"
+#include "model/ThreadSummary.h"
+#include "sync/AccountSession.h"
+#include "transfers/TransferManager.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace vesk {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int s_poll = 250;
+constexpr int s_settle = 900;
+// Web views lay out, paint and fetch their pictures on their own time.
+constexpr int s_webSettle = 2500;
+constexpr int s_attempts = 80;
+// Discarding waits for the draft's deletion at the stand-in.
+constexpr int s_longAttempts = 160;
+// Over Gmail's 25 MB, so the composer warns.
+constexpr qint64 s_largeFileBytes = 27 * 1024 * 1024;
+
+const QString s_newsletter = u"Esta semana em Lisboa: fado, cinema e feiras"_s;
+const QString s_planning = u"Reunião de planeamento do 2.º trimestre"_s;
+const QString s_showImages = u"Mostrar imagens desta mensagem"_s;
+const QString s_finishedFile = u"planta-sala-tejo.png"_s;
+const QString s_runningFile = u"agenda-reunião.pdf"_s;
+
+void report(const QString& what)
+{
+    std::fprintf(stderr, "vesk-demo: %s\n", qPrintable(what));
+}
+
+} // namespace
+
+MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
+                       std::function<bool(const QString&)> shoot)
+    : QObject(&window)
+    , m_window(window)
+    , m_state(state)
+    , m_reader(window.findChild<ReaderPane*>())
+    , m_scratch(std::move(scratchFolder))
+    , m_shoot(std::move(shoot))
+{}
+
+void MailScenes::start()
+{
+    if (!m_reader) {
+        fail("the window has no reading column");
+        end();
+        return;
+    }
+    // The first account's mailbox: the conversation answered is addressed to
+    // it, and its agenda is the one served slowly.
+    const QString account = QString::fromLatin1(fakegoogle::DemoSeed::firstAccount);
+    const AccountSession* session = m_state.selectedSession();
+    if (!session || session->id() != account)
+        m_state.selectAccount(account);
+    const auto listed = [this] {
+        const AccountSession* session = m_state.selectedSession();
+        return session && !session->isSyncing() && !m_state.visibleThreads().isEmpty();
+    };
+    waitUntil(listed, "the first demo account's inbox did not show", s_attempts,
+              [this] { after(s_settle, [this] { openNewsletter(); }); });
+}
+
+void MailScenes::after(int ms, Step step)
+{
+    QTimer::singleShot(ms, this, std::move(step));
+}
+
+void MailScenes::waitUntil(std::function<bool()> ready, const char* what, int attempts, Step next)
+{
+    if (ready()) {
+        next();
+        return;
+    }
+    if (attempts <= 0) {
+        fail(what);
+        next();
+        return;
+    }
+    after(s_poll, [this, ready = std::move(ready), what, attempts, next = std::move(next)] {
+        waitUntil(ready, what, attempts - 1, next);
+    });
+}
+
+void MailScenes::fail(const char* what)
+{
+    report(QString::fromUtf8(what));
+    ++m_failures;
+}
+
+bool MailScenes::openThread(const QString& subject)
+{
+    for (const ThreadSummary& thread : m_state.visibleThreads()) {
+        if (thread.subject().endsWith(subject)) {
+            m_state.selectThread(thread);
+            return true;
+        }
+    }
+    report(u"no conversation \"%1\" in the list"_s.arg(subject));
+    ++m_failures;
+    return false;
+}
+
+QAbstractButton* MailScenes::showImagesButton() const
+{
+    for (QAbstractButton* button : m_reader->findChildren<QAbstractButton*>()) {
+        if (button->text() == s_showImages && button->isVisible())
+            return button;
+    }
+    return nullptr;
+}
+
+void MailScenes::openNewsletter()
+{
+    if (!openThread(s_newsletter)) {
+        openAttachments();
+        return;
+    }
+    waitUntil([this] { return !m_reader->cards().isEmpty(); }, "the newsletter did not open",
+              s_attempts,
+              [this] {
+                  after(s_webSettle, [this] {
+                      m_shoot(u"newsletter-blocked"_s);
+                      showImages();
+                  });
+              });
+}
+
+void MailScenes::showImages()
+{
+    QAbstractButton* button = showImagesButton();
+    if (!button) {
+        // The picture is still taken: it shows the reader as it is.
+        report(u"the reader offers no \"%1\" button; newsletter-shown.png shows the message "
+               u"as it is"_s.arg(s_showImages));
+        m_shoot(u"newsletter-shown"_s);
+        openAttachments();
+        return;
+    }
+    button->click();
+    waitUntil([this] { return !showImagesButton(); }, "the pictures were not shown", s_attempts,
+              [this] {
+                  after(s_webSettle, [this] {
+                      m_shoot(u"newsletter-shown"_s);
+                      openAttachments();
+                  });
+              });
+}
+
+void MailScenes::openAttachments()
+{
+    if (!openThread(s_planning)) {
+        end();
+        return;
+    }
+    const auto rowsShown = [this] {
+        qsizetype rows = 0;
+        for (const MessageCard* card : m_reader->cards())
+            rows += card->attachmentRows().size();
+        return rows >= 2;
+    };
+    waitUntil(rowsShown, "the conversation with attachments did not open", s_attempts, [this] {
+        after(s_settle, [this] {
+            m_shoot(u"attachments"_s);
+            openComposer();
+        });
+    });
+}
+
+void MailScenes::openComposer()
+{
+    m_reader->replyAction()->trigger();
+    waitUntil([this] { return m_window.composerSheet() && m_window.composerSheet()->isVisible(); },
+              "the reply did not open the composer", s_attempts,
+              [this] {
+                  if (m_window.composerSheet())
+                      fillComposer();
+                  else
+                      saveFinishedDownload();
+              });
+}
+
+void MailScenes::fillComposer()
+{
+    ComposerSession* composer = m_state.composer();
+    const QString path = QDir(m_scratch).filePath(u"gravação da reunião.mp4"_s);
+    QFile file(path);
+    // Sparse: the size is what matters, not the bytes on disk.
+    if (!composer || !file.open(QIODevice::WriteOnly) || !file.resize(s_largeFileBytes)) {
+        fail("could not attach a large file to the reply");
+        closeComposer();
+        return;
+    }
+    file.close();
+    composer->setBody(u"Obrigada, Tiago! Segue a gravação da reunião, para quem não pôde "
+                      u"estar.\n\n"_s +
+                      composer->body());
+    composer->addAttachments(attachmentsFromUrls({QUrl::fromLocalFile(path)}));
+    composer->markDirty();
+    const auto warned = [this] {
+        ComposerSheet* sheet = m_window.composerSheet();
+        return sheet && sheet->view()->sizeWarning()->isVisible();
+    };
+    waitUntil(warned, "the composer shows no size warning", s_attempts, [this] {
+        after(s_settle, [this] {
+            m_shoot(u"composer"_s);
+            closeComposer();
+        });
+    });
+}
+
+void MailScenes::closeComposer()
+{
+    if (ComposerSheet* sheet = m_window.composerSheet())
+        sheet->view()->discardButton()->click();
+    waitUntil([this] { return !m_window.composerSheet(); }, "the composer did not close",
+              s_longAttempts, [this] { saveFinishedDownload(); });
+}
+
+void MailScenes::saveFinishedDownload()
+{
+    saveAttachment(s_finishedFile, [this] {
+        waitUntil([this] { return transferIs(s_finishedFile, false); },
+                  "the first download did not finish", s_attempts,
+                  [this] { saveRunningDownload(); });
+    });
+}
+
+void MailScenes::saveRunningDownload()
+{
+    saveAttachment(s_runningFile, [this] {
+        // Some progress on the bar, and still running.
+        waitUntil([this] { return transferIs(s_runningFile, true); },
+                  "the second download is not running", s_attempts,
+                  [this] { after(s_settle, [this] { openTransfers(); }); });
+    });
+}
+
+void MailScenes::openTransfers()
+{
+    MainToolbar* toolbar = m_window.toolbar();
+    if (!toolbar) {
+        fail("the window has no toolbar");
+        end();
+        return;
+    }
+    toolbar->toggleTransfers();
+    waitUntil([toolbar] { return toolbar->transfersPanel() != nullptr; },
+              "the transfers panel did not open", s_attempts,
+              [this] {
+                  after(s_settle, [this] {
+                      m_shoot(u"transfers"_s);
+                      end();
+                  });
+              });
+}
+
+void MailScenes::saveAttachment(const QString& filename, Step next)
+{
+    for (const MessageCard* card : m_reader->cards()) {
+        for (ReceivedAttachmentRow* row : card->attachmentRows()) {
+            if (row->attachment().filename == filename && row->saveButton()->isEnabled()) {
+                row->saveButton()->click();
+                answerSaveDialog(filename, s_attempts, std::move(next));
+                return;
+            }
+        }
+    }
+    report(u"no attachment \"%1\" to save"_s.arg(filename));
+    ++m_failures;
+    next();
+}
+
+void MailScenes::answerSaveDialog(const QString& filename, int attemptsLeft, Step next)
+{
+    QFileDialog* dialog = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<QFileDialog*>(widget);
+            candidate && candidate->isVisible())
+            dialog = candidate;
+    }
+    if (!dialog && attemptsLeft > 0) {
+        after(s_poll, [this, filename, attemptsLeft, next = std::move(next)] {
+            answerSaveDialog(filename, attemptsLeft - 1, next);
+        });
+        return;
+    }
+    if (!dialog) {
+        fail("no save dialog appeared");
+        next();
+        return;
+    }
+    const QDir folder(QDir(m_scratch).filePath(u"Transferências"_s));
+    folder.mkpath(u"."_s);
+    dialog->setDirectory(folder);
+    dialog->selectFile(filename);
+    // As the dialog's own button would: QFileDialog checks the name first.
+    static_cast<QDialog*>(dialog)->accept();
+    next();
+}
+
+bool MailScenes::transferIs(const QString& filename, bool running) const
+{
+    const std::shared_ptr<TransferManager>& transfers = m_state.transfers();
+    if (!transfers)
+        return false;
+    for (const TransferItem& item : transfers->items()->all()) {
+        if (item.filename != filename)
+            continue;
+        if (running)
+            return item.state.isRunning() && item.received > 0;
+        return item.state.kind == TransferItem::State::Case::Done;
+    }
+    return false;
+}
+
+void MailScenes::end()
+{
+    if (MainToolbar* toolbar = m_window.toolbar(); toolbar && toolbar->transfersPanel())
+        toolbar->transfersPanel()->close();
+    Q_EMIT finished(m_failures);
+}
+
+} // namespace vesk

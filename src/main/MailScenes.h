@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QAbstractButton;
+
+namespace vesk {
+
+class AppState;
+class MainWindow;
+class ReaderPane;
+
+/// The screenshot script's pictures of reading and writing mail, taken one
+/// after the other in the demo's own window: the HTML newsletter with its
+/// pictures blocked and then shown, the plain-text conversation with
+/// attachments, the composer answering it with a file over Gmail's size
+/// limit, and the transfers panel with one download running and one done.
+/// Every wait polls for the state it needs a bounded number of times; a
+/// scene that cannot be reached is reported on stderr and the next one
+/// follows. Files it makes go into `scratchFolder`, never into the user's
+/// folders. GUI thread only.
+class MailScenes final : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// `shoot` saves the screen under a name and says whether it could.
+    MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
+               std::function<bool(const QString&)> shoot);
+
+    void start();
+
+Q_SIGNALS:
+    /// All scenes were tried; `failures` counts those that went wrong.
+    void finished(int failures);
+
+private:
+    using Step = std::function<void()>;
+    void after(int ms, Step step);
+    /// Calls `next` once `ready` holds, or after `attempts` checks with a
+    /// report of `what` was not reached.
+    void waitUntil(std::function<bool()> ready, const char* what, int attempts, Step next);
+    void fail(const char* what);
+    bool openThread(const QString& subject);
+    QAbstractButton* showImagesButton() const;
+
+    void openNewsletter();
+    void showImages();
+    void openAttachments();
+    void openComposer();
+    void fillComposer();
+    void closeComposer();
+    void saveFinishedDownload();
+    void saveRunningDownload();
+    void openTransfers();
+    /// Starts saving the reader's attachment called `filename`, answering
+    /// the save dialog with a file in the scratch folder; `next` follows
+    /// once the dialog is answered.
+    void saveAttachment(const QString& filename, Step next);
+    void answerSaveDialog(const QString& filename, int attemptsLeft, Step next);
+    bool transferIs(const QString& filename, bool running) const;
+    void end();
+
+    MainWindow& m_window;
+    AppState& m_state;
+    QPointer<ReaderPane> m_reader;
+    const QString m_scratch;
+    const std::function<bool(const QString&)> m_shoot;
+    int m_failures = 0;
+};
+
+} // namespace vesk
