@@ -6,7 +6,10 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vesk {
 
@@ -40,6 +43,17 @@ void ComposerSheet::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void ComposerSheet::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A sheet hangs from the middle of its window's top, whatever the window
+    // manager (or the lack of one) would choose.
+    if (event->spontaneous() || !parentWidget())
+        return;
+    const QRect window = parentWidget()->window()->geometry();
+    move(window.center().x() - width() / 2, window.top() + std::min(72, window.height() / 10));
 }
 
 void ComposerSheet::closeEvent(QCloseEvent* event)

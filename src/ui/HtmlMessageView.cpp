@@ -7,13 +7,36 @@
 #include "MessageWebProfile.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vesk {
+
+namespace {
+
+// The page's own size never drops below its viewport, and the body of a
+// document without a doctype stretches to the viewport too; the extent of the
+// body's content does neither. Runs in the application's own script world,
+// which the page's "no scripts" setting leaves to us: the mail's scripts stay
+// off.
+const char* const s_measureScript = R"js(
+(function () {
+  if (!document.body) return 0;
+  var range = document.createRange();
+  range.selectNodeContents(document.body);
+  var style = getComputedStyle(document.body);
+  return Math.ceil(range.getBoundingClientRect().bottom + window.scrollY +
+                   (parseFloat(style.paddingBottom) || 0) + (parseFloat(style.marginBottom) || 0));
+})()
+)js";
+
+} // namespace
 
 HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWidget* parent)
     : QWidget(parent)
@@ -39,8 +62,9 @@ HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWid
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     connect(m_page, &MessagePage::linkActivated, this, &HtmlMessageView::linkActivated);
-    connect(m_page, &QWebEnginePage::contentsSizeChanged, this,
-            &HtmlMessageView::followContentHeight);
+    // Content grows as images arrive and shrinks or grows with the width.
+    connect(m_page, &QWebEnginePage::contentsSizeChanged, this, &HtmlMessageView::measure);
+    connect(m_page, &QWebEnginePage::loadFinished, this, &HtmlMessageView::measure);
     connect(m_page, &QWebEnginePage::loadFinished, this, &HtmlMessageView::loadFinished);
 }
 
@@ -69,9 +93,8 @@ void HtmlMessageView::load(const QString& document)
 {
     ++m_loads;
     withdrawPublished();
-    // A new document starts from the smallest card; the page then reports
-    // how tall it really is.
-    setFixedHeight(minimumBodyHeight);
+    // The height stays until the new document is measured, so that showing
+    // a message's images does not make the column jump.
     QByteArray bytes = document.toUtf8();
     if (MessageWebProfile::fitsInline(bytes)) {
         m_page->setHtml(document);
@@ -81,20 +104,33 @@ void HtmlMessageView::load(const QString& document)
     m_page->load(m_published);
 }
 
-void HtmlMessageView::followContentHeight(const QSizeF& contentSize)
+void HtmlMessageView::measure()
 {
-    const int height = static_cast<int>(std::ceil(contentSize.height() * m_page->zoomFactor()));
-    setFixedHeight(std::max(minimumBodyHeight, height));
+    if (!m_last.last())
+        return;
+    QPointer<HtmlMessageView> self(this);
+    m_page->runJavaScript(QString::fromUtf8(s_measureScript), QWebEngineScript::ApplicationWorld,
+                          [self](const QVariant& measured) {
+                              if (self)
+                                  self->applyHeight(measured);
+                          });
+}
+
+void HtmlMessageView::applyHeight(const QVariant& measured)
+{
+    bool isNumber = false;
+    const double cssPixels = measured.toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(cssPixels))
+        return;
+    const double pixels = std::clamp(cssPixels * m_page->zoomFactor(), 0.0, 1.0e6);
+    setFixedHeight(std::max(minimumBodyHeight, static_cast<int>(std::ceil(pixels))));
 }
 
 void HtmlMessageView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // The page never reports less than its viewport is tall; after a change
-    // of width the text may need fewer lines, so measure again from the
-    // smallest height.
-    if (event->oldSize().width() != event->size().width() && m_last.last())
-        setFixedHeight(minimumBodyHeight);
+    if (event->oldSize().width() != event->size().width())
+        measure();
 }
 
 void HtmlMessageView::withdrawPublished()

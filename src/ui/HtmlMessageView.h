@@ -3,6 +3,7 @@
 #include "LastDocument.h"
 
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
 
 class QWebEngineView;
@@ -51,7 +52,9 @@ protected:
 
 private:
     void load(const QString& document);
-    void followContentHeight(const QSizeF& contentSize);
+    /// Asks the page how tall its content is; the answer sets the height.
+    void measure();
+    void applyHeight(const QVariant& measured);
     void withdrawPublished();
 
     MessageWebProfile& m_web;

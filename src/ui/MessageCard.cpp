@@ -4,6 +4,8 @@
 #include "HtmlMessageView.h"
 #include "PillButton.h"
 #include "ReceivedAttachmentRow.h"
+#include "compose/MIMEBuilder.h"
+#include "gmail/WireRecords.h"
 #include "model/SnippetText.h"
 
 #include <QHBoxLayout>
@@ -83,15 +85,16 @@ MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
 void MessageCard::addHtmlBody(const QString& html, MessageWebProfile& web)
 {
     m_html = html;
-    m_htmlView = new HtmlMessageView(web, m_messageId, this);
-    connect(m_htmlView, &HtmlMessageView::linkActivated, this, &MessageCard::linkActivated);
-    m_htmlView->setContent(m_html, m_imagesShown);
-    layout()->addWidget(m_htmlView);
-
+    // Above the body: a long newsletter would push it out of sight.
     m_showImages = new PillButton(QStringLiteral("Mostrar imagens desta mensagem"), false, this);
     connect(m_showImages, &PillButton::clicked, this, &MessageCard::showImages);
     layout()->addWidget(m_showImages);
     layout()->setAlignment(m_showImages, Qt::AlignLeft);
+
+    m_htmlView = new HtmlMessageView(web, m_messageId, this);
+    connect(m_htmlView, &HtmlMessageView::linkActivated, this, &MessageCard::linkActivated);
+    m_htmlView->setContent(m_html, m_imagesShown);
+    layout()->addWidget(m_htmlView);
 }
 
 void MessageCard::showImages()
@@ -112,6 +115,28 @@ QString MessageCard::senderText(const FullMessage& message)
     return message.fromName.isEmpty() ? message.fromEmail : message.fromName;
 }
 
+QString MessageCard::recipientsText(const QString& to)
+{
+    // Google hands the header over decoded, so a name may carry a bare comma
+    // ("Silva, Ana <ana@x.pt>"); a piece without an address belongs to the
+    // next one.
+    QStringList names;
+    QString pending;
+    for (const QString& piece : MIMEBuilder::splitAddresses(to)) {
+        const QString entry = pending.isEmpty() ? piece : pending + QStringLiteral(", ") + piece;
+        if (!piece.contains(u'@')) {
+            pending = entry;
+            continue;
+        }
+        pending.clear();
+        const auto [name, address] = parseAddress(entry);
+        names.append(name.isEmpty() ? address : name);
+    }
+    if (!pending.isEmpty())
+        names.append(pending);
+    return names.join(QStringLiteral(", "));
+}
+
 QString MessageCard::bodyText(const FullMessage& message)
 {
     if (message.plainText)
@@ -126,8 +151,9 @@ QWidget* MessageCard::header(const FullMessage& message)
 
     auto* name = plainLabel(sender, Brand::inter(13, QFont::DemiBold), Brand::foreground, header);
     name->setObjectName(QStringLiteral("sender"));
-    auto* to = plainLabel(QStringLiteral("para ") + message.to, Brand::inter(11),
+    auto* to = plainLabel(QStringLiteral("para ") + recipientsText(message.to), Brand::inter(11),
                           Brand::secondary(), header);
+    to->setToolTip(message.to);
     to->setObjectName(QStringLiteral("recipients"));
     to->setWordWrap(true);
     auto* names = new QVBoxLayout;

@@ -49,6 +49,8 @@ public:
 
     /// The sender as the card names it: the name, else the address.
     static QString senderText(const FullMessage& message);
+    /// The recipients as the card names them: each by name, else address.
+    static QString recipientsText(const QString& to);
     /// What the body shows without a web view.
     static QString bodyText(const FullMessage& message);
 

@@ -33,8 +33,10 @@ void TransfersPopover::popUpUnder(QWidget* anchor)
     QPoint topLeft = anchor->mapToGlobal(QPoint(anchor->width() - width(), anchor->height() + 4));
     if (const QScreen* screen = anchor->screen()) {
         const QRect room = screen->availableGeometry();
-        topLeft.setX(
-            std::clamp(topLeft.x(), room.left(), std::max(room.left(), room.right() - width())));
+        // Clear of the screen's edge, so that the frame shows all round.
+        constexpr int margin = 8;
+        topLeft.setX(std::clamp(topLeft.x(), room.left() + margin,
+                                std::max(room.left(), room.right() + 1 - margin - width())));
     }
     move(topLeft);
     show();

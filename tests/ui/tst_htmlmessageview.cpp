@@ -166,6 +166,18 @@ private Q_SLOTS:
         auto tall = view();
         tall->setContent(QStringLiteral("<div style=\"height:900px\">alto</div>"), false);
         QTRY_VERIFY_WITH_TIMEOUT(tall->height() >= 900, 30000);
+        // Narrower, the text needs more lines; wider again, fewer.
+        auto text = view();
+        text->setContent(QStringLiteral("<p>%1</p>").arg(QStringLiteral("palavra ").repeated(400)),
+                         false);
+        QVERIFY(loaded(*text));
+        QTRY_VERIFY_WITH_TIMEOUT(text->height() > HtmlMessageView::minimumBodyHeight, 30000);
+        const int wide = text->height();
+        text->resize(300, text->height());
+        QTRY_VERIFY_WITH_TIMEOUT(text->height() > wide + 40, 30000);
+        text->resize(600, text->height());
+        QTRY_COMPARE_WITH_TIMEOUT(text->height(), wide, 30000);
+
         auto small = view();
         small->setContent(QStringLiteral("<p>curto</p>"), false);
         QVERIFY(loaded(*small));

@@ -247,6 +247,27 @@ private Q_SLOTS:
         QVERIFY(!card.htmlView());
     }
 
+    void recipientsByName_data()
+    {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("quoted names") << QStringLiteral("\"Ana Ribeiro\" <ana@x.pt>, rui@x.pt")
+                                      << QStringLiteral("Ana Ribeiro, rui@x.pt");
+        QTest::newRow("a decoded name with a comma")
+            << QStringLiteral("Silva, Ana <ana@x.pt>, \"Sá, Rui\" <rui@x.pt>")
+            << QStringLiteral("Silva, Ana, Sá, Rui");
+        QTest::newRow("undisclosed") << QStringLiteral("undisclosed-recipients:;")
+                                     << QStringLiteral("undisclosed-recipients:;");
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void recipientsByName()
+    {
+        QFETCH(QString, to);
+        QFETCH(QString, shown);
+        QCOMPARE(MessageCard::recipientsText(to), shown);
+    }
+
     void toolbarCreatesComposers()
     {
         const auto threadId = deliver().first;
