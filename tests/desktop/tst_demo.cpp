@@ -135,6 +135,7 @@ private Q_SLOTS:
         for (const QString& name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_CACHE_HOME"_s})
             env.remove(name);
         env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        env.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
         QProcess demo;
         demo.setProcessEnvironment(env);
         demo.setProcessChannelMode(QProcess::SeparateChannels);

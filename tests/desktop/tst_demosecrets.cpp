@@ -104,6 +104,7 @@ private Q_SLOTS:
         for (const QString& name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_CACHE_HOME"_s})
             env.remove(name);
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"QT_QPA_OFFSCREEN_NO_GLX"_s, u"1"_s);
         // Everything the program may say about itself goes into the output.
         env.insert(u"QT_LOGGING_RULES"_s, u"*.debug=true"_s);
         QProcess demo;

@@ -380,6 +380,20 @@ private slots:
         QVERIFY(spent <= minimum * 11 / 10);
     }
 
+    void aMessageArchivedEarlierLeavesTheCacheWhenGone()
+    {
+        awaitTask(m_engine->initialSync());
+        const QString id = m_google->messageIds(email).first();
+        m_google->modifyMessage(email, id, {QStringLiteral("STARRED")}, {inbox});
+        awaitTask(m_engine->syncNow());
+        QVERIFY(cachedIds().contains(id));
+        // Deleted while Google forgot the history: only a full sync sees it.
+        m_google->deleteMessage(email, id);
+        m_google->expireHistoryBefore(email, m_google->historyId(email));
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!cachedIds().contains(id));
+    }
+
     void manyNewMessagesConvergeWithinTheQuota()
     {
         useQuotaOnVirtualTime();

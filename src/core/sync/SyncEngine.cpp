@@ -331,16 +331,21 @@ void SyncEngine::reconcile(const QList<LabelPage>& pages)
             patched.insert(current.id(), current);
         }
     }
+    // A message in no loaded label is removed, also one that left them
+    // earlier (archived while only the inbox was loaded): no full sync would
+    // ever look at it again, so it would stay, stale, even once deleted.
     QList<MessageSummary> kept;
     QStringList removed;
-    for (const MessageSummary& summary : std::as_const(patched)) {
+    for (const MessageSummary& cached : state.summaries) {
+        const auto found = patched.constFind(cached.id());
+        const MessageSummary& summary = found == patched.constEnd() ? cached : *found;
         const bool inLoadedLabel =
             std::any_of(summary.labelIds().begin(), summary.labelIds().end(),
                         [&](const QString& label) { return loaded.contains(label); });
-        if (inLoadedLabel)
-            kept.append(summary);
-        else
+        if (!inLoadedLabel)
             removed.append(summary.id());
+        else if (found != patched.constEnd())
+            kept.append(summary);
     }
     if (!kept.isEmpty())
         m_store->upsert(kept);
