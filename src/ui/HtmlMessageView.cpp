@@ -73,6 +73,9 @@ HtmlMessageView::~HtmlMessageView()
     withdrawPublished();
     // The guard may go before the page that consults it.
     m_page->setUrlRequestInterceptor(nullptr);
+    // The page answers its pending measurements as it goes; it must go while
+    // this is still whole, not later among the base class's children.
+    delete m_view;
 }
 
 void HtmlMessageView::setContent(const QString& html, bool showImages)
