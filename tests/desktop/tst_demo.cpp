@@ -3,6 +3,7 @@
 // flow, the first syncs and a periodic sync of both accounts, in a window on
 // the Xvfb display, without touching the user's settings, cache or keyring.
 
+#include "DemoSandbox.h"
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
 #include "X11Windows.h"
@@ -127,13 +128,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(sandbox.filePath(u"tmp"_s)));
         const QSet<QString> keyringBefore = programKeyringItems();
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"HOME"_s, home);
-        // The throwaway profile lives in the temporary folder, kept apart
-        // from the home that must stay clean.
-        env.insert(u"TMPDIR"_s, sandbox.filePath(u"tmp"_s));
-        for (const QString& name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_CACHE_HOME"_s})
-            env.remove(name);
+        QProcessEnvironment env = vesk::test::demoEnvironment(home, sandbox.filePath(u"tmp"_s));
         env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
         env.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
         QProcess demo;
@@ -145,10 +140,7 @@ private Q_SLOTS:
         connect(&demo, &QProcess::readyReadStandardError, this,
                 [&] { std::fputs(demo.readAllStandardError().constData(), stderr); });
         demo.start(QStringLiteral(VESK_DEMO_BINARY),
-                   {u"--google"_s, google.baseUrl().toString(), u"--client-id"_s,
-                    QString::fromLatin1(DemoSeed::clientId), u"--client-secret"_s,
-                    QString::fromLatin1(DemoSeed::clientSecret), u"--accounts"_s, u"2"_s,
-                    u"--sync-every"_s, u"2"_s});
+                   vesk::test::demoArguments(google.baseUrl(), 2));
         QVERIFY(demo.waitForStarted());
 
         // Both accounts linked, in a window on the display.

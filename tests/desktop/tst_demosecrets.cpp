@@ -4,6 +4,7 @@
 // them, and everything the program printed, searched for each access token,
 // refresh token and the client secret the run handled.
 
+#include "DemoSandbox.h"
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
 
@@ -97,12 +98,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(home));
         QVERIFY(QDir().mkpath(sandbox.filePath(u"tmp"_s)));
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"HOME"_s, home);
-        // The throwaway profile is made in the temporary folder.
-        env.insert(u"TMPDIR"_s, sandbox.filePath(u"tmp"_s));
-        for (const QString& name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_CACHE_HOME"_s})
-            env.remove(name);
+        QProcessEnvironment env = vesk::test::demoEnvironment(home, sandbox.filePath(u"tmp"_s));
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"QT_QPA_OFFSCREEN_NO_GLX"_s, u"1"_s);
         // Everything the program may say about itself goes into the output.
@@ -114,10 +110,7 @@ private Q_SLOTS:
         connect(&demo, &QProcess::readyReadStandardOutput, this,
                 [&] { output += demo.readAllStandardOutput(); });
         demo.start(QStringLiteral(VESK_DEMO_BINARY),
-                   {u"--google"_s, google.baseUrl().toString(), u"--client-id"_s,
-                    QString::fromLatin1(DemoSeed::clientId), u"--client-secret"_s,
-                    QString::fromLatin1(DemoSeed::clientSecret), u"--accounts"_s, u"2"_s,
-                    u"--sync-every"_s, u"2"_s});
+                   vesk::test::demoArguments(google.baseUrl(), 2));
         QVERIFY(demo.waitForStarted());
 
         const auto refreshes = [&] {
