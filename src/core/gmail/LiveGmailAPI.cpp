@@ -3,6 +3,7 @@
 #include "AccessTokenProviding.h"
 #include "Base64Url.h"
 #include "GmailError.h"
+#include "json/JsonWriter.h"
 #include "model/SystemLabels.h"
 #include "net/HTTPTransport.h"
 #include "net/RetryDecision.h"
@@ -22,12 +23,26 @@ QByteArray jsonBody(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QJsonObject messageObject(const QString& raw, const std::optional<QString>& threadId)
+// The JSON of a message resource, written around `raw` (base64url, which
+// needs no escaping) in one buffer of the final size: the raw text of a large
+// message is tens of megabytes, and a JSON document of it would copy it
+// several times. `raw` is released here so that at most two copies exist.
+QByteArray messageBody(QByteArray raw, const std::optional<QString>& threadId, bool asDraft)
 {
-    QJsonObject message{{QStringLiteral("raw"), raw}};
-    if (threadId)
-        message.insert(QStringLiteral("threadId"), *threadId);
-    return message;
+    QByteArray tail = "\"";
+    if (threadId) {
+        tail += ",\"threadId\":";
+        JsonWriter(tail).value(*threadId);
+    }
+    tail += asDraft ? "}}" : "}";
+    const QByteArray head = asDraft ? "{\"message\":{\"raw\":\"" : "{\"raw\":\"";
+    QByteArray body;
+    body.reserve(head.size() + raw.size() + tail.size());
+    body += head;
+    body += raw;
+    raw = QByteArray();
+    body += tail;
+    return body;
 }
 
 HTTPRequest authorizedRequest(const QByteArray& method, const QUrl& url, const QString& token,
@@ -211,25 +226,26 @@ QCoro::Task<HistoryListDTO> LiveGmailAPI::listHistory(QString startHistoryId,
         co_await request("GET", QStringLiteral("/history"), items, std::nullopt));
 }
 
-QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QString raw, std::optional<QString> threadId)
+QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QByteArray raw, std::optional<QString> threadId)
 {
-    co_return decodeWire<MessageDTO>(co_await request(
-        "POST", QStringLiteral("/messages/send"), Query(), jsonBody(messageObject(raw, threadId))));
+    QByteArray body = messageBody(std::move(raw), threadId, false);
+    co_return decodeWire<MessageDTO>(
+        co_await request("POST", QStringLiteral("/messages/send"), Query(), std::move(body)));
 }
 
-QCoro::Task<QString> LiveGmailAPI::createDraft(QString raw, std::optional<QString> threadId)
+QCoro::Task<QString> LiveGmailAPI::createDraft(QByteArray raw, std::optional<QString> threadId)
 {
-    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
+    QByteArray body = messageBody(std::move(raw), threadId, true);
     co_return decodeWire<DraftDTO>(
-        co_await request("POST", QStringLiteral("/drafts"), Query(), jsonBody(body)))
+        co_await request("POST", QStringLiteral("/drafts"), Query(), std::move(body)))
         .id;
 }
 
-QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QString raw,
+QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QByteArray raw,
                                             std::optional<QString> threadId)
 {
-    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
-    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), jsonBody(body));
+    QByteArray body = messageBody(std::move(raw), threadId, true);
+    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), std::move(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)
