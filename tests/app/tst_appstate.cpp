@@ -386,6 +386,7 @@ private slots:
         app.selectAccount(rui);
         AccountSession* removed = app.sessions()[1];
         const QString cache = removed->store()->filePath();
+        removed->store()->flush();
         QVERIFY(QFile::exists(cache));
 
         google().clearRequests();

@@ -66,7 +66,12 @@ AppState::AppState(AppServices services, QObject* parent)
     }
 }
 
-AppState::~AppState() = default;
+AppState::~AppState()
+{
+    // The program ends here: what the stores have not written yet goes now.
+    for (AccountSession* session : std::as_const(m_sessions))
+        session->store()->flush();
+}
 
 AccountSession* AppState::selectedSession() const
 {
