@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(tokens->requests, 2);
 
         auto refused = std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("mau")});
-        const GmailError error = gmailFailure(client(refused)->labels());
+        const GmailError error = gmailFailure(client(refused)->profile());
         QCOMPARE(error.kind(), GmailError::Kind::Http);
         QCOMPARE(error.status(), 401);
         QCOMPARE(refused->invalidations, 1);

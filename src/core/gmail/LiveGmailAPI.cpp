@@ -161,20 +161,41 @@ QCoro::Task<GmailProfileDTO> LiveGmailAPI::profile()
 
 QCoro::Task<QList<LabelInfo>> LiveGmailAPI::labels()
 {
-    auto list = decodeWire<LabelListDTO>(
-        co_await request("GET", QStringLiteral("/labels"), Query(), std::nullopt));
     // Gmail's label list carries no counts; the inbox's unread count (the
-    // badge, the sidebar) has to be asked for separately.
-    for (LabelListDTO::Label& label : list.labels) {
+    // badge, the sidebar) has to be asked for separately. Both go out at
+    // once: the first synchronisation waits for the labels, and a round trip
+    // of its own for the inbox would be one more wait.
+    QCoro::Task<QByteArray> inboxCall =
+        request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt);
+    std::optional<LabelListDTO> list;
+    std::exception_ptr listFailure;
+    try {
+        list = decodeWire<LabelListDTO>(
+            co_await request("GET", QStringLiteral("/labels"), Query(), std::nullopt));
+    } catch (...) {
+        listFailure = std::current_exception();
+    }
+    // Awaited whatever happened to the list: the call must not outlive us.
+    std::optional<LabelListDTO::Label> inbox;
+    std::exception_ptr inboxFailure;
+    try {
+        inbox = decodeWire<LabelListDTO::Label>(co_await std::move(inboxCall));
+    } catch (...) {
+        inboxFailure = std::current_exception();
+    }
+    if (listFailure)
+        std::rethrow_exception(listFailure);
+    for (LabelListDTO::Label& label : list->labels) {
         if (label.id == SystemLabels::inbox() && !label.messagesUnread) {
-            label = decodeWire<LabelListDTO::Label>(
-                co_await request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt));
+            if (inboxFailure)
+                std::rethrow_exception(inboxFailure);
+            label = *inbox;
             break;
         }
     }
     QList<LabelInfo> labels;
-    labels.reserve(list.labels.size());
-    for (const LabelListDTO::Label& label : list.labels)
+    labels.reserve(list->labels.size());
+    for (const LabelListDTO::Label& label : list->labels)
         labels.append(LabelInfo{label.id, label.name, label.type.value_or(QStringLiteral("user")),
                                 label.messagesTotal.value_or(0), label.messagesUnread.value_or(0)});
     co_return labels;
