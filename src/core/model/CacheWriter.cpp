@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace vesk {
@@ -63,6 +64,10 @@ int CacheWriter::writeCount() const
 
 void CacheWriter::run()
 {
+    // Below the GUI thread: on a machine with few cores, encoding a large
+    // cache must not take the processor from the window. (On Linux the nice
+    // value is per thread.)
+    ::setpriority(PRIO_PROCESS, 0, 10);
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [&] { return m_changes > m_written || m_stopping; });

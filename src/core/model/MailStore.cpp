@@ -135,11 +135,24 @@ MailStore::State MailStore::snapshot() const
     return m_state;
 }
 
-QList<MessageSummary> MailStore::summaries(const QString& labelId) const
+qsizetype MailStore::summaryCount() const
 {
     QMutexLocker lock(&m_mutex);
+    return m_state.summaries.size();
+}
+
+QList<MessageSummary> MailStore::summaries(const QString& labelId) const
+{
+    // Filtered and sorted outside the lock, from a copy that shares the
+    // table: with a hundred thousand summaries that takes tens of
+    // milliseconds, which a writer on the GUI thread must not wait out.
+    QHash<QString, MessageSummary> all;
+    {
+        QMutexLocker lock(&m_mutex);
+        all = m_state.summaries;
+    }
     QList<MessageSummary> result;
-    for (const MessageSummary& summary : m_state.summaries) {
+    for (const MessageSummary& summary : std::as_const(all)) {
         if (summary.hasLabel(labelId))
             result.append(summary);
     }

@@ -65,6 +65,8 @@ public:
     const QString& filePath() const { return m_filePath; }
 
     State snapshot() const;
+    /// How many summaries are cached.
+    qsizetype summaryCount() const;
     /// Cached summaries carrying `labelId`, newest first.
     QList<MessageSummary> summaries(const QString& labelId) const;
 
