@@ -85,8 +85,30 @@ void BM_UpsertWithWrite(benchmark::State& state)
     QFile::copy(QString::fromStdString(cache.file), dir.path() + u'/' + account + u"/cache.json");
     MailStore store(account, dir.path());
     const QList<MessageSummary> fresh = bench::generateSummaries(75, 99);
-    for (auto _ : state)
+    // The write itself runs on the store's writer thread; flush() waits for it.
+    for (auto _ : state) {
         store.upsert(fresh);
+        store.flush();
+    }
+}
+
+// What a change costs the caller (the GUI thread) in the worst case: while
+// the writer still holds its snapshot, the change copies the summary table.
+void BM_UpsertWhileWriting(benchmark::State& state)
+{
+    const Cache& cache = cacheOf(int(state.range(0)));
+    MailStore store(account, cache.base);
+    const QList<MessageSummary> fresh = bench::generateSummaries(75, 99);
+    for (auto _ : state) {
+        state.PauseTiming();
+        MailStore::State held = store.snapshot();
+        state.ResumeTiming();
+        store.upsert(fresh);
+        state.PauseTiming();
+        held = {};
+        store.flush();
+        state.ResumeTiming();
+    }
 }
 
 void BM_SummariesForInbox(benchmark::State& state)
@@ -108,6 +130,7 @@ void BM_GroupAll(benchmark::State& state)
 BENCHMARK(BM_ReferenceWalk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpsertWithWrite)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpsertWhileWriting)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SummariesForInbox)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupAll)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -138,6 +161,8 @@ void reportMemory(int count)
                 "(%lld-byte file, %.0f bytes per summary)\n",
                 count, double(after - before) * 1024.0 / count,
                 double(peak - before) * 1024.0 / count, cache.bytes, double(cache.bytes) / count);
+    std::printf("FIGURE store_load_peak %.0f\n", double(peak - before) * 1024.0 / count);
+    std::printf("FIGURE store_held %.0f\n", double(after - before) * 1024.0 / count);
 }
 
 /// Remembers each run's time so that the ratios can be printed at the end.
@@ -166,6 +191,8 @@ public:
             const double reference = time("BM_ReferenceWalk");
             if (reference <= 0)
                 continue;
+            if (n == 100000)
+                std::printf("FIGURE store_write_100k %.1f\n", time("BM_UpsertWithWrite"));
             std::printf("%6d summaries: load %.2fx, upsert+write %.2fx, group %.2fx, "
                         "summaries(INBOX) %.2fx the reference walk (%.2f ms)\n",
                         n, time("BM_Load") / reference, time("BM_UpsertWithWrite") / reference,

@@ -386,6 +386,7 @@ private slots:
         app.selectAccount(rui);
         AccountSession* removed = app.sessions()[1];
         const QString cache = removed->store()->filePath();
+        removed->store()->flush();
         QVERIFY(QFile::exists(cache));
 
         google().clearRequests();
@@ -399,6 +400,37 @@ private slots:
         const auto requests = google().requests();
         QVERIFY(std::any_of(requests.begin(), requests.end(),
                             [](const auto& r) { return r.path.endsWith(u"/revoke"); }));
+    }
+
+    void largeCachesAreGroupedOffTheGuiThread()
+    {
+        // An earlier run cached more than the GUI thread may group in one go.
+        const qsizetype count = AppState::backgroundGroupingFrom() + 500;
+        QList<MessageSummary> cached;
+        for (qsizetype i = 0; i < count; ++i) {
+            const QString id = QStringLiteral("m%1").arg(i);
+            cached.append(MessageSummary{id,
+                                         QStringLiteral("t%1").arg(i / 3),
+                                         {QStringLiteral("INBOX")},
+                                         QStringLiteral("Olá"),
+                                         QStringLiteral("Zé"),
+                                         QStringLiteral("ze@x.pt"),
+                                         QStringLiteral("Assunto"),
+                                         i});
+        }
+        MailStore(ana, m_rig->path(QStringLiteral("cache"))).upsert(cached);
+        linkDirectly(ana);
+        AppState app(services());
+        const QList<ThreadSummary> expected = ThreadSummary::group(cached);
+
+        // The answer comes at once, empty rather than another label's
+        // threads, and the grouping follows with threadsChanged.
+        QSignalSpy changed(&app, &AppState::threadsChanged);
+        app.selectLabel(QStringLiteral("SENT"));
+        app.selectLabel(QStringLiteral("INBOX"));
+        QVERIFY(app.visibleThreads().isEmpty());
+        QVERIFY(changed.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(app.visibleThreads(), expected, 30000);
     }
 
     void searchAndNotificationClicksMoveTheSelection()

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void concurrentCallersShareOneRefusal();
     void missingCorruptAndInvalidatedTokens();
     void removedAccountIsNotRevivedByARefresh();
+    void validTokenIsServedFromMemory();
 
 private:
     std::unique_ptr<TokenVault> vault(TestRig& rig)
@@ -232,6 +233,36 @@ void TokenVaultTest::removedAccountIsNotRevivedByARefresh()
     tokens->deleteTokens();
     QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));
     QVERIFY(!tokens->loadTokenSet());
+}
+
+void TokenVaultTest::validTokenIsServedFromMemory()
+{
+    TestRig rig({{s_email, s_name}});
+    const auto tokens = vault(rig);
+    const TokenSet stored = storeGrant(rig, *tokens, 3000);
+    // A second vault of the same account, as a session built at the next
+    // start has: it must read the keychain once, then keep the token.
+    const auto later = vault(rig);
+    const int readsBefore = rig.keychain().reads();
+    for (int call = 0; call < 25; ++call) {
+        QCOMPARE(awaitTask(tokens->validAccessToken()), stored.accessToken);
+        QCOMPARE(awaitTask(later->validAccessToken()), stored.accessToken);
+    }
+    QCOMPARE(rig.keychain().reads() - readsBefore, 1);
+
+    // Once the kept token is stale, the keychain is read again first: a newer
+    // set stored meanwhile (by the first vault) is used without a refresh.
+    const TokenSet newer{QStringLiteral("mais-novo"), stored.refreshToken, rig.now().addSecs(7200),
+                         stored.scope};
+    tokens->saveTokenSet(newer);
+    rig.setNow(rig.now().addSecs(3000));
+    QCOMPARE(awaitTask(later->validAccessToken()), newer.accessToken);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
+
+    // A 401 makes the kept token worthless: the next call refreshes.
+    awaitTask(later->invalidateAccessToken());
+    QVERIFY(awaitTask(later->validAccessToken()) != newer.accessToken);
+    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
 }
 
 QTEST_GUILESS_MAIN(TokenVaultTest)

@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QString>
 
+#include <atomic>
 #include <mutex>
 
 namespace vesk::test {
@@ -32,8 +33,12 @@ public:
 
     std::optional<QString> get(const QString& service, const QString& account) const override
     {
+        ++m_reads;
         return m_keychain.get(service, account);
     }
+
+    /// Items read so far, to see which work reaches the secret service.
+    int reads() const { return m_reads; }
 
     bool remove(const QString& service, const QString& account) override
     {
@@ -53,6 +58,7 @@ private:
     Keychain m_keychain;
     std::mutex m_mutex;
     QList<QPair<QString, QString>> m_written;
+    mutable std::atomic<int> m_reads = 0;
 };
 
 } // namespace vesk::test

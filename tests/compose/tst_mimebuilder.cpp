@@ -458,9 +458,9 @@ private Q_SLOTS:
         const QList<OutgoingAttachment> files{{u"a.bin"_s, u"image/png"_s, someBytes(3000, 4)}};
         for (int bodyLength = 0; bodyLength < 6; ++bodyLength) {
             const QString body = u"ção?>~"_s.left(bodyLength);
-            const QString raw =
+            const QString raw = QString::fromLatin1(
                 MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"ü"_s, body,
-                                      bodyLength % 2 ? files : QList<OutgoingAttachment>());
+                                      bodyLength % 2 ? files : QList<OutgoingAttachment>()));
             QVERIFY(QRegularExpression(u"^[A-Za-z0-9_-]+$"_s).match(raw).hasMatch());
             const auto decoded = decodeBase64Url(raw);
             QVERIFY(decoded);
@@ -495,12 +495,48 @@ private Q_SLOTS:
         QVERIFY(first != boundaryOf());
     }
 
+    // The raw form is encoded while the message is written, in slices of
+    // 29,184 bytes of each attachment; sizes around a slice and around a
+    // group of three must come out whole.
+    void rawCarriesAttachmentsOfEverySize_data()
+    {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<int>("bodyLength");
+        for (const int size : {0, 1, 2, 3, 56, 57, 58, 29183, 29184, 29185, 58369, 100000})
+            QTest::addRow("%d bytes", size) << QList<int>{size} << 1;
+        QTest::newRow("three odd files") << QList<int>{29185, 1, 58366} << 2;
+        QTest::newRow("long body") << QList<int>{4} << 40000;
+    }
+
+    void rawCarriesAttachmentsOfEverySize()
+    {
+        QFETCH(QList<int>, sizes);
+        QFETCH(int, bodyLength);
+        QList<OutgoingAttachment> files;
+        for (const int size : sizes)
+            files.append({u"f%1.bin"_s.arg(files.size()), u"application/zip"_s,
+                          someBytes(size, quint32(files.size() + 7))});
+        const QString body = QString(bodyLength, u'é');
+        const QByteArray raw =
+            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, body, files);
+        const auto message = decodeBase64Url(QString::fromLatin1(raw));
+        QVERIFY(message);
+        checkLineStructure(*message);
+        if (QTest::currentTestFailed())
+            return;
+        const ParsedMessage parsed = parseMessage(*message);
+        QCOMPARE(parsed.parts.size(), files.size() + 1);
+        QCOMPARE(parsed.parts.first().content, body.toUtf8());
+        for (qsizetype i = 0; i < files.size(); ++i)
+            QVERIFY(parsed.parts[i + 1].content == files[i].data);
+    }
+
     void carriesTheLargestSendableAttachment()
     {
         const OutgoingAttachment large{u"grande.zip"_s, u"application/zip"_s,
                                        someBytes(26'214'400, 5)};
-        const QString raw =
-            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, u"b"_s, {large});
+        const QString raw = QString::fromLatin1(
+            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, u"b"_s, {large}));
         const auto message = decodeBase64Url(raw);
         QVERIFY(message);
         checkLineStructure(*message);

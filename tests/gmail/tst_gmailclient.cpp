@@ -9,6 +9,8 @@
 #include "net/QNetworkTransport.h"
 
 #include <QCoroTask>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -184,7 +186,7 @@ private slots:
         QCOMPARE(tokens->requests, 2);
 
         auto refused = std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("mau")});
-        const GmailError error = gmailFailure(client(refused)->labels());
+        const GmailError error = gmailFailure(client(refused)->profile());
         QCOMPARE(error.kind(), GmailError::Kind::Http);
         QCOMPARE(error.status(), 401);
         QCOMPARE(refused->invalidations, 1);
@@ -412,15 +414,24 @@ private slots:
         outgoing.to = QStringLiteral("rui@x.pt");
         outgoing.subject = QStringLiteral("Olá");
         outgoing.text = QStringLiteral("Até amanhã");
-        const QString raw = QString::fromLatin1(outgoing.toRfc822().toBase64(
-            QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+        const QByteArray raw = outgoing.toRfc822().toBase64(QByteArray::Base64UrlEncoding |
+                                                            QByteArray::OmitTrailingEquals);
         m_google->failNext(QStringLiteral(".*/messages/send"), 500, 1);
         QCOMPARE(gmailFailure(gmail->sendMessage(raw, std::nullopt)).status(), 500);
         QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 1);
         m_google->failNext(QStringLiteral(".*/messages/send"), 429, 1);
         awaitTask(gmail->sendMessage(raw, std::nullopt));
         QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 3);
-        QCOMPARE(m_google->requests().last().body, "{\"raw\":\"" + raw.toLatin1() + "\"}");
+        QCOMPARE(m_google->requests().last().body, "{\"raw\":\"" + raw + "\"}");
+        // A thread id is text and is escaped as such beside the raw message.
+        const QString thread = QStringLiteral("t\"1\\");
+        awaitTask(gmail->createDraft(raw, thread));
+        const QJsonObject draft = QJsonDocument::fromJson(m_google->requests().last().body)
+                                      .object()
+                                      .value(u"message")
+                                      .toObject();
+        QCOMPARE(draft.value(u"raw").toString().toLatin1(), raw);
+        QCOMPARE(draft.value(u"threadId").toString(), thread);
     }
 };
 

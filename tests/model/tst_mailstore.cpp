@@ -285,6 +285,69 @@ private slots:
         QCOMPARE(MailStore(m_email, base()).snapshot(), store.snapshot());
     }
 
+    // A large cache is decoded while the parsed text of what is already
+    // decoded is given back page by page; every summary must come out whole
+    // whatever its size, escapes and position.
+    void largeCacheRoundTrips()
+    {
+        MailStore::State expected;
+        QList<MessageSummary> all;
+        for (int i = 0; i < 6000; ++i) {
+            const QString id = QStringLiteral("m%1").arg(i);
+            const QString text = QString(i % 700, QChar(u'a' + i % 26)) +
+                                 QStringLiteral("\"çã\\\n\t\u0001€") + QString::number(i);
+            all.append(MessageSummary{id,
+                                      i % 3 ? id : QStringLiteral("t%1").arg(i / 3),
+                                      {inbox, i % 2 ? unread : QStringLiteral("Label_%1").arg(i)},
+                                      text,
+                                      text.left(i % 40),
+                                      QStringLiteral("p%1@x.pt").arg(i),
+                                      text.right(i % 90),
+                                      qint64(i) * 1000003});
+            expected.summaries.insert(id, all.last());
+        }
+        {
+            MailStore store(m_email, base());
+            store.upsert(all);
+            store.setHistoryId(QStringLiteral("77"));
+            expected.historyId = QStringLiteral("77");
+            expected.lastSync = store.snapshot().lastSync;
+        }
+        const MailStore::State loaded = MailStore(m_email, base()).snapshot();
+        for (const MessageSummary& summary : std::as_const(all))
+            QCOMPARE(loaded.summaries.value(summary.id()), summary);
+        QCOMPARE(loaded, expected);
+    }
+
+    void writesAreCoalescedAndFlushed()
+    {
+        const auto onDisk = [&] { return MailJson::decodeCache(readFile(cachePath())); };
+        {
+            MailStore store(m_email, base());
+            for (int i = 0; i < 100; ++i) {
+                store.upsert({summary(QStringLiteral("m%1").arg(i), i)});
+                // Whatever moment it is read at, the file holds one whole state.
+                if (QFile::exists(cachePath()))
+                    QVERIFY(onDisk());
+            }
+            // The newest state reaches the disk on its own, in one or a few
+            // writes rather than one per change.
+            QTRY_COMPARE_WITH_TIMEOUT(onDisk().value_or(MailStore::State{}).summaries.size(), 100,
+                                      30000);
+            QVERIFY2(store.writeCount() <= 10, qPrintable(QString::number(store.writeCount())));
+
+            store.setHistoryId(QStringLiteral("41"));
+            store.flush();
+            QCOMPARE(onDisk()->historyId, QStringLiteral("41"));
+
+            // The last change before the program ends is not lost.
+            store.removeMessages({QStringLiteral("m0")});
+            store.setHistoryId(QStringLiteral("42"));
+        }
+        QCOMPARE(onDisk()->historyId, QStringLiteral("42"));
+        QCOMPARE(onDisk()->summaries.size(), 99);
+    }
+
     void failedWriteLeavesThePreviousCacheWhole()
     {
         // A write that fails half-way (here a file-size limit, in life a full

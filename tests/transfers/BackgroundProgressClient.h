@@ -50,15 +50,17 @@ public:
     {
         return m_inner->listHistory(startHistoryId, pageToken);
     }
-    QCoro::Task<vesk::MessageDTO> sendMessage(QString raw, std::optional<QString> threadId) override
+    QCoro::Task<vesk::MessageDTO> sendMessage(QByteArray raw,
+                                              std::optional<QString> threadId) override
     {
         return m_inner->sendMessage(raw, threadId);
     }
-    QCoro::Task<QString> createDraft(QString raw, std::optional<QString> threadId) override
+    QCoro::Task<QString> createDraft(QByteArray raw, std::optional<QString> threadId) override
     {
         return m_inner->createDraft(raw, threadId);
     }
-    QCoro::Task<void> updateDraft(QString id, QString raw, std::optional<QString> threadId) override
+    QCoro::Task<void> updateDraft(QString id, QByteArray raw,
+                                  std::optional<QString> threadId) override
     {
         return m_inner->updateDraft(id, raw, threadId);
     }

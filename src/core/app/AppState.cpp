@@ -12,9 +12,12 @@
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
+#include <QFutureWatcher>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <sys/resource.h>
 
 namespace vesk {
 
@@ -52,6 +55,7 @@ AppState::AppState(AppServices services, QObject* parent)
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
+    m_groupingPool.setMaxThreadCount(1);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
@@ -66,7 +70,12 @@ AppState::AppState(AppServices services, QObject* parent)
     }
 }
 
-AppState::~AppState() = default;
+AppState::~AppState()
+{
+    // The program ends here: what the stores have not written yet goes now.
+    for (AccountSession* session : std::as_const(m_sessions))
+        session->store()->flush();
+}
 
 AccountSession* AppState::selectedSession() const
 {
@@ -127,16 +136,50 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
     const AccountSession* session = selectedSession();
     const int revision = session ? session->revision() : -1;
     ThreadCache& cache = m_threadCache;
-    if (cache.session != session || cache.revision != revision ||
-        cache.labelId != m_selectedLabelId) {
-        cache.session = session;
-        cache.revision = revision;
-        cache.labelId = m_selectedLabelId;
-        cache.threads = session
-                            ? ThreadSummary::group(session->store()->summaries(m_selectedLabelId))
-                            : QList<ThreadSummary>();
+    if (cache.session == session && cache.revision == revision &&
+        cache.labelId == m_selectedLabelId)
+        return cache.threads;
+    const bool sameList = cache.session == session && cache.labelId == m_selectedLabelId;
+    cache.session = session;
+    cache.revision = revision;
+    cache.labelId = m_selectedLabelId;
+    ++cache.generation; // a grouping still running is of no use now
+    const std::shared_ptr<MailStore> store = session ? session->store() : nullptr;
+    if (!store) {
+        cache.threads.clear();
+    } else if (store->summaryCount() < backgroundGroupingFrom()) {
+        cache.threads = ThreadSummary::group(store->summaries(m_selectedLabelId));
+    } else {
+        if (!sameList)
+            cache.threads.clear(); // never another label's threads under this one
+        groupInBackground(store, m_selectedLabelId);
     }
     return cache.threads;
+}
+
+void AppState::groupInBackground(std::shared_ptr<MailStore> store, QString labelId) const
+{
+    // The watcher, and so the delivery, go with the application state.
+    auto* self = const_cast<AppState*>(this);
+    auto* watcher = new QFutureWatcher<QList<ThreadSummary>>(self);
+    const quint64 generation = m_threadCache.generation;
+    connect(watcher, &QFutureWatcherBase::finished, self, [self, watcher, generation] {
+        watcher->deleteLater();
+        if (self->m_threadCache.generation != generation)
+            return;
+        self->m_threadCache.threads = watcher->result();
+        Q_EMIT self->threadsChanged();
+    });
+    // The store is safe to read from any thread, and the summaries are
+    // values: nothing of the GUI thread's is touched.
+    watcher->setFuture(QtConcurrent::run(&m_groupingPool,
+                                         [store = std::move(store), labelId = std::move(labelId)] {
+                                             // Below the GUI thread, which must keep the processor
+                                             // on a machine with few cores (the nice value is per
+                                             // thread on Linux).
+                                             ::setpriority(PRIO_PROCESS, 0, 10);
+                                             return ThreadSummary::group(store->summaries(labelId));
+                                         }));
 }
 
 ComposerAccount AppState::composerAccount(AccountSession* session)
@@ -220,7 +263,8 @@ void AppState::rebuildSessions()
         session->stop();
         session->deleteLater();
     }
-    m_threadCache = ThreadCache{};
+    // A new generation, so that no grouping still running for the old list lands.
+    m_threadCache = ThreadCache{nullptr, -1, {}, {}, m_threadCache.generation + 1};
     Q_EMIT sessionsChanged();
     if (m_selectedAccountId.isEmpty() && !m_sessions.isEmpty())
         setSelectedAccount(m_sessions.first()->id());

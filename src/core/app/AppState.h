@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QThreadPool>
 
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@ namespace vesk {
 
 class AccountSession;
 class ComposerSession;
+class MailStore;
 class OAuthService;
 
 /// The one application-wide object every window observes: the linked
@@ -70,7 +72,13 @@ public:
 
     /// What the thread list shows: the search results, or the selected
     /// session's summaries of the selected label grouped into threads.
+    ///
+    /// A cache of more than backgroundGroupingFrom() summaries is grouped on
+    /// a worker thread (a hundred thousand take a tenth of a second): until
+    /// threadsChanged() announces the result, this keeps the label's previous
+    /// threads, or is empty after a switch to another label or account.
     const QList<ThreadSummary>& visibleThreads() const;
+    static qsizetype backgroundGroupingFrom() { return 5000; }
 
     /// What a composer writing from `session`'s account needs of it; an
     /// account that counts as closed when `session` is null.
@@ -158,8 +166,13 @@ private:
         int revision = -1;
         QString labelId;
         QList<ThreadSummary> threads;
+        quint64 generation = 0; // of the grouping whose result is wanted
     };
     mutable ThreadCache m_threadCache;
+    void groupInBackground(std::shared_ptr<MailStore> store, QString labelId) const;
+    // Its own thread for the grouping, so that it can run below the GUI
+    // thread without slowing other work of the shared pool.
+    mutable QThreadPool m_groupingPool;
 };
 
 } // namespace vesk

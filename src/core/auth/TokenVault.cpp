@@ -39,13 +39,31 @@ std::optional<TokenSet> TokenVault::loadTokenSet() const
 
 void TokenVault::saveTokenSet(const TokenSet& tokens)
 {
-    m_config->keychain().set(QString::fromUtf8(tokens.toJson()), tokenService(), m_email);
+    const QMutexLocker lock(&m_lock);
+    // Kept only once stored: a failed write must not leave a token in use
+    // that the next start would not find.
+    if (m_config->keychain().set(QString::fromUtf8(tokens.toJson()), tokenService(), m_email))
+        m_kept = tokens;
+    else
+        m_kept.reset();
 }
 
 void TokenVault::deleteTokens()
 {
     const QMutexLocker lock(&m_lock);
+    m_kept.reset();
     m_config->keychain().remove(tokenService(), m_email);
+}
+
+std::optional<TokenSet> TokenVault::loadAndKeepLocked()
+{
+    m_kept = loadTokenSet();
+    return m_kept;
+}
+
+bool TokenVault::isFresh(const std::optional<TokenSet>& tokens) const
+{
+    return tokens && tokens->expiresAt > m_clock().addSecs(s_staleMarginSeconds);
 }
 
 QCoro::Task<QString> TokenVault::validAccessToken()
@@ -54,8 +72,11 @@ QCoro::Task<QString> TokenVault::validAccessToken()
     bool created = false;
     {
         const QMutexLocker lock(&m_lock);
-        const std::optional<TokenSet> tokens = loadTokenSet();
-        if (tokens && tokens->expiresAt > m_clock().addSecs(s_staleMarginSeconds))
+        if (isFresh(m_kept))
+            co_return QString(m_kept->accessToken); // a copy: QCoro moves from lvalues
+        // Stale or never read: the keychain may hold a newer set.
+        const std::optional<TokenSet> tokens = loadAndKeepLocked();
+        if (isFresh(tokens))
             co_return tokens->accessToken;
         flight = m_refreshing;
         if (!flight) {
@@ -74,7 +95,8 @@ QCoro::Task<QString> TokenVault::validAccessToken()
 QCoro::Task<void> TokenVault::invalidateAccessToken()
 {
     const QMutexLocker lock(&m_lock);
-    if (std::optional<TokenSet> tokens = loadTokenSet()) {
+    // Google refused the token: whatever is kept is no proof of anything.
+    if (std::optional<TokenSet> tokens = loadAndKeepLocked()) {
         tokens->expiresAt = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
         saveTokenSet(*tokens);
     }

@@ -23,9 +23,14 @@ class PendingText;
 /// for. Refreshes through Google's token endpoint when the token is about to
 /// expire, with at most one refresh in flight: concurrent callers share it.
 ///
-/// Holds no token in memory: every operation reads the keychain again. Owned
-/// by the account's session; used from the GUI thread. A lock guards the
-/// in-flight refresh and each load-modify-save of the stored set.
+/// Keeps the set it last read or wrote in memory, so that a Gmail call with a
+/// valid token does not reach the keychain (a D-Bus round trip to the secret
+/// service, on the GUI thread). The keychain is read again whenever the kept
+/// token is stale, and a refresh always starts from the stored set, so
+/// tokens written by another vault of the same account are picked up no
+/// later than the next refresh or 401. Owned by the account's session; used
+/// from the GUI thread. A lock guards the kept set, the in-flight refresh and
+/// each load-modify-save of the stored set.
 class TokenVault final
     : public QObject
     , public AccessTokenProviding
@@ -42,7 +47,7 @@ public:
 
     const QString& email() const { return m_email; }
 
-    /// Nothing when there is no item or it does not decode.
+    /// Reads the keychain. Nothing when there is no item or it does not decode.
     std::optional<TokenSet> loadTokenSet() const;
     /// Replaces the stored set; a failed write is silent (the next call refreshes).
     void saveTokenSet(const TokenSet& tokens);
@@ -62,6 +67,8 @@ private:
                                         std::shared_ptr<PendingText> flight);
     QCoro::Task<QString> performRefresh();
     void keepRefreshed(const TokenSet& old, const TokenSet& fresh);
+    std::optional<TokenSet> loadAndKeepLocked();
+    bool isFresh(const std::optional<TokenSet>& tokens) const;
 
     const QString m_email;
     /// Shared: a Gmail call in flight keeps the vault, and so the
@@ -71,7 +78,10 @@ private:
     const OAuthEndpoints m_endpoints;
     const WallClock m_clock;
 
-    mutable QMutex m_lock; // guards m_refreshing and each load-modify-save
+    // Guards m_kept, m_refreshing and each load-modify-save. Recursive:
+    // saveTokenSet() is public and also runs inside a locked step.
+    mutable QRecursiveMutex m_lock;
+    std::optional<TokenSet> m_kept;
     std::shared_ptr<PendingText> m_refreshing;
 };
 

@@ -229,7 +229,7 @@ QCoro::Task<> ComposerSession::addAttachmentsFromPanel()
     markDirty();
 }
 
-std::optional<QString> ComposerSession::buildRaw() const
+std::optional<QByteArray> ComposerSession::buildRaw() const
 {
     if (!m_account.isOpen())
         return std::nullopt;
@@ -264,7 +264,7 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
 {
     if (!m_dirty || !m_account.isOpen())
         co_return;
-    const std::optional<QString> raw = buildRaw();
+    std::optional<QByteArray> raw = buildRaw();
     if (!raw || (m_to.isEmpty() && m_subject.isEmpty() && m_body.isEmpty()))
         co_return;
     QPointer<ComposerSession> self(this);
@@ -275,11 +275,11 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
     m_dirty = false;
     try {
         if (draftId) {
-            co_await api->updateDraft(*draftId, *raw, threadId);
+            co_await api->updateDraft(*draftId, std::move(*raw), threadId);
         } else {
             // Kept even when the composer is gone: a send or discard waiting
             // for this save deletes it.
-            QString created = co_await api->createDraft(*raw, threadId);
+            QString created = co_await api->createDraft(std::move(*raw), threadId);
             draft->setId(std::move(created));
         }
     } catch (...) {
@@ -327,7 +327,7 @@ QCoro::Task<bool> ComposerSession::send()
 {
     if (!m_account.isOpen())
         co_return false;
-    const std::optional<QString> raw = buildRaw();
+    std::optional<QByteArray> raw = buildRaw();
     if (!raw || !canSend())
         co_return false;
     if (const std::optional<QString> invalid = invalidEntry()) {
@@ -342,7 +342,7 @@ QCoro::Task<bool> ComposerSession::send()
     setSending(true);
     setError(std::nullopt);
     try {
-        co_await api->sendMessage(*raw, threadId);
+        co_await api->sendMessage(std::move(*raw), threadId);
     } catch (const std::exception& error) {
         if (self) {
             self->setError(describeError(error));

@@ -134,7 +134,7 @@ private:
     std::optional<QString> invalidEntry() const;
     /// Sets a text field and tells its observers, only on a real change.
     void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
-    std::optional<QString> buildRaw() const;
+    std::optional<QByteArray> buildRaw() const;
     void setSending(bool sending);
     void setError(std::optional<QString> error);
 

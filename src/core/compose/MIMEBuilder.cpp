@@ -1,7 +1,10 @@
 #include "MIMEBuilder.h"
 
 #include "AttachmentHeaders.h"
+#include "Base64Encoding.h"
+#include "Base64UrlSink.h"
 #include "HeaderText.h"
+#include "MessageSink.h"
 #include "OutgoingAddress.h"
 
 #include <QRegularExpression>
@@ -43,21 +46,31 @@ constexpr std::array<MediaTypeEntry, 16> mediaTypes{{
     {u"mov", u"video/quicktime"},
 }};
 
-void appendFoldedBase64(QByteArray& out, const QByteArray& base64)
+/// Counts what a message would take, for sizing its one buffer up front.
+class CountingSink final : public MessageSink
 {
-    for (qsizetype at = 0; at < base64.size(); at += foldWidth) {
-        if (at > 0)
-            out += "\r\n";
-        out.append(base64.constData() + at, std::min(foldWidth, base64.size() - at));
+public:
+    void append(QByteArrayView bytes) override { m_size += bytes.size(); }
+    void appendFoldedBase64(QByteArrayView data) override
+    {
+        m_size += Base64Encoding::foldedSize(data.size());
     }
-}
+    qsizetype size() const { return m_size; }
 
-// Appended in place: with attachments of tens of megabytes, every copy of
-// the encoded text counts.
-void appendBase64Body(QByteArray& out, const QByteArray& bytes)
+private:
+    qsizetype m_size = 0;
+};
+
+class ByteSink final : public MessageSink
 {
-    appendFoldedBase64(out, bytes.toBase64());
-}
+public:
+    explicit ByteSink(qsizetype size) { m_out.reserve(size); }
+    void append(QByteArrayView bytes) override { m_out.append(bytes); }
+    QByteArray take() { return std::move(m_out); }
+
+private:
+    QByteArray m_out;
+};
 
 QByteArray addressLine(const QByteArray& name, const QStringList& entries)
 {
@@ -117,24 +130,9 @@ QByteArrayList headerLines(const QString& from, const QStringList& to, const QSt
     return lines;
 }
 
-QByteArray base64UrlBytes(const QByteArray& bytes)
-{
-    return bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
-}
-
 QByteArray freshBoundary()
 {
     return "vesk-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-}
-
-// Base64 grows the bytes by 4/3 and the line ends by 2/76 more; reserving
-// that up front spares the large message repeated reallocations.
-qsizetype expectedSize(const QString& body, const QList<OutgoingAttachment>& attachments)
-{
-    qsizetype bytes = body.size() * 3;
-    for (const OutgoingAttachment& attachment : attachments)
-        bytes += attachment.data.size() + 1024;
-    return bytes / 3 * 4 * 78 / 76 + 4096;
 }
 
 // Just past the quoted string that opens at `open`. A quote that is never
@@ -163,6 +161,46 @@ QString trimmedSpacesAndTabs(QStringView piece)
     return piece.toString();
 }
 
+/// Everything of a message but the encoding of its parts.
+struct MessageParts
+{
+    QByteArray headers; ///< joined, without the Content-Type of the body
+    QByteArray body;
+    const QList<OutgoingAttachment>& attachments;
+    QByteArray boundary; ///< empty for a single-part message
+};
+
+void write(MessageSink& sink, const MessageParts& parts)
+{
+    sink.append(parts.headers);
+    sink.append("\r\n");
+    if (parts.boundary.isEmpty()) {
+        sink.append(textPartHeaders);
+        sink.append("\r\n\r\n");
+        sink.appendFoldedBase64(parts.body);
+        return;
+    }
+    const QByteArray delimiter = "--" + parts.boundary;
+    sink.append(HeaderText::folded("Content-Type",
+                                   {"multipart/mixed;", "boundary=\"" + parts.boundary + '"'}));
+    sink.append("\r\n\r\n");
+    sink.append(QByteArray(delimiter + "\r\n" + textPartHeaders + "\r\n\r\n"));
+    sink.appendFoldedBase64(parts.body);
+    for (const OutgoingAttachment& attachment : parts.attachments) {
+        sink.append(QByteArray("\r\n" + delimiter + "\r\n" + attachmentPartHeaders(attachment) +
+                               "\r\n\r\n"));
+        sink.appendFoldedBase64(attachment.data);
+    }
+    sink.append(QByteArray("\r\n" + delimiter + "--"));
+}
+
+qsizetype sizeOf(const MessageParts& parts)
+{
+    CountingSink counter;
+    write(counter, parts);
+    return counter.size();
+}
+
 } // namespace
 
 QByteArray buildMessage(const QString& from, const QStringList& to, const QStringList& cc,
@@ -171,44 +209,33 @@ QByteArray buildMessage(const QString& from, const QStringList& to, const QStrin
                         const std::optional<QString>& inReplyTo,
                         const std::optional<QString>& references)
 {
-    QByteArray message;
-    message.reserve(expectedSize(body, attachments));
-    message += headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n");
-    message += "\r\n";
-    if (attachments.isEmpty()) {
-        message += textPartHeaders;
-        message += "\r\n\r\n";
-        appendBase64Body(message, body.toUtf8());
-        return message;
-    }
-    const QByteArray delimiter = "--" + freshBoundary();
-    const QByteArray boundaryParameter = "boundary=\"" + delimiter.mid(2) + '"';
-    message += HeaderText::folded("Content-Type", {"multipart/mixed;", boundaryParameter});
-    message += "\r\n\r\n";
-    message += delimiter + "\r\n" + textPartHeaders + "\r\n\r\n";
-    appendBase64Body(message, body.toUtf8());
-    for (const OutgoingAttachment& attachment : attachments) {
-        message += "\r\n" + delimiter + "\r\n" + attachmentPartHeaders(attachment) + "\r\n\r\n";
-        appendBase64Body(message, attachment.data);
-    }
-    message += "\r\n" + delimiter + "--";
-    return message;
+    const MessageParts parts{
+        headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n"), body.toUtf8(),
+        attachments, attachments.isEmpty() ? QByteArray() : freshBoundary()};
+    ByteSink sink(sizeOf(parts));
+    write(sink, parts);
+    return sink.take();
 }
 
-QString buildRaw(const QString& from, const QStringList& to, const QStringList& cc,
-                 const QStringList& bcc, const QString& subject, const QString& body,
-                 const QList<OutgoingAttachment>& attachments,
-                 const std::optional<QString>& inReplyTo, const std::optional<QString>& references)
+QByteArray buildRaw(const QString& from, const QStringList& to, const QStringList& cc,
+                    const QStringList& bcc, const QString& subject, const QString& body,
+                    const QList<OutgoingAttachment>& attachments,
+                    const std::optional<QString>& inReplyTo,
+                    const std::optional<QString>& references)
 {
-    // The message is released before the (twice as large) text is made.
-    const QByteArray encoded = base64UrlBytes(
-        buildMessage(from, to, cc, bcc, subject, body, attachments, inReplyTo, references));
-    return QString::fromLatin1(encoded);
+    const MessageParts parts{
+        headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n"), body.toUtf8(),
+        attachments, attachments.isEmpty() ? QByteArray() : freshBoundary()};
+    // Encoded as it is written: the message itself never exists whole.
+    Base64UrlSink sink(sizeOf(parts));
+    write(sink, parts);
+    return sink.take();
 }
 
 QString encodeBase64Url(const QByteArray& bytes)
 {
-    return QString::fromLatin1(base64UrlBytes(bytes));
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
 QStringList splitAddresses(const QString& text)
@@ -253,7 +280,11 @@ QByteArray foldBase64(const QByteArray& base64)
 {
     QByteArray folded;
     folded.reserve(base64.size() + base64.size() / foldWidth * 2);
-    appendFoldedBase64(folded, base64);
+    for (qsizetype at = 0; at < base64.size(); at += foldWidth) {
+        if (at > 0)
+            folded += "\r\n";
+        folded.append(base64.constData() + at, std::min(foldWidth, base64.size() - at));
+    }
     return folded;
 }
 

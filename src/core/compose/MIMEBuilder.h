@@ -34,12 +34,15 @@ QByteArray buildMessage(const QString& from, const QStringList& to, const QStrin
                         const std::optional<QString>& inReplyTo = std::nullopt,
                         const std::optional<QString>& references = std::nullopt);
 
-/// Gmail's "raw" value of the message buildMessage gives for the same fields.
-QString buildRaw(const QString& from, const QStringList& to, const QStringList& cc,
-                 const QStringList& bcc, const QString& subject, const QString& body,
-                 const QList<OutgoingAttachment>& attachments,
-                 const std::optional<QString>& inReplyTo = std::nullopt,
-                 const std::optional<QString>& references = std::nullopt);
+/// Gmail's "raw" value (unpadded base64url, so plain ASCII) of the message
+/// buildMessage gives for the same fields. The message is encoded while it is
+/// written into a buffer allocated once at its final size, so the only large
+/// blocks alive at once are the attachments and this result.
+QByteArray buildRaw(const QString& from, const QStringList& to, const QStringList& cc,
+                    const QStringList& bcc, const QString& subject, const QString& body,
+                    const QList<OutgoingAttachment>& attachments,
+                    const std::optional<QString>& inReplyTo = std::nullopt,
+                    const std::optional<QString>& references = std::nullopt);
 
 /// Base64url without "=" padding: the form of Gmail's "raw" message field.
 QString encodeBase64Url(const QByteArray& bytes);

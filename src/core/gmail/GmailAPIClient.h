@@ -39,11 +39,14 @@ public:
     /// One page of changes; pass the previous page's nextPageToken for the next.
     virtual QCoro::Task<HistoryListDTO> listHistory(QString startHistoryId,
                                                     std::optional<QString> pageToken) = 0;
-    /// `raw` is the base64url form of the whole message.
-    virtual QCoro::Task<MessageDTO> sendMessage(QString raw, std::optional<QString> threadId) = 0;
+    /// `raw` is the base64url form of the whole message, as ASCII bytes: a
+    /// message with 25 MiB of files is 47 MB of it, so it is not widened to
+    /// text and not copied more than once into the request.
+    virtual QCoro::Task<MessageDTO> sendMessage(QByteArray raw,
+                                                std::optional<QString> threadId) = 0;
     /// Returns the draft id for later updates and the deletion.
-    virtual QCoro::Task<QString> createDraft(QString raw, std::optional<QString> threadId) = 0;
-    virtual QCoro::Task<void> updateDraft(QString id, QString raw,
+    virtual QCoro::Task<QString> createDraft(QByteArray raw, std::optional<QString> threadId) = 0;
+    virtual QCoro::Task<void> updateDraft(QString id, QByteArray raw,
                                           std::optional<QString> threadId) = 0;
     virtual QCoro::Task<void> deleteDraft(QString id) = 0;
     virtual QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) = 0;

@@ -3,6 +3,7 @@
 #include "AccessTokenProviding.h"
 #include "Base64Url.h"
 #include "GmailError.h"
+#include "json/JsonWriter.h"
 #include "model/SystemLabels.h"
 #include "net/HTTPTransport.h"
 #include "net/RetryDecision.h"
@@ -22,12 +23,26 @@ QByteArray jsonBody(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-QJsonObject messageObject(const QString& raw, const std::optional<QString>& threadId)
+// The JSON of a message resource, written around `raw` (base64url, which
+// needs no escaping) in one buffer of the final size: the raw text of a large
+// message is tens of megabytes, and a JSON document of it would copy it
+// several times. `raw` is released here so that at most two copies exist.
+QByteArray messageBody(QByteArray raw, const std::optional<QString>& threadId, bool asDraft)
 {
-    QJsonObject message{{QStringLiteral("raw"), raw}};
-    if (threadId)
-        message.insert(QStringLiteral("threadId"), *threadId);
-    return message;
+    QByteArray tail = "\"";
+    if (threadId) {
+        tail += ",\"threadId\":";
+        JsonWriter(tail).value(*threadId);
+    }
+    tail += asDraft ? "}}" : "}";
+    const QByteArray head = asDraft ? "{\"message\":{\"raw\":\"" : "{\"raw\":\"";
+    QByteArray body;
+    body.reserve(head.size() + raw.size() + tail.size());
+    body += head;
+    body += raw;
+    raw = QByteArray();
+    body += tail;
+    return body;
 }
 
 HTTPRequest authorizedRequest(const QByteArray& method, const QUrl& url, const QString& token,
@@ -146,20 +161,41 @@ QCoro::Task<GmailProfileDTO> LiveGmailAPI::profile()
 
 QCoro::Task<QList<LabelInfo>> LiveGmailAPI::labels()
 {
-    auto list = decodeWire<LabelListDTO>(
-        co_await request("GET", QStringLiteral("/labels"), Query(), std::nullopt));
     // Gmail's label list carries no counts; the inbox's unread count (the
-    // badge, the sidebar) has to be asked for separately.
-    for (LabelListDTO::Label& label : list.labels) {
+    // badge, the sidebar) has to be asked for separately. Both go out at
+    // once: the first synchronisation waits for the labels, and a round trip
+    // of its own for the inbox would be one more wait.
+    QCoro::Task<QByteArray> inboxCall =
+        request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt);
+    std::optional<LabelListDTO> list;
+    std::exception_ptr listFailure;
+    try {
+        list = decodeWire<LabelListDTO>(
+            co_await request("GET", QStringLiteral("/labels"), Query(), std::nullopt));
+    } catch (...) {
+        listFailure = std::current_exception();
+    }
+    // Awaited whatever happened to the list: the call must not outlive us.
+    std::optional<LabelListDTO::Label> inbox;
+    std::exception_ptr inboxFailure;
+    try {
+        inbox = decodeWire<LabelListDTO::Label>(co_await std::move(inboxCall));
+    } catch (...) {
+        inboxFailure = std::current_exception();
+    }
+    if (listFailure)
+        std::rethrow_exception(listFailure);
+    for (LabelListDTO::Label& label : list->labels) {
         if (label.id == SystemLabels::inbox() && !label.messagesUnread) {
-            label = decodeWire<LabelListDTO::Label>(
-                co_await request("GET", QStringLiteral("/labels/INBOX"), Query(), std::nullopt));
+            if (inboxFailure)
+                std::rethrow_exception(inboxFailure);
+            label = *inbox;
             break;
         }
     }
     QList<LabelInfo> labels;
-    labels.reserve(list.labels.size());
-    for (const LabelListDTO::Label& label : list.labels)
+    labels.reserve(list->labels.size());
+    for (const LabelListDTO::Label& label : list->labels)
         labels.append(LabelInfo{label.id, label.name, label.type.value_or(QStringLiteral("user")),
                                 label.messagesTotal.value_or(0), label.messagesUnread.value_or(0)});
     co_return labels;
@@ -211,25 +247,26 @@ QCoro::Task<HistoryListDTO> LiveGmailAPI::listHistory(QString startHistoryId,
         co_await request("GET", QStringLiteral("/history"), items, std::nullopt));
 }
 
-QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QString raw, std::optional<QString> threadId)
+QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QByteArray raw, std::optional<QString> threadId)
 {
-    co_return decodeWire<MessageDTO>(co_await request(
-        "POST", QStringLiteral("/messages/send"), Query(), jsonBody(messageObject(raw, threadId))));
+    QByteArray body = messageBody(std::move(raw), threadId, false);
+    co_return decodeWire<MessageDTO>(
+        co_await request("POST", QStringLiteral("/messages/send"), Query(), std::move(body)));
 }
 
-QCoro::Task<QString> LiveGmailAPI::createDraft(QString raw, std::optional<QString> threadId)
+QCoro::Task<QString> LiveGmailAPI::createDraft(QByteArray raw, std::optional<QString> threadId)
 {
-    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
+    QByteArray body = messageBody(std::move(raw), threadId, true);
     co_return decodeWire<DraftDTO>(
-        co_await request("POST", QStringLiteral("/drafts"), Query(), jsonBody(body)))
+        co_await request("POST", QStringLiteral("/drafts"), Query(), std::move(body)))
         .id;
 }
 
-QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QString raw,
+QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QByteArray raw,
                                             std::optional<QString> threadId)
 {
-    const QJsonObject body{{QStringLiteral("message"), messageObject(raw, threadId)}};
-    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), jsonBody(body));
+    QByteArray body = messageBody(std::move(raw), threadId, true);
+    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), std::move(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)

@@ -39,9 +39,9 @@ public:
     QCoro::Task<ThreadDTO> getThread(QString id) override;
     QCoro::Task<HistoryListDTO> listHistory(QString startHistoryId,
                                             std::optional<QString> pageToken) override;
-    QCoro::Task<MessageDTO> sendMessage(QString raw, std::optional<QString> threadId) override;
-    QCoro::Task<QString> createDraft(QString raw, std::optional<QString> threadId) override;
-    QCoro::Task<void> updateDraft(QString id, QString raw,
+    QCoro::Task<MessageDTO> sendMessage(QByteArray raw, std::optional<QString> threadId) override;
+    QCoro::Task<QString> createDraft(QByteArray raw, std::optional<QString> threadId) override;
+    QCoro::Task<void> updateDraft(QString id, QByteArray raw,
                                   std::optional<QString> threadId) override;
     QCoro::Task<void> deleteDraft(QString id) override;
     QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) override;

@@ -15,6 +15,7 @@
 #include <simdjson.h>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace vesk::json {
 
@@ -146,8 +147,10 @@ inline bool integerMember(dom::element value, std::string_view key, qint64& out,
     return readInteger(value, out) || failure.fail(key, "expected an integer");
 }
 
-/// Parses `json` as one JSON document and hands its root to `decodeRoot`;
-/// anything after the root value is a failure.
+/// Parses `json` as one JSON document and hands its root to `decodeRoot`,
+/// with the parser when `decodeRoot` takes it as a fourth argument (to
+/// release what it has read, see ParsedPrefixRelease); anything after the
+/// root value is a failure.
 template <typename T, typename Decoder>
 inline std::optional<T> decodeDocument(QByteArray json, QString* error, Decoder&& decodeRoot)
 {
@@ -176,9 +179,12 @@ inline std::optional<T> decodeDocument(QByteArray json, QString* error, Decoder&
     // The parser holds its own copy of every string from here on.
     json = QByteArray();
     copy = simdjson::padded_string();
-    if (!decodeRoot(root, result, failure))
-        return finish(false);
-    return finish(true);
+    bool ok = false;
+    if constexpr (std::is_invocable_v<Decoder, dom::element, T&, Failure&, dom::parser&>)
+        ok = decodeRoot(root, result, failure, parser);
+    else
+        ok = decodeRoot(root, result, failure);
+    return finish(ok);
 }
 
 } // namespace vesk::json

@@ -7,6 +7,7 @@
 #include "MailStoreState.h"
 #include "MessageSummary.h"
 #include "json/JsonReading.h"
+#include "json/ParsedPrefixRelease.h"
 
 #include <string>
 #include <utility>
@@ -171,13 +172,25 @@ bool decode(dom::element value, AccountRegistryEntry& out, Failure& failure)
            required.complete(failure);
 }
 
-bool decodeSummaries(dom::element value, QHash<QString, MessageSummary>& out, Failure& failure)
+// Every this many summaries, the parsed text of those before goes back to
+// the system; often enough to keep little of it, rarely enough to cost
+// nothing.
+constexpr size_t s_releaseEvery = 256;
+
+bool decodeSummaries(dom::element value, QHash<QString, MessageSummary>& out, Failure& failure,
+                     ParsedPrefixRelease& release)
 {
     LabelInterner labels;
     dom::object object;
     if (!value.get_object().get(object))
         out.reserve(qsizetype(object.size()));
+    size_t decoded = 0;
     const bool ok = forEachMember(value, failure, [&](std::string_view key, dom::element member) {
+        if (decoded == 0)
+            release.begin(key);
+        else if (decoded % s_releaseEvery == 0)
+            release.releaseBefore(key);
+        ++decoded;
         MessageSummary summary;
         if (!decode(member, summary, labels, failure))
             return failure.within(key);
@@ -227,7 +240,7 @@ bool decodeLastSync(dom::element value, std::optional<QDateTime>& out, Failure& 
     return true;
 }
 
-bool decode(dom::element value, MailStoreState& out, Failure& failure)
+bool decode(dom::element value, MailStoreState& out, Failure& failure, ParsedPrefixRelease& release)
 {
     RequiredKeys<4> required({"historyId", "summaries", "labels", "loadedLabels"});
     return forEachMember(value, failure,
@@ -238,7 +251,7 @@ bool decode(dom::element value, MailStoreState& out, Failure& failure)
                              }
                              if (key == "summaries") {
                                  required.see(1);
-                                 return decodeSummaries(member, out.summaries, failure);
+                                 return decodeSummaries(member, out.summaries, failure, release);
                              }
                              if (key == "labels") {
                                  required.see(2);
@@ -297,7 +310,10 @@ std::optional<MailStoreState> decodeCache(QByteArray json, QString* error)
 {
     return decodeDocument<MailStoreState>(
         std::move(json), error,
-        [](dom::element root, auto& out, auto& f) { return decode(root, out, f); });
+        [](dom::element root, MailStoreState& out, Failure& f, dom::parser& parser) {
+            ParsedPrefixRelease release(parser);
+            return decode(root, out, f, release);
+        });
 }
 
 } // namespace vesk::MailJson

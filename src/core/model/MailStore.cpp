@@ -1,15 +1,16 @@
 #include "MailStore.h"
 
+#include "CacheWriter.h"
 #include "MailJson.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <sys/stat.h>
+#include <mutex>
+#include <unordered_map>
 
 namespace vesk {
 
@@ -20,6 +21,12 @@ constexpr QFile::Permissions privateFolder = QFile::ReadOwner | QFile::WriteOwne
 // simdjson reads up to this many bytes past the end of its input; reading the
 // file into a buffer with that much room spares a copy of the whole cache.
 constexpr qsizetype parserPadding = 64;
+
+// The live stores by cache file. A store opened for a file that another one
+// still has changes pending for (a session replaced by a fresh one for the
+// same account) must read the file only after those are written.
+std::mutex s_openMutex;
+std::unordered_multimap<std::string, MailStore*> s_open;
 
 std::optional<QByteArray> readWhole(const QString& path)
 {
@@ -50,7 +57,55 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
     // write fails silently, as any other failed write.
     QDir().mkpath(m_folderPath);
     QFile::setPermissions(m_folderPath, privateFolder);
+    {
+        const std::scoped_lock lock(s_openMutex);
+        const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
+        for (auto it = first; it != last; ++it)
+            it->second->flush();
+        s_open.emplace(m_filePath.toStdString(), this);
+    }
     load();
+    m_writer =
+        std::make_unique<CacheWriter>(m_filePath, writeDelay(), [this]() -> std::optional<State> {
+            QMutexLocker lock(&m_mutex);
+            if (m_wiped)
+                return std::nullopt;
+            return m_state;
+        });
+}
+
+MailStore::~MailStore()
+{
+    if (m_filePath.isEmpty())
+        return;
+    {
+        const std::scoped_lock lock(s_openMutex);
+        const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
+        for (auto it = first; it != last; ++it) {
+            if (it->second == this) {
+                s_open.erase(it);
+                break;
+            }
+        }
+    }
+    // Writes what is pending before the state goes.
+    m_writer.reset();
+}
+
+std::chrono::milliseconds MailStore::writeDelay()
+{
+    return std::chrono::milliseconds(250);
+}
+
+void MailStore::flush()
+{
+    if (m_writer)
+        m_writer->flush();
+}
+
+int MailStore::writeCount() const
+{
+    return m_writer ? m_writer->writeCount() : 0;
 }
 
 QString MailStore::defaultBaseDirectory()
@@ -80,11 +135,24 @@ MailStore::State MailStore::snapshot() const
     return m_state;
 }
 
-QList<MessageSummary> MailStore::summaries(const QString& labelId) const
+qsizetype MailStore::summaryCount() const
 {
     QMutexLocker lock(&m_mutex);
+    return m_state.summaries.size();
+}
+
+QList<MessageSummary> MailStore::summaries(const QString& labelId) const
+{
+    // Filtered and sorted outside the lock, from a copy that shares the
+    // table: with a hundred thousand summaries that takes tens of
+    // milliseconds, which a writer on the GUI thread must not wait out.
+    QHash<QString, MessageSummary> all;
+    {
+        QMutexLocker lock(&m_mutex);
+        all = m_state.summaries;
+    }
     QList<MessageSummary> result;
-    for (const MessageSummary& summary : m_state.summaries) {
+    for (const MessageSummary& summary : std::as_const(all)) {
         if (summary.hasLabel(labelId))
             result.append(summary);
     }
@@ -101,7 +169,7 @@ void MailStore::setHistoryId(const QString& historyId)
         return;
     m_state.historyId = historyId;
     m_state.lastSync = m_clock();
-    persistLocked();
+    changedLocked();
 }
 
 void MailStore::setLabels(const QList<LabelInfo>& labels)
@@ -110,7 +178,7 @@ void MailStore::setLabels(const QList<LabelInfo>& labels)
     if (m_wiped)
         return;
     m_state.labels = labels;
-    persistLocked();
+    changedLocked();
 }
 
 void MailStore::markLabelLoaded(const QString& labelId)
@@ -119,7 +187,7 @@ void MailStore::markLabelLoaded(const QString& labelId)
     if (m_wiped)
         return;
     m_state.loadedLabels.insert(labelId);
-    persistLocked();
+    changedLocked();
 }
 
 void MailStore::upsert(const QList<MessageSummary>& summaries)
@@ -130,7 +198,7 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
     for (const MessageSummary& summary : summaries)
         m_state.summaries.insert(summary.id(), summary);
     m_state.lastSync = m_clock();
-    persistLocked();
+    changedLocked();
 }
 
 void MailStore::removeMessages(const QStringList& ids)
@@ -140,38 +208,26 @@ void MailStore::removeMessages(const QStringList& ids)
         return;
     for (const QString& id : ids)
         m_state.summaries.remove(id);
-    persistLocked();
+    changedLocked();
 }
 
 void MailStore::wipe()
 {
-    QMutexLocker lock(&m_mutex);
-    m_wiped = true;
-    m_state = State{};
-    if (!m_filePath.isEmpty())
-        QFile::remove(m_filePath);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_wiped = true;
+        m_state = State{};
+    }
+    // Outside the lock: a write in progress may be waiting for it to take
+    // its snapshot, and removeFile() waits for that write to end.
+    if (m_writer)
+        m_writer->removeFile();
 }
 
-void MailStore::persistLocked() const
+void MailStore::changedLocked()
 {
-    if (m_filePath.isEmpty())
-        return;
-    const QByteArray bytes = MailJson::encodeCache(m_state);
-    // QSaveFile writes a temporary file beside the cache and renames it over
-    // the old one on commit, so a crash leaves either the old or the new file.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    // Mode 0600 whatever the umask: the cache is the user's mail.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
-        file.cancelWriting();
-        return;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    if (m_writer)
+        m_writer->markChanged();
 }
 
 } // namespace vesk

@@ -10,20 +10,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 namespace vesk {
 
+class CacheWriter;
+
 /// One account's cache of list-level mail: summaries, labels, the history id
-/// of the next incremental sync and the labels already loaded, mirrored after
-/// every change to "<base>/<email>/cache.json".
+/// of the next incremental sync and the labels already loaded, mirrored to
+/// "<base>/<email>/cache.json".
 ///
 /// Shared by the account session and the sync engine (hold it in a
 /// std::shared_ptr). Any thread may call any operation: each one holds the
-/// store's mutex for its whole run, file write included, so operations never
-/// overlap and the file is written in the order of the changes. Nothing is
+/// store's mutex for its whole run, so operations never overlap. Nothing is
 /// reported to callers; the in-memory state is the authority while the
 /// program runs. After wipe() the store stays empty.
+///
+/// The file is written by the store's own writer thread, not by the caller:
+/// encoding a cache of a hundred thousand summaries takes longer than a
+/// frame, and the sync engine changes the store on the GUI thread. Changes
+/// that follow each other within writeDelay() go out as one write of the
+/// newest state; the file is replaced atomically, so it always holds one
+/// complete state, never older than the last change by much more than
+/// writeDelay() plus the time one write takes. flush() and the destructor
+/// write what is pending before they return; a new store of the same file
+/// first waits for the pending writes of any other store of it.
 ///
 /// The cache holds the user's mail, so the account folder is made private
 /// (0700) and the file is written 0600. An email that could name a path
@@ -37,6 +50,7 @@ public:
     /// `baseDirectory` defaults to defaultBaseDirectory().
     explicit MailStore(QString accountEmail, std::optional<QString> baseDirectory = std::nullopt,
                        WallClock clock = systemWallClock());
+    ~MailStore();
 
     MailStore(const MailStore&) = delete;
     MailStore& operator=(const MailStore&) = delete;
@@ -51,6 +65,8 @@ public:
     const QString& filePath() const { return m_filePath; }
 
     State snapshot() const;
+    /// How many summaries are cached.
+    qsizetype summaryCount() const;
     /// Cached summaries carrying `labelId`, newest first.
     QList<MessageSummary> summaries(const QString& labelId) const;
 
@@ -68,9 +84,16 @@ public:
     /// back neither its mail nor its file.
     void wipe();
 
+    /// Returns once the state as it is now is on disk (or its write failed).
+    void flush();
+    /// Cache files written so far by this store, to see how changes coalesce.
+    int writeCount() const;
+    /// How long the writer waits after a change for more changes.
+    static std::chrono::milliseconds writeDelay();
+
 private:
     void load();
-    void persistLocked() const;
+    void changedLocked();
 
     const QString m_accountEmail;
     QString m_folderPath;
@@ -79,6 +102,7 @@ private:
     mutable QMutex m_mutex;
     State m_state;
     bool m_wiped = false;
+    std::unique_ptr<CacheWriter> m_writer; // absent for a memory-only store
 };
 
 } // namespace vesk

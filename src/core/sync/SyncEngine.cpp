@@ -235,17 +235,38 @@ QCoro::Task<> SyncEngine::runInitialSync()
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
+    // The profile (for the history id to continue from) and the labels do
+    // not depend on each other: asked for at once, they cost one round trip.
+    std::optional<QCoro::Task<GmailProfileDTO>> profileCall;
     if (!m_fullSync) {
         std::function<QCoro::Task<GmailProfileDTO>()> call = [api] { return api->profile(); };
-        const GmailProfileDTO profile = co_await pacedCall<GmailProfileDTO>(
-            m_pacer, GmailQuota::profile, Priority::Background, std::move(call));
-        if (!self)
-            co_return;
-        self->m_fullSync = FullSyncProgress{profile.historyId, {}};
+        profileCall.emplace(pacedCall<GmailProfileDTO>(m_pacer, GmailQuota::profile,
+                                                       Priority::Background, std::move(call)));
     }
-    const QList<LabelInfo> labels = co_await self->fetchLabels();
+    QCoro::Task<QList<LabelInfo>> labelsCall = fetchLabels();
+    std::optional<GmailProfileDTO> profile;
+    std::exception_ptr failure;
+    if (profileCall) {
+        try {
+            profile = co_await std::move(*profileCall);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    // Awaited even after a failure: the call must not outlive this frame.
+    QList<LabelInfo> labels;
+    try {
+        labels = co_await std::move(labelsCall);
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
     if (!self)
         co_return;
+    if (failure)
+        std::rethrow_exception(failure);
+    if (profile)
+        self->m_fullSync = FullSyncProgress{profile->historyId, {}};
     store->setLabels(labels);
 
     // Every label the user has opened is brought back to what Google shows,

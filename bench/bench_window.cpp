@@ -1,0 +1,440 @@
+// The main window over a 100,000-summary cache, started as a program of its
+// own: the time from process start to the first frame showing the cached
+// inbox beside the cache load alone (measured in the same run), and the
+// longest block of the GUI thread, taken by a watchdog timer, during the
+// start-up after the window shows, a periodic sync bringing 50 changes,
+// scrolling the thread list from top to bottom, and switching labels and
+// accounts. Also the resident set of the running program.
+//
+// The parent runs the Google stand-in (it answers on its own threads) and
+// starts this same program with --window for each run; the two talk over
+// the child's standard input and output.
+
+#include "BenchMemory.h"
+#include "Brand.h"
+#include "CacheGenerator.h"
+#include "Composition.h"
+#include "FakeGoogle.h"
+#include "MainWindow.h"
+#include "SimpleMessage.h"
+#include "ThreadListPane.h"
+#include "app/AppServices.h"
+#include "app/AppState.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "model/AccountRegistry.h"
+#include "model/MailStore.h"
+#include "model/ThreadSummary.h"
+#include "net/QNetworkTransport.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/SilentPoster.h"
+#include "platform/MemorySecureStore.h"
+#include "platform/QSettingsStore.h"
+#include "sync/AccountSession.h"
+
+#include <QApplication>
+#include <QCoroTask>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <string>
+
+using namespace vesk;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString s_large = QStringLiteral("grande@exemplo.pt");
+const QString s_small = QStringLiteral("pequena@exemplo.pt");
+const QString s_clientId = QStringLiteral("bench-client");
+const QString s_secret = QStringLiteral("segredo");
+constexpr int s_summaries = 100000;
+
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+/// The longest time the GUI thread did not get round to a 1 ms timer, and
+/// how much of it the thread spent computing (the rest it waited: for a
+/// lock, a file, D-Bus, or a processor taken by other programs).
+class Watchdog final : public QObject
+{
+public:
+    Watchdog()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+        m_clock.start();
+    }
+    void restart()
+    {
+        m_lastNs = m_clock.nsecsElapsed();
+        m_lastCpuNs = threadCpuNs();
+        m_longestNs = 0;
+        m_longestCpuNs = 0;
+        m_over = 0;
+        m_timer.start();
+    }
+    double longestMs() const { return double(m_longestNs) / 1e6; }
+    double longestCpuMs() const { return double(m_longestCpuNs) / 1e6; }
+    int blocksOver16ms() const { return m_over; }
+
+private:
+    void tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        const qint64 gap = now - m_lastNs - 1000000;
+        if (gap > 16000000)
+            ++m_over;
+        if (gap > m_longestNs) {
+            m_longestNs = gap;
+            m_longestCpuNs = cpu - m_lastCpuNs;
+        }
+        m_lastNs = now;
+        m_lastCpuNs = cpu;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    qint64 m_lastCpuNs = 0;
+    qint64 m_longestNs = 0;
+    qint64 m_longestCpuNs = 0;
+    int m_over = 0;
+};
+
+/// Runs the event loop for `ms`, so that the watchdog sees what it brings.
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void await(QCoro::Task<> task)
+{
+    QEventLoop loop;
+    bool done = false;
+    auto runner = [&]() -> QCoro::Task<> {
+        try {
+            co_await task;
+        } catch (...) {
+        }
+        done = true;
+        loop.quit();
+    };
+    auto running = runner();
+    if (!done)
+        loop.exec();
+}
+
+std::string readLine()
+{
+    std::string line;
+    std::getline(std::cin, line);
+    return line;
+}
+
+void say(const char* format, double value)
+{
+    std::printf(format, value);
+    std::fflush(stdout);
+}
+
+void report(const char* phase, const Watchdog& watchdog)
+{
+    std::printf("BLOCK %s %.1f %.1f %d\n", phase, watchdog.longestMs(), watchdog.longestCpuMs(),
+                watchdog.blocksOver16ms());
+    std::fflush(stdout);
+}
+
+/// The program as it starts: argv = --window DIR PORT LARGE_TOKEN SMALL_TOKEN.
+int windowMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString dir = QString::fromLocal8Bit(argv[2]);
+    const QUrl base(QStringLiteral("http://127.0.0.1:%1").arg(QString::fromLatin1(argv[3])));
+    Brand::apply(app);
+
+    AppServices services;
+    services.settings = std::make_shared<QSettingsStore>(dir + QStringLiteral("/settings.ini"));
+    auto config =
+        std::make_shared<OAuthConfig>(services.settings, std::make_shared<MemorySecureStore>());
+    config->setClientId(s_clientId);
+    config->setClientSecret(s_secret);
+    services.sessions.transport = std::make_shared<QNetworkTransport>();
+    services.sessions.poster = std::make_shared<SilentPoster>();
+    services.sessions.oauthConfig = config;
+    services.sessions.oauthEndpoints =
+        OAuthEndpoints{base.resolved(QUrl(QStringLiteral("/o/oauth2/v2/auth"))),
+                       base.resolved(QUrl(QStringLiteral("/token"))),
+                       base.resolved(QUrl(QStringLiteral("/revoke")))};
+    services.sessions.gmailEndpoints =
+        GmailEndpoints{base.resolved(QUrl(QStringLiteral("/gmail/v1/users/me"))),
+                       base.resolved(QUrl(QStringLiteral("/v1/userinfo")))};
+    services.sessions.storeBaseDirectory = dir + QStringLiteral("/cache");
+    services.router = std::make_shared<NotificationRouter>();
+    const auto expiry = QDateTime::currentDateTimeUtc().addSecs(3600);
+    for (const auto& [email, token] : {std::pair{s_large, argv[4]}, std::pair{s_small, argv[5]}}) {
+        TokenVault(email, config, services.sessions.transport, services.sessions.oauthEndpoints)
+            .saveTokenSet(
+                TokenSet{QString::fromLatin1(token), QStringLiteral("r"), expiry, QString()});
+    }
+
+    const std::shared_ptr<SettingsStore> settings = services.settings;
+    AppState state(std::move(services));
+    const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
+    Watchdog watchdog;
+    bool framed = false;
+    // The first frame that shows the cached inbox: a paint of the window or
+    // of the thread list, with threads in the list, has been handed on.
+    QListView* list = window->findChild<ThreadListPane*>()->listView();
+    struct FirstPaint final : QObject
+    {
+        std::function<bool()> ready;
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint && onPaint && ready()) {
+                auto once = std::move(onPaint);
+                onPaint = nullptr;
+                QTimer::singleShot(0, once);
+            }
+            return false;
+        }
+    } firstPaint;
+    firstPaint.ready = [list] { return list->model()->rowCount() > 0; };
+    firstPaint.onPaint = [&] {
+        framed = true;
+        say("FRAME %.0f\n", double(list->model()->rowCount()));
+    };
+    window->installEventFilter(&firstPaint);
+    list->viewport()->installEventFilter(&firstPaint);
+    window->resize(1400, 900);
+    window->show();
+    watchdog.restart();
+    while (!framed)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    // Start-up after the window shows: the sessions' first syncs.
+    await(state.startAll());
+    settle(500);
+    report("startup", watchdog);
+    say("RSS %.0f\n", double(bench::residentKb()));
+
+    // A periodic sync that brings 50 changes (delivered by the parent).
+    say("READY %.0f\n", 0);
+    readLine();
+    watchdog.restart();
+    await(state.sessions().first()->syncNow());
+    settle(300);
+    report("sync50", watchdog);
+
+    // Scrolling the thread list from top to bottom, a page per frame.
+    QScrollBar* bar = list->verticalScrollBar();
+    watchdog.restart();
+    for (int value = 0; value < bar->maximum(); value += std::max(1, bar->pageStep())) {
+        bar->setValue(value);
+        settle(16);
+    }
+    bar->setValue(bar->maximum());
+    settle(100);
+    report("scroll", watchdog);
+
+    // What one change of the list costs the GUI thread, taken apart.
+    {
+        QElapsedTimer cost;
+        cost.start();
+        const auto summaries =
+            state.sessions().first()->store()->summaries(QStringLiteral("INBOX"));
+        const double read = double(cost.nsecsElapsed()) / 1e6;
+        cost.restart();
+        const auto threads = ThreadSummary::group(summaries);
+        const double group = double(cost.nsecsElapsed()) / 1e6;
+        cost.restart();
+        state.selectLabel(QStringLiteral("SENT"));
+        const double away = double(cost.nsecsElapsed()) / 1e6;
+        cost.restart();
+        state.selectLabel(QStringLiteral("INBOX"));
+        const double back = double(cost.nsecsElapsed()) / 1e6;
+        std::printf("COST inbox of %lld summaries: reading %.1f ms, grouping %.1f ms; selecting "
+                    "another label %.1f ms, the inbox again %.1f ms (grouping and list update)\n",
+                    qint64(summaries.size()), read, group, away, back);
+        std::fflush(stdout);
+        settle(300);
+    }
+
+    // Switching labels and accounts.
+    watchdog.restart();
+    for (const QString& label : {QStringLiteral("SENT"), QStringLiteral("INBOX"),
+                                 QStringLiteral("STARRED"), QStringLiteral("INBOX")}) {
+        state.selectLabel(label);
+        settle(100);
+    }
+    state.selectAccount(s_small);
+    settle(300);
+    state.selectAccount(s_large);
+    settle(300);
+    report("switch", watchdog);
+    return 0;
+}
+
+/// The parent's world: the stand-in, and the profile the program starts with.
+struct World
+{
+    fakegoogle::FakeGoogle google;
+    QTemporaryDir dir;
+    QString largeToken;
+    QString smallToken;
+    double loadMs = 0;
+
+    World()
+    {
+        if (!google.start())
+            qFatal("the Google stand-in did not start");
+        google.registerClient(s_clientId, s_secret);
+        for (const QString& email : {s_large, s_small}) {
+            google.addAccount(email, email);
+            for (int m = 0; m < 10; ++m)
+                deliver(email, m);
+        }
+        largeToken = google.issueTokens(s_large, s_clientId, 3600s).accessToken;
+        smallToken = google.issueTokens(s_small, s_clientId, 3600s).accessToken;
+        auto settings =
+            std::make_shared<QSettingsStore>(dir.filePath(QStringLiteral("settings.ini")));
+        AccountRegistry registry(settings);
+        registry.load();
+        registry.upsert(AccountIdentity{s_large, QStringLiteral("Conta grande")});
+        registry.upsert(AccountIdentity{s_small, QStringLiteral("Conta pequena")});
+        // The large account's cache is current with the stand-in, so that
+        // start-up syncs incrementally, as after an ordinary quit.
+        const QString cacheBase = dir.filePath(QStringLiteral("cache"));
+        {
+            MailStore store(s_large, cacheBase);
+            store.upsert(bench::generateSummaries(s_summaries));
+            store.markLabelLoaded(QStringLiteral("INBOX"));
+            store.setHistoryId(QString::number(google.historyId(s_large)));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        {
+            MailStore store(s_large, cacheBase);
+        }
+        loadMs = double(timer.nsecsElapsed()) / 1e6;
+    }
+
+    void deliver(const QString& email, int m)
+    {
+        fakegoogle::SimpleMessage message;
+        message.from = QStringLiteral("Sofia <sofia@x.pt>");
+        message.to = email;
+        message.subject = QStringLiteral("Mensagem %1").arg(m);
+        message.text = QStringLiteral("Olá, até já");
+        google.deliverMessage(email, message.toRfc822());
+    }
+};
+
+World& world()
+{
+    static World* s_world = new World;
+    return *s_world;
+}
+
+struct Run
+{
+    double frameMs = 0;
+    double rows = 0;
+    std::map<std::string, QList<QByteArray>> blocks;
+    double rssKb = 0;
+};
+
+Run s_last;
+
+Run runWindow()
+{
+    World& w = world();
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--window"), w.dir.path(), QString::number(w.google.port()),
+                 w.largeToken, w.smallToken});
+    Run run;
+    int delivered = 0;
+    while (child.state() != QProcess::NotRunning || child.canReadLine()) {
+        if (!child.canReadLine() && !child.waitForReadyRead(120000))
+            break;
+        while (child.canReadLine()) {
+            const QList<QByteArray> words = child.readLine().trimmed().split(' ');
+            if (words.value(0) == "FRAME") {
+                run.frameMs = double(timer.nsecsElapsed()) / 1e6;
+                run.rows = words.value(1).toDouble();
+            } else if (words.value(0) == "BLOCK") {
+                run.blocks[words.value(1).toStdString()] = words.mid(2);
+            } else if (words.value(0) == "COST") {
+                std::printf("%s\n", words.join(' ').constData());
+            } else if (words.value(0) == "RSS") {
+                run.rssKb = words.value(1).toDouble();
+            } else if (words.value(0) == "READY") {
+                for (int m = 0; m < 50; ++m)
+                    w.deliver(s_large, 1000 + delivered++);
+                child.write("go\n");
+            }
+        }
+    }
+    child.waitForFinished(60000);
+    return run;
+}
+
+void BM_StartToFirstFrame(benchmark::State& state)
+{
+    for (auto _ : state) {
+        s_last = runWindow();
+        state.SetIterationTime(s_last.frameMs / 1000.0);
+        if (s_last.rows <= 0)
+            state.SkipWithError("the first frame showed no cached thread");
+    }
+}
+
+BENCHMARK(BM_StartToFirstFrame)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 6 && std::string(argv[1]) == "--window")
+        return windowMain(argc, argv);
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    world();
+    benchmark::RunSpecifiedBenchmarks();
+    const World& w = world();
+    std::printf("start to first frame %.0f ms (%0.f threads listed); cache load alone %.0f ms\n",
+                s_last.frameMs, s_last.rows, w.loadMs);
+    std::printf("FIGURE startup_ratio %.2f\n", s_last.frameMs / w.loadMs);
+    for (const auto& [name, figures] : s_last.blocks) {
+        std::printf("%s: longest block %s ms, of which %s ms computing; %s blocks over 16 ms\n",
+                    name.c_str(), figures.value(0).constData(), figures.value(1).constData(),
+                    figures.value(2).constData());
+        std::printf("FIGURE gui_block_%s %s\n", name.c_str(), figures.value(0).constData());
+    }
+    std::printf("FIGURE app_rss_mb %.0f\n", s_last.rssKb / 1024.0);
+    benchmark::Shutdown();
+    return 0;
+}

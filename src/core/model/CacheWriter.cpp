@@ -1,0 +1,118 @@
+#include "CacheWriter.h"
+
+#include "MailJson.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace vesk {
+
+CacheWriter::CacheWriter(QString filePath, std::chrono::milliseconds delay, Snapshot snapshot)
+    : m_filePath(std::move(filePath))
+    , m_delay(delay)
+    , m_snapshot(std::move(snapshot))
+    , m_thread([this] { run(); })
+{}
+
+CacheWriter::~CacheWriter()
+{
+    {
+        const std::scoped_lock lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void CacheWriter::markChanged()
+{
+    {
+        const std::scoped_lock lock(m_mutex);
+        ++m_changes;
+    }
+    m_wake.notify_all();
+}
+
+void CacheWriter::flush()
+{
+    std::unique_lock lock(m_mutex);
+    const quint64 target = m_changes;
+    if (m_written >= target)
+        return;
+    m_hurry = true;
+    m_wake.notify_all();
+    m_settled.wait(lock, [&] { return m_written >= target; });
+}
+
+void CacheWriter::removeFile()
+{
+    std::unique_lock lock(m_mutex);
+    m_written = m_changes;
+    m_settled.wait(lock, [&] { return !m_writing; });
+    QFile::remove(m_filePath);
+    m_settled.notify_all();
+}
+
+int CacheWriter::writeCount() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_writeCount;
+}
+
+void CacheWriter::run()
+{
+    // Below the GUI thread: on a machine with few cores, encoding a large
+    // cache must not take the processor from the window. (On Linux the nice
+    // value is per thread.)
+    ::setpriority(PRIO_PROCESS, 0, 10);
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_wake.wait(lock, [&] { return m_changes > m_written || m_stopping; });
+        if (m_changes == m_written)
+            return; // stopping with nothing to write
+        // Gather the changes that follow closely; a flush or the end of the
+        // store cuts the wait short.
+        m_wake.wait_for(lock, m_delay, [&] { return m_hurry || m_stopping; });
+        const quint64 covered = m_changes;
+        if (covered == m_written)
+            continue; // dropped by removeFile() meanwhile
+        m_hurry = false;
+        m_writing = true;
+        lock.unlock();
+        // Taken after the wait, so that it holds every change made before
+        // `covered` was read.
+        const std::optional<MailStoreState> state = m_snapshot();
+        const bool wrote = state && writeFile(*state);
+        lock.lock();
+        m_writing = false;
+        if (wrote)
+            ++m_writeCount;
+        m_written = std::max(m_written, covered);
+        m_settled.notify_all();
+    }
+}
+
+bool CacheWriter::writeFile(const MailStoreState& state) const
+{
+    const QByteArray bytes = MailJson::encodeCache(state);
+    // QSaveFile writes a temporary file beside the cache and renames it over
+    // the old one on commit, so a crash leaves either the old or the new file.
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // Mode 0600 whatever the umask: the cache is the user's mail.
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
+        file.cancelWriting();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace vesk
