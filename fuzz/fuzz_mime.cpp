@@ -51,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         attachments.append(attachment);
     }
 
-    const QString raw =
+    const QByteArray raw =
         MIMEBuilder::buildRaw(QStringLiteral("me@x.pt"), to, cc, {}, subject, body, attachments,
                               replyTo.isEmpty() ? std::nullopt : std::optional(replyTo),
                               replyTo.isEmpty() ? std::nullopt : std::optional(replyTo));
-    const std::optional<QByteArray> message = decodeBase64Url(raw);
+    const std::optional<QByteArray> message = decodeBase64Url(QString::fromLatin1(raw));
     FUZZ_CHECK(message);
     for (const QByteArray& line : message->split('\n'))
         FUZZ_CHECK(line.size() <= 1000); // 998 and the CR LF
