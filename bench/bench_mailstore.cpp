@@ -3,6 +3,7 @@
 // file, measured in the same run. Prints the ratios and the resident memory
 // of a loaded 100,000-summary store at the end.
 
+#include "BenchMemory.h"
 #include "CacheGenerator.h"
 #include "ReferenceWalk.h"
 #include "model/MailStore.h"
@@ -134,29 +135,16 @@ BENCHMARK(BM_UpsertWhileWriting)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SummariesForInbox)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupAll)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-long statusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ':';
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::stol(line.substr(prefix.size()));
-    }
-    return -1;
-}
-
 /// Resident memory that a loaded store holds, and the peak while loading.
 void reportMemory(int count)
 {
     const Cache& cache = cacheOf(count);
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
-    const long before = statusKb("VmRSS");
+    bench::resetPeak();
+    const long before = bench::residentKb();
     auto store = std::make_unique<MailStore>(account, cache.base);
     malloc_trim(0);
-    const long after = statusKb("VmRSS");
-    const long peak = statusKb("VmHWM");
+    const long after = bench::residentKb();
+    const long peak = bench::peakResidentKb();
     std::printf("memory at %d summaries: %.0f bytes per summary held, %.0f at the peak of loading "
                 "(%lld-byte file, %.0f bytes per summary)\n",
                 count, double(after - before) * 1024.0 / count,

@@ -201,6 +201,17 @@ qsizetype sizeOf(const MessageParts& parts)
     return counter.size();
 }
 
+MessageParts messageParts(const QString& from, const QStringList& to, const QStringList& cc,
+                          const QStringList& bcc, const QString& subject, const QString& body,
+                          const QList<OutgoingAttachment>& attachments,
+                          const std::optional<QString>& inReplyTo,
+                          const std::optional<QString>& references)
+{
+    return MessageParts{headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n"),
+                        body.toUtf8(), attachments,
+                        attachments.isEmpty() ? QByteArray() : freshBoundary()};
+}
+
 } // namespace
 
 QByteArray buildMessage(const QString& from, const QStringList& to, const QStringList& cc,
@@ -209,9 +220,8 @@ QByteArray buildMessage(const QString& from, const QStringList& to, const QStrin
                         const std::optional<QString>& inReplyTo,
                         const std::optional<QString>& references)
 {
-    const MessageParts parts{
-        headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n"), body.toUtf8(),
-        attachments, attachments.isEmpty() ? QByteArray() : freshBoundary()};
+    const MessageParts parts =
+        messageParts(from, to, cc, bcc, subject, body, attachments, inReplyTo, references);
     ByteSink sink(sizeOf(parts));
     write(sink, parts);
     return sink.take();
@@ -223,9 +233,8 @@ QByteArray buildRaw(const QString& from, const QStringList& to, const QStringLis
                     const std::optional<QString>& inReplyTo,
                     const std::optional<QString>& references)
 {
-    const MessageParts parts{
-        headerLines(from, to, cc, bcc, subject, inReplyTo, references).join("\r\n"), body.toUtf8(),
-        attachments, attachments.isEmpty() ? QByteArray() : freshBoundary()};
+    const MessageParts parts =
+        messageParts(from, to, cc, bcc, subject, body, attachments, inReplyTo, references);
     // Encoded as it is written: the message itself never exists whole.
     Base64UrlSink sink(sizeOf(parts));
     write(sink, parts);
