@@ -34,7 +34,10 @@
 
 #include <QApplication>
 #include <QCoroTask>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
 #include <QListView>
 #include <QProcess>
 #include <QScrollBar>
@@ -57,6 +60,8 @@ const QString s_small = QStringLiteral("pequena@exemplo.pt");
 const QString s_clientId = QStringLiteral("bench-client");
 const QString s_secret = QStringLiteral("segredo");
 constexpr int s_summaries = 100000;
+constexpr int s_htmlMessages = 20;
+const QString s_htmlSubject = QStringLiteral("Boletim semanal");
 
 qint64 threadCpuNs()
 {
@@ -117,6 +122,46 @@ private:
 };
 
 /// Runs the event loop for `ms`, so that the watchdog sees what it brings.
+/// A process's proportional share of resident memory (pages shared with
+/// others counted in part), in KiB; 0 when it is gone.
+long proportionalKbOf(const QString& pid)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : rollup.readAll().split('\n')) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+/// The memory of this process and every process under it (the web engine's
+/// zygote and renderers), shared pages counted once, in KiB.
+long familyResidentKb()
+{
+    QHash<QString, QString> parentOf;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("PPid:"))
+                parentOf.insert(pid, QString::fromLatin1(line.mid(5).trimmed()));
+        }
+    }
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    long total = 0;
+    for (auto it = parentOf.begin(); it != parentOf.end(); ++it) {
+        QString ancestor = it.key();
+        while (!ancestor.isEmpty() && ancestor != self && ancestor != u"0" && ancestor != u"1")
+            ancestor = parentOf.value(ancestor);
+        if (ancestor == self)
+            total += proportionalKbOf(it.key());
+    }
+    return total;
+}
+
 void settle(int ms)
 {
     QEventLoop loop;
@@ -289,6 +334,28 @@ int windowMain(int argc, char** argv)
     state.selectAccount(s_large);
     settle(300);
     report("switch", watchdog);
+
+    // Opening a conversation of 20 HTML messages, and what its cards cost in
+    // memory: this process and the web engine's processes under it.
+    state.selectAccount(s_small);
+    settle(300);
+    QString htmlThread;
+    for (const ThreadSummary& thread : state.visibleThreads()) {
+        if (!thread.messages.isEmpty() && thread.subject() == s_htmlSubject)
+            htmlThread = thread.threadId;
+    }
+    AccountSession* small = state.selectedSession();
+    if (htmlThread.isEmpty() || !small) {
+        std::fprintf(stderr, "bench_window: the HTML conversation is not listed\n");
+        return 1;
+    }
+    const long before = familyResidentKb();
+    watchdog.restart();
+    await(small->openThread(htmlThread));
+    // The pages load, measure and paint on their own time.
+    settle(4000);
+    report("html20", watchdog);
+    say("HTMLCARD %.0f\n", double(familyResidentKb() - before) / s_htmlMessages);
     return 0;
 }
 
@@ -311,6 +378,7 @@ struct World
             for (int m = 0; m < 10; ++m)
                 deliver(email, m);
         }
+        deliverHtmlThread(s_small);
         largeToken = google.issueTokens(s_large, s_clientId, 3600s).accessToken;
         smallToken = google.issueTokens(s_small, s_clientId, 3600s).accessToken;
         auto settings =
@@ -336,6 +404,35 @@ struct World
         loadMs = double(timer.nsecsElapsed()) / 1e6;
     }
 
+    /// A conversation of newsletters: tables, styled text and a remote
+    /// picture each, about 6 KB of HTML per message.
+    void deliverHtmlThread(const QString& email)
+    {
+        QString threadId;
+        for (int m = 0; m < s_htmlMessages; ++m) {
+            fakegoogle::SimpleMessage message;
+            message.from = QStringLiteral("Boletim <boletim@x.pt>");
+            message.to = email;
+            message.subject = m == 0 ? s_htmlSubject : QStringLiteral("Re: ") + s_htmlSubject;
+            message.text = QStringLiteral("Boletim n.º %1").arg(m);
+            QString html = QStringLiteral("<table width=\"600\" style=\"border-collapse:collapse\">"
+                                          "<tr><td><img src=\"https://img.x.pt/%1.png\" "
+                                          "width=\"600\" height=\"120\"></td></tr>")
+                               .arg(m);
+            for (int row = 0; row < 12; ++row) {
+                html += QStringLiteral("<tr><td style=\"padding:8px;font-family:serif\"><h3>Artigo "
+                                       "%1</h3><p>Fado, cinema e feiras nesta semana em Lisboa, "
+                                       "com horários, preços e moradas.</p></td></tr>")
+                            .arg(row);
+            }
+            message.html = html + QStringLiteral("</table>");
+            message.date = QDateTime::currentDateTimeUtc().addSecs(-3600 + m);
+            const auto ref = google.addMessage(email, message.toRfc822(), {QStringLiteral("INBOX")},
+                                               message.date, threadId);
+            threadId = ref.threadId;
+        }
+    }
+
     void deliver(const QString& email, int m)
     {
         fakegoogle::SimpleMessage message;
@@ -359,6 +456,7 @@ struct Run
     double rows = 0;
     std::map<std::string, QList<QByteArray>> blocks;
     double rssKb = 0;
+    double htmlCardKb = -1;
 };
 
 Run s_last;
@@ -387,6 +485,8 @@ Run runWindow()
                 run.blocks[words.value(1).toStdString()] = words.mid(2);
             } else if (words.value(0) == "COST") {
                 std::printf("%s\n", words.join(' ').constData());
+            } else if (words.value(0) == "HTMLCARD") {
+                run.htmlCardKb = words.value(1).toDouble();
             } else if (words.value(0) == "RSS") {
                 run.rssKb = words.value(1).toDouble();
             } else if (words.value(0) == "READY") {
@@ -435,6 +535,8 @@ int main(int argc, char** argv)
         std::printf("FIGURE gui_block_%s %s\n", name.c_str(), figures.value(0).constData());
     }
     std::printf("FIGURE app_rss_mb %.0f\n", s_last.rssKb / 1024.0);
+    if (s_last.htmlCardKb >= 0)
+        std::printf("FIGURE html_card_kb %.0f\n", s_last.htmlCardKb);
     benchmark::Shutdown();
     return 0;
 }
