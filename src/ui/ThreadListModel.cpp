@@ -4,37 +4,27 @@
 #include "model/SnippetText.h"
 
 #include <QDateTime>
-#include <QSet>
+
+#include <sys/resource.h>
+#include <utility>
 
 namespace vesk {
 
 namespace {
 
-/// Thread ids are unique in what the core groups; a duplicate from elsewhere
-/// would make rows ambiguous, so only its first occurrence is shown.
-QList<ThreadSummary> withoutDuplicates(const QList<ThreadSummary>& threads)
+using Kind = ThreadListDiff::Step::Kind;
+
+/// Above this many rows, in the list shown or the fresh one, what changed is
+/// worked out away from the GUI thread: comparing tens of thousands of
+/// threads takes longer than a frame.
+qsizetype backgroundFrom()
 {
-    QSet<QString> seen;
-    seen.reserve(threads.size());
-    bool unique = true;
-    for (const ThreadSummary& thread : threads) {
-        if (seen.contains(thread.threadId)) {
-            unique = false;
-            break;
-        }
-        seen.insert(thread.threadId);
-    }
-    if (unique)
-        return threads;
-    seen.clear();
-    QList<ThreadSummary> result;
-    for (const ThreadSummary& thread : threads) {
-        if (!seen.contains(thread.threadId)) {
-            seen.insert(thread.threadId);
-            result.append(thread);
-        }
-    }
-    return result;
+    return AppState::backgroundGroupingFrom();
+}
+
+bool sameStorage(const QList<ThreadSummary>& a, const QList<ThreadSummary>& b)
+{
+    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
 }
 
 } // namespace
@@ -49,7 +39,18 @@ ThreadListModel::ThreadListModel(AppState& state, QObject* parent)
     connect(&m_state, &AppState::selectionChanged, this, &ThreadListModel::refresh);
     connect(&m_state, &AppState::searchChanged, this, &ThreadListModel::refresh);
     connect(&m_state, &AppState::sessionsChanged, this, &ThreadListModel::refresh);
-    m_threads = withoutDuplicates(m_state.visibleThreads());
+    m_threads = ThreadListDiff::between({}, m_state.visibleThreads()).fresh;
+    // One worker, below the GUI thread: a newer list makes older work moot.
+    m_pool.setMaxThreadCount(1);
+}
+
+ThreadListModel::~ThreadListModel()
+{
+    dropPending();
+    m_pool.clear();
+    // A difference still running posts its result to this object, which
+    // must exist until then; the posted result goes with it.
+    m_pool.waitForDone();
 }
 
 int ThreadListModel::rowCount(const QModelIndex& parent) const
@@ -112,85 +113,114 @@ int ThreadListModel::rowOf(const QString& threadId) const
 
 void ThreadListModel::refresh()
 {
-    const QList<ThreadSummary> fresh = withoutDuplicates(m_state.visibleThreads());
-    // Equal lists that share storage compare in constant time, which is the
-    // common case of a selection change.
-    if (fresh == m_threads)
+    const QList<ThreadSummary>& fresh = m_state.visibleThreads();
+    // The list shown or being worked out again (a selection change, say)
+    // is recognised by its storage, in constant time.
+    if (sameStorage(fresh, m_threads)) {
+        dropPending();
         return;
-    m_refreshing = true;
-    removeMissing(fresh);
-    qsizetype insertEnd = 0;
-    for (qsizetype row = 0; row < fresh.size(); row = insertEnd)
-        placeRow(int(row), fresh, insertEnd);
+    }
+    if (m_pending && sameStorage(fresh, *m_pending))
+        return;
+    if (std::max(fresh.size(), m_threads.size()) <= backgroundFrom() || fresh.isEmpty()) {
+        dropPending();
+        apply(ThreadListDiff::between(m_threads, fresh));
+        return;
+    }
+    diffInBackground(fresh);
+}
+
+void ThreadListModel::diffInBackground(const QList<ThreadSummary>& fresh)
+{
+    const quint64 generation = ++m_generation;
+    m_wanted->store(generation);
+    m_pending = fresh;
+    // The lists are values shared with the worker; the rows change only on
+    // this thread, which copies them first if the worker still holds them.
+    m_pool.start([this, generation, wanted = m_wanted, shown = m_threads, fresh = fresh]() mutable {
+        // Below the GUI thread, which must keep the processor on a machine
+        // with few cores (the nice value is per thread on Linux).
+        ::setpriority(PRIO_PROCESS, 0, 10);
+        if (wanted->load() != generation)
+            return;
+        ThreadListDiff diff = ThreadListDiff::between(shown, fresh);
+        // Let go here, so that the rows are not copied when they change.
+        shown = {};
+        fresh = {};
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, diff = std::move(diff)]() mutable {
+                if (generation == m_generation)
+                    apply(std::move(diff));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ThreadListModel::dropPending()
+{
+    m_pending.reset();
+    m_wanted->store(++m_generation);
+}
+
+void ThreadListModel::apply(ThreadListDiff diff)
+{
+    m_pending.reset();
+    if (!diff.isEmpty()) {
+        m_refreshing = true;
+        for (const ThreadListDiff::Step& step : std::as_const(diff.steps))
+            applyStep(step, diff.fresh);
+    }
     // Same content now; share the storage so that the next comparison is quick.
-    m_threads = fresh;
-    m_refreshing = false;
-    Q_EMIT refreshed();
+    retire(std::exchange(m_threads, std::move(diff.fresh)));
+    if (!diff.isEmpty()) {
+        m_refreshing = false;
+        Q_EMIT refreshed();
+    }
 }
 
-void ThreadListModel::removeMissing(const QList<ThreadSummary>& fresh)
+void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh)
 {
-    QSet<QString> kept;
-    kept.reserve(fresh.size());
-    for (const ThreadSummary& thread : fresh)
-        kept.insert(thread.threadId);
-    // From the end, so that the rows still to look at keep their numbers;
-    // neighbouring rows go together.
-    qsizetype row = m_threads.size() - 1;
-    while (row >= 0) {
-        if (kept.contains(m_threads.at(row).threadId)) {
-            --row;
-            continue;
-        }
-        qsizetype first = row;
-        while (first > 0 && !kept.contains(m_threads.at(first - 1).threadId))
-            --first;
-        beginRemoveRows({}, int(first), int(row));
-        m_threads.remove(first, row - first + 1);
+    switch (step.kind) {
+    case Kind::Remove:
+        beginRemoveRows({}, step.first, step.last);
+        if (step.first == 0 && step.last == m_threads.size() - 1)
+            retire(std::exchange(m_threads, {}));
+        else
+            m_threads.remove(step.first, step.last - step.first + 1);
         endRemoveRows();
-        row = first - 1;
+        break;
+    case Kind::Move:
+        beginMoveRows({}, step.first, step.first, {}, step.last);
+        m_threads.move(step.first, step.last);
+        endMoveRows();
+        break;
+    case Kind::Insert:
+        beginInsertRows({}, step.first, step.last);
+        if (m_threads.isEmpty() && step.last == fresh.size() - 1) {
+            m_threads = fresh; // a whole label's threads: no copy
+        } else {
+            m_threads.insert(step.first, step.last - step.first + 1, ThreadSummary());
+            for (int row = step.first; row <= step.last; ++row)
+                m_threads[row] = fresh.at(row);
+        }
+        endInsertRows();
+        break;
+    case Kind::Change: {
+        m_threads[step.first] = fresh.at(step.first);
+        const QModelIndex changed = index(step.first);
+        Q_EMIT dataChanged(changed, changed);
+        break;
+    }
     }
 }
 
-/// Makes row `row` hold fresh[row]: it is there already, further down (moved
-/// up), or new (inserted, together with the new threads right after it). Rows
-/// above `row` already match. Sets `insertEnd` past the rows it inserted.
-void ThreadListModel::placeRow(int row, const QList<ThreadSummary>& fresh, qsizetype& insertEnd)
+/// Rows no longer shown; freeing tens of thousands of threads is left to the
+/// worker.
+void ThreadListModel::retire(QList<ThreadSummary> rows)
 {
-    const ThreadSummary& wanted = fresh.at(row);
-    insertEnd = row + 1;
-    const int current = [&] {
-        for (qsizetype r = row; r < m_threads.size(); ++r) {
-            if (m_threads.at(r).threadId == wanted.threadId)
-                return int(r);
-        }
-        return -1;
-    }();
-    if (current < 0) {
-        QSet<QString> present;
-        for (qsizetype r = row; r < m_threads.size(); ++r)
-            present.insert(m_threads.at(r).threadId);
-        qsizetype end = row + 1;
-        while (end < fresh.size() && !present.contains(fresh.at(end).threadId))
-            ++end;
-        beginInsertRows({}, row, int(end - 1));
-        m_threads.insert(row, end - row, ThreadSummary());
-        for (qsizetype r = row; r < end; ++r)
-            m_threads[r] = fresh.at(r);
-        endInsertRows();
-        insertEnd = end;
-        return;
-    }
-    if (current != row) {
-        beginMoveRows({}, current, current, {}, row);
-        m_threads.move(current, row);
-        endMoveRows();
-    }
-    if (!(m_threads.at(row) == wanted)) {
-        m_threads[row] = wanted;
-        const QModelIndex changed = index(row);
-        Q_EMIT dataChanged(changed, changed);
-    }
+    if (rows.size() > backgroundFrom())
+        m_pool.start([rows = std::move(rows)] {});
 }
 
 } // namespace vesk

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "ThreadListDiff.h"
 #include "model/ThreadSummary.h"
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+#include <optional>
 
 namespace vesk {
 
@@ -15,6 +21,9 @@ class AppState;
 /// Follows the application state by difference, keyed by thread id: a sync
 /// that changes three threads changes three rows, so the view keeps its
 /// selection and scroll position. It never resets while it holds rows.
+/// What changed between long lists is worked out on a thread of its own,
+/// the rows shown staying as they are meanwhile; the GUI thread only plays
+/// the resulting row operations.
 /// Lives on the GUI thread; the state must outlive it.
 class ThreadListModel final : public QAbstractListModel
 {
@@ -36,6 +45,7 @@ public:
     Q_ENUM(Role)
 
     explicit ThreadListModel(AppState& state, QObject* parent = nullptr);
+    ~ThreadListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -45,7 +55,8 @@ public:
     const ThreadSummary& thread(int row) const { return m_threads.at(row); }
     /// The row of the thread, or -1.
     int rowOf(const QString& threadId) const;
-    /// True while the rows are being brought in line with the state.
+    /// True while the rows are being brought in line with the state (not
+    /// while what changed is still being worked out: the rows stand then).
     bool isRefreshing() const { return m_refreshing; }
 
 Q_SIGNALS:
@@ -54,12 +65,23 @@ Q_SIGNALS:
 
 private:
     void refresh();
-    void removeMissing(const QList<ThreadSummary>& fresh);
-    void placeRow(int row, const QList<ThreadSummary>& fresh, qsizetype& insertEnd);
+    void diffInBackground(const QList<ThreadSummary>& fresh);
+    void dropPending();
+    void apply(ThreadListDiff diff);
+    void applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh);
+    void retire(QList<ThreadSummary> rows);
 
     AppState& m_state;
     QList<ThreadSummary> m_threads;
     bool m_refreshing = false;
+    // The list whose difference is being worked out, and its generation:
+    // a result of any other generation was computed against rows that may
+    // be gone, and is dropped.
+    std::optional<QList<ThreadSummary>> m_pending;
+    quint64 m_generation = 0;
+    // The generation wanted, for the worker to skip what is stale before it starts.
+    std::shared_ptr<std::atomic<quint64>> m_wanted = std::make_shared<std::atomic<quint64>>(0);
+    QThreadPool m_pool;
 };
 
 } // namespace vesk

@@ -10,6 +10,7 @@
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "auth/TokenVault.h"
+#include "model/MailStore.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/RecordingNotificationPoster.h"
@@ -76,6 +77,22 @@ QAction* actionNamed(const QMenu& menu, const QString& text)
             return action;
     }
     return nullptr;
+}
+
+QStringList idsOf(const QList<ThreadSummary>& threads)
+{
+    QStringList ids;
+    for (const ThreadSummary& thread : threads)
+        ids.append(thread.threadId);
+    return ids;
+}
+
+QStringList rowIds(const ThreadListModel& model)
+{
+    QStringList ids;
+    for (int row = 0; row < model.rowCount(); ++row)
+        ids.append(model.thread(row).threadId);
+    return ids;
 }
 
 } // namespace
@@ -216,6 +233,107 @@ private Q_SLOTS:
         QCOMPARE(pane.model()->index(0).data(ThreadListModel::SubjectRole).toString(),
                  QStringLiteral("Novo"));
         QCOMPARE(list->selectionModel()->selectedRows().first().row(), 5);
+    }
+
+    void longListFollowsByDifference()
+    {
+        // Ana's cache holds older threads than the list compares on the GUI
+        // thread, sent ones, and five real ones arrive on top at the first sync.
+        const QString sent = QStringLiteral("SENT");
+        const int cached = int(AppState::backgroundGroupingFrom()) + 1000;
+        {
+            MailStore store(ana, m_rig->path(QStringLiteral("cache")));
+            QList<MessageSummary> summaries;
+            for (int i = 0; i < cached; ++i) {
+                summaries.append(MessageSummary(
+                    QStringLiteral("m%1").arg(i), QStringLiteral("t%1").arg(i), {inbox, sent},
+                    QStringLiteral("Antiga"), QStringLiteral("Rui"), rui,
+                    QStringLiteral("Antiga %1").arg(i), ago(24 * 60 + i).toMSecsSinceEpoch()));
+            }
+            store.upsert(summaries);
+            store.markLabelLoaded(inbox);
+            store.setHistoryId(QString::number(google().historyId(ana)));
+            store.flush();
+        }
+        deliver(5);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        ThreadListModel& model = *pane.model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.resize(360, 500);
+        pane.show();
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), cached + 5, 20000);
+        QListView* list = pane.listView();
+        list->setCurrentIndex(model.index(3));
+        const QString selected = idAt(pane, 3);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.index(3).data(ThreadListModel::IsUnreadRole).toBool() &&
+                                     !session().isSyncing(),
+                                 20000);
+
+        // A new thread, one read, one archived, one moved up by a reply.
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Novo"), 0),
+            {inbox, QStringLiteral("UNREAD")}, QDateTime::currentDateTimeUtc().addSecs(60));
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 1")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 2")).id, {}, {inbox});
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Re: Assunto 4"), 0),
+            {inbox}, QDateTime::currentDateTimeUtc(),
+            m_sent.value(QStringLiteral("Assunto 4")).threadId);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy refreshed(&model, &ThreadListModel::refreshed);
+        awaitTask(session().syncNow());
+        QTRY_VERIFY_WITH_TIMEOUT(!refreshed.isEmpty(), 20000);
+
+        QCOMPARE(rowIds(model), idsOf(m_app->visibleThreads()));
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().value(1).toInt(), 2);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().value(1).toInt(), 0);
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(moved.first().value(1).toInt(), 4);
+        QCOMPARE(moved.first().value(4).toInt(), 1);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.at(0).value(0).toModelIndex().row(), 1);
+        QCOMPARE(changed.at(1).value(0).toModelIndex().row(), 3);
+        QCOMPARE(model.index(1).data(ThreadListModel::MessageCountRole).toInt(), 2);
+        QCOMPARE(idAt(pane, list->currentIndex().row()), selected);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(list->currentIndex().row(), 4);
+
+        // While the next list is compared the rows stand; a switch of label
+        // then makes that comparison moot, and it never lands: only the
+        // other label's threads come in.
+        QStringList meanwhile;
+        connect(m_app.get(), &AppState::threadsChanged, &model, [&] {
+            const QList<ThreadSummary>& visible = m_app->visibleThreads();
+            if (meanwhile.isEmpty() && !visible.isEmpty() &&
+                visible.first().subject() == QStringLiteral("Mais")) {
+                meanwhile = rowIds(model);
+                m_app->selectLabel(sent);
+            }
+        });
+        const QStringList before = rowIds(model);
+        inserted.clear();
+        google().addMessage(ana,
+                            mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Mais"), 0),
+                            {inbox}, QDateTime::currentDateTimeUtc().addSecs(120));
+        awaitTask(session().syncNow());
+        QTRY_VERIFY_WITH_TIMEOUT(!meanwhile.isEmpty(), 20000);
+        QCOMPARE(meanwhile, before);
+        QTRY_VERIFY_WITH_TIMEOUT(model.rowCount() == cached, 20000);
+        QCOMPARE(rowIds(model), idsOf(m_app->visibleThreads()));
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().value(2).toInt(), cached - 1);
+        QVERIFY(reset.isEmpty());
     }
 
     void rowsShowTheConversation()
