@@ -3,8 +3,10 @@
 // inbox beside the cache load alone (measured in the same run), and the
 // longest block of the GUI thread, taken by a watchdog timer, during the
 // start-up after the window shows, a periodic sync bringing 50 changes,
-// scrolling the thread list from top to bottom, and switching labels and
-// accounts. Also the resident set of the running program.
+// scrolling the thread list from top to bottom, switching labels and
+// accounts, opening a conversation of 20 HTML messages and reading it to its
+// end. Also the resident set of the running program and what each HTML body
+// on screen adds to it (the web engine's processes included).
 //
 // The parent runs the Google stand-in (it answers on its own threads) and
 // starts this same program with --window for each run; the two talk over
@@ -15,7 +17,11 @@
 #include "CacheGenerator.h"
 #include "Composition.h"
 #include "FakeGoogle.h"
+#include "HtmlMessageView.h"
 #include "MainWindow.h"
+#include "MessageCard.h"
+#include "MessageWebProfile.h"
+#include "ReaderPane.h"
 #include "SimpleMessage.h"
 #include "ThreadListPane.h"
 #include "app/AppServices.h"
@@ -40,10 +46,12 @@
 #include <QHash>
 #include <QListView>
 #include <QProcess>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <ctime>
@@ -70,6 +78,9 @@ qint64 threadCpuNs()
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+/// With VESK_BENCH_BLOCKS set, every block over 16 ms is listed as it ends.
+const bool s_showBlocks = qEnvironmentVariableIsSet("VESK_BENCH_BLOCKS");
+
 /// The longest time the GUI thread did not get round to a 1 ms timer, and
 /// how much of it the thread spent computing (the rest it waited: for a
 /// lock, a file, D-Bus, or a processor taken by other programs).
@@ -86,6 +97,7 @@ public:
     void restart()
     {
         m_lastNs = m_clock.nsecsElapsed();
+        m_startNs = m_lastNs;
         m_lastCpuNs = threadCpuNs();
         m_longestNs = 0;
         m_longestCpuNs = 0;
@@ -102,8 +114,15 @@ private:
         const qint64 now = m_clock.nsecsElapsed();
         const qint64 cpu = threadCpuNs();
         const qint64 gap = now - m_lastNs - 1000000;
-        if (gap > 16000000)
+        if (gap > 16000000) {
             ++m_over;
+            if (s_showBlocks) {
+                std::fprintf(stderr,
+                             "block of %.1f ms (%.1f ms computing), %.0f ms into the phase\n",
+                             double(gap) / 1e6, double(cpu - m_lastCpuNs) / 1e6,
+                             double(now - m_startNs) / 1e6);
+            }
+        }
         if (gap > m_longestNs) {
             m_longestNs = gap;
             m_longestCpuNs = cpu - m_lastCpuNs;
@@ -115,6 +134,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_lastNs = 0;
+    qint64 m_startNs = 0;
     qint64 m_lastCpuNs = 0;
     qint64 m_longestNs = 0;
     qint64 m_longestCpuNs = 0;
@@ -240,6 +260,9 @@ int windowMain(int argc, char** argv)
     }
 
     const std::shared_ptr<SettingsStore> settings = services.settings;
+    // As the program starts.
+    if (AppState::readCachesAhead(services))
+        MessageWebProfile::startEngine();
     AppState state(std::move(services));
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
     Watchdog watchdog;
@@ -355,7 +378,31 @@ int windowMain(int argc, char** argv)
     // The pages load, measure and paint on their own time.
     settle(4000);
     report("html20", watchdog);
-    say("HTMLCARD %.0f\n", double(familyResidentKb() - before) / s_htmlMessages);
+    const auto* reader = window->findChild<ReaderPane*>();
+    const auto liveBodies = [reader] {
+        return std::count_if(
+            reader->cards().cbegin(), reader->cards().cend(),
+            [](const MessageCard* card) { return card->htmlView() && card->htmlView()->isLive(); });
+    };
+    const auto shownOnOpening = liveBodies();
+    const long opened = familyResidentKb();
+
+    // Reading on to the end, a page per step: every body comes into sight.
+    QScrollBar* column = reader->scrollArea()->verticalScrollBar();
+    watchdog.restart();
+    while (column->value() < column->maximum()) {
+        column->setValue(column->value() + std::max(1, column->pageStep()));
+        settle(200);
+    }
+    settle(2000);
+    report("htmlread", watchdog);
+    const auto shownInAll = liveBodies();
+    std::printf("HTMLCARD %.0f %lld %.0f %lld\n",
+                double(opened - before) / double(std::max<qsizetype>(1, shownOnOpening)),
+                qint64(shownOnOpening),
+                double(familyResidentKb() - before) / double(std::max<qsizetype>(1, shownInAll)),
+                qint64(shownInAll));
+    std::fflush(stdout);
     return 0;
 }
 
@@ -456,7 +503,10 @@ struct Run
     double rows = 0;
     std::map<std::string, QList<QByteArray>> blocks;
     double rssKb = 0;
+    double htmlOpenedKb = -1;
+    double htmlOpenedCards = 0;
     double htmlCardKb = -1;
+    double htmlCards = 0;
 };
 
 Run s_last;
@@ -486,7 +536,10 @@ Run runWindow()
             } else if (words.value(0) == "COST") {
                 std::printf("%s\n", words.join(' ').constData());
             } else if (words.value(0) == "HTMLCARD") {
-                run.htmlCardKb = words.value(1).toDouble();
+                run.htmlOpenedKb = words.value(1).toDouble();
+                run.htmlOpenedCards = words.value(2).toDouble();
+                run.htmlCardKb = words.value(3).toDouble();
+                run.htmlCards = words.value(4).toDouble();
             } else if (words.value(0) == "RSS") {
                 run.rssKb = words.value(1).toDouble();
             } else if (words.value(0) == "READY") {
@@ -535,8 +588,14 @@ int main(int argc, char** argv)
         std::printf("FIGURE gui_block_%s %s\n", name.c_str(), figures.value(0).constData());
     }
     std::printf("FIGURE app_rss_mb %.0f\n", s_last.rssKb / 1024.0);
-    if (s_last.htmlCardKb >= 0)
+    if (s_last.htmlCardKb >= 0) {
+        std::printf("opening the HTML conversation loaded %.0f of its bodies, %.0f KB each; read "
+                    "to its end, %.0f bodies, %.0f KB each\n",
+                    s_last.htmlOpenedCards, s_last.htmlOpenedKb, s_last.htmlCards,
+                    s_last.htmlCardKb);
+        std::printf("FIGURE html_bodies_on_opening %.0f\n", s_last.htmlOpenedCards);
         std::printf("FIGURE html_card_kb %.0f\n", s_last.htmlCardKb);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "Composition.h"
 #include "Icons.h"
 #include "MainWindow.h"
+#include "MessageWebProfile.h"
 #include "QtFileDialogs.h"
 #include "app/AppServices.h"
 #include "app/AppState.h"
@@ -88,6 +89,10 @@ int main(int argc, char* argv[])
 
     auto slot = std::make_shared<WindowSlot>();
     AppServices services = productionServices(slot);
+    // The accounts' caches are read on threads of their own while this one
+    // starts the web engine, which nearly every conversation needs.
+    if (AppState::readCachesAhead(services))
+        MessageWebProfile::startEngine();
     const auto config = services.sessions.oauthConfig;
     const auto settings = services.settings;
     AppState state(std::move(services));

@@ -5,6 +5,7 @@
 #include "MessagePage.h"
 #include "MessageRequestGuard.h"
 #include "MessageWebProfile.h"
+#include "PacedQueue.h"
 
 #include <QAction>
 #include <QPointer>
@@ -41,10 +42,20 @@ const char* const s_measureScript = R"js(
 HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWidget* parent)
     : QWidget(parent)
     , m_web(web)
-    , m_view(new QWebEngineView(this))
-    , m_page(new MessagePage(web.profile(), m_view))
     , m_guard(new MessageRequestGuard(std::move(messageId), this))
 {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setFixedHeight(minimumBodyHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void HtmlMessageView::makeLive()
+{
+    if (m_view)
+        return;
+    m_view = new QWebEngineView(this);
+    m_page = new MessagePage(m_web.profile(), m_view);
     m_page->setUrlRequestInterceptor(m_guard);
     m_view->setPage(m_page);
     // Only what helps with reading: no back, reload, save or inspect.
@@ -54,23 +65,38 @@ HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWid
     m_view->addAction(m_page->action(QWebEnginePage::SelectAll));
     m_view->setAttribute(Qt::WA_TranslucentBackground);
     m_view->setStyleSheet(QStringLiteral("background: transparent;"));
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
-    setFixedHeight(minimumBodyHeight);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    layout()->addWidget(m_view);
+    m_view->show();
+    // Keyboard focus given to the body before it had a view goes on to it.
+    setFocusProxy(m_view);
 
     connect(m_page, &MessagePage::linkActivated, this, &HtmlMessageView::linkActivated);
     // Content grows as images arrive and shrinks or grows with the width.
     connect(m_page, &QWebEnginePage::contentsSizeChanged, this, &HtmlMessageView::measure);
     connect(m_page, &QWebEnginePage::loadFinished, this, &HtmlMessageView::measure);
     connect(m_page, &QWebEnginePage::loadFinished, this, &HtmlMessageView::loadFinished);
+    if (m_last.last())
+        load(*m_last.last());
+}
+
+void HtmlMessageView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // A body scrolled out of sight gets no paint: this is the first moment
+    // it is seen. Not from within painting, which must not add widgets, and
+    // one body at a time: several coming into sight together would add up
+    // to one long stall.
+    if (!m_view && !m_liveQueued) {
+        m_liveQueued = true;
+        m_web.pacer().post(this, [this] { makeLive(); });
+    }
 }
 
 HtmlMessageView::~HtmlMessageView()
 {
     withdrawPublished();
+    if (!m_view)
+        return;
     // The guard may go before the page that consults it.
     m_page->setUrlRequestInterceptor(nullptr);
     // The page answers its pending measurements as it goes; it must go while
@@ -83,7 +109,7 @@ void HtmlMessageView::setContent(const QString& html, bool showImages)
     if (showImages)
         m_guard->showImages();
     const QString document = HtmlDocument::build(html, showImages);
-    if (m_last.replace(document))
+    if (m_last.replace(document) && m_view)
         load(document);
 }
 
@@ -109,7 +135,7 @@ void HtmlMessageView::load(const QString& document)
 
 void HtmlMessageView::measure()
 {
-    if (!m_last.last())
+    if (!m_page || !m_last.last())
         return;
     QPointer<HtmlMessageView> self(this);
     m_page->runJavaScript(QString::fromUtf8(s_measureScript), QWebEngineScript::ApplicationWorld,

@@ -18,7 +18,11 @@ class MessageWebProfile;
 /// remote content held back until `setContent` is asked for the images, and
 /// exactly as tall as its content (at least `minimumBodyHeight`), so that the
 /// reading column scrolls as one. Followed links come out as `linkActivated`.
-/// GUI thread only.
+///
+/// The web view is made when the body first comes into sight (or on
+/// `makeLive`): a long conversation's bodies cost the web engine nothing
+/// until they are read. Until then webView() and page() are null, and the
+/// document waits. GUI thread only.
 class HtmlMessageView final : public QWidget
 {
     Q_OBJECT
@@ -33,6 +37,9 @@ public:
     /// loaded last. Showing images also lets this page fetch them.
     void setContent(const QString& html, bool showImages);
 
+    /// Makes the web view now and loads the document given so far.
+    void makeLive();
+    bool isLive() const { return m_view != nullptr; }
     QWebEngineView* webView() const { return m_view; }
     MessagePage* page() const { return m_page; }
     /// Requests this page was refused so far.
@@ -49,6 +56,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void load(const QString& document);
@@ -58,10 +66,11 @@ private:
     void withdrawPublished();
 
     MessageWebProfile& m_web;
-    QWebEngineView* m_view;
+    QWebEngineView* m_view = nullptr;
     /// Owned by the view, which must not outlive it.
-    MessagePage* m_page;
+    MessagePage* m_page = nullptr;
     MessageRequestGuard* m_guard;
+    bool m_liveQueued = false;
     LastDocument m_last;
     /// The large document this view serves through the reader's scheme.
     QUrl m_published;

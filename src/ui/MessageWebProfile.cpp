@@ -1,6 +1,7 @@
 #include "MessageWebProfile.h"
 
 #include "LargeDocumentHandler.h"
+#include "PacedQueue.h"
 #include "RemoteContentPolicy.h"
 
 #include <QWebEngineProfile>
@@ -21,6 +22,7 @@ constexpr qsizetype s_dataUrlOverhead = 256;
 
 MessageWebProfile::MessageWebProfile(QObject* parent)
     : QObject(parent)
+    , m_pacer(new PacedQueue(this))
 {}
 
 MessageWebProfile::~MessageWebProfile()
@@ -67,6 +69,13 @@ bool MessageWebProfile::fitsInline(const QByteArray& document)
     return true;
 }
 
+void MessageWebProfile::startEngine()
+{
+    prepareEngine();
+    // The engine stays up once the first profile has started it.
+    const QWebEngineProfile starter;
+}
+
 void MessageWebProfile::prepareEngine()
 {
     static bool prepared = false;
@@ -78,6 +87,13 @@ void MessageWebProfile::prepareEngine()
     QWebEngineUrlScheme::registerScheme(scheme);
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // By default each page gets a renderer process of its own, some 8 MB
+    // apiece and all starting at once. Mail pages run no scripts and share
+    // nothing worth isolating from each other: one renderer serves them all.
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--renderer-process-limit"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                QByteArray(flags + " --renderer-process-limit=1").trimmed());
 }
 
 } // namespace vesk

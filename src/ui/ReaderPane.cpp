@@ -12,16 +12,23 @@
 #include "sync/AccountSession.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace vesk {
 
 namespace {
+
+// A card takes about a millisecond to make (fonts, style sheets), and its
+// layout and first paint follow in the same turn: a long conversation made
+// at once would hold the window for tens of milliseconds.
+constexpr qint64 s_cardBudgetMs = 4;
 
 QStringList idsOf(const QList<FullMessage>& messages)
 {
@@ -44,8 +51,12 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     , m_scroll(new QScrollArea(m_column))
     , m_cardLayout(nullptr)
     , m_title(nullptr)
+    , m_pendingCards(new QTimer(this))
     , m_web(new MessageWebProfile(this))
 {
+    m_pendingCards->setSingleShot(true);
+    m_pendingCards->setInterval(0);
+    connect(m_pendingCards, &QTimer::timeout, this, &ReaderPane::buildPendingCards);
     buildToolbar();
 
     auto* content = new QWidget(m_scroll);
@@ -151,6 +162,7 @@ void ReaderPane::rebuildCards(AccountSession* session)
     // keep the reader where they are.
     if (!session || session->openThreadId() != m_shownThreadId)
         m_scroll->verticalScrollBar()->setValue(0);
+    m_pendingCards->stop();
     qDeleteAll(m_cards);
     m_cards.clear();
     m_shownThreadId.clear();
@@ -167,17 +179,33 @@ void ReaderPane::rebuildCards(AccountSession* session)
     const QString subject = messages.constFirst().subject;
     m_title->setText(subject.isEmpty() ? QStringLiteral("(sem assunto)") : subject);
     m_title->show();
-    // After the title, before the closing stretch.
-    int position = 1;
-    for (const FullMessage& message : messages) {
+    buildPendingCards();
+}
+
+void ReaderPane::buildPendingCards()
+{
+    AccountSession* session = m_session;
+    if (!session || session->openThreadId() != m_shownThreadId)
+        return;
+    const QList<FullMessage>& messages = session->openThreadMessages();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // At least one card a turn, so that a slow one cannot stall the rest.
+    while (m_cards.size() < messages.size()) {
+        const FullMessage& message = messages.at(m_cards.size());
         auto* card =
             new MessageCard(message, session, m_state.transfers(), *m_web, m_title->parentWidget());
         connect(card, &MessageCard::linkActivated, this, &ReaderPane::openLink);
-        m_cardLayout->insertWidget(position++, card);
+        // After the title, before the closing stretch.
+        m_cardLayout->insertWidget(int(m_cards.size()) + 1, card);
         // A layout would show it only from the event loop; now is sooner.
         card->show();
         m_cards.append(card);
+        if (elapsed.elapsed() >= s_cardBudgetMs)
+            break;
     }
+    if (m_cards.size() < messages.size())
+        m_pendingCards->start();
 }
 
 ReaderPane::~ReaderPane()

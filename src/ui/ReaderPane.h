@@ -13,6 +13,7 @@ class QAction;
 class QLabel;
 class QScrollArea;
 class QStackedLayout;
+class QTimer;
 class QToolBar;
 class QVBoxLayout;
 
@@ -44,6 +45,8 @@ public:
     QLabel* title() const { return m_title; }
     QToolBar* toolbar() const { return m_toolbar; }
     QScrollArea* scrollArea() const { return m_scroll; }
+    /// The cards built so far: a long conversation is built over several
+    /// turns of the event loop, top first.
     const QList<MessageCard*>& cards() const { return m_cards; }
     QAction* replyAction() const { return m_reply; }
     QAction* replyAllAction() const { return m_replyAll; }
@@ -55,6 +58,9 @@ private:
     void followSelectedSession();
     void refresh();
     void rebuildCards(AccountSession* session);
+    /// Adds cards for the messages still without one, for as long as the
+    /// frame's budget lasts, and comes back for the rest.
+    void buildPendingCards();
     /// The newest message of the open thread, which the toolbar acts on;
     /// null when there is none.
     const FullMessage* replyTarget() const;
@@ -78,6 +84,7 @@ private:
     QAction* m_forward = nullptr;
     QAction* m_trash = nullptr;
     QList<MessageCard*> m_cards;
+    QTimer* m_pendingCards;
     /// Shared by the cards' web pages, which must all go before it.
     MessageWebProfile* m_web;
     /// What the cards show: the thread and its message ids, in order.

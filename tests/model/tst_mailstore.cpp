@@ -1,3 +1,4 @@
+#include "model/CachePreload.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
 
@@ -151,6 +152,39 @@ private slots:
 
         store.markLabelLoaded(inbox);
         QCOMPARE(MailStore(m_email, base()).snapshot().loadedLabels, QSet<QString>{inbox});
+    }
+
+    void cachesReadAheadOpenAsTheirFiles()
+    {
+        {
+            MailStore store(m_email, base());
+            store.upsert({summary(QStringLiteral("a"), 1)});
+            store.setHistoryId(QStringLiteral("7"));
+        }
+        const QString absent = QStringLiteral("ninguem@x.pt");
+        CachePreload preload({m_email, absent, QStringLiteral("..")}, base());
+        {
+            MailStore store(m_email, base(), systemWallClock(), preload.take(m_email));
+            QCOMPARE(store.snapshot().historyId, QStringLiteral("7"));
+            QCOMPARE(store.summaryCount(), 1);
+            // Once only; a later store of the account reads its file.
+            QVERIFY(!preload.take(m_email));
+            store.upsert({summary(QStringLiteral("b"), 2)});
+        }
+        const std::optional<MailStore::ReadAhead> missing = preload.take(absent);
+        QVERIFY(missing && !missing->state);
+        QVERIFY(!preload.take(QStringLiteral("outro@x.pt")));
+        QVERIFY(filesUnder(base()).size() == 1);
+
+        // Read ahead while another store of the file still had a change to
+        // write: the newer file wins over what was read.
+        CachePreload stale({m_email}, base());
+        std::optional<MailStore::ReadAhead> early = stale.take(m_email);
+        QCOMPARE(early->state->summaries.size(), 2);
+        MailStore open(m_email, base());
+        open.upsert({summary(QStringLiteral("c"), 3)});
+        MailStore again(m_email, base(), systemWallClock(), std::move(early));
+        QCOMPARE(again.summaryCount(), 3);
     }
 
     void optionalLastSyncAndUnknownKeys()

@@ -6,8 +6,11 @@
 #include "MessageWebProfile.h"
 #include "PillButton.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWebEngineView>
 
 #include <memory>
@@ -198,8 +201,8 @@ private Q_SLOTS:
         {
             auto large = view();
             large->setContent(html, false);
-            QCOMPARE(m_web->documents().publishedCount(), 1);
             QVERIFY(loaded(*large));
+            QCOMPARE(m_web->documents().publishedCount(), 1);
             QCOMPARE(large->page()->url().scheme(), QStringLiteral("vesk-message"));
             QTRY_VERIFY_WITH_TIMEOUT(large->height() > 2000, 30000);
             settle();
@@ -207,6 +210,37 @@ private Q_SLOTS:
             QVERIFY(large->blockedRequests() >= 1);
         }
         QCOMPARE(m_web->documents().publishedCount(), 0);
+    }
+
+    void bodiesOutOfSightWaitUntilSeen()
+    {
+        QScrollArea area;
+        auto* column = new QWidget;
+        auto* layout = new QVBoxLayout(column);
+        auto* first = new HtmlMessageView(*m_web, QStringLiteral("m1"));
+        auto* spacer = new QWidget;
+        spacer->setFixedHeight(3000);
+        auto* last = new HtmlMessageView(*m_web, QStringLiteral("m2"));
+        for (QWidget* widget : {static_cast<QWidget*>(first), spacer, static_cast<QWidget*>(last)})
+            layout->addWidget(widget);
+        area.setWidget(column);
+        area.setWidgetResizable(true);
+        area.resize(600, 400);
+        first->setContent(QStringLiteral("<p>primeira</p>"), false);
+        last->setContent(QStringLiteral("<p>última</p>"), false);
+        area.show();
+
+        QVERIFY(loaded(*first));
+        settle();
+        QVERIFY(!last->isLive());
+        QVERIFY(!last->webView());
+        QCOMPARE(last->loadCount(), 0);
+
+        // Scrolled into sight, it loads what it was given.
+        area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+        QVERIFY(loaded(*last));
+        QCOMPARE(last->loadCount(), 1);
+        QVERIFY(last->document()->contains(QStringLiteral("última")));
     }
 
     void showImagesButtonLoadsOnce()

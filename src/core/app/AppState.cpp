@@ -4,6 +4,7 @@
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
+#include "model/CachePreload.h"
 #include "model/MailStore.h"
 #include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
@@ -60,6 +61,8 @@ AppState::AppState(AppServices services, QObject* parent)
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
     rebuildSessions();
+    // Read for the accounts of this start only.
+    m_services.sessions.cachePreload.reset();
     connect(&m_registry, &AccountRegistry::entriesChanged, this, &AppState::rebuildSessions);
     if (m_services.router) {
         QPointer<AppState> self(this);
@@ -68,6 +71,20 @@ AppState::AppState(AppServices services, QObject* parent)
                 self->openFromNotification(accountId, threadId);
         });
     }
+}
+
+bool AppState::readCachesAhead(AppServices& services)
+{
+    AccountRegistry registry(services.settings);
+    registry.load();
+    QStringList emails;
+    for (const AccountRegistry::Entry& entry : registry.entries())
+        emails.append(entry.identity.email);
+    if (emails.isEmpty())
+        return false;
+    services.sessions.cachePreload =
+        std::make_shared<CachePreload>(emails, services.sessions.storeBaseDirectory);
+    return true;
 }
 
 AppState::~AppState()

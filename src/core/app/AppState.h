@@ -80,6 +80,12 @@ public:
     const QList<ThreadSummary>& visibleThreads() const;
     static qsizetype backgroundGroupingFrom() { return 5000; }
 
+    /// Starts reading the linked accounts' caches on threads of their own,
+    /// for the sessions that a state built with `services` opens, so that
+    /// the caller can do other start-up work meanwhile. Whether any account
+    /// is linked.
+    static bool readCachesAhead(AppServices& services);
+
     /// What a composer writing from `session`'s account needs of it; an
     /// account that counts as closed when `session` is null.
     static ComposerAccount composerAccount(AccountSession* session);

@@ -42,9 +42,23 @@ std::optional<QByteArray> readWhole(const QString& path)
     return bytes;
 }
 
+QString cacheFilePath(const QString& folderPath)
+{
+    return QDir(folderPath).filePath(QStringLiteral("cache.json"));
+}
+
+std::optional<MailStoreState> readCache(const QString& filePath)
+{
+    std::optional<QByteArray> bytes = readWhole(filePath);
+    if (!bytes)
+        return std::nullopt;
+    return MailJson::decodeCache(std::move(*bytes));
+}
+
 } // namespace
 
-MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory, WallClock clock)
+MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory, WallClock clock,
+                     std::optional<ReadAhead> readAhead)
     : m_accountEmail(std::move(accountEmail))
     , m_clock(std::move(clock))
 {
@@ -52,7 +66,7 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
         return;
     const QString base = baseDirectory.value_or(defaultBaseDirectory());
     m_folderPath = QDir(base).filePath(m_accountEmail);
-    m_filePath = QDir(m_folderPath).filePath(QStringLiteral("cache.json"));
+    m_filePath = cacheFilePath(m_folderPath);
     // Failures are ignored: the store then works from memory and the next
     // write fails silently, as any other failed write.
     QDir().mkpath(m_folderPath);
@@ -60,11 +74,14 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
     {
         const std::scoped_lock lock(s_openMutex);
         const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
+        // What another store wrote may be newer than what was read ahead.
+        if (first != last)
+            readAhead.reset();
         for (auto it = first; it != last; ++it)
             it->second->flush();
         s_open.emplace(m_filePath.toStdString(), this);
     }
-    load();
+    load(std::move(readAhead));
     m_writer =
         std::make_unique<CacheWriter>(m_filePath, writeDelay(), [this]() -> std::optional<State> {
             QMutexLocker lock(&m_mutex);
@@ -120,12 +137,19 @@ bool MailStore::isSafeFolderName(const QString& email)
            !email.contains(QChar(0));
 }
 
-void MailStore::load()
+MailStore::ReadAhead MailStore::readAhead(const QString& accountEmail,
+                                          const std::optional<QString>& baseDirectory)
 {
-    std::optional<QByteArray> bytes = readWhole(m_filePath);
-    if (!bytes)
-        return;
-    if (std::optional<State> decoded = MailJson::decodeCache(std::move(*bytes)))
+    if (!isSafeFolderName(accountEmail))
+        return {};
+    const QString base = baseDirectory.value_or(defaultBaseDirectory());
+    return ReadAhead{readCache(cacheFilePath(QDir(base).filePath(accountEmail)))};
+}
+
+void MailStore::load(std::optional<ReadAhead> readAhead)
+{
+    std::optional<State> decoded = readAhead ? std::move(readAhead->state) : readCache(m_filePath);
+    if (decoded)
         m_state = std::move(*decoded);
 }
 

@@ -47,9 +47,18 @@ class MailStore final
 public:
     using State = MailStoreState;
 
-    /// `baseDirectory` defaults to defaultBaseDirectory().
+    /// An account's cache file as read before its store opened: the state
+    /// it held, or none when it was missing or unreadable.
+    struct ReadAhead
+    {
+        std::optional<State> state;
+    };
+
+    /// `baseDirectory` defaults to defaultBaseDirectory(). With `readAhead`
+    /// the file is not read again, unless another store of it was open.
     explicit MailStore(QString accountEmail, std::optional<QString> baseDirectory = std::nullopt,
-                       WallClock clock = systemWallClock());
+                       WallClock clock = systemWallClock(),
+                       std::optional<ReadAhead> readAhead = std::nullopt);
     ~MailStore();
 
     MailStore(const MailStore&) = delete;
@@ -57,6 +66,10 @@ public:
 
     /// The per-user data folder + "/Vesk" (~/.local/share/Vesk).
     static QString defaultBaseDirectory();
+    /// Reads and decodes the account's cache file as opening its store
+    /// would; any thread.
+    static ReadAhead readAhead(const QString& accountEmail,
+                               const std::optional<QString>& baseDirectory);
     /// Whether an email may be used verbatim as a folder name under the base.
     static bool isSafeFolderName(const QString& email);
 
@@ -92,7 +105,7 @@ public:
     static std::chrono::milliseconds writeDelay();
 
 private:
-    void load();
+    void load(std::optional<ReadAhead> readAhead);
     void changedLocked();
 
     const QString m_accountEmail;

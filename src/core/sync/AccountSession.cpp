@@ -4,6 +4,7 @@
 #include "SyncEngine.h"
 #include "auth/TokenVault.h"
 #include "gmail/LiveGmailAPI.h"
+#include "model/CachePreload.h"
 #include "model/MailStore.h"
 #include "model/SystemLabels.h"
 #include "net/DescribedError.h"
@@ -48,7 +49,9 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
                                            services.transport, services.oauthEndpoints);
     m_api = std::make_shared<LiveGmailAPI>(services.transport, m_vault, services.gmailEndpoints,
                                            services.retryPolicy);
-    m_store = std::make_shared<MailStore>(m_identity.email, services.storeBaseDirectory);
+    m_store = std::make_shared<MailStore>(
+        m_identity.email, services.storeBaseDirectory, systemWallClock(),
+        services.cachePreload ? services.cachePreload->take(m_identity.email) : std::nullopt);
     m_poster = std::make_shared<SwitchedPoster>(services.poster, notificationsEnabled);
     m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, m_poster);
     // Queued: the engine's news is taken in on the GUI thread, and not at all

@@ -12,6 +12,7 @@
 
 namespace vesk {
 
+class CachePreload;
 class HTTPTransport;
 class NotificationPosting;
 class OAuthConfig;
@@ -31,6 +32,8 @@ struct SessionServices
     std::optional<QString> storeBaseDirectory;
     /// The pause between two periodic syncs of a started session.
     std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
+    /// The accounts' caches, when read ahead; a session takes its own.
+    std::shared_ptr<CachePreload> cachePreload = nullptr;
 };
 
 } // namespace vesk
