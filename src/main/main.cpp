@@ -89,15 +89,18 @@ int main(int argc, char* argv[])
 
     auto slot = std::make_shared<WindowSlot>();
     AppServices services = productionServices(slot);
-    // The accounts' caches are read on threads of their own while this one
-    // starts the web engine, which nearly every conversation needs.
-    if (AppState::readCachesAhead(services))
-        MessageWebProfile::startEngine();
+    // The accounts' caches are read on threads of their own from here on.
+    const bool anyAccount = AppState::readCachesAhead(services);
     const auto config = services.sessions.oauthConfig;
     const auto settings = services.settings;
     AppState state(std::move(services));
 
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
+    // Nearly every conversation needs the web engine. It starts here, while
+    // the inbox is grouped on a worker and before the window shows, rather
+    // than stalling the first message opened.
+    if (anyAccount)
+        MessageWebProfile::startEngine();
     slot->window = window.get();
     QObject::connect(&instance, &SingleInstance::activationRequested, window.get(),
                      [slot](const QString& token) { raiseFor(*slot, token); });

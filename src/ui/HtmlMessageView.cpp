@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vesk {
 
@@ -94,14 +95,22 @@ void HtmlMessageView::paintEvent(QPaintEvent* event)
 
 HtmlMessageView::~HtmlMessageView()
 {
+    // The page answers its pending measurements as it goes; it must go while
+    // this is still whole, not later among the base class's children.
+    release();
+}
+
+void HtmlMessageView::release()
+{
     withdrawPublished();
+    m_liveQueued = false;
     if (!m_view)
         return;
     // The guard may go before the page that consults it.
     m_page->setUrlRequestInterceptor(nullptr);
-    // The page answers its pending measurements as it goes; it must go while
-    // this is still whole, not later among the base class's children.
-    delete m_view;
+    setFocusProxy(nullptr);
+    delete std::exchange(m_view, nullptr);
+    m_page = nullptr;
 }
 
 void HtmlMessageView::setContent(const QString& html, bool showImages)

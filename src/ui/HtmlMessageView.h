@@ -22,7 +22,8 @@ class MessageWebProfile;
 /// The web view is made when the body first comes into sight (or on
 /// `makeLive`): a long conversation's bodies cost the web engine nothing
 /// until they are read. Until then webView() and page() are null, and the
-/// document waits. GUI thread only.
+/// document waits. `release` lets the view go again, keeping the document
+/// and the height, for a body far out of sight. GUI thread only.
 class HtmlMessageView final : public QWidget
 {
     Q_OBJECT
@@ -39,6 +40,8 @@ public:
 
     /// Makes the web view now and loads the document given so far.
     void makeLive();
+    /// Lets the web view go; the body comes back when it is seen again.
+    void release();
     bool isLive() const { return m_view != nullptr; }
     QWebEngineView* webView() const { return m_view; }
     MessagePage* page() const { return m_page; }

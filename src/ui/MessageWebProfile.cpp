@@ -4,9 +4,11 @@
 #include "PacedQueue.h"
 #include "RemoteContentPolicy.h"
 
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
+#include <QWebEngineView>
 
 #include <unistd.h>
 
@@ -72,8 +74,14 @@ bool MessageWebProfile::fitsInline(const QByteArray& document)
 void MessageWebProfile::startEngine()
 {
     prepareEngine();
-    // The engine stays up once the first profile has started it.
-    const QWebEngineProfile starter;
+    // The engine stays up once the first profile has started it. A first
+    // page readies what every page of the process needs on its first load,
+    // which would otherwise fall on the first message opened.
+    QWebEngineProfile starter;
+    QWebEnginePage page(&starter);
+    QWebEngineView view;
+    view.setPage(&page);
+    page.setHtml(QString());
 }
 
 void MessageWebProfile::prepareEngine()

@@ -2,9 +2,11 @@
 
 #include "Brand.h"
 #include "FireAndForget.h"
+#include "HtmlMessageView.h"
 #include "Icons.h"
 #include "MessageCard.h"
 #include "MessageWebProfile.h"
+#include "PacedQueue.h"
 #include "ReaderPlaceholder.h"
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
@@ -17,7 +19,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -51,12 +52,8 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     , m_scroll(new QScrollArea(m_column))
     , m_cardLayout(nullptr)
     , m_title(nullptr)
-    , m_pendingCards(new QTimer(this))
     , m_web(new MessageWebProfile(this))
 {
-    m_pendingCards->setSingleShot(true);
-    m_pendingCards->setInterval(0);
-    connect(m_pendingCards, &QTimer::timeout, this, &ReaderPane::buildPendingCards);
     buildToolbar();
 
     auto* content = new QWidget(m_scroll);
@@ -79,6 +76,8 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->viewport()->setAutoFillBackground(false);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &ReaderPane::releaseFarBodies);
 
     auto* column = new QVBoxLayout(m_column);
     column->setContentsMargins(0, 0, 0, 0);
@@ -162,7 +161,7 @@ void ReaderPane::rebuildCards(AccountSession* session)
     // keep the reader where they are.
     if (!session || session->openThreadId() != m_shownThreadId)
         m_scroll->verticalScrollBar()->setValue(0);
-    m_pendingCards->stop();
+    ++m_cardsGeneration;
     qDeleteAll(m_cards);
     m_cards.clear();
     m_shownThreadId.clear();
@@ -204,8 +203,30 @@ void ReaderPane::buildPendingCards()
         if (elapsed.elapsed() >= s_cardBudgetMs)
             break;
     }
-    if (m_cards.size() < messages.size())
-        m_pendingCards->start();
+    // The same queue as the bodies' web views, so that a batch of cards and
+    // a body never share a turn.
+    if (m_cards.size() < messages.size()) {
+        m_web->pacer().post(this, [this, generation = m_cardsGeneration] {
+            if (generation == m_cardsGeneration)
+                buildPendingCards();
+        });
+    }
+}
+
+void ReaderPane::releaseFarBodies()
+{
+    const int screen = m_scroll->viewport()->height();
+    if (screen <= 0)
+        return;
+    for (MessageCard* card : std::as_const(m_cards)) {
+        HtmlMessageView* body = card->htmlView();
+        if (!body || !body->isLive())
+            continue;
+        // Two screens of margin: reading back a little finds the bodies there.
+        const int top = body->mapTo(m_scroll->viewport(), QPoint(0, 0)).y();
+        if (top + body->height() < -2 * screen || top > 3 * screen)
+            body->release();
+    }
 }
 
 ReaderPane::~ReaderPane()

@@ -13,7 +13,6 @@ class QAction;
 class QLabel;
 class QScrollArea;
 class QStackedLayout;
-class QTimer;
 class QToolBar;
 class QVBoxLayout;
 
@@ -61,6 +60,9 @@ private:
     /// Adds cards for the messages still without one, for as long as the
     /// frame's budget lasts, and comes back for the rest.
     void buildPendingCards();
+    /// Lets the web views of bodies far out of sight go: each holds tens of
+    /// megabytes of pictures of its page.
+    void releaseFarBodies();
     /// The newest message of the open thread, which the toolbar acts on;
     /// null when there is none.
     const FullMessage* replyTarget() const;
@@ -84,7 +86,8 @@ private:
     QAction* m_forward = nullptr;
     QAction* m_trash = nullptr;
     QList<MessageCard*> m_cards;
-    QTimer* m_pendingCards;
+    /// Tells a batch of cards queued for a conversation since rebuilt.
+    quint64 m_cardsGeneration = 0;
     /// Shared by the cards' web pages, which must all go before it.
     MessageWebProfile* m_web;
     /// What the cards show: the thread and its message ids, in order.

@@ -241,6 +241,17 @@ private Q_SLOTS:
         QVERIFY(loaded(*last));
         QCOMPARE(last->loadCount(), 1);
         QVERIFY(last->document()->contains(QStringLiteral("última")));
+
+        // Let go, it keeps its height and document, and comes back when seen.
+        const int height = first->height();
+        first->release();
+        QVERIFY(!first->isLive());
+        QCOMPARE(first->height(), height);
+        settle();
+        QVERIFY(!first->isLive());
+        area.verticalScrollBar()->setValue(0);
+        QVERIFY(loaded(*first));
+        QCOMPARE(first->loadCount(), 2);
     }
 
     void showImagesButtonLoadsOnce()

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -209,6 +210,46 @@ private Q_SLOTS:
         QVERIFY(news->showImagesButton());
         QVERIFY(news->htmlView()->document()->contains(
             QStringLiteral("<p>Boletim <img data-blocked=\"1\" src=\"about:blank#https://")));
+    }
+
+    void longConversationsKeepOnlyNearBodies()
+    {
+        QString threadId;
+        for (int m = 0; m < 14; ++m) {
+            fakegoogle::SimpleMessage message;
+            message.from = QStringLiteral("Boletim <news@x.pt>");
+            message.to = ana;
+            message.subject = QStringLiteral("Boletim");
+            message.text = QStringLiteral("texto");
+            message.html = QStringLiteral("<p>Edição %1</p>").arg(m);
+            threadId = m_rig->google()
+                           .addMessage(ana, message.toRfc822(), {QStringLiteral("INBOX")},
+                                       QDateTime::currentDateTimeUtc().addSecs(m - 100), threadId)
+                           .threadId;
+        }
+        start();
+        ReaderPane pane(*m_app);
+        pane.resize(560, 500);
+        pane.show();
+        awaitTask(m_app->selectedSession()->openThread(threadId));
+        QTRY_COMPARE(pane.cards().size(), 14);
+        const auto live = [&pane] {
+            QList<bool> result;
+            for (const MessageCard* card : pane.cards())
+                result.append(card->htmlView()->isLive());
+            return result;
+        };
+        // Only what is in sight gets a web view.
+        QTRY_VERIFY(live().first());
+        QVERIFY(!live().last());
+
+        // Read to the end, the first bodies are let go again.
+        QScrollBar* bar = pane.scrollArea()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QTRY_VERIFY(live().last());
+        QVERIFY(!live().first());
+        bar->setValue(0);
+        QTRY_VERIFY(live().first());
     }
 
     void cardFallbacks_data()
