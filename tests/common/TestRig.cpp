@@ -11,11 +11,12 @@
 
 namespace vesk::test {
 
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 TestRig::TestRig(const QList<AccountIdentity>& accounts)
     : m_google(std::make_unique<fakegoogle::FakeGoogle>())
-    , m_settings(std::make_shared<QSettingsStore>(m_dir.filePath(QStringLiteral("settings.ini"))))
+    , m_settings(std::make_shared<QSettingsStore>(m_dir.filePath(u"settings.ini"_s)))
     , m_keychain(std::make_shared<TrackedKeychain>())
     , m_transport(std::make_shared<QNetworkTransport>())
     , m_poster(std::make_shared<RecordingNotificationPoster>())
@@ -66,13 +67,9 @@ GmailEndpoints TestRig::gmailEndpoints() const
 
 SessionServices TestRig::sessionServices()
 {
-    return SessionServices{m_transport,
-                           m_poster,
-                           config(),
-                           oauthEndpoints(),
-                           gmailEndpoints(),
-                           RetryPolicy{2, 5ms, 20ms},
-                           path(QStringLiteral("cache"))};
+    return SessionServices{m_transport,      m_poster,         config(),
+                           oauthEndpoints(), gmailEndpoints(), RetryPolicy{2, 5ms, 20ms},
+                           path(u"cache"_s)};
 }
 
 std::shared_ptr<GmailAPIClient> TestRig::gmailClient(const QString& email, RetryPolicy retries)
@@ -104,10 +101,10 @@ int TestRig::requestsEndingWith(const QString& pathEnd) const
 QByteArray TestRig::mail(const QString& to, const QString& subject)
 {
     fakegoogle::SimpleMessage message;
-    message.from = QStringLiteral("Sofia <sofia@x.pt>");
+    message.from = u"Sofia <sofia@x.pt>"_s;
     message.to = to;
     message.subject = subject;
-    message.text = QStringLiteral("Olá, até já");
+    message.text = u"Olá, até já"_s;
     return message.toRfc822();
 }
 
