@@ -5,6 +5,8 @@
 #include "auth/OAuthConfig.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
+#include "gmail/WireRecords.h"
+#include "model/FullMessage.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
@@ -106,6 +108,40 @@ QByteArray TestRig::mail(const QString& to, const QString& subject)
     message.subject = subject;
     message.text = u"Olá, até já"_s;
     return message.toRfc822();
+}
+
+AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& name,
+                                          const QByteArray& bytes)
+{
+    fakegoogle::SimpleMessage message;
+    message.from = u"Rui <rui@x.pt>"_s;
+    message.to = email;
+    message.subject = u"Segue o anexo"_s;
+    message.text = u"Vê o anexo."_s;
+    message.attachments = {{name, "application/octet-stream", bytes, {}}};
+    const auto ref = m_google->deliverMessage(email, message.toRfc822());
+    const auto thread = awaitTask(gmailClient(email)->getThread(ref.threadId));
+    return thread.messages->first().toFull().attachments.value(0);
+}
+
+fakegoogle::FaultRule TestRig::onAttachmentsOf(const QString& messageId,
+                                               fakegoogle::FaultRule::Kind kind)
+{
+    fakegoogle::FaultRule rule;
+    rule.kind = kind;
+    rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
+    return rule;
+}
+
+fakegoogle::FaultRule TestRig::delayed(const QString& method, const QString& pathPattern,
+                                       int delayMs)
+{
+    fakegoogle::FaultRule rule;
+    rule.kind = fakegoogle::FaultRule::Kind::Delay;
+    rule.method = method;
+    rule.pathPattern = pathPattern;
+    rule.delayMs = delayMs;
+    return rule;
 }
 
 } // namespace vesk::test

@@ -43,12 +43,7 @@ FullMessage received(const QString& subject)
 // test to act while it is in flight.
 FaultRule slowDraftCreation()
 {
-    FaultRule slow;
-    slow.kind = FaultRule::Kind::Delay;
-    slow.method = u"POST"_s;
-    slow.pathPattern = u".*/drafts"_s;
-    slow.delayMs = 1500;
-    return slow;
+    return TestRig::delayed(u"POST"_s, u".*/drafts"_s, 1500);
 }
 
 } // namespace

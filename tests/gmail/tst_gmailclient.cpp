@@ -126,6 +126,11 @@ class TestGmailClient : public QObject
                                               RetryPolicy{4, 5ms, 50ms});
     }
 
+    FullMessage full(const QString& threadId)
+    {
+        return awaitTask(client()->getThread(threadId)).messages->first().toFull();
+    }
+
     int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
 
 private slots:
@@ -249,9 +254,6 @@ private slots:
         const auto badUtf8 = m_google->deliverMessage(account, latin1Message("utf-8", "n\xe3o"));
 
         const auto gmail = client();
-        const auto full = [&](const QString& threadId) {
-            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
-        };
         const FullMessage message = full(ref.threadId);
         QCOMPARE(message.fromName, u"Conceição"_s);
         QCOMPARE(message.subject, u"Relatório anual"_s);
@@ -276,9 +278,6 @@ private slots:
         const auto bare = m_google->deliverMessage(account, forwardedNewsletter(false));
         const auto unnamed = m_google->deliverMessage(account, unnamedAttachments());
         const auto gmail = client();
-        const auto full = [&](const QString& threadId) {
-            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
-        };
 
         // The note is the body, not the newsletter it forwards.
         const FullMessage withNote = full(note.threadId);
@@ -309,22 +308,12 @@ private slots:
 
     void streamingReportsEveryPiece()
     {
-        fakegoogle::SimpleMessage message;
-        message.from = u"z@x.pt"_s;
-        message.subject = u"anexo"_s;
-        message.text = u"ver anexo"_s;
-        message.attachments = {
-            {u"dados.bin"_s, "application/octet-stream", QByteArray(300000, 'd'), {}}};
-        const auto ref = m_google->deliverMessage(account, message.toRfc822());
+        const QByteArray bytes(300000, 'd');
+        const AttachmentInfo attachment = m_rig->deliverAttachment(account, u"dados.bin"_s, bytes);
         const auto gmail = client();
-        const QString attachmentId = awaitTask(gmail->getThread(ref.threadId))
-                                         .messages->first()
-                                         .toFull()
-                                         .attachments[0]
-                                         .attachmentId;
 
         const auto download = [&](QList<QPair<qint64, qint64>>& calls) {
-            return gmail->attachmentDataWithProgress(ref.id, attachmentId,
+            return gmail->attachmentDataWithProgress(attachment.messageId, attachment.attachmentId,
                                                      [&calls](qint64 r, qint64 e) {
                                                          calls.append({r, e});
                                                      });
@@ -336,7 +325,7 @@ private slots:
         slow.chunkIntervalMs = 5;
         m_google->addFault(slow);
         QList<QPair<qint64, qint64>> chunked;
-        QCOMPARE(awaitTask(download(chunked)), message.attachments[0].bytes);
+        QCOMPARE(awaitTask(download(chunked)), bytes);
         QVERIFY(chunked.size() > 1);
         for (qsizetype i = 1; i < chunked.size(); ++i)
             QVERIFY(chunked[i].first > chunked[i - 1].first);
@@ -369,7 +358,7 @@ private slots:
         m_google->failNext(slow.pathPattern, 401, 1);
         m_google->failNext(slow.pathPattern, 503, 1);
         QList<QPair<qint64, qint64>> retried;
-        QCOMPARE(awaitTask(download(retried)), message.attachments[0].bytes);
+        QCOMPARE(awaitTask(download(retried)), bytes);
         QCOMPARE(retried.last().first, retried.last().second);
     }
 
@@ -398,13 +387,9 @@ private slots:
 
         // A send that failed on the server side may have gone out: never repeat it.
         m_google->clearRequests();
-        fakegoogle::SimpleMessage outgoing;
-        outgoing.from = account;
-        outgoing.to = u"rui@x.pt"_s;
-        outgoing.subject = u"Olá"_s;
-        outgoing.text = u"Até amanhã"_s;
-        const QByteArray raw = outgoing.toRfc822().toBase64(QByteArray::Base64UrlEncoding |
-                                                            QByteArray::OmitTrailingEquals);
+        const QByteArray raw =
+            test::TestRig::mail(u"rui@x.pt"_s, u"Olá"_s)
+                .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
         m_google->failNext(u".*/messages/send"_s, 500, 1);
         QCOMPARE(gmailFailure(gmail->sendMessage(raw, std::nullopt)).status(), 500);
         QCOMPARE(requestsTo(u"/messages/send"_s), 1);

@@ -1,7 +1,6 @@
 #include "AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "BackgroundProgressClient.h"
-#include "SimpleMessage.h"
 #include "TestRig.h"
 #include "model/AttachmentInfo.h"
 #include "transfers/SafeFileName.h"
@@ -21,6 +20,7 @@ using namespace vesk;
 using fakegoogle::FakeGoogle;
 using fakegoogle::FaultRule;
 using vesk::test::awaitTask;
+using vesk::test::TestRig;
 using State = TransferItem::State;
 
 namespace {
@@ -42,14 +42,6 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-FaultRule onAttachmentsOf(const QString& messageId, FaultRule::Kind kind)
-{
-    FaultRule rule;
-    rule.kind = kind;
-    rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
-    return rule;
-}
-
 } // namespace
 
 class TestTransferManager : public QObject
@@ -65,14 +57,7 @@ class TestTransferManager : public QObject
 
     AttachmentInfo deliver(const QString& name, const QByteArray& bytes)
     {
-        fakegoogle::SimpleMessage message;
-        message.from = u"Rui <rui@x.pt>"_s;
-        message.to = account;
-        message.subject = u"Segue o anexo"_s;
-        message.text = u"Vê o anexo."_s;
-        message.attachments = {{name, "application/octet-stream", bytes, {}}};
-        const auto ref = m_google->deliverMessage(account, message.toRfc822());
-        return awaitTask(m_api->getThread(ref.threadId)).messages->first().toFull().attachments[0];
+        return m_rig->deliverAttachment(account, name, bytes);
     }
 
     QString destination(const QString& name)
@@ -184,7 +169,8 @@ private slots:
     {
         const QByteArray bytes = binary(90000, 3);
         const AttachmentInfo attachment = deliver(u"dados.bin"_s, bytes);
-        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        m_google->addFault(
+            TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
         const QString path = destination(u"dados.bin"_s);
         QList<qint64> expectedWhileRunning;
         connect(m_manager->items(), &TransferList::dataChanged, this, [&] {
@@ -202,7 +188,8 @@ private slots:
 
         // Progress reported from another thread only after the answer is
         // complete reaches the list after the end; it must not undo it.
-        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        m_google->addFault(
+            TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
         const QString again = destination(u"outra-vez.bin"_s);
         const auto lateReporter = std::make_shared<BackgroundProgressClient>(m_api);
         QCOMPARE(awaitTask(m_manager->download(attachment, account, lateReporter)), again);
@@ -218,7 +205,7 @@ private slots:
         const QByteArray secondBytes = binary(80000, 11);
         const AttachmentInfo first = deliver(u"primeiro.pdf"_s, firstBytes);
         const AttachmentInfo second = deliver(u"segundo.pdf"_s, secondBytes);
-        FaultRule slow = onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::SlowChunks);
+        FaultRule slow = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::SlowChunks);
         slow.times = 2;
         slow.chunkBytes = 16384;
         slow.chunkIntervalMs = 10;
@@ -249,7 +236,7 @@ private slots:
     void failuresKeepTheirTextAndWriteNothing()
     {
         const AttachmentInfo attachment = deliver(u"contrato.pdf"_s, binary(5000, 1));
-        FaultRule missing = onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
+        FaultRule missing = TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
         missing.status = 404;
         m_google->addFault(missing);
         const QString notFoundPath = destination(u"contrato.pdf"_s);
@@ -284,11 +271,11 @@ private slots:
         const AttachmentInfo quick = deliver(u"rapido.bin"_s, binary(100, 2));
         const AttachmentInfo gone = deliver(u"apagado.bin"_s, binary(100, 4));
         // Generous: the slow answer takes seconds, the others milliseconds.
-        FaultRule trickle = onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
+        FaultRule trickle = TestRig::onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
         trickle.chunkBytes = 2048;
         trickle.chunkIntervalMs = 100;
         m_google->addFault(trickle);
-        FaultRule missing = onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
+        FaultRule missing = TestRig::onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
         missing.status = 404;
         m_google->addFault(missing);
         const QString slowPath = destination(u"lento.bin"_s);
