@@ -58,10 +58,8 @@ private slots:
         QTest::newRow("labels not an array")
             << replaced(v, R"(["INBOX","UNREAD"])", R"("INBOX")") << "labelIds";
         QTest::newRow("null name") << replaced(v, R"("Ana")", "null") << "fromName";
-        QTest::newRow("trailing content") << v + "{}"
-                                          << "";
-        QTest::newRow("array root") << "[" + v + "]"
-                                    << "";
+        QTest::newRow("trailing content") << v + "{}" << QString();
+        QTest::newRow("array root") << "[" + v + "]" << QString();
         QTest::newRow("not json") << QByteArray("{\"id\":") << "";
         QTest::newRow("invalid utf-8") << replaced(v, "Olá", "Ol\xff") << "";
     }
