@@ -14,15 +14,16 @@
 #include <QTest>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
-const QString rui = QStringLiteral("rui@exemplo.pt");
-const QString eva = QStringLiteral("eva@exemplo.pt");
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
+const QString eva = u"eva@exemplo.pt"_s;
 
 QByteArray mail(const QString& subject)
 {
@@ -117,9 +118,9 @@ class TestAppState : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{ana, QStringLiteral("Ana")},
-                                                AccountIdentity{rui, QStringLiteral("Rui")},
-                                                AccountIdentity{eva, QStringLiteral("Eva")}});
+        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{ana, u"Ana"_s},
+                                                AccountIdentity{rui, u"Rui"_s},
+                                                AccountIdentity{eva, u"Eva"_s}});
         m_browser = std::make_shared<TestBrowser>();
         m_router = std::make_shared<NotificationRouter>();
         m_broughtToFront = 0;
@@ -127,7 +128,7 @@ private slots:
 
     void cleanup() { m_rig.reset(); }
 
-    void withoutAccountsOnlyTheBadgeIsSet()
+    void withoutAClientNothingLinksAndOnlyTheBadgeIsSet()
     {
         config().setClientSecret(QString());
         AppState app(services());
@@ -139,35 +140,26 @@ private slots:
         QCOMPARE(poster().unread(), 0);
 
         awaitTask(app.linkAccount());
-        QCOMPARE(app.linkError(),
-                 QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições."));
+        QCOMPARE(app.linkError(), u"Falta configurar o cliente OAuth da Google nas Definições."_s);
         QVERIFY(!app.isLinkingAccount());
-    }
 
-    void oauthConfiguredFollowsTheConfiguration()
-    {
-        config().setClientSecret(QString());
-        AppState app(services());
+        // Configured once both values are there, and announced only on a change.
         QVERIFY(!app.oauthConfigured());
         QSignalSpy configured(&app, &AppState::oauthConfiguredChanged);
-
-        config().setClientId(QStringLiteral("cid"));
-        QVERIFY(configured.isEmpty()); // still without a secret
-        config().setClientSecret(QStringLiteral("segredo"));
+        config().setClientSecret(u"segredo"_s);
         QCOMPARE(configured.size(), 1);
         QVERIFY(app.oauthConfigured());
-
-        config().setClientId(QStringLiteral("outro"));
+        config().setClientId(u"outro"_s);
         QCOMPARE(configured.size(), 1);
-        config().setClientSecret(QStringLiteral(" \n"));
+        config().setClientSecret(u" \n"_s);
         QCOMPARE(configured.size(), 2);
         QVERIFY(!app.oauthConfigured());
     }
 
     void accountsStartOneAfterAnother()
     {
-        google().deliverMessage(ana, mail(QStringLiteral("Para a Ana")));
-        google().deliverMessage(rui, mail(QStringLiteral("Para o Rui")));
+        google().deliverMessage(ana, mail(u"Para a Ana"_s));
+        google().deliverMessage(rui, mail(u"Para o Rui"_s));
         linkDirectly(ana);
         linkDirectly(rui);
         AppState app(services());
@@ -190,7 +182,7 @@ private slots:
         QVERIFY(lastAna < firstRui);
         QCOMPARE(poster().unread(), 2);
         QCOMPARE(app.visibleThreads().size(), 1);
-        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Para a Ana"));
+        QCOMPARE(app.visibleThreads().first().subject(), u"Para a Ana"_s);
     }
 
     void linkingThroughTheBrowserSelectsTheAccount()
@@ -205,7 +197,7 @@ private slots:
         QVERIFY2(app.linkError().isEmpty(), qPrintable(app.linkError()));
         QCOMPARE(app.sessions().size(), 2);
         QCOMPARE(app.selectedAccountId(), rui);
-        QCOMPARE(app.selectedSession()->identity().name, QStringLiteral("Rui"));
+        QCOMPARE(app.selectedSession()->identity().name, u"Rui"_s);
         QVERIFY(!app.isLinkingAccount());
         QCOMPARE(linking.size(), 2); // began, ended
         QVERIFY(app.oauthService() == nullptr);
@@ -243,24 +235,24 @@ private slots:
         QList<std::weak_ptr<TokenVault>> vaults;
         for (const AccountSession* session : app.sessions())
             vaults.append(session->vault());
-        QVERIFY(receives(app, ana, QStringLiteral("Depois da ligação")));
-        QVERIFY(announced(ana, QStringLiteral("Depois da ligação")));
-        QVERIFY(receives(app, eva, QStringLiteral("Para a Eva")));
+        QVERIFY(receives(app, ana, u"Depois da ligação"_s));
+        QVERIFY(announced(ana, u"Depois da ligação"_s));
+        QVERIFY(receives(app, eva, u"Para a Eva"_s));
 
         // A switch reaches the account's running session, both ways.
         app.setNotificationsEnabled(rui, false);
-        QVERIFY(receives(app, rui, QStringLiteral("Em silêncio")));
-        QVERIFY(!announced(rui, QStringLiteral("Em silêncio")));
-        QVERIFY(receives(app, ana, QStringLiteral("Depois do interruptor")));
-        QVERIFY(announced(ana, QStringLiteral("Depois do interruptor")));
+        QVERIFY(receives(app, rui, u"Em silêncio"_s));
+        QVERIFY(!announced(rui, u"Em silêncio"_s));
+        QVERIFY(receives(app, ana, u"Depois do interruptor"_s));
+        QVERIFY(announced(ana, u"Depois do interruptor"_s));
         app.setNotificationsEnabled(rui, true);
-        QVERIFY(receives(app, rui, QStringLiteral("Outra vez com som")));
-        QVERIFY(announced(rui, QStringLiteral("Outra vez com som")));
+        QVERIFY(receives(app, rui, u"Outra vez com som"_s));
+        QVERIFY(announced(rui, u"Outra vez com som"_s));
 
         awaitTask(app.removeAccount(sessionOf(app, eva)));
         QCOMPARE(app.sessions().size(), 2);
-        QVERIFY(receives(app, ana, QStringLiteral("Depois da remoção")));
-        QVERIFY(receives(app, rui, QStringLiteral("Também para o Rui")));
+        QVERIFY(receives(app, ana, u"Depois da remoção"_s));
+        QVERIFY(receives(app, rui, u"Também para o Rui"_s));
         QCOMPARE(app.sessions().first(), anaSession.data());
         owned.reset();
         QVERIFY(settled(vaults));
@@ -298,7 +290,7 @@ private slots:
         QTRY_VERIFY(app.oauthService() && app.oauthService()->receiver());
         app.oauthService()->cancel();
         awaitTask(std::move(cancelled));
-        QCOMPARE(app.linkError(), QStringLiteral("Ligação cancelada"));
+        QCOMPARE(app.linkError(), u"Ligação cancelada"_s);
         QVERIFY(!app.isLinkingAccount());
         QVERIFY(!app.oauthService());
         m_browser->setIdle(false);
@@ -311,9 +303,8 @@ private slots:
     void removedAccountStaysRemoved()
     {
         // Rui's mail, cached by an earlier run.
-        MailStore(rui, m_rig->path(QStringLiteral("cache")))
-            .setLabels({LabelInfo{QStringLiteral("INBOX"), QStringLiteral("INBOX"),
-                                  QStringLiteral("system"), 3, 1}});
+        MailStore(rui, m_rig->path(u"cache"_s))
+            .setLabels({LabelInfo{u"INBOX"_s, u"INBOX"_s, u"system"_s, 3, 1}});
         linkDirectly(ana);
         linkDirectly(rui);
         AppState app(services());
@@ -323,15 +314,10 @@ private slots:
 
         // Rui's first sync is held at the stand-in while the account goes,
         // and the revocation does not get through, so the held answer comes.
-        google().failNext(QStringLiteral(".*/revoke"), 503);
-        fakegoogle::FaultRule slowProfile;
-        slowProfile.kind = fakegoogle::FaultRule::Kind::Delay;
-        slowProfile.method = QStringLiteral("GET");
-        slowProfile.pathPattern = QStringLiteral(".*/profile");
-        slowProfile.delayMs = 2000;
-        google().addFault(slowProfile);
+        google().failNext(u".*/revoke"_s, 503);
+        google().addFault(TestRig::delayed(u"GET"_s, u".*/profile"_s, 2000));
         QCoro::Task<> starting = removed->startSync();
-        QTRY_COMPARE(m_rig->requestsEndingWith(QStringLiteral("/profile")), 1);
+        QTRY_COMPARE(m_rig->requestsEndingWith(u"/profile"_s), 1);
         awaitTask(app.removeAccount(removed));
         QVERIFY(!QFile::exists(store->filePath()));
 
@@ -343,35 +329,31 @@ private slots:
 
     void newestSearchWins()
     {
-        google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
-        google().deliverMessage(ana, mail(QStringLiteral("Recibo de abril")));
+        google().deliverMessage(ana, mail(u"Fatura de março"_s));
+        google().deliverMessage(ana, mail(u"Recibo de abril"_s));
         linkDirectly(ana);
         AppState app(services());
 
         // The first search's listing is slow; the second one overtakes it.
-        fakegoogle::FaultRule slowList;
-        slowList.kind = fakegoogle::FaultRule::Kind::Delay;
-        slowList.method = QStringLiteral("GET");
-        slowList.pathPattern = QStringLiteral(".*/messages");
-        slowList.delayMs = 1500;
+        const auto slowList = TestRig::delayed(u"GET"_s, u".*/messages"_s, 1500);
         google().addFault(slowList);
-        app.setSearchText(QStringLiteral("fatura"));
+        app.setSearchText(u"fatura"_s);
         QCoro::Task<> older = app.runSearch();
-        QTRY_COMPARE(m_rig->requestsEndingWith(QStringLiteral("/messages")), 1);
-        app.setSearchText(QStringLiteral("recibo"));
+        QTRY_COMPARE(m_rig->requestsEndingWith(u"/messages"_s), 1);
+        app.setSearchText(u"recibo"_s);
         awaitTask(app.runSearch());
         QCOMPARE(app.visibleThreads().size(), 1);
-        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+        QCOMPARE(app.visibleThreads().first().subject(), u"Recibo de abril"_s);
 
         awaitTask(std::move(older));
         QVERIFY(app.isSearching());
         QCOMPARE(app.visibleThreads().size(), 1);
-        QCOMPARE(app.visibleThreads().first().subject(), QStringLiteral("Recibo de abril"));
+        QCOMPARE(app.visibleThreads().first().subject(), u"Recibo de abril"_s);
 
         // Leaving search mode drops a search still running.
         google().addFault(slowList);
         older = app.runSearch();
-        QTRY_COMPARE(m_rig->requestsEndingWith(QStringLiteral("/messages")), 3);
+        QTRY_COMPARE(m_rig->requestsEndingWith(u"/messages"_s), 3);
         app.clearSearch();
         awaitTask(std::move(older));
         QVERIFY(!app.isSearching());
@@ -407,18 +389,10 @@ private slots:
         // An earlier run cached more than the GUI thread may group in one go.
         const qsizetype count = AppState::backgroundGroupingFrom() + 500;
         QList<MessageSummary> cached;
-        for (qsizetype i = 0; i < count; ++i) {
-            const QString id = QStringLiteral("m%1").arg(i);
-            cached.append(MessageSummary{id,
-                                         QStringLiteral("t%1").arg(i / 3),
-                                         {QStringLiteral("INBOX")},
-                                         QStringLiteral("Olá"),
-                                         QStringLiteral("Zé"),
-                                         QStringLiteral("ze@x.pt"),
-                                         QStringLiteral("Assunto"),
-                                         i});
-        }
-        MailStore(ana, m_rig->path(QStringLiteral("cache"))).upsert(cached);
+        for (qsizetype i = 0; i < count; ++i)
+            cached.append(MessageSummary{
+                u"m%1"_s.arg(i), u"t%1"_s.arg(i / 3), {u"INBOX"_s}, {}, {}, {}, {}, i});
+        MailStore(ana, m_rig->path(u"cache"_s)).upsert(cached);
         linkDirectly(ana);
         AppState app(services());
         const QList<ThreadSummary> expected = ThreadSummary::group(cached);
@@ -426,8 +400,8 @@ private slots:
         // The answer comes at once, empty rather than another label's
         // threads, and the grouping follows with threadsChanged.
         QSignalSpy changed(&app, &AppState::threadsChanged);
-        app.selectLabel(QStringLiteral("SENT"));
-        app.selectLabel(QStringLiteral("INBOX"));
+        app.selectLabel(u"SENT"_s);
+        app.selectLabel(u"INBOX"_s);
         QVERIFY(app.visibleThreads().isEmpty());
         QVERIFY(changed.wait(30000));
         QTRY_COMPARE_WITH_TIMEOUT(app.visibleThreads(), expected, 30000);
@@ -435,23 +409,23 @@ private slots:
 
     void searchAndNotificationClicksMoveTheSelection()
     {
-        const auto hit = google().deliverMessage(ana, mail(QStringLiteral("Fatura de março")));
+        const auto hit = google().deliverMessage(ana, mail(u"Fatura de março"_s));
         linkDirectly(ana);
         AppState app(services());
         awaitTask(app.startAll());
 
-        app.setSearchText(QStringLiteral(" \tfatura "));
+        app.setSearchText(u" \tfatura "_s);
         awaitTask(app.runSearch());
         QVERIFY(app.isSearching());
         QCOMPARE(app.visibleThreads().size(), 1);
-        app.setSearchText(QStringLiteral("  \t "));
+        app.setSearchText(u"  \t "_s);
         awaitTask(app.runSearch());
         QVERIFY(!app.isSearching());
 
-        app.selectLabel(QStringLiteral("SENT"));
-        app.setSearchText(QStringLiteral("fatura"));
+        app.selectLabel(u"SENT"_s);
+        app.setSearchText(u"fatura"_s);
         awaitTask(app.runSearch());
-        m_router->route(QStringLiteral("desconhecido@x.pt"), hit.threadId);
+        m_router->route(u"desconhecido@x.pt"_s, hit.threadId);
         QCoreApplication::processEvents();
         QCOMPARE(m_broughtToFront, 0);
         QVERIFY(app.isSearching());
@@ -459,7 +433,7 @@ private slots:
         QSignalSpy opened(app.selectedSession(), &AccountSession::openThreadChanged);
         m_router->route(ana, hit.threadId);
         QTRY_COMPARE(m_broughtToFront, 1);
-        QCOMPARE(app.selectedLabelId(), QStringLiteral("INBOX"));
+        QCOMPARE(app.selectedLabelId(), u"INBOX"_s);
         QVERIFY(!app.isSearching());
         QCOMPARE(app.selectedThreadId(), hit.threadId);
         QTRY_VERIFY(!app.selectedSession()->openThreadMessages().isEmpty());

@@ -47,77 +47,72 @@ class KeychainTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void writeReplacesAndReadsBack();
-    void deleteSucceedsWhetherOrNotPresent();
-    void nonUtf8ItemReadsAsAbsent();
-    void servicesAndAccountsAreKeptApart();
+    void writeReplacesAndReadsBack()
+    {
+        Keychain keychain;
+        const QString service = freshService("replace");
+        const QString account = QStringLiteral("ana@exemplo.pt");
+
+        QVERIFY(!keychain.get(service, account));
+        QVERIFY(keychain.set(QStringLiteral("primeiro"), service, account));
+        QCOMPARE(keychain.get(service, account), QStringLiteral("primeiro"));
+        // Accents and an emoji survive the trip through the store as UTF-8.
+        const QString second = QStringLiteral("segundo, çã é 🙂");
+        QVERIFY(keychain.set(second, service, account));
+        QCOMPARE(keychain.get(service, account), second);
+        QVERIFY(keychain.remove(service, account));
+    }
+
+    void deleteSucceedsWhetherOrNotPresent()
+    {
+        Keychain keychain;
+        const QString service = freshService("delete");
+        const QString account = QStringLiteral("rui@exemplo.pt");
+
+        QVERIFY(keychain.remove(service, account));
+        QVERIFY(keychain.set(QStringLiteral("x"), service, account));
+        QVERIFY(keychain.remove(service, account));
+        QVERIFY(!keychain.get(service, account));
+        QVERIFY(keychain.remove(service, account));
+    }
+
+    void nonUtf8ItemReadsAsAbsent()
+    {
+        Keychain keychain;
+        const QString service = freshService("bytes");
+        const QString account = QStringLiteral("ana@exemplo.pt");
+
+        QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
+        QVERIFY(!keychain.get(service, account));
+        // The unreadable item can still be replaced and deleted.
+        QVERIFY(keychain.set(QStringLiteral("legível"), service, account));
+        QCOMPARE(keychain.get(service, account), QStringLiteral("legível"));
+        QVERIFY(keychain.remove(service, account));
+    }
+
+    void servicesAndAccountsAreKeptApart()
+    {
+        Keychain keychain;
+        const QString oauth = freshService("oauth");
+        const QString tokens = freshService("tokens");
+        const QString ana = QStringLiteral("ana@exemplo.pt");
+        const QString rui = QStringLiteral("rui@exemplo.pt");
+
+        QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
+        QVERIFY(keychain.set(QStringLiteral("fichas da Ana"), tokens, ana));
+        QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
+        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+        QCOMPARE(keychain.get(tokens, ana), QStringLiteral("fichas da Ana"));
+        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QVERIFY(!keychain.get(oauth, rui));
+
+        QVERIFY(keychain.remove(tokens, ana));
+        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QVERIFY(keychain.remove(oauth, ana));
+        QVERIFY(keychain.remove(tokens, rui));
+    }
 };
-
-void KeychainTest::writeReplacesAndReadsBack()
-{
-    Keychain keychain;
-    const QString service = freshService("replace");
-    const QString account = QStringLiteral("ana@exemplo.pt");
-
-    QVERIFY(!keychain.get(service, account));
-    QVERIFY(keychain.set(QStringLiteral("primeiro"), service, account));
-    QCOMPARE(keychain.get(service, account), QStringLiteral("primeiro"));
-    // Accents and an emoji survive the trip through the store as UTF-8.
-    const QString second = QStringLiteral("segundo, çã é 🙂");
-    QVERIFY(keychain.set(second, service, account));
-    QCOMPARE(keychain.get(service, account), second);
-    QVERIFY(keychain.remove(service, account));
-}
-
-void KeychainTest::deleteSucceedsWhetherOrNotPresent()
-{
-    Keychain keychain;
-    const QString service = freshService("delete");
-    const QString account = QStringLiteral("rui@exemplo.pt");
-
-    QVERIFY(keychain.remove(service, account));
-    QVERIFY(keychain.set(QStringLiteral("x"), service, account));
-    QVERIFY(keychain.remove(service, account));
-    QVERIFY(!keychain.get(service, account));
-    QVERIFY(keychain.remove(service, account));
-}
-
-void KeychainTest::nonUtf8ItemReadsAsAbsent()
-{
-    Keychain keychain;
-    const QString service = freshService("bytes");
-    const QString account = QStringLiteral("ana@exemplo.pt");
-
-    QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
-    QVERIFY(!keychain.get(service, account));
-    // The unreadable item can still be replaced and deleted.
-    QVERIFY(keychain.set(QStringLiteral("legível"), service, account));
-    QCOMPARE(keychain.get(service, account), QStringLiteral("legível"));
-    QVERIFY(keychain.remove(service, account));
-}
-
-void KeychainTest::servicesAndAccountsAreKeptApart()
-{
-    Keychain keychain;
-    const QString oauth = freshService("oauth");
-    const QString tokens = freshService("tokens");
-    const QString ana = QStringLiteral("ana@exemplo.pt");
-    const QString rui = QStringLiteral("rui@exemplo.pt");
-
-    QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
-    QVERIFY(keychain.set(QStringLiteral("fichas da Ana"), tokens, ana));
-    QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
-    QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-    QCOMPARE(keychain.get(tokens, ana), QStringLiteral("fichas da Ana"));
-    QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
-    QVERIFY(!keychain.get(oauth, rui));
-
-    QVERIFY(keychain.remove(tokens, ana));
-    QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-    QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
-    QVERIFY(keychain.remove(oauth, ana));
-    QVERIFY(keychain.remove(tokens, rui));
-}
 
 QTEST_GUILESS_MAIN(KeychainTest)
 #include "tst_keychain.moc"

@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using vesk::test::awaitTask;
 
 using namespace vesk;
@@ -97,9 +98,9 @@ Answer roundTrip(quint16 port, const QByteArray& request)
 QString outcome(QCoro::Task<QString>&& task)
 {
     try {
-        return QStringLiteral("code:") + awaitTask(std::move(task));
+        return u"code:"_s + awaitTask(std::move(task));
     } catch (const OAuthError& error) {
-        return QStringLiteral("error:") + error.description();
+        return u"error:"_s + error.description();
     }
 }
 
@@ -113,9 +114,9 @@ QByteArray get(const QByteArray& target)
     return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html\r\n\r\n";
 }
 
-const QString s_cancelled = QStringLiteral("error:Ligação cancelada");
-const QString s_linked = QStringLiteral("Conta ligada ao VESK");
-const QString s_failed = QStringLiteral("Ligação não concluída");
+const QString s_cancelled = u"error:Ligação cancelada"_s;
+const QString s_linked = u"Conta ligada ao VESK"_s;
+const QString s_failed = u"Ligação não concluída"_s;
 
 } // namespace
 
@@ -124,266 +125,255 @@ class LoopbackReceiverTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void answersEachRequest_data();
-    void answersEachRequest();
-    void codeRedirectWaitsForTheOutcome();
-    void splitHeadIsAnsweredOnceComplete();
-    void laterRedirectsChangeNothing();
-    void cancelEndsOnlyAnUnsettledWait();
-    void waitTimesOut();
-    void oversizedHeadGetsTheWaitingPage();
-    void listensOnLoopbackOnly();
-};
-
-void LoopbackReceiverTest::answersEachRequest_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected"); // empty: the wait goes on
-
-    const QString waiting = QStringLiteral("A aguardar a ligação.");
-    const QString mismatch = QStringLiteral("O estado da ligação não confere.");
-    const QString stateError = QStringLiteral("error:Estado OAuth não confere");
-    QTest::newRow("site icon") << get("/favicon.ico") << QStringLiteral("VESK") << waiting
-                               << QString();
-    QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << s_linked
-                          << QStringLiteral("Pode fechar esta janela e voltar ao VESK.")
-                          << QStringLiteral("code:abc");
-    QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << s_linked << QString()
-                                  << QStringLiteral("code:4/0Ab+c d");
-    QTest::newRow("wrong state") << get("/?code=abc&state=T") << s_failed << mismatch << stateError;
-    QTest::newRow("no state") << get("/?code=abc") << s_failed << mismatch << stateError;
-    QTest::newRow("state without value")
-        << get("/?code=abc&state") << s_failed << mismatch << stateError;
-    QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << s_failed
-                                 << QStringLiteral("A Google devolveu um erro.")
-                                 << QStringLiteral("error:Google: access_denied");
-    // Any local page could send these: only Google knows the state.
-    QTest::newRow("error, wrong state")
-        << get("/?error=access_denied&state=T") << s_failed << mismatch << stateError;
-    QTest::newRow("error, no state")
-        << get("/?error=access_denied") << s_failed << mismatch << stateError;
-    QTest::newRow("not UTF-8") << QByteArray("GET /?code=\xff&state=S HTTP/1.1\r\n\r\n")
-                               << QStringLiteral("VESK") << waiting << QString();
-    QTest::newRow("no target") << QByteArray("GET\r\n\r\n") << QStringLiteral("VESK") << waiting
-                               << QString();
-}
-
-void LoopbackReceiverTest::answersEachRequest()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QString, title);
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-
-    LoopbackReceiver receiver;
-    const quint16 port = startReceiver(receiver);
-    QVERIFY(port > 0);
-    auto wait = receiver.waitForCode(QStringLiteral("S"));
-
-    Client client(port, request);
-    Answer answer;
-    if (expected.isEmpty()) {
-        answer = client.answer();
-        receiver.cancel();
-        QCOMPARE(outcome(std::move(wait)), s_cancelled);
-    } else {
-        QCOMPARE(outcome(std::move(wait)), expected);
-        // A code's page waits for the outcome; the others went at once.
-        receiver.concludeLinking(std::nullopt);
-        answer = client.answer();
-    }
-    QCOMPARE(answer.responses, 1);
-    QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
-    QVERIFY(answer.head.contains("Connection: close"));
-    // The length counts bytes: each accented letter is two of them.
-    QCOMPARE(answer.contentLength, answer.body.size());
-    QCOMPARE(answer.title(), title);
-    QVERIFY(answer.says(text));
-}
-
-void LoopbackReceiverTest::codeRedirectWaitsForTheOutcome()
-{
-    const QByteArray redirect = get("/?code=abc&state=S");
+    void answersEachRequest_data()
     {
-        // A failure is told with its reason, escaped; a reload hears the same.
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // empty: the wait goes on
+
+        const QString waiting = u"A aguardar a ligação."_s;
+        const QString mismatch = u"O estado da ligação não confere."_s;
+        const QString stateError = u"error:Estado OAuth não confere"_s;
+        QTest::newRow("site icon") << get("/favicon.ico") << u"VESK"_s << waiting << QString();
+        QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << s_linked
+                              << u"Pode fechar esta janela e voltar ao VESK."_s << u"code:abc"_s;
+        QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << s_linked
+                                      << QString() << u"code:4/0Ab+c d"_s;
+        QTest::newRow("wrong state")
+            << get("/?code=abc&state=T") << s_failed << mismatch << stateError;
+        QTest::newRow("no state") << get("/?code=abc") << s_failed << mismatch << stateError;
+        QTest::newRow("state without value")
+            << get("/?code=abc&state") << s_failed << mismatch << stateError;
+        QTest::newRow("error first")
+            << get("/?error=access_denied&code=abc&state=S") << s_failed
+            << u"A Google devolveu um erro."_s << u"error:Google: access_denied"_s;
+        // Any local page could send these: only Google knows the state.
+        QTest::newRow("error, wrong state")
+            << get("/?error=access_denied&state=T") << s_failed << mismatch << stateError;
+        QTest::newRow("error, no state")
+            << get("/?error=access_denied") << s_failed << mismatch << stateError;
+        QTest::newRow("not UTF-8") << QByteArray("GET /?code=\xff&state=S HTTP/1.1\r\n\r\n")
+                                   << u"VESK"_s << waiting << QString();
+        QTest::newRow("no target")
+            << QByteArray("GET\r\n\r\n") << u"VESK"_s << waiting << QString();
+    }
+
+    void answersEachRequest()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+
         LoopbackReceiver receiver;
         const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(QStringLiteral("S"));
-        Client browser(port, redirect);
-        Client gone(port, redirect);
-        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
-        gone.leave();
-        const QString reason = QStringLiteral("HTTP 401: {\"error\": \"<invalid_client>\"}");
-        QVERIFY(receiver.concludeLinking(reason));
-        QVERIFY(!receiver.concludeLinking(std::nullopt));
-        for (const Answer& answer : {browser.answer(), roundTrip(port, redirect)}) {
-            QCOMPARE(answer.title(), s_failed);
-            QVERIFY(answer.says(reason.toHtmlEscaped()));
-            QVERIFY(!answer.says(QStringLiteral("<invalid_client>")));
-            QCOMPARE(answer.contentLength, answer.body.size());
+        QVERIFY(port > 0);
+        auto wait = receiver.waitForCode(u"S"_s);
+
+        Client client(port, request);
+        Answer answer;
+        if (expected.isEmpty()) {
+            answer = client.answer();
+            receiver.cancel();
+            QCOMPARE(outcome(std::move(wait)), s_cancelled);
+        } else {
+            QCOMPARE(outcome(std::move(wait)), expected);
+            // A code's page waits for the outcome; the others went at once.
+            receiver.concludeLinking(std::nullopt);
+            answer = client.answer();
+        }
+        QCOMPARE(answer.responses, 1);
+        QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
+        QVERIFY(answer.head.contains("Connection: close"));
+        // The length counts bytes: each accented letter is two of them.
+        QCOMPARE(answer.contentLength, answer.body.size());
+        QCOMPARE(answer.title(), title);
+        QVERIFY(answer.says(text));
+    }
+
+    void codeRedirectWaitsForTheOutcome()
+    {
+        const QByteArray redirect = get("/?code=abc&state=S");
+        {
+            // A failure is told with its reason, escaped; a reload hears the same.
+            LoopbackReceiver receiver;
+            const quint16 port = startReceiver(receiver);
+            auto wait = receiver.waitForCode(u"S"_s);
+            Client browser(port, redirect);
+            Client gone(port, redirect);
+            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+            gone.leave();
+            const QString reason = u"HTTP 401: {\"error\": \"<invalid_client>\"}"_s;
+            QVERIFY(receiver.concludeLinking(reason));
+            QVERIFY(!receiver.concludeLinking(std::nullopt));
+            for (const Answer& answer : {browser.answer(), roundTrip(port, redirect)}) {
+                QCOMPARE(answer.title(), s_failed);
+                QVERIFY(answer.says(reason.toHtmlEscaped()));
+                QVERIFY(!answer.says(u"<invalid_client>"_s));
+                QCOMPARE(answer.contentLength, answer.body.size());
+            }
+        }
+        // Cancelled, dropped, or out of time while the browser waits: it is told so.
+        const auto cancelledPage = [](const Answer& answer) {
+            return answer.title() == s_failed && answer.says(u"Ligação cancelada"_s);
+        };
+        {
+            LoopbackReceiver receiver;
+            const quint16 port = startReceiver(receiver);
+            auto wait = receiver.waitForCode(u"S"_s);
+            Client browser(port, redirect);
+            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+            receiver.cancel();
+            QVERIFY(cancelledPage(browser.answer()));
+            QVERIFY(!receiver.concludeLinking(std::nullopt));
+        }
+        {
+            auto receiver = std::make_unique<LoopbackReceiver>();
+            const quint16 port = startReceiver(*receiver);
+            auto wait = receiver->waitForCode(u"S"_s);
+            Client browser(port, redirect);
+            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+            receiver.reset();
+            QVERIFY(cancelledPage(browser.answer()));
+        }
+        {
+            // The redirect is on its way before the wait, and so its time, starts.
+            LoopbackReceiver receiver(1s);
+            const quint16 port = startReceiver(receiver);
+            Client browser(port, redirect);
+            QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
+            QVERIFY(cancelledPage(browser.answer()));
+            QVERIFY(receiver.isConcluded());
         }
     }
-    // Cancelled, dropped, or out of time while the browser waits: it is told so.
-    const auto cancelledPage = [](const Answer& answer) {
-        return answer.title() == s_failed && answer.says(QStringLiteral("Ligação cancelada"));
-    };
+
+    void splitHeadIsAnsweredOnceComplete()
     {
         LoopbackReceiver receiver;
         const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(QStringLiteral("S"));
-        Client browser(port, redirect);
-        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
-        receiver.cancel();
-        QVERIFY(cancelledPage(browser.answer()));
-        QVERIFY(!receiver.concludeLinking(std::nullopt));
+        auto wait = receiver.waitForCode(u"S"_s);
+
+        Client client;
+        QVERIFY(client.connectTo(port));
+        // Cut inside the request line: answering this part alone would read a
+        // missing state and settle with a mismatch.
+        client.send("GET /?code=abc&sta");
+        // A whole request on a second connection lets the receiver read the first part.
+        QCOMPARE(roundTrip(port, get("/favicon.ico")).title(), u"VESK"_s);
+        QVERIFY(!wait.isReady());
+        client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        client.send("\r\n");
+
+        QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+        receiver.concludeLinking(std::nullopt);
+        const Answer answer = client.answer();
+        QCOMPARE(answer.responses, 1);
+        QCOMPARE(answer.title(), s_linked);
     }
-    {
-        auto receiver = std::make_unique<LoopbackReceiver>();
-        const quint16 port = startReceiver(*receiver);
-        auto wait = receiver->waitForCode(QStringLiteral("S"));
-        Client browser(port, redirect);
-        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
-        receiver.reset();
-        QVERIFY(cancelledPage(browser.answer()));
-    }
-    {
-        // The redirect is on its way before the wait, and so its time, starts.
-        LoopbackReceiver receiver(1s);
-        const quint16 port = startReceiver(receiver);
-        Client browser(port, redirect);
-        QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), QStringLiteral("code:abc"));
-        QVERIFY(cancelledPage(browser.answer()));
-        QVERIFY(receiver.isConcluded());
-    }
-}
 
-void LoopbackReceiverTest::splitHeadIsAnsweredOnceComplete()
-{
-    LoopbackReceiver receiver;
-    const quint16 port = startReceiver(receiver);
-    auto wait = receiver.waitForCode(QStringLiteral("S"));
-
-    Client client;
-    QVERIFY(client.connectTo(port));
-    // Cut inside the request line: answering this part alone would read a
-    // missing state and settle with a mismatch.
-    client.send("GET /?code=abc&sta");
-    // A whole request on a second connection lets the receiver read the first part.
-    QCOMPARE(roundTrip(port, get("/favicon.ico")).title(), QStringLiteral("VESK"));
-    QVERIFY(!wait.isReady());
-    client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
-    client.send("\r\n");
-
-    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
-    receiver.concludeLinking(std::nullopt);
-    const Answer answer = client.answer();
-    QCOMPARE(answer.responses, 1);
-    QCOMPARE(answer.title(), s_linked);
-}
-
-void LoopbackReceiverTest::laterRedirectsChangeNothing()
-{
-    LoopbackReceiver receiver;
-    const quint16 port = startReceiver(receiver);
-    auto wait = receiver.waitForCode(QStringLiteral("S"));
-
-    Client first(port, get("/?code=first&state=S"));
-    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:first"));
-    // Still answered with the page that matches, but settling nothing.
-    Client second(port, get("/?code=second&state=S"));
-    QCOMPARE(roundTrip(port, get("/?error=access_denied&state=S")).title(), s_failed);
-    receiver.concludeLinking(std::nullopt);
-    QCOMPARE(first.answer().title(), s_linked);
-    QCOMPARE(second.answer().title(), s_linked);
-    // The settlement was spent on the first wait; a new one does not see "second".
-    QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
-}
-
-void LoopbackReceiverTest::cancelEndsOnlyAnUnsettledWait()
-{
-    {
-        LoopbackReceiver receiver;
-        QVERIFY(startReceiver(receiver) > 0);
-        auto wait = receiver.waitForCode(QStringLiteral("S"));
-        receiver.cancel();
-        QCOMPARE(outcome(std::move(wait)), s_cancelled);
-        QVERIFY(!receiver.isListening());
-    }
+    void laterRedirectsChangeNothing()
     {
         LoopbackReceiver receiver;
         const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(QStringLiteral("S"));
-        Client browser(port, get("/?code=abc&state=S"));
-        QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:abc"));
-        receiver.cancel();
-        QCOMPARE(browser.answer().title(), s_failed);
+        auto wait = receiver.waitForCode(u"S"_s);
+
+        Client first(port, get("/?code=first&state=S"));
+        QCOMPARE(outcome(std::move(wait)), u"code:first"_s);
+        // Still answered with the page that matches, but settling nothing.
+        Client second(port, get("/?code=second&state=S"));
+        QCOMPARE(roundTrip(port, get("/?error=access_denied&state=S")).title(), s_failed);
+        receiver.concludeLinking(std::nullopt);
+        QCOMPARE(first.answer().title(), s_linked);
+        QCOMPARE(second.answer().title(), s_linked);
+        // The settlement was spent on the first wait; a new one does not see "second".
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), s_cancelled);
     }
+
+    void cancelEndsOnlyAnUnsettledWait()
     {
-        // Cancelled before it listened: it never starts.
+        {
+            LoopbackReceiver receiver;
+            QVERIFY(startReceiver(receiver) > 0);
+            auto wait = receiver.waitForCode(u"S"_s);
+            receiver.cancel();
+            QCOMPARE(outcome(std::move(wait)), s_cancelled);
+            QVERIFY(!receiver.isListening());
+        }
+        {
+            LoopbackReceiver receiver;
+            const quint16 port = startReceiver(receiver);
+            auto wait = receiver.waitForCode(u"S"_s);
+            Client browser(port, get("/?code=abc&state=S"));
+            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+            receiver.cancel();
+            QCOMPARE(browser.answer().title(), s_failed);
+        }
+        {
+            // Cancelled before it listened: it never starts.
+            LoopbackReceiver receiver;
+            receiver.cancel();
+            QVERIFY_THROWS_EXCEPTION(OAuthError, startReceiver(receiver));
+            QVERIFY(!receiver.isListening());
+        }
+        {
+            // Dropped while someone waits: the wait ends instead of hanging.
+            auto receiver = std::make_unique<LoopbackReceiver>();
+            startReceiver(*receiver);
+            auto wait = receiver->waitForCode(u"S"_s);
+            receiver.reset();
+            QCOMPARE(outcome(std::move(wait)), s_cancelled);
+        }
+    }
+
+    void waitTimesOut()
+    {
+        LoopbackReceiver receiver(50ms);
+        const quint16 port = startReceiver(receiver);
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), s_cancelled);
+        // Answered still, though too late to link anything.
+        const Answer late = roundTrip(port, get("/?code=abc&state=S"));
+        QCOMPARE(late.title(), s_failed);
+        QVERIFY(late.says(u"Ligação cancelada"_s));
+    }
+
+    void oversizedHeadGetsTheWaitingPage()
+    {
         LoopbackReceiver receiver;
-        receiver.cancel();
-        QVERIFY_THROWS_EXCEPTION(OAuthError, startReceiver(receiver));
-        QVERIFY(!receiver.isListening());
+        const quint16 port = startReceiver(receiver);
+        auto wait = receiver.waitForCode(u"S"_s);
+
+        // A valid redirect line followed by more header than any browser sends,
+        // and never a blank line: it must neither settle nor buffer without end.
+        QByteArray request = "GET /?code=abc&state=S HTTP/1.1\r\n";
+        while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
+            request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
+        const Answer answer = roundTrip(port, request);
+        QCOMPARE(answer.title(), u"VESK"_s);
+        QCOMPARE(answer.contentLength, answer.body.size());
+
+        Client browser(port, get("/?code=real&state=S"));
+        QCOMPARE(outcome(std::move(wait)), u"code:real"_s);
     }
+
+    void listensOnLoopbackOnly()
     {
-        // Dropped while someone waits: the wait ends instead of hanging.
-        auto receiver = std::make_unique<LoopbackReceiver>();
-        startReceiver(*receiver);
-        auto wait = receiver->waitForCode(QStringLiteral("S"));
-        receiver.reset();
-        QCOMPARE(outcome(std::move(wait)), s_cancelled);
+        LoopbackReceiver receiver;
+        const quint16 port = startReceiver(receiver);
+        QHostAddress outside;
+        for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+            if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
+                outside = address;
+        }
+        if (outside.isNull())
+            QSKIP("this machine has no address besides the loopback one");
+        QTcpSocket socket;
+        QSignalSpy refused(&socket, &QTcpSocket::errorOccurred);
+        socket.connectToHost(outside, port);
+        QVERIFY(refused.wait(5000));
+        QCOMPARE(socket.error(), QAbstractSocket::ConnectionRefusedError);
     }
-}
-
-void LoopbackReceiverTest::waitTimesOut()
-{
-    LoopbackReceiver receiver(50ms);
-    const quint16 port = startReceiver(receiver);
-    QCOMPARE(outcome(receiver.waitForCode(QStringLiteral("S"))), s_cancelled);
-    // Answered still, though too late to link anything.
-    const Answer late = roundTrip(port, get("/?code=abc&state=S"));
-    QCOMPARE(late.title(), s_failed);
-    QVERIFY(late.says(QStringLiteral("Ligação cancelada")));
-}
-
-void LoopbackReceiverTest::oversizedHeadGetsTheWaitingPage()
-{
-    LoopbackReceiver receiver;
-    const quint16 port = startReceiver(receiver);
-    auto wait = receiver.waitForCode(QStringLiteral("S"));
-
-    // A valid redirect line followed by more header than any browser sends,
-    // and never a blank line: it must neither settle nor buffer without end.
-    QByteArray request = "GET /?code=abc&state=S HTTP/1.1\r\n";
-    while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
-        request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
-    const Answer answer = roundTrip(port, request);
-    QCOMPARE(answer.title(), QStringLiteral("VESK"));
-    QCOMPARE(answer.contentLength, answer.body.size());
-
-    Client browser(port, get("/?code=real&state=S"));
-    QCOMPARE(outcome(std::move(wait)), QStringLiteral("code:real"));
-}
-
-void LoopbackReceiverTest::listensOnLoopbackOnly()
-{
-    LoopbackReceiver receiver;
-    const quint16 port = startReceiver(receiver);
-    QHostAddress outside;
-    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
-        if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
-            outside = address;
-    }
-    if (outside.isNull())
-        QSKIP("this machine has no address besides the loopback one");
-    QTcpSocket socket;
-    QSignalSpy refused(&socket, &QTcpSocket::errorOccurred);
-    socket.connectToHost(outside, port);
-    QVERIFY(refused.wait(5000));
-    QCOMPARE(socket.error(), QAbstractSocket::ConnectionRefusedError);
-}
+};
 
 QTEST_GUILESS_MAIN(LoopbackReceiverTest)
 #include "tst_loopbackreceiver.moc"

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QUrlQuery>
 
+using namespace Qt::StringLiterals;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
 
@@ -28,10 +29,10 @@ using namespace vesk::fakegoogle;
 
 namespace {
 
-const QString s_email = QStringLiteral("ana@exemplo.pt");
-const QString s_name = QStringLiteral("Ana Sá");
+const QString s_email = u"ana@exemplo.pt"_s;
+const QString s_name = u"Ana Sá"_s;
 
-const QString s_gmailScope = QStringLiteral("https://www.googleapis.com/auth/gmail.modify");
+const QString s_gmailScope = u"https://www.googleapis.com/auth/gmail.modify"_s;
 
 QString queryValue(const RecordedRequest& request, const QString& name)
 {
@@ -56,17 +57,340 @@ class OAuthServiceTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void configTrimsAndNeedsBothValues();
-    void pkceValues();
-    void authorizeLinksTheAccount();
-    void authorizeFailures_data();
-    void authorizeFailures();
-    void authorizeCanBeCancelled();
-    void browserHearsOfAnEndDuringTheExchange_data();
-    void browserHearsOfAnEndDuringTheExchange();
-    void tokenAnswers_data();
-    void tokenAnswers();
-    void revokeEndsTheGrantAndNeverFails();
+    void configTrimsAndNeedsBothValues()
+    {
+        TestRig rig({{s_email, s_name}});
+        OAuthConfig& config = *rig.config();
+        QSignalSpy ids(&config, &OAuthConfig::clientIdChanged);
+        QSignalSpy secrets(&config, &OAuthConfig::clientSecretChanged);
+
+        config.setClientId(u"  id.apps \n"_s);
+        QCOMPARE(config.clientId(), u"id.apps"_s);
+        config.setClientSecret(u"\t outro \r\n"_s);
+        QCOMPARE(rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
+                 u"outro"_s);
+        QVERIFY(config.isConfigured());
+        QCOMPARE(ids.size(), 1);
+        QCOMPARE(secrets.size(), 1);
+        // Writing what reads back already announces nothing.
+        config.setClientId(u"id.apps "_s);
+        config.setClientSecret(u"outro"_s);
+        QCOMPARE(ids.size(), 1);
+        QCOMPARE(secrets.size(), 1);
+
+        config.setClientId(u" \n"_s);
+        QCOMPARE(config.clientId(), QString());
+        QVERIFY(!config.isConfigured());
+        QCOMPARE(ids.size(), 2);
+
+        config.setClientId(u"id.apps"_s);
+        config.setClientSecret(u"  \n"_s);
+        QVERIFY(!rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
+        QCOMPARE(config.clientSecret(), QString());
+        QVERIFY(!config.isConfigured());
+        config.setClientSecret(QString());
+        QCOMPARE(ids.size(), 3);
+        QCOMPARE(secrets.size(), 2);
+    }
+
+    void pkceValues()
+    {
+        // RFC 7636, appendix B.
+        QCOMPARE(PKCE::challenge(u"dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"_s),
+                 u"E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"_s);
+
+        const QRegularExpression urlSafe(u"^[A-Za-z0-9_-]{43}$"_s);
+        const QRegularExpression hex(u"^[0-9a-f]{32}$"_s);
+        QSet<QString> seen;
+        for (int i = 0; i < 50; ++i) {
+            const QString verifier = PKCE::verifier();
+            const QString state = PKCE::state();
+            QVERIFY2(urlSafe.match(verifier).hasMatch(), qPrintable(verifier));
+            QVERIFY2(urlSafe.match(PKCE::challenge(verifier)).hasMatch(), qPrintable(verifier));
+            QVERIFY2(hex.match(state).hasMatch(), qPrintable(state));
+            seen << verifier << state;
+        }
+        QCOMPARE(seen.size(), 100);
+    }
+
+    void authorizeLinksTheAccount()
+    {
+        TestRig rig({{s_email, s_name}});
+        auto browser = std::make_shared<TestBrowser>();
+        const auto oauth = service(rig, browser);
+
+        const OAuthService::Authorization result = awaitTask(oauth->authorize());
+
+        QCOMPARE(result.identity.email, s_email);
+        QCOMPARE(result.identity.name, s_name);
+        QVERIFY(!result.tokens.accessToken.isEmpty());
+        QVERIFY(!result.tokens.refreshToken.isEmpty());
+        QVERIFY(result.tokens.scope.split(u' ').contains(s_gmailScope));
+        QCOMPARE(result.tokens.expiresAt, rig.now().addSecs(3599));
+        QVERIFY(!oauth->receiver());
+
+        // The browser was sent to the consent page once and ended on our page.
+        if (browser->lastPage().isEmpty())
+            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+        QCOMPARE(browser->opened().size(), 1);
+        QVERIFY(browser->lastPage().contains("<title>Conta ligada ao VESK</title>"));
+
+        const auto consent = lastRequest(rig.google(), u"/o/oauth2/v2/auth"_s);
+        const auto exchange = lastRequest(rig.google(), u"/token"_s);
+        QVERIFY(consent && exchange);
+        QStringList names;
+        for (const auto& item : consent->query)
+            names << item.first;
+        QCOMPARE(names.join(u','), u"client_id,redirect_uri,response_type,scope,"
+                                   "access_type,prompt,include_granted_scopes,state,"
+                                   "code_challenge,code_challenge_method"_s);
+        QCOMPARE(queryValue(*consent, u"code_challenge_method"_s), u"S256"_s);
+        // The raw query writes spaces as %20, never as "+".
+        QVERIFY(browser->opened()
+                    .constFirst()
+                    .query(QUrl::FullyEncoded)
+                    .contains(QLatin1String("openid%20email%20profile%20https")));
+
+        const QString redirectUri = queryValue(*consent, u"redirect_uri"_s);
+        QVERIFY(
+            QRegularExpression(u"^http://127\\.0\\.0\\.1:[0-9]+$"_s).match(redirectUri).hasMatch());
+        const QUrlQuery form(QString::fromUtf8(exchange->body));
+        QCOMPARE(form.queryItemValue(u"redirect_uri"_s, QUrl::FullyDecoded), redirectUri);
+        QCOMPARE(form.queryItemValue(u"grant_type"_s), u"authorization_code"_s);
+        QCOMPARE(exchange->header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+        // The stand-in checked the verifier against the challenge: it issued tokens.
+        const QString verifier = form.queryItemValue(u"code_verifier"_s);
+        QCOMPARE(PKCE::challenge(verifier), queryValue(*consent, u"code_challenge"_s));
+    }
+
+    void authorizeFailures_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("description"); // a regular expression
+        QTest::addColumn<bool>("browserOpened");
+        QTest::addColumn<QString>("page"); // the title the browser ends on
+        QTest::addColumn<bool>("pageTellsWhy");
+
+        const QString failed = u"Ligação não concluída"_s;
+        QTest::newRow("not configured") << u"no secret"_s << u"^Cliente OAuth não configurado$"_s
+                                        << false << QString() << false;
+        QTest::newRow("no browser")
+            << u"no browser"_s << u"^Não foi possível abrir o navegador\\.$"_s << false << QString()
+            << false;
+        QTest::newRow("consent refused")
+            << u"refuse"_s << u"^Google: access_denied$"_s << true << failed << false;
+        QTest::newRow("wrong client secret")
+            << u"wrong secret"_s << u"^HTTP 401: [\\s\\S]*invalid_client"_s << true << failed
+            << true;
+        QTest::newRow("Gmail permission unticked")
+            << u"no Gmail"_s << u"^HTTP 403: [\\s\\S]*insufficient"_s << true << failed << true;
+        QTest::newRow("profile refused")
+            << u"profile 403"_s << u"^HTTP 403: "_s << true << failed << true;
+    }
+
+    void authorizeFailures()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, description);
+        QFETCH(bool, browserOpened);
+        QFETCH(QString, page);
+        QFETCH(bool, pageTellsWhy);
+
+        TestRig rig({{s_email, s_name}});
+        auto browser = std::make_shared<TestBrowser>();
+        if (fault == QLatin1String("no secret"))
+            rig.config()->setClientSecret(QString());
+        else if (fault == QLatin1String("no browser"))
+            browser->setUnavailable(true);
+        else if (fault == QLatin1String("refuse"))
+            rig.google().refuseConsent();
+        else if (fault == QLatin1String("wrong secret"))
+            rig.config()->setClientSecret(u"GOCSPX-errado"_s);
+        else if (fault == QLatin1String("no Gmail"))
+            browser->setDeclinedScope(s_gmailScope);
+        else
+            rig.google().failNext(u"/gmail/v1/users/me/profile"_s, 403);
+        const auto oauth = service(rig, browser);
+
+        QString text;
+        try {
+            awaitTask(oauth->authorize());
+        } catch (const DescribedError& error) {
+            text = error.description();
+        }
+        QVERIFY2(QRegularExpression(description).match(text).hasMatch(), qPrintable(text));
+        QCOMPARE(browser->opened().size(), browserOpened ? 1 : 0);
+        QVERIFY(!oauth->receiver());
+        if (fault == QLatin1String("refuse"))
+            QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
+        if (fault == QLatin1String("no browser"))
+            QCOMPARE(rig.requestsEndingWith(u"/o/oauth2/v2/auth"_s), 0);
+        // The page reaches the browser although the attempt, and its receiver,
+        // have ended; after a code it tells what VESK tells.
+        if (!page.isEmpty()) {
+            if (browser->lastPage().isEmpty())
+                QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+            QVERIFY(browser->lastPage().contains(u"<title>%1</title>"_s.arg(page).toUtf8()));
+            QCOMPARE(browser->lastPage().contains(text.toHtmlEscaped().toUtf8()), pageTellsWhy);
+        }
+    }
+
+    void authorizeCanBeCancelled()
+    {
+        TestRig rig({{s_email, s_name}});
+        auto browser = std::make_shared<TestBrowser>();
+        browser->setIdle(true);
+        const auto oauth = service(rig, browser);
+
+        auto attempt = oauth->authorize();
+        QVERIFY(oauth->receiver() && oauth->receiver()->isListening());
+        QCOMPARE(browser->opened().size(), 1);
+        const QPointer<LoopbackReceiver> receiver = oauth->receiver();
+        oauth->cancel();
+        QString text;
+        try {
+            awaitTask(std::move(attempt));
+        } catch (const OAuthError& error) {
+            text = error.description();
+        }
+        QCOMPARE(text, u"Ligação cancelada"_s);
+        QVERIFY(!oauth->receiver());
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
+
+        // The listener is closed (the port itself may already serve someone else).
+        QVERIFY(!receiver || !receiver->isListening());
+    }
+
+    void browserHearsOfAnEndDuringTheExchange_data()
+    {
+        QTest::addColumn<bool>("destroy"); // else cancel
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("service dropped") << true;
+    }
+
+    void browserHearsOfAnEndDuringTheExchange()
+    {
+        QFETCH(bool, destroy);
+
+        TestRig rig({{s_email, s_name}});
+        // A token endpoint that holds the exchange until the test answers it.
+        QTcpServer tokenEndpoint;
+        QVERIFY(tokenEndpoint.listen(QHostAddress::LocalHost));
+        OAuthEndpoints endpoints = rig.oauthEndpoints();
+        endpoints.token = QUrl(u"http://127.0.0.1:%1/token"_s.arg(tokenEndpoint.serverPort()));
+        auto browser = std::make_shared<TestBrowser>();
+        auto oauth = std::make_unique<OAuthService>(rig.config(), rig.transport(), browser,
+                                                    endpoints, rig.gmailEndpoints(), rig.clock());
+
+        auto attempt = oauth->authorize();
+        QVERIFY(tokenEndpoint.hasPendingConnections() ||
+                QSignalSpy(&tokenEndpoint, &QTcpServer::newConnection).wait(5000));
+        QTcpSocket* exchange = tokenEndpoint.nextPendingConnection();
+        if (destroy)
+            oauth.reset();
+        else
+            oauth->cancel();
+        if (browser->lastPage().isEmpty())
+            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+        QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+        QVERIFY(browser->lastPage().contains("Ligação cancelada"));
+
+        // Google's tokens, arriving now, link nothing.
+        const QByteArray tokens = R"({"access_token":"a","expires_in":3599,"refresh_token":"r"})";
+        exchange->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                        QByteArray::number(tokens.size()) + "\r\nConnection: close\r\n\r\n" +
+                        tokens);
+        QString text;
+        try {
+            awaitTask(std::move(attempt));
+        } catch (const OAuthError& error) {
+            text = error.description();
+        }
+        QCOMPARE(text, u"Ligação cancelada"_s);
+        QCOMPARE(rig.requestsEndingWith(u"/gmail/v1/users/me/profile"_s), 0);
+    }
+
+    void tokenAnswers_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome"); // a regular expression
+
+        QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
+                                 << u"a1\\|\\|3599\\|"_s;
+        QTest::newRow("full") << 200
+                              << QByteArray(R"({"access_token":"a2","expires_in":60,)"
+                                            R"("refresh_token":"r2","scope":"email openid"})")
+                              << u"a2\\|r2\\|60\\|email openid"_s;
+        QTest::newRow("no lifetime")
+            << 200 << QByteArray(R"({"access_token":"a3"})") << u"Descodificação: .*"_s;
+        QTest::newRow("lifetime as text")
+            << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
+            << u"Descodificação: .*"_s;
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << u"Descodificação: .*"_s;
+        // 500 characters of two bytes each: cut after 200 characters, not bytes.
+        QTest::newRow("long refusal")
+            << 400 << QString(500, u'é').toUtf8() << u"HTTP 400: é{200}"_s;
+    }
+
+    void tokenAnswers()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+
+        TestRig rig({{s_email, s_name}});
+        FaultRule rule;
+        rule.pathPattern = u"/token"_s;
+        rule.status = status;
+        rule.body = body;
+        rule.headers = {{"Content-Type", "application/json; charset=utf-8"}};
+        rig.google().addFault(rule);
+
+        QString text;
+        try {
+            const TokenSet tokens = awaitTask(
+                OAuthService::tokenRequest({{u"grant_type"_s, u"refresh_token"_s}}, rig.transport(),
+                                           rig.google().tokenUrl(), rig.clock()));
+            text = QStringList{tokens.accessToken, tokens.refreshToken,
+                               QString::number(rig.now().secsTo(tokens.expiresAt)), tokens.scope}
+                       .join(u'|');
+        } catch (const DescribedError& error) {
+            text = error.description();
+        }
+        QVERIFY2(QRegularExpression(u"^("_s + outcome + u")$"_s).match(text).hasMatch(),
+                 qPrintable(text));
+    }
+
+    void revokeEndsTheGrantAndNeverFails()
+    {
+        TestRig rig({{s_email, s_name}});
+        const TokenGrant grant = rig.google().issueTokens(s_email, TestRig::clientId());
+        awaitTask(
+            OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
+        const auto revocation = lastRequest(rig.google(), u"/revoke"_s);
+        QVERIFY(revocation);
+        QCOMPARE(QUrlQuery(QString::fromUtf8(revocation->body)).queryItemValue(u"token"_s),
+                 grant.refreshToken);
+
+        const FormFields refresh = {{u"grant_type"_s, u"refresh_token"_s},
+                                    {u"refresh_token"_s, grant.refreshToken},
+                                    {u"client_id"_s, TestRig::clientId()},
+                                    {u"client_secret"_s, TestRig::clientSecret()}};
+        QVERIFY_THROWS_EXCEPTION(OAuthError,
+                                 awaitTask(OAuthService::tokenRequest(refresh, rig.transport(),
+                                                                      rig.google().tokenUrl())));
+
+        // A second revocation is refused by Google, and nobody listens on a
+        // closed port: neither reaches the caller.
+        awaitTask(
+            OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QUrl nowhere(u"http://127.0.0.1:%1/revoke"_s.arg(closed.serverPort()));
+        closed.close();
+        awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), nowhere));
+    }
 
 private:
     std::unique_ptr<OAuthService> service(TestRig& rig, std::shared_ptr<TestBrowser> browser)
@@ -76,347 +400,6 @@ private:
                                               rig.clock());
     }
 };
-
-void OAuthServiceTest::configTrimsAndNeedsBothValues()
-{
-    TestRig rig({{s_email, s_name}});
-    OAuthConfig& config = *rig.config();
-    QSignalSpy ids(&config, &OAuthConfig::clientIdChanged);
-    QSignalSpy secrets(&config, &OAuthConfig::clientSecretChanged);
-
-    config.setClientId(QStringLiteral("  id.apps \n"));
-    QCOMPARE(config.clientId(), QStringLiteral("id.apps"));
-    config.setClientSecret(QStringLiteral("\t outro \r\n"));
-    QCOMPARE(rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()),
-             QStringLiteral("outro"));
-    QVERIFY(config.isConfigured());
-    QCOMPARE(ids.size(), 1);
-    QCOMPARE(secrets.size(), 1);
-    // Writing what reads back already announces nothing.
-    config.setClientId(QStringLiteral("id.apps "));
-    config.setClientSecret(QStringLiteral("outro"));
-    QCOMPARE(ids.size(), 1);
-    QCOMPARE(secrets.size(), 1);
-
-    config.setClientId(QStringLiteral(" \n"));
-    QCOMPARE(config.clientId(), QString());
-    QVERIFY(!config.isConfigured());
-    QCOMPARE(ids.size(), 2);
-
-    config.setClientId(QStringLiteral("id.apps"));
-    config.setClientSecret(QStringLiteral("  \n"));
-    QVERIFY(!rig.keychain().get(OAuthConfig::secretService(), OAuthConfig::secretAccount()));
-    QCOMPARE(config.clientSecret(), QString());
-    QVERIFY(!config.isConfigured());
-    config.setClientSecret(QString());
-    QCOMPARE(ids.size(), 3);
-    QCOMPARE(secrets.size(), 2);
-}
-
-void OAuthServiceTest::pkceValues()
-{
-    // RFC 7636, appendix B.
-    QCOMPARE(PKCE::challenge(QStringLiteral("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk")),
-             QStringLiteral("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
-
-    const QRegularExpression urlSafe(QStringLiteral("^[A-Za-z0-9_-]{43}$"));
-    const QRegularExpression hex(QStringLiteral("^[0-9a-f]{32}$"));
-    QSet<QString> seen;
-    for (int i = 0; i < 50; ++i) {
-        const QString verifier = PKCE::verifier();
-        const QString state = PKCE::state();
-        QVERIFY2(urlSafe.match(verifier).hasMatch(), qPrintable(verifier));
-        QVERIFY2(urlSafe.match(PKCE::challenge(verifier)).hasMatch(), qPrintable(verifier));
-        QVERIFY2(hex.match(state).hasMatch(), qPrintable(state));
-        seen << verifier << state;
-    }
-    QCOMPARE(seen.size(), 100);
-}
-
-void OAuthServiceTest::authorizeLinksTheAccount()
-{
-    TestRig rig({{s_email, s_name}});
-    auto browser = std::make_shared<TestBrowser>();
-    const auto oauth = service(rig, browser);
-
-    const OAuthService::Authorization result = awaitTask(oauth->authorize());
-
-    QCOMPARE(result.identity.email, s_email);
-    QCOMPARE(result.identity.name, s_name);
-    QVERIFY(!result.tokens.accessToken.isEmpty());
-    QVERIFY(!result.tokens.refreshToken.isEmpty());
-    QVERIFY(result.tokens.scope.split(u' ').contains(s_gmailScope));
-    QCOMPARE(result.tokens.expiresAt, rig.now().addSecs(3599));
-    QVERIFY(!oauth->receiver());
-
-    // The browser was sent to the consent page once and ended on our page.
-    if (browser->lastPage().isEmpty())
-        QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-    QCOMPARE(browser->opened().size(), 1);
-    QVERIFY(browser->lastPage().contains("<title>Conta ligada ao VESK</title>"));
-
-    const auto consent = lastRequest(rig.google(), QStringLiteral("/o/oauth2/v2/auth"));
-    const auto exchange = lastRequest(rig.google(), QStringLiteral("/token"));
-    QVERIFY(consent && exchange);
-    QStringList names;
-    for (const auto& item : consent->query)
-        names << item.first;
-    QCOMPARE(names.join(u','), QStringLiteral("client_id,redirect_uri,response_type,scope,"
-                                              "access_type,prompt,include_granted_scopes,state,"
-                                              "code_challenge,code_challenge_method"));
-    QCOMPARE(queryValue(*consent, QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
-    // The raw query writes spaces as %20, never as "+".
-    QVERIFY(browser->opened()
-                .constFirst()
-                .query(QUrl::FullyEncoded)
-                .contains(QLatin1String("openid%20email%20profile%20https")));
-
-    const QString redirectUri = queryValue(*consent, QStringLiteral("redirect_uri"));
-    QVERIFY(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:[0-9]+$"))
-                .match(redirectUri)
-                .hasMatch());
-    const QUrlQuery form(QString::fromUtf8(exchange->body));
-    QCOMPARE(form.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded), redirectUri);
-    QCOMPARE(form.queryItemValue(QStringLiteral("grant_type")),
-             QStringLiteral("authorization_code"));
-    QCOMPARE(exchange->header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
-    // The stand-in checked the verifier against the challenge: it issued tokens.
-    const QString verifier = form.queryItemValue(QStringLiteral("code_verifier"));
-    QCOMPARE(PKCE::challenge(verifier), queryValue(*consent, QStringLiteral("code_challenge")));
-}
-
-void OAuthServiceTest::authorizeFailures_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("description"); // a regular expression
-    QTest::addColumn<bool>("browserOpened");
-    QTest::addColumn<QString>("page"); // the title the browser ends on
-    QTest::addColumn<bool>("pageTellsWhy");
-
-    const QString failed = QStringLiteral("Ligação não concluída");
-    QTest::newRow("not configured")
-        << QStringLiteral("no secret") << QStringLiteral("^Cliente OAuth não configurado$") << false
-        << QString() << false;
-    QTest::newRow("no browser") << QStringLiteral("no browser")
-                                << QStringLiteral("^Não foi possível abrir o navegador\\.$")
-                                << false << QString() << false;
-    QTest::newRow("consent refused")
-        << QStringLiteral("refuse") << QStringLiteral("^Google: access_denied$") << true << failed
-        << false;
-    QTest::newRow("wrong client secret")
-        << QStringLiteral("wrong secret") << QStringLiteral("^HTTP 401: [\\s\\S]*invalid_client")
-        << true << failed << true;
-    QTest::newRow("Gmail permission unticked")
-        << QStringLiteral("no Gmail") << QStringLiteral("^HTTP 403: [\\s\\S]*insufficient") << true
-        << failed << true;
-    QTest::newRow("profile refused")
-        << QStringLiteral("profile 403") << QStringLiteral("^HTTP 403: ") << true << failed << true;
-}
-
-void OAuthServiceTest::authorizeFailures()
-{
-    QFETCH(QString, fault);
-    QFETCH(QString, description);
-    QFETCH(bool, browserOpened);
-    QFETCH(QString, page);
-    QFETCH(bool, pageTellsWhy);
-
-    TestRig rig({{s_email, s_name}});
-    auto browser = std::make_shared<TestBrowser>();
-    if (fault == QLatin1String("no secret"))
-        rig.config()->setClientSecret(QString());
-    else if (fault == QLatin1String("no browser"))
-        browser->setUnavailable(true);
-    else if (fault == QLatin1String("refuse"))
-        rig.google().refuseConsent();
-    else if (fault == QLatin1String("wrong secret"))
-        rig.config()->setClientSecret(QStringLiteral("GOCSPX-errado"));
-    else if (fault == QLatin1String("no Gmail"))
-        browser->setDeclinedScope(s_gmailScope);
-    else
-        rig.google().failNext(QStringLiteral("/gmail/v1/users/me/profile"), 403);
-    const auto oauth = service(rig, browser);
-
-    QString text;
-    try {
-        awaitTask(oauth->authorize());
-    } catch (const DescribedError& error) {
-        text = error.description();
-    }
-    QVERIFY2(QRegularExpression(description).match(text).hasMatch(), qPrintable(text));
-    QCOMPARE(browser->opened().size(), browserOpened ? 1 : 0);
-    QVERIFY(!oauth->receiver());
-    if (fault == QLatin1String("refuse"))
-        QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
-    if (fault == QLatin1String("no browser"))
-        QCOMPARE(rig.requestsEndingWith(QStringLiteral("/o/oauth2/v2/auth")), 0);
-    // The page reaches the browser although the attempt, and its receiver,
-    // have ended; after a code it tells what VESK tells.
-    if (!page.isEmpty()) {
-        if (browser->lastPage().isEmpty())
-            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-        QVERIFY(
-            browser->lastPage().contains(QStringLiteral("<title>%1</title>").arg(page).toUtf8()));
-        QCOMPARE(browser->lastPage().contains(text.toHtmlEscaped().toUtf8()), pageTellsWhy);
-    }
-}
-
-void OAuthServiceTest::authorizeCanBeCancelled()
-{
-    TestRig rig({{s_email, s_name}});
-    auto browser = std::make_shared<TestBrowser>();
-    browser->setIdle(true);
-    const auto oauth = service(rig, browser);
-
-    auto attempt = oauth->authorize();
-    QVERIFY(oauth->receiver() && oauth->receiver()->isListening());
-    QCOMPARE(browser->opened().size(), 1);
-    const QPointer<LoopbackReceiver> receiver = oauth->receiver();
-    oauth->cancel();
-    QString text;
-    try {
-        awaitTask(std::move(attempt));
-    } catch (const OAuthError& error) {
-        text = error.description();
-    }
-    QCOMPARE(text, QStringLiteral("Ligação cancelada"));
-    QVERIFY(!oauth->receiver());
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
-
-    // The listener is closed (the port itself may already serve someone else).
-    QVERIFY(!receiver || !receiver->isListening());
-}
-
-void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange_data()
-{
-    QTest::addColumn<bool>("destroy"); // else cancel
-    QTest::newRow("cancelled") << false;
-    QTest::newRow("service dropped") << true;
-}
-
-void OAuthServiceTest::browserHearsOfAnEndDuringTheExchange()
-{
-    QFETCH(bool, destroy);
-
-    TestRig rig({{s_email, s_name}});
-    // A token endpoint that holds the exchange until the test answers it.
-    QTcpServer tokenEndpoint;
-    QVERIFY(tokenEndpoint.listen(QHostAddress::LocalHost));
-    OAuthEndpoints endpoints = rig.oauthEndpoints();
-    endpoints.token =
-        QUrl(QStringLiteral("http://127.0.0.1:%1/token").arg(tokenEndpoint.serverPort()));
-    auto browser = std::make_shared<TestBrowser>();
-    auto oauth = std::make_unique<OAuthService>(rig.config(), rig.transport(), browser, endpoints,
-                                                rig.gmailEndpoints(), rig.clock());
-
-    auto attempt = oauth->authorize();
-    QVERIFY(tokenEndpoint.hasPendingConnections() ||
-            QSignalSpy(&tokenEndpoint, &QTcpServer::newConnection).wait(5000));
-    QTcpSocket* exchange = tokenEndpoint.nextPendingConnection();
-    if (destroy)
-        oauth.reset();
-    else
-        oauth->cancel();
-    if (browser->lastPage().isEmpty())
-        QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-    QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
-    QVERIFY(browser->lastPage().contains("Ligação cancelada"));
-
-    // Google's tokens, arriving now, link nothing.
-    const QByteArray tokens = R"({"access_token":"a","expires_in":3599,"refresh_token":"r"})";
-    exchange->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-                    QByteArray::number(tokens.size()) + "\r\nConnection: close\r\n\r\n" + tokens);
-    QString text;
-    try {
-        awaitTask(std::move(attempt));
-    } catch (const OAuthError& error) {
-        text = error.description();
-    }
-    QCOMPARE(text, QStringLiteral("Ligação cancelada"));
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/gmail/v1/users/me/profile")), 0);
-}
-
-void OAuthServiceTest::tokenAnswers_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("outcome"); // a regular expression
-
-    QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
-                             << QStringLiteral("a1\\|\\|3599\\|");
-    QTest::newRow("full") << 200
-                          << QByteArray(R"({"access_token":"a2","expires_in":60,)"
-                                        R"("refresh_token":"r2","scope":"email openid"})")
-                          << QStringLiteral("a2\\|r2\\|60\\|email openid");
-    QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a3"})")
-                                 << QStringLiteral("Descodificação: .*");
-    QTest::newRow("lifetime as text")
-        << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
-        << QStringLiteral("Descodificação: .*");
-    QTest::newRow("not JSON") << 200 << QByteArray("<html>")
-                              << QStringLiteral("Descodificação: .*");
-    // 500 characters of two bytes each: cut after 200 characters, not bytes.
-    QTest::newRow("long refusal") << 400 << QString(500, u'é').toUtf8()
-                                  << QStringLiteral("HTTP 400: é{200}");
-}
-
-void OAuthServiceTest::tokenAnswers()
-{
-    QFETCH(int, status);
-    QFETCH(QByteArray, body);
-    QFETCH(QString, outcome);
-
-    TestRig rig({{s_email, s_name}});
-    FaultRule rule;
-    rule.pathPattern = QStringLiteral("/token");
-    rule.status = status;
-    rule.body = body;
-    rule.headers = {{"Content-Type", "application/json; charset=utf-8"}};
-    rig.google().addFault(rule);
-
-    QString text;
-    try {
-        const TokenSet tokens = awaitTask(OAuthService::tokenRequest(
-            {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")}}, rig.transport(),
-            rig.google().tokenUrl(), rig.clock()));
-        text = QStringList{tokens.accessToken, tokens.refreshToken,
-                           QString::number(rig.now().secsTo(tokens.expiresAt)), tokens.scope}
-                   .join(u'|');
-    } catch (const DescribedError& error) {
-        text = error.description();
-    }
-    QVERIFY2(QRegularExpression(QStringLiteral("^(") + outcome + QStringLiteral(")$"))
-                 .match(text)
-                 .hasMatch(),
-             qPrintable(text));
-}
-
-void OAuthServiceTest::revokeEndsTheGrantAndNeverFails()
-{
-    TestRig rig({{s_email, s_name}});
-    const TokenGrant grant = rig.google().issueTokens(s_email, TestRig::clientId());
-    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
-    const auto revocation = lastRequest(rig.google(), QStringLiteral("/revoke"));
-    QVERIFY(revocation);
-    QCOMPARE(QUrlQuery(QString::fromUtf8(revocation->body)).queryItemValue(QStringLiteral("token")),
-             grant.refreshToken);
-
-    const FormFields refresh = {{QStringLiteral("grant_type"), QStringLiteral("refresh_token")},
-                                {QStringLiteral("refresh_token"), grant.refreshToken},
-                                {QStringLiteral("client_id"), TestRig::clientId()},
-                                {QStringLiteral("client_secret"), TestRig::clientSecret()}};
-    QVERIFY_THROWS_EXCEPTION(OAuthError, awaitTask(OAuthService::tokenRequest(
-                                             refresh, rig.transport(), rig.google().tokenUrl())));
-
-    // A second revocation is refused by Google, and nobody listens on a
-    // closed port: neither reaches the caller.
-    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), rig.google().revokeUrl()));
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QUrl nowhere(QStringLiteral("http://127.0.0.1:%1/revoke").arg(closed.serverPort()));
-    closed.close();
-    awaitTask(OAuthService::revoke(grant.refreshToken, rig.transport(), nowhere));
-}
 
 QTEST_GUILESS_MAIN(OAuthServiceTest)
 #include "tst_oauthservice.moc"

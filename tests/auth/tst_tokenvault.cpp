@@ -14,6 +14,7 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
 
@@ -22,8 +23,8 @@ using namespace vesk::fakegoogle;
 
 namespace {
 
-const QString s_email = QStringLiteral("ana@exemplo.pt");
-const QString s_name = QStringLiteral("Ana Sá");
+const QString s_email = u"ana@exemplo.pt"_s;
+const QString s_name = u"Ana Sá"_s;
 
 constexpr int s_callers = 10;
 
@@ -31,9 +32,9 @@ constexpr int s_callers = 10;
 QString outcome(QCoro::Task<QString>&& task)
 {
     try {
-        return QStringLiteral("token:") + awaitTask(std::move(task));
+        return u"token:"_s + awaitTask(std::move(task));
     } catch (const DescribedError& error) {
-        return QStringLiteral("error:") + error.description();
+        return u"error:"_s + error.description();
     }
 }
 
@@ -55,15 +56,185 @@ class TokenVaultTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void tokenSetJson_data();
-    void tokenSetJson();
-    void refreshesOnlyStaleTokens_data();
-    void refreshesOnlyStaleTokens();
-    void concurrentCallersShareOneRefresh();
-    void concurrentCallersShareOneRefusal();
-    void missingCorruptAndInvalidatedTokens();
-    void removedAccountIsNotRevivedByARefresh();
-    void validTokenIsServedFromMemory();
+    void tokenSetJson_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("expiresAt"); // empty: does not decode
+
+        const QByteArray rest = R"("accessToken":"a","refreshToken":"r","scope":"s")";
+        QTest::newRow("reference instant")
+            << "{" + rest + R"(,"expiresAt":0})" << u"2001-01-01T00:00:00.000Z"_s;
+        QTest::newRow("fraction") << "{" + rest + R"(,"expiresAt":794664000.25})"
+                                  << u"2026-03-08T12:00:00.250Z"_s;
+        QTest::newRow("before the reference")
+            << "{" + rest + R"(,"expiresAt":-978307200})" << u"1970-01-01T00:00:00.000Z"_s;
+        QTest::newRow("missing key") << QByteArray(R"({"accessToken":"a","refreshToken":"r",)"
+                                                   R"("expiresAt":0})")
+                                     << QString();
+        QTest::newRow("expiry as text") << "{" + rest + R"(,"expiresAt":"0"})" << QString();
+        QTest::newRow("absurd expiry") << "{" + rest + R"(,"expiresAt":1e300})" << QString();
+        QTest::newRow("array") << QByteArray("[]") << QString();
+        QTest::newRow("truncated") << "{" + rest << QString();
+    }
+
+    void tokenSetJson()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, expiresAt);
+
+        const std::optional<TokenSet> tokens = TokenSet::fromJson(json);
+        if (expiresAt.isEmpty()) {
+            QVERIFY(!tokens);
+            return;
+        }
+        QVERIFY(tokens);
+        QCOMPARE(tokens->expiresAt.toString(Qt::ISODateWithMs), expiresAt);
+        QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
+    }
+
+    void refreshesOnlyStaleTokens_data()
+    {
+        QTest::addColumn<qint64>("secondsLeft");
+        QTest::addColumn<bool>("refreshed");
+        QTest::newRow("61 s left") << qint64(61) << false;
+        QTest::newRow("60 s left") << qint64(60) << true;
+        QTest::newRow("expired") << qint64(-3600) << true;
+    }
+
+    void refreshesOnlyStaleTokens()
+    {
+        QFETCH(qint64, secondsLeft);
+        QFETCH(bool, refreshed);
+
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        const TokenSet stored = storeGrant(rig, *tokens, secondsLeft);
+
+        const QString token = awaitTask(tokens->validAccessToken());
+        QCOMPARE(token != stored.accessToken, refreshed);
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), refreshed ? 1 : 0);
+    }
+
+    void concurrentCallersShareOneRefresh()
+    {
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        const TokenSet old = storeGrant(rig, *tokens, 30);
+
+        const QStringList outcomes = concurrentOutcomes(*tokens);
+        QCOMPARE(outcomes.size(), s_callers);
+        QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
+                 qPrintable(outcomes.join(u'\n')));
+        QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+
+        // Google sent no refresh token: the old one is kept beside the new access token.
+        const std::optional<TokenSet> kept = tokens->loadTokenSet();
+        QVERIFY(kept);
+        QCOMPARE(u"token:"_s + kept->accessToken, outcomes.constFirst());
+        QCOMPARE(kept->refreshToken, old.refreshToken);
+        QCOMPARE(kept->expiresAt, rig.now().addSecs(3599));
+        QVERIFY(!kept->scope.isEmpty());
+
+        // Fresh now: served from the keychain without asking Google.
+        QCOMPARE(u"token:"_s + awaitTask(tokens->validAccessToken()), outcomes.constFirst());
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+    }
+
+    void concurrentCallersShareOneRefusal()
+    {
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        const TokenSet old{u"velho"_s, u"revogado"_s, rig.now().addSecs(-5), QString()};
+        tokens->saveTokenSet(old);
+
+        const QStringList outcomes = concurrentOutcomes(*tokens);
+        QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
+        QVERIFY2(outcomes.constFirst().startsWith(QLatin1String("error:HTTP 400: ")),
+                 qPrintable(outcomes.constFirst()));
+        QVERIFY(outcomes.constFirst().contains(QLatin1String("invalid_grant")));
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+        QCOMPARE(tokens->loadTokenSet(), old);
+
+        // The failed refresh is over: the next caller asks Google again.
+        QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 2);
+    }
+
+    void missingCorruptAndInvalidatedTokens()
+    {
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        const QString unauthorized = u"error:Não autorizado"_s;
+
+        QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
+        awaitTask(tokens->invalidateAccessToken());
+        QVERIFY(!tokens->loadTokenSet());
+
+        // A damaged item reads as no tokens, and is left as it was.
+        const QString damaged = u"{\"accessToken\":"_s;
+        QVERIFY(rig.keychain().set(damaged, TokenVault::tokenService(), s_email));
+        QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
+        QCOMPARE(rig.keychain().get(TokenVault::tokenService(), s_email), damaged);
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
+
+        // Invalidating a fresh token keeps both tokens but forces the next refresh.
+        const TokenSet stored = storeGrant(rig, *tokens, 3000);
+        awaitTask(tokens->invalidateAccessToken());
+        const std::optional<TokenSet> invalidated = tokens->loadTokenSet();
+        QVERIFY(invalidated);
+        QCOMPARE(invalidated->accessToken, stored.accessToken);
+        QCOMPARE(invalidated->refreshToken, stored.refreshToken);
+        QCOMPARE(invalidated->expiresAt, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
+        QVERIFY(awaitTask(tokens->validAccessToken()) != stored.accessToken);
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+
+        tokens->deleteTokens();
+        QVERIFY(!tokens->loadTokenSet());
+    }
+
+    void removedAccountIsNotRevivedByARefresh()
+    {
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        storeGrant(rig, *tokens, 0);
+
+        // The account is removed while its refresh is on the way to Google.
+        auto wait = tokens->validAccessToken();
+        tokens->deleteTokens();
+        QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));
+        QVERIFY(!tokens->loadTokenSet());
+    }
+
+    void validTokenIsServedFromMemory()
+    {
+        TestRig rig({{s_email, s_name}});
+        const auto tokens = vault(rig);
+        const TokenSet stored = storeGrant(rig, *tokens, 3000);
+        // A second vault of the same account, as a session built at the next
+        // start has: it must read the keychain once, then keep the token.
+        const auto later = vault(rig);
+        const int readsBefore = rig.keychain().reads();
+        for (int call = 0; call < 25; ++call) {
+            QCOMPARE(awaitTask(tokens->validAccessToken()), stored.accessToken);
+            QCOMPARE(awaitTask(later->validAccessToken()), stored.accessToken);
+        }
+        QCOMPARE(rig.keychain().reads() - readsBefore, 1);
+
+        // Once the kept token is stale, the keychain is read again first: a newer
+        // set stored meanwhile (by the first vault) is used without a refresh.
+        const TokenSet newer{u"mais-novo"_s, stored.refreshToken, rig.now().addSecs(7200),
+                             stored.scope};
+        tokens->saveTokenSet(newer);
+        rig.setNow(rig.now().addSecs(3000));
+        QCOMPARE(awaitTask(later->validAccessToken()), newer.accessToken);
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
+
+        // A 401 makes the kept token worthless: the next call refreshes.
+        awaitTask(later->invalidateAccessToken());
+        QVERIFY(awaitTask(later->validAccessToken()) != newer.accessToken);
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+    }
 
 private:
     std::unique_ptr<TokenVault> vault(TestRig& rig)
@@ -82,188 +253,6 @@ private:
         return tokens;
     }
 };
-
-void TokenVaultTest::tokenSetJson_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<QString>("expiresAt"); // empty: does not decode
-
-    const QByteArray rest = R"("accessToken":"a","refreshToken":"r","scope":"s")";
-    QTest::newRow("reference instant")
-        << "{" + rest + R"(,"expiresAt":0})" << QStringLiteral("2001-01-01T00:00:00.000Z");
-    QTest::newRow("fraction") << "{" + rest + R"(,"expiresAt":794664000.25})"
-                              << QStringLiteral("2026-03-08T12:00:00.250Z");
-    QTest::newRow("before the reference")
-        << "{" + rest + R"(,"expiresAt":-978307200})" << QStringLiteral("1970-01-01T00:00:00.000Z");
-    QTest::newRow("missing key") << QByteArray(R"({"accessToken":"a","refreshToken":"r",)"
-                                               R"("expiresAt":0})")
-                                 << QString();
-    QTest::newRow("expiry as text") << "{" + rest + R"(,"expiresAt":"0"})" << QString();
-    QTest::newRow("absurd expiry") << "{" + rest + R"(,"expiresAt":1e300})" << QString();
-    QTest::newRow("array") << QByteArray("[]") << QString();
-    QTest::newRow("truncated") << "{" + rest << QString();
-}
-
-void TokenVaultTest::tokenSetJson()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(QString, expiresAt);
-
-    const std::optional<TokenSet> tokens = TokenSet::fromJson(json);
-    if (expiresAt.isEmpty()) {
-        QVERIFY(!tokens);
-        return;
-    }
-    QVERIFY(tokens);
-    QCOMPARE(tokens->expiresAt.toString(Qt::ISODateWithMs), expiresAt);
-    QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
-}
-
-void TokenVaultTest::refreshesOnlyStaleTokens_data()
-{
-    QTest::addColumn<qint64>("secondsLeft");
-    QTest::addColumn<bool>("refreshed");
-    QTest::newRow("61 s left") << qint64(61) << false;
-    QTest::newRow("60 s left") << qint64(60) << true;
-    QTest::newRow("expired") << qint64(-3600) << true;
-}
-
-void TokenVaultTest::refreshesOnlyStaleTokens()
-{
-    QFETCH(qint64, secondsLeft);
-    QFETCH(bool, refreshed);
-
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    const TokenSet stored = storeGrant(rig, *tokens, secondsLeft);
-
-    const QString token = awaitTask(tokens->validAccessToken());
-    QCOMPARE(token != stored.accessToken, refreshed);
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), refreshed ? 1 : 0);
-}
-
-void TokenVaultTest::concurrentCallersShareOneRefresh()
-{
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    const TokenSet old = storeGrant(rig, *tokens, 30);
-
-    const QStringList outcomes = concurrentOutcomes(*tokens);
-    QCOMPARE(outcomes.size(), s_callers);
-    QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
-             qPrintable(outcomes.join(u'\n')));
-    QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
-
-    // Google sent no refresh token: the old one is kept beside the new access token.
-    const std::optional<TokenSet> kept = tokens->loadTokenSet();
-    QVERIFY(kept);
-    QCOMPARE(QStringLiteral("token:") + kept->accessToken, outcomes.constFirst());
-    QCOMPARE(kept->refreshToken, old.refreshToken);
-    QCOMPARE(kept->expiresAt, rig.now().addSecs(3599));
-    QVERIFY(!kept->scope.isEmpty());
-
-    // Fresh now: served from the keychain without asking Google.
-    QCOMPARE(QStringLiteral("token:") + awaitTask(tokens->validAccessToken()),
-             outcomes.constFirst());
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
-}
-
-void TokenVaultTest::concurrentCallersShareOneRefusal()
-{
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    const TokenSet old{QStringLiteral("velho"), QStringLiteral("revogado"), rig.now().addSecs(-5),
-                       QString()};
-    tokens->saveTokenSet(old);
-
-    const QStringList outcomes = concurrentOutcomes(*tokens);
-    QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
-    QVERIFY2(outcomes.constFirst().startsWith(QLatin1String("error:HTTP 400: ")),
-             qPrintable(outcomes.constFirst()));
-    QVERIFY(outcomes.constFirst().contains(QLatin1String("invalid_grant")));
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
-    QCOMPARE(tokens->loadTokenSet(), old);
-
-    // The failed refresh is over: the next caller asks Google again.
-    QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 2);
-}
-
-void TokenVaultTest::missingCorruptAndInvalidatedTokens()
-{
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    const QString unauthorized = QStringLiteral("error:Não autorizado");
-
-    QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
-    awaitTask(tokens->invalidateAccessToken());
-    QVERIFY(!tokens->loadTokenSet());
-
-    // A damaged item reads as no tokens, and is left as it was.
-    const QString damaged = QStringLiteral("{\"accessToken\":");
-    QVERIFY(rig.keychain().set(damaged, TokenVault::tokenService(), s_email));
-    QCOMPARE(outcome(tokens->validAccessToken()), unauthorized);
-    QCOMPARE(rig.keychain().get(TokenVault::tokenService(), s_email), damaged);
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
-
-    // Invalidating a fresh token keeps both tokens but forces the next refresh.
-    const TokenSet stored = storeGrant(rig, *tokens, 3000);
-    awaitTask(tokens->invalidateAccessToken());
-    const std::optional<TokenSet> invalidated = tokens->loadTokenSet();
-    QVERIFY(invalidated);
-    QCOMPARE(invalidated->accessToken, stored.accessToken);
-    QCOMPARE(invalidated->refreshToken, stored.refreshToken);
-    QCOMPARE(invalidated->expiresAt, QDateTime::fromMSecsSinceEpoch(0, Qt::UTC));
-    QVERIFY(awaitTask(tokens->validAccessToken()) != stored.accessToken);
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
-
-    tokens->deleteTokens();
-    QVERIFY(!tokens->loadTokenSet());
-}
-
-void TokenVaultTest::removedAccountIsNotRevivedByARefresh()
-{
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    storeGrant(rig, *tokens, 0);
-
-    // The account is removed while its refresh is on the way to Google.
-    auto wait = tokens->validAccessToken();
-    tokens->deleteTokens();
-    QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));
-    QVERIFY(!tokens->loadTokenSet());
-}
-
-void TokenVaultTest::validTokenIsServedFromMemory()
-{
-    TestRig rig({{s_email, s_name}});
-    const auto tokens = vault(rig);
-    const TokenSet stored = storeGrant(rig, *tokens, 3000);
-    // A second vault of the same account, as a session built at the next
-    // start has: it must read the keychain once, then keep the token.
-    const auto later = vault(rig);
-    const int readsBefore = rig.keychain().reads();
-    for (int call = 0; call < 25; ++call) {
-        QCOMPARE(awaitTask(tokens->validAccessToken()), stored.accessToken);
-        QCOMPARE(awaitTask(later->validAccessToken()), stored.accessToken);
-    }
-    QCOMPARE(rig.keychain().reads() - readsBefore, 1);
-
-    // Once the kept token is stale, the keychain is read again first: a newer
-    // set stored meanwhile (by the first vault) is used without a refresh.
-    const TokenSet newer{QStringLiteral("mais-novo"), stored.refreshToken, rig.now().addSecs(7200),
-                         stored.scope};
-    tokens->saveTokenSet(newer);
-    rig.setNow(rig.now().addSecs(3000));
-    QCOMPARE(awaitTask(later->validAccessToken()), newer.accessToken);
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 0);
-
-    // A 401 makes the kept token worthless: the next call refreshes.
-    awaitTask(later->invalidateAccessToken());
-    QVERIFY(awaitTask(later->validAccessToken()) != newer.accessToken);
-    QCOMPARE(rig.requestsEndingWith(QStringLiteral("/token")), 1);
-}
 
 QTEST_GUILESS_MAIN(TokenVaultTest)
 #include "tst_tokenvault.moc"

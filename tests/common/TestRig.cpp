@@ -5,17 +5,20 @@
 #include "auth/OAuthConfig.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
+#include "gmail/WireRecords.h"
+#include "model/FullMessage.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
 
 namespace vesk::test {
 
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 TestRig::TestRig(const QList<AccountIdentity>& accounts)
     : m_google(std::make_unique<fakegoogle::FakeGoogle>())
-    , m_settings(std::make_shared<QSettingsStore>(m_dir.filePath(QStringLiteral("settings.ini"))))
+    , m_settings(std::make_shared<QSettingsStore>(m_dir.filePath(u"settings.ini"_s)))
     , m_keychain(std::make_shared<TrackedKeychain>())
     , m_transport(std::make_shared<QNetworkTransport>())
     , m_poster(std::make_shared<RecordingNotificationPoster>())
@@ -66,13 +69,9 @@ GmailEndpoints TestRig::gmailEndpoints() const
 
 SessionServices TestRig::sessionServices()
 {
-    return SessionServices{m_transport,
-                           m_poster,
-                           config(),
-                           oauthEndpoints(),
-                           gmailEndpoints(),
-                           RetryPolicy{2, 5ms, 20ms},
-                           path(QStringLiteral("cache"))};
+    return SessionServices{m_transport,      m_poster,         config(),
+                           oauthEndpoints(), gmailEndpoints(), RetryPolicy{2, 5ms, 20ms},
+                           path(u"cache"_s)};
 }
 
 std::shared_ptr<GmailAPIClient> TestRig::gmailClient(const QString& email, RetryPolicy retries)
@@ -104,11 +103,45 @@ int TestRig::requestsEndingWith(const QString& pathEnd) const
 QByteArray TestRig::mail(const QString& to, const QString& subject)
 {
     fakegoogle::SimpleMessage message;
-    message.from = QStringLiteral("Sofia <sofia@x.pt>");
+    message.from = u"Sofia <sofia@x.pt>"_s;
     message.to = to;
     message.subject = subject;
-    message.text = QStringLiteral("Olá, até já");
+    message.text = u"Olá, até já"_s;
     return message.toRfc822();
+}
+
+AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& name,
+                                          const QByteArray& bytes)
+{
+    fakegoogle::SimpleMessage message;
+    message.from = u"Rui <rui@x.pt>"_s;
+    message.to = email;
+    message.subject = u"Segue o anexo"_s;
+    message.text = u"Vê o anexo."_s;
+    message.attachments = {{name, "application/octet-stream", bytes, {}}};
+    const auto ref = m_google->deliverMessage(email, message.toRfc822());
+    const auto thread = awaitTask(gmailClient(email)->getThread(ref.threadId));
+    return thread.messages->first().toFull().attachments.value(0);
+}
+
+fakegoogle::FaultRule TestRig::onAttachmentsOf(const QString& messageId,
+                                               fakegoogle::FaultRule::Kind kind)
+{
+    fakegoogle::FaultRule rule;
+    rule.kind = kind;
+    rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
+    return rule;
+}
+
+fakegoogle::FaultRule TestRig::delayed(const QString& method, const QString& pathPattern,
+                                       int delayMs)
+{
+    fakegoogle::FaultRule rule;
+    rule.kind = fakegoogle::FaultRule::Kind::Delay;
+    rule.method = method;
+    rule.pathPattern = pathPattern;
+    rule.delayMs = delayMs;
+    return rule;
 }
 
 } // namespace vesk::test

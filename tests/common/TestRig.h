@@ -1,12 +1,14 @@
 #pragma once
 
 #include "FakeGoogle.h"
+#include "FaultRule.h"
 #include "TrackedKeychain.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthEndpoints.h"
 #include "auth/TokenSet.h"
 #include "gmail/GmailEndpoints.h"
 #include "model/AccountIdentity.h"
+#include "model/AttachmentInfo.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
@@ -81,6 +83,17 @@ public:
 
     /// A plain message from Sofia to `to` with this subject.
     static QByteArray mail(const QString& to, const QString& subject);
+    /// Delivers to `email` a message from Rui carrying one file, and returns
+    /// the attachment as the Gmail client lists it.
+    AttachmentInfo deliverAttachment(const QString& email, const QString& name,
+                                     const QByteArray& bytes);
+
+    /// A fault on the attachments of one message ("[^/]+": of any message).
+    static fakegoogle::FaultRule onAttachmentsOf(const QString& messageId,
+                                                 fakegoogle::FaultRule::Kind kind);
+    /// A fault that holds answers to `method` requests on matching paths.
+    static fakegoogle::FaultRule delayed(const QString& method, const QString& pathPattern,
+                                         int delayMs);
 
 private:
     QTemporaryDir m_dir;

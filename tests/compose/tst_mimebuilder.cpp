@@ -476,11 +476,6 @@ private Q_SLOTS:
             if (bodyLength % 2)
                 QCOMPARE(parsed.parts.last().content, files.first().data);
         }
-        QCOMPARE(MIMEBuilder::encodeBase64Url({}), QString());
-        QCOMPARE(MIMEBuilder::encodeBase64Url("a"), u"YQ"_s);
-        QCOMPARE(MIMEBuilder::encodeBase64Url("ab"), u"YWI"_s);
-        QCOMPARE(MIMEBuilder::encodeBase64Url("abc"), u"YWJj"_s);
-        QCOMPARE(MIMEBuilder::encodeBase64Url("\xfb\xff\xbf\xfb"), u"-_-_-w"_s);
     }
 
     void eachMessageHasItsOwnBoundary()
@@ -545,31 +540,6 @@ private Q_SLOTS:
         const ParsedMessage parsed = parseMessage(*message);
         QCOMPARE(parsed.parts.size(), 2);
         QVERIFY(parsed.parts.last().content == large.data);
-    }
-
-    void foldsBase64_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QList<int>>("lineLengths");
-        QTest::newRow("empty") << 0 << QList<int>();
-        QTest::newRow("short") << 4 << QList<int>{4};
-        QTest::newRow("one line") << 76 << QList<int>{76};
-        QTest::newRow("two lines") << 152 << QList<int>{76, 76};
-        QTest::newRow("one over") << 153 << QList<int>{76, 76, 1};
-    }
-
-    void foldsBase64()
-    {
-        QFETCH(int, length);
-        QFETCH(QList<int>, lineLengths);
-        const QByteArray base64 = someBytes(length, 6).toBase64().left(length);
-        const QByteArray folded = MIMEBuilder::foldBase64(base64);
-        QList<int> seen;
-        for (const QByteArray& line : folded.split('\n'))
-            seen.append(int(line.endsWith('\r') ? line.size() - 1 : line.size()));
-        QCOMPARE(folded.isEmpty() ? QList<int>() : seen, lineLengths);
-        QCOMPARE(QByteArray(folded).replace("\r\n", ""), base64);
-        QVERIFY(!folded.endsWith('\n'));
     }
 
     void splitsAddressFields_data()

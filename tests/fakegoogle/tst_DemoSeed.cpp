@@ -65,6 +65,16 @@ private:
         return {};
     }
 
+    QString attachmentOf(const QString& messageId, const QString& mimeType)
+    {
+        const Answer answer = m_client->gmail(u"/messages/"_s + messageId + u"?format=full"_s);
+        for (const QJsonObject& part : partsOf(answer.json())) {
+            if (part[u"mimeType"_s] == mimeType)
+                return part[u"body"_s][u"attachmentId"_s].toString();
+        }
+        return {};
+    }
+
     Answer image(const QUrl& url)
     {
         const Answer answer = m_client->getUrl(url);
@@ -175,12 +185,7 @@ private Q_SLOTS:
     {
         DemoSeed::serveAgendaSlowly(m_google);
         const QString agenda = messageWith("planeamento-1@exemplo.pt");
-        QString attachmentId;
-        for (const QJsonObject& part :
-             partsOf(m_client->gmail(u"/messages/"_s + agenda + u"?format=full"_s).json())) {
-            if (part[u"mimeType"_s] == u"application/pdf"_s)
-                attachmentId = part[u"body"_s][u"attachmentId"_s].toString();
-        }
+        const QString attachmentId = attachmentOf(agenda, u"application/pdf"_s);
         QVERIFY(!attachmentId.isEmpty());
 
         QNetworkAccessManager manager;
@@ -202,12 +207,7 @@ private Q_SLOTS:
 
         // The picture of the same conversation comes at once.
         const QString last3 = messageWith("planeamento-3@exemplo.pt");
-        QString pictureId;
-        for (const QJsonObject& part :
-             partsOf(m_client->gmail(u"/messages/"_s + last3 + u"?format=full"_s).json())) {
-            if (part[u"mimeType"_s] == u"image/png"_s)
-                pictureId = part[u"body"_s][u"attachmentId"_s].toString();
-        }
+        const QString pictureId = attachmentOf(last3, u"image/png"_s);
         const Answer picture =
             m_client->gmail(u"/messages/"_s + last3 + u"/attachments/"_s + pictureId);
         QCOMPARE(picture.status, 200);

@@ -248,28 +248,20 @@ private Q_SLOTS:
         const QString travel = m_google->addLabel(s_ana, u"Viagens/Açores"_s);
         const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-1);
         QHash<QString, QString> names;
-        names[m_google
-                  ->addMessage(s_ana,
-                               message(u"Lixo <lixo@exemplo.pt>"_s, u"Lixo"_s, u"lixo"_s, "l@x"),
-                               {u"TRASH"_s}, base)
-                  .id] = u"lixo"_s;
-        names[m_google
-                  ->addMessage(s_ana,
-                               message(u"Eva <eva@exemplo.pt>"_s, u"Postal"_s, u"Já li."_s, "p@x"),
-                               {u"INBOX"_s, u"STARRED"_s, travel}, base.addSecs(60))
-                  .id] = u"lida"_s;
-        names[m_google
-                  ->addMessage(s_ana,
-                               message(u"Rui Sá <rui@exemplo.pt>"_s, u"Reunião de equipa"_s,
-                                       u"Levo pastéis de nata."_s, "r@x"),
-                               {u"INBOX"_s, u"UNREAD"_s}, base.addSecs(120))
-                  .id] = u"reuniao"_s;
-        names[m_google
-                  ->addMessage(s_ana,
-                               message(u"Rui Sá <rui@exemplo.pt>"_s, u"Fatura de março"_s,
-                                       u"Em anexo."_s, "f@x", true),
-                               {u"INBOX"_s, u"UNREAD"_s}, base.addSecs(180))
-                  .id] = u"fatura"_s;
+        const auto add = [&](const QString& name, const QString& from, const QString& subject,
+                             const QString& text, const QStringList& labels) {
+            const QByteArray raw =
+                message(from, subject, text, name.toLatin1() + "@x", name == u"fatura"_s);
+            names[m_google->addMessage(s_ana, raw, labels, base.addSecs(60 * names.size())).id] =
+                name;
+        };
+        add(u"lixo"_s, u"Lixo <lixo@exemplo.pt>"_s, u"Lixo"_s, u"lixo"_s, {u"TRASH"_s});
+        add(u"lida"_s, u"Eva <eva@exemplo.pt>"_s, u"Postal"_s, u"Já li."_s,
+            {u"INBOX"_s, u"STARRED"_s, travel});
+        add(u"reuniao"_s, u"Rui Sá <rui@exemplo.pt>"_s, u"Reunião de equipa"_s,
+            u"Levo pastéis de nata."_s, {u"INBOX"_s, u"UNREAD"_s});
+        add(u"fatura"_s, u"Rui Sá <rui@exemplo.pt>"_s, u"Fatura de março"_s, u"Em anexo."_s,
+            {u"INBOX"_s, u"UNREAD"_s});
         QStringList got;
         for (const QString& id : searchIds(query))
             got.append(names.value(id, id));

@@ -23,7 +23,7 @@ using fakegoogle::FaultRule;
 
 namespace {
 
-const QString account = QStringLiteral("ana@exemplo.pt");
+const QString account = u"ana@exemplo.pt"_s;
 
 template <typename T>
 GmailError gmailFailure(QCoro::Task<T> task)
@@ -33,7 +33,7 @@ GmailError gmailFailure(QCoro::Task<T> task)
     } catch (const GmailError& error) {
         return error;
     }
-    return GmailError::transport(QStringLiteral("no failure"));
+    return GmailError::transport(u"no failure"_s);
 }
 
 QByteArray latin1Message(const QByteArray& charset, const QByteArray& body)
@@ -126,6 +126,11 @@ class TestGmailClient : public QObject
                                               RetryPolicy{4, 5ms, 50ms});
     }
 
+    FullMessage full(const QString& threadId)
+    {
+        return awaitTask(client()->getThread(threadId)).messages->first().toFull();
+    }
+
     int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
 
 private slots:
@@ -138,8 +143,7 @@ private slots:
 
     void init()
     {
-        m_rig = std::make_unique<test::TestRig>(
-            QList{AccountIdentity{account, QStringLiteral("Ana Sá")}});
+        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
         m_google = &m_rig->google();
         m_token = m_rig->tokensFor(account).accessToken;
         m_transport = m_rig->transport();
@@ -148,44 +152,39 @@ private slots:
     void queryItemsKeepTheirOrderAndEncoding()
     {
         const auto gmail = client();
-        const QString query = QStringLiteral("from:a+b@x.pt \"olá & adeus\" =");
-        awaitTask(gmail->listMessages(query, {QStringLiteral("INBOX"), QStringLiteral("Label_7")},
-                                      50, std::nullopt));
+        const QString query = u"from:a+b@x.pt \"olá & adeus\" ="_s;
+        awaitTask(gmail->listMessages(query, {u"INBOX"_s, u"Label_7"_s}, 50, std::nullopt));
         awaitTask(gmail->listMessages(QString(), {}, 10, std::nullopt));
         const auto sent = m_google->requests();
         QCOMPARE(sent.size(), 2);
-        const QList<QPair<QString, QString>> expected{
-            {QStringLiteral("maxResults"), QStringLiteral("50")},
-            {QStringLiteral("q"), query},
-            {QStringLiteral("labelIds"), QStringLiteral("INBOX")},
-            {QStringLiteral("labelIds"), QStringLiteral("Label_7")}};
+        const QList<QPair<QString, QString>> expected{{u"maxResults"_s, u"50"_s},
+                                                      {u"q"_s, query},
+                                                      {u"labelIds"_s, u"INBOX"_s},
+                                                      {u"labelIds"_s, u"Label_7"_s}};
         QCOMPARE(sent[0].query, expected);
         QCOMPARE(sent[0].header("Authorization"), "Bearer " + m_token.toUtf8());
         QCOMPARE(sent[1].query.size(), 1);
 
         m_google->clearRequests();
         const auto ref = m_google->deliverMessage(account, latin1Message("utf-8", "corpo"));
-        const MessageDTO metadata =
-            awaitTask(gmail->getMessage(ref.id, QStringLiteral("metadata")));
-        QCOMPARE(metadata.toSummary().subject(), QStringLiteral("Acentos"));
-        QCOMPARE(m_google->requests().last().queryValues(QStringLiteral("metadataHeaders")),
-                 (QStringList{QStringLiteral("From"), QStringLiteral("Subject"),
-                              QStringLiteral("Date"), QStringLiteral("To")}));
-        awaitTask(gmail->getMessage(ref.id, QStringLiteral("full")));
+        const MessageDTO metadata = awaitTask(gmail->getMessage(ref.id, u"metadata"_s));
+        QCOMPARE(metadata.toSummary().subject(), u"Acentos"_s);
+        QCOMPARE(m_google->requests().last().queryValues(u"metadataHeaders"_s),
+                 (QStringList{u"From"_s, u"Subject"_s, u"Date"_s, u"To"_s}));
+        awaitTask(gmail->getMessage(ref.id, u"full"_s));
         QCOMPARE(m_google->requests().last().query.size(), 1);
     }
 
     void unauthorizedIsRetriedOnceWithAFreshToken()
     {
-        auto tokens =
-            std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("stale"), m_token});
+        auto tokens = std::make_shared<CountingTokenProvider>(QStringList{u"stale"_s, m_token});
         const auto gmail = client(tokens);
         const GmailProfileDTO profile = awaitTask(gmail->profile());
         QCOMPARE(profile.emailAddress, account);
         QCOMPARE(tokens->invalidations, 1);
         QCOMPARE(tokens->requests, 2);
 
-        auto refused = std::make_shared<CountingTokenProvider>(QStringList{QStringLiteral("mau")});
+        auto refused = std::make_shared<CountingTokenProvider>(QStringList{u"mau"_s});
         const GmailError error = gmailFailure(client(refused)->profile());
         QCOMPARE(error.kind(), GmailError::Kind::Http);
         QCOMPARE(error.status(), 401);
@@ -201,8 +200,7 @@ private slots:
         QCOMPARE(gmailFailure(gmail->listHistory(QString::number(old), std::nullopt)).kind(),
                  GmailError::Kind::HistoryExpired);
 
-        const GmailError missing =
-            gmailFailure(gmail->getMessage(QStringLiteral("ffff"), QStringLiteral("full")));
+        const GmailError missing = gmailFailure(gmail->getMessage(u"ffff"_s, u"full"_s));
         QCOMPARE(missing.status(), 404);
         QVERIFY(missing.description().startsWith(u"HTTP 404: {"));
     }
@@ -210,22 +208,22 @@ private slots:
     void successWithoutBodyFailsDecoding()
     {
         FaultRule empty;
-        empty.pathPattern = QStringLiteral(".*/profile");
+        empty.pathPattern = u".*/profile"_s;
         empty.status = 204;
         empty.body = " ";
         m_google->addFault(empty);
         QCOMPARE(gmailFailure(client()->profile()).kind(), GmailError::Kind::Decoding);
         // Answers that are ignored still succeed on any 2xx.
-        empty.pathPattern = QStringLiteral(".*/trash");
+        empty.pathPattern = u".*/trash"_s;
         m_google->addFault(empty);
-        awaitTask(client()->trashThread(QStringLiteral("x")));
+        awaitTask(client()->trashThread(u"x"_s));
     }
 
     void nonHttpAnswerIsATransportError()
     {
         // A file answers without any HTTP status.
         QTemporaryDir dir;
-        QFile labels(dir.filePath(QStringLiteral("labels")));
+        QFile labels(dir.filePath(u"labels"_s));
         QVERIFY(labels.open(QIODevice::WriteOnly));
         labels.write("{}");
         labels.close();
@@ -239,14 +237,13 @@ private slots:
     void realMimeShapesDecode()
     {
         fakegoogle::SimpleMessage mixed;
-        mixed.from = QStringLiteral("\"Conceição\" <c@x.pt>");
+        mixed.from = u"\"Conceição\" <c@x.pt>"_s;
         mixed.to = account;
-        mixed.subject = QStringLiteral("Relatório anual");
-        mixed.text = QStringLiteral("Segue o relatório. Até já!");
-        mixed.html = QStringLiteral("<p>Segue o <b>relatório</b>.</p>");
-        mixed.attachments = {
-            {QStringLiteral("relatório.pdf"), "application/pdf", QByteArray(70000, 'p'), {}},
-            {QStringLiteral("logo.png"), "image/png", QByteArray(300, 'i'), "logo@x"}};
+        mixed.subject = u"Relatório anual"_s;
+        mixed.text = u"Segue o relatório. Até já!"_s;
+        mixed.html = u"<p>Segue o <b>relatório</b>.</p>"_s;
+        mixed.attachments = {{u"relatório.pdf"_s, "application/pdf", QByteArray(70000, 'p'), {}},
+                             {u"logo.png"_s, "image/png", QByteArray(300, 'i'), "logo@x"}};
         const auto ref = m_google->deliverMessage(account, mixed.toRfc822());
         const auto latin1 =
             m_google->deliverMessage(account, latin1Message("iso-8859-1", "Ol\xe1 S\xe3o"));
@@ -257,26 +254,22 @@ private slots:
         const auto badUtf8 = m_google->deliverMessage(account, latin1Message("utf-8", "n\xe3o"));
 
         const auto gmail = client();
-        const auto full = [&](const QString& threadId) {
-            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
-        };
         const FullMessage message = full(ref.threadId);
-        QCOMPARE(message.fromName, QStringLiteral("Conceição"));
-        QCOMPARE(message.subject, QStringLiteral("Relatório anual"));
+        QCOMPARE(message.fromName, u"Conceição"_s);
+        QCOMPARE(message.subject, u"Relatório anual"_s);
         QCOMPARE(message.plainText.value_or(QString()).trimmed(), mixed.text);
         QVERIFY(message.html->contains(u"<b>relatório</b>"));
         QCOMPARE(message.attachments.size(), 2);
-        QCOMPARE(message.attachments[0].filename, QStringLiteral("relatório.pdf"));
-        QCOMPARE(message.attachments[0].mimeType, QStringLiteral("application/pdf"));
+        QCOMPARE(message.attachments[0].filename, u"relatório.pdf"_s);
+        QCOMPARE(message.attachments[0].mimeType, u"application/pdf"_s);
         const QByteArray pdf =
             awaitTask(gmail->attachmentData(ref.id, message.attachments[0].attachmentId));
         QCOMPARE(pdf, mixed.attachments[0].bytes);
 
-        QCOMPARE(full(latin1.threadId).plainText->trimmed(), QStringLiteral("Olá São"));
-        QCOMPARE(full(cp1252.threadId).plainText->trimmed(), QStringLiteral("“olá” €"));
-        QCOMPARE(full(unknown.threadId).plainText->trimmed(), QStringLiteral("sim é"));
-        QCOMPARE(full(badUtf8.threadId).plainText.value_or(QString()).trimmed(),
-                 QStringLiteral("n\uFFFDo"));
+        QCOMPARE(full(latin1.threadId).plainText->trimmed(), u"Olá São"_s);
+        QCOMPARE(full(cp1252.threadId).plainText->trimmed(), u"“olá” €"_s);
+        QCOMPARE(full(unknown.threadId).plainText->trimmed(), u"sim é"_s);
+        QCOMPARE(full(badUtf8.threadId).plainText.value_or(QString()).trimmed(), u"n\uFFFDo"_s);
     }
 
     void forwardedMessagesAndUnnamedAttachments()
@@ -285,26 +278,21 @@ private slots:
         const auto bare = m_google->deliverMessage(account, forwardedNewsletter(false));
         const auto unnamed = m_google->deliverMessage(account, unnamedAttachments());
         const auto gmail = client();
-        const auto full = [&](const QString& threadId) {
-            return awaitTask(gmail->getThread(threadId)).messages->first().toFull();
-        };
 
         // The note is the body, not the newsletter it forwards.
         const FullMessage withNote = full(note.threadId);
-        QCOMPARE(withNote.plainText.value_or(QString()).trimmed(), QStringLiteral("Vê isto."));
+        QCOMPARE(withNote.plainText.value_or(QString()).trimmed(), u"Vê isto."_s);
         QVERIFY(!withNote.html);
         QCOMPARE(withNote.attachments.size(), 1);
-        QCOMPARE(withNote.attachments[0].filename, QStringLiteral("Novidades.eml"));
+        QCOMPARE(withNote.attachments[0].filename, u"Novidades.eml"_s);
 
         // Without a text of its own, the forwarded message is what there is to read.
         const FullMessage withoutNote = full(bare.threadId);
-        QCOMPARE(withoutNote.plainText.value_or(QString()).trimmed(),
-                 QStringLiteral("Promoções da semana"));
-        QCOMPARE(withoutNote.html.value_or(QString()).trimmed(),
-                 QStringLiteral("<p>Promoções da semana</p>"));
+        QCOMPARE(withoutNote.plainText.value_or(QString()).trimmed(), u"Promoções da semana"_s);
+        QCOMPARE(withoutNote.html.value_or(QString()).trimmed(), u"<p>Promoções da semana</p>"_s);
 
         const FullMessage message = full(unnamed.threadId);
-        QCOMPARE(message.plainText.value_or(QString()).trimmed(), QStringLiteral("Em anexo."));
+        QCOMPARE(message.plainText.value_or(QString()).trimmed(), u"Em anexo."_s);
         QStringList names;
         QStringList types;
         for (const AttachmentInfo& attachment : message.attachments) {
@@ -320,34 +308,24 @@ private slots:
 
     void streamingReportsEveryPiece()
     {
-        fakegoogle::SimpleMessage message;
-        message.from = QStringLiteral("z@x.pt");
-        message.subject = QStringLiteral("anexo");
-        message.text = QStringLiteral("ver anexo");
-        message.attachments = {
-            {QStringLiteral("dados.bin"), "application/octet-stream", QByteArray(300000, 'd'), {}}};
-        const auto ref = m_google->deliverMessage(account, message.toRfc822());
+        const QByteArray bytes(300000, 'd');
+        const AttachmentInfo attachment = m_rig->deliverAttachment(account, u"dados.bin"_s, bytes);
         const auto gmail = client();
-        const QString attachmentId = awaitTask(gmail->getThread(ref.threadId))
-                                         .messages->first()
-                                         .toFull()
-                                         .attachments[0]
-                                         .attachmentId;
 
         const auto download = [&](QList<QPair<qint64, qint64>>& calls) {
-            return gmail->attachmentDataWithProgress(ref.id, attachmentId,
+            return gmail->attachmentDataWithProgress(attachment.messageId, attachment.attachmentId,
                                                      [&calls](qint64 r, qint64 e) {
                                                          calls.append({r, e});
                                                      });
         };
         FaultRule slow;
         slow.kind = FaultRule::Kind::SlowChunks;
-        slow.pathPattern = QStringLiteral(".*/attachments/.*");
+        slow.pathPattern = u".*/attachments/.*"_s;
         slow.chunkBytes = 65536;
         slow.chunkIntervalMs = 5;
         m_google->addFault(slow);
         QList<QPair<qint64, qint64>> chunked;
-        QCOMPARE(awaitTask(download(chunked)), message.attachments[0].bytes);
+        QCOMPARE(awaitTask(download(chunked)), bytes);
         QVERIFY(chunked.size() > 1);
         for (qsizetype i = 1; i < chunked.size(); ++i)
             QVERIFY(chunked[i].first > chunked[i - 1].first);
@@ -380,25 +358,25 @@ private slots:
         m_google->failNext(slow.pathPattern, 401, 1);
         m_google->failNext(slow.pathPattern, 503, 1);
         QList<QPair<qint64, qint64>> retried;
-        QCOMPARE(awaitTask(download(retried)), message.attachments[0].bytes);
+        QCOMPARE(awaitTask(download(retried)), bytes);
         QCOMPARE(retried.last().first, retried.last().second);
     }
 
     void rateLimitsAndServerErrorsAreRetried()
     {
         const auto gmail = client();
-        m_google->failNext(QStringLiteral(".*/labels"), 429, 2);
+        m_google->failNext(u".*/labels"_s, 429, 2);
         QVERIFY(!awaitTask(gmail->labels()).isEmpty());
-        QCOMPARE(requestsTo(QStringLiteral("/labels")), 3);
+        QCOMPARE(requestsTo(u"/labels"_s), 3);
 
         m_google->clearRequests();
-        m_google->failNext(QStringLiteral(".*/labels"), 503, 10);
+        m_google->failNext(u".*/labels"_s, 503, 10);
         QCOMPARE(gmailFailure(gmail->labels()).status(), 503);
-        QCOMPARE(requestsTo(QStringLiteral("/labels")), 4);
+        QCOMPARE(requestsTo(u"/labels"_s), 4);
         m_google->clearFaults();
 
         FaultRule quota;
-        quota.pathPattern = QStringLiteral(".*/profile");
+        quota.pathPattern = u".*/profile"_s;
         quota.status = 403;
         quota.body = R"({"error":{"code":403,"errors":[{"reason":"userRateLimitExceeded"}]}})";
         m_google->addFault(quota);
@@ -409,22 +387,18 @@ private slots:
 
         // A send that failed on the server side may have gone out: never repeat it.
         m_google->clearRequests();
-        fakegoogle::SimpleMessage outgoing;
-        outgoing.from = account;
-        outgoing.to = QStringLiteral("rui@x.pt");
-        outgoing.subject = QStringLiteral("Olá");
-        outgoing.text = QStringLiteral("Até amanhã");
-        const QByteArray raw = outgoing.toRfc822().toBase64(QByteArray::Base64UrlEncoding |
-                                                            QByteArray::OmitTrailingEquals);
-        m_google->failNext(QStringLiteral(".*/messages/send"), 500, 1);
+        const QByteArray raw =
+            test::TestRig::mail(u"rui@x.pt"_s, u"Olá"_s)
+                .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+        m_google->failNext(u".*/messages/send"_s, 500, 1);
         QCOMPARE(gmailFailure(gmail->sendMessage(raw, std::nullopt)).status(), 500);
-        QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 1);
-        m_google->failNext(QStringLiteral(".*/messages/send"), 429, 1);
+        QCOMPARE(requestsTo(u"/messages/send"_s), 1);
+        m_google->failNext(u".*/messages/send"_s, 429, 1);
         awaitTask(gmail->sendMessage(raw, std::nullopt));
-        QCOMPARE(requestsTo(QStringLiteral("/messages/send")), 3);
+        QCOMPARE(requestsTo(u"/messages/send"_s), 3);
         QCOMPARE(m_google->requests().last().body, "{\"raw\":\"" + raw + "\"}");
         // A thread id is text and is escaped as such beside the raw message.
-        const QString thread = QStringLiteral("t\"1\\");
+        const QString thread = u"t\"1\\"_s;
         awaitTask(gmail->createDraft(raw, thread));
         const QJsonObject draft = QJsonDocument::fromJson(m_google->requests().last().body)
                                       .object()

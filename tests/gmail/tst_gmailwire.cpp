@@ -38,15 +38,14 @@ private slots:
     void httpErrorTextCutsAfter200Characters()
     {
         const QString two = QString(200, QChar(0xE9));
-        QCOMPARE(GmailError::http(500, two).description(), QStringLiteral("HTTP 500: ") + two);
-        QCOMPARE(GmailError::http(500, two + u'x').description(),
-                 QStringLiteral("HTTP 500: ") + two);
-        QCOMPARE(GmailError::http(404, {}).description(), QStringLiteral("HTTP 404: "));
+        QCOMPARE(GmailError::http(500, two).description(), u"HTTP 500: "_s + two);
+        QCOMPARE(GmailError::http(500, two + u'x').description(), u"HTTP 500: "_s + two);
+        QCOMPARE(GmailError::http(404, {}).description(), u"HTTP 404: "_s);
 
         // Emoji are two UTF-16 units, some with modifiers: cut whole characters only.
         QString emoji;
         for (int i = 0; i < 201; ++i)
-            emoji += QStringLiteral("👍🏽");
+            emoji += u"👍🏽"_s;
         const QString shown = GmailError::http(429, emoji).description().mid(10);
         QCOMPARE(shown, emoji.left(200 * 4));
     }
@@ -56,15 +55,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("multiple of 4") << QStringLiteral("YWJj") << QByteArray("abc") << true;
-        QTest::newRow("remainder 2") << QStringLiteral("YQ") << QByteArray("a") << true;
-        QTest::newRow("remainder 3") << QStringLiteral("YWI") << QByteArray("ab") << true;
-        QTest::newRow("already padded") << QStringLiteral("YQ==") << QByteArray("a") << true;
-        QTest::newRow("remainder 1") << QStringLiteral("YWJjZ") << QByteArray() << false;
-        QTest::newRow("url alphabet")
-            << QStringLiteral("-_-_") << QByteArray("\xfb\xff\xbf") << true;
-        QTest::newRow("white space") << QStringLiteral("YW Jj") << QByteArray() << false;
-        QTest::newRow("non-ascii") << QStringLiteral("YWéj") << QByteArray() << false;
+        QTest::newRow("multiple of 4") << u"YWJj"_s << QByteArray("abc") << true;
+        QTest::newRow("remainder 2") << u"YQ"_s << QByteArray("a") << true;
+        QTest::newRow("remainder 3") << u"YWI"_s << QByteArray("ab") << true;
+        QTest::newRow("already padded") << u"YQ=="_s << QByteArray("a") << true;
+        QTest::newRow("remainder 1") << u"YWJjZ"_s << QByteArray() << false;
+        QTest::newRow("url alphabet") << u"-_-_"_s << QByteArray("\xfb\xff\xbf") << true;
+        QTest::newRow("white space") << u"YW Jj"_s << QByteArray() << false;
+        QTest::newRow("non-ascii") << u"YWéj"_s << QByteArray() << false;
     }
 
     void base64UrlPadding()
@@ -83,43 +81,30 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("email");
-        QTest::newRow("name and address") << QStringLiteral("  Ana Sá <ana@x.pt> ")
-                                          << QStringLiteral("Ana Sá") << QStringLiteral("ana@x.pt");
-        QTest::newRow("quoted") << QStringLiteral("\"Silva, Ana\" <a@x.pt>")
-                                << QStringLiteral("Silva, Ana") << QStringLiteral("a@x.pt");
-        QTest::newRow("bare") << QStringLiteral("\ta@x.pt") << QString()
-                              << QStringLiteral("a@x.pt");
-        QTest::newRow("brackets only")
-            << QStringLiteral("<a@x.pt>") << QString() << QStringLiteral("a@x.pt");
-        QTest::newRow("no closing")
-            << QStringLiteral("Ana <a@x.pt") << QString() << QStringLiteral("Ana <a@x.pt");
-        QTest::newRow("reversed") << QStringLiteral("a> <b") << QString()
-                                  << QStringLiteral("a> <b");
+        QTest::newRow("name and address")
+            << u"  Ana Sá <ana@x.pt> "_s << u"Ana Sá"_s << u"ana@x.pt"_s;
+        QTest::newRow("quoted") << u"\"Silva, Ana\" <a@x.pt>"_s << u"Silva, Ana"_s << u"a@x.pt"_s;
+        QTest::newRow("bare") << u"\ta@x.pt"_s << QString() << u"a@x.pt"_s;
+        QTest::newRow("brackets only") << u"<a@x.pt>"_s << QString() << u"a@x.pt"_s;
+        QTest::newRow("no closing") << u"Ana <a@x.pt"_s << QString() << u"Ana <a@x.pt"_s;
+        QTest::newRow("reversed") << u"a> <b"_s << QString() << u"a> <b"_s;
         QTest::newRow("two addresses")
-            << QStringLiteral("A <a@x.pt>, B <b@x.pt>") << QStringLiteral("A <a@x.pt>, B")
-            << QStringLiteral("b@x.pt");
-        QTest::newRow("brackets inside quotes")
-            << QStringLiteral("\"Doe, John <john@x.com>\" <john@x.com>")
-            << QStringLiteral("Doe, John <john@x.com>") << QStringLiteral("john@x.com");
+            << u"A <a@x.pt>, B <b@x.pt>"_s << u"A <a@x.pt>, B"_s << u"b@x.pt"_s;
+        QTest::newRow("brackets inside quotes") << u"\"Doe, John <john@x.com>\" <john@x.com>"_s
+                                                << u"Doe, John <john@x.com>"_s << u"john@x.com"_s;
         QTest::newRow("escaped quotes")
-            << QStringLiteral("\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>")
-            << QStringLiteral("Ana \"Nita\" Sá") << QStringLiteral("ana@x.pt");
-        QTest::newRow("escaped backslash") << QStringLiteral("\"a\\\\b\" <a@x.pt>")
-                                           << QStringLiteral("a\\b") << QStringLiteral("a@x.pt");
+            << u"\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>"_s << u"Ana \"Nita\" Sá"_s << u"ana@x.pt"_s;
+        QTest::newRow("escaped backslash") << u"\"a\\\\b\" <a@x.pt>"_s << u"a\\b"_s << u"a@x.pt"_s;
         QTest::newRow("quoted words and plain ones")
-            << QStringLiteral("\"Ana\" Sá <a@x.pt>") << QStringLiteral("Ana Sá")
-            << QStringLiteral("a@x.pt");
+            << u"\"Ana\" Sá <a@x.pt>"_s << u"Ana Sá"_s << u"a@x.pt"_s;
         QTest::newRow("lone quote from a decoded name")
-            << QStringLiteral("O\"Neil <o@x.pt>") << QStringLiteral("O\"Neil")
-            << QStringLiteral("o@x.pt");
+            << u"O\"Neil <o@x.pt>"_s << u"O\"Neil"_s << u"o@x.pt"_s;
         QTest::newRow("comment form")
-            << QStringLiteral("bbb@ddd.com (John X. Doe)") << QStringLiteral("John X. Doe")
-            << QStringLiteral("bbb@ddd.com");
+            << u"bbb@ddd.com (John X. Doe)"_s << u"John X. Doe"_s << u"bbb@ddd.com"_s;
         QTest::newRow("nested comment")
-            << QStringLiteral("b@d.pt (Rui \\) (Lisboa))") << QStringLiteral("Rui ) (Lisboa)")
-            << QStringLiteral("b@d.pt");
+            << u"b@d.pt (Rui \\) (Lisboa))"_s << u"Rui ) (Lisboa)"_s << u"b@d.pt"_s;
         QTest::newRow("comment not at the end")
-            << QStringLiteral("b@d.pt (Rui) x") << QString() << QStringLiteral("b@d.pt (Rui) x");
+            << u"b@d.pt (Rui) x"_s << QString() << u"b@d.pt (Rui) x"_s;
     }
 
     void parseAddress()
@@ -135,30 +120,24 @@ private slots:
         QTest::addColumn<QString>("contentType");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        const QString para = QStringLiteral("Segue a ata da reunião de terça-feira. ").repeated(60);
+        const QString para = u"Segue a ata da reunião de terça-feira. "_s.repeated(60);
         QTest::newRow("stray byte in long UTF-8")
-            << QStringLiteral("text/plain; charset=\"UTF-8\"")
-            << para.toUtf8() + '\xff' + para.toUtf8() << para + QChar(0xFFFD) + para;
+            << u"text/plain; charset=\"UTF-8\""_s << para.toUtf8() + '\xff' + para.toUtf8()
+            << para + QChar(0xFFFD) + para;
         QTest::newRow("UTF-8 cut short at the end")
-            << QStringLiteral("text/plain; charset=utf-8") << QByteArray("caf\xc3")
-            << QStringLiteral("caf\uFFFD");
+            << u"text/plain; charset=utf-8"_s << QByteArray("caf\xc3") << u"caf\uFFFD"_s;
         QTest::newRow("us-ascii carrying UTF-8")
-            << QStringLiteral("text/plain; charset=us-ascii")
-            << QStringLiteral("Olá, João").toUtf8() << QStringLiteral("Olá, João");
+            << u"text/plain; charset=us-ascii"_s << u"Olá, João"_s.toUtf8() << u"Olá, João"_s;
         QTest::newRow("us-ascii carrying Latin-1")
-            << QStringLiteral("text/plain; charset=us-ascii") << QByteArray("Ol\xe1!")
-            << QStringLiteral("Ol\uFFFD!");
+            << u"text/plain; charset=us-ascii"_s << QByteArray("Ol\xe1!") << u"Ol\uFFFD!"_s;
         QTest::newRow("no charset, Latin-1 bytes")
-            << QString() << QByteArray("Ol\xe1, Jo\xe3o") << QStringLiteral("Olá, João");
-        QTest::newRow("no charset, UTF-8")
-            << QStringLiteral("text/plain") << QStringLiteral("Olá").toUtf8()
-            << QStringLiteral("Olá");
+            << QString() << QByteArray("Ol\xe1, Jo\xe3o") << u"Olá, João"_s;
+        QTest::newRow("no charset, UTF-8") << u"text/plain"_s << u"Olá"_s.toUtf8() << u"Olá"_s;
         QTest::newRow("unknown charset name, Windows-1252 bytes")
-            << QStringLiteral("text/plain; charset=x-desconhecido") << QByteArray("Pre\xe7o: 5\x80")
-            << QStringLiteral("Preço: 5€");
+            << u"text/plain; charset=x-desconhecido"_s << QByteArray("Pre\xe7o: 5\x80")
+            << u"Preço: 5€"_s;
         QTest::newRow("declared charset before UTF-8")
-            << QStringLiteral("text/plain; charset=iso-8859-1") << QByteArray("\xc3\xa9")
-            << QStringLiteral("Ã©");
+            << u"text/plain; charset=iso-8859-1"_s << QByteArray("\xc3\xa9") << u"Ã©"_s;
     }
 
     void bodyTextSurvivesCharsetTrouble()
@@ -197,7 +176,7 @@ private slots:
             QFAIL("decoded");
         } catch (const GmailError& error) {
             QCOMPARE(error.kind(), GmailError::Kind::Decoding);
-            QCOMPARE(error.description(), QStringLiteral("Descodificação: ") + failure);
+            QCOMPARE(error.description(), u"Descodificação: "_s + failure);
         }
     }
 
@@ -222,8 +201,8 @@ private slots:
             R"({"name":"SUBJECT","value":"Primeiro"},{"name":"subject","value":"Segundo"},)"
             "{\"name\":\"From\",\"value\":\"\\\"Zé\\\" <ze@x.pt>\"}]}}");
         const MessageSummary summary = message.toSummary();
-        QCOMPARE(summary.subject(), QStringLiteral("Primeiro"));
-        QCOMPARE(summary.fromName(), QStringLiteral("Zé"));
+        QCOMPARE(summary.subject(), u"Primeiro"_s);
+        QCOMPARE(summary.fromName(), u"Zé"_s);
         QCOMPARE(summary.internalDateMs(), 86400000);
         QCOMPARE(message.toFull().date, QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
 
@@ -239,16 +218,15 @@ private slots:
     {
         QTest::addColumn<QString>("snippet");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("gmail entities") << QStringLiteral("It&#39;s &quot;ok&quot; &amp; &lt;b&gt;")
-                                        << QStringLiteral("It's \"ok\" & <b>");
-        QTest::newRow("hex and named") << QStringLiteral("caf&#xE9; &ccedil;&atilde;o &euro;5")
-                                       << QStringLiteral("café ção €5");
-        QTest::newRow("astral") << QStringLiteral("&#128077;") << QStringLiteral("👍");
-        QTest::newRow("invalid number")
-            << QStringLiteral("a&#0;b&#xD800;c") << QStringLiteral("a\uFFFDb\uFFFDc");
-        QTest::newRow("not entities") << QStringLiteral("R&D; a & b; &unknown; &#;")
-                                      << QStringLiteral("R&D; a & b; &unknown; &#;");
-        QTest::newRow("double escaped") << QStringLiteral("&amp;amp;") << QStringLiteral("&amp;");
+        QTest::newRow("gmail entities")
+            << u"It&#39;s &quot;ok&quot; &amp; &lt;b&gt;"_s << u"It's \"ok\" & <b>"_s;
+        QTest::newRow("hex and named")
+            << u"caf&#xE9; &ccedil;&atilde;o &euro;5"_s << u"café ção €5"_s;
+        QTest::newRow("astral") << u"&#128077;"_s << u"👍"_s;
+        QTest::newRow("invalid number") << u"a&#0;b&#xD800;c"_s << u"a\uFFFDb\uFFFDc"_s;
+        QTest::newRow("not entities")
+            << u"R&D; a & b; &unknown; &#;"_s << u"R&D; a & b; &unknown; &#;"_s;
+        QTest::newRow("double escaped") << u"&amp;amp;"_s << u"&amp;"_s;
     }
 
     void snippetDisplayText()

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 int main(int argc, char* argv[])
@@ -34,15 +35,9 @@ int main(int argc, char* argv[])
     for (int batch = 0; batch < batches; ++batch) {
         QList<MessageSummary> summaries;
         for (int i = 0; i < 1000; ++i) {
-            const QString id = QStringLiteral("m%1").arg(first + batch * 1000 + i);
-            summaries.append(MessageSummary{id,
-                                            id,
-                                            {QStringLiteral("INBOX")},
-                                            snippet,
-                                            QStringLiteral("Nome"),
-                                            QStringLiteral("a@b.pt"),
-                                            QStringLiteral("Assunto"),
-                                            batch});
+            const QString id = u"m%1"_s.arg(first + batch * 1000 + i);
+            summaries.append(MessageSummary{
+                id, id, {u"INBOX"_s}, snippet, u"Nome"_s, u"a@b.pt"_s, u"Assunto"_s, batch});
         }
         store.upsert(summaries);
     }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 namespace {
@@ -48,8 +49,7 @@ class TestAccountRegistry : public QObject
 private slots:
     void init()
     {
-        m_ini = m_dir.filePath(
-            QStringLiteral("%1.ini").arg(QLatin1String(QTest::currentTestFunction())));
+        m_ini = m_dir.filePath(u"%1.ini"_s.arg(QLatin1String(QTest::currentTestFunction())));
     }
     void cleanup() { QFile::remove(m_ini); }
 
@@ -58,7 +58,7 @@ private slots:
         const std::unique_ptr<AccountRegistry> owned = loaded();
         AccountRegistry& registry = *owned;
         QVERIFY(registry.entries().isEmpty());
-        QVERIFY(registry.notificationsEnabled(QStringLiteral("ninguem@x.pt")));
+        QVERIFY(registry.notificationsEnabled(u"ninguem@x.pt"_s));
 
         registry.upsert(identity("ana@gmail.com", "Ana Sá"));
 
@@ -68,8 +68,7 @@ private slots:
         QCOMPARE(array.size(), 1);
         const QJsonObject entry = array.first().toObject();
         QCOMPARE(entry.value(u"notificationsEnabled"), QJsonValue(true));
-        QCOMPARE(entry.value(u"identity").toObject().value(u"name").toString(),
-                 QStringLiteral("Ana Sá"));
+        QCOMPARE(entry.value(u"identity").toObject().value(u"name").toString(), u"Ana Sá"_s);
 
         QCOMPARE(loaded()->entries(), registry.entries());
     }
@@ -109,13 +108,13 @@ private slots:
         QSignalSpy changed(&registry, &AccountRegistry::entriesChanged);
         registry.upsert(identity("a@x.pt", "A"));
         registry.upsert(identity("b@x.pt", "B"));
-        registry.setNotificationsEnabled(QStringLiteral("a@x.pt"), false);
+        registry.setNotificationsEnabled(u"a@x.pt"_s, false);
         registry.upsert(identity("a@x.pt", "A novo"));
         QCOMPARE(changed.size(), 4);
         // Writing what is there already changes nothing, so announces nothing.
         registry.upsert(identity("a@x.pt", "A novo"));
-        registry.setNotificationsEnabled(QStringLiteral("a@x.pt"), false);
-        registry.setNotificationsEnabled(QStringLiteral("b@x.pt"), true);
+        registry.setNotificationsEnabled(u"a@x.pt"_s, false);
+        registry.setNotificationsEnabled(u"b@x.pt"_s, true);
         registry.load();
         QCOMPARE(changed.size(), 4);
 
@@ -123,9 +122,9 @@ private slots:
                                                      {identity("b@x.pt", "B"), true}};
         QCOMPARE(registry.entries(), expected);
         QCOMPARE(loaded()->entries(), expected);
-        QVERIFY(!registry.notificationsEnabled(QStringLiteral("a@x.pt")));
+        QVERIFY(!registry.notificationsEnabled(u"a@x.pt"_s));
         // Exact comparison: another letter case is another account.
-        QVERIFY(registry.notificationsEnabled(QStringLiteral("A@x.pt")));
+        QVERIFY(registry.notificationsEnabled(u"A@x.pt"_s));
     }
 
     void duplicatesAndUnknownEmails()
@@ -142,22 +141,22 @@ private slots:
 
         // Neither an unknown address nor a switch already in place is written.
         QSignalSpy changed(&registry, &AccountRegistry::entriesChanged);
-        registry.setNotificationsEnabled(QStringLiteral("nobody@x.pt"), false);
-        registry.setNotificationsEnabled(QStringLiteral("e@x.pt"), false);
+        registry.setNotificationsEnabled(u"nobody@x.pt"_s, false);
+        registry.setNotificationsEnabled(u"e@x.pt"_s, false);
         registry.upsert(identity("d@x.pt", "1"));
-        registry.remove(QStringLiteral("nobody@x.pt"));
+        registry.remove(u"nobody@x.pt"_s);
         QCOMPARE(storedValue().toByteArray(), handWritten);
         QVERIFY(changed.isEmpty());
 
-        registry.setNotificationsEnabled(QStringLiteral("d@x.pt"), false);
+        registry.setNotificationsEnabled(u"d@x.pt"_s, false);
         registry.upsert(identity("d@x.pt", "novo"));
         QCOMPARE(registry.entries()[0],
                  (AccountRegistry::Entry{identity("d@x.pt", "novo"), false}));
         QCOMPARE(registry.entries()[1], (AccountRegistry::Entry{identity("d@x.pt", "2"), true}));
 
-        registry.remove(QStringLiteral("d@x.pt"));
+        registry.remove(u"d@x.pt"_s);
         QCOMPARE(registry.entries(), (QList<AccountRegistry::Entry>{{identity("e@x.pt"), false}}));
-        registry.remove(QStringLiteral("e@x.pt"));
+        registry.remove(u"e@x.pt"_s);
         QCOMPARE(storedValue().toByteArray(), QByteArray("[]"));
         QCOMPARE(changed.size(), 4);
 

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 namespace {
@@ -16,8 +17,7 @@ MessageSummary summary(const QString& id, const QString& thread, qint64 ms,
                        const QString& fromName = {}, const QString& fromEmail = {},
                        const QString& subject = {}, const QStringList& labels = {})
 {
-    return MessageSummary{id,       thread,    labels,  QStringLiteral("trecho"),
-                          fromName, fromEmail, subject, ms};
+    return MessageSummary{id, thread, labels, u"trecho"_s, fromName, fromEmail, subject, ms};
 }
 
 QByteArray validSummaryJson()
@@ -58,10 +58,8 @@ private slots:
         QTest::newRow("labels not an array")
             << replaced(v, R"(["INBOX","UNREAD"])", R"("INBOX")") << "labelIds";
         QTest::newRow("null name") << replaced(v, R"("Ana")", "null") << "fromName";
-        QTest::newRow("trailing content") << v + "{}"
-                                          << "";
-        QTest::newRow("array root") << "[" + v + "]"
-                                    << "";
+        QTest::newRow("trailing content") << v + "{}" << QString();
+        QTest::newRow("array root") << "[" + v + "]" << QString();
         QTest::newRow("not json") << QByteArray("{\"id\":") << "";
         QTest::newRow("invalid utf-8") << replaced(v, "Olá", "Ol\xff") << "";
     }
@@ -85,7 +83,7 @@ private slots:
             R"("fromName":"","snippet":"","labelIds":[],"threadId":"t","\u0069d":"m"})";
         const auto decoded = MailJson::decodeMessageSummary(reordered);
         QVERIFY(decoded);
-        QCOMPARE(decoded->id(), QStringLiteral("m"));
+        QCOMPARE(decoded->id(), u"m"_s);
         QCOMPARE(decoded->internalDateMs(), -5);
         QVERIFY(decoded->labelIds().isEmpty());
 
@@ -96,16 +94,11 @@ private slots:
 
     void encodingRoundTripsHostileText()
     {
-        const QString hostile = QStringLiteral("Aspas \" barra \\ / nova\nlinha\ttab \x01 ") +
+        const QString hostile = u"Aspas \" barra \\ / nova\nlinha\ttab \x01 "_s +
                                 QString::fromUtf8("ação 😀 \u2028 fim");
-        const MessageSummary original{QStringLiteral("id\"1"),
-                                      QStringLiteral("t/1"),
-                                      {QStringLiteral("INBOX"), QStringLiteral("Label_42")},
-                                      hostile,
-                                      hostile,
-                                      QStringLiteral("a@b.pt"),
-                                      hostile,
-                                      std::numeric_limits<qint64>::min()};
+        const MessageSummary original{
+            u"id\"1"_s,  u"t/1"_s, {u"INBOX"_s, u"Label_42"_s},       hostile, hostile,
+            u"a@b.pt"_s, hostile,  std::numeric_limits<qint64>::min()};
         const QByteArray json = MailJson::encode(original);
         QCOMPARE(MailJson::decodeMessageSummary(json), original);
 
@@ -116,16 +109,14 @@ private slots:
 
         // A lone surrogate cannot be written as UTF-8; it must not make the
         // output unreadable (that would lose a whole cache file).
-        const MessageSummary broken{{}, {}, {}, QStringLiteral("a") + QChar(0xD800) + u'b',
-                                    {}, {}, {}, 0};
+        const MessageSummary broken{{}, {}, {}, u"a"_s + QChar(0xD800) + u'b', {}, {}, {}, 0};
         const auto reread = MailJson::decodeMessageSummary(MailJson::encode(broken));
         QVERIFY(reread);
-        QCOMPARE(reread->snippet(), QStringLiteral("a\uFFFDb"));
+        QCOMPARE(reread->snippet(), u"a\uFFFDb"_s);
 
-        const LabelInfo label{QStringLiteral("Label_1"), QStringLiteral("Família"),
-                              QStringLiteral("user"), 1LL << 40, 0};
+        const LabelInfo label{u"Label_1"_s, u"Família"_s, u"user"_s, 1LL << 40, 0};
         QCOMPARE(MailJson::decodeLabelInfo(MailJson::encode(label)), label);
-        const AccountIdentity identity{QStringLiteral("ana@gmail.com"), QString()};
+        const AccountIdentity identity{u"ana@gmail.com"_s, QString()};
         QCOMPARE(MailJson::decodeAccountIdentity(MailJson::encode(identity)), identity);
     }
 
@@ -143,60 +134,57 @@ private slots:
     {
         // One thread given newest first, interleaved with a newer thread.
         const QList<MessageSummary> input{
-            summary(QStringLiteral("a3"), QStringLiteral("A"), 3000, {}, {},
-                    QStringLiteral("Re: x")),
-            summary(QStringLiteral("b1"), QStringLiteral("B"), 5000),
-            summary(QStringLiteral("a2"), QStringLiteral("A"), 2000, {}, {},
-                    QStringLiteral("Re: x")),
-            summary(QStringLiteral("a1"), QStringLiteral("A"), 1000, {}, {}, QStringLiteral("x")),
+            summary(u"a3"_s, u"A"_s, 3000, {}, {}, u"Re: x"_s),
+            summary(u"b1"_s, u"B"_s, 5000),
+            summary(u"a2"_s, u"A"_s, 2000, {}, {}, u"Re: x"_s),
+            summary(u"a1"_s, u"A"_s, 1000, {}, {}, u"x"_s),
         };
         const QList<ThreadSummary> threads = ThreadSummary::group(input);
         QCOMPARE(threads.size(), 2);
-        QCOMPARE(threads[0].threadId, QStringLiteral("B"));
+        QCOMPARE(threads[0].threadId, u"B"_s);
         const ThreadSummary& a = threads[1];
         QCOMPARE(a.messages.size(), 3);
-        QCOMPARE(a.messages[0].id(), QStringLiteral("a1"));
-        QCOMPARE(a.latest().id(), QStringLiteral("a3"));
-        QCOMPARE(a.subject(), QStringLiteral("x"));
-        QCOMPARE(threads[0].subject(), QStringLiteral("(sem assunto)"));
+        QCOMPARE(a.messages[0].id(), u"a1"_s);
+        QCOMPARE(a.latest().id(), u"a3"_s);
+        QCOMPARE(a.subject(), u"x"_s);
+        QCOMPARE(threads[0].subject(), u"(sem assunto)"_s);
 
         // Equal dates keep their input order; duplicates are never merged.
         const QList<MessageSummary> ties{
-            summary(QStringLiteral("second"), QStringLiteral("T"), 7),
-            summary(QStringLiteral("first"), QStringLiteral("T"), 7),
-            summary(QStringLiteral("second"), QStringLiteral("T"), 7),
+            summary(u"second"_s, u"T"_s, 7),
+            summary(u"first"_s, u"T"_s, 7),
+            summary(u"second"_s, u"T"_s, 7),
         };
         const ThreadSummary tied = ThreadSummary::group(ties).constFirst();
         QCOMPARE(tied.messages.size(), 3);
-        QCOMPARE(tied.messages[1].id(), QStringLiteral("first"));
+        QCOMPARE(tied.messages[1].id(), u"first"_s);
 
         QVERIFY(ThreadSummary::group({}).isEmpty());
     }
 
     void derivedThreadValues()
     {
-        const QString ana = QStringLiteral("Ana");
+        const QString ana = u"Ana"_s;
         ThreadSummary thread{
-            QStringLiteral("t"),
-            {summary(QStringLiteral("1"), QStringLiteral("t"), 1, ana, QStringLiteral("a@x.pt")),
-             summary(QStringLiteral("2"), QStringLiteral("t"), 2, {}, QStringLiteral("b@x.pt"),
-                     QStringLiteral("Assunto tardio"), {QStringLiteral("UNREAD")}),
-             summary(QStringLiteral("3"), QStringLiteral("t"), 3, ana, QStringLiteral("c@x.pt"))}};
-        QCOMPARE(thread.participants(), QStringLiteral("Ana, b@x.pt"));
+            u"t"_s,
+            {summary(u"1"_s, u"t"_s, 1, ana, u"a@x.pt"_s),
+             summary(u"2"_s, u"t"_s, 2, {}, u"b@x.pt"_s, u"Assunto tardio"_s, {u"UNREAD"_s}),
+             summary(u"3"_s, u"t"_s, 3, ana, u"c@x.pt"_s)}};
+        QCOMPARE(thread.participants(), u"Ana, b@x.pt"_s);
         QVERIFY(thread.isUnread());
         // The oldest message decides the subject, even when a later one has one.
-        QCOMPARE(thread.subject(), QStringLiteral("(sem assunto)"));
+        QCOMPARE(thread.subject(), u"(sem assunto)"_s);
 
-        thread.messages[1].setLabelIds({QStringLiteral("unread"), QStringLiteral("INBOX")});
+        thread.messages[1].setLabelIds({u"unread"_s, u"INBOX"_s});
         QVERIFY(!thread.isUnread());
 
         const ThreadSummary empty;
         QCOMPARE(empty.participants(), QString());
-        QCOMPARE(empty.subject(), QStringLiteral("(sem assunto)"));
+        QCOMPARE(empty.subject(), u"(sem assunto)"_s);
         QVERIFY(!empty.isUnread());
 
-        const AttachmentInfo attachment{QStringLiteral("m1"), QStringLiteral("a9"), {}, {}, 0};
-        QCOMPARE(attachment.id(), QStringLiteral("m1:a9"));
+        const AttachmentInfo attachment{u"m1"_s, u"a9"_s, {}, {}, 0};
+        QCOMPARE(attachment.id(), u"m1:a9"_s);
     }
 };
 

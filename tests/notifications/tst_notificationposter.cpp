@@ -18,15 +18,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const AccountIdentity ana{QStringLiteral("ana@exemplo.pt"), QStringLiteral("Ana Sousa")};
-const AccountIdentity rui{QStringLiteral("rui@exemplo.pt"), QStringLiteral("Rui")};
+const AccountIdentity ana{u"ana@exemplo.pt"_s, u"Ana Sousa"_s};
+const AccountIdentity rui{u"rui@exemplo.pt"_s, u"Rui"_s};
 
-MessageSummary message(const QString& id, const QString& subject = QStringLiteral("Reunião"),
-                       const QString& snippet = QStringLiteral("Vamos &amp; já"),
-                       const QString& fromName = QStringLiteral("Rui Lopes"))
+MessageSummary message(const QString& id, const QString& subject = u"Reunião"_s,
+                       const QString& snippet = u"Vamos &amp; já"_s,
+                       const QString& fromName = u"Rui Lopes"_s)
 {
-    return MessageSummary(id, u"t-" + id, {QStringLiteral("INBOX"), QStringLiteral("UNREAD")},
-                          snippet, fromName, QStringLiteral("rl@x.pt"), subject, 1700000000000);
+    return MessageSummary(id, u"t-" + id, {u"INBOX"_s, u"UNREAD"_s}, snippet, fromName,
+                          u"rl@x.pt"_s, subject, 1700000000000);
 }
 
 struct Opened
@@ -45,18 +45,14 @@ class BadgeListener final : public QObject
 
 public:
     explicit BadgeListener(const QString& sender)
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                              QStringLiteral("badge-listener")))
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"badge-listener"_s))
     {
-        m_bus.connect(sender, QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                      QStringLiteral("Update"), this, SLOT(onUpdate(QString, QVariantMap)));
+        m_bus.connect(sender, QString(), u"com.canonical.Unity.LauncherEntry"_s, u"Update"_s, this,
+                      SLOT(onUpdate(QString, QVariantMap)));
         // A round trip after the match rule: the bus has it before anyone sends.
         m_bus.interface()->isServiceRegistered(sender);
     }
-    ~BadgeListener() override
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("badge-listener"));
-    }
+    ~BadgeListener() override { QDBusConnection::disconnectFromBus(u"badge-listener"_s); }
 
 signals:
     void updated(const QString& appUri, const QVariantMap& properties);
@@ -112,28 +108,25 @@ private slots:
         QTest::addColumn<QString>("subtitle");
         QTest::addColumn<QString>("body");
 
-        QTest::newRow("full") << QStringLiteral("Olá") << QStringLiteral("Tudo &quot;bem&quot;?")
-                              << QStringLiteral("Rui Lopes") << QStringLiteral("Rui Lopes")
-                              << QStringLiteral("Olá Tudo \"bem\"?");
+        QTest::newRow("full") << u"Olá"_s << u"Tudo &quot;bem&quot;?"_s << u"Rui Lopes"_s
+                              << u"Rui Lopes"_s << u"Olá Tudo \"bem\"?"_s;
         QTest::newRow("no subject, no snippet")
-            << QString() << QString() << QStringLiteral("Rui Lopes") << QStringLiteral("Rui Lopes")
-            << QStringLiteral("(sem assunto)");
+            << QString() << QString() << u"Rui Lopes"_s << u"Rui Lopes"_s << u"(sem assunto)"_s;
         QTest::newRow("no subject, snippet")
-            << QString() << QStringLiteral("olá") << QStringLiteral("Rui Lopes")
-            << QStringLiteral("Rui Lopes") << QStringLiteral("(sem assunto) olá");
-        QTest::newRow("no sender name") << QStringLiteral("Oi") << QStringLiteral("  ") << QString()
-                                        << QStringLiteral("rl@x.pt") << QStringLiteral("Oi");
+            << QString() << u"olá"_s << u"Rui Lopes"_s << u"Rui Lopes"_s << u"(sem assunto) olá"_s;
+        QTest::newRow("no sender name")
+            << u"Oi"_s << u"  "_s << QString() << u"rl@x.pt"_s << u"Oi"_s;
     }
     void payloadTexts()
     {
         QFETCH(QString, subject);
         QFETCH(QString, snippet);
         QFETCH(QString, fromName);
-        const AccountIdentity unnamed{QStringLiteral("z@x.pt"), QString()};
-        const MessageSummary summary = message(QStringLiteral("m1"), subject, snippet, fromName);
+        const AccountIdentity unnamed{u"z@x.pt"_s, QString()};
+        const MessageSummary summary = message(u"m1"_s, subject, snippet, fromName);
 
         const NotificationPayload payload = NotificationPayload::forNewMessage(unnamed, summary);
-        QCOMPARE(payload.title, QStringLiteral(" \u00B7 z@x.pt"));
+        QCOMPARE(payload.title, u" \u00B7 z@x.pt"_s);
         QTEST(payload.subtitle, "subtitle");
         QTEST(payload.body, "body");
     }
@@ -151,8 +144,8 @@ private slots:
 
         const FakeNotificationServer::Notified shown = server.notified().at(0);
         QCOMPARE(shown.replacesId, 0u);
-        QCOMPARE(shown.summary, QStringLiteral("Ana Sousa \u00B7 ana@exemplo.pt"));
-        QCOMPARE(shown.body, QStringLiteral("Rui Lopes\nReunião Vamos & já"));
+        QCOMPARE(shown.summary, u"Ana Sousa \u00B7 ana@exemplo.pt"_s);
+        QCOMPARE(shown.body, u"Rui Lopes\nReunião Vamos & já"_s);
         QCOMPARE(shown.actions, (QStringList{u"default"_s, u"Abrir"_s}));
         // The installed desktop file and theme icon carry the program's id.
         QCOMPARE(shown.hints.value(u"desktop-entry"_s), u"app.orvendo.Vesk"_s);
@@ -162,16 +155,16 @@ private slots:
     void textFollowsTheServersCapabilities()
     {
         const MessageSummary hostile =
-            message(u"m1"_s, QStringLiteral("<b>Pague</b> já &amp;\r\nagora\u0000") + QChar(0xD800),
-                    QString(), QStringLiteral("Eve <eve@x.pt>"));
+            message(u"m1"_s, u"<b>Pague</b> já &amp;\r\nagora\u0000"_s + QChar(0xD800), QString(),
+                    u"Eve <eve@x.pt>"_s);
         {
             FakeNotificationServer markup({u"body"_s, u"body-markup"_s});
             const auto poster = makePoster();
             poster->postNewMessage(ana, hostile);
             QVERIFY(markup.waitForNotified(1));
             QCOMPARE(markup.notified().at(0).body,
-                     QStringLiteral("<b>Eve &lt;eve@x.pt&gt;</b>\n&lt;b&gt;Pague&lt;/b&gt; já "
-                                    "&amp;amp; agora \uFFFD"));
+                     u"<b>Eve &lt;eve@x.pt&gt;</b>\n&lt;b&gt;Pague&lt;/b&gt; já "
+                     "&amp;amp; agora \uFFFD"_s);
         }
         {
             FakeNotificationServer summaryOnly({u"actions"_s});
@@ -179,7 +172,7 @@ private slots:
             poster->postNewMessage(ana, message(u"m2"_s, u"Olá"_s, QString()));
             QVERIFY(summaryOnly.waitForNotified(1));
             QCOMPARE(summaryOnly.notified().at(0).summary,
-                     QStringLiteral("Ana Sousa \u00B7 ana@exemplo.pt \u2014 Rui Lopes: Olá"));
+                     u"Ana Sousa \u00B7 ana@exemplo.pt \u2014 Rui Lopes: Olá"_s);
             QCOMPARE(summaryOnly.notified().at(0).body, QString());
         }
     }
@@ -194,7 +187,7 @@ private slots:
         poster->postNewMessage(rui, message(u"m1"_s));
         QVERIFY(server.waitForNotified(3));
         const uint first = server.notified().at(0).id;
-        QCOMPARE(server.notified().at(1).summary, QStringLiteral("Rui \u00B7 rui@exemplo.pt"));
+        QCOMPARE(server.notified().at(1).summary, u"Rui \u00B7 rui@exemplo.pt"_s);
         QCOMPARE(server.notified().at(1).replacesId, 0u); // another account, another identifier
         QCOMPARE(server.notified().at(2).replacesId, first);
         QCOMPARE(server.notified().at(2).id, first);

@@ -12,15 +12,16 @@
 #include <QTest>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
 
 namespace {
 
-const QString email = QStringLiteral("marta@exemplo.pt");
-const QString inbox = QStringLiteral("INBOX");
-const QString unread = QStringLiteral("UNREAD");
+const QString email = u"marta@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
+const QString unread = u"UNREAD"_s;
 
 QByteArray mail(const QString& subject)
 {
@@ -40,8 +41,8 @@ class TestAccountSession : public QObject
 
     std::unique_ptr<AccountSession> session(bool notifications = true)
     {
-        auto created = std::make_unique<AccountSession>(
-            AccountIdentity{email, QStringLiteral("Marta")}, m_services, notifications);
+        auto created = std::make_unique<AccountSession>(AccountIdentity{email, u"Marta"_s},
+                                                        m_services, notifications);
         created->vault()->saveTokenSet(m_rig->tokensFor(email));
         return created;
     }
@@ -61,7 +62,7 @@ class TestAccountSession : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{email, QStringLiteral("Marta")}});
+        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{email, u"Marta"_s}});
         m_services = m_rig->sessionServices();
     }
 
@@ -75,8 +76,8 @@ private slots:
     void cachedMailShowsBeforeAnyNetwork()
     {
         {
-            MailStore store(email, m_rig->path(QStringLiteral("cache")));
-            store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 9, 4}});
+            MailStore store(email, m_rig->path(u"cache"_s));
+            store.setLabels({LabelInfo{inbox, inbox, u"system"_s, 9, 4}});
         }
         const auto s = session();
         QCOMPARE(s->labels().size(), 1);
@@ -87,7 +88,7 @@ private slots:
 
     void startArmsNotificationsOnlyAfterTheFirstSync()
     {
-        google().deliverMessage(email, mail(QStringLiteral("Antes")));
+        google().deliverMessage(email, mail(u"Antes"_s));
         const auto s = session();
         QSignalSpy syncing(s.get(), &AccountSession::isSyncingChanged);
         QCOMPARE(s->inboxUnread(), 0);
@@ -98,15 +99,15 @@ private slots:
         QCOMPARE(s->inboxUnread(), 1);
         QVERIFY(poster().posted().isEmpty());
 
-        google().deliverMessage(email, mail(QStringLiteral("Depois")));
+        google().deliverMessage(email, mail(u"Depois"_s));
         awaitTask(s->syncNow());
         QCOMPARE(poster().posted().size(), 1);
-        QCOMPARE(poster().posted().first().summary.subject(), QStringLiteral("Depois"));
+        QCOMPARE(poster().posted().first().summary.subject(), u"Depois"_s);
 
         // Switched off: the engine hears the news and tells no one.
         const auto silent = session(false);
         awaitTask(silent->startSync());
-        google().deliverMessage(email, mail(QStringLiteral("Calado")));
+        google().deliverMessage(email, mail(u"Calado"_s));
         awaitTask(silent->syncNow());
         QCOMPARE(poster().posted().size(), 1);
     }
@@ -115,7 +116,7 @@ private slots:
     {
         QStringList ids;
         for (int i = 0; i < 20; ++i)
-            ids.append(google().deliverMessage(email, mail(QStringLiteral("Caixa %1").arg(i))).id);
+            ids.append(google().deliverMessage(email, mail(u"Caixa %1"_s.arg(i))).id);
         {
             const auto s = session();
             awaitTask(s->startSync());
@@ -137,7 +138,7 @@ private slots:
         for (const QString& id : ids.mid(5, 10))
             QVERIFY(!cached.value(id).hasLabel(inbox));
         QCOMPARE(s->store()->summaries(inbox).size(), 5);
-        QCOMPARE(requestsTo(QStringLiteral("/profile")), 0);
+        QCOMPARE(requestsTo(u"/profile"_s), 0);
     }
 
     void notificationSwitchReachesTheRunningEngine()
@@ -159,14 +160,14 @@ private slots:
                 60000);
         };
 
-        QVERIFY(arrived(QStringLiteral("Calado")));
+        QVERIFY(arrived(u"Calado"_s));
         QVERIFY(poster().posted().isEmpty());
         s->setNotificationsEnabled(true);
-        QVERIFY(arrived(QStringLiteral("Ouvido")));
+        QVERIFY(arrived(u"Ouvido"_s));
         QCOMPARE(poster().posted().size(), 1);
-        QCOMPARE(poster().posted().first().summary.subject(), QStringLiteral("Ouvido"));
+        QCOMPARE(poster().posted().first().summary.subject(), u"Ouvido"_s);
         s->setNotificationsEnabled(false);
-        QVERIFY(arrived(QStringLiteral("Calado outra vez")));
+        QVERIFY(arrived(u"Calado outra vez"_s));
         QCOMPARE(poster().posted().size(), 1);
 
         // A sync in flight holds the client, and with it the vault that reads
@@ -191,8 +192,8 @@ private slots:
 
     void openingAThreadMarksItReadOnlyWhenUnread()
     {
-        const auto read = google().deliverMessage(email, mail(QStringLiteral("Lida")), {inbox});
-        const auto fresh = google().deliverMessage(email, mail(QStringLiteral("Nova")));
+        const auto read = google().deliverMessage(email, mail(u"Lida"_s), {inbox});
+        const auto fresh = google().deliverMessage(email, mail(u"Nova"_s));
         const auto s = session();
         awaitTask(s->startSync());
 
@@ -204,14 +205,14 @@ private slots:
 
         awaitTask(s->openThread(fresh.threadId));
         QVERIFY(s->openThreadMessages().first().labelIds.contains(unread));
-        QCOMPARE(requestsTo(QStringLiteral("/modify")), 1);
+        QCOMPARE(requestsTo(u"/modify"_s), 1);
         QVERIFY(!google().labelIds(email, fresh.id).contains(unread));
         QVERIFY(!cachedThread(*s, fresh.threadId).first().hasLabel(unread));
 
         // Offline: the error shows and nothing is marked read.
-        const auto later = google().deliverMessage(email, mail(QStringLiteral("Sem rede")));
+        const auto later = google().deliverMessage(email, mail(u"Sem rede"_s));
         awaitTask(s->syncNow());
-        google().failNext(QStringLiteral(".*/threads/.*"), 503, 10);
+        google().failNext(u".*/threads/.*"_s, 503, 10);
         awaitTask(s->openThread(later.threadId));
         QVERIFY(s->lastError().startsWith(u"HTTP 503"));
         QVERIFY(s->openThreadMessages().isEmpty());
@@ -220,8 +221,8 @@ private slots:
 
     void threadActionsChangeTheCacheEvenOffline()
     {
-        const auto one = google().deliverMessage(email, mail(QStringLiteral("Um")));
-        const auto two = google().deliverMessage(email, mail(QStringLiteral("Dois")));
+        const auto one = google().deliverMessage(email, mail(u"Um"_s));
+        const auto two = google().deliverMessage(email, mail(u"Dois"_s));
         const auto s = session();
         awaitTask(s->startSync());
         awaitTask(s->openThread(one.threadId));
@@ -232,8 +233,8 @@ private slots:
         awaitTask(s->toggleReadThread(two.threadId, true));
         awaitTask(s->toggleReadThread(two.threadId, true));
         QCOMPARE(cachedThread(*s, two.threadId).first().labelIds().count(unread), 1);
-        awaitTask(s->setLabel(two.threadId, QStringLiteral("Label_1"), true));
-        QVERIFY(cachedThread(*s, two.threadId).first().hasLabel(QStringLiteral("Label_1")));
+        awaitTask(s->setLabel(two.threadId, u"Label_1"_s, true));
+        QVERIFY(cachedThread(*s, two.threadId).first().hasLabel(u"Label_1"_s));
 
         awaitTask(s->trashThread(two.threadId));
         QVERIFY(cachedThread(*s, two.threadId).isEmpty());
@@ -245,15 +246,14 @@ private slots:
 
     void searchGroupsHitsAndFailsQuietly()
     {
-        google().deliverMessage(email, mail(QStringLiteral("Orçamento")));
-        google().deliverMessage(email, mail(QStringLiteral("Outra coisa")));
+        google().deliverMessage(email, mail(u"Orçamento"_s));
+        google().deliverMessage(email, mail(u"Outra coisa"_s));
         const auto s = session();
-        const QList<ThreadSummary> found =
-            awaitTask(s->search(QStringLiteral("subject:Orçamento")));
+        const QList<ThreadSummary> found = awaitTask(s->search(u"subject:Orçamento"_s));
         QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first().subject(), QStringLiteral("Orçamento"));
+        QCOMPARE(found.first().subject(), u"Orçamento"_s);
         google().stop();
-        QVERIFY(awaitTask(s->search(QStringLiteral("x"))).isEmpty());
+        QVERIFY(awaitTask(s->search(u"x"_s)).isEmpty());
         QVERIFY(!s->isSyncing());
     }
 
@@ -262,7 +262,7 @@ private slots:
         // Google no longer takes the refresh token: only linking again helps.
         const auto s = session();
         const TokenSet current = m_rig->tokensFor(email);
-        s->vault()->saveTokenSet(TokenSet{current.accessToken, QStringLiteral("revogado"),
+        s->vault()->saveTokenSet(TokenSet{current.accessToken, u"revogado"_s,
                                           QDateTime::currentDateTimeUtc().addSecs(-60),
                                           current.scope});
         awaitTask(s->startSync());
@@ -276,42 +276,24 @@ private slots:
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::Offline);
     }
 
-    void errorKinds_data()
-    {
-        QTest::addColumn<int>("which");
-        QTest::addColumn<SessionError::Kind>("kind");
-        QTest::newRow("quota 429") << 0 << SessionError::Kind::Quota;
-        QTest::newRow("rate-limit 403") << 1 << SessionError::Kind::Quota;
-        QTest::newRow("scope missing") << 2 << SessionError::Kind::NeedsRelink;
-        QTest::newRow("401 after a fresh token") << 3 << SessionError::Kind::NeedsRelink;
-        QTest::newRow("server error") << 4 << SessionError::Kind::Other;
-        QTest::newRow("refresh refused") << 5 << SessionError::Kind::NeedsRelink;
-        QTest::newRow("transport") << 6 << SessionError::Kind::Offline;
-    }
-
     void errorKinds()
     {
-        QFETCH(int, which);
-        QFETCH(SessionError::Kind, kind);
-        const auto reason = [](const char* name) {
-            return QStringLiteral(R"({"error":{"code":403,"errors":[{"reason":"%1"}]}})")
-                .arg(QLatin1String(name));
+        using Kind = SessionError::Kind;
+        const auto google = [](int status, const char* reason = nullptr) {
+            const QString body =
+                reason ? uR"({"error":{"code":403,"errors":[{"reason":"%1"}]}})"_s.arg(
+                             QLatin1String(reason))
+                       : QString();
+            return SessionError::from(GmailError::http(status, body)).kind;
         };
-        const std::vector<std::function<SessionError()>> errors{
-            [] { return SessionError::from(GmailError::http(429, QString())); },
-            [&] { return SessionError::from(GmailError::http(403, reason("rateLimitExceeded"))); },
-            [&] {
-                return SessionError::from(GmailError::http(403, reason("insufficientPermissions")));
-            },
-            [] { return SessionError::from(GmailError::http(401, QString())); },
-            [] { return SessionError::from(GmailError::http(500, QString())); },
-            [] {
-                return SessionError::from(
-                    OAuthError::http(400, QStringLiteral(R"({"error":"invalid_grant"})")));
-            },
-            [] { return SessionError::from(GmailError::transport(QStringLiteral("x"))); },
-        };
-        QCOMPARE(errors.at(size_t(which))().kind, kind);
+        QCOMPARE(google(429), Kind::Quota);
+        QCOMPARE(google(403, "rateLimitExceeded"), Kind::Quota);
+        QCOMPARE(google(403, "insufficientPermissions"), Kind::NeedsRelink);
+        QCOMPARE(google(401), Kind::NeedsRelink); // refused after a fresh token
+        QCOMPARE(google(500), Kind::Other);
+        const auto refused = OAuthError::http(400, uR"({"error":"invalid_grant"})"_s);
+        QCOMPARE(SessionError::from(refused).kind, Kind::NeedsRelink);
+        QCOMPARE(SessionError::from(GmailError::transport(u"x"_s)).kind, Kind::Offline);
     }
 };
 

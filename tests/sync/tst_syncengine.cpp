@@ -13,6 +13,7 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::awaitTask;
 using namespace std::chrono_literals;
@@ -20,9 +21,9 @@ using fakegoogle::FakeGoogle;
 
 namespace {
 
-const QString email = QStringLiteral("rui@exemplo.pt");
-const QString inbox = QStringLiteral("INBOX");
-const QString unread = QStringLiteral("UNREAD");
+const QString email = u"rui@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
+const QString unread = u"UNREAD"_s;
 
 QByteArray mail(const QString& subject)
 {
@@ -73,17 +74,16 @@ class TestSyncEngine : public QObject
 private slots:
     void init()
     {
-        m_rig =
-            std::make_unique<test::TestRig>(QList{AccountIdentity{email, QStringLiteral("Rui")}});
+        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
         m_google = &m_rig->google();
         for (int i = 0; i < 80; ++i)
-            m_google->addMessage(email, mail(QStringLiteral("Antiga %1").arg(i)), {inbox},
+            m_google->addMessage(email, mail(u"Antiga %1"_s.arg(i)), {inbox},
                                  QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
         m_api = m_rig->gmailClient(email);
-        m_store = std::make_shared<MailStore>(email, m_rig->path(QStringLiteral("cache")));
+        m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
         m_poster = m_rig->poster();
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")},
-                                                m_api, m_store, m_poster);
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
+                                                m_poster);
     }
 
     void cleanup()
@@ -102,8 +102,8 @@ private slots:
         m_google->setClock(m_clock->googleClock());
         m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
         auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, QStringLiteral("Rui")},
-                                                m_api, m_store, m_poster, clock);
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
+                                                m_poster, clock);
     }
 
     /// The message ids Google lists first for a label, newest first.
@@ -149,8 +149,8 @@ private slots:
                                              [](const LabelInfo& l) { return l.id == inbox; });
         QVERIFY(inboxLabel != state.labels.end());
         QCOMPARE(inboxLabel->messagesTotal, 80);
-        QCOMPARE(requestsTo(QStringLiteral("/history")), 0);
-        QCOMPARE(requestsTo(QStringLiteral("/profile")), 1);
+        QCOMPARE(requestsTo(u"/history"_s), 0);
+        QCOMPARE(requestsTo(u"/profile"_s), 1);
     }
 
     void incrementalSyncAppliesEveryKindOfChange()
@@ -159,20 +159,17 @@ private slots:
         m_engine->setNotificationsArmed(true);
         const QString cached = m_google->messageIds(email).first();
 
-        const auto fresh = m_google->deliverMessage(email, mail(QStringLiteral("Nova")));
-        const auto readAlready =
-            m_google->deliverMessage(email, mail(QStringLiteral("Lida")), {inbox});
-        const auto archivedUnread =
-            m_google->deliverMessage(email, mail(QStringLiteral("Fora")), {unread});
-        const QString draft = m_google->addDraft(email, mail(QStringLiteral("Rascunho")));
+        const auto fresh = m_google->deliverMessage(email, mail(u"Nova"_s));
+        const auto readAlready = m_google->deliverMessage(email, mail(u"Lida"_s), {inbox});
+        const auto archivedUnread = m_google->deliverMessage(email, mail(u"Fora"_s), {unread});
+        const QString draft = m_google->addDraft(email, mail(u"Rascunho"_s));
         const QString draftMessage = m_google->messageIds(email).first();
         // Created and deleted within one history answer: removed, never fetched.
-        changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/drafts/") + draft);
+        changeAsAnotherClient(*m_rig, "DELETE", u"/drafts/"_s + draft);
         // A label change on a cached message refetches it whole.
-        changeAsAnotherClient(
-            *m_rig, "POST",
-            QStringLiteral("/threads/%1/modify").arg(m_google->threadId(email, cached)),
-            R"({"addLabelIds":["UNREAD","STARRED"],"removeLabelIds":[]})");
+        changeAsAnotherClient(*m_rig, "POST",
+                              u"/threads/%1/modify"_s.arg(m_google->threadId(email, cached)),
+                              R"({"addLabelIds":["UNREAD","STARRED"],"removeLabelIds":[]})");
         m_google->clearRequests();
 
         QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
@@ -183,8 +180,8 @@ private slots:
         QVERIFY(ids.contains(fresh.id) && ids.contains(readAlready.id) &&
                 ids.contains(archivedUnread.id));
         QVERIFY(!ids.contains(draftMessage));
-        QCOMPARE(requestsTo(QStringLiteral("/messages/") + draftMessage), 0);
-        QVERIFY(m_store->snapshot().summaries.value(cached).hasLabel(QStringLiteral("STARRED")));
+        QCOMPARE(requestsTo(u"/messages/"_s + draftMessage), 0);
+        QVERIFY(m_store->snapshot().summaries.value(cached).hasLabel(u"STARRED"_s));
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
 
         // Only the message that is new, unread and in the inbox is announced;
@@ -197,9 +194,9 @@ private slots:
 
     void nothingIsAnnouncedBeforeArming()
     {
-        m_google->deliverMessage(email, mail(QStringLiteral("Cedo")));
+        m_google->deliverMessage(email, mail(u"Cedo"_s));
         awaitTask(m_engine->initialSync());
-        m_google->deliverMessage(email, mail(QStringLiteral("Antes de armar")));
+        m_google->deliverMessage(email, mail(u"Antes de armar"_s));
         awaitTask(m_engine->syncNow());
         QVERIFY(m_poster->posted().isEmpty());
         QCOMPARE(cachedIds().size(), 76);
@@ -208,12 +205,12 @@ private slots:
     void expiredHistoryFallsBackToAFirstSync()
     {
         awaitTask(m_engine->initialSync());
-        m_google->deliverMessage(email, mail(QStringLiteral("Depois")));
+        m_google->deliverMessage(email, mail(u"Depois"_s));
         m_google->expireHistoryBefore(email, m_google->historyId(email));
         m_google->clearRequests();
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
-        QCOMPARE(requestsTo(QStringLiteral("/profile")), 1);
+        QCOMPARE(requestsTo(u"/profile"_s), 1);
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
     }
 
@@ -222,12 +219,11 @@ private slots:
         awaitTask(m_engine->initialSync());
         QStringList delivered;
         for (int i = 0; i < 130; ++i)
-            delivered.append(
-                m_google->deliverMessage(email, mail(QStringLiteral("Lote %1").arg(i))).id);
+            delivered.append(m_google->deliverMessage(email, mail(u"Lote %1"_s.arg(i))).id);
         m_google->clearRequests();
         awaitTask(m_engine->syncNow());
         QVERIFY2(!m_engine->lastError(), qPrintable(m_engine->lastError().value_or(QString())));
-        QVERIFY(requestsTo(QStringLiteral("/history")) >= 2);
+        QVERIFY(requestsTo(u"/history"_s) >= 2);
         const QSet<QString> ids = cachedIds();
         for (const QString& id : delivered)
             QVERIFY(ids.contains(id));
@@ -239,12 +235,11 @@ private slots:
         const QString start = m_store->snapshot().historyId;
         QStringList delivered;
         for (int i = 0; i < 30; ++i)
-            delivered.append(
-                m_google->deliverMessage(email, mail(QStringLiteral("Lote %1").arg(i))).id);
+            delivered.append(m_google->deliverMessage(email, mail(u"Lote %1"_s.arg(i))).id);
 
         // A passing server error fails the step; what was fetched stays, the
         // history id does not move, and the next tick fetches only the rest.
-        m_google->failNext(QStringLiteral(".*/messages/") + delivered.first(), 500, 5);
+        m_google->failNext(u".*/messages/"_s + delivered.first(), 500, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(m_engine->lastError()->startsWith(u"HTTP 500"));
         QCOMPARE(m_store->snapshot().historyId, start);
@@ -258,14 +253,14 @@ private slots:
         QVERIFY(!m_engine->lastError());
         for (const QString& id : delivered) {
             QVERIFY(cachedIds().contains(id));
-            QCOMPARE(requestsTo(QStringLiteral("/messages/") + id), kept.contains(id) ? 0 : 1);
+            QCOMPARE(requestsTo(u"/messages/"_s + id), kept.contains(id) ? 0 : 1);
         }
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
 
         // Gone at Google before it could be fetched: dropped, the rest applied.
-        const auto gone = m_google->deliverMessage(email, mail(QStringLiteral("Fugaz")));
-        const auto stays = m_google->deliverMessage(email, mail(QStringLiteral("Fica")));
-        m_google->failNext(QStringLiteral(".*/messages/") + gone.id, 404, 5);
+        const auto gone = m_google->deliverMessage(email, mail(u"Fugaz"_s));
+        const auto stays = m_google->deliverMessage(email, mail(u"Fica"_s));
+        m_google->failNext(u".*/messages/"_s + gone.id, 404, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
         QVERIFY(!cachedIds().contains(gone.id));
@@ -275,7 +270,7 @@ private slots:
     void anInterruptedFirstSyncResumesWhereItStopped()
     {
         const QString failing = m_google->messageIds(email).at(10);
-        m_google->failNext(QStringLiteral(".*/messages/") + failing, 503, 10);
+        m_google->failNext(u".*/messages/"_s + failing, 503, 10);
         awaitTask(m_engine->initialSync());
         QVERIFY(m_engine->lastError()->startsWith(u"HTTP 503"));
         QVERIFY(m_store->snapshot().historyId.isEmpty());
@@ -297,9 +292,9 @@ private slots:
 
     void aFullSyncReconcilesEveryLoadedLabel()
     {
-        const QString label = m_google->addLabel(email, QStringLiteral("Projetos"));
+        const QString label = m_google->addLabel(email, u"Projetos"_s);
         for (int i = 0; i < 12; ++i)
-            m_google->addMessage(email, mail(QStringLiteral("Projeto %1").arg(i)), {label},
+            m_google->addMessage(email, mail(u"Projeto %1"_s.arg(i)), {label},
                                  QDateTime::currentDateTimeUtc().addSecs(-60 - i));
         awaitTask(m_engine->initialSync());
         awaitTask(m_engine->loadLabelMessages(label, 75));
@@ -309,11 +304,10 @@ private slots:
         // While the history expires: deletions, archiving, read state and
         // label changes, in both loaded labels.
         const auto modify = [&](const QString& id, const QByteArray& body) {
-            changeAsAnotherClient(*m_rig, "POST", QStringLiteral("/messages/%1/modify").arg(id),
-                                  body);
+            changeAsAnotherClient(*m_rig, "POST", u"/messages/%1/modify"_s.arg(id), body);
         };
         for (const QString& id : inboxPage.mid(0, 5))
-            changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/messages/") + id);
+            changeAsAnotherClient(*m_rig, "DELETE", u"/messages/"_s + id);
         const QStringList archived = inboxPage.mid(5, 5);
         for (const QString& id : archived)
             modify(id, R"({"removeLabelIds":["INBOX"]})");
@@ -321,7 +315,7 @@ private slots:
             modify(id, R"({"addLabelIds":["UNREAD"]})");
         for (const QString& id : labelPage.mid(0, 3))
             modify(id, QStringLiteral(R"({"removeLabelIds":["%1"]})").arg(label).toUtf8());
-        changeAsAnotherClient(*m_rig, "DELETE", QStringLiteral("/messages/") + labelPage.last());
+        changeAsAnotherClient(*m_rig, "DELETE", u"/messages/"_s + labelPage.last());
         m_google->expireHistoryBefore(email, m_google->historyId(email));
 
         awaitTask(m_engine->syncNow());
@@ -343,7 +337,7 @@ private slots:
     {
         useQuotaOnVirtualTime(); // caching 380 messages takes more than a minute's quota
         for (int i = 0; i < 300; ++i)
-            m_google->addMessage(email, mail(QStringLiteral("Por ler %1").arg(i)), {inbox, unread},
+            m_google->addMessage(email, mail(u"Por ler %1"_s.arg(i)), {inbox, unread},
                                  QDateTime::currentDateTimeUtc().addDays(-1 - i));
         awaitTask(m_engine->initialSync());
         awaitTask(m_engine->loadLabelMessages(inbox, 380));
@@ -356,9 +350,9 @@ private slots:
         for (const QString& id : toRead)
             QVERIFY(m_google->modifyMessage(email, id, {}, {unread}));
         for (const QString& id : toRead.mid(0, 40))
-            QVERIFY(m_google->modifyMessage(email, id, {QStringLiteral("STARRED")}, {}));
+            QVERIFY(m_google->modifyMessage(email, id, {u"STARRED"_s}, {}));
         for (int i = 0; i < 20; ++i)
-            m_google->deliverMessage(email, mail(QStringLiteral("Nova %1").arg(i)));
+            m_google->deliverMessage(email, mail(u"Nova %1"_s.arg(i)));
         m_google->resetUnits();
         m_google->clearRequests();
 
@@ -370,11 +364,8 @@ private slots:
         QCOMPARE(fetches, 20);
         for (const QString& id : toRead)
             QVERIFY(!m_store->snapshot().summaries.value(id).hasLabel(unread));
-        QVERIFY(m_store->snapshot()
-                    .summaries.value(toRead.first())
-                    .hasLabel(QStringLiteral("STARRED")));
-        const qint64 minimum =
-            20 * 20 + 2 * requestsTo(QStringLiteral("/history")) + 2; // gets, history, labels
+        QVERIFY(m_store->snapshot().summaries.value(toRead.first()).hasLabel(u"STARRED"_s));
+        const qint64 minimum = 20 * 20 + 2 * requestsTo(u"/history"_s) + 2; // gets, history, labels
         const qint64 spent = m_google->unitsSpent(email);
         qInfo("330 label changes and 20 new messages: %lld units (minimum %lld)", spent, minimum);
         QVERIFY(spent <= minimum * 11 / 10);
@@ -384,7 +375,7 @@ private slots:
     {
         awaitTask(m_engine->initialSync());
         const QString id = m_google->messageIds(email).first();
-        m_google->modifyMessage(email, id, {QStringLiteral("STARRED")}, {inbox});
+        m_google->modifyMessage(email, id, {u"STARRED"_s}, {inbox});
         awaitTask(m_engine->syncNow());
         QVERIFY(cachedIds().contains(id));
         // Deleted while Google forgot the history: only a full sync sees it.
@@ -401,8 +392,7 @@ private slots:
         m_engine->setNotificationsArmed(true);
         QStringList delivered;
         for (int i = 0; i < 500; ++i)
-            delivered.append(
-                m_google->deliverMessage(email, mail(QStringLiteral("Campanha %1").arg(i))).id);
+            delivered.append(m_google->deliverMessage(email, mail(u"Campanha %1"_s.arg(i))).id);
         m_google->resetUnits();
         m_google->clearRequests();
         const qint64 before = m_clock->elapsedMs();
@@ -415,7 +405,7 @@ private slots:
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
         QCOMPARE(m_google->quotaRefusals(email), 0);
         QCOMPARE(m_poster->posted().size(), 500);
-        const qint64 minimum = 500 * 20 + 2 * requestsTo(QStringLiteral("/history")) + 2;
+        const qint64 minimum = 500 * 20 + 2 * requestsTo(u"/history"_s) + 2;
         const qint64 spent = m_google->unitsSpent(email);
         const qint64 took = m_clock->elapsedMs() - before;
         qInfo("500 new messages: %lld units (minimum %lld) in %lld s of quota time", spent, minimum,
@@ -429,9 +419,9 @@ private slots:
     {
         useQuotaOnVirtualTime();
         awaitTask(m_engine->initialSync());
-        const auto limited = m_google->deliverMessage(email, mail(QStringLiteral("Espera")));
+        const auto limited = m_google->deliverMessage(email, mail(u"Espera"_s));
         fakegoogle::FaultRule refusal;
-        refusal.pathPattern = QStringLiteral(".*/messages/") + limited.id;
+        refusal.pathPattern = u".*/messages/"_s + limited.id;
         refusal.status = 429;
         refusal.headers = {{"Retry-After", "30"}};
         refusal.times = 2; // every attempt the client makes on its own
@@ -446,9 +436,9 @@ private slots:
     void labelPagesAndSearches()
     {
         QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
-        const QString label = m_google->addLabel(email, QStringLiteral("Família"));
-        const auto tagged = m_google->addMessage(email, mail(QStringLiteral("Jantar")), {label});
-        m_google->failNext(QStringLiteral(".*/messages/") + tagged.id, 500, 5);
+        const QString label = m_google->addLabel(email, u"Família"_s);
+        const auto tagged = m_google->addMessage(email, mail(u"Jantar"_s), {label});
+        m_google->failNext(u".*/messages/"_s + tagged.id, 500, 5);
         QVERIFY_THROWS_EXCEPTION(GmailError, awaitTask(m_engine->loadLabelMessages(label, 75)));
         QVERIFY(m_store->snapshot().summaries.isEmpty());
         QVERIFY(!m_store->snapshot().loadedLabels.contains(label));
@@ -458,8 +448,7 @@ private slots:
         QCOMPARE(m_store->summaries(label).size(), 1);
         QCOMPARE(changed.size(), 1);
 
-        const QList<MessageSummary> hits =
-            awaitTask(m_engine->search(QStringLiteral("subject:Antiga"), 50));
+        const QList<MessageSummary> hits = awaitTask(m_engine->search(u"subject:Antiga"_s, 50));
         QCOMPARE(hits.size(), 50);
         for (qsizetype i = 1; i < hits.size(); ++i)
             QVERIFY(hits[i - 1].internalDateMs() >= hits[i].internalDateMs());
@@ -482,7 +471,7 @@ private slots:
         m_engine.reset();
         m_google->clearRequests();
         QTest::qWait(300);
-        QCOMPARE(requestsTo(QStringLiteral("/history")), 0);
+        QCOMPARE(requestsTo(u"/history"_s), 0);
     }
 };
 

@@ -1,7 +1,6 @@
 #include "AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "BackgroundProgressClient.h"
-#include "SimpleMessage.h"
 #include "TestRig.h"
 #include "model/AttachmentInfo.h"
 #include "transfers/SafeFileName.h"
@@ -16,15 +15,17 @@
 #include <QStandardPaths>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using fakegoogle::FakeGoogle;
 using fakegoogle::FaultRule;
 using vesk::test::awaitTask;
+using vesk::test::TestRig;
 using State = TransferItem::State;
 
 namespace {
 
-const QString account = QStringLiteral("ana@exemplo.pt");
+const QString account = u"ana@exemplo.pt"_s;
 
 /// Every byte value, so that any re-encoding on the way shows.
 QByteArray binary(int size, int seed)
@@ -39,15 +40,6 @@ QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-FaultRule onAttachmentsOf(const QString& messageId, FaultRule::Kind kind)
-{
-    FaultRule rule;
-    rule.kind = kind;
-    rule.pathPattern =
-        QStringLiteral(".*/messages/") + messageId + QStringLiteral("/attachments/.*");
-    return rule;
 }
 
 } // namespace
@@ -65,14 +57,7 @@ class TestTransferManager : public QObject
 
     AttachmentInfo deliver(const QString& name, const QByteArray& bytes)
     {
-        fakegoogle::SimpleMessage message;
-        message.from = QStringLiteral("Rui <rui@x.pt>");
-        message.to = account;
-        message.subject = QStringLiteral("Segue o anexo");
-        message.text = QStringLiteral("Vê o anexo.");
-        message.attachments = {{name, "application/octet-stream", bytes, {}}};
-        const auto ref = m_google->deliverMessage(account, message.toRfc822());
-        return awaitTask(m_api->getThread(ref.threadId)).messages->first().toFull().attachments[0];
+        return m_rig->deliverAttachment(account, name, bytes);
     }
 
     QString destination(const QString& name)
@@ -92,8 +77,7 @@ class TestTransferManager : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<test::TestRig>(
-            QList{AccountIdentity{account, QStringLiteral("Ana Sá")}});
+        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
         m_google = &m_rig->google();
         m_api = m_rig->gmailClient(account);
         m_dialogs = std::make_shared<AnsweringDialogs>();
@@ -114,19 +98,16 @@ private slots:
     {
         QTest::addColumn<QString>("attachmentName");
         QTest::addColumn<QString>("proposed");
-        QTest::newRow("ordinary") << QStringLiteral("relatório.pdf")
-                                  << QStringLiteral("relatório.pdf");
-        QTest::newRow("climbs out") << QStringLiteral("../../.bashrc") << QStringLiteral(".bashrc");
-        QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << QStringLiteral("passwd");
-        QTest::newRow("windows path")
-            << QStringLiteral("C:\\Users\\x\\a.doc") << QStringLiteral("a.doc");
+        QTest::newRow("ordinary") << u"relatório.pdf"_s << u"relatório.pdf"_s;
+        QTest::newRow("climbs out") << u"../../.bashrc"_s << u".bashrc"_s;
+        QTest::newRow("absolute") << u"/etc/passwd"_s << u"passwd"_s;
+        QTest::newRow("windows path") << u"C:\\Users\\x\\a.doc"_s << u"a.doc"_s;
         QTest::newRow("control and bidi characters")
-            << QStringLiteral("fatura\u202Efdp.exe\n") << QStringLiteral("faturafdp.exe");
-        QTest::newRow("nothing left") << QStringLiteral("../..") << QStringLiteral("anexo");
-        QTest::newRow("empty") << QString() << QStringLiteral("anexo");
+            << u"fatura\u202Efdp.exe\n"_s << u"faturafdp.exe"_s;
+        QTest::newRow("nothing left") << u"../.."_s << u"anexo"_s;
+        QTest::newRow("empty") << QString() << u"anexo"_s;
         QTest::newRow("too long keeps its extension")
-            << (QString(300, QChar(0xe9)) + QStringLiteral(".pdf"))
-            << (QString(125, QChar(0xe9)) + QStringLiteral(".pdf"));
+            << (QString(300, QChar(0xe9)) + u".pdf"_s) << (QString(125, QChar(0xe9)) + u".pdf"_s);
     }
 
     void proposedNameIsOnePlainFileName()
@@ -139,7 +120,7 @@ private slots:
     void cancelledDialogRecordsNothing()
     {
         const AttachmentInfo attachment =
-            deliver(QStringLiteral("../../.config/autostart/x.desktop"), "[Desktop Entry]");
+            deliver(u"../../.config/autostart/x.desktop"_s, "[Desktop Entry]");
         QVERIFY(!awaitTask(download(attachment))); // cancelled
         QVERIFY(items().isEmpty());
         QVERIFY(!m_manager->hasActive());
@@ -152,17 +133,17 @@ private slots:
 
         QCOMPARE(m_dialogs->asked.size(), 2);
         const AnsweringDialogs::Question& asked = m_dialogs->asked.first();
-        QCOMPARE(asked.proposedName, QStringLiteral("x.desktop"));
+        QCOMPARE(asked.proposedName, u"x.desktop"_s);
         QCOMPARE(asked.directory,
                  QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
-        QCOMPARE(asked.message, QStringLiteral("Guardar anexo de ana@exemplo.pt"));
+        QCOMPARE(asked.message, u"Guardar anexo de ana@exemplo.pt"_s);
     }
 
     void savedFileIsTheAttachmentAndCountsEndComplete()
     {
         const QByteArray bytes = binary(150001, 7);
-        const AttachmentInfo attachment = deliver(QStringLiteral("fotos.zip"), bytes);
-        const QString path = destination(QStringLiteral("guardado.zip"));
+        const AttachmentInfo attachment = deliver(u"fotos.zip"_s, bytes);
+        const QString path = destination(u"guardado.zip"_s);
         {
             QFile old(path); // an earlier file of that name is replaced whole
             QVERIFY(old.open(QIODevice::WriteOnly));
@@ -173,7 +154,7 @@ private slots:
         QCOMPARE(contents(path), bytes);
         const TransferItem item = items().first();
         QCOMPARE(item.state, State::done());
-        QCOMPARE(item.filename, QStringLiteral("fotos.zip"));
+        QCOMPARE(item.filename, u"fotos.zip"_s);
         QCOMPARE(item.accountEmail, account);
         // The counts are of the encoded answer, larger than the file.
         QVERIFY(item.expected > bytes.size());
@@ -187,9 +168,10 @@ private slots:
     void unannouncedLengthEndsAtTheFileSize()
     {
         const QByteArray bytes = binary(90000, 3);
-        const AttachmentInfo attachment = deliver(QStringLiteral("dados.bin"), bytes);
-        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
-        const QString path = destination(QStringLiteral("dados.bin"));
+        const AttachmentInfo attachment = deliver(u"dados.bin"_s, bytes);
+        m_google->addFault(
+            TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        const QString path = destination(u"dados.bin"_s);
         QList<qint64> expectedWhileRunning;
         connect(m_manager->items(), &TransferList::dataChanged, this, [&] {
             if (items().first().state.isRunning())
@@ -206,8 +188,9 @@ private slots:
 
         // Progress reported from another thread only after the answer is
         // complete reaches the list after the end; it must not undo it.
-        m_google->addFault(onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
-        const QString again = destination(QStringLiteral("outra-vez.bin"));
+        m_google->addFault(
+            TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::NoContentLength));
+        const QString again = destination(u"outra-vez.bin"_s);
         const auto lateReporter = std::make_shared<BackgroundProgressClient>(m_api);
         QCOMPARE(awaitTask(m_manager->download(attachment, account, lateReporter)), again);
         QCoreApplication::sendPostedEvents();
@@ -220,22 +203,22 @@ private slots:
     {
         const QByteArray firstBytes = binary(120000, 5);
         const QByteArray secondBytes = binary(80000, 11);
-        const AttachmentInfo first = deliver(QStringLiteral("primeiro.pdf"), firstBytes);
-        const AttachmentInfo second = deliver(QStringLiteral("segundo.pdf"), secondBytes);
-        FaultRule slow = onAttachmentsOf(QStringLiteral("[^/]+"), FaultRule::Kind::SlowChunks);
+        const AttachmentInfo first = deliver(u"primeiro.pdf"_s, firstBytes);
+        const AttachmentInfo second = deliver(u"segundo.pdf"_s, secondBytes);
+        FaultRule slow = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::SlowChunks);
         slow.times = 2;
         slow.chunkBytes = 16384;
         slow.chunkIntervalMs = 10;
         m_google->addFault(slow);
-        const QString firstPath = destination(QStringLiteral("1.pdf"));
-        const QString secondPath = destination(QStringLiteral("2.pdf"));
+        const QString firstPath = destination(u"1.pdf"_s);
+        const QString secondPath = destination(u"2.pdf"_s);
         QSignalSpy active(m_manager.get(), &TransferManager::hasActiveChanged);
 
         auto firstTask = download(first);
         auto secondTask = download(second);
         QCOMPARE(items().size(), 2);
-        QCOMPARE(items()[0].filename, QStringLiteral("segundo.pdf"));
-        QCOMPARE(items()[1].filename, QStringLiteral("primeiro.pdf"));
+        QCOMPARE(items()[0].filename, u"segundo.pdf"_s);
+        QCOMPARE(items()[1].filename, u"primeiro.pdf"_s);
         QVERIFY(m_manager->hasActive());
         QCOMPARE(awaitTask(std::move(firstTask)), firstPath);
         QCOMPARE(awaitTask(std::move(secondTask)), secondPath);
@@ -252,11 +235,11 @@ private slots:
 
     void failuresKeepTheirTextAndWriteNothing()
     {
-        const AttachmentInfo attachment = deliver(QStringLiteral("contrato.pdf"), binary(5000, 1));
-        FaultRule missing = onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
+        const AttachmentInfo attachment = deliver(u"contrato.pdf"_s, binary(5000, 1));
+        FaultRule missing = TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
         missing.status = 404;
         m_google->addFault(missing);
-        const QString notFoundPath = destination(QStringLiteral("contrato.pdf"));
+        const QString notFoundPath = destination(u"contrato.pdf"_s);
         QVERIFY(!awaitTask(download(attachment)));
         // Google's own answer follows, as for every other failed call.
         QCOMPARE(items().first().state.kind, State::Case::Failed);
@@ -265,11 +248,11 @@ private slots:
         QVERIFY(!QFile::exists(notFoundPath));
 
         // A "folder" that is a file cannot hold the download, not even for root.
-        const QString notAFolder = m_rig->path(QStringLiteral("ficheiro"));
+        const QString notAFolder = m_rig->path(u"ficheiro"_s);
         QFile blocker(notAFolder);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        const QString unwritable = notAFolder + QStringLiteral("/contrato.pdf");
+        const QString unwritable = notAFolder + u"/contrato.pdf"_s;
         m_dialogs->answers.append(unwritable);
         QVERIFY(!awaitTask(download(attachment)));
         QSaveFile probe(unwritable);
@@ -284,20 +267,20 @@ private slots:
     void clearingKeepsRunningDownloadsWhichStillWriteTheirFile()
     {
         const QByteArray slowBytes = binary(60000, 13);
-        const AttachmentInfo slow = deliver(QStringLiteral("lento.bin"), slowBytes);
-        const AttachmentInfo quick = deliver(QStringLiteral("rapido.bin"), binary(100, 2));
-        const AttachmentInfo gone = deliver(QStringLiteral("apagado.bin"), binary(100, 4));
+        const AttachmentInfo slow = deliver(u"lento.bin"_s, slowBytes);
+        const AttachmentInfo quick = deliver(u"rapido.bin"_s, binary(100, 2));
+        const AttachmentInfo gone = deliver(u"apagado.bin"_s, binary(100, 4));
         // Generous: the slow answer takes seconds, the others milliseconds.
-        FaultRule trickle = onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
+        FaultRule trickle = TestRig::onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
         trickle.chunkBytes = 2048;
         trickle.chunkIntervalMs = 100;
         m_google->addFault(trickle);
-        FaultRule missing = onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
+        FaultRule missing = TestRig::onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
         missing.status = 404;
         m_google->addFault(missing);
-        const QString slowPath = destination(QStringLiteral("lento.bin"));
-        destination(QStringLiteral("rapido.bin"));
-        destination(QStringLiteral("apagado.bin"));
+        const QString slowPath = destination(u"lento.bin"_s);
+        destination(u"rapido.bin"_s);
+        destination(u"apagado.bin"_s);
 
         auto slowTask = download(slow);
         QVERIFY(awaitTask(download(quick)));
@@ -307,7 +290,7 @@ private slots:
 
         m_manager->clearFinished();
         QCOMPARE(items().size(), 1);
-        QCOMPARE(items().first().filename, QStringLiteral("lento.bin"));
+        QCOMPARE(items().first().filename, u"lento.bin"_s);
         QVERIFY(m_manager->hasActive());
         m_manager->clearFinished(); // nothing finished: nothing changes
         QCOMPARE(items().size(), 1);

@@ -16,13 +16,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::AppRig;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
-const QString rui = QStringLiteral("rui@exemplo.pt");
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
 
 QColor textColour(const QLabel* label)
 {
@@ -64,52 +65,51 @@ private slots:
         const auto* scroll = window.findChild<QScrollArea*>();
         QVERIFY(scroll);
         QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
-        auto* id = window.findChild<QLineEdit*>(QStringLiteral("Client ID"));
-        auto* secret = window.findChild<QLineEdit*>(QStringLiteral("Client Secret"));
-        auto* save = window.findChild<PillButton*>(QStringLiteral("save"));
-        auto* saved = window.findChild<QLabel*>(QStringLiteral("savedNote"));
-        auto* status = window.findChild<QLabel*>(QStringLiteral("status"));
+        auto* id = window.findChild<QLineEdit*>(u"Client ID"_s);
+        auto* secret = window.findChild<QLineEdit*>(u"Client Secret"_s);
+        auto* save = window.findChild<PillButton*>(u"save"_s);
+        auto* saved = window.findChild<QLabel*>(u"savedNote"_s);
+        auto* status = window.findChild<QLabel*>(u"status"_s);
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         QVERIFY(!saved->isVisible());
-        QCOMPARE(status->text(), QStringLiteral("Cliente por configurar"));
+        QCOMPARE(status->text(), u"Cliente por configurar"_s);
         QCOMPARE(textColour(status), Brand::error);
 
         // An empty Client ID is saved all the same and stays unconfigured.
-        QTest::keyClicks(secret, QStringLiteral("segredo"));
+        QTest::keyClicks(secret, u"segredo"_s);
         QTest::mouseClick(save, Qt::LeftButton);
         QVERIFY(saved->isVisible());
-        QCOMPARE(saved->text(), QStringLiteral("Guardado"));
+        QCOMPARE(saved->text(), u"Guardado"_s);
         QCOMPARE(textColour(saved), Brand::success);
-        QCOMPARE(status->text(), QStringLiteral("Cliente por configurar"));
+        QCOMPARE(status->text(), u"Cliente por configurar"_s);
         QVERIFY(!app.oauthConfigured());
 
-        QTest::keyClicks(id, QStringLiteral("  cid  "));
+        QTest::keyClicks(id, u"  cid  "_s);
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(m_rig->config->clientId(), QStringLiteral("cid"));
-        QCOMPARE(m_rig->config->clientSecret(), QStringLiteral("segredo"));
+        QCOMPARE(m_rig->config->clientId(), u"cid"_s);
+        QCOMPARE(m_rig->config->clientSecret(), u"segredo"_s);
         QVERIFY(app.oauthConfigured());
-        QCOMPARE(status->text(), QStringLiteral("Cliente configurado"));
+        QCOMPARE(status->text(), u"Cliente configurado"_s);
         QCOMPARE(textColour(status), Brand::success);
 
         // Opened again: the stored client, and no note yet.
         window.hide();
         id->clear();
         window.show();
-        QCOMPARE(id->text(), QStringLiteral("cid"));
-        QCOMPARE(secret->text(), QStringLiteral("segredo"));
+        QCOMPARE(id->text(), u"cid"_s);
+        QCOMPARE(secret->text(), u"segredo"_s);
         QVERIFY(!saved->isVisible());
 
         QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
-        QTest::mouseClick(window.findChild<PillButton*>(QStringLiteral("askPermission")),
-                          Qt::LeftButton);
+        QTest::mouseClick(window.findChild<PillButton*>(u"askPermission"_s), Qt::LeftButton);
         QCOMPARE(asked.size(), 1);
     }
 
     void accountsSheetSwitchesAndRemoves()
     {
         m_rig->configureClient();
-        m_rig->linkDirectly(ana, QStringLiteral("Ana Lopes"));
-        m_rig->linkDirectly(rui, QStringLiteral("Rui Matos"));
+        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
+        m_rig->linkDirectly(rui, u"Rui Matos"_s);
         AppState app(m_rig->services());
         QWidget window;
         window.resize(800, 600);
@@ -118,12 +118,12 @@ private slots:
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         QVERIFY(sheet.isModal() || sheet.windowModality() == Qt::WindowModal);
-        QVERIFY(!sheet.findChild<QLabel*>(QStringLiteral("notice"))->isVisible());
-        auto* link = sheet.findChild<PillButton*>(QStringLiteral("link"));
+        QVERIFY(!sheet.findChild<QLabel*>(u"notice"_s)->isVisible());
+        auto* link = sheet.findChild<PillButton*>(u"link"_s);
         QVERIFY(link->isVisible() && link->isEnabled());
 
-        auto* anaCard = sheet.findChild<QWidget*>(QStringLiteral("account:") + ana);
-        auto* ruiCard = sheet.findChild<QWidget*>(QStringLiteral("account:") + rui);
+        auto* anaCard = sheet.findChild<QWidget*>(u"account:"_s + ana);
+        auto* ruiCard = sheet.findChild<QWidget*>(u"account:"_s + rui);
         QVERIFY(anaCard && ruiCard);
         auto* anaSwitch = anaCard->findChild<ToggleSwitch*>();
         QVERIFY(anaSwitch->isChecked());
@@ -139,7 +139,7 @@ private slots:
         QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
         QTRY_COMPARE(accountsOf(app), QStringList(ana));
         QTRY_VERIFY(removed.isNull());
-        QVERIFY(sheet.findChild<QWidget*>(QStringLiteral("account:") + ana));
+        QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
 
         QTest::keyClick(&sheet, Qt::Key_Escape);
         QVERIFY(!sheet.isVisible());
@@ -152,10 +152,10 @@ private slots:
         AccountsSheet sheet(app, nullptr);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        auto* notice = sheet.findChild<QLabel*>(QStringLiteral("notice"));
-        auto* link = sheet.findChild<PillButton*>(QStringLiteral("link"));
-        auto* waiting = sheet.findChild<QWidget*>(QStringLiteral("waiting"));
-        auto* error = sheet.findChild<QLabel*>(QStringLiteral("linkError"));
+        auto* notice = sheet.findChild<QLabel*>(u"notice"_s);
+        auto* link = sheet.findChild<PillButton*>(u"link"_s);
+        auto* waiting = sheet.findChild<QWidget*>(u"waiting"_s);
+        auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
         QVERIFY(notice->isVisible());
         QVERIFY(!link->isEnabled());
         QVERIFY(!error->isVisible());
@@ -169,8 +169,7 @@ private slots:
         QVERIFY(waiting->isVisible());
         QVERIFY(!link->isVisible());
         QTRY_COMPARE(m_rig->browser->opened().size(), 1);
-        QTest::mouseClick(sheet.findChild<PillButton*>(QStringLiteral("cancelLink")),
-                          Qt::LeftButton);
+        QTest::mouseClick(sheet.findChild<PillButton*>(u"cancelLink"_s), Qt::LeftButton);
         QTRY_VERIFY(!app.isLinkingAccount());
         QVERIFY(!waiting->isVisible());
         QVERIFY(link->isVisible());
@@ -179,13 +178,13 @@ private slots:
         QCOMPARE(textColour(error), Brand::error);
 
         // A link that goes through adds the account's card.
-        m_rig->google().addAccount(ana, QStringLiteral("Ana Lopes"));
+        m_rig->google().addAccount(ana, u"Ana Lopes"_s);
         m_rig->browser->setIdle(false);
         QTest::mouseClick(link, Qt::LeftButton);
         QTRY_COMPARE(accountsOf(app), QStringList(ana));
         QTRY_VERIFY(!app.isLinkingAccount());
         QVERIFY(!error->isVisible());
-        QVERIFY(sheet.findChild<QWidget*>(QStringLiteral("account:") + ana));
+        QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
     }
 };
 

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::CountingServer;
 
@@ -25,30 +26,26 @@ namespace {
 
 QString hugeTable(const QString& base)
 {
-    QString html = QStringLiteral("<table>");
+    QString html = u"<table>"_s;
     for (int row = 0; row < 20000; ++row)
-        html += QStringLiteral("<tr><td>%1</td><td style=\"background:url(%2/cell.png)\">x</td>"
-                               "<td><img src=\"%2/row.png\"></td></tr>")
-                    .arg(row)
+        html += u"<tr><td>%1</td><td style=\"background:url(%2/cell.png)\">x</td>"
+                "<td><img src=\"%2/row.png\"></td></tr>"_s.arg(row)
                     .arg(base);
-    return html + QStringLiteral("</table>");
+    return html + u"</table>"_s;
 }
 
 QString deepNesting(const QString& base)
 {
     const int depth = 20000;
-    return QStringLiteral("<div><span>").repeated(depth) +
-           QStringLiteral("<img src=\"%1/deep.png\">fundo").arg(base) +
-           QStringLiteral("</span></div>").repeated(depth);
+    return u"<div><span>"_s.repeated(depth) + u"<img src=\"%1/deep.png\">fundo"_s.arg(base) +
+           u"</span></div>"_s.repeated(depth);
 }
 
 QString fiveMegabytes(const QString& base)
 {
-    const QString paragraph =
-        QStringLiteral("<p>Relatório trimestral — secção de números e notas de rodapé. "
-                       "<img src=\"%1/big.png\"> ")
-            .arg(base) +
-        QString(400, u'x') + QStringLiteral("</p>");
+    const QString paragraph = u"<p>Relatório trimestral — secção de números e notas de rodapé. "
+                              "<img src=\"%1/big.png\"> "_s.arg(base) +
+                              QString(400, u'x') + u"</p>"_s;
     return paragraph.repeated(5 * 1024 * 1024 / paragraph.size() + 1);
 }
 
@@ -68,11 +65,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         const QDir corpus(QStringLiteral(HOSTILE_MAIL_DIR));
-        for (const QString& file : corpus.entryList({QStringLiteral("*.html")}, QDir::Files))
+        for (const QString& file : corpus.entryList({u"*.html"_s}, QDir::Files))
             QTest::newRow(qPrintable(file)) << file;
-        QTest::newRow("huge table") << QStringLiteral("huge table");
-        QTest::newRow("deep nesting") << QStringLiteral("deep nesting");
-        QTest::newRow("5 MB body") << QStringLiteral("5 MB body");
+        QTest::newRow("huge table") << u"huge table"_s;
+        QTest::newRow("deep nesting") << u"deep nesting"_s;
+        QTest::newRow("5 MB body") << u"5 MB body"_s;
     }
 
     void nothingLeavesNothingRuns()
@@ -102,7 +99,7 @@ private Q_SLOTS:
         sinceTick.start();
         ticker.start(20);
 
-        HtmlMessageView view(*m_web, QStringLiteral("m1"));
+        HtmlMessageView view(*m_web, u"m1"_s);
         view.resize(600, HtmlMessageView::minimumBodyHeight);
         view.show();
         QSignalSpy links(&view, &HtmlMessageView::linkActivated);

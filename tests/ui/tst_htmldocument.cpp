@@ -7,6 +7,7 @@
 
 Q_DECLARE_METATYPE(vesk::RemoteContentPolicy::Request)
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 class TestHtmlDocument : public QObject
@@ -20,37 +21,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("blocked");
 
         QTest::newRow("double quotes, https")
-            << QStringLiteral("<img src=\"https://t.example/p.gif\">")
+            << u"<img src=\"https://t.example/p.gif\">"_s
             << QStringLiteral(
                    "<img data-blocked=\"1\" src=\"about:blank#https://t.example/p.gif\">");
         QTest::newRow("single quotes, http")
-            << QStringLiteral("<img src='http://t.example/p.gif'>")
-            << QStringLiteral("<img data-blocked='1' src='about:blank#http://t.example/p.gif'>");
+            << u"<img src='http://t.example/p.gif'>"_s
+            << u"<img data-blocked='1' src='about:blank#http://t.example/p.gif'>"_s;
         QTest::newRow("every occurrence, both kinds")
-            << QStringLiteral("<img src=\"http://a\"><img src='https://b'><img src=\"http://c\">")
-            << QStringLiteral("<img data-blocked=\"1\" src=\"about:blank#http://a\">"
-                              "<img data-blocked='1' src='about:blank#https://b'>"
-                              "<img data-blocked=\"1\" src=\"about:blank#http://c\">");
+            << u"<img src=\"http://a\"><img src='https://b'><img src=\"http://c\">"_s
+            << u"<img data-blocked=\"1\" src=\"about:blank#http://a\">"
+               "<img data-blocked='1' src='about:blank#https://b'>"
+               "<img data-blocked=\"1\" src=\"about:blank#http://c\">"_s;
         QTest::newRow("capitals left alone")
-            << QStringLiteral("<IMG SRC=\"https://t.example/p.gif\"><img Src=\"http://x\">")
-            << QStringLiteral("<IMG SRC=\"https://t.example/p.gif\"><img Src=\"http://x\">");
+            << u"<IMG SRC=\"https://t.example/p.gif\"><img Src=\"http://x\">"_s
+            << u"<IMG SRC=\"https://t.example/p.gif\"><img Src=\"http://x\">"_s;
         QTest::newRow("blanks around the equals sign left alone")
-            << QStringLiteral("<img src = \"http://x\">")
-            << QStringLiteral("<img src = \"http://x\">");
-        QTest::newRow("unquoted left alone")
-            << QStringLiteral("<img src=http://x>") << QStringLiteral("<img src=http://x>");
-        QTest::newRow("css background left alone")
-            << QStringLiteral("<td style=\"background:url(http://x)\">")
-            << QStringLiteral("<td style=\"background:url(http://x)\">");
+            << u"<img src = \"http://x\">"_s << u"<img src = \"http://x\">"_s;
+        QTest::newRow("unquoted left alone") << u"<img src=http://x>"_s << u"<img src=http://x>"_s;
+        QTest::newRow("css background left alone") << u"<td style=\"background:url(http://x)\">"_s
+                                                   << u"<td style=\"background:url(http://x)\">"_s;
         QTest::newRow("data and cid sources untouched")
-            << QStringLiteral("<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">")
-            << QStringLiteral("<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">");
+            << u"<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">"_s
+            << u"<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">"_s;
         QTest::newRow("srcset's own prefix is not src=")
-            << QStringLiteral("<img srcset=\"http://x 2x\">")
-            << QStringLiteral("<img srcset=\"http://x 2x\">");
+            << u"<img srcset=\"http://x 2x\">"_s << u"<img srcset=\"http://x 2x\">"_s;
         QTest::newRow("data-src also matches the literal text")
-            << QStringLiteral("<img data-src=\"http://x\">")
-            << QStringLiteral("<img data-data-blocked=\"1\" src=\"about:blank#http://x\">");
+            << u"<img data-src=\"http://x\">"_s
+            << u"<img data-data-blocked=\"1\" src=\"about:blank#http://x\">"_s;
         QTest::newRow("empty") << QString() << QString();
     }
 
@@ -60,10 +57,10 @@ private Q_SLOTS:
         QFETCH(QString, blocked);
         QCOMPARE(HtmlDocument::blockRemoteImages(html), blocked);
         QCOMPARE(HtmlDocument::build(html, false),
-                 HtmlDocument::head() + blocked + QStringLiteral("</body></html>"));
+                 HtmlDocument::head() + blocked + u"</body></html>"_s);
         // Showing images skips the rewrite entirely.
         QCOMPARE(HtmlDocument::build(html, true),
-                 HtmlDocument::head() + html + QStringLiteral("</body></html>"));
+                 HtmlDocument::head() + html + u"</body></html>"_s);
     }
 
     void templateBytes()
@@ -74,19 +71,17 @@ private Q_SLOTS:
             "background:transparent;margin:0;padding:4px;}\n"
             "a{color:#B44AE0} img{max-width:100%;height:auto}</style></head>\n"
             "<body><p>Ol\xc3\xa1</p></body></html>";
-        QCOMPARE(HtmlDocument::build(QStringLiteral("<p>Olá</p>"), false).toUtf8(), expected);
+        QCOMPARE(HtmlDocument::build(u"<p>Olá</p>"_s, false).toUtf8(), expected);
     }
 
     void equalDocumentIsNotReloaded()
     {
         LastDocument last;
         QVERIFY(!last.last());
-        const QString blocked =
-            HtmlDocument::build(QStringLiteral("<img src=\"https://x\">"), false);
+        const QString blocked = HtmlDocument::build(u"<img src=\"https://x\">"_s, false);
         QVERIFY(last.replace(blocked));
-        QVERIFY(
-            !last.replace(HtmlDocument::build(QStringLiteral("<img src=\"https://x\">"), false)));
-        const QString shown = HtmlDocument::build(QStringLiteral("<img src=\"https://x\">"), true);
+        QVERIFY(!last.replace(HtmlDocument::build(u"<img src=\"https://x\">"_s, false)));
+        const QString shown = HtmlDocument::build(u"<img src=\"https://x\">"_s, true);
         QVERIFY(last.replace(shown));
         QVERIFY(!last.replace(shown));
         QCOMPARE(*last.last(), shown);
@@ -129,8 +124,8 @@ private Q_SLOTS:
         QFETCH(RemoteContentPolicy::Request, request);
         QFETCH(bool, blocked);
         QFETCH(bool, shown);
-        const QString message = QStringLiteral("m1");
-        const QString other = QStringLiteral("m2");
+        const QString message = u"m1"_s;
+        const QString other = u"m2"_s;
 
         RemoteContentPolicy policy;
         QCOMPARE(policy.mayLoad(message, QUrl(url), request), blocked);

@@ -5,7 +5,6 @@
 #include "MainToolbar.h"
 #include "MainWindow.h"
 #include "PillButton.h"
-#include "SimpleMessage.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
 #include "TransfersPopover.h"
@@ -111,19 +110,6 @@ class TestMainWindow : public QObject
         return compose;
     }
 
-    AttachmentInfo deliverAttachment()
-    {
-        fakegoogle::SimpleMessage message;
-        message.from = u"Rui <rui@x.pt>"_s;
-        message.to = ana;
-        message.subject = u"Fotos"_s;
-        message.text = u"Seguem."_s;
-        message.attachments = {{u"fotos.zip"_s, "application/zip", QByteArray(200000, 'x'), {}}};
-        const auto ref = m_rig->google().deliverMessage(ana, message.toRfc822());
-        const auto api = m_state->sessions().first()->api();
-        return awaitTask(api->getThread(ref.threadId)).messages->first().toFull().attachments[0];
-    }
-
 private slots:
     void init()
     {
@@ -223,7 +209,8 @@ private slots:
                 [&] { shown.append(toolbar->transfersSymbol()); });
         m_dialogs->answers.append(m_dir->filePath(u"fotos.zip"_s));
         const auto api = m_state->sessions().first()->api();
-        QVERIFY(awaitTask(m_state->transfers()->download(deliverAttachment(), ana, api)));
+        QVERIFY(awaitTask(m_state->transfers()->download(
+            m_rig->deliverAttachment(ana, u"fotos.zip"_s, QByteArray(200000, 'x')), ana, api)));
         QCOMPARE(shown, QStringList({u"arrow.down.circle.fill"_s, u"arrow.down.circle"_s}));
 
         // The button opens its panel under itself; Esc closes it again.

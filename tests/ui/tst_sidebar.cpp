@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::AppRig;
 using vesk::test::awaitTask;
@@ -24,8 +25,8 @@ using vesk::test::TestRig;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
-const QString rui = QStringLiteral("rui@exemplo.pt");
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
 
 AccountSession* sessionOf(const AppState& app, const QString& email)
 {
@@ -100,17 +101,17 @@ private slots:
     {
         m_rig = std::make_unique<AppRig>();
         m_rig->configureClient();
-        m_rig->linkDirectly(ana, QStringLiteral("Ana Lopes"));
-        m_rig->linkDirectly(rui, QStringLiteral("Rui Matos"));
+        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
+        m_rig->linkDirectly(rui, u"Rui Matos"_s);
     }
     void cleanup() { m_rig.reset(); }
 
     void modelsChangeRowByRowThroughSyncs()
     {
         auto& google = m_rig->google();
-        google.addLabel(ana, QStringLiteral("Projetos"));
-        google.deliverMessage(ana, TestRig::mail(ana, QStringLiteral("Um")));
-        google.deliverMessage(ana, TestRig::mail(ana, QStringLiteral("Dois")));
+        google.addLabel(ana, u"Projetos"_s);
+        google.deliverMessage(ana, TestRig::mail(ana, u"Um"_s));
+        google.deliverMessage(ana, TestRig::mail(ana, u"Dois"_s));
         AppState app(m_rig->services());
         AccountListModel accounts(app);
         LabelListModel labels(app);
@@ -123,25 +124,21 @@ private slots:
         QSignalSpy labelRemovals(&labels, &QAbstractItemModel::rowsRemoved);
 
         QCOMPARE(column(accounts, AccountListModel::NameRole),
-                 QStringList({QStringLiteral("Ana Lopes"), QStringLiteral("Rui Matos")}));
+                 QStringList({u"Ana Lopes"_s, u"Rui Matos"_s}));
         QCOMPARE(column(labels, LabelListModel::IdRole).size(), 7); // nothing synced yet
         awaitTask(app.startAll());
         QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 2);
         QCOMPARE(accounts.index(1, 0).data(AccountListModel::UnreadRole).toLongLong(), 0);
         QCOMPARE(column(labels, Qt::DisplayRole),
-                 QStringList({QStringLiteral("Caixa de entrada"), QStringLiteral("Enviados"),
-                              QStringLiteral("Rascunhos"), QStringLiteral("Spam"),
-                              QStringLiteral("Lixeira"), QStringLiteral("Com estrela"),
-                              QStringLiteral("Importantes"), QStringLiteral("Projetos")}));
+                 QStringList({u"Caixa de entrada"_s, u"Enviados"_s, u"Rascunhos"_s, u"Spam"_s,
+                              u"Lixeira"_s, u"Com estrela"_s, u"Importantes"_s, u"Projetos"_s}));
         QCOMPARE(column(labels, LabelListModel::SymbolRole),
-                 QStringList({QStringLiteral("tray"), QStringLiteral("paperplane"),
-                              QStringLiteral("doc"), QStringLiteral("exclamationmark.octagon"),
-                              QStringLiteral("trash"), QStringLiteral("star"),
-                              QStringLiteral("exclamationmark"), QStringLiteral("tag")}));
+                 QStringList({u"tray"_s, u"paperplane"_s, u"doc"_s, u"exclamationmark.octagon"_s,
+                              u"trash"_s, u"star"_s, u"exclamationmark"_s, u"tag"_s}));
         QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 2);
 
         // New mail for Ana changes her row and the inbox row, nothing else.
-        google.deliverMessage(ana, TestRig::mail(ana, QStringLiteral("Tres")));
+        google.deliverMessage(ana, TestRig::mail(ana, u"Tres"_s));
         QSignalSpy accountChanges(&accounts, &QAbstractItemModel::dataChanged);
         QSignalSpy labelChanges(&labels, &QAbstractItemModel::dataChanged);
         awaitTask(sessionOf(app, ana)->syncNow());
@@ -165,8 +162,8 @@ private slots:
     void onlyLabelsOfTypeUserAreListed()
     {
         fakegoogle::FaultRule labelsList;
-        labelsList.method = QStringLiteral("GET");
-        labelsList.pathPattern = QStringLiteral(".*/labels");
+        labelsList.method = u"GET"_s;
+        labelsList.pathPattern = u".*/labels"_s;
         labelsList.times = -1;
         labelsList.status = 200;
         labelsList.headers = {{"Content-Type", "application/json"}};
@@ -181,25 +178,24 @@ private slots:
         LabelListModel labels(app);
         awaitTask(sessionOf(app, ana)->syncNow());
         const QStringList ids = column(labels, LabelListModel::IdRole);
-        QCOMPARE(ids.mid(7), QStringList({QStringLiteral("Label_1"), QStringLiteral("Label_3")}));
-        QCOMPARE(labels.index(7, 0).data(Qt::DisplayRole).toString(), QStringLiteral("Projetos"));
+        QCOMPARE(ids.mid(7), QStringList({u"Label_1"_s, u"Label_3"_s}));
+        QCOMPARE(labels.index(7, 0).data(Qt::DisplayRole).toString(), u"Projetos"_s);
     }
 
     void selectionAndHighlightRules()
     {
-        m_rig->google().deliverMessage(ana, TestRig::mail(ana, QStringLiteral("Olá")));
-        m_rig->google().addMessage(rui, TestRig::mail(rui, QStringLiteral("Enviada")),
-                                   {QStringLiteral("SENT")});
+        m_rig->google().deliverMessage(ana, TestRig::mail(ana, u"Olá"_s));
+        m_rig->google().addMessage(rui, TestRig::mail(rui, u"Enviada"_s), {u"SENT"_s});
         AppState app(m_rig->services());
         SidebarPane pane(app);
         pane.resize(260, 700);
         pane.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
         awaitTask(app.startAll());
-        auto* accountsView = pane.findChild<QListView*>(QStringLiteral("accounts"));
-        auto* labelsView = pane.findChild<QListView*>(QStringLiteral("labels"));
+        auto* accountsView = pane.findChild<QListView*>(u"accounts"_s);
+        auto* labelsView = pane.findChild<QListView*>(u"labels"_s);
         const QAbstractItemModel& labels = *labelsView->model();
-        QCOMPARE(highlighted(labels), QStringList(QStringLiteral("INBOX")));
+        QCOMPARE(highlighted(labels), QStringList(u"INBOX"_s));
 
         // Capsules: one unread for Ana, none at zero for Rui.
         QVERIFY(capsulePixels(accountsView, 0) > 20);
@@ -207,25 +203,25 @@ private slots:
 
         // While searching no label is highlighted; a label click leaves the
         // search, forgets the thread and highlights the label.
-        app.setSearchText(QStringLiteral("Olá"));
+        app.setSearchText(u"Olá"_s);
         awaitTask(app.runSearch());
         QVERIFY(app.isSearching());
         QVERIFY(highlighted(labels).isEmpty());
         app.selectThread(app.visibleThreads().value(0));
         QVERIFY(!app.selectedThreadId().isEmpty());
-        clickRow(labelsView, QStringLiteral("SENT"));
+        clickRow(labelsView, u"SENT"_s);
         QVERIFY(!app.isSearching());
         QVERIFY(app.selectedThreadId().isEmpty());
-        QCOMPARE(app.selectedLabelId(), QStringLiteral("SENT"));
-        QCOMPARE(highlighted(labels), QStringList(QStringLiteral("SENT")));
+        QCOMPARE(app.selectedLabelId(), u"SENT"_s);
+        QCOMPARE(highlighted(labels), QStringList(u"SENT"_s));
 
         // Another account keeps the label and loads it there.
         AccountSession* ruiSession = sessionOf(app, rui);
-        QVERIFY(!ruiSession->store()->snapshot().loadedLabels.contains(QStringLiteral("SENT")));
+        QVERIFY(!ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
         clickRow(accountsView, rui);
         QCOMPARE(app.selectedAccountId(), rui);
-        QCOMPARE(app.selectedLabelId(), QStringLiteral("SENT"));
-        QTRY_VERIFY(ruiSession->store()->snapshot().loadedLabels.contains(QStringLiteral("SENT")));
+        QCOMPARE(app.selectedLabelId(), u"SENT"_s);
+        QTRY_VERIFY(ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
         QTRY_COMPARE(app.visibleThreads().size(), 1);
         QVERIFY(accountsView->model()->index(1, 0).data(AccountListModel::SelectedRole).toBool());
         QVERIFY(!accountsView->model()->index(0, 0).data(AccountListModel::SelectedRole).toBool());
@@ -234,11 +230,10 @@ private slots:
         labelsView->setFocus();
         labelsView->setCurrentIndex(labels.index(4, 0));
         QTest::keyClick(labelsView, Qt::Key_Return);
-        QCOMPARE(app.selectedLabelId(), QStringLiteral("TRASH"));
+        QCOMPARE(app.selectedLabelId(), u"TRASH"_s);
 
         QSignalSpy manage(&pane, &SidebarPane::manageAccountsRequested);
-        QTest::mouseClick(pane.findChild<QWidget*>(QStringLiteral("manageAccounts")),
-                          Qt::LeftButton);
+        QTest::mouseClick(pane.findChild<QWidget*>(u"manageAccounts"_s), Qt::LeftButton);
         QCOMPARE(manage.size(), 1);
     }
 
@@ -248,14 +243,14 @@ private slots:
         SidebarPane pane(app);
         pane.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        auto* error = pane.findChild<QLabel*>(QStringLiteral("errorText"));
-        auto* relink = pane.findChild<PillButton*>(QStringLiteral("relink"));
-        auto* syncing = pane.findChild<QWidget*>(QStringLiteral("syncStatus"));
+        auto* error = pane.findChild<QLabel*>(u"errorText"_s);
+        auto* relink = pane.findChild<PillButton*>(u"relink"_s);
+        auto* syncing = pane.findChild<QWidget*>(u"syncStatus"_s);
         QVERIFY(!error->isVisible());
 
         AccountSession* session = app.selectedSession();
         fakegoogle::FaultRule broken;
-        broken.pathPattern = QStringLiteral(".*/labels");
+        broken.pathPattern = u".*/labels"_s;
         broken.status = 500;
         broken.times = -1;
         m_rig->google().addFault(broken);
@@ -265,7 +260,7 @@ private slots:
         QVERIFY(!syncing->isVisible());
         QVERIFY(error->isVisible());
         // What Google said, without its JSON; all of it on hover.
-        QVERIFY(error->text().startsWith(QStringLiteral("HTTP 500")));
+        QVERIFY(error->text().startsWith(u"HTTP 500"_s));
         QVERIFY(!error->text().contains(u'{'));
         QCOMPARE(error->toolTip(), session->lastError());
         QCOMPARE(error->palette().color(QPalette::WindowText), Brand::error);
@@ -281,7 +276,7 @@ private slots:
         awaitTask(session->syncNow());
         QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);
         QVERIFY(relink->isVisible());
-        QVERIFY(error->text().contains(QStringLiteral("Liga-a de novo")));
+        QVERIFY(error->text().contains(u"Liga-a de novo"_s));
 
         m_rig->google().clearFaults();
         m_rig->browser->setIdle(true);

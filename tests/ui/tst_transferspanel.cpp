@@ -1,7 +1,6 @@
 #include "../transfers/AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "Brand.h"
-#include "SimpleMessage.h"
 #include "TestRig.h"
 #include "TextButton.h"
 #include "TransferCard.h"
@@ -26,6 +25,7 @@ using namespace vesk;
 using namespace Qt::StringLiterals;
 using fakegoogle::FaultRule;
 using vesk::test::awaitTask;
+using vesk::test::TestRig;
 
 namespace {
 
@@ -82,22 +82,7 @@ class TestTransfersPanel : public QObject
 
     AttachmentInfo deliver(const QString& name, int size)
     {
-        fakegoogle::SimpleMessage message;
-        message.from = u"Rui <rui@x.pt>"_s;
-        message.to = account;
-        message.subject = u"Segue o anexo"_s;
-        message.text = u"Vê o anexo."_s;
-        message.attachments = {{name, "application/octet-stream", QByteArray(size, 'v'), {}}};
-        const auto ref = m_rig->google().deliverMessage(account, message.toRfc822());
-        return awaitTask(m_api->getThread(ref.threadId)).messages->first().toFull().attachments[0];
-    }
-
-    FaultRule onAttachmentsOf(const QString& messageId, FaultRule::Kind kind) const
-    {
-        FaultRule rule;
-        rule.kind = kind;
-        rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
-        return rule;
+        return m_rig->deliverAttachment(account, name, QByteArray(size, 'v'));
     }
 
     /// Starts a download the test lets run, answering the save dialog.
@@ -146,7 +131,7 @@ private slots:
 
     void manyCardsScrollInsteadOfGrowingOffTheScreen()
     {
-        FaultRule missing = onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::Status);
+        FaultRule missing = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::Status);
         missing.status = 404;
         missing.times = -1;
         m_rig->google().addFault(missing);
@@ -167,11 +152,11 @@ private slots:
         const AttachmentInfo slow = deliver(u"relatório anual.pdf"_s, 60000);
         const AttachmentInfo quick = deliver(u"fotos.zip"_s, 3000);
         const AttachmentInfo gone = deliver(u"contrato.pdf"_s, 100);
-        FaultRule trickle = onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
+        FaultRule trickle = TestRig::onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
         trickle.chunkBytes = 2048;
         trickle.chunkIntervalMs = 100;
         m_rig->google().addFault(trickle);
-        FaultRule missing = onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
+        FaultRule missing = TestRig::onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
         missing.status = 404;
         m_rig->google().addFault(missing);
 

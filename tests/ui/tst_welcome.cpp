@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 namespace {
@@ -42,13 +43,13 @@ bool nothingClipped(const QWidget& root)
     return true;
 }
 
-const QString s_tagline = QStringLiteral("O teu Gmail, nativo no Linux. Várias contas, "
-                                         "notificações por conta e anexos sem truques.");
-const QString s_cardTitle = QStringLiteral("Falta um passo teu, uma só vez");
+const QString s_tagline = u"O teu Gmail, nativo no Linux. Várias contas, "
+                          "notificações por conta e anexos sem truques."_s;
+const QString s_cardTitle = u"Falta um passo teu, uma só vez"_s;
 const QString s_cardText =
-    QStringLiteral("O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. "
-                   "Abre as Definições e cola o Client ID e o Client Secret; a app explica o "
-                   "resto. A senha nunca passa pelo VESK.");
+    u"O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. "
+    "Abre as Definições e cola o Client ID e o Client Secret; a app explica o "
+    "resto. A senha nunca passa pelo VESK."_s;
 
 } // namespace
 
@@ -65,12 +66,11 @@ private Q_SLOTS:
         view.resize(980, 600);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(shownTexts(view),
-                 QStringList({QStringLiteral("VESK"), s_tagline, s_cardTitle, s_cardText}));
+        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline, s_cardTitle, s_cardText}));
         QVERIFY(nothingClipped(view));
 
         auto* button = view.findChild<PillButton*>();
-        QCOMPARE(button->text(), QStringLiteral("Abrir Definições"));
+        QCOMPARE(button->text(), u"Abrir Definições"_s);
         QVERIFY(button->isProminent());
         QSignalSpy settings(&view, &WelcomeView::settingsRequested);
         QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
@@ -86,10 +86,10 @@ private Q_SLOTS:
         view.setOAuthConfigured(true);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(shownTexts(view), QStringList({QStringLiteral("VESK"), s_tagline}));
+        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline}));
 
         auto* button = view.findChild<PillButton*>();
-        QCOMPARE(button->text(), QStringLiteral("Ligar a primeira conta"));
+        QCOMPARE(button->text(), u"Ligar a primeira conta"_s);
         QSignalSpy settings(&view, &WelcomeView::settingsRequested);
         QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
         QTest::mouseClick(button, Qt::LeftButton);
@@ -97,14 +97,14 @@ private Q_SLOTS:
         QCOMPARE(settings.count(), 0);
 
         // A failed link is reported under the button until it is cleared.
-        const QString failure = QStringLiteral("O início de sessão foi cancelado.");
+        const QString failure = u"O início de sessão foi cancelado."_s;
         view.setLinkError(failure);
         // Lay out now: relayouts are posted, and the check reads geometry.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QVERIFY(nothingClipped(view));
         QCOMPARE(shownTexts(view).last(), failure);
         view.setLinkError(QString());
-        QCOMPARE(shownTexts(view), QStringList({QStringLiteral("VESK"), s_tagline}));
+        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline}));
     }
 
     void aboutShowsTheBuildsVersion()
@@ -112,10 +112,8 @@ private Q_SLOTS:
         AboutView about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QCOMPARE(shownTexts(about),
-                 QStringList({QStringLiteral("VESK"),
-                              QStringLiteral("Cliente de Gmail nativo para Linux"),
-                              QStringLiteral("Versão ") + QStringLiteral(EXPECTED_VERSION)}));
+        QCOMPARE(shownTexts(about), QStringList({u"VESK"_s, u"Cliente de Gmail nativo para Linux"_s,
+                                                 u"Versão "_s + QStringLiteral(EXPECTED_VERSION)}));
         QVERIFY(nothingClipped(about));
     }
 };
