@@ -285,16 +285,4 @@ QString mimeType(const QString& forFilename)
     return found->mediaType.toString();
 }
 
-QByteArray foldBase64(const QByteArray& base64)
-{
-    QByteArray folded;
-    folded.reserve(base64.size() + base64.size() / foldWidth * 2);
-    for (qsizetype at = 0; at < base64.size(); at += foldWidth) {
-        if (at > 0)
-            folded += "\r\n";
-        folded.append(base64.constData() + at, std::min(foldWidth, base64.size() - at));
-    }
-    return folded;
-}
-
 } // namespace vesk::MIMEBuilder

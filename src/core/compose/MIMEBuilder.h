@@ -57,10 +57,6 @@ QStringList splitAddresses(const QString& text);
 /// "application/octet-stream" for anything not in the table.
 QString mimeType(const QString& forFilename);
 
-/// Base64 text cut into lines of 76 characters joined with CR LF; no line
-/// end after the last one, and empty text stays empty.
-QByteArray foldBase64(const QByteArray& base64);
-
 } // namespace MIMEBuilder
 
 } // namespace vesk
