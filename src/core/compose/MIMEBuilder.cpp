@@ -17,7 +17,6 @@ namespace vesk::MIMEBuilder {
 
 namespace {
 
-constexpr qsizetype foldWidth = 76;
 constexpr char textPartHeaders[] = "Content-Type: text/plain; charset=UTF-8\r\n"
                                    "Content-Transfer-Encoding: base64";
 
