@@ -32,6 +32,17 @@ namespace {
 const QString s_email = u"ana@exemplo.pt"_s;
 const QString s_name = u"Ana Sá"_s;
 
+/// How the attempt failed, as the user is told; empty when it did not.
+QString failureOf(QCoro::Task<OAuthService::Authorization> attempt)
+{
+    try {
+        awaitTask(std::move(attempt));
+    } catch (const OAuthError& error) {
+        return error.description();
+    }
+    return {};
+}
+
 const QString s_gmailScope = u"https://www.googleapis.com/auth/gmail.modify"_s;
 
 QString queryValue(const RecordedRequest& request, const QString& name)
@@ -247,13 +258,7 @@ private Q_SLOTS:
         QCOMPARE(browser->opened().size(), 1);
         const QPointer<LoopbackReceiver> receiver = oauth->receiver();
         oauth->cancel();
-        QString text;
-        try {
-            awaitTask(std::move(attempt));
-        } catch (const OAuthError& error) {
-            text = error.description();
-        }
-        QCOMPARE(text, u"Ligação cancelada"_s);
+        QCOMPARE(failureOf(std::move(attempt)), u"Ligação cancelada"_s);
         QVERIFY(!oauth->receiver());
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
 
@@ -300,13 +305,7 @@ private Q_SLOTS:
         exchange->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
                         QByteArray::number(tokens.size()) + "\r\nConnection: close\r\n\r\n" +
                         tokens);
-        QString text;
-        try {
-            awaitTask(std::move(attempt));
-        } catch (const OAuthError& error) {
-            text = error.description();
-        }
-        QCOMPARE(text, u"Ligação cancelada"_s);
+        QCOMPARE(failureOf(std::move(attempt)), u"Ligação cancelada"_s);
         QCOMPARE(rig.requestsEndingWith(u"/gmail/v1/users/me/profile"_s), 0);
     }
 
