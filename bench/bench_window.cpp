@@ -58,6 +58,7 @@
 #include <ctime>
 #include <iostream>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace vesk;
@@ -72,6 +73,13 @@ const QString s_secret = QStringLiteral("segredo");
 constexpr int s_summaries = 100000;
 constexpr int s_htmlMessages = 20;
 const QString s_htmlSubject = QStringLiteral("Boletim semanal");
+
+rusage threadUsage()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage;
+}
 
 qint64 threadCpuNs()
 {
@@ -101,6 +109,7 @@ public:
         m_lastNs = m_clock.nsecsElapsed();
         m_startNs = m_lastNs;
         m_lastCpuNs = threadCpuNs();
+        m_lastUsage = threadUsage();
         m_longestNs = 0;
         m_longestCpuNs = 0;
         m_over = 0;
@@ -116,15 +125,22 @@ private:
         const qint64 now = m_clock.nsecsElapsed();
         const qint64 cpu = threadCpuNs();
         const qint64 gap = now - m_lastNs - 1000000;
+        const rusage usage = s_showBlocks ? threadUsage() : rusage{};
         if (gap > 16000000) {
             ++m_over;
+            // What the thread did besides computing: page faults read from
+            // disk, waits it chose and preemptions by others.
             if (s_showBlocks) {
-                std::fprintf(stderr,
-                             "block of %.1f ms (%.1f ms computing), %.0f ms into the phase\n",
-                             double(gap) / 1e6, double(cpu - m_lastCpuNs) / 1e6,
-                             double(now - m_startNs) / 1e6);
+                std::fprintf(
+                    stderr,
+                    "block of %.1f ms (%.1f ms computing; %ld major faults, %ld waits, "
+                    "%ld preemptions), %.0f ms into the phase\n",
+                    double(gap) / 1e6, double(cpu - m_lastCpuNs) / 1e6,
+                    usage.ru_majflt - m_lastUsage.ru_majflt, usage.ru_nvcsw - m_lastUsage.ru_nvcsw,
+                    usage.ru_nivcsw - m_lastUsage.ru_nivcsw, double(now - m_startNs) / 1e6);
             }
         }
+        m_lastUsage = usage;
         if (gap > m_longestNs) {
             m_longestNs = gap;
             m_longestCpuNs = cpu - m_lastCpuNs;
@@ -138,6 +154,7 @@ private:
     qint64 m_lastNs = 0;
     qint64 m_startNs = 0;
     qint64 m_lastCpuNs = 0;
+    rusage m_lastUsage{};
     qint64 m_longestNs = 0;
     qint64 m_longestCpuNs = 0;
     int m_over = 0;
