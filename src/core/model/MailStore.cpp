@@ -170,16 +170,18 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
     // Filtered and sorted outside the lock, from a copy that shares the
     // table: with a hundred thousand summaries that takes tens of
     // milliseconds, which a writer on the GUI thread must not wait out.
-    QHash<QString, MessageSummary> all;
-    {
-        QMutexLocker lock(&m_mutex);
-        all = m_state.summaries;
-    }
     QList<MessageSummary> result;
-    for (const MessageSummary& summary : std::as_const(all)) {
-        if (summary.hasLabel(labelId))
-            result.append(summary);
-    }
+    {
+        QHash<QString, MessageSummary> all;
+        {
+            QMutexLocker lock(&m_mutex);
+            all = m_state.summaries;
+        }
+        for (const MessageSummary& summary : std::as_const(all)) {
+            if (summary.hasLabel(labelId))
+                result.append(summary);
+        }
+    } // The shared table goes before sorting: a change meanwhile copies it.
     std::stable_sort(result.begin(), result.end(), [](const auto& a, const auto& b) {
         return a.internalDateMs() > b.internalDateMs();
     });

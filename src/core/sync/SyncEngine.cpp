@@ -329,44 +329,47 @@ QCoro::Task<SyncEngine::LabelPage> SyncEngine::fetchFullSyncPage(QString labelId
 
 void SyncEngine::reconcile(const QList<LabelPage>& pages)
 {
-    const MailStore::State state = m_store->snapshot();
-    QSet<QString> loaded = state.loadedLabels;
-    for (const LabelPage& page : pages)
-        loaded.insert(page.labelId);
-
-    // A cached message the newest page should have shown but did not has left
-    // the label (or the mailbox).
-    QHash<QString, MessageSummary> patched;
-    for (const LabelPage& page : pages) {
-        const QSet<QString> listed(page.ids.begin(), page.ids.end());
-        const qint64 cutoff =
-            page.whole ? std::numeric_limits<qint64>::min() : pageCutoff(page.ids, state);
-        for (const MessageSummary& cached : state.summaries) {
-            MessageSummary current = patched.value(cached.id(), cached);
-            if (!current.hasLabel(page.labelId) || listed.contains(current.id()) ||
-                current.internalDateMs() <= cutoff)
-                continue;
-            QStringList labels = current.labelIds();
-            labels.removeAll(page.labelId);
-            current.setLabelIds(labels);
-            patched.insert(current.id(), current);
-        }
-    }
-    // A message in no loaded label is removed, also one that left them
-    // earlier (archived while only the inbox was loaded): no full sync would
-    // ever look at it again, so it would stay, stale, even once deleted.
     QList<MessageSummary> kept;
     QStringList removed;
-    for (const MessageSummary& cached : state.summaries) {
-        const auto found = patched.constFind(cached.id());
-        const MessageSummary& summary = found == patched.constEnd() ? cached : *found;
-        const bool inLoadedLabel =
-            std::any_of(summary.labelIds().begin(), summary.labelIds().end(),
-                        [&](const QString& label) { return loaded.contains(label); });
-        if (!inLoadedLabel)
-            removed.append(summary.id());
-        else if (found != patched.constEnd())
-            kept.append(summary);
+    // The snapshot goes before the store changes (see applyHistory).
+    {
+        const MailStore::State state = m_store->snapshot();
+        QSet<QString> loaded = state.loadedLabels;
+        for (const LabelPage& page : pages)
+            loaded.insert(page.labelId);
+
+        // A cached message the newest page should have shown but did not has left
+        // the label (or the mailbox).
+        QHash<QString, MessageSummary> patched;
+        for (const LabelPage& page : pages) {
+            const QSet<QString> listed(page.ids.begin(), page.ids.end());
+            const qint64 cutoff =
+                page.whole ? std::numeric_limits<qint64>::min() : pageCutoff(page.ids, state);
+            for (const MessageSummary& cached : state.summaries) {
+                MessageSummary current = patched.value(cached.id(), cached);
+                if (!current.hasLabel(page.labelId) || listed.contains(current.id()) ||
+                    current.internalDateMs() <= cutoff)
+                    continue;
+                QStringList labels = current.labelIds();
+                labels.removeAll(page.labelId);
+                current.setLabelIds(labels);
+                patched.insert(current.id(), current);
+            }
+        }
+        // A message in no loaded label is removed, also one that left them
+        // earlier (archived while only the inbox was loaded): no full sync would
+        // ever look at it again, so it would stay, stale, even once deleted.
+        for (const MessageSummary& cached : state.summaries) {
+            const auto found = patched.constFind(cached.id());
+            const MessageSummary& summary = found == patched.constEnd() ? cached : *found;
+            const bool inLoadedLabel =
+                std::any_of(summary.labelIds().begin(), summary.labelIds().end(),
+                            [&](const QString& label) { return loaded.contains(label); });
+            if (!inLoadedLabel)
+                removed.append(summary.id());
+            else if (found != patched.constEnd())
+                kept.append(summary);
+        }
     }
     if (!kept.isEmpty())
         m_store->upsert(kept);
@@ -429,22 +432,27 @@ QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history, QString startHist
     // message takes them as they are, costing no request. Only messages new
     // to the cache, or whose change did not say, are fetched, and none twice
     // for one range.
-    const MailStore::State state = store->snapshot();
     QList<MessageSummary> relabelled;
     QStringList toFetch;
-    for (const QString& id : changes.changedOrder) {
-        if (changes.deleted.contains(id))
-            continue;
-        const std::optional<QStringList> labels = changes.labelsAfter.value(id);
-        const auto cached = state.summaries.constFind(id);
-        if (cached != state.summaries.constEnd() && labels) {
-            if (cached->labelIds() != *labels) {
-                MessageSummary summary = *cached;
-                summary.setLabelIds(*labels);
-                relabelled.append(summary);
+    {
+        // The snapshot shares the store's table, which the store copies
+        // whole (a hundred thousand summaries, on the GUI thread) when it
+        // changes while shared: it goes before anything is written.
+        const MailStore::State state = store->snapshot();
+        for (const QString& id : changes.changedOrder) {
+            if (changes.deleted.contains(id))
+                continue;
+            const std::optional<QStringList> labels = changes.labelsAfter.value(id);
+            const auto cached = state.summaries.constFind(id);
+            if (cached != state.summaries.constEnd() && labels) {
+                if (cached->labelIds() != *labels) {
+                    MessageSummary summary = *cached;
+                    summary.setLabelIds(*labels);
+                    relabelled.append(summary);
+                }
+            } else if (!m_range.fetched.contains(id)) {
+                toFetch.append(id);
             }
-        } else if (!m_range.fetched.contains(id)) {
-            toFetch.append(id);
         }
     }
     if (!relabelled.isEmpty())
