@@ -81,9 +81,9 @@ public:
     static qsizetype backgroundGroupingFrom() { return 5000; }
 
     /// Starts reading the linked accounts' caches on threads of their own,
-    /// for the sessions that a state built with `services` opens, so that
-    /// the caller can do other start-up work meanwhile. Whether any account
-    /// is linked.
+    /// for the sessions that a state built with `services` opens: they load
+    /// side by side rather than one after another. Whether any account is
+    /// linked.
     static bool readCachesAhead(AppServices& services);
 
     /// What a composer writing from `session`'s account needs of it; an

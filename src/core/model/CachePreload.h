@@ -13,9 +13,9 @@
 namespace vesk {
 
 /// The caches of the accounts about to open, read and decoded on threads of
-/// their own from construction on, so that the start-up work of the GUI
-/// thread (the web engine's start) and of each account overlap instead of
-/// adding up. Each store then takes its cache from here. Any thread.
+/// their own from construction on, so that several accounts' caches load
+/// side by side instead of one after the other on the GUI thread. Each store
+/// then takes its cache from here. Any thread.
 class CachePreload final
 {
 public:
