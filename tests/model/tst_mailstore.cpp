@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<QByteArray>("contents");
         MailStore::State state;
         state.historyId = QStringLiteral("5");
-        state.summaries.insert(QStringLiteral("a"), summary(QStringLiteral("a"), 1));
+        state.summaries.insert(summary(QStringLiteral("a"), 1));
         const QByteArray valid = MailJson::encodeCache(state);
         QTest::newRow("not json") << QByteArray("não é json");
         QTest::newRow("truncated") << valid.left(valid.size() / 2);
@@ -238,6 +238,38 @@ private slots:
         QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
     }
 
+    void snapshotsKeepTheirStateWhileTheStoreChanges()
+    {
+        MailStore store(m_email, std::nullopt);
+        QList<MessageSummary> all;
+        for (int i = 0; i < 5000; ++i)
+            all.append(summary(QStringLiteral("m%1").arg(i), i));
+        store.upsert(all);
+        const MailStore::State before = store.snapshot();
+
+        store.upsert({summary(QStringLiteral("m7"), 7, {unread}), summary(QStringLiteral("x"), 1)});
+        store.removeMessages(
+            {QStringLiteral("m8"), QStringLiteral("m9"), QStringLiteral("absent")});
+
+        QCOMPARE(before.summaries.size(), 5000);
+        QCOMPARE(before.summaries.value(QStringLiteral("m7")).labelIds(), QStringList{inbox});
+        QVERIFY(before.summaries.contains(QStringLiteral("m8")));
+        QVERIFY(!before.summaries.find(QStringLiteral("x")));
+
+        const MailStore::State after = store.snapshot();
+        QCOMPARE(after.summaries.size(), 4999);
+        QCOMPARE(after.summaries.find(QStringLiteral("m7"))->labelIds(), QStringList{unread});
+        QVERIFY(!after.summaries.contains(QStringLiteral("m9")));
+        // Iteration visits each summary once, under its own id.
+        QSet<QString> seen;
+        for (const MessageSummary& each : after.summaries)
+            seen.insert(each.id());
+        QCOMPARE(seen.size(), 4999);
+        const QStringList keys = after.summaries.keys();
+        QCOMPARE(seen, QSet<QString>(keys.cbegin(), keys.cend()));
+        QVERIFY(before != after);
+    }
+
     void wipedStoreIgnoresLateWrites()
     {
         MailStore store(m_email, base());
@@ -338,7 +370,7 @@ private slots:
                                       QStringLiteral("p%1@x.pt").arg(i),
                                       text.right(i % 90),
                                       qint64(i) * 1000003});
-            expected.summaries.insert(id, all.last());
+            expected.summaries.insert(all.last());
         }
         {
             MailStore store(m_email, base());

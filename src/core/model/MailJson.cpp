@@ -122,9 +122,9 @@ QByteArray encodeCache(const MailStoreState& state)
     writer.value(state.historyId);
     writer.key("summaries");
     writer.beginObject();
-    for (auto it = state.summaries.cbegin(); it != state.summaries.cend(); ++it) {
-        writer.key(it.key());
-        write(writer, it.value());
+    for (const MessageSummary& summary : state.summaries) {
+        writer.key(summary.id());
+        write(writer, summary);
     }
     writer.endObject();
     writer.key("labels");

@@ -177,13 +177,10 @@ bool decode(dom::element value, AccountRegistryEntry& out, Failure& failure)
 // nothing.
 constexpr size_t s_releaseEvery = 256;
 
-bool decodeSummaries(dom::element value, QHash<QString, MessageSummary>& out, Failure& failure,
+bool decodeSummaries(dom::element value, SummaryTable& out, Failure& failure,
                      ParsedPrefixRelease& release)
 {
     LabelInterner labels;
-    dom::object object;
-    if (!value.get_object().get(object))
-        out.reserve(qsizetype(object.size()));
     size_t decoded = 0;
     const bool ok = forEachMember(value, failure, [&](std::string_view key, dom::element member) {
         if (decoded == 0)
@@ -194,10 +191,9 @@ bool decodeSummaries(dom::element value, QHash<QString, MessageSummary>& out, Fa
         MessageSummary summary;
         if (!decode(member, summary, labels, failure))
             return failure.within(key);
-        // Keyed by the summary's own id, so the map's invariant holds even
+        // Keyed by the summary's own id, so the table's invariant holds even
         // for a hand-edited file whose member names disagree.
-        const QString id = summary.id();
-        out.insert(id, std::move(summary));
+        out.insert(std::move(summary));
         return true;
     });
     return ok || failure.within("summaries");

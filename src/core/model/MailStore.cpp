@@ -172,7 +172,7 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
     // milliseconds, which a writer on the GUI thread must not wait out.
     QList<MessageSummary> result;
     {
-        QHash<QString, MessageSummary> all;
+        SummaryTable all;
         {
             QMutexLocker lock(&m_mutex);
             all = m_state.summaries;
@@ -222,7 +222,7 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
     if (m_wiped)
         return;
     for (const MessageSummary& summary : summaries)
-        m_state.summaries.insert(summary.id(), summary);
+        m_state.summaries.insert(summary);
     m_state.lastSync = m_clock();
     changedLocked();
 }

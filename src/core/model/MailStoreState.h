@@ -2,9 +2,9 @@
 
 #include "LabelInfo.h"
 #include "MessageSummary.h"
+#include "SummaryTable.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -18,8 +18,7 @@ struct MailStoreState
 {
     /// Empty until the first full synchronisation has finished.
     QString historyId;
-    /// Keyed by message id; a key always equals its value's id.
-    QHash<QString, MessageSummary> summaries;
+    SummaryTable summaries;
     /// In the order Gmail listed them.
     QList<LabelInfo> labels;
     /// Labels whose first page of messages has been fetched.

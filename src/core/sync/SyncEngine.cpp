@@ -81,8 +81,7 @@ qint64 pageCutoff(const QStringList& ids, const MailStore::State& state)
 {
     qint64 oldest = std::numeric_limits<qint64>::max();
     for (const QString& id : ids) {
-        const auto cached = state.summaries.constFind(id);
-        if (cached != state.summaries.constEnd())
+        if (const MessageSummary* cached = state.summaries.find(id))
             oldest = std::min(oldest, cached->internalDateMs());
     }
     return oldest;
@@ -443,8 +442,8 @@ QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history, QString startHist
             if (changes.deleted.contains(id))
                 continue;
             const std::optional<QStringList> labels = changes.labelsAfter.value(id);
-            const auto cached = state.summaries.constFind(id);
-            if (cached != state.summaries.constEnd() && labels) {
+            const MessageSummary* cached = state.summaries.find(id);
+            if (cached && labels) {
                 if (cached->labelIds() != *labels) {
                     MessageSummary summary = *cached;
                     summary.setLabelIds(*labels);
