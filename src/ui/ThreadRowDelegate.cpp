@@ -1,13 +1,13 @@
 #include "ThreadRowDelegate.h"
 
 #include "Brand.h"
+#include "ElidedTextLayout.h"
 #include "ThreadListModel.h"
 
 #include <QDateTime>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
-#include <QTextLayout>
 
 namespace vesk {
 
@@ -49,37 +49,6 @@ QFont countFont()
 int lineHeight(const QFont& font)
 {
     return QFontMetrics(font).height();
-}
-
-/// Up to two lines of `text` wrapped into `width`; the second ends in an
-/// ellipsis when the text goes on.
-void drawTwoLines(QPainter* painter, const QRect& box, const QString& text)
-{
-    const QFont font = snippetFont();
-    const QFontMetrics metrics(font);
-    QString flat = text.simplified();
-    QTextLayout layout(flat, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine first = layout.createLine();
-    if (!first.isValid()) {
-        layout.endLayout();
-        return;
-    }
-    first.setLineWidth(box.width());
-    layout.endLayout();
-    const int firstEnd = first.textStart() + first.textLength();
-    painter->setFont(font);
-    const QRect firstLine(box.left(), box.top(), box.width(), metrics.height());
-    painter->drawText(firstLine, Qt::AlignLeft | Qt::AlignVCenter, flat.left(firstEnd).trimmed());
-    const QString rest = flat.mid(firstEnd).trimmed();
-    if (rest.isEmpty())
-        return;
-    const QRect secondLine = firstLine.translated(0, metrics.height());
-    painter->drawText(secondLine, Qt::AlignLeft | Qt::AlignVCenter,
-                      metrics.elidedText(rest, Qt::ElideRight, box.width()));
 }
 
 } // namespace
@@ -151,43 +120,38 @@ void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         painter->drawEllipse(dot);
         left += s_dotSize + s_dotGap;
     }
-    const QString date = dateText(index.data(ThreadListModel::DateRole).toDateTime());
-    const QFontMetrics dateMetrics(dateFont());
-    const int dateWidth = dateMetrics.horizontalAdvance(date);
-    painter->setFont(dateFont());
+    const QRectF firstLine(left, y, text.right() + 1 - left, firstHeight);
+    const ElidedTextLayout date(dateText(index.data(ThreadListModel::DateRole).toDateTime()),
+                                dateFont(), firstLine.width());
     painter->setPen(Brand::secondary());
-    painter->drawText(QRect(text.right() - dateWidth + 1, y, dateWidth, firstHeight),
-                      Qt::AlignRight | Qt::AlignVCenter, date);
-    const QRect participants(left, y, text.right() - dateWidth - s_dotGap - left + 1, firstHeight);
-    painter->setFont(participantsFont(unread));
+    date.draw(painter, firstLine, Qt::AlignRight);
+    const qreal dateSpace = date.naturalWidth() > 0 ? date.naturalWidth() + s_dotGap : 0;
     painter->setPen(Brand::foreground);
-    painter->drawText(participants, Qt::AlignLeft | Qt::AlignVCenter,
-                      QFontMetrics(participantsFont(unread))
-                          .elidedText(index.data(ThreadListModel::ParticipantsRole).toString(),
-                                      Qt::ElideRight, participants.width()));
+    ElidedTextLayout(index.data(ThreadListModel::ParticipantsRole).toString().simplified(),
+                     participantsFont(unread), firstLine.width() - dateSpace)
+        .draw(painter, firstLine);
     y += firstHeight + s_lineGap;
 
     // Subject.
     const QFont subject = subjectFont(unread);
-    painter->setFont(subject);
-    painter->drawText(
-        QRect(text.left(), y, text.width(), lineHeight(subject)), Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(subject).elidedText(index.data(ThreadListModel::SubjectRole).toString(),
-                                         Qt::ElideRight, text.width()));
+    ElidedTextLayout(index.data(ThreadListModel::SubjectRole).toString().simplified(), subject,
+                     text.width())
+        .draw(painter, QRectF(text.left(), y, text.width(), lineHeight(subject)));
     y += lineHeight(subject) + s_lineGap;
 
     // Snippet, two lines at most.
     painter->setPen(Brand::secondary());
-    drawTwoLines(painter, QRect(text.left(), y, text.width(), 2 * lineHeight(snippetFont())),
-                 index.data(ThreadListModel::SnippetRole).toString());
+    ElidedTextLayout(index.data(ThreadListModel::SnippetRole).toString().simplified(),
+                     snippetFont(), text.width(), 2)
+        .draw(painter, QRectF(text.left(), y, text.width(), 2 * lineHeight(snippetFont())),
+              Qt::AlignLeft | Qt::AlignTop);
     y += 2 * lineHeight(snippetFont()) + s_lineGap;
 
     // The count, only for conversations.
     const QString count = countText(index.data(ThreadListModel::MessageCountRole).toInt());
     if (!count.isEmpty()) {
-        painter->setFont(countFont());
-        painter->drawText(QRect(text.left(), y, text.width(), lineHeight(countFont())),
-                          Qt::AlignLeft | Qt::AlignVCenter, count);
+        ElidedTextLayout(count, countFont(), text.width())
+            .draw(painter, QRectF(text.left(), y, text.width(), lineHeight(countFont())));
     }
     painter->restore();
 }

@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "Brand.h"
+#include "ElidedTextLayout.h"
 #include "Icons.h"
 #include "SimpleMessage.h"
 #include "TestRig.h"
@@ -20,9 +21,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -367,6 +370,62 @@ private Q_SLOTS:
         // Noon UTC falls on the same day in nearly every time zone.
         QCOMPARE(ThreadRowDelegate::dateText(single.data(ThreadListModel::DateRole).toDateTime()),
                  QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+    }
+
+    void rowTextStaysInItsBox()
+    {
+        const QFont font = Brand::inter(12);
+        const qreal lineHeight = QFontMetricsF(font).height();
+        // What one layout paints, in white on a transparent picture, inside
+        // a box at (10, 10) of the given width: the columns it reached.
+        const auto painted = [](const ElidedTextLayout& layout, qreal width) {
+            QImage image(400, 80, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setPen(Qt::white);
+            layout.draw(&painter, QRectF(10, 10, width, 60), Qt::AlignLeft | Qt::AlignTop);
+            painter.end();
+            int first = image.width();
+            int last = -1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) > 0) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+                }
+            }
+            return std::pair{first, last};
+        };
+
+        const ElidedTextLayout fits(QStringLiteral("Jantar"), font, 200);
+        QVERIFY(!fits.isElided());
+        QVERIFY(fits.naturalWidth() > 0 && fits.naturalWidth() < 200);
+        QVERIFY(qAbs(fits.height() - lineHeight) < 1);
+
+        const QString words = QStringLiteral("vemo-nos amanhã e trago os documentos ").repeated(8);
+        const ElidedTextLayout twoLines(words, font, 200, 2);
+        QVERIFY(twoLines.isElided());
+        QVERIFY(twoLines.naturalWidth() <= 200);
+        QCOMPARE(twoLines.height(), 2 * fits.height());
+        const auto [left, right] = painted(twoLines, 200);
+        QVERIFY(left >= 10 && right <= 211);
+        QVERIFY2(right > 150, "the ellipsis closes the last line");
+
+        // A hostile subject: megabytes on one line, astral characters where
+        // the text is cut, or no room at all.
+        const ElidedTextLayout huge(QString(4'000'000, u'x'), font, 200);
+        QVERIFY(huge.isElided());
+        QCOMPARE(huge.height(), fits.height());
+        QVERIFY(painted(huge, 200).second <= 211);
+        const ElidedTextLayout astral(QStringLiteral("😀").repeated(400), font, 100);
+        QVERIFY(astral.isElided());
+        QVERIFY(painted(astral, 100).second <= 111);
+        const ElidedTextLayout noRoom(QStringLiteral("Jantar"), font, 0);
+        QVERIFY(noRoom.isElided());
+        const ElidedTextLayout empty(QString(), font, 200, 2);
+        QVERIFY(!empty.isElided());
+        QCOMPARE(painted(empty, 200).second, -1);
     }
 
     void contextMenuActsOnTheSession()
