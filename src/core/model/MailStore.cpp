@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace vesk {
 
@@ -42,7 +44,7 @@ std::optional<QByteArray> readWhole(const QString& path)
     return bytes;
 }
 
-QString cacheFilePath(const QString& folderPath)
+QString cacheFileIn(const QString& folderPath)
 {
     return QDir(folderPath).filePath(QStringLiteral("cache.json"));
 }
@@ -66,7 +68,7 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
         return;
     const QString base = baseDirectory.value_or(defaultBaseDirectory());
     m_folderPath = QDir(base).filePath(m_accountEmail);
-    m_filePath = cacheFilePath(m_folderPath);
+    m_filePath = cacheFileIn(m_folderPath);
     // Failures are ignored: the store then works from memory and the next
     // write fails silently, as any other failed write.
     QDir().mkpath(m_folderPath);
@@ -140,10 +142,19 @@ bool MailStore::isSafeFolderName(const QString& email)
 MailStore::ReadAhead MailStore::readAhead(const QString& accountEmail,
                                           const std::optional<QString>& baseDirectory)
 {
+    const QString path = cacheFilePath(accountEmail, baseDirectory);
+    if (path.isEmpty())
+        return {};
+    return ReadAhead{readCache(path)};
+}
+
+QString MailStore::cacheFilePath(const QString& accountEmail,
+                                 const std::optional<QString>& baseDirectory)
+{
     if (!isSafeFolderName(accountEmail))
         return {};
     const QString base = baseDirectory.value_or(defaultBaseDirectory());
-    return ReadAhead{readCache(cacheFilePath(QDir(base).filePath(accountEmail)))};
+    return cacheFileIn(QDir(base).filePath(accountEmail));
 }
 
 void MailStore::load(std::optional<ReadAhead> readAhead)
@@ -170,7 +181,7 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
     // Filtered and sorted outside the lock, from a copy that shares the
     // table: with a hundred thousand summaries that takes tens of
     // milliseconds, which a writer on the GUI thread must not wait out.
-    QList<MessageSummary> result;
+    QList<MessageSummary> matching;
     {
         SummaryTable all;
         {
@@ -179,12 +190,22 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
         }
         for (const MessageSummary& summary : std::as_const(all)) {
             if (summary.hasLabel(labelId))
-                result.append(summary);
+                matching.append(summary);
         }
     } // The shared table goes before sorting: a change meanwhile copies it.
-    std::stable_sort(result.begin(), result.end(), [](const auto& a, const auto& b) {
-        return a.internalDateMs() > b.internalDateMs();
+    // Sorting (date, index) pairs compares within one flat array instead of
+    // reaching into each summary's block; the index keeps equal dates stable.
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(matching.size()));
+    for (qsizetype i = 0; i < matching.size(); ++i)
+        order.emplace_back(matching.at(i).internalDateMs(), i);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
+    QList<MessageSummary> result;
+    result.reserve(matching.size());
+    for (const auto& entry : order)
+        result.append(std::move(matching[entry.second]));
     return result;
 }
 
