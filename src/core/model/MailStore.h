@@ -70,6 +70,10 @@ public:
     /// would; any thread.
     static ReadAhead readAhead(const QString& accountEmail,
                                const std::optional<QString>& baseDirectory);
+    /// The account's cache file, where its store would keep it; empty for
+    /// an email that gets a memory-only store.
+    static QString cacheFilePath(const QString& accountEmail,
+                                 const std::optional<QString>& baseDirectory);
     /// Whether an email may be used verbatim as a folder name under the base.
     static bool isSafeFolderName(const QString& email);
 
