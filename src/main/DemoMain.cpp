@@ -13,6 +13,7 @@
 #include "DemoWorld.h"
 #include "Icons.h"
 #include "MainWindow.h"
+#include "MessageWebProfile.h"
 #include "ScreenshotScript.h"
 #include "app/AppState.h"
 
@@ -125,6 +126,10 @@ int main(int argc, char* argv[])
     const std::unique_ptr<MainWindow> window =
         composeWindow(state, world.oauthConfig(), world.settings());
     window->setBaseTitle(QStringLiteral("VESK — demonstração"));
+    // As the real program does: the first conversation opened must not wait
+    // for the web engine to start.
+    if (options->accounts > 0)
+        MessageWebProfile::startEngine();
     slot->window = window.get();
     window->show();
 

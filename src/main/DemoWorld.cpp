@@ -161,7 +161,7 @@ void DemoWorld::startArrivals()
     QObject::connect(&m_arrivals, &QTimer::timeout, &m_arrivals, [this] {
         const QStringList accounts = consentAccounts();
         const QString& to = accounts.at(m_arrived % accounts.size());
-        m_google->deliverMessage(to, DemoSeed::arrival(++m_arrived));
+        m_google->deliverMessage(to, DemoSeed::arrival(++m_arrived, to));
     });
     m_arrivals.start();
 }

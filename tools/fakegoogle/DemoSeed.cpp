@@ -227,12 +227,13 @@ void DemoSeed::serveAgendaSlowly(FakeGoogle& google)
     }
 }
 
-QByteArray DemoSeed::arrival(int n)
+QByteArray DemoSeed::arrival(int n, const QString& account)
 {
     static const QStringList subjects{
         u"Lembrete: pagamento da quota"_s, u"Novidades do projeto Atlântico"_s,
         u"Convite: almoço de equipa"_s, u"Resumo diário das tarefas"_s};
-    SimpleMessage message = mail(s_ines, s_ana, subjects[n % subjects.size()],
+    const QString& to = account == QLatin1String(secondAccount) ? s_tiago : s_ana;
+    SimpleMessage message = mail(s_ines, to, subjects[n % subjects.size()],
                                  u"Mensagem automática n.º "_s + QString::number(n) +
                                      u" da demonstração. Olá, está tudo bem?"_s,
                                  0,

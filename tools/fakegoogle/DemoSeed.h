@@ -27,8 +27,9 @@ public:
     // small, spaced chunks (about half a minute in all), so that saving it
     // shows a download in progress.
     static void serveAgendaSlowly(FakeGoogle& google);
-    // The n-th message of the "new mail every N seconds" option.
-    static QByteArray arrival(int n);
+    // The n-th message of the "new mail every N seconds" option, addressed
+    // to the demo account it is delivered to.
+    static QByteArray arrival(int n, const QString& account);
 };
 
 } // namespace vesk::fakegoogle

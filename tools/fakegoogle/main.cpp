@@ -72,7 +72,8 @@ int main(int argc, char* argv[])
     parser.addOption({u"port"_s, u"TCP port on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s});
     parser.addOption({u"seed"_s, u"Mailbox seed: demo or empty."_s, u"NAME"_s, u"demo"_s});
     parser.addOption(
-        {u"deliver-every"_s, u"Deliver a new demo message every S seconds."_s, u"S"_s});
+        {u"deliver-every"_s,
+         u"Deliver a new demo message every S seconds, to each demo account in turn."_s, u"S"_s});
     parser.addOption({u"latency"_s, u"Delay every answer by MS milliseconds."_s, u"MS"_s, u"0"_s});
     parser.addOption({u"quota"_s, u"Per-user quota: 2026, legacy or off."_s, u"MODEL"_s, u"off"_s});
     parser.process(app);
@@ -111,7 +112,9 @@ int main(int argc, char* argv[])
         }
         int count = 0;
         QObject::connect(&arrivals, &QTimer::timeout, &google, [&google, &accounts, &count] {
-            google.deliverMessage(accounts.constFirst(), DemoSeed::arrival(++count));
+            // Each account in turn, so that every account's notifications show.
+            const QString& to = accounts.at(count % accounts.size());
+            google.deliverMessage(to, DemoSeed::arrival(++count, to));
         });
         arrivals.start(int(seconds * 1000));
     }
