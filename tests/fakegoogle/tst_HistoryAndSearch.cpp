@@ -179,44 +179,6 @@ private Q_SLOTS:
                  (QStringList{u"INBOX"_s, u"UNREAD"_s}));
     }
 
-    void historyPagesAndExpiry()
-    {
-        const quint64 start = m_google->historyId(s_ana);
-        QStringList delivered;
-        for (int i = 0; i < 7; ++i)
-            delivered.append(
-                m_google
-                    ->deliverMessage(s_ana, message(u"rui@exemplo.pt"_s, u"N"_s, u"n"_s,
-                                                    QByteArray::number(i) + "@x"))
-                    .id);
-        QStringList seen;
-        QString token;
-        int pages = 0;
-        do {
-            QString query = u"/history?maxResults=3&historyTypes=messageAdded&startHistoryId="_s +
-                            QString::number(start);
-            if (!token.isEmpty())
-                query += u"&pageToken="_s + token;
-            const QJsonObject page = m_client->gmail(query).json();
-            QVERIFY(page[u"history"_s].toArray().size() <= 3);
-            for (const QString& change : changes(page))
-                seen.append(change.section(u':', 1, 1));
-            token = page[u"nextPageToken"_s].toString();
-            ++pages;
-        } while (!token.isEmpty() && pages < 10);
-        QCOMPARE(pages, 3);
-        QCOMPARE(seen, delivered);
-
-        m_google->expireHistoryBefore(s_ana, m_google->historyId(s_ana));
-        QCOMPARE(m_client->gmail(u"/history?startHistoryId="_s + QString::number(start)).status,
-                 404);
-        QCOMPARE(
-            m_client
-                ->gmail(u"/history?startHistoryId="_s + QString::number(m_google->historyId(s_ana)))
-                .status,
-            200);
-    }
-
     void search_data()
     {
         QTest::addColumn<QString>("query");
