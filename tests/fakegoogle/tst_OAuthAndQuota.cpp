@@ -39,27 +39,6 @@ private:
 
     void advance(qint64 ms) { *m_now += ms; }
 
-    Answer authorize(const QString& challenge)
-    {
-        QUrlQuery query;
-        query.setQueryItems(
-            {{u"client_id"_s, s_client},
-             {u"redirect_uri"_s, s_redirect},
-             {u"response_type"_s, u"code"_s},
-             {u"scope"_s, u"openid email profile https://www.googleapis.com/auth/gmail.modify"_s},
-             {u"state"_s, u"e3b0c442"_s},
-             {u"code_challenge"_s, challenge},
-             {u"code_challenge_method"_s, u"S256"_s}});
-        QUrl url = m_google->authUrl();
-        url.setQuery(query);
-        return m_client->getUrl(url);
-    }
-
-    QUrlQuery redirectQuery(const Answer& answer)
-    {
-        return QUrlQuery(QUrl(QString::fromUtf8(answer.header("Location"))));
-    }
-
     Answer exchange(const QString& code, const QString& verifier)
     {
         QList<QPair<QString, QString>> fields{{u"code"_s, code},
@@ -111,9 +90,20 @@ private Q_SLOTS:
         QFETCH(QString, verifier);
         QFETCH(int, status);
         QFETCH(QString, error);
-        const Answer consent = authorize(s_challenge);
+        QUrl consentUrl = m_google->authUrl();
+        QUrlQuery query;
+        query.setQueryItems(
+            {{u"client_id"_s, s_client},
+             {u"redirect_uri"_s, s_redirect},
+             {u"response_type"_s, u"code"_s},
+             {u"scope"_s, u"openid email profile https://www.googleapis.com/auth/gmail.modify"_s},
+             {u"state"_s, u"e3b0c442"_s},
+             {u"code_challenge"_s, s_challenge},
+             {u"code_challenge_method"_s, u"S256"_s}});
+        consentUrl.setQuery(query);
+        const Answer consent = m_client->getUrl(consentUrl);
         QCOMPARE(consent.status, 302);
-        const QUrlQuery back = redirectQuery(consent);
+        const QUrlQuery back(QUrl(QString::fromUtf8(consent.header("Location"))));
         QCOMPARE(back.queryItemValue(u"state"_s), u"e3b0c442"_s);
         const QString code = back.queryItemValue(u"code"_s, QUrl::FullyDecoded);
         QVERIFY(!code.isEmpty());
