@@ -151,33 +151,9 @@ private slots:
         ComposerSession composer(ComposerSession::Mode::New, account());
         composer.setTo(u" , , "_s);
         QVERIFY(!composer.canSend());
-        composer.setTo(u"rui@x.pt"_s);
         composer.setSubject(u"Olá"_s);
 
-        composer.setAutosaveDelay(50ms);
-        composer.markDirty();
-        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
-        QVERIFY(saved.wait(5000));
-
-        google().failNext(u".*/messages/send"_s, 400, 1);
-        QVERIFY(!awaitTask(composer.send()));
-        QVERIFY(composer.error().startsWith(u"HTTP 400: "));
-        QCOMPARE(composer.to(), u"rui@x.pt"_s);
-        QCOMPARE(google().draftIds(email).size(), 1);
-
-        QVERIFY(awaitTask(composer.send()));
-        QVERIFY(composer.error().isEmpty());
-        QVERIFY(google().draftIds(email).isEmpty());
-        const auto sent = m_session->store()->summaries(u"SENT"_s);
-        QCOMPARE(sent.size(), 1);
-        QCOMPARE(sent.first().subject(), u"Olá"_s);
-    }
-
-    void invalidAddressesStopTheSend()
-    {
-        awaitTask(m_session->startSync());
-        ComposerSession composer(ComposerSession::Mode::New, account());
-        composer.setSubject(u"Olá"_s);
+        // An entry that is no address stops the send before Google hears of it.
         struct Case
         {
             void (ComposerSession::*field)(const QString&);
@@ -199,15 +175,29 @@ private slots:
             QCOMPARE(composer.error(), u"Endereço inválido: "_s + bad.entry);
             QVERIFY(!composer.isSending());
         }
-        const auto sends = [this] { return m_rig->requestsEndingWith(u"/messages/send"_s); };
-        QCOMPARE(sends(), 0);
-
-        composer.setTo(u"João Sá <joao@exemplo.pt>, rui@x.pt"_s);
+        QCOMPARE(m_rig->requestsEndingWith(u"/messages/send"_s), 0);
+        const QString to = u"João Sá <joao@exemplo.pt>, rui@x.pt"_s;
+        composer.setTo(to);
         composer.setCc(u"\"Silva, Rui\" <silva@x.pt>"_s);
         composer.setBcc({});
+
+        composer.setAutosaveDelay(50ms);
+        composer.markDirty();
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+        QVERIFY(saved.wait(5000));
+
+        google().failNext(u".*/messages/send"_s, 400, 1);
+        QVERIFY(!awaitTask(composer.send()));
+        QVERIFY(composer.error().startsWith(u"HTTP 400: "));
+        QCOMPARE(composer.to(), to);
+        QCOMPARE(google().draftIds(email).size(), 1);
+
         QVERIFY(awaitTask(composer.send()));
         QVERIFY(composer.error().isEmpty());
-        QCOMPARE(sends(), 1);
+        QVERIFY(google().draftIds(email).isEmpty());
+        const auto sent = m_session->store()->summaries(u"SENT"_s);
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().subject(), u"Olá"_s);
     }
 
     void draftSavesRunOneAtATime()

@@ -55,33 +55,35 @@ bool hasFoldPoint(const QByteArray& line)
 // body is empty: then the message ends in the blank line after the headers);
 // content lines stay within 76 characters; header lines, the message's own
 // and each part's, are 7-bit, within 78 characters wherever they could have
-// been folded, and never over RFC 5322's 998.
-void checkLineStructure(const QByteArray& message)
+// been folded, and never over RFC 5322's 998. Returns the first fault found.
+QByteArray lineFault(const QByteArray& message)
 {
-    QVERIFY(!message.endsWith('\n') || message.indexOf("\r\n\r\n") == message.size() - 4);
+    if (message.endsWith('\n') && message.indexOf("\r\n\r\n") != message.size() - 4)
+        return "a line end after the body";
     const QByteArrayList all = message.split('\n');
     bool inContent = false;
     for (qsizetype i = 0; i < all.size(); ++i) {
         QByteArray line = all[i];
         if (i + 1 < all.size()) {
-            QVERIFY2(line.endsWith('\r'), "a line feed without a carriage return");
+            if (!line.endsWith('\r'))
+                return "a line feed without a carriage return";
             line.chop(1);
         }
-        QVERIFY2(!line.contains('\r'), "a carriage return without a line feed");
+        if (line.contains('\r'))
+            return "a carriage return without a line feed";
         if (line.startsWith("--vesk-")) {
             inContent = false;
             continue;
         }
         if (line.isEmpty())
             inContent = true;
-        if (inContent) {
-            QVERIFY2(line.size() <= 76, line.left(80).constData());
-            continue;
-        }
-        QVERIFY2(isAscii(line), line.constData());
-        QVERIFY2(line.size() <= 998, line.left(80).constData());
-        QVERIFY2(line.size() <= 78 || !hasFoldPoint(line), line.constData());
+        const bool fits = inContent ? line.size() <= 76
+                                    : isAscii(line) && line.size() <= 998 &&
+                                          (line.size() <= 78 || !hasFoldPoint(line));
+        if (!fits)
+            return line.left(80);
     }
+    return {};
 }
 
 // The text of one RFC 2047 encoded word, which must be whole UTF-8 on its
@@ -139,7 +141,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<OutgoingAttachment>>("attachments");
         QTest::addColumn<QString>("replyTo"); // null: no reply headers
         // What a reader must see: the subject and, per attachment, the name
-        // and media type (inputs with line breaks or bad types differ).
+        // and media type (inputs with line breaks or bad types differ; an
+        // empty list: as given).
         QTest::addColumn<QString>("shownSubject");
         QTest::addColumn<QStringList>("shownNames");
         QTest::addColumn<QStringList>("shownTypes");
@@ -173,9 +176,7 @@ private Q_SLOTS:
             << QList<OutgoingAttachment>{{u"report.pdf"_s, u"application/pdf"_s, everyByte()},
                                          {u"notas v2 (final).txt"_s, u"text/plain"_s, {}},
                                          {QString(), u"application/octet-stream"_s, "abc"}}
-            << QString() << u"Ficheiros"_s
-            << QStringList{u"report.pdf"_s, u"notas v2 (final).txt"_s, QString()}
-            << QStringList{u"application/pdf"_s, u"text/plain"_s, u"application/octet-stream"_s};
+            << QString() << u"Ficheiros"_s << QStringList() << QStringList();
         QTest::newRow("names needing encoding")
             << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList() << u"Anexos"_s
             << QString()
@@ -187,24 +188,14 @@ private Q_SLOTS:
                                          {u"👍🏽 foto.png"_s, u"image/png"_s, someBytes(77, 2)},
                                          {u"Conceição e Sebastião "_s.repeated(8) + u".docx"_s,
                                           MIMEBuilder::mimeType(u"x.docx"_s), someBytes(1000, 3)}}
-            << QString() << u"Anexos"_s
-            << QStringList{u"Relatório.pdf"_s,
-                           u"diz \"olá\".txt"_s,
-                           u"C:\\temp\\a.txt"_s,
-                           u"tab\there.txt"_s,
-                           u"👍🏽 foto.png"_s,
-                           u"Conceição e Sebastião "_s.repeated(8) + u".docx"_s}
-            << QStringList{u"application/pdf"_s, u"text/plain"_s,
-                           u"text/plain"_s,      u"text/plain"_s,
-                           u"image/png"_s,       MIMEBuilder::mimeType(u"x.docx"_s)};
+            << QString() << u"Anexos"_s << QStringList() << QStringList();
         QTest::newRow("bad media types")
             << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList() << u"Tipos"_s << u"x"_s
             << QList<OutgoingAttachment>{{u"a.bin"_s, QString(), "1"},
                                          {u"b.bin"_s, u"text/html; charset=x"_s, "2"},
                                          {u"c.bin"_s, u"image/png\r\nX-Evil: 1"_s, "3"},
                                          {u"d.png"_s, u" image/png "_s, "4"}}
-            << QString() << u"Tipos"_s
-            << QStringList{u"a.bin"_s, u"b.bin"_s, u"c.bin"_s, u"d.png"_s}
+            << QString() << u"Tipos"_s << QStringList()
             << QStringList{u"application/octet-stream"_s, u"application/octet-stream"_s,
                            u"application/octet-stream"_s, u"image/png"_s};
     }
@@ -221,15 +212,19 @@ private Q_SLOTS:
         QFETCH(QString, shownSubject);
         QFETCH(QStringList, shownNames);
         QFETCH(QStringList, shownTypes);
+        for (const OutgoingAttachment& attachment : attachments) {
+            if (shownNames.size() < attachments.size())
+                shownNames << attachment.filename;
+            if (shownTypes.size() < attachments.size())
+                shownTypes << attachment.mimeType;
+        }
 
         const auto reply = replyTo.isNull() ? std::nullopt : std::optional<QString>(replyTo);
         const auto references =
             replyTo.isNull() ? std::nullopt : std::optional<QString>(u"<m0@x> "_s + replyTo);
         const QByteArray message = MIMEBuilder::buildMessage(u"me@x.pt"_s, to, cc, bcc, subject,
                                                              body, attachments, reply, references);
-        checkLineStructure(message);
-        if (QTest::currentTestFailed())
-            return;
+        QCOMPARE(lineFault(message), QByteArray());
         const ParsedMessage parsed = parseMessage(message);
         QVERIFY(parsed.parsed);
         QCOMPARE(parsed.problems, QStringList());
@@ -320,9 +315,7 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         const QByteArray message =
             MIMEBuilder::buildMessage(u"me@x.pt"_s, entries, {}, {}, u"s"_s, {}, {});
-        checkLineStructure(message);
-        if (QTest::currentTestFailed())
-            return;
+        QCOMPARE(lineFault(message), QByteArray());
         const ParsedMessage parsed = parseMessage(message);
         QCOMPARE(parsed.problems, QStringList());
         QCOMPARE(parsed.addresses.value(u"To"_s), shown);
@@ -355,9 +348,7 @@ private Q_SLOTS:
         QFETCH(bool, wholeGraphemes);
         const QByteArray message =
             MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"a@x.pt"_s}, {}, {}, subject, {}, {});
-        checkLineStructure(message);
-        if (QTest::currentTestFailed())
-            return;
+        QCOMPARE(lineFault(message), QByteArray());
         const ParsedMessage parsed = parseMessage(message);
         QCOMPARE(parsed.problems, QStringList());
         QCOMPARE(parsed.subject, subject);
@@ -388,9 +379,7 @@ private Q_SLOTS:
             ids.join(u' ') + u" <ção@x.pt>"_s + u"  <"_s + QString(1200, u'r') + u"@x>"_s;
         const QByteArray message = MIMEBuilder::buildMessage(
             u"me@x.pt"_s, {u"a@x.pt"_s}, {}, {}, u"Re: s"_s, {}, {}, ids.last(), references);
-        checkLineStructure(message);
-        if (QTest::currentTestFailed())
-            return;
+        QCOMPARE(lineFault(message), QByteArray());
         const ParsedMessage parsed = parseMessage(message);
         QCOMPARE(parsed.problems, QStringList());
         // Ids that cannot go into a 7-bit line are left out.
@@ -453,31 +442,6 @@ private Q_SLOTS:
         }
     }
 
-    void rawIsBase64UrlOfTheMessage()
-    {
-        const QList<OutgoingAttachment> files{{u"a.bin"_s, u"image/png"_s, someBytes(3000, 4)}};
-        for (int bodyLength = 0; bodyLength < 6; ++bodyLength) {
-            const QString body = u"ção?>~"_s.left(bodyLength);
-            const QString raw = QString::fromLatin1(
-                MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"ü"_s, body,
-                                      bodyLength % 2 ? files : QList<OutgoingAttachment>()));
-            QVERIFY(QRegularExpression(u"^[A-Za-z0-9_-]+$"_s).match(raw).hasMatch());
-            const auto decoded = decodeBase64Url(raw);
-            QVERIFY(decoded);
-            if (bodyLength % 2 == 0) {
-                QCOMPARE(*decoded, MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"a@x"_s}, {}, {},
-                                                             u"ü"_s, body, {}));
-            }
-            checkLineStructure(*decoded);
-            if (QTest::currentTestFailed())
-                return;
-            const ParsedMessage parsed = parseMessage(*decoded);
-            QCOMPARE(parsed.parts.first().content, body.toUtf8());
-            if (bodyLength % 2)
-                QCOMPARE(parsed.parts.last().content, files.first().data);
-        }
-    }
-
     void eachMessageHasItsOwnBoundary()
     {
         const QList<OutgoingAttachment> files{{u"a.txt"_s, u"text/plain"_s, "same"}};
@@ -492,54 +456,44 @@ private Q_SLOTS:
 
     // The raw form is encoded while the message is written, in slices of
     // 29,184 bytes of each attachment; sizes around a slice and around a
-    // group of three must come out whole.
-    void rawCarriesAttachmentsOfEverySize_data()
+    // group of three must come out whole, up to the largest sendable file.
+    void rawCarriesTheMessage_data()
     {
         QTest::addColumn<QList<int>>("sizes");
-        QTest::addColumn<int>("bodyLength");
+        QTest::addColumn<QString>("body");
+        // Every padding of the base64 form; "?>~" encode to the URL-safe letters.
+        for (int length = 0; length < 6; ++length)
+            QTest::addRow("body of %d", length) << QList<int>() << u"ção?>~"_s.left(length);
         for (const int size : {0, 1, 2, 3, 56, 57, 58, 29183, 29184, 29185, 58369, 100000})
-            QTest::addRow("%d bytes", size) << QList<int>{size} << 1;
-        QTest::newRow("three odd files") << QList<int>{29185, 1, 58366} << 2;
-        QTest::newRow("long body") << QList<int>{4} << 40000;
+            QTest::addRow("%d bytes", size) << QList<int>{size} << u"é"_s;
+        QTest::newRow("three odd files") << QList<int>{29185, 1, 58366} << u"éé"_s;
+        QTest::newRow("long body") << QList<int>{4} << QString(40000, u'é');
+        QTest::newRow("largest sendable") << QList<int>{26'214'400} << u"b"_s;
     }
 
-    void rawCarriesAttachmentsOfEverySize()
+    void rawCarriesTheMessage()
     {
         QFETCH(QList<int>, sizes);
-        QFETCH(int, bodyLength);
+        QFETCH(QString, body);
         QList<OutgoingAttachment> files;
         for (const int size : sizes)
             files.append({u"f%1.bin"_s.arg(files.size()), u"application/zip"_s,
                           someBytes(size, quint32(files.size() + 7))});
-        const QString body = QString(bodyLength, u'é');
-        const QByteArray raw =
-            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, body, files);
-        const auto message = decodeBase64Url(QString::fromLatin1(raw));
+        const QString raw = QString::fromLatin1(
+            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"ü"_s, body, files));
+        QVERIFY(QRegularExpression(u"^[A-Za-z0-9_-]+$"_s).match(raw).hasMatch());
+        const auto message = decodeBase64Url(raw);
         QVERIFY(message);
-        checkLineStructure(*message);
-        if (QTest::currentTestFailed())
-            return;
+        if (files.isEmpty()) {
+            QCOMPARE(*message,
+                     MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"ü"_s, body, {}));
+        }
+        QCOMPARE(lineFault(*message), QByteArray());
         const ParsedMessage parsed = parseMessage(*message);
         QCOMPARE(parsed.parts.size(), files.size() + 1);
         QCOMPARE(parsed.parts.first().content, body.toUtf8());
         for (qsizetype i = 0; i < files.size(); ++i)
             QVERIFY(parsed.parts[i + 1].content == files[i].data);
-    }
-
-    void carriesTheLargestSendableAttachment()
-    {
-        const OutgoingAttachment large{u"grande.zip"_s, u"application/zip"_s,
-                                       someBytes(26'214'400, 5)};
-        const QString raw = QString::fromLatin1(
-            MIMEBuilder::buildRaw(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"s"_s, u"b"_s, {large}));
-        const auto message = decodeBase64Url(raw);
-        QVERIFY(message);
-        checkLineStructure(*message);
-        if (QTest::currentTestFailed())
-            return;
-        const ParsedMessage parsed = parseMessage(*message);
-        QCOMPARE(parsed.parts.size(), 2);
-        QVERIFY(parsed.parts.last().content == large.data);
     }
 
     void splitsAddressFields_data()

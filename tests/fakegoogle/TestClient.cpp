@@ -33,7 +33,6 @@ Answer TestClient::run(QNetworkReply* reply)
         finished.wait(30000);
     Answer answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.error = reply->error();
     answer.body = reply->readAll();
     answer.headers = reply->rawHeaderPairs();
     reply->deleteLater();

@@ -15,7 +15,6 @@ namespace vesk::fakegoogle::testing {
 struct Answer
 {
     int status = 0;
-    QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
 

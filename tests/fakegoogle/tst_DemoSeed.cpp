@@ -12,6 +12,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -75,14 +76,6 @@ private:
         return {};
     }
 
-    Answer image(const QUrl& url)
-    {
-        const Answer answer = m_client->getUrl(url);
-        if (answer.status == 200 && answer.header("Content-Type") != "image/png")
-            qWarning() << url << "answered" << answer.header("Content-Type");
-        return answer;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -91,25 +84,6 @@ private Q_SLOTS:
         m_client = std::make_unique<TestClient>(m_google.baseUrl());
         m_client->setToken(
             m_google.issueTokens(s_ana, QString::fromLatin1(DemoSeed::clientId)).accessToken);
-    }
-
-    void picturesAreServedByTheStandIn()
-    {
-        for (const QString& name : DemoImages::names()) {
-            const Answer answer = image(DemoImages::url(m_google.baseUrl(), name));
-            QCOMPARE(answer.status, 200);
-            QCOMPARE(answer.header("Content-Type"), QByteArray("image/png"));
-            QVERIFY2(!QImage::fromData(answer.body, "PNG").isNull(), qPrintable(name));
-        }
-        const QImage banner = QImage::fromData(
-            image(DemoImages::url(m_google.baseUrl(), u"cabecalho"_s)).body, "PNG");
-        QCOMPARE(banner.size(), QSize(1200, 400));
-        QVERIFY(banner.pixel(10, 10) != banner.pixel(600, 380)); // drawn, not blank
-
-        const QUrl base = m_google.baseUrl();
-        QCOMPARE(m_client->getUrl(base.resolved(QUrl(u"/demo-images/nada.png"_s))).status, 404);
-        QCOMPARE(m_client->getUrl(base.resolved(QUrl(u"/demo-images/fado.gif"_s))).status, 404);
-        QCOMPARE(m_client->getUrl(base.resolved(QUrl(u"/demo-images/"_s))).status, 404);
     }
 
     void newsletterShowsPicturesFromTheStandIn()
@@ -129,16 +103,29 @@ private Q_SLOTS:
         QVERIFY(text.contains(u"Esta semana em Lisboa"_s));
         QVERIFY(html.contains(u"Cancelar subscrição"_s));
 
-        // Remote pictures, written the way the reader blocks them.
+        // Remote pictures, written the way the reader blocks them, every one
+        // the stand-in draws and nothing else.
         static const QRegularExpression source(u"src=\"(http://[^\"]+)\""_s);
-        QStringList sources;
-        for (const auto& match : source.globalMatch(html))
-            sources.append(match.captured(1));
-        QVERIFY2(sources.size() >= 3, qPrintable(sources.join(u' ')));
-        const QString here = m_google.baseUrl().toString();
-        for (const QString& url : sources) {
-            QVERIFY2(url.startsWith(here + u"/demo-images/"_s), qPrintable(url));
-            QCOMPARE(image(QUrl(url)).status, 200);
+        QSet<QString> shown;
+        for (const auto& match : source.globalMatch(html)) {
+            const QUrl url(match.captured(1));
+            const QString name = url.fileName().chopped(4);
+            QCOMPARE(url, DemoImages::url(m_google.baseUrl(), name));
+            const Answer picture = m_client->getUrl(url);
+            QCOMPARE(picture.header("Content-Type"), QByteArray("image/png"));
+            QVERIFY2(!QImage::fromData(picture.body, "PNG").isNull(), qPrintable(name));
+            shown.insert(name);
+        }
+        const QStringList names = DemoImages::names();
+        QCOMPARE(shown, QSet<QString>(names.begin(), names.end()));
+        const QImage banner = QImage::fromData(
+            m_client->getUrl(DemoImages::url(m_google.baseUrl(), u"cabecalho"_s)).body, "PNG");
+        QCOMPARE(banner.size(), QSize(1200, 400));
+        QVERIFY(banner.pixel(10, 10) != banner.pixel(600, 380)); // drawn, not blank
+
+        for (const QString& missing : {u"nada.png"_s, u"fado.gif"_s, QString()}) {
+            const QUrl url = m_google.baseUrl().resolved(QUrl(u"/demo-images/"_s + missing));
+            QCOMPARE(m_client->getUrl(url).status, 404);
         }
     }
 

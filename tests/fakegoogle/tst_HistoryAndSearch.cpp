@@ -1,5 +1,6 @@
-// The history feed and the search subset: what the sync engine will rely on
-// to stay in step with a mailbox, and what searches will return.
+// The history feed, threading and the search subset: what the sync engine
+// relies on to stay in step with a mailbox, and what searches return. Paging
+// of lists and history is exercised through the client by the sync tests.
 
 #include "FakeGoogle.h"
 #include "SimpleMessage.h"
@@ -179,44 +180,6 @@ private Q_SLOTS:
                  (QStringList{u"INBOX"_s, u"UNREAD"_s}));
     }
 
-    void historyPagesAndExpiry()
-    {
-        const quint64 start = m_google->historyId(s_ana);
-        QStringList delivered;
-        for (int i = 0; i < 7; ++i)
-            delivered.append(
-                m_google
-                    ->deliverMessage(s_ana, message(u"rui@exemplo.pt"_s, u"N"_s, u"n"_s,
-                                                    QByteArray::number(i) + "@x"))
-                    .id);
-        QStringList seen;
-        QString token;
-        int pages = 0;
-        do {
-            QString query = u"/history?maxResults=3&historyTypes=messageAdded&startHistoryId="_s +
-                            QString::number(start);
-            if (!token.isEmpty())
-                query += u"&pageToken="_s + token;
-            const QJsonObject page = m_client->gmail(query).json();
-            QVERIFY(page[u"history"_s].toArray().size() <= 3);
-            for (const QString& change : changes(page))
-                seen.append(change.section(u':', 1, 1));
-            token = page[u"nextPageToken"_s].toString();
-            ++pages;
-        } while (!token.isEmpty() && pages < 10);
-        QCOMPARE(pages, 3);
-        QCOMPARE(seen, delivered);
-
-        m_google->expireHistoryBefore(s_ana, m_google->historyId(s_ana));
-        QCOMPARE(m_client->gmail(u"/history?startHistoryId="_s + QString::number(start)).status,
-                 404);
-        QCOMPARE(
-            m_client
-                ->gmail(u"/history?startHistoryId="_s + QString::number(m_google->historyId(s_ana)))
-                .status,
-            200);
-    }
-
     void search_data()
     {
         QTest::addColumn<QString>("query");
@@ -266,40 +229,6 @@ private Q_SLOTS:
         for (const QString& id : searchIds(query))
             got.append(names.value(id, id));
         QCOMPARE(got, expected);
-    }
-
-    void listPagesNewestFirst()
-    {
-        const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-2);
-        QStringList newestFirst;
-        for (int i = 0; i < 5; ++i)
-            newestFirst.prepend(m_google
-                                    ->addMessage(s_ana,
-                                                 message(u"rui@exemplo.pt"_s, u"M"_s, u"m"_s,
-                                                         QByteArray::number(i) + "@l"),
-                                                 {u"INBOX"_s}, base.addSecs(i * 60))
-                                    .id);
-        m_google->addMessage(s_ana, message(u"rui@exemplo.pt"_s, u"S"_s, u"s"_s, "s@l"),
-                             {u"SENT"_s}, base);
-        const QJsonObject first =
-            m_client->gmail(u"/messages?maxResults=2&labelIds=INBOX"_s).json();
-        QCOMPARE(first[u"resultSizeEstimate"_s].toInt(), 5);
-        // Mail arriving between pages must not shift the next page.
-        m_google->deliverMessage(s_ana, message(u"rui@exemplo.pt"_s, u"Nova"_s, u"n"_s, "new@l"));
-        const QJsonObject second =
-            m_client
-                ->gmail(u"/messages?maxResults=2&labelIds=INBOX&pageToken="_s +
-                        first[u"nextPageToken"_s].toString())
-                .json();
-        QStringList ids;
-        for (const auto& page : {first, second})
-            for (const auto& ref : page[u"messages"_s].toArray())
-                ids.append(ref[u"id"_s].toString());
-        QCOMPARE(ids, newestFirst.mid(0, 4));
-        const QJsonObject none =
-            m_client->gmail(u"/messages?labelIds=INBOX&labelIds=SENT"_s).json();
-        QVERIFY(!none.contains(u"messages"_s));
-        QCOMPARE(none[u"resultSizeEstimate"_s].toInt(), 0);
     }
 };
 

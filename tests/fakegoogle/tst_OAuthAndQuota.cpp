@@ -1,5 +1,6 @@
-// The OAuth endpoints (PKCE, codes, refresh, revocation) and
-// the per-user quota with its moving window, on a clock the test moves.
+// The OAuth code exchange with its PKCE check, and the per-user quota with
+// its moving window, on a clock the test moves. Refresh, revocation and the
+// login hint are exercised through the client by the auth and demo suites.
 
 #include "FakeGoogle.h"
 #include "TestClient.h"
@@ -37,29 +38,6 @@ private:
     std::shared_ptr<std::atomic<qint64>> m_now;
 
     void advance(qint64 ms) { *m_now += ms; }
-
-    Answer authorize(const QString& challenge, const QString& loginHint = {})
-    {
-        QUrlQuery query;
-        query.setQueryItems(
-            {{u"client_id"_s, s_client},
-             {u"redirect_uri"_s, s_redirect},
-             {u"response_type"_s, u"code"_s},
-             {u"scope"_s, u"openid email profile https://www.googleapis.com/auth/gmail.modify"_s},
-             {u"state"_s, u"e3b0c442"_s},
-             {u"code_challenge"_s, challenge},
-             {u"code_challenge_method"_s, u"S256"_s}});
-        if (!loginHint.isEmpty())
-            query.addQueryItem(u"login_hint"_s, loginHint);
-        QUrl url = m_google->authUrl();
-        url.setQuery(query);
-        return m_client->getUrl(url);
-    }
-
-    QUrlQuery redirectQuery(const Answer& answer)
-    {
-        return QUrlQuery(QUrl(QString::fromUtf8(answer.header("Location"))));
-    }
 
     Answer exchange(const QString& code, const QString& verifier)
     {
@@ -112,9 +90,20 @@ private Q_SLOTS:
         QFETCH(QString, verifier);
         QFETCH(int, status);
         QFETCH(QString, error);
-        const Answer consent = authorize(s_challenge);
+        QUrl consentUrl = m_google->authUrl();
+        QUrlQuery query;
+        query.setQueryItems(
+            {{u"client_id"_s, s_client},
+             {u"redirect_uri"_s, s_redirect},
+             {u"response_type"_s, u"code"_s},
+             {u"scope"_s, u"openid email profile https://www.googleapis.com/auth/gmail.modify"_s},
+             {u"state"_s, u"e3b0c442"_s},
+             {u"code_challenge"_s, s_challenge},
+             {u"code_challenge_method"_s, u"S256"_s}});
+        consentUrl.setQuery(query);
+        const Answer consent = m_client->getUrl(consentUrl);
         QCOMPARE(consent.status, 302);
-        const QUrlQuery back = redirectQuery(consent);
+        const QUrlQuery back(QUrl(QString::fromUtf8(consent.header("Location"))));
         QCOMPARE(back.queryItemValue(u"state"_s), u"e3b0c442"_s);
         const QString code = back.queryItemValue(u"code"_s, QUrl::FullyDecoded);
         QVERIFY(!code.isEmpty());
@@ -127,52 +116,6 @@ private Q_SLOTS:
         m_client->setToken(token.json()[u"access_token"_s].toString());
         QCOMPARE(m_client->gmail(u"/profile"_s).json()[u"emailAddress"_s].toString(), s_account);
         QCOMPARE(exchange(code, verifier).json()[u"error"_s].toString(), u"invalid_grant"_s);
-    }
-
-    void loginHintChoosesTheAccount()
-    {
-        m_google->addAccount(u"tiago@exemplo.pt"_s, u"Tiago Moreira"_s);
-        const auto signedIn = [this](const QString& hint) {
-            const Answer consent = authorize(s_challenge, hint);
-            const QString code =
-                redirectQuery(consent).queryItemValue(u"code"_s, QUrl::FullyDecoded);
-            m_client->setToken(exchange(code, s_verifier).json()[u"access_token"_s].toString());
-            return m_client->gmail(u"/profile"_s).json()[u"emailAddress"_s].toString();
-        };
-        QCOMPARE(signedIn(u"tiago@exemplo.pt"_s), u"tiago@exemplo.pt"_s);
-        // An address the server does not know is only a hint: the first signs in.
-        QCOMPARE(signedIn(u"quem@exemplo.pt"_s), s_account);
-        QCOMPARE(signedIn(QString()), s_account);
-        // Who the person at the page picks wins over the hint.
-        m_google->setConsentAccount(s_account);
-        QCOMPARE(signedIn(u"tiago@exemplo.pt"_s), s_account);
-    }
-
-    void tokensExpireRefreshAndRevoke()
-    {
-        const TokenGrant grant =
-            m_google->issueTokens(s_account, s_client, std::chrono::seconds(60));
-        m_client->setToken(grant.accessToken);
-        QCOMPARE(m_client->gmail(u"/labels"_s).status, 200);
-        advance(61 * 1000);
-        QCOMPARE(m_client->gmail(u"/labels"_s).status, 401);
-
-        const auto refresh = [&](const QString& secret) {
-            return m_client->postForm(u"/token"_s, {{u"grant_type"_s, u"refresh_token"_s},
-                                                    {u"refresh_token"_s, grant.refreshToken},
-                                                    {u"client_id"_s, s_client},
-                                                    {u"client_secret"_s, secret}});
-        };
-        QCOMPARE(refresh(u"wrong"_s).status, 401);
-        const Answer fresh = refresh(s_secret);
-        QCOMPARE(fresh.status, 200);
-        QVERIFY(!fresh.json().contains(u"refresh_token"_s));
-        m_client->setToken(fresh.json()[u"access_token"_s].toString());
-        QCOMPARE(m_client->gmail(u"/labels"_s).status, 200);
-
-        QCOMPARE(m_client->postForm(u"/revoke"_s, {{u"token"_s, grant.refreshToken}}).status, 200);
-        QCOMPARE(m_client->gmail(u"/labels"_s).status, 401);
-        QCOMPARE(refresh(s_secret).json()[u"error"_s].toString(), u"invalid_grant"_s);
     }
 
     void quotaMovingWindow_data()

@@ -136,6 +136,10 @@ private slots:
         QTest::newRow("unknown charset name, Windows-1252 bytes")
             << u"text/plain; charset=x-desconhecido"_s << QByteArray("Pre\xe7o: 5\x80")
             << u"Preço: 5€"_s;
+        QTest::newRow("declared Windows-1252") << u"text/plain; charset=windows-1252"_s
+                                               << QByteArray("\x93ol\xe1\x94 \x80") << u"“olá” €"_s;
+        QTest::newRow("unknown charset name, UTF-8 bytes")
+            << u"text/plain; charset=x-desconhecido"_s << QByteArray("sim \xc3\xa9") << u"sim é"_s;
         QTest::newRow("declared charset before UTF-8")
             << u"text/plain; charset=iso-8859-1"_s << QByteArray("\xc3\xa9") << u"Ã©"_s;
     }

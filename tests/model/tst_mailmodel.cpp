@@ -1,4 +1,3 @@
-#include "model/AttachmentInfo.h"
 #include "model/LabelInfo.h"
 #include "model/MailJson.h"
 #include "model/MessageSummary.h"
@@ -182,9 +181,6 @@ private slots:
         QCOMPARE(empty.participants(), QString());
         QCOMPARE(empty.subject(), u"(sem assunto)"_s);
         QVERIFY(!empty.isUnread());
-
-        const AttachmentInfo attachment{u"m1"_s, u"a9"_s, {}, {}, 0};
-        QCOMPARE(attachment.id(), u"m1:a9"_s);
     }
 };
 

@@ -13,7 +13,6 @@
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
 
@@ -139,42 +138,6 @@ private slots:
             QVERIFY(!cached.value(id).hasLabel(inbox));
         QCOMPARE(s->store()->summaries(inbox).size(), 5);
         QCOMPARE(requestsTo(u"/profile"_s), 0);
-    }
-
-    void notificationSwitchReachesTheRunningEngine()
-    {
-        m_services.syncInterval = 100ms;
-        auto s = session(false);
-        QVERIFY(!s->notificationsEnabled());
-        awaitTask(s->startSync());
-        const auto arrived = [&](const QString& subject) {
-            google().deliverMessage(email, mail(subject));
-            // The periodic sync brings it, at the services' interval.
-            return QTest::qWaitFor(
-                [&] {
-                    const auto cached = s->store()->snapshot().summaries;
-                    return std::any_of(cached.begin(), cached.end(), [&](const auto& summary) {
-                        return summary.subject() == subject;
-                    });
-                },
-                60000);
-        };
-
-        QVERIFY(arrived(u"Calado"_s));
-        QVERIFY(poster().posted().isEmpty());
-        s->setNotificationsEnabled(true);
-        QVERIFY(arrived(u"Ouvido"_s));
-        QCOMPARE(poster().posted().size(), 1);
-        QCOMPARE(poster().posted().first().summary.subject(), u"Ouvido"_s);
-        s->setNotificationsEnabled(false);
-        QVERIFY(arrived(u"Calado outra vez"_s));
-        QCOMPARE(poster().posted().size(), 1);
-
-        // A sync in flight holds the client, and with it the vault that reads
-        // this test's OAuth configuration, past the session: wait for it.
-        const std::weak_ptr<TokenVault> vault = s->vault();
-        s.reset();
-        QVERIFY(QTest::qWaitFor([&] { return vault.expired(); }, 60000));
     }
 
     void loadedLabelIsNotLoadedAgain()

@@ -5,7 +5,8 @@
 #include <QList>
 
 /// Answers save dialogs from a script, in order (nothing = the user cancels,
-/// also once the script has run out), and remembers what it was asked.
+/// also once the script has run out), open dialogs with `files`, and
+/// remembers what it was asked.
 class AnsweringDialogs final : public vesk::FileDialogs
 {
 public:
@@ -26,5 +27,12 @@ public:
         co_return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }
 
-    QCoro::Task<QStringList> chooseFilesToOpen(QString) override { co_return QStringList(); }
+    /// Chosen in every open dialog.
+    QStringList files;
+
+    QCoro::Task<QStringList> chooseFilesToOpen(QString message) override
+    {
+        asked.append({{}, {}, message});
+        co_return files;
+    }
 };

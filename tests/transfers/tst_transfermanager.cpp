@@ -263,51 +263,6 @@ private slots:
         QCOMPARE(items().size(), 2);
         QVERIFY(!m_manager->hasActive());
     }
-
-    void clearingKeepsRunningDownloadsWhichStillWriteTheirFile()
-    {
-        const QByteArray slowBytes = binary(60000, 13);
-        const AttachmentInfo slow = deliver(u"lento.bin"_s, slowBytes);
-        const AttachmentInfo quick = deliver(u"rapido.bin"_s, binary(100, 2));
-        const AttachmentInfo gone = deliver(u"apagado.bin"_s, binary(100, 4));
-        // Generous: the slow answer takes seconds, the others milliseconds.
-        FaultRule trickle = TestRig::onAttachmentsOf(slow.messageId, FaultRule::Kind::SlowChunks);
-        trickle.chunkBytes = 2048;
-        trickle.chunkIntervalMs = 100;
-        m_google->addFault(trickle);
-        FaultRule missing = TestRig::onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
-        missing.status = 404;
-        m_google->addFault(missing);
-        const QString slowPath = destination(u"lento.bin"_s);
-        destination(u"rapido.bin"_s);
-        destination(u"apagado.bin"_s);
-
-        auto slowTask = download(slow);
-        QVERIFY(awaitTask(download(quick)));
-        QVERIFY(!awaitTask(download(gone)));
-        QCOMPARE(items().size(), 3);
-        QVERIFY(items().last().state.isRunning());
-
-        m_manager->clearFinished();
-        QCOMPARE(items().size(), 1);
-        QCOMPARE(items().first().filename, u"lento.bin"_s);
-        QVERIFY(m_manager->hasActive());
-        m_manager->clearFinished(); // nothing finished: nothing changes
-        QCOMPARE(items().size(), 1);
-        // Progress goes on, though no length is announced: the bar stays empty.
-        QSignalSpy progress(m_manager->items(), &TransferList::dataChanged);
-        QVERIFY(progress.wait());
-        QVERIFY(items().first().state.isRunning());
-        QVERIFY(items().first().received > 0);
-        QCOMPARE(m_manager->items()->index(0).data(TransferList::FractionRole).toDouble(), 0.0);
-
-        QCOMPARE(awaitTask(std::move(slowTask)), slowPath);
-        QCOMPARE(contents(slowPath), slowBytes);
-        QCOMPARE(items().first().state, State::done());
-        m_manager->clearFinished();
-        QVERIFY(items().isEmpty());
-        QVERIFY(!m_manager->hasActive());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTransferManager)

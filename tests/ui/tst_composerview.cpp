@@ -1,3 +1,4 @@
+#include "../transfers/AnsweringDialogs.h"
 #include "AttachmentRow.h"
 #include "AwaitTask.h"
 #include "Brand.h"
@@ -11,15 +12,14 @@
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
-#include "platform/FileDialogs.h"
 #include "sync/AccountSession.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -65,24 +65,6 @@ void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
     QVERIFY(!body->isDropTargeted());
 }
 
-/// Chooses the given files in the open dialog and remembers what it was asked.
-class ChoosingDialogs final : public FileDialogs
-{
-public:
-    QStringList files;
-    QStringList asked;
-
-    QCoro::Task<std::optional<QString>> chooseSaveFile(QString, QString, QString) override
-    {
-        co_return std::nullopt;
-    }
-    QCoro::Task<QStringList> chooseFilesToOpen(QString message) override
-    {
-        asked.append(message);
-        co_return files;
-    }
-};
-
 } // namespace
 
 class TestComposerView : public QObject
@@ -98,6 +80,15 @@ class TestComposerView : public QObject
         auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
         composer->setAutosaveDelay(50ms);
         return composer;
+    }
+
+    /// A file of the test's own folder holding these bytes.
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_rig->path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
     }
 
 private slots:
@@ -190,25 +181,19 @@ private slots:
 
     void droppedFilesBecomeAttachments()
     {
-        QTemporaryDir dir;
-        const auto write = [&dir](const QString& name, const QByteArray& bytes) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write(u"a.txt"_s, "um");
-        write(u"b.pdf"_s, "%PDF");
-        QVERIFY(QDir(dir.path()).mkdir(u"pasta"_s));
+        const QString a = writeFile(u"a.txt"_s, "um");
+        const QString b = writeFile(u"b.pdf"_s, "%PDF");
+        const QString folder = m_rig->path(u"pasta"_s);
+        QVERIFY(QDir().mkdir(folder));
         const auto composer = newComposer();
         composer->setTo(u"rui@x.pt"_s);
         ComposerView view(*composer);
         view.show();
         QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
 
-        drop(view.bodyEditor(), {QUrl::fromLocalFile(dir.filePath(u"a.txt"_s)),
-                                 QUrl::fromLocalFile(dir.filePath(u"pasta"_s)),
-                                 QUrl::fromLocalFile(dir.filePath(u"nada.txt"_s)),
-                                 QUrl::fromLocalFile(dir.filePath(u"b.pdf"_s))});
+        drop(view.bodyEditor(),
+             {QUrl::fromLocalFile(a), QUrl::fromLocalFile(folder),
+              QUrl::fromLocalFile(m_rig->path(u"nada.txt"_s)), QUrl::fromLocalFile(b)});
         QCOMPARE(view.attachmentRows().size(), 2);
         QCOMPARE(composer->attachments().at(0).filename, u"a.txt"_s);
         QCOMPARE(composer->attachments().at(0).data, QByteArray("um"));
@@ -216,7 +201,7 @@ private slots:
         QVERIFY(view.bodyEditor()->toPlainText().isEmpty());
         QVERIFY(saved.wait(5000));
 
-        drop(view.bodyEditor(), {QUrl::fromLocalFile(dir.filePath(u"pasta"_s))});
+        drop(view.bodyEditor(), {QUrl::fromLocalFile(folder)});
         QCOMPARE(composer->attachments().size(), 2);
     }
 
@@ -285,13 +270,8 @@ private slots:
 
     void attachingThroughTheDialogAndDiscarding()
     {
-        QTemporaryDir dir;
-        QFile file(dir.filePath(u"nota.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("nota");
-        file.close();
-        const auto dialogs = std::make_shared<ChoosingDialogs>();
-        dialogs->files = {file.fileName(), dir.filePath(u"falta.txt"_s)};
+        const auto dialogs = std::make_shared<AnsweringDialogs>();
+        dialogs->files = {writeFile(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
         ComposerSession composer(ComposerSession::Mode::New, account(), dialogs);
         composer.setAutosaveDelay(50ms);
         QWidget window;
@@ -303,7 +283,8 @@ private slots:
 
         QCOMPARE(view->attachButton()->text(), u"Anexar"_s);
         view->attachButton()->click();
-        QCOMPARE(dialogs->asked, QStringList{u"Escolher ficheiros para anexar"_s});
+        QCOMPARE(dialogs->asked.size(), 1);
+        QCOMPARE(dialogs->asked.first().message, u"Escolher ficheiros para anexar"_s);
         QCOMPARE(view->attachmentRows().size(), 1);
         QCOMPARE(composer.attachments().first().data, QByteArray("nota"));
 

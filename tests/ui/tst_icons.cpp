@@ -49,33 +49,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("symbol");
         // The symbol names the interface's screens use, listed here rather
         // than taken from the table, so that a missing one fails.
-        const char* const names[] = {"archivebox",
-                                     "arrow.clockwise",
-                                     "arrow.down.circle",
-                                     "arrow.down.circle.fill",
-                                     "arrowshape.turn.up.left",
-                                     "arrowshape.turn.up.left.2",
-                                     "arrowshape.turn.up.right",
-                                     "checkmark",
-                                     "doc",
-                                     "envelope",
-                                     "envelope.badge",
-                                     "envelope.fill",
-                                     "envelope.open",
-                                     "exclamationmark",
-                                     "exclamationmark.octagon",
-                                     "magnifyingglass",
-                                     "paperclip",
-                                     "paperplane",
-                                     "person.crop.circle.badge.plus",
-                                     "square.and.pencil",
-                                     "star",
-                                     "tag",
-                                     "trash",
-                                     "tray",
-                                     "xmark.circle.fill"};
-        for (const char* name : names)
-            QTest::newRow(name) << QString::fromLatin1(name);
+        const QString names =
+            QStringLiteral("archivebox arrow.clockwise arrow.down.circle arrow.down.circle.fill "
+                           "arrowshape.turn.up.left arrowshape.turn.up.left.2 "
+                           "arrowshape.turn.up.right checkmark doc envelope envelope.badge "
+                           "envelope.fill envelope.open exclamationmark exclamationmark.octagon "
+                           "magnifyingglass paperclip paperplane person.crop.circle.badge.plus "
+                           "square.and.pencil star tag trash tray xmark.circle.fill");
+        for (const QString& name : names.split(u' '))
+            QTest::newRow(qPrintable(name)) << name;
     }
 
     void everySymbolIsDrawn()

@@ -249,11 +249,7 @@ private slots:
         QVERIFY(!error->isVisible());
 
         AccountSession* session = app.selectedSession();
-        fakegoogle::FaultRule broken;
-        broken.pathPattern = u".*/labels"_s;
-        broken.status = 500;
-        broken.times = -1;
-        m_rig->google().addFault(broken);
+        m_rig->google().failNext(u".*/labels"_s, 500, -1);
         QCoro::Task<> sync = session->syncNow();
         QVERIFY(syncing->isVisible());
         awaitTask(std::move(sync));
@@ -267,8 +263,10 @@ private slots:
         QVERIFY(!relink->isVisible());
 
         m_rig->google().clearFaults();
-        fakegoogle::FaultRule scopes = broken;
+        fakegoogle::FaultRule scopes;
+        scopes.pathPattern = u".*/labels"_s;
         scopes.status = 403;
+        scopes.times = -1;
         scopes.body =
             R"({"error":{"code":403,"message":"Request had insufficient authentication scopes.",
             "errors":[{"reason":"insufficientPermissions"}],"status":"PERMISSION_DENIED"}})";

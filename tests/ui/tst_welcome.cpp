@@ -60,41 +60,38 @@ class TestWelcome : public QObject
 private Q_SLOTS:
     void initTestCase() { Brand::apply(*qApp); }
 
-    void unconfiguredClientLeadsToTheSettings()
+    void buttonLeadsToTheNextStep_data()
     {
+        QTest::addColumn<bool>("configured");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("no client")
+            << false << QStringList{u"VESK"_s, s_tagline, s_cardTitle, s_cardText}
+            << u"Abrir Definições"_s;
+        QTest::newRow("client") << true << QStringList{u"VESK"_s, s_tagline}
+                                << u"Ligar a primeira conta"_s;
+    }
+
+    void buttonLeadsToTheNextStep()
+    {
+        QFETCH(bool, configured);
+        QFETCH(QStringList, texts);
         WelcomeView view;
         view.resize(980, 600);
+        view.setOAuthConfigured(configured);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline, s_cardTitle, s_cardText}));
+        QCOMPARE(shownTexts(view), texts);
         QVERIFY(nothingClipped(view));
 
         auto* button = view.findChild<PillButton*>();
-        QCOMPARE(button->text(), u"Abrir Definições"_s);
+        QTEST(button->text(), "button");
         QVERIFY(button->isProminent());
         QSignalSpy settings(&view, &WelcomeView::settingsRequested);
         QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(settings.count(), 1);
-        QCOMPARE(link.count(), 0);
-    }
-
-    void configuredClientLinksTheFirstAccount()
-    {
-        WelcomeView view;
-        view.resize(980, 600);
-        view.setOAuthConfigured(true);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline}));
-
-        auto* button = view.findChild<PillButton*>();
-        QCOMPARE(button->text(), u"Ligar a primeira conta"_s);
-        QSignalSpy settings(&view, &WelcomeView::settingsRequested);
-        QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
-        QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(link.count(), 1);
-        QCOMPARE(settings.count(), 0);
+        QCOMPARE(settings.count(), configured ? 0 : 1);
+        QCOMPARE(link.count(), configured ? 1 : 0);
 
         // A failed link is reported under the button until it is cleared.
         const QString failure = u"O início de sessão foi cancelado."_s;
@@ -104,7 +101,7 @@ private Q_SLOTS:
         QVERIFY(nothingClipped(view));
         QCOMPARE(shownTexts(view).last(), failure);
         view.setLinkError(QString());
-        QCOMPARE(shownTexts(view), QStringList({u"VESK"_s, s_tagline}));
+        QCOMPARE(shownTexts(view), texts);
     }
 
     void aboutShowsTheBuildsVersion()
