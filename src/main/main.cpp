@@ -89,7 +89,7 @@ int main(int argc, char* argv[])
 
     auto slot = std::make_shared<WindowSlot>();
     AppServices services = productionServices(slot);
-    // The accounts' caches are read on threads of their own from here on.
+    // From here on the other accounts' caches are read beside the largest.
     const bool anyAccount = AppState::readCachesAhead(services);
     const auto config = services.sessions.oauthConfig;
     const auto settings = services.settings;

@@ -161,8 +161,15 @@ private slots:
             store.upsert({summary(QStringLiteral("a"), 1)});
             store.setHistoryId(QStringLiteral("7"));
         }
+        // The largest cache is left to its own store.
+        const QString large = QStringLiteral("grande@x.pt");
+        MailStore(large, base())
+            .upsert({summary(QStringLiteral("g1"), 1), summary(QStringLiteral("g2"), 2),
+                     summary(QStringLiteral("g3"), 3)});
         const QString absent = QStringLiteral("ninguem@x.pt");
-        CachePreload preload({m_email, absent, QStringLiteral("..")}, base());
+        CachePreload preload({m_email, large, absent, QStringLiteral("..")}, base());
+        QVERIFY(!preload.take(large));
+        QCOMPARE(MailStore(large, base()).summaryCount(), 3);
         {
             MailStore store(m_email, base(), systemWallClock(), preload.take(m_email));
             QCOMPARE(store.snapshot().historyId, QStringLiteral("7"));
@@ -174,11 +181,11 @@ private slots:
         const std::optional<MailStore::ReadAhead> missing = preload.take(absent);
         QVERIFY(missing && !missing->state);
         QVERIFY(!preload.take(QStringLiteral("outro@x.pt")));
-        QVERIFY(filesUnder(base()).size() == 1);
+        QVERIFY(filesUnder(base()).size() == 2);
 
         // Read ahead while another store of the file still had a change to
         // write: the newer file wins over what was read.
-        CachePreload stale({m_email}, base());
+        CachePreload stale({m_email, large}, base());
         std::optional<MailStore::ReadAhead> early = stale.take(m_email);
         QCOMPARE(early->state->summaries.size(), 2);
         MailStore open(m_email, base());

@@ -80,10 +80,10 @@ public:
     const QList<ThreadSummary>& visibleThreads() const;
     static qsizetype backgroundGroupingFrom() { return 5000; }
 
-    /// Starts reading the linked accounts' caches on threads of their own,
-    /// for the sessions that a state built with `services` opens: they load
-    /// side by side rather than one after another. Whether any account is
-    /// linked.
+    /// Starts reading the linked accounts' caches (all but the largest, which
+    /// its session reads) on threads of their own, for the sessions that a
+    /// state built with `services` opens: they load side by side rather than
+    /// one after another. Whether any account is linked.
     static bool readCachesAhead(AppServices& services);
 
     /// What a composer writing from `session`'s account needs of it; an

@@ -12,11 +12,11 @@
 
 namespace vesk {
 
-/// The caches of the accounts about to open, read and decoded on threads of
-/// their own from construction on, so that several accounts' caches load
-/// side by side instead of one after the other on the GUI thread; the
-/// largest one is left to the first thread that takes it. Each store then
-/// takes its cache from here. Any thread.
+/// The caches of the accounts about to open but the largest, read and
+/// decoded on threads of their own from construction on, so that they load
+/// beside the largest one instead of after it on the GUI thread. Each store
+/// then takes its cache from here; the largest one's store reads its own.
+/// Any thread.
 class CachePreload final
 {
 public:
