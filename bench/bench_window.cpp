@@ -14,17 +14,10 @@
 // the child's standard input and output.
 
 #include "BenchMemory.h"
-#include "Brand.h"
 #include "CacheGenerator.h"
 #include "Composition.h"
 #include "FakeGoogle.h"
-#include "HtmlMessageView.h"
-#include "MainWindow.h"
-#include "MessageCard.h"
-#include "MessageWebProfile.h"
-#include "ReaderPane.h"
 #include "SimpleMessage.h"
-#include "ThreadListPane.h"
 #include "app/AppServices.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
@@ -38,6 +31,13 @@
 #include "platform/MemorySecureStore.h"
 #include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
+#include "ui/reader/MessageCard.h"
+#include "ui/reader/ReaderPane.h"
+#include "ui/reader/web/HtmlMessageView.h"
+#include "ui/reader/web/MessageWebProfile.h"
+#include "ui/style/Brand.h"
+#include "ui/threadlist/ThreadListPane.h"
+#include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QCoroTask>

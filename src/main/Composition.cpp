@@ -1,12 +1,12 @@
 #include "Composition.h"
 
-#include "FireAndForget.h"
-#include "MainWindow.h"
-#include "PackageManagerUpdater.h"
 #include "Panes.h"
-#include "SidebarPane.h"
-#include "ThreadListPane.h"
 #include "app/AppState.h"
+#include "ui/dialogs/PackageManagerUpdater.h"
+#include "ui/sidebar/SidebarPane.h"
+#include "ui/threadlist/ThreadListPane.h"
+#include "ui/widgets/FireAndForget.h"
+#include "ui/window/MainWindow.h"
 
 namespace vesk {
 

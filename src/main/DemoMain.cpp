@@ -8,14 +8,14 @@
 //             [--accounts N | --no-accounts] [--sync-every SECONDS]
 //             [--screenshot-script FOLDER]
 
-#include "Brand.h"
 #include "Composition.h"
 #include "DemoWorld.h"
-#include "Icons.h"
-#include "MainWindow.h"
-#include "MessageWebProfile.h"
 #include "ScreenshotScript.h"
 #include "app/AppState.h"
+#include "ui/reader/web/MessageWebProfile.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -4,7 +4,6 @@
 #include "DemoBrowser.h"
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
-#include "QtFileDialogs.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "net/QNetworkTransport.h"
@@ -14,6 +13,7 @@
 #include "platform/MemorySecureStore.h"
 #include "platform/QSettingsStore.h"
 #include "transfers/TransferManager.h"
+#include "ui/dialogs/QtFileDialogs.h"
 
 #include <QDBusConnection>
 

@@ -1,13 +1,13 @@
 #include "Panes.h"
 
-#include "AccountsSheet.h"
-#include "ReaderPane.h"
-#include "SettingsWindow.h"
-#include "SidebarPane.h"
-#include "ThreadListPane.h"
 #include "app/AppState.h"
 #include "notifications/SystemNotificationPoster.h"
 #include "platform/Updater.h"
+#include "ui/dialogs/AccountsSheet.h"
+#include "ui/dialogs/SettingsWindow.h"
+#include "ui/reader/ReaderPane.h"
+#include "ui/sidebar/SidebarPane.h"
+#include "ui/threadlist/ThreadListPane.h"
 
 namespace vesk {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainWindow.h"
+#include "ui/window/MainWindow.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 #include "ScreenshotScript.h"
 
 #include "MailScenes.h"
-#include "MainWindow.h"
 #include "app/AppState.h"
 #include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
+#include "ui/window/MainWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>

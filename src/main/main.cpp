@@ -2,12 +2,7 @@
 // one of each, and hands them to what uses them. Nothing else in the program
 // reaches for a process-wide instance.
 
-#include "Brand.h"
 #include "Composition.h"
-#include "Icons.h"
-#include "MainWindow.h"
-#include "MessageWebProfile.h"
-#include "QtFileDialogs.h"
 #include "app/AppServices.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
@@ -21,6 +16,11 @@
 #include "platform/QSettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "transfers/TransferManager.h"
+#include "ui/dialogs/QtFileDialogs.h"
+#include "ui/reader/web/MessageWebProfile.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -1,0 +1,94 @@
+#include "ui/composer/ComposerBodyEdit.h"
+
+#include "ui/style/Brand.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace vesk {
+
+namespace {
+
+/// Links dragged from a browser stay text; only files become attachments.
+bool carriesFiles(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+ComposerBodyEdit::ComposerBodyEdit(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setPlaceholderText(
+        QStringLiteral("Escreve a mensagem. Podes largar ficheiros aqui para os anexar."));
+    setFont(Brand::inter(13));
+    setFrameShape(QFrame::NoFrame);
+    // The outline is always two pixels wide, clear until files hover, so the
+    // text does not move when a drag starts.
+    setStyleSheet(QStringLiteral("vesk--ComposerBodyEdit { background: transparent;"
+                                 " border: 2px solid transparent; border-radius: 10px;"
+                                 " padding: 4px; }\n"
+                                 "vesk--ComposerBodyEdit[dropTargeted=\"true\"] {"
+                                 " border-color: %1; }")
+                      .arg(Brand::primary.name()));
+    QPalette p = palette();
+    p.setColor(QPalette::PlaceholderText, Brand::secondary());
+    setPalette(p);
+}
+
+void ComposerBodyEdit::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!carriesFiles(event->mimeData())) {
+        QPlainTextEdit::dragEnterEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    setDropTargeted(true);
+}
+
+void ComposerBodyEdit::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!carriesFiles(event->mimeData())) {
+        QPlainTextEdit::dragMoveEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void ComposerBodyEdit::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    setDropTargeted(false);
+    QPlainTextEdit::dragLeaveEvent(event);
+}
+
+void ComposerBodyEdit::dropEvent(QDropEvent* event)
+{
+    setDropTargeted(false);
+    if (!carriesFiles(event->mimeData())) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    Q_EMIT filesDropped(event->mimeData()->urls());
+}
+
+void ComposerBodyEdit::setDropTargeted(bool targeted)
+{
+    if (m_dropTargeted == targeted)
+        return;
+    m_dropTargeted = targeted;
+    // Style sheet rules on a property are matched only when re-polished.
+    style()->unpolish(this);
+    style()->polish(this);
+    update();
+    Q_EMIT dropTargetedChanged();
+}
+
+} // namespace vesk

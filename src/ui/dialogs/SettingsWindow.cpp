@@ -1,0 +1,201 @@
+#include "ui/dialogs/SettingsWindow.h"
+
+#include "app/AppState.h"
+#include "auth/OAuthConfig.h"
+#include "ui/dialogs/AboutView.h"
+#include "ui/style/Brand.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+namespace {
+
+QLabel* note(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    Brand::setText(label, Brand::inter(11), Brand::secondary());
+    return label;
+}
+
+QLineEdit* field(const QString& name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setPlaceholderText(name);
+    edit->setAccessibleName(name);
+    edit->setFont(Brand::inter(12));
+    edit->setMinimumHeight(28);
+    return edit;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_state(state)
+    , m_config(std::move(config))
+{
+    setWindowTitle(QStringLiteral("Definições do VESK"));
+    // Taller than the 520 points of the original design: with the desktop's
+    // type metrics the form would otherwise scroll and hide "Sobre".
+    setFixedSize(560, 600);
+
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(22, 14, 22, 14);
+    column->setSpacing(12);
+    column->addWidget(buildClientSection());
+    column->addWidget(buildNotificationSection());
+    QVBoxLayout* body = nullptr;
+    column->addWidget(section(QStringLiteral("Privacidade"), body));
+    body->addWidget(
+        note(QStringLiteral("Os tokens das contas vivem no porta-chaves do sistema, um conjunto "
+                            "por conta. O correio fica em cache na pasta de suporte do VESK, "
+                            "neste computador. Sem servidor do VESK e sem análise de utilização: "
+                            "nada sai daqui exceto os pedidos à API do Gmail da Google, com os "
+                            "tokens da própria conta."),
+             this));
+    column->addWidget(section(QStringLiteral("Sobre"), body));
+    body->addWidget(new AboutView(this));
+    column->addStretch(1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+
+    connect(&m_state, &AppState::oauthConfiguredChanged, this, &SettingsWindow::refreshStatus);
+    loadStored();
+    refreshStatus();
+}
+
+QWidget* SettingsWindow::section(const QString& title, QVBoxLayout*& body)
+{
+    auto* box = new QWidget(this);
+    auto* outer = new QVBoxLayout(box);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(4);
+    auto* heading = new QLabel(title, box);
+    Brand::setText(heading, Brand::inter(12, QFont::DemiBold), Brand::secondary());
+    heading->setContentsMargins(4, 0, 0, 0);
+    auto* card = new QFrame(box);
+    card->setProperty(Brand::cardProperty, QLatin1String(Brand::messageCard));
+    body = new QVBoxLayout(card);
+    body->setContentsMargins(14, 10, 14, 10);
+    body->setSpacing(8);
+    outer->addWidget(heading);
+    outer->addWidget(card);
+    return box;
+}
+
+QWidget* SettingsWindow::buildClientSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* box = section(QStringLiteral("Cliente OAuth da Google"), body);
+    m_clientId = field(QStringLiteral("Client ID"), box);
+    m_clientSecret = field(QStringLiteral("Client Secret"), box);
+    m_clientSecret->setEchoMode(QLineEdit::Password);
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    form->setHorizontalSpacing(12);
+    form->setVerticalSpacing(8);
+    for (QLineEdit* edit : {m_clientId, m_clientSecret}) {
+        auto* label = new QLabel(edit->accessibleName(), box);
+        Brand::setText(label, Brand::inter(12), Brand::foreground);
+        label->setBuddy(edit);
+        form->addRow(label, edit);
+    }
+    body->addLayout(form);
+    body->addWidget(note(
+        QStringLiteral("Vêm da tua consola Google (projeto VESK, cliente Desktop app chamado VESK "
+                       "Linux). O Client Secret fica guardado no porta-chaves deste computador, "
+                       "só para o VESK. A senha das tuas contas nunca passa pelo VESK: o login "
+                       "faz-se nas páginas da Google, no navegador do sistema."),
+        box));
+
+    auto* saveButton = new PillButton(QStringLiteral("Guardar"), true, box);
+    saveButton->setObjectName(QStringLiteral("save"));
+    connect(saveButton, &PillButton::clicked, this, &SettingsWindow::save);
+    connect(m_clientSecret, &QLineEdit::returnPressed, this, &SettingsWindow::save);
+    m_savedNote = new QLabel(QStringLiteral("Guardado"), box);
+    m_savedNote->setObjectName(QStringLiteral("savedNote"));
+    Brand::setText(m_savedNote, Brand::inter(12), Brand::success);
+    m_status = new QLabel(box);
+    m_status->setObjectName(QStringLiteral("status"));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    row->addWidget(saveButton);
+    row->addWidget(m_savedNote);
+    row->addStretch(1);
+    row->addWidget(m_status);
+    body->addLayout(row);
+    return box;
+}
+
+QWidget* SettingsWindow::buildNotificationSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* box = section(QStringLiteral("Notificações"), body);
+    body->addWidget(
+        note(QStringLiteral("As notificações são locais, geradas no teu computador a cada "
+                            "sincronização (cerca de um minuto com o app aberto), com o nome e o "
+                            "endereço da conta no título. Clicar numa notificação abre a conta e a "
+                            "conversa certas. O interruptor de cada conta está em Contas."),
+             box));
+    auto* ask = new PillButton(QStringLiteral("Pedir permissão de notificações"), false, box);
+    ask->setObjectName(QStringLiteral("askPermission"));
+    connect(ask, &PillButton::clicked, this, &SettingsWindow::notificationPermissionRequested);
+    body->addWidget(ask, 0, Qt::AlignLeft);
+    return box;
+}
+
+void SettingsWindow::save()
+{
+    // The configuration trims what it stores; the application state follows
+    // its change announcements, so the status below updates by itself.
+    m_config->setClientId(m_clientId->text());
+    m_config->setClientSecret(m_clientSecret->text());
+    m_savedNote->show();
+    refreshStatus();
+}
+
+void SettingsWindow::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        loadStored();
+    QWidget::showEvent(event);
+}
+
+void SettingsWindow::loadStored()
+{
+    m_clientId->setText(m_config->clientId());
+    m_clientSecret->setText(m_config->clientSecret());
+    m_savedNote->hide();
+}
+
+void SettingsWindow::refreshStatus()
+{
+    const bool configured = m_state.oauthConfigured();
+    m_status->setText(configured ? QStringLiteral("Cliente configurado")
+                                 : QStringLiteral("Cliente por configurar"));
+    Brand::setText(m_status, Brand::inter(12), configured ? Brand::success : Brand::error);
+}
+
+} // namespace vesk

@@ -1,0 +1,276 @@
+#include "ui/reader/ReaderPane.h"
+
+#include "app/AppState.h"
+#include "compose/ComposerSession.h"
+#include "platform/BrowserOpening.h"
+#include "sync/AccountSession.h"
+#include "ui/reader/MessageCard.h"
+#include "ui/reader/ReaderPlaceholder.h"
+#include "ui/reader/web/HtmlMessageView.h"
+#include "ui/reader/web/MessageWebProfile.h"
+#include "ui/reader/web/PacedQueue.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/widgets/FireAndForget.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+namespace {
+
+// A card takes about a millisecond to make (fonts, style sheets), and its
+// layout and first paint follow in the same turn: a long conversation made
+// at once would hold the window for tens of milliseconds.
+constexpr qint64 s_cardBudgetMs = 4;
+
+QStringList idsOf(const QList<FullMessage>& messages)
+{
+    QStringList ids;
+    ids.reserve(messages.size());
+    for (const FullMessage& message : messages)
+        ids.append(message.id);
+    return ids;
+}
+
+} // namespace
+
+ReaderPane::ReaderPane(AppState& state, QWidget* parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_stack(new QStackedLayout(this))
+    , m_placeholder(new ReaderPlaceholder(this))
+    , m_column(new QWidget(this))
+    , m_toolbar(new QToolBar(m_column))
+    , m_scroll(new QScrollArea(m_column))
+    , m_cardLayout(nullptr)
+    , m_title(nullptr)
+    , m_web(new MessageWebProfile(this))
+{
+    buildToolbar();
+
+    auto* content = new QWidget(m_scroll);
+    content->setAutoFillBackground(false);
+    m_cardLayout = new QVBoxLayout(content);
+    m_cardLayout->setContentsMargins(18, 18, 18, 18);
+    m_cardLayout->setSpacing(14);
+    m_title = new QLabel(content);
+    m_title->setObjectName(QStringLiteral("threadTitle"));
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setWordWrap(true);
+    m_title->setContentsMargins(0, 0, 0, 2);
+    Brand::setText(m_title, Brand::sora(19, QFont::Bold), Brand::foreground);
+    m_cardLayout->addWidget(m_title);
+    m_cardLayout->addStretch(1);
+
+    m_scroll->setWidget(content);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &ReaderPane::releaseFarBodies);
+
+    auto* column = new QVBoxLayout(m_column);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_toolbar);
+    column->addWidget(m_scroll, 1);
+
+    m_stack->addWidget(m_placeholder);
+    m_stack->addWidget(m_column);
+
+    connect(&m_state, &AppState::selectionChanged, this, &ReaderPane::followSelectedSession);
+    connect(&m_state, &AppState::sessionsChanged, this, &ReaderPane::followSelectedSession);
+    followSelectedSession();
+}
+
+bool ReaderPane::showsPlaceholder() const
+{
+    return m_stack->currentWidget() == m_placeholder;
+}
+
+void ReaderPane::buildToolbar()
+{
+    m_toolbar->setObjectName(QStringLiteral("readerToolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setIconSize(QSize(16, 16));
+    m_toolbar->setFont(Brand::inter(12, QFont::Medium));
+    m_toolbar->setStyleSheet(Brand::toolbarStyleSheet(Qt::transparent));
+
+    const auto add = [this](const char* text, const char* symbol) {
+        return m_toolbar->addAction(Icons::icon(QString::fromLatin1(symbol)),
+                                    QString::fromUtf8(text));
+    };
+    m_reply = add("Responder", "arrowshape.turn.up.left");
+    m_replyAll = add("Responder a todos", "arrowshape.turn.up.left.2");
+    m_forward = add("Reencaminhar", "arrowshape.turn.up.right");
+    m_trash = add("Lixeira", "trash");
+    connect(m_reply, &QAction::triggered, this, [this] { reply(false); });
+    connect(m_replyAll, &QAction::triggered, this, [this] { reply(true); });
+    connect(m_forward, &QAction::triggered, this, [this] {
+        if (const FullMessage* target = replyTarget())
+            fireAndForget(forward(*target, m_session));
+    });
+    connect(m_trash, &QAction::triggered, this, &ReaderPane::trash);
+}
+
+void ReaderPane::followSelectedSession()
+{
+    AccountSession* session = m_state.selectedSession();
+    if (session != m_session) {
+        disconnect(m_sessionConnection);
+        m_session = session;
+        if (session) {
+            m_sessionConnection =
+                connect(session, &AccountSession::openThreadChanged, this, &ReaderPane::refresh);
+        }
+    }
+    refresh();
+}
+
+void ReaderPane::refresh()
+{
+    AccountSession* session = m_session;
+    if (!session || session->openThreadId().isEmpty()) {
+        m_stack->setCurrentWidget(m_placeholder);
+        rebuildCards(nullptr);
+        return;
+    }
+    m_stack->setCurrentWidget(m_column);
+    const QList<FullMessage>& messages = session->openThreadMessages();
+    m_toolbar->setVisible(!messages.isEmpty());
+    if (session->openThreadId() != m_shownThreadId || idsOf(messages) != m_shownMessageIds)
+        rebuildCards(session);
+}
+
+void ReaderPane::rebuildCards(AccountSession* session)
+{
+    // Another conversation starts at its top; new messages in the same one
+    // keep the reader where they are.
+    if (!session || session->openThreadId() != m_shownThreadId)
+        m_scroll->verticalScrollBar()->setValue(0);
+    ++m_cardsGeneration;
+    qDeleteAll(m_cards);
+    m_cards.clear();
+    m_shownThreadId.clear();
+    m_shownMessageIds.clear();
+    m_title->hide();
+    if (!session)
+        return;
+
+    const QList<FullMessage>& messages = session->openThreadMessages();
+    m_shownThreadId = session->openThreadId();
+    m_shownMessageIds = idsOf(messages);
+    if (messages.isEmpty())
+        return;
+    const QString subject = messages.constFirst().subject;
+    m_title->setText(subject.isEmpty() ? QStringLiteral("(sem assunto)") : subject);
+    m_title->show();
+    buildPendingCards();
+}
+
+void ReaderPane::buildPendingCards()
+{
+    AccountSession* session = m_session;
+    if (!session || session->openThreadId() != m_shownThreadId)
+        return;
+    const QList<FullMessage>& messages = session->openThreadMessages();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // At least one card a turn, so that a slow one cannot stall the rest.
+    while (m_cards.size() < messages.size()) {
+        const FullMessage& message = messages.at(m_cards.size());
+        auto* card =
+            new MessageCard(message, session, m_state.transfers(), *m_web, m_title->parentWidget());
+        connect(card, &MessageCard::linkActivated, this, &ReaderPane::openLink);
+        // After the title, before the closing stretch.
+        m_cardLayout->insertWidget(int(m_cards.size()) + 1, card);
+        // A layout would show it only from the event loop; now is sooner.
+        card->show();
+        m_cards.append(card);
+        if (elapsed.elapsed() >= s_cardBudgetMs)
+            break;
+    }
+    // The same queue as the bodies' web views, so that a batch of cards and
+    // a body never share a turn.
+    if (m_cards.size() < messages.size()) {
+        m_web->pacer().post(this, [this, generation = m_cardsGeneration] {
+            if (generation == m_cardsGeneration)
+                buildPendingCards();
+        });
+    }
+}
+
+void ReaderPane::releaseFarBodies()
+{
+    const int screen = m_scroll->viewport()->height();
+    if (screen <= 0)
+        return;
+    for (MessageCard* card : std::as_const(m_cards)) {
+        HtmlMessageView* body = card->htmlView();
+        if (!body || !body->isLive())
+            continue;
+        // Two screens of margin: reading back a little finds the bodies there.
+        const int top = body->mapTo(m_scroll->viewport(), QPoint(0, 0)).y();
+        if (top + body->height() < -2 * screen || top > 3 * screen)
+            body->release();
+    }
+}
+
+ReaderPane::~ReaderPane()
+{
+    qDeleteAll(m_cards);
+    m_cards.clear();
+}
+
+void ReaderPane::openLink(const QUrl& url)
+{
+    if (const std::shared_ptr<BrowserOpening>& browser = m_state.browser())
+        browser->open(url);
+}
+
+const FullMessage* ReaderPane::replyTarget() const
+{
+    if (!m_session || m_session->openThreadId().isEmpty() ||
+        m_session->openThreadMessages().isEmpty())
+        return nullptr;
+    return &m_session->openThreadMessages().constLast();
+}
+
+void ReaderPane::reply(bool all)
+{
+    if (const FullMessage* target = replyTarget()) {
+        m_state.setComposer(ComposerSession::reply(
+            *target, all, AppState::composerAccount(m_session), m_state.dialogs()));
+    }
+}
+
+QCoro::Task<> ReaderPane::forward(FullMessage message, QPointer<AccountSession> session)
+{
+    QPointer<ReaderPane> self(this);
+    const ComposerAccount account = AppState::composerAccount(session);
+    std::unique_ptr<ComposerSession> composer =
+        co_await ComposerSession::forward(std::move(message), account, m_state.dialogs());
+    if (self)
+        m_state.setComposer(std::move(composer));
+}
+
+void ReaderPane::trash()
+{
+    if (m_session && !m_session->openThreadId().isEmpty())
+        fireAndForget(m_session->trashThread(m_session->openThreadId()));
+}
+
+} // namespace vesk

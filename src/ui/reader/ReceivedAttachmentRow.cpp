@@ -1,0 +1,83 @@
+#include "ui/reader/ReceivedAttachmentRow.h"
+
+#include "sync/AccountSession.h"
+#include "transfers/TransferManager.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/widgets/FireAndForget.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AccountSession* session,
+                                             std::shared_ptr<TransferManager> transfers,
+                                             QWidget* parent)
+    : QWidget(parent)
+    , m_attachment(std::move(attachment))
+    , m_session(session)
+    , m_transfers(std::move(transfers))
+    , m_save(new PillButton(QStringLiteral("Guardar"), false, this))
+{
+    auto* clip = new QLabel(this);
+    clip->setPixmap(
+        Icons::pixmap(QStringLiteral("paperclip"), 16, Brand::lightPurple, devicePixelRatioF()));
+
+    auto* name = new QLabel(m_attachment.filename, this);
+    name->setTextFormat(Qt::PlainText);
+    name->setObjectName(QStringLiteral("attachmentName"));
+    Brand::setText(name, Brand::inter(12, QFont::DemiBold), Brand::foreground);
+    // One line: a long name is elided by the layout giving it less room.
+    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    name->setMinimumWidth(60);
+    auto* size = new QLabel(
+        QLocale().formattedDataSize(m_attachment.size, 1, QLocale::DataSizeSIFormat), this);
+    size->setObjectName(QStringLiteral("attachmentSize"));
+    Brand::setText(size, Brand::inter(11), Brand::secondary());
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    texts->addWidget(name);
+    texts->addWidget(size);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 2);
+    layout->setSpacing(10);
+    layout->addWidget(clip);
+    layout->addLayout(texts, 1);
+    layout->addWidget(m_save);
+
+    // Without an account or a transfer manager there is nowhere to save from.
+    m_save->setEnabled(m_session && m_transfers);
+    connect(m_save, &PillButton::clicked, this, [this] {
+        if (!m_downloading)
+            fireAndForget(save());
+    });
+}
+
+QCoro::Task<> ReceivedAttachmentRow::save()
+{
+    QPointer<ReceivedAttachmentRow> self(this);
+    if (!m_session || !m_transfers)
+        co_return;
+    setDownloading(true);
+    // Held here: the download outlives this row if the thread is closed.
+    const std::shared_ptr<TransferManager> transfers = m_transfers;
+    co_await transfers->download(m_attachment, m_session->id(), m_session->api());
+    if (self)
+        setDownloading(false);
+}
+
+void ReceivedAttachmentRow::setDownloading(bool downloading)
+{
+    m_downloading = downloading;
+    m_save->setText(downloading ? QStringLiteral("A guardar") : QStringLiteral("Guardar"));
+    m_save->setEnabled(!downloading);
+    m_save->updateGeometry();
+}
+
+} // namespace vesk

@@ -1,0 +1,37 @@
+#include "ui/reader/web/HtmlDocument.h"
+
+namespace vesk::HtmlDocument {
+
+QString head()
+{
+    return QStringLiteral(
+        "<html><head><meta charset=\"utf-8\">\n"
+        "<style>body{font-family:-apple-system,sans-serif;font-size:14px;color:#F4F0FA;"
+        "background:transparent;margin:0;padding:4px;}\n"
+        "a{color:#B44AE0} img{max-width:100%;height:auto}</style></head>\n"
+        "<body>");
+}
+
+QString tail()
+{
+    return QStringLiteral("</body></html>");
+}
+
+QString blockRemoteImages(const QString& html)
+{
+    QString result = html;
+    // Double quotes first: the single-quote pattern cannot occur in what the
+    // first replacement writes, so the order changes nothing but is fixed.
+    result.replace(QStringLiteral("src=\"http"),
+                   QStringLiteral("data-blocked=\"1\" src=\"about:blank#http"), Qt::CaseSensitive);
+    result.replace(QStringLiteral("src='http"),
+                   QStringLiteral("data-blocked='1' src='about:blank#http"), Qt::CaseSensitive);
+    return result;
+}
+
+QString build(const QString& html, bool showImages)
+{
+    return head() + (showImages ? html : blockRemoteImages(html)) + tail();
+}
+
+} // namespace vesk::HtmlDocument

@@ -1,0 +1,79 @@
+#include "ui/sidebar/LabelListModel.h"
+
+#include "app/AppState.h"
+#include "model/SystemLabels.h"
+#include "sync/AccountSession.h"
+
+namespace vesk {
+
+const QList<LabelListModel::SystemLabel>& LabelListModel::systemLabels()
+{
+    static const QList<SystemLabel> s_labels{
+        {SystemLabels::inbox(), QStringLiteral("Caixa de entrada"), QStringLiteral("tray")},
+        {SystemLabels::sent(), QStringLiteral("Enviados"), QStringLiteral("paperplane")},
+        {SystemLabels::draft(), QStringLiteral("Rascunhos"), QStringLiteral("doc")},
+        {SystemLabels::spam(), QStringLiteral("Spam"), QStringLiteral("exclamationmark.octagon")},
+        {SystemLabels::trash(), QStringLiteral("Lixeira"), QStringLiteral("trash")},
+        {SystemLabels::starred(), QStringLiteral("Com estrela"), QStringLiteral("star")},
+        {SystemLabels::important(), QStringLiteral("Importantes"),
+         QStringLiteral("exclamationmark")},
+    };
+    return s_labels;
+}
+
+LabelListModel::LabelListModel(AppState& state, QObject* parent)
+    : KeyedListModel(parent)
+    , m_state(state)
+{
+    connect(&m_state, &AppState::sessionsChanged, this, &LabelListModel::refresh);
+    connect(&m_state, &AppState::selectionChanged, this, &LabelListModel::refresh);
+    connect(&m_state, &AppState::searchChanged, this, &LabelListModel::refresh);
+    refresh();
+}
+
+QHash<int, QByteArray> LabelListModel::roleNames() const
+{
+    return {{IdRole, "labelId"},
+            {SymbolRole, "symbol"},
+            {CountRole, "count"},
+            {HighlightedRole, "highlighted"},
+            {Qt::DisplayRole, "display"}};
+}
+
+LabelListModel::Row LabelListModel::row(const QString& id, const QString& title,
+                                        const QString& symbol, qint64 count) const
+{
+    Row result{id, {}};
+    result.values.insert(Qt::DisplayRole, title);
+    result.values.insert(SymbolRole, symbol);
+    result.values.insert(CountRole, count);
+    result.values.insert(HighlightedRole,
+                         !m_state.isSearching() && id == m_state.selectedLabelId());
+    return result;
+}
+
+void LabelListModel::refresh()
+{
+    AccountSession* session = m_state.selectedSession();
+    if (session) {
+        // Sessions that are no longer selected may still call; refresh reads
+        // the selected one, so that is harmless.
+        connect(session, &AccountSession::labelsChanged, this, &LabelListModel::refresh,
+                Qt::UniqueConnection);
+    }
+    const qint64 inboxUnread = session ? qMax<qint64>(0, session->inboxUnread()) : 0;
+    QList<Row> rows;
+    for (const SystemLabel& label : systemLabels()) {
+        const qint64 count = label.id == SystemLabels::inbox() ? inboxUnread : 0;
+        rows.append(row(label.id, label.title, label.symbol, count));
+    }
+    if (session) {
+        for (const LabelInfo& label : session->labels()) {
+            if (label.type == QLatin1String("user") && !label.id.isEmpty())
+                rows.append(row(label.id, label.name, QStringLiteral("tag"), 0));
+        }
+    }
+    reconcile(rows);
+}
+
+} // namespace vesk

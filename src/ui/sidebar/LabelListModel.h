@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ui/widgets/KeyedListModel.h"
+
+#include <QList>
+
+namespace vesk {
+
+class AppState;
+
+/// The labels the sidebar offers, keyed by label id: Gmail's system labels
+/// in a fixed order with their Portuguese titles, then the selected account's
+/// own labels (type exactly "user") in the account's order. The inbox row
+/// carries the selected account's unread count; a row is highlighted while
+/// it is the selected label and no search is shown. GUI thread only.
+class LabelListModel final : public KeyedListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role
+    {
+        IdRole = KeyRole,
+        SymbolRole = Qt::UserRole + 2,
+        /// The unread count to show; 0 for none (every label but the inbox).
+        CountRole,
+        HighlightedRole,
+    };
+
+    struct SystemLabel
+    {
+        QString id;
+        QString title;
+        QString symbol;
+    };
+    /// The system labels, in the order the sidebar lists them.
+    static const QList<SystemLabel>& systemLabels();
+
+    explicit LabelListModel(AppState& state, QObject* parent = nullptr);
+
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    void refresh();
+    Row row(const QString& id, const QString& title, const QString& symbol, qint64 count) const;
+
+    AppState& m_state;
+};
+
+} // namespace vesk

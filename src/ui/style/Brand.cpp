@@ -1,0 +1,157 @@
+#include "ui/style/Brand.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStyleFactory>
+#include <QWidget>
+
+namespace vesk::Brand {
+
+namespace {
+
+// A family that is not installed falls back to the desktop's own sans, not
+// to whatever fontconfig finds closest by name.
+QStringList familiesFor(const QString& wanted)
+{
+    if (QFontDatabase::hasFamily(wanted))
+        return {wanted};
+    return {QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()};
+}
+
+QFont brandFont(const QStringList& families, int size, QFont::Weight weight)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(size);
+    font.setWeight(weight);
+    return font;
+}
+
+} // namespace
+
+QColor withOpacity(QColor colour, qreal opacity)
+{
+    colour.setAlphaF(float(opacity));
+    return colour;
+}
+
+QColor secondary()
+{
+    return withOpacity(foreground, 0.6);
+}
+
+QFont sora(int size, QFont::Weight weight)
+{
+    // Looked up once: the installed fonts do not change while the program runs.
+    static const QStringList s_families = familiesFor(QStringLiteral("Sora"));
+    return brandFont(s_families, size, weight);
+}
+
+QFont inter(int size, QFont::Weight weight)
+{
+    static const QStringList s_families = familiesFor(QStringLiteral("Inter"));
+    return brandFont(s_families, size, weight);
+}
+
+QPalette palette()
+{
+    QPalette p;
+    const auto setBoth = [&p](QPalette::ColorRole role, const QColor& colour) {
+        p.setColor(QPalette::Active, role, colour);
+        p.setColor(QPalette::Inactive, role, colour);
+    };
+    setBoth(QPalette::Window, window);
+    setBoth(QPalette::WindowText, foreground);
+    setBoth(QPalette::Base, base);
+    setBoth(QPalette::AlternateBase, cardDark);
+    setBoth(QPalette::Text, foreground);
+    setBoth(QPalette::PlaceholderText, withOpacity(foreground, 0.45));
+    setBoth(QPalette::Button, cardDark);
+    setBoth(QPalette::ButtonText, foreground);
+    setBoth(QPalette::BrightText, Qt::white);
+    setBoth(QPalette::Highlight, primary);
+    setBoth(QPalette::HighlightedText, Qt::white);
+    setBoth(QPalette::Link, lightPurple);
+    setBoth(QPalette::LinkVisited, vivid);
+    setBoth(QPalette::ToolTipBase, cardDark);
+    setBoth(QPalette::ToolTipText, foreground);
+    // The 3-D roles of Fusion's frames and handles, kept close to the
+    // background so that borders read as faint lines rather than bevels.
+    setBoth(QPalette::Light, cardDark.lighter(160));
+    setBoth(QPalette::Midlight, cardDark.lighter(130));
+    setBoth(QPalette::Mid, cardDark.lighter(115));
+    setBoth(QPalette::Dark, base);
+    setBoth(QPalette::Shadow, base.darker(150));
+
+    // Active and inactive are the same above, so a second window (settings)
+    // does not turn the main window's selection grey.
+    const QColor disabledText = withOpacity(foreground, 0.35);
+    p.setColor(QPalette::Disabled, QPalette::Window, window);
+    p.setColor(QPalette::Disabled, QPalette::Base, base);
+    p.setColor(QPalette::Disabled, QPalette::Button, cardDark);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::Text, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::PlaceholderText, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::Highlight, withOpacity(primary, 0.4));
+    p.setColor(QPalette::Disabled, QPalette::HighlightedText, disabledText);
+    return p;
+}
+
+QString css(const QColor& colour)
+{
+    return colour.name(QColor::HexArgb);
+}
+
+QString toolbarStyleSheet(const QColor& background)
+{
+    return QStringLiteral("QToolBar { background: %1; border: none; border-bottom: 1px solid %2;"
+                          " padding: 6px 12px; spacing: 6px; }\n"
+                          "QToolButton { color: %3; border: none; border-radius: 8px;"
+                          " padding: 5px 10px; }\n"
+                          "QToolButton:hover { background: %4; }\n"
+                          "QToolButton:pressed, QToolButton:checked { background: %5; }\n"
+                          "QToolButton:disabled { color: %6; }\n")
+        .arg(css(background), css(withOpacity(foreground, 0.08)), css(foreground),
+             css(withOpacity(foreground, 0.08)), css(withOpacity(primary, 0.35)),
+             css(withOpacity(foreground, 0.35)));
+}
+
+QString styleSheet()
+{
+    const QString card = QLatin1String(cardProperty);
+    return QStringLiteral("QFrame[%1=\"%2\"] { background-color: %3; border-radius: 14px; }\n"
+                          "QFrame[%1=\"%4\"] { background-color: %5; border-radius: 16px; }\n"
+                          "QFrame[%1=\"%6\"] { background-color: %7; border-radius: 10px; }\n"
+                          "QFrame[%8=\"true\"] { background-color: %9; border: none; "
+                          "min-height: 1px; max-height: 1px; }\n")
+        .arg(card, QLatin1String(messageCard), css(withOpacity(cardDark, 0.55)),
+             QLatin1String(glassCard), css(withOpacity(Qt::white, 0.08)), QLatin1String(panelCard),
+             css(withOpacity(foreground, 0.05)), QLatin1String(separatorProperty),
+             css(withOpacity(foreground, 0.1)));
+}
+
+void apply(QApplication& app)
+{
+    // Fusion draws every control from the palette, so the dark look is the
+    // same whatever desktop theme the user runs.
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(fusion);
+    QApplication::setPalette(palette());
+    QApplication::setFont(inter(13));
+    app.setStyleSheet(styleSheet());
+}
+
+void setText(QWidget* widget, const QFont& font, const QColor& colour)
+{
+    widget->setFont(font);
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Active, QPalette::WindowText, colour);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    p.setColor(QPalette::Active, QPalette::Text, colour);
+    p.setColor(QPalette::Inactive, QPalette::Text, colour);
+    widget->setPalette(p);
+}
+
+} // namespace vesk::Brand

@@ -1,0 +1,226 @@
+#include "ui/threadlist/ThreadListModel.h"
+
+#include "app/AppState.h"
+#include "model/SnippetText.h"
+
+#include <QDateTime>
+
+#include <sys/resource.h>
+#include <utility>
+
+namespace vesk {
+
+namespace {
+
+using Kind = ThreadListDiff::Step::Kind;
+
+/// Above this many rows, in the list shown or the fresh one, what changed is
+/// worked out away from the GUI thread: comparing tens of thousands of
+/// threads takes longer than a frame.
+qsizetype backgroundFrom()
+{
+    return AppState::backgroundGroupingFrom();
+}
+
+bool sameStorage(const QList<ThreadSummary>& a, const QList<ThreadSummary>& b)
+{
+    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
+}
+
+} // namespace
+
+ThreadListModel::ThreadListModel(AppState& state, QObject* parent)
+    : QAbstractListModel(parent)
+    , m_state(state)
+{
+    // Every change that can alter visibleThreads: a session's cache, the
+    // selected account or label, the search, the set of accounts.
+    connect(&m_state, &AppState::threadsChanged, this, &ThreadListModel::refresh);
+    connect(&m_state, &AppState::selectionChanged, this, &ThreadListModel::refresh);
+    connect(&m_state, &AppState::searchChanged, this, &ThreadListModel::refresh);
+    connect(&m_state, &AppState::sessionsChanged, this, &ThreadListModel::refresh);
+    m_threads = ThreadListDiff::between({}, m_state.visibleThreads()).fresh;
+    // One worker, below the GUI thread: a newer list makes older work moot.
+    m_pool.setMaxThreadCount(1);
+}
+
+ThreadListModel::~ThreadListModel()
+{
+    dropPending();
+    m_pool.clear();
+    // A difference still running posts its result to this object, which
+    // must exist until then; the posted result goes with it.
+    m_pool.waitForDone();
+}
+
+int ThreadListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_threads.size());
+}
+
+QVariant ThreadListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const ThreadSummary& thread = m_threads.at(index.row());
+    // group() never makes an empty thread, but search results come from elsewhere.
+    const bool hasMessages = !thread.messages.isEmpty();
+    switch (role) {
+    case ThreadIdRole:
+        return thread.threadId;
+    case Qt::DisplayRole:
+    case ParticipantsRole:
+        return hasMessages ? thread.participants() : QString();
+    case SubjectRole:
+        return hasMessages ? thread.subject() : QString();
+    case SnippetRole:
+        return hasMessages ? snippetDisplayText(thread.latest().snippet()) : QString();
+    case DateRole:
+        return hasMessages
+                   ? QDateTime::fromMSecsSinceEpoch(thread.latest().internalDateMs(), Qt::UTC)
+                         .toLocalTime()
+                   : QDateTime();
+    case IsUnreadRole:
+        return hasMessages && thread.isUnread();
+    case MessageCountRole:
+        return int(thread.messages.size());
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> ThreadListModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(ThreadIdRole, "threadId");
+    names.insert(ParticipantsRole, "participants");
+    names.insert(SubjectRole, "subject");
+    names.insert(SnippetRole, "snippet");
+    names.insert(DateRole, "date");
+    names.insert(IsUnreadRole, "isUnread");
+    names.insert(MessageCountRole, "messageCount");
+    return names;
+}
+
+int ThreadListModel::rowOf(const QString& threadId) const
+{
+    for (qsizetype row = 0; row < m_threads.size(); ++row) {
+        if (m_threads.at(row).threadId == threadId)
+            return int(row);
+    }
+    return -1;
+}
+
+void ThreadListModel::refresh()
+{
+    const QList<ThreadSummary>& fresh = m_state.visibleThreads();
+    // The list shown or being worked out again (a selection change, say)
+    // is recognised by its storage, in constant time.
+    if (sameStorage(fresh, m_threads)) {
+        dropPending();
+        return;
+    }
+    if (m_pending && sameStorage(fresh, *m_pending))
+        return;
+    if (std::max(fresh.size(), m_threads.size()) <= backgroundFrom() || fresh.isEmpty()) {
+        dropPending();
+        apply(ThreadListDiff::between(m_threads, fresh));
+        return;
+    }
+    diffInBackground(fresh);
+}
+
+void ThreadListModel::diffInBackground(const QList<ThreadSummary>& fresh)
+{
+    const quint64 generation = ++m_generation;
+    m_wanted->store(generation);
+    m_pending = fresh;
+    // The lists are values shared with the worker; the rows change only on
+    // this thread, which copies them first if the worker still holds them.
+    m_pool.start([this, generation, wanted = m_wanted, shown = m_threads, fresh = fresh]() mutable {
+        // Below the GUI thread, which must keep the processor on a machine
+        // with few cores (the nice value is per thread on Linux).
+        ::setpriority(PRIO_PROCESS, 0, 10);
+        if (wanted->load() != generation)
+            return;
+        ThreadListDiff diff = ThreadListDiff::between(shown, fresh);
+        // Let go here, so that the rows are not copied when they change.
+        shown = {};
+        fresh = {};
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, diff = std::move(diff)]() mutable {
+                if (generation == m_generation)
+                    apply(std::move(diff));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ThreadListModel::dropPending()
+{
+    m_pending.reset();
+    m_wanted->store(++m_generation);
+}
+
+void ThreadListModel::apply(ThreadListDiff diff)
+{
+    m_pending.reset();
+    if (!diff.isEmpty()) {
+        m_refreshing = true;
+        for (const ThreadListDiff::Step& step : std::as_const(diff.steps))
+            applyStep(step, diff.fresh);
+    }
+    // Same content now; share the storage so that the next comparison is quick.
+    retire(std::exchange(m_threads, std::move(diff.fresh)));
+    if (!diff.isEmpty()) {
+        m_refreshing = false;
+        Q_EMIT refreshed();
+    }
+}
+
+void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh)
+{
+    switch (step.kind) {
+    case Kind::Remove:
+        beginRemoveRows({}, step.first, step.last);
+        if (step.first == 0 && step.last == m_threads.size() - 1)
+            retire(std::exchange(m_threads, {}));
+        else
+            m_threads.remove(step.first, step.last - step.first + 1);
+        endRemoveRows();
+        break;
+    case Kind::Move:
+        beginMoveRows({}, step.first, step.first, {}, step.last);
+        m_threads.move(step.first, step.last);
+        endMoveRows();
+        break;
+    case Kind::Insert:
+        beginInsertRows({}, step.first, step.last);
+        if (m_threads.isEmpty() && step.last == fresh.size() - 1) {
+            m_threads = fresh; // a whole label's threads: no copy
+        } else {
+            m_threads.insert(step.first, step.last - step.first + 1, ThreadSummary());
+            for (int row = step.first; row <= step.last; ++row)
+                m_threads[row] = fresh.at(row);
+        }
+        endInsertRows();
+        break;
+    case Kind::Change: {
+        m_threads[step.first] = fresh.at(step.first);
+        const QModelIndex changed = index(step.first);
+        Q_EMIT dataChanged(changed, changed);
+        break;
+    }
+    }
+}
+
+/// Rows no longer shown; freeing tens of thousands of threads is left to the
+/// worker.
+void ThreadListModel::retire(QList<ThreadSummary> rows)
+{
+    if (rows.size() > backgroundFrom())
+        m_pool.start([rows = std::move(rows)] {});
+}
+
+} // namespace vesk

@@ -1,0 +1,277 @@
+#include "ui/threadlist/ThreadListPane.h"
+
+#include "app/AppState.h"
+#include "sync/AccountSession.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/threadlist/ThreadActionsMenu.h"
+#include "ui/threadlist/ThreadListModel.h"
+#include "ui/threadlist/ThreadRowDelegate.h"
+#include "ui/widgets/FireAndForget.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+ThreadListPane::ThreadListPane(AppState& state, QWidget* parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_model(new ThreadListModel(state, this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildSearchBar());
+    auto* divider = new QFrame(this);
+    divider->setProperty(Brand::separatorProperty, true);
+    column->addWidget(divider);
+    buildList();
+    column->addWidget(m_list, 1);
+
+    connect(&m_state, &AppState::searchChanged, this, &ThreadListPane::onSearchChanged);
+    connect(&m_state, &AppState::searchTextChanged, this, [this] {
+        if (m_search->text() != m_state.searchText())
+            m_search->setText(m_state.searchText());
+    });
+    connect(&m_state, &AppState::selectionChanged, this,
+            &ThreadListPane::onSessionsOrSelectionChanged);
+    connect(&m_state, &AppState::sessionsChanged, this,
+            &ThreadListPane::onSessionsOrSelectionChanged);
+    // Rows that come back (a sync, leaving a search) take the selection again.
+    connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::showSelectionOfState);
+    connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::updateEmptyText);
+
+    m_search->setText(m_state.searchText());
+    onSearchChanged();
+    onSessionsOrSelectionChanged();
+}
+
+QWidget* ThreadListPane::buildSearchBar()
+{
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 10, 10, 10);
+    row->setSpacing(8);
+
+    auto* glass = new QLabel(bar);
+    glass->setPixmap(Icons::pixmap(QStringLiteral("magnifyingglass"), 15, Brand::secondary(),
+                                   devicePixelRatioF()));
+    row->addWidget(glass);
+
+    m_search = new QLineEdit(bar);
+    m_search->setPlaceholderText(QStringLiteral("Pesquisar no Gmail"));
+    m_search->setFrame(false);
+    m_search->setClearButtonEnabled(false);
+    // Plain: the field lies on the column's own background.
+    QPalette plain = m_search->palette();
+    plain.setColor(QPalette::Base, Qt::transparent);
+    m_search->setPalette(plain);
+    connect(m_search, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_state.setSearchText(text); });
+    connect(m_search, &QLineEdit::returnPressed, this, [this] {
+        m_state.setSearchText(m_search->text());
+        fireAndForget(m_state.runSearch());
+    });
+    row->addWidget(m_search, 1);
+
+    m_clear = new QPushButton(QStringLiteral("Limpar"), bar);
+    m_clear->setFlat(true);
+    m_clear->setCursor(Qt::PointingHandCursor);
+    Brand::setText(m_clear, Brand::inter(13, QFont::Medium), Brand::lightPurple);
+    QPalette link = m_clear->palette();
+    link.setColor(QPalette::ButtonText, Brand::lightPurple);
+    m_clear->setPalette(link);
+    connect(m_clear, &QPushButton::clicked, this, [this] {
+        m_state.setSearchText(QString());
+        m_state.clearSearch();
+    });
+    row->addWidget(m_clear);
+    return bar;
+}
+
+void ThreadListPane::buildList()
+{
+    m_list = new QListView(this);
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(new ThreadRowDelegate(m_list));
+    m_list->setUniformItemSizes(true);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setMouseTracking(true);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->installEventFilter(this);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ThreadListPane::onCurrentChanged);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ThreadListPane::showContextMenu);
+
+    m_empty = new QLabel(m_list->viewport());
+    Brand::setText(m_empty, Brand::inter(13), Brand::secondary());
+    m_empty->setAlignment(Qt::AlignCenter);
+    auto* centre = new QVBoxLayout(m_list->viewport());
+    centre->addWidget(m_empty, 0, Qt::AlignCenter);
+}
+
+void ThreadListPane::focusSearch()
+{
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+}
+
+bool ThreadListPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress &&
+        handleListKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ThreadListPane::handleListKey(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::GroupSwitchModifier);
+    const QString text = event->text();
+    if ((event->key() == Qt::Key_F && modifiers == Qt::ControlModifier) ||
+        text == QStringLiteral("/")) {
+        focusSearch();
+        return true;
+    }
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (text == QStringLiteral("j") || text == QStringLiteral("k")) {
+        moveBy(text == QStringLiteral("j") ? 1 : -1);
+        return true;
+    }
+    const ThreadSummary* thread = currentThread();
+    if (!thread)
+        return false;
+    const ThreadSummary chosen = *thread; // the actions may change the rows
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_state.selectThread(chosen);
+    } else if (text == QStringLiteral("e")) {
+        ThreadActionsMenu::archive(m_state, chosen.threadId);
+    } else if (text == QStringLiteral("#") || event->key() == Qt::Key_Delete) {
+        ThreadActionsMenu::trash(m_state, chosen.threadId);
+    } else if (event->key() == Qt::Key_U && modifiers == Qt::ShiftModifier) {
+        ThreadActionsMenu::toggleRead(m_state, chosen);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ThreadListPane::moveBy(int rows)
+{
+    const int count = m_model->rowCount();
+    if (count == 0)
+        return;
+    const QModelIndex current = m_list->currentIndex();
+    const int row = current.isValid() ? std::clamp(current.row() + rows, 0, count - 1)
+                                      : (rows > 0 ? 0 : count - 1);
+    m_list->setCurrentIndex(m_model->index(row));
+}
+
+const ThreadSummary* ThreadListPane::currentThread() const
+{
+    const QModelIndex current = m_list->currentIndex();
+    return current.isValid() ? &m_model->thread(current.row()) : nullptr;
+}
+
+void ThreadListPane::onCurrentChanged(const QModelIndex& current)
+{
+    // The view moves the current row itself when rows go; only a move by
+    // the user selects a thread.
+    if (m_showingState || m_model->isRefreshing() || !current.isValid())
+        return;
+    const QString threadId = m_model->thread(current.row()).threadId;
+    if (threadId == m_state.selectedThreadId())
+        return;
+    const QList<ThreadSummary>& visible = m_state.visibleThreads();
+    const auto found = std::find_if(visible.begin(), visible.end(),
+                                    [&](const ThreadSummary& t) { return t.threadId == threadId; });
+    if (found != visible.end())
+        m_state.selectThread(*found);
+}
+
+void ThreadListPane::showSelectionOfState()
+{
+    const int row = m_model->rowOf(m_state.selectedThreadId());
+    const QModelIndex wanted = row >= 0 ? m_model->index(row) : QModelIndex();
+    if (wanted == m_list->currentIndex() &&
+        (!wanted.isValid() || m_list->selectionModel()->isSelected(wanted)))
+        return;
+    m_showingState = true;
+    if (wanted.isValid())
+        m_list->selectionModel()->setCurrentIndex(wanted, QItemSelectionModel::ClearAndSelect);
+    else
+        m_list->selectionModel()->clearSelection();
+    m_showingState = false;
+}
+
+void ThreadListPane::showContextMenu(const QPoint& position)
+{
+    const QModelIndex index = m_list->indexAt(position);
+    if (!index.isValid())
+        return;
+    auto* menu = new ThreadActionsMenu(m_state, m_model->thread(index.row()), this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (menu->isEmpty()) {
+        delete menu;
+        return;
+    }
+    menu->popup(m_list->viewport()->mapToGlobal(position));
+}
+
+void ThreadListPane::onSearchChanged()
+{
+    m_clear->setVisible(m_state.isSearching());
+    updateEmptyText();
+    updateTitle();
+}
+
+void ThreadListPane::onSessionsOrSelectionChanged()
+{
+    disconnect(m_labelsConnection);
+    if (AccountSession* session = m_state.selectedSession())
+        m_labelsConnection =
+            connect(session, &AccountSession::labelsChanged, this, &ThreadListPane::updateTitle);
+    showSelectionOfState();
+    updateEmptyText();
+    updateTitle();
+}
+
+void ThreadListPane::updateEmptyText()
+{
+    m_empty->setText(m_state.isSearching() ? QStringLiteral("Sem resultados.")
+                                           : QStringLiteral("Sem conversas aqui."));
+    m_empty->setVisible(m_model->rowCount() == 0);
+}
+
+void ThreadListPane::updateTitle()
+{
+    QString title;
+    if (m_state.isSearching()) {
+        title = QStringLiteral("Pesquisa");
+    } else if (const AccountSession* session = m_state.selectedSession()) {
+        for (const LabelInfo& label : session->labels()) {
+            if (label.id == m_state.selectedLabelId()) {
+                title = label.name;
+                break;
+            }
+        }
+    }
+    if (title != m_title) {
+        m_title = title;
+        Q_EMIT titleChanged();
+    }
+}
+
+} // namespace vesk

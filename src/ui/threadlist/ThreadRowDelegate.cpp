@@ -1,0 +1,159 @@
+#include "ui/threadlist/ThreadRowDelegate.h"
+
+#include "ui/style/Brand.h"
+#include "ui/threadlist/ThreadListModel.h"
+#include "ui/widgets/ElidedTextLayout.h"
+
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+namespace vesk {
+
+namespace {
+
+constexpr int s_insetX = 8;    // the selection card inside the column
+constexpr int s_insetY = 2;    // between two cards
+constexpr int s_paddingX = 12; // text inside the card
+constexpr int s_paddingY = 4 + 4;
+constexpr int s_lineGap = 3;
+constexpr int s_dotSize = 8;
+constexpr int s_dotGap = 6;
+
+QFont participantsFont(bool unread)
+{
+    return Brand::inter(13, unread ? QFont::Bold : QFont::DemiBold);
+}
+
+QFont subjectFont(bool unread)
+{
+    return Brand::inter(13, unread ? QFont::DemiBold : QFont::Normal);
+}
+
+QFont snippetFont()
+{
+    return Brand::inter(12);
+}
+
+QFont dateFont()
+{
+    return Brand::inter(11);
+}
+
+QFont countFont()
+{
+    return Brand::inter(10);
+}
+
+int lineHeight(const QFont& font)
+{
+    return QFontMetrics(font).height();
+}
+
+} // namespace
+
+QString ThreadRowDelegate::dateText(const QDateTime& date)
+{
+    if (!date.isValid())
+        return {};
+    return QLocale().toString(date.date(), QLocale::ShortFormat);
+}
+
+QString ThreadRowDelegate::countText(int messages)
+{
+    return messages >= 2 ? QString::number(messages) + QStringLiteral(" mensagens") : QString();
+}
+
+int ThreadRowDelegate::rowHeight()
+{
+    return 2 * s_insetY + 2 * s_paddingY + lineHeight(participantsFont(true)) + s_lineGap +
+           lineHeight(subjectFont(true)) + s_lineGap + 2 * lineHeight(snippetFont()) + s_lineGap +
+           lineHeight(countFont());
+}
+
+QSize ThreadRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return {option.rect.width() > 0 ? option.rect.width() : 300, rowHeight()};
+}
+
+void ThreadRowDelegate::paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const
+{
+    const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
+    QColor fill = Qt::transparent;
+    if (option.state & QStyle::State_Selected)
+        fill =
+            Brand::withOpacity(Brand::primary, option.state & QStyle::State_Active ? 0.32 : 0.22);
+    else if (option.state & QStyle::State_MouseOver)
+        fill = Brand::withOpacity(Brand::foreground, 0.06);
+    if (fill.alpha() > 0) {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(fill);
+        painter->drawRoundedRect(card, 8, 8);
+        return;
+    }
+    // A hairline between unselected rows keeps long lists readable.
+    painter->setPen(QPen(Brand::withOpacity(Brand::foreground, 0.07), 1));
+    const qreal y = option.rect.bottom() + 0.5;
+    painter->drawLine(QPointF(card.left() + s_paddingX, y), QPointF(card.right() - s_paddingX, y));
+}
+
+void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    paintBackground(painter, option);
+
+    const bool unread = index.data(ThreadListModel::IsUnreadRole).toBool();
+    const QRect text = option.rect.adjusted(s_insetX + s_paddingX, s_insetY + s_paddingY,
+                                            -(s_insetX + s_paddingX), -(s_insetY + s_paddingY));
+    int y = text.top();
+
+    // First line: dot, participants, and the date at the trailing end.
+    const int firstHeight = lineHeight(participantsFont(unread));
+    int left = text.left();
+    if (unread) {
+        const QRectF dot(left, y + (firstHeight - s_dotSize) / 2.0, s_dotSize, s_dotSize);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(Brand::primary);
+        painter->drawEllipse(dot);
+        left += s_dotSize + s_dotGap;
+    }
+    const QRectF firstLine(left, y, text.right() + 1 - left, firstHeight);
+    const ElidedTextLayout date(dateText(index.data(ThreadListModel::DateRole).toDateTime()),
+                                dateFont(), firstLine.width());
+    painter->setPen(Brand::secondary());
+    date.draw(painter, firstLine, Qt::AlignRight);
+    const qreal dateSpace = date.naturalWidth() > 0 ? date.naturalWidth() + s_dotGap : 0;
+    painter->setPen(Brand::foreground);
+    ElidedTextLayout(index.data(ThreadListModel::ParticipantsRole).toString().simplified(),
+                     participantsFont(unread), firstLine.width() - dateSpace)
+        .draw(painter, firstLine);
+    y += firstHeight + s_lineGap;
+
+    // Subject.
+    const QFont subject = subjectFont(unread);
+    ElidedTextLayout(index.data(ThreadListModel::SubjectRole).toString().simplified(), subject,
+                     text.width())
+        .draw(painter, QRectF(text.left(), y, text.width(), lineHeight(subject)));
+    y += lineHeight(subject) + s_lineGap;
+
+    // Snippet, two lines at most.
+    painter->setPen(Brand::secondary());
+    ElidedTextLayout(index.data(ThreadListModel::SnippetRole).toString().simplified(),
+                     snippetFont(), text.width(), 2)
+        .draw(painter, QRectF(text.left(), y, text.width(), 2 * lineHeight(snippetFont())),
+              Qt::AlignLeft | Qt::AlignTop);
+    y += 2 * lineHeight(snippetFont()) + s_lineGap;
+
+    // The count, only for conversations.
+    const QString count = countText(index.data(ThreadListModel::MessageCountRole).toInt());
+    if (!count.isEmpty()) {
+        ElidedTextLayout(count, countFont(), text.width())
+            .draw(painter, QRectF(text.left(), y, text.width(), lineHeight(countFont())));
+    }
+    painter->restore();
+}
+
+} // namespace vesk

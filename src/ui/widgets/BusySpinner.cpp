@@ -1,0 +1,52 @@
+#include "ui/widgets/BusySpinner.h"
+
+#include "ui/style/Brand.h"
+
+#include <QPainter>
+
+namespace vesk {
+
+BusySpinner::BusySpinner(int side, QWidget* parent)
+    : QWidget(parent)
+    , m_side(side)
+{
+    setFixedSize(side, side);
+    setAccessibleName(QStringLiteral("A trabalhar"));
+    m_timer.setInterval(40);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        m_angle = (m_angle + 30) % 360;
+        update();
+    });
+}
+
+QSize BusySpinner::sizeHint() const
+{
+    return {m_side, m_side};
+}
+
+void BusySpinner::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal pen = qMax(1.5, m_side / 8.0);
+    const QRectF circle = QRectF(rect()).adjusted(pen, pen, -pen, -pen);
+    painter.setPen(QPen(Brand::withOpacity(Brand::foreground, 0.15), pen));
+    painter.drawEllipse(circle);
+    painter.setPen(QPen(Brand::lightPurple, pen, Qt::SolidLine, Qt::RoundCap));
+    // Qt counts arcs in sixteenths of a degree, counter-clockwise.
+    painter.drawArc(circle, -m_angle * 16, 100 * 16);
+}
+
+void BusySpinner::showEvent(QShowEvent* event)
+{
+    m_timer.start();
+    QWidget::showEvent(event);
+}
+
+void BusySpinner::hideEvent(QHideEvent* event)
+{
+    m_timer.stop();
+    QWidget::hideEvent(event);
+}
+
+} // namespace vesk

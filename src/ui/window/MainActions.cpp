@@ -1,0 +1,76 @@
+#include "ui/window/MainActions.h"
+
+#include "ui/style/Icons.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+namespace vesk {
+
+namespace {
+
+QAction* action(const QString& text, const QString& symbol, QObject* parent)
+{
+    auto* result = new QAction(text, parent);
+    if (!symbol.isEmpty())
+        result->setIcon(Icons::icon(symbol));
+    return result;
+}
+
+} // namespace
+
+MainActions::MainActions(QWidget* window)
+    : QObject(window)
+    , m_compose(action(QStringLiteral("Nova mensagem"), QStringLiteral("square.and.pencil"), this))
+    , m_refresh(action(QStringLiteral("Atualizar"), QStringLiteral("arrow.clockwise"), this))
+    , m_search(
+          action(QStringLiteral("Pesquisar no Gmail"), QStringLiteral("magnifyingglass"), this))
+    , m_accounts(action(QStringLiteral("Gerir contas"),
+                        QStringLiteral("person.crop.circle.badge.plus"), this))
+    , m_settings(action(QStringLiteral("Definições…"), QString(), this))
+    , m_checkForUpdates(action(QStringLiteral("Buscar atualizações…"), QString(), this))
+    , m_quit(action(QStringLiteral("Sair"), QString(), this))
+{
+    m_compose->setShortcut(QKeySequence::New);
+    // F5 is the refresh key of most Linux programs, Ctrl+R that of mail clients.
+    m_refresh->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
+    // A text field that has the focus takes "/" as text before any shortcut.
+    m_search->setShortcuts({QKeySequence::Find, QKeySequence(Qt::Key_Slash)});
+    m_settings->setShortcut(QKeySequence::Preferences);
+    m_settings->setMenuRole(QAction::PreferencesRole);
+    m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
+    m_quit->setShortcut(QKeySequence::Quit);
+    m_quit->setMenuRole(QAction::QuitRole);
+    window->addActions(
+        {m_compose, m_refresh, m_search, m_accounts, m_settings, m_checkForUpdates, m_quit});
+    setAccountCommandsEnabled(false);
+}
+
+void MainActions::setAccountCommandsEnabled(bool enabled)
+{
+    m_compose->setEnabled(enabled);
+    m_refresh->setEnabled(enabled);
+}
+
+void MainActions::fillMenuBar(QMenuBar* bar) const
+{
+    QMenu* application = bar->addMenu(QStringLiteral("VESK"));
+    application->addAction(m_checkForUpdates);
+    application->addSeparator();
+    application->addAction(m_settings);
+    application->addSeparator();
+    application->addAction(m_quit);
+
+    QMenu* file = bar->addMenu(QStringLiteral("Ficheiro"));
+    file->addAction(m_compose);
+
+    QMenu* account = bar->addMenu(QStringLiteral("Conta"));
+    account->addAction(m_refresh);
+    account->addAction(m_search);
+    account->addSeparator();
+    account->addAction(m_accounts);
+}
+
+} // namespace vesk

@@ -1,0 +1,265 @@
+#include "ui/window/MainWindow.h"
+
+#include "app/AppState.h"
+#include "compose/ComposerSession.h"
+#include "platform/Updater.h"
+#include "sync/AccountSession.h"
+#include "ui/composer/ComposerSheet.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/welcome/WelcomeView.h"
+#include "ui/window/MainActions.h"
+#include "ui/window/MainToolbar.h"
+#include "ui/window/SplitterMemory.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStackedWidget>
+
+namespace vesk {
+
+namespace {
+
+// The columns' ideal widths; the reader takes the rest.
+constexpr int s_sidebarIdeal = 240;
+constexpr int s_threadListIdeal = 360;
+
+QWidget* orEmpty(QWidget* column)
+{
+    return column ? column : new QWidget;
+}
+
+/// Refreshes the selected account, then the badge. Started and forgotten:
+/// a failed sync ends up in the session's error line, not here.
+QCoro::Task<> refreshSelected(QPointer<AppState> state)
+{
+    try {
+        if (QPointer<AccountSession> session = state ? state->selectedSession() : nullptr)
+            co_await session->syncNow();
+        if (state)
+            state->updateBadge();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppState& state, Columns columns, Windows windows,
+                       std::shared_ptr<SettingsStore> settings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_windows(std::move(windows))
+    , m_actions(new MainActions(this))
+    , m_toolbar(new MainToolbar(*m_actions, state.transfers().get(), state.fileManager(), this))
+    , m_pages(new QStackedWidget(this))
+    , m_welcome(new WelcomeView(m_pages))
+    , m_columns(buildColumns(columns))
+    , m_columnMemory(new SplitterMemory(m_columns, std::move(settings), columnsKey()))
+{
+    setMinimumSize(980, 600);
+    resize(1280, 800);
+    setWindowIcon(Icons::applicationIcon());
+    setUnifiedTitleAndToolBarOnMac(true);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    m_actions->fillMenuBar(menuBar());
+    m_pages->addWidget(m_welcome);
+    m_pages->addWidget(m_columns);
+    setCentralWidget(m_pages);
+    if (!m_columnMemory->restored())
+        m_columns->setSizes({s_sidebarIdeal, s_threadListIdeal, width()});
+    connectState();
+    followSessions();
+    updateTitle();
+}
+
+MainWindow::~MainWindow() = default;
+
+QSplitter* MainWindow::buildColumns(Columns columns)
+{
+    auto* splitter = new QSplitter(Qt::Horizontal, m_pages);
+    splitter->setObjectName(QStringLiteral("mainColumns"));
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(1);
+    // A hairline between the columns, the same as the brand's separators.
+    const QColor line = Brand::withOpacity(Brand::foreground, 0.1);
+    splitter->setStyleSheet(
+        QStringLiteral("QSplitter::handle { background: %1; }").arg(Brand::css(line)));
+    QWidget* sidebar = orEmpty(columns.sidebar);
+    QWidget* threadList = orEmpty(columns.threadList);
+    sidebar->setMinimumWidth(s_sidebarMinimum);
+    threadList->setMinimumWidth(s_threadListMinimum);
+    splitter->addWidget(sidebar);
+    splitter->addWidget(threadList);
+    splitter->addWidget(orEmpty(columns.reader));
+    // A wider window widens the reader; the lists keep the width they were given.
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 0);
+    splitter->setStretchFactor(2, 1);
+    return splitter;
+}
+
+void MainWindow::connectState()
+{
+    connect(m_actions->compose(), &QAction::triggered, this, &MainWindow::compose);
+    connect(m_actions->refresh(), &QAction::triggered, this, &MainWindow::refresh);
+    connect(m_actions->search(), &QAction::triggered, this, &MainWindow::searchRequested);
+    connect(m_actions->accounts(), &QAction::triggered, this, &MainWindow::showAccounts);
+    connect(m_actions->settings(), &QAction::triggered, this, &MainWindow::showSettings);
+    connect(m_actions->checkForUpdates(), &QAction::triggered, this, &MainWindow::checkForUpdates);
+    connect(m_actions->quit(), &QAction::triggered, this, &MainWindow::close);
+
+    connect(m_welcome, &WelcomeView::linkAccountRequested, this, &MainWindow::showAccounts);
+    connect(m_welcome, &WelcomeView::settingsRequested, this, &MainWindow::showSettings);
+    connect(&m_state, &AppState::sessionsChanged, this, &MainWindow::followSessions);
+    connect(&m_state, &AppState::selectionChanged, this, &MainWindow::followSessions);
+    connect(&m_state, &AppState::composerChanged, this, &MainWindow::followComposer);
+    connect(&m_state, &AppState::oauthConfiguredChanged, this,
+            [this] { m_welcome->setOAuthConfigured(m_state.oauthConfigured()); });
+    connect(&m_state, &AppState::linkingChanged, this,
+            [this] { m_welcome->setLinkError(m_state.linkError()); });
+    m_welcome->setOAuthConfigured(m_state.oauthConfigured());
+    m_welcome->setLinkError(m_state.linkError());
+}
+
+ComposerSheet* MainWindow::composerSheet() const
+{
+    return m_composerSheet;
+}
+
+QDialog* MainWindow::accountsSheet() const
+{
+    return m_accountsSheet;
+}
+
+QWidget* MainWindow::settingsWindow() const
+{
+    return m_settingsWindow;
+}
+
+bool MainWindow::isWelcomeShown() const
+{
+    return m_pages->currentWidget() == m_welcome;
+}
+
+void MainWindow::followSessions()
+{
+    m_pages->setCurrentWidget(m_state.sessions().isEmpty() ? static_cast<QWidget*>(m_welcome)
+                                                           : m_columns);
+    m_actions->setAccountCommandsEnabled(m_state.selectedSession() != nullptr);
+    updateTitle();
+}
+
+void MainWindow::compose()
+{
+    AccountSession* session = m_state.selectedSession();
+    if (!session)
+        return;
+    m_state.setComposer(std::make_unique<ComposerSession>(
+        ComposerSession::Mode::New, AppState::composerAccount(session), m_state.dialogs()));
+}
+
+void MainWindow::refresh()
+{
+    if (m_state.selectedSession())
+        refreshSelected(&m_state);
+}
+
+void MainWindow::followComposer()
+{
+    ComposerSession* composer = m_state.composer();
+    if (m_composerSheet && m_sheetComposer == composer)
+        return;
+    if (m_composerSheet) {
+        // Let go first: closing the old sheet must not close the new composer.
+        ComposerSheet* old = m_composerSheet;
+        m_composerSheet = nullptr;
+        old->disconnect(this);
+        old->close();
+        old->deleteLater();
+    }
+    m_sheetComposer = composer;
+    if (!composer)
+        return;
+    m_composerSheet = new ComposerSheet(*composer, this);
+    connect(m_composerSheet, &QDialog::finished, this, [this] {
+        if (m_composerSheet)
+            m_composerSheet->deleteLater();
+        m_composerSheet = nullptr;
+        m_sheetComposer = nullptr;
+        m_state.closeComposer();
+    });
+    m_composerSheet->open();
+}
+
+void MainWindow::showAccounts()
+{
+    if (m_accountsSheet) {
+        m_accountsSheet->raise();
+        m_accountsSheet->activateWindow();
+        return;
+    }
+    if (!m_windows.accountsSheet)
+        return;
+    m_accountsSheet = m_windows.accountsSheet(this);
+    if (!m_accountsSheet)
+        return;
+    m_accountsSheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_accountsSheet->setWindowModality(Qt::WindowModal);
+    m_accountsSheet->open();
+}
+
+void MainWindow::showSettings()
+{
+    if (!m_settingsWindow && m_windows.settingsWindow) {
+        m_settingsWindow = m_windows.settingsWindow(this);
+        // Its own window, not a child drawn inside this one.
+        if (m_settingsWindow) {
+            m_settingsWindow->setWindowFlag(Qt::Window);
+            // Opens over the main window, whatever the window manager does.
+            m_settingsWindow->move(geometry().center() - m_settingsWindow->rect().center());
+        }
+    }
+    if (!m_settingsWindow)
+        return;
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+}
+
+void MainWindow::checkForUpdates()
+{
+    if (m_windows.updater)
+        m_windows.updater->checkForUpdates();
+}
+
+void MainWindow::setBaseTitle(const QString& title)
+{
+    m_baseTitle = title;
+    updateTitle();
+}
+
+void MainWindow::setColumnTitle(const QString& title)
+{
+    m_columnTitle = title;
+    updateTitle();
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowTitle(m_columnTitle.isEmpty() || isWelcomeShown()
+                       ? m_baseTitle
+                       : m_columnTitle + QStringLiteral(" — ") + m_baseTitle);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_columnMemory->save();
+    if (m_settingsWindow)
+        m_settingsWindow->close();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace vesk

@@ -1,0 +1,318 @@
+#include "../transfers/AnsweringDialogs.h"
+#include "AwaitTask.h"
+#include "TestRig.h"
+#include "app/AppState.h"
+#include "auth/TokenVault.h"
+#include "compose/ComposerSession.h"
+#include "model/MailStore.h"
+#include "sync/AccountSession.h"
+#include "ui/composer/AttachmentRow.h"
+#include "ui/composer/ComposerBodyEdit.h"
+#include "ui/composer/ComposerHeader.h"
+#include "ui/composer/ComposerSheet.h"
+#include "ui/composer/ComposerView.h"
+#include "ui/style/Brand.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using namespace vesk;
+using namespace std::chrono_literals;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString email = u"joana@exemplo.pt"_s;
+
+FullMessage received()
+{
+    FullMessage message;
+    message.id = u"m1"_s;
+    message.threadId = u"t1"_s;
+    message.fromName = u"Rui Sá"_s;
+    message.fromEmail = u"rui@x.pt"_s;
+    message.to = email;
+    message.subject = u"Contas"_s;
+    message.date = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::UTC);
+    message.plainText = u"Segue."_s;
+    return message;
+}
+
+OutgoingAttachment attachment(const QString& name, qint64 size)
+{
+    return {name, u"application/octet-stream"_s, QByteArray(size, 'x')};
+}
+
+void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = body->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(body->viewport(), &enter);
+    QVERIFY(body->isDropTargeted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(body->viewport(), &dropped);
+    QVERIFY(!body->isDropTargeted());
+}
+
+} // namespace
+
+class TestComposerView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestRig> m_rig;
+    std::unique_ptr<AccountSession> m_session;
+    ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
+
+    std::unique_ptr<ComposerSession> newComposer()
+    {
+        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
+        composer->setAutosaveDelay(50ms);
+        return composer;
+    }
+
+    /// A file of the test's own folder holding these bytes.
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_rig->path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+
+private slots:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void init()
+    {
+        const AccountIdentity joana{email, u"Joana"_s};
+        m_rig = std::make_unique<TestRig>(QList{joana});
+        m_session = std::make_unique<AccountSession>(joana, m_rig->sessionServices(), false);
+        m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        m_rig.reset();
+    }
+
+    void textsAndEnablementFollowTheMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("subject");
+        using Mode = ComposerSession::Mode;
+        QTest::newRow("new") << int(Mode::New) << u"Nova mensagem"_s << QString() << QString();
+        QTest::newRow("reply") << int(Mode::Reply) << u"Responder"_s << u"rui@x.pt"_s
+                               << u"Re: Contas"_s;
+        QTest::newRow("forward") << int(Mode::Forward) << u"Reencaminhar"_s << QString()
+                                 << u"Fwd: Contas"_s;
+    }
+
+    void textsAndEnablementFollowTheMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, title);
+        QFETCH(QString, to);
+        QFETCH(QString, subject);
+        std::unique_ptr<ComposerSession> composer;
+        switch (ComposerSession::Mode(mode)) {
+        case ComposerSession::Mode::Reply:
+            composer = ComposerSession::reply(received(), false, account());
+            break;
+        case ComposerSession::Mode::Forward:
+            composer = awaitTask(ComposerSession::forward(received(), account()));
+            break;
+        default:
+            composer = newComposer();
+        }
+        composer->setAutosaveDelay(50ms);
+        ComposerView view(*composer);
+        view.show();
+
+        QCOMPARE(view.header()->titleLabel()->text(), title);
+        QVERIFY(!view.header()->draftNoteLabel()->isVisible());
+        QCOMPARE(view.toField()->text(), to);
+        QCOMPARE(view.subjectField()->text(), subject);
+        QCOMPARE(view.bodyEditor()->toPlainText(), composer->body());
+        const QList<QLabel*> labels = view.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](const QLabel* label) { return label->text() == email; }));
+        QCOMPARE(view.sendButton()->text(), u"Enviar"_s);
+        QCOMPARE(view.sendButton()->isEnabled(), !to.isEmpty());
+        QVERIFY(view.attachmentRows().isEmpty());
+
+        // Cc and Bcc wait behind their button, which goes once pressed.
+        QVERIFY(!view.ccField()->isVisible() && !view.bccField()->isVisible());
+        QCOMPARE(view.ccBccButton()->text(), u"Adicionar Cc e Bcc"_s);
+        view.ccBccButton()->click();
+        QVERIFY(view.ccField()->isVisible() && view.bccField()->isVisible());
+        QVERIFY(!view.ccBccButton()->isVisible());
+
+        view.toField()->clear();
+        QTest::keyClicks(view.toField(), u" , ,"_s);
+        QCOMPARE(composer->to(), u" , ,"_s);
+        QVERIFY(!view.sendButton()->isEnabled());
+        QTest::keyClicks(view.toField(), u"ana@x.pt"_s);
+        QVERIFY(view.sendButton()->isEnabled());
+
+        // Each edit asks for a draft; the first one saved is noted in the header.
+        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
+        QTest::keyClicks(view.bodyEditor(), u"Bom dia"_s);
+        QVERIFY(composer->body().contains(u"Bom dia"));
+        QVERIFY(saved.wait(5000));
+        QVERIFY(view.header()->draftNoteLabel()->isVisible());
+        QCOMPARE(view.header()->draftNoteLabel()->text(), u"Rascunho guardado"_s);
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+
+    void droppedFilesBecomeAttachments()
+    {
+        const QString a = writeFile(u"a.txt"_s, "um");
+        const QString b = writeFile(u"b.pdf"_s, "%PDF");
+        const QString folder = m_rig->path(u"pasta"_s);
+        QVERIFY(QDir().mkdir(folder));
+        const auto composer = newComposer();
+        composer->setTo(u"rui@x.pt"_s);
+        ComposerView view(*composer);
+        view.show();
+        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
+
+        drop(view.bodyEditor(),
+             {QUrl::fromLocalFile(a), QUrl::fromLocalFile(folder),
+              QUrl::fromLocalFile(m_rig->path(u"nada.txt"_s)), QUrl::fromLocalFile(b)});
+        QCOMPARE(view.attachmentRows().size(), 2);
+        QCOMPARE(composer->attachments().at(0).filename, u"a.txt"_s);
+        QCOMPARE(composer->attachments().at(0).data, QByteArray("um"));
+        QCOMPARE(composer->attachments().at(1).mimeType, u"application/pdf"_s);
+        QVERIFY(view.bodyEditor()->toPlainText().isEmpty());
+        QVERIFY(saved.wait(5000));
+
+        drop(view.bodyEditor(), {QUrl::fromLocalFile(folder)});
+        QCOMPARE(composer->attachments().size(), 2);
+    }
+
+    void attachmentRowsRemoveTwinsAndWarnOverTheLimit()
+    {
+        const auto composer = newComposer();
+        composer->setTo(u"rui@x.pt"_s);
+        composer->addAttachments(
+            {attachment(u"a.bin"_s, 3), attachment(u"b.bin"_s, 3), attachment(u"a.bin"_s, 3)});
+        ComposerView view(*composer);
+        view.show();
+        QCOMPARE(view.attachmentRows().size(), 3);
+        view.attachmentRows().at(2)->removeButton()->click();
+        QCOMPARE(composer->attachments().size(), 1);
+        QCOMPARE(composer->attachments().first().filename, u"b.bin"_s);
+        QCOMPARE(view.attachmentRows().size(), 1);
+
+        // Exactly at the limit still sends; one byte more warns and stops it.
+        composer->addAttachments({attachment(u"big.bin"_s, ComposerSession::attachmentLimit - 3)});
+        QVERIFY(!view.sizeWarning()->isVisible());
+        QVERIFY(view.sendButton()->isEnabled());
+        composer->addAttachments({attachment(u"one.bin"_s, 1)});
+        QVERIFY(view.sizeWarning()->isVisible());
+        QCOMPARE(view.sizeWarning()->text(), u"Os anexos passam o limite de 25 MB do Gmail."_s);
+        QVERIFY(!view.sendButton()->isEnabled());
+        view.attachmentRows().at(2)->removeButton()->click();
+        QVERIFY(!view.sizeWarning()->isVisible());
+        QVERIFY(view.sendButton()->isEnabled());
+    }
+
+    void sendingClosesTheSheetOnlyOnceSent()
+    {
+        awaitTask(m_session->startSync());
+        QWidget window;
+        window.show();
+        const auto composer = newComposer();
+        composer->setSubject(u"Olá"_s);
+        ComposerSheet sheet(*composer, &window);
+        sheet.open();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        ComposerView* view = sheet.view();
+
+        QTest::keyClicks(view->toField(), u"rui@x.pt, ana"_s);
+        QSignalSpy errors(composer.get(), &ComposerSession::errorChanged);
+        view->sendButton()->click();
+        QTRY_VERIFY(!composer->isSending());
+        QVERIFY(view->errorLabel()->isVisible());
+        QCOMPARE(view->errorLabel()->text(), u"Endereço inválido: ana"_s);
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(finished.size(), 0);
+
+        QStringList seen;
+        connect(composer.get(), &ComposerSession::isSendingChanged, this, [&] {
+            seen.append(view->sendButton()->text() +
+                        (view->sendButton()->isEnabled() ? u" on" : u" off"));
+        });
+        view->toField()->clear();
+        QTest::keyClicks(view->toField(), u"rui@x.pt"_s);
+        QTest::keyClick(view->bodyEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(seen.first(), u"A enviar off"_s);
+        QVERIFY(view->bodyEditor()->toPlainText().isEmpty());
+        QCOMPARE(m_session->store()->summaries(u"SENT"_s).size(), 1);
+    }
+
+    void attachingThroughTheDialogAndDiscarding()
+    {
+        const auto dialogs = std::make_shared<AnsweringDialogs>();
+        dialogs->files = {writeFile(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
+        ComposerSession composer(ComposerSession::Mode::New, account(), dialogs);
+        composer.setAutosaveDelay(50ms);
+        QWidget window;
+        window.show();
+        ComposerSheet sheet(composer, &window);
+        sheet.open();
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        ComposerView* view = sheet.view();
+
+        QCOMPARE(view->attachButton()->text(), u"Anexar"_s);
+        view->attachButton()->click();
+        QCOMPARE(dialogs->asked.size(), 1);
+        QCOMPARE(dialogs->asked.first().message, u"Escolher ficheiros para anexar"_s);
+        QCOMPARE(view->attachmentRows().size(), 1);
+        QCOMPARE(composer.attachments().first().data, QByteArray("nota"));
+
+        QSignalSpy saved(&composer, &ComposerSession::draftSaved);
+        QTest::keyClicks(view->subjectField(), u"Nota"_s);
+        QVERIFY(saved.wait(5000));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+        QCOMPARE(view->discardButton()->text(), u"Descartar"_s);
+        view->discardButton()->click();
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QVERIFY(m_rig->google().draftIds(email).isEmpty());
+    }
+
+    void escapeSavesTheDraftBeforeClosing()
+    {
+        QWidget window;
+        window.show();
+        auto composer = newComposer();
+        composer->setAutosaveDelay(1h);
+        ComposerSheet sheet(*composer, &window);
+        sheet.open();
+        QSignalSpy finished(&sheet, &QDialog::finished);
+        QTest::keyClicks(sheet.view()->bodyEditor(), u"Ate logo"_s);
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestComposerView)
+#include "tst_composerview.moc"

@@ -1,0 +1,192 @@
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/AppState.h"
+#include "sync/AccountSession.h"
+#include "ui/dialogs/AccountsSheet.h"
+#include "ui/dialogs/SettingsWindow.h"
+#include "ui/style/Brand.h"
+#include "ui/widgets/PillButton.h"
+#include "ui/widgets/ToggleSwitch.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace vesk;
+using vesk::test::AppRig;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
+
+QColor textColour(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+QStringList accountsOf(const AppState& app)
+{
+    QStringList emails;
+    for (const AccountSession* session : app.sessions())
+        emails.append(session->id());
+    return emails;
+}
+
+} // namespace
+
+class TestAccountSettings : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppRig> m_rig;
+
+private slots:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
+    void init() { m_rig = std::make_unique<AppRig>(); }
+    void cleanup() { m_rig.reset(); }
+
+    void settingsSaveAndStatus()
+    {
+        m_rig->unconfigureClient();
+        AppState app(m_rig->services());
+        SettingsWindow window(app, m_rig->config);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Every section, "Sobre" included, shows without scrolling.
+        const auto* scroll = window.findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        auto* id = window.findChild<QLineEdit*>(u"Client ID"_s);
+        auto* secret = window.findChild<QLineEdit*>(u"Client Secret"_s);
+        auto* save = window.findChild<PillButton*>(u"save"_s);
+        auto* saved = window.findChild<QLabel*>(u"savedNote"_s);
+        auto* status = window.findChild<QLabel*>(u"status"_s);
+        QCOMPARE(secret->echoMode(), QLineEdit::Password);
+        QVERIFY(!saved->isVisible());
+        QCOMPARE(status->text(), u"Cliente por configurar"_s);
+        QCOMPARE(textColour(status), Brand::error);
+
+        // An empty Client ID is saved all the same and stays unconfigured.
+        QTest::keyClicks(secret, u"segredo"_s);
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(saved->isVisible());
+        QCOMPARE(saved->text(), u"Guardado"_s);
+        QCOMPARE(textColour(saved), Brand::success);
+        QCOMPARE(status->text(), u"Cliente por configurar"_s);
+        QVERIFY(!app.oauthConfigured());
+
+        QTest::keyClicks(id, u"  cid  "_s);
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(m_rig->config->clientId(), u"cid"_s);
+        QCOMPARE(m_rig->config->clientSecret(), u"segredo"_s);
+        QVERIFY(app.oauthConfigured());
+        QCOMPARE(status->text(), u"Cliente configurado"_s);
+        QCOMPARE(textColour(status), Brand::success);
+
+        // Opened again: the stored client, and no note yet.
+        window.hide();
+        id->clear();
+        window.show();
+        QCOMPARE(id->text(), u"cid"_s);
+        QCOMPARE(secret->text(), u"segredo"_s);
+        QVERIFY(!saved->isVisible());
+
+        QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
+        QTest::mouseClick(window.findChild<PillButton*>(u"askPermission"_s), Qt::LeftButton);
+        QCOMPARE(asked.size(), 1);
+    }
+
+    void accountsSheetSwitchesAndRemoves()
+    {
+        m_rig->configureClient();
+        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
+        m_rig->linkDirectly(rui, u"Rui Matos"_s);
+        AppState app(m_rig->services());
+        QWidget window;
+        window.resize(800, 600);
+        window.show();
+        AccountsSheet sheet(app, &window);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QVERIFY(sheet.isModal() || sheet.windowModality() == Qt::WindowModal);
+        QVERIFY(!sheet.findChild<QLabel*>(u"notice"_s)->isVisible());
+        auto* link = sheet.findChild<PillButton*>(u"link"_s);
+        QVERIFY(link->isVisible() && link->isEnabled());
+
+        auto* anaCard = sheet.findChild<QWidget*>(u"account:"_s + ana);
+        auto* ruiCard = sheet.findChild<QWidget*>(u"account:"_s + rui);
+        QVERIFY(anaCard && ruiCard);
+        auto* anaSwitch = anaCard->findChild<ToggleSwitch*>();
+        QVERIFY(anaSwitch->isChecked());
+        QTest::mouseClick(anaSwitch, Qt::LeftButton);
+        QVERIFY(!app.registry().notificationsEnabled(ana));
+        QVERIFY(!app.sessions().first()->notificationsEnabled());
+        QVERIFY(app.registry().notificationsEnabled(rui));
+        QVERIFY(!anaSwitch->isChecked()); // the same card, still showing the account
+        QTest::mouseClick(anaSwitch, Qt::LeftButton);
+        QVERIFY(app.registry().notificationsEnabled(ana));
+
+        QPointer<QWidget> removed(ruiCard);
+        QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+        QTRY_COMPARE(accountsOf(app), QStringList(ana));
+        QTRY_VERIFY(removed.isNull());
+        QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
+
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(!sheet.isVisible());
+    }
+
+    void accountsSheetLinksAndCancels()
+    {
+        m_rig->unconfigureClient();
+        AppState app(m_rig->services());
+        AccountsSheet sheet(app, nullptr);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        auto* notice = sheet.findChild<QLabel*>(u"notice"_s);
+        auto* link = sheet.findChild<PillButton*>(u"link"_s);
+        auto* waiting = sheet.findChild<QWidget*>(u"waiting"_s);
+        auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
+        QVERIFY(notice->isVisible());
+        QVERIFY(!link->isEnabled());
+        QVERIFY(!error->isVisible());
+
+        m_rig->configureClient();
+        QVERIFY(!notice->isVisible());
+        QVERIFY(link->isEnabled());
+        m_rig->browser->setIdle(true);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QVERIFY(app.isLinkingAccount());
+        QVERIFY(waiting->isVisible());
+        QVERIFY(!link->isVisible());
+        QTRY_COMPARE(m_rig->browser->opened().size(), 1);
+        QTest::mouseClick(sheet.findChild<PillButton*>(u"cancelLink"_s), Qt::LeftButton);
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!waiting->isVisible());
+        QVERIFY(link->isVisible());
+        QVERIFY(error->isVisible());
+        QCOMPARE(error->text(), app.linkError());
+        QCOMPARE(textColour(error), Brand::error);
+
+        // A link that goes through adds the account's card.
+        m_rig->google().addAccount(ana, u"Ana Lopes"_s);
+        m_rig->browser->setIdle(false);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTRY_COMPARE(accountsOf(app), QStringList(ana));
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!error->isVisible());
+        QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
+    }
+};
+
+QTEST_MAIN(TestAccountSettings)
+#include "tst_accountsettings.moc"

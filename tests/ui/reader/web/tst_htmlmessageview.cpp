@@ -1,0 +1,289 @@
+#include "CountingServer.h"
+#include "ui/reader/MessageCard.h"
+#include "ui/reader/web/HtmlMessageView.h"
+#include "ui/reader/web/LargeDocumentHandler.h"
+#include "ui/reader/web/MessagePage.h"
+#include "ui/reader/web/MessageWebProfile.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include <memory>
+
+using namespace vesk;
+using vesk::test::CountingServer;
+
+namespace {
+
+// Every door a mail can use to reach the network, each with its own path.
+QString hostileMail(const QString& base)
+{
+    return QStringLiteral(
+               "<p>Caro leitor</p>"
+               "<img src=\"%1/img-quoted.png\"><img src='%1/img-single.png'>"
+               "<IMG SRC=\"%1/img-upper.png\">"
+               "<img srcset=\"%1/img-srcset.png 1x\">"
+               "<div style=\"background:url(%1/img-background.png);width:40px;height:40px\"></div>"
+               "<img src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\">"
+               "<link rel=\"stylesheet\" href=\"%1/sheet-link.css\">"
+               "<link rel=\"preconnect\" href=\"%1\"><link rel=\"prefetch\" href=\"%1/next\">"
+               "<video poster=\"%1/poster.png\" src=\"%1/film.mp4\"></video>"
+               "<style>@import url(\"%1/sheet-import.css\");"
+               "@font-face{font-family:x;src:url(%1/font.woff)} p{font-family:x}</style>"
+               "<iframe src=\"%1/frame.html\"></iframe>"
+               "<meta http-equiv=\"refresh\" content=\"0;url=%1/refresh.html\">"
+               "<script>new Image().src='%1/script.png'</script>"
+               "<form action=\"%1/submit\"></form>")
+        .arg(base);
+}
+
+QStringList imagePaths()
+{
+    return {QStringLiteral("/img-quoted.png"),     QStringLiteral("/img-single.png"),
+            QStringLiteral("/img-upper.png"),      QStringLiteral("/img-srcset.png"),
+            QStringLiteral("/img-background.png"), QStringLiteral("/poster.png")};
+}
+
+bool loaded(HtmlMessageView& view)
+{
+    QSignalSpy finished(&view, &HtmlMessageView::loadFinished);
+    return finished.wait(30000) && finished.constLast().at(0).toBool();
+}
+
+// Lets whatever the page would still fetch or do happen, so that "nothing
+// happened" means something.
+void settle()
+{
+    QTest::qWait(1500);
+}
+
+void click(HtmlMessageView& view, QPoint at)
+{
+    QWidget* target = view.webView()->focusProxy();
+    QVERIFY(target);
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class TestHtmlMessageView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<MessageWebProfile> m_web;
+
+    std::unique_ptr<HtmlMessageView> view(const QString& id = QStringLiteral("m1"))
+    {
+        auto result = std::make_unique<HtmlMessageView>(*m_web, id);
+        result->resize(600, HtmlMessageView::minimumBodyHeight);
+        result->show();
+        return result;
+    }
+
+private Q_SLOTS:
+    void init() { m_web = std::make_unique<MessageWebProfile>(); }
+    void cleanup() { m_web.reset(); }
+
+    void remoteContentWaitsForTheReader()
+    {
+        CountingServer server;
+        QVERIFY(server.isListening());
+        const QString html = hostileMail(server.base());
+        auto blocked = view();
+        blocked->setContent(html, false);
+        QVERIFY(loaded(*blocked));
+        settle();
+        QCOMPARE(server.paths(), QStringList());
+        QCOMPARE(server.connections(), 0);
+        // Not a quiet page but a guarded one: the doors were tried.
+        QVERIFY(blocked->blockedRequests() >= 4);
+        QVERIFY(blocked->document()->contains(
+            QStringLiteral("data-blocked=\"1\" src=\"about:blank#http://127.0.0.1")));
+
+        // The same document again loads nothing.
+        blocked->setContent(html, false);
+        QCOMPARE(blocked->loadCount(), 1);
+
+        // Asked for, the images come, and only they: styles, fonts, frames,
+        // scripts, refreshes and forms still go nowhere.
+        blocked->setContent(html, true);
+        QCOMPARE(blocked->loadCount(), 2);
+        QVERIFY(!blocked->document()->contains(QStringLiteral("data-blocked")));
+        for (const QString& path : imagePaths())
+            QTRY_VERIFY2_WITH_TIMEOUT(server.paths().contains(path), qPrintable(path), 30000);
+        settle();
+        for (const QString& path : server.paths())
+            QVERIFY2(imagePaths().contains(path), qPrintable(path));
+
+        // Another message's page on the same profile is still guarded.
+        const int before = server.paths().size();
+        auto other = view(QStringLiteral("m2"));
+        other->setContent(html, false);
+        QVERIFY(loaded(*other));
+        settle();
+        QCOMPARE(server.paths().size(), before);
+        QVERIFY(other->blockedRequests() >= 4);
+    }
+
+    void linksLeaveForTheBrowserAndFormsStay()
+    {
+        CountingServer server;
+        const QString html =
+            QStringLiteral(
+                "<a href=\"https://exemplo.pt/artigo\" style=\"display:block;height:60px\">a</a>"
+                "<a href=\"https://exemplo.pt/novo\" target=\"_blank\""
+                " style=\"display:block;height:60px\">b</a>"
+                "<a href=\"file:///etc/passwd\" style=\"display:block;height:60px\">c</a>"
+                "<form action=\"%1/submit\" method=\"get\"><input type=\"submit\" value=\"go\""
+                " style=\"display:block;width:300px;height:60px\"></form>")
+                .arg(server.base());
+        auto card = view();
+        card->setContent(html, true);
+        QVERIFY(loaded(*card));
+        const QUrl page = card->page()->url();
+        QSignalSpy links(card.get(), &HtmlMessageView::linkActivated);
+
+        click(*card, {30, 30});
+        QTRY_COMPARE_WITH_TIMEOUT(links.size(), 1, 20000);
+        QCOMPARE(links.at(0).at(0).toUrl(), QUrl(QStringLiteral("https://exemplo.pt/artigo")));
+        click(*card, {30, 90});
+        QTRY_COMPARE_WITH_TIMEOUT(links.size(), 2, 20000);
+        QCOMPARE(links.at(1).at(0).toUrl(), QUrl(QStringLiteral("https://exemplo.pt/novo")));
+
+        click(*card, {30, 150});
+        click(*card, {30, 210});
+        settle();
+        QCOMPARE(links.size(), 2);
+        QCOMPARE(server.paths(), QStringList());
+        QCOMPARE(card->page()->url(), page);
+        QCOMPARE(card->loadCount(), 1);
+    }
+
+    void cardsAreAsTallAsTheirContent()
+    {
+        auto tall = view();
+        tall->setContent(QStringLiteral("<div style=\"height:900px\">alto</div>"), false);
+        QTRY_VERIFY_WITH_TIMEOUT(tall->height() >= 900, 30000);
+        // Narrower, the text needs more lines; wider again, fewer.
+        auto text = view();
+        text->setContent(QStringLiteral("<p>%1</p>").arg(QStringLiteral("palavra ").repeated(400)),
+                         false);
+        QVERIFY(loaded(*text));
+        QTRY_VERIFY_WITH_TIMEOUT(text->height() > HtmlMessageView::minimumBodyHeight, 30000);
+        const int wide = text->height();
+        text->resize(300, text->height());
+        QTRY_VERIFY_WITH_TIMEOUT(text->height() > wide + 40, 30000);
+        text->resize(600, text->height());
+        QTRY_COMPARE_WITH_TIMEOUT(text->height(), wide, 30000);
+
+        auto small = view();
+        small->setContent(QStringLiteral("<p>curto</p>"), false);
+        QVERIFY(loaded(*small));
+        settle();
+        QCOMPARE(small->height(), HtmlMessageView::minimumBodyHeight);
+    }
+
+    void largeDocumentsLoadThroughTheScheme()
+    {
+        CountingServer server;
+        // Over the inline limit once percent-encoded, with remote content in it.
+        QString html = QStringLiteral("<p>%1</p>").arg(QStringLiteral("é ").repeated(400 * 1024));
+        html += QStringLiteral("<img src=\"%1/img-quoted.png\"><IMG SRC=\"%1/img-upper.png\">"
+                               "<p id=\"end\">fim</p>")
+                    .arg(server.base());
+        QVERIFY(!MessageWebProfile::fitsInline(html.toUtf8()));
+        QVERIFY(MessageWebProfile::fitsInline(QByteArray(600 * 1024, 'a')));
+        {
+            auto large = view();
+            large->setContent(html, false);
+            QVERIFY(loaded(*large));
+            QCOMPARE(m_web->documents().publishedCount(), 1);
+            QCOMPARE(large->page()->url().scheme(), QStringLiteral("vesk-message"));
+            QTRY_VERIFY_WITH_TIMEOUT(large->height() > 2000, 30000);
+            settle();
+            QCOMPARE(server.paths(), QStringList());
+            QVERIFY(large->blockedRequests() >= 1);
+        }
+        QCOMPARE(m_web->documents().publishedCount(), 0);
+    }
+
+    void bodiesOutOfSightWaitUntilSeen()
+    {
+        QScrollArea area;
+        auto* column = new QWidget;
+        auto* layout = new QVBoxLayout(column);
+        auto* first = new HtmlMessageView(*m_web, QStringLiteral("m1"));
+        auto* spacer = new QWidget;
+        spacer->setFixedHeight(3000);
+        auto* last = new HtmlMessageView(*m_web, QStringLiteral("m2"));
+        for (QWidget* widget : {static_cast<QWidget*>(first), spacer, static_cast<QWidget*>(last)})
+            layout->addWidget(widget);
+        area.setWidget(column);
+        area.setWidgetResizable(true);
+        area.resize(600, 400);
+        first->setContent(QStringLiteral("<p>primeira</p>"), false);
+        last->setContent(QStringLiteral("<p>última</p>"), false);
+        area.show();
+
+        QVERIFY(loaded(*first));
+        settle();
+        QVERIFY(!last->isLive());
+        QVERIFY(!last->webView());
+        QCOMPARE(last->loadCount(), 0);
+
+        // Scrolled into sight, it loads what it was given.
+        area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+        QVERIFY(loaded(*last));
+        QCOMPARE(last->loadCount(), 1);
+        QVERIFY(last->document()->contains(QStringLiteral("última")));
+
+        // Let go, it keeps its height and document, and comes back when seen.
+        const int height = first->height();
+        first->release();
+        QVERIFY(!first->isLive());
+        QCOMPARE(first->height(), height);
+        settle();
+        QVERIFY(!first->isLive());
+        area.verticalScrollBar()->setValue(0);
+        QVERIFY(loaded(*first));
+        QCOMPARE(first->loadCount(), 2);
+    }
+
+    void showImagesButtonLoadsOnce()
+    {
+        CountingServer server;
+        FullMessage message;
+        message.id = QStringLiteral("news");
+        message.fromName = QStringLiteral("Boletim");
+        message.html =
+            QStringLiteral("<p>Boletim <img src=\"%1/img-quoted.png\"></p>").arg(server.base());
+        MessageCard card(message, nullptr, nullptr, *m_web);
+        card.resize(600, 400);
+        card.show();
+        QVERIFY(!card.body());
+        HtmlMessageView* view = card.htmlView();
+        QVERIFY(view);
+        QVERIFY(loaded(*view));
+        PillButton* button = card.showImagesButton();
+        QVERIFY(button);
+        QCOMPARE(button->text(), QStringLiteral("Mostrar imagens desta mensagem"));
+        QCOMPARE(server.paths(), QStringList());
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(card.showsImages());
+        QVERIFY(!card.showImagesButton());
+        QCOMPARE(view->loadCount(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(server.paths(), QStringList{QStringLiteral("/img-quoted.png")},
+                                  30000);
+        card.showImages();
+        QCOMPARE(view->loadCount(), 2);
+    }
+};
+
+QTEST_MAIN(TestHtmlMessageView)
+#include "tst_htmlmessageview.moc"

@@ -1,0 +1,295 @@
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/AppState.h"
+#include "auth/OAuthService.h"
+#include "model/MailStore.h"
+#include "sync/AccountSession.h"
+#include "ui/sidebar/AccountListModel.h"
+#include "ui/sidebar/LabelListModel.h"
+#include "ui/sidebar/SidebarPane.h"
+#include "ui/style/Brand.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace vesk;
+using vesk::test::AppRig;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
+
+AccountSession* sessionOf(const AppState& app, const QString& email)
+{
+    for (AccountSession* session : app.sessions()) {
+        if (session->id() == email)
+            return session;
+    }
+    return nullptr;
+}
+
+QStringList column(const QAbstractItemModel& model, int role)
+{
+    QStringList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values.append(model.index(row, 0).data(role).toString());
+    return values;
+}
+
+QStringList highlighted(const QAbstractItemModel& model)
+{
+    QStringList ids;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, 0).data(LabelListModel::HighlightedRole).toBool())
+            ids.append(model.index(row, 0).data(LabelListModel::IdRole).toString());
+    }
+    return ids;
+}
+
+void clickRow(QListView* view, const QString& key)
+{
+    const QModelIndexList found = view->model()->match(
+        view->model()->index(0, 0), KeyedListModel::KeyRole, key, 1, Qt::MatchExactly);
+    QVERIFY2(!found.isEmpty(), qPrintable(key));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(found.first()).center());
+}
+
+/// Pixels of the brand's primary colour in the trailing 60 points of a row,
+/// where the unread capsule sits.
+int capsulePixels(QListView* view, int row)
+{
+    const QImage image = view->viewport()->grab().toImage();
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    const qreal ratio = image.devicePixelRatio();
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.right() - 60; x <= rect.right(); ++x) {
+            const QColor pixel = image.pixelColor(int(x * ratio), int(y * ratio));
+            count += qAbs(pixel.red() - Brand::primary.red()) < 6 &&
+                             qAbs(pixel.blue() - Brand::primary.blue()) < 6
+                         ? 1
+                         : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+class TestSidebar : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppRig> m_rig;
+
+private slots:
+    void initTestCase()
+    {
+        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
+    void init()
+    {
+        m_rig = std::make_unique<AppRig>();
+        m_rig->configureClient();
+        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
+        m_rig->linkDirectly(rui, u"Rui Matos"_s);
+    }
+    void cleanup() { m_rig.reset(); }
+
+    void modelsChangeRowByRowThroughSyncs()
+    {
+        auto& google = m_rig->google();
+        google.addLabel(ana, u"Projetos"_s);
+        google.deliverMessage(ana, TestRig::mail(ana, u"Um"_s));
+        google.deliverMessage(ana, TestRig::mail(ana, u"Dois"_s));
+        AppState app(m_rig->services());
+        AccountListModel accounts(app);
+        LabelListModel labels(app);
+        QAbstractItemModelTester accountsTester(
+            &accounts, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester labelsTester(
+            &labels, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy accountResets(&accounts, &QAbstractItemModel::modelReset);
+        QSignalSpy labelResets(&labels, &QAbstractItemModel::modelReset);
+        QSignalSpy labelRemovals(&labels, &QAbstractItemModel::rowsRemoved);
+
+        QCOMPARE(column(accounts, AccountListModel::NameRole),
+                 QStringList({u"Ana Lopes"_s, u"Rui Matos"_s}));
+        QCOMPARE(column(labels, LabelListModel::IdRole).size(), 7); // nothing synced yet
+        awaitTask(app.startAll());
+        QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 2);
+        QCOMPARE(accounts.index(1, 0).data(AccountListModel::UnreadRole).toLongLong(), 0);
+        QCOMPARE(column(labels, Qt::DisplayRole),
+                 QStringList({u"Caixa de entrada"_s, u"Enviados"_s, u"Rascunhos"_s, u"Spam"_s,
+                              u"Lixeira"_s, u"Com estrela"_s, u"Importantes"_s, u"Projetos"_s}));
+        QCOMPARE(column(labels, LabelListModel::SymbolRole),
+                 QStringList({u"tray"_s, u"paperplane"_s, u"doc"_s, u"exclamationmark.octagon"_s,
+                              u"trash"_s, u"star"_s, u"exclamationmark"_s, u"tag"_s}));
+        QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 2);
+
+        // New mail for Ana changes her row and the inbox row, nothing else.
+        google.deliverMessage(ana, TestRig::mail(ana, u"Tres"_s));
+        QSignalSpy accountChanges(&accounts, &QAbstractItemModel::dataChanged);
+        QSignalSpy labelChanges(&labels, &QAbstractItemModel::dataChanged);
+        awaitTask(sessionOf(app, ana)->syncNow());
+        QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 3);
+        QVERIFY(!accountChanges.isEmpty());
+        for (const QList<QVariant>& change : accountChanges)
+            QCOMPARE(change.at(0).toModelIndex().row(), 0);
+        QCOMPARE(labelChanges.size(), 1);
+        QCOMPARE(labelChanges.first().at(0).toModelIndex().row(), 0);
+        QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 3);
+
+        // The other account has no labels of its own and no unread mail.
+        app.selectAccount(rui);
+        QCOMPARE(column(labels, LabelListModel::IdRole).size(), 7);
+        QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 0);
+        QCOMPARE(labelRemovals.size(), 1);
+        QVERIFY(accountResets.isEmpty());
+        QVERIFY(labelResets.isEmpty());
+    }
+
+    void onlyLabelsOfTypeUserAreListed()
+    {
+        fakegoogle::FaultRule labelsList;
+        labelsList.method = u"GET"_s;
+        labelsList.pathPattern = u".*/labels"_s;
+        labelsList.times = -1;
+        labelsList.status = 200;
+        labelsList.headers = {{"Content-Type", "application/json"}};
+        labelsList.body = R"({"labels":[
+            {"id":"INBOX","name":"INBOX","type":"system"},
+            {"id":"Label_1","name":"Projetos","type":"user"},
+            {"id":"Label_2","name":"Maiusculas","type":"User"},
+            {"id":"CATEGORY_SOCIAL","name":"CATEGORY_SOCIAL","type":"system"},
+            {"id":"Label_3","name":"Viagens","type":"user"}]})";
+        m_rig->google().addFault(labelsList);
+        AppState app(m_rig->services());
+        LabelListModel labels(app);
+        awaitTask(sessionOf(app, ana)->syncNow());
+        const QStringList ids = column(labels, LabelListModel::IdRole);
+        QCOMPARE(ids.mid(7), QStringList({u"Label_1"_s, u"Label_3"_s}));
+        QCOMPARE(labels.index(7, 0).data(Qt::DisplayRole).toString(), u"Projetos"_s);
+    }
+
+    void selectionAndHighlightRules()
+    {
+        m_rig->google().deliverMessage(ana, TestRig::mail(ana, u"Olá"_s));
+        m_rig->google().addMessage(rui, TestRig::mail(rui, u"Enviada"_s), {u"SENT"_s});
+        AppState app(m_rig->services());
+        SidebarPane pane(app);
+        pane.resize(260, 700);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        awaitTask(app.startAll());
+        auto* accountsView = pane.findChild<QListView*>(u"accounts"_s);
+        auto* labelsView = pane.findChild<QListView*>(u"labels"_s);
+        const QAbstractItemModel& labels = *labelsView->model();
+        QCOMPARE(highlighted(labels), QStringList(u"INBOX"_s));
+
+        // Capsules: one unread for Ana, none at zero for Rui.
+        QVERIFY(capsulePixels(accountsView, 0) > 20);
+        QCOMPARE(capsulePixels(accountsView, 1), 0);
+
+        // While searching no label is highlighted; a label click leaves the
+        // search, forgets the thread and highlights the label.
+        app.setSearchText(u"Olá"_s);
+        awaitTask(app.runSearch());
+        QVERIFY(app.isSearching());
+        QVERIFY(highlighted(labels).isEmpty());
+        app.selectThread(app.visibleThreads().value(0));
+        QVERIFY(!app.selectedThreadId().isEmpty());
+        clickRow(labelsView, u"SENT"_s);
+        QVERIFY(!app.isSearching());
+        QVERIFY(app.selectedThreadId().isEmpty());
+        QCOMPARE(app.selectedLabelId(), u"SENT"_s);
+        QCOMPARE(highlighted(labels), QStringList(u"SENT"_s));
+
+        // Another account keeps the label and loads it there.
+        AccountSession* ruiSession = sessionOf(app, rui);
+        QVERIFY(!ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
+        clickRow(accountsView, rui);
+        QCOMPARE(app.selectedAccountId(), rui);
+        QCOMPARE(app.selectedLabelId(), u"SENT"_s);
+        QTRY_VERIFY(ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
+        QTRY_COMPARE(app.visibleThreads().size(), 1);
+        QVERIFY(accountsView->model()->index(1, 0).data(AccountListModel::SelectedRole).toBool());
+        QVERIFY(!accountsView->model()->index(0, 0).data(AccountListModel::SelectedRole).toBool());
+
+        // The keyboard reaches the labels too: Enter on the current row.
+        labelsView->setFocus();
+        labelsView->setCurrentIndex(labels.index(4, 0));
+        QTest::keyClick(labelsView, Qt::Key_Return);
+        QCOMPARE(app.selectedLabelId(), u"TRASH"_s);
+
+        QSignalSpy manage(&pane, &SidebarPane::manageAccountsRequested);
+        QTest::mouseClick(pane.findChild<QWidget*>(u"manageAccounts"_s), Qt::LeftButton);
+        QCOMPARE(manage.size(), 1);
+    }
+
+    void relinkIsOfferedOnlyWhenLinkingAgainHelps()
+    {
+        AppState app(m_rig->services());
+        SidebarPane pane(app);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        auto* error = pane.findChild<QLabel*>(u"errorText"_s);
+        auto* relink = pane.findChild<PillButton*>(u"relink"_s);
+        auto* syncing = pane.findChild<QWidget*>(u"syncStatus"_s);
+        QVERIFY(!error->isVisible());
+
+        AccountSession* session = app.selectedSession();
+        m_rig->google().failNext(u".*/labels"_s, 500, -1);
+        QCoro::Task<> sync = session->syncNow();
+        QVERIFY(syncing->isVisible());
+        awaitTask(std::move(sync));
+        QVERIFY(!syncing->isVisible());
+        QVERIFY(error->isVisible());
+        // What Google said, without its JSON; all of it on hover.
+        QVERIFY(error->text().startsWith(u"HTTP 500"_s));
+        QVERIFY(!error->text().contains(u'{'));
+        QCOMPARE(error->toolTip(), session->lastError());
+        QCOMPARE(error->palette().color(QPalette::WindowText), Brand::error);
+        QVERIFY(!relink->isVisible());
+
+        m_rig->google().clearFaults();
+        fakegoogle::FaultRule scopes;
+        scopes.pathPattern = u".*/labels"_s;
+        scopes.status = 403;
+        scopes.times = -1;
+        scopes.body =
+            R"({"error":{"code":403,"message":"Request had insufficient authentication scopes.",
+            "errors":[{"reason":"insufficientPermissions"}],"status":"PERMISSION_DENIED"}})";
+        m_rig->google().addFault(scopes);
+        awaitTask(session->syncNow());
+        QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);
+        QVERIFY(relink->isVisible());
+        QVERIFY(error->text().contains(u"Liga-a de novo"_s));
+
+        m_rig->google().clearFaults();
+        m_rig->browser->setIdle(true);
+        QTest::mouseClick(relink, Qt::LeftButton);
+        QVERIFY(app.isLinkingAccount());
+        QTRY_COMPARE(m_rig->browser->opened().size(), 1);
+        QVERIFY(!relink->isEnabled());
+        app.oauthService()->cancel();
+        QTRY_VERIFY(!app.isLinkingAccount());
+
+        // A sync that succeeds takes the line away.
+        awaitTask(session->syncNow());
+        QVERIFY(!error->isVisible());
+    }
+};
+
+QTEST_MAIN(TestSidebar)
+#include "tst_sidebar.moc"

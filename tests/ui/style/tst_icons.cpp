@@ -1,0 +1,111 @@
+#include "ui/style/IconTable.h"
+#include "ui/style/Icons.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+#include <QSvgRenderer>
+#include <QTest>
+
+using namespace vesk;
+
+namespace {
+
+// What a 32-pixel rendering of `icon` puts on a transparent canvas.
+QImage draw(const QIcon& icon, QIcon::Mode mode = QIcon::Normal)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    icon.paint(&painter, image.rect(), Qt::AlignCenter, mode);
+    return image;
+}
+
+// The most opaque pixel: the glyph's colour where it is solid.
+QColor solidest(const QImage& image)
+{
+    QColor best(Qt::transparent);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            if (colour.alpha() > best.alpha())
+                best = colour;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+class TestIcons : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everySymbolIsDrawn_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        // The symbol names the interface's screens use, listed here rather
+        // than taken from the table, so that a missing one fails.
+        const QString names =
+            QStringLiteral("archivebox arrow.clockwise arrow.down.circle arrow.down.circle.fill "
+                           "arrowshape.turn.up.left arrowshape.turn.up.left.2 "
+                           "arrowshape.turn.up.right checkmark doc envelope envelope.badge "
+                           "envelope.fill envelope.open exclamationmark exclamationmark.octagon "
+                           "magnifyingglass paperclip paperplane person.crop.circle.badge.plus "
+                           "square.and.pencil star tag trash tray xmark.circle.fill");
+        for (const QString& name : names.split(u' '))
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    void everySymbolIsDrawn()
+    {
+        QFETCH(QString, symbol);
+        const QString path = IconTable::path(symbol);
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+        QVERIFY(QSvgRenderer(path).isValid());
+
+        // Untinted icons take the palette's text colour when they are painted.
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Active, QPalette::WindowText, QColor(0x12, 0xAB, 0x34));
+        QApplication::setPalette(palette);
+        const QColor drawn = solidest(draw(Icons::icon(symbol)));
+        QCOMPARE(drawn.alpha(), 255);
+        QCOMPARE(drawn.rgb(), QColor(0x12, 0xAB, 0x34).rgb());
+
+        QCOMPARE(solidest(draw(Icons::icon(symbol, Qt::white))).rgb(), QColor(Qt::white).rgb());
+        QVERIFY(solidest(draw(Icons::icon(symbol, Qt::white), QIcon::Disabled)).alpha() < 128);
+    }
+
+    void symbolsAreDistinctFiles()
+    {
+        // One file per name: two names never draw the same picture, so the
+        // outline and filled twins stay apart.
+        QSet<QString> files;
+        for (const QString& symbol : IconTable::symbols())
+            files.insert(IconTable::path(symbol));
+        QCOMPARE(files.size(), IconTable::symbols().size());
+    }
+
+    void unknownSymbolDrawsNothing()
+    {
+        QVERIFY(IconTable::path(QStringLiteral("envelope.fil")).isEmpty());
+        QVERIFY(Icons::icon(QStringLiteral("no.such.symbol")).isNull());
+    }
+
+    void applicationIconIsTheEnvelopeOnTheTile()
+    {
+        const QImage image = Icons::applicationIcon().pixmap(96, 96).toImage();
+        QCOMPARE(image.pixelColor(20, 48).rgb(), QColor(0x82, 0x0A, 0xD1).rgb());
+        // The envelope's top edge runs through the middle column, white.
+        bool white = false;
+        for (int y = 30; y < 66; ++y)
+            white = white || image.pixelColor(48, y).rgb() == QColor(Qt::white).rgb();
+        QVERIFY(white);
+    }
+};
+
+QTEST_MAIN(TestIcons)
+#include "tst_icons.moc"

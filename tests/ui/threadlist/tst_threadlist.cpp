@@ -1,0 +1,621 @@
+#include "AwaitTask.h"
+#include "SimpleMessage.h"
+#include "TestRig.h"
+#include "app/AppState.h"
+#include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
+#include "model/MailStore.h"
+#include "net/QNetworkTransport.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "platform/Keychain.h"
+#include "platform/QSettingsStore.h"
+#include "sync/AccountSession.h"
+#include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
+#include "ui/threadlist/ThreadActionsMenu.h"
+#include "ui/threadlist/ThreadListModel.h"
+#include "ui/threadlist/ThreadListPane.h"
+#include "ui/threadlist/ThreadRowDelegate.h"
+#include "ui/widgets/ElidedTextLayout.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vesk;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString rui = QStringLiteral("rui@exemplo.pt");
+const QString inbox = QStringLiteral("INBOX");
+
+QByteArray mailFrom(const QString& from, const QString& subject, int minutesAgo)
+{
+    fakegoogle::SimpleMessage message;
+    message.from = from;
+    message.to = ana;
+    message.subject = subject;
+    message.text =
+        QStringLiteral("Sobre \"%1\": vemo-nos amanhã & trago os documentos.").arg(subject);
+    message.date = QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo);
+    return message.toRfc822();
+}
+
+/// Gmail files a message at its arrival time, which sorts the list.
+QDateTime ago(int minutes)
+{
+    return QDateTime::currentDateTimeUtc().addSecs(-60 * minutes);
+}
+
+QImage look(const QIcon& icon)
+{
+    return icon.pixmap(16).toImage();
+}
+
+QStringList texts(const QMenu& menu)
+{
+    QStringList result;
+    for (const QAction* action : menu.actions())
+        result.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return result;
+}
+
+QAction* actionNamed(const QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+QStringList idsOf(const QList<ThreadSummary>& threads)
+{
+    QStringList ids;
+    for (const ThreadSummary& thread : threads)
+        ids.append(thread.threadId);
+    return ids;
+}
+
+QStringList rowIds(const ThreadListModel& model)
+{
+    QStringList ids;
+    for (int row = 0; row < model.rowCount(); ++row)
+        ids.append(model.thread(row).threadId);
+    return ids;
+}
+
+} // namespace
+
+class TestThreadList : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestRig> m_rig;
+    std::shared_ptr<QSettingsStore> m_settings;
+    std::shared_ptr<OAuthConfig> m_config;
+    std::unique_ptr<AppState> m_app;
+    /// The message ids at Google of each thread, by subject.
+    QHash<QString, fakegoogle::MessageRef> m_sent;
+
+    fakegoogle::FakeGoogle& google() { return m_rig->google(); }
+
+    void linkDirectly(const QString& email)
+    {
+        TokenVault(email, m_config, std::make_shared<QNetworkTransport>(), m_rig->oauthEndpoints())
+            .saveTokenSet(m_rig->tokensFor(email));
+        AccountRegistry registry(m_settings);
+        registry.load();
+        registry.upsert(AccountIdentity{email, email.section(u'@', 0, 0)});
+    }
+
+    /// `count` threads in Ana's inbox, the first (newest) one at row 0.
+    void deliver(int count)
+    {
+        for (int i = count - 1; i >= 0; --i) {
+            const QString subject = QStringLiteral("Assunto %1").arg(i);
+            m_sent.insert(subject, google().addMessage(
+                                       ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), subject, i),
+                                       {inbox, QStringLiteral("UNREAD")}, ago(i)));
+        }
+    }
+
+    void start()
+    {
+        AppServices services;
+        services.settings = m_settings;
+        services.sessions = m_rig->sessionServices();
+        services.router = std::make_shared<NotificationRouter>();
+        m_app = std::make_unique<AppState>(services);
+        awaitTask(m_app->startAll());
+    }
+
+    AccountSession& session() { return *m_app->selectedSession(); }
+
+    QStringList labelsAtGoogle(const QString& subject)
+    {
+        return google().labelIds(ana, m_sent.value(subject).id);
+    }
+
+    static QString idAt(const ThreadListPane& pane, int row)
+    {
+        return pane.model()->index(row).data(ThreadListModel::ThreadIdRole).toString();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void init()
+    {
+        m_rig = std::make_unique<TestRig>(
+            QList<AccountIdentity>{AccountIdentity{ana, QStringLiteral("Ana")},
+                                   AccountIdentity{rui, QStringLiteral("Rui")}});
+        m_settings = m_rig->settings();
+        m_config = m_rig->config();
+        m_sent.clear();
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_rig.reset();
+    }
+
+    void syncKeepsSelectionAndScroll()
+    {
+        deliver(20);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        QAbstractItemModelTester tester(pane.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.resize(360, 500);
+        pane.show();
+        QCOMPARE(pane.model()->rowCount(), 20);
+
+        QCOMPARE(pane.model()->index(0).data(ThreadListModel::SubjectRole).toString(),
+                 QStringLiteral("Assunto 0"));
+
+        QListView* list = pane.listView();
+        list->setCurrentIndex(pane.model()->index(12));
+        const QString selected = idAt(pane, 12);
+        QCOMPARE(m_app->selectedThreadId(), selected);
+        // Opening it marks it read and syncs; that settles first.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(12).data(ThreadListModel::IsUnreadRole).toBool() &&
+                !session().isSyncing(),
+            20000);
+        list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+        const int scrolled = list->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+
+        // Another client reads two threads and archives a third.
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 2")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 5")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 16")).id, {}, {inbox});
+        QSignalSpy reset(pane.model(), &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy changed(pane.model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy removed(pane.model(), &QAbstractItemModel::rowsRemoved);
+        awaitTask(session().syncNow());
+
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(pane.model()->rowCount(), 19);
+        QVERIFY(!pane.model()->index(2).data(ThreadListModel::IsUnreadRole).toBool());
+        QVERIFY(pane.model()->index(3).data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(idAt(pane, list->currentIndex().row()), selected);
+        const QModelIndexList selectedRows = list->selectionModel()->selectedRows();
+        QCOMPARE(selectedRows.size(), 1);
+        QCOMPARE(idAt(pane, selectedRows.first().row()), selected);
+        QCOMPARE(list->verticalScrollBar()->value(), scrolled);
+        QCOMPARE(m_app->selectedThreadId(), selected);
+
+        // The state's selection shows in the list, and a new mail goes on top.
+        m_app->selectThread(pane.model()->thread(4));
+        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 4);
+        google().deliverMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Novo"), 0));
+        awaitTask(session().syncNow());
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(pane.model()->index(0).data(ThreadListModel::SubjectRole).toString(),
+                 QStringLiteral("Novo"));
+        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 5);
+    }
+
+    void longListFollowsByDifference()
+    {
+        // Ana's cache holds older threads than the list compares on the GUI
+        // thread, sent ones, and five real ones arrive on top at the first sync.
+        const QString sent = QStringLiteral("SENT");
+        const int cached = int(AppState::backgroundGroupingFrom()) + 1000;
+        {
+            MailStore store(ana, m_rig->path(QStringLiteral("cache")));
+            QList<MessageSummary> summaries;
+            for (int i = 0; i < cached; ++i) {
+                summaries.append(MessageSummary(
+                    QStringLiteral("m%1").arg(i), QStringLiteral("t%1").arg(i), {inbox, sent},
+                    QStringLiteral("Antiga"), QStringLiteral("Rui"), rui,
+                    QStringLiteral("Antiga %1").arg(i), ago(24 * 60 + i).toMSecsSinceEpoch()));
+            }
+            store.upsert(summaries);
+            store.markLabelLoaded(inbox);
+            store.setHistoryId(QString::number(google().historyId(ana)));
+            store.flush();
+        }
+        deliver(5);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        ThreadListModel& model = *pane.model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        pane.resize(360, 500);
+        pane.show();
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), cached + 5, 20000);
+        QListView* list = pane.listView();
+        list->setCurrentIndex(model.index(3));
+        const QString selected = idAt(pane, 3);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.index(3).data(ThreadListModel::IsUnreadRole).toBool() &&
+                                     !session().isSyncing(),
+                                 20000);
+
+        // A new thread, one read, one archived, one moved up by a reply.
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Novo"), 0),
+            {inbox, QStringLiteral("UNREAD")}, QDateTime::currentDateTimeUtc().addSecs(60));
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 1")).id, {},
+                               {QStringLiteral("UNREAD")});
+        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 2")).id, {}, {inbox});
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Re: Assunto 4"), 0),
+            {inbox}, QDateTime::currentDateTimeUtc(),
+            m_sent.value(QStringLiteral("Assunto 4")).threadId);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy refreshed(&model, &ThreadListModel::refreshed);
+        awaitTask(session().syncNow());
+        QTRY_VERIFY_WITH_TIMEOUT(!refreshed.isEmpty(), 20000);
+
+        QCOMPARE(rowIds(model), idsOf(m_app->visibleThreads()));
+        QVERIFY(reset.isEmpty());
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().value(1).toInt(), 2);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().value(1).toInt(), 0);
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(moved.first().value(1).toInt(), 4);
+        QCOMPARE(moved.first().value(4).toInt(), 1);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.at(0).value(0).toModelIndex().row(), 1);
+        QCOMPARE(changed.at(1).value(0).toModelIndex().row(), 3);
+        QCOMPARE(model.index(1).data(ThreadListModel::MessageCountRole).toInt(), 2);
+        QCOMPARE(idAt(pane, list->currentIndex().row()), selected);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(list->currentIndex().row(), 4);
+
+        // While the next list is compared the rows stand; a switch of label
+        // then makes that comparison moot, and it never lands: only the
+        // other label's threads come in.
+        QStringList meanwhile;
+        connect(m_app.get(), &AppState::threadsChanged, &model, [&] {
+            const QList<ThreadSummary>& visible = m_app->visibleThreads();
+            if (meanwhile.isEmpty() && !visible.isEmpty() &&
+                visible.first().subject() == QStringLiteral("Mais")) {
+                meanwhile = rowIds(model);
+                m_app->selectLabel(sent);
+            }
+        });
+        const QStringList before = rowIds(model);
+        inserted.clear();
+        google().addMessage(ana,
+                            mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Mais"), 0),
+                            {inbox}, QDateTime::currentDateTimeUtc().addSecs(120));
+        awaitTask(session().syncNow());
+        QTRY_VERIFY_WITH_TIMEOUT(!meanwhile.isEmpty(), 20000);
+        QCOMPARE(meanwhile, before);
+        QTRY_VERIFY_WITH_TIMEOUT(model.rowCount() == cached, 20000);
+        QCOMPARE(rowIds(model), idsOf(m_app->visibleThreads()));
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().value(2).toInt(), cached - 1);
+        QVERIFY(reset.isEmpty());
+    }
+
+    void rowsShowTheConversation()
+    {
+        const auto first = google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Jantar"), 30), {inbox},
+            ago(30));
+        google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Jantar"), 10),
+            {inbox, QStringLiteral("UNREAD")}, ago(10), first.threadId);
+        google().addMessage(ana,
+                            mailFrom(QStringLiteral("Eva <e@x.pt>"), QStringLiteral("Só um"), 50),
+                            {inbox}, QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC));
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        const QModelIndex both = pane.model()->index(0);
+        QCOMPARE(both.data(ThreadListModel::ParticipantsRole).toString(),
+                 QStringLiteral("Sofia, Rui"));
+        QCOMPARE(both.data(ThreadListModel::SubjectRole).toString(), QStringLiteral("Jantar"));
+        QCOMPARE(both.data(ThreadListModel::SnippetRole).toString(),
+                 QStringLiteral("Sobre \"Re: Jantar\": vemo-nos amanhã & trago os documentos."));
+        QVERIFY(both.data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(ThreadRowDelegate::countText(both.data(ThreadListModel::MessageCountRole).toInt()),
+                 QStringLiteral("2 mensagens"));
+        const QModelIndex single = pane.model()->index(1);
+        QVERIFY(!single.data(ThreadListModel::IsUnreadRole).toBool());
+        QCOMPARE(
+            ThreadRowDelegate::countText(single.data(ThreadListModel::MessageCountRole).toInt()),
+            QString());
+        // Noon UTC falls on the same day in nearly every time zone.
+        QCOMPARE(ThreadRowDelegate::dateText(single.data(ThreadListModel::DateRole).toDateTime()),
+                 QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+    }
+
+    void rowTextStaysInItsBox()
+    {
+        const QFont font = Brand::inter(12);
+        const qreal lineHeight = QFontMetricsF(font).height();
+        // What one layout paints, in white on a transparent picture, inside
+        // a box at (10, 10) of the given width: the columns it reached.
+        const auto painted = [](const ElidedTextLayout& layout, qreal width) {
+            QImage image(400, 80, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setPen(Qt::white);
+            layout.draw(&painter, QRectF(10, 10, width, 60), Qt::AlignLeft | Qt::AlignTop);
+            painter.end();
+            int first = image.width();
+            int last = -1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) > 0) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+                }
+            }
+            return std::pair{first, last};
+        };
+
+        const ElidedTextLayout fits(QStringLiteral("Jantar"), font, 200);
+        QVERIFY(!fits.isElided());
+        QVERIFY(fits.naturalWidth() > 0 && fits.naturalWidth() < 200);
+        QVERIFY(qAbs(fits.height() - lineHeight) < 1);
+
+        const QString words = QStringLiteral("vemo-nos amanhã e trago os documentos ").repeated(8);
+        const ElidedTextLayout twoLines(words, font, 200, 2);
+        QVERIFY(twoLines.isElided());
+        QVERIFY(twoLines.naturalWidth() <= 200);
+        QCOMPARE(twoLines.height(), 2 * fits.height());
+        const auto [left, right] = painted(twoLines, 200);
+        QVERIFY(left >= 10 && right <= 211);
+        QVERIFY2(right > 150, "the ellipsis closes the last line");
+
+        // A hostile subject: megabytes on one line, astral characters where
+        // the text is cut, or no room at all.
+        const ElidedTextLayout huge(QString(4'000'000, u'x'), font, 200);
+        QVERIFY(huge.isElided());
+        QCOMPARE(huge.height(), fits.height());
+        QVERIFY(painted(huge, 200).second <= 211);
+        const ElidedTextLayout astral(QStringLiteral("😀").repeated(400), font, 100);
+        QVERIFY(astral.isElided());
+        QVERIFY(painted(astral, 100).second <= 111);
+        const ElidedTextLayout noRoom(QStringLiteral("Jantar"), font, 0);
+        QVERIFY(noRoom.isElided());
+        const ElidedTextLayout empty(QString(), font, 200, 2);
+        QVERIFY(!empty.isElided());
+        QCOMPARE(painted(empty, 200).second, -1);
+    }
+
+    void contextMenuActsOnTheSession()
+    {
+        const QString projetos = google().addLabel(ana, QStringLiteral("Projetos"));
+        const QString familia = google().addLabel(ana, QStringLiteral("Família"));
+        const auto older = google().addMessage(
+            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Obras"), 30),
+            {inbox, projetos}, ago(30));
+        const auto newer = google().addMessage(
+            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Obras"), 5),
+            {inbox, QStringLiteral("UNREAD"), familia}, ago(5), older.threadId);
+        deliver(2);
+        linkDirectly(ana);
+        linkDirectly(rui);
+        start();
+        ThreadListPane pane(*m_app);
+        QCOMPARE(pane.model()->index(2).data(ThreadListModel::ThreadIdRole).toString(),
+                 older.threadId);
+        const ThreadSummary obras = pane.model()->thread(2);
+
+        ThreadActionsMenu menu(*m_app, obras);
+        QCOMPARE(texts(menu),
+                 (QStringList{QStringLiteral("Marcar como lida"), QStringLiteral("Arquivar"),
+                              QStringLiteral("Etiquetas"), QStringLiteral("-"),
+                              QStringLiteral("Mover para a lixeira")}));
+        QMenu* labels = actionNamed(menu, QStringLiteral("Etiquetas"))->menu();
+        QCOMPARE(texts(*labels),
+                 (QStringList{QStringLiteral("Projetos"), QStringLiteral("Família")}));
+        // Only the newest message counts: Projetos sits on the older one.
+        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Projetos"))->icon()),
+                 look(Icons::icon(QStringLiteral("tag"))));
+        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Família"))->icon()),
+                 look(Icons::icon(QStringLiteral("checkmark"))));
+
+        actionNamed(*labels, QStringLiteral("Projetos"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(google().labelIds(ana, newer.id).contains(projetos), 20000);
+        actionNamed(*labels, QStringLiteral("Família"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, newer.id).contains(familia), 20000);
+        actionNamed(menu, QStringLiteral("Marcar como lida"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !google().labelIds(ana, newer.id).contains(QStringLiteral("UNREAD")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(2).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
+        ThreadActionsMenu read(*m_app, pane.model()->thread(2));
+        QCOMPARE(read.actions().first()->text(), QStringLiteral("Marcar como não lida"));
+
+        actionNamed(menu, QStringLiteral("Arquivar"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, older.id).contains(inbox), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 2, 20000);
+
+        ThreadActionsMenu first(*m_app, pane.model()->thread(0));
+        actionNamed(first, QStringLiteral("Mover para a lixeira"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 0")).contains(QStringLiteral("TRASH")), 20000);
+
+        // Rui has only Gmail's own labels.
+        m_app->selectAccount(rui);
+        ThreadActionsMenu bare(*m_app, obras);
+        const QList<QAction*> none =
+            actionNamed(bare, QStringLiteral("Etiquetas"))->menu()->actions();
+        QCOMPARE(none.size(), 1);
+        QCOMPARE(none.first()->text(), QStringLiteral("Sem etiquetas tuas"));
+        QVERIFY(!none.first()->isEnabled());
+    }
+
+    void emptyTextsAndSearch()
+    {
+        deliver(3);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        pane.resize(360, 400);
+        pane.show();
+        const auto emptyText = [&pane]() -> QString {
+            const QLabel* label = pane.listView()->viewport()->findChild<QLabel*>();
+            return label && label->isVisibleTo(&pane) ? label->text() : QString();
+        };
+        const auto clearShown = [&pane] {
+            const auto buttons = pane.findChildren<QPushButton*>();
+            return std::any_of(buttons.begin(), buttons.end(), [&](QPushButton* b) {
+                return b->text() == QStringLiteral("Limpar") && b->isVisibleTo(&pane);
+            });
+        };
+        QCOMPARE(pane.title(), inbox); // the stand-in names system labels by id
+        QCOMPARE(emptyText(), QString());
+        QVERIFY(!clearShown());
+
+        QSignalSpy titles(&pane, &ThreadListPane::titleChanged);
+        m_app->selectLabel(QStringLiteral("STARRED"));
+        QCOMPARE(emptyText(), QStringLiteral("Sem conversas aqui."));
+        QCOMPARE(pane.title(), QStringLiteral("STARRED"));
+        m_app->selectLabel(inbox);
+
+        QSignalSpy searched(m_app.get(), &AppState::searchChanged);
+        QTest::keyClicks(pane.searchField(), QStringLiteral("nada disto"));
+        QCOMPARE(m_app->searchText(), QStringLiteral("nada disto"));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 2, 20000);
+        QVERIFY(m_app->isSearching());
+        QCOMPARE(emptyText(), QStringLiteral("Sem resultados."));
+        QCOMPARE(pane.title(), QStringLiteral("Pesquisa"));
+        QVERIFY(clearShown());
+
+        pane.searchField()->clear();
+        QTest::keyClicks(pane.searchField(), QStringLiteral("Assunto 1"));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 4, 20000);
+        QCOMPARE(pane.model()->rowCount(), 1);
+        QCOMPARE(emptyText(), QString());
+
+        const auto buttons = pane.findChildren<QPushButton*>();
+        QTest::mouseClick(buttons.first(), Qt::LeftButton);
+        QVERIFY(!m_app->isSearching());
+        QCOMPARE(m_app->searchText(), QString());
+        QCOMPARE(pane.searchField()->text(), QString());
+        QVERIFY(!clearShown());
+        QCOMPARE(pane.model()->rowCount(), 3);
+        QCOMPARE(pane.title(), inbox);
+
+        // A blank search leaves search mode at once.
+        QTest::keyClicks(pane.searchField(), QStringLiteral("   "));
+        QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        QVERIFY(!m_app->isSearching());
+        QVERIFY(!clearShown());
+        QVERIFY(titles.size() >= 4);
+    }
+
+    void keyboard()
+    {
+        deliver(6);
+        linkDirectly(ana);
+        start();
+        ThreadListPane pane(*m_app);
+        pane.resize(360, 500);
+        pane.show();
+        QApplication::setActiveWindow(&pane);
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        QListView* list = pane.listView();
+        // The keyboard lands on the first conversation.
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 0));
+        QTest::keyClick(list, Qt::Key_J);
+        QTest::keyClick(list, Qt::Key_J);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 2));
+        QTest::keyClick(list, Qt::Key_K);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 1));
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_app->selectedThreadId(), idAt(pane, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(session().openThreadId(), idAt(pane, 2), 20000);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(session().openThreadId(), idAt(pane, 1), 20000);
+
+        // Row 1 holds "Assunto 1", read since it was opened.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pane.model()->index(1).data(ThreadListModel::IsUnreadRole).toBool() &&
+                !session().isSyncing(),
+            20000);
+        QTest::keyClick(list, Qt::Key_U, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 1")).contains(QStringLiteral("UNREAD")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            pane.model()->index(1).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
+        QTest::keyClick(list, Qt::Key_E);
+        QTRY_VERIFY_WITH_TIMEOUT(!labelsAtGoogle(QStringLiteral("Assunto 1")).contains(inbox),
+                                 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 5, 20000);
+
+        list->setCurrentIndex(pane.model()->index(0));
+        QTest::keyClick(list, '#');
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 0")).contains(QStringLiteral("TRASH")), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 4, 20000);
+        list->setCurrentIndex(pane.model()->index(3));
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            labelsAtGoogle(QStringLiteral("Assunto 5")).contains(QStringLiteral("TRASH")), 20000);
+
+        QTest::keyClick(list, Qt::Key_Slash);
+        QVERIFY(pane.searchField()->hasFocus());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(pane.searchField()->hasFocus());
+        // Typed into the field, the same letters are text, not actions.
+        QTest::keyClicks(pane.searchField(), QStringLiteral("je#"));
+        QCOMPARE(m_app->searchText(), QStringLiteral("je#"));
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 3, 20000);
+    }
+};
+
+QTEST_MAIN(TestThreadList)
+#include "tst_threadlist.moc"

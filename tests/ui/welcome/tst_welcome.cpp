@@ -1,0 +1,119 @@
+#include "ui/dialogs/AboutView.h"
+#include "ui/style/Brand.h"
+#include "ui/welcome/WelcomeView.h"
+#include "ui/widgets/PillButton.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace vesk;
+
+namespace {
+
+// The texts a person sees, top to bottom.
+QStringList shownTexts(const QWidget& root)
+{
+    QList<QLabel*> labels = root.findChildren<QLabel*>();
+    std::stable_sort(labels.begin(), labels.end(), [&root](QLabel* a, QLabel* b) {
+        return a->mapTo(&root, QPoint()).y() < b->mapTo(&root, QPoint()).y();
+    });
+    QStringList texts;
+    for (const QLabel* label : labels) {
+        if (label->isVisibleTo(&root) && !label->text().isEmpty())
+            texts.append(label->text());
+    }
+    return texts;
+}
+
+// Every visible text fits its label: nothing is cut off at the bottom.
+bool nothingClipped(const QWidget& root)
+{
+    const QList<QLabel*> labels = root.findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+        if (!label->isVisibleTo(&root) || label->text().isEmpty())
+            continue;
+        const int needed =
+            label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+        if (label->height() < needed || label->width() < label->minimumSizeHint().width())
+            return false;
+    }
+    return true;
+}
+
+const QString s_tagline = u"O teu Gmail, nativo no Linux. Várias contas, "
+                          "notificações por conta e anexos sem truques."_s;
+const QString s_cardTitle = u"Falta um passo teu, uma só vez"_s;
+const QString s_cardText =
+    u"O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. "
+    "Abre as Definições e cola o Client ID e o Client Secret; a app explica o "
+    "resto. A senha nunca passa pelo VESK."_s;
+
+} // namespace
+
+class TestWelcome : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { Brand::apply(*qApp); }
+
+    void buttonLeadsToTheNextStep_data()
+    {
+        QTest::addColumn<bool>("configured");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("no client")
+            << false << QStringList{u"VESK"_s, s_tagline, s_cardTitle, s_cardText}
+            << u"Abrir Definições"_s;
+        QTest::newRow("client") << true << QStringList{u"VESK"_s, s_tagline}
+                                << u"Ligar a primeira conta"_s;
+    }
+
+    void buttonLeadsToTheNextStep()
+    {
+        QFETCH(bool, configured);
+        QFETCH(QStringList, texts);
+        WelcomeView view;
+        view.resize(980, 600);
+        view.setOAuthConfigured(configured);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(shownTexts(view), texts);
+        QVERIFY(nothingClipped(view));
+
+        auto* button = view.findChild<PillButton*>();
+        QTEST(button->text(), "button");
+        QVERIFY(button->isProminent());
+        QSignalSpy settings(&view, &WelcomeView::settingsRequested);
+        QSignalSpy link(&view, &WelcomeView::linkAccountRequested);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(settings.count(), configured ? 0 : 1);
+        QCOMPARE(link.count(), configured ? 1 : 0);
+
+        // A failed link is reported under the button until it is cleared.
+        const QString failure = u"O início de sessão foi cancelado."_s;
+        view.setLinkError(failure);
+        // Lay out now: relayouts are posted, and the check reads geometry.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(nothingClipped(view));
+        QCOMPARE(shownTexts(view).last(), failure);
+        view.setLinkError(QString());
+        QCOMPARE(shownTexts(view), texts);
+    }
+
+    void aboutShowsTheBuildsVersion()
+    {
+        AboutView about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(shownTexts(about), QStringList({u"VESK"_s, u"Cliente de Gmail nativo para Linux"_s,
+                                                 u"Versão "_s + QStringLiteral(EXPECTED_VERSION)}));
+        QVERIFY(nothingClipped(about));
+    }
+};
+
+QTEST_MAIN(TestWelcome)
+#include "tst_welcome.moc"

@@ -1,0 +1,247 @@
+#include "../transfers/AnsweringDialogs.h"
+#include "AwaitTask.h"
+#include "TestBrowser.h"
+#include "TestRig.h"
+#include "app/AppState.h"
+#include "auth/OAuthConfig.h"
+#include "compose/ComposerSession.h"
+#include "gmail/GmailAPIClient.h"
+#include "gmail/WireRecords.h"
+#include "model/FullMessage.h"
+#include "notifications/NotificationRouter.h"
+#include "notifications/RecordingNotificationPoster.h"
+#include "platform/MemorySecureStore.h"
+#include "platform/QSettingsStore.h"
+#include "sync/AccountSession.h"
+#include "transfers/TransferManager.h"
+#include "ui/composer/ComposerSheet.h"
+#include "ui/transfers/TransfersPopover.h"
+#include "ui/welcome/WelcomeView.h"
+#include "ui/widgets/PillButton.h"
+#include "ui/window/MainActions.h"
+#include "ui/window/MainToolbar.h"
+#include "ui/window/MainWindow.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vesk;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString ana = QStringLiteral("ana@exemplo.pt");
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestRig> m_rig;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<QSettingsStore> m_settings;
+    std::shared_ptr<OAuthConfig> m_config;
+    std::shared_ptr<AnsweringDialogs> m_dialogs;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MainWindow> m_window;
+    int m_sheetsBuilt = 0;
+
+    AppServices services()
+    {
+        AppServices result;
+        result.settings = m_settings;
+        // Secrets stay in memory: this test never touches the keyring.
+        result.sessions = SessionServices{
+            m_rig->transport(),
+            std::make_shared<RecordingNotificationPoster>(),
+            m_config,
+            m_rig->oauthEndpoints(),
+            m_rig->gmailEndpoints(),
+            RetryPolicy{2, std::chrono::milliseconds(5), std::chrono::milliseconds(20)},
+            m_dir->filePath(u"cache"_s)};
+        result.browser = std::make_shared<TestBrowser>();
+        result.router = std::make_shared<NotificationRouter>();
+        result.dialogs = m_dialogs;
+        result.transfers = std::make_shared<TransferManager>(m_dialogs);
+        return result;
+    }
+
+    std::unique_ptr<MainWindow> newWindow()
+    {
+        MainWindow::Windows windows;
+        windows.accountsSheet = [this](QWidget* parent) {
+            ++m_sheetsBuilt;
+            return new QDialog(parent);
+        };
+        return std::make_unique<MainWindow>(
+            *m_state, MainWindow::Columns{new QWidget, new QWidget, new QWidget}, windows,
+            m_settings);
+    }
+
+    void showWindow()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void linkAna()
+    {
+        awaitTask(m_state->linkAccount());
+        QCOMPARE(m_state->linkError(), QString());
+        QCOMPARE(m_state->sessions().size(), 1);
+    }
+
+    bool accountCommandsEnabled() const
+    {
+        const MainActions& actions = m_window->actions();
+        const bool compose = actions.compose()->isEnabled();
+        if (compose != actions.refresh()->isEnabled() ||
+            compose != m_window->toolbar()->composeButton()->isEnabled() ||
+            compose != m_window->toolbar()->refreshButton()->isEnabled())
+            qFatal("the account commands disagree about their enablement");
+        return compose;
+    }
+
+private slots:
+    void init()
+    {
+        m_rig = std::make_unique<TestRig>(QList<AccountIdentity>{AccountIdentity{ana, u"Ana"_s}});
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_shared<QSettingsStore>(m_dir->filePath(u"s.ini"_s));
+        m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<MemorySecureStore>());
+        m_config->setClientId(u"cid"_s);
+        m_config->setClientSecret(u"segredo"_s);
+        m_dialogs = std::make_shared<AnsweringDialogs>();
+        m_state = std::make_unique<AppState>(services());
+        m_window = newWindow();
+        m_sheetsBuilt = 0;
+    }
+
+    void cleanup()
+    {
+        if (!m_state->sessions().isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(!m_state->sessions().first()->isSyncing(), 30000);
+        m_window.reset();
+        m_state.reset();
+        m_rig.reset();
+    }
+
+    void welcomeAndEnablementFollowTheLinkedAccounts()
+    {
+        showWindow();
+        QVERIFY(m_window->isWelcomeShown());
+        QVERIFY(!accountCommandsEnabled());
+        QCOMPARE(m_window->minimumSize(), QSize(980, 600));
+        QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_state->composer(), nullptr);
+
+        // The welcome screen's one button asks for the accounts sheet; Esc closes it.
+        auto* linkFirst = m_window->welcomeView()->findChild<PillButton*>();
+        QCOMPARE(linkFirst->text(), u"Ligar a primeira conta"_s);
+        linkFirst->click();
+        QCOMPARE(m_sheetsBuilt, 1);
+        QPointer<QDialog> sheet = m_window->accountsSheet();
+        QVERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+        QTest::keyClick(sheet, Qt::Key_Escape);
+        QTRY_VERIFY(!sheet);
+
+        linkAna();
+        QVERIFY(!m_window->isWelcomeShown());
+        QVERIFY(m_window->columns()->isVisible());
+        QVERIFY(accountCommandsEnabled());
+
+        QSignalSpy syncing(m_state->sessions().first(), &AccountSession::isSyncingChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_state->sessions().first()->isSyncing(), 30000);
+        syncing.clear();
+        m_window->activateWindow(); // the closed sheet took the focus along
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_F5);
+        QVERIFY(syncing.wait());
+
+        awaitTask(m_state->removeAccount(m_state->sessions().first()));
+        QVERIFY(m_window->isWelcomeShown());
+        QVERIFY(!accountCommandsEnabled());
+    }
+
+    void composerSheetFollowsTheComposer()
+    {
+        linkAna();
+        showWindow();
+        QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(m_state->composer());
+        QCOMPARE(m_state->composer()->mode(), ComposerSession::Mode::New);
+        QCOMPARE(m_state->composer()->account().identity.email, ana);
+        QPointer<ComposerSheet> sheet = m_window->composerSheet();
+        QVERIFY(sheet && sheet->isVisible());
+
+        QTest::keyClick(sheet, Qt::Key_Escape);
+        QCOMPARE(m_state->composer(), nullptr);
+        QTRY_VERIFY(!sheet);
+
+        // "Escrever" opens it too, and a composer closed elsewhere takes its sheet along.
+        m_window->toolbar()->composeButton()->click();
+        QVERIFY(m_state->composer());
+        sheet = m_window->composerSheet();
+        QVERIFY(sheet && sheet->isVisible());
+        m_state->closeComposer();
+        QTRY_VERIFY(!sheet);
+        QCOMPARE(m_window->composerSheet(), nullptr);
+    }
+
+    void transfersSymbolIsFilledExactlyWhileADownloadRuns()
+    {
+        linkAna();
+        showWindow();
+        MainToolbar* toolbar = m_window->toolbar();
+        QCOMPARE(toolbar->transfersSymbol(), u"arrow.down.circle"_s);
+
+        QStringList shown;
+        connect(m_state->transfers().get(), &TransferManager::hasActiveChanged, this,
+                [&] { shown.append(toolbar->transfersSymbol()); });
+        m_dialogs->answers.append(m_dir->filePath(u"fotos.zip"_s));
+        const auto api = m_state->sessions().first()->api();
+        QVERIFY(awaitTask(m_state->transfers()->download(
+            m_rig->deliverAttachment(ana, u"fotos.zip"_s, QByteArray(200000, 'x')), ana, api)));
+        QCOMPARE(shown, QStringList({u"arrow.down.circle.fill"_s, u"arrow.down.circle"_s}));
+
+        // The button opens its panel under itself; Esc closes it again.
+        toolbar->transfersButton()->click();
+        QPointer<TransfersPopover> panel = toolbar->transfersPanel();
+        QVERIFY(panel && panel->isVisible());
+        QVERIFY(panel->geometry().top() >=
+                toolbar->transfersButton()->mapToGlobal(QPoint(0, 0)).y());
+        QTest::keyClick(panel, Qt::Key_Escape);
+        QTRY_VERIFY(!panel);
+        QVERIFY(!toolbar->transfersButton()->isChecked());
+    }
+
+    void columnsKeepMinimumWidthsAndStoredSizes()
+    {
+        linkAna();
+        showWindow();
+        QSplitter* columns = m_window->columns();
+        QCOMPARE(columns->widget(0)->minimumWidth(), 210);
+        QCOMPARE(columns->widget(1)->minimumWidth(), 300);
+        columns->setSizes({320, 420, 500});
+        const QList<int> chosen = columns->sizes();
+        const int width = m_window->width();
+        m_window->close();
+
+        m_window = newWindow();
+        m_window->resize(width, m_window->height());
+        showWindow();
+        QCOMPARE(m_window->columns()->sizes().mid(0, 2), chosen.mid(0, 2));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
