@@ -172,12 +172,20 @@ private slots:
         QVERIFY(!google().labelIds(email, fresh.id).contains(unread));
         QVERIFY(!cachedThread(*s, fresh.threadId).first().hasLabel(unread));
 
-        // Offline: the error shows and nothing is marked read.
+        // Offline: the error is the open thread's, where the person asked
+        // (the account's sync is fine), and nothing is marked read.
         const auto later = google().deliverMessage(email, mail(u"Sem rede"_s));
         awaitTask(s->syncNow());
         google().failNext(u".*/threads/.*"_s, 503, 10);
-        awaitTask(s->openThread(later.threadId));
-        QVERIFY(s->lastError().startsWith(u"HTTP 503"));
+        QCoro::Task<> opening = s->openThread(later.threadId);
+        QVERIFY(s->isOpeningThread());
+        QVERIFY(!s->openThreadError());
+        awaitTask(std::move(opening));
+        QVERIFY(!s->isOpeningThread());
+        QVERIFY(s->openThreadError());
+        QVERIFY(s->openThreadError()->text.contains(u"503"));
+        QVERIFY(s->lastError().isEmpty());
+        QCOMPARE(s->openThreadId(), later.threadId);
         QVERIFY(s->openThreadMessages().isEmpty());
         QVERIFY(cachedThread(*s, later.threadId).first().hasLabel(unread));
     }
@@ -207,7 +215,7 @@ private slots:
         QVERIFY(s->openThreadMessages().isEmpty());
     }
 
-    void searchGroupsHitsAndFailsQuietly()
+    void searchGroupsHitsAndSaysWhyItFailed()
     {
         google().deliverMessage(email, mail(u"Orçamento"_s));
         google().deliverMessage(email, mail(u"Outra coisa"_s));
@@ -216,7 +224,8 @@ private slots:
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().subject(), u"Orçamento"_s);
         google().stop();
-        QVERIFY(awaitTask(s->search(u"x"_s)).isEmpty());
+        // A failure is not "no results": the caller learns it.
+        QVERIFY_THROWS_EXCEPTION(std::exception, awaitTask(s->search(u"x"_s)));
         QVERIFY(!s->isSyncing());
     }
 

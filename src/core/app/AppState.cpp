@@ -6,13 +6,16 @@
 #include "compose/ComposerSession.h"
 #include "model/CachePreload.h"
 #include "model/MailStore.h"
+#include "model/SystemLabels.h"
 #include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 #include "notifications/NotificationRouter.h"
 #include "platform/SettingsStore.h"
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
+#include "transfers/TransferManager.h"
 
+#include <QCoreApplication>
 #include <QFutureWatcher>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -117,6 +120,7 @@ void AppState::selectAccount(const QString& email)
 {
     setSelectedAccount(email);
     clearSearch();
+    loadSelectedLabel();
 }
 
 void AppState::selectLabel(const QString& labelId)
@@ -126,6 +130,46 @@ void AppState::selectLabel(const QString& labelId)
         Q_EMIT selectionChanged();
     }
     clearSearch();
+    loadSelectedLabel();
+}
+
+void AppState::loadSelectedLabel()
+{
+    // The session skips a label already loaded, and keeps one that failed
+    // unloaded for the next selection to try again.
+    if (AccountSession* session = selectedSession())
+        session->ensureLabelLoaded(m_selectedLabelId);
+}
+
+QString AppState::labelTitle(const QString& labelId) const
+{
+    static const QList<std::pair<QString, const char*>> s_system{
+        {SystemLabels::inbox(), QT_TRANSLATE_NOOP("vesk::AppState", "Caixa de entrada")},
+        {SystemLabels::sent(), QT_TRANSLATE_NOOP("vesk::AppState", "Enviados")},
+        {SystemLabels::draft(), QT_TRANSLATE_NOOP("vesk::AppState", "Rascunhos")},
+        {SystemLabels::spam(), QT_TRANSLATE_NOOP("vesk::AppState", "Spam")},
+        {SystemLabels::trash(), QT_TRANSLATE_NOOP("vesk::AppState", "Lixeira")},
+        {SystemLabels::starred(), QT_TRANSLATE_NOOP("vesk::AppState", "Com estrela")},
+        {SystemLabels::important(), QT_TRANSLATE_NOOP("vesk::AppState", "Importantes")},
+        {SystemLabels::unread(), QT_TRANSLATE_NOOP("vesk::AppState", "Não lidas")},
+    };
+    for (const auto& [id, title] : s_system) {
+        if (id == labelId)
+            return tr(title);
+    }
+    if (const AccountSession* session = selectedSession()) {
+        for (const LabelInfo& label : session->labels()) {
+            if (label.id == labelId && !label.name.isEmpty())
+                return label.name;
+        }
+    }
+    return labelId;
+}
+
+QCoro::Task<> AppState::refresh()
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->syncNow();
 }
 
 void AppState::setSearchText(const QString& text)
@@ -142,7 +186,15 @@ void AppState::clearSearch()
     if (!m_isSearching && m_searchResults.isEmpty())
         return;
     m_isSearching = false;
-    m_searchResults.clear();
+    setSearchOutcome(false, std::nullopt, {});
+}
+
+void AppState::setSearchOutcome(bool running, std::optional<SessionError> error,
+                                QList<ThreadSummary> results)
+{
+    m_isSearchRunning = running;
+    m_searchError = std::move(error);
+    m_searchResults = std::move(results);
     Q_EMIT searchChanged();
 }
 
@@ -206,6 +258,80 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
     QPointer<AccountSession> weak(session);
     return ComposerAccount{session->identity(), session->api(), [weak] { return syncIfOpen(weak); },
                            session};
+}
+
+void AppState::startNewMessage()
+{
+    setComposer(std::make_unique<ComposerSession>(
+        ComposerSession::Mode::New, composerAccount(selectedSession()), m_services.dialogs));
+}
+
+namespace {
+
+/// The message a reply or a forward answers: the open conversation's last.
+std::optional<FullMessage> answeredMessage(const AccountSession* session)
+{
+    if (!session || session->openThreadId().isEmpty() || session->openThreadMessages().isEmpty())
+        return std::nullopt;
+    return session->openThreadMessages().constLast();
+}
+
+} // namespace
+
+void AppState::reply(bool all)
+{
+    AccountSession* session = selectedSession();
+    if (const std::optional<FullMessage> message = answeredMessage(session))
+        setComposer(
+            ComposerSession::reply(*message, all, composerAccount(session), m_services.dialogs));
+}
+
+QCoro::Task<> AppState::forward()
+{
+    AccountSession* session = selectedSession();
+    std::optional<FullMessage> message = answeredMessage(session);
+    if (!message)
+        co_return;
+    QPointer<AppState> self(this);
+    const ComposerAccount account = composerAccount(session);
+    std::unique_ptr<ComposerSession> composer =
+        co_await ComposerSession::forward(std::move(*message), account, m_services.dialogs);
+    if (self)
+        self->setComposer(std::move(composer));
+}
+
+QCoro::Task<> AppState::archive(QString threadId)
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->archiveThread(std::move(threadId));
+}
+
+QCoro::Task<> AppState::trash(QString threadId)
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->trashThread(std::move(threadId));
+}
+
+QCoro::Task<> AppState::setRead(QString threadId, bool read)
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->toggleReadThread(std::move(threadId), !read);
+}
+
+QCoro::Task<> AppState::setLabel(QString threadId, QString labelId, bool applied)
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->setLabel(std::move(threadId), std::move(labelId), applied);
+}
+
+QCoro::Task<std::optional<QString>> AppState::saveAttachment(AttachmentInfo attachment)
+{
+    AccountSession* session = selectedSession();
+    // Held here: the download outlives the reader if the thread is closed.
+    const std::shared_ptr<TransferManager> transfers = m_services.transfers;
+    if (!session || !transfers)
+        co_return std::nullopt;
+    co_return co_await transfers->download(std::move(attachment), session->id(), session->api());
 }
 
 ComposerSession* AppState::composer() const
@@ -333,6 +459,18 @@ void AppState::selectThread(const std::optional<ThreadSummary>& thread)
         openThreadLater(thread->threadId);
 }
 
+void AppState::reopenThread()
+{
+    if (!m_selectedThreadId.isEmpty())
+        openThreadLater(m_selectedThreadId);
+}
+
+void AppState::cancelLinking()
+{
+    if (m_oauthService)
+        m_oauthService->cancel();
+}
+
 QCoro::Task<> AppState::runSearch()
 {
     AccountSession* session = selectedSession();
@@ -342,19 +480,23 @@ QCoro::Task<> AppState::runSearch()
     if (query.isEmpty()) {
         ++m_searchGeneration;
         m_isSearching = false;
-        m_searchResults.clear();
-        Q_EMIT searchChanged();
+        setSearchOutcome(false, std::nullopt, {});
         co_return;
     }
     QPointer<AppState> self(this);
     const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
-    Q_EMIT searchChanged();
-    const QList<ThreadSummary> found = co_await session->search(query);
+    setSearchOutcome(true, std::nullopt, {});
+    QList<ThreadSummary> found;
+    std::optional<SessionError> failure;
+    try {
+        found = co_await session->search(query);
+    } catch (const std::exception& error) {
+        failure = SessionError::from(error);
+    }
     if (!self || generation != m_searchGeneration)
         co_return;
-    m_searchResults = found;
-    Q_EMIT searchChanged();
+    setSearchOutcome(false, std::move(failure), std::move(found));
 }
 
 void AppState::setLinking(bool linking, const QString& error)
@@ -447,7 +589,7 @@ void AppState::openFromNotification(const QString& accountId, const QString& thr
     if (selectionMoves)
         Q_EMIT selectionChanged();
     if (wasSearching)
-        Q_EMIT searchChanged();
+        setSearchOutcome(false, std::nullopt, {});
     openThreadLater(threadId);
     if (m_services.bringToFront)
         m_services.bringToFront();

@@ -3,7 +3,9 @@
 #include "AppServices.h"
 #include "compose/ComposerAccount.h"
 #include "model/AccountRegistry.h"
+#include "model/AttachmentInfo.h"
 #include "model/ThreadSummary.h"
+#include "sync/SessionError.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -22,9 +24,12 @@ class ComposerSession;
 class MailStore;
 class OAuthService;
 
-/// The one application-wide object every window observes: the linked
-/// accounts' sessions, what is selected, the search, the composer, linking
-/// and removing accounts, the badge, and notification clicks.
+/// The one application-wide object every window observes and the one
+/// surface it acts through: the linked accounts' sessions, what is selected
+/// (each selection loading what it needs), the search, the actions on a
+/// conversation, the composer, linking and removing accounts, saving an
+/// attachment, the badge, and notification clicks. Everything a person does
+/// in the window is one call here, so that it runs the same without one.
 ///
 /// Lives on the GUI thread for the whole process. Sessions and the composer
 /// are its children. A rebuild keeps the running session of every account
@@ -37,6 +42,7 @@ class AppState final : public QObject
     Q_PROPERTY(QString selectedLabelId READ selectedLabelId NOTIFY selectionChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(bool isSearching READ isSearching NOTIFY searchChanged)
+    Q_PROPERTY(bool isSearchRunning READ isSearchRunning NOTIFY searchChanged)
     Q_PROPERTY(bool isLinkingAccount READ isLinkingAccount NOTIFY linkingChanged)
     Q_PROPERTY(QString linkError READ linkError NOTIFY linkingChanged)
     Q_PROPERTY(bool oauthConfigured READ oauthConfigured NOTIFY oauthConfiguredChanged)
@@ -60,12 +66,25 @@ public:
     const QString& selectedLabelId() const { return m_selectedLabelId; }
     /// Empty while no thread is selected.
     const QString& selectedThreadId() const { return m_selectedThreadId; }
+    /// Selecting an account or a label loads the label's newest page when
+    /// the cache holds none of it yet.
     void selectAccount(const QString& email);
     void selectLabel(const QString& labelId);
+    /// What the window calls a label: the Portuguese name of Gmail's system
+    /// labels ("Caixa de entrada" for INBOX), a user label's own name, the id
+    /// of one not known (yet).
+    QString labelTitle(const QString& labelId) const;
+    /// The selected account's sync, now.
+    QCoro::Task<> refresh();
 
     const QString& searchText() const { return m_searchText; }
     void setSearchText(const QString& text);
+    /// In search mode: the list shows the results (or the search's state).
     bool isSearching() const { return m_isSearching; }
+    /// The newest search has not answered yet.
+    bool isSearchRunning() const { return m_isSearchRunning; }
+    /// Why the newest search failed; none while it runs or when it found.
+    const std::optional<SessionError>& searchError() const { return m_searchError; }
     const QList<ThreadSummary>& searchResults() const { return m_searchResults; }
     /// Leaves search mode, back to the selected label.
     void clearSearch();
@@ -93,6 +112,14 @@ public:
     /// Takes the composer being edited (the window shows it while set).
     void setComposer(std::unique_ptr<ComposerSession> composer);
     void closeComposer();
+    /// A new message from the selected account.
+    void startNewMessage();
+    /// A reply (to all) to the open conversation's last message; nothing
+    /// while none is open.
+    void reply(bool all);
+    /// The open conversation's last message forwarded with its attachments,
+    /// once they are fetched.
+    QCoro::Task<> forward();
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
     const std::shared_ptr<FileManagerReveal>& fileManager() const { return m_services.fileManager; }
     /// The system browser, for links followed in a message.
@@ -110,12 +137,26 @@ public:
     const QString& linkError() const { return m_linkError; }
     /// Whether the OAuth client is set up; follows the configuration's changes.
     bool oauthConfigured() const { return m_oauthConfigured; }
-    /// The link in progress, so that the accounts window can cancel it.
-    OAuthService* oauthService() const { return m_oauthService.get(); }
+    /// Ends the link in progress: the browser's answer is no longer waited for.
+    void cancelLinking();
 
     QCoro::Task<> startAll();
     void updateBadge();
+    /// Shows the thread in the reader, fetching it; none closes the reader.
     void selectThread(const std::optional<ThreadSummary>& thread);
+    /// Fetches the selected thread again, after it failed to open.
+    void reopenThread();
+
+    // The actions on a conversation of the selected account: the cache
+    // changes at once and Gmail follows.
+    QCoro::Task<> archive(QString threadId);
+    QCoro::Task<> trash(QString threadId);
+    QCoro::Task<> setRead(QString threadId, bool read);
+    QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
+    /// Asks where to save one attachment of the selected account's open
+    /// conversation and downloads it into the transfers panel; the saved
+    /// path, none when cancelled or failed (the panel then says why).
+    QCoro::Task<std::optional<QString>> saveAttachment(AttachmentInfo attachment);
     /// Only the newest search fills the results: one that ends after a later
     /// search began, or after search mode was left, is dropped.
     QCoro::Task<> runSearch();
@@ -147,6 +188,9 @@ private:
     void setLinking(bool linking, const QString& error);
     void updateOAuthConfigured();
     void openThreadLater(const QString& threadId);
+    void loadSelectedLabel();
+    void setSearchOutcome(bool running, std::optional<SessionError> error,
+                          QList<ThreadSummary> results);
 
     AppServices m_services;
     AccountRegistry m_registry;
@@ -157,6 +201,8 @@ private:
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;
+    bool m_isSearchRunning = false;
+    std::optional<SessionError> m_searchError;
     quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
     bool m_isLinkingAccount = false;

@@ -124,12 +124,16 @@ void AccountSession::setLastError(std::optional<SessionError> error)
     Q_EMIT lastErrorChanged();
 }
 
-void AccountSession::setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages)
+void AccountSession::setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages,
+                                   bool opening, std::optional<SessionError> error)
 {
-    if (m_openThreadId == threadId && m_openThreadMessages == messages)
+    if (m_openThreadId == threadId && m_openThreadMessages == messages &&
+        m_isOpeningThread == opening && m_openThreadError == error)
         return;
     m_openThreadId = std::move(threadId);
     m_openThreadMessages = std::move(messages);
+    m_isOpeningThread = opening;
+    m_openThreadError = std::move(error);
     Q_EMIT openThreadChanged();
 }
 
@@ -182,16 +186,20 @@ QCoro::Task<QList<ThreadSummary>> AccountSession::search(QString query)
 {
     QPointer<AccountSession> self(this);
     setSyncing(true);
+    const auto settle = [self] {
+        if (self) {
+            self->setSyncing(false);
+            self->refreshFromStore();
+        }
+    };
     QList<MessageSummary> found;
     try {
         found = co_await m_engine->search(query, searchSize);
     } catch (...) {
-        found.clear();
+        settle();
+        throw;
     }
-    if (self) {
-        setSyncing(false);
-        refreshFromStore();
-    }
+    settle();
     co_return ThreadSummary::group(found);
 }
 
@@ -199,13 +207,15 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
 {
     QPointer<AccountSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_api;
-    setOpenThread(threadId, QList<FullMessage>());
+    setOpenThread(threadId, QList<FullMessage>(), true);
     ThreadDTO thread;
     try {
         thread = co_await api->getThread(threadId);
     } catch (const std::exception& error) {
-        if (self)
-            self->setLastError(SessionError::from(error));
+        // Shown in the reader, where the person asked; only if they have not
+        // gone on to another thread meanwhile.
+        if (self && self->m_openThreadId == threadId)
+            self->setOpenThread(threadId, QList<FullMessage>(), false, SessionError::from(error));
         co_return;
     }
     if (!self)

@@ -30,8 +30,9 @@ class TokenVault;
 /// reader, a busy flag and the last error, and the actions on a thread with
 /// an immediate local update that the next sync reconciles.
 ///
-/// Lives on the GUI thread. No operation fails towards its caller: failures
-/// become lastError() or are dropped as described at each operation.
+/// Lives on the GUI thread. No operation but the search fails towards its
+/// caller: failures become lastError(), the open thread's error, or are
+/// dropped as described at each operation.
 ///
 /// The application state keeps a session for as long as its account stays
 /// linked, across changes to the other accounts and to its own notification
@@ -72,6 +73,10 @@ public:
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
     /// Empty while no thread is open.
     QString openThreadId() const { return m_openThreadId.value_or(QString()); }
+    /// The open thread is being fetched: its messages are not there yet.
+    bool isOpeningThread() const { return m_isOpeningThread; }
+    /// Why the open thread could not be fetched; none while it loads or once shown.
+    const std::optional<SessionError>& openThreadError() const { return m_openThreadError; }
     /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
     qint64 inboxUnread() const;
 
@@ -89,7 +94,8 @@ public:
     QCoro::Task<> startSync();
     QCoro::Task<> syncNow();
     QCoro::Task<> ensureLabelLoaded(QString labelId);
-    /// Threads of the server-side search; empty when it fails.
+    /// Threads of the server-side search; throws what the search failed
+    /// with, so that a failure is never mistaken for no results.
     QCoro::Task<QList<ThreadSummary>> search(QString query);
     QCoro::Task<> openThread(QString threadId);
     QCoro::Task<> archiveThread(QString threadId);
@@ -110,7 +116,8 @@ private:
     void patchSummaries(const QString& threadId, const LabelChange& change);
     void setSyncing(bool syncing);
     void setLastError(std::optional<SessionError> error);
-    void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages);
+    void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages,
+                       bool opening = false, std::optional<SessionError> error = std::nullopt);
 
     const AccountIdentity m_identity;
     std::shared_ptr<TokenVault> m_vault;
@@ -127,6 +134,8 @@ private:
     std::optional<SessionError> m_lastError;
     QList<FullMessage> m_openThreadMessages;
     std::optional<QString> m_openThreadId;
+    bool m_isOpeningThread = false;
+    std::optional<SessionError> m_openThreadError;
 };
 
 } // namespace vesk

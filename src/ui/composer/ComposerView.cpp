@@ -115,6 +115,28 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     });
     m_header->setDraftNote(composer.savedDraftNote());
     rebuildAttachments();
+    setUpKeyboard();
+}
+
+void ComposerView::setUpKeyboard()
+{
+    // A tab in a message is never wanted: Tab leaves the body like any field.
+    m_body->setTabChangesFocus(true);
+    // The order a message is written in; the Cc and Bcc button stands in for
+    // its rows while they are hidden.
+    const QList<QWidget*> order{m_to,   m_showCcBcc, m_cc,      m_bcc,  m_subject,
+                                m_body, m_attach,    m_discard, m_send, m_header->closeButton()};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+    // Set before the sheet shows, so that it is where the window puts the
+    // keyboard when it activates: the first field a person fills in.
+    const ComposerSession::Mode mode = m_composer->mode();
+    if (mode == ComposerSession::Mode::Reply || mode == ComposerSession::Mode::ReplyAll) {
+        m_body->moveCursor(QTextCursor::Start); // above the quoted message
+        m_body->setFocus(Qt::OtherFocusReason);
+    } else {
+        m_to->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 QString ComposerView::titleOf(ComposerSession::Mode mode)

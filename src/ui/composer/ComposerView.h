@@ -63,6 +63,7 @@ Q_SIGNALS:
 private:
     QWidget* buildForm();
     QWidget* buildActions();
+    void setUpKeyboard();
     void bindField(QLineEdit* field, void (ComposerSession::*set)(const QString&),
                    void (ComposerSession::*changed)(),
                    const QString& (ComposerSession::*get)() const);

@@ -151,8 +151,7 @@ void AccountsSheet::refreshLinking()
 
 void AccountsSheet::cancelLinking()
 {
-    if (OAuthService* service = m_state.oauthService())
-        service->cancel();
+    m_state.cancelLinking();
 }
 
 void AccountsSheet::removeAccount(const QString& email)

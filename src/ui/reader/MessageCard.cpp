@@ -47,8 +47,7 @@ QLabel* plainLabel(const QString& text, const QFont& font, const QColor& colour,
 
 } // namespace
 
-MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
-                         std::shared_ptr<TransferManager> transfers, MessageWebProfile& web,
+MessageCard::MessageCard(const FullMessage& message, AppState* state, MessageWebProfile& web,
                          QWidget* parent)
     : QFrame(parent)
     , m_messageId(message.id)
@@ -76,7 +75,7 @@ MessageCard::MessageCard(const FullMessage& message, AccountSession* session,
     divider->setProperty(Brand::separatorProperty, true);
     layout->addWidget(divider);
     for (const AttachmentInfo& attachment : message.attachments) {
-        auto* row = new ReceivedAttachmentRow(attachment, session, transfers, this);
+        auto* row = new ReceivedAttachmentRow(attachment, state, this);
         m_attachmentRows.append(row);
         layout->addWidget(row);
     }

@@ -11,12 +11,11 @@ class QLabel;
 
 namespace vesk {
 
-class AccountSession;
+class AppState;
 class HtmlMessageView;
 class MessageWebProfile;
 class PillButton;
 class ReceivedAttachmentRow;
-class TransferManager;
 
 /// One message of the open conversation: the sender's initial on the brand
 /// tile, the sender, "para " and the recipients, the date, the body and one
@@ -32,8 +31,8 @@ class MessageCard final : public QFrame
 
 public:
     /// `web` hosts the page of an HTML body; it must outlive the card.
-    MessageCard(const FullMessage& message, AccountSession* session,
-                std::shared_ptr<TransferManager> transfers, MessageWebProfile& web,
+    /// Attachments are saved through `state`; without one they only show.
+    MessageCard(const FullMessage& message, AppState* state, MessageWebProfile& web,
                 QWidget* parent = nullptr);
 
     const QString& messageId() const { return m_messageId; }

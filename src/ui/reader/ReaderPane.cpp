@@ -1,7 +1,6 @@
 #include "ui/reader/ReaderPane.h"
 
 #include "app/AppState.h"
-#include "compose/ComposerSession.h"
 #include "platform/BrowserOpening.h"
 #include "sync/AccountSession.h"
 #include "ui/reader/MessageCard.h"
@@ -11,7 +10,9 @@
 #include "ui/reader/web/PacedQueue.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
+#include "ui/widgets/ErrorText.h"
 #include "ui/widgets/FireAndForget.h"
+#include "ui/widgets/StatusNotice.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -50,6 +51,7 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     , m_column(new QWidget(this))
     , m_toolbar(new QToolBar(m_column))
     , m_scroll(new QScrollArea(m_column))
+    , m_notice(new StatusNotice(m_column))
     , m_cardLayout(nullptr)
     , m_title(nullptr)
     , m_web(new MessageWebProfile(this))
@@ -83,7 +85,9 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(m_toolbar);
+    column->addWidget(m_notice, 1);
     column->addWidget(m_scroll, 1);
+    connect(m_notice, &StatusNotice::retryClicked, &m_state, &AppState::reopenThread);
 
     m_stack->addWidget(m_placeholder);
     m_stack->addWidget(m_column);
@@ -117,13 +121,13 @@ void ReaderPane::buildToolbar()
     m_replyAll = add("Responder a todos", "arrowshape.turn.up.left.2");
     m_forward = add("Reencaminhar", "arrowshape.turn.up.right");
     m_trash = add("Lixeira", "trash");
-    connect(m_reply, &QAction::triggered, this, [this] { reply(false); });
-    connect(m_replyAll, &QAction::triggered, this, [this] { reply(true); });
-    connect(m_forward, &QAction::triggered, this, [this] {
-        if (const FullMessage* target = replyTarget())
-            fireAndForget(forward(*target, m_session));
+    connect(m_reply, &QAction::triggered, this, [this] { m_state.reply(false); });
+    connect(m_replyAll, &QAction::triggered, this, [this] { m_state.reply(true); });
+    connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });
+    connect(m_trash, &QAction::triggered, this, [this] {
+        if (m_session && !m_session->openThreadId().isEmpty())
+            fireAndForget(m_state.trash(m_session->openThreadId()));
     });
-    connect(m_trash, &QAction::triggered, this, &ReaderPane::trash);
 }
 
 void ReaderPane::followSelectedSession()
@@ -151,8 +155,20 @@ void ReaderPane::refresh()
     m_stack->setCurrentWidget(m_column);
     const QList<FullMessage>& messages = session->openThreadMessages();
     m_toolbar->setVisible(!messages.isEmpty());
+    showOpeningState(*session);
     if (session->openThreadId() != m_shownThreadId || idsOf(messages) != m_shownMessageIds)
         rebuildCards(session);
+}
+
+void ReaderPane::showOpeningState(const AccountSession& session)
+{
+    if (session.isOpeningThread())
+        m_notice->showBusy(tr("A abrir a conversa…"));
+    else if (const std::optional<SessionError>& error = session.openThreadError())
+        m_notice->showError(ErrorText::forSession(error->text, error->kind), error->text);
+    const bool waiting = session.isOpeningThread() || session.openThreadError();
+    m_notice->setVisible(waiting);
+    m_scroll->setVisible(!waiting);
 }
 
 void ReaderPane::rebuildCards(AccountSession* session)
@@ -192,8 +208,7 @@ void ReaderPane::buildPendingCards()
     // At least one card a turn, so that a slow one cannot stall the rest.
     while (m_cards.size() < messages.size()) {
         const FullMessage& message = messages.at(m_cards.size());
-        auto* card =
-            new MessageCard(message, session, m_state.transfers(), *m_web, m_title->parentWidget());
+        auto* card = new MessageCard(message, &m_state, *m_web, m_title->parentWidget());
         connect(card, &MessageCard::linkActivated, this, &ReaderPane::openLink);
         // After the title, before the closing stretch.
         m_cardLayout->insertWidget(int(m_cards.size()) + 1, card);
@@ -239,38 +254,6 @@ void ReaderPane::openLink(const QUrl& url)
 {
     if (const std::shared_ptr<BrowserOpening>& browser = m_state.browser())
         browser->open(url);
-}
-
-const FullMessage* ReaderPane::replyTarget() const
-{
-    if (!m_session || m_session->openThreadId().isEmpty() ||
-        m_session->openThreadMessages().isEmpty())
-        return nullptr;
-    return &m_session->openThreadMessages().constLast();
-}
-
-void ReaderPane::reply(bool all)
-{
-    if (const FullMessage* target = replyTarget()) {
-        m_state.setComposer(ComposerSession::reply(
-            *target, all, AppState::composerAccount(m_session), m_state.dialogs()));
-    }
-}
-
-QCoro::Task<> ReaderPane::forward(FullMessage message, QPointer<AccountSession> session)
-{
-    QPointer<ReaderPane> self(this);
-    const ComposerAccount account = AppState::composerAccount(session);
-    std::unique_ptr<ComposerSession> composer =
-        co_await ComposerSession::forward(std::move(message), account, m_state.dialogs());
-    if (self)
-        m_state.setComposer(std::move(composer));
-}
-
-void ReaderPane::trash()
-{
-    if (m_session && !m_session->openThreadId().isEmpty())
-        fireAndForget(m_session->trashThread(m_session->openThreadId()));
 }
 
 } // namespace vesk

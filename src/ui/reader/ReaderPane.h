@@ -23,6 +23,7 @@ class AppState;
 class MessageCard;
 class MessageWebProfile;
 class ReaderPlaceholder;
+class StatusNotice;
 
 /// The reading column: the open conversation of the selected account, its
 /// subject over one card per message in a column that scrolls as one, and a
@@ -44,6 +45,8 @@ public:
     QLabel* title() const { return m_title; }
     QToolBar* toolbar() const { return m_toolbar; }
     QScrollArea* scrollArea() const { return m_scroll; }
+    /// The loading state or the error of a conversation being opened.
+    StatusNotice* notice() const { return m_notice; }
     /// The cards built so far: a long conversation is built over several
     /// turns of the event loop, top first.
     const QList<MessageCard*>& cards() const { return m_cards; }
@@ -57,18 +60,15 @@ private:
     void followSelectedSession();
     void refresh();
     void rebuildCards(AccountSession* session);
+    /// While the thread is fetched, or after it failed, the column says so
+    /// in place of the cards.
+    void showOpeningState(const AccountSession& session);
     /// Adds cards for the messages still without one, for as long as the
     /// frame's budget lasts, and comes back for the rest.
     void buildPendingCards();
     /// Lets the web views of bodies far out of sight go: each holds tens of
     /// megabytes of pictures of its page.
     void releaseFarBodies();
-    /// The newest message of the open thread, which the toolbar acts on;
-    /// null when there is none.
-    const FullMessage* replyTarget() const;
-    void reply(bool all);
-    QCoro::Task<> forward(FullMessage message, QPointer<AccountSession> session);
-    void trash();
     void openLink(const QUrl& url);
 
     AppState& m_state;
@@ -79,6 +79,7 @@ private:
     QWidget* m_column;
     QToolBar* m_toolbar;
     QScrollArea* m_scroll;
+    StatusNotice* m_notice;
     QVBoxLayout* m_cardLayout;
     QLabel* m_title;
     QAction* m_reply = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/reader/ReceivedAttachmentRow.h"
 
-#include "sync/AccountSession.h"
-#include "transfers/TransferManager.h"
+#include "app/AppState.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/widgets/FireAndForget.h"
@@ -14,13 +13,11 @@
 
 namespace vesk {
 
-ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AccountSession* session,
-                                             std::shared_ptr<TransferManager> transfers,
+ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AppState* state,
                                              QWidget* parent)
     : QWidget(parent)
     , m_attachment(std::move(attachment))
-    , m_session(session)
-    , m_transfers(std::move(transfers))
+    , m_state(state)
     , m_save(new PillButton(QStringLiteral("Guardar"), false, this))
 {
     auto* clip = new QLabel(this);
@@ -52,7 +49,7 @@ ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AccountS
     layout->addWidget(m_save);
 
     // Without an account or a transfer manager there is nowhere to save from.
-    m_save->setEnabled(m_session && m_transfers);
+    m_save->setEnabled(m_state);
     connect(m_save, &PillButton::clicked, this, [this] {
         if (!m_downloading)
             fireAndForget(save());
@@ -62,12 +59,10 @@ ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AccountS
 QCoro::Task<> ReceivedAttachmentRow::save()
 {
     QPointer<ReceivedAttachmentRow> self(this);
-    if (!m_session || !m_transfers)
+    if (!m_state)
         co_return;
     setDownloading(true);
-    // Held here: the download outlives this row if the thread is closed.
-    const std::shared_ptr<TransferManager> transfers = m_transfers;
-    co_await transfers->download(m_attachment, m_session->id(), m_session->api());
+    co_await m_state->saveAttachment(m_attachment);
     if (self)
         setDownloading(false);
 }

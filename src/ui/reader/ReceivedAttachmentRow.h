@@ -10,9 +10,8 @@
 
 namespace vesk {
 
-class AccountSession;
+class AppState;
 class PillButton;
-class TransferManager;
 
 /// One attachment of a message in the reader: the paperclip, the file name
 /// and size, and "Guardar", which saves it through the transfer manager and
@@ -23,8 +22,8 @@ class ReceivedAttachmentRow final : public QWidget
     Q_OBJECT
 
 public:
-    ReceivedAttachmentRow(AttachmentInfo attachment, AccountSession* session,
-                          std::shared_ptr<TransferManager> transfers, QWidget* parent = nullptr);
+    /// Saving needs `state`; without one the row only shows the attachment.
+    ReceivedAttachmentRow(AttachmentInfo attachment, AppState* state, QWidget* parent = nullptr);
 
     const AttachmentInfo& attachment() const { return m_attachment; }
     bool isDownloading() const { return m_downloading; }
@@ -35,8 +34,7 @@ private:
     void setDownloading(bool downloading);
 
     const AttachmentInfo m_attachment;
-    const QPointer<AccountSession> m_session;
-    const std::shared_ptr<TransferManager> m_transfers;
+    const QPointer<AppState> m_state;
     PillButton* m_save;
     bool m_downloading = false;
 };

@@ -158,12 +158,8 @@ QWidget* SidebarPane::buildStatus()
 void SidebarPane::onAccountActivated(const QModelIndex& index)
 {
     const QString email = index.data(AccountListModel::EmailRole).toString();
-    AccountSession* session = sessionOf(m_state, email);
-    if (!session)
-        return;
-    // The label stays; the account may never have loaded it.
-    m_state.selectAccount(email);
-    fireAndForget(session->ensureLabelLoaded(m_state.selectedLabelId()));
+    if (sessionOf(m_state, email))
+        m_state.selectAccount(email);
 }
 
 void SidebarPane::onLabelActivated(const QModelIndex& index)
@@ -173,8 +169,6 @@ void SidebarPane::onLabelActivated(const QModelIndex& index)
         return;
     m_state.selectLabel(labelId);
     m_state.selectThread(std::nullopt);
-    if (AccountSession* session = m_state.selectedSession())
-        fireAndForget(session->ensureLabelLoaded(labelId));
 }
 
 void SidebarPane::fitAccountsHeight()

@@ -55,12 +55,12 @@ void ThreadActionsMenu::addLabelsMenu()
         const bool applied = hasLabel(m_thread, label.id);
         QAction* action = labels->addAction(
             Icons::icon(applied ? QStringLiteral("checkmark") : QStringLiteral("tag")), label.name);
-        // The menu may outlive a rebuild of the sessions: act on the session
-        // the labels came from, and only while it exists.
+        // The menu may outlive a rebuild of the sessions or a switch of
+        // account: act only while the labels' account is still the one shown.
         connect(action, &QAction::triggered, this,
-                [session, threadId = m_thread.threadId, labelId = label.id, applied] {
-                    if (session)
-                        fireAndForget(session->setLabel(threadId, labelId, !applied));
+                [this, session, threadId = m_thread.threadId, labelId = label.id, applied] {
+                    if (session && session == m_state.selectedSession())
+                        fireAndForget(m_state.setLabel(threadId, labelId, !applied));
                 });
     }
     if (labels->isEmpty())
@@ -69,22 +69,18 @@ void ThreadActionsMenu::addLabelsMenu()
 
 void ThreadActionsMenu::toggleRead(AppState& state, const ThreadSummary& thread)
 {
-    if (AccountSession* session = state.selectedSession()) {
-        const bool unread = !thread.messages.isEmpty() && thread.isUnread();
-        fireAndForget(session->toggleReadThread(thread.threadId, !unread));
-    }
+    const bool unread = !thread.messages.isEmpty() && thread.isUnread();
+    fireAndForget(state.setRead(thread.threadId, unread));
 }
 
 void ThreadActionsMenu::archive(AppState& state, const QString& threadId)
 {
-    if (AccountSession* session = state.selectedSession())
-        fireAndForget(session->archiveThread(threadId));
+    fireAndForget(state.archive(threadId));
 }
 
 void ThreadActionsMenu::trash(AppState& state, const QString& threadId)
 {
-    if (AccountSession* session = state.selectedSession())
-        fireAndForget(session->trashThread(threadId));
+    fireAndForget(state.trash(threadId));
 }
 
 } // namespace vesk

@@ -7,7 +7,9 @@
 #include "ui/threadlist/ThreadActionsMenu.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/threadlist/ThreadRowDelegate.h"
+#include "ui/widgets/ErrorText.h"
 #include "ui/widgets/FireAndForget.h"
+#include "ui/widgets/StatusNotice.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -113,9 +115,9 @@ void ThreadListPane::buildList()
             &ThreadListPane::onCurrentChanged);
     connect(m_list, &QWidget::customContextMenuRequested, this, &ThreadListPane::showContextMenu);
 
-    m_empty = new QLabel(m_list->viewport());
-    Brand::setText(m_empty, Brand::inter(13), Brand::secondary());
-    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty = new StatusNotice(m_list->viewport());
+    connect(m_empty, &StatusNotice::retryClicked, this,
+            [this] { fireAndForget(m_state.runSearch()); });
     auto* centre = new QVBoxLayout(m_list->viewport());
     centre->addWidget(m_empty, 0, Qt::AlignCenter);
 }
@@ -250,24 +252,23 @@ void ThreadListPane::onSessionsOrSelectionChanged()
 
 void ThreadListPane::updateEmptyText()
 {
-    m_empty->setText(m_state.isSearching() ? QStringLiteral("Sem resultados.")
-                                           : QStringLiteral("Sem conversas aqui."));
+    if (!m_state.isSearching())
+        m_empty->showText(tr("Sem conversas aqui."));
+    else if (m_state.isSearchRunning())
+        m_empty->showBusy(tr("A pesquisar…"));
+    else if (const std::optional<SessionError>& error = m_state.searchError())
+        m_empty->showError(ErrorText::forSession(error->text, error->kind), error->text);
+    else
+        m_empty->showText(tr("Sem resultados."));
     m_empty->setVisible(m_model->rowCount() == 0);
 }
 
 void ThreadListPane::updateTitle()
 {
-    QString title;
-    if (m_state.isSearching()) {
-        title = QStringLiteral("Pesquisa");
-    } else if (const AccountSession* session = m_state.selectedSession()) {
-        for (const LabelInfo& label : session->labels()) {
-            if (label.id == m_state.selectedLabelId()) {
-                title = label.name;
-                break;
-            }
-        }
-    }
+    const QString title = m_state.isSearching() ? tr("Pesquisa")
+                          : m_state.selectedSession()
+                              ? m_state.labelTitle(m_state.selectedLabelId())
+                              : QString();
     if (title != m_title) {
         m_title = title;
         Q_EMIT titleChanged();

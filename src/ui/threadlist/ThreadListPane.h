@@ -12,6 +12,7 @@ class QPushButton;
 namespace vesk {
 
 class AppState;
+class StatusNotice;
 class ThreadListModel;
 struct ThreadSummary;
 
@@ -33,8 +34,10 @@ public:
     explicit ThreadListPane(AppState& state, QWidget* parent = nullptr);
 
     /// The column's title: "Pesquisa" while searching, else the selected
-    /// label's name; empty without an account or a known label.
+    /// label's title ("Caixa de entrada"); empty without an account.
     QString title() const { return m_title; }
+    /// What the list says while it has no rows: empty, searching, failed.
+    StatusNotice* emptyNotice() const { return m_empty; }
 
     QListView* listView() const { return m_list; }
     ThreadListModel* model() const { return m_model; }
@@ -70,7 +73,7 @@ private:
     QLineEdit* m_search = nullptr;
     QPushButton* m_clear = nullptr;
     QListView* m_list = nullptr;
-    QLabel* m_empty = nullptr;
+    StatusNotice* m_empty = nullptr;
     QString m_title;
     QMetaObject::Connection m_labelsConnection;
     bool m_showingState = false;

@@ -154,11 +154,8 @@ void MainWindow::followSessions()
 
 void MainWindow::compose()
 {
-    AccountSession* session = m_state.selectedSession();
-    if (!session)
-        return;
-    m_state.setComposer(std::make_unique<ComposerSession>(
-        ComposerSession::Mode::New, AppState::composerAccount(session), m_state.dialogs()));
+    if (m_state.selectedSession())
+        m_state.startNewMessage();
 }
 
 void MainWindow::refresh()

@@ -82,6 +82,25 @@ class TestComposerView : public QObject
         return composer;
     }
 
+    std::unique_ptr<ComposerSession> composerIn(ComposerSession::Mode mode)
+    {
+        std::unique_ptr<ComposerSession> composer;
+        switch (mode) {
+        case ComposerSession::Mode::Reply:
+        case ComposerSession::Mode::ReplyAll:
+            composer = ComposerSession::reply(received(), mode == ComposerSession::Mode::ReplyAll,
+                                              account());
+            break;
+        case ComposerSession::Mode::Forward:
+            composer = awaitTask(ComposerSession::forward(received(), account()));
+            break;
+        case ComposerSession::Mode::New:
+            composer = newComposer();
+        }
+        composer->setAutosaveDelay(50ms);
+        return composer;
+    }
+
     /// A file of the test's own folder holding these bytes.
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
@@ -128,18 +147,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, to);
         QFETCH(QString, subject);
-        std::unique_ptr<ComposerSession> composer;
-        switch (ComposerSession::Mode(mode)) {
-        case ComposerSession::Mode::Reply:
-            composer = ComposerSession::reply(received(), false, account());
-            break;
-        case ComposerSession::Mode::Forward:
-            composer = awaitTask(ComposerSession::forward(received(), account()));
-            break;
-        default:
-            composer = newComposer();
-        }
-        composer->setAutosaveDelay(50ms);
+        const std::unique_ptr<ComposerSession> composer = composerIn(ComposerSession::Mode(mode));
         ComposerView view(*composer);
         view.show();
 
@@ -177,6 +185,59 @@ private slots:
         QVERIFY(view.header()->draftNoteLabel()->isVisible());
         QCOMPARE(view.header()->draftNoteLabel()->text(), u"Rascunho guardado"_s);
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+
+    void keyboardStartsWhereWritingDoes_data()
+    {
+        QTest::addColumn<int>("mode");
+        using Mode = ComposerSession::Mode;
+        QTest::newRow("new") << int(Mode::New);
+        QTest::newRow("forward") << int(Mode::Forward);
+        QTest::newRow("reply") << int(Mode::Reply);
+        QTest::newRow("reply all") << int(Mode::ReplyAll);
+    }
+
+    /// Real key events on whatever has the keyboard once the sheet is up: the
+    /// text lands where a person starts writing, and Tab walks the fields in
+    /// the order a message is written, out of the body too.
+    void keyboardStartsWhereWritingDoes()
+    {
+        QFETCH(int, mode);
+        const bool replying = ComposerSession::Mode(mode) == ComposerSession::Mode::Reply ||
+                              ComposerSession::Mode(mode) == ComposerSession::Mode::ReplyAll;
+        const std::unique_ptr<ComposerSession> composer = composerIn(ComposerSession::Mode(mode));
+        const QString quoted = composer->body();
+        QWidget window;
+        window.resize(900, 700);
+        window.show();
+        ComposerSheet sheet(*composer, &window);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        const ComposerView* view = sheet.findChild<ComposerView*>();
+
+        QTest::keyClicks(QApplication::focusWidget(), u"ola mundo"_s);
+        QVERIFY(sheet.isVisible());
+        if (replying) {
+            QCOMPARE(composer->body(), u"ola mundo"_s + quoted);
+        } else {
+            QCOMPARE(composer->to(), u"ola mundo"_s);
+            QCOMPARE(composer->body(), quoted);
+        }
+
+        view->toField()->setFocus();
+        const QList<QWidget*> order{view->ccBccButton(), view->subjectField(), view->bodyEditor(),
+                                    view->attachButton(), view->discardButton()};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QVERIFY(!composer->body().contains(u'\t'));
+        view->ccBccButton()->click();
+        QCOMPARE(QApplication::focusWidget(), view->ccField());
+        QTest::keyClick(view->ccField(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view->bccField());
+        QTest::keyClick(view->bccField(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view->subjectField());
     }
 
     void droppedFilesBecomeAttachments()

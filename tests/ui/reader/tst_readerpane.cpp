@@ -281,7 +281,7 @@ private Q_SLOTS:
         QFETCH(QString, sender);
         QFETCH(QString, body);
         MessageWebProfile web;
-        MessageCard card(message, nullptr, nullptr, web);
+        MessageCard card(message, nullptr, web);
         QCOMPARE(labelText(&card, "avatar"), avatar);
         QCOMPARE(labelText(&card, "sender"), sender);
         QCOMPARE(card.body()->text(), body);

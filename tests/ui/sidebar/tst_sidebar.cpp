@@ -282,7 +282,7 @@ private slots:
         QVERIFY(app.isLinkingAccount());
         QTRY_COMPARE(m_rig->browser->opened().size(), 1);
         QVERIFY(!relink->isEnabled());
-        app.oauthService()->cancel();
+        app.cancelLinking();
         QTRY_VERIFY(!app.isLinkingAccount());
 
         // A sync that succeeds takes the line away.

@@ -18,6 +18,8 @@
 #include "ui/threadlist/ThreadListPane.h"
 #include "ui/threadlist/ThreadRowDelegate.h"
 #include "ui/widgets/ElidedTextLayout.h"
+#include "ui/widgets/StatusNotice.h"
+#include "ui/widgets/TextButton.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -32,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::awaitTask;
 using vesk::test::TestRig;
@@ -500,9 +503,9 @@ private Q_SLOTS:
         ThreadListPane pane(*m_app);
         pane.resize(360, 400);
         pane.show();
-        const auto emptyText = [&pane]() -> QString {
-            const QLabel* label = pane.listView()->viewport()->findChild<QLabel*>();
-            return label && label->isVisibleTo(&pane) ? label->text() : QString();
+        const StatusNotice* notice = pane.emptyNotice();
+        const auto emptyText = [&pane, notice]() -> QString {
+            return notice->isVisibleTo(&pane) ? notice->textLabel()->text() : QString();
         };
         const auto clearShown = [&pane] {
             const auto buttons = pane.findChildren<QPushButton*>();
@@ -510,41 +513,55 @@ private Q_SLOTS:
                 return b->text() == QStringLiteral("Limpar") && b->isVisibleTo(&pane);
             });
         };
-        QCOMPARE(pane.title(), inbox); // the stand-in names system labels by id
+        // Gmail's own labels by the names the sidebar gives them.
+        QCOMPARE(pane.title(), u"Caixa de entrada"_s);
         QCOMPARE(emptyText(), QString());
         QVERIFY(!clearShown());
 
         QSignalSpy titles(&pane, &ThreadListPane::titleChanged);
         m_app->selectLabel(QStringLiteral("STARRED"));
         QCOMPARE(emptyText(), QStringLiteral("Sem conversas aqui."));
-        QCOMPARE(pane.title(), QStringLiteral("STARRED"));
+        QCOMPARE(pane.title(), u"Com estrela"_s);
         m_app->selectLabel(inbox);
 
         QSignalSpy searched(m_app.get(), &AppState::searchChanged);
         QTest::keyClicks(pane.searchField(), QStringLiteral("nada disto"));
         QCOMPARE(m_app->searchText(), QStringLiteral("nada disto"));
         QTest::keyClick(pane.searchField(), Qt::Key_Return);
+        // Not "no results" before Gmail has answered.
+        QCOMPARE(emptyText(), u"A pesquisar…"_s);
+        QVERIFY(notice->isBusy());
         QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 2, 20000);
         QVERIFY(m_app->isSearching());
         QCOMPARE(emptyText(), QStringLiteral("Sem resultados."));
+        QVERIFY(!notice->isBusy() && !notice->retryButton()->isVisibleTo(&pane));
         QCOMPARE(pane.title(), QStringLiteral("Pesquisa"));
         QVERIFY(clearShown());
 
+        // A search Gmail refuses says so, and is tried again from there.
+        google().failNext(u"/gmail/v1/users/[^/]+/messages"_s, 400);
         pane.searchField()->clear();
         QTest::keyClicks(pane.searchField(), QStringLiteral("Assunto 1"));
         QTest::keyClick(pane.searchField(), Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 4, 20000);
-        QCOMPARE(pane.model()->rowCount(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(notice->retryButton()->isVisibleTo(&pane), 20000);
+        QVERIFY(m_app->searchError());
+        QVERIFY(emptyText().contains(u"400"));
+        QVERIFY(emptyText() != u"Sem resultados."_s);
+        QTest::mouseClick(notice->retryButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 1, 20000);
         QCOMPARE(emptyText(), QString());
 
         const auto buttons = pane.findChildren<QPushButton*>();
-        QTest::mouseClick(buttons.first(), Qt::LeftButton);
+        const auto clear = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) {
+            return b->text() == QStringLiteral("Limpar");
+        });
+        QTest::mouseClick(*clear, Qt::LeftButton);
         QVERIFY(!m_app->isSearching());
         QCOMPARE(m_app->searchText(), QString());
         QCOMPARE(pane.searchField()->text(), QString());
         QVERIFY(!clearShown());
         QCOMPARE(pane.model()->rowCount(), 3);
-        QCOMPARE(pane.title(), inbox);
+        QCOMPARE(pane.title(), u"Caixa de entrada"_s);
 
         // A blank search leaves search mode at once.
         QTest::keyClicks(pane.searchField(), QStringLiteral("   "));

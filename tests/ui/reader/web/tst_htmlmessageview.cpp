@@ -262,7 +262,7 @@ private Q_SLOTS:
         message.fromName = QStringLiteral("Boletim");
         message.html =
             QStringLiteral("<p>Boletim <img src=\"%1/img-quoted.png\"></p>").arg(server.base());
-        MessageCard card(message, nullptr, nullptr, *m_web);
+        MessageCard card(message, nullptr, *m_web);
         card.resize(600, 400);
         card.show();
         QVERIFY(!card.body());
