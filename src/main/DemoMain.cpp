@@ -5,8 +5,8 @@
 // its own stand-in, new mail arrives every minute.
 //
 //   vesk-demo [--google URL [--client-id ID] [--client-secret SECRET]]
-//             [--accounts N | --no-accounts] [--sync-every SECONDS]
-//             [--screenshot-script FOLDER]
+//             [--accounts N | --no-accounts | --account EMAIL...]
+//             [--sync-every SECONDS] [--screenshot-script FOLDER]
 
 #include "Composition.h"
 #include "DemoWorld.h"
@@ -31,7 +31,8 @@ namespace {
 struct DemoOptions
 {
     DemoWorld::Options world;
-    int accounts = 0;
+    /// The accounts to link, each asked for with a login hint.
+    QStringList accounts;
 };
 
 void addOptions(QCommandLineParser& parser)
@@ -40,6 +41,7 @@ void addOptions(QCommandLineParser& parser)
         QStringLiteral("VESK against a local stand-in for Google, or another server that "
                        "speaks Google's Gmail v1, OAuth 2.0 and userinfo endpoints."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("google"),
          QStringLiteral("Use the Google-compatible server at URL instead of starting the "
@@ -54,6 +56,11 @@ void addOptions(QCommandLineParser& parser)
              .arg(DemoWorld::consentAccounts().size()),
          QStringLiteral("N")},
         {QStringLiteral("no-accounts"), QStringLiteral("Link no account (as --accounts 0).")},
+        {QStringLiteral("account"),
+         QStringLiteral("Link the account EMAIL of the server, asking its consent page for it "
+                        "with a login hint; repeat for several. For a server other than the "
+                        "built-in stand-in, whose accounts are not the demo's."),
+         QStringLiteral("EMAIL")},
         {QStringLiteral("sync-every"),
          QStringLiteral("Seconds between two periodic syncs (default 60)."),
          QStringLiteral("SECONDS")},
@@ -70,18 +77,34 @@ std::optional<DemoOptions> readOptions(const QCommandLineParser& parser, QString
     options.world.google = QUrl(parser.value(QStringLiteral("google")), QUrl::StrictMode);
     options.world.clientId = parser.value(QStringLiteral("client-id"));
     options.world.clientSecret = parser.value(QStringLiteral("client-secret"));
-    const qsizetype available = DemoWorld::consentAccounts().size();
-    options.accounts = int(available);
+    const QStringList demoAccounts = DemoWorld::consentAccounts();
+    options.accounts = demoAccounts;
     if (parser.isSet(QStringLiteral("accounts"))) {
         bool ok = false;
-        options.accounts = parser.value(QStringLiteral("accounts")).toInt(&ok);
-        if (!ok || options.accounts < 0 || options.accounts > available) {
-            problem = QStringLiteral("--accounts takes a number from 0 to %1").arg(available);
+        const int count = parser.value(QStringLiteral("accounts")).toInt(&ok);
+        if (!ok || count < 0 || count > demoAccounts.size()) {
+            problem =
+                QStringLiteral("--accounts takes a number from 0 to %1").arg(demoAccounts.size());
             return std::nullopt;
+        }
+        options.accounts = demoAccounts.mid(0, count);
+    }
+    if (parser.isSet(QStringLiteral("account"))) {
+        if (parser.isSet(QStringLiteral("accounts"))) {
+            problem = QStringLiteral("--account and --accounts cannot be used together");
+            return std::nullopt;
+        }
+        options.accounts = parser.values(QStringLiteral("account"));
+        for (const QString& email : std::as_const(options.accounts)) {
+            if (!email.contains(u'@') || email.contains(u' ')) {
+                problem =
+                    QStringLiteral("--account takes an e-mail address, not \"%1\"").arg(email);
+                return std::nullopt;
+            }
         }
     }
     if (parser.isSet(QStringLiteral("no-accounts")))
-        options.accounts = 0;
+        options.accounts.clear();
     if (parser.isSet(QStringLiteral("sync-every"))) {
         bool ok = false;
         const int seconds = parser.value(QStringLiteral("sync-every")).toInt(&ok);
@@ -104,16 +127,32 @@ int fail(const QString& problem, int code)
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vesk-demo"));
-
+    // The options are read before the application exists, so that --help
+    // and --version answer without a display, and a mistake is told before
+    // a window or a server starts.
+    QCoreApplication::setApplicationName(QStringLiteral("vesk-demo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
     QCommandLineParser parser;
     addOptions(parser);
-    parser.process(app);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("vesk-demo %s\n", VESK_VERSION);
+        return 0;
+    }
     QString problem;
     const std::optional<DemoOptions> options = readOptions(parser, problem);
     if (!options)
         return fail(problem, 2);
+
+    QApplication app(argc, argv);
 
     Brand::apply(app);
     QApplication::setWindowIcon(Icons::applicationIcon());
@@ -128,7 +167,7 @@ int main(int argc, char* argv[])
     window->setBaseTitle(QStringLiteral("VESK — demonstração"));
     // As the real program does: the first conversation opened must not wait
     // for the web engine to start.
-    if (options->accounts > 0)
+    if (!options->accounts.isEmpty())
         MessageWebProfile::startEngine();
     slot->window = window.get();
     window->show();
@@ -138,7 +177,7 @@ int main(int argc, char* argv[])
         if (!folder.mkpath(QStringLiteral(".")))
             return fail(QStringLiteral("cannot create the screenshot folder"), 2);
         (new ScreenshotScript(*window, state, folder, world.profileFolder()))
-            ->start(options->accounts > 0);
+            ->start(!options->accounts.isEmpty());
     }
     world.linkAccounts(&state, options->accounts);
     world.startArrivals();

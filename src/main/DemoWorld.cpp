@@ -131,22 +131,33 @@ AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window)
     return services;
 }
 
-QCoro::Task<> DemoWorld::linkAccounts(QPointer<AppState> state, int count)
+QCoro::Task<> DemoWorld::linkAccounts(QPointer<AppState> state, QStringList accounts)
 {
     try {
-        const QStringList accounts = consentAccounts().mid(0, count);
-        for (const QString& account : accounts) {
+        for (const QString& account : std::as_const(accounts)) {
             if (!state || !m_browser)
                 co_return;
+            const qsizetype linkedBefore = state->registry().entries().size();
             m_browser->setLoginHint(account);
             co_await state->linkAccount();
             if (!state)
                 co_return;
-            if (state->linkError().isEmpty())
-                std::printf("vesk-demo: linked %s\n", qPrintable(account));
-            else
+            if (!state->linkError().isEmpty()) {
                 std::fprintf(stderr, "vesk-demo: linking %s failed: %s\n", qPrintable(account),
                              qPrintable(state->linkError()));
+                continue;
+            }
+            // What the server signed in, which is what was linked: a server
+            // may ignore a login hint for an account it does not have.
+            const QString linked = state->selectedAccountId();
+            std::printf("vesk-demo: linked %s\n", qPrintable(linked));
+            if (linked.compare(account, Qt::CaseInsensitive) != 0)
+                std::fprintf(
+                    stderr,
+                    "vesk-demo: asked the server for %s, and it signed in %s instead%s; "
+                    "name the server's accounts with --account EMAIL\n",
+                    qPrintable(account), qPrintable(linked),
+                    state->registry().entries().size() == linkedBefore ? " (already linked)" : "");
             std::fflush(stdout);
         }
     } catch (...) {

@@ -59,10 +59,11 @@ public:
 
     /// The accounts the consent page can sign in: the demo mailboxes.
     static QStringList consentAccounts();
-    /// Links the first `count` consent accounts through the ordinary OAuth
-    /// flow, one after the other, each chosen with a login hint. Never
-    /// fails: an error is the state's link error, as for any link.
-    QCoro::Task<> linkAccounts(QPointer<AppState> state, int count);
+    /// Links `accounts` through the ordinary OAuth flow, one after the
+    /// other, each asked for with a login hint, and prints the account the
+    /// server actually signed in. Never fails: an error is the state's link
+    /// error, as for any link.
+    QCoro::Task<> linkAccounts(QPointer<AppState> state, QStringList accounts);
     /// New mail every minute, to the demo accounts in turn; only the
     /// stand-in of the demo itself can be told to deliver.
     void startArrivals();

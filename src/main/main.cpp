@@ -23,9 +23,11 @@
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDBusConnection>
 
 #include <cstdio>
+#include <optional>
 
 using namespace vesk;
 
@@ -61,10 +63,41 @@ void raiseFor(const WindowSlot& slot, const QString& activationToken)
     slot.bringToFront();
 }
 
+/// --help and --version, answered before the application exists (so with no
+/// display and no session bus); none otherwise. The program itself takes no
+/// options: everything else is its settings.
+std::optional<int> answerOptions(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("vesk"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("VESK, a desktop mail client for Gmail. Accounts, the OAuth client and "
+                       "everything else are set up in the program's own windows."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Qt's own options (-platform, -style…) are the application's to read.
+    parser.parse(arguments);
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("vesk %s\n", VESK_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> answered = answerOptions(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VESK"));
     QApplication::setDesktopFileName(DesktopIdentity::id());

@@ -185,6 +185,86 @@ private Q_SLOTS:
         QCOMPARE(vestigesIn(home), QStringList());
         QCOMPARE(programKeyringItems(), keyringBefore);
     }
+
+    /// Both programs answer --help and --version anywhere: no display, no
+    /// session bus, nothing started.
+    void optionsAnswerWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("vesk") << QStringLiteral(VESK_BINARY) << u"vesk"_s;
+        QTest::newRow("vesk-demo") << QStringLiteral(VESK_DEMO_BINARY) << u"vesk-demo"_s;
+    }
+
+    void optionsAnswerWithoutADisplay()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, name);
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                     "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"})
+            bare.remove(QString::fromLatin1(variable));
+        const auto run = [&](const QString& option) {
+            QProcess process;
+            process.setProcessEnvironment(bare);
+            process.start(program, {option});
+            if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+                return std::pair{-1, QString()};
+            return std::pair{process.exitCode(),
+                             QString::fromUtf8(process.readAllStandardOutput())};
+        };
+        const auto [helpCode, help] = run(u"--help"_s);
+        QCOMPARE(helpCode, 0);
+        QVERIFY2(help.contains(u"--version"_s) && help.contains(u"--help"_s), qPrintable(help));
+        const auto [versionCode, version] = run(u"--version"_s);
+        QCOMPARE(versionCode, 0);
+        QCOMPARE(version.trimmed(), name + u' ' + QStringLiteral(VESK_VERSION));
+    }
+
+    /// A server that signs in its own account whatever the login hint asks:
+    /// the demo says which account it really linked, never the one it asked for.
+    void reportsTheAccountsItActuallyLinked()
+    {
+        FakeGoogle google;
+        DemoSeed::apply(google);
+        google.setConsentAccount(s_accounts.at(1));
+        QVERIFY(google.start());
+        QTemporaryDir sandbox;
+        QVERIFY(sandbox.isValid());
+        const QString home = sandbox.filePath(u"home"_s);
+        QVERIFY(QDir().mkpath(home) && QDir().mkpath(sandbox.filePath(u"tmp"_s)));
+        QProcess demo;
+        QProcessEnvironment env = vesk::test::demoEnvironment(home, sandbox.filePath(u"tmp"_s));
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        demo.setProcessEnvironment(env);
+        QStringList arguments = vesk::test::demoArguments(google.baseUrl(), 600);
+        const qsizetype accounts = arguments.indexOf(u"--accounts"_s);
+        arguments.remove(accounts, 2);
+        arguments << u"--account"_s << s_accounts.at(1) << u"--account"_s << s_accounts.at(0);
+        QString output;
+        QString errors;
+        connect(&demo, &QProcess::readyReadStandardOutput, this,
+                [&] { output += QString::fromUtf8(demo.readAllStandardOutput()); });
+        connect(&demo, &QProcess::readyReadStandardError, this,
+                [&] { errors += QString::fromUtf8(demo.readAllStandardError()); });
+        demo.start(QStringLiteral(VESK_DEMO_BINARY), arguments);
+        QVERIFY(demo.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(output.count(u"linked "_s) == 2, 180000);
+        demo.terminate();
+        QVERIFY(demo.waitForFinished(60000));
+
+        QCOMPARE(output.count(u"linked "_s + s_accounts.at(1)), 2);
+        QVERIFY(!output.contains(s_accounts.at(0)));
+        QVERIFY2(errors.contains(u"asked the server for "_s + s_accounts.at(0)),
+                 qPrintable(errors));
+        QVERIFY(errors.contains(u"(already linked)"_s));
+        QStringList hinted;
+        for (const RecordedRequest& request : google.requests()) {
+            if (request.path == u"/o/oauth2/v2/auth"_s)
+                hinted += request.queryValues(u"login_hint"_s);
+        }
+        QCOMPARE(hinted, (QStringList{s_accounts.at(1), s_accounts.at(0)}));
+    }
 };
 
 QTEST_MAIN(DemoTest)

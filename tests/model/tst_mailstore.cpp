@@ -247,7 +247,7 @@ private slots:
 
     void snapshotsKeepTheirStateWhileTheStoreChanges()
     {
-        MailStore store(m_email, std::nullopt);
+        MailStore store(m_email, base());
         QList<MessageSummary> all;
         for (int i = 0; i < 5000; ++i)
             all.append(summary(QStringLiteral("m%1").arg(i), i));

@@ -51,29 +51,6 @@ class TestSyncEngine : public QObject
         return QSet<QString>(keys.begin(), keys.end());
     }
 
-private slots:
-    void init()
-    {
-        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
-        m_google = &m_rig->google();
-        for (int i = 0; i < 80; ++i)
-            m_google->addMessage(email, mail(u"Antiga %1"_s.arg(i)), {inbox},
-                                 QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
-        m_api = m_rig->gmailClient(email);
-        m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
-        m_poster = m_rig->poster();
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
-                                                m_poster);
-    }
-
-    void cleanup()
-    {
-        m_engine.reset();
-        m_api.reset();
-        m_rig.reset();
-        m_clock.reset();
-    }
-
     /// Google's 2026 quota, and an engine and a stand-in that share a clock
     /// which moves only while the engine waits for quota.
     void useQuotaOnVirtualTime()
@@ -112,6 +89,29 @@ private slots:
                 found.insert(summary.id());
         }
         return found;
+    }
+
+private slots:
+    void init()
+    {
+        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
+        m_google = &m_rig->google();
+        for (int i = 0; i < 80; ++i)
+            m_google->addMessage(email, mail(u"Antiga %1"_s.arg(i)), {inbox},
+                                 QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
+        m_api = m_rig->gmailClient(email);
+        m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
+        m_poster = m_rig->poster();
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
+                                                m_poster);
+    }
+
+    void cleanup()
+    {
+        m_engine.reset();
+        m_api.reset();
+        m_rig.reset();
+        m_clock.reset();
     }
 
     void firstSyncFetchesProfileLabelsAndOneInboxPage()

@@ -14,6 +14,8 @@
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
+#include "ui/widgets/StatusNotice.h"
+#include "ui/widgets/TextButton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -129,20 +131,33 @@ private Q_SLOTS:
         QVERIFY(pane.showsPlaceholder());
 
         AccountSession& session = *m_app->selectedSession();
-        // While the messages load, the column is empty and has no toolbar.
+        // Opening fails first: the reader says why, where the person looks,
+        // and tries again from there.
+        m_rig->google().failNext(QStringLiteral(".*/threads/.*"), 500, 20);
+        m_app->selectThread(ThreadSummary{threadId, {}});
+        QTRY_VERIFY(pane.notice()->isVisible() && pane.notice()->isBusy());
+        QCOMPARE(pane.notice()->textLabel()->text(), QStringLiteral("A abrir a conversa…"));
+        QTRY_VERIFY_WITH_TIMEOUT(pane.notice()->retryButton()->isVisible(), 30000);
+        QVERIFY(pane.notice()->textLabel()->text().contains(QStringLiteral("500")));
+        QVERIFY(!pane.scrollArea()->isVisible() && !pane.toolbar()->isVisible());
+        m_rig->google().clearFaults();
+
+        // While the messages load, the column shows that and no toolbar.
         QStringList loading;
         const auto watchLoading = connect(&session, &AccountSession::openThreadChanged, this, [&] {
             if (session.openThreadMessages().isEmpty() && !session.openThreadId().isEmpty()) {
                 loading << QString::number(pane.showsPlaceholder())
                         << QString::number(pane.toolbar()->isVisible())
                         << QString::number(pane.cards().size())
-                        << QString::number(pane.title()->isVisible());
+                        << QString::number(pane.notice()->isBusy());
             }
         });
-        awaitTask(session.openThread(threadId));
+        QTest::mouseClick(pane.notice()->retryButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!session.openThreadMessages().isEmpty(), 20000);
         disconnect(watchLoading);
         QCOMPARE(loading, (QStringList{QStringLiteral("0"), QStringLiteral("0"),
-                                       QStringLiteral("0"), QStringLiteral("0")}));
+                                       QStringLiteral("0"), QStringLiteral("1")}));
+        QVERIFY(!pane.notice()->isVisible());
         QVERIFY(!pane.showsPlaceholder());
         QVERIFY(pane.toolbar()->isVisible());
         // The oldest message has no subject: the title says so.
