@@ -6,12 +6,12 @@
 
 #include "AwaitTask.h"
 #include "FakeGoogle.h"
+#include "SilentPoster.h"
 #include "SimpleMessage.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
 #include "net/QNetworkTransport.h"
-#include "notifications/SilentPoster.h"
 #include "sync/SyncEngine.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
 #include "app/AppState.h"
@@ -8,7 +9,6 @@
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
 #include "notifications/NotificationRouter.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "sync/AccountSession.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,7 @@
 #include "TestRig.h"
 
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "SimpleMessage.h"
 #include "auth/OAuthConfig.h"
 #include "gmail/LiveGmailAPI.h"
@@ -8,7 +9,6 @@
 #include "gmail/WireRecords.h"
 #include "model/FullMessage.h"
 #include "net/QNetworkTransport.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
 
 namespace vesk::test {

@@ -2,6 +2,7 @@
 
 #include "FakeGoogle.h"
 #include "FaultRule.h"
+#include "RecordingNotificationPoster.h"
 #include "TrackedKeychain.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthEndpoints.h"
@@ -10,7 +11,6 @@
 #include "model/AccountIdentity.h"
 #include "model/AttachmentInfo.h"
 #include "net/QNetworkTransport.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
 #include "platform/WallClock.h"
 #include "sync/SessionServices.h"

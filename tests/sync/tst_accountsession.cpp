@@ -1,10 +1,10 @@
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
 #include "model/MailStore.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 

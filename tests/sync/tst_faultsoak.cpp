@@ -1,8 +1,8 @@
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "model/MailStore.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "sync/SyncEngine.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "gmail/GmailError.h"
 #include "model/MailStore.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "sync/SyncEngine.h"
 
 #include <QCoroTask>

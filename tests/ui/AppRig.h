@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordingNotificationPoster.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
 #include "app/AppServices.h"
@@ -8,7 +9,6 @@
 #include "model/AccountRegistry.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "platform/QSettingsStore.h"
 
 #include <memory>

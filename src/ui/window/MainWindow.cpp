@@ -62,7 +62,6 @@ MainWindow::MainWindow(AppState& state, Columns columns, Windows windows,
     setMinimumSize(980, 600);
     resize(1280, 800);
     setWindowIcon(Icons::applicationIcon());
-    setUnifiedTitleAndToolBarOnMac(true);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_actions->fillMenuBar(menuBar());
     m_pages->addWidget(m_welcome);

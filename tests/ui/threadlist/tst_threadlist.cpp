@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "RecordingNotificationPoster.h"
 #include "SimpleMessage.h"
 #include "TestRig.h"
 #include "app/AppState.h"
@@ -7,7 +8,6 @@
 #include "model/MailStore.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
-#include "notifications/RecordingNotificationPoster.h"
 #include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "NotificationPosting.h"
 #include "model/AccountIdentity.h"
 #include "model/MessageSummary.h"
+#include "notifications/NotificationPosting.h"
 
 #include <QList>
 #include <QMutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotificationPosting.h"
+#include "notifications/NotificationPosting.h"
 
 namespace vesk {
 
