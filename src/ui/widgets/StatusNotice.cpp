@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vesk {
 
 StatusNotice::StatusNotice(QWidget* parent)
@@ -29,11 +31,14 @@ StatusNotice::StatusNotice(QWidget* parent)
     line->addWidget(m_text, 0, Qt::AlignVCenter);
     line->addStretch(1);
 
+    // Centred as one group, however tall the pane makes the notice.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(6);
+    layout->addStretch(1);
     layout->addLayout(line);
     layout->addWidget(m_retry, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
     connect(m_retry, &QPushButton::clicked, this, &StatusNotice::retryClicked);
     showText(QString());
 }
@@ -64,6 +69,10 @@ bool StatusNotice::isBusy() const
 void StatusNotice::show(const QString& text, bool busy, bool failed)
 {
     m_text->setText(text);
+    // A wrapping label asks for a narrow box of its own accord; a short text
+    // keeps to one line, a long one wraps at the maximum width.
+    m_text->setMinimumWidth(std::min(m_text->fontMetrics().horizontalAdvance(text) + 2,
+                                     m_text->maximumWidth()));
     m_spinner->setVisible(busy);
     m_retry->setVisible(failed);
     // Read by a screen reader when it changes, as a person sees it change.
