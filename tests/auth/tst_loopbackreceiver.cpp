@@ -136,9 +136,14 @@ private Q_SLOTS:
         QTest::newRow("no state") << get("/?code=abc") << s_failed << mismatch << stateError;
         QTest::newRow("state without value")
             << get("/?code=abc&state") << s_failed << mismatch << stateError;
-        QTest::newRow("error first")
-            << get("/?error=access_denied&code=abc&state=S") << s_failed
-            << u"A Google devolveu um erro."_s << u"error:Google: access_denied"_s;
+        // The user's refusal is told as such; another code of Google's is not repeated.
+        const QString refused =
+            u"O acesso à conta foi recusado na página da Google, por isso a conta não foi ligada."_s;
+        QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << s_failed
+                                     << refused << u"error:"_s + refused;
+        QTest::newRow("another error") << get("/?error=%3Cb%3Eodd%3C%2Fb%3E&state=S") << s_failed
+                                       << u"A Google devolveu um erro."_s
+                                       << u"error:A Google não concluiu a ligação (<b>odd</b>)."_s;
         // Any local page could send these: only Google knows the state.
         QTest::newRow("error, wrong state")
             << get("/?error=access_denied&state=T") << s_failed << mismatch << stateError;
@@ -181,6 +186,7 @@ private Q_SLOTS:
         QCOMPARE(answer.contentLength, answer.body.size());
         QCOMPARE(answer.title(), title);
         QVERIFY(answer.says(text));
+        QVERIFY(!answer.says(u"odd"_s));
     }
 
     void codeRedirectWaitsForTheOutcome()

@@ -175,15 +175,21 @@ private Q_SLOTS:
         QTest::newRow("no browser")
             << u"no browser"_s << u"^Não foi possível abrir o navegador\\.$"_s << false << QString()
             << false;
+        // What happened and what helps, in the app and on the browser's page alike.
         QTest::newRow("consent refused")
-            << u"refuse"_s << u"^Google: access_denied$"_s << true << failed << false;
+            << u"refuse"_s << u"^O acesso à conta foi recusado na página da Google"_s << true
+            << failed << true;
         QTest::newRow("wrong client secret")
-            << u"wrong secret"_s << u"^HTTP 401: [\\s\\S]*invalid_client"_s << true << failed
-            << true;
+            << u"wrong secret"_s
+            << u"^A Google não aceitou o cliente OAuth \\(invalid_client\\)\\. É preciso "
+               u"verificar o Client Secret e o Client ID nas Definições\\.$"_s
+            << true << failed << true;
         QTest::newRow("Gmail permission unticked")
-            << u"no Gmail"_s << u"^HTTP 403: [\\s\\S]*insufficient"_s << true << failed << true;
+            << u"no Gmail"_s << u"^Falta a permissão do Gmail: .* marcar a permissão do Gmail\\.$"_s
+            << true << failed << true;
         QTest::newRow("profile refused")
-            << u"profile 403"_s << u"^HTTP 403: "_s << true << failed << true;
+            << u"profile 403"_s << u"^HTTP 403: The caller does not have permission$"_s << true
+            << failed << true;
     }
 
     void authorizeFailures()
@@ -301,22 +307,38 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("outcome"); // a regular expression
+        QTest::addColumn<QString>("details"); // a regular expression; empty: not looked at
 
         QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
-                                 << u"a1\\|\\|3599\\|"_s;
+                                 << u"a1\\|\\|3599\\|"_s << QString();
         QTest::newRow("full") << 200
                               << QByteArray(R"({"access_token":"a2","expires_in":60,)"
                                             R"("refresh_token":"r2","scope":"email openid"})")
-                              << u"a2\\|r2\\|60\\|email openid"_s;
-        QTest::newRow("no lifetime")
-            << 200 << QByteArray(R"({"access_token":"a3"})") << u"Descodificação: .*"_s;
+                              << u"a2\\|r2\\|60\\|email openid"_s << QString();
+        QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a3"})")
+                                     << u"Descodificação: .*"_s << QString();
         QTest::newRow("lifetime as text")
             << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
-            << u"Descodificação: .*"_s;
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << u"Descodificação: .*"_s;
+            << u"Descodificação: .*"_s << QString();
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << u"Descodificação: .*"_s
+                                  << QString();
+        // The sentence comes from Google's code; its answer stays as details.
+        QTest::newRow("client refused")
+            << 401 << QByteArray(R"({"error":"unauthorized_client","error_description":"x"})")
+            << u"A Google não aceitou o cliente OAuth \\(unauthorized_client\\)\\. .*"_s
+            << u"HTTP 401: \\{.*unauthorized_client.*"_s;
+        QTest::newRow("grant expired")
+            << 400 << QByteArray(R"({"error":"invalid_grant","error_description":"Bad Request"})")
+            << u"A Google deixou de aceitar a autorização desta conta: .* ligar a conta de novo\\."_s
+            << u"HTTP 400: \\{.*invalid_grant.*"_s;
+        QTest::newRow("another refusal")
+            << 400
+            << QByteArray(
+                   R"({"error":"invalid_request","error_description":"Missing\n  code_verifier"})")
+            << u"HTTP 400: Missing code_verifier"_s << u"HTTP 400: \\{.*"_s;
         // 500 characters of two bytes each: cut after 200 characters, not bytes.
         QTest::newRow("long refusal")
-            << 400 << QString(500, u'é').toUtf8() << u"HTTP 400: é{200}"_s;
+            << 400 << QString(500, u'é').toUtf8() << u"HTTP 400"_s << u"HTTP 400: é{200}"_s;
     }
 
     void tokenAnswers()
@@ -324,6 +346,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, outcome);
+        QFETCH(QString, details);
 
         TestRig rig({{s_email, s_name}});
         FaultRule rule;
@@ -334,6 +357,7 @@ private Q_SLOTS:
         rig.google().addFault(rule);
 
         QString text;
+        QString told;
         try {
             const TokenSet tokens = awaitTask(
                 OAuthService::tokenRequest({{u"grant_type"_s, u"refresh_token"_s}}, rig.transport(),
@@ -343,9 +367,13 @@ private Q_SLOTS:
                        .join(u'|');
         } catch (const DescribedError& error) {
             text = error.description();
+            told = error.details();
         }
         QVERIFY2(QRegularExpression(u"^("_s + outcome + u")$"_s).match(text).hasMatch(),
                  qPrintable(text));
+        if (!details.isEmpty())
+            QVERIFY2(QRegularExpression(u"^("_s + details + u")$"_s).match(told).hasMatch(),
+                     qPrintable(told));
     }
 
     void revokeEndsTheGrantAndNeverFails()

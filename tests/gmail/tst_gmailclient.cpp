@@ -201,8 +201,13 @@ private slots:
                  GmailError::Kind::HistoryExpired);
 
         const GmailError missing = gmailFailure(gmail->getMessage(u"ffff"_s, u"full"_s));
+        // Google's answer read into fields where it arrived; its JSON kept as details.
         QCOMPARE(missing.status(), 404);
-        QVERIFY(missing.description().startsWith(u"HTTP 404: {"));
+        QCOMPARE(missing.googleStatus(), u"NOT_FOUND"_s);
+        QCOMPARE(missing.reason(), u"notFound"_s);
+        QCOMPARE(missing.googleMessage(), u"Requested entity was not found."_s);
+        QVERIFY(missing.description().startsWith(u"O Gmail não encontrou"_s));
+        QVERIFY(missing.details().startsWith(u"HTTP 404: {"_s));
     }
 
     void successWithoutBodyFailsDecoding()
@@ -328,7 +333,7 @@ private slots:
         m_google->failNext(slow.pathPattern, 404);
         QList<QPair<qint64, qint64>> none;
         const GmailError error = gmailFailure(download(none));
-        QVERIFY(error.description().startsWith(u"HTTP 404: "));
+        QCOMPARE(error.reason(), u"notFound"_s);
         QVERIFY(none.isEmpty());
 
         FaultRule dropped =
@@ -367,9 +372,16 @@ private slots:
         quota.body = R"({"error":{"code":403,"errors":[{"reason":"userRateLimitExceeded"}]}})";
         m_google->addFault(quota);
         QCOMPARE(awaitTask(gmail->profile()).emailAddress, account);
-        quota.body = R"({"error":{"code":403,"errors":[{"reason":"insufficientPermissions"}]}})";
+        // The reason decides, not the words of the message.
+        quota.body = R"({"error":{"code":403,"message":"userRateLimitExceeded",)"
+                     R"("errors":[{"reason":"insufficientPermissions"}]}})";
         m_google->addFault(quota);
-        QCOMPARE(gmailFailure(gmail->profile()).status(), 403);
+        m_google->clearRequests();
+        const GmailError refused = gmailFailure(gmail->profile());
+        QCOMPARE(refused.status(), 403);
+        QCOMPARE(refused.reason(), u"insufficientPermissions"_s);
+        QVERIFY(!refused.isRateLimit());
+        QCOMPARE(requestsTo(u"/profile"_s), 1);
 
         // A send that failed on the server side may have gone out: never repeat it.
         m_google->clearRequests();

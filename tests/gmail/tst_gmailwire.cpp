@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace vesk;
@@ -35,19 +36,70 @@ class TestGmailWire : public QObject
     Q_OBJECT
 
 private slots:
-    void httpErrorTextCutsAfter200Characters()
+    void httpErrorDetailsCutAfter200Characters()
     {
+        const auto details = [](int status, const QString& body) {
+            return GmailError::http(GoogleErrorBody::parse(status, body.toUtf8())).details();
+        };
         const QString two = QString(200, QChar(0xE9));
-        QCOMPARE(GmailError::http(500, two).description(), u"HTTP 500: "_s + two);
-        QCOMPARE(GmailError::http(500, two + u'x').description(), u"HTTP 500: "_s + two);
-        QCOMPARE(GmailError::http(404, {}).description(), u"HTTP 404: "_s);
+        QCOMPARE(details(500, two), u"HTTP 500: "_s + two);
+        QCOMPARE(details(500, two + u'x'), u"HTTP 500: "_s + two);
+        QCOMPARE(details(404, {}), u"HTTP 404: "_s);
 
         // Emoji are two UTF-16 units, some with modifiers: cut whole characters only.
         QString emoji;
         for (int i = 0; i < 201; ++i)
             emoji += u"👍🏽"_s;
-        const QString shown = GmailError::http(429, emoji).description().mid(10);
-        QCOMPARE(shown, emoji.left(200 * 4));
+        QCOMPARE(details(429, emoji).mid(10), emoji.left(200 * 4));
+    }
+
+    void httpErrorSentenceComesFromGooglesFields_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("sentence"); // a regular expression
+
+        // Google's error document, as Gmail writes it.
+        const auto google = [](int code, const char* reason, const QString& message) {
+            const QJsonObject error{
+                {u"code"_s, code},
+                {u"message"_s, message},
+                {u"errors"_s, QJsonArray{QJsonObject{{u"reason"_s, QString::fromUtf8(reason)}}}}};
+            return QJsonDocument(QJsonObject{{u"error"_s, error}}).toJson();
+        };
+        // Only the reason tells; the message here names a rate limit.
+        QTest::newRow("Gmail permission unticked")
+            << 403 << google(403, "insufficientPermissions", u"rateLimitExceeded"_s)
+            << u"^Falta a permissão do Gmail: .* marcar a permissão do Gmail\\.$"_s;
+        QTest::newRow("refused after a fresh token")
+            << 401 << google(401, "authError", u"Invalid Credentials"_s)
+            << u"^A Google deixou de aceitar .*\\(HTTP 401\\)\\. É preciso ligá-la de novo\\.$"_s;
+        QTest::newRow("rate limit") << 403 << google(403, "userRateLimitExceeded", u"Slow down"_s)
+                                    << u"^O Gmail limitou os pedidos .*\\(HTTP 403\\)"_s;
+        QTest::newRow("not found") << 404 << google(404, "notFound", u"Requested entity"_s)
+                                   << u"^O Gmail não encontrou .*\\(HTTP 404\\)"_s;
+        QTest::newRow("Google's message, on one line")
+            << 400 << google(400, "invalid", u"Invalid\n  label: \"<b>\""_s)
+            << u"^HTTP 400: Invalid label: \"<b>\"$"_s;
+        QTest::newRow("a long message is quoted in part")
+            << 500 << google(500, "backendError", QString(300, u'x')) << u"^HTTP 500: x{200}$"_s;
+        QTest::newRow("a proxy's page is not quoted")
+            << 502 << QByteArray("<html><b>Bad Gateway</b></html>") << u"^HTTP 502$"_s;
+        QTest::newRow("no body") << 500 << QByteArray() << u"^HTTP 500$"_s;
+    }
+
+    void httpErrorSentenceComesFromGooglesFields()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, sentence);
+
+        const GmailError error = GmailError::http(GoogleErrorBody::parse(status, body));
+        QVERIFY2(QRegularExpression(sentence).match(error.description()).hasMatch(),
+                 qPrintable(error.description()));
+        // Whatever the sentence, what Google sent stays for the details.
+        QCOMPARE(error.payload(), QString::fromUtf8(body));
+        QVERIFY(error.details().startsWith(u"HTTP %1: "_s.arg(status)));
     }
 
     void base64UrlPadding_data()

@@ -8,6 +8,9 @@
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -240,32 +243,95 @@ private slots:
         awaitTask(s->startSync());
         QVERIFY(!s->lastError().isEmpty());
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
+        QVERIFY(s->lastFailure()->details.contains(u"invalid_grant"_s));
+
+        // Google's reason decides, whatever its message says.
+        s->vault()->saveTokenSet(m_rig->tokensFor(email));
+        fakegoogle::FaultRule refusal;
+        refusal.pathPattern = u".*/labels"_s;
+        refusal.status = 403;
+        refusal.times = -1;
+        refusal.body = R"({"error":{"code":403,"message":"Not insufficientPermissions here",)"
+                       R"("errors":[{"reason":"forbidden"}],"status":"PERMISSION_DENIED"}})";
+        google().addFault(refusal);
+        awaitTask(s->syncNow());
+        QCOMPARE(s->lastErrorKind(), SessionError::Kind::Other);
+        QCOMPARE(s->lastError(), u"HTTP 403: Not insufficientPermissions here"_s);
+        google().clearFaults();
+        refusal.body = R"({"error":{"code":403,"message":"Rate Limit Exceeded",)"
+                       R"("errors":[{"reason":"insufficientPermissions"}]}})";
+        google().addFault(refusal);
+        awaitTask(s->syncNow());
+        QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
+        QVERIFY(s->lastError().startsWith(u"Falta a permissão do Gmail"_s));
+        QVERIFY(s->lastFailure()->details.contains(u"Rate Limit Exceeded"_s));
+        google().clearFaults();
 
         // No Google at all: it passes by itself.
-        s->vault()->saveTokenSet(m_rig->tokensFor(email));
         google().stop();
         awaitTask(s->syncNow());
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::Offline);
     }
 
-    void errorKinds()
+    void errorKinds_data()
     {
         using Kind = SessionError::Kind;
-        const auto google = [](int status, const char* reason = nullptr) {
-            const QString body =
-                reason ? uR"({"error":{"code":403,"errors":[{"reason":"%1"}]}})"_s.arg(
-                             QLatin1String(reason))
-                       : QString();
-            return SessionError::from(GmailError::http(status, body)).kind;
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("tokenEndpoint"); // else the Gmail API
+        QTest::addColumn<Kind>("kind");
+
+        const auto gmail = [](const char* reason, const char* message = "m") {
+            const QJsonObject error{
+                {u"code"_s, 403},
+                {u"message"_s, QString::fromUtf8(message)},
+                {u"errors"_s, QJsonArray{QJsonObject{{u"reason"_s, QString::fromUtf8(reason)}}}}};
+            return QJsonDocument(QJsonObject{{u"error"_s, error}}).toJson();
         };
-        QCOMPARE(google(429), Kind::Quota);
-        QCOMPARE(google(403, "rateLimitExceeded"), Kind::Quota);
-        QCOMPARE(google(403, "insufficientPermissions"), Kind::NeedsRelink);
-        QCOMPARE(google(401), Kind::NeedsRelink); // refused after a fresh token
-        QCOMPARE(google(500), Kind::Other);
-        const auto refused = OAuthError::http(400, uR"({"error":"invalid_grant"})"_s);
-        QCOMPARE(SessionError::from(refused).kind, Kind::NeedsRelink);
+        QTest::newRow("429") << 429 << QByteArray() << false << Kind::Quota;
+        QTest::newRow("rate limit") << 403 << gmail("rateLimitExceeded") << false << Kind::Quota;
+        QTest::newRow("daily quota") << 403 << gmail("dailyLimitExceeded") << false << Kind::Quota;
+        QTest::newRow("Gmail scope missing")
+            << 403 << gmail("insufficientPermissions", "Rate Limit Exceeded") << false
+            << Kind::NeedsRelink;
+        QTest::newRow("refused after a fresh token")
+            << 401 << QByteArray() << false << Kind::NeedsRelink;
+        // A message that names a reason is not that reason.
+        QTest::newRow("message naming the scope")
+            << 403 << gmail("forbidden", "insufficientPermissions dailyLimitExceeded") << false
+            << Kind::Other;
+        QTest::newRow("server error") << 500 << QByteArray() << false << Kind::Other;
+        QTest::newRow("grant revoked")
+            << 400 << QByteArray(R"({"error":"invalid_grant"})") << true << Kind::NeedsRelink;
+        QTest::newRow("client refused")
+            << 401 << QByteArray(R"({"error":"invalid_client","error_description":"Unauthorized"})")
+            << true << Kind::NeedsRelink;
+        QTest::newRow("description naming a refusal")
+            << 400
+            << QByteArray(R"({"error":"invalid_request","error_description":"not invalid_grant"})")
+            << true << Kind::Other;
+    }
+
+    void errorKinds()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, tokenEndpoint);
+        QFETCH(SessionError::Kind, kind);
+
+        const GoogleErrorBody answer = GoogleErrorBody::parse(status, body);
+        const SessionError error = tokenEndpoint ? SessionError::from(OAuthError::http(answer))
+                                                 : SessionError::from(GmailError::http(answer));
+        QCOMPARE(error.kind, kind);
+        QVERIFY(error.details.startsWith(u"HTTP %1: "_s.arg(status)));
+    }
+
+    void otherFailuresHaveTheirKinds()
+    {
+        using Kind = SessionError::Kind;
         QCOMPARE(SessionError::from(GmailError::transport(u"x"_s)).kind, Kind::Offline);
+        QCOMPARE(SessionError::from(NetworkError(u"Connection refused"_s)).kind, Kind::Offline);
+        QCOMPARE(SessionError::from(GmailError::unauthorized()).kind, Kind::NeedsRelink);
     }
 };
 

@@ -241,9 +241,10 @@ private slots:
         m_google->addFault(missing);
         const QString notFoundPath = destination(u"contrato.pdf"_s);
         QVERIFY(!awaitTask(download(attachment)));
-        // Google's own answer follows, as for every other failed call.
+        // Told as for every other failed call; Google's answer kept as details.
         QCOMPARE(items().first().state.kind, State::Case::Failed);
-        QVERIFY(items().first().state.failure.startsWith(u"HTTP 404: "));
+        QVERIFY(items().first().state.failure.startsWith(u"O Gmail não encontrou"_s));
+        QVERIFY(items().first().state.failureDetails.startsWith(u"HTTP 404: {"_s));
         QCOMPARE(items().first().savedURL, std::nullopt);
         QVERIFY(!QFile::exists(notFoundPath));
 

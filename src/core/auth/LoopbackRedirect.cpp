@@ -1,5 +1,8 @@
 #include "LoopbackRedirect.h"
 
+#include "OAuthError.h"
+
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -8,6 +11,11 @@
 namespace vesk {
 
 namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("LoopbackRedirect", text);
+}
 
 QString requestTarget(const QByteArray& head)
 {
@@ -60,59 +68,59 @@ LoopbackRedirect LoopbackRedirect::classify(const QByteArray& head, const QStrin
 
 QByteArray LoopbackRedirect::response() const
 {
-    QString title;
-    QString body;
     switch (verdict) {
     case Verdict::Waiting:
-        title = QStringLiteral("VESK");
-        body = QStringLiteral("A aguardar a ligação.");
-        break;
+        return answer(QStringLiteral("VESK"), {tr("A aguardar a ligação.")});
     case Verdict::GoogleError:
-        // Google's own text stays out of the page: it is not ours to show.
-        title = QStringLiteral("Ligação não concluída");
-        body = QStringLiteral(
-            "A Google devolveu um erro. Pode fechar esta janela e tentar outra vez no VESK.");
-        break;
+        // The user's own refusal is told as such; any other value of Google's
+        // stays out of the page: it is not ours to show.
+        if (value == u"access_denied")
+            return failureResponse(OAuthError::googleError(value).description());
+        return answer(tr("Ligação não concluída"),
+                      {tr("A Google devolveu um erro. Pode fechar esta janela e tentar outra vez "
+                          "no VESK.")});
     case Verdict::StateMismatch:
-        title = QStringLiteral("Ligação não concluída");
-        body = QStringLiteral("O estado da ligação não confere. Pode fechar esta janela e tentar "
-                              "outra vez no VESK.");
-        break;
+        return answer(tr("Ligação não concluída"),
+                      {tr("O estado da ligação não confere. Pode fechar esta janela e tentar "
+                          "outra vez no VESK.")});
     case Verdict::Code:
-        title = QStringLiteral("Conta ligada ao VESK");
-        body = QStringLiteral("Pode fechar esta janela e voltar ao VESK.");
         break;
     }
-    return answer(title, body);
+    return answer(tr("Conta ligada ao VESK"), {tr("Pode fechar esta janela e voltar ao VESK.")});
 }
 
 QByteArray LoopbackRedirect::failureResponse(const QString& reason)
 {
-    // The reason is the text VESK shows, an answer of Google's among it.
-    return answer(QStringLiteral("Ligação não concluída"),
-                  reason.toHtmlEscaped() +
-                      QStringLiteral("</p><p>Pode fechar esta janela e tentar outra vez no VESK."));
+    // The reason is the sentence VESK shows: what happened and what helps.
+    return answer(tr("Ligação não concluída"),
+                  {reason, tr("Pode fechar esta janela e tentar outra vez no VESK.")});
 }
 
-QByteArray LoopbackRedirect::answer(const QString& title, const QString& body)
+QByteArray LoopbackRedirect::answer(const QString& title, const QStringList& paragraphs)
 {
-    const QByteArray html = page(title, body).toUtf8();
+    const QByteArray html = page(title, paragraphs).toUtf8();
     return QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                              "Content-Length: ") +
            QByteArray::number(html.size()) + QByteArrayLiteral("\r\nConnection: close\r\n\r\n") +
            html;
 }
 
-QString LoopbackRedirect::page(const QString& title, const QString& body)
+QString LoopbackRedirect::page(const QString& title, const QStringList& paragraphs)
 {
+    // Everything is escaped: a reason may quote Google, and a translation
+    // may hold any character.
+    const QString heading = title.toHtmlEscaped();
+    QString text;
+    for (const QString& paragraph : paragraphs)
+        text += QStringLiteral("<p>") + paragraph.toHtmlEscaped() + QStringLiteral("</p>");
     return QStringLiteral(
                "<!doctype html><html lang=\"pt\"><head><meta charset=\"utf-8\"><title>") +
-           title + QStringLiteral("</title></head>\n") +
-           QStringLiteral("<body style=\"font-family: -apple-system, sans-serif; background: "
+           heading + QStringLiteral("</title></head>\n") +
+           QStringLiteral("<body style=\"font-family: Inter, sans-serif; background: "
                           "#0A0614; color: #F4F0FA; display: flex; align-items: center; "
                           "justify-content: center; height: 100vh; margin: 0;\">\n") +
            QStringLiteral("<div style=\"text-align: center;\"><h1 style=\"color: #B44AE0;\">") +
-           title + QStringLiteral("</h1><p>") + body + QStringLiteral("</p></div>\n</body></html>");
+           heading + QStringLiteral("</h1>") + text + QStringLiteral("</div>\n</body></html>");
 }
 
 } // namespace vesk

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace vesk {
 
@@ -30,16 +31,19 @@ struct LoopbackRedirect
 
     /// The whole HTTP answer: status 200 whatever the verdict, the page in
     /// UTF-8 with its length in bytes, and the connection closed after it.
-    /// For Code it is the page of a linking that succeeded.
+    /// For Code it is the page of a linking that succeeded; for GoogleError
+    /// with access_denied, that the user refused access.
     QByteArray response() const;
-    /// The answer to a code redirect whose linking failed, with the reason.
+    /// The answer to a redirect whose linking failed, with the reason: the
+    /// sentence VESK shows, which says what happened and what helps.
     static QByteArray failureResponse(const QString& reason);
 
-    /// `body` is HTML: fixed texts, or escaped ones.
-    static QString page(const QString& title, const QString& body);
+    /// The page: the title as heading, then one paragraph per text. Title and
+    /// texts are plain text, escaped here.
+    static QString page(const QString& title, const QStringList& paragraphs);
 
 private:
-    static QByteArray answer(const QString& title, const QString& body);
+    static QByteArray answer(const QString& title, const QStringList& paragraphs);
 };
 
 } // namespace vesk

@@ -1,49 +1,93 @@
 #include "OAuthError.h"
 
+#include <QCoreApplication>
+
 namespace vesk {
 
-OAuthError::OAuthError(Kind kind, int status, QString payload, QString description)
-    : DescribedError(std::move(description))
+namespace {
+
+/// How much of Google's text a sentence quotes: a line, not a page.
+constexpr int s_quotedCharacters = 200;
+/// Google's codes are single words; anything longer is not worth repeating.
+constexpr int s_quotedCodeCharacters = 64;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("OAuthError", text);
+}
+
+QString sentenceFor(const GoogleErrorBody& answer)
+{
+    const QString status = QString::number(answer.httpStatus);
+    // A wrong Client Secret reads invalid_client; a client of another kind
+    // (not "Desktop app") unauthorized_client. Both are fixed in Settings.
+    if (answer.error == u"invalid_client" || answer.error == u"unauthorized_client")
+        return tr("A Google não aceitou o cliente OAuth (%1). É preciso verificar o Client Secret "
+                  "e o Client ID nas Definições.")
+            .arg(answer.error);
+    // An expired or revoked grant, or a code already spent.
+    if (answer.error == u"invalid_grant")
+        return tr("A Google deixou de aceitar a autorização desta conta: expirou ou foi revogada. "
+                  "É preciso ligar a conta de novo.");
+    const QString said = answer.message.isEmpty() ? answer.error : answer.message;
+    if (!said.isEmpty())
+        return tr("HTTP %1: %2").arg(status, firstCharacters(said, s_quotedCharacters));
+    return tr("HTTP %1").arg(status);
+}
+
+} // namespace
+
+OAuthError::OAuthError(Kind kind, QString payload, QString description, QString details)
+    : DescribedError(std::move(description), std::move(details))
     , m_kind(kind)
-    , m_status(status)
     , m_payload(std::move(payload))
 {}
 
 OAuthError OAuthError::googleError(const QString& error)
 {
-    return OAuthError(Kind::GoogleError, 0, error, QStringLiteral("Google: ") + error);
+    const QString description =
+        error == u"access_denied"
+            ? tr("O acesso à conta foi recusado na página da Google, por isso a conta não foi "
+                 "ligada.")
+            : tr("A Google não concluiu a ligação (%1).")
+                  .arg(firstCharacters(error.simplified(), s_quotedCodeCharacters));
+    OAuthError result(Kind::GoogleError, error, description, QStringLiteral("Google: ") + error);
+    result.m_answer.error = error;
+    return result;
 }
 
-OAuthError OAuthError::http(int status, const QString& body)
+OAuthError OAuthError::http(GoogleErrorBody answer)
 {
-    return OAuthError(Kind::Http, status, body,
-                      QStringLiteral("HTTP %1: ").arg(status) + firstCharacters(body, 200));
+    const QString details = QStringLiteral("HTTP %1: ").arg(answer.httpStatus) +
+                            firstCharacters(answer.text, s_quotedCharacters);
+    OAuthError error(Kind::Http, answer.text, sentenceFor(answer), details);
+    error.m_answer = std::move(answer);
+    return error;
 }
 
 OAuthError OAuthError::notConfigured()
 {
-    return OAuthError(Kind::NotConfigured, 0, {}, QStringLiteral("Cliente OAuth não configurado"));
+    return OAuthError(Kind::NotConfigured, {}, tr("Cliente OAuth não configurado"));
 }
 
 OAuthError OAuthError::cancelled()
 {
-    return OAuthError(Kind::Cancelled, 0, {}, QStringLiteral("Ligação cancelada"));
+    return OAuthError(Kind::Cancelled, {}, tr("Ligação cancelada"));
 }
 
 OAuthError OAuthError::stateMismatch()
 {
-    return OAuthError(Kind::StateMismatch, 0, {}, QStringLiteral("Estado OAuth não confere"));
+    return OAuthError(Kind::StateMismatch, {}, tr("Estado OAuth não confere"));
 }
 
 OAuthError OAuthError::noCode()
 {
-    return OAuthError(Kind::NoCode, 0, {}, QStringLiteral("A Google não devolveu código"));
+    return OAuthError(Kind::NoCode, {}, tr("A Google não devolveu código"));
 }
 
 OAuthError OAuthError::browserUnavailable()
 {
-    return OAuthError(Kind::BrowserUnavailable, 0, {},
-                      QStringLiteral("Não foi possível abrir o navegador."));
+    return OAuthError(Kind::BrowserUnavailable, {}, tr("Não foi possível abrir o navegador."));
 }
 
 } // namespace vesk

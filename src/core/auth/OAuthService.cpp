@@ -8,26 +8,19 @@
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
 #include "net/DescribedError.h"
+#include "net/GoogleErrorBody.h"
 #include "net/HTTPTransport.h"
 #include "platform/BrowserOpening.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScopeGuard>
-#include <QStringDecoder>
 
 #include <cmath>
 
 namespace vesk {
 
 namespace {
-
-QString utf8OrEmpty(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder(bytes);
-    return decoder.hasError() ? QString() : text;
-}
 
 HTTPRequest formPost(const QUrl& endpoint, const FormFields& fields)
 {
@@ -219,7 +212,7 @@ QCoro::Task<TokenSet> OAuthService::tokenRequest(FormFields fields,
         throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
     const int status = *response.statusCode;
     if (status < 200 || status > 299)
-        throw OAuthError::http(status, utf8OrEmpty(response.body));
+        throw OAuthError::http(GoogleErrorBody::parse(status, response.body));
     co_return decodeTokenResponse(response.body, clock());
 }
 

@@ -1,48 +1,84 @@
 #include "GmailError.h"
 
-#include "net/RetryDecision.h"
+#include <QCoreApplication>
 
 namespace vesk {
 
-GmailError::GmailError(Kind kind, int status, QString payload, QString description)
-    : DescribedError(std::move(description))
+namespace {
+
+/// How much of Google's message a sentence quotes: a line, not a page.
+constexpr int s_quotedCharacters = 200;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("GmailError", text);
+}
+
+/// What happened and, where we know it, what helps; Google's own message
+/// when we have no sentence for the refusal.
+QString sentenceFor(const GoogleErrorBody& answer)
+{
+    const QString status = QString::number(answer.httpStatus);
+    if (answer.lacksScope())
+        return tr("Falta a permissão do Gmail: não foi marcada na página da Google. É preciso "
+                  "ligar a conta de novo e marcar a permissão do Gmail.");
+    if (answer.httpStatus == 401)
+        return tr("A Google deixou de aceitar o acesso a esta conta (HTTP %1). É preciso ligá-la "
+                  "de novo.")
+            .arg(status);
+    if (answer.isRateLimit() || answer.isQuotaSpent())
+        return tr("O Gmail limitou os pedidos desta conta por agora (HTTP %1). Passa por si "
+                  "daqui a pouco.")
+            .arg(status);
+    if (answer.httpStatus == 404)
+        return tr("O Gmail não encontrou o que foi pedido (HTTP %1): pode ter sido apagado "
+                  "entretanto.")
+            .arg(status);
+    if (!answer.message.isEmpty())
+        return tr("HTTP %1: %2").arg(status, firstCharacters(answer.message, s_quotedCharacters));
+    return tr("HTTP %1").arg(status);
+}
+
+} // namespace
+
+GmailError::GmailError(Kind kind, QString payload, QString description, QString details)
+    : DescribedError(std::move(description), std::move(details))
     , m_kind(kind)
-    , m_status(status)
     , m_payload(std::move(payload))
 {}
 
-GmailError GmailError::http(int status, const QString& body,
+GmailError GmailError::http(GoogleErrorBody answer,
                             std::optional<std::chrono::milliseconds> retryAfter)
 {
-    GmailError error(Kind::Http, status, body,
-                     QStringLiteral("HTTP %1: ").arg(status) + firstCharacters(body, 200));
+    const QString details = QStringLiteral("HTTP %1: ").arg(answer.httpStatus) +
+                            firstCharacters(answer.text, s_quotedCharacters);
+    GmailError error(Kind::Http, answer.text, sentenceFor(answer), details);
+    error.m_answer = std::move(answer);
     error.m_retryAfter = retryAfter;
     return error;
 }
 
-bool GmailError::isRateLimit() const
-{
-    return m_kind == Kind::Http && isRateLimitRefusal(m_status, m_payload.toUtf8());
-}
-
 GmailError GmailError::transport(const QString& text)
 {
-    return GmailError(Kind::Transport, 0, text, QStringLiteral("Transporte: ") + text);
+    return GmailError(Kind::Transport, text, tr("Transporte: %1").arg(text));
 }
 
 GmailError GmailError::decoding(const QString& text)
 {
-    return GmailError(Kind::Decoding, 0, text, QStringLiteral("Descodificação: ") + text);
+    return GmailError(Kind::Decoding, text, tr("Descodificação: %1").arg(text));
 }
 
 GmailError GmailError::unauthorized()
 {
-    return GmailError(Kind::Unauthorized, 0, {}, QStringLiteral("Não autorizado"));
+    // Only the token vault raises it: the account has no tokens stored.
+    return GmailError(Kind::Unauthorized, {},
+                      tr("Não autorizado: não há credenciais guardadas para esta conta. É "
+                         "preciso ligá-la de novo."));
 }
 
 GmailError GmailError::historyExpired()
 {
-    return GmailError(Kind::HistoryExpired, 0, {}, QStringLiteral("Histórico expirado"));
+    return GmailError(Kind::HistoryExpired, {}, tr("Histórico expirado"));
 }
 
 } // namespace vesk

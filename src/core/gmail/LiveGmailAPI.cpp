@@ -5,6 +5,7 @@
 #include "GmailError.h"
 #include "json/JsonWriter.h"
 #include "model/SystemLabels.h"
+#include "net/GoogleErrorBody.h"
 #include "net/HTTPTransport.h"
 #include "net/RetryDecision.h"
 
@@ -12,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
 
 namespace vesk {
 
@@ -57,13 +57,6 @@ HTTPRequest authorizedRequest(const QByteArray& method, const QUrl& url, const Q
         request.headers.append({QByteArrayLiteral("Content-Type"), "application/json"});
     }
     return request;
-}
-
-QString bodyText(const QByteArray& body)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(body);
-    return decoder.hasError() ? QString() : text;
 }
 
 } // namespace
@@ -127,10 +120,12 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
             throw GmailError::historyExpired();
         if (status >= 200 && status <= 299)
             co_return response.body;
+        // Read once, here: the retry and every later judgement use its fields.
+        GoogleErrorBody refusal = GoogleErrorBody::parse(status, response.body);
         const QDateTime now = clock();
-        const auto delay = retryDelay(response, method, path, attempt, policy, now);
+        const auto delay = retryDelay(response, refusal, method, path, attempt, policy, now);
         if (!delay)
-            throw GmailError::http(status, bodyText(response.body), retryAfter(response, now));
+            throw GmailError::http(std::move(refusal), retryAfter(response, now));
         co_await QCoro::sleepFor(*delay);
     }
 }

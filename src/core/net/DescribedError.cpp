@@ -4,8 +4,9 @@
 
 namespace vesk {
 
-DescribedError::DescribedError(QString description)
+DescribedError::DescribedError(QString description, QString details)
     : m_description(std::move(description))
+    , m_details(details.isEmpty() ? m_description : std::move(details))
     , m_utf8(m_description.toUtf8())
 {}
 
@@ -25,6 +26,13 @@ QString describeError(const std::exception& error)
 {
     if (const auto* described = dynamic_cast<const DescribedError*>(&error))
         return described->description();
+    return QString::fromLocal8Bit(error.what());
+}
+
+QString errorDetails(const std::exception& error)
+{
+    if (const auto* described = dynamic_cast<const DescribedError*>(&error))
+        return described->details();
     return QString::fromLocal8Bit(error.what());
 }
 

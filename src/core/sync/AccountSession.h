@@ -70,6 +70,9 @@ public:
     QString lastError() const;
     /// What the last error calls for (linking again, waiting); Other when none.
     SessionError::Kind lastErrorKind() const;
+    /// The last failure whole: sentence, kind and what came in; none when the
+    /// last attempt succeeded.
+    const std::optional<SessionError>& lastFailure() const { return m_lastError; }
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
     /// Empty while no thread is open.
     QString openThreadId() const { return m_openThreadId.value_or(QString()); }

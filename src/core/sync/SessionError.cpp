@@ -19,11 +19,9 @@ SessionError::Kind kindOf(const GmailError& error)
         return SessionError::Kind::Offline;
     case GmailError::Kind::Http:
         // 401 after a fresh token; 403 for a grant without the Gmail scope.
-        if (error.status() == 401 ||
-            (error.status() == 403 && error.payload().contains(u"insufficientPermissions")))
+        if (error.status() == 401 || error.answer().lacksScope())
             return SessionError::Kind::NeedsRelink;
-        if (error.status() == 403 && (error.payload().contains(u"dailyLimitExceeded") ||
-                                      error.payload().contains(u"quotaExceeded")))
+        if (error.answer().isQuotaSpent())
             return SessionError::Kind::Quota;
         return SessionError::Kind::Other;
     case GmailError::Kind::Decoding:
@@ -38,9 +36,8 @@ SessionError::Kind kindOf(const OAuthError& error)
     // The token endpoint refusing the refresh token: revoked, expired, or
     // issued to another client.
     if (error.kind() == OAuthError::Kind::Http &&
-        (error.payload().contains(u"invalid_grant") ||
-         error.payload().contains(u"unauthorized_client") ||
-         error.payload().contains(u"invalid_client")))
+        (error.errorCode() == u"invalid_grant" || error.errorCode() == u"unauthorized_client" ||
+         error.errorCode() == u"invalid_client"))
         return SessionError::Kind::NeedsRelink;
     return SessionError::Kind::Other;
 }
@@ -56,7 +53,7 @@ SessionError SessionError::from(const std::exception& error)
         kind = kindOf(*oauth);
     else if (dynamic_cast<const NetworkError*>(&error))
         kind = Kind::Offline;
-    return SessionError{describeError(error), kind};
+    return SessionError{describeError(error), kind, errorDetails(error)};
 }
 
 } // namespace vesk

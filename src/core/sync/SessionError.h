@@ -8,7 +8,9 @@
 namespace vesk {
 
 /// A failure of an account's synchronisation or of an action on it, as the
-/// interface shows it: the text, and what kind of next step it calls for.
+/// interface shows it: the sentence, what came in (for a tooltip), and what
+/// kind of next step it calls for. The kind is read from the error's fields
+/// (Google's status and reason, the token endpoint's code), never its text.
 struct SessionError
 {
     Q_GADGET
@@ -27,8 +29,11 @@ public:
     };
     Q_ENUM(Kind)
 
+    /// The error's Portuguese sentence.
     QString text;
     Kind kind = Kind::Other;
+    /// What came in, as it came: Google's answer, the platform's text.
+    QString details;
 
     static SessionError from(const std::exception& error);
 

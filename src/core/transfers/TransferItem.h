@@ -12,8 +12,8 @@ namespace vesk {
 /// and announces each change separately.
 struct TransferItem
 {
-    /// Running, then done or failed for good; a failure carries the text the
-    /// user sees, verbatim.
+    /// Running, then done or failed for good; a failure carries the sentence
+    /// the user sees and the details as they came.
     struct State
     {
         enum class Case
@@ -26,10 +26,15 @@ struct TransferItem
         Case kind = Case::Running;
         /// Only for Failed: the description of the error.
         QString failure;
+        /// Only for Failed: what came in (Google's answer, the platform's text).
+        QString failureDetails;
 
         static State running() { return {}; }
-        static State done() { return {Case::Done, {}}; }
-        static State failed(QString text) { return {Case::Failed, std::move(text)}; }
+        static State done() { return {Case::Done, {}, {}}; }
+        static State failed(QString text, QString details = QString())
+        {
+            return {Case::Failed, std::move(text), std::move(details)};
+        }
 
         bool isRunning() const { return kind == Case::Running; }
         bool isFinished() const { return kind != Case::Running; }

@@ -36,6 +36,8 @@ QVariant TransferList::data(const QModelIndex& index, int role) const
         return int(item.state.kind);
     case ErrorTextRole:
         return item.state.failure;
+    case ErrorDetailsRole:
+        return item.state.failureDetails;
     case SavedPathRole:
         return item.savedURL.value_or(QString());
     default:
@@ -54,6 +56,7 @@ QHash<int, QByteArray> TransferList::roleNames() const
     names.insert(FractionRole, "fraction");
     names.insert(StateRole, "state");
     names.insert(ErrorTextRole, "errorText");
+    names.insert(ErrorDetailsRole, "errorDetails");
     names.insert(SavedPathRole, "savedURL");
     return names;
 }
@@ -95,7 +98,7 @@ void TransferList::setExpected(const QUuid& id, qint64 expected)
 
 void TransferList::setState(const QUuid& id, const TransferItem::State& state)
 {
-    change(id, {StateRole, ErrorTextRole},
+    change(id, {StateRole, ErrorTextRole, ErrorDetailsRole},
            [&state](TransferItem& item) { return std::exchange(item.state, state) != state; });
 }
 

@@ -35,6 +35,8 @@ public:
         StateRole,
         /// The failure text; empty unless failed.
         ErrorTextRole,
+        /// What came in with the failure, as it came; empty unless failed.
+        ErrorDetailsRole,
         /// The written file; empty until done.
         SavedPathRole,
     };

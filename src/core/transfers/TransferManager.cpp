@@ -18,18 +18,16 @@ namespace vesk {
 
 namespace {
 
-/// The text the user sees for a failure: our own errors carry it; anything
-/// else is reported rather than lost.
-QString describe(const std::exception_ptr& error)
+/// The failed state for an error: our own errors carry the sentence and
+/// what came in; anything else is reported rather than lost.
+TransferItem::State failedState(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const DescribedError& described) {
-        return described.description();
-    } catch (const std::exception& other) {
-        return QString::fromLocal8Bit(other.what());
+    } catch (const std::exception& failure) {
+        return TransferItem::State::failed(describeError(failure), errorDetails(failure));
     } catch (...) {
-        return QStringLiteral("Erro desconhecido");
+        return TransferItem::State::failed(QStringLiteral("Erro desconhecido"));
     }
 }
 
@@ -101,7 +99,7 @@ QCoro::Task<std::optional<QString>> TransferManager::download(AttachmentInfo att
     }
     if (failure) {
         if (guard)
-            guard->fail(id, describe(failure));
+            guard->fail(id, failedState(failure));
         co_return std::nullopt;
     }
 
@@ -110,7 +108,7 @@ QCoro::Task<std::optional<QString>> TransferManager::download(AttachmentInfo att
     // write of at most an attachment's size (Gmail caps those at 25 MB).
     if (const std::optional<QString> writeError = writeAtomically(*path, bytes)) {
         if (guard)
-            guard->fail(id, *writeError);
+            guard->fail(id, TransferItem::State::failed(*writeError));
         co_return std::nullopt;
     }
     if (guard)
@@ -173,9 +171,9 @@ void TransferManager::applyProgress(const QUuid& id, qint64 received, qint64 exp
     m_items->setExpected(id, expected);
 }
 
-void TransferManager::fail(const QUuid& id, const QString& description)
+void TransferManager::fail(const QUuid& id, const TransferItem::State& failed)
 {
-    m_items->setState(id, TransferItem::State::failed(description));
+    m_items->setState(id, failed);
 }
 
 void TransferManager::finish(const QUuid& id, qint64 writtenBytes, const QString& path)

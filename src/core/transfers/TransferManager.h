@@ -63,7 +63,7 @@ private:
     QUuid addItem(const QString& filename, const QString& accountEmail);
     std::function<void(qint64, qint64)> progressCallback(const QUuid& id);
     void applyProgress(const QUuid& id, qint64 received, qint64 expected);
-    void fail(const QUuid& id, const QString& description);
+    void fail(const QUuid& id, const TransferItem::State& failed);
     void finish(const QUuid& id, qint64 writtenBytes, const QString& path);
     void updateHasActive();
 

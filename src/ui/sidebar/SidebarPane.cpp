@@ -202,13 +202,13 @@ void SidebarPane::refreshStatus()
 {
     const AccountSession* session = m_followed.data();
     m_syncRow->setVisible(session && session->isSyncing());
-    const QString error = session ? session->lastError() : QString();
-    m_error->setText(error.isEmpty() ? QString()
-                                     : ErrorText::forSession(error, session->lastErrorKind()));
-    m_error->setToolTip(error);
-    m_errorRow->setVisible(!error.isEmpty());
-    m_relink->setVisible(!error.isEmpty() &&
-                         session->lastErrorKind() == SessionError::Kind::NeedsRelink);
+    const std::optional<SessionError> failure =
+        session ? session->lastFailure() : std::optional<SessionError>();
+    m_error->setText(failure ? ErrorText::forSession(*failure) : QString());
+    // What Google sent, as it came, one hover away.
+    m_error->setToolTip(failure ? ErrorText::tooltip(failure->details) : QString());
+    m_errorRow->setVisible(failure.has_value());
+    m_relink->setVisible(failure && failure->kind == SessionError::Kind::NeedsRelink);
     // One link at a time: the running one is followed on the accounts sheet.
     m_relink->setEnabled(!m_state.isLinkingAccount());
 }

@@ -75,6 +75,8 @@ TransferCard::TransferCard(QWidget* parent)
     Brand::setText(m_running, Brand::inter(11), Brand::secondary());
     Brand::setText(m_failure, Brand::inter(11), Brand::error);
     m_failure->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    // Google's words may hold anything; they are never read as markup.
+    m_failure->setTextFormat(Qt::PlainText);
     m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(m_reveal, &TextButton::clicked, this, &TransferCard::revealRequested);
 
@@ -113,12 +115,12 @@ void TransferCard::showItem(const QModelIndex& index)
     m_reveal->setVisible(state == Case::Done);
     m_failure->setVisible(state == Case::Failed);
     if (state == Case::Failed) {
-        // Google's own message rather than its JSON; the whole text stays one
-        // hover away.
+        // The core's sentence; what came in stays one hover away.
         const QString failure = index.data(TransferList::ErrorTextRole).toString();
-        m_failure->setText(clampedLines(ErrorText::condensed(failure), m_failure->font(),
-                                        s_failureWidth, s_failureLines));
-        m_failure->setToolTip(failure);
+        const QString details = index.data(TransferList::ErrorDetailsRole).toString();
+        m_failure->setText(
+            clampedLines(failure.simplified(), m_failure->font(), s_failureWidth, s_failureLines));
+        m_failure->setToolTip(ErrorText::tooltip(details.isEmpty() ? failure : details));
     }
 
     m_progress->setVisible(state == Case::Running);

@@ -4,19 +4,19 @@
 
 #include <QString>
 
-/// Errors as a person reads them. The core's texts carry what Google said
-/// verbatim (for example "HTTP 403: " and a JSON document); a sidebar line or
-/// a transfer card shows what happened and what helps, and keeps the whole
-/// text for a tooltip. Pure text work.
+/// Errors as a person reads them. The core hands each failure over as a
+/// sentence derived from Google's fields, its kind and the details as they
+/// came; this is the little the interface adds. Pure text work.
 namespace vesk::ErrorText {
 
-/// `raw` with an HTTP answer's JSON body reduced to Google's own message:
-/// "HTTP 404: Requested entity was not found." Other texts come back as
-/// they are, folded onto one line.
-QString condensed(const QString& raw);
+/// What the sidebar says about an account's failed sync: for the kinds that
+/// pass by themselves (offline, quota), that the sync goes on by itself;
+/// otherwise the error's own sentence, which says what helps.
+QString forSession(const SessionError& error);
 
-/// What the sidebar says about an account's failed sync: a sentence for the
-/// kinds that call for waiting or linking again, the condensed text otherwise.
-QString forSession(const QString& raw, SessionError::Kind kind);
+/// The details as a tooltip: escaped, so that nothing a server sent is read
+/// as markup, and wrapped, so that a long answer does not run off the screen.
+/// Empty for empty details, so that no empty tip shows.
+QString tooltip(const QString& details);
 
 } // namespace vesk::ErrorText

@@ -8,6 +8,7 @@
 #include "ui/sidebar/LabelListModel.h"
 #include "ui/sidebar/SidebarPane.h"
 #include "ui/style/Brand.h"
+#include "ui/widgets/ErrorText.h"
 #include "ui/widgets/PillButton.h"
 
 #include <QAbstractItemModelTester>
@@ -256,9 +257,9 @@ private slots:
         QVERIFY(!syncing->isVisible());
         QVERIFY(error->isVisible());
         // What Google said, without its JSON; all of it on hover.
-        QVERIFY(error->text().startsWith(u"HTTP 500"_s));
-        QVERIFY(!error->text().contains(u'{'));
-        QCOMPARE(error->toolTip(), session->lastError());
+        QCOMPARE(error->text(), u"HTTP 500: Internal error encountered."_s);
+        QVERIFY(session->lastFailure()->details.startsWith(u"HTTP 500: {"_s));
+        QCOMPARE(error->toolTip(), ErrorText::tooltip(session->lastFailure()->details));
         QCOMPARE(error->palette().color(QPalette::WindowText), Brand::error);
         QVERIFY(!relink->isVisible());
 
@@ -274,7 +275,7 @@ private slots:
         awaitTask(session->syncNow());
         QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);
         QVERIFY(relink->isVisible());
-        QVERIFY(error->text().contains(u"Liga-a de novo"_s));
+        QVERIFY(error->text().startsWith(u"Falta a permissão do Gmail"_s));
 
         m_rig->google().clearFaults();
         m_rig->browser->setIdle(true);

@@ -11,6 +11,7 @@
 #include "ui/style/Brand.h"
 #include "ui/transfers/TransferCard.h"
 #include "ui/transfers/TransfersPanel.h"
+#include "ui/widgets/ErrorText.h"
 #include "ui/widgets/TextButton.h"
 
 #include <QAbstractItemModelTester>
@@ -191,20 +192,20 @@ private slots:
         QString gonePath;
         QVERIFY(!awaitTask(start(gone, &gonePath)));
         TransferCard* failed = m_panel->cards().first();
-        const QString failure = m_manager->items()->all().first().state.failure;
-        QVERIFY(failure.startsWith(u"HTTP 404"_s));
+        const TransferItem::State state = m_manager->items()->all().first().state;
+        QVERIFY(state.failure.startsWith(u"O Gmail não encontrou"_s));
+        QVERIFY(state.failureDetails.startsWith(u"HTTP 404: {"_s));
         const QStringList texts = visibleTexts(failed);
         QCOMPARE(texts.size(), 3);
         QCOMPARE(texts[0], u"contrato.pdf"_s);
-        QVERIFY(texts[1].startsWith(u"HTTP 404: "_s));
-        QVERIFY(!texts[1].contains(u'{'));
+        QVERIFY(texts[1].simplified().startsWith(u"O Gmail não encontrou"_s));
         QCOMPARE(texts[2], account);
         auto* failureLabel = failed->findChildren<QLabel*>().at(2);
         QCOMPARE(failureLabel->text(), texts[1]);
         // Folded to a few lines; the whole answer on hover.
         QVERIFY(failureLabel->text().count(u'\n') <= 2);
         QVERIFY(failureLabel->width() <= 220);
-        QCOMPARE(failureLabel->toolTip(), failure);
+        QCOMPARE(failureLabel->toolTip(), ErrorText::tooltip(state.failureDetails));
         QCOMPARE(failureLabel->palette().color(QPalette::WindowText), Brand::error);
         QVERIFY(!barShown(failed));
 

@@ -1,55 +1,64 @@
+// What the interface adds to the core's error sentences: the sidebar's word
+// for failures that pass by themselves, and a tooltip that stays text.
+
+#include "gmail/GmailError.h"
+#include "net/DescribedError.h"
 #include "ui/widgets/ErrorText.h"
 
 #include <QTest>
+#include <QTextDocument>
 
 using namespace vesk;
+using namespace Qt::StringLiterals;
 
 class TestErrorText : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void condensed_data()
+    void sessionLineSaysWhatHelps_data()
     {
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("Gmail's error document")
-            << QStringLiteral("HTTP 404: {\n  \"error\": {\n    \"code\": 404,\n    \"message\": "
-                              "\"Requested entity was not found.\",\n    \"status\": "
-                              "\"NOT_FOUND\"\n  }\n}")
-            << QStringLiteral("HTTP 404: Requested entity was not found.");
-        QTest::newRow("cut short by the core, message still whole")
-            << QStringLiteral("HTTP 403: {\"error\":{\"code\":403,\"message\":\"Rate Limit "
-                              "Exceeded\",\"errors\":[{\"mess")
-            << QStringLiteral("HTTP 403: Rate Limit Exceeded");
-        QTest::newRow("the token endpoint's form")
-            << QStringLiteral("HTTP 400: {\"error\":\"invalid_grant\",\"error_description\":"
-                              "\"Token has been expired or revoked.\"}")
-            << QStringLiteral("HTTP 400: Token has been expired or revoked.");
-        QTest::newRow("a body that is not JSON")
-            << QStringLiteral("HTTP 502: <html>\n<b>Bad   Gateway</b></html>")
-            << QStringLiteral("HTTP 502: <html> <b>Bad Gateway</b></html>");
-        QTest::newRow("no body") << QStringLiteral("HTTP 500: ") << QStringLiteral("HTTP 500");
-        QTest::newRow("not an HTTP answer") << QStringLiteral("Transporte:\n  ligação recusada")
-                                            << QStringLiteral("Transporte: ligação recusada");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("shown"); // how the line starts
+
+        QTest::newRow("quota passes by itself") << 429 << QByteArray() << u"O Google limitou"_s;
+        // The core's sentence tells how to link again, ticking the permission.
+        QTest::newRow("relink")
+            << 403 << QByteArray(R"({"error":{"errors":[{"reason":"insufficientPermissions"}]}})")
+            << u"Falta a permissão do Gmail"_s;
+        QTest::newRow("other") << 400 << QByteArray(R"({"error":{"message":"Invalid\n label"}})")
+                               << u"HTTP 400: Invalid label"_s;
     }
 
-    void condensed()
+    void sessionLineSaysWhatHelps()
     {
-        QFETCH(QString, raw);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
         QFETCH(QString, shown);
-        QCOMPARE(ErrorText::condensed(raw), shown);
+
+        const auto error =
+            SessionError::from(GmailError::http(GoogleErrorBody::parse(status, body)));
+        QVERIFY2(ErrorText::forSession(error).startsWith(shown),
+                 qPrintable(ErrorText::forSession(error)));
+        QVERIFY(!ErrorText::forSession(error).contains(u'{'));
     }
 
-    void sessionKindsSayWhatHelps()
+    void offlineSaysTheSyncGoesOn()
     {
-        const QString raw = QStringLiteral("HTTP 429: {\"error\":{\"message\":\"Too many\"}}");
-        QVERIFY(ErrorText::forSession(raw, SessionError::Kind::Quota).contains(u"continua"));
-        QVERIFY(ErrorText::forSession(raw, SessionError::Kind::NeedsRelink)
-                    .contains(u"Liga-a de novo"));
-        QVERIFY(ErrorText::forSession(raw, SessionError::Kind::Offline).startsWith(u"Sem ligação"));
-        QCOMPARE(ErrorText::forSession(raw, SessionError::Kind::Other),
-                 QStringLiteral("HTTP 429: Too many"));
+        const auto error = SessionError::from(NetworkError(u"Connection refused"_s));
+        QVERIFY(ErrorText::forSession(error).startsWith(u"Sem ligação"));
+        QCOMPARE(error.details, u"Connection refused"_s);
+    }
+
+    void tooltipKeepsMarkupAsText()
+    {
+        const QString details = u"HTTP 502: <b>Bad</b> & <img src=\"x\">"_s;
+        const QString tip = ErrorText::tooltip(details);
+        QVERIFY(Qt::mightBeRichText(tip)); // so that Qt wraps it
+        QVERIFY(tip.contains(details.toHtmlEscaped()));
+        QVERIFY(!tip.contains(u"<b>"_s));
+        QVERIFY(ErrorText::tooltip(u"  "_s).isEmpty());
     }
 };
 

@@ -67,7 +67,7 @@ private Q_SLOTS:
     {
         const QByteArray expected =
             "<html><head><meta charset=\"utf-8\">\n"
-            "<style>body{font-family:-apple-system,sans-serif;font-size:14px;color:#F4F0FA;"
+            "<style>body{font-family: Inter, sans-serif;font-size:14px;color:#F4F0FA;"
             "background:transparent;margin:0;padding:4px;}\n"
             "a{color:#B44AE0} img{max-width:100%;height:auto}</style></head>\n"
             "<body><p>Ol\xc3\xa1</p></body></html>";
