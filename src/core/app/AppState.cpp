@@ -1,5 +1,8 @@
 #include "AppState.h"
 
+#include "AccountLinker.h"
+#include "ThreadGrouping.h"
+#include "UnreadBadge.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
@@ -7,7 +10,6 @@
 #include "model/CachePreload.h"
 #include "model/MailStore.h"
 #include "model/SystemLabels.h"
-#include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 #include "notifications/NotificationRouter.h"
 #include "platform/SettingsStore.h"
@@ -16,12 +18,9 @@
 #include "transfers/TransferManager.h"
 
 #include <QCoreApplication>
-#include <QFutureWatcher>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <sys/resource.h>
 
 namespace vesk {
 
@@ -55,11 +54,15 @@ AppState::AppState(AppServices services, QObject* parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_registry(m_services.settings)
+    , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
+    , m_grouping(new ThreadGrouping(this))
+    , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
 {
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
-    m_groupingPool.setMaxThreadCount(1);
+    connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
+    connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     m_registry.load();
@@ -198,57 +201,16 @@ void AppState::setSearchOutcome(bool running, std::optional<SessionError> error,
     Q_EMIT searchChanged();
 }
 
+qsizetype AppState::backgroundGroupingFrom()
+{
+    return ThreadGrouping::backgroundFrom();
+}
+
 const QList<ThreadSummary>& AppState::visibleThreads() const
 {
     if (m_isSearching)
         return m_searchResults;
-    const AccountSession* session = selectedSession();
-    const int revision = session ? session->revision() : -1;
-    ThreadCache& cache = m_threadCache;
-    if (cache.session == session && cache.revision == revision &&
-        cache.labelId == m_selectedLabelId)
-        return cache.threads;
-    const bool sameList = cache.session == session && cache.labelId == m_selectedLabelId;
-    cache.session = session;
-    cache.revision = revision;
-    cache.labelId = m_selectedLabelId;
-    ++cache.generation; // a grouping still running is of no use now
-    const std::shared_ptr<MailStore> store = session ? session->store() : nullptr;
-    if (!store) {
-        cache.threads.clear();
-    } else if (store->summaryCount() < backgroundGroupingFrom()) {
-        cache.threads = ThreadSummary::group(store->summaries(m_selectedLabelId));
-    } else {
-        if (!sameList)
-            cache.threads.clear(); // never another label's threads under this one
-        groupInBackground(store, m_selectedLabelId);
-    }
-    return cache.threads;
-}
-
-void AppState::groupInBackground(std::shared_ptr<MailStore> store, QString labelId) const
-{
-    // The watcher, and so the delivery, go with the application state.
-    auto* self = const_cast<AppState*>(this);
-    auto* watcher = new QFutureWatcher<QList<ThreadSummary>>(self);
-    const quint64 generation = m_threadCache.generation;
-    connect(watcher, &QFutureWatcherBase::finished, self, [self, watcher, generation] {
-        watcher->deleteLater();
-        if (self->m_threadCache.generation != generation)
-            return;
-        self->m_threadCache.threads = watcher->result();
-        Q_EMIT self->threadsChanged();
-    });
-    // The store is safe to read from any thread, and the summaries are
-    // values: nothing of the GUI thread's is touched.
-    watcher->setFuture(QtConcurrent::run(&m_groupingPool,
-                                         [store = std::move(store), labelId = std::move(labelId)] {
-                                             // Below the GUI thread, which must keep the processor
-                                             // on a machine with few cores (the nice value is per
-                                             // thread on Linux).
-                                             ::setpriority(PRIO_PROCESS, 0, 10);
-                                             return ThreadSummary::group(store->summaries(labelId));
-                                         }));
+    return m_grouping->threads(selectedSession(), m_selectedLabelId);
 }
 
 ComposerAccount AppState::composerAccount(AccountSession* session)
@@ -406,8 +368,8 @@ void AppState::rebuildSessions()
         session->stop();
         session->deleteLater();
     }
-    // A new generation, so that no grouping still running for the old list lands.
-    m_threadCache = ThreadCache{nullptr, -1, {}, {}, m_threadCache.generation + 1};
+    // No grouping still running for the old list may land.
+    m_grouping->reset();
     Q_EMIT sessionsChanged();
     if (m_selectedAccountId.isEmpty() && !m_sessions.isEmpty())
         setSelectedAccount(m_sessions.first()->id());
@@ -430,11 +392,7 @@ QCoro::Task<> AppState::startAll()
 
 void AppState::updateBadge()
 {
-    qint64 total = 0;
-    for (const AccountSession* session : m_sessions)
-        total += session->inboxUnread();
-    if (m_services.sessions.poster)
-        m_services.sessions.poster->setTotalUnread(total);
+    m_badge->update(m_sessions);
 }
 
 void AppState::openThreadLater(const QString& threadId)
@@ -467,8 +425,7 @@ void AppState::reopenThread()
 
 void AppState::cancelLinking()
 {
-    if (m_oauthService)
-        m_oauthService->cancel();
+    m_linker->cancel();
 }
 
 QCoro::Task<> AppState::runSearch()
@@ -499,56 +456,36 @@ QCoro::Task<> AppState::runSearch()
     setSearchOutcome(false, std::move(failure), std::move(found));
 }
 
-void AppState::setLinking(bool linking, const QString& error)
+bool AppState::isLinkingAccount() const
 {
-    if (m_isLinkingAccount == linking && m_linkError == error)
-        return;
-    m_isLinkingAccount = linking;
-    m_linkError = error;
-    Q_EMIT linkingChanged();
+    return m_linker->isLinking();
+}
+
+QString AppState::linkError() const
+{
+    return m_linker->error();
 }
 
 QCoro::Task<> AppState::linkAccount()
 {
-    // A second attempt would take the running one's place, and the first
-    // one's ending would then tear down the second's service and receiver.
-    if (m_isLinkingAccount)
-        co_return;
-    const std::shared_ptr<OAuthConfig> config = m_services.sessions.oauthConfig;
-    if (!config->isConfigured()) {
-        setLinking(false,
-                   QStringLiteral("Falta configurar o cliente OAuth da Google nas Definições."));
-        co_return;
-    }
     QPointer<AppState> self(this);
-    setLinking(true, QString());
+    const std::optional<OAuthService::Authorization> authorization = co_await m_linker->authorize();
+    if (!self || !authorization)
+        co_return;
     const SessionServices& services = m_services.sessions;
-    m_oauthService =
-        std::make_unique<OAuthService>(config, services.transport, m_services.browser,
-                                       services.oauthEndpoints, services.gmailEndpoints);
-    OAuthService::Authorization authorization;
-    try {
-        authorization = co_await m_oauthService->authorize();
-    } catch (const std::exception& error) {
-        if (self) {
-            self->m_oauthService.reset();
-            self->setLinking(false, describeError(error));
-        }
-        co_return;
-    }
-    if (!self)
-        co_return;
-    TokenVault(authorization.identity.email, config, services.transport, services.oauthEndpoints)
-        .saveTokenSet(authorization.tokens);
-    m_registry.upsert(authorization.identity);
-    setSelectedAccount(authorization.identity.email);
+    TokenVault(authorization->identity.email, services.oauthConfig, services.transport,
+               services.oauthEndpoints)
+        .saveTokenSet(authorization->tokens);
+    m_registry.upsert(authorization->identity);
+    setSelectedAccount(authorization->identity.email);
+    // The link ends with the account's first sync, so that the accounts
+    // window shows it busy until there is mail to show.
     if (AccountSession* session = selectedSession())
         co_await session->startSync();
     if (!self)
         co_return;
     updateBadge();
-    m_oauthService.reset();
-    setLinking(false, QString());
+    m_linker->finish();
 }
 
 QCoro::Task<> AppState::removeAccount(AccountSession* session)

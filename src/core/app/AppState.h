@@ -12,17 +12,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThreadPool>
 
 #include <memory>
 #include <optional>
 
 namespace vesk {
 
+class AccountLinker;
 class AccountSession;
 class ComposerSession;
-class MailStore;
-class OAuthService;
+class ThreadGrouping;
+class UnreadBadge;
 
 /// The one application-wide object every window observes and the one
 /// surface it acts through: the linked accounts' sessions, what is selected
@@ -97,7 +97,7 @@ public:
     /// threadsChanged() announces the result, this keeps the label's previous
     /// threads, or is empty after a switch to another label or account.
     const QList<ThreadSummary>& visibleThreads() const;
-    static qsizetype backgroundGroupingFrom() { return 5000; }
+    static qsizetype backgroundGroupingFrom();
 
     /// Starts reading the linked accounts' caches (all but the largest, which
     /// its session reads) on threads of their own, for the sessions that a
@@ -132,9 +132,9 @@ public:
         return m_services.sessions.poster;
     }
 
-    bool isLinkingAccount() const { return m_isLinkingAccount; }
+    bool isLinkingAccount() const;
     /// Why the last link failed; empty when it did not.
-    const QString& linkError() const { return m_linkError; }
+    QString linkError() const;
     /// Whether the OAuth client is set up; follows the configuration's changes.
     bool oauthConfigured() const { return m_oauthConfigured; }
     /// Ends the link in progress: the browser's answer is no longer waited for.
@@ -185,7 +185,6 @@ private:
     void rebuildSessions();
     void setSelectedAccount(const QString& email);
     AccountSession* createSession(const AccountRegistry::Entry& entry);
-    void setLinking(bool linking, const QString& error);
     void updateOAuthConfigured();
     void openThreadLater(const QString& threadId);
     void loadSelectedLabel();
@@ -205,26 +204,10 @@ private:
     std::optional<SessionError> m_searchError;
     quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
-    bool m_isLinkingAccount = false;
-    QString m_linkError;
     bool m_oauthConfigured = false;
-    std::unique_ptr<OAuthService> m_oauthService;
-
-    // visibleThreads is read on every change; the grouping is kept until the
-    // session, its revision or the selection changes.
-    struct ThreadCache
-    {
-        const AccountSession* session = nullptr;
-        int revision = -1;
-        QString labelId;
-        QList<ThreadSummary> threads;
-        quint64 generation = 0; // of the grouping whose result is wanted
-    };
-    mutable ThreadCache m_threadCache;
-    void groupInBackground(std::shared_ptr<MailStore> store, QString labelId) const;
-    // Its own thread for the grouping, so that it can run below the GUI
-    // thread without slowing other work of the shared pool.
-    mutable QThreadPool m_groupingPool;
+    AccountLinker* m_linker;
+    ThreadGrouping* m_grouping;
+    std::unique_ptr<UnreadBadge> m_badge;
 };
 
 } // namespace vesk

@@ -165,7 +165,7 @@ void ReaderPane::showOpeningState(const AccountSession& session)
     if (session.isOpeningThread())
         m_notice->showBusy(tr("A abrir a conversa…"));
     else if (const std::optional<SessionError>& error = session.openThreadError())
-        m_notice->showError(ErrorText::forSession(error->text, error->kind), error->text);
+        m_notice->showError(ErrorText::forRequest(*error), ErrorText::tooltip(error->details));
     const bool waiting = session.isOpeningThread() || session.openThreadError();
     m_notice->setVisible(waiting);
     m_scroll->setVisible(!waiting);

@@ -257,7 +257,7 @@ void ThreadListPane::updateEmptyText()
     else if (m_state.isSearchRunning())
         m_empty->showBusy(tr("A pesquisar…"));
     else if (const std::optional<SessionError>& error = m_state.searchError())
-        m_empty->showError(ErrorText::forSession(error->text, error->kind), error->text);
+        m_empty->showError(ErrorText::forRequest(*error), ErrorText::tooltip(error->details));
     else
         m_empty->showText(tr("Sem resultados."));
     m_empty->setVisible(m_model->rowCount() == 0);

@@ -18,6 +18,22 @@ QString forSession(const SessionError& error)
     return error.text.simplified();
 }
 
+QString forRequest(const SessionError& error)
+{
+    switch (error.kind) {
+    case SessionError::Kind::Offline:
+        return QStringLiteral("Sem ligação ao Google. Verifica a ligação à Internet e tenta de "
+                              "novo.");
+    case SessionError::Kind::Quota:
+        return QStringLiteral("O Google limitou os pedidos desta conta por agora. Tenta de novo "
+                              "daqui a um minuto.");
+    case SessionError::Kind::NeedsRelink:
+    case SessionError::Kind::Other:
+        break;
+    }
+    return error.text.simplified();
+}
+
 QString tooltip(const QString& details)
 {
     if (details.trimmed().isEmpty())

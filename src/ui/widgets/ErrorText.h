@@ -14,6 +14,10 @@ namespace vesk::ErrorText {
 /// otherwise the error's own sentence, which says what helps.
 QString forSession(const SessionError& error);
 
+/// What a failed request the person made (a search, opening a conversation)
+/// says where they made it: what to do to try again.
+QString forRequest(const SessionError& error);
+
 /// The details as a tooltip: escaped, so that nothing a server sent is read
 /// as markup, and wrapped, so that a long answer does not run off the screen.
 /// Empty for empty details, so that no empty tip shows.

@@ -49,9 +49,9 @@ void StatusNotice::showBusy(const QString& text)
     show(text, true, false);
 }
 
-void StatusNotice::showError(const QString& sentence, const QString& details)
+void StatusNotice::showError(const QString& sentence, const QString& tooltip)
 {
-    m_text->setToolTip(details == sentence ? QString() : details);
+    m_text->setToolTip(tooltip);
     show(sentence, false, true);
 }
 
@@ -71,8 +71,8 @@ void StatusNotice::show(const QString& text, bool busy, bool failed)
     m_text->setText(text);
     // A wrapping label asks for a narrow box of its own accord; a short text
     // keeps to one line, a long one wraps at the maximum width.
-    m_text->setMinimumWidth(std::min(m_text->fontMetrics().horizontalAdvance(text) + 2,
-                                     m_text->maximumWidth()));
+    m_text->setMinimumWidth(
+        std::min(m_text->fontMetrics().horizontalAdvance(text) + 2, m_text->maximumWidth()));
     m_spinner->setVisible(busy);
     m_retry->setVisible(failed);
     // Read by a screen reader when it changes, as a person sees it change.

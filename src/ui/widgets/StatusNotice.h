@@ -20,8 +20,8 @@ public:
     explicit StatusNotice(QWidget* parent = nullptr);
 
     void showBusy(const QString& text);
-    /// `sentence` is what the person reads; `details` the whole error.
-    void showError(const QString& sentence, const QString& details);
+    /// `sentence` is what the person reads; `tooltip` has the whole error.
+    void showError(const QString& sentence, const QString& tooltip);
     /// A quiet line, neither busy nor failed ("Sem resultados.").
     void showText(const QString& text);
 
