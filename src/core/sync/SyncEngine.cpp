@@ -1,5 +1,6 @@
 #include "SyncEngine.h"
 
+#include "HistoryPlan.h"
 #include "PacedCall.h"
 #include "SummaryFetch.h"
 #include "SyncClock.h"
@@ -11,12 +12,8 @@
 #include "net/DescribedError.h"
 #include "notifications/NotificationPosting.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QTimer>
-
-#include <algorithm>
-#include <limits>
 
 namespace vesk {
 
@@ -35,56 +32,6 @@ QStringList idsOf(const MessageListDTO& list)
             ids.append(ref.id);
     }
     return ids;
-}
-
-/// What one history answer asks of the cache, in the order it names messages.
-struct HistoryChanges
-{
-    QStringList changedOrder;
-    QSet<QString> deleted;
-    /// The labels a message carries after its last change, when Google said.
-    QHash<QString, std::optional<QStringList>> labelsAfter;
-};
-
-HistoryChanges changesOf(const HistoryListDTO& history)
-{
-    HistoryChanges changes;
-    const auto noteChanged = [&](const std::optional<MessageDTO>& message) {
-        if (!message)
-            return;
-        if (!changes.labelsAfter.contains(message->id))
-            changes.changedOrder.append(message->id);
-        changes.labelsAfter.insert(message->id, message->labelIds);
-    };
-    for (const HistoryListDTO::Record& record :
-         history.history.value_or(QList<HistoryListDTO::Record>())) {
-        for (const auto& added :
-             record.messagesAdded.value_or(QList<HistoryListDTO::Record::MessageRef>()))
-            noteChanged(added.message);
-        for (const auto& removed :
-             record.messagesDeleted.value_or(QList<HistoryListDTO::Record::MessageRef>())) {
-            if (removed.message)
-                changes.deleted.insert(removed.message->id);
-        }
-        for (const auto* labelChanges : {&record.labelsAdded, &record.labelsRemoved}) {
-            for (const auto& change :
-                 labelChanges->value_or(QList<HistoryListDTO::Record::LabelChange>()))
-                noteChanged(change.message);
-        }
-    }
-    return changes;
-}
-
-/// The oldest date among a page's cached messages: below it the page says
-/// nothing about what the label holds.
-qint64 pageCutoff(const QStringList& ids, const MailStore::State& state)
-{
-    qint64 oldest = std::numeric_limits<qint64>::max();
-    for (const QString& id : ids) {
-        if (const MessageSummary* cached = state.summaries.find(id))
-            oldest = std::min(oldest, cached->internalDateMs());
-    }
-    return oldest;
 }
 
 } // namespace
@@ -268,25 +215,15 @@ QCoro::Task<> SyncEngine::runInitialSync()
         self->m_fullSync = FullSyncProgress{profile->historyId, {}};
     store->setLabels(labels);
 
-    // Every label the user has opened is brought back to what Google shows,
-    // not only the inbox; a label since deleted at Google holds nothing.
-    QStringList toLoad{inboxLabel};
-    QStringList others = store->snapshot().loadedLabels.values();
-    std::sort(others.begin(), others.end());
-    for (const QString& id : others) {
-        if (id != inboxLabel)
-            toLoad.append(id);
-    }
-    QList<LabelPage> pages;
-    for (const QString& id : toLoad) {
-        const bool exists = std::any_of(labels.begin(), labels.end(),
-                                        [&](const LabelInfo& label) { return label.id == id; });
-        pages.append(co_await self->fetchFullSyncPage(id, exists || id == inboxLabel));
+    QList<ReconcilePlan::Page> pages;
+    for (const ReconcilePlan::Target& target :
+         ReconcilePlan::targets(store->snapshot().loadedLabels, labels)) {
+        pages.append(co_await self->fetchFullSyncPage(target));
         if (!self)
             co_return;
     }
     self->reconcile(pages);
-    for (const LabelPage& page : pages)
+    for (const ReconcilePlan::Page& page : pages)
         store->markLabelLoaded(page.labelId);
     // Only now: a failure before this point leaves the next attempt a full
     // synchronisation again, which picks up where this one stopped.
@@ -294,27 +231,24 @@ QCoro::Task<> SyncEngine::runInitialSync()
     self->m_fullSync.reset();
 }
 
-QCoro::Task<SyncEngine::LabelPage> SyncEngine::fetchFullSyncPage(QString labelId, bool exists)
+QCoro::Task<ReconcilePlan::Page> SyncEngine::fetchFullSyncPage(ReconcilePlan::Target target)
 {
-    if (!exists)
-        co_return LabelPage{labelId, {}, true};
+    if (!target.listed)
+        co_return ReconcilePlan::Page{target.labelId, {}, true};
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const MessageListDTO list = co_await listLabel(labelId, firstPageSize, Priority::Background);
+    const MessageListDTO list =
+        co_await listLabel(target.labelId, firstPageSize, Priority::Background);
     if (!self)
-        co_return LabelPage{};
+        co_return ReconcilePlan::Page{};
     QStringList ids = idsOf(list);
-    QStringList toFetch;
-    for (const QString& id : ids) {
-        if (!self->m_fullSync->fetched.contains(id))
-            toFetch.append(id);
-    }
+    const QStringList toFetch = ReconcilePlan::toFetch(ids, self->m_fullSync->fetched);
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, store, m_pacer, Priority::Background, toFetch, true);
     // What arrived stays, even when the rest failed.
     store->upsert(fetched.summaries);
     if (!self)
-        co_return LabelPage{};
+        co_return ReconcilePlan::Page{};
     for (const MessageSummary& summary : fetched.summaries)
         self->m_fullSync->fetched.insert(summary.id());
     for (const QString& id : fetched.missing) {
@@ -323,57 +257,22 @@ QCoro::Task<SyncEngine::LabelPage> SyncEngine::fetchFullSyncPage(QString labelId
     }
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
-    co_return LabelPage{labelId, ids, !list.nextPageToken || list.nextPageToken->isEmpty()};
+    co_return ReconcilePlan::Page{target.labelId, ids,
+                                  !list.nextPageToken || list.nextPageToken->isEmpty()};
 }
 
-void SyncEngine::reconcile(const QList<LabelPage>& pages)
+void SyncEngine::reconcile(const QList<ReconcilePlan::Page>& pages)
 {
-    QList<MessageSummary> kept;
-    QStringList removed;
+    ReconcilePlan plan;
     // The snapshot goes before the store changes (see applyHistory).
     {
         const MailStore::State state = m_store->snapshot();
-        QSet<QString> loaded = state.loadedLabels;
-        for (const LabelPage& page : pages)
-            loaded.insert(page.labelId);
-
-        // A cached message the newest page should have shown but did not has left
-        // the label (or the mailbox).
-        QHash<QString, MessageSummary> patched;
-        for (const LabelPage& page : pages) {
-            const QSet<QString> listed(page.ids.begin(), page.ids.end());
-            const qint64 cutoff =
-                page.whole ? std::numeric_limits<qint64>::min() : pageCutoff(page.ids, state);
-            for (const MessageSummary& cached : state.summaries) {
-                MessageSummary current = patched.value(cached.id(), cached);
-                if (!current.hasLabel(page.labelId) || listed.contains(current.id()) ||
-                    current.internalDateMs() <= cutoff)
-                    continue;
-                QStringList labels = current.labelIds();
-                labels.removeAll(page.labelId);
-                current.setLabelIds(labels);
-                patched.insert(current.id(), current);
-            }
-        }
-        // A message in no loaded label is removed, also one that left them
-        // earlier (archived while only the inbox was loaded): no full sync would
-        // ever look at it again, so it would stay, stale, even once deleted.
-        for (const MessageSummary& cached : state.summaries) {
-            const auto found = patched.constFind(cached.id());
-            const MessageSummary& summary = found == patched.constEnd() ? cached : *found;
-            const bool inLoadedLabel =
-                std::any_of(summary.labelIds().begin(), summary.labelIds().end(),
-                            [&](const QString& label) { return loaded.contains(label); });
-            if (!inLoadedLabel)
-                removed.append(summary.id());
-            else if (found != patched.constEnd())
-                kept.append(summary);
-        }
+        plan = ReconcilePlan::of(pages, state.summaries, state.loadedLabels);
     }
-    if (!kept.isEmpty())
-        m_store->upsert(kept);
-    if (!removed.isEmpty())
-        m_store->removeMessages(removed);
+    if (!plan.kept.isEmpty())
+        m_store->upsert(plan.kept);
+    if (!plan.removed.isEmpty())
+        m_store->removeMessages(plan.removed);
 }
 
 QCoro::Task<> SyncEngine::runIncrementalSync()
@@ -381,84 +280,56 @@ QCoro::Task<> SyncEngine::runIncrementalSync()
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
     const QString start = store->snapshot().historyId;
-    HistoryListDTO history = co_await allHistorySince(start);
+    QList<HistoryListDTO> pages = co_await allHistorySince(start);
     if (!self)
         co_return;
-    co_await self->applyHistory(std::move(history), start);
+    co_await self->applyHistory(std::move(pages), start);
     if (!self)
         co_return;
     const QList<LabelInfo> labels = co_await self->fetchLabels();
     store->setLabels(labels);
 }
 
-QCoro::Task<HistoryListDTO> SyncEngine::allHistorySince(QString historyId)
+QCoro::Task<QList<HistoryListDTO>> SyncEngine::allHistorySince(QString historyId)
 {
     // Every page is gathered before anything moves: the history id may only
     // advance once all changes up to it are in the cache.
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<QuotaPacer> pacer = m_pacer;
-    HistoryListDTO all;
+    QList<HistoryListDTO> pages;
     std::optional<QString> pageToken;
     do {
         std::function<QCoro::Task<HistoryListDTO>()> call = [api, historyId, pageToken] {
             return api->listHistory(historyId, pageToken);
         };
-        HistoryListDTO page = co_await pacedCall<HistoryListDTO>(
-            pacer, GmailQuota::historyList, Priority::Background, std::move(call));
-        if (page.history) {
-            if (!all.history)
-                all.history.emplace();
-            all.history->append(std::move(*page.history));
-        }
-        if (page.historyId)
-            all.historyId = page.historyId;
-        pageToken = page.nextPageToken;
+        pages.append(co_await pacedCall<HistoryListDTO>(pacer, GmailQuota::historyList,
+                                                        Priority::Background, std::move(call)));
+        pageToken = pages.last().nextPageToken;
     } while (pageToken && !pageToken->isEmpty());
-    co_return all;
+    co_return pages;
 }
 
-QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history, QString startHistoryId)
+QCoro::Task<> SyncEngine::applyHistory(QList<HistoryListDTO> pages, QString startHistoryId)
 {
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const HistoryChanges changes = changesOf(history);
-    if (!changes.deleted.isEmpty())
-        store->removeMessages(changes.deleted.values());
     if (m_range.startHistoryId != startHistoryId)
         m_range = RangeProgress{startHistoryId, {}};
-
-    // A label change carries the message's labels afterwards: a cached
-    // message takes them as they are, costing no request. Only messages new
-    // to the cache, or whose change did not say, are fetched, and none twice
-    // for one range.
-    QList<MessageSummary> relabelled;
-    QStringList toFetch;
+    HistoryPlan plan;
     {
         // The snapshot shares the store's table, which the store copies
         // whole (a hundred thousand summaries, on the GUI thread) when it
         // changes while shared: it goes before anything is written.
         const MailStore::State state = store->snapshot();
-        for (const QString& id : changes.changedOrder) {
-            if (changes.deleted.contains(id))
-                continue;
-            const std::optional<QStringList> labels = changes.labelsAfter.value(id);
-            const MessageSummary* cached = state.summaries.find(id);
-            if (cached && labels) {
-                if (cached->labelIds() != *labels) {
-                    MessageSummary summary = *cached;
-                    summary.setLabelIds(*labels);
-                    relabelled.append(summary);
-                }
-            } else if (!m_range.fetched.contains(id)) {
-                toFetch.append(id);
-            }
-        }
+        plan = HistoryPlan::of(pages, state.summaries, m_range.fetched);
     }
-    if (!relabelled.isEmpty())
-        store->upsert(relabelled);
-    if (!toFetch.isEmpty()) {
-        const SummaryFetch fetched =
-            co_await fetchSummaries(m_api, store, m_pacer, Priority::Background, toFetch, true);
+    if (!plan.removed.isEmpty())
+        store->removeMessages(plan.removed);
+    if (!plan.relabelled.isEmpty())
+        store->upsert(plan.relabelled);
+    if (!plan.toFetch.isEmpty()) {
+        const SummaryFetch fetched = co_await fetchSummaries(
+            m_api, store, m_pacer, Priority::Background, plan.toFetch, true);
         if (!self)
             co_return;
         self->announce(fetched.summaries);
@@ -470,8 +341,8 @@ QCoro::Task<> SyncEngine::applyHistory(HistoryListDTO history, QString startHist
         if (fetched.failure)
             std::rethrow_exception(fetched.failure);
     }
-    if (history.historyId) {
-        store->setHistoryId(*history.historyId);
+    if (plan.historyId) {
+        store->setHistoryId(*plan.historyId);
         self->m_range = RangeProgress{};
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QuotaPacer.h"
+#include "ReconcilePlan.h"
 #include "SessionError.h"
 #include "model/AccountIdentity.h"
 #include "model/LabelInfo.h"
@@ -89,15 +90,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    /// The first page of a label as listed during a full synchronisation.
-    struct LabelPage
-    {
-        QString labelId;
-        QStringList ids;
-        /// No further page: the label holds nothing but these.
-        bool whole = false;
-    };
-
     /// What a full synchronisation that has not finished yet achieved. Its
     /// history id was read before anything was fetched, so whatever was
     /// fetched since is at least that fresh and need not be fetched again.
@@ -119,12 +111,12 @@ private:
     QCoro::Task<> fullSyncReporting();
     QCoro::Task<> incrementalSyncReporting();
     QCoro::Task<> runInitialSync();
-    QCoro::Task<LabelPage> fetchFullSyncPage(QString labelId, bool exists);
-    void reconcile(const QList<LabelPage>& pages);
+    QCoro::Task<ReconcilePlan::Page> fetchFullSyncPage(ReconcilePlan::Target target);
+    void reconcile(const QList<ReconcilePlan::Page>& pages);
     QCoro::Task<QList<LabelInfo>> fetchLabels();
     QCoro::Task<> runIncrementalSync();
-    QCoro::Task<HistoryListDTO> allHistorySince(QString historyId);
-    QCoro::Task<> applyHistory(HistoryListDTO history, QString startHistoryId);
+    QCoro::Task<QList<HistoryListDTO>> allHistorySince(QString historyId);
+    QCoro::Task<> applyHistory(QList<HistoryListDTO> pages, QString startHistoryId);
     QCoro::Task<MessageListDTO> listLabel(QString labelId, int maxResults,
                                           QuotaPacer::Priority priority);
     QCoro::Task<> tick(quint64 generation);
