@@ -8,6 +8,9 @@
 #include "ui/widgets/FireAndForget.h"
 #include "ui/window/MainWindow.h"
 
+#include <QLocale>
+#include <QTranslator>
+
 namespace vesk {
 
 void WindowSlot::bringToFront() const
@@ -31,6 +34,22 @@ std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuth
     updater->setWindow(window.get());
     connectPanes(panes, *window);
     return window;
+}
+
+void installTranslations(QCoreApplication& application)
+{
+    // Qt's own texts (the file dialog's buttons, the line edit's menu) and
+    // the program's, each from the catalogue of the first language in the
+    // desktop's list that has one.
+    for (const auto& [name, folder] :
+         {std::pair{QStringLiteral("qtbase"), QStringLiteral("/usr/share/qt6/translations")},
+          std::pair{QStringLiteral("vesk"), QStringLiteral(":/i18n")}}) {
+        auto* translator = new QTranslator(&application);
+        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
 }
 
 void startSessions(AppState& state)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -24,6 +25,11 @@ struct WindowSlot
 /// same for the program and the demo.
 std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
                                           std::shared_ptr<SettingsStore> settings);
+
+/// Loads the program's texts for the desktop's languages into `application`,
+/// which keeps them for as long as it runs. The source texts are European
+/// Portuguese: without a catalogue for a preferred language they stay.
+void installTranslations(QCoreApplication& application);
 
 /// The window's start-up task: starts the accounts one after another and
 /// sets the badge. Started once the window is shown, and forgotten.

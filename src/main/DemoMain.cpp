@@ -154,6 +154,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
 
+    installTranslations(app);
     Brand::apply(app);
     QApplication::setWindowIcon(Icons::applicationIcon());
 

@@ -117,6 +117,7 @@ int main(int argc, char* argv[])
         break;
     }
 
+    installTranslations(app);
     Brand::apply(app);
     QApplication::setWindowIcon(Icons::applicationIcon());
 

@@ -136,7 +136,7 @@ private slots:
         composer.markDirty();
         QVERIFY(saved.wait(5000));
         QCOMPARE(google().draftIds(email).size(), 1);
-        QCOMPARE(composer.savedDraftNote(), u"Rascunho guardado"_s);
+        QVERIFY(composer.hasSavedDraft());
         const QString draft = *composer.draftId();
 
         composer.setBody(u"Amanhã às 10h"_s);

@@ -12,11 +12,6 @@ namespace vesk {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("LoopbackRedirect", text);
-}
-
 QString requestTarget(const QByteArray& head)
 {
     // Invalid UTF-8 anywhere in the head counts as an empty request.
@@ -70,30 +65,42 @@ QByteArray LoopbackRedirect::response() const
 {
     switch (verdict) {
     case Verdict::Waiting:
-        return answer(QStringLiteral("VESK"), {tr("A aguardar a ligação.")});
+        return answer(
+            QStringLiteral("VESK"),
+            {QCoreApplication::translate("vesk::LoopbackRedirect", "A aguardar a ligação.")});
     case Verdict::GoogleError:
         // The user's own refusal is told as such; any other value of Google's
         // stays out of the page: it is not ours to show.
         if (value == u"access_denied")
             return failureResponse(OAuthError::googleError(value).description());
-        return answer(tr("Ligação não concluída"),
-                      {tr("A Google devolveu um erro. Pode fechar esta janela e tentar outra vez "
-                          "no VESK.")});
+        return answer(
+            QCoreApplication::translate("vesk::LoopbackRedirect", "Ligação não concluída"),
+            {QCoreApplication::translate(
+                "vesk::LoopbackRedirect",
+                "A Google devolveu um erro. Pode fechar esta janela e tentar outra vez "
+                "no VESK.")});
     case Verdict::StateMismatch:
-        return answer(tr("Ligação não concluída"),
-                      {tr("O estado da ligação não confere. Pode fechar esta janela e tentar "
-                          "outra vez no VESK.")});
+        return answer(
+            QCoreApplication::translate("vesk::LoopbackRedirect", "Ligação não concluída"),
+            {QCoreApplication::translate(
+                "vesk::LoopbackRedirect",
+                "O estado da ligação não confere. Pode fechar esta janela e tentar "
+                "outra vez no VESK.")});
     case Verdict::Code:
         break;
     }
-    return answer(tr("Conta ligada ao VESK"), {tr("Pode fechar esta janela e voltar ao VESK.")});
+    return answer(QCoreApplication::translate("vesk::LoopbackRedirect", "Conta ligada ao VESK"),
+                  {QCoreApplication::translate("vesk::LoopbackRedirect",
+                                               "Pode fechar esta janela e voltar ao VESK.")});
 }
 
 QByteArray LoopbackRedirect::failureResponse(const QString& reason)
 {
     // The reason is the sentence VESK shows: what happened and what helps.
-    return answer(tr("Ligação não concluída"),
-                  {reason, tr("Pode fechar esta janela e tentar outra vez no VESK.")});
+    return answer(QCoreApplication::translate("vesk::LoopbackRedirect", "Ligação não concluída"),
+                  {reason, QCoreApplication::translate(
+                               "vesk::LoopbackRedirect",
+                               "Pode fechar esta janela e tentar outra vez no VESK.")});
 }
 
 QByteArray LoopbackRedirect::answer(const QString& title, const QStringList& paragraphs)

@@ -11,28 +11,28 @@ constexpr int s_quotedCharacters = 200;
 /// Google's codes are single words; anything longer is not worth repeating.
 constexpr int s_quotedCodeCharacters = 64;
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("OAuthError", text);
-}
-
 QString sentenceFor(const GoogleErrorBody& answer)
 {
     const QString status = QString::number(answer.httpStatus);
     // A wrong Client Secret reads invalid_client; a client of another kind
     // (not "Desktop app") unauthorized_client. Both are fixed in Settings.
     if (answer.error == u"invalid_client" || answer.error == u"unauthorized_client")
-        return tr("A Google não aceitou o cliente OAuth (%1). É preciso verificar o Client Secret "
-                  "e o Client ID nas Definições.")
+        return QCoreApplication::translate(
+                   "vesk::OAuthError",
+                   "A Google não aceitou o cliente OAuth (%1). É preciso verificar o Client Secret "
+                   "e o Client ID nas Definições.")
             .arg(answer.error);
     // An expired or revoked grant, or a code already spent.
     if (answer.error == u"invalid_grant")
-        return tr("A Google deixou de aceitar a autorização desta conta: expirou ou foi revogada. "
-                  "É preciso ligar a conta de novo.");
+        return QCoreApplication::translate(
+            "vesk::OAuthError",
+            "A Google deixou de aceitar a autorização desta conta: expirou ou foi revogada. "
+            "É preciso ligar a conta de novo.");
     const QString said = answer.message.isEmpty() ? answer.error : answer.message;
     if (!said.isEmpty())
-        return tr("HTTP %1: %2").arg(status, firstCharacters(said, s_quotedCharacters));
-    return tr("HTTP %1").arg(status);
+        return QCoreApplication::translate("vesk::OAuthError", "HTTP %1: %2")
+            .arg(status, firstCharacters(said, s_quotedCharacters));
+    return QCoreApplication::translate("vesk::OAuthError", "HTTP %1").arg(status);
 }
 
 } // namespace
@@ -47,9 +47,12 @@ OAuthError OAuthError::googleError(const QString& error)
 {
     const QString description =
         error == u"access_denied"
-            ? tr("O acesso à conta foi recusado na página da Google, por isso a conta não foi "
-                 "ligada.")
-            : tr("A Google não concluiu a ligação (%1).")
+            ? QCoreApplication::translate(
+                  "vesk::OAuthError",
+                  "O acesso à conta foi recusado na página da Google, por isso a conta não foi "
+                  "ligada.")
+            : QCoreApplication::translate("vesk::OAuthError",
+                                          "A Google não concluiu a ligação (%1).")
                   .arg(firstCharacters(error.simplified(), s_quotedCodeCharacters));
     OAuthError result(Kind::GoogleError, error, description, QStringLiteral("Google: ") + error);
     result.m_answer.error = error;
@@ -67,27 +70,35 @@ OAuthError OAuthError::http(GoogleErrorBody answer)
 
 OAuthError OAuthError::notConfigured()
 {
-    return OAuthError(Kind::NotConfigured, {}, tr("Cliente OAuth não configurado"));
+    return OAuthError(
+        Kind::NotConfigured, {},
+        QCoreApplication::translate("vesk::OAuthError", "Cliente OAuth não configurado"));
 }
 
 OAuthError OAuthError::cancelled()
 {
-    return OAuthError(Kind::Cancelled, {}, tr("Ligação cancelada"));
+    return OAuthError(Kind::Cancelled, {},
+                      QCoreApplication::translate("vesk::OAuthError", "Ligação cancelada"));
 }
 
 OAuthError OAuthError::stateMismatch()
 {
-    return OAuthError(Kind::StateMismatch, {}, tr("Estado OAuth não confere"));
+    return OAuthError(Kind::StateMismatch, {},
+                      QCoreApplication::translate("vesk::OAuthError", "Estado OAuth não confere"));
 }
 
 OAuthError OAuthError::noCode()
 {
-    return OAuthError(Kind::NoCode, {}, tr("A Google não devolveu código"));
+    return OAuthError(
+        Kind::NoCode, {},
+        QCoreApplication::translate("vesk::OAuthError", "A Google não devolveu código"));
 }
 
 OAuthError OAuthError::browserUnavailable()
 {
-    return OAuthError(Kind::BrowserUnavailable, {}, tr("Não foi possível abrir o navegador."));
+    return OAuthError(
+        Kind::BrowserUnavailable, {},
+        QCoreApplication::translate("vesk::OAuthError", "Não foi possível abrir o navegador."));
 }
 
 } // namespace vesk

@@ -214,7 +214,7 @@ QCoro::Task<> ComposerSession::addAttachmentsFromPanel()
         co_return;
     QPointer<ComposerSession> self(this);
     const QStringList files =
-        co_await m_dialogs->chooseFilesToOpen(QStringLiteral("Escolher ficheiros para anexar"));
+        co_await m_dialogs->chooseFilesToOpen(tr("Escolher ficheiros para anexar"));
     if (!self || files.isEmpty())
         co_return;
     QList<OutgoingAttachment> added;
@@ -289,9 +289,9 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
     }
     if (!self)
         co_return;
-    if (m_savedDraftNote != QStringLiteral("Rascunho guardado")) {
-        m_savedDraftNote = QStringLiteral("Rascunho guardado");
-        Q_EMIT savedDraftNoteChanged();
+    if (!m_hasSavedDraft) {
+        m_hasSavedDraft = true;
+        Q_EMIT hasSavedDraftChanged();
     }
     Q_EMIT draftSaved();
 }
@@ -331,7 +331,7 @@ QCoro::Task<bool> ComposerSession::send()
     if (!raw || !canSend())
         co_return false;
     if (const std::optional<QString> invalid = invalidEntry()) {
-        setError(QStringLiteral("Endereço inválido: ") + *invalid);
+        setError(tr("Endereço inválido: %1").arg(*invalid));
         co_return false;
     }
     QPointer<ComposerSession> self(this);

@@ -43,7 +43,7 @@ class ComposerSession final : public QObject
     Q_PROPERTY(QString body READ body WRITE setBody NOTIFY bodyChanged)
     Q_PROPERTY(bool isSending READ isSending NOTIFY isSendingChanged)
     Q_PROPERTY(QString error READ error NOTIFY errorChanged)
-    Q_PROPERTY(QString savedDraftNote READ savedDraftNote NOTIFY savedDraftNoteChanged)
+    Q_PROPERTY(bool hasSavedDraft READ hasSavedDraft NOTIFY hasSavedDraftChanged)
 
 public:
     enum class Mode
@@ -94,8 +94,8 @@ public:
     bool isSending() const { return m_isSending; }
     /// Why the last send or save failed; empty when it did not.
     QString error() const { return m_error.value_or(QString()); }
-    /// Empty until a draft has been saved.
-    QString savedDraftNote() const { return m_savedDraftNote.value_or(QString()); }
+    /// A draft of this message has reached Gmail (the header says so).
+    bool hasSavedDraft() const { return m_hasSavedDraft; }
     const std::optional<QString>& threadId() const { return m_threadId; }
     const std::optional<QString>& draftId() const;
 
@@ -124,7 +124,7 @@ Q_SIGNALS:
     void attachmentsChanged();
     void isSendingChanged();
     void errorChanged();
-    void savedDraftNoteChanged();
+    void hasSavedDraftChanged();
     void draftSaved();
 
 private:
@@ -151,7 +151,7 @@ private:
     QList<OutgoingAttachment> m_attachments;
     bool m_isSending = false;
     std::optional<QString> m_error;
-    std::optional<QString> m_savedDraftNote;
+    bool m_hasSavedDraft = false;
     std::optional<QString> m_threadId;
     std::optional<QString> m_inReplyTo;
     std::optional<QString> m_references;

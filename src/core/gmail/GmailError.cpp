@@ -9,34 +9,38 @@ namespace {
 /// How much of Google's message a sentence quotes: a line, not a page.
 constexpr int s_quotedCharacters = 200;
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("GmailError", text);
-}
-
 /// What happened and, where we know it, what helps; Google's own message
 /// when we have no sentence for the refusal.
 QString sentenceFor(const GoogleErrorBody& answer)
 {
     const QString status = QString::number(answer.httpStatus);
     if (answer.lacksScope())
-        return tr("Falta a permissão do Gmail: não foi marcada na página da Google. É preciso "
-                  "ligar a conta de novo e marcar a permissão do Gmail.");
+        return QCoreApplication::translate(
+            "vesk::GmailError",
+            "Falta a permissão do Gmail: não foi marcada na página da Google. É preciso "
+            "ligar a conta de novo e marcar a permissão do Gmail.");
     if (answer.httpStatus == 401)
-        return tr("A Google deixou de aceitar o acesso a esta conta (HTTP %1). É preciso ligá-la "
-                  "de novo.")
+        return QCoreApplication::translate(
+                   "vesk::GmailError",
+                   "A Google deixou de aceitar o acesso a esta conta (HTTP %1). É preciso ligá-la "
+                   "de novo.")
             .arg(status);
     if (answer.isRateLimit() || answer.isQuotaSpent())
-        return tr("O Gmail limitou os pedidos desta conta por agora (HTTP %1). Passa por si "
-                  "daqui a pouco.")
+        return QCoreApplication::translate(
+                   "vesk::GmailError",
+                   "O Gmail limitou os pedidos desta conta por agora (HTTP %1). Passa por si "
+                   "daqui a pouco.")
             .arg(status);
     if (answer.httpStatus == 404)
-        return tr("O Gmail não encontrou o que foi pedido (HTTP %1): pode ter sido apagado "
-                  "entretanto.")
+        return QCoreApplication::translate(
+                   "vesk::GmailError",
+                   "O Gmail não encontrou o que foi pedido (HTTP %1): pode ter sido apagado "
+                   "entretanto.")
             .arg(status);
     if (!answer.message.isEmpty())
-        return tr("HTTP %1: %2").arg(status, firstCharacters(answer.message, s_quotedCharacters));
-    return tr("HTTP %1").arg(status);
+        return QCoreApplication::translate("vesk::GmailError", "HTTP %1: %2")
+            .arg(status, firstCharacters(answer.message, s_quotedCharacters));
+    return QCoreApplication::translate("vesk::GmailError", "HTTP %1").arg(status);
 }
 
 } // namespace
@@ -60,25 +64,31 @@ GmailError GmailError::http(GoogleErrorBody answer,
 
 GmailError GmailError::transport(const QString& text)
 {
-    return GmailError(Kind::Transport, text, tr("Transporte: %1").arg(text));
+    return GmailError(Kind::Transport, text,
+                      QCoreApplication::translate("vesk::GmailError", "Transporte: %1").arg(text));
 }
 
 GmailError GmailError::decoding(const QString& text)
 {
-    return GmailError(Kind::Decoding, text, tr("Descodificação: %1").arg(text));
+    return GmailError(
+        Kind::Decoding, text,
+        QCoreApplication::translate("vesk::GmailError", "Descodificação: %1").arg(text));
 }
 
 GmailError GmailError::unauthorized()
 {
     // Only the token vault raises it: the account has no tokens stored.
     return GmailError(Kind::Unauthorized, {},
-                      tr("Não autorizado: não há credenciais guardadas para esta conta. É "
-                         "preciso ligá-la de novo."));
+                      QCoreApplication::translate(
+                          "vesk::GmailError",
+                          "Não autorizado: não há credenciais guardadas para esta conta. É "
+                          "preciso ligá-la de novo."));
 }
 
 GmailError GmailError::historyExpired()
 {
-    return GmailError(Kind::HistoryExpired, {}, tr("Histórico expirado"));
+    return GmailError(Kind::HistoryExpired, {},
+                      QCoreApplication::translate("vesk::GmailError", "Histórico expirado"));
 }
 
 } // namespace vesk

@@ -2,6 +2,7 @@
 
 #include "SystemLabels.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -82,7 +83,7 @@ QList<ThreadSummary> ThreadSummary::group(const QList<MessageSummary>& summaries
 QString ThreadSummary::subject() const
 {
     if (messages.isEmpty() || messages.constFirst().subject().isEmpty())
-        return QStringLiteral("(sem assunto)");
+        return QCoreApplication::translate("vesk::ThreadSummary", "(sem assunto)");
     return messages.constFirst().subject();
 }
 

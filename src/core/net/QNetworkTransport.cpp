@@ -2,6 +2,7 @@
 
 #include "DescribedError.h"
 
+#include <QCoreApplication>
 #include <QCoroNetworkReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -91,8 +92,9 @@ QCoro::Task<HTTPResponse> QNetworkTransport::send(HTTPRequest request)
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     const bool compressed = !reply->rawHeader("Content-Encoding").isEmpty();
     if (!compressed && length.isValid() && response.body.size() < length.toLongLong())
-        throw NetworkError(QStringLiteral("A ligação terminou antes do fim da resposta "
-                                          "(%1 de %2 bytes)")
+        throw NetworkError(QCoreApplication::translate("vesk::QNetworkTransport",
+                                                       "A ligação terminou antes do fim da "
+                                                       "resposta (%1 de %2 bytes)")
                                .arg(response.body.size())
                                .arg(length.toLongLong()));
     co_return response;

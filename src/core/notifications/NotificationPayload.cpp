@@ -4,14 +4,17 @@
 #include "model/MessageSummary.h"
 #include "model/SnippetText.h"
 
+#include <QCoreApplication>
+
 namespace vesk {
 
 namespace {
 
 QString bodyText(const MessageSummary& summary)
 {
-    QString body =
-        summary.subject().isEmpty() ? QStringLiteral("(sem assunto)") : summary.subject();
+    QString body = summary.subject().isEmpty()
+                       ? QCoreApplication::translate("vesk::NotificationPayload", "(sem assunto)")
+                       : summary.subject();
     // A snippet of only blanks would leave a dangling space after the subject.
     const QString snippet = snippetDisplayText(summary.snippet());
     if (!snippet.trimmed().isEmpty())

@@ -146,8 +146,7 @@ void SystemNotificationPoster::sendNotify(const NotificationPayload& payload)
     // The icon by its theme name: the installed hicolor icon of the program.
     call << QStringLiteral("Vesk") << m_delivered.serverId(payload.identifier)
          << DesktopIdentity::id() << text.summary << text.body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Abrir")} << hintsFor(payload)
-         << qint32(-1);
+         << QStringList{QStringLiteral("default"), tr("Abrir")} << hintsFor(payload) << qint32(-1);
     m_inFlight.insert(payload.identifier);
     QDBusPendingCallWatcher* watcher = watch(m_bus.asyncCall(call, callTimeoutMs));
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

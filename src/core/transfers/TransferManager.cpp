@@ -27,7 +27,7 @@ TransferItem::State failedState(const std::exception_ptr& error)
     } catch (const std::exception& failure) {
         return TransferItem::State::failed(describeError(failure), errorDetails(failure));
     } catch (...) {
-        return TransferItem::State::failed(QStringLiteral("Erro desconhecido"));
+        return TransferItem::State::failed(TransferManager::tr("Erro desconhecido"));
     }
 }
 
@@ -127,7 +127,7 @@ QCoro::Task<std::optional<QString>> TransferManager::askForDestination(QString a
     const QString folder =
         QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0);
     co_return co_await dialogs->chooseSaveFile(safeFileName(attachmentName), folder,
-                                               QStringLiteral("Guardar anexo de ") + accountEmail);
+                                               tr("Guardar anexo de %1").arg(accountEmail));
 }
 
 QUuid TransferManager::addItem(const QString& filename, const QString& accountEmail)

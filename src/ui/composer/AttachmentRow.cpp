@@ -30,7 +30,7 @@ AttachmentRow::AttachmentRow(const OutgoingAttachment& attachment, QWidget* pare
     m_remove->setIconSize(QSize(15, 15));
     m_remove->setAutoRaise(true);
     m_remove->setCursor(Qt::PointingHandCursor);
-    m_remove->setToolTip(QStringLiteral("Remover"));
+    m_remove->setToolTip(tr("Remover"));
     m_remove->setStyleSheet(
         QStringLiteral("QToolButton { border: none; background: transparent; }"));
 

@@ -26,8 +26,7 @@ bool carriesFiles(const QMimeData* data)
 ComposerBodyEdit::ComposerBodyEdit(QWidget* parent)
     : QPlainTextEdit(parent)
 {
-    setPlaceholderText(
-        QStringLiteral("Escreve a mensagem. Podes largar ficheiros aqui para os anexar."));
+    setPlaceholderText(tr("Escreve a mensagem. Podes largar ficheiros aqui para os anexar."));
     setFont(Brand::inter(13));
     setFrameShape(QFrame::NoFrame);
     // The outline is always two pixels wide, clear until files hover, so the

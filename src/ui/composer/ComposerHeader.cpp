@@ -12,7 +12,7 @@ ComposerHeader::ComposerHeader(const QString& title, QWidget* parent)
     : QWidget(parent)
     , m_title(new QLabel(title, this))
     , m_note(new QLabel(this))
-    , m_close(new PillButton(QStringLiteral("Fechar"), false, this))
+    , m_close(new PillButton(tr("Fechar"), false, this))
 {
     Brand::setText(m_title, Brand::sora(16, QFont::Bold), Brand::foreground);
     Brand::setText(m_note, Brand::inter(11), Brand::secondary());

@@ -64,8 +64,8 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     , m_body(new ComposerBodyEdit(this))
     , m_attachmentsBox(new QWidget(this))
     , m_attachmentsList(new QVBoxLayout)
-    , m_sizeWarning(new QLabel(QStringLiteral("Os anexos passam o limite de 25 MB do Gmail."),
-                               m_attachmentsBox))
+    , m_sizeWarning(
+          new QLabel(tr("Os anexos passam o limite de 25 MB do Gmail."), m_attachmentsBox))
 {
     Brand::setText(m_sizeWarning, Brand::inter(11), Brand::error);
     auto* attachments = new QVBoxLayout(m_attachmentsBox);
@@ -110,10 +110,12 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     connect(&composer, &ComposerSession::toChanged, this, &ComposerView::refreshActions);
     connect(&composer, &ComposerSession::isSendingChanged, this, &ComposerView::refreshActions);
     connect(&composer, &ComposerSession::errorChanged, this, &ComposerView::refreshActions);
-    connect(&composer, &ComposerSession::savedDraftNoteChanged, this, [this] {
-        m_header->setDraftNote(m_composer ? m_composer->savedDraftNote() : QString());
-    });
-    m_header->setDraftNote(composer.savedDraftNote());
+    const auto showDraftNote = [this] {
+        const bool saved = m_composer && m_composer->hasSavedDraft();
+        m_header->setDraftNote(saved ? tr("Rascunho guardado") : QString());
+    };
+    connect(&composer, &ComposerSession::hasSavedDraftChanged, this, showDraftNote);
+    showDraftNote();
     rebuildAttachments();
     setUpKeyboard();
 }
@@ -143,15 +145,15 @@ QString ComposerView::titleOf(ComposerSession::Mode mode)
 {
     switch (mode) {
     case ComposerSession::Mode::Reply:
-        return QStringLiteral("Responder");
+        return tr("Responder");
     case ComposerSession::Mode::ReplyAll:
-        return QStringLiteral("Responder a todos");
+        return tr("Responder a todos");
     case ComposerSession::Mode::Forward:
-        return QStringLiteral("Reencaminhar");
+        return tr("Reencaminhar");
     case ComposerSession::Mode::New:
         break;
     }
-    return QStringLiteral("Nova mensagem");
+    return tr("Nova mensagem");
 }
 
 QWidget* ComposerView::buildForm()
@@ -169,11 +171,11 @@ QWidget* ComposerView::buildForm()
     m_from->setTextFormat(Qt::PlainText);
     m_from->setFixedHeight(fieldHeight);
     Brand::setText(m_from, Brand::inter(12), Brand::secondary());
-    m_to = field(QStringLiteral("Para"), form);
+    m_to = field(tr("Para"), form);
     m_cc = field(QStringLiteral("Cc"), form);
     m_bcc = field(QStringLiteral("Bcc"), form);
-    m_subject = field(QStringLiteral("Assunto"), form);
-    m_showCcBcc = new PillButton(QStringLiteral("Adicionar Cc e Bcc"), false, form);
+    m_subject = field(tr("Assunto"), form);
+    m_showCcBcc = new PillButton(tr("Adicionar Cc e Bcc"), false, form);
     tintLabel(m_showCcBcc, Brand::lightPurple);
 
     auto* ccBccRow = new QHBoxLayout;
@@ -182,12 +184,12 @@ QWidget* ComposerView::buildForm()
     ccBccRow->addStretch(1);
     m_ccBccRow = ccBccRow;
 
-    m_form->addRow(rowLabel(QStringLiteral("De"), form), m_from);
-    m_form->addRow(rowLabel(QStringLiteral("Para"), form), m_to);
+    m_form->addRow(rowLabel(tr("De"), form), m_from);
+    m_form->addRow(rowLabel(tr("Para"), form), m_to);
     m_form->addRow(QString(), m_ccBccRow);
     m_form->addRow(rowLabel(QStringLiteral("Cc"), form), m_cc);
     m_form->addRow(rowLabel(QStringLiteral("Bcc"), form), m_bcc);
-    m_form->addRow(rowLabel(QStringLiteral("Assunto"), form), m_subject);
+    m_form->addRow(rowLabel(tr("Assunto"), form), m_subject);
     // The Cc and Bcc rows wait behind their button even when a reply to all
     // has filled Cc in: what is there is still sent.
     m_form->setRowVisible(m_cc, false);
@@ -205,16 +207,16 @@ QWidget* ComposerView::buildForm()
 QWidget* ComposerView::buildActions()
 {
     auto* row = new QWidget(this);
-    m_attach = new PillButton(QStringLiteral("Anexar"), false, row);
+    m_attach = new PillButton(tr("Anexar"), false, row);
     m_attach->setSymbol(QStringLiteral("paperclip"));
-    m_discard = new PillButton(QStringLiteral("Descartar"), false, row);
+    m_discard = new PillButton(tr("Descartar"), false, row);
     tintLabel(m_discard, Brand::error);
     m_error = new QLabel(row);
     m_error->setTextFormat(Qt::PlainText);
     m_error->setWordWrap(true);
     m_error->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Brand::setText(m_error, Brand::inter(11), Brand::error);
-    m_send = new PillButton(QStringLiteral("Enviar"), true, row);
+    m_send = new PillButton(tr("Enviar"), true, row);
 
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -308,7 +310,7 @@ void ComposerView::rebuildAttachments()
 void ComposerView::refreshActions()
 {
     const bool sending = m_composer && m_composer->isSending();
-    m_send->setText(sending ? QStringLiteral("A enviar") : QStringLiteral("Enviar"));
+    m_send->setText(sending ? tr("A enviar") : tr("Enviar"));
     m_send->setEnabled(!m_closing && m_composer && m_composer->canSend());
     m_error->setText(m_composer ? m_composer->error() : QString());
     m_error->setVisible(!m_error->text().isEmpty());

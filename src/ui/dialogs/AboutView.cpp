@@ -36,10 +36,10 @@ AboutView::AboutView(QWidget* parent)
     texts->setSpacing(2);
     texts->addWidget(
         line(QStringLiteral("VESK"), Brand::sora(17, QFont::Bold), Brand::foreground, this));
-    texts->addWidget(line(QStringLiteral("Cliente de Gmail nativo para Linux"), Brand::inter(12),
-                          Brand::secondary(), this));
     texts->addWidget(
-        line(QStringLiteral("Versão ") + version(), Brand::inter(12), Brand::secondary(), this));
+        line(tr("Cliente de Gmail nativo para Linux"), Brand::inter(12), Brand::secondary(), this));
+    texts->addWidget(
+        line(tr("Versão %1").arg(version()), Brand::inter(12), Brand::secondary(), this));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -15,8 +15,8 @@ AccountCard::AccountCard(const QString& email, QWidget* parent)
     : QFrame(parent)
     , m_email(email)
     , m_name(new QLabel(this))
-    , m_notifications(new ToggleSwitch(QStringLiteral("Notificações"), this))
-    , m_remove(new PillButton(QStringLiteral("Remover"), false, this))
+    , m_notifications(new ToggleSwitch(tr("Notificações"), this))
+    , m_remove(new PillButton(tr("Remover"), false, this))
 {
     setProperty(Brand::cardProperty, QLatin1String(Brand::messageCard));
     setObjectName(QStringLiteral("account:") + email);

@@ -32,21 +32,21 @@ AccountsSheet::AccountsSheet(AppState& state, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
 {
-    setWindowTitle(QStringLiteral("Contas"));
+    setWindowTitle(tr("Contas"));
     setWindowModality(Qt::WindowModal);
     setMinimumWidth(520);
 
-    m_notice = textLine(
-        QStringLiteral("Ainda falta o cliente OAuth da Google. Cola o Client ID e o Client "
-                       "Secret nas Definições do VESK (o passo da consola demora poucos minutos "
-                       "e faz-se uma só vez). Sem isso, o VESK não consegue ligar contas, mas "
-                       "todo o resto da app está pronto."),
-        Brand::inter(12), Brand::foreground, this);
+    m_notice =
+        textLine(tr("Ainda falta o cliente OAuth da Google. Cola o Client ID e o Client "
+                    "Secret nas Definições do VESK (o passo da consola demora poucos minutos "
+                    "e faz-se uma só vez). Sem isso, o VESK não consegue ligar contas, mas "
+                    "todo o resto da app está pronto."),
+                 Brand::inter(12), Brand::foreground, this);
     m_notice->setObjectName(QStringLiteral("notice"));
     m_linkError = textLine(QString(), Brand::inter(12), Brand::error, this);
     m_linkError->setObjectName(QStringLiteral("linkError"));
 
-    auto* done = new PillButton(QStringLiteral("Concluir"), false, this);
+    auto* done = new PillButton(tr("Concluir"), false, this);
     done->setObjectName(QStringLiteral("done"));
     connect(done, &PillButton::clicked, this, &QDialog::accept);
     auto* doneRow = new QHBoxLayout;
@@ -59,7 +59,7 @@ AccountsSheet::AccountsSheet(AppState& state, QWidget* parent)
     layout->setContentsMargins(24, 22, 24, 18);
     layout->setSpacing(14);
     layout->addWidget(
-        textLine(QStringLiteral("Contas"), Brand::sora(18, QFont::Bold), Brand::foreground, this));
+        textLine(tr("Contas"), Brand::sora(18, QFont::Bold), Brand::foreground, this));
     layout->addWidget(m_notice);
     layout->addLayout(m_cardsLayout);
     layout->addWidget(buildLinkArea());
@@ -85,7 +85,7 @@ QWidget* AccountsSheet::buildLinkArea()
     auto* waitingRow = new QHBoxLayout(m_waiting);
     waitingRow->setContentsMargins(0, 0, 0, 0);
     waitingRow->setSpacing(10);
-    auto* cancel = new PillButton(QStringLiteral("Cancelar"), false, m_waiting);
+    auto* cancel = new PillButton(tr("Cancelar"), false, m_waiting);
     cancel->setObjectName(QStringLiteral("cancelLink"));
     connect(cancel, &PillButton::clicked, this, &AccountsSheet::cancelLinking);
     waitingRow->addWidget(new BusySpinner(14, m_waiting), 0, Qt::AlignVCenter);
@@ -96,7 +96,7 @@ QWidget* AccountsSheet::buildLinkArea()
         1);
     waitingRow->addWidget(cancel, 0, Qt::AlignVCenter);
 
-    m_link = new PillButton(QStringLiteral("Ligar outra conta"), true, area);
+    m_link = new PillButton(tr("Ligar outra conta"), true, area);
     m_link->setObjectName(QStringLiteral("link"));
     connect(m_link, &PillButton::clicked, this, [this] { fireAndForget(m_state.linkAccount()); });
     column->addWidget(m_waiting);

@@ -46,7 +46,7 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     , m_state(state)
     , m_config(std::move(config))
 {
-    setWindowTitle(QStringLiteral("Definições do VESK"));
+    setWindowTitle(tr("Definições do VESK"));
     // Taller than the 520 points of the original design: with the desktop's
     // type metrics the form would otherwise scroll and hide "Sobre".
     setFixedSize(560, 600);
@@ -58,15 +58,14 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     column->addWidget(buildClientSection());
     column->addWidget(buildNotificationSection());
     QVBoxLayout* body = nullptr;
-    column->addWidget(section(QStringLiteral("Privacidade"), body));
-    body->addWidget(
-        note(QStringLiteral("Os tokens das contas vivem no porta-chaves do sistema, um conjunto "
+    column->addWidget(section(tr("Privacidade"), body));
+    body->addWidget(note(tr("Os tokens das contas vivem no porta-chaves do sistema, um conjunto "
                             "por conta. O correio fica em cache na pasta de suporte do VESK, "
                             "neste computador. Sem servidor do VESK e sem análise de utilização: "
                             "nada sai daqui exceto os pedidos à API do Gmail da Google, com os "
                             "tokens da própria conta."),
-             this));
-    column->addWidget(section(QStringLiteral("Sobre"), body));
+                         this));
+    column->addWidget(section(tr("Sobre"), body));
     body->addWidget(new AboutView(this));
     column->addStretch(1);
 
@@ -108,7 +107,7 @@ QWidget* SettingsWindow::section(const QString& title, QVBoxLayout*& body)
 QWidget* SettingsWindow::buildClientSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* box = section(QStringLiteral("Cliente OAuth da Google"), body);
+    QWidget* box = section(tr("Cliente OAuth da Google"), body);
     m_clientId = field(QStringLiteral("Client ID"), box);
     m_clientSecret = field(QStringLiteral("Client Secret"), box);
     m_clientSecret->setEchoMode(QLineEdit::Password);
@@ -123,18 +122,18 @@ QWidget* SettingsWindow::buildClientSection()
         form->addRow(label, edit);
     }
     body->addLayout(form);
-    body->addWidget(note(
-        QStringLiteral("Vêm da tua consola Google (projeto VESK, cliente Desktop app chamado VESK "
-                       "Linux). O Client Secret fica guardado no porta-chaves deste computador, "
-                       "só para o VESK. A senha das tuas contas nunca passa pelo VESK: o login "
-                       "faz-se nas páginas da Google, no navegador do sistema."),
-        box));
+    body->addWidget(
+        note(tr("Vêm da tua consola Google (projeto VESK, cliente Desktop app chamado VESK "
+                "Linux). O Client Secret fica guardado no porta-chaves deste computador, "
+                "só para o VESK. A senha das tuas contas nunca passa pelo VESK: o login "
+                "faz-se nas páginas da Google, no navegador do sistema."),
+             box));
 
-    auto* saveButton = new PillButton(QStringLiteral("Guardar"), true, box);
+    auto* saveButton = new PillButton(tr("Guardar"), true, box);
     saveButton->setObjectName(QStringLiteral("save"));
     connect(saveButton, &PillButton::clicked, this, &SettingsWindow::save);
     connect(m_clientSecret, &QLineEdit::returnPressed, this, &SettingsWindow::save);
-    m_savedNote = new QLabel(QStringLiteral("Guardado"), box);
+    m_savedNote = new QLabel(tr("Guardado"), box);
     m_savedNote->setObjectName(QStringLiteral("savedNote"));
     Brand::setText(m_savedNote, Brand::inter(12), Brand::success);
     m_status = new QLabel(box);
@@ -152,14 +151,13 @@ QWidget* SettingsWindow::buildClientSection()
 QWidget* SettingsWindow::buildNotificationSection()
 {
     QVBoxLayout* body = nullptr;
-    QWidget* box = section(QStringLiteral("Notificações"), body);
-    body->addWidget(
-        note(QStringLiteral("As notificações são locais, geradas no teu computador a cada "
+    QWidget* box = section(tr("Notificações"), body);
+    body->addWidget(note(tr("As notificações são locais, geradas no teu computador a cada "
                             "sincronização (cerca de um minuto com o app aberto), com o nome e o "
                             "endereço da conta no título. Clicar numa notificação abre a conta e a "
                             "conversa certas. O interruptor de cada conta está em Contas."),
-             box));
-    auto* ask = new PillButton(QStringLiteral("Pedir permissão de notificações"), false, box);
+                         box));
+    auto* ask = new PillButton(tr("Pedir permissão de notificações"), false, box);
     ask->setObjectName(QStringLiteral("askPermission"));
     connect(ask, &PillButton::clicked, this, &SettingsWindow::notificationPermissionRequested);
     body->addWidget(ask, 0, Qt::AlignLeft);
@@ -193,8 +191,7 @@ void SettingsWindow::loadStored()
 void SettingsWindow::refreshStatus()
 {
     const bool configured = m_state.oauthConfigured();
-    m_status->setText(configured ? QStringLiteral("Cliente configurado")
-                                 : QStringLiteral("Cliente por configurar"));
+    m_status->setText(configured ? tr("Cliente configurado") : tr("Cliente por configurar"));
     Brand::setText(m_status, Brand::inter(12), configured ? Brand::success : Brand::error);
 }
 

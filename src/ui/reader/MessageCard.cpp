@@ -85,7 +85,7 @@ void MessageCard::addHtmlBody(const QString& html, MessageWebProfile& web)
 {
     m_html = html;
     // Above the body: a long newsletter would push it out of sight.
-    m_showImages = new PillButton(QStringLiteral("Mostrar imagens desta mensagem"), false, this);
+    m_showImages = new PillButton(tr("Mostrar imagens desta mensagem"), false, this);
     connect(m_showImages, &PillButton::clicked, this, &MessageCard::showImages);
     layout()->addWidget(m_showImages);
     layout()->setAlignment(m_showImages, Qt::AlignLeft);
@@ -150,7 +150,7 @@ QWidget* MessageCard::header(const FullMessage& message)
 
     auto* name = plainLabel(sender, Brand::inter(13, QFont::DemiBold), Brand::foreground, header);
     name->setObjectName(QStringLiteral("sender"));
-    auto* to = plainLabel(QStringLiteral("para ") + recipientsText(message.to), Brand::inter(11),
+    auto* to = plainLabel(tr("para %1").arg(recipientsText(message.to)), Brand::inter(11),
                           Brand::secondary(), header);
     to->setToolTip(message.to);
     to->setObjectName(QStringLiteral("recipients"));

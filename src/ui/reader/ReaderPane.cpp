@@ -113,14 +113,13 @@ void ReaderPane::buildToolbar()
     m_toolbar->setFont(Brand::inter(12, QFont::Medium));
     m_toolbar->setStyleSheet(Brand::toolbarStyleSheet(Qt::transparent));
 
-    const auto add = [this](const char* text, const char* symbol) {
-        return m_toolbar->addAction(Icons::icon(QString::fromLatin1(symbol)),
-                                    QString::fromUtf8(text));
+    const auto add = [this](const QString& text, const char* symbol) {
+        return m_toolbar->addAction(Icons::icon(QString::fromLatin1(symbol)), text);
     };
-    m_reply = add("Responder", "arrowshape.turn.up.left");
-    m_replyAll = add("Responder a todos", "arrowshape.turn.up.left.2");
-    m_forward = add("Reencaminhar", "arrowshape.turn.up.right");
-    m_trash = add("Lixeira", "trash");
+    m_reply = add(tr("Responder"), "arrowshape.turn.up.left");
+    m_replyAll = add(tr("Responder a todos"), "arrowshape.turn.up.left.2");
+    m_forward = add(tr("Reencaminhar"), "arrowshape.turn.up.right");
+    m_trash = add(tr("Lixeira"), "trash");
     connect(m_reply, &QAction::triggered, this, [this] { m_state.reply(false); });
     connect(m_replyAll, &QAction::triggered, this, [this] { m_state.reply(true); });
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });
@@ -192,7 +191,7 @@ void ReaderPane::rebuildCards(AccountSession* session)
     if (messages.isEmpty())
         return;
     const QString subject = messages.constFirst().subject;
-    m_title->setText(subject.isEmpty() ? QStringLiteral("(sem assunto)") : subject);
+    m_title->setText(subject.isEmpty() ? tr("(sem assunto)") : subject);
     m_title->show();
     buildPendingCards();
 }

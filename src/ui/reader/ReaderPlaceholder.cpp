@@ -15,7 +15,7 @@ ReaderPlaceholder::ReaderPlaceholder(QWidget* parent)
     glyph->setPixmap(
         Icons::pixmap(QStringLiteral("envelope"), 34, Brand::secondary(), devicePixelRatioF()));
     glyph->setAlignment(Qt::AlignHCenter);
-    auto* text = new QLabel(QStringLiteral("Escolhe uma conversa para ler."), this);
+    auto* text = new QLabel(tr("Escolhe uma conversa para ler."), this);
     text->setAlignment(Qt::AlignHCenter);
     Brand::setText(text, Brand::inter(13), Brand::secondary());
 

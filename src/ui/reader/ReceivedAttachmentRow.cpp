@@ -18,7 +18,7 @@ ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AppState
     : QWidget(parent)
     , m_attachment(std::move(attachment))
     , m_state(state)
-    , m_save(new PillButton(QStringLiteral("Guardar"), false, this))
+    , m_save(new PillButton(tr("Guardar"), false, this))
 {
     auto* clip = new QLabel(this);
     clip->setPixmap(
@@ -70,7 +70,7 @@ QCoro::Task<> ReceivedAttachmentRow::save()
 void ReceivedAttachmentRow::setDownloading(bool downloading)
 {
     m_downloading = downloading;
-    m_save->setText(downloading ? QStringLiteral("A guardar") : QStringLiteral("Guardar"));
+    m_save->setText(downloading ? tr("A guardar") : tr("Guardar"));
     m_save->setEnabled(!downloading);
     m_save->updateGeometry();
 }

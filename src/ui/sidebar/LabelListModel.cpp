@@ -9,14 +9,13 @@ namespace vesk {
 const QList<LabelListModel::SystemLabel>& LabelListModel::systemLabels()
 {
     static const QList<SystemLabel> s_labels{
-        {SystemLabels::inbox(), QStringLiteral("Caixa de entrada"), QStringLiteral("tray")},
-        {SystemLabels::sent(), QStringLiteral("Enviados"), QStringLiteral("paperplane")},
-        {SystemLabels::draft(), QStringLiteral("Rascunhos"), QStringLiteral("doc")},
-        {SystemLabels::spam(), QStringLiteral("Spam"), QStringLiteral("exclamationmark.octagon")},
-        {SystemLabels::trash(), QStringLiteral("Lixeira"), QStringLiteral("trash")},
-        {SystemLabels::starred(), QStringLiteral("Com estrela"), QStringLiteral("star")},
-        {SystemLabels::important(), QStringLiteral("Importantes"),
-         QStringLiteral("exclamationmark")},
+        {SystemLabels::inbox(), QStringLiteral("tray")},
+        {SystemLabels::sent(), QStringLiteral("paperplane")},
+        {SystemLabels::draft(), QStringLiteral("doc")},
+        {SystemLabels::spam(), QStringLiteral("exclamationmark.octagon")},
+        {SystemLabels::trash(), QStringLiteral("trash")},
+        {SystemLabels::starred(), QStringLiteral("star")},
+        {SystemLabels::important(), QStringLiteral("exclamationmark")},
     };
     return s_labels;
 }
@@ -65,7 +64,7 @@ void LabelListModel::refresh()
     QList<Row> rows;
     for (const SystemLabel& label : systemLabels()) {
         const qint64 count = label.id == SystemLabels::inbox() ? inboxUnread : 0;
-        rows.append(row(label.id, label.title, label.symbol, count));
+        rows.append(row(label.id, m_state.labelTitle(label.id), label.symbol, count));
     }
     if (session) {
         for (const LabelInfo& label : session->labels()) {

@@ -27,10 +27,11 @@ public:
         HighlightedRole,
     };
 
+    /// Gmail's own labels the sidebar lists, in its order, with their symbols;
+    /// their titles are the application state's.
     struct SystemLabel
     {
         QString id;
-        QString title;
         QString symbol;
     };
     /// The system labels, in the order the sidebar lists them.

@@ -48,13 +48,13 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
     m_accounts->setModel(m_accountModel);
     m_accounts->setItemDelegate(new AccountRowDelegate(m_accounts));
     m_accounts->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_accounts->setAccessibleName(QStringLiteral("Contas"));
+    m_accounts->setAccessibleName(tr("Contas"));
     m_labels = makeList(QStringLiteral("labels"));
     m_labels->setModel(m_labelModel);
     m_labels->setItemDelegate(new LabelRowDelegate(m_labels));
-    m_labels->setAccessibleName(QStringLiteral("Etiquetas"));
+    m_labels->setAccessibleName(tr("Etiquetas"));
 
-    m_manage = new PillButton(QStringLiteral("Gerir contas"), false, this);
+    m_manage = new PillButton(tr("Gerir contas"), false, this);
     m_manage->setObjectName(QStringLiteral("manageAccounts"));
     m_manage->setSymbol(QStringLiteral("person.crop.circle.badge.plus"));
     connect(m_manage, &PillButton::clicked, this, &SidebarPane::manageAccountsRequested);
@@ -62,7 +62,7 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 12, 0, 10);
     layout->setSpacing(2);
-    layout->addWidget(sectionTitle(QStringLiteral("Contas")));
+    layout->addWidget(sectionTitle(tr("Contas")));
     layout->addWidget(m_accounts);
     auto* manageRow = new QHBoxLayout;
     manageRow->setContentsMargins(10, 4, 10, 0);
@@ -70,7 +70,7 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
     manageRow->addStretch(1);
     layout->addLayout(manageRow);
     layout->addSpacing(12);
-    layout->addWidget(sectionTitle(QStringLiteral("Etiquetas")));
+    layout->addWidget(sectionTitle(tr("Etiquetas")));
     layout->addWidget(m_labels, 1);
     layout->addWidget(buildStatus());
 
@@ -129,7 +129,7 @@ QWidget* SidebarPane::buildStatus()
     syncLayout->setContentsMargins(0, 0, 0, 0);
     syncLayout->setSpacing(8);
     m_spinner = new BusySpinner(12, m_syncRow);
-    auto* syncing = new QLabel(QStringLiteral("A sincronizar"), m_syncRow);
+    auto* syncing = new QLabel(tr("A sincronizar"), m_syncRow);
     Brand::setText(syncing, Brand::inter(11), Brand::secondary());
     syncLayout->addWidget(m_spinner);
     syncLayout->addWidget(syncing);
@@ -146,7 +146,7 @@ QWidget* SidebarPane::buildStatus()
     m_error->setWordWrap(true);
     m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Brand::setText(m_error, Brand::inter(11), Brand::error);
-    m_relink = new PillButton(QStringLiteral("Ligar de novo"), false, m_errorRow);
+    m_relink = new PillButton(tr("Ligar de novo"), false, m_errorRow);
     m_relink->setObjectName(QStringLiteral("relink"));
     connect(m_relink, &PillButton::clicked, this, [this] { fireAndForget(m_state.linkAccount()); });
     errorLayout->addWidget(m_error);

@@ -30,24 +30,22 @@ ThreadActionsMenu::ThreadActionsMenu(AppState& state, ThreadSummary thread, QWid
     const bool unread = !m_thread.messages.isEmpty() && m_thread.isUnread();
     QAction* read = addAction(
         Icons::icon(unread ? QStringLiteral("envelope.open") : QStringLiteral("envelope.badge")),
-        unread ? QStringLiteral("Marcar como lida") : QStringLiteral("Marcar como não lida"));
+        unread ? tr("Marcar como lida") : tr("Marcar como não lida"));
     connect(read, &QAction::triggered, this, [this] { toggleRead(m_state, m_thread); });
 
-    QAction* archiving =
-        addAction(Icons::icon(QStringLiteral("archivebox")), QStringLiteral("Arquivar"));
+    QAction* archiving = addAction(Icons::icon(QStringLiteral("archivebox")), tr("Arquivar"));
     connect(archiving, &QAction::triggered, this, [this] { archive(m_state, m_thread.threadId); });
 
     addLabelsMenu();
     addSeparator();
 
-    QAction* trashing =
-        addAction(Icons::icon(QStringLiteral("trash")), QStringLiteral("Mover para a lixeira"));
+    QAction* trashing = addAction(Icons::icon(QStringLiteral("trash")), tr("Mover para a lixeira"));
     connect(trashing, &QAction::triggered, this, [this] { trash(m_state, m_thread.threadId); });
 }
 
 void ThreadActionsMenu::addLabelsMenu()
 {
-    QMenu* labels = addMenu(Icons::icon(QStringLiteral("tag")), QStringLiteral("Etiquetas"));
+    QMenu* labels = addMenu(Icons::icon(QStringLiteral("tag")), tr("Etiquetas"));
     QPointer<AccountSession> session = m_state.selectedSession();
     for (const LabelInfo& label : session->labels()) {
         if (label.type != s_userType)
@@ -64,7 +62,7 @@ void ThreadActionsMenu::addLabelsMenu()
                 });
     }
     if (labels->isEmpty())
-        labels->addAction(QStringLiteral("Sem etiquetas tuas"))->setEnabled(false);
+        labels->addAction(tr("Sem etiquetas tuas"))->setEnabled(false);
 }
 
 void ThreadActionsMenu::toggleRead(AppState& state, const ThreadSummary& thread)

@@ -68,7 +68,7 @@ QWidget* ThreadListPane::buildSearchBar()
     row->addWidget(glass);
 
     m_search = new QLineEdit(bar);
-    m_search->setPlaceholderText(QStringLiteral("Pesquisar no Gmail"));
+    m_search->setPlaceholderText(tr("Pesquisar no Gmail"));
     m_search->setFrame(false);
     m_search->setClearButtonEnabled(false);
     // Plain: the field lies on the column's own background.
@@ -83,7 +83,7 @@ QWidget* ThreadListPane::buildSearchBar()
     });
     row->addWidget(m_search, 1);
 
-    m_clear = new QPushButton(QStringLiteral("Limpar"), bar);
+    m_clear = new QPushButton(tr("Limpar"), bar);
     m_clear->setFlat(true);
     m_clear->setCursor(Qt::PointingHandCursor);
     Brand::setText(m_clear, Brand::inter(13, QFont::Medium), Brand::lightPurple);

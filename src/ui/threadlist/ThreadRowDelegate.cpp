@@ -62,7 +62,7 @@ QString ThreadRowDelegate::dateText(const QDateTime& date)
 
 QString ThreadRowDelegate::countText(int messages)
 {
-    return messages >= 2 ? QString::number(messages) + QStringLiteral(" mensagens") : QString();
+    return messages >= 2 ? tr("%n mensagens", nullptr, messages) : QString();
 }
 
 int ThreadRowDelegate::rowHeight()

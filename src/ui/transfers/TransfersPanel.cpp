@@ -30,17 +30,15 @@ TransfersPanel::TransfersPanel(TransferManager* manager, std::shared_ptr<FileMan
     , m_manager(manager)
     , m_items(manager ? manager->items() : nullptr)
     , m_reveal(std::move(reveal))
-    , m_clear(new TextButton(QStringLiteral("Limpar concluídas"), Brand::inter(11), this))
+    , m_clear(new TextButton(tr("Limpar concluídas"), Brand::inter(11), this))
     , m_empty(new QLabel(
-          QStringLiteral(
-              "Sem transferências. Os anexos que guardares aparecem aqui com o progresso."),
-          this))
+          tr("Sem transferências. Os anexos que guardares aparecem aqui com o progresso."), this))
     , m_scroll(new QScrollArea(this))
     , m_cardLayout(nullptr)
 {
     setFixedWidth(s_width);
 
-    auto* title = new QLabel(QStringLiteral("Transferências"), this);
+    auto* title = new QLabel(tr("Transferências"), this);
     Brand::setText(title, Brand::sora(15, QFont::Bold), Brand::foreground);
     connect(m_clear, &TextButton::clicked, this, [this] {
         if (m_manager)

@@ -81,8 +81,8 @@ void WelcomeView::buildColumn(QWidget* column)
     brand->addWidget(title);
     layout->addLayout(brand);
 
-    layout->addWidget(textLabel(QStringLiteral("O teu Gmail, nativo no Linux. Várias contas, "
-                                               "notificações por conta e anexos sem truques."),
+    layout->addWidget(textLabel(tr("O teu Gmail, nativo no Linux. Várias contas, "
+                                   "notificações por conta e anexos sem truques."),
                                 Brand::inter(14), Brand::withOpacity(Qt::white, 0.85), column));
 
     m_card = buildCard();
@@ -104,7 +104,7 @@ QFrame* WelcomeView::buildCard()
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(8);
-    layout->addWidget(textLabel(QStringLiteral("Falta um passo teu, uma só vez"),
+    layout->addWidget(textLabel(tr("Falta um passo teu, uma só vez"),
                                 Brand::inter(14, QFont::DemiBold), Qt::white, card));
     layout->addWidget(
         textLabel(QStringLiteral("O VESK liga às tuas contas com um cliente OAuth criado na tua "
@@ -131,8 +131,7 @@ void WelcomeView::setLinkError(const QString& text)
 void WelcomeView::refresh()
 {
     m_card->setVisible(!m_oauthConfigured);
-    m_button->setText(m_oauthConfigured ? QStringLiteral("Ligar a primeira conta")
-                                        : QStringLiteral("Abrir Definições"));
+    m_button->setText(m_oauthConfigured ? tr("Ligar a primeira conta") : tr("Abrir Definições"));
 }
 
 void WelcomeView::onButtonClicked()

@@ -11,7 +11,7 @@ BusySpinner::BusySpinner(int side, QWidget* parent)
     , m_side(side)
 {
     setFixedSize(side, side);
-    setAccessibleName(QStringLiteral("A trabalhar"));
+    setAccessibleName(tr("A trabalhar"));
     m_timer.setInterval(40);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_angle = (m_angle + 30) % 360;

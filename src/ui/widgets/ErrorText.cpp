@@ -1,16 +1,20 @@
 #include "ui/widgets/ErrorText.h"
 
+#include <QCoreApplication>
+
 namespace vesk::ErrorText {
 
 QString forSession(const SessionError& error)
 {
     switch (error.kind) {
     case SessionError::Kind::Offline:
-        return QStringLiteral("Sem ligação ao Google. A sincronização continua quando a "
-                              "ligação voltar.");
+        return QCoreApplication::translate(
+            "vesk::ErrorText", "Sem ligação ao Google. A sincronização continua quando a "
+                               "ligação voltar.");
     case SessionError::Kind::Quota:
-        return QStringLiteral("O Google limitou os pedidos desta conta por agora. "
-                              "A sincronização continua sozinha.");
+        return QCoreApplication::translate("vesk::ErrorText",
+                                           "O Google limitou os pedidos desta conta por agora. "
+                                           "A sincronização continua sozinha.");
     case SessionError::Kind::NeedsRelink:
     case SessionError::Kind::Other:
         break;
@@ -22,11 +26,13 @@ QString forRequest(const SessionError& error)
 {
     switch (error.kind) {
     case SessionError::Kind::Offline:
-        return QStringLiteral("Sem ligação ao Google. Verifica a ligação à Internet e tenta de "
-                              "novo.");
+        return QCoreApplication::translate(
+            "vesk::ErrorText", "Sem ligação ao Google. Verifica a ligação à Internet e tenta de "
+                               "novo.");
     case SessionError::Kind::Quota:
-        return QStringLiteral("O Google limitou os pedidos desta conta por agora. Tenta de novo "
-                              "daqui a um minuto.");
+        return QCoreApplication::translate(
+            "vesk::ErrorText", "O Google limitou os pedidos desta conta por agora. Tenta de novo "
+                               "daqui a um minuto.");
     case SessionError::Kind::NeedsRelink:
     case SessionError::Kind::Other:
         break;

@@ -23,15 +23,13 @@ QAction* action(const QString& text, const QString& symbol, QObject* parent)
 
 MainActions::MainActions(QWidget* window)
     : QObject(window)
-    , m_compose(action(QStringLiteral("Nova mensagem"), QStringLiteral("square.and.pencil"), this))
-    , m_refresh(action(QStringLiteral("Atualizar"), QStringLiteral("arrow.clockwise"), this))
-    , m_search(
-          action(QStringLiteral("Pesquisar no Gmail"), QStringLiteral("magnifyingglass"), this))
-    , m_accounts(action(QStringLiteral("Gerir contas"),
-                        QStringLiteral("person.crop.circle.badge.plus"), this))
-    , m_settings(action(QStringLiteral("Definições…"), QString(), this))
-    , m_checkForUpdates(action(QStringLiteral("Buscar atualizações…"), QString(), this))
-    , m_quit(action(QStringLiteral("Sair"), QString(), this))
+    , m_compose(action(tr("Nova mensagem"), QStringLiteral("square.and.pencil"), this))
+    , m_refresh(action(tr("Atualizar"), QStringLiteral("arrow.clockwise"), this))
+    , m_search(action(tr("Pesquisar no Gmail"), QStringLiteral("magnifyingglass"), this))
+    , m_accounts(action(tr("Gerir contas"), QStringLiteral("person.crop.circle.badge.plus"), this))
+    , m_settings(action(tr("Definições…"), QString(), this))
+    , m_checkForUpdates(action(tr("Buscar atualizações…"), QString(), this))
+    , m_quit(action(tr("Sair"), QString(), this))
 {
     m_compose->setShortcut(QKeySequence::New);
     // F5 is the refresh key of most Linux programs, Ctrl+R that of mail clients.
@@ -63,10 +61,10 @@ void MainActions::fillMenuBar(QMenuBar* bar) const
     application->addSeparator();
     application->addAction(m_quit);
 
-    QMenu* file = bar->addMenu(QStringLiteral("Ficheiro"));
+    QMenu* file = bar->addMenu(tr("Ficheiro"));
     file->addAction(m_compose);
 
-    QMenu* account = bar->addMenu(QStringLiteral("Conta"));
+    QMenu* account = bar->addMenu(tr("Conta"));
     account->addAction(m_refresh);
     account->addAction(m_search);
     account->addSeparator();

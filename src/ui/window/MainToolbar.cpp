@@ -29,7 +29,7 @@ QToolButton* toolButton(QWidget* parent)
 MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
                          std::shared_ptr<FileManagerReveal> reveal, QWidget* parent)
     : QToolBar(parent)
-    , m_compose(new PillButton(QStringLiteral("Escrever"), true, this))
+    , m_compose(new PillButton(tr("Escrever"), true, this))
     , m_refresh(toolButton(this))
     , m_transfers(toolButton(this))
     , m_transferManager(transfers)
@@ -49,7 +49,7 @@ MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
     // Shares the command's enablement, shortcut and tooltip.
     m_refresh->setDefaultAction(actions.refresh());
 
-    m_transfers->setText(QStringLiteral("Transferências"));
+    m_transfers->setText(tr("Transferências"));
     m_transfers->setCheckable(true);
     connect(m_transfers, &QToolButton::clicked, this, &MainToolbar::toggleTransfers);
 
