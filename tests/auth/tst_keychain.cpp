@@ -47,23 +47,34 @@ class KeychainTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void writeReplacesReadsBackAndDeletes()
+    void writeReplacesReadsBackAndDeletesItsOwnItem()
     {
         Keychain keychain;
-        const QString service = freshService("replace");
-        const QString account = QStringLiteral("ana@exemplo.pt");
+        const QString oauth = freshService("oauth");
+        const QString tokens = freshService("tokens");
+        const QString ana = QStringLiteral("ana@exemplo.pt");
+        const QString rui = QStringLiteral("rui@exemplo.pt");
 
-        QVERIFY(!keychain.get(service, account));
-        QVERIFY(keychain.remove(service, account)); // nothing there: done all the same
-        QVERIFY(keychain.set(QStringLiteral("primeiro"), service, account));
-        QCOMPARE(keychain.get(service, account), QStringLiteral("primeiro"));
+        QVERIFY(!keychain.get(tokens, ana));
+        QVERIFY(keychain.remove(tokens, ana)); // nothing there: done all the same
+        QVERIFY(keychain.set(QStringLiteral("primeiro"), tokens, ana));
         // Accents and an emoji survive the trip through the store as UTF-8.
         const QString second = QStringLiteral("segundo, çã é 🙂");
-        QVERIFY(keychain.set(second, service, account));
-        QCOMPARE(keychain.get(service, account), second);
-        QVERIFY(keychain.remove(service, account));
-        QVERIFY(!keychain.get(service, account));
-        QVERIFY(keychain.remove(service, account));
+        QVERIFY(keychain.set(second, tokens, ana));
+        QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
+        QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
+        QCOMPARE(keychain.get(tokens, ana), second);
+        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QVERIFY(!keychain.get(oauth, rui));
+
+        // Services and accounts are kept apart.
+        QVERIFY(keychain.remove(tokens, ana));
+        QVERIFY(!keychain.get(tokens, ana));
+        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
+        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QVERIFY(keychain.remove(oauth, ana));
+        QVERIFY(keychain.remove(tokens, rui));
     }
 
     void nonUtf8ItemReadsAsAbsent()
@@ -78,29 +89,6 @@ private Q_SLOTS:
         QVERIFY(keychain.set(QStringLiteral("legível"), service, account));
         QCOMPARE(keychain.get(service, account), QStringLiteral("legível"));
         QVERIFY(keychain.remove(service, account));
-    }
-
-    void servicesAndAccountsAreKeptApart()
-    {
-        Keychain keychain;
-        const QString oauth = freshService("oauth");
-        const QString tokens = freshService("tokens");
-        const QString ana = QStringLiteral("ana@exemplo.pt");
-        const QString rui = QStringLiteral("rui@exemplo.pt");
-
-        QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
-        QVERIFY(keychain.set(QStringLiteral("fichas da Ana"), tokens, ana));
-        QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
-        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-        QCOMPARE(keychain.get(tokens, ana), QStringLiteral("fichas da Ana"));
-        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
-        QVERIFY(!keychain.get(oauth, rui));
-
-        QVERIFY(keychain.remove(tokens, ana));
-        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
-        QVERIFY(keychain.remove(oauth, ana));
-        QVERIFY(keychain.remove(tokens, rui));
     }
 };
 

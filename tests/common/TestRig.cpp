@@ -4,12 +4,14 @@
 #include "RecordingNotificationPoster.h"
 #include "SimpleMessage.h"
 #include "auth/OAuthConfig.h"
+#include "auth/TokenVault.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
 #include "gmail/WireRecords.h"
 #include "model/FullMessage.h"
 #include "net/QNetworkTransport.h"
 #include "platform/QSettingsStore.h"
+#include "sync/AccountSession.h"
 
 namespace vesk::test {
 
@@ -79,6 +81,13 @@ std::shared_ptr<GmailAPIClient> TestRig::gmailClient(const QString& email, Retry
     return std::make_shared<LiveGmailAPI>(
         m_transport, std::make_shared<StaticTokenProvider>(tokensFor(email).accessToken),
         gmailEndpoints(), retries);
+}
+
+std::unique_ptr<AccountSession> TestRig::session(const AccountIdentity& account, bool notifications)
+{
+    auto created = std::make_unique<AccountSession>(account, sessionServices(), notifications);
+    created->vault()->saveTokenSet(tokensFor(account.email));
+    return created;
 }
 
 TokenSet TestRig::tokensFor(const QString& email)

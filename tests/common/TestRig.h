@@ -24,6 +24,7 @@
 #include <memory>
 
 namespace vesk {
+class AccountSession;
 class GmailAPIClient;
 } // namespace vesk
 
@@ -70,6 +71,9 @@ public:
                                                 RetryPolicy retries = RetryPolicy{
                                                     2, std::chrono::milliseconds(5),
                                                     std::chrono::milliseconds(20)});
+    /// A session of the account over sessionServices(), its tokens stored.
+    std::unique_ptr<AccountSession> session(const AccountIdentity& account,
+                                            bool notifications = true);
     /// Fresh tokens for the account, as after a consent.
     TokenSet tokensFor(const QString& email);
 

@@ -2,7 +2,6 @@
 #include "SimpleMessage.h"
 #include "TestRig.h"
 #include "app/AppState.h"
-#include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/MailStore.h"
@@ -62,8 +61,7 @@ private slots:
     {
         const AccountIdentity joana{email, u"Joana"_s};
         m_rig = std::make_unique<TestRig>(QList{joana});
-        m_session = std::make_unique<AccountSession>(joana, m_rig->sessionServices(), false);
-        m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
+        m_session = m_rig->session(joana, false);
     }
 
     void cleanup()

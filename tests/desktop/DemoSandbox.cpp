@@ -2,10 +2,16 @@
 
 #include "DemoSeed.h"
 
+#include <QDir>
+
 namespace vesk::test {
 
-QProcessEnvironment demoEnvironment(const QString& home, const QString& temporary)
+QProcessEnvironment demoEnvironment(const QString& sandbox)
 {
+    const QString home = sandbox + QStringLiteral("/home");
+    const QString temporary = sandbox + QStringLiteral("/tmp");
+    if (!QDir().mkpath(home) || !QDir().mkpath(temporary))
+        qFatal("cannot make the demo's folders under %s", qPrintable(sandbox));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
     env.insert(QStringLiteral("TMPDIR"), temporary);

@@ -123,12 +123,8 @@ private Q_SLOTS:
         QVERIFY(google.start());
         QTemporaryDir sandbox;
         QVERIFY(sandbox.isValid());
-        const QString home = sandbox.filePath(u"home"_s);
-        QVERIFY(QDir().mkpath(home));
-        QVERIFY(QDir().mkpath(sandbox.filePath(u"tmp"_s)));
         const QSet<QString> keyringBefore = programKeyringItems();
-
-        QProcessEnvironment env = vesk::test::demoEnvironment(home, sandbox.filePath(u"tmp"_s));
+        QProcessEnvironment env = vesk::test::demoEnvironment(sandbox.path());
         env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
         env.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
         QProcess demo;
@@ -182,7 +178,7 @@ private Q_SLOTS:
             QVERIFY(periodic > firstIndex(log, u"/gmail/v1/users/me/messages"_s, token));
         }
 
-        QCOMPARE(vestigesIn(home), QStringList());
+        QCOMPARE(vestigesIn(sandbox.filePath(u"home"_s)), QStringList());
         QCOMPARE(programKeyringItems(), keyringBefore);
     }
 
@@ -231,10 +227,8 @@ private Q_SLOTS:
         QVERIFY(google.start());
         QTemporaryDir sandbox;
         QVERIFY(sandbox.isValid());
-        const QString home = sandbox.filePath(u"home"_s);
-        QVERIFY(QDir().mkpath(home) && QDir().mkpath(sandbox.filePath(u"tmp"_s)));
         QProcess demo;
-        QProcessEnvironment env = vesk::test::demoEnvironment(home, sandbox.filePath(u"tmp"_s));
+        QProcessEnvironment env = vesk::test::demoEnvironment(sandbox.path());
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         demo.setProcessEnvironment(env);
         QStringList arguments = vesk::test::demoArguments(google.baseUrl(), 600);

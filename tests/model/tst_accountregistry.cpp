@@ -1,9 +1,6 @@
 #include "model/AccountRegistry.h"
 #include "platform/QSettingsStore.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -61,16 +58,10 @@ private slots:
         QVERIFY(registry.notificationsEnabled(u"ninguem@x.pt"_s));
 
         registry.upsert(identity("ana@gmail.com", "Ana Sá"));
-
-        const QVariant stored = storedValue();
-        QCOMPARE(stored.typeId(), QMetaType::QByteArray);
-        const QJsonArray array = QJsonDocument::fromJson(stored.toByteArray()).array();
-        QCOMPARE(array.size(), 1);
-        const QJsonObject entry = array.first().toObject();
-        QCOMPARE(entry.value(u"notificationsEnabled"), QJsonValue(true));
-        QCOMPARE(entry.value(u"identity").toObject().value(u"name").toString(), u"Ana Sá"_s);
-
-        QCOMPARE(loaded()->entries(), registry.entries());
+        QCOMPARE(storedValue().typeId(), QMetaType::QByteArray);
+        const QList<AccountRegistry::Entry> expected{{identity("ana@gmail.com", "Ana Sá"), true}};
+        QCOMPARE(registry.entries(), expected);
+        QCOMPARE(loaded()->entries(), expected);
     }
 
     void unreadableValueIsDroppedButLeftInPlace_data()

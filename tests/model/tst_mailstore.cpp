@@ -4,7 +4,6 @@
 
 #include <QDirIterator>
 #include <QFile>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,18 +76,14 @@ class TestMailStore : public QObject
 private slots:
     void init() { m_base = std::make_unique<QTemporaryDir>(); }
 
-    void freshStoreIsEmptyAndWritesNothing()
-    {
-        MailStore store(m_email, base());
-        QCOMPARE(store.snapshot(), MailStore::State{});
-        QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
-        QVERIFY(!QFile::exists(cachePath()));
-    }
-
     void stateSurvivesANewStore()
     {
         {
             MailStore store(m_email, base());
+            // Fresh, it is empty and writes nothing until it changes.
+            QCOMPARE(store.snapshot(), MailStore::State{});
+            QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
+            QVERIFY(!QFile::exists(cachePath()));
             store.setLabels({LabelInfo{QStringLiteral("Label_9"), QStringLiteral("Ñ"),
                                        QStringLiteral("user"), 12, 3},
                              LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 0}});
@@ -107,13 +102,6 @@ private slots:
         QCOMPARE(expected.loadedLabels, QSet<QString>{inbox});
         QVERIFY(expected.lastSync);
         QVERIFY(qAbs(expected.lastSync->secsTo(QDateTime::currentDateTimeUtc())) < 600);
-
-        const QVariantMap onDisk =
-            QJsonDocument::fromJson(readFile(cachePath())).toVariant().toMap();
-        QCOMPARE(onDisk.keys(),
-                 (QStringList{QStringLiteral("historyId"), QStringLiteral("labels"),
-                              QStringLiteral("lastSync"), QStringLiteral("loadedLabels"),
-                              QStringLiteral("summaries")}));
     }
 
     void unreadableCacheGivesEmptyStateAndIsLeftAlone_data()
@@ -132,12 +120,6 @@ private slots:
             << QByteArray(R"({"historyId":5,"summaries":{},"labels":[],"loadedLabels":[]})");
         QTest::newRow("lastSync as text") << QByteArray(
             R"({"historyId":"","summaries":{},"labels":[],"loadedLabels":[],"lastSync":"ontem"})");
-        QTest::newRow("summary without snippet")
-            << QByteArray(valid).replace(R"("snippet":"Olá &amp; até já",)", "");
-        QTest::newRow("date as string")
-            << QByteArray(valid).replace(R"("internalDateMs":1)", R"("internalDateMs":"1")");
-        QTest::newRow("label count as text") << QByteArray(
-            R"({"historyId":"","summaries":{},"loadedLabels":[],"labels":[{"id":"A","name":"A","type":"user","messagesTotal":"1","messagesUnread":0}]})");
     }
 
     void unreadableCacheGivesEmptyStateAndIsLeftAlone()
@@ -243,6 +225,15 @@ private slots:
         QCOMPARE(store.snapshot(), MailStore::State{});
         QVERIFY(!QFile::exists(cachePath()));
         QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
+
+        // Sync work of the removed account that was still in flight lands now.
+        store.setHistoryId(QStringLiteral("99"));
+        store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 1}});
+        store.markLabelLoaded(inbox);
+        store.upsert({summary(QStringLiteral("b"), 2)});
+        store.removeMessages({QStringLiteral("mid")});
+        QVERIFY(!QFile::exists(cachePath()));
+        QCOMPARE(store.snapshot(), MailStore::State{});
     }
 
     void snapshotsKeepTheirStateWhileTheStoreChanges()
@@ -275,21 +266,6 @@ private slots:
         const QStringList keys = after.summaries.keys();
         QCOMPARE(seen, QSet<QString>(keys.cbegin(), keys.cend()));
         QVERIFY(before != after);
-    }
-
-    void wipedStoreIgnoresLateWrites()
-    {
-        MailStore store(m_email, base());
-        store.upsert({summary(QStringLiteral("a"), 1)});
-        store.wipe();
-        // Sync work of the removed account that was still in flight lands now.
-        store.setHistoryId(QStringLiteral("99"));
-        store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 1}});
-        store.markLabelLoaded(inbox);
-        store.upsert({summary(QStringLiteral("b"), 2)});
-        store.removeMessages({QStringLiteral("a")});
-        QVERIFY(!QFile::exists(cachePath()));
-        QCOMPARE(store.snapshot(), MailStore::State{});
     }
 
     void cacheIsPrivateWhateverTheUmask()

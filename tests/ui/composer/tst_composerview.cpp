@@ -1,8 +1,7 @@
-#include "../transfers/AnsweringDialogs.h"
+#include "AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "TestRig.h"
 #include "app/AppState.h"
-#include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
 #include "sync/AccountSession.h"
@@ -117,8 +116,7 @@ private slots:
     {
         const AccountIdentity joana{email, u"Joana"_s};
         m_rig = std::make_unique<TestRig>(QList{joana});
-        m_session = std::make_unique<AccountSession>(joana, m_rig->sessionServices(), false);
-        m_session->vault()->saveTokenSet(m_rig->tokensFor(email));
+        m_session = m_rig->session(joana, false);
     }
 
     void cleanup()

@@ -25,11 +25,6 @@ namespace {
 const QString ana = u"ana@exemplo.pt"_s;
 const QString rui = u"rui@exemplo.pt"_s;
 
-QColor textColour(const QLabel* label)
-{
-    return label->palette().color(QPalette::WindowText);
-}
-
 QStringList accountsOf(const AppState& app)
 {
     QStringList emails;
@@ -73,14 +68,12 @@ private slots:
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         QVERIFY(!saved->isVisible());
         QCOMPARE(status->text(), u"Cliente por configurar"_s);
-        QCOMPARE(textColour(status), Brand::error);
 
         // An empty Client ID is saved all the same and stays unconfigured.
         QTest::keyClicks(secret, u"segredo"_s);
         QTest::mouseClick(save, Qt::LeftButton);
         QVERIFY(saved->isVisible());
         QCOMPARE(saved->text(), u"Guardado"_s);
-        QCOMPARE(textColour(saved), Brand::success);
         QCOMPARE(status->text(), u"Cliente por configurar"_s);
         QVERIFY(!app.oauthConfigured());
 
@@ -90,7 +83,6 @@ private slots:
         QCOMPARE(m_rig->config->clientSecret(), u"segredo"_s);
         QVERIFY(app.oauthConfigured());
         QCOMPARE(status->text(), u"Cliente configurado"_s);
-        QCOMPARE(textColour(status), Brand::success);
 
         // Opened again: the stored client, and no note yet.
         window.hide();
@@ -175,7 +167,6 @@ private slots:
         QVERIFY(link->isVisible());
         QVERIFY(error->isVisible());
         QCOMPARE(error->text(), app.linkError());
-        QCOMPARE(textColour(error), Brand::error);
 
         // A link that goes through adds the account's card.
         m_rig->google().addAccount(ana, u"Ana Lopes"_s);

@@ -29,15 +29,6 @@ namespace {
 const QString ana = u"ana@exemplo.pt"_s;
 const QString rui = u"rui@exemplo.pt"_s;
 
-AccountSession* sessionOf(const AppState& app, const QString& email)
-{
-    for (AccountSession* session : app.sessions()) {
-        if (session->id() == email)
-            return session;
-    }
-    return nullptr;
-}
-
 QStringList column(const QAbstractItemModel& model, int role)
 {
     QStringList values;
@@ -65,26 +56,6 @@ void clickRow(QListView* view, const QString& key)
                       view->visualRect(found.first()).center());
 }
 
-/// Pixels of the brand's primary colour in the trailing 60 points of a row,
-/// where the unread capsule sits.
-int capsulePixels(QListView* view, int row)
-{
-    const QImage image = view->viewport()->grab().toImage();
-    const QRect rect = view->visualRect(view->model()->index(row, 0));
-    const qreal ratio = image.devicePixelRatio();
-    int count = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.right() - 60; x <= rect.right(); ++x) {
-            const QColor pixel = image.pixelColor(int(x * ratio), int(y * ratio));
-            count += qAbs(pixel.red() - Brand::primary.red()) < 6 &&
-                             qAbs(pixel.blue() - Brand::primary.blue()) < 6
-                         ? 1
-                         : 0;
-        }
-    }
-    return count;
-}
-
 } // namespace
 
 class TestSidebar : public QObject
@@ -101,7 +72,6 @@ private slots:
     void init()
     {
         m_rig = std::make_unique<AppRig>();
-        m_rig->configureClient();
         m_rig->linkDirectly(ana, u"Ana Lopes"_s);
         m_rig->linkDirectly(rui, u"Rui Matos"_s);
     }
@@ -133,16 +103,13 @@ private slots:
         QCOMPARE(column(labels, Qt::DisplayRole),
                  QStringList({u"Caixa de entrada"_s, u"Enviados"_s, u"Rascunhos"_s, u"Spam"_s,
                               u"Lixeira"_s, u"Com estrela"_s, u"Importantes"_s, u"Projetos"_s}));
-        QCOMPARE(column(labels, LabelListModel::SymbolRole),
-                 QStringList({u"tray"_s, u"paperplane"_s, u"doc"_s, u"exclamationmark.octagon"_s,
-                              u"trash"_s, u"star"_s, u"exclamationmark"_s, u"tag"_s}));
         QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 2);
 
         // New mail for Ana changes her row and the inbox row, nothing else.
         google.deliverMessage(ana, TestRig::mail(ana, u"Tres"_s));
         QSignalSpy accountChanges(&accounts, &QAbstractItemModel::dataChanged);
         QSignalSpy labelChanges(&labels, &QAbstractItemModel::dataChanged);
-        awaitTask(sessionOf(app, ana)->syncNow());
+        awaitTask(AppRig::sessionOf(app, ana)->syncNow());
         QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 3);
         QVERIFY(!accountChanges.isEmpty());
         for (const QList<QVariant>& change : accountChanges)
@@ -177,7 +144,7 @@ private slots:
         m_rig->google().addFault(labelsList);
         AppState app(m_rig->services());
         LabelListModel labels(app);
-        awaitTask(sessionOf(app, ana)->syncNow());
+        awaitTask(AppRig::sessionOf(app, ana)->syncNow());
         const QStringList ids = column(labels, LabelListModel::IdRole);
         QCOMPARE(ids.mid(7), QStringList({u"Label_1"_s, u"Label_3"_s}));
         QCOMPARE(labels.index(7, 0).data(Qt::DisplayRole).toString(), u"Projetos"_s);
@@ -198,10 +165,6 @@ private slots:
         const QAbstractItemModel& labels = *labelsView->model();
         QCOMPARE(highlighted(labels), QStringList(u"INBOX"_s));
 
-        // Capsules: one unread for Ana, none at zero for Rui.
-        QVERIFY(capsulePixels(accountsView, 0) > 20);
-        QCOMPARE(capsulePixels(accountsView, 1), 0);
-
         // While searching no label is highlighted; a label click leaves the
         // search, forgets the thread and highlights the label.
         app.setSearchText(u"Olá"_s);
@@ -217,7 +180,7 @@ private slots:
         QCOMPARE(highlighted(labels), QStringList(u"SENT"_s));
 
         // Another account keeps the label and loads it there.
-        AccountSession* ruiSession = sessionOf(app, rui);
+        AccountSession* ruiSession = AppRig::sessionOf(app, rui);
         QVERIFY(!ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
         clickRow(accountsView, rui);
         QCOMPARE(app.selectedAccountId(), rui);
@@ -260,7 +223,6 @@ private slots:
         QCOMPARE(error->text(), u"HTTP 500: Internal error encountered."_s);
         QVERIFY(session->lastFailure()->details.startsWith(u"HTTP 500: {"_s));
         QCOMPARE(error->toolTip(), ErrorText::tooltip(session->lastFailure()->details));
-        QCOMPARE(error->palette().color(QPalette::WindowText), Brand::error);
         QVERIFY(!relink->isVisible());
 
         m_rig->google().clearFaults();

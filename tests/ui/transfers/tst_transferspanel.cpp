@@ -1,4 +1,4 @@
-#include "../transfers/AnsweringDialogs.h"
+#include "AnsweringDialogs.h"
 #include "AwaitTask.h"
 #include "TestRig.h"
 #include "gmail/GmailAPIClient.h"

@@ -1,5 +1,7 @@
 #include "ui/dialogs/AboutView.h"
 #include "ui/style/Brand.h"
+#include "ui/welcome/StarField.h"
+#include "ui/welcome/StarFieldWidget.h"
 #include "ui/welcome/WelcomeView.h"
 #include "ui/widgets/PillButton.h"
 
@@ -102,6 +104,33 @@ private Q_SLOTS:
         QCOMPARE(shownTexts(view).last(), failure);
         view.setLinkError(QString());
         QCOMPARE(shownTexts(view), texts);
+    }
+
+    /// The sky is the same picture whenever the window has the same size, so
+    /// that it never jumps on a repaint, and every star is on the canvas.
+    void skyIsStableAndOnTheCanvas()
+    {
+        WelcomeView view;
+        view.resize(980, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto* sky = view.findChild<StarFieldWidget*>();
+        QVERIFY(sky);
+        const QList<StarField::Star> first = sky->stars();
+        QCOMPARE(first, StarField::stars(sky->size()));
+        for (const StarField::Star& star : first) {
+            QVERIFY(QRectF(QPointF(), sky->size()).contains(star.topLeft));
+            QVERIFY(star.size > 0 && star.opacity > 0 && star.opacity < 1);
+        }
+        view.resize(1200, 700);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(sky->stars(), StarField::stars(sky->size()));
+        QVERIFY(sky->stars() != first);
+        view.resize(980, 600);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(sky->stars(), first);
+        for (const QSizeF canvas : {QSizeF(0, 400), QSizeF(600, 0), QSizeF(-3, 400)})
+            QVERIFY(StarField::stars(canvas).isEmpty());
     }
 
     void aboutShowsTheBuildsVersion()
