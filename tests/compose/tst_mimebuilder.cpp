@@ -530,8 +530,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("type");
         const QString octets = u"application/octet-stream"_s;
         QTest::newRow("upper case") << u"Relatório.PDF"_s << u"application/pdf"_s;
-        QTest::newRow("last extension only") << u"archive.tar.gz"_s << octets;
-        QTest::newRow("no extension") << u"README"_s << octets;
+        // Past the table, the shared MIME database answers by extension.
+        QTest::newRow("beyond the table") << u"notas.md"_s << u"text/markdown"_s;
+        QTest::newRow("two extensions") << u"cópia.tar.gz"_s << u"application/x-compressed-tar"_s;
+        QTest::newRow("unknown extension") << u"dados.vesk-desconhecido"_s << octets;
         QTest::newRow("trailing dot") << u"photo."_s << octets;
         QTest::newRow("dot in folder") << u"/tmp/a.pdf/notes"_s << octets;
     }

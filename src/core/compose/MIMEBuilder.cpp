@@ -7,6 +7,7 @@
 #include "MessageSink.h"
 #include "OutgoingAddress.h"
 
+#include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QUuid>
 
@@ -279,9 +280,13 @@ QString mimeType(const QString& forFilename)
     const auto found =
         std::find_if(mediaTypes.begin(), mediaTypes.end(),
                      [&](const MediaTypeEntry& entry) { return entry.extension == extension; });
-    if (found == mediaTypes.end())
-        return QStringLiteral("application/octet-stream");
-    return found->mediaType.toString();
+    if (found != mediaTypes.end())
+        return found->mediaType.toString();
+    // Beyond the table, the desktop's shared MIME database knows the name's
+    // type by its extension; it answers application/octet-stream when it
+    // does not either.
+    static const QMimeDatabase s_database;
+    return s_database.mimeTypeForFile(name.toString(), QMimeDatabase::MatchExtension).name();
 }
 
 } // namespace vesk::MIMEBuilder

@@ -16,7 +16,7 @@ AttachmentRow::AttachmentRow(const OutgoingAttachment& attachment, QWidget* pare
     , m_remove(new QToolButton(this))
 {
     auto* clip = new QLabel(this);
-    clip->setPixmap(Icons::icon(QStringLiteral("paperclip"), Brand::secondary()).pixmap(14, 14));
+    clip->setPixmap(Icons::icon(Symbol::Attachment, Brand::secondary()).pixmap(14, 14));
     auto* name = new QLabel(this);
     name->setTextFormat(Qt::PlainText);
     Brand::setText(name, Brand::inter(12), Brand::foreground);
@@ -26,7 +26,7 @@ AttachmentRow::AttachmentRow(const OutgoingAttachment& attachment, QWidget* pare
     auto* size = new QLabel(sizeText(attachment.data.size()), this);
     Brand::setText(size, Brand::inter(11), Brand::secondary());
 
-    m_remove->setIcon(Icons::icon(QStringLiteral("xmark.circle.fill"), Brand::secondary()));
+    m_remove->setIcon(Icons::icon(Symbol::Remove, Brand::secondary()));
     m_remove->setIconSize(QSize(15, 15));
     m_remove->setAutoRaise(true);
     m_remove->setCursor(Qt::PointingHandCursor);

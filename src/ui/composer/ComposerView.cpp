@@ -208,7 +208,7 @@ QWidget* ComposerView::buildActions()
 {
     auto* row = new QWidget(this);
     m_attach = new PillButton(tr("Anexar"), false, row);
-    m_attach->setSymbol(QStringLiteral("paperclip"));
+    m_attach->setSymbol(Symbol::Attachment);
     m_discard = new PillButton(tr("Descartar"), false, row);
     tintLabel(m_discard, Brand::error);
     m_error = new QLabel(row);

@@ -113,13 +113,13 @@ void ReaderPane::buildToolbar()
     m_toolbar->setFont(Brand::inter(12, QFont::Medium));
     m_toolbar->setStyleSheet(Brand::toolbarStyleSheet(Qt::transparent));
 
-    const auto add = [this](const QString& text, const char* symbol) {
-        return m_toolbar->addAction(Icons::icon(QString::fromLatin1(symbol)), text);
+    const auto add = [this](const QString& text, Symbol symbol) {
+        return m_toolbar->addAction(Icons::icon(symbol), text);
     };
-    m_reply = add(tr("Responder"), "arrowshape.turn.up.left");
-    m_replyAll = add(tr("Responder a todos"), "arrowshape.turn.up.left.2");
-    m_forward = add(tr("Reencaminhar"), "arrowshape.turn.up.right");
-    m_trash = add(tr("Lixeira"), "trash");
+    m_reply = add(tr("Responder"), Symbol::Reply);
+    m_replyAll = add(tr("Responder a todos"), Symbol::ReplyAll);
+    m_forward = add(tr("Reencaminhar"), Symbol::Forward);
+    m_trash = add(tr("Lixeira"), Symbol::Trash);
     connect(m_reply, &QAction::triggered, this, [this] { m_state.reply(false); });
     connect(m_replyAll, &QAction::triggered, this, [this] { m_state.reply(true); });
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });

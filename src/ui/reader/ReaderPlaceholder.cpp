@@ -12,8 +12,7 @@ ReaderPlaceholder::ReaderPlaceholder(QWidget* parent)
     : QWidget(parent)
 {
     auto* glyph = new QLabel(this);
-    glyph->setPixmap(
-        Icons::pixmap(QStringLiteral("envelope"), 34, Brand::secondary(), devicePixelRatioF()));
+    glyph->setPixmap(Icons::pixmap(Symbol::Envelope, 34, Brand::secondary(), devicePixelRatioF()));
     glyph->setAlignment(Qt::AlignHCenter);
     auto* text = new QLabel(tr("Escolhe uma conversa para ler."), this);
     text->setAlignment(Qt::AlignHCenter);

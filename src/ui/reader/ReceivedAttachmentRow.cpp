@@ -21,8 +21,7 @@ ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AppState
     , m_save(new PillButton(tr("Guardar"), false, this))
 {
     auto* clip = new QLabel(this);
-    clip->setPixmap(
-        Icons::pixmap(QStringLiteral("paperclip"), 16, Brand::lightPurple, devicePixelRatioF()));
+    clip->setPixmap(Icons::pixmap(Symbol::Attachment, 16, Brand::lightPurple, devicePixelRatioF()));
 
     auto* name = new QLabel(m_attachment.filename, this);
     name->setTextFormat(Qt::PlainText);

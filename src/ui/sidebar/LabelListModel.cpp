@@ -9,13 +9,10 @@ namespace vesk {
 const QList<LabelListModel::SystemLabel>& LabelListModel::systemLabels()
 {
     static const QList<SystemLabel> s_labels{
-        {SystemLabels::inbox(), QStringLiteral("tray")},
-        {SystemLabels::sent(), QStringLiteral("paperplane")},
-        {SystemLabels::draft(), QStringLiteral("doc")},
-        {SystemLabels::spam(), QStringLiteral("exclamationmark.octagon")},
-        {SystemLabels::trash(), QStringLiteral("trash")},
-        {SystemLabels::starred(), QStringLiteral("star")},
-        {SystemLabels::important(), QStringLiteral("exclamationmark")},
+        {SystemLabels::inbox(), Symbol::Inbox},         {SystemLabels::sent(), Symbol::Sent},
+        {SystemLabels::draft(), Symbol::Drafts},        {SystemLabels::spam(), Symbol::Spam},
+        {SystemLabels::trash(), Symbol::Trash},         {SystemLabels::starred(), Symbol::Starred},
+        {SystemLabels::important(), Symbol::Important},
     };
     return s_labels;
 }
@@ -39,12 +36,12 @@ QHash<int, QByteArray> LabelListModel::roleNames() const
             {Qt::DisplayRole, "display"}};
 }
 
-LabelListModel::Row LabelListModel::row(const QString& id, const QString& title,
-                                        const QString& symbol, qint64 count) const
+LabelListModel::Row LabelListModel::row(const QString& id, const QString& title, Symbol symbol,
+                                        qint64 count) const
 {
     Row result{id, {}};
     result.values.insert(Qt::DisplayRole, title);
-    result.values.insert(SymbolRole, symbol);
+    result.values.insert(SymbolRole, QVariant::fromValue(symbol));
     result.values.insert(CountRole, count);
     result.values.insert(HighlightedRole,
                          !m_state.isSearching() && id == m_state.selectedLabelId());
@@ -69,7 +66,7 @@ void LabelListModel::refresh()
     if (session) {
         for (const LabelInfo& label : session->labels()) {
             if (label.type == QLatin1String("user") && !label.id.isEmpty())
-                rows.append(row(label.id, label.name, QStringLiteral("tag"), 0));
+                rows.append(row(label.id, label.name, Symbol::Label, 0));
         }
     }
     reconcile(rows);

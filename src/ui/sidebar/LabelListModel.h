@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/style/Symbol.h"
 #include "ui/widgets/KeyedListModel.h"
 
 #include <QList>
@@ -32,7 +33,7 @@ public:
     struct SystemLabel
     {
         QString id;
-        QString symbol;
+        Symbol symbol;
     };
     /// The system labels, in the order the sidebar lists them.
     static const QList<SystemLabel>& systemLabels();
@@ -43,7 +44,7 @@ public:
 
 private:
     void refresh();
-    Row row(const QString& id, const QString& title, const QString& symbol, qint64 count) const;
+    Row row(const QString& id, const QString& title, Symbol symbol, qint64 count) const;
 
     AppState& m_state;
 };

@@ -46,7 +46,8 @@ void LabelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QColor tint = highlighted ? Brand::lightPurple : Brand::foreground;
     const QRect iconRect(content.left(), content.center().y() - s_iconSide / 2 + 1, s_iconSide,
                          s_iconSide);
-    Icons::icon(index.data(LabelListModel::SymbolRole).toString(), tint).paint(painter, iconRect);
+    Icons::icon(index.data(LabelListModel::SymbolRole).value<Symbol>(), tint)
+        .paint(painter, iconRect);
     content.setLeft(iconRect.right() + 1 + s_iconGap);
 
     const QFont font = Brand::inter(13, highlighted ? QFont::Medium : QFont::Normal);

@@ -56,7 +56,7 @@ SidebarPane::SidebarPane(AppState& state, QWidget* parent)
 
     m_manage = new PillButton(tr("Gerir contas"), false, this);
     m_manage->setObjectName(QStringLiteral("manageAccounts"));
-    m_manage->setSymbol(QStringLiteral("person.crop.circle.badge.plus"));
+    m_manage->setSymbol(Symbol::AddAccount);
     connect(m_manage, &PillButton::clicked, this, &SidebarPane::manageAccountsRequested);
 
     auto* layout = new QVBoxLayout(this);

@@ -7,39 +7,39 @@ namespace vesk {
 
 namespace {
 
-using Entry = std::pair<const char16_t*, const char16_t*>;
+using Entry = std::pair<Symbol, const char16_t*>;
 
-// Filled symbols (".fill") use the set's filled weight, everything else the
-// regular outline weight, so that "arrow.down.circle" and its ".fill" twin
-// differ only in weight as the toolbar expects.
+// The active downloads symbol uses the set's filled weight, everything else
+// the regular outline weight, so that the two downloads symbols differ only
+// in weight as the toolbar expects.
 constexpr std::array s_table{
-    Entry{u"archivebox", u"archive.svg"},
-    Entry{u"arrow.clockwise", u"arrow-clockwise.svg"},
-    Entry{u"arrow.down.circle", u"arrow-circle-down.svg"},
-    Entry{u"arrow.down.circle.fill", u"arrow-circle-down-fill.svg"},
-    Entry{u"arrowshape.turn.up.left", u"arrow-bend-up-left.svg"},
-    Entry{u"arrowshape.turn.up.left.2", u"arrow-bend-double-up-left.svg"},
-    Entry{u"arrowshape.turn.up.right", u"arrow-bend-up-right.svg"},
-    Entry{u"checkmark", u"check.svg"},
-    Entry{u"doc", u"file.svg"},
-    Entry{u"envelope", u"envelope-simple.svg"},
+    Entry{Symbol::Archive, u"archive.svg"},
+    Entry{Symbol::Refresh, u"arrow-clockwise.svg"},
+    Entry{Symbol::Downloads, u"arrow-circle-down.svg"},
+    Entry{Symbol::DownloadsActive, u"arrow-circle-down-fill.svg"},
+    Entry{Symbol::Reply, u"arrow-bend-up-left.svg"},
+    Entry{Symbol::ReplyAll, u"arrow-bend-double-up-left.svg"},
+    Entry{Symbol::Forward, u"arrow-bend-up-right.svg"},
+    Entry{Symbol::Check, u"check.svg"},
+    Entry{Symbol::Drafts, u"file.svg"},
+    Entry{Symbol::Envelope, u"envelope-simple.svg"},
     // "Mark as unread": the closed envelope with its flap drawn, set apart
     // from the plain envelope of the reader's placeholder.
-    Entry{u"envelope.badge", u"envelope.svg"},
-    Entry{u"envelope.fill", u"envelope-simple-fill.svg"},
-    Entry{u"envelope.open", u"envelope-simple-open.svg"},
-    Entry{u"exclamationmark", u"exclamation-mark.svg"},
-    Entry{u"exclamationmark.octagon", u"warning-octagon.svg"},
-    Entry{u"magnifyingglass", u"magnifying-glass.svg"},
-    Entry{u"paperclip", u"paperclip.svg"},
-    Entry{u"paperplane", u"paper-plane-tilt.svg"},
-    Entry{u"person.crop.circle.badge.plus", u"user-circle-plus.svg"},
-    Entry{u"square.and.pencil", u"note-pencil.svg"},
-    Entry{u"star", u"star.svg"},
-    Entry{u"tag", u"tag.svg"},
-    Entry{u"trash", u"trash.svg"},
-    Entry{u"tray", u"tray.svg"},
-    Entry{u"xmark.circle.fill", u"x-circle-fill.svg"},
+    Entry{Symbol::MarkUnread, u"envelope.svg"},
+    Entry{Symbol::EnvelopeFilled, u"envelope-simple-fill.svg"},
+    Entry{Symbol::MarkRead, u"envelope-simple-open.svg"},
+    Entry{Symbol::Important, u"exclamation-mark.svg"},
+    Entry{Symbol::Spam, u"warning-octagon.svg"},
+    Entry{Symbol::Search, u"magnifying-glass.svg"},
+    Entry{Symbol::Attachment, u"paperclip.svg"},
+    Entry{Symbol::Sent, u"paper-plane-tilt.svg"},
+    Entry{Symbol::AddAccount, u"user-circle-plus.svg"},
+    Entry{Symbol::Compose, u"note-pencil.svg"},
+    Entry{Symbol::Starred, u"star.svg"},
+    Entry{Symbol::Label, u"tag.svg"},
+    Entry{Symbol::Trash, u"trash.svg"},
+    Entry{Symbol::Inbox, u"tray.svg"},
+    Entry{Symbol::Remove, u"x-circle-fill.svg"},
 };
 
 QString resource(const char16_t* file)
@@ -49,22 +49,22 @@ QString resource(const char16_t* file)
 
 } // namespace
 
-QString IconTable::path(const QString& symbol)
+QString IconTable::path(Symbol symbol)
 {
     for (const Entry& entry : s_table) {
-        if (symbol == QStringView(entry.first))
+        if (symbol == entry.first)
             return resource(entry.second);
     }
     return {};
 }
 
-QStringList IconTable::symbols()
+QList<Symbol> IconTable::symbols()
 {
-    QStringList names;
-    names.reserve(qsizetype(s_table.size()));
+    QList<Symbol> all;
+    all.reserve(qsizetype(s_table.size()));
     for (const Entry& entry : s_table)
-        names.append(QString::fromUtf16(entry.first));
-    return names;
+        all.append(entry.first);
+    return all;
 }
 
 QString IconTable::applicationIcon()

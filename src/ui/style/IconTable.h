@@ -1,22 +1,23 @@
 #pragma once
 
+#include "ui/style/Symbol.h"
+
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace vesk {
 
-/// The one table from the symbol names the interface uses ("tray",
-/// "square.and.pencil", "arrow.down.circle.fill", ...) to the vendored SVG
-/// that draws each, so views speak in symbol names and the icon set can be
+/// The one table from the symbols the interface uses to the vendored SVG
+/// that draws each, so views speak in symbols and the icon set can be
 /// swapped in one place. Pure and thread-safe.
 class IconTable final
 {
 public:
-    /// The resource path of `symbol`'s SVG; empty for a name not in the table.
-    static QString path(const QString& symbol);
+    /// The resource path of `symbol`'s SVG; empty for one not in the table.
+    static QString path(Symbol symbol);
 
-    /// Every symbol name in the table.
-    static QStringList symbols();
+    /// Every symbol in the table.
+    static QList<Symbol> symbols();
 
     /// The application icon: the white envelope on the brand tile.
     static QString applicationIcon();

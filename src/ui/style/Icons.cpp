@@ -7,12 +7,12 @@
 
 namespace vesk::Icons {
 
-QIcon icon(const QString& symbol)
+QIcon icon(Symbol symbol)
 {
     return icon(symbol, QColor());
 }
 
-QIcon icon(const QString& symbol, const QColor& tint)
+QIcon icon(Symbol symbol, const QColor& tint)
 {
     const QString path = IconTable::path(symbol);
     if (path.isEmpty())
@@ -20,7 +20,7 @@ QIcon icon(const QString& symbol, const QColor& tint)
     return QIcon(new TintedIconEngine(path, tint));
 }
 
-QPixmap pixmap(const QString& symbol, int side, const QColor& tint, qreal devicePixelRatio)
+QPixmap pixmap(Symbol symbol, int side, const QColor& tint, qreal devicePixelRatio)
 {
     return icon(symbol, tint).pixmap(QSize(side, side), devicePixelRatio);
 }

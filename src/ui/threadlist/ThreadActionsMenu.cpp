@@ -28,31 +28,30 @@ ThreadActionsMenu::ThreadActionsMenu(AppState& state, ThreadSummary thread, QWid
     if (!m_state.selectedSession())
         return;
     const bool unread = !m_thread.messages.isEmpty() && m_thread.isUnread();
-    QAction* read = addAction(
-        Icons::icon(unread ? QStringLiteral("envelope.open") : QStringLiteral("envelope.badge")),
-        unread ? tr("Marcar como lida") : tr("Marcar como não lida"));
+    QAction* read = addAction(Icons::icon(unread ? Symbol::MarkRead : Symbol::MarkUnread),
+                              unread ? tr("Marcar como lida") : tr("Marcar como não lida"));
     connect(read, &QAction::triggered, this, [this] { toggleRead(m_state, m_thread); });
 
-    QAction* archiving = addAction(Icons::icon(QStringLiteral("archivebox")), tr("Arquivar"));
+    QAction* archiving = addAction(Icons::icon(Symbol::Archive), tr("Arquivar"));
     connect(archiving, &QAction::triggered, this, [this] { archive(m_state, m_thread.threadId); });
 
     addLabelsMenu();
     addSeparator();
 
-    QAction* trashing = addAction(Icons::icon(QStringLiteral("trash")), tr("Mover para a lixeira"));
+    QAction* trashing = addAction(Icons::icon(Symbol::Trash), tr("Mover para a lixeira"));
     connect(trashing, &QAction::triggered, this, [this] { trash(m_state, m_thread.threadId); });
 }
 
 void ThreadActionsMenu::addLabelsMenu()
 {
-    QMenu* labels = addMenu(Icons::icon(QStringLiteral("tag")), tr("Etiquetas"));
+    QMenu* labels = addMenu(Icons::icon(Symbol::Label), tr("Etiquetas"));
     QPointer<AccountSession> session = m_state.selectedSession();
     for (const LabelInfo& label : session->labels()) {
         if (label.type != s_userType)
             continue;
         const bool applied = hasLabel(m_thread, label.id);
-        QAction* action = labels->addAction(
-            Icons::icon(applied ? QStringLiteral("checkmark") : QStringLiteral("tag")), label.name);
+        QAction* action =
+            labels->addAction(Icons::icon(applied ? Symbol::Check : Symbol::Label), label.name);
         // The menu may outlive a rebuild of the sessions or a switch of
         // account: act only while the labels' account is still the one shown.
         connect(action, &QAction::triggered, this,

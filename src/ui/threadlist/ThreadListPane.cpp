@@ -63,8 +63,7 @@ QWidget* ThreadListPane::buildSearchBar()
     row->setSpacing(8);
 
     auto* glass = new QLabel(bar);
-    glass->setPixmap(Icons::pixmap(QStringLiteral("magnifyingglass"), 15, Brand::secondary(),
-                                   devicePixelRatioF()));
+    glass->setPixmap(Icons::pixmap(Symbol::Search, 15, Brand::secondary(), devicePixelRatioF()));
     row->addWidget(glass);
 
     m_search = new QLineEdit(bar);

@@ -6,7 +6,7 @@
 
 namespace vesk {
 
-/// The stars of the welcome screen's sky: 180 of them, drawn from SplitMix64
+/// The stars of the welcome screen's sky: 180 of them, drawn from a generator
 /// seeded with 42, so a canvas of a given size always gets the same picture.
 /// Pure and thread-safe.
 class StarField final
@@ -21,7 +21,7 @@ public:
     };
 
     static constexpr int s_count = 180;
-    static constexpr quint64 s_seed = 42;
+    static constexpr quint32 s_seed = 42;
 
     /// The stars for a canvas of `canvas`; none when either side is zero or
     /// less, since no position can be drawn from an empty range.

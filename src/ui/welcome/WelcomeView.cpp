@@ -65,8 +65,7 @@ void WelcomeView::buildColumn(QWidget* column)
     layout->setSpacing(20);
 
     auto* glyph = new QLabel(column);
-    glyph->setPixmap(
-        Icons::pixmap(QStringLiteral("envelope.fill"), 54, Qt::white, devicePixelRatioF()));
+    glyph->setPixmap(Icons::pixmap(Symbol::EnvelopeFilled, 54, Qt::white, devicePixelRatioF()));
     glyph->setAlignment(Qt::AlignHCenter);
 
     QFont titleFont = Brand::sora(40, QFont::Bold);

@@ -41,7 +41,7 @@ void PillButton::setProminent(bool prominent)
     update();
 }
 
-void PillButton::setSymbol(const QString& symbol)
+void PillButton::setSymbol(std::optional<Symbol> symbol)
 {
     if (m_symbol == symbol)
         return;
@@ -54,7 +54,7 @@ QSize PillButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
     int width = metrics.horizontalAdvance(text()) + 2 * s_paddingX;
-    if (!m_symbol.isEmpty())
+    if (m_symbol)
         width += s_iconSide + (text().isEmpty() ? 0 : s_iconGap);
     const int height = qMax(metrics.height(), s_iconSide) + 2 * s_paddingY;
     return {width + 2 * s_ringMargin, height + 2 * s_ringMargin};
@@ -114,14 +114,14 @@ void PillButton::paintEvent(QPaintEvent* /*event*/)
     // Symbol and label are centred together, as one line.
     const QFontMetrics metrics(font());
     const int textWidth = metrics.horizontalAdvance(text());
-    const bool withIcon = !m_symbol.isEmpty();
+    const bool withIcon = m_symbol.has_value();
     const int iconWidth = withIcon ? s_iconSide + (text().isEmpty() ? 0 : s_iconGap) : 0;
     const qreal left = capsule.center().x() - (iconWidth + textWidth) / 2.0;
     const QColor colour = labelColour();
     if (withIcon) {
         const QRectF iconRect(left, capsule.center().y() - s_iconSide / 2.0, s_iconSide,
                               s_iconSide);
-        Icons::icon(m_symbol, colour).paint(&painter, iconRect.toRect());
+        Icons::icon(*m_symbol, colour).paint(&painter, iconRect.toRect());
     }
     painter.setPen(colour);
     painter.setFont(font());

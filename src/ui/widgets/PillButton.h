@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ui/style/Symbol.h"
+
 #include <QAbstractButton>
 #include <QString>
+
+#include <optional>
 
 namespace vesk {
 
@@ -9,7 +13,7 @@ namespace vesk {
 /// Prominent pills fill the capsule with the purple gradient and set the label
 /// in white; plain pills lay a faint wash of the text colour under it. A
 /// pressed pill is drawn at 75 % opacity; keyboard focus draws a ring around
-/// the capsule. An optional symbol (by name, see `IconTable`) leads the label.
+/// the capsule. An optional symbol leads the label.
 class PillButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -21,9 +25,9 @@ public:
     bool isProminent() const { return m_prominent; }
     void setProminent(bool prominent);
 
-    /// The symbol drawn before the label; empty for none.
-    QString symbol() const { return m_symbol; }
-    void setSymbol(const QString& symbol);
+    /// The symbol drawn before the label; none by default.
+    std::optional<Symbol> symbol() const { return m_symbol; }
+    void setSymbol(std::optional<Symbol> symbol);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -41,7 +45,7 @@ private:
 
     bool m_prominent;
     bool m_focusRing = false;
-    QString m_symbol;
+    std::optional<Symbol> m_symbol;
 };
 
 } // namespace vesk

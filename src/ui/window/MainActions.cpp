@@ -7,15 +7,17 @@
 #include <QMenuBar>
 #include <QWidget>
 
+#include <optional>
+
 namespace vesk {
 
 namespace {
 
-QAction* action(const QString& text, const QString& symbol, QObject* parent)
+QAction* action(const QString& text, std::optional<Symbol> symbol, QObject* parent)
 {
     auto* result = new QAction(text, parent);
-    if (!symbol.isEmpty())
-        result->setIcon(Icons::icon(symbol));
+    if (symbol)
+        result->setIcon(Icons::icon(*symbol));
     return result;
 }
 
@@ -23,13 +25,13 @@ QAction* action(const QString& text, const QString& symbol, QObject* parent)
 
 MainActions::MainActions(QWidget* window)
     : QObject(window)
-    , m_compose(action(tr("Nova mensagem"), QStringLiteral("square.and.pencil"), this))
-    , m_refresh(action(tr("Atualizar"), QStringLiteral("arrow.clockwise"), this))
-    , m_search(action(tr("Pesquisar no Gmail"), QStringLiteral("magnifyingglass"), this))
-    , m_accounts(action(tr("Gerir contas"), QStringLiteral("person.crop.circle.badge.plus"), this))
-    , m_settings(action(tr("Definições…"), QString(), this))
-    , m_checkForUpdates(action(tr("Buscar atualizações…"), QString(), this))
-    , m_quit(action(tr("Sair"), QString(), this))
+    , m_compose(action(tr("Nova mensagem"), Symbol::Compose, this))
+    , m_refresh(action(tr("Atualizar"), Symbol::Refresh, this))
+    , m_search(action(tr("Pesquisar no Gmail"), Symbol::Search, this))
+    , m_accounts(action(tr("Gerir contas"), Symbol::AddAccount, this))
+    , m_settings(action(tr("Definições…"), std::nullopt, this))
+    , m_checkForUpdates(action(tr("Buscar atualizações…"), std::nullopt, this))
+    , m_quit(action(tr("Sair"), std::nullopt, this))
 {
     m_compose->setShortcut(QKeySequence::New);
     // F5 is the refresh key of most Linux programs, Ctrl+R that of mail clients.

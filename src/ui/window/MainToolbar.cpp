@@ -41,7 +41,7 @@ MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
     setContextMenuPolicy(Qt::PreventContextMenu);
     setStyleSheet(Brand::toolbarStyleSheet(Brand::window));
 
-    m_compose->setSymbol(QStringLiteral("square.and.pencil"));
+    m_compose->setSymbol(Symbol::Compose);
     m_compose->setEnabled(actions.compose()->isEnabled());
     connect(m_compose, &PillButton::clicked, actions.compose(), &QAction::trigger);
     connect(actions.compose(), &QAction::enabledChanged, m_compose, &PillButton::setEnabled);
@@ -87,8 +87,7 @@ void MainToolbar::toggleTransfers()
 
 void MainToolbar::showTransferState(bool active)
 {
-    m_transfersSymbol =
-        active ? QStringLiteral("arrow.down.circle.fill") : QStringLiteral("arrow.down.circle");
+    m_transfersSymbol = active ? Symbol::DownloadsActive : Symbol::Downloads;
     m_transfers->setIcon(Icons::icon(m_transfersSymbol));
 }
 

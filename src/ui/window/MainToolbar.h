@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/style/Symbol.h"
+
 #include <QPointer>
 #include <QToolBar>
 
@@ -33,7 +35,7 @@ public:
     QToolButton* refreshButton() const { return m_refresh; }
     QToolButton* transfersButton() const { return m_transfers; }
     /// The symbol the transfers button shows now.
-    const QString& transfersSymbol() const { return m_transfersSymbol; }
+    Symbol transfersSymbol() const { return m_transfersSymbol; }
     /// The open transfers panel; null while it is closed.
     TransfersPopover* transfersPanel() const;
 
@@ -47,7 +49,7 @@ private:
     PillButton* m_compose;
     QToolButton* m_refresh;
     QToolButton* m_transfers;
-    QString m_transfersSymbol;
+    Symbol m_transfersSymbol = Symbol::Downloads;
     QPointer<TransfersPopover> m_panel;
     QPointer<TransferManager> m_transferManager;
     std::shared_ptr<FileManagerReveal> m_reveal;

@@ -372,9 +372,9 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("Projetos"), QStringLiteral("Família")}));
         // Only the newest message counts: Projetos sits on the older one.
         QCOMPARE(look(actionNamed(*labels, QStringLiteral("Projetos"))->icon()),
-                 look(Icons::icon(QStringLiteral("tag"))));
+                 look(Icons::icon(Symbol::Label)));
         QCOMPARE(look(actionNamed(*labels, QStringLiteral("Família"))->icon()),
-                 look(Icons::icon(QStringLiteral("checkmark"))));
+                 look(Icons::icon(Symbol::Check)));
 
         actionNamed(*labels, QStringLiteral("Projetos"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(google().labelIds(ana, newer.id).contains(projetos), 20000);

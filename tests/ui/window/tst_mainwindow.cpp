@@ -161,16 +161,16 @@ private slots:
         linkAna();
         showWindow();
         MainToolbar* toolbar = m_window->toolbar();
-        QCOMPARE(toolbar->transfersSymbol(), u"arrow.down.circle"_s);
+        QCOMPARE(toolbar->transfersSymbol(), Symbol::Downloads);
 
-        QStringList shown;
+        QList<Symbol> shown;
         connect(m_state->transfers().get(), &TransferManager::hasActiveChanged, this,
                 [&] { shown.append(toolbar->transfersSymbol()); });
         m_rig->dialogs->answers.append(m_rig->rig.path(u"fotos.zip"_s));
         const auto api = m_state->sessions().first()->api();
         QVERIFY(awaitTask(m_state->transfers()->download(
             m_rig->rig.deliverAttachment(ana, u"fotos.zip"_s, QByteArray(200000, 'x')), ana, api)));
-        QCOMPARE(shown, QStringList({u"arrow.down.circle.fill"_s, u"arrow.down.circle"_s}));
+        QCOMPARE(shown, QList<Symbol>({Symbol::DownloadsActive, Symbol::Downloads}));
 
         // The button opens its panel under itself; Esc closes it again.
         toolbar->transfersButton()->click();
