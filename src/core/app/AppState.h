@@ -85,7 +85,6 @@ public:
     bool isSearchRunning() const { return m_isSearchRunning; }
     /// Why the newest search failed; none while it runs or when it found.
     const std::optional<SessionError>& searchError() const { return m_searchError; }
-    const QList<ThreadSummary>& searchResults() const { return m_searchResults; }
     /// Leaves search mode, back to the selected label.
     void clearSearch();
 

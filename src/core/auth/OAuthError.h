@@ -43,8 +43,6 @@ public:
     /// Google's error code: the redirect's value for GoogleError, the token
     /// endpoint's "error" for Http ("invalid_client"); empty otherwise.
     const QString& errorCode() const { return m_answer.error; }
-    /// For Http: the token endpoint's "error_description", on one line.
-    const QString& errorDescription() const { return m_answer.message; }
     /// For GoogleError: Google's value; for Http: the whole body.
     const QString& payload() const { return m_payload; }
 

@@ -12,12 +12,6 @@ void NotificationRouter::setOnOpen(OpenCallback onOpen)
     m_onOpen = std::move(onOpen);
 }
 
-bool NotificationRouter::hasOnOpen() const
-{
-    const QMutexLocker locker(&m_lock);
-    return bool(m_onOpen);
-}
-
 NotificationRouter::OpenCallback NotificationRouter::onOpen() const
 {
     const QMutexLocker locker(&m_lock);

@@ -25,7 +25,6 @@ public:
     NotificationRouter& operator=(const NotificationRouter&) = delete;
 
     void setOnOpen(OpenCallback onOpen);
-    bool hasOnOpen() const;
 
     /// Hands a click to the callback on the GUI thread; without a callback the
     /// click is dropped.

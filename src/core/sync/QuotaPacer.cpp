@@ -87,10 +87,4 @@ void QuotaPacer::refused(std::optional<std::chrono::milliseconds> retryAfter)
     m_blockedUntilMs = std::max(m_blockedUntilMs, until);
 }
 
-int QuotaPacer::unitsInWindow() const
-{
-    const qint64 now = m_clock->nowMs();
-    return bookedIn(now - windowMs, now);
-}
-
 } // namespace vesk

@@ -40,9 +40,6 @@ public:
     /// until `retryAfter` has passed, or a whole window when Google did not say.
     void refused(std::optional<std::chrono::milliseconds> retryAfter = std::nullopt);
 
-    /// Units booked within the window that ends now.
-    int unitsInWindow() const;
-
 private:
     struct Booking
     {

@@ -10,6 +10,7 @@
 #include "ui/widgets/ErrorText.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/StatusNotice.h"
+#include "ui/widgets/TextButton.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -82,13 +83,7 @@ QWidget* ThreadListPane::buildSearchBar()
     });
     row->addWidget(m_search, 1);
 
-    m_clear = new QPushButton(tr("Limpar"), bar);
-    m_clear->setFlat(true);
-    m_clear->setCursor(Qt::PointingHandCursor);
-    Brand::setText(m_clear, Brand::inter(13, QFont::Medium), Brand::lightPurple);
-    QPalette link = m_clear->palette();
-    link.setColor(QPalette::ButtonText, Brand::lightPurple);
-    m_clear->setPalette(link);
+    m_clear = new TextButton(tr("Limpar"), Brand::inter(13, QFont::Medium), bar);
     connect(m_clear, &QPushButton::clicked, this, [this] {
         m_state.setSearchText(QString());
         m_state.clearSearch();

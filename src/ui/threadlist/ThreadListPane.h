@@ -7,12 +7,12 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QModelIndex;
-class QPushButton;
 
 namespace vesk {
 
 class AppState;
 class StatusNotice;
+class TextButton;
 class ThreadListModel;
 struct ThreadSummary;
 
@@ -71,7 +71,7 @@ private:
     AppState& m_state;
     ThreadListModel* m_model;
     QLineEdit* m_search = nullptr;
-    QPushButton* m_clear = nullptr;
+    TextButton* m_clear = nullptr;
     QListView* m_list = nullptr;
     StatusNotice* m_empty = nullptr;
     QString m_title;

@@ -22,7 +22,6 @@ class WelcomeView final : public QWidget
 public:
     explicit WelcomeView(QWidget* parent = nullptr);
 
-    bool isOAuthConfigured() const { return m_oauthConfigured; }
     /// Shows the card and "Abrir Definições" while false, "Ligar a primeira
     /// conta" once true.
     void setOAuthConfigured(bool configured);
