@@ -1,4 +1,690 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="pt_BR" sourcelanguage="pt_PT">
+<context>
+    <name>AccountLinker</name>
+    <message>
+        <source>Falta configurar o cliente OAuth da Google nas Definições.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk-demo</name>
+    <message>
+        <source>VESK — demonstração</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AboutView</name>
+    <message>
+        <source>Cliente de Gmail nativo para Linux</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Versão %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AccountCard</name>
+    <message>
+        <source>Notificações</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remover</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AccountsSheet</name>
+    <message>
+        <source>Contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ainda falta o cliente OAuth da Google. Cola o Client ID e o Client Secret nas Definições do VESK (o passo da consola demora poucos minutos e faz-se uma só vez). Sem isso, o VESK não consegue ligar contas, mas todo o resto da app está pronto.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Concluir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ligar outra conta</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AppState</name>
+    <message>
+        <source>Caixa de entrada</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enviados</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rascunhos</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Spam</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Importantes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não lidas</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AttachmentRow</name>
+    <message>
+        <source>Remover</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::BusySpinner</name>
+    <message>
+        <source>A trabalhar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ComposerBodyEdit</name>
+    <message>
+        <source>Escreve a mensagem. Podes largar ficheiros aqui para os anexar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ComposerHeader</name>
+    <message>
+        <source>Fechar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ComposerSession</name>
+    <message>
+        <source>Escolher ficheiros para anexar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Endereço inválido: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ComposerView</name>
+    <message>
+        <source>Os anexos passam o limite de 25 MB do Gmail.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rascunho guardado</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Responder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Responder a todos</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reencaminhar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nova mensagem</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Para</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Assunto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adicionar Cc e Bcc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>De</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Anexar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Descartar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enviar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A enviar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ErrorText</name>
+    <message>
+        <source>Sem ligação ao Google. A sincronização continua quando a ligação voltar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O Google limitou os pedidos desta conta por agora. A sincronização continua sozinha.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sem ligação ao Google. Verifica a ligação à Internet e tenta de novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O Google limitou os pedidos desta conta por agora. Tenta de novo daqui a um minuto.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::GmailError</name>
+    <message>
+        <source>Falta a permissão do Gmail: não foi marcada na página da Google. É preciso ligar a conta de novo e marcar a permissão do Gmail.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Google deixou de aceitar o acesso a esta conta (HTTP %1). É preciso ligá-la de novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O Gmail limitou os pedidos desta conta por agora (HTTP %1). Passa por si daqui a pouco.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O Gmail não encontrou o que foi pedido (HTTP %1): pode ter sido apagado entretanto.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transporte: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Descodificação: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não autorizado: não há credenciais guardadas para esta conta. É preciso ligá-la de novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Histórico expirado</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LoopbackRedirect</name>
+    <message>
+        <source>A aguardar a ligação.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ligação não concluída</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Google devolveu um erro. Pode fechar esta janela e tentar outra vez no VESK.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O estado da ligação não confere. Pode fechar esta janela e tentar outra vez no VESK.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conta ligada ao VESK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pode fechar esta janela e voltar ao VESK.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pode fechar esta janela e tentar outra vez no VESK.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::MainActions</name>
+    <message>
+        <source>Nova mensagem</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Atualizar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pesquisar no Gmail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gerir contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Definições…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Buscar atualizações…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ficheiro</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conta</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::MainToolbar</name>
+    <message>
+        <source>Escrever</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transferências</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::MessageCard</name>
+    <message>
+        <source>Mostrar imagens desta mensagem</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>para %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::NotificationPayload</name>
+    <message>
+        <source>(sem assunto)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::OAuthError</name>
+    <message>
+        <source>A Google não aceitou o cliente OAuth (%1). É preciso verificar o Client Secret e o Client ID nas Definições.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Google deixou de aceitar a autorização desta conta: expirou ou foi revogada. É preciso ligar a conta de novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O acesso à conta foi recusado na página da Google, por isso a conta não foi ligada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Google não concluiu a ligação (%1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cliente OAuth não configurado</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ligação cancelada</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Estado OAuth não confere</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Google não devolveu código</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não foi possível abrir o navegador.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::PackageManagerUpdater</name>
+    <message>
+        <source>O VESK é atualizado pelo sistema</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As novas versões do VESK chegam pelo gestor de pacotes do sistema, com as outras atualizações. Procura-as na ferramenta de atualizações da tua distribuição.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Buscar atualizações</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::QNetworkTransport</name>
+    <message>
+        <source>A ligação terminou antes do fim da resposta (%1 de %2 bytes)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ReaderPane</name>
+    <message>
+        <source>Responder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Responder a todos</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reencaminhar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A abrir a conversa…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(sem assunto)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ReaderPlaceholder</name>
+    <message>
+        <source>Escolhe uma conversa para ler.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ReceivedAttachmentRow</name>
+    <message>
+        <source>Guardar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A guardar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::SettingsWindow</name>
+    <message>
+        <source>Definições do VESK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Privacidade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Os tokens das contas vivem no porta-chaves do sistema, um conjunto por conta. O correio fica em cache na pasta de suporte do VESK, neste computador. Sem servidor do VESK e sem análise de utilização: nada sai daqui exceto os pedidos à API do Gmail da Google, com os tokens da própria conta.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sobre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cliente OAuth da Google</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vêm da tua consola Google (projeto VESK, cliente Desktop app chamado VESK Linux). O Client Secret fica guardado no porta-chaves deste computador, só para o VESK. A senha das tuas contas nunca passa pelo VESK: o login faz-se nas páginas da Google, no navegador do sistema.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Guardar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Guardado</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notificações</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As notificações são locais, geradas no teu computador a cada sincronização (cerca de um minuto com o app aberto), com o nome e o endereço da conta no título. Clicar numa notificação abre a conta e a conversa certas. O interruptor de cada conta está em Contas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pedir permissão de notificações</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cliente configurado</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cliente por configurar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::SidebarPane</name>
+    <message>
+        <source>Contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Etiquetas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gerir contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A sincronizar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ligar de novo</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::StatusNotice</name>
+    <message>
+        <source>Tentar de novo</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::SystemNotificationPoster</name>
+    <message>
+        <source>Abrir</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ThreadActionsMenu</name>
+    <message>
+        <source>Marcar como lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como não lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mover para a lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Etiquetas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sem etiquetas tuas</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ThreadListPane</name>
+    <message>
+        <source>Pesquisar no Gmail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Limpar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sem conversas aqui.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A pesquisar…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sem resultados.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pesquisa</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ThreadRowDelegate</name>
+    <message numerus="yes">
+        <source>%n mensagens</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ThreadSummary</name>
+    <message>
+        <source>(sem assunto)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TransferCard</name>
+    <message>
+        <source>A transferir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mostrar na pasta</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TransferManager</name>
+    <message>
+        <source>Erro desconhecido</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Guardar anexo de %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TransfersPanel</name>
+    <message>
+        <source>Limpar concluídas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sem transferências. Os anexos que guardares aparecem aqui com o progresso.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transferências</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::WelcomeView</name>
+    <message>
+        <source>O teu Gmail, nativo no Linux. Várias contas, notificações por conta e anexos sem truques.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Falta um passo teu, uma só vez</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ligar a primeira conta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Abrir Definições</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>

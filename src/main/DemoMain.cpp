@@ -165,7 +165,7 @@ int main(int argc, char* argv[])
     AppState state(world.services(slot));
     const std::unique_ptr<MainWindow> window =
         composeWindow(state, world.oauthConfig(), world.settings());
-    window->setBaseTitle(QStringLiteral("VESK — demonstração"));
+    window->setBaseTitle(QCoreApplication::translate("vesk-demo", "VESK — demonstração"));
     // As the real program does: the first conversation opened must not wait
     // for the web engine to start.
     if (!options->accounts.isEmpty())
