@@ -8,7 +8,6 @@
 #include "transfers/TransferManager.h"
 #include "ui/composer/ComposerSheet.h"
 #include "ui/composer/ComposerView.h"
-#include "ui/composer/DroppedFiles.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPane.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
@@ -222,7 +221,7 @@ void MailScenes::fillComposer()
     composer->setBody(u"Obrigada, Tiago! Segue a gravação da reunião, para quem não pôde "
                       u"estar.\n\n"_s +
                       composer->body());
-    composer->addAttachments(attachmentsFromUrls({QUrl::fromLocalFile(path)}));
+    composer->addFiles({path});
     composer->markDirty();
     const auto warned = [this] {
         ComposerSheet* sheet = m_window.composerSheet();

@@ -217,15 +217,39 @@ QCoro::Task<> ComposerSession::addAttachmentsFromPanel()
         co_await m_dialogs->chooseFilesToOpen(tr("Escolher ficheiros para anexar"));
     if (!self || files.isEmpty())
         co_return;
+    addFiles(files);
+}
+
+void ComposerSession::addFiles(const QStringList& paths)
+{
     QList<OutgoingAttachment> added;
-    for (const QString& path : files) {
-        QFile file(path);
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        // A directory opens for reading on Linux and reads as nothing.
+        if (!info.isFile())
+            continue;
+        QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        const QString name = QFileInfo(path).fileName();
-        added.append(OutgoingAttachment{name, MIMEBuilder::mimeType(name), file.readAll()});
+        const QByteArray data = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            continue;
+        added.append(
+            OutgoingAttachment{info.fileName(), MIMEBuilder::mimeType(info.fileName()), data});
     }
     addAttachments(added);
+    markDirty();
+}
+
+void ComposerSession::removeAttachmentAndTwins(qsizetype index)
+{
+    if (index < 0 || index >= m_attachments.size())
+        return;
+    const OutgoingAttachment removed = m_attachments.at(index);
+    for (qsizetype i = m_attachments.size() - 1; i >= 0; --i) {
+        if (m_attachments.at(i) == removed)
+            removeAttachment(i);
+    }
     markDirty();
 }
 

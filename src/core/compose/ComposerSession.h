@@ -88,7 +88,14 @@ public:
 
     const QList<OutgoingAttachment>& attachments() const { return m_attachments; }
     void addAttachments(const QList<OutgoingAttachment>& attachments);
+    /// Attaches the files at `paths` (dropped or chosen), in that order, and
+    /// asks for a draft. Only regular files that read whole are attached:
+    /// folders and unreadable files are left out without a word.
+    void addFiles(const QStringList& paths);
     void removeAttachment(qsizetype index);
+    /// Removes the attachment at `index` and every other one equal to it (the
+    /// same file added twice is one thing to the person), and asks for a draft.
+    void removeAttachmentAndTwins(qsizetype index);
     qint64 attachmentsTotalSize() const;
 
     bool isSending() const { return m_isSending; }

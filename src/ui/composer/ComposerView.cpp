@@ -3,7 +3,6 @@
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
-#include "ui/composer/DroppedFiles.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
@@ -266,21 +265,13 @@ void ComposerView::addDropped(const QList<QUrl>& urls)
 {
     if (!m_composer)
         return;
-    m_composer->addAttachments(attachmentsFromUrls(urls));
-    m_composer->markDirty();
-}
-
-void ComposerView::removeEqualTo(qsizetype index)
-{
-    if (!m_composer || index < 0 || index >= m_composer->attachments().size())
-        return;
-    // The same file added twice is one thing to the user: both go.
-    const OutgoingAttachment removed = m_composer->attachments().at(index);
-    for (qsizetype i = m_composer->attachments().size() - 1; i >= 0; --i) {
-        if (m_composer->attachments().at(i) == removed)
-            m_composer->removeAttachment(i);
+    // Links dropped from a browser are no files to attach.
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
     }
-    m_composer->markDirty();
+    m_composer->addFiles(paths);
 }
 
 void ComposerView::rebuildAttachments()
@@ -297,7 +288,10 @@ void ComposerView::rebuildAttachments()
         m_composer ? m_composer->attachments() : QList<OutgoingAttachment>();
     for (qsizetype i = 0; i < attachments.size(); ++i) {
         auto* row = new AttachmentRow(attachments.at(i), m_attachmentsBox);
-        connect(row, &AttachmentRow::removeClicked, this, [this, i] { removeEqualTo(i); });
+        connect(row, &AttachmentRow::removeClicked, this, [this, i] {
+            if (m_composer)
+                m_composer->removeAttachmentAndTwins(i);
+        });
         m_attachmentsList->insertWidget(int(i), row);
         m_rows.append(row);
     }

@@ -69,7 +69,6 @@ private:
                    const QString& (ComposerSession::*get)() const);
     void showCcBcc();
     void addDropped(const QList<QUrl>& urls);
-    void removeEqualTo(qsizetype index);
     void rebuildAttachments();
     void refreshActions();
     QCoro::Task<> closeAfterSave();
