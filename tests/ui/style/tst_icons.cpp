@@ -9,6 +9,8 @@
 #include <QSvgRenderer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {
@@ -87,8 +89,8 @@ private Q_SLOTS:
         for (const QString& symbol : IconTable::symbols())
             files.insert(IconTable::path(symbol));
         QCOMPARE(files.size(), IconTable::symbols().size());
-        QVERIFY(IconTable::path(QStringLiteral("envelope.fil")).isEmpty());
-        QVERIFY(Icons::icon(QStringLiteral("no.such.symbol")).isNull());
+        QVERIFY(IconTable::path(u"envelope.fil"_s).isEmpty());
+        QVERIFY(Icons::icon(u"no.such.symbol"_s).isNull());
     }
 };
 
