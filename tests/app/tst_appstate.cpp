@@ -45,10 +45,7 @@ class TestAppState : public QObject
     }
 
     void linkDirectly(const QString& email) { m_rig->linkDirectly(email); }
-    static AccountSession* sessionOf(const AppState& app, const QString& email)
-    {
-        return AppRig::sessionOf(app, email);
-    }
+    static constexpr auto sessionOf = &AppRig::sessionOf;
 
     static bool holds(const AccountSession* session, const QString& subject)
     {

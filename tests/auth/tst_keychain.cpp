@@ -9,14 +9,16 @@
 
 #include <libsecret/secret.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {
 
 QString freshService(const char* purpose)
 {
-    return QStringLiteral("app.orvendo.vesk.test.%1.%2")
-        .arg(QLatin1String(purpose), QUuid::createUuid().toString(QUuid::WithoutBraces));
+    return u"app.orvendo.vesk.test.%1.%2"_s.arg(QLatin1String(purpose),
+                                                QUuid::createUuid().toString(QUuid::WithoutBraces));
 }
 
 // Writes raw bytes under the keychain's own schema, as another program or a
@@ -52,27 +54,27 @@ private Q_SLOTS:
         Keychain keychain;
         const QString oauth = freshService("oauth");
         const QString tokens = freshService("tokens");
-        const QString ana = QStringLiteral("ana@exemplo.pt");
-        const QString rui = QStringLiteral("rui@exemplo.pt");
+        const QString ana = u"ana@exemplo.pt"_s;
+        const QString rui = u"rui@exemplo.pt"_s;
 
         QVERIFY(!keychain.get(tokens, ana));
         QVERIFY(keychain.remove(tokens, ana)); // nothing there: done all the same
-        QVERIFY(keychain.set(QStringLiteral("primeiro"), tokens, ana));
+        QVERIFY(keychain.set(u"primeiro"_s, tokens, ana));
         // Accents and an emoji survive the trip through the store as UTF-8.
-        const QString second = QStringLiteral("segundo, çã é 🙂");
+        const QString second = u"segundo, çã é 🙂"_s;
         QVERIFY(keychain.set(second, tokens, ana));
-        QVERIFY(keychain.set(QStringLiteral("segredo"), oauth, ana));
-        QVERIFY(keychain.set(QStringLiteral("fichas do Rui"), tokens, rui));
+        QVERIFY(keychain.set(u"segredo"_s, oauth, ana));
+        QVERIFY(keychain.set(u"fichas do Rui"_s, tokens, rui));
         QCOMPARE(keychain.get(tokens, ana), second);
-        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QCOMPARE(keychain.get(oauth, ana), u"segredo"_s);
+        QCOMPARE(keychain.get(tokens, rui), u"fichas do Rui"_s);
         QVERIFY(!keychain.get(oauth, rui));
 
         // Services and accounts are kept apart.
         QVERIFY(keychain.remove(tokens, ana));
         QVERIFY(!keychain.get(tokens, ana));
-        QCOMPARE(keychain.get(oauth, ana), QStringLiteral("segredo"));
-        QCOMPARE(keychain.get(tokens, rui), QStringLiteral("fichas do Rui"));
+        QCOMPARE(keychain.get(oauth, ana), u"segredo"_s);
+        QCOMPARE(keychain.get(tokens, rui), u"fichas do Rui"_s);
         QVERIFY(keychain.remove(oauth, ana));
         QVERIFY(keychain.remove(tokens, rui));
     }
@@ -81,13 +83,13 @@ private Q_SLOTS:
     {
         Keychain keychain;
         const QString service = freshService("bytes");
-        const QString account = QStringLiteral("ana@exemplo.pt");
+        const QString account = u"ana@exemplo.pt"_s;
 
         QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
         QVERIFY(!keychain.get(service, account));
         // The unreadable item can still be replaced and deleted.
-        QVERIFY(keychain.set(QStringLiteral("legível"), service, account));
-        QCOMPARE(keychain.get(service, account), QStringLiteral("legível"));
+        QVERIFY(keychain.set(u"legível"_s, service, account));
+        QCOMPARE(keychain.get(service, account), u"legível"_s);
         QVERIFY(keychain.remove(service, account));
     }
 };

@@ -2,6 +2,8 @@
 
 #include <QNetworkReply>
 
+using namespace Qt::StringLiterals;
+
 bool TestBrowser::open(const QUrl& url)
 {
     if (m_unavailable)
@@ -17,8 +19,7 @@ bool TestBrowser::open(const QUrl& url)
                 continue;
             QStringList scopes = QUrl::fromPercentEncoding(item.mid(6).toLatin1()).split(u' ');
             scopes.removeAll(m_declinedScope);
-            item = QStringLiteral("scope=") +
-                   QString::fromLatin1(QUrl::toPercentEncoding(scopes.join(u' ')));
+            item = u"scope="_s + QString::fromLatin1(QUrl::toPercentEncoding(scopes.join(u' ')));
         }
         consent.setQuery(items.join(u'&'), QUrl::StrictMode);
     }

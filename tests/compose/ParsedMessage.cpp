@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 
+using namespace Qt::StringLiterals;
+
 namespace vesk::test {
 
 namespace {
@@ -31,27 +33,26 @@ QString fromUtf8(const char* text)
 QString warningName(GMimeParserWarning code)
 {
     static const QStringList names{
-        QStringLiteral("GMIME_WARN_DUPLICATED_HEADER"),
-        QStringLiteral("GMIME_WARN_DUPLICATED_PARAMETER"),
-        QStringLiteral("GMIME_WARN_UNENCODED_8BIT_HEADER"),
-        QStringLiteral("GMIME_WARN_INVALID_CONTENT_TYPE"),
-        QStringLiteral("GMIME_WARN_INVALID_RFC2047_HEADER_VALUE"),
-        QStringLiteral("GMIME_WARN_MALFORMED_MULTIPART"),
-        QStringLiteral("GMIME_WARN_TRUNCATED_MESSAGE"),
-        QStringLiteral("GMIME_WARN_MALFORMED_MESSAGE"),
-        QStringLiteral("GMIME_CRIT_INVALID_HEADER_NAME"),
-        QStringLiteral("GMIME_CRIT_CONFLICTING_HEADER"),
-        QStringLiteral("GMIME_CRIT_CONFLICTING_PARAMETER"),
-        QStringLiteral("GMIME_CRIT_MULTIPART_WITHOUT_BOUNDARY"),
-        QStringLiteral("GMIME_WARN_INVALID_PARAMETER"),
-        QStringLiteral("GMIME_WARN_INVALID_ADDRESS_LIST"),
-        QStringLiteral("GMIME_CRIT_NESTING_OVERFLOW"),
-        QStringLiteral("GMIME_WARN_PART_WITHOUT_CONTENT"),
-        QStringLiteral("GMIME_CRIT_PART_WITHOUT_HEADERS_OR_CONTENT"),
+        u"GMIME_WARN_DUPLICATED_HEADER"_s,
+        u"GMIME_WARN_DUPLICATED_PARAMETER"_s,
+        u"GMIME_WARN_UNENCODED_8BIT_HEADER"_s,
+        u"GMIME_WARN_INVALID_CONTENT_TYPE"_s,
+        u"GMIME_WARN_INVALID_RFC2047_HEADER_VALUE"_s,
+        u"GMIME_WARN_MALFORMED_MULTIPART"_s,
+        u"GMIME_WARN_TRUNCATED_MESSAGE"_s,
+        u"GMIME_WARN_MALFORMED_MESSAGE"_s,
+        u"GMIME_CRIT_INVALID_HEADER_NAME"_s,
+        u"GMIME_CRIT_CONFLICTING_HEADER"_s,
+        u"GMIME_CRIT_CONFLICTING_PARAMETER"_s,
+        u"GMIME_CRIT_MULTIPART_WITHOUT_BOUNDARY"_s,
+        u"GMIME_WARN_INVALID_PARAMETER"_s,
+        u"GMIME_WARN_INVALID_ADDRESS_LIST"_s,
+        u"GMIME_CRIT_NESTING_OVERFLOW"_s,
+        u"GMIME_WARN_PART_WITHOUT_CONTENT"_s,
+        u"GMIME_CRIT_PART_WITHOUT_HEADERS_OR_CONTENT"_s,
     };
     const int index = int(code) - 1;
-    return index >= 0 && index < names.size() ? names[index]
-                                              : QStringLiteral("warning %1").arg(int(code));
+    return index >= 0 && index < names.size() ? names[index] : u"warning %1"_s.arg(int(code));
 }
 
 void collectWarning(gint64, GMimeParserWarning code, const gchar*, gpointer problems)
@@ -103,12 +104,12 @@ QList<ShownAddress> shownAddresses(InternetAddressList* list)
         InternetAddress* address = internet_address_list_get_address(list, i);
         const QString name = fromUtf8(internet_address_get_name(address));
         if (!INTERNET_ADDRESS_IS_MAILBOX(address)) {
-            shown.append(QStringLiteral("group: ") + name);
+            shown.append(u"group: "_s + name);
             continue;
         }
         const QString addr =
             fromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
-        shown.append(name.isEmpty() ? addr : name + QStringLiteral(" <") + addr + u'>');
+        shown.append(name.isEmpty() ? addr : name + u" <"_s + addr + u'>');
     }
     return shown;
 }

@@ -15,9 +15,19 @@ using namespace vesk;
 using namespace vesk::test;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(QList<vesk::OutgoingAttachment>)
-
 namespace {
+
+/// A message as typed, and what a reader must see where that differs: the
+/// subject and, per attachment, the name and media type (inputs with line
+/// breaks or bad types). A null replyTo: no reply headers.
+struct Written
+{
+    QStringList to{}, cc{}, bcc{};
+    QString subject{}, body{};
+    QList<OutgoingAttachment> files{};
+    QString replyTo{}, shownSubject{};
+    QStringList shownNames{}, shownTypes{};
+};
 
 QByteArray someBytes(qsizetype size, quint32 seed)
 {
@@ -124,7 +134,18 @@ QByteArray rawHeader(const QByteArray& message, const QByteArray& name)
     return value;
 }
 
+// The message as GMime reads it; a line fault comes first among its problems.
+ParsedMessage readBack(const QByteArray& message)
+{
+    ParsedMessage parsed = parseMessage(message);
+    if (const QByteArray fault = lineFault(message); !fault.isEmpty())
+        parsed.problems.prepend(u"line: "_s + QString::fromLatin1(fault));
+    return parsed;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Written)
 
 class TestMIMEBuilder : public QObject
 {
@@ -133,99 +154,68 @@ class TestMIMEBuilder : public QObject
 private Q_SLOTS:
     void readsBackAsWritten_data()
     {
-        QTest::addColumn<QStringList>("to");
-        QTest::addColumn<QStringList>("cc");
-        QTest::addColumn<QStringList>("bcc");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QList<OutgoingAttachment>>("attachments");
-        QTest::addColumn<QString>("replyTo"); // null: no reply headers
-        // What a reader must see: the subject and, per attachment, the name
-        // and media type (inputs with line breaks or bad types differ; an
-        // empty list: as given).
-        QTest::addColumn<QString>("shownSubject");
-        QTest::addColumn<QStringList>("shownNames");
-        QTest::addColumn<QStringList>("shownTypes");
-
+        QTest::addColumn<Written>("written");
+        const auto row = [](const char* name, const Written& written) {
+            QTest::newRow(name) << written;
+        };
         const QString olaBody = u"Olá Ana,\n\naté amanhã — 5 € 👍🏽\n"_s.repeated(20);
-        QTest::newRow("plain") << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList()
-                               << u"Hello"_s << u"Hi\nthere"_s << QList<OutgoingAttachment>()
-                               << QString() << u"Hello"_s << QStringList() << QStringList();
-        QTest::newRow("all empty") << QStringList() << QStringList() << QStringList() << QString()
-                                   << QString() << QList<OutgoingAttachment>() << QString()
-                                   << QString() << QStringList() << QStringList();
-        QTest::newRow("portuguese, copies and reply")
-            << QStringList{u"Ana Sá <ana@x.pt>"_s, u"\"Silva, Rui\" <rui@x.pt>"_s}
-            << QStringList{u"eva@x.pt"_s, u"ze@x.pt"_s} << QStringList{u"oculto@x.pt"_s} << u"Olá"_s
-            << olaBody << QList<OutgoingAttachment>() << u"<m1@mail.gmail.com>"_s << u"Olá"_s
-            << QStringList() << QStringList();
-        QTest::newRow("long non-ascii subject")
-            << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList()
-            << u"Relatório de avaliação "_s.repeated(12) << QString() << QList<OutgoingAttachment>()
-            << QString() << u"Relatório de avaliação "_s.repeated(12) << QStringList()
-            << QStringList();
-        QTest::newRow("line breaks in headers")
-            << QStringList{u"rui@x.pt"_s} << QStringList{u"a@x.pt"_s} << QStringList()
-            << u"Olá\r\nBcc: eve@x.pt"_s << u"corpo"_s
-            << QList<OutgoingAttachment>{{u"a\r\nX-Part: 1.txt"_s, u"text/plain"_s, "x"}}
-            << u"<m1@x>\r\nX-Reply: 1"_s << u"Olá  Bcc: eve@x.pt"_s
-            << QStringList{u"a  X-Part: 1.txt"_s} << QStringList{u"text/plain"_s};
-        QTest::newRow("ascii names")
-            << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList() << u"Ficheiros"_s
-            << olaBody
-            << QList<OutgoingAttachment>{{u"report.pdf"_s, u"application/pdf"_s, everyByte()},
-                                         {u"notas v2 (final).txt"_s, u"text/plain"_s, {}},
-                                         {QString(), u"application/octet-stream"_s, "abc"}}
-            << QString() << u"Ficheiros"_s << QStringList() << QStringList();
-        QTest::newRow("names needing encoding")
-            << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList() << u"Anexos"_s
-            << QString()
-            << QList<OutgoingAttachment>{{u"Relatório.pdf"_s, u"application/pdf"_s,
-                                          someBytes(5000, 1)},
-                                         {u"diz \"olá\".txt"_s, u"text/plain"_s, "ola"},
-                                         {u"C:\\temp\\a.txt"_s, u"text/plain"_s, "a"},
-                                         {u"tab\there.txt"_s, u"text/plain"_s, "t"},
-                                         {u"👍🏽 foto.png"_s, u"image/png"_s, someBytes(77, 2)},
-                                         {u"Conceição e Sebastião "_s.repeated(8) + u".docx"_s,
-                                          MIMEBuilder::mimeType(u"x.docx"_s), someBytes(1000, 3)}}
-            << QString() << u"Anexos"_s << QStringList() << QStringList();
-        QTest::newRow("bad media types")
-            << QStringList{u"rui@x.pt"_s} << QStringList() << QStringList() << u"Tipos"_s << u"x"_s
-            << QList<OutgoingAttachment>{{u"a.bin"_s, QString(), "1"},
-                                         {u"b.bin"_s, u"text/html; charset=x"_s, "2"},
-                                         {u"c.bin"_s, u"image/png\r\nX-Evil: 1"_s, "3"},
-                                         {u"d.png"_s, u" image/png "_s, "4"}}
-            << QString() << u"Tipos"_s << QStringList()
-            << QStringList{u"application/octet-stream"_s, u"application/octet-stream"_s,
-                           u"application/octet-stream"_s, u"image/png"_s};
+        row("plain", {.to = {u"rui@x.pt"_s}, .subject = u"Hello"_s, .body = u"Hi\nthere"_s});
+        row("all empty", {});
+        row("portuguese, copies and reply",
+            {.to = {u"Ana Sá <ana@x.pt>"_s, u"\"Silva, Rui\" <rui@x.pt>"_s},
+             .cc = {u"eva@x.pt"_s, u"ze@x.pt"_s},
+             .bcc = {u"oculto@x.pt"_s},
+             .subject = u"Olá"_s,
+             .body = olaBody,
+             .replyTo = u"<m1@mail.gmail.com>"_s});
+        row("long non-ascii subject",
+            {.to = {u"rui@x.pt"_s}, .subject = u"Relatório de avaliação "_s.repeated(12)});
+        row("line breaks in headers", {.to = {u"rui@x.pt"_s},
+                                       .cc = {u"a@x.pt"_s},
+                                       .subject = u"Olá\r\nBcc: eve@x.pt"_s,
+                                       .body = u"corpo"_s,
+                                       .files = {{u"a\r\nX-Part: 1.txt"_s, u"text/plain"_s, "x"}},
+                                       .replyTo = u"<m1@x>\r\nX-Reply: 1"_s,
+                                       .shownSubject = u"Olá  Bcc: eve@x.pt"_s,
+                                       .shownNames = {u"a  X-Part: 1.txt"_s}});
+        row("ascii names", {.to = {u"rui@x.pt"_s},
+                            .subject = u"Ficheiros"_s,
+                            .body = olaBody,
+                            .files = {{u"report.pdf"_s, u"application/pdf"_s, everyByte()},
+                                      {u"notas v2 (final).txt"_s, u"text/plain"_s, {}},
+                                      {QString(), u"application/octet-stream"_s, "abc"}}});
+        row("names needing encoding",
+            {.to = {u"rui@x.pt"_s},
+             .subject = u"Anexos"_s,
+             .files = {{u"Relatório.pdf"_s, u"application/pdf"_s, someBytes(5000, 1)},
+                       {u"diz \"olá\".txt"_s, u"text/plain"_s, "ola"},
+                       {u"C:\\temp\\a.txt"_s, u"text/plain"_s, "a"},
+                       {u"tab\there.txt"_s, u"text/plain"_s, "t"},
+                       {u"👍🏽 foto.png"_s, u"image/png"_s, someBytes(77, 2)},
+                       {u"Conceição e Sebastião "_s.repeated(8) + u".docx"_s,
+                        MIMEBuilder::mimeType(u"x.docx"_s), someBytes(1000, 3)}}});
+        const QString octets = u"application/octet-stream"_s;
+        row("bad media types", {.to = {u"rui@x.pt"_s},
+                                .subject = u"Tipos"_s,
+                                .body = u"x"_s,
+                                .files = {{u"a.bin"_s, QString(), "1"},
+                                          {u"b.bin"_s, u"text/html; charset=x"_s, "2"},
+                                          {u"c.bin"_s, u"image/png\r\nX-Evil: 1"_s, "3"},
+                                          {u"d.png"_s, u" image/png "_s, "4"}},
+                                .shownTypes = {octets, octets, octets, u"image/png"_s}});
     }
 
     void readsBackAsWritten()
     {
-        QFETCH(QStringList, to);
-        QFETCH(QStringList, cc);
-        QFETCH(QStringList, bcc);
-        QFETCH(QString, subject);
-        QFETCH(QString, body);
-        QFETCH(QList<OutgoingAttachment>, attachments);
-        QFETCH(QString, replyTo);
-        QFETCH(QString, shownSubject);
-        QFETCH(QStringList, shownNames);
-        QFETCH(QStringList, shownTypes);
-        for (const OutgoingAttachment& attachment : attachments) {
-            if (shownNames.size() < attachments.size())
-                shownNames << attachment.filename;
-            if (shownTypes.size() < attachments.size())
-                shownTypes << attachment.mimeType;
-        }
-
+        QFETCH(Written, written);
+        const auto& [to, cc, bcc, subject, body, attachments, replyTo, shownSubject, shownNames,
+                     shownTypes] = written;
         const auto reply = replyTo.isNull() ? std::nullopt : std::optional<QString>(replyTo);
         const auto references =
             replyTo.isNull() ? std::nullopt : std::optional<QString>(u"<m0@x> "_s + replyTo);
         const QByteArray message = MIMEBuilder::buildMessage(u"me@x.pt"_s, to, cc, bcc, subject,
                                                              body, attachments, reply, references);
-        QCOMPARE(lineFault(message), QByteArray());
-        const ParsedMessage parsed = parseMessage(message);
+        const ParsedMessage parsed = readBack(message);
         QVERIFY(parsed.parsed);
         QCOMPARE(parsed.problems, QStringList());
 
@@ -253,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(parsed.header(u"To"_s), to.join(u", "_s));
         QCOMPARE(parsed.header(u"Cc"_s), cc.join(u", "_s));
         QCOMPARE(parsed.header(u"Bcc"_s), bcc.join(u", "_s));
-        QCOMPARE(parsed.subject, shownSubject);
+        QCOMPARE(parsed.subject, shownSubject.isNull() ? subject : shownSubject);
         // Message ids are tokens: the blanks between them may change.
         QCOMPARE(parsed.header(u"In-Reply-To"_s), reply ? oneLine(*reply).simplified() : QString());
         QCOMPARE(parsed.header(u"References"_s),
@@ -270,104 +260,92 @@ private Q_SLOTS:
         QCOMPARE(text.content, body.toUtf8());
         for (qsizetype i = 0; i < attachments.size(); ++i) {
             const ParsedPart& part = parsed.parts[i + 1];
-            QCOMPARE(part.mediaType, shownTypes[i]);
+            QCOMPARE(part.mediaType, shownTypes.value(i, attachments[i].mimeType));
             QCOMPARE(part.disposition, u"attachment"_s);
-            QCOMPARE(part.filename, shownNames[i]);
-            QCOMPARE(part.nameParameter, shownNames[i]);
+            QCOMPARE(part.filename, shownNames.value(i, attachments[i].filename));
+            QCOMPARE(part.nameParameter, part.filename);
             QCOMPARE(part.transferEncoding, u"base64"_s);
             QCOMPARE(part.content, attachments[i].data);
         }
     }
 
-    void addressHeadersReadBack_data()
+    // Each header, as GMime reads it back, shows what was typed; encoded
+    // words are whole UTF-8, and a subject's are cut between graphemes.
+    void headersReadBack_data()
     {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QStringList>("shown"); // as GMime reads the To header
-        QTest::newRow("accented name") << QStringList{u"João Sá <joao@exemplo.pt>"_s}
-                                       << QStringList{u"João Sá <joao@exemplo.pt>"_s};
-        QTest::newRow("quoted names")
-            << QStringList{u"\"Silva, Rui\" <rui@x.pt>"_s, u"\"Sá, Ana\" <ana@x.pt>"_s,
-                           u"\"Ana \\\"Nita\\\" Sá\" <nita@x.pt>"_s, u"John Q. Public <jq@x.pt>"_s}
-            << QStringList{u"Silva, Rui <rui@x.pt>"_s, u"Sá, Ana <ana@x.pt>"_s,
-                           u"Ana \"Nita\" Sá <nita@x.pt>"_s, u"John Q. Public <jq@x.pt>"_s};
-        QTest::newRow("graphemes and a long name")
-            << QStringList{u"Zoë 👍🏽 🇵🇹 e\u0301 <z@x.pt>"_s,
-                           u"Maria da Conceição "_s.repeated(8) + u"<maria@x.pt>"_s}
-            << QStringList{u"Zoë 👍🏽 🇵🇹 e\u0301 <z@x.pt>"_s,
-                           u"Maria da Conceição "_s.repeated(8).trimmed() + u" <maria@x.pt>"_s};
-        QTest::newRow("other forms")
-            << QStringList{u"rui@x.pt (Rui Sá)"_s, u"<ana@x.pt>"_s, u"Zé <ze@exémplo.pt>"_s}
-            << QStringList{u"Rui Sá <rui@x.pt>"_s, u"ana@x.pt"_s, u"Zé <ze@exémplo.pt>"_s};
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("shown"); // empty: as typed
+        const auto to = [](const char* name, const QStringList& typed, const QStringList& shown) {
+            QTest::newRow(name) << u"To"_s << typed << shown;
+        };
+        const auto subject = [](const char* name, const QString& typed) {
+            QTest::newRow(name) << u"Subject"_s << QStringList{typed} << QStringList();
+        };
+        to("accented name", {u"João Sá <joao@exemplo.pt>"_s}, {});
+        to("quoted names",
+           {u"\"Silva, Rui\" <rui@x.pt>"_s, u"\"Sá, Ana\" <ana@x.pt>"_s,
+            u"\"Ana \\\"Nita\\\" Sá\" <nita@x.pt>"_s, u"John Q. Public <jq@x.pt>"_s},
+           {u"Silva, Rui <rui@x.pt>"_s, u"Sá, Ana <ana@x.pt>"_s, u"Ana \"Nita\" Sá <nita@x.pt>"_s,
+            u"John Q. Public <jq@x.pt>"_s});
+        to("graphemes and a long name",
+           {u"Zoë 👍🏽 🇵🇹 e\u0301 <z@x.pt>"_s,
+            u"Maria da Conceição "_s.repeated(8) + u"<maria@x.pt>"_s},
+           {u"Zoë 👍🏽 🇵🇹 e\u0301 <z@x.pt>"_s,
+            u"Maria da Conceição "_s.repeated(8).trimmed() + u" <maria@x.pt>"_s});
+        to("other forms", {u"rui@x.pt (Rui Sá)"_s, u"<ana@x.pt>"_s, u"Zé <ze@exémplo.pt>"_s},
+           {u"Rui Sá <rui@x.pt>"_s, u"ana@x.pt"_s, u"Zé <ze@exémplo.pt>"_s});
         // A draft keeps what was typed, but never as a header or a group.
-        QTest::newRow("no mailbox")
-            << QStringList{u"x\r\nBcc: evil@x.com"_s, u"Eve\nBcc: evil@x.com <a@x.pt>"_s, u"ana"_s}
-            << QStringList{u"\"x  Bcc: evil@x.com\""_s, u"\"Eve Bcc: evil@x.com <a@x.pt>\""_s,
-                           u"ana"_s};
+        to("no mailbox", {u"x\r\nBcc: evil@x.com"_s, u"Eve\nBcc: evil@x.com <a@x.pt>"_s, u"ana"_s},
+           {u"\"x  Bcc: evil@x.com\""_s, u"\"Eve Bcc: evil@x.com <a@x.pt>\""_s, u"ana"_s});
         QStringList sixty;
         for (int i = 0; i < 60; ++i)
             sixty << u"Pessoa Número %1 <pessoa.%1@exemplo.pt>"_s.arg(i);
-        QTest::newRow("sixty recipients") << sixty << sixty;
-    }
-
-    void addressHeadersReadBack()
-    {
-        QFETCH(QStringList, entries);
-        QFETCH(QStringList, shown);
-        const QByteArray message =
-            MIMEBuilder::buildMessage(u"me@x.pt"_s, entries, {}, {}, u"s"_s, {}, {});
-        QCOMPARE(lineFault(message), QByteArray());
-        const ParsedMessage parsed = parseMessage(message);
-        QCOMPARE(parsed.problems, QStringList());
-        QCOMPARE(parsed.addresses.value(u"To"_s), shown);
-        QCOMPARE(parsed.headerCount(u"Bcc"_s), 0);
-        const QRegularExpression word(u"=\\?[^?]*\\?[^?]*\\?[^ ?]*\\?="_s);
-        for (const auto& match : word.globalMatch(QString::fromLatin1(rawHeader(message, "To"))))
-            QVERIFY2(decodedWord(match.captured().toLatin1()), qPrintable(match.captured()));
-    }
-
-    void subjectsReadBack_data()
-    {
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<bool>("wholeGraphemes");
-        QTest::newRow("long accented")
-            << u"Relatório de avaliação das ações de formação — "_s.repeated(4).left(170) << true;
+        to("sixty recipients", sixty, {});
+        subject("long accented subject",
+                u"Relatório de avaliação das ações de formação — "_s.repeated(4).left(170));
         // (Readers drop blanks at either end of a plain subject.)
-        QTest::newRow("long ascii")
-            << u"Minutes of the meeting about the budget "_s.repeated(5).trimmed() << true;
-        QTest::newRow("spaces kept") << u"a   b      c  "_s.repeated(12).trimmed() << true;
-        QTest::newRow("graphemes") << u"Olá 👍🏽🇵🇹 e\u0301 ñ "_s.repeated(10) << true;
-        QTest::newRow("looks encoded") << u"=?UTF-8?B?T2zDoQ==?="_s << true;
-        QTest::newRow("one long word") << u"x"_s.repeated(1500) << true;
+        subject("long ascii subject",
+                u"Minutes of the meeting about the budget "_s.repeated(5).trimmed());
+        subject("spaces kept", u"a   b      c  "_s.repeated(12).trimmed());
+        subject("graphemes", u"Olá 👍🏽🇵🇹 e\u0301 ñ "_s.repeated(10));
+        subject("looks encoded", u"=?UTF-8?B?T2zDoQ==?="_s);
+        subject("one long word", u"x"_s.repeated(1500));
         // A cluster too large for one word is cut between its characters.
-        QTest::newRow("large clusters") << u"👨‍👩‍👧‍👦"_s.repeated(6) << false;
+        subject("large clusters", u"👨‍👩‍👧‍👦"_s.repeated(6));
     }
 
-    void subjectsReadBack()
+    void headersReadBack()
     {
-        QFETCH(QString, subject);
-        QFETCH(bool, wholeGraphemes);
+        QFETCH(QString, header);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, shown);
+        const bool isSubject = header == u"Subject"_s;
         const QByteArray message =
-            MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"a@x.pt"_s}, {}, {}, subject, {}, {});
-        QCOMPARE(lineFault(message), QByteArray());
-        const ParsedMessage parsed = parseMessage(message);
+            MIMEBuilder::buildMessage(u"me@x.pt"_s, isSubject ? QStringList{u"a@x.pt"_s} : typed,
+                                      {}, {}, isSubject ? typed.first() : u"s"_s, {}, {});
+        const ParsedMessage parsed = readBack(message);
         QCOMPARE(parsed.problems, QStringList());
-        QCOMPARE(parsed.subject, subject);
+        QCOMPARE(isSubject ? QStringList{parsed.subject} : parsed.addresses.value(u"To"_s),
+                 shown.isEmpty() ? typed : shown);
+        QCOMPARE(parsed.headerCount(u"Bcc"_s), 0);
 
-        const QByteArray raw = rawHeader(message, "Subject");
-        if (!raw.startsWith("=?"))
-            return; // plain ASCII, as typed
+        const QRegularExpression form(u"=\\?[^?]*\\?[^?]*\\?[^ ?]*\\?="_s);
+        const QByteArray raw = rawHeader(message, header.toLatin1());
         QString decoded;
-        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, subject);
-        for (const QByteArray& word : raw.split(' ')) {
-            const std::optional<QString> text = decodedWord(word);
-            QVERIFY2(text, word.constData());
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, typed.first());
+        for (const auto& match : form.globalMatch(QString::fromLatin1(raw))) {
+            const std::optional<QString> text = decodedWord(match.captured().toLatin1());
+            QVERIFY2(text, qPrintable(match.captured()));
             decoded += *text;
-            graphemes.setPosition(decoded.size());
             QVERIFY(!decoded.back().isHighSurrogate());
-            if (wholeGraphemes)
-                QVERIFY2(graphemes.isAtBoundary(), word.constData());
+            graphemes.setPosition(decoded.size());
+            if (isSubject && !typed.first().startsWith(u"👨"_s))
+                QVERIFY2(graphemes.isAtBoundary(), qPrintable(match.captured()));
         }
-        QCOMPARE(decoded, subject);
+        // A subject is either as typed or encoded words only.
+        if (isSubject && raw.startsWith("=?"))
+            QCOMPARE(decoded, typed.first());
     }
 
     void referencesFold()
@@ -379,8 +357,7 @@ private Q_SLOTS:
             ids.join(u' ') + u" <ção@x.pt>"_s + u"  <"_s + QString(1200, u'r') + u"@x>"_s;
         const QByteArray message = MIMEBuilder::buildMessage(
             u"me@x.pt"_s, {u"a@x.pt"_s}, {}, {}, u"Re: s"_s, {}, {}, ids.last(), references);
-        QCOMPARE(lineFault(message), QByteArray());
-        const ParsedMessage parsed = parseMessage(message);
+        const ParsedMessage parsed = readBack(message);
         QCOMPARE(parsed.problems, QStringList());
         // Ids that cannot go into a 7-bit line are left out.
         QCOMPARE(parsed.header(u"References"_s), ids.join(u' '));
@@ -390,56 +367,44 @@ private Q_SLOTS:
     void readsAddressEntries_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("bare") << u"rui@x.pt"_s << true << QString() << u"rui@x.pt"_s;
-        QTest::newRow("short") << u"a@x"_s << true << QString() << u"a@x"_s;
-        QTest::newRow("atext local part") << u"o'neil+tag.x_y@mail-1.x.pt"_s << true << QString()
-                                          << u"o'neil+tag.x_y@mail-1.x.pt"_s;
-        QTest::newRow("name") << u"João Sá <Joao@Exemplo.PT>"_s << true << u"João Sá"_s
-                              << u"Joao@Exemplo.PT"_s;
-        QTest::newRow("quoted name with brackets")
-            << u"\"Doe, John <john@x.com>\" <john@x.com>"_s << true << u"Doe, John <john@x.com>"_s
-            << u"john@x.com"_s;
-        QTest::newRow("escaped quotes") << u"\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>"_s << true
-                                        << u"Ana \"Nita\" Sá"_s << u"ana@x.pt"_s;
-        QTest::newRow("comment") << u"bbb@ddd.com (John X. Doe)"_s << true << u"John X. Doe"_s
-                                 << u"bbb@ddd.com"_s;
-        QTest::newRow("idn domain")
-            << u"ze@exémplo.pt"_s << true << QString() << u"ze@xn--exmplo-cva.pt"_s;
-        const QString invalid;
-        QTest::newRow("header injection")
-            << u"x\r\nBcc: evil@x.com"_s << false << invalid << invalid;
-        QTest::newRow("line break in name") << u"Eve\n <e@x.pt>"_s << false << invalid << invalid;
-        QTest::newRow("tab") << u"a\t@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("no at") << u"ana"_s << false << invalid << invalid;
-        QTest::newRow("two ats") << u"a@b@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("empty local") << u"@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("empty domain") << u"a@"_s << false << invalid << invalid;
-        QTest::newRow("empty label") << u"a@x..pt"_s << false << invalid << invalid;
-        QTest::newRow("space") << u"a b@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("semicolon") << u"a@x.pt; b@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("bracket in address") << u"<a@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("two addresses") << u"Ana <a@x.pt> <b@x.pt>"_s << false << invalid << invalid;
-        QTest::newRow("open quote") << u"\"Ana <a@x.pt>"_s << false << invalid << invalid;
-        QTest::newRow("empty brackets") << u"Ana <>"_s << false << invalid << invalid;
-        QTest::newRow("accented local part") << u"joão@x.pt"_s << false << invalid << invalid;
-        QTest::newRow("too long") << QString(250, u'a') + u"@x.pt"_s << false << invalid << invalid;
+        QTest::addColumn<QString>("read"); // "name|address"; null: refused
+        const auto row = [](const char* name, const QString& entry, const QString& read = {}) {
+            QTest::newRow(name) << entry << read;
+        };
+        row("bare", u"rui@x.pt"_s, u"|rui@x.pt"_s);
+        row("short", u"a@x"_s, u"|a@x"_s);
+        row("atext local part", u"o'neil+tag.x_y@mail-1.x.pt"_s, u"|o'neil+tag.x_y@mail-1.x.pt"_s);
+        row("name", u"João Sá <Joao@Exemplo.PT>"_s, u"João Sá|Joao@Exemplo.PT"_s);
+        row("quoted name with brackets", u"\"Doe, John <john@x.com>\" <john@x.com>"_s,
+            u"Doe, John <john@x.com>|john@x.com"_s);
+        row("escaped quotes", u"\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>"_s,
+            u"Ana \"Nita\" Sá|ana@x.pt"_s);
+        row("comment", u"bbb@ddd.com (John X. Doe)"_s, u"John X. Doe|bbb@ddd.com"_s);
+        row("idn domain", u"ze@exémplo.pt"_s, u"|ze@xn--exmplo-cva.pt"_s);
+        row("header injection", u"x\r\nBcc: evil@x.com"_s);
+        row("line break in name", u"Eve\n <e@x.pt>"_s);
+        row("tab", u"a\t@x.pt"_s);
+        row("no at", u"ana"_s);
+        row("two ats", u"a@b@x.pt"_s);
+        row("empty local", u"@x.pt"_s);
+        row("empty domain", u"a@"_s);
+        row("empty label", u"a@x..pt"_s);
+        row("space", u"a b@x.pt"_s);
+        row("semicolon", u"a@x.pt; b@x.pt"_s);
+        row("bracket in address", u"<a@x.pt"_s);
+        row("two addresses", u"Ana <a@x.pt> <b@x.pt>"_s);
+        row("open quote", u"\"Ana <a@x.pt>"_s);
+        row("empty brackets", u"Ana <>"_s);
+        row("accented local part", u"joão@x.pt"_s);
+        row("too long", QString(250, u'a') + u"@x.pt"_s);
     }
 
     void readsAddressEntries()
     {
         QFETCH(QString, entry);
-        QFETCH(bool, valid);
-        QFETCH(QString, name);
-        QFETCH(QString, address);
+        QFETCH(QString, read);
         const std::optional<OutgoingAddress> parsed = OutgoingAddress::parse(entry);
-        QCOMPARE(bool(parsed), valid);
-        if (parsed) {
-            QCOMPARE(parsed->name, name);
-            QCOMPARE(parsed->address, address);
-        }
+        QCOMPARE(parsed ? parsed->name + u'|' + parsed->address : QString(), read);
     }
 
     void eachMessageHasItsOwnBoundary()
@@ -488,8 +453,8 @@ private Q_SLOTS:
             QCOMPARE(*message,
                      MIMEBuilder::buildMessage(u"me@x.pt"_s, {u"a@x"_s}, {}, {}, u"ü"_s, body, {}));
         }
-        QCOMPARE(lineFault(*message), QByteArray());
-        const ParsedMessage parsed = parseMessage(*message);
+        const ParsedMessage parsed = readBack(*message);
+        QCOMPARE(parsed.problems, QStringList());
         QCOMPARE(parsed.parts.size(), files.size() + 1);
         QCOMPARE(parsed.parts.first().content, body.toUtf8());
         for (qsizetype i = 0; i < files.size(); ++i)

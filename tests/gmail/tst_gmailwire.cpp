@@ -1,3 +1,4 @@
+#include "GoogleRefusal.h"
 #include "gmail/Base64Url.h"
 #include "gmail/GmailError.h"
 #include "gmail/WireRecords.h"
@@ -11,6 +12,7 @@
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
+using vesk::test::googleRefusal;
 
 namespace {
 
@@ -59,30 +61,23 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("sentence"); // a regular expression
 
-        // Google's error document, as Gmail writes it.
-        const auto google = [](int code, const char* reason, const QString& message) {
-            const QJsonObject error{
-                {u"code"_s, code},
-                {u"message"_s, message},
-                {u"errors"_s, QJsonArray{QJsonObject{{u"reason"_s, QString::fromUtf8(reason)}}}}};
-            return QJsonDocument(QJsonObject{{u"error"_s, error}}).toJson();
-        };
         // Only the reason tells; the message here names a rate limit.
         QTest::newRow("Gmail permission unticked")
-            << 403 << google(403, "insufficientPermissions", u"rateLimitExceeded"_s)
+            << 403 << googleRefusal("insufficientPermissions", u"rateLimitExceeded"_s)
             << u"^Falta a permissão do Gmail: .* marcar a permissão do Gmail\\.$"_s;
         QTest::newRow("refused after a fresh token")
-            << 401 << google(401, "authError", u"Invalid Credentials"_s)
+            << 401 << googleRefusal("authError", u"Invalid Credentials"_s, 401)
             << u"^A Google deixou de aceitar .*\\(HTTP 401\\)\\. É preciso ligá-la de novo\\.$"_s;
-        QTest::newRow("rate limit") << 403 << google(403, "userRateLimitExceeded", u"Slow down"_s)
+        QTest::newRow("rate limit") << 403 << googleRefusal("userRateLimitExceeded", u"Slow down"_s)
                                     << u"^O Gmail limitou os pedidos .*\\(HTTP 403\\)"_s;
-        QTest::newRow("not found") << 404 << google(404, "notFound", u"Requested entity"_s)
+        QTest::newRow("not found") << 404 << googleRefusal("notFound", u"Requested entity"_s, 404)
                                    << u"^O Gmail não encontrou .*\\(HTTP 404\\)"_s;
         QTest::newRow("Google's message, on one line")
-            << 400 << google(400, "invalid", u"Invalid\n  label: \"<b>\""_s)
+            << 400 << googleRefusal("invalid", u"Invalid\n  label: \"<b>\""_s, 400)
             << u"^HTTP 400: Invalid label: \"<b>\"$"_s;
         QTest::newRow("a long message is quoted in part")
-            << 500 << google(500, "backendError", QString(300, u'x')) << u"^HTTP 500: x{200}$"_s;
+            << 500 << googleRefusal("backendError", QString(300, u'x'), 500)
+            << u"^HTTP 500: x{200}$"_s;
         QTest::newRow("a proxy's page is not quoted")
             << 502 << QByteArray("<html><b>Bad Gateway</b></html>") << u"^HTTP 502$"_s;
         QTest::newRow("no body") << 500 << QByteArray() << u"^HTTP 500$"_s;

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {
@@ -22,10 +24,9 @@ constexpr int s_blockSize = 100;
 
 MessageSummary summary(int index, qint64 step)
 {
-    const QString id = QStringLiteral("m%1").arg(index);
-    return MessageSummary(id, QStringLiteral("t%1").arg(index / 3),
-                          {QStringLiteral("INBOX"), QStringLiteral("UNREAD")}, QString(200, u'ç'),
-                          QStringLiteral("Nome"), QStringLiteral("a@b.pt"), QString::number(step),
+    const QString id = u"m%1"_s.arg(index);
+    return MessageSummary(id, u"t%1"_s.arg(index / 3), {u"INBOX"_s, u"UNREAD"_s},
+                          QString(200, u'ç'), u"Nome"_s, u"a@b.pt"_s, QString::number(step),
                           1700000000000 + index);
 }
 

@@ -11,23 +11,18 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
 using namespace vesk;
 
 namespace {
 
-const QString inbox = QStringLiteral("INBOX");
-const QString unread = QStringLiteral("UNREAD");
+const QString inbox = u"INBOX"_s;
+const QString unread = u"UNREAD"_s;
 
 MessageSummary summary(const QString& id, qint64 ms, QStringList labels = {inbox})
 {
-    return MessageSummary{id,
-                          QStringLiteral("t-") + id,
-                          std::move(labels),
-                          QStringLiteral("Olá &amp; até já"),
-                          QStringLiteral("Zé"),
-                          QStringLiteral("ze@exemplo.pt"),
-                          QStringLiteral("Reunião"),
-                          ms};
+    return MessageSummary{id,      u"t-"_s + id,       std::move(labels), u"Olá &amp; até já"_s,
+                          u"Zé"_s, u"ze@exemplo.pt"_s, u"Reunião"_s,      ms};
 }
 
 QByteArray readFile(const QString& path)
@@ -68,10 +63,10 @@ class TestMailStore : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_base;
-    const QString m_email = QStringLiteral("zé+teste@gmail.com");
+    const QString m_email = u"zé+teste@gmail.com"_s;
 
     QString base() const { return m_base->path(); }
-    QString cachePath() const { return base() + u'/' + m_email + QStringLiteral("/cache.json"); }
+    QString cachePath() const { return base() + u'/' + m_email + u"/cache.json"_s; }
 
 private slots:
     void init() { m_base = std::make_unique<QTemporaryDir>(); }
@@ -84,21 +79,20 @@ private slots:
             QCOMPARE(store.snapshot(), MailStore::State{});
             QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
             QVERIFY(!QFile::exists(cachePath()));
-            store.setLabels({LabelInfo{QStringLiteral("Label_9"), QStringLiteral("Ñ"),
-                                       QStringLiteral("user"), 12, 3},
-                             LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 0}});
-            store.upsert({summary(QStringLiteral("a"), 1), summary(QStringLiteral("b"), 2)});
+            store.setLabels({LabelInfo{u"Label_9"_s, u"Ñ"_s, u"user"_s, 12, 3},
+                             LabelInfo{inbox, inbox, u"system"_s, 1, 0}});
+            store.upsert({summary(u"a"_s, 1), summary(u"b"_s, 2)});
             store.markLabelLoaded(inbox);
-            store.setHistoryId(QStringLiteral("98765"));
+            store.setHistoryId(u"98765"_s);
         }
         MailStore::State expected;
         {
             MailStore store(m_email, base());
             expected = store.snapshot();
         }
-        QCOMPARE(expected.historyId, QStringLiteral("98765"));
+        QCOMPARE(expected.historyId, u"98765"_s);
         QCOMPARE(expected.summaries.size(), 2);
-        QCOMPARE(expected.labels.first().id, QStringLiteral("Label_9"));
+        QCOMPARE(expected.labels.first().id, u"Label_9"_s);
         QCOMPARE(expected.loadedLabels, QSet<QString>{inbox});
         QVERIFY(expected.lastSync);
         QVERIFY(qAbs(expected.lastSync->secsTo(QDateTime::currentDateTimeUtc())) < 600);
@@ -108,8 +102,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("contents");
         MailStore::State state;
-        state.historyId = QStringLiteral("5");
-        state.summaries.insert(summary(QStringLiteral("a"), 1));
+        state.historyId = u"5"_s;
+        state.summaries.insert(summary(u"a"_s, 1));
         const QByteArray valid = MailJson::encodeCache(state);
         QTest::newRow("not json") << QByteArray("não é json");
         QTest::newRow("truncated") << valid.left(valid.size() / 2);
@@ -140,29 +134,28 @@ private slots:
     {
         {
             MailStore store(m_email, base());
-            store.upsert({summary(QStringLiteral("a"), 1)});
-            store.setHistoryId(QStringLiteral("7"));
+            store.upsert({summary(u"a"_s, 1)});
+            store.setHistoryId(u"7"_s);
         }
         // The largest cache is left to its own store.
-        const QString large = QStringLiteral("grande@x.pt");
+        const QString large = u"grande@x.pt"_s;
         MailStore(large, base())
-            .upsert({summary(QStringLiteral("g1"), 1), summary(QStringLiteral("g2"), 2),
-                     summary(QStringLiteral("g3"), 3)});
-        const QString absent = QStringLiteral("ninguem@x.pt");
-        CachePreload preload({m_email, large, absent, QStringLiteral("..")}, base());
+            .upsert({summary(u"g1"_s, 1), summary(u"g2"_s, 2), summary(u"g3"_s, 3)});
+        const QString absent = u"ninguem@x.pt"_s;
+        CachePreload preload({m_email, large, absent, u".."_s}, base());
         QVERIFY(!preload.take(large));
         QCOMPARE(MailStore(large, base()).summaryCount(), 3);
         {
             MailStore store(m_email, base(), systemWallClock(), preload.take(m_email));
-            QCOMPARE(store.snapshot().historyId, QStringLiteral("7"));
+            QCOMPARE(store.snapshot().historyId, u"7"_s);
             QCOMPARE(store.summaryCount(), 1);
             // Once only; a later store of the account reads its file.
             QVERIFY(!preload.take(m_email));
-            store.upsert({summary(QStringLiteral("b"), 2)});
+            store.upsert({summary(u"b"_s, 2)});
         }
         const std::optional<MailStore::ReadAhead> missing = preload.take(absent);
         QVERIFY(missing && !missing->state);
-        QVERIFY(!preload.take(QStringLiteral("outro@x.pt")));
+        QVERIFY(!preload.take(u"outro@x.pt"_s));
         QVERIFY(filesUnder(base()).size() == 2);
 
         // Read ahead while another store of the file still had a change to
@@ -171,7 +164,7 @@ private slots:
         std::optional<MailStore::ReadAhead> early = stale.take(m_email);
         QCOMPARE(early->state->summaries.size(), 2);
         MailStore open(m_email, base());
-        open.upsert({summary(QStringLiteral("c"), 3)});
+        open.upsert({summary(u"c"_s, 3)});
         MailStore again(m_email, base(), systemWallClock(), std::move(early));
         QCOMPARE(again.summaryCount(), 3);
     }
@@ -183,7 +176,7 @@ private slots:
                   R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":["X"],)"
                   R"("lastSync":null,"future":[1,{"a":2}]})");
         const MailStore::State state = MailStore(m_email, base()).snapshot();
-        QCOMPARE(state.historyId, QStringLiteral("7"));
+        QCOMPARE(state.historyId, u"7"_s);
         QVERIFY(!state.lastSync);
 
         writeFile(cachePath(), R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":[],)"
@@ -195,29 +188,26 @@ private slots:
     void mutationsReplaceWholesale()
     {
         MailStore store(m_email, base());
-        store.upsert({summary(QStringLiteral("old"), 10, {inbox, unread}),
-                      summary(QStringLiteral("new"), 30),
-                      summary(QStringLiteral("mid"), 20, {QStringLiteral("SENT")}),
-                      summary(QStringLiteral("mid"), 20)});
-        store.upsert({summary(QStringLiteral("old"), 10, {inbox})});
+        store.upsert({summary(u"old"_s, 10, {inbox, unread}), summary(u"new"_s, 30),
+                      summary(u"mid"_s, 20, {u"SENT"_s}), summary(u"mid"_s, 20)});
+        store.upsert({summary(u"old"_s, 10, {inbox})});
 
         const QList<MessageSummary> listed = store.summaries(inbox);
         QCOMPARE(listed.size(), 3);
-        QCOMPARE(listed[0].id(), QStringLiteral("new"));
-        QCOMPARE(listed[2].id(), QStringLiteral("old"));
+        QCOMPARE(listed[0].id(), u"new"_s);
+        QCOMPARE(listed[2].id(), u"old"_s);
         QVERIFY(store.summaries(unread).isEmpty());
-        QVERIFY(store.summaries(QStringLiteral("SENT")).isEmpty());
-        QVERIFY(store.summaries(QStringLiteral("inbox")).isEmpty());
+        QVERIFY(store.summaries(u"SENT"_s).isEmpty());
+        QVERIFY(store.summaries(u"inbox"_s).isEmpty());
 
         // Removing unknown ids still rewrites the file.
         QFile::remove(cachePath());
-        store.removeMessages({QStringLiteral("nope")});
+        store.removeMessages({u"nope"_s});
         QCOMPARE(MailStore(m_email, base()).snapshot().summaries.size(), 3);
-        store.removeMessages({QStringLiteral("new"), QStringLiteral("old")});
-        QCOMPARE(MailStore(m_email, base()).snapshot().summaries.keys(),
-                 QList<QString>{QStringLiteral("mid")});
+        store.removeMessages({u"new"_s, u"old"_s});
+        QCOMPARE(MailStore(m_email, base()).snapshot().summaries.keys(), QList<QString>{u"mid"_s});
 
-        store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 0, 0}});
+        store.setLabels({LabelInfo{inbox, inbox, u"system"_s, 0, 0}});
         store.setLabels({});
         QVERIFY(MailStore(m_email, base()).snapshot().labels.isEmpty());
 
@@ -227,11 +217,11 @@ private slots:
         QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
 
         // Sync work of the removed account that was still in flight lands now.
-        store.setHistoryId(QStringLiteral("99"));
-        store.setLabels({LabelInfo{inbox, inbox, QStringLiteral("system"), 1, 1}});
+        store.setHistoryId(u"99"_s);
+        store.setLabels({LabelInfo{inbox, inbox, u"system"_s, 1, 1}});
         store.markLabelLoaded(inbox);
-        store.upsert({summary(QStringLiteral("b"), 2)});
-        store.removeMessages({QStringLiteral("mid")});
+        store.upsert({summary(u"b"_s, 2)});
+        store.removeMessages({u"mid"_s});
         QVERIFY(!QFile::exists(cachePath()));
         QCOMPARE(store.snapshot(), MailStore::State{});
     }
@@ -241,23 +231,22 @@ private slots:
         MailStore store(m_email, base());
         QList<MessageSummary> all;
         for (int i = 0; i < 5000; ++i)
-            all.append(summary(QStringLiteral("m%1").arg(i), i));
+            all.append(summary(u"m%1"_s.arg(i), i));
         store.upsert(all);
         const MailStore::State before = store.snapshot();
 
-        store.upsert({summary(QStringLiteral("m7"), 7, {unread}), summary(QStringLiteral("x"), 1)});
-        store.removeMessages(
-            {QStringLiteral("m8"), QStringLiteral("m9"), QStringLiteral("absent")});
+        store.upsert({summary(u"m7"_s, 7, {unread}), summary(u"x"_s, 1)});
+        store.removeMessages({u"m8"_s, u"m9"_s, u"absent"_s});
 
         QCOMPARE(before.summaries.size(), 5000);
-        QCOMPARE(before.summaries.value(QStringLiteral("m7")).labelIds(), QStringList{inbox});
-        QVERIFY(before.summaries.contains(QStringLiteral("m8")));
-        QVERIFY(!before.summaries.find(QStringLiteral("x")));
+        QCOMPARE(before.summaries.value(u"m7"_s).labelIds(), QStringList{inbox});
+        QVERIFY(before.summaries.contains(u"m8"_s));
+        QVERIFY(!before.summaries.find(u"x"_s));
 
         const MailStore::State after = store.snapshot();
         QCOMPARE(after.summaries.size(), 4999);
-        QCOMPARE(after.summaries.find(QStringLiteral("m7"))->labelIds(), QStringList{unread});
-        QVERIFY(!after.summaries.contains(QStringLiteral("m9")));
+        QCOMPARE(after.summaries.find(u"m7"_s)->labelIds(), QStringList{unread});
+        QVERIFY(!after.summaries.contains(u"m9"_s));
         // Iteration visits each summary once, under its own id.
         QSet<QString> seen;
         for (const MessageSummary& each : after.summaries)
@@ -276,8 +265,8 @@ private slots:
         QFile::setPermissions(folder, QFile::Permissions(0x7755));
         {
             MailStore store(m_email, base());
-            store.upsert({summary(QStringLiteral("a"), 1)});
-            store.upsert({summary(QStringLiteral("b"), 2)});
+            store.upsert({summary(u"a"_s, 1)});
+            store.upsert({summary(u"b"_s, 2)});
         }
         ::umask(previous);
         QCOMPARE(modeOf(folder), mode_t(0700));
@@ -287,30 +276,30 @@ private slots:
     void unsafeEmailsNeverTouchTheDisk_data()
     {
         QTest::addColumn<QString>("email");
-        QTest::newRow("parent") << QStringLiteral("..");
-        QTest::newRow("self") << QStringLiteral(".");
+        QTest::newRow("parent") << u".."_s;
+        QTest::newRow("self") << u"."_s;
         QTest::newRow("empty") << QString();
-        QTest::newRow("path") << QStringLiteral("../../etc/x@y.pt");
-        QTest::newRow("slash") << QStringLiteral("a/b@c.pt");
-        QTest::newRow("nul") << (QStringLiteral("a") + QChar(0) + QStringLiteral("@b.pt"));
+        QTest::newRow("path") << u"../../etc/x@y.pt"_s;
+        QTest::newRow("slash") << u"a/b@c.pt"_s;
+        QTest::newRow("nul") << (u"a"_s + QChar(0) + u"@b.pt"_s);
     }
 
     void unsafeEmailsNeverTouchTheDisk()
     {
         QFETCH(QString, email);
         const QString root = base();
-        const QString nested = root + QStringLiteral("/inner/base");
+        const QString nested = root + u"/inner/base"_s;
         QDir().mkpath(nested);
-        writeFile(root + QStringLiteral("/inner/cache.json"), "sentinel");
+        writeFile(root + u"/inner/cache.json"_s, "sentinel");
 
         MailStore store(email, nested);
-        store.upsert({summary(QStringLiteral("a"), 1)});
+        store.upsert({summary(u"a"_s, 1)});
         store.markLabelLoaded(inbox);
         QCOMPARE(store.snapshot().summaries.size(), 1);
         store.wipe();
         QVERIFY(store.filePath().isEmpty());
-        QCOMPARE(filesUnder(root), QStringList{root + QStringLiteral("/inner/cache.json")});
-        QCOMPARE(readFile(root + QStringLiteral("/inner/cache.json")), QByteArray("sentinel"));
+        QCOMPARE(filesUnder(root), QStringList{root + u"/inner/cache.json"_s});
+        QCOMPARE(readFile(root + u"/inner/cache.json"_s), QByteArray("sentinel"));
     }
 
     void concurrentWritersAreSerialised()
@@ -320,7 +309,7 @@ private slots:
         for (int t = 0; t < 4; ++t) {
             threads.append(QThread::create([&store, t] {
                 for (int i = 0; i < 25; ++i) {
-                    store.upsert({summary(QStringLiteral("%1-%2").arg(t).arg(i), i)});
+                    store.upsert({summary(u"%1-%2"_s.arg(t).arg(i), i)});
                     store.summaries(inbox);
                 }
             }));
@@ -342,15 +331,15 @@ private slots:
         MailStore::State expected;
         QList<MessageSummary> all;
         for (int i = 0; i < 6000; ++i) {
-            const QString id = QStringLiteral("m%1").arg(i);
-            const QString text = QString(i % 700, QChar(u'a' + i % 26)) +
-                                 QStringLiteral("\"çã\\\n\t\u0001€") + QString::number(i);
+            const QString id = u"m%1"_s.arg(i);
+            const QString text = QString(i % 700, QChar(u'a' + i % 26)) + u"\"çã\\\n\t\u0001€"_s +
+                                 QString::number(i);
             all.append(MessageSummary{id,
-                                      i % 3 ? id : QStringLiteral("t%1").arg(i / 3),
-                                      {inbox, i % 2 ? unread : QStringLiteral("Label_%1").arg(i)},
+                                      i % 3 ? id : u"t%1"_s.arg(i / 3),
+                                      {inbox, i % 2 ? unread : u"Label_%1"_s.arg(i)},
                                       text,
                                       text.left(i % 40),
-                                      QStringLiteral("p%1@x.pt").arg(i),
+                                      u"p%1@x.pt"_s.arg(i),
                                       text.right(i % 90),
                                       qint64(i) * 1000003});
             expected.summaries.insert(all.last());
@@ -358,8 +347,8 @@ private slots:
         {
             MailStore store(m_email, base());
             store.upsert(all);
-            store.setHistoryId(QStringLiteral("77"));
-            expected.historyId = QStringLiteral("77");
+            store.setHistoryId(u"77"_s);
+            expected.historyId = u"77"_s;
             expected.lastSync = store.snapshot().lastSync;
         }
         const MailStore::State loaded = MailStore(m_email, base()).snapshot();
@@ -374,7 +363,7 @@ private slots:
         {
             MailStore store(m_email, base());
             for (int i = 0; i < 100; ++i) {
-                store.upsert({summary(QStringLiteral("m%1").arg(i), i)});
+                store.upsert({summary(u"m%1"_s.arg(i), i)});
                 // Whatever moment it is read at, the file holds one whole state.
                 if (QFile::exists(cachePath()))
                     QVERIFY(onDisk());
@@ -385,15 +374,15 @@ private slots:
                                       30000);
             QVERIFY2(store.writeCount() <= 10, qPrintable(QString::number(store.writeCount())));
 
-            store.setHistoryId(QStringLiteral("41"));
+            store.setHistoryId(u"41"_s);
             store.flush();
-            QCOMPARE(onDisk()->historyId, QStringLiteral("41"));
+            QCOMPARE(onDisk()->historyId, u"41"_s);
 
             // The last change before the program ends is not lost.
-            store.removeMessages({QStringLiteral("m0")});
-            store.setHistoryId(QStringLiteral("42"));
+            store.removeMessages({u"m0"_s});
+            store.setHistoryId(u"42"_s);
         }
-        QCOMPARE(onDisk()->historyId, QStringLiteral("42"));
+        QCOMPARE(onDisk()->historyId, u"42"_s);
         QCOMPARE(onDisk()->summaries.size(), 99);
     }
 

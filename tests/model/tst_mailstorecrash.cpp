@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {
@@ -39,8 +41,8 @@ private Q_SLOTS:
     {
         QTemporaryDir base;
         QVERIFY(base.isValid());
-        const QString email = QStringLiteral("ana@exemplo.pt");
-        const QString cachePath = base.filePath(email + QStringLiteral("/cache.json"));
+        const QString email = u"ana@exemplo.pt"_s;
+        const QString cachePath = base.filePath(email + u"/cache.json"_s);
         const quint32 seed = QRandomGenerator::global()->generate();
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);

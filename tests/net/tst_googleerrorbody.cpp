@@ -1,15 +1,16 @@
 // Google's error answers read into fields: both of Google's shapes, and
 // whatever else a server or a proxy may send instead.
 
+#include "GoogleRefusal.h"
 #include "net/GoogleErrorBody.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
+using vesk::test::googleRefusal;
 
 class TestGoogleErrorBody final : public QObject
 {
@@ -101,33 +102,27 @@ private Q_SLOTS:
         QTest::addColumn<bool>("quotaSpent");
         QTest::addColumn<bool>("lacksScope");
 
-        const auto refusal = [](const char* reason, const char* message = "m") {
-            const QJsonObject error{
-                {u"code"_s, 403},
-                {u"message"_s, QString::fromUtf8(message)},
-                {u"errors"_s, QJsonArray{QJsonObject{{u"reason"_s, QString::fromUtf8(reason)}}}}};
-            return QJsonDocument(QJsonObject{{u"error"_s, error}}).toJson();
-        };
         QTest::newRow("429 whatever it says")
             << 429 << QByteArray("busy") << true << false << false;
         QTest::newRow("rate limit")
-            << 403 << refusal("userRateLimitExceeded") << true << false << false;
+            << 403 << googleRefusal("userRateLimitExceeded") << true << false << false;
         QTest::newRow("daily limit")
-            << 403 << refusal("dailyLimitExceeded") << false << true << false;
+            << 403 << googleRefusal("dailyLimitExceeded") << false << true << false;
         QTest::newRow("scope missing, message naming a rate limit")
-            << 403 << refusal("insufficientPermissions", "rateLimitExceeded quotaExceeded") << false
-            << false << true;
+            << 403 << googleRefusal("insufficientPermissions", u"rateLimitExceeded quotaExceeded"_s)
+            << false << false << true;
         QTest::newRow("scope missing, ErrorInfo form")
             << 403
             << QByteArray(R"({"error":{"details":[{"reason":"ACCESS_TOKEN_SCOPE_INSUFFICIENT"}]}})")
             << false << false << true;
         QTest::newRow("message naming the scope, another reason")
-            << 403 << refusal("forbidden", "insufficientPermissions") << false << false << false;
+            << 403 << googleRefusal("forbidden", u"insufficientPermissions"_s) << false << false
+            << false;
         QTest::newRow("reasons as bare text")
             << 403 << QByteArray("insufficientPermissions rateLimitExceeded dailyLimitExceeded")
             << false << false << false;
         QTest::newRow("the right reason on another status")
-            << 401 << refusal("insufficientPermissions") << false << false << false;
+            << 401 << googleRefusal("insufficientPermissions") << false << false << false;
     }
 
     void kindsComeFromStatusAndReason()

@@ -5,15 +5,17 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.Notifications");
-const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString service = u"org.freedesktop.Notifications"_s;
+const QString path = u"/org/freedesktop/Notifications"_s;
 
 QString nextConnectionName()
 {
     static int s_count = 0;
-    return QStringLiteral("fake-notification-server-%1").arg(++s_count);
+    return u"fake-notification-server-%1"_s.arg(++s_count);
 }
 
 } // namespace
@@ -79,7 +81,7 @@ uint FakeNotificationServer::Notify(const QString& appName, uint replacesId, con
         {appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout, id});
     if (m_malformed) {
         setDelayedReply(true);
-        m_bus.send(message().createReply(QStringLiteral("not an id")));
+        m_bus.send(message().createReply(u"not an id"_s));
     }
     Q_EMIT notifiedOne();
     return id;
@@ -93,8 +95,8 @@ void FakeNotificationServer::CloseNotification(uint id)
 QString FakeNotificationServer::GetServerInformation(QString& vendor, QString& version,
                                                      QString& protocolVersion)
 {
-    vendor = QStringLiteral("VESK tests");
-    version = QStringLiteral("1");
-    protocolVersion = QStringLiteral("1.2");
-    return QStringLiteral("fake");
+    vendor = u"VESK tests"_s;
+    version = u"1"_s;
+    protocolVersion = u"1.2"_s;
+    return u"fake"_s;
 }

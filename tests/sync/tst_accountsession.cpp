@@ -1,4 +1,5 @@
 #include "AwaitTask.h"
+#include "GoogleRefusal.h"
 #include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "auth/OAuthError.h"
@@ -8,7 +9,6 @@
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -17,6 +17,7 @@
 using namespace vesk;
 using namespace Qt::StringLiterals;
 using vesk::test::awaitTask;
+using vesk::test::googleRefusal;
 using vesk::test::TestRig;
 
 namespace {
@@ -215,28 +216,8 @@ private slots:
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
         QVERIFY(s->lastFailure()->details.contains(u"invalid_grant"_s));
 
-        // Google's reason decides, whatever its message says.
+        // (Which refusal needs a new link is the error kinds' table below.)
         s->vault()->saveTokenSet(m_rig->tokensFor(email));
-        fakegoogle::FaultRule refusal;
-        refusal.pathPattern = u".*/labels"_s;
-        refusal.status = 403;
-        refusal.times = -1;
-        refusal.body = R"({"error":{"code":403,"message":"Not insufficientPermissions here",)"
-                       R"("errors":[{"reason":"forbidden"}],"status":"PERMISSION_DENIED"}})";
-        google().addFault(refusal);
-        awaitTask(s->syncNow());
-        QCOMPARE(s->lastErrorKind(), SessionError::Kind::Other);
-        QCOMPARE(s->lastError(), u"HTTP 403: Not insufficientPermissions here"_s);
-        google().clearFaults();
-        refusal.body = R"({"error":{"code":403,"message":"Rate Limit Exceeded",)"
-                       R"("errors":[{"reason":"insufficientPermissions"}]}})";
-        google().addFault(refusal);
-        awaitTask(s->syncNow());
-        QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
-        QVERIFY(s->lastError().startsWith(u"Falta a permissão do Gmail"_s));
-        QVERIFY(s->lastFailure()->details.contains(u"Rate Limit Exceeded"_s));
-        google().clearFaults();
-
         // No Google at all: it passes by itself.
         google().stop();
         awaitTask(s->syncNow());
@@ -251,17 +232,11 @@ private slots:
         QTest::addColumn<bool>("tokenEndpoint"); // else the Gmail API
         QTest::addColumn<Kind>("kind");
 
-        const auto gmail = [](const char* reason, const char* message = "m") {
-            const QJsonObject error{
-                {u"code"_s, 403},
-                {u"message"_s, QString::fromUtf8(message)},
-                {u"errors"_s, QJsonArray{QJsonObject{{u"reason"_s, QString::fromUtf8(reason)}}}}};
-            return QJsonDocument(QJsonObject{{u"error"_s, error}}).toJson();
-        };
         QTest::newRow("429") << 429 << QByteArray() << false << Kind::Quota;
-        QTest::newRow("daily quota") << 403 << gmail("dailyLimitExceeded") << false << Kind::Quota;
+        QTest::newRow("daily quota")
+            << 403 << googleRefusal("dailyLimitExceeded") << false << Kind::Quota;
         QTest::newRow("Gmail scope missing")
-            << 403 << gmail("insufficientPermissions", "Rate Limit Exceeded") << false
+            << 403 << googleRefusal("insufficientPermissions", u"Rate Limit Exceeded"_s) << false
             << Kind::NeedsRelink;
         QTest::newRow("refused after a fresh token")
             << 401 << QByteArray() << false << Kind::NeedsRelink;

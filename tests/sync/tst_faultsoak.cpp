@@ -11,15 +11,17 @@
 
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 using fakegoogle::FaultRule;
 using vesk::test::awaitTask;
 
 namespace {
 
-const QString inbox = QStringLiteral("INBOX");
-const QList<AccountIdentity> accounts{{QStringLiteral("ana@exemplo.pt"), QStringLiteral("Ana")},
-                                      {QStringLiteral("rui@exemplo.pt"), QStringLiteral("Rui")}};
+const QString inbox = u"INBOX"_s;
+const QList<AccountIdentity> accounts{{u"ana@exemplo.pt"_s, u"Ana"_s},
+                                      {u"rui@exemplo.pt"_s, u"Rui"_s}};
 constexpr int s_rounds = 120;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool s_sanitized = true;
@@ -29,7 +31,7 @@ constexpr bool s_sanitized = false;
 
 qint64 residentBytes()
 {
-    QFile statm(QStringLiteral("/proc/self/statm"));
+    QFile statm(u"/proc/self/statm"_s);
     if (!statm.open(QIODevice::ReadOnly))
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
@@ -41,9 +43,8 @@ qint64 residentBytes()
 /// for), failing front ends, connections that drop or crawl, and stalls.
 FaultRule randomFault(std::mt19937& random)
 {
-    static const QStringList paths{
-        QStringLiteral(".*/history"), QStringLiteral(".*/messages/[^/]+"),
-        QStringLiteral(".*/messages"), QStringLiteral(".*/labels"), QStringLiteral(".*")};
+    static const QStringList paths{u".*/history"_s, u".*/messages/[^/]+"_s, u".*/messages"_s,
+                                   u".*/labels"_s, u".*"_s};
     FaultRule rule;
     rule.pathPattern = paths.at(int(random() % paths.size()));
     rule.times = 1 + int(random() % 3);
@@ -100,9 +101,8 @@ class TestFaultSoak : public QObject
     {
         QStringList labels{inbox};
         if (m_random() % 2)
-            labels.append(QStringLiteral("UNREAD"));
-        google().addMessage(
-            email, test::TestRig::mail(email, QStringLiteral("n.º %1").arg(++m_sent)), labels);
+            labels.append(u"UNREAD"_s);
+        google().addMessage(email, test::TestRig::mail(email, u"n.º %1"_s.arg(++m_sent)), labels);
     }
 
     /// What the account's owner does elsewhere meanwhile: mail arrives, is
@@ -122,10 +122,10 @@ class TestFaultSoak : public QObject
                 google().modifyMessage(email, id, {}, {inbox});
                 break;
             case 1:
-                google().modifyMessage(email, id, {QStringLiteral("STARRED")}, {});
+                google().modifyMessage(email, id, {u"STARRED"_s}, {});
                 break;
             case 2:
-                google().modifyMessage(email, id, {}, {QStringLiteral("UNREAD")});
+                google().modifyMessage(email, id, {}, {u"UNREAD"_s});
                 break;
             default:
                 google().deleteMessage(email, id);
@@ -194,7 +194,7 @@ private Q_SLOTS:
             for (int i = 0; i < 20; ++i)
                 deliver(account.email);
             m_stores.push_back(std::make_shared<MailStore>(
-                account.email, m_rig->path(QStringLiteral("cache-") + account.email)));
+                account.email, m_rig->path(u"cache-"_s + account.email)));
             m_engines.push_back(
                 std::make_unique<SyncEngine>(account, m_rig->gmailClient(account.email),
                                              m_stores.back(), m_rig->poster(), clock));
@@ -212,7 +212,7 @@ private Q_SLOTS:
                 // Google down for the whole step: the failure is reported,
                 // not swallowed, and the next steps recover from it.
                 FaultRule down;
-                down.pathPattern = QStringLiteral(".*");
+                down.pathPattern = u".*"_s;
                 down.status = 503;
                 down.times = -1;
                 google().addFault(down);
@@ -240,7 +240,7 @@ private Q_SLOTS:
             const QMap<QString, QStringList> everything = atGoogle(email);
             const QMap<QString, QStringList> kept = cached(*m_stores.at(i), false);
             for (auto it = kept.begin(); it != kept.end(); ++it)
-                QCOMPARE(it.value(), everything.value(it.key(), {QStringLiteral("<gone>")}));
+                QCOMPARE(it.value(), everything.value(it.key(), {u"<gone>"_s}));
             QCOMPARE(m_stores.at(i)->snapshot().historyId,
                      QString::number(google().historyId(email)));
         }

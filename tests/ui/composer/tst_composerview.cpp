@@ -74,14 +74,8 @@ class TestComposerView : public QObject
     std::unique_ptr<AccountSession> m_session;
     ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
 
-    std::unique_ptr<ComposerSession> newComposer()
-    {
-        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
-        composer->setAutosaveDelay(50ms);
-        return composer;
-    }
-
-    std::unique_ptr<ComposerSession> composerIn(ComposerSession::Mode mode)
+    std::unique_ptr<ComposerSession>
+    composerIn(ComposerSession::Mode mode = ComposerSession::Mode::New)
     {
         std::unique_ptr<ComposerSession> composer;
         switch (mode) {
@@ -94,7 +88,7 @@ class TestComposerView : public QObject
             composer = awaitTask(ComposerSession::forward(received(), account()));
             break;
         case ComposerSession::Mode::New:
-            composer = newComposer();
+            composer = std::make_unique<ComposerSession>(mode, account());
         }
         composer->setAutosaveDelay(50ms);
         return composer;
@@ -244,7 +238,7 @@ private slots:
         const QString b = writeFile(u"b.pdf"_s, "%PDF");
         const QString folder = m_rig->path(u"pasta"_s);
         QVERIFY(QDir().mkdir(folder));
-        const auto composer = newComposer();
+        const auto composer = composerIn();
         composer->setTo(u"rui@x.pt"_s);
         ComposerView view(*composer);
         view.show();
@@ -266,7 +260,7 @@ private slots:
 
     void attachmentRowsRemoveTwinsAndWarnOverTheLimit()
     {
-        const auto composer = newComposer();
+        const auto composer = composerIn();
         composer->setTo(u"rui@x.pt"_s);
         composer->addAttachments(
             {attachment(u"a.bin"_s, 3), attachment(u"b.bin"_s, 3), attachment(u"a.bin"_s, 3)});
@@ -296,7 +290,7 @@ private slots:
         awaitTask(m_session->startSync());
         QWidget window;
         window.show();
-        const auto composer = newComposer();
+        const auto composer = composerIn();
         composer->setSubject(u"Olá"_s);
         ComposerSheet sheet(*composer, &window);
         sheet.open();
@@ -361,7 +355,7 @@ private slots:
     {
         QWidget window;
         window.show();
-        auto composer = newComposer();
+        auto composer = composerIn();
         composer->setAutosaveDelay(1h);
         ComposerSheet sheet(*composer, &window);
         sheet.open();

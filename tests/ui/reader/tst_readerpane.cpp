@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QToolBar>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(vesk::FullMessage)
 
 using namespace vesk;
@@ -33,12 +35,12 @@ using vesk::test::awaitTask;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString ana = u"ana@exemplo.pt"_s;
 
 QString labelText(const QWidget* parent, const char* name)
 {
     const auto* label = parent->findChild<QLabel*>(QString::fromLatin1(name));
-    return label ? label->text() : QStringLiteral("<missing>");
+    return label ? label->text() : u"<missing>"_s;
 }
 
 } // namespace
@@ -62,35 +64,32 @@ class TestReaderPane : public QObject
     QPair<QString, QString> deliver()
     {
         fakegoogle::SimpleMessage first;
-        first.from = QStringLiteral("Sofia Matos <sofia@x.pt>");
+        first.from = u"Sofia Matos <sofia@x.pt>"_s;
         first.to = ana;
         first.subject = QString();
-        first.text = QStringLiteral("Segue em anexo amanhã.");
+        first.text = u"Segue em anexo amanhã."_s;
         first.date = QDateTime::currentDateTimeUtc().addSecs(-3600);
         first.messageId = "um@x.pt";
-        const auto ref = m_rig->google().addMessage(ana, first.toRfc822(),
-                                                    {QStringLiteral("INBOX")}, first.date);
+        const auto ref =
+            m_rig->google().addMessage(ana, first.toRfc822(), {u"INBOX"_s}, first.date);
         fakegoogle::SimpleMessage second = first;
-        second.from = QStringLiteral("rui@x.pt");
-        second.subject = QStringLiteral("Re: contas");
-        second.text = QStringLiteral("Aqui estão.");
+        second.from = u"rui@x.pt"_s;
+        second.subject = u"Re: contas"_s;
+        second.text = u"Aqui estão."_s;
         second.date = QDateTime::currentDateTimeUtc().addSecs(-60);
         second.messageId = "dois@x.pt";
         second.inReplyTo = "um@x.pt";
-        second.attachments = {
-            {QStringLiteral("fatura.pdf"), "application/pdf", QByteArray(3000, 'p'), {}},
-            {QStringLiteral("notas.txt"), "text/plain", "notas", {}}};
-        m_rig->google().addMessage(ana, second.toRfc822(), {QStringLiteral("INBOX")}, second.date,
-                                   ref.threadId);
+        second.attachments = {{u"fatura.pdf"_s, "application/pdf", QByteArray(3000, 'p'), {}},
+                              {u"notas.txt"_s, "text/plain", "notas", {}}};
+        m_rig->google().addMessage(ana, second.toRfc822(), {u"INBOX"_s}, second.date, ref.threadId);
 
         fakegoogle::SimpleMessage news;
-        news.from = QStringLiteral("Boletim <news@x.pt>");
+        news.from = u"Boletim <news@x.pt>"_s;
         news.to = ana;
-        news.subject = QStringLiteral("Novidades");
-        news.text = QStringLiteral("Versão em texto do boletim.");
-        news.html = QStringLiteral("<p>Boletim <img src=\"https://t.x.pt/p.gif\"></p>");
-        const auto newsRef =
-            m_rig->google().addMessage(ana, news.toRfc822(), {QStringLiteral("INBOX")});
+        news.subject = u"Novidades"_s;
+        news.text = u"Versão em texto do boletim."_s;
+        news.html = u"<p>Boletim <img src=\"https://t.x.pt/p.gif\"></p>"_s;
+        const auto newsRef = m_rig->google().addMessage(ana, news.toRfc822(), {u"INBOX"_s});
         return {ref.threadId, newsRef.threadId};
     }
 
@@ -104,7 +103,7 @@ private Q_SLOTS:
     void init()
     {
         m_rig = std::make_unique<AppRig>();
-        m_rig->linkDirectly(ana, QStringLiteral("Ana"));
+        m_rig->linkDirectly(ana, u"Ana"_s);
     }
 
     void cleanup()
@@ -125,12 +124,12 @@ private Q_SLOTS:
         AccountSession& session = *m_app->selectedSession();
         // Opening fails first: the reader says why, where the person looks,
         // and tries again from there.
-        m_rig->google().failNext(QStringLiteral(".*/threads/.*"), 500, 20);
+        m_rig->google().failNext(u".*/threads/.*"_s, 500, 20);
         m_app->selectThread(ThreadSummary{threadId, {}});
         QTRY_VERIFY(pane.notice()->isVisible() && pane.notice()->isBusy());
-        QCOMPARE(pane.notice()->textLabel()->text(), QStringLiteral("A abrir a conversa…"));
+        QCOMPARE(pane.notice()->textLabel()->text(), u"A abrir a conversa…"_s);
         QTRY_VERIFY_WITH_TIMEOUT(pane.notice()->retryButton()->isVisible(), 30000);
-        QVERIFY(pane.notice()->textLabel()->text().contains(QStringLiteral("500")));
+        QVERIFY(pane.notice()->textLabel()->text().contains(u"500"_s));
         QVERIFY(!pane.scrollArea()->isVisible() && !pane.toolbar()->isVisible());
         m_rig->google().clearFaults();
 
@@ -147,41 +146,39 @@ private Q_SLOTS:
         QTest::mouseClick(pane.notice()->retryButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!session.openThreadMessages().isEmpty(), 20000);
         disconnect(watchLoading);
-        QCOMPARE(loading, (QStringList{QStringLiteral("0"), QStringLiteral("0"),
-                                       QStringLiteral("0"), QStringLiteral("1")}));
+        QCOMPARE(loading, (QStringList{u"0"_s, u"0"_s, u"0"_s, u"1"_s}));
         QVERIFY(!pane.notice()->isVisible());
         QVERIFY(!pane.showsPlaceholder());
         QVERIFY(pane.toolbar()->isVisible());
         // The oldest message has no subject: the title says so.
-        QCOMPARE(pane.title()->text(), QStringLiteral("(sem assunto)"));
+        QCOMPARE(pane.title()->text(), u"(sem assunto)"_s);
         // Built a few at a time, top first.
         QTRY_COMPARE(pane.cards().size(), 2);
 
         const MessageCard* first = pane.cards().at(0);
-        QCOMPARE(labelText(first, "sender"), QStringLiteral("Sofia Matos"));
-        QCOMPARE(labelText(first, "avatar"), QStringLiteral("S"));
-        QCOMPARE(labelText(first, "recipients"), QStringLiteral("para ") + ana);
-        QVERIFY(first->body()->text().contains(QStringLiteral("Segue em anexo amanhã.")));
+        QCOMPARE(labelText(first, "sender"), u"Sofia Matos"_s);
+        QCOMPARE(labelText(first, "avatar"), u"S"_s);
+        QCOMPARE(labelText(first, "recipients"), u"para "_s + ana);
+        QVERIFY(first->body()->text().contains(u"Segue em anexo amanhã."_s));
         QVERIFY(first->attachmentRows().isEmpty());
         QVERIFY(!first->htmlView());
 
         const MessageCard* second = pane.cards().at(1);
-        QCOMPARE(labelText(second, "sender"), QStringLiteral("rui@x.pt"));
-        QCOMPARE(labelText(second, "avatar"), QStringLiteral("R"));
+        QCOMPARE(labelText(second, "sender"), u"rui@x.pt"_s);
+        QCOMPARE(labelText(second, "avatar"), u"R"_s);
         QCOMPARE(second->attachmentRows().size(), 2);
         ReceivedAttachmentRow* pdf = second->attachmentRows().at(0);
-        QCOMPARE(labelText(pdf, "attachmentName"), QStringLiteral("fatura.pdf"));
+        QCOMPARE(labelText(pdf, "attachmentName"), u"fatura.pdf"_s);
         QCOMPARE(labelText(pdf, "attachmentSize"),
                  QLocale().formattedDataSize(3000, 1, QLocale::DataSizeSIFormat));
-        QCOMPARE(labelText(second->attachmentRows().at(1), "attachmentName"),
-                 QStringLiteral("notas.txt"));
+        QCOMPARE(labelText(second->attachmentRows().at(1), "attachmentName"), u"notas.txt"_s);
 
         // "Guardar" saves through the transfer manager and reads "A guardar"
         // until the save is over.
-        const QString path = m_downloads.filePath(QStringLiteral("fatura.pdf"));
+        const QString path = m_downloads.filePath(u"fatura.pdf"_s);
         m_rig->dialogs->answers = {path};
         PillButton* save = pdf->saveButton();
-        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+        QCOMPARE(save->text(), u"Guardar"_s);
         // Clicks land where the button is on screen: scroll to it first.
         pane.scrollArea()->ensureWidgetVisible(save);
         // What the button reads while the transfer runs, seen as it starts.
@@ -192,27 +189,27 @@ private Q_SLOTS:
         QTest::mouseClick(save, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!pdf->isDownloading(), 20000);
         disconnect(watch);
-        QCOMPARE(whileRunning, (QStringList{QStringLiteral("A guardar"), QStringLiteral("0")}));
+        QCOMPARE(whileRunning, (QStringList{u"A guardar"_s, u"0"_s}));
         QCOMPARE(m_app->transfers()->items()->rowCount(), 1);
-        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+        QCOMPARE(save->text(), u"Guardar"_s);
         QVERIFY(save->isEnabled());
         QCOMPARE(QFileInfo(path).size(), 3000);
 
         // Cancelling the dialog brings the button back as well.
         QTest::mouseClick(save, Qt::LeftButton);
         QTRY_VERIFY(!pdf->isDownloading());
-        QCOMPARE(save->text(), QStringLiteral("Guardar"));
+        QCOMPARE(save->text(), u"Guardar"_s);
 
         // An HTML newsletter shows its HTML, images held back.
         awaitTask(session.openThread(newsId));
-        QCOMPARE(pane.title()->text(), QStringLiteral("Novidades"));
+        QCOMPARE(pane.title()->text(), u"Novidades"_s);
         QCOMPARE(pane.cards().size(), 1);
         const MessageCard* news = pane.cards().at(0);
         QVERIFY(!news->body());
         QVERIFY(news->htmlView());
         QVERIFY(news->showImagesButton());
         QVERIFY(news->htmlView()->document()->contains(
-            QStringLiteral("<p>Boletim <img data-blocked=\"1\" src=\"about:blank#https://")));
+            u"<p>Boletim <img data-blocked=\"1\" src=\"about:blank#https://"_s));
     }
 
     void longConversationsKeepOnlyNearBodies()
@@ -220,13 +217,13 @@ private Q_SLOTS:
         QString threadId;
         for (int m = 0; m < 14; ++m) {
             fakegoogle::SimpleMessage message;
-            message.from = QStringLiteral("Boletim <news@x.pt>");
+            message.from = u"Boletim <news@x.pt>"_s;
             message.to = ana;
-            message.subject = QStringLiteral("Boletim");
-            message.text = QStringLiteral("texto");
-            message.html = QStringLiteral("<p>Edição %1</p>").arg(m);
+            message.subject = u"Boletim"_s;
+            message.text = u"texto"_s;
+            message.html = u"<p>Edição %1</p>"_s.arg(m);
             threadId = m_rig->google()
-                           .addMessage(ana, message.toRfc822(), {QStringLiteral("INBOX")},
+                           .addMessage(ana, message.toRfc822(), {u"INBOX"_s},
                                        QDateTime::currentDateTimeUtc().addSecs(m - 100), threadId)
                            .threadId;
         }
@@ -263,18 +260,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("body");
 
         FullMessage named;
-        named.fromName = QStringLiteral("élia");
-        named.fromEmail = QStringLiteral("e@x.pt");
-        named.plainText = QStringLiteral("<b>texto</b>");
-        named.snippet = QStringLiteral("outro");
+        named.fromName = u"élia"_s;
+        named.fromEmail = u"e@x.pt"_s;
+        named.plainText = u"<b>texto</b>"_s;
+        named.snippet = u"outro"_s;
         QTest::newRow("plain text, shown as written")
-            << named << QStringLiteral("É") << QStringLiteral("élia")
-            << QStringLiteral("<b>texto</b>");
+            << named << u"É"_s << u"élia"_s << u"<b>texto</b>"_s;
 
         FullMessage nobody;
-        nobody.snippet = QStringLiteral("Vemo-nos &amp; falamos");
+        nobody.snippet = u"Vemo-nos &amp; falamos"_s;
         QTest::newRow("no sender, no bodies: the snippet")
-            << nobody << QString() << QString() << QStringLiteral("Vemo-nos & falamos");
+            << nobody << QString() << QString() << u"Vemo-nos & falamos"_s;
     }
 
     void cardFallbacks()
@@ -296,13 +292,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("quoted names") << QStringLiteral("\"Ana Ribeiro\" <ana@x.pt>, rui@x.pt")
-                                      << QStringLiteral("Ana Ribeiro, rui@x.pt");
+        QTest::newRow("quoted names")
+            << u"\"Ana Ribeiro\" <ana@x.pt>, rui@x.pt"_s << u"Ana Ribeiro, rui@x.pt"_s;
         QTest::newRow("a decoded name with a comma")
-            << QStringLiteral("Silva, Ana <ana@x.pt>, \"Sá, Rui\" <rui@x.pt>")
-            << QStringLiteral("Silva, Ana, Sá, Rui");
-        QTest::newRow("undisclosed") << QStringLiteral("undisclosed-recipients:;")
-                                     << QStringLiteral("undisclosed-recipients:;");
+            << u"Silva, Ana <ana@x.pt>, \"Sá, Rui\" <rui@x.pt>"_s << u"Silva, Ana, Sá, Rui"_s;
+        QTest::newRow("undisclosed")
+            << u"undisclosed-recipients:;"_s << u"undisclosed-recipients:;"_s;
         QTest::newRow("empty") << QString() << QString();
     }
 
@@ -326,7 +321,7 @@ private Q_SLOTS:
         pane.replyAction()->trigger();
         QVERIFY(m_app->composer());
         QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Reply);
-        QCOMPARE(m_app->composer()->to(), QStringLiteral("rui@x.pt"));
+        QCOMPARE(m_app->composer()->to(), u"rui@x.pt"_s);
         m_app->closeComposer();
 
         pane.replyAllAction()->trigger();

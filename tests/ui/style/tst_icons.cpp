@@ -9,6 +9,8 @@
 #include <QSvgRenderer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {

@@ -33,9 +33,9 @@ using vesk::test::awaitTask;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
-const QString rui = QStringLiteral("rui@exemplo.pt");
-const QString inbox = QStringLiteral("INBOX");
+const QString ana = u"ana@exemplo.pt"_s;
+const QString rui = u"rui@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
 
 QByteArray mailFrom(const QString& from, const QString& subject, int minutesAgo)
 {
@@ -43,8 +43,7 @@ QByteArray mailFrom(const QString& from, const QString& subject, int minutesAgo)
     message.from = from;
     message.to = ana;
     message.subject = subject;
-    message.text =
-        QStringLiteral("Sobre \"%1\": vemo-nos amanhã & trago os documentos.").arg(subject);
+    message.text = u"Sobre \"%1\": vemo-nos amanhã & trago os documentos."_s.arg(subject);
     message.date = QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo);
     return message.toRfc822();
 }
@@ -64,7 +63,7 @@ QStringList texts(const QMenu& menu)
 {
     QStringList result;
     for (const QAction* action : menu.actions())
-        result.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        result.append(action->isSeparator() ? u"-"_s : action->text());
     return result;
 }
 
@@ -110,10 +109,10 @@ class TestThreadList : public QObject
     void deliver(int count)
     {
         for (int i = count - 1; i >= 0; --i) {
-            const QString subject = QStringLiteral("Assunto %1").arg(i);
-            m_sent.insert(subject, google().addMessage(
-                                       ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), subject, i),
-                                       {inbox, QStringLiteral("UNREAD")}, ago(i)));
+            const QString subject = u"Assunto %1"_s.arg(i);
+            m_sent.insert(subject,
+                          google().addMessage(ana, mailFrom(u"Sofia <s@x.pt>"_s, subject, i),
+                                              {inbox, u"UNREAD"_s}, ago(i)));
         }
     }
 
@@ -155,16 +154,15 @@ private Q_SLOTS:
     {
         // Ana's cache holds older threads than the list compares on the GUI
         // thread, sent ones, and five real ones arrive on top at the first sync.
-        const QString sent = QStringLiteral("SENT");
+        const QString sent = u"SENT"_s;
         const int cached = int(AppState::backgroundGroupingFrom()) + 1000;
         {
-            MailStore store(ana, m_rig->rig.path(QStringLiteral("cache")));
+            MailStore store(ana, m_rig->rig.path(u"cache"_s));
             QList<MessageSummary> summaries;
             for (int i = 0; i < cached; ++i) {
-                summaries.append(MessageSummary(
-                    QStringLiteral("m%1").arg(i), QStringLiteral("t%1").arg(i), {inbox, sent},
-                    QStringLiteral("Antiga"), QStringLiteral("Rui"), rui,
-                    QStringLiteral("Antiga %1").arg(i), ago(24 * 60 + i).toMSecsSinceEpoch()));
+                summaries.append(MessageSummary(u"m%1"_s.arg(i), u"t%1"_s.arg(i), {inbox, sent},
+                                                u"Antiga"_s, u"Rui"_s, rui, u"Antiga %1"_s.arg(i),
+                                                ago(24 * 60 + i).toMSecsSinceEpoch()));
             }
             store.upsert(summaries);
             store.markLabelLoaded(inbox);
@@ -191,16 +189,12 @@ private Q_SLOTS:
         QVERIFY(scrolled > 0);
 
         // A new thread, one read, one archived, one moved up by a reply.
-        google().addMessage(
-            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Novo"), 0),
-            {inbox, QStringLiteral("UNREAD")}, QDateTime::currentDateTimeUtc().addSecs(60));
-        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 1")).id, {},
-                               {QStringLiteral("UNREAD")});
-        google().modifyMessage(ana, m_sent.value(QStringLiteral("Assunto 2")).id, {}, {inbox});
-        google().addMessage(
-            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Re: Assunto 4"), 0),
-            {inbox}, QDateTime::currentDateTimeUtc(),
-            m_sent.value(QStringLiteral("Assunto 4")).threadId);
+        google().addMessage(ana, mailFrom(u"Rui <r@x.pt>"_s, u"Novo"_s, 0), {inbox, u"UNREAD"_s},
+                            QDateTime::currentDateTimeUtc().addSecs(60));
+        google().modifyMessage(ana, m_sent.value(u"Assunto 1"_s).id, {}, {u"UNREAD"_s});
+        google().modifyMessage(ana, m_sent.value(u"Assunto 2"_s).id, {}, {inbox});
+        google().addMessage(ana, mailFrom(u"Sofia <s@x.pt>"_s, u"Re: Assunto 4"_s, 0), {inbox},
+                            QDateTime::currentDateTimeUtc(), m_sent.value(u"Assunto 4"_s).threadId);
         QSignalSpy reset(&model, &QAbstractItemModel::modelAboutToBeReset);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
@@ -236,16 +230,15 @@ private Q_SLOTS:
         connect(m_app.get(), &AppState::threadsChanged, &model, [&] {
             const QList<ThreadSummary>& visible = m_app->visibleThreads();
             if (meanwhile.isEmpty() && !visible.isEmpty() &&
-                visible.first().subject() == QStringLiteral("Mais")) {
+                visible.first().subject() == u"Mais"_s) {
                 meanwhile = rowIds(model);
                 m_app->selectLabel(sent);
             }
         });
         const QStringList before = rowIds(model);
         inserted.clear();
-        google().addMessage(ana,
-                            mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Mais"), 0),
-                            {inbox}, QDateTime::currentDateTimeUtc().addSecs(120));
+        google().addMessage(ana, mailFrom(u"Rui <r@x.pt>"_s, u"Mais"_s, 0), {inbox},
+                            QDateTime::currentDateTimeUtc().addSecs(120));
         awaitTask(session().syncNow());
         QTRY_VERIFY_WITH_TIMEOUT(!meanwhile.isEmpty(), 20000);
         QCOMPARE(meanwhile, before);
@@ -258,26 +251,22 @@ private Q_SLOTS:
 
     void rowsShowTheConversation()
     {
-        const auto first = google().addMessage(
-            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Jantar"), 30), {inbox},
-            ago(30));
-        google().addMessage(
-            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Jantar"), 10),
-            {inbox, QStringLiteral("UNREAD")}, ago(10), first.threadId);
-        google().addMessage(ana,
-                            mailFrom(QStringLiteral("Eva <e@x.pt>"), QStringLiteral("Só um"), 50),
-                            {inbox}, QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC));
+        const auto first = google().addMessage(ana, mailFrom(u"Sofia <s@x.pt>"_s, u"Jantar"_s, 30),
+                                               {inbox}, ago(30));
+        google().addMessage(ana, mailFrom(u"Rui <r@x.pt>"_s, u"Re: Jantar"_s, 10),
+                            {inbox, u"UNREAD"_s}, ago(10), first.threadId);
+        google().addMessage(ana, mailFrom(u"Eva <e@x.pt>"_s, u"Só um"_s, 50), {inbox},
+                            QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC));
         start();
         ThreadListPane pane(*m_app);
         const QModelIndex both = pane.model()->index(0);
-        QCOMPARE(both.data(ThreadListModel::ParticipantsRole).toString(),
-                 QStringLiteral("Sofia, Rui"));
-        QCOMPARE(both.data(ThreadListModel::SubjectRole).toString(), QStringLiteral("Jantar"));
+        QCOMPARE(both.data(ThreadListModel::ParticipantsRole).toString(), u"Sofia, Rui"_s);
+        QCOMPARE(both.data(ThreadListModel::SubjectRole).toString(), u"Jantar"_s);
         QCOMPARE(both.data(ThreadListModel::SnippetRole).toString(),
-                 QStringLiteral("Sobre \"Re: Jantar\": vemo-nos amanhã & trago os documentos."));
+                 u"Sobre \"Re: Jantar\": vemo-nos amanhã & trago os documentos."_s);
         QVERIFY(both.data(ThreadListModel::IsUnreadRole).toBool());
         QCOMPARE(ThreadRowDelegate::countText(both.data(ThreadListModel::MessageCountRole).toInt()),
-                 QStringLiteral("2 mensagens"));
+                 u"2 mensagens"_s);
         const QModelIndex single = pane.model()->index(1);
         QVERIFY(!single.data(ThreadListModel::IsUnreadRole).toBool());
         QCOMPARE(
@@ -314,12 +303,12 @@ private Q_SLOTS:
             return std::pair{first, last};
         };
 
-        const ElidedTextLayout fits(QStringLiteral("Jantar"), font, 200);
+        const ElidedTextLayout fits(u"Jantar"_s, font, 200);
         QVERIFY(!fits.isElided());
         QVERIFY(fits.naturalWidth() > 0 && fits.naturalWidth() < 200);
         QVERIFY(qAbs(fits.height() - lineHeight) < 1);
 
-        const QString words = QStringLiteral("vemo-nos amanhã e trago os documentos ").repeated(8);
+        const QString words = u"vemo-nos amanhã e trago os documentos "_s.repeated(8);
         const ElidedTextLayout twoLines(words, font, 200, 2);
         QVERIFY(twoLines.isElided());
         QVERIFY(twoLines.naturalWidth() <= 200);
@@ -334,10 +323,10 @@ private Q_SLOTS:
         QVERIFY(huge.isElided());
         QCOMPARE(huge.height(), fits.height());
         QVERIFY(painted(huge, 200).second <= 211);
-        const ElidedTextLayout astral(QStringLiteral("😀").repeated(400), font, 100);
+        const ElidedTextLayout astral(u"😀"_s.repeated(400), font, 100);
         QVERIFY(astral.isElided());
         QVERIFY(painted(astral, 100).second <= 111);
-        const ElidedTextLayout noRoom(QStringLiteral("Jantar"), font, 0);
+        const ElidedTextLayout noRoom(u"Jantar"_s, font, 0);
         QVERIFY(noRoom.isElided());
         const ElidedTextLayout empty(QString(), font, 200, 2);
         QVERIFY(!empty.isElided());
@@ -346,14 +335,13 @@ private Q_SLOTS:
 
     void contextMenuActsOnTheSession()
     {
-        const QString projetos = google().addLabel(ana, QStringLiteral("Projetos"));
-        const QString familia = google().addLabel(ana, QStringLiteral("Família"));
-        const auto older = google().addMessage(
-            ana, mailFrom(QStringLiteral("Sofia <s@x.pt>"), QStringLiteral("Obras"), 30),
-            {inbox, projetos}, ago(30));
-        const auto newer = google().addMessage(
-            ana, mailFrom(QStringLiteral("Rui <r@x.pt>"), QStringLiteral("Re: Obras"), 5),
-            {inbox, QStringLiteral("UNREAD"), familia}, ago(5), older.threadId);
+        const QString projetos = google().addLabel(ana, u"Projetos"_s);
+        const QString familia = google().addLabel(ana, u"Família"_s);
+        const auto older = google().addMessage(ana, mailFrom(u"Sofia <s@x.pt>"_s, u"Obras"_s, 30),
+                                               {inbox, projetos}, ago(30));
+        const auto newer =
+            google().addMessage(ana, mailFrom(u"Rui <r@x.pt>"_s, u"Re: Obras"_s, 5),
+                                {inbox, u"UNREAD"_s, familia}, ago(5), older.threadId);
         deliver(2);
         m_rig->linkDirectly(rui, u"Rui"_s);
         start();
@@ -363,38 +351,33 @@ private Q_SLOTS:
         const ThreadSummary obras = pane.model()->thread(2);
 
         ThreadActionsMenu menu(*m_app, obras);
-        QCOMPARE(texts(menu),
-                 (QStringList{QStringLiteral("Marcar como lida"), QStringLiteral("Arquivar"),
-                              QStringLiteral("Etiquetas"), QStringLiteral("-"),
-                              QStringLiteral("Mover para a lixeira")}));
-        QMenu* labels = actionNamed(menu, QStringLiteral("Etiquetas"))->menu();
-        QCOMPARE(texts(*labels),
-                 (QStringList{QStringLiteral("Projetos"), QStringLiteral("Família")}));
+        QCOMPARE(texts(menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s, u"Etiquetas"_s,
+                                           u"-"_s, u"Mover para a lixeira"_s}));
+        QMenu* labels = actionNamed(menu, u"Etiquetas"_s)->menu();
+        QCOMPARE(texts(*labels), (QStringList{u"Projetos"_s, u"Família"_s}));
         // Only the newest message counts: Projetos sits on the older one.
-        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Projetos"))->icon()),
+        QCOMPARE(look(actionNamed(*labels, u"Projetos"_s)->icon()),
                  look(Icons::icon(Symbol::Label)));
-        QCOMPARE(look(actionNamed(*labels, QStringLiteral("Família"))->icon()),
+        QCOMPARE(look(actionNamed(*labels, u"Família"_s)->icon()),
                  look(Icons::icon(Symbol::Check)));
 
-        actionNamed(*labels, QStringLiteral("Projetos"))->trigger();
+        actionNamed(*labels, u"Projetos"_s)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(google().labelIds(ana, newer.id).contains(projetos), 20000);
-        actionNamed(*labels, QStringLiteral("Família"))->trigger();
+        actionNamed(*labels, u"Família"_s)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, newer.id).contains(familia), 20000);
-        actionNamed(menu, QStringLiteral("Marcar como lida"))->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !google().labelIds(ana, newer.id).contains(QStringLiteral("UNREAD")), 20000);
+        actionNamed(menu, u"Marcar como lida"_s)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, newer.id).contains(u"UNREAD"_s), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(
             !pane.model()->index(2).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
         ThreadActionsMenu read(*m_app, pane.model()->thread(2));
-        QCOMPARE(read.actions().first()->text(), QStringLiteral("Marcar como não lida"));
+        QCOMPARE(read.actions().first()->text(), u"Marcar como não lida"_s);
 
         // Rui has only Gmail's own labels.
         m_app->selectAccount(rui);
         ThreadActionsMenu bare(*m_app, obras);
-        const QList<QAction*> none =
-            actionNamed(bare, QStringLiteral("Etiquetas"))->menu()->actions();
+        const QList<QAction*> none = actionNamed(bare, u"Etiquetas"_s)->menu()->actions();
         QCOMPARE(none.size(), 1);
-        QCOMPARE(none.first()->text(), QStringLiteral("Sem etiquetas tuas"));
+        QCOMPARE(none.first()->text(), u"Sem etiquetas tuas"_s);
         QVERIFY(!none.first()->isEnabled());
     }
 
@@ -412,7 +395,7 @@ private Q_SLOTS:
         const auto clearShown = [&pane] {
             const auto buttons = pane.findChildren<QPushButton*>();
             return std::any_of(buttons.begin(), buttons.end(), [&](QPushButton* b) {
-                return b->text() == QStringLiteral("Limpar") && b->isVisibleTo(&pane);
+                return b->text() == u"Limpar"_s && b->isVisibleTo(&pane);
             });
         };
         // Gmail's own labels by the names the sidebar gives them.
@@ -421,29 +404,29 @@ private Q_SLOTS:
         QVERIFY(!clearShown());
 
         QSignalSpy titles(&pane, &ThreadListPane::titleChanged);
-        m_app->selectLabel(QStringLiteral("STARRED"));
-        QCOMPARE(emptyText(), QStringLiteral("Sem conversas aqui."));
+        m_app->selectLabel(u"STARRED"_s);
+        QCOMPARE(emptyText(), u"Sem conversas aqui."_s);
         QCOMPARE(pane.title(), u"Com estrela"_s);
         m_app->selectLabel(inbox);
 
         QSignalSpy searched(m_app.get(), &AppState::searchChanged);
-        QTest::keyClicks(pane.searchField(), QStringLiteral("nada disto"));
-        QCOMPARE(m_app->searchText(), QStringLiteral("nada disto"));
+        QTest::keyClicks(pane.searchField(), u"nada disto"_s);
+        QCOMPARE(m_app->searchText(), u"nada disto"_s);
         QTest::keyClick(pane.searchField(), Qt::Key_Return);
         // Not "no results" before Gmail has answered.
         QCOMPARE(emptyText(), u"A pesquisar…"_s);
         QVERIFY(notice->isBusy());
         QTRY_COMPARE_WITH_TIMEOUT(searched.size(), 2, 20000);
         QVERIFY(m_app->isSearching());
-        QCOMPARE(emptyText(), QStringLiteral("Sem resultados."));
+        QCOMPARE(emptyText(), u"Sem resultados."_s);
         QVERIFY(!notice->isBusy() && !notice->retryButton()->isVisibleTo(&pane));
-        QCOMPARE(pane.title(), QStringLiteral("Pesquisa"));
+        QCOMPARE(pane.title(), u"Pesquisa"_s);
         QVERIFY(clearShown());
 
         // A search Gmail refuses says so, and is tried again from there.
         google().failNext(u"/gmail/v1/users/[^/]+/messages"_s, 400);
         pane.searchField()->clear();
-        QTest::keyClicks(pane.searchField(), QStringLiteral("Assunto 1"));
+        QTest::keyClicks(pane.searchField(), u"Assunto 1"_s);
         QTest::keyClick(pane.searchField(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(notice->retryButton()->isVisibleTo(&pane), 20000);
         QVERIFY(m_app->searchError());
@@ -454,9 +437,8 @@ private Q_SLOTS:
         QCOMPARE(emptyText(), QString());
 
         const auto buttons = pane.findChildren<QPushButton*>();
-        const auto clear = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) {
-            return b->text() == QStringLiteral("Limpar");
-        });
+        const auto clear = std::find_if(buttons.begin(), buttons.end(),
+                                        [](QPushButton* b) { return b->text() == u"Limpar"_s; });
         QTest::mouseClick(*clear, Qt::LeftButton);
         QVERIFY(!m_app->isSearching());
         QCOMPARE(m_app->searchText(), QString());
@@ -466,7 +448,7 @@ private Q_SLOTS:
         QCOMPARE(pane.title(), u"Caixa de entrada"_s);
 
         // A blank search leaves search mode at once.
-        QTest::keyClicks(pane.searchField(), QStringLiteral("   "));
+        QTest::keyClicks(pane.searchField(), u"   "_s);
         QTest::keyClick(pane.searchField(), Qt::Key_Return);
         QVERIFY(!m_app->isSearching());
         QVERIFY(!clearShown());
@@ -504,24 +486,20 @@ private Q_SLOTS:
                 !session().isSyncing(),
             20000);
         QTest::keyClick(list, Qt::Key_U, Qt::ShiftModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            labelsAtGoogle(QStringLiteral("Assunto 1")).contains(QStringLiteral("UNREAD")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(labelsAtGoogle(u"Assunto 1"_s).contains(u"UNREAD"_s), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(
             pane.model()->index(1).data(ThreadListModel::IsUnreadRole).toBool(), 20000);
         QTest::keyClick(list, Qt::Key_E);
-        QTRY_VERIFY_WITH_TIMEOUT(!labelsAtGoogle(QStringLiteral("Assunto 1")).contains(inbox),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!labelsAtGoogle(u"Assunto 1"_s).contains(inbox), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 5, 20000);
 
         list->setCurrentIndex(pane.model()->index(0));
         QTest::keyClick(list, '#');
-        QTRY_VERIFY_WITH_TIMEOUT(
-            labelsAtGoogle(QStringLiteral("Assunto 0")).contains(QStringLiteral("TRASH")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(labelsAtGoogle(u"Assunto 0"_s).contains(u"TRASH"_s), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 4, 20000);
         list->setCurrentIndex(pane.model()->index(3));
         QTest::keyClick(list, Qt::Key_Delete);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            labelsAtGoogle(QStringLiteral("Assunto 5")).contains(QStringLiteral("TRASH")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(labelsAtGoogle(u"Assunto 5"_s).contains(u"TRASH"_s), 20000);
 
         QTest::keyClick(list, Qt::Key_Slash);
         QVERIFY(pane.searchField()->hasFocus());
@@ -529,8 +507,8 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(pane.searchField()->hasFocus());
         // Typed into the field, the same letters are text, not actions.
-        QTest::keyClicks(pane.searchField(), QStringLiteral("je#"));
-        QCOMPARE(m_app->searchText(), QStringLiteral("je#"));
+        QTest::keyClicks(pane.searchField(), u"je#"_s);
+        QCOMPARE(m_app->searchText(), u"je#"_s);
         QTRY_COMPARE_WITH_TIMEOUT(pane.model()->rowCount(), 3, 20000);
 
         // The state's selection shows in the list.

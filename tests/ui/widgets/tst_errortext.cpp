@@ -23,10 +23,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown"); // how the line starts
 
         QTest::newRow("quota passes by itself") << 429 << QByteArray() << u"O Google limitou"_s;
-        // The core's sentence tells how to link again, ticking the permission.
-        QTest::newRow("relink")
-            << 403 << QByteArray(R"({"error":{"errors":[{"reason":"insufficientPermissions"}]}})")
-            << u"Falta a permissão do Gmail"_s;
+        // Anything else is the core's sentence, made for people.
         QTest::newRow("other") << 400 << QByteArray(R"({"error":{"message":"Invalid\n label"}})")
                                << u"HTTP 400: Invalid label"_s;
     }

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 
 namespace {
@@ -31,7 +33,7 @@ private Q_SLOTS:
 
     void disabledPillIsInert()
     {
-        PillButton button(QStringLiteral("Ligar outra conta"), true);
+        PillButton button(u"Ligar outra conta"_s, true);
         button.resize(button.sizeHint());
         button.show();
         QVERIFY(QTest::qWaitForWindowExposed(&button));
@@ -48,8 +50,8 @@ private Q_SLOTS:
     {
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
-        auto* first = new PillButton(QStringLiteral("Concluir"), false);
-        auto* second = new PillButton(QStringLiteral("Guardar"), true);
+        auto* first = new PillButton(u"Concluir"_s, false);
+        auto* second = new PillButton(u"Guardar"_s, true);
         layout->addWidget(first);
         layout->addWidget(second);
         window.show();

@@ -26,7 +26,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString ana = QStringLiteral("ana@exemplo.pt");
+const QString ana = u"ana@exemplo.pt"_s;
 
 } // namespace
 

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QTcpSocket>
 
+using namespace Qt::StringLiterals;
+
 namespace vesk::test {
 
 namespace {
@@ -37,7 +39,7 @@ CountingServer::CountingServer(QObject* parent)
 
 QString CountingServer::base() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(serverPort());
+    return u"http://127.0.0.1:%1"_s.arg(serverPort());
 }
 
 void CountingServer::accept()

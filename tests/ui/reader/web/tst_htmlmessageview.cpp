@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace vesk;
 using vesk::test::CountingServer;
 
@@ -44,9 +46,8 @@ QString hostileMail(const QString& base)
 
 QStringList imagePaths()
 {
-    return {QStringLiteral("/img-quoted.png"),     QStringLiteral("/img-single.png"),
-            QStringLiteral("/img-upper.png"),      QStringLiteral("/img-srcset.png"),
-            QStringLiteral("/img-background.png"), QStringLiteral("/poster.png")};
+    return {u"/img-quoted.png"_s, u"/img-single.png"_s,     u"/img-upper.png"_s,
+            u"/img-srcset.png"_s, u"/img-background.png"_s, u"/poster.png"_s};
 }
 
 bool loaded(HtmlMessageView& view)
@@ -77,7 +78,7 @@ class TestHtmlMessageView : public QObject
 
     std::unique_ptr<MessageWebProfile> m_web;
 
-    std::unique_ptr<HtmlMessageView> view(const QString& id = QStringLiteral("m1"))
+    std::unique_ptr<HtmlMessageView> view(const QString& id = u"m1"_s)
     {
         auto result = std::make_unique<HtmlMessageView>(*m_web, id);
         result->resize(600, HtmlMessageView::minimumBodyHeight);
@@ -103,7 +104,7 @@ private Q_SLOTS:
         // Not a quiet page but a guarded one: the doors were tried.
         QVERIFY(blocked->blockedRequests() >= 4);
         QVERIFY(blocked->document()->contains(
-            QStringLiteral("data-blocked=\"1\" src=\"about:blank#http://127.0.0.1")));
+            u"data-blocked=\"1\" src=\"about:blank#http://127.0.0.1"_s));
 
         // The same document again loads nothing.
         blocked->setContent(html, false);
@@ -113,7 +114,7 @@ private Q_SLOTS:
         // scripts, refreshes and forms still go nowhere.
         blocked->setContent(html, true);
         QCOMPARE(blocked->loadCount(), 2);
-        QVERIFY(!blocked->document()->contains(QStringLiteral("data-blocked")));
+        QVERIFY(!blocked->document()->contains(u"data-blocked"_s));
         for (const QString& path : imagePaths())
             QTRY_VERIFY2_WITH_TIMEOUT(server.paths().contains(path), qPrintable(path), 30000);
         settle();
@@ -122,7 +123,7 @@ private Q_SLOTS:
 
         // Another message's page on the same profile is still guarded.
         const int before = server.paths().size();
-        auto other = view(QStringLiteral("m2"));
+        auto other = view(u"m2"_s);
         other->setContent(html, false);
         QVERIFY(loaded(*other));
         settle();
@@ -150,10 +151,10 @@ private Q_SLOTS:
 
         click(*card, {30, 30});
         QTRY_COMPARE_WITH_TIMEOUT(links.size(), 1, 20000);
-        QCOMPARE(links.at(0).at(0).toUrl(), QUrl(QStringLiteral("https://exemplo.pt/artigo")));
+        QCOMPARE(links.at(0).at(0).toUrl(), QUrl(u"https://exemplo.pt/artigo"_s));
         click(*card, {30, 90});
         QTRY_COMPARE_WITH_TIMEOUT(links.size(), 2, 20000);
-        QCOMPARE(links.at(1).at(0).toUrl(), QUrl(QStringLiteral("https://exemplo.pt/novo")));
+        QCOMPARE(links.at(1).at(0).toUrl(), QUrl(u"https://exemplo.pt/novo"_s));
 
         click(*card, {30, 150});
         click(*card, {30, 210});
@@ -167,12 +168,11 @@ private Q_SLOTS:
     void cardsAreAsTallAsTheirContent()
     {
         auto tall = view();
-        tall->setContent(QStringLiteral("<div style=\"height:900px\">alto</div>"), false);
+        tall->setContent(u"<div style=\"height:900px\">alto</div>"_s, false);
         QTRY_VERIFY_WITH_TIMEOUT(tall->height() >= 900, 30000);
         // Narrower, the text needs more lines; wider again, fewer.
         auto text = view();
-        text->setContent(QStringLiteral("<p>%1</p>").arg(QStringLiteral("palavra ").repeated(400)),
-                         false);
+        text->setContent(u"<p>%1</p>"_s.arg(u"palavra "_s.repeated(400)), false);
         QVERIFY(loaded(*text));
         QTRY_VERIFY_WITH_TIMEOUT(text->height() > HtmlMessageView::minimumBodyHeight, 30000);
         const int wide = text->height();
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(text->height(), wide, 30000);
 
         auto small = view();
-        small->setContent(QStringLiteral("<p>curto</p>"), false);
+        small->setContent(u"<p>curto</p>"_s, false);
         QVERIFY(loaded(*small));
         settle();
         QCOMPARE(small->height(), HtmlMessageView::minimumBodyHeight);
@@ -192,7 +192,7 @@ private Q_SLOTS:
     {
         CountingServer server;
         // Over the inline limit once percent-encoded, with remote content in it.
-        QString html = QStringLiteral("<p>%1</p>").arg(QStringLiteral("é ").repeated(400 * 1024));
+        QString html = u"<p>%1</p>"_s.arg(u"é "_s.repeated(400 * 1024));
         html += QStringLiteral("<img src=\"%1/img-quoted.png\"><IMG SRC=\"%1/img-upper.png\">"
                                "<p id=\"end\">fim</p>")
                     .arg(server.base());
@@ -203,7 +203,7 @@ private Q_SLOTS:
             large->setContent(html, false);
             QVERIFY(loaded(*large));
             QCOMPARE(m_web->documents().publishedCount(), 1);
-            QCOMPARE(large->page()->url().scheme(), QStringLiteral("vesk-message"));
+            QCOMPARE(large->page()->url().scheme(), u"vesk-message"_s);
             QTRY_VERIFY_WITH_TIMEOUT(large->height() > 2000, 30000);
             settle();
             QCOMPARE(server.paths(), QStringList());
@@ -217,17 +217,17 @@ private Q_SLOTS:
         QScrollArea area;
         auto* column = new QWidget;
         auto* layout = new QVBoxLayout(column);
-        auto* first = new HtmlMessageView(*m_web, QStringLiteral("m1"));
+        auto* first = new HtmlMessageView(*m_web, u"m1"_s);
         auto* spacer = new QWidget;
         spacer->setFixedHeight(3000);
-        auto* last = new HtmlMessageView(*m_web, QStringLiteral("m2"));
+        auto* last = new HtmlMessageView(*m_web, u"m2"_s);
         for (QWidget* widget : {static_cast<QWidget*>(first), spacer, static_cast<QWidget*>(last)})
             layout->addWidget(widget);
         area.setWidget(column);
         area.setWidgetResizable(true);
         area.resize(600, 400);
-        first->setContent(QStringLiteral("<p>primeira</p>"), false);
-        last->setContent(QStringLiteral("<p>última</p>"), false);
+        first->setContent(u"<p>primeira</p>"_s, false);
+        last->setContent(u"<p>última</p>"_s, false);
         area.show();
 
         QVERIFY(loaded(*first));
@@ -240,7 +240,7 @@ private Q_SLOTS:
         area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
         QVERIFY(loaded(*last));
         QCOMPARE(last->loadCount(), 1);
-        QVERIFY(last->document()->contains(QStringLiteral("última")));
+        QVERIFY(last->document()->contains(u"última"_s));
 
         // Let go, it keeps its height and document, and comes back when seen.
         const int height = first->height();
@@ -258,10 +258,9 @@ private Q_SLOTS:
     {
         CountingServer server;
         FullMessage message;
-        message.id = QStringLiteral("news");
-        message.fromName = QStringLiteral("Boletim");
-        message.html =
-            QStringLiteral("<p>Boletim <img src=\"%1/img-quoted.png\"></p>").arg(server.base());
+        message.id = u"news"_s;
+        message.fromName = u"Boletim"_s;
+        message.html = u"<p>Boletim <img src=\"%1/img-quoted.png\"></p>"_s.arg(server.base());
         MessageCard card(message, nullptr, *m_web);
         card.resize(600, 400);
         card.show();
@@ -271,15 +270,14 @@ private Q_SLOTS:
         QVERIFY(loaded(*view));
         PillButton* button = card.showImagesButton();
         QVERIFY(button);
-        QCOMPARE(button->text(), QStringLiteral("Mostrar imagens desta mensagem"));
+        QCOMPARE(button->text(), u"Mostrar imagens desta mensagem"_s);
         QCOMPARE(server.paths(), QStringList());
 
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(card.showsImages());
         QVERIFY(!card.showImagesButton());
         QCOMPARE(view->loadCount(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(server.paths(), QStringList{QStringLiteral("/img-quoted.png")},
-                                  30000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.paths(), QStringList{u"/img-quoted.png"_s}, 30000);
         card.showImages();
         QCOMPARE(view->loadCount(), 2);
     }
