@@ -76,8 +76,8 @@ void MailScenes::start()
     // The first account's mailbox: the conversation answered is addressed to
     // it, and its agenda is the one served slowly.
     const QString account = QString::fromLatin1(fakegoogle::DemoSeed::firstAccount);
-    const AccountSession* session = m_state.selectedSession();
-    if (!session || session->id() != account)
+    const AccountSession* selected = m_state.selectedSession();
+    if (!selected || selected->id() != account)
         m_state.selectAccount(account);
     const auto listed = [this] {
         const AccountSession* session = m_state.selectedSession();
