@@ -34,7 +34,8 @@ QByteArray dataOf(const QJsonObject& part)
 void flatten(const QJsonObject& part, QList<QJsonObject>& out)
 {
     out.append(part);
-    for (const auto& child : part[u"parts"_s].toArray())
+    const QJsonArray children = part[u"parts"_s].toArray();
+    for (const auto& child : children)
         flatten(child.toObject(), out);
 }
 

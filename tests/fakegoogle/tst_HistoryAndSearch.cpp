@@ -41,11 +41,13 @@ QString raw64(const QByteArray& raw)
 QStringList changes(const QJsonObject& answer)
 {
     QStringList out;
-    for (const auto& value : answer[u"history"_s].toArray()) {
+    const QJsonArray records = answer[u"history"_s].toArray();
+    for (const auto& value : records) {
         const QJsonObject record = value.toObject();
         for (const QString& kind :
              {u"messagesAdded"_s, u"messagesDeleted"_s, u"labelsAdded"_s, u"labelsRemoved"_s}) {
-            for (const auto& entry : record[kind].toArray()) {
+            const QJsonArray entries = record[kind].toArray();
+            for (const auto& entry : entries) {
                 QString line = kind + u':' + entry[u"message"_s][u"id"_s].toString();
                 if (entry.toObject().contains(u"labelIds"_s))
                     line += u':' + entry[u"labelIds"_s].toVariant().toStringList().join(u',');
@@ -71,7 +73,8 @@ private:
         const Answer answer = m_client->gmail(u"/messages?q="_s +
                                               QString::fromLatin1(QUrl::toPercentEncoding(query)));
         QStringList ids;
-        for (const auto& ref : answer.json()[u"messages"_s].toArray())
+        const QJsonArray refs = answer.json()[u"messages"_s].toArray();
+        for (const auto& ref : refs)
             ids.append(ref[u"id"_s].toString());
         return ids;
     }
@@ -133,7 +136,8 @@ private Q_SLOTS:
                 u"labelsRemoved:"_s + first.id + u":INBOX"_s}));
         // Ids rise strictly; the answer's historyId is the mailbox's current one.
         qulonglong previous = start.toULongLong();
-        for (const auto& record : history.json()[u"history"_s].toArray()) {
+        const QJsonArray records = history.json()[u"history"_s].toArray();
+        for (const auto& record : records) {
             QVERIFY(record[u"id"_s].toString().toULongLong() > previous);
             previous = record[u"id"_s].toString().toULongLong();
         }

@@ -146,7 +146,8 @@ QString outline(const QJsonObject& part)
     QString line = part[u"partId"_s].toString() + u'|' + part[u"mimeType"_s].toString() + u'|' +
                    part[u"filename"_s].toString() + u'|' +
                    QString::number(body[u"size"_s].toInteger()) + u'|' + kind;
-    for (const auto& child : part[u"parts"_s].toArray())
+    const QJsonArray children = part[u"parts"_s].toArray();
+    for (const auto& child : children)
         line += u" ; "_s + outline(child.toObject());
     return line;
 }
@@ -246,7 +247,8 @@ private Q_SLOTS:
                                              "bado.\r\n"));
         QCOMPARE(latin[u"snippet"_s].toString(), u"Olá, a reunião é no sábado."_s);
         QString subject;
-        for (const auto& value : payload[u"headers"_s].toArray()) {
+        const QJsonArray headers = payload[u"headers"_s].toArray();
+        for (const auto& value : headers) {
             if (value[u"name"_s].toString() == u"Subject"_s)
                 subject = value[u"value"_s].toString();
         }

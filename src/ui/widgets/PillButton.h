@@ -13,7 +13,7 @@ namespace vesk {
 class PillButton final : public QAbstractButton
 {
     Q_OBJECT
-    Q_PROPERTY(bool prominent READ isProminent WRITE setProminent)
+    Q_PROPERTY(bool prominent READ isProminent WRITE setProminent NOTIFY prominentChanged)
 
 public:
     explicit PillButton(const QString& text, bool prominent = false, QWidget* parent = nullptr);
@@ -27,6 +27,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    void prominentChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
