@@ -166,10 +166,10 @@ private slots:
         const auto ref = m_google->deliverMessage(account, plainMessage("corpo"));
         const MessageDTO metadata = awaitTask(gmail->getMessage(ref.id, u"metadata"_s));
         QCOMPARE(metadata.toSummary().subject(), u"Acentos"_s);
-        QCOMPARE(m_google->requests().last().queryValues(u"metadataHeaders"_s),
+        QCOMPARE(m_google->requests().constLast().queryValues(u"metadataHeaders"_s),
                  (QStringList{u"From"_s, u"Subject"_s, u"Date"_s, u"To"_s}));
         awaitTask(gmail->getMessage(ref.id, u"full"_s));
-        QCOMPARE(m_google->requests().last().query.size(), 1);
+        QCOMPARE(m_google->requests().constLast().query.size(), 1);
     }
 
     void unauthorizedIsRetriedOnceWithAFreshToken()
@@ -366,11 +366,11 @@ private slots:
         m_google->failNext(u".*/messages/send"_s, 429, 1);
         awaitTask(gmail->sendMessage(raw, std::nullopt));
         QCOMPARE(requestsTo(u"/messages/send"_s), 3);
-        QCOMPARE(m_google->requests().last().body, "{\"raw\":\"" + raw + "\"}");
+        QCOMPARE(m_google->requests().constLast().body, "{\"raw\":\"" + raw + "\"}");
         // A thread id is text and is escaped as such beside the raw message.
         const QString thread = u"t\"1\\"_s;
         awaitTask(gmail->createDraft(raw, thread));
-        const QJsonObject draft = QJsonDocument::fromJson(m_google->requests().last().body)
+        const QJsonObject draft = QJsonDocument::fromJson(m_google->requests().constLast().body)
                                       .object()
                                       .value(u"message")
                                       .toObject();

@@ -48,8 +48,11 @@ public:
     explicit BadgeListener(const QString& sender)
         : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"badge-listener"_s))
     {
+        // The slot's signature as Qt writes it, without the spaces clang-format adds.
+        // clang-format off
         m_bus.connect(sender, QString(), u"com.canonical.Unity.LauncherEntry"_s, u"Update"_s, this,
-                      SLOT(onUpdate(QString, QVariantMap)));
+                      SLOT(onUpdate(QString,QVariantMap)));
+        // clang-format on
         // A round trip after the match rule: the bus has it before anyone sends.
         m_bus.interface()->isServiceRegistered(sender);
     }

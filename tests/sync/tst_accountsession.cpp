@@ -158,7 +158,7 @@ private slots:
         QVERIFY(s->openThreadMessages().first().labelIds.contains(unread));
         QCOMPARE(requestsTo(u"/modify"_s), 1);
         QVERIFY(!google().labelIds(email, fresh.id).contains(unread));
-        QVERIFY(!cachedThread(*s, fresh.threadId).first().hasLabel(unread));
+        QVERIFY(!cachedThread(*s, fresh.threadId).constFirst().hasLabel(unread));
 
         // Offline: the error is the open thread's, where the person asked
         // (the account's sync is fine), and nothing is marked read.
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(s->lastError().isEmpty());
         QCOMPARE(s->openThreadId(), later.threadId);
         QVERIFY(s->openThreadMessages().isEmpty());
-        QVERIFY(cachedThread(*s, later.threadId).first().hasLabel(unread));
+        QVERIFY(cachedThread(*s, later.threadId).constFirst().hasLabel(unread));
     }
 
     void threadActionsChangeTheCacheEvenOffline()
@@ -188,12 +188,12 @@ private slots:
         google().stop();
 
         awaitTask(s->archiveThread(two.threadId));
-        QVERIFY(!cachedThread(*s, two.threadId).first().hasLabel(inbox));
+        QVERIFY(!cachedThread(*s, two.threadId).constFirst().hasLabel(inbox));
         awaitTask(s->toggleReadThread(two.threadId, true));
         awaitTask(s->toggleReadThread(two.threadId, true));
-        QCOMPARE(cachedThread(*s, two.threadId).first().labelIds().count(unread), 1);
+        QCOMPARE(cachedThread(*s, two.threadId).constFirst().labelIds().count(unread), 1);
         awaitTask(s->setLabel(two.threadId, u"Label_1"_s, true));
-        QVERIFY(cachedThread(*s, two.threadId).first().hasLabel(u"Label_1"_s));
+        QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"Label_1"_s));
 
         awaitTask(s->trashThread(two.threadId));
         QVERIFY(cachedThread(*s, two.threadId).isEmpty());

@@ -143,13 +143,13 @@ private slots:
     {
         awaitTask(m_engine->initialSync());
         m_engine->setNotificationsArmed(true);
-        const QString cached = m_google->messageIds(email).first();
+        const QString cached = m_google->messageIds(email).constFirst();
 
         const auto fresh = m_google->deliverMessage(email, mail(u"Nova"_s));
         const auto readAlready = m_google->deliverMessage(email, mail(u"Lida"_s), {inbox});
         const auto archivedUnread = m_google->deliverMessage(email, mail(u"Fora"_s), {unread});
         m_google->addDraft(email, mail(u"Rascunho"_s));
-        const QString draftMessage = m_google->messageIds(email).first();
+        const QString draftMessage = m_google->messageIds(email).constFirst();
         // Created and deleted within one history answer: removed, never fetched.
         QVERIFY(m_google->deleteMessage(email, draftMessage));
         // A cached message changed elsewhere, and unread again.

@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(awaitTask(download(attachment)), path);
         QCoreApplication::sendPostedEvents(); // progress steps still on their way
         QCOMPARE(contents(path), bytes);
-        const TransferItem item = items().first();
+        const TransferItem item = items().constFirst();
         QCOMPARE(item.state, State::done());
         QCOMPARE(item.filename, u"fotos.zip"_s);
         QCOMPARE(item.accountEmail, account);
@@ -174,16 +174,16 @@ private slots:
         const QString path = destination(u"dados.bin"_s);
         QList<qint64> expectedWhileRunning;
         connect(m_manager->items(), &TransferList::dataChanged, this, [&] {
-            if (items().first().state.isRunning())
-                expectedWhileRunning.append(items().first().expected);
+            if (items().constFirst().state.isRunning())
+                expectedWhileRunning.append(items().constFirst().expected);
         });
 
         QCOMPARE(awaitTask(download(attachment)), path);
         QVERIFY(!expectedWhileRunning.isEmpty());
         QCOMPARE(expectedWhileRunning.count(0), expectedWhileRunning.size());
-        QCOMPARE(items().first().state, State::done());
-        QCOMPARE(items().first().expected, 0);
-        QCOMPARE(items().first().received, bytes.size());
+        QCOMPARE(items().constFirst().state, State::done());
+        QCOMPARE(items().constFirst().expected, 0);
+        QCOMPARE(items().constFirst().received, bytes.size());
         QCOMPARE(contents(path), bytes);
 
         // Progress reported from another thread only after the answer is
@@ -194,8 +194,8 @@ private slots:
         const auto lateReporter = std::make_shared<BackgroundProgressClient>(m_api);
         QCOMPARE(awaitTask(m_manager->download(attachment, account, lateReporter)), again);
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(items().first().state, State::done());
-        QCOMPARE(items().first().received, bytes.size());
+        QCOMPARE(items().constFirst().state, State::done());
+        QCOMPARE(items().constFirst().received, bytes.size());
         QCOMPARE(contents(again), bytes);
     }
 
@@ -217,8 +217,8 @@ private slots:
         auto firstTask = download(first);
         auto secondTask = download(second);
         QCOMPARE(items().size(), 2);
-        QCOMPARE(items()[0].filename, u"segundo.pdf"_s);
-        QCOMPARE(items()[1].filename, u"primeiro.pdf"_s);
+        QCOMPARE(items().at(0).filename, u"segundo.pdf"_s);
+        QCOMPARE(items().at(1).filename, u"primeiro.pdf"_s);
         QVERIFY(m_manager->hasActive());
         QCOMPARE(awaitTask(std::move(firstTask)), firstPath);
         QCOMPARE(awaitTask(std::move(secondTask)), secondPath);
@@ -227,8 +227,8 @@ private slots:
         QCOMPARE(active.size(), 2);
         QCOMPARE(active[0][0].toBool(), true);
         QCOMPARE(active[1][0].toBool(), false);
-        QCOMPARE(items()[0].state, State::done());
-        QCOMPARE(items()[1].state, State::done());
+        QCOMPARE(items().at(0).state, State::done());
+        QCOMPARE(items().at(1).state, State::done());
         QCOMPARE(contents(firstPath), firstBytes);
         QCOMPARE(contents(secondPath), secondBytes);
     }
@@ -242,10 +242,10 @@ private slots:
         const QString notFoundPath = destination(u"contrato.pdf"_s);
         QVERIFY(!awaitTask(download(attachment)));
         // Told as for every other failed call; Google's answer kept as details.
-        QCOMPARE(items().first().state.kind, State::Case::Failed);
-        QVERIFY(items().first().state.failure.startsWith(u"O Gmail não encontrou"_s));
-        QVERIFY(items().first().state.failureDetails.startsWith(u"HTTP 404: {"_s));
-        QCOMPARE(items().first().savedURL, std::nullopt);
+        QCOMPARE(items().constFirst().state.kind, State::Case::Failed);
+        QVERIFY(items().constFirst().state.failure.startsWith(u"O Gmail não encontrou"_s));
+        QVERIFY(items().constFirst().state.failureDetails.startsWith(u"HTTP 404: {"_s));
+        QCOMPARE(items().constFirst().savedURL, std::nullopt);
         QVERIFY(!QFile::exists(notFoundPath));
 
         // A "folder" that is a file cannot hold the download, not even for root.
@@ -258,9 +258,9 @@ private slots:
         QVERIFY(!awaitTask(download(attachment)));
         QSaveFile probe(unwritable);
         QVERIFY(!probe.open(QIODevice::WriteOnly));
-        QCOMPARE(items().first().state, State::failed(probe.errorString()));
+        QCOMPARE(items().constFirst().state, State::failed(probe.errorString()));
         QVERIFY(!probe.errorString().isEmpty());
-        QCOMPARE(items().first().savedURL, std::nullopt);
+        QCOMPARE(items().constFirst().savedURL, std::nullopt);
         QCOMPARE(items().size(), 2);
         QVERIFY(!m_manager->hasActive());
     }

@@ -22,7 +22,8 @@ namespace {
 QStringList stringList(const QJsonValue& value)
 {
     QStringList result;
-    for (const auto& item : value.toArray())
+    const QJsonArray items = value.toArray();
+    for (const auto& item : items)
         result.append(item.toString());
     return result;
 }

@@ -228,8 +228,8 @@ bool Mailbox::replaceDraft(const QString& draftId, const QByteArray& raw, const 
 
 bool Mailbox::deleteDraft(const QString& draftId)
 {
-    const auto it = m_drafts.find(draftId);
-    if (it == m_drafts.end())
+    const auto it = m_drafts.constFind(draftId);
+    if (it == m_drafts.cend())
         return false;
     remove(it.value());
     m_drafts.erase(it);

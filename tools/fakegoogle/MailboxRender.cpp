@@ -25,7 +25,8 @@ QJsonObject withAttachmentIds(QJsonObject part, const QString& messageId)
     }
     if (part.contains(u"parts"_s)) {
         QJsonArray children;
-        for (const auto& child : part[u"parts"_s].toArray())
+        const QJsonArray parts = part[u"parts"_s].toArray();
+        for (const auto& child : parts)
             children.append(withAttachmentIds(child.toObject(), messageId));
         part[u"parts"_s] = children;
     }
@@ -35,7 +36,8 @@ QJsonObject withAttachmentIds(QJsonObject part, const QString& messageId)
 QJsonObject metadataPayload(const QJsonObject& payload, const QStringList& wanted)
 {
     QJsonArray headers;
-    for (const auto& value : payload[u"headers"_s].toArray()) {
+    const QJsonArray given = payload[u"headers"_s].toArray();
+    for (const auto& value : given) {
         const QString name = value.toObject()[u"name"_s].toString();
         const bool keep =
             wanted.isEmpty() || std::any_of(wanted.begin(), wanted.end(), [&](const QString& w) {

@@ -33,8 +33,8 @@ QString OAuthRegistry::issueCode(const Code& code)
 
 std::optional<OAuthRegistry::Code> OAuthRegistry::takeCode(const QString& code)
 {
-    const auto it = m_codes.find(code);
-    if (it == m_codes.end())
+    const auto it = m_codes.constFind(code);
+    if (it == m_codes.cend())
         return std::nullopt;
     Code taken = it.value();
     m_codes.erase(it);

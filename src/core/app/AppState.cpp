@@ -349,10 +349,10 @@ void AppState::rebuildSessions()
     for (const AccountRegistry::Entry& entry : m_registry.entries()) {
         // A renamed identity gets a fresh session: the engine announces mail
         // under the identity it was built with.
-        const auto kept = std::find_if(previous.begin(), previous.end(), [&](AccountSession* s) {
+        const auto kept = std::find_if(previous.cbegin(), previous.cend(), [&](AccountSession* s) {
             return s->identity() == entry.identity;
         });
-        if (kept == previous.end()) {
+        if (kept == previous.cend()) {
             sessions.append(createSession(entry));
             continue;
         }

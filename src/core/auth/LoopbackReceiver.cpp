@@ -150,8 +150,8 @@ void LoopbackReceiver::readHead(QTcpSocket* socket)
 
 void LoopbackReceiver::respond(QTcpSocket* socket)
 {
-    const auto entry = m_heads.find(socket);
-    if (entry == m_heads.end())
+    const auto entry = m_heads.constFind(socket);
+    if (entry == m_heads.cend())
         return;
     const QByteArray head = entry.value();
     m_heads.erase(entry);

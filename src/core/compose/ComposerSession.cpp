@@ -86,7 +86,7 @@ std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& messa
         others.removeIf([&](const QString& entry) { return isOwnAddress(entry, own); });
         composer->m_cc = others.join(QStringLiteral(", "));
     }
-    composer->m_subject = message.subject.toLower().startsWith(u"re:")
+    composer->m_subject = message.subject.startsWith(u"re:", Qt::CaseInsensitive)
                               ? message.subject
                               : QStringLiteral("Re: ") + message.subject;
     composer->m_body = quotedText(message);

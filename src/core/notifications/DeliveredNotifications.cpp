@@ -38,8 +38,8 @@ void DeliveredNotifications::remember(uint serverId, const QString& identifier,
 
 void DeliveredNotifications::forget(uint serverId)
 {
-    const auto it = m_entries.find(serverId);
-    if (it == m_entries.end())
+    const auto it = m_entries.constFind(serverId);
+    if (it == m_entries.cend())
         return;
     m_serverIds.remove(it->identifier);
     m_order.erase(it->sequence);

@@ -62,11 +62,15 @@ SystemNotificationPoster::SystemNotificationPoster(QDBusConnection bus,
 {
     // Naming the service makes Qt accept these signals only from the client
     // that owns the name, not look-alikes from any other client on the bus.
+    // The slots' signatures as Qt writes them, without spaces, which
+    // clang-format would add.
+    // clang-format off
     m_bus.connect(notificationsService, notificationsPath, notificationsInterface,
-                  QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+                  QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint,QString)));
     m_bus.connect(notificationsService, notificationsPath, notificationsInterface,
                   QStringLiteral("NotificationClosed"), this,
-                  SLOT(onNotificationClosed(uint, uint)));
+                  SLOT(onNotificationClosed(uint,uint)));
+    // clang-format on
     auto* watcher = new QDBusServiceWatcher(notificationsService, m_bus,
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -164,7 +168,8 @@ void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
     // showing, so its entry stays; a new server clears the book anyway.
     if (reply.isValid())
         m_delivered.remember(reply.value(), payload.identifier, payload.userInfo);
-    if (const auto held = m_heldRepeats.find(payload.identifier); held != m_heldRepeats.end()) {
+    if (const auto held = m_heldRepeats.constFind(payload.identifier);
+        held != m_heldRepeats.cend()) {
         const NotificationPayload repeat = *held;
         m_heldRepeats.erase(held);
         sendNotify(repeat);

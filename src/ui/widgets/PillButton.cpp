@@ -39,6 +39,7 @@ void PillButton::setProminent(bool prominent)
         return;
     m_prominent = prominent;
     update();
+    emit prominentChanged();
 }
 
 void PillButton::setSymbol(std::optional<Symbol> symbol)

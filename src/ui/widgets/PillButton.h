@@ -17,7 +17,7 @@ namespace vesk {
 class PillButton final : public QAbstractButton
 {
     Q_OBJECT
-    Q_PROPERTY(bool prominent READ isProminent WRITE setProminent)
+    Q_PROPERTY(bool prominent READ isProminent WRITE setProminent NOTIFY prominentChanged)
 
 public:
     explicit PillButton(const QString& text, bool prominent = false, QWidget* parent = nullptr);
@@ -31,6 +31,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    void prominentChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -240,16 +240,16 @@ private Q_SLOTS:
             return result;
         };
         // Only what is in sight gets a web view.
-        QTRY_VERIFY(live().first());
-        QVERIFY(!live().last());
+        QTRY_VERIFY(live().constFirst());
+        QVERIFY(!live().constLast());
 
         // Read to the end, the first bodies are let go again.
         QScrollBar* bar = pane.scrollArea()->verticalScrollBar();
         bar->setValue(bar->maximum());
-        QTRY_VERIFY(live().last());
-        QVERIFY(!live().first());
+        QTRY_VERIFY(live().constLast());
+        QVERIFY(!live().constFirst());
         bar->setValue(0);
-        QTRY_VERIFY(live().first());
+        QTRY_VERIFY(live().constFirst());
     }
 
     void cardFallbacks_data()

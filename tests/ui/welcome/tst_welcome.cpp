@@ -101,7 +101,7 @@ private Q_SLOTS:
         // Lay out now: relayouts are posted, and the check reads geometry.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QVERIFY(nothingClipped(view));
-        QCOMPARE(shownTexts(view).last(), failure);
+        QCOMPARE(shownTexts(view).constLast(), failure);
         view.setLinkError(QString());
         QCOMPARE(shownTexts(view), texts);
     }
