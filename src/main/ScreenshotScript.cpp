@@ -44,7 +44,7 @@ ScreenshotScript::ScreenshotScript(MainWindow& window, AppState& state, QDir fol
     : QObject(&window)
     , m_window(window)
     , m_state(state)
-    , m_folder(std::move(folder))
+    , m_folder(folder)
     , m_scratch(std::move(scratchFolder))
 {}
 

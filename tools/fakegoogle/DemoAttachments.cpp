@@ -102,8 +102,9 @@ QByteArray pdf(const QString& text, qsizetype paddingBytes)
         padding[i] = char(generator.bounded(256));
 
     QList<QByteArray> objects{
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        // One object written on two lines, not a missing comma.
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R "
         "/Resources << /Font << /F1 5 0 R >> >> >>",
         "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +

@@ -172,7 +172,7 @@ QString FakeGoogle::addDraft(const QString& email, const QByteArray& rfc822,
 MessageRef FakeGoogle::deliverMessage(const QString& email, const QByteArray& rfc822,
                                       const QStringList& labelIds)
 {
-    const MessageRef ref = addMessage(email, rfc822, labelIds);
+    MessageRef ref = addMessage(email, rfc822, labelIds);
     if (ref.isValid())
         Q_EMIT messageDelivered(email, ref.id);
     return ref;

@@ -58,12 +58,12 @@ bool GmailApi::owns(const QString& path)
     return path.startsWith(QLatin1String(s_prefix));
 }
 
-QString GmailApi::methodName(const QString& m, const QStringList& s)
+QString GmailApi::methodName(const QString& httpMethod, const QStringList& segments)
 {
-    const qsizetype n = s.size();
-    const QString head = n > 0 ? s[0] : QString();
-    const bool get = m == u"GET"_s;
-    const bool post = m == u"POST"_s;
+    const qsizetype n = segments.size();
+    const QString head = n > 0 ? segments[0] : QString();
+    const bool get = httpMethod == u"GET"_s;
+    const bool post = httpMethod == u"POST"_s;
     if (head == u"profile"_s && n == 1 && get)
         return u"getProfile"_s;
     if (head == u"history"_s && n == 1 && get)
@@ -75,25 +75,28 @@ QString GmailApi::methodName(const QString& m, const QStringList& s)
     if (head == u"threads"_s && n == 2 && get)
         return u"threads.get"_s;
     if (head == u"threads"_s && n == 3 && post &&
-        (s[2] == u"modify"_s || s[2] == u"trash"_s || s[2] == u"untrash"_s))
-        return u"threads."_s + s[2];
+        (segments[2] == u"modify"_s || segments[2] == u"trash"_s || segments[2] == u"untrash"_s))
+        return u"threads."_s + segments[2];
     if (head == u"drafts"_s && n == 1 && post)
         return u"drafts.create"_s;
     if (head == u"drafts"_s && n == 2)
-        return m == u"PUT"_s      ? u"drafts.update"_s
-               : m == u"DELETE"_s ? u"drafts.delete"_s
-                                  : QString();
+        return httpMethod == u"PUT"_s      ? u"drafts.update"_s
+               : httpMethod == u"DELETE"_s ? u"drafts.delete"_s
+                                           : QString();
     if (head != u"messages"_s)
         return {};
     if (n == 1 && get)
         return u"messages.list"_s;
-    if (n == 2 && post && s[1] == u"send"_s)
+    if (n == 2 && post && segments[1] == u"send"_s)
         return u"messages.send"_s;
     if (n == 2)
-        return get ? u"messages.get"_s : m == u"DELETE"_s ? u"messages.delete"_s : QString();
-    if (n == 3 && post && (s[2] == u"modify"_s || s[2] == u"trash"_s || s[2] == u"untrash"_s))
-        return u"messages."_s + s[2];
-    if (n == 4 && get && s[2] == u"attachments"_s)
+        return get                         ? u"messages.get"_s
+               : httpMethod == u"DELETE"_s ? u"messages.delete"_s
+                                           : QString();
+    if (n == 3 && post &&
+        (segments[2] == u"modify"_s || segments[2] == u"trash"_s || segments[2] == u"untrash"_s))
+        return u"messages."_s + segments[2];
+    if (n == 4 && get && segments[2] == u"attachments"_s)
         return u"messages.attachments.get"_s;
     return {};
 }

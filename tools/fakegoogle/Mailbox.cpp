@@ -66,7 +66,7 @@ QString Mailbox::addLabel(const QString& name)
     if (const StoredLabel* existing = labelByName(name))
         return existing->id;
     // User label ids are opaque to clients; Gmail writes "Label_" and a number.
-    const QString id = u"Label_"_s + QString::number(4711 + m_labels.size() * 37);
+    QString id = u"Label_"_s + QString::number(4711 + m_labels.size() * 37);
     m_labels.append({id, name, false, u"labelShow"_s, u"show"_s});
     return id;
 }
@@ -114,7 +114,7 @@ MessageRef Mailbox::insert(const QByteArray& raw, const QStringList& labelIds, q
     message.mime = MimeTree::parse(raw);
     message.historyId = m_history.append(HistoryLog::Kind::MessageAdded, message.id,
                                          message.threadId, message.labelIds);
-    const MessageRef ref{message.id, message.threadId};
+    MessageRef ref{message.id, message.threadId};
     m_messages.emplace(message.id, std::move(message));
     return ref;
 }
@@ -208,7 +208,7 @@ void Mailbox::remove(const QString& messageId)
 QString Mailbox::createDraft(const QByteArray& raw, const QString& threadId, qint64 now)
 {
     const MessageRef ref = insert(raw, {u"DRAFT"_s}, now, threadId);
-    const QString draftId = u"r"_s + QString::number(1700000000000000000ULL + ++m_sequence * 7919);
+    QString draftId = u"r"_s + QString::number(1700000000000000000ULL + ++m_sequence * 7919);
     m_drafts.insert(draftId, ref.id);
     return draftId;
 }

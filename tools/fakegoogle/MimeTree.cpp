@@ -72,7 +72,7 @@ QString mimeTypeOf(GMimeObject* object)
     if (!type)
         return u"text/plain"_s;
     char* text = g_mime_content_type_get_mime_type(type);
-    const QString result = fromUtf8(text).toLower();
+    QString result = fromUtf8(text).toLower();
     g_free(text);
     return result;
 }

@@ -26,7 +26,7 @@ QString OAuthRegistry::randomToken(int bytes)
 
 QString OAuthRegistry::issueCode(const Code& code)
 {
-    const QString value = u"4/0A"_s + randomToken(48);
+    QString value = u"4/0A"_s + randomToken(48);
     m_codes.insert(value, code);
     return value;
 }

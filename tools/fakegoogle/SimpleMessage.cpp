@@ -69,9 +69,7 @@ QByteArray quotedPrintable(const QByteArray& input)
         if (c == '\n') {
             out += "\r\n";
             lineLength = 0;
-        } else if ((c == ' ' || c == '\t') && endOfLine) {
-            put(QByteArray("=") + QByteArray::number(c, 16).toUpper().rightJustified(2, '0'));
-        } else if (c == '=' || c < 32 || c > 126) {
+        } else if (((c == ' ' || c == '\t') && endOfLine) || c == '=' || c < 32 || c > 126) {
             put(QByteArray("=") + QByteArray::number(c, 16).toUpper().rightJustified(2, '0'));
         } else {
             put(QByteArray(1, char(c)));

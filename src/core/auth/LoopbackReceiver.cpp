@@ -153,7 +153,8 @@ void LoopbackReceiver::respond(QTcpSocket* socket)
     const auto entry = m_heads.constFind(socket);
     if (entry == m_heads.cend())
         return;
-    const QByteArray head = entry.value();
+    // A copy: erasing the entry next ends the value it refers to.
+    const QByteArray head = entry.value(); // NOLINT(performance-unnecessary-copy-initialization)
     m_heads.erase(entry);
 
     // An oversized head is not trusted to carry a redirect.

@@ -178,7 +178,7 @@ QByteArrayList phraseWords(const QString& text)
         return {};
     if (std::all_of(value.begin(), value.end(), isPrintableAscii)) {
         const QByteArray ascii = value.toLatin1();
-        const QByteArrayList atoms = ascii.split(' ');
+        QByteArrayList atoms = ascii.split(' ');
         if (std::all_of(atoms.begin(), atoms.end(), isAtom))
             return atoms;
         const QByteArray quoted = quotedString(ascii);

@@ -94,6 +94,8 @@ void ParsedPrefixRelease::release(std::uintptr_t& released, std::uintptr_t floor
 {
     if (limit <= floor)
         return;
+    // The addresses are kept as integers to compare them; madvise wants one back.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     if (::madvise(reinterpret_cast<void*>(floor), limit - floor, MADV_DONTNEED) == 0)
         released = limit;
 }

@@ -59,7 +59,7 @@ void SummaryTable::insert(MessageSummary&& summary)
     Shard& shard = shardFor(summary.id());
     const qsizetype before = shard.size();
     const QString id = summary.id();
-    shard.insert(id, std::move(summary));
+    shard.emplace(id, std::move(summary));
     m_size += shard.size() - before;
 }
 

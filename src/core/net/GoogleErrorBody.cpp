@@ -23,7 +23,7 @@ QString oneLine(const QString& text)
 
 void appendReasons(const QJsonArray& items, QStringList& reasons)
 {
-    for (const QJsonValue& item : items) {
+    for (const auto& item : items) {
         const QString reason = item.toObject().value(u"reason").toString();
         if (!reason.isEmpty())
             reasons.append(reason);

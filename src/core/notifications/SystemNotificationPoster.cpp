@@ -170,6 +170,8 @@ void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
         m_delivered.remember(reply.value(), payload.identifier, payload.userInfo);
     if (const auto held = m_heldRepeats.constFind(payload.identifier);
         held != m_heldRepeats.cend()) {
+        // A copy: erasing the entry next ends the value it refers to.
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
         const NotificationPayload repeat = *held;
         m_heldRepeats.erase(held);
         sendNotify(repeat);

@@ -53,7 +53,7 @@ QString cutToLength(const QString& name)
 
 QString safeFileName(const QString& attachmentName)
 {
-    const QString name = cutToLength(withoutControlCharacters(lastComponent(attachmentName)));
+    QString name = cutToLength(withoutControlCharacters(lastComponent(attachmentName)));
     if (name.isEmpty() || name == u"." || name == u"..")
         return QStringLiteral("anexo");
     return name;

@@ -11,7 +11,7 @@ namespace vesk {
 QUrl LargeDocumentHandler::publish(QByteArray document)
 {
     const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    m_documents.insert(name, std::move(document));
+    m_documents.emplace(name, std::move(document));
     QUrl url;
     url.setScheme(RemoteContentPolicy::documentScheme());
     url.setPath(name);
