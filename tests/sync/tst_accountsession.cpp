@@ -195,12 +195,15 @@ private slots:
         awaitTask(s->setLabel(two.threadId, u"Label_1"_s, true));
         QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"Label_1"_s));
 
+        // The trash is a place, as at Gmail: out of every other list.
         awaitTask(s->trashThread(two.threadId));
-        QVERIFY(cachedThread(*s, two.threadId).isEmpty());
+        QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"TRASH"_s));
+        QVERIFY(s->store()->summaries(u"Label_1"_s).isEmpty());
         QCOMPARE(s->openThreadId(), one.threadId);
         awaitTask(s->trashThread(one.threadId));
         QVERIFY(s->openThreadId().isEmpty());
         QVERIFY(s->openThreadMessages().isEmpty());
+        QCOMPARE(s->waitingChanges(), 6);
     }
 
     void errorsSayWhatToDoNext()

@@ -70,6 +70,7 @@ public:
         return m_inner->modifyThread(id, add, remove);
     }
     QCoro::Task<void> trashThread(QString id) override { return m_inner->trashThread(id); }
+    QCoro::Task<void> untrashThread(QString id) override { return m_inner->untrashThread(id); }
     QCoro::Task<QByteArray> attachmentData(QString messageId, QString attachmentId) override
     {
         return m_inner->attachmentData(messageId, attachmentId);

@@ -2,8 +2,10 @@
 
 #include "auth/OAuthEndpoints.h"
 #include "gmail/GmailEndpoints.h"
+#include "net/Reachability.h"
 #include "net/RetryPolicy.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -34,6 +36,9 @@ struct SessionServices
     std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
     /// The accounts' caches, when read ahead; a session takes its own.
     std::shared_ptr<CachePreload> cachePreload = nullptr;
+    /// Whether Google can be reached: sessions send and sync at once when it
+    /// comes back. The application state sets it.
+    QPointer<Reachability> reachability = nullptr;
 };
 
 } // namespace vesk
