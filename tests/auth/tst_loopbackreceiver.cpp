@@ -211,38 +211,17 @@ private Q_SLOTS:
                 QCOMPARE(answer.contentLength, answer.body.size());
             }
         }
-        // Cancelled, dropped, or out of time while the browser waits: it is told so.
-        const auto cancelledPage = [](const Answer& answer) {
-            return answer.title() == s_failed && answer.says(u"Ligação cancelada"_s);
-        };
-        {
-            LoopbackReceiver receiver;
-            const quint16 port = startReceiver(receiver);
-            auto wait = receiver.waitForCode(u"S"_s);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
-            receiver.cancel();
-            QVERIFY(cancelledPage(browser.answer()));
-            QVERIFY(!receiver.concludeLinking(std::nullopt));
-        }
-        {
-            auto receiver = std::make_unique<LoopbackReceiver>();
-            const quint16 port = startReceiver(*receiver);
-            auto wait = receiver->waitForCode(u"S"_s);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
-            receiver.reset();
-            QVERIFY(cancelledPage(browser.answer()));
-        }
-        {
-            // The redirect is on its way before the wait, and so its time, starts.
-            LoopbackReceiver receiver(1s);
-            const quint16 port = startReceiver(receiver);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
-            QVERIFY(cancelledPage(browser.answer()));
-            QVERIFY(receiver.isConcluded());
-        }
+        // Out of time while the browser waits: it is told so. (Cancelled or
+        // dropped meanwhile: tst_oauthservice's exchange that never ends.) The
+        // redirect is on its way before the wait, and so its time, starts.
+        LoopbackReceiver receiver(1s);
+        const quint16 port = startReceiver(receiver);
+        Client browser(port, redirect);
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
+        const Answer late = browser.answer();
+        QCOMPARE(late.title(), s_failed);
+        QVERIFY(late.says(u"Ligação cancelada"_s));
+        QVERIFY(receiver.isConcluded());
     }
 
     void splitHeadIsAnsweredOnceComplete()
@@ -289,14 +268,6 @@ private Q_SLOTS:
 
     void cancelEndsOnlyAnUnsettledWait()
     {
-        {
-            LoopbackReceiver receiver;
-            QVERIFY(startReceiver(receiver) > 0);
-            auto wait = receiver.waitForCode(u"S"_s);
-            receiver.cancel();
-            QCOMPARE(outcome(std::move(wait)), s_cancelled);
-            QVERIFY(!receiver.isListening());
-        }
         {
             // Cancelled before it listened: it never starts.
             LoopbackReceiver receiver;
