@@ -2,6 +2,7 @@
 
 #include "CacheWriter.h"
 #include "MailJson.h"
+#include "PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +18,6 @@
 namespace vesk {
 
 namespace {
-
-constexpr QFile::Permissions privateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // simdjson reads up to this many bytes past the end of its input; reading the
 // file into a buffer with that much room spares a copy of the whole cache.
@@ -71,8 +70,7 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
     m_filePath = cacheFileIn(m_folderPath);
     // Failures are ignored: the store then works from memory and the next
     // write fails silently, as any other failed write.
-    QDir().mkpath(m_folderPath);
-    QFile::setPermissions(m_folderPath, privateFolder);
+    PrivateFile::makeFolder(m_folderPath);
     {
         const std::scoped_lock lock(s_openMutex);
         const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
