@@ -522,6 +522,18 @@
         <source>Cliente por configurar</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Nenhum</source>
+        <translation>Nenhum</translation>
+    </message>
+    <message>
+        <source>Espaço para ler sem ligação</source>
+        <translation>Espaço para ler sem ligação</translation>
+    </message>
+    <message>
+        <source>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</source>
+        <translation>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</translation>
+    </message>
 </context>
 <context>
     <name>vesk::SidebarPane</name>

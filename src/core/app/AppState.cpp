@@ -9,6 +9,8 @@
 #include "compose/ComposerSession.h"
 #include "model/CachePreload.h"
 #include "model/MailStore.h"
+#include "model/OfflineLimit.h"
+#include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
 #include "notifications/NotificationPosting.h"
 #include "notifications/NotificationRouter.h"
@@ -61,6 +63,8 @@ AppState::AppState(AppServices services, QObject* parent)
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
+    if (!m_services.sessions.offlineLimit)
+        m_services.sessions.offlineLimit = std::make_shared<OfflineLimit>(m_services.settings);
     connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
     connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
@@ -497,6 +501,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const QString email = session->id();
     const std::shared_ptr<TokenVault> vault = session->vault();
     const std::shared_ptr<MailStore> store = session->store();
+    const std::shared_ptr<OfflineThreads> offline = session->offlineThreads();
     const SessionServices services = m_services.sessions;
     session->stop();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
@@ -504,6 +509,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
                                       services.oauthEndpoints.revocation);
     vault->deleteTokens();
     store->wipe();
+    offline->wipe();
     if (!self)
         co_return;
     m_registry.remove(email);

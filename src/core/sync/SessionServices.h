@@ -16,6 +16,7 @@ class CachePreload;
 class HTTPTransport;
 class NotificationPosting;
 class OAuthConfig;
+class OfflineLimit;
 
 /// What every account session is built with. The application passes the
 /// shared transport, the system poster, the shared OAuth configuration and
@@ -34,6 +35,9 @@ struct SessionServices
     std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
     /// The accounts' caches, when read ahead; a session takes its own.
     std::shared_ptr<CachePreload> cachePreload = nullptr;
+    /// How much the conversations kept for reading offline may take; the
+    /// default limit when absent.
+    std::shared_ptr<OfflineLimit> offlineLimit = nullptr;
 };
 
 } // namespace vesk

@@ -1,6 +1,7 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
+#include "model/OfflineLimit.h"
 #include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
 #include "ui/dialogs/SettingsWindow.h"
@@ -14,6 +15,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -91,6 +93,18 @@ private slots:
         QCOMPARE(id->text(), u"cid"_s);
         QCOMPARE(secret->text(), u"segredo"_s);
         QVERIFY(!saved->isVisible());
+
+        // The room for offline reading: 200 MB until changed, applied once
+        // typed in full.
+        auto* limit = window.findChild<QSpinBox*>(u"offlineLimit"_s);
+        QCOMPARE(limit->value(), OfflineLimit::defaultMegabytes);
+        limit->setFocus();
+        limit->selectAll();
+        QTest::keyClicks(limit, u"50"_s);
+        QCOMPARE(app.offlineLimit()->megabytes(), OfflineLimit::defaultMegabytes);
+        QTest::keyClick(limit, Qt::Key_Return);
+        QCOMPARE(app.offlineLimit()->megabytes(), 50);
+        QCOMPARE(OfflineLimit(m_rig->rig.settings()).megabytes(), 50);
 
         QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
         QTest::mouseClick(window.findChild<PillButton*>(u"askPermission"_s), Qt::LeftButton);
