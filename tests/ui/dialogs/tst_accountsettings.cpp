@@ -1,6 +1,7 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
+#include "auth/TokenVault.h"
 #include "model/OfflineLimit.h"
 #include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -141,8 +144,28 @@ private slots:
         QTest::mouseClick(anaSwitch, Qt::LeftButton);
         QVERIFY(app.registry().notificationsEnabled(ana));
 
+        // Removing asks first, naming the account; Esc (the default,
+        // "Cancelar") keeps it, "Remover conta" removes it.
         QPointer<QWidget> removed(ruiCard);
-        QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+        const auto confirmation = [&]() -> QMessageBox* {
+            QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+            auto* box = sheet.findChild<QMessageBox*>(u"confirmRemoval"_s);
+            return box && QTest::qWaitForWindowExposed(box) ? box : nullptr;
+        };
+        QPointer<QMessageBox> box = confirmation();
+        QVERIFY(box);
+        QVERIFY(box->text().contains(u"Rui Matos"_s) && box->text().contains(rui));
+        QCOMPARE(box->defaultButton()->text(), u"Cancelar"_s);
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_VERIFY(box.isNull());
+        QCOMPARE(accountsOf(app), (QStringList{ana, rui}));
+        QVERIFY(m_rig->rig.keychain().get(TokenVault::tokenService(), rui));
+
+        box = confirmation();
+        QVERIFY(box);
+        auto* confirm = box->findChild<QPushButton*>(u"confirmRemove"_s);
+        QCOMPARE(confirm->text(), u"Remover conta"_s);
+        QTest::mouseClick(confirm, Qt::LeftButton);
         QTRY_COMPARE(accountsOf(app), QStringList(ana));
         QTRY_VERIFY(removed.isNull());
         QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
