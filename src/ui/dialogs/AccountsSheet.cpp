@@ -180,9 +180,9 @@ void AccountsSheet::removeAccount(const QString& email)
     QPushButton* remove = box->addButton(tr("Remover conta"), QMessageBox::DestructiveRole);
     QPushButton* cancel = box->addButton(tr("Cancelar"), QMessageBox::RejectRole);
     remove->setObjectName(QStringLiteral("confirmRemove"));
-    QPalette red = remove->palette();
-    red.setColor(QPalette::ButtonText, Brand::error);
-    remove->setPalette(red);
+    // In red, as the card's "Remover": the application's style sheet has
+    // the last word on a button's text colour, so it is said there.
+    remove->setStyleSheet(QStringLiteral("color: %1;").arg(Brand::error.name()));
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
