@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -106,6 +108,17 @@ QStringList vestigesIn(const QString& folder)
     return found;
 }
 
+/// The message ids in a cache file; none while it is missing or unreadable.
+QSet<QString> cachedIds(const QString& cacheFile)
+{
+    QFile file(cacheFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList ids =
+        QJsonDocument::fromJson(file.readAll()).object().value(u"summaries"_s).toObject().keys();
+    return QSet<QString>(ids.cbegin(), ids.cend());
+}
+
 } // namespace
 
 class DemoTest : public QObject
@@ -180,6 +193,72 @@ private Q_SLOTS:
 
         QCOMPARE(vestigesIn(sandbox.filePath(u"home"_s)), QStringList());
         QCOMPARE(programKeyringItems(), keyringBefore);
+    }
+
+    /// A named profile outlives the run. The next run's stand-in is seeded
+    /// afresh, with other message ids and a history the kept cache's id does
+    /// not belong to: the first sync starts over in full, and the cache ends
+    /// as the new mailbox, not as a mix of both.
+    void keepsANamedProfileAcrossRuns()
+    {
+        QTemporaryDir sandbox;
+        QVERIFY(sandbox.isValid());
+        const QString profile = sandbox.filePath(u"perfil"_s);
+        const QString& account = s_accounts.at(0);
+        const QString cache = profile + u"/cache/"_s + account + u"/cache.json"_s;
+        const auto run = [&](FakeGoogle& google, const auto& whileRunning) {
+            QProcess demo;
+            QProcessEnvironment env = vesk::test::demoEnvironment(sandbox.path());
+            env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+            demo.setProcessEnvironment(env);
+            QStringList arguments = vesk::test::demoArguments(google.baseUrl(), 600);
+            arguments.remove(arguments.indexOf(u"--accounts"_s), 2);
+            arguments << u"--accounts"_s << u"1"_s << u"--profile"_s << profile;
+            QString output;
+            connect(&demo, &QProcess::readyReadStandardOutput, this,
+                    [&] { output += QString::fromUtf8(demo.readAllStandardOutput()); });
+            connect(&demo, &QProcess::readyReadStandardError, this,
+                    [&] { std::fputs(demo.readAllStandardError().constData(), stderr); });
+            demo.start(QStringLiteral(VESK_DEMO_BINARY), arguments);
+            QVERIFY(demo.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(output.contains(u"linked "_s + account), 180000);
+            whileRunning();
+            demo.terminate();
+            QVERIFY(demo.waitForFinished(60000));
+        };
+
+        QSet<QString> firstRun;
+        {
+            FakeGoogle google;
+            DemoSeed::apply(google);
+            QVERIFY(google.start());
+            run(google, [&] { QTRY_VERIFY_WITH_TIMEOUT(!cachedIds(cache).isEmpty(), 60000); });
+            firstRun = cachedIds(cache);
+        }
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(QFile::exists(profile + u"/vesk.ini"_s));
+
+        FakeGoogle google;
+        DemoSeed::apply(google);
+        QVERIFY(google.start());
+        const QStringList mailbox = google.messageIds(account);
+        const QSet<QString> fresh(mailbox.cbegin(), mailbox.cend());
+        QVERIFY(!fresh.intersects(firstRun));
+        run(google, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !cachedIds(cache).isEmpty() && cachedIds(cache).subtract(fresh).isEmpty(), 60000);
+        });
+        if (QTest::currentTestFailed())
+            return;
+        // The kept cache's history id was tried first, and a full sync (which
+        // starts from the profile) followed its refusal.
+        QStringList paths;
+        for (const RecordedRequest& request : google.requests())
+            paths.append(request.path);
+        const qsizetype history = paths.indexOf(u"/gmail/v1/users/me/history"_s);
+        QVERIFY(history >= 0);
+        QVERIFY(paths.indexOf(u"/gmail/v1/users/me/profile"_s, history) > history);
     }
 
     /// Both programs answer --help and --version anywhere: no display, no

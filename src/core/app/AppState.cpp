@@ -11,6 +11,8 @@
 #include "model/CachePreload.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
+#include "model/OfflineLimit.h"
+#include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
 #include "net/Reachability.h"
 #include "net/WatchedTransport.h"
@@ -66,6 +68,8 @@ AppState::AppState(AppServices services, QObject* parent)
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
+    if (!m_services.sessions.offlineLimit)
+        m_services.sessions.offlineLimit = std::make_shared<OfflineLimit>(m_services.settings);
     connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
     connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
@@ -569,6 +573,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const std::shared_ptr<TokenVault> vault = session->vault();
     const std::shared_ptr<MailStore> store = session->store();
     const std::shared_ptr<ChangeJournal> journal = session->journal();
+    const std::shared_ptr<OfflineThreads> offline = session->offlineThreads();
     const SessionServices services = m_services.sessions;
     session->stop();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
@@ -577,6 +582,7 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     vault->deleteTokens();
     store->wipe();
     journal->wipe();
+    offline->wipe();
     if (!self)
         co_return;
     m_registry.remove(email);

@@ -24,6 +24,7 @@ class AccountSession;
 class ComposerSession;
 class NoticeBoard;
 class Reachability;
+class OfflineLimit;
 class ThreadGrouping;
 class UnreadBadge;
 
@@ -136,6 +137,13 @@ public:
         return m_services.sessions.poster;
     }
 
+    /// How much the conversations kept for reading offline may take; the
+    /// settings window changes it, every session follows.
+    const std::shared_ptr<OfflineLimit>& offlineLimit() const
+    {
+        return m_services.sessions.offlineLimit;
+    }
+
     bool isLinkingAccount() const;
     /// Why the last link failed; empty when it did not.
     QString linkError() const;
@@ -168,6 +176,8 @@ public:
     /// Ignored while a link is in progress: one attempt at a time, which the
     /// accounts window may cancel through oauthService().
     QCoro::Task<> linkAccount();
+    /// Revokes the account's tokens, deletes them, its cache and its
+    /// conversations kept for reading offline, and unlinks it.
     QCoro::Task<> removeAccount(AccountSession* session);
     void openFromNotification(const QString& accountId, const QString& threadId);
 

@@ -6,19 +6,24 @@
 
 #include <sys/stat.h>
 
-namespace vesk {
+namespace vesk::PrivateFile {
 
-bool PrivateFile::makeFolder(const QString& path)
+bool makeFolder(const QString& path)
 {
-    return QDir().mkpath(path) &&
-           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!QDir().mkpath(path))
+        return false;
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return true;
 }
 
-bool PrivateFile::write(const QString& path, const QByteArray& bytes)
+bool write(const QString& path, const QByteArray& bytes)
 {
+    // QSaveFile writes a temporary file beside the target and renames it over
+    // the old one on commit.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // Before the first byte: the temporary file is the user's mail too.
     if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
         file.cancelWriting();
         return false;
@@ -30,4 +35,4 @@ bool PrivateFile::write(const QString& path, const QByteArray& bytes)
     return file.commit();
 }
 
-} // namespace vesk
+} // namespace vesk::PrivateFile

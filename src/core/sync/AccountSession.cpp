@@ -8,6 +8,8 @@
 #include "model/CachePreload.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
+#include "model/OfflineLimit.h"
+#include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
 #include "net/DescribedError.h"
 #include "net/Reachability.h"
@@ -39,6 +41,14 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     m_store = std::make_shared<MailStore>(
         m_identity.email, services.storeBaseDirectory, systemWallClock(),
         services.cachePreload ? services.cachePreload->take(m_identity.email) : std::nullopt);
+    const std::shared_ptr<OfflineLimit> limit = services.offlineLimit;
+    m_offline = std::make_shared<OfflineThreads>(
+        m_identity.email, services.storeBaseDirectory,
+        limit ? limit->bytes() : qint64(OfflineLimit::defaultMegabytes) * 1024 * 1024);
+    if (limit) {
+        connect(limit.get(), &OfflineLimit::changed, this,
+                [this, limit] { m_offline->setLimit(limit->bytes()); });
+    }
     m_poster = std::make_shared<SwitchedPoster>(services.poster, notificationsEnabled);
     m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, m_poster);
     // Queued: the engine's news is taken in on the GUI thread, and not at all
@@ -237,25 +247,29 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
 {
     QPointer<AccountSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_api;
-    setOpenThread(threadId, QList<FullMessage>(), true);
+    const std::shared_ptr<OfflineThreads> offline = m_offline;
+    // What was kept from an earlier reading shows at once, without a wait
+    // or a connection; Google's answer replaces it when it comes.
+    const std::optional<QList<FullMessage>> kept = offline->load(threadId);
+    setOpenThread(threadId, kept.value_or(QList<FullMessage>()), !kept);
     ThreadDTO thread;
     try {
         thread = co_await api->getThread(threadId);
     } catch (const std::exception& error) {
         // Shown in the reader, where the person asked; only if they have not
-        // gone on to another thread meanwhile.
-        if (self && self->m_openThreadId == threadId)
+        // gone on to another thread meanwhile, and not over a kept copy,
+        // which is still worth reading.
+        if (self && self->m_openThreadId == threadId && !kept)
             self->setOpenThread(threadId, QList<FullMessage>(), false, SessionError::from(error));
         co_return;
     }
-    if (!self)
-        co_return;
     QList<FullMessage> messages;
     bool anyUnread = false;
     for (const MessageDTO& message : thread.messages.value_or(QList<MessageDTO>())) {
         messages.append(message.toFull());
         anyUnread = anyUnread || messages.last().labelIds.contains(unread);
     }
+    offline->save(threadId, messages);
     // A slower fetch of a thread the user has since left must not replace
     // what the reader shows now.
     if (m_openThreadId == threadId)

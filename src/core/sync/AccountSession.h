@@ -24,13 +24,15 @@ class ChangeJournal;
 class GmailAPIClient;
 class JournalSender;
 class MailStore;
+class OfflineThreads;
 class SwitchedPoster;
 class SyncEngine;
 class TokenVault;
 
 /// Everything the interface needs of one linked account: its token vault,
 /// Gmail client, cache and sync engine, the labels, the thread open in the
-/// reader, a busy flag and the last error, and the actions on a thread.
+/// reader (kept on disk too, to open again without a connection), a busy
+/// flag and the last error, and the actions on a thread.
 ///
 /// An action changes the cache at once and goes into the account's journal,
 /// which its sender plays to Gmail whenever Google can be reached: at start,
@@ -66,6 +68,8 @@ public:
     std::shared_ptr<GmailAPIClient> api() const { return m_api; }
     std::shared_ptr<TokenVault> vault() const { return m_vault; }
     std::shared_ptr<MailStore> store() const { return m_store; }
+    /// The conversations kept for reading offline.
+    std::shared_ptr<OfflineThreads> offlineThreads() const { return m_offline; }
     SyncEngine& engine() const { return *m_engine; }
     const std::shared_ptr<ChangeJournal>& journal() const { return m_journal; }
     JournalSender& sender() const { return *m_sender; }
@@ -85,9 +89,10 @@ public:
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
     /// Empty while no thread is open.
     QString openThreadId() const { return m_openThreadId.value_or(QString()); }
-    /// The open thread is being fetched: its messages are not there yet.
+    /// The open thread is being fetched and there is nothing to show yet.
     bool isOpeningThread() const { return m_isOpeningThread; }
-    /// Why the open thread could not be fetched; none while it loads or once shown.
+    /// Why the open thread could not be fetched; none while it loads or once
+    /// shown (a kept copy shown meanwhile counts as shown).
     const std::optional<SessionError>& openThreadError() const { return m_openThreadError; }
     /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
     qint64 inboxUnread() const;
@@ -109,6 +114,9 @@ public:
     /// Threads of the server-side search; throws what the search failed
     /// with, so that a failure is never mistaken for no results.
     QCoro::Task<QList<ThreadSummary>> search(QString query);
+    /// Shows the kept copy of the thread at once when there is one, then
+    /// what Google sends, which is kept in turn; a failed fetch leaves a
+    /// kept copy in place and is only an error without one.
     QCoro::Task<> openThread(QString threadId);
     QCoro::Task<> archiveThread(QString threadId);
     QCoro::Task<> trashThread(QString threadId);
@@ -145,6 +153,7 @@ private:
     std::shared_ptr<TokenVault> m_vault;
     std::shared_ptr<GmailAPIClient> m_api;
     std::shared_ptr<MailStore> m_store;
+    std::shared_ptr<OfflineThreads> m_offline;
     std::shared_ptr<SwitchedPoster> m_poster;
     std::unique_ptr<SyncEngine> m_engine;
     std::shared_ptr<ChangeJournal> m_journal;

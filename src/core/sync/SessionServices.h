@@ -18,6 +18,7 @@ class CachePreload;
 class HTTPTransport;
 class NotificationPosting;
 class OAuthConfig;
+class OfflineLimit;
 
 /// What every account session is built with. The application passes the
 /// shared transport, the system poster, the shared OAuth configuration and
@@ -39,6 +40,9 @@ struct SessionServices
     /// Whether Google can be reached: sessions send and sync at once when it
     /// comes back. The application state sets it.
     QPointer<Reachability> reachability = nullptr;
+    /// How much the conversations kept for reading offline may take; the
+    /// default limit when absent.
+    std::shared_ptr<OfflineLimit> offlineLimit = nullptr;
 };
 
 } // namespace vesk

@@ -1,6 +1,8 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
+#include "auth/TokenVault.h"
+#include "model/OfflineLimit.h"
 #include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
 #include "ui/dialogs/SettingsWindow.h"
@@ -11,9 +13,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -92,6 +97,18 @@ private slots:
         QCOMPARE(secret->text(), u"segredo"_s);
         QVERIFY(!saved->isVisible());
 
+        // The room for offline reading: 200 MB until changed, applied once
+        // typed in full.
+        auto* limit = window.findChild<QSpinBox*>(u"offlineLimit"_s);
+        QCOMPARE(limit->value(), OfflineLimit::defaultMegabytes);
+        limit->setFocus();
+        limit->selectAll();
+        QTest::keyClicks(limit, u"50"_s);
+        QCOMPARE(app.offlineLimit()->megabytes(), OfflineLimit::defaultMegabytes);
+        QTest::keyClick(limit, Qt::Key_Return);
+        QCOMPARE(app.offlineLimit()->megabytes(), 50);
+        QCOMPARE(OfflineLimit(m_rig->rig.settings()).megabytes(), 50);
+
         QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
         QTest::mouseClick(window.findChild<PillButton*>(u"askPermission"_s), Qt::LeftButton);
         QCOMPARE(asked.size(), 1);
@@ -127,8 +144,28 @@ private slots:
         QTest::mouseClick(anaSwitch, Qt::LeftButton);
         QVERIFY(app.registry().notificationsEnabled(ana));
 
+        // Removing asks first, naming the account; Esc (the default,
+        // "Cancelar") keeps it, "Remover conta" removes it.
         QPointer<QWidget> removed(ruiCard);
-        QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+        const auto confirmation = [&]() -> QMessageBox* {
+            QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+            auto* box = sheet.findChild<QMessageBox*>(u"confirmRemoval"_s);
+            return box && QTest::qWaitForWindowExposed(box) ? box : nullptr;
+        };
+        QPointer<QMessageBox> box = confirmation();
+        QVERIFY(box);
+        QVERIFY(box->text().contains(u"Rui Matos"_s) && box->text().contains(rui));
+        QCOMPARE(box->defaultButton()->text(), u"Cancelar"_s);
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_VERIFY(box.isNull());
+        QCOMPARE(accountsOf(app), (QStringList{ana, rui}));
+        QVERIFY(m_rig->rig.keychain().get(TokenVault::tokenService(), rui));
+
+        box = confirmation();
+        QVERIFY(box);
+        auto* confirm = box->findChild<QPushButton*>(u"confirmRemove"_s);
+        QCOMPARE(confirm->text(), u"Remover conta"_s);
+        QTest::mouseClick(confirm, Qt::LeftButton);
         QTRY_COMPARE(accountsOf(app), QStringList(ana));
         QTRY_VERIFY(removed.isNull());
         QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
