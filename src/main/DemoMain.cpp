@@ -190,7 +190,9 @@ int main(int argc, char* argv[])
         QDir folder(parser.value(QStringLiteral("screenshot-script")));
         if (!folder.mkpath(QStringLiteral(".")))
             return fail(QStringLiteral("cannot create the screenshot folder"), 2);
-        (new ScreenshotScript(*window, state, folder, world.profileFolder()))
+        (new ScreenshotScript(
+             *window, state, folder, world.profileFolder(),
+             [&world](bool reachable) { return world.setGoogleReachable(reachable); }))
             ->start(!options->accounts.isEmpty());
     }
     world.linkAccounts(&state, options->accounts);

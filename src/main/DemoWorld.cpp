@@ -195,3 +195,18 @@ void DemoWorld::startArrivals()
 }
 
 } // namespace vesk
+
+namespace vesk {
+
+bool DemoWorld::setGoogleReachable(bool reachable)
+{
+    if (!m_google)
+        return false;
+    if (!reachable) {
+        m_google->stop();
+        return true;
+    }
+    return m_google->start(quint16(m_base.port()));
+}
+
+} // namespace vesk

@@ -72,6 +72,10 @@ public:
     /// New mail every minute, to the demo accounts in turn; only the
     /// stand-in of the demo itself can be told to deliver.
     void startArrivals();
+    /// Takes the stand-in off the network and brings it back on the same
+    /// port, to show the program without a connection; false when there is
+    /// no stand-in of the demo's own or it could not listen again.
+    bool setGoogleReachable(bool reachable);
 
 private:
     OAuthEndpoints oauthEndpoints() const;

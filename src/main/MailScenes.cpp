@@ -3,6 +3,7 @@
 #include "DemoSeed.h"
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
+#include "model/SystemLabels.h"
 #include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
@@ -12,6 +13,7 @@
 #include "ui/reader/ReaderPane.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
 #include "ui/transfers/TransfersPopover.h"
+#include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
 #include "ui/window/MainToolbar.h"
 #include "ui/window/MainWindow.h"
@@ -57,13 +59,15 @@ void report(const QString& what)
 } // namespace
 
 MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
-                       std::function<bool(const QString&)> shoot)
+                       std::function<bool(const QString&)> shoot,
+                       std::function<bool(bool)> reachGoogle)
     : QObject(&window)
     , m_window(window)
     , m_state(state)
     , m_reader(window.findChild<ReaderPane*>())
     , m_scratch(std::move(scratchFolder))
     , m_shoot(std::move(shoot))
+    , m_reachGoogle(std::move(reachGoogle))
 {}
 
 void MailScenes::start()
@@ -276,7 +280,7 @@ void MailScenes::openTransfers()
               [this] {
                   after(s_settle, [this] {
                       m_shoot(u"transfers"_s);
-                      end();
+                      goOffline();
                   });
               });
 }
@@ -338,6 +342,61 @@ bool MailScenes::transferIs(const QString& filename, bool running) const
         return item.state.kind == TransferItem::State::Case::Done;
     }
     return false;
+}
+
+void MailScenes::goOffline()
+{
+    if (MainToolbar* toolbar = m_window.toolbar(); toolbar && toolbar->transfersPanel())
+        toolbar->transfersPanel()->close();
+    m_state.selectLabel(SystemLabels::inbox());
+    if (!m_reachGoogle || !m_reachGoogle(false)) {
+        fail("the demo's Google could not be taken off the network");
+        end();
+        return;
+    }
+    // What a person does on a train: archive, mark unread, write.
+    const QList<ThreadSummary> threads = m_state.visibleThreads();
+    if (threads.size() >= 3) {
+        fireAndForget(m_state.archive(threads.at(1).threadId));
+        fireAndForget(m_state.setRead(threads.at(2).threadId, false));
+    }
+    m_state.startNewMessage();
+    if (ComposerSession* composer = m_state.composer()) {
+        composer->setTo(u"rui.costa@exemplo.pt"_s);
+        composer->setSubject(u"Notas da viagem a Braga"_s);
+        composer->setBody(u"Olá Rui,\n\nSeguem as notas que tirei no comboio.\n\nAna"_s);
+        [](QPointer<AppState> state, QPointer<ComposerSession> writing) -> QCoro::Task<> {
+            if (writing && co_await writing->send() && state)
+                state->closeComposer();
+        }(&m_state, composer);
+    }
+    waitUntil([this] { return m_state.isOffline() && m_state.waitingChanges() >= 3; },
+              "the window did not go offline with three waiting changes", s_attempts,
+              [this] {
+                  after(s_settle, [this] {
+                      m_shoot(u"offline"_s);
+                      showOutbox();
+                  });
+              });
+}
+
+void MailScenes::showOutbox()
+{
+    m_state.selectLabel(AppState::outboxId());
+    after(s_settle, [this] {
+        m_shoot(u"outbox"_s);
+        comeBack();
+    });
+}
+
+void MailScenes::comeBack()
+{
+    if (!m_reachGoogle(true))
+        fail("the demo's Google could not listen again");
+    m_state.selectLabel(SystemLabels::inbox());
+    fireAndForget(m_state.refresh());
+    waitUntil([this] { return m_state.waitingChanges() == 0; },
+              "the waiting changes did not reach Google", s_longAttempts, [this] { end(); });
 }
 
 void MailScenes::end()

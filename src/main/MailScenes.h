@@ -18,7 +18,9 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit, and the transfers panel with one download running and one done.
+/// limit, the transfers panel with one download running and one done, and the
+/// window without a connection: changes and a message waiting, then the
+/// outbox.
 /// Every wait polls for the state it needs a bounded number of times; a
 /// scene that cannot be reached is reported on stderr and the next one
 /// follows. Files it makes go into `scratchFolder`, never into the user's
@@ -29,8 +31,9 @@ class MailScenes final : public QObject
 
 public:
     /// `shoot` saves the screen under a name and says whether it could.
+    /// `reachGoogle` takes Google off the network and back (see DemoWorld).
     MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
-               std::function<bool(const QString&)> shoot);
+               std::function<bool(const QString&)> shoot, std::function<bool(bool)> reachGoogle);
 
     void start();
 
@@ -57,6 +60,9 @@ private:
     void saveFinishedDownload();
     void saveRunningDownload();
     void openTransfers();
+    void goOffline();
+    void showOutbox();
+    void comeBack();
     /// Starts saving the reader's attachment called `filename`, answering
     /// the save dialog with a file in the scratch folder; `next` follows
     /// once the dialog is answered.
@@ -70,6 +76,7 @@ private:
     QPointer<ReaderPane> m_reader;
     const QString m_scratch;
     const std::function<bool(const QString&)> m_shoot;
+    const std::function<bool(bool)> m_reachGoogle;
     int m_failures = 0;
 };
 

@@ -40,12 +40,13 @@ void report(const char* what)
 } // namespace
 
 ScreenshotScript::ScreenshotScript(MainWindow& window, AppState& state, QDir folder,
-                                   QString scratchFolder)
+                                   QString scratchFolder, std::function<bool(bool)> reachGoogle)
     : QObject(&window)
     , m_window(window)
     , m_state(state)
     , m_folder(folder)
     , m_scratch(std::move(scratchFolder))
+    , m_reachGoogle(std::move(reachGoogle))
 {}
 
 void ScreenshotScript::after(int ms, Step step)
@@ -186,8 +187,9 @@ void ScreenshotScript::showSettings()
 
 void ScreenshotScript::playMailScenes()
 {
-    auto* scenes = new MailScenes(m_window, m_state, m_scratch,
-                                  [this](const QString& name) { return shoot(name); });
+    auto* scenes = new MailScenes(
+        m_window, m_state, m_scratch, [this](const QString& name) { return shoot(name); },
+        m_reachGoogle);
     connect(scenes, &MailScenes::finished, this, [this](int failures) {
         m_failures += failures;
         finish();

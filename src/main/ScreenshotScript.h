@@ -25,7 +25,10 @@ class ScreenshotScript final : public QObject
 public:
     /// Pictures go into `folder`; files the scenes need (attachments, saved
     /// downloads) into `scratchFolder`, a throwaway one.
-    ScreenshotScript(MainWindow& window, AppState& state, QDir folder, QString scratchFolder);
+    /// `reachGoogle` takes the demo's Google off the network and back, for
+    /// the pictures of the window without a connection.
+    ScreenshotScript(MainWindow& window, AppState& state, QDir folder, QString scratchFolder,
+                     std::function<bool(bool)> reachGoogle);
 
     /// Begins once the window is shown; `withAccounts` says whether the
     /// demo links its accounts (otherwise the welcome screen is the picture).
@@ -49,6 +52,7 @@ private:
     AppState& m_state;
     QDir m_folder;
     QString m_scratch;
+    std::function<bool(bool)> m_reachGoogle;
     int m_failures = 0;
 };
 
