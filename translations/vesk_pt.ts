@@ -38,6 +38,13 @@
     </message>
 </context>
 <context>
+    <name>vesk::AccountSession</name>
+    <message>
+        <source>Não foi possível guardar a alteração no disco: se fechar o VESK antes de a ligação voltar, perde-se.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::AccountsSheet</name>
     <message>
         <source>Contas</source>
@@ -108,6 +115,38 @@
     </message>
     <message>
         <source>Não lidas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(sem assunto)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não foi possível %1 «%2» (%3): %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Caixa de saída</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Para: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O Gmail recusou a mensagem «%1» (%2): %3. Está na Caixa de saída.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uma mensagem da Caixa de saída de %1 não pôde ser lida e ficou de parte em %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As alterações por enviar de %1 não puderam ser lidas e ficaram de parte em %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A pesquisa precisa de ligação à internet. Tente de novo quando a ligação voltar.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -364,6 +403,13 @@
     </message>
 </context>
 <context>
+    <name>vesk::NoticeBar</name>
+    <message>
+        <source>Dispensar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::NotificationPayload</name>
     <message>
         <source>(sem assunto)</source>
@@ -415,6 +461,20 @@
     <message>
         <source>Não foi possível abrir o navegador.</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::OfflineLine</name>
+    <message>
+        <source>Sem ligação — as alterações são enviadas quando a ligação voltar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n alteração(ões) à espera</source>
+        <translation>
+            <numerusform>%n alteração à espera</numerusform>
+            <numerusform>%n alterações à espera</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -646,9 +706,9 @@
     <name>vesk::ThreadRowDelegate</name>
     <message numerus="yes">
         <source>%n mensagens</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n mensagem</numerusform>
+            <numerusform>%n mensagens</numerusform>
         </translation>
     </message>
 </context>

@@ -167,6 +167,8 @@ private Q_SLOTS:
         app->notices().dismiss(app->notices().notices().first().id);
         QVERIFY(app->notices().notices().isEmpty());
 
+        awaitTask(app->restoreFromTrash(offer.threadId));
+        QVERIFY(!labels(offer).contains(u"TRASH"_s));
         awaitTask(app->refresh());
         QTRY_VERIFY_WITH_TIMEOUT(cacheEqualsMailbox(rig, *app), 30000);
         QCOMPARE(inboxSubjects(*app), shown);

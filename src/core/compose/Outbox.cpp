@@ -149,14 +149,14 @@ QCoro::Task<> Outbox::send()
     QPointer<Outbox> self(this);
     bool stalled = false;
     while (!stalled && !m_stopped) {
-        const auto next = std::find_if(m_messages.cbegin(), m_messages.cend(),
-                                       [](const OutboxMessage& m) { return !m.isHeld(); });
-        if (next == m_messages.cend())
+        // A copy: the list may change while it is on its way.
+        const std::optional<OutboxMessage> next = nextToSend();
+        if (!next)
             break;
-        const OutboxMessage message = *next;
+        const OutboxMessage& message = *next;
         m_sending = message.id;
         std::optional<SendOutcome> outcome;
-        std::optional<SessionError> reason;
+        SessionError reason;
         try {
             co_await sendOne(message);
         } catch (const std::exception& error) {
@@ -175,7 +175,7 @@ QCoro::Task<> Outbox::send()
             stalled = true;
         } else {
             OutboxMessage held = message;
-            held.refusal = reason->text;
+            held.refusal = reason.text;
             save(held);
             std::replace(m_messages.begin(), m_messages.end(), message, held);
             Q_EMIT changed();
@@ -186,6 +186,15 @@ QCoro::Task<> Outbox::send()
         planRetry();
     else if (std::exchange(m_sendAgain, false))
         co_await send();
+}
+
+std::optional<OutboxMessage> Outbox::nextToSend() const
+{
+    const auto next = std::find_if(m_messages.cbegin(), m_messages.cend(),
+                                   [](const OutboxMessage& m) { return !m.isHeld(); });
+    if (next == m_messages.cend())
+        return std::nullopt;
+    return *next;
 }
 
 QCoro::Task<> Outbox::sendOne(OutboxMessage message)

@@ -75,6 +75,7 @@ private:
     void load();
     bool save(const OutboxMessage& message) const;
     void forget(const QUuid& id);
+    std::optional<OutboxMessage> nextToSend() const;
     QCoro::Task<> sendOne(OutboxMessage message);
     void planRetry();
 

@@ -56,7 +56,7 @@ QCoro::Task<> JournalSender::play()
     while (!stalled && !m_stopped && !journal->isEmpty()) {
         const PendingChange change = journal->changes().constFirst();
         std::optional<SendOutcome> outcome;
-        std::optional<SessionError> reason;
+        SessionError reason;
         try {
             co_await send(change);
         } catch (const std::exception& error) {
@@ -69,18 +69,17 @@ QCoro::Task<> JournalSender::play()
             stalled = true;
             continue;
         }
-        journal->remove(change.id);
-        if (!outcome) {
-            store->markChangeSent(change.id);
-            sentAny = true;
-        } else if (outcome == SendOutcome::Gone) {
-            store->dropPendingChange(change.id, false);
-        } else {
-            store->dropPendingChange(change.id, true);
-            co_await readThreadAgain(change.threadId);
+        if (outcome == SendOutcome::Refused) {
+            co_await refuse(change, reason);
             if (!self)
                 co_return;
-            Q_EMIT changeRefused(change, *reason);
+        } else {
+            journal->remove(change.id);
+            if (outcome)
+                store->dropPendingChange(change.id, false); // gone at Google
+            else
+                store->markChangeSent(change.id);
+            sentAny = sentAny || !outcome;
         }
         Q_EMIT journalChanged();
         m_backoff.reset();
@@ -113,6 +112,18 @@ QCoro::Task<> JournalSender::send(PendingChange change)
     };
     co_await pacedCall<bool>(m_pacer, GmailQuota::threadsModify, Priority::Interactive,
                              std::move(call));
+}
+
+QCoro::Task<> JournalSender::refuse(PendingChange change, SessionError reason)
+{
+    QPointer<JournalSender> self(this);
+    m_store->dropPendingChange(change.id, true);
+    co_await readThreadAgain(change.threadId);
+    // Out of the journal only once the cache shows the conversation as
+    // Google has it and the person is told: nothing waits while neither is.
+    m_journal->remove(change.id);
+    if (self)
+        Q_EMIT changeRefused(change, reason);
 }
 
 QCoro::Task<> JournalSender::readThreadAgain(QString threadId)

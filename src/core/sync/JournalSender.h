@@ -59,6 +59,8 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> send(PendingChange change);
+    /// Undoes a change Gmail refused and reports it.
+    QCoro::Task<> refuse(PendingChange change, SessionError reason);
     QCoro::Task<> readThreadAgain(QString threadId);
     void planRetry();
 

@@ -1,11 +1,14 @@
 #include "ui/threadlist/ThreadActionsMenu.h"
 
 #include "app/AppState.h"
+#include "model/SystemLabels.h"
 #include "sync/AccountSession.h"
 #include "ui/style/Icons.h"
 #include "ui/widgets/FireAndForget.h"
 
 #include <QPointer>
+
+#include <algorithm>
 
 namespace vesk {
 
@@ -38,6 +41,16 @@ ThreadActionsMenu::ThreadActionsMenu(AppState& state, ThreadSummary thread, QWid
     addLabelsMenu();
     addSeparator();
 
+    // In the trash, the way out of it instead.
+    const bool inTrash =
+        std::any_of(m_thread.messages.cbegin(), m_thread.messages.cend(),
+                    [](const MessageSummary& m) { return m.hasLabel(SystemLabels::trash()); });
+    if (inTrash) {
+        QAction* restoring = addAction(Icons::icon(Symbol::Inbox), tr("Restaurar da lixeira"));
+        connect(restoring, &QAction::triggered, this,
+                [this] { fireAndForget(m_state.restoreFromTrash(m_thread.threadId)); });
+        return;
+    }
     QAction* trashing = addAction(Icons::icon(Symbol::Trash), tr("Mover para a lixeira"));
     connect(trashing, &QAction::triggered, this, [this] { trash(m_state, m_thread.threadId); });
 }
