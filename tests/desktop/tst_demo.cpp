@@ -1,9 +1,9 @@
 // vesk-demo against a Google-compatible server that is already running (here
 // the stand-in, in this process, so its request log can be read): the OAuth
-// flow, the first syncs and a periodic sync of both accounts, in a window on
-// the Xvfb display, without touching the user's settings, cache or keyring.
+// flow, the first syncs and periodic syncs of both accounts, in a window on
+// the Xvfb display, without touching the user's settings, cache or keyring,
+// and without a token or the client secret in a file or the output.
 
-#include "DemoSandbox.h"
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
 #include "X11Windows.h"
@@ -28,6 +28,53 @@ namespace {
 
 const QStringList s_accounts{QString::fromLatin1(DemoSeed::firstAccount),
                              QString::fromLatin1(DemoSeed::secondAccount)};
+
+/// A demo run kept out of the user's world: HOME and TMPDIR (where the demo
+/// makes its throwaway profile) under `sandbox`, no XDG folders of the
+/// caller's, its standard output and error collected apart.
+struct DemoRun
+{
+    QProcess process;
+    QByteArray output;
+    QByteArray errors;
+
+    DemoRun(const QString& sandbox, const QStringList& arguments,
+            const QList<QPair<QString, QString>>& variables)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& folder : {u"home"_s, u"tmp"_s})
+            QDir(sandbox).mkpath(folder);
+        env.insert(u"HOME"_s, sandbox + u"/home"_s);
+        env.insert(u"TMPDIR"_s, sandbox + u"/tmp"_s);
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            env.remove(QString::fromLatin1(name));
+        for (const auto& [name, value] : variables)
+            env.insert(name, value);
+        process.setProcessEnvironment(env);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
+                         [this] { output += process.readAllStandardOutput(); });
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { errors += process.readAllStandardError(); });
+        process.start(QStringLiteral(VESK_DEMO_BINARY), arguments);
+    }
+
+    bool stop()
+    {
+        process.terminate();
+        return process.waitForFinished(60000);
+    }
+};
+
+/// The demo's arguments for the stand-in at `google` with the demo client,
+/// syncing every `syncSeconds`.
+QStringList demoArguments(const QUrl& google, int syncSeconds, const QStringList& accounts)
+{
+    return QStringList{u"--google"_s,        google.toString(),
+                       u"--client-id"_s,     QString::fromLatin1(DemoSeed::clientId),
+                       u"--client-secret"_s, QString::fromLatin1(DemoSeed::clientSecret),
+                       u"--sync-every"_s,    QString::number(syncSeconds)} +
+           accounts;
+}
 
 /// Every item the program's keychain schema can see, as "service/account".
 QSet<QString> programKeyringItems()
@@ -83,13 +130,58 @@ QStringList tokensOn(const QList<RecordedRequest>& log, const QString& path)
     return tokens;
 }
 
-qsizetype firstIndex(const QList<RecordedRequest>& log, const QString& path, const QString& token)
+/// What the requests to the token endpoint with this grant carried.
+QList<QUrlQuery> tokenForms(const QList<RecordedRequest>& log, const QString& grant)
 {
-    for (qsizetype i = 0; i < log.size(); ++i) {
-        if (log.at(i).path == path && bearer(log.at(i)) == token)
-            return i;
+    QList<QUrlQuery> forms;
+    for (const RecordedRequest& request : log) {
+        const QUrlQuery form(QString::fromUtf8(request.body));
+        if (request.path == u"/token"_s && form.queryItemValue(u"grant_type"_s) == grant)
+            forms.append(form);
     }
-    return -1;
+    return forms;
+}
+
+/// Every access and refresh token the program sent the stand-in.
+QSet<QByteArray> tokensUsed(const QList<RecordedRequest>& log)
+{
+    QSet<QByteArray> tokens;
+    for (const RecordedRequest& request : log) {
+        if (request.header("Authorization").startsWith("Bearer "))
+            tokens.insert(request.header("Authorization").mid(7));
+    }
+    for (const QUrlQuery& form : tokenForms(log, u"refresh_token"_s))
+        tokens.insert(form.queryItemValue(u"refresh_token"_s, QUrl::FullyDecoded).toUtf8());
+    return tokens;
+}
+
+/// The secrets found in `bytes`, as written or in the encodings a careless
+/// writer would use (percent-encoded, base64).
+QStringList leaks(const QByteArray& bytes, const QSet<QByteArray>& secrets)
+{
+    QStringList found;
+    for (const QByteArray& secret : secrets) {
+        for (const QByteArray& form : {secret, secret.toPercentEncoding(), secret.toBase64()}) {
+            if (bytes.contains(form)) {
+                found.append(QString::fromLatin1(secret));
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+/// Every file under `folder`, by path, with what it holds.
+QHash<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QHash<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+    }
+    return files;
 }
 
 QStringList vestigesIn(const QString& folder)
@@ -98,9 +190,9 @@ QStringList vestigesIn(const QString& folder)
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString path = it.next();
-        if (path.mid(folder.size()).contains(u"vesk"_s, Qt::CaseInsensitive) ||
-            path.mid(folder.size()).contains(u"orvendo"_s, Qt::CaseInsensitive))
+        const QString path = it.next().mid(folder.size());
+        if (path.contains(u"vesk"_s, Qt::CaseInsensitive) ||
+            path.contains(u"orvendo"_s, Qt::CaseInsensitive))
             found.append(path);
     }
     return found;
@@ -120,36 +212,44 @@ private Q_SLOTS:
     {
         FakeGoogle google;
         DemoSeed::apply(google);
+        // Short-lived access tokens, so that the run refreshes and handles
+        // more than one of each kind.
+        google.setTokenLifetime(std::chrono::seconds(65));
         QVERIFY(google.start());
         QTemporaryDir sandbox;
         QVERIFY(sandbox.isValid());
         const QSet<QString> keyringBefore = programKeyringItems();
-        QProcessEnvironment env = vesk::test::demoEnvironment(sandbox.path());
-        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-        env.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
-        QProcess demo;
-        demo.setProcessEnvironment(env);
-        demo.setProcessChannelMode(QProcess::SeparateChannels);
-        QString output;
-        connect(&demo, &QProcess::readyReadStandardOutput, this,
-                [&] { output += QString::fromUtf8(demo.readAllStandardOutput()); });
-        connect(&demo, &QProcess::readyReadStandardError, this,
-                [&] { std::fputs(demo.readAllStandardError().constData(), stderr); });
-        demo.start(QStringLiteral(VESK_DEMO_BINARY),
-                   vesk::test::demoArguments(google.baseUrl(), 2));
-        QVERIFY(demo.waitForStarted());
+        // Everything the program may say about itself goes into the output,
+        // but the X connection's chatter, which holds no secret.
+        DemoRun demo(sandbox.path(), demoArguments(google.baseUrl(), 2, {u"--accounts"_s, u"2"_s}),
+                     {{u"QT_QPA_PLATFORM"_s, u"xcb"_s},
+                      {u"QT_XCB_GL_INTEGRATION"_s, u"none"_s},
+                      {u"QT_LOGGING_RULES"_s, u"*.debug=true;qt.qpa.*=false"_s}});
+        QVERIFY(demo.process.waitForStarted());
 
         // Both accounts linked, in a window on the display.
-        QTRY_VERIFY_WITH_TIMEOUT(output.contains(u"linked "_s + s_accounts.at(0)) &&
-                                     output.contains(u"linked "_s + s_accounts.at(1)),
-                                 180000);
-        QTRY_VERIFY_WITH_TIMEOUT(X11Windows::topWindowOf(demo.processId()).has_value(), 60000);
-        QVERIFY(X11Windows::title(*X11Windows::topWindowOf(demo.processId())).contains(u"VESK"_s));
-        // A periodic sync of each account follows its first sync.
+        const auto linked = [&demo](const QString& account) {
+            return demo.output.contains(QByteArray("linked " + account.toUtf8()));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(linked(s_accounts.at(0)) && linked(s_accounts.at(1)), 180000);
+        QTRY_VERIFY_WITH_TIMEOUT(X11Windows::topWindowOf(demo.process.processId()).has_value(),
+                                 60000);
+        // Periodic syncs follow the first ones: each account refreshes its
+        // token, within a minute of its end, before one.
+        const auto refreshed = [&google] {
+            QSet<QString> accounts;
+            for (const QUrlQuery& form : tokenForms(google.requests(), u"refresh_token"_s))
+                accounts.insert(form.queryItemValue(u"refresh_token"_s));
+            return accounts.size();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(refreshed(), 2, 120000);
+        // The first tokens and the refreshed ones, on the periodic syncs.
         const QString history = u"/gmail/v1/users/me/history"_s;
-        QTRY_VERIFY_WITH_TIMEOUT(tokensOn(google.requests(), history).size() == 2, 60000);
-        demo.terminate();
-        QVERIFY(demo.waitForFinished(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(tokensOn(google.requests(), history).size() >= 4, 120000);
+        // While it runs: the throwaway profile with its settings and caches.
+        const QHash<QString, QByteArray> running = filesUnder(sandbox.path());
+        QVERIFY(demo.stop());
+        const QHash<QString, QByteArray> after = filesUnder(sandbox.path());
 
         const QList<RecordedRequest> log = google.requests();
         QStringList hinted;
@@ -160,26 +260,30 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(hinted, s_accounts);
-        int exchanges = 0;
-        for (const RecordedRequest& request : log) {
-            const QUrlQuery form(QString::fromUtf8(request.body));
-            if (request.path == u"/token"_s &&
-                form.queryItemValue(u"grant_type"_s) == u"authorization_code"_s) {
-                QVERIFY(!form.queryItemValue(u"code_verifier"_s).isEmpty());
-                ++exchanges;
-            }
-        }
-        QCOMPARE(exchanges, 2);
+        const QList<QUrlQuery> exchanges = tokenForms(log, u"authorization_code"_s);
+        QCOMPARE(exchanges.size(), 2);
+        for (const QUrlQuery& form : exchanges)
+            QVERIFY(!form.queryItemValue(u"code_verifier"_s).isEmpty());
         QCOMPARE(tokensOn(log, u"/v1/userinfo"_s).size(), 2);
-        const QStringList firstSyncs = tokensOn(log, u"/gmail/v1/users/me/messages"_s);
-        QCOMPARE(firstSyncs.size(), 2);
-        for (const QString& token : firstSyncs) {
-            const qsizetype periodic = firstIndex(log, history, token);
-            QVERIFY(periodic > firstIndex(log, u"/gmail/v1/users/me/messages"_s, token));
-        }
+        QVERIFY(tokensOn(log, u"/gmail/v1/users/me/messages"_s).size() >= 2);
 
         QCOMPARE(vestigesIn(sandbox.filePath(u"home"_s)), QStringList());
         QCOMPARE(programKeyringItems(), keyringBefore);
+
+        QSet<QByteArray> secrets = tokensUsed(log);
+        QVERIFY2(secrets.size() >= 6, "two accounts' first and refreshed tokens");
+        secrets.insert(DemoSeed::clientSecret);
+        QStringList seen;
+        for (const auto& files : {running, after}) {
+            for (auto file = files.begin(); file != files.end(); ++file) {
+                seen.append(file.key());
+                QCOMPARE(file.key() + u": "_s + leaks(file.value(), secrets).join(u", "_s),
+                         file.key() + u": "_s);
+            }
+        }
+        // The search looked where the program keeps its state.
+        QVERIFY(!seen.filter(u".ini"_s).isEmpty() && !seen.filter(u"cache.json"_s).isEmpty());
+        QCOMPARE(leaks(demo.output + demo.errors, secrets), QStringList());
     }
 
     /// Both programs answer --help and --version anywhere: no display, no
@@ -227,26 +331,17 @@ private Q_SLOTS:
         QVERIFY(google.start());
         QTemporaryDir sandbox;
         QVERIFY(sandbox.isValid());
-        QProcess demo;
-        QProcessEnvironment env = vesk::test::demoEnvironment(sandbox.path());
-        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        demo.setProcessEnvironment(env);
-        QStringList arguments = vesk::test::demoArguments(google.baseUrl(), 600);
-        const qsizetype accounts = arguments.indexOf(u"--accounts"_s);
-        arguments.remove(accounts, 2);
-        arguments << u"--account"_s << s_accounts.at(1) << u"--account"_s << s_accounts.at(0);
-        QString output;
-        QString errors;
-        connect(&demo, &QProcess::readyReadStandardOutput, this,
-                [&] { output += QString::fromUtf8(demo.readAllStandardOutput()); });
-        connect(&demo, &QProcess::readyReadStandardError, this,
-                [&] { errors += QString::fromUtf8(demo.readAllStandardError()); });
-        demo.start(QStringLiteral(VESK_DEMO_BINARY), arguments);
-        QVERIFY(demo.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(output.count(u"linked "_s) == 2, 180000);
-        demo.terminate();
-        QVERIFY(demo.waitForFinished(60000));
+        DemoRun demo(
+            sandbox.path(),
+            demoArguments(google.baseUrl(), 600,
+                          {u"--account"_s, s_accounts.at(1), u"--account"_s, s_accounts.at(0)}),
+            {{u"QT_QPA_PLATFORM"_s, u"offscreen"_s}});
+        QVERIFY(demo.process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(demo.output.count("linked ") == 2, 180000);
+        QVERIFY(demo.stop());
 
+        const QString output = QString::fromUtf8(demo.output);
+        const QString errors = QString::fromUtf8(demo.errors);
         QCOMPARE(output.count(u"linked "_s + s_accounts.at(1)), 2);
         QVERIFY(!output.contains(s_accounts.at(0)));
         QVERIFY2(errors.contains(u"asked the server for "_s + s_accounts.at(0)),
