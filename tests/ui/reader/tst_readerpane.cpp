@@ -221,7 +221,7 @@ private Q_SLOTS:
             message.to = ana;
             message.subject = u"Boletim"_s;
             message.text = u"texto"_s;
-            message.html = u"<p>Edição %1</p>"_s.arg(m);
+            message.html = u"<p style=\"height:300px\">Edição %1</p>"_s.arg(m);
             threadId = m_rig->google()
                            .addMessage(ana, message.toRfc822(), {u"INBOX"_s},
                                        QDateTime::currentDateTimeUtc().addSecs(m - 100), threadId)
@@ -243,12 +243,17 @@ private Q_SLOTS:
         // take a while on a busy machine).
         QTRY_VERIFY_WITH_TIMEOUT(live().constFirst(), 30000);
         QVERIFY(!live().constLast());
+        const HtmlMessageView* first = pane.cards().constFirst()->htmlView();
+        QTRY_VERIFY_WITH_TIMEOUT(first->height() >= 300, 30000);
+        const int height = first->height();
 
-        // Read to the end, the first bodies are let go again.
+        // Read to the end, the first bodies are let go again, keeping their
+        // height so that nothing above the reader moves.
         QScrollBar* bar = pane.scrollArea()->verticalScrollBar();
         bar->setValue(bar->maximum());
         QTRY_VERIFY_WITH_TIMEOUT(live().constLast(), 30000);
         QVERIFY(!live().constFirst());
+        QCOMPARE(first->height(), height);
         bar->setValue(0);
         QTRY_VERIFY_WITH_TIMEOUT(live().constFirst(), 30000);
     }
@@ -317,23 +322,19 @@ private Q_SLOTS:
         pane.show();
         AccountSession& session = *m_app->selectedSession();
         awaitTask(session.openThread(threadId));
-        // Replies answer the newest message.
-        QVERIFY(!m_app->composer());
-        pane.replyAction()->trigger();
-        QVERIFY(m_app->composer());
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Reply);
-        QCOMPARE(m_app->composer()->to(), u"rui@x.pt"_s);
-        m_app->closeComposer();
-
-        pane.replyAllAction()->trigger();
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::ReplyAll);
-        m_app->closeComposer();
-
-        // Forwarding fetches the attachments first, then brings the composer.
-        pane.forwardAction()->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(m_app->composer(), 20000);
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Forward);
-        m_app->closeComposer();
+        // Replies answer the newest message; forwarding fetches the
+        // attachments first, then brings the composer.
+        using Mode = ComposerSession::Mode;
+        for (const auto& [action, mode] : {std::pair{pane.replyAction(), Mode::Reply},
+                                           std::pair{pane.replyAllAction(), Mode::ReplyAll},
+                                           std::pair{pane.forwardAction(), Mode::Forward}}) {
+            QVERIFY(!m_app->composer());
+            action->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(m_app->composer(), 20000);
+            QCOMPARE(m_app->composer()->mode(), mode);
+            QCOMPARE(m_app->composer()->to(), mode == Mode::Forward ? QString() : u"rui@x.pt"_s);
+            m_app->closeComposer();
+        }
 
         // "Lixeira" trashes the open conversation, which closes it.
         pane.trashAction()->trigger();

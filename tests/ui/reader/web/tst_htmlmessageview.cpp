@@ -6,11 +6,8 @@
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/widgets/PillButton.h"
 
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWebEngineView>
 
 #include <memory>
@@ -210,48 +207,6 @@ private Q_SLOTS:
             QVERIFY(large->blockedRequests() >= 1);
         }
         QCOMPARE(m_web->documents().publishedCount(), 0);
-    }
-
-    void bodiesOutOfSightWaitUntilSeen()
-    {
-        QScrollArea area;
-        auto* column = new QWidget;
-        auto* layout = new QVBoxLayout(column);
-        auto* first = new HtmlMessageView(*m_web, u"m1"_s);
-        auto* spacer = new QWidget;
-        spacer->setFixedHeight(3000);
-        auto* last = new HtmlMessageView(*m_web, u"m2"_s);
-        for (QWidget* widget : {static_cast<QWidget*>(first), spacer, static_cast<QWidget*>(last)})
-            layout->addWidget(widget);
-        area.setWidget(column);
-        area.setWidgetResizable(true);
-        area.resize(600, 400);
-        first->setContent(u"<p>primeira</p>"_s, false);
-        last->setContent(u"<p>última</p>"_s, false);
-        area.show();
-
-        QVERIFY(loaded(*first));
-        settle();
-        QVERIFY(!last->isLive());
-        QVERIFY(!last->webView());
-        QCOMPARE(last->loadCount(), 0);
-
-        // Scrolled into sight, it loads what it was given.
-        area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
-        QVERIFY(loaded(*last));
-        QCOMPARE(last->loadCount(), 1);
-        QVERIFY(last->document()->contains(u"última"_s));
-
-        // Let go, it keeps its height and document, and comes back when seen.
-        const int height = first->height();
-        first->release();
-        QVERIFY(!first->isLive());
-        QCOMPARE(first->height(), height);
-        settle();
-        QVERIFY(!first->isLive());
-        area.verticalScrollBar()->setValue(0);
-        QVERIFY(loaded(*first));
-        QCOMPARE(first->loadCount(), 2);
     }
 
     void showImagesButtonLoadsOnce()
