@@ -31,21 +31,6 @@ class TestPillButton : public QObject
 private Q_SLOTS:
     void initTestCase() { Brand::apply(*qApp); }
 
-    void disabledPillIsInert()
-    {
-        PillButton button(u"Ligar outra conta"_s, true);
-        button.resize(button.sizeHint());
-        button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
-        QSignalSpy clicked(&button, &PillButton::clicked);
-        QTest::mouseClick(&button, Qt::LeftButton);
-        QCOMPARE(clicked.count(), 1);
-        button.setEnabled(false);
-        QTest::mouseClick(&button, Qt::LeftButton);
-        QTest::keyClick(&button, Qt::Key_Space);
-        QCOMPARE(clicked.count(), 1);
-    }
-
     void keyboardReachesAndPressesThePill()
     {
         QWidget window;
