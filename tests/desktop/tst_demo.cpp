@@ -79,19 +79,10 @@ QStringList demoArguments(const QUrl& google, int syncSeconds, const QStringList
 /// Every item the program's keychain schema can see, as "service/account".
 QSet<QString> programKeyringItems()
 {
-    static const SecretSchema schema{"app.orvendo.vesk.Secret",
-                                     SECRET_SCHEMA_NONE,
-                                     {{"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                      {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                      {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                     0,
-                                     nullptr,
-                                     nullptr,
-                                     nullptr,
-                                     nullptr,
-                                     nullptr,
-                                     nullptr,
-                                     nullptr};
+    SecretSchema schema{};
+    schema.name = "app.orvendo.vesk.Secret";
+    schema.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    schema.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
     GError* error = nullptr;
     GList* found = secret_password_search_sync(&schema, SECRET_SEARCH_ALL, nullptr, &error,
                                                static_cast<const char*>(nullptr));
