@@ -142,13 +142,11 @@ private slots:
         const QList<QLabel*> labels = view.findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(),
                             [](const QLabel* label) { return label->text() == email; }));
-        QCOMPARE(view.sendButton()->text(), u"Enviar"_s);
         QCOMPARE(view.sendButton()->isEnabled(), !to.isEmpty());
         QVERIFY(view.attachmentRows().isEmpty());
 
         // Cc and Bcc wait behind their button, which goes once pressed.
         QVERIFY(!view.ccField()->isVisible() && !view.bccField()->isVisible());
-        QCOMPARE(view.ccBccButton()->text(), u"Adicionar Cc e Bcc"_s);
         view.ccBccButton()->click();
         QVERIFY(view.ccField()->isVisible() && view.bccField()->isVisible());
         QVERIFY(!view.ccBccButton()->isVisible());
@@ -166,7 +164,6 @@ private slots:
         QVERIFY(composer->body().contains(u"Bom dia"));
         QVERIFY(saved.wait(5000));
         QVERIFY(view.header()->draftNoteLabel()->isVisible());
-        QCOMPARE(view.header()->draftNoteLabel()->text(), u"Rascunho guardado"_s);
     }
 
     void keyboardStartsWhereWritingDoes_data()

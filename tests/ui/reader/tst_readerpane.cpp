@@ -155,22 +155,18 @@ private Q_SLOTS:
         // Built a few at a time, top first.
         QTRY_COMPARE(pane.cards().size(), 2);
 
+        // Senders by name where they have one; avatars and recipients are
+        // the card fallbacks' and names' cases below.
         const MessageCard* first = pane.cards().at(0);
         QCOMPARE(labelText(first, "sender"), u"Sofia Matos"_s);
-        QCOMPARE(labelText(first, "avatar"), u"S"_s);
-        QCOMPARE(labelText(first, "recipients"), u"para "_s + ana);
         QVERIFY(first->body()->text().contains(u"Segue em anexo amanhã."_s));
-        QVERIFY(first->attachmentRows().isEmpty());
-        QVERIFY(!first->htmlView());
+        QVERIFY(first->attachmentRows().isEmpty() && !first->htmlView());
 
         const MessageCard* second = pane.cards().at(1);
         QCOMPARE(labelText(second, "sender"), u"rui@x.pt"_s);
-        QCOMPARE(labelText(second, "avatar"), u"R"_s);
         QCOMPARE(second->attachmentRows().size(), 2);
         ReceivedAttachmentRow* pdf = second->attachmentRows().at(0);
         QCOMPARE(labelText(pdf, "attachmentName"), u"fatura.pdf"_s);
-        QCOMPARE(labelText(pdf, "attachmentSize"),
-                 QLocale().formattedDataSize(3000, 1, QLocale::DataSizeSIFormat));
         QCOMPARE(labelText(second->attachmentRows().at(1), "attachmentName"), u"notas.txt"_s);
 
         // "Guardar" saves through the transfer manager and reads "A guardar"
