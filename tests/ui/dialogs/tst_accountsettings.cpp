@@ -19,6 +19,7 @@
 using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::AppRig;
+using vesk::test::TestRig;
 
 namespace {
 
@@ -46,12 +47,17 @@ private slots:
     {
         Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
     }
-    void init() { m_rig = std::make_unique<AppRig>(); }
+    // The settings window and the accounts sheet start with no OAuth client.
+    void init()
+    {
+        m_rig = std::make_unique<AppRig>();
+        m_rig->config->setClientId(QString());
+        m_rig->config->setClientSecret(QString());
+    }
     void cleanup() { m_rig.reset(); }
 
     void settingsSaveAndStatus()
     {
-        m_rig->unconfigureClient();
         AppState app(m_rig->services());
         SettingsWindow window(app, m_rig->config);
         window.show();
@@ -99,7 +105,6 @@ private slots:
 
     void accountsSheetLinksSwitchesAndRemoves()
     {
-        m_rig->unconfigureClient();
         m_rig->linkDirectly(rui, u"Rui Matos"_s);
         AppState app(m_rig->services());
         QWidget window;
@@ -115,7 +120,8 @@ private slots:
         auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
         QVERIFY(notice->isVisible() && !link->isEnabled() && !error->isVisible());
 
-        m_rig->configureClient();
+        m_rig->config->setClientId(TestRig::clientId());
+        m_rig->config->setClientSecret(TestRig::clientSecret());
         QVERIFY(!notice->isVisible() && link->isEnabled());
         m_rig->browser->setIdle(true);
         QTest::mouseClick(link, Qt::LeftButton);
