@@ -45,7 +45,6 @@ QStringList accountsOf(const AppState& app)
     return emails;
 }
 
-
 /// A file manager on the private session bus, as desktops provide one.
 class FakeFileManager final : public QObject
 {

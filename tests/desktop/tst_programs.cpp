@@ -1,20 +1,27 @@
-// vesk-demo against a Google-compatible server that is already running (here
-// the stand-in, in this process, so its request log can be read): the OAuth
-// flow, the first syncs and periodic syncs of both accounts, in a window on
-// the Xvfb display, without touching the user's settings, cache or keyring,
-// and without a token or the client secret in a file or the output.
+// Our programs as separate processes on the Xvfb display and the private
+// session bus. vesk-demo against a Google-compatible server that is already
+// running (here the stand-in, in this process, so its request log can be
+// read): the OAuth flow, the first syncs and periodic syncs of both accounts,
+// in a window, without touching the user's settings, cache or keyring, and
+// without a token or the client secret in a file or the output. A second
+// start of vesk raises the first one's window and leaves.
 
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
 #include "X11Windows.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QDirIterator>
 #include <QProcess>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
+#include <QWidget>
 
 #include <libsecret/secret.h>
 
@@ -29,17 +36,17 @@ namespace {
 const QStringList s_accounts{QString::fromLatin1(DemoSeed::firstAccount),
                              QString::fromLatin1(DemoSeed::secondAccount)};
 
-/// A demo run kept out of the user's world: HOME and TMPDIR (where the demo
-/// makes its throwaway profile) under `sandbox`, no XDG folders of the
-/// caller's, its standard output and error collected apart.
-struct DemoRun
+/// A run of one of our programs kept out of the user's world: HOME and
+/// TMPDIR (where the demo makes its throwaway profile) under `sandbox`, no
+/// XDG folders of the caller's, its standard output and error collected apart.
+struct Run
 {
     QProcess process;
     QByteArray output;
     QByteArray errors;
 
-    DemoRun(const QString& sandbox, const QStringList& arguments,
-            const QList<QPair<QString, QString>>& variables)
+    Run(const QString& program, const QString& sandbox, const QStringList& arguments,
+        const QList<QPair<QString, QString>>& variables)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString& folder : {u"home"_s, u"tmp"_s})
@@ -55,7 +62,7 @@ struct DemoRun
                          [this] { output += process.readAllStandardOutput(); });
         QObject::connect(&process, &QProcess::readyReadStandardError, &process,
                          [this] { errors += process.readAllStandardError(); });
-        process.start(QStringLiteral(VESK_DEMO_BINARY), arguments);
+        process.start(program, arguments);
     }
 
     bool stop()
@@ -74,6 +81,14 @@ QStringList demoArguments(const QUrl& google, int syncSeconds, const QStringList
                        u"--client-secret"_s, QString::fromLatin1(DemoSeed::clientSecret),
                        u"--sync-every"_s,    QString::number(syncSeconds)} +
            accounts;
+}
+
+const QString s_busName = u"app.orvendo.Vesk"_s;
+
+uint busOwnerPid()
+{
+    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(s_busName);
+    return pid.isValid() ? pid.value() : 0;
 }
 
 /// Every item the program's keychain schema can see, as "service/account".
@@ -191,7 +206,7 @@ QStringList vestigesIn(const QString& folder)
 
 } // namespace
 
-class DemoTest : public QObject
+class TestPrograms : public QObject
 {
     Q_OBJECT
 
@@ -212,10 +227,11 @@ private Q_SLOTS:
         const QSet<QString> keyringBefore = programKeyringItems();
         // Everything the program may say about itself goes into the output,
         // but the X connection's chatter, which holds no secret.
-        DemoRun demo(sandbox.path(), demoArguments(google.baseUrl(), 2, {u"--accounts"_s, u"2"_s}),
-                     {{u"QT_QPA_PLATFORM"_s, u"xcb"_s},
-                      {u"QT_XCB_GL_INTEGRATION"_s, u"none"_s},
-                      {u"QT_LOGGING_RULES"_s, u"*.debug=true;qt.qpa.*=false"_s}});
+        Run demo(QStringLiteral(VESK_DEMO_BINARY), sandbox.path(),
+                 demoArguments(google.baseUrl(), 2, {u"--accounts"_s, u"2"_s}),
+                 {{u"QT_QPA_PLATFORM"_s, u"xcb"_s},
+                  {u"QT_XCB_GL_INTEGRATION"_s, u"none"_s},
+                  {u"QT_LOGGING_RULES"_s, u"*.debug=true;qt.qpa.*=false"_s}});
         QVERIFY(demo.process.waitForStarted());
 
         // Both accounts linked, in a window on the display.
@@ -322,8 +338,8 @@ private Q_SLOTS:
         QVERIFY(google.start());
         QTemporaryDir sandbox;
         QVERIFY(sandbox.isValid());
-        DemoRun demo(
-            sandbox.path(),
+        Run demo(
+            QStringLiteral(VESK_DEMO_BINARY), sandbox.path(),
             demoArguments(google.baseUrl(), 600,
                           {u"--account"_s, s_accounts.at(1), u"--account"_s, s_accounts.at(0)}),
             {{u"QT_QPA_PLATFORM"_s, u"offscreen"_s}});
@@ -345,7 +361,51 @@ private Q_SLOTS:
         }
         QCOMPARE(hinted, (QStringList{s_accounts.at(1), s_accounts.at(0)}));
     }
+
+    void secondStartRaisesTheFirstAndLeaves()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "the tests need a session bus");
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+
+        QDBusServiceWatcher watcher(s_busName, QDBusConnection::sessionBus(),
+                                    QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        // No GL driver: the sanitizer build would count what one leaves
+        // behind when it is unloaded at exit.
+        const QList<QPair<QString, QString>> xcb{{u"QT_QPA_PLATFORM"_s, u"xcb"_s},
+                                                 {u"QT_XCB_GL_INTEGRATION"_s, u"none"_s}};
+        Run firstRun(QStringLiteral(VESK_BINARY), home.path(), {}, xcb);
+        QProcess& first = firstRun.process;
+        QVERIFY(first.waitForStarted());
+        QVERIFY(registered.wait(120000));
+        QCOMPARE(busOwnerPid(), uint(first.processId()));
+        QTRY_VERIFY_WITH_TIMEOUT(X11Windows::topWindowOf(first.processId()).has_value(), 120000);
+        const std::uint32_t window = *X11Windows::topWindowOf(first.processId());
+
+        // Another window covers the program's.
+        QWidget cover;
+        cover.resize(400, 300);
+        cover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&cover));
+        const auto coverId = std::uint32_t(cover.winId());
+        QTRY_VERIFY(X11Windows::stackingIndex(coverId) > X11Windows::stackingIndex(window));
+
+        Run secondRun(QStringLiteral(VESK_BINARY), home.path(), {}, xcb);
+        QProcess& second = secondRun.process;
+        QVERIFY(second.waitForFinished(120000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(
+            X11Windows::stackingIndex(window) > X11Windows::stackingIndex(coverId), 30000);
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(busOwnerPid(), uint(first.processId()));
+
+        first.terminate();
+        QVERIFY(first.waitForFinished(60000));
+    }
 };
 
-QTEST_MAIN(DemoTest)
-#include "tst_demo.moc"
+QTEST_MAIN(TestPrograms)
+#include "tst_programs.moc"
