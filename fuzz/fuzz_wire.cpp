@@ -6,6 +6,8 @@
 #include "gmail/GmailError.h"
 #include "gmail/WireRecords.h"
 
+#include <iterator>
+
 using namespace vesk;
 
 namespace {
@@ -25,35 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    const QByteArray body(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
-    switch (data[0] % 9) {
-    case 0:
-        decode<LabelListDTO>(body);
-        break;
-    case 1:
-        decode<LabelListDTO::Label>(body);
-        break;
-    case 2:
-        decode<MessageDTO>(body);
-        break;
-    case 3:
-        decode<MessageListDTO>(body);
-        break;
-    case 4:
-        decode<ThreadDTO>(body);
-        break;
-    case 5:
-        decode<HistoryListDTO>(body);
-        break;
-    case 6:
-        decode<AttachmentDTO>(body);
-        break;
-    case 7:
-        decode<GmailProfileDTO>(body);
-        break;
-    default:
-        decode<UserInfoDTO>(body);
-        break;
-    }
+    static constexpr void (*decoders[])(const QByteArray&) = {
+        decode<LabelListDTO>,   decode<LabelListDTO::Label>, decode<MessageDTO>,
+        decode<MessageListDTO>, decode<ThreadDTO>,           decode<HistoryListDTO>,
+        decode<AttachmentDTO>,  decode<GmailProfileDTO>,     decode<UserInfoDTO>};
+    decoders[data[0] % std::size(decoders)](
+        QByteArray(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1)));
     return 0;
 }

@@ -59,6 +59,22 @@
         <source>Ligar outra conta</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Remover conta</source>
+        <translation>Remover conta</translation>
+    </message>
+    <message>
+        <source>Remover a conta %1 do VESK?</source>
+        <translation>Remover a conta %1 do VESK?</translation>
+    </message>
+    <message>
+        <source>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</source>
+        <translation>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</translation>
+    </message>
 </context>
 <context>
     <name>vesk::AppState</name>
@@ -521,6 +537,18 @@
     <message>
         <source>Cliente por configurar</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nenhum</source>
+        <translation>Nenhum</translation>
+    </message>
+    <message>
+        <source>Espaço para ler sem ligação</source>
+        <translation>Espaço para ler sem ligação</translation>
+    </message>
+    <message>
+        <source>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</source>
+        <translation>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</translation>
     </message>
 </context>
 <context>

@@ -6,7 +6,7 @@
 //
 //   vesk-demo [--google URL [--client-id ID] [--client-secret SECRET]]
 //             [--accounts N | --no-accounts | --account EMAIL...]
-//             [--sync-every SECONDS] [--screenshot-script FOLDER]
+//             [--sync-every SECONDS] [--profile DIR] [--screenshot-script FOLDER]
 
 #include "Composition.h"
 #include "DemoWorld.h"
@@ -64,6 +64,12 @@ void addOptions(QCommandLineParser& parser)
         {QStringLiteral("sync-every"),
          QStringLiteral("Seconds between two periodic syncs (default 60)."),
          QStringLiteral("SECONDS")},
+        {QStringLiteral("profile"),
+         QStringLiteral("Keep the demo's settings and mail in DIR (made if missing), to find "
+                        "them again in the next run with the same DIR; the secrets stay in "
+                        "memory and the accounts are linked again at each start. Without it, "
+                        "a temporary folder is used and removed at the end."),
+         QStringLiteral("DIR")},
         {QStringLiteral("screenshot-script"),
          QStringLiteral("Save pictures of the main screens into FOLDER and quit."),
          QStringLiteral("FOLDER")},
@@ -101,6 +107,13 @@ std::optional<DemoOptions> readOptions(const QCommandLineParser& parser, QString
                     QStringLiteral("--account takes an e-mail address, not \"%1\"").arg(email);
                 return std::nullopt;
             }
+        }
+    }
+    if (parser.isSet(QStringLiteral("profile"))) {
+        options.world.profile = parser.value(QStringLiteral("profile"));
+        if (options.world.profile.isEmpty()) {
+            problem = QStringLiteral("--profile takes a folder");
+            return std::nullopt;
         }
     }
     if (parser.isSet(QStringLiteral("no-accounts")))

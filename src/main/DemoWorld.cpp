@@ -6,6 +6,7 @@
 #include "FakeGoogle.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
+#include "model/PrivateFile.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/SystemNotificationPoster.h"
@@ -16,6 +17,8 @@
 #include "ui/dialogs/QtFileDialogs.h"
 
 #include <QDBusConnection>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -54,11 +57,23 @@ DemoWorld::DemoWorld(Options options)
                                    "http://127.0.0.1:8080");
         return;
     }
-    if (!m_profile.isValid()) {
-        m_problem = QStringLiteral("the temporary profile folder cannot be made");
-        return;
+    if (options.profile.isEmpty()) {
+        m_throwaway = std::make_unique<QTemporaryDir>();
+        if (!m_throwaway->isValid()) {
+            m_problem = QStringLiteral("the temporary profile folder cannot be made");
+            return;
+        }
+        m_profile = m_throwaway->path();
+    } else {
+        // Private, as the real data folder: the profile keeps mail.
+        m_profile = QDir(options.profile).absolutePath();
+        if (!QFileInfo(m_profile).isDir() && !PrivateFile::makeFolder(m_profile)) {
+            m_problem = QStringLiteral("the profile folder %1 cannot be made").arg(m_profile);
+            return;
+        }
     }
-    m_settings = std::make_shared<QSettingsStore>(m_profile.filePath(QStringLiteral("vesk.ini")));
+    m_settings =
+        std::make_shared<QSettingsStore>(QDir(m_profile).filePath(QStringLiteral("vesk.ini")));
     m_config = std::make_shared<OAuthConfig>(m_settings, std::make_shared<MemorySecureStore>());
     m_config->setClientId(orDefault(options.clientId, DemoSeed::clientId));
     m_config->setClientSecret(orDefault(options.clientSecret, DemoSeed::clientSecret));
@@ -68,7 +83,7 @@ DemoWorld::~DemoWorld() = default;
 
 QString DemoWorld::profileFolder() const
 {
-    return m_profile.path();
+    return m_profile;
 }
 
 std::shared_ptr<SettingsStore> DemoWorld::settings() const
@@ -125,7 +140,9 @@ AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window)
     services.sessions.oauthConfig = m_config;
     services.sessions.oauthEndpoints = oauthEndpoints();
     services.sessions.gmailEndpoints = gmailEndpoints();
-    services.sessions.storeBaseDirectory = m_profile.filePath(QStringLiteral("cache"));
+    // Everything an account keeps beside its cache lives here too, so a
+    // named profile keeps it across runs.
+    services.sessions.storeBaseDirectory = QDir(m_profile).filePath(QStringLiteral("cache"));
     services.sessions.syncInterval = m_syncInterval;
     services.bringToFront = [window] { window->bringToFront(); };
     return services;

@@ -26,10 +26,11 @@ class FakeGoogle;
 
 /// Everything the demo runs against instead of the user's own world: a
 /// Google (the stand-in on 127.0.0.1 with the demo mailboxes, or a server
-/// already running that answers as Google does) and a throwaway profile (a
-/// settings file and a cache folder in a temporary folder, the secrets in
-/// memory) so that the user's keyring, settings and mail are never read or
-/// written. The OAuth client is configured from the start.
+/// already running that answers as Google does) and a profile of its own (a
+/// settings file and a data folder, throwaway in a temporary folder unless
+/// one is named to keep across runs; the secrets always in memory) so that
+/// the user's keyring, settings and mail are never read or written. The
+/// OAuth client is configured from the start.
 /// Lives for the whole demo, on the GUI thread.
 class DemoWorld final
 {
@@ -42,6 +43,9 @@ public:
         QString clientId;
         QString clientSecret;
         std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
+        /// A folder for the profile to live in and stay after the demo;
+        /// empty: a temporary one, removed at the end.
+        QString profile;
     };
 
     explicit DemoWorld(Options options);
@@ -54,7 +58,8 @@ public:
     AppServices services(std::shared_ptr<WindowSlot> window);
     std::shared_ptr<OAuthConfig> oauthConfig() const { return m_config; }
     std::shared_ptr<SettingsStore> settings() const;
-    /// The throwaway profile's folder, removed when the demo ends.
+    /// The profile's folder: the one named, or a temporary one removed when
+    /// the demo ends.
     QString profileFolder() const;
 
     /// The accounts the consent page can sign in: the demo mailboxes.
@@ -76,7 +81,8 @@ private:
     std::unique_ptr<fakegoogle::FakeGoogle> m_google;
     QUrl m_base;
     std::chrono::milliseconds m_syncInterval;
-    QTemporaryDir m_profile;
+    std::unique_ptr<QTemporaryDir> m_throwaway;
+    QString m_profile;
     std::shared_ptr<QSettingsStore> m_settings;
     std::shared_ptr<OAuthConfig> m_config;
     std::shared_ptr<DemoBrowser> m_browser;

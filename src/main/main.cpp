@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "net/QNetworkTransport.h"
+#include "net/Reachability.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/SystemNotificationPoster.h"
 #include "platform/DesktopBrowser.h"
@@ -50,6 +51,9 @@ AppServices productionServices(std::shared_ptr<WindowSlot> window)
     services.sessions.oauthConfig =
         std::make_shared<OAuthConfig>(services.settings, std::make_shared<Keychain>());
     services.bringToFront = [window] { window->bringToFront(); };
+    // The system's word on the network, where it has one (NetworkManager),
+    // counts besides what the requests find.
+    services.reachability = std::make_shared<Reachability>(true);
     return services;
 }
 

@@ -3,7 +3,9 @@
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
+#include "model/OfflineThreads.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -220,9 +222,12 @@ private slots:
 
     void removedAccountStaysRemoved()
     {
-        // Rui's mail, cached by an earlier run.
+        // Rui's mail, cached by an earlier run, with a conversation kept.
         MailStore(rui, m_rig->rig.path(u"cache"_s))
             .setLabels({LabelInfo{u"INBOX"_s, u"INBOX"_s, u"system"_s, 3, 1}});
+        OfflineThreads(rui, m_rig->rig.path(u"cache"_s), 1 << 20).save(u"t1"_s, {FullMessage{}});
+        const QString kept = OfflineThreads::folderPath(rui, m_rig->rig.path(u"cache"_s));
+        QVERIFY(QFileInfo::exists(kept));
         linkDirectly(ana);
         linkDirectly(rui);
         AppState app(services());
@@ -239,6 +244,7 @@ private slots:
         QTRY_COMPARE(m_rig->rig.requestsEndingWith(u"/profile"_s), 1);
         awaitTask(app.removeAccount(removed));
         QVERIFY(!QFile::exists(store->filePath()));
+        QVERIFY(!QFileInfo::exists(kept));
         QCOMPARE(m_rig->rig.requestsEndingWith(u"/revoke"_s), 1);
         QVERIFY(!m_rig->rig.keychain().get(TokenVault::tokenService(), rui));
         QCOMPARE(app.registry().entries().size(), 1);

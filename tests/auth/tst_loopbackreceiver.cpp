@@ -1,6 +1,7 @@
 // The loopback receiver over real sockets: what each browser request gets as
 // its page, how the one wait for the code is settled, and how the browser's
-// code redirect is held until the linking it started is concluded.
+// code redirect is held until the linking it started is concluded. (That
+// every answer's length is right is fuzz_loopback's to check.)
 
 #include "AwaitTask.h"
 #include "auth/LoopbackReceiver.h"
@@ -24,7 +25,6 @@ struct Answer
 {
     QByteArray head;
     QByteArray body;
-    int contentLength = -1;
     int responses = 0;
 
     QString title() const
@@ -43,10 +43,6 @@ Answer parse(const QByteArray& raw)
     const qsizetype split = raw.indexOf("\r\n\r\n");
     answer.head = raw.left(split);
     answer.body = raw.mid(split + 4);
-    for (const QByteArray& line : answer.head.split('\n')) {
-        if (line.startsWith("Content-Length: "))
-            answer.contentLength = line.mid(16).trimmed().toInt();
-    }
     return answer;
 }
 
@@ -182,8 +178,6 @@ private Q_SLOTS:
         QCOMPARE(answer.responses, 1);
         QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
         QVERIFY(answer.head.contains("Connection: close"));
-        // The length counts bytes: each accented letter is two of them.
-        QCOMPARE(answer.contentLength, answer.body.size());
         QCOMPARE(answer.title(), title);
         QVERIFY(answer.says(text));
         QVERIFY(!answer.says(u"odd"_s));
@@ -208,41 +202,19 @@ private Q_SLOTS:
                 QCOMPARE(answer.title(), s_failed);
                 QVERIFY(answer.says(reason.toHtmlEscaped()));
                 QVERIFY(!answer.says(u"<invalid_client>"_s));
-                QCOMPARE(answer.contentLength, answer.body.size());
             }
         }
-        // Cancelled, dropped, or out of time while the browser waits: it is told so.
-        const auto cancelledPage = [](const Answer& answer) {
-            return answer.title() == s_failed && answer.says(u"Ligação cancelada"_s);
-        };
-        {
-            LoopbackReceiver receiver;
-            const quint16 port = startReceiver(receiver);
-            auto wait = receiver.waitForCode(u"S"_s);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
-            receiver.cancel();
-            QVERIFY(cancelledPage(browser.answer()));
-            QVERIFY(!receiver.concludeLinking(std::nullopt));
-        }
-        {
-            auto receiver = std::make_unique<LoopbackReceiver>();
-            const quint16 port = startReceiver(*receiver);
-            auto wait = receiver->waitForCode(u"S"_s);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
-            receiver.reset();
-            QVERIFY(cancelledPage(browser.answer()));
-        }
-        {
-            // The redirect is on its way before the wait, and so its time, starts.
-            LoopbackReceiver receiver(1s);
-            const quint16 port = startReceiver(receiver);
-            Client browser(port, redirect);
-            QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
-            QVERIFY(cancelledPage(browser.answer()));
-            QVERIFY(receiver.isConcluded());
-        }
+        // Out of time while the browser waits: it is told so. (Cancelled or
+        // dropped meanwhile: tst_oauthservice's exchange that never ends.) The
+        // redirect is on its way before the wait, and so its time, starts.
+        LoopbackReceiver receiver(1s);
+        const quint16 port = startReceiver(receiver);
+        Client browser(port, redirect);
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
+        const Answer late = browser.answer();
+        QCOMPARE(late.title(), s_failed);
+        QVERIFY(late.says(u"Ligação cancelada"_s));
+        QVERIFY(receiver.isConcluded());
     }
 
     void splitHeadIsAnsweredOnceComplete()
@@ -290,14 +262,6 @@ private Q_SLOTS:
     void cancelEndsOnlyAnUnsettledWait()
     {
         {
-            LoopbackReceiver receiver;
-            QVERIFY(startReceiver(receiver) > 0);
-            auto wait = receiver.waitForCode(u"S"_s);
-            receiver.cancel();
-            QCOMPARE(outcome(std::move(wait)), s_cancelled);
-            QVERIFY(!receiver.isListening());
-        }
-        {
             // Cancelled before it listened: it never starts.
             LoopbackReceiver receiver;
             receiver.cancel();
@@ -338,7 +302,6 @@ private Q_SLOTS:
             request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
         const Answer answer = Client(port, request).answer();
         QCOMPARE(answer.title(), u"VESK"_s);
-        QCOMPARE(answer.contentLength, answer.body.size());
 
         Client browser(port, get("/?code=real&state=S"));
         QCOMPARE(outcome(std::move(wait)), u"code:real"_s);

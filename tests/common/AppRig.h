@@ -48,6 +48,12 @@ struct AppRig
         return result;
     }
 
+    void configureClient()
+    {
+        config->setClientId(TestRig::clientId());
+        config->setClientSecret(TestRig::clientSecret());
+    }
+
     /// An account linked in an earlier run, with fresh tokens: the
     /// application state built next finds it in the settings.
     void linkDirectly(const QString& email, const QString& name = {})

@@ -40,7 +40,7 @@ struct ParsedMessage
     QList<ParsedPart> parts;
     /// From, To, Cc and Bcc as GMime's address parser reads them.
     QHash<QString, QList<ShownAddress>> addresses;
-    /// GMime's parser warnings, by name ("GMIME_WARN_DUPLICATED_HEADER", ...).
+    /// GMime's parser warnings, by number.
     QStringList problems;
 
     QString header(const QString& name) const;

@@ -15,6 +15,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
@@ -204,6 +206,17 @@ QStringList vestigesIn(const QString& folder)
     return found;
 }
 
+/// The message ids in a cache file; none while it is missing or unreadable.
+QSet<QString> cachedIds(const QString& cacheFile)
+{
+    QFile file(cacheFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QStringList ids =
+        QJsonDocument::fromJson(file.readAll()).object().value(u"summaries"_s).toObject().keys();
+    return QSet<QString>(ids.cbegin(), ids.cend());
+}
+
 } // namespace
 
 class TestPrograms : public QObject
@@ -291,6 +304,63 @@ private Q_SLOTS:
         // The search looked where the program keeps its state.
         QVERIFY(!seen.filter(u".ini"_s).isEmpty() && !seen.filter(u"cache.json"_s).isEmpty());
         QCOMPARE(leaks(demo.output + demo.errors, secrets), QStringList());
+    }
+
+    /// A named profile outlives the run. The next run's stand-in is seeded
+    /// afresh, with other message ids and a history the kept cache's id does
+    /// not belong to: the first sync starts over in full, and the cache ends
+    /// as the new mailbox, not as a mix of both.
+    void keepsANamedProfileAcrossRuns()
+    {
+        QTemporaryDir sandbox;
+        QVERIFY(sandbox.isValid());
+        const QString profile = sandbox.filePath(u"perfil"_s);
+        const QString& account = s_accounts.at(0);
+        const QString cache = profile + u"/cache/"_s + account + u"/cache.json"_s;
+        const auto run = [&](FakeGoogle& google, const auto& whileRunning) {
+            Run demo(QStringLiteral(VESK_DEMO_BINARY), sandbox.path(),
+                     demoArguments(google.baseUrl(), 600,
+                                   {u"--accounts"_s, u"1"_s, u"--profile"_s, profile}),
+                     {{u"QT_QPA_PLATFORM"_s, u"offscreen"_s}});
+            QVERIFY(demo.process.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(demo.output.contains(QByteArray("linked " + account.toUtf8())),
+                                     180000);
+            whileRunning();
+            QVERIFY(demo.stop());
+        };
+
+        QSet<QString> firstRun;
+        {
+            FakeGoogle google;
+            DemoSeed::apply(google);
+            QVERIFY(google.start());
+            run(google, [&] { QTRY_VERIFY_WITH_TIMEOUT(!cachedIds(cache).isEmpty(), 60000); });
+            firstRun = cachedIds(cache);
+        }
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(QFile::exists(profile + u"/vesk.ini"_s));
+
+        FakeGoogle google;
+        DemoSeed::apply(google);
+        QVERIFY(google.start());
+        const QStringList mailbox = google.messageIds(account);
+        const QSet<QString> fresh(mailbox.cbegin(), mailbox.cend());
+        QVERIFY(!fresh.intersects(firstRun));
+        run(google, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !cachedIds(cache).isEmpty() && cachedIds(cache).subtract(fresh).isEmpty(), 60000);
+        });
+        if (QTest::currentTestFailed())
+            return;
+        // The kept cache's history id was tried first, and a full sync (which
+        // starts from the profile) followed its refusal.
+        QStringList paths;
+        for (const RecordedRequest& request : google.requests())
+            paths.append(request.path);
+        const qsizetype history = paths.indexOf(u"/gmail/v1/users/me/history"_s);
+        QVERIFY(history >= 0);
+        QVERIFY(paths.indexOf(u"/gmail/v1/users/me/profile"_s, history) > history);
     }
 
     /// Both programs answer --help and --version anywhere: no display, no

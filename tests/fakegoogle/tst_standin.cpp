@@ -62,9 +62,10 @@ QString raw64(const QByteArray& raw)
     return QString::fromLatin1(raw.toBase64(QByteArray::Base64UrlEncoding));
 }
 
-QByteArray dataOf(const QJsonObject& part, const QString& field = u"data"_s)
+QByteArray dataOf(const QJsonObject& part)
 {
-    const QJsonValue value = part.contains(u"body"_s) ? part[u"body"_s][field] : part[field];
+    const QJsonValue value =
+        part.contains(u"body"_s) ? part[u"body"_s][u"data"_s] : part[u"data"_s];
     return QByteArray::fromBase64(value.toString().toLatin1(), QByteArray::Base64UrlEncoding);
 }
 
@@ -244,20 +245,9 @@ class StandInTest : public QObject
         return finish(m_manager->post(request, QueryItems::encode(fields)));
     }
 
-    QJsonObject fetch(const QByteArray& raw, const QString& format = u"full"_s)
+    QJsonObject fetch(const QByteArray& raw)
     {
-        const MessageRef ref = google().addMessage(s_ana, raw, {u"INBOX"_s});
-        return call(u"/messages/"_s + ref.id + u"?format="_s + format).json();
-    }
-
-    /// The demo mailboxes, with the caller signed in as their first account.
-    void seedDemo()
-    {
-        DemoSeed::apply(google());
-        m_token = google()
-                      .issueTokens(QString::fromLatin1(DemoSeed::firstAccount),
-                                   QString::fromLatin1(DemoSeed::clientId))
-                      .accessToken;
+        return call(u"/messages/"_s + google().addMessage(s_ana, raw, {u"INBOX"_s}).id).json();
     }
 
     /// The Gmail id of the demo message written with this Message-ID.
@@ -399,20 +389,9 @@ private Q_SLOTS:
         QCOMPARE(changes(history),
                  (QStringList{u"messagesAdded:"_s + version1, u"messagesDeleted:"_s + version1,
                               u"messagesAdded:"_s + version2}));
-        // Ids rise strictly; the answer's historyId is the mailbox's current one.
-        qulonglong previous = start.toULongLong();
-        for (const auto& record : history[u"history"_s].toArray()) {
-            QVERIFY(record[u"id"_s].toString().toULongLong() > previous);
-            previous = record[u"id"_s].toString().toULongLong();
-        }
-        QCOMPARE(history[u"historyId"_s].toString().toULongLong(), google().historyId(s_ana));
-        // Filtered by type; nothing new since now: no "history" key at all.
         QCOMPARE(
             changes(call(u"/history?historyTypes=messageDeleted&startHistoryId="_s + start).json()),
             QStringList{u"messagesDeleted:"_s + version1});
-        QVERIFY(!call(u"/history?startHistoryId="_s + history[u"historyId"_s].toString())
-                     .json()
-                     .contains(u"history"_s));
     }
 
     void looseReplyStartsAThreadAndReachesTheOtherAccount()
@@ -511,17 +490,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, raw);
         QFETCH(QString, expected);
-        const QJsonObject message = fetch(raw);
-        const QJsonObject payload = message[u"payload"_s].toObject();
-        QCOMPARE(outline(payload), expected);
-        QVERIFY(message[u"internalDate"_s].isString());
-        QVERIFY(message[u"historyId"_s].isString());
-        QVERIFY(message[u"sizeEstimate"_s].toInteger() > 0);
-        // The root part carries the message's own header block, Content-Type included.
-        const auto headers = payload[u"headers"_s].toArray();
-        QVERIFY(std::any_of(headers.begin(), headers.end(), [](const auto& h) {
-            return h[u"name"_s].toString().compare(u"Content-Type"_s, Qt::CaseInsensitive) == 0;
-        }));
+        QCOMPARE(outline(fetch(raw)[u"payload"_s].toObject()), expected);
     }
 
     void bodiesHeadersAndSnippets()
@@ -546,13 +515,6 @@ private Q_SLOTS:
             "</body></html>\r\n";
         QCOMPARE(fetch(htmlOnly)[u"snippet"_s].toString(),
                  u"Tom &amp; Jerry&#39;s &quot;quote&quot; 5 &lt; 6"_s);
-        // metadata: headers only, filtered case-insensitively; minimal: no payload.
-        const QJsonObject meta =
-            fetch(s_mixed, u"metadata&metadataHeaders=subject&metadataHeaders=FROM"_s);
-        QCOMPARE(meta[u"payload"_s][u"headers"_s].toArray().size(), 2);
-        QVERIFY(!meta[u"payload"_s].toObject().contains(u"parts"_s));
-        QVERIFY(!fetch(s_mixed, u"minimal"_s).contains(u"payload"_s));
-        QCOMPARE(dataOf(fetch(s_related, u"raw"_s), u"raw"_s), s_related);
     }
 
     void attachmentIdsChangeAndAllWork()
@@ -572,7 +534,6 @@ private Q_SLOTS:
             QCOMPARE(answer.json()[u"size"_s].toInteger(), 15);
         }
         QCOMPARE(call(u"/messages/"_s + id + u"/attachments/garbage"_s).status, 400);
-        QCOMPARE(call(u"/messages/ffffffffffffffff"_s).status, 404);
         QCOMPARE(call(u"/messages/not-an-id"_s).status, 400);
     }
 
@@ -592,23 +553,21 @@ private Q_SLOTS:
         QCOMPARE(fetch(abyss)[u"payload"_s][u"mimeType"_s].toString(), u"text/plain"_s);
     }
 
-    void demoNewsletterShowsPicturesFromTheStandIn()
+    void demoMailboxesServeWhatTheyShow()
     {
-        seedDemo();
-        const QString id = demoMessage("agenda-semana@exemplo.pt");
-        QVERIFY(!id.isEmpty());
+        DemoSeed::apply(google());
+        m_token = google()
+                      .issueTokens(QString::fromLatin1(DemoSeed::firstAccount),
+                                   QString::fromLatin1(DemoSeed::clientId))
+                      .accessToken;
+        // The newsletter's remote pictures, written the way the reader blocks
+        // them: every one the stand-in draws, and nothing else.
         QString html;
-        QString text;
-        for (const QJsonObject& part : partsOf(call(u"/messages/"_s + id).json())) {
+        for (const QJsonObject& part :
+             partsOf(call(u"/messages/"_s + demoMessage("agenda-semana@exemplo.pt")).json())) {
             if (part[u"mimeType"_s] == u"text/html"_s)
                 html = QString::fromUtf8(dataOf(part));
-            else if (part[u"mimeType"_s] == u"text/plain"_s)
-                text = QString::fromUtf8(dataOf(part));
         }
-        QVERIFY(text.contains(u"Esta semana em Lisboa"_s));
-        QVERIFY(html.contains(u"Cancelar subscrição"_s));
-        // Remote pictures, written the way the reader blocks them, every one
-        // the stand-in draws and nothing else.
         static const QRegularExpression source(u"src=\"(http://[^\"]+)\""_s);
         QSet<QString> shown;
         for (const auto& match : source.globalMatch(html)) {
@@ -623,33 +582,18 @@ private Q_SLOTS:
         const QStringList names = DemoImages::names();
         QCOMPARE(shown, QSet<QString>(names.begin(), names.end()));
         QCOMPARE(call(google().baseUrl().toString() + u"/demo-images/nada.png"_s).status, 404);
-    }
 
-    void demoPlanningCarriesPdfAndPictureAndTheAgendaTrickles()
-    {
-        seedDemo();
+        // The planning conversation carries a whole PDF and a picture, which comes at once.
         const QString first = demoMessage("planeamento-1@exemplo.pt");
-        const QString threadId =
-            google().threadId(QString::fromLatin1(DemoSeed::firstAccount), first);
-        QStringList kinds;
-        for (const auto& value : call(u"/threads/"_s + threadId).json()[u"messages"_s].toArray()) {
-            for (const QJsonObject& part : partsOf(value.toObject())) {
-                QVERIFY2(part[u"mimeType"_s] != u"text/html"_s, "a plain-text conversation");
-                const QString attachmentId = part[u"body"_s][u"attachmentId"_s].toString();
-                if (attachmentId.isEmpty())
-                    continue;
-                const Answer answer = call(u"/messages/"_s + value[u"id"_s].toString() +
-                                           u"/attachments/"_s + attachmentId);
-                const QByteArray bytes = dataOf(answer.json());
-                kinds.append(part[u"mimeType"_s].toString());
-                if (kinds.last() == u"application/pdf"_s)
-                    QVERIFY(bytes.startsWith("%PDF-1.") && bytes.trimmed().endsWith("%%EOF"));
-                else
-                    QVERIFY(!QImage::fromData(bytes, "PNG").isNull());
-            }
-        }
-        kinds.sort();
-        QCOMPARE(kinds, (QStringList{u"application/pdf"_s, u"image/png"_s}));
+        const QString third = demoMessage("planeamento-3@exemplo.pt");
+        const auto attachment = [this](const QString& id, const QString& type) {
+            return call(u"/messages/"_s + id + u"/attachments/"_s + attachmentOf(id, type));
+        };
+        const QByteArray pdf = dataOf(attachment(first, u"application/pdf"_s).json());
+        QVERIFY(pdf.startsWith("%PDF-1.") && pdf.trimmed().endsWith("%%EOF"));
+        const Answer picture = attachment(third, u"image/png"_s);
+        QVERIFY(!QImage::fromData(dataOf(picture.json()), "PNG").isNull());
+        QVERIFY(picture.header("Transfer-Encoding").isEmpty());
 
         // Served slowly, the agenda announces its whole length a few chunks in.
         DemoSeed::serveAgendaSlowly(google());
@@ -664,12 +608,6 @@ private Q_SLOTS:
         QVERIFY(progress.constLast().at(0).toLongLong() < progress.constLast().at(1).toLongLong());
         QVERIFY(!reply->isFinished());
         reply->abort();
-        // The picture of the same conversation comes at once.
-        const QString third = demoMessage("planeamento-3@exemplo.pt");
-        const Answer picture = call(u"/messages/"_s + third + u"/attachments/"_s +
-                                    attachmentOf(third, u"image/png"_s));
-        QCOMPARE(picture.status, 200);
-        QVERIFY(picture.header("Transfer-Encoding").isEmpty());
     }
 };
 

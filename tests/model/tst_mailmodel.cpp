@@ -1,3 +1,4 @@
+#include "model/FullMessage.h"
 #include "model/LabelInfo.h"
 #include "model/MailJson.h"
 #include "model/MessageSummary.h"
@@ -117,6 +118,49 @@ private slots:
         QCOMPARE(MailJson::decodeLabelInfo(MailJson::encode(label)), label);
         const AccountIdentity identity{u"ana@gmail.com"_s, QString()};
         QCOMPARE(MailJson::decodeAccountIdentity(MailJson::encode(identity)), identity);
+    }
+
+    void storedThreadRoundTripsAndIsStrict()
+    {
+        const QString hostile = u"Aspas \" barra \\ <b>nova</b>\nlinha \x01 "_s +
+                                QString::fromUtf8("ação 😀 \u2028 fim");
+        FullMessage full;
+        full.id = u"m1"_s;
+        full.threadId = u"t1"_s;
+        full.labelIds = {u"INBOX"_s, u"UNREAD"_s};
+        full.fromName = hostile;
+        full.fromEmail = u"ana@exemplo.pt"_s;
+        full.to = u"Rui <rui@exemplo.pt>, eva@exemplo.pt"_s;
+        full.subject = hostile;
+        full.date = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
+        full.snippet = hostile;
+        full.html = hostile;
+        full.attachments = {
+            AttachmentInfo{u"m1"_s, u"a1"_s, hostile, u"application/pdf"_s, 1LL << 40}};
+        full.references = u"<a@b> <c@d>"_s;
+        // Absent texts and an unknown date stay absent, not empty.
+        FullMessage bare;
+        bare.id = u"m2"_s;
+        bare.plainText = QString();
+        const StoredThread thread{u"t1"_s, {full, bare}};
+        QCOMPARE(MailJson::decodeStoredThread(MailJson::encode(thread)), thread);
+        QCOMPARE(MailJson::decodeFullMessage(MailJson::encode(bare)), bare);
+
+        const QByteArray v = MailJson::encode(bare);
+        const QList<std::pair<QByteArray, QString>> broken{
+            {replaced(v, R"("html":null,)", ""), u"html"_s},
+            {replaced(v, R"("dateMs":null)", R"("dateMs":"1")"), u"dateMs"_s},
+            {replaced(v, R"("references":null)", R"("references":7)"), u"references"_s},
+            {replaced(v, R"("attachments":[])", R"("attachments":[{}])"),
+             u"attachments[0].messageId"_s},
+        };
+        for (const auto& [json, path] : broken) {
+            QString error;
+            QVERIFY2(!MailJson::decodeFullMessage(json, &error), json.constData());
+            QVERIFY2(error.startsWith(path + u':'), qPrintable(error));
+        }
+        QVERIFY(!MailJson::decodeStoredThread(R"({"threadId":"t1"})"));
+        QVERIFY(!MailJson::decodeStoredThread(R"({"threadId":"t1","messages":[{}]})"));
     }
 
     void labelAndIdentityDecodingIsStrict()

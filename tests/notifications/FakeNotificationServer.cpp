@@ -91,12 +91,3 @@ void FakeNotificationServer::CloseNotification(uint id)
 {
     close(id);
 }
-
-QString FakeNotificationServer::GetServerInformation(QString& vendor, QString& version,
-                                                     QString& protocolVersion)
-{
-    vendor = u"VESK tests"_s;
-    version = u"1"_s;
-    protocolVersion = u"1.2"_s;
-    return u"fake"_s;
-}

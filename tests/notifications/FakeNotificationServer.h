@@ -50,7 +50,6 @@ public slots:
                 const QString& summary, const QString& body, const QStringList& actions,
                 const QVariantMap& hints, int expireTimeout);
     void CloseNotification(uint id);
-    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion);
 
 signals:
     Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);

@@ -112,8 +112,6 @@ private slots:
         QTest::addColumn<QString>("subtitle");
         QTest::addColumn<QString>("body");
 
-        QTest::newRow("full") << u"Olá"_s << u"Tudo &quot;bem&quot;?"_s << u"Rui Lopes"_s
-                              << u"Rui Lopes"_s << u"Olá Tudo \"bem\"?"_s;
         QTest::newRow("no subject, no snippet")
             << QString() << QString() << u"Rui Lopes"_s << u"Rui Lopes"_s << u"(sem assunto)"_s;
         QTest::newRow("no subject, snippet")
@@ -310,29 +308,6 @@ private slots:
             QCOMPARE(properties.value(u"count-visible"_s).metaType(), QMetaType::fromType<bool>());
             QCOMPARE(properties.value(u"count-visible"_s).toBool(), expected.at(i).second);
         }
-    }
-
-    void routesClicksOnTheGuiThread()
-    {
-        NotificationRouter router;
-        router.route(u"ana@x.pt"_s, u"t1"_s); // no callback yet: dropped
-
-        QStringList opened;
-        bool alwaysOnGuiThread = true;
-        router.setOnOpen([&](const QString& account, const QString& thread) {
-            alwaysOnGuiThread = alwaysOnGuiThread && QThread::currentThread() == qApp->thread();
-            opened.append(account + u'/' + thread);
-        });
-        router.route(u"ana@x.pt"_s, u"t2"_s);
-        QCOMPARE(opened, QStringList{u"ana@x.pt/t2"_s}); // already on the GUI thread: at once
-
-        std::unique_ptr<QThread> worker(
-            QThread::create([&router] { router.route(u"rui@x.pt"_s, u"t3"_s); }));
-        worker->start();
-        QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, 10000);
-        worker->wait();
-        QCOMPARE(opened.at(1), u"rui@x.pt/t3"_s);
-        QVERIFY(alwaysOnGuiThread);
     }
 
     void deliveredBookStaysBoundedAndConsistent()

@@ -178,6 +178,44 @@ private slots:
         QVERIFY(cachedThread(*s, later.threadId).constFirst().hasLabel(unread));
     }
 
+    void openedThreadsReadOfflineAfterARestart()
+    {
+        const auto kept = google().deliverMessage(email, mail(u"Guardada"_s), {inbox});
+        const auto never = google().deliverMessage(email, mail(u"Nunca aberta"_s), {inbox});
+        QList<FullMessage> first;
+        {
+            const auto s = session();
+            awaitTask(s->startSync());
+            awaitTask(s->openThread(kept.threadId));
+            first = s->openThreadMessages();
+            QCOMPARE(first.size(), 1);
+
+            // Opened again, the kept copy shows at once, without a wait, and
+            // Google's newer answer replaces it (and is kept in turn).
+            QVERIFY(google().modifyMessage(email, kept.id, {u"STARRED"_s}, {}));
+            QCoro::Task<> opening = s->openThread(kept.threadId);
+            QVERIFY(!s->isOpeningThread());
+            QCOMPARE(s->openThreadMessages(), first);
+            awaitTask(std::move(opening));
+            QVERIFY(s->openThreadMessages().first().labelIds.contains(u"STARRED"_s));
+            first = s->openThreadMessages();
+        }
+        google().stop();
+
+        // The next run, without Google: the conversation reads as it was,
+        // with no error; one never opened says it could not be fetched.
+        const auto s = session();
+        QCoro::Task<> opening = s->openThread(kept.threadId);
+        QVERIFY(!s->isOpeningThread());
+        QCOMPARE(s->openThreadMessages(), first);
+        awaitTask(std::move(opening));
+        QCOMPARE(s->openThreadMessages(), first);
+        QVERIFY(!s->openThreadError());
+        awaitTask(s->openThread(never.threadId));
+        QVERIFY(s->openThreadMessages().isEmpty());
+        QVERIFY(s->openThreadError());
+    }
+
     void threadActionsChangeTheCacheEvenOffline()
     {
         const auto one = google().deliverMessage(email, mail(u"Um"_s));
@@ -195,12 +233,15 @@ private slots:
         awaitTask(s->setLabel(two.threadId, u"Label_1"_s, true));
         QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"Label_1"_s));
 
+        // The trash is a place, as at Gmail: out of every other list.
         awaitTask(s->trashThread(two.threadId));
-        QVERIFY(cachedThread(*s, two.threadId).isEmpty());
+        QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"TRASH"_s));
+        QVERIFY(s->store()->summaries(u"Label_1"_s).isEmpty());
         QCOMPARE(s->openThreadId(), one.threadId);
         awaitTask(s->trashThread(one.threadId));
         QVERIFY(s->openThreadId().isEmpty());
         QVERIFY(s->openThreadMessages().isEmpty());
+        QCOMPARE(s->waitingChanges(), 6);
     }
 
     void errorsSayWhatToDoNext()

@@ -112,7 +112,7 @@ class TestFaultSoak : public QObject
     {
         // The inbox stays within the newest page a full sync reads, so that
         // every message in it is one the cache must match.
-        for (int i = int(m_random() % 3); i > 0 && inboxAtGoogle(email).size() < 60; --i)
+        for (int i = int(m_random() % 3); i > 0 && atGoogle(email, true).size() < 60; --i)
             deliver(email);
         const QStringList ids = google().messageIds(email);
         for (int i = int(m_random() % 6); i > 0 && !ids.isEmpty(); --i) {
@@ -149,10 +149,6 @@ class TestFaultSoak : public QObject
             found.insert(id, labels);
         }
         return found;
-    }
-    QMap<QString, QStringList> inboxAtGoogle(const QString& email) const
-    {
-        return atGoogle(email, true);
     }
 
     static QMap<QString, QStringList> cached(const MailStore& store, bool inboxOnly)
@@ -236,7 +232,7 @@ private Q_SLOTS:
                      qPrintable(m_engines.at(i)->lastError().value_or(QString())));
             // The inbox as Google has it, none missing and none extra; and
             // whatever else the cache kept still exists, labelled as at Google.
-            QCOMPARE(cached(*m_stores.at(i), true), inboxAtGoogle(email));
+            QCOMPARE(cached(*m_stores.at(i), true), atGoogle(email, true));
             const QMap<QString, QStringList> everything = atGoogle(email);
             const QMap<QString, QStringList> kept = cached(*m_stores.at(i), false);
             for (auto it = kept.begin(); it != kept.end(); ++it)

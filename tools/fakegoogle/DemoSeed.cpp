@@ -6,6 +6,7 @@
 #include "FaultRule.h"
 #include "SimpleMessage.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 
 namespace vesk::fakegoogle {
@@ -193,6 +194,14 @@ void DemoSeed::apply(FakeGoogle& google)
     Seeder seeder{google};
     google.addAccount(seeder.ana, u"Ana Ribeiro"_s);
     google.addAccount(seeder.tiago, u"Tiago Moreira"_s);
+    // Seeded afresh at every start, with new message ids: a client that kept
+    // a cache from an earlier run must not take this history for the one it
+    // knew. Starting from the clock puts every earlier run's ids below the
+    // floor, so the client hears that its history id is unknown and syncs in
+    // full.
+    const auto start = quint64(QDateTime::currentMSecsSinceEpoch());
+    google.restartHistoryAt(seeder.ana, start);
+    google.restartHistoryAt(seeder.tiago, start);
     const QString workAna = google.addLabel(seeder.ana, u"Trabalho"_s);
     const QString family = google.addLabel(seeder.ana, u"Família"_s);
     google.addLabel(seeder.ana, u"Viagens/Açores 2026"_s);

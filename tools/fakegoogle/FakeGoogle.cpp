@@ -218,6 +218,13 @@ void FakeGoogle::expireHistoryBefore(const QString& email, quint64 historyId)
         mailbox->history().expireBefore(historyId);
 }
 
+void FakeGoogle::restartHistoryAt(const QString& email, quint64 historyId)
+{
+    std::lock_guard lock(m_state->mutex);
+    if (Mailbox* mailbox = m_state->mailbox(email))
+        mailbox->history().restartAt(historyId);
+}
+
 QStringList FakeGoogle::messageIds(const QString& email) const
 {
     std::lock_guard lock(m_state->mutex);

@@ -100,6 +100,9 @@ public:
 
     quint64 historyId(const QString& email) const;
     void expireHistoryBefore(const QString& email, quint64 historyId);
+    /// The mailbox's history goes on from `historyId` (when higher), and
+    /// no earlier start id is answered.
+    void restartHistoryAt(const QString& email, quint64 historyId);
     QStringList messageIds(const QString& email) const; // newest first
     QStringList labelIds(const QString& email, const QString& messageId) const;
     QString threadId(const QString& email, const QString& messageId) const;

@@ -28,6 +28,12 @@ void HistoryLog::expireBefore(quint64 id)
     m_records.removeIf([id](const Record& record) { return record.id < id; });
 }
 
+void HistoryLog::restartAt(quint64 id)
+{
+    m_current = std::max(m_current, id);
+    expireBefore(m_current);
+}
+
 HistoryLog::Page HistoryLog::page(quint64 startId, quint64 after, const QList<Kind>& kinds,
                                   int maxResults) const
 {

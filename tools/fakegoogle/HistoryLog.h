@@ -47,6 +47,9 @@ public:
 
     // Start ids below `id` are no longer answered (Gmail keeps about a week).
     void expireBefore(quint64 id);
+    // Goes on from `id` when that is higher, answering no start id below it:
+    // a mailbox whose earlier ids meant other changes.
+    void restartAt(quint64 id);
     bool isExpired(quint64 startId) const { return startId < m_floor; }
 
     Page page(quint64 startId, quint64 after, const QList<Kind>& kinds, int maxResults) const;

@@ -11,6 +11,7 @@ class BrowserOpening;
 class FileDialogs;
 class FileManagerReveal;
 class NotificationRouter;
+class Reachability;
 class SettingsStore;
 class TransferManager;
 
@@ -30,6 +31,10 @@ struct AppServices
     std::shared_ptr<TransferManager> transfers;
     /// Raises the main window, taking focus from other programs.
     std::function<void()> bringToFront;
+    /// Whether Google can be reached. The application state makes one that
+    /// goes by its requests alone when none is given; the program's follows
+    /// the system's network state too.
+    std::shared_ptr<Reachability> reachability;
 };
 
 } // namespace vesk

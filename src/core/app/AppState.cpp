@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "AccountLinker.h"
+#include "NoticeBoard.h"
 #include "ThreadGrouping.h"
 #include "UnreadBadge.h"
 #include "auth/OAuthConfig.h"
@@ -8,8 +9,13 @@
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "model/CachePreload.h"
+#include "model/ChangeJournal.h"
 #include "model/MailStore.h"
+#include "model/OfflineLimit.h"
+#include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
+#include "net/Reachability.h"
+#include "net/WatchedTransport.h"
 #include "notifications/NotificationPosting.h"
 #include "notifications/NotificationRouter.h"
 #include "platform/SettingsStore.h"
@@ -52,8 +58,9 @@ QCoro::Task<> syncIfOpen(QPointer<AccountSession> session)
 
 AppState::AppState(AppServices services, QObject* parent)
     : QObject(parent)
-    , m_services(std::move(services))
+    , m_services(watched(std::move(services)))
     , m_registry(m_services.settings)
+    , m_notices(new NoticeBoard(this))
     , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
     , m_grouping(new ThreadGrouping(this))
     , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
@@ -61,10 +68,14 @@ AppState::AppState(AppServices services, QObject* parent)
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
+    if (!m_services.sessions.offlineLimit)
+        m_services.sessions.offlineLimit = std::make_shared<OfflineLimit>(m_services.settings);
     connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
     connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
+    connect(m_services.reachability.get(), &Reachability::onlineChanged, this,
+            &AppState::offlineChanged);
     m_registry.load();
     rebuildSessions();
     // Read for the accounts of this start only.
@@ -77,6 +88,42 @@ AppState::AppState(AppServices services, QObject* parent)
                 self->openFromNotification(accountId, threadId);
         });
     }
+}
+
+AppServices AppState::watched(AppServices services)
+{
+    if (!services.reachability)
+        services.reachability = std::make_shared<Reachability>(false);
+    // Every request of every account and of linking tells it what it found.
+    services.sessions.transport = std::make_shared<WatchedTransport>(
+        std::move(services.sessions.transport), services.reachability.get());
+    services.sessions.reachability = services.reachability.get();
+    return services;
+}
+
+bool AppState::isOffline() const
+{
+    return !m_services.reachability->isOnline();
+}
+
+int AppState::waitingChanges() const
+{
+    int waiting = 0;
+    for (const AccountSession* session : m_sessions)
+        waiting += session->waitingChanges();
+    return waiting;
+}
+
+void AppState::postRefusal(const AccountSession& session, const PendingChange& change,
+                           const SessionError& reason)
+{
+    const QString subject = change.subject.isEmpty() ? tr("(sem assunto)") : change.subject;
+    QString label = change.namedLabel();
+    if (!label.isEmpty())
+        label = labelTitleIn(&session, label);
+    m_notices->post(tr("Não foi possível %1 «%2» (%3): %4")
+                        .arg(change.action(label), subject, session.id(), reason.text),
+                    reason.details);
 }
 
 bool AppState::readCachesAhead(AppServices& services)
@@ -146,6 +193,11 @@ void AppState::loadSelectedLabel()
 
 QString AppState::labelTitle(const QString& labelId) const
 {
+    return labelTitleIn(selectedSession(), labelId);
+}
+
+QString AppState::labelTitleIn(const AccountSession* session, const QString& labelId)
+{
     static const QList<std::pair<QString, const char*>> s_system{
         {SystemLabels::inbox(), QT_TRANSLATE_NOOP("vesk::AppState", "Caixa de entrada")},
         {SystemLabels::sent(), QT_TRANSLATE_NOOP("vesk::AppState", "Enviados")},
@@ -160,7 +212,7 @@ QString AppState::labelTitle(const QString& labelId) const
         if (id == labelId)
             return tr(title);
     }
-    if (const AccountSession* session = selectedSession()) {
+    if (session) {
         for (const LabelInfo& label : session->labels()) {
             if (label.id == labelId && !label.name.isEmpty())
                 return label.name;
@@ -274,6 +326,12 @@ QCoro::Task<> AppState::trash(QString threadId)
         co_await session->trashThread(std::move(threadId));
 }
 
+QCoro::Task<> AppState::restoreFromTrash(QString threadId)
+{
+    if (AccountSession* session = selectedSession())
+        co_await session->untrashThread(std::move(threadId));
+}
+
 QCoro::Task<> AppState::setRead(QString threadId, bool read)
 {
     if (AccountSession* session = selectedSession())
@@ -339,6 +397,19 @@ AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
     auto* session =
         new AccountSession(entry.identity, m_services.sessions, entry.notificationsEnabled, this);
     connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
+    connect(session, &AccountSession::waitingChangesChanged, this,
+            &AppState::waitingChangesChanged);
+    connect(session, &AccountSession::changeRefused, this,
+            [this, session](const PendingChange& change, const SessionError& reason) {
+                postRefusal(*session, change, reason);
+            });
+    connect(session, &AccountSession::noticeRaised, this,
+            [this](const SessionError& notice) { m_notices->post(notice.text, notice.details); });
+    if (const std::optional<QString> aside = session->journal()->damagedFile()) {
+        m_notices->post(tr("As alterações por enviar de %1 não puderam ser lidas e ficaram de "
+                           "parte em %2.")
+                            .arg(entry.identity.email, *aside));
+    }
     return session;
 }
 
@@ -450,6 +521,10 @@ QCoro::Task<> AppState::runSearch()
         found = co_await session->search(query);
     } catch (const std::exception& error) {
         failure = SessionError::from(error);
+        // Gmail searches on its side: without it there is nothing to search.
+        if (failure->kind == SessionError::Kind::Offline)
+            failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
+                               "a ligação voltar.");
     }
     if (!self || generation != m_searchGeneration)
         co_return;
@@ -497,6 +572,8 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const QString email = session->id();
     const std::shared_ptr<TokenVault> vault = session->vault();
     const std::shared_ptr<MailStore> store = session->store();
+    const std::shared_ptr<ChangeJournal> journal = session->journal();
+    const std::shared_ptr<OfflineThreads> offline = session->offlineThreads();
     const SessionServices services = m_services.sessions;
     session->stop();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
@@ -504,6 +581,8 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
                                       services.oauthEndpoints.revocation);
     vault->deleteTokens();
     store->wipe();
+    journal->wipe();
+    offline->wipe();
     if (!self)
         co_return;
     m_registry.remove(email);

@@ -4,6 +4,7 @@
 #include "compose/ComposerAccount.h"
 #include "model/AccountRegistry.h"
 #include "model/AttachmentInfo.h"
+#include "model/PendingChange.h"
 #include "model/ThreadSummary.h"
 #include "sync/SessionError.h"
 
@@ -21,6 +22,9 @@ namespace vesk {
 class AccountLinker;
 class AccountSession;
 class ComposerSession;
+class NoticeBoard;
+class Reachability;
+class OfflineLimit;
 class ThreadGrouping;
 class UnreadBadge;
 
@@ -46,6 +50,8 @@ class AppState final : public QObject
     Q_PROPERTY(bool isLinkingAccount READ isLinkingAccount NOTIFY linkingChanged)
     Q_PROPERTY(QString linkError READ linkError NOTIFY linkingChanged)
     Q_PROPERTY(bool oauthConfigured READ oauthConfigured NOTIFY oauthConfiguredChanged)
+    Q_PROPERTY(bool isOffline READ isOffline NOTIFY offlineChanged)
+    Q_PROPERTY(int waitingChanges READ waitingChanges NOTIFY waitingChangesChanged)
 
 public:
     explicit AppState(AppServices services, QObject* parent = nullptr);
@@ -131,6 +137,13 @@ public:
         return m_services.sessions.poster;
     }
 
+    /// How much the conversations kept for reading offline may take; the
+    /// settings window changes it, every session follows.
+    const std::shared_ptr<OfflineLimit>& offlineLimit() const
+    {
+        return m_services.sessions.offlineLimit;
+    }
+
     bool isLinkingAccount() const;
     /// Why the last link failed; empty when it did not.
     QString linkError() const;
@@ -147,9 +160,10 @@ public:
     void reopenThread();
 
     // The actions on a conversation of the selected account: the cache
-    // changes at once and Gmail follows.
+    // changes at once and Gmail follows, now or once it can be reached.
     QCoro::Task<> archive(QString threadId);
     QCoro::Task<> trash(QString threadId);
+    QCoro::Task<> restoreFromTrash(QString threadId);
     QCoro::Task<> setRead(QString threadId, bool read);
     QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
     /// Asks where to save one attachment of the selected account's open
@@ -162,8 +176,18 @@ public:
     /// Ignored while a link is in progress: one attempt at a time, which the
     /// accounts window may cancel through oauthService().
     QCoro::Task<> linkAccount();
+    /// Revokes the account's tokens, deletes them, its cache and its
+    /// conversations kept for reading offline, and unlinks it.
     QCoro::Task<> removeAccount(AccountSession* session);
     void openFromNotification(const QString& accountId, const QString& threadId);
+
+    /// Google cannot be reached now: changes wait, searches cannot run.
+    bool isOffline() const;
+    Reachability& reachability() const { return *m_services.reachability; }
+    /// Changes of every account that Gmail has not taken yet.
+    int waitingChanges() const;
+    /// What went wrong out of sight: refused changes, files set aside.
+    NoticeBoard& notices() const { return *m_notices; }
 
 Q_SIGNALS:
     void sessionsChanged();
@@ -175,6 +199,8 @@ Q_SIGNALS:
     void oauthConfiguredChanged();
     /// A session's cached mail changed: visibleThreads may differ.
     void threadsChanged();
+    void offlineChanged();
+    void waitingChangesChanged();
 
 private:
     /// Brings the sessions in line with the registry, on each of its changes:
@@ -189,6 +215,10 @@ private:
     void loadSelectedLabel();
     void setSearchOutcome(bool running, std::optional<SessionError> error,
                           QList<ThreadSummary> results);
+    void postRefusal(const AccountSession& session, const PendingChange& change,
+                     const SessionError& reason);
+    static AppServices watched(AppServices services);
+    static QString labelTitleIn(const AccountSession* session, const QString& labelId);
 
     AppServices m_services;
     AccountRegistry m_registry;
@@ -204,6 +234,7 @@ private:
     quint64 m_searchGeneration = 0;
     QPointer<ComposerSession> m_composer;
     bool m_oauthConfigured = false;
+    NoticeBoard* m_notices;
     AccountLinker* m_linker;
     ThreadGrouping* m_grouping;
     std::unique_ptr<UnreadBadge> m_badge;

@@ -51,6 +51,7 @@ public:
     virtual QCoro::Task<void> deleteDraft(QString id) = 0;
     virtual QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) = 0;
     virtual QCoro::Task<void> trashThread(QString id) = 0;
+    virtual QCoro::Task<void> untrashThread(QString id) = 0;
     virtual QCoro::Task<QByteArray> attachmentData(QString messageId, QString attachmentId) = 0;
     /// As attachmentData, reporting each received piece of the answer.
     virtual QCoro::Task<QByteArray> attachmentDataWithProgress(QString messageId,

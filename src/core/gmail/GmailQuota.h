@@ -22,6 +22,10 @@ struct GmailQuota
     static constexpr int messagesGet = 20;
     static constexpr int historyList = 2;
     static constexpr int threadsGet = 40;
+    /// threads.modify, threads.trash and threads.untrash alike.
+    static constexpr int threadsModify = 10;
+    static constexpr int messagesSend = 100;
+    static constexpr int draftsWrite = 10;
 };
 
 } // namespace vesk

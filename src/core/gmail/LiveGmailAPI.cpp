@@ -45,6 +45,13 @@ QByteArray messageBody(QByteArray raw, const std::optional<QString>& threadId, b
     return body;
 }
 
+/// An id as one segment of a path: ids come from answers and files, and one
+/// holding a slash or a question mark must not reach another address.
+QString segment(const QString& id)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(id));
+}
+
 HTTPRequest authorizedRequest(const QByteArray& method, const QUrl& url, const QString& token,
                               const std::optional<QByteArray>& body)
 {
@@ -219,14 +226,14 @@ QCoro::Task<MessageDTO> LiveGmailAPI::getMessage(QString id, QString format)
             items.append({QStringLiteral("metadataHeaders"), QString::fromUtf16(header)});
     }
     co_return decodeWire<MessageDTO>(
-        co_await request("GET", QStringLiteral("/messages/") + id, items, std::nullopt));
+        co_await request("GET", QStringLiteral("/messages/") + segment(id), items, std::nullopt));
 }
 
 QCoro::Task<ThreadDTO> LiveGmailAPI::getThread(QString id)
 {
     const Query items{{QStringLiteral("format"), QStringLiteral("full")}};
     co_return decodeWire<ThreadDTO>(
-        co_await request("GET", QStringLiteral("/threads/") + id, items, std::nullopt));
+        co_await request("GET", QStringLiteral("/threads/") + segment(id), items, std::nullopt));
 }
 
 QCoro::Task<HistoryListDTO> LiveGmailAPI::listHistory(QString startHistoryId,
@@ -261,24 +268,32 @@ QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QByteArray raw,
                                             std::optional<QString> threadId)
 {
     QByteArray body = messageBody(std::move(raw), threadId, true);
-    co_await request("PUT", QStringLiteral("/drafts/") + id, Query(), std::move(body));
+    co_await request("PUT", QStringLiteral("/drafts/") + segment(id), Query(), std::move(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)
 {
-    co_await request("DELETE", QStringLiteral("/drafts/") + id, Query(), std::nullopt);
+    co_await request("DELETE", QStringLiteral("/drafts/") + segment(id), Query(), std::nullopt);
 }
 
 QCoro::Task<void> LiveGmailAPI::modifyThread(QString id, QStringList add, QStringList remove)
 {
     const QJsonObject body{{QStringLiteral("addLabelIds"), QJsonArray::fromStringList(add)},
                            {QStringLiteral("removeLabelIds"), QJsonArray::fromStringList(remove)}};
-    co_await request("POST", QStringLiteral("/threads/%1/modify").arg(id), Query(), jsonBody(body));
+    co_await request("POST", QStringLiteral("/threads/%1/modify").arg(segment(id)), Query(),
+                     jsonBody(body));
 }
 
 QCoro::Task<void> LiveGmailAPI::trashThread(QString id)
 {
-    co_await request("POST", QStringLiteral("/threads/%1/trash").arg(id), Query(), std::nullopt);
+    co_await request("POST", QStringLiteral("/threads/%1/trash").arg(segment(id)), Query(),
+                     std::nullopt);
+}
+
+QCoro::Task<void> LiveGmailAPI::untrashThread(QString id)
+{
+    co_await request("POST", QStringLiteral("/threads/%1/untrash").arg(segment(id)), Query(),
+                     std::nullopt);
 }
 
 QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
@@ -294,9 +309,10 @@ QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
 
 QCoro::Task<QByteArray> LiveGmailAPI::attachmentData(QString messageId, QString attachmentId)
 {
-    co_return attachmentBytes(co_await request(
-        "GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId), Query(),
-        std::nullopt));
+    co_return attachmentBytes(co_await request("GET",
+                                               QStringLiteral("/messages/%1/attachments/%2")
+                                                   .arg(segment(messageId), segment(attachmentId)),
+                                               Query(), std::nullopt));
 }
 
 QCoro::Task<QByteArray> LiveGmailAPI::attachmentDataWithProgress(QString messageId,
@@ -305,9 +321,10 @@ QCoro::Task<QByteArray> LiveGmailAPI::attachmentDataWithProgress(QString message
 {
     // Through the same transport as every other call, with its token retry
     // and backoff; a retried download reports its pieces from the start again.
-    QCoro::Task<QByteArray> pending =
-        request("GET", QStringLiteral("/messages/%1/attachments/%2").arg(messageId, attachmentId),
-                Query(), std::nullopt, std::move(onBytes));
+    QCoro::Task<QByteArray> pending = request("GET",
+                                              QStringLiteral("/messages/%1/attachments/%2")
+                                                  .arg(segment(messageId), segment(attachmentId)),
+                                              Query(), std::nullopt, std::move(onBytes));
     const QByteArray answer = co_await std::move(pending);
     co_return attachmentBytes(answer);
 }

@@ -46,6 +46,7 @@ public:
     QCoro::Task<void> deleteDraft(QString id) override;
     QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) override;
     QCoro::Task<void> trashThread(QString id) override;
+    QCoro::Task<void> untrashThread(QString id) override;
     QCoro::Task<QByteArray> attachmentData(QString messageId, QString attachmentId) override;
     QCoro::Task<QByteArray> attachmentDataWithProgress(QString messageId, QString attachmentId,
                                                        ProgressCallback onBytes) override;

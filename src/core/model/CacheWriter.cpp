@@ -1,12 +1,11 @@
 #include "CacheWriter.h"
 
 #include "MailJson.h"
+#include "PrivateFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace vesk {
 
@@ -97,22 +96,7 @@ void CacheWriter::run()
 
 bool CacheWriter::writeFile(const MailStoreState& state) const
 {
-    const QByteArray bytes = MailJson::encodeCache(state);
-    // QSaveFile writes a temporary file beside the cache and renames it over
-    // the old one on commit, so a crash leaves either the old or the new file.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Mode 0600 whatever the umask: the cache is the user's mail.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
-        file.cancelWriting();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return PrivateFile::write(m_filePath, MailJson::encodeCache(state));
 }
 
 } // namespace vesk

@@ -79,6 +79,98 @@ void write(JsonWriter& writer, const MessageSummary& summary)
     writer.endObject();
 }
 
+namespace {
+
+void writeOptional(JsonWriter& writer, std::string_view key, const std::optional<QString>& text)
+{
+    writer.key(key);
+    if (text)
+        writer.value(*text);
+    else
+        writer.null();
+}
+
+void write(JsonWriter& writer, const AttachmentInfo& attachment)
+{
+    writer.beginObject();
+    writer.key("messageId");
+    writer.value(attachment.messageId);
+    writer.key("attachmentId");
+    writer.value(attachment.attachmentId);
+    writer.key("filename");
+    writer.value(attachment.filename);
+    writer.key("mimeType");
+    writer.value(attachment.mimeType);
+    writer.key("size");
+    writer.value(attachment.size);
+    writer.endObject();
+}
+
+} // namespace
+
+void write(JsonWriter& writer, const FullMessage& message)
+{
+    writer.beginObject();
+    writer.key("id");
+    writer.value(message.id);
+    writer.key("threadId");
+    writer.value(message.threadId);
+    writer.key("labelIds");
+    writer.beginArray();
+    for (const QString& label : message.labelIds)
+        writer.value(label);
+    writer.endArray();
+    writer.key("fromName");
+    writer.value(message.fromName);
+    writer.key("fromEmail");
+    writer.value(message.fromEmail);
+    writer.key("to");
+    writer.value(message.to);
+    writer.key("cc");
+    writer.value(message.cc);
+    writer.key("subject");
+    writer.value(message.subject);
+    // Milliseconds, as Gmail's internal date: the instant survives exactly.
+    writer.key("dateMs");
+    if (message.date.isValid())
+        writer.value(message.date.toMSecsSinceEpoch());
+    else
+        writer.null();
+    writer.key("snippet");
+    writer.value(message.snippet);
+    writeOptional(writer, "plainText", message.plainText);
+    writeOptional(writer, "html", message.html);
+    writer.key("attachments");
+    writer.beginArray();
+    for (const AttachmentInfo& attachment : message.attachments)
+        write(writer, attachment);
+    writer.endArray();
+    writeOptional(writer, "messageIdHeader", message.messageIdHeader);
+    writeOptional(writer, "references", message.references);
+    writer.endObject();
+}
+
+QByteArray encode(const FullMessage& message)
+{
+    return encodeOne(message);
+}
+
+QByteArray encode(const StoredThread& thread)
+{
+    QByteArray out;
+    JsonWriter writer(out);
+    writer.beginObject();
+    writer.key("threadId");
+    writer.value(thread.threadId);
+    writer.key("messages");
+    writer.beginArray();
+    for (const FullMessage& message : thread.messages)
+        write(writer, message);
+    writer.endArray();
+    writer.endObject();
+    return out;
+}
+
 QByteArray encode(const AccountIdentity& identity)
 {
     return encodeOne(identity);

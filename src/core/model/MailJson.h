@@ -2,9 +2,11 @@
 
 #include "AccountIdentity.h"
 #include "AccountRegistryEntry.h"
+#include "FullMessage.h"
 #include "LabelInfo.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "StoredThread.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,8 +19,8 @@ namespace vesk {
 
 class JsonWriter;
 
-/// JSON encodings of the stored mail model: the account registry and the
-/// per-account cache file.
+/// JSON encodings of the stored mail model: the account registry, the
+/// per-account cache file and the conversations kept for reading offline.
 ///
 /// Decoding is strict: every listed key is required and must have its JSON
 /// type (integers must be integers, not strings or fractions), unknown keys
@@ -30,10 +32,13 @@ namespace MailJson {
 void write(JsonWriter& writer, const AccountIdentity& identity);
 void write(JsonWriter& writer, const LabelInfo& label);
 void write(JsonWriter& writer, const MessageSummary& summary);
+void write(JsonWriter& writer, const FullMessage& message);
 
 QByteArray encode(const AccountIdentity& identity);
 QByteArray encode(const LabelInfo& label);
 QByteArray encode(const MessageSummary& summary);
+QByteArray encode(const FullMessage& message);
+QByteArray encode(const StoredThread& thread);
 QByteArray encodeRegistry(const QList<AccountRegistryEntry>& entries);
 QByteArray encodeCache(const MailStoreState& state);
 
@@ -42,6 +47,10 @@ std::optional<AccountIdentity> decodeAccountIdentity(const QByteArray& json,
 std::optional<LabelInfo> decodeLabelInfo(const QByteArray& json, QString* error = nullptr);
 std::optional<MessageSummary> decodeMessageSummary(const QByteArray& json,
                                                    QString* error = nullptr);
+/// The optional texts and the date may be null (the date then reads back
+/// invalid).
+std::optional<FullMessage> decodeFullMessage(const QByteArray& json, QString* error = nullptr);
+std::optional<StoredThread> decodeStoredThread(const QByteArray& json, QString* error = nullptr);
 std::optional<QList<AccountRegistryEntry>> decodeRegistry(const QByteArray& json,
                                                           QString* error = nullptr);
 /// Large caches decode without a copy when `json` has at least 64 bytes of

@@ -2,10 +2,12 @@
 // summaries and is read at every start, hence simdjson underneath.
 
 #include "AccountRegistryEntry.h"
+#include "FullMessage.h"
 #include "LabelInfo.h"
 #include "MailJson.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "StoredThread.h"
 #include "json/JsonReading.h"
 #include "json/ParsedPrefixRelease.h"
 
@@ -152,6 +154,176 @@ bool decode(dom::element value, MessageSummary& out, LabelInterner& labels, Fail
     return true;
 }
 
+bool optionalStringMember(dom::element value, std::string_view key, std::optional<QString>& out,
+                          Failure& failure)
+{
+    if (value.is_null()) {
+        out.reset();
+        return true;
+    }
+    QString text;
+    if (!readString(value, text))
+        return failure.fail(key, "expected a string or null");
+    out = std::move(text);
+    return true;
+}
+
+bool decode(dom::element value, AttachmentInfo& out, Failure& failure)
+{
+    RequiredKeys<5> required({"messageId", "attachmentId", "filename", "mimeType", "size"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "messageId") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.messageId, failure);
+                             }
+                             if (key == "attachmentId") {
+                                 required.see(1);
+                                 return stringMember(member, key, out.attachmentId, failure);
+                             }
+                             if (key == "filename") {
+                                 required.see(2);
+                                 return stringMember(member, key, out.filename, failure);
+                             }
+                             if (key == "mimeType") {
+                                 required.see(3);
+                                 return stringMember(member, key, out.mimeType, failure);
+                             }
+                             if (key == "size") {
+                                 required.see(4);
+                                 return integerMember(member, key, out.size, failure);
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decodeAttachments(dom::element value, QList<AttachmentInfo>& out, Failure& failure)
+{
+    const bool ok = forEachElement(value, failure, [&](size_t index, dom::element element) {
+        AttachmentInfo attachment;
+        if (!decode(element, attachment, failure))
+            return failure.within(indexSegment(index));
+        out.append(std::move(attachment));
+        return true;
+    });
+    return ok || failure.within("attachments");
+}
+
+bool decodeDate(dom::element value, QDateTime& out, Failure& failure)
+{
+    if (value.is_null()) {
+        out = QDateTime();
+        return true;
+    }
+    qint64 ms = 0;
+    if (!readInteger(value, ms))
+        return failure.fail("dateMs", "expected an integer or null");
+    out = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    return true;
+}
+
+bool decode(dom::element value, FullMessage& out, LabelInterner& labels, Failure& failure)
+{
+    RequiredKeys<15> required({"id", "threadId", "labelIds", "fromName", "fromEmail", "to", "cc",
+                               "subject", "dateMs", "snippet", "plainText", "html", "attachments",
+                               "messageIdHeader", "references"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "id") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.id, failure);
+                             }
+                             if (key == "threadId") {
+                                 required.see(1);
+                                 return stringMember(member, key, out.threadId, failure);
+                             }
+                             if (key == "labelIds") {
+                                 required.see(2);
+                                 return decodeLabelIds(member, out.labelIds, labels, failure);
+                             }
+                             if (key == "fromName") {
+                                 required.see(3);
+                                 return stringMember(member, key, out.fromName, failure);
+                             }
+                             if (key == "fromEmail") {
+                                 required.see(4);
+                                 return stringMember(member, key, out.fromEmail, failure);
+                             }
+                             if (key == "to") {
+                                 required.see(5);
+                                 return stringMember(member, key, out.to, failure);
+                             }
+                             if (key == "cc") {
+                                 required.see(6);
+                                 return stringMember(member, key, out.cc, failure);
+                             }
+                             if (key == "subject") {
+                                 required.see(7);
+                                 return stringMember(member, key, out.subject, failure);
+                             }
+                             if (key == "dateMs") {
+                                 required.see(8);
+                                 return decodeDate(member, out.date, failure);
+                             }
+                             if (key == "snippet") {
+                                 required.see(9);
+                                 return stringMember(member, key, out.snippet, failure);
+                             }
+                             if (key == "plainText") {
+                                 required.see(10);
+                                 return optionalStringMember(member, key, out.plainText, failure);
+                             }
+                             if (key == "html") {
+                                 required.see(11);
+                                 return optionalStringMember(member, key, out.html, failure);
+                             }
+                             if (key == "attachments") {
+                                 required.see(12);
+                                 out.attachments.clear();
+                                 return decodeAttachments(member, out.attachments, failure);
+                             }
+                             if (key == "messageIdHeader") {
+                                 required.see(13);
+                                 return optionalStringMember(member, key, out.messageIdHeader,
+                                                             failure);
+                             }
+                             if (key == "references") {
+                                 required.see(14);
+                                 return optionalStringMember(member, key, out.references, failure);
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decode(dom::element value, StoredThread& out, Failure& failure)
+{
+    LabelInterner labels;
+    RequiredKeys<2> required({"threadId", "messages"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "threadId") {
+                                 required.see(0);
+                                 return stringMember(member, key, out.threadId, failure);
+                             }
+                             if (key != "messages")
+                                 return true;
+                             required.see(1);
+                             out.messages.clear();
+                             const bool ok = forEachElement(
+                                 member, failure, [&](size_t index, dom::element element) {
+                                     FullMessage message;
+                                     if (!decode(element, message, labels, failure))
+                                         return failure.within(indexSegment(index));
+                                     out.messages.append(std::move(message));
+                                     return true;
+                                 });
+                             return ok || failure.within(key);
+                         }) &&
+           required.complete(failure);
+}
+
 bool decode(dom::element value, AccountRegistryEntry& out, Failure& failure)
 {
     RequiredKeys<2> required({"identity", "notificationsEnabled"});
@@ -295,6 +467,20 @@ std::optional<MessageSummary> decodeMessageSummary(const QByteArray& json, QStri
         LabelInterner labels;
         return decode(root, out, labels, f);
     });
+}
+
+std::optional<FullMessage> decodeFullMessage(const QByteArray& json, QString* error)
+{
+    return decodeDocument<FullMessage>(json, error, [](dom::element root, auto& out, auto& f) {
+        LabelInterner labels;
+        return decode(root, out, labels, f);
+    });
+}
+
+std::optional<StoredThread> decodeStoredThread(const QByteArray& json, QString* error)
+{
+    return decodeDocument<StoredThread>(
+        json, error, [](dom::element root, auto& out, auto& f) { return decode(root, out, f); });
 }
 
 std::optional<QList<AccountRegistryEntry>> decodeRegistry(const QByteArray& json, QString* error)

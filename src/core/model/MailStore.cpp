@@ -2,6 +2,8 @@
 
 #include "CacheWriter.h"
 #include "MailJson.h"
+#include "PrivateFile.h"
+#include "SystemLabels.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +19,6 @@
 namespace vesk {
 
 namespace {
-
-constexpr QFile::Permissions privateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // simdjson reads up to this many bytes past the end of its input; reading the
 // file into a buffer with that much room spares a copy of the whole cache.
@@ -71,8 +71,7 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
     m_filePath = cacheFileIn(m_folderPath);
     // Failures are ignored: the store then works from memory and the next
     // write fails silently, as any other failed write.
-    QDir().mkpath(m_folderPath);
-    QFile::setPermissions(m_folderPath, privateFolder);
+    PrivateFile::makeFolder(m_folderPath);
     {
         const std::scoped_lock lock(s_openMutex);
         const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
@@ -188,8 +187,10 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
             QMutexLocker lock(&m_mutex);
             all = m_state.summaries;
         }
+        const bool hidden = labelId != SystemLabels::trash() && labelId != SystemLabels::spam();
         for (const MessageSummary& summary : std::as_const(all)) {
-            if (summary.hasLabel(labelId))
+            if (summary.hasLabel(labelId) && !(hidden && (summary.hasLabel(SystemLabels::trash()) ||
+                                                          summary.hasLabel(SystemLabels::spam()))))
                 matching.append(summary);
         }
     } // The shared table goes before sorting: a change meanwhile copies it.
@@ -242,10 +243,102 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
     QMutexLocker lock(&m_mutex);
     if (m_wiped)
         return;
-    for (const MessageSummary& summary : summaries)
-        m_state.summaries.insert(summary);
+    if (m_overlay.isEmpty()) {
+        for (const MessageSummary& summary : summaries)
+            m_state.summaries.insert(summary);
+    } else {
+        for (const MessageSummary& summary : summaries)
+            m_state.summaries.insert(m_overlay.applied(summary));
+    }
     m_state.lastSync = m_clock();
     changedLocked();
+}
+
+QList<MessageSummary> MailStore::threadMessages(const QString& threadId) const
+{
+    SummaryTable all;
+    {
+        QMutexLocker lock(&m_mutex);
+        all = m_state.summaries;
+    }
+    QList<MessageSummary> messages;
+    for (const MessageSummary& summary : std::as_const(all)) {
+        if (summary.threadId() == threadId)
+            messages.append(summary);
+    }
+    return messages;
+}
+
+void MailStore::relabelThreadLocked(const QString& threadId,
+                                    const std::function<QStringList(QStringList)>& change)
+{
+    QList<MessageSummary> changed;
+    for (const MessageSummary& summary : std::as_const(m_state.summaries)) {
+        if (summary.threadId() != threadId)
+            continue;
+        QStringList labels = change(summary.labelIds());
+        if (labels == summary.labelIds())
+            continue;
+        MessageSummary relabelled = summary;
+        relabelled.setLabelIds(std::move(labels));
+        changed.append(relabelled);
+    }
+    for (const MessageSummary& summary : std::as_const(changed))
+        m_state.summaries.insert(summary);
+    if (!changed.isEmpty())
+        changedLocked();
+}
+
+void MailStore::addPendingChange(const PendingChange& change)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
+    m_overlay.add(change);
+    relabelThreadLocked(change.threadId,
+                        [&change](QStringList labels) { return change.appliedTo(labels); });
+}
+
+void MailStore::markChangeSent(quint64 changeId)
+{
+    QMutexLocker lock(&m_mutex);
+    m_overlay.markSent(changeId);
+}
+
+void MailStore::dropPendingChange(quint64 changeId, bool undo)
+{
+    QMutexLocker lock(&m_mutex);
+    const QList<PendingChange> changes = m_overlay.changes();
+    m_overlay.drop(changeId);
+    if (!undo || m_wiped)
+        return;
+    for (const PendingChange& change : changes) {
+        if (change.id != changeId)
+            continue;
+        const PendingChange inverse = change.reversed();
+        relabelThreadLocked(change.threadId, [&](QStringList labels) {
+            // The changes still on top win over the guess.
+            return m_overlay.appliedTo(change.threadId, inverse.appliedTo(std::move(labels)));
+        });
+    }
+}
+
+quint64 MailStore::pendingStamp() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_overlay.stamp();
+}
+
+void MailStore::settlePendingChanges(quint64 stamp)
+{
+    QMutexLocker lock(&m_mutex);
+    m_overlay.settle(stamp);
+}
+
+QList<PendingChange> MailStore::pendingChanges() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_overlay.changes();
 }
 
 void MailStore::removeMessages(const QStringList& ids)

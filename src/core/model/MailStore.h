@@ -3,6 +3,7 @@
 #include "LabelInfo.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
+#include "PendingOverlay.h"
 #include "platform/WallClock.h"
 
 #include <QList>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -84,16 +86,36 @@ public:
     State snapshot() const;
     /// How many summaries are cached.
     qsizetype summaryCount() const;
-    /// Cached summaries carrying `labelId`, newest first.
+    /// Cached summaries carrying `labelId`, newest first. Messages in the
+    /// trash or the spam are only listed there, as Gmail lists them.
     QList<MessageSummary> summaries(const QString& labelId) const;
+    /// The cached messages of one conversation.
+    QList<MessageSummary> threadMessages(const QString& threadId) const;
 
     /// Also stamps lastSync.
     void setHistoryId(const QString& historyId);
     void setLabels(const QList<LabelInfo>& labels);
     void markLabelLoaded(const QString& labelId);
-    /// Replaces summaries with the same id wholesale; the later of two equal
-    /// ids wins. Also stamps lastSync, even for an empty list.
+    /// Replaces summaries with the same id wholesale, with the pending
+    /// changes to their threads on top; the later of two equal ids wins.
+    /// Also stamps lastSync, even for an empty list.
     void upsert(const QList<MessageSummary>& summaries);
+
+    // Changes the person made that Google has not confirmed (see
+    // PendingOverlay). Kept in memory only: the journal keeps them on disk.
+
+    /// Applies the change to the cached messages of its thread at once, and
+    /// to every summary that upsert() brings until it is settled or dropped.
+    void addPendingChange(const PendingChange& change);
+    void markChangeSent(quint64 changeId);
+    /// Takes the change off; with `undo`, its messages lose what it added and
+    /// get back what it removed, as the best guess until Google says.
+    void dropPendingChange(quint64 changeId, bool undo);
+    /// Read when a synchronisation begins, passed to settlePendingChanges()
+    /// when it has finished well.
+    quint64 pendingStamp() const;
+    void settlePendingChanges(quint64 stamp);
+    QList<PendingChange> pendingChanges() const;
     void removeMessages(const QStringList& ids);
     /// Back to the initial state for good, when the account is removed:
     /// deletes the cache file (not its folder), and every later change is
@@ -111,6 +133,8 @@ public:
 private:
     void load(std::optional<ReadAhead> readAhead);
     void changedLocked();
+    void relabelThreadLocked(const QString& threadId,
+                             const std::function<QStringList(QStringList)>& change);
 
     const QString m_accountEmail;
     QString m_folderPath;
@@ -118,6 +142,7 @@ private:
     const WallClock m_clock;
     mutable QMutex m_mutex;
     State m_state;
+    PendingOverlay m_overlay;
     bool m_wiped = false;
     std::unique_ptr<CacheWriter> m_writer; // absent for a memory-only store
 };

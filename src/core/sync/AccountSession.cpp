@@ -1,14 +1,20 @@
 #include "AccountSession.h"
 
+#include "JournalSender.h"
 #include "SwitchedPoster.h"
 #include "SyncEngine.h"
 #include "auth/TokenVault.h"
 #include "gmail/LiveGmailAPI.h"
 #include "model/CachePreload.h"
+#include "model/ChangeJournal.h"
 #include "model/MailStore.h"
+#include "model/OfflineLimit.h"
+#include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
 #include "net/DescribedError.h"
+#include "net/Reachability.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 #include <algorithm>
@@ -19,23 +25,6 @@ namespace {
 
 const QString inbox = SystemLabels::inbox();
 const QString unread = SystemLabels::unread();
-
-AccountSession::LabelChange adding(QString labelId)
-{
-    return [labelId](QStringList labels) {
-        if (!labels.contains(labelId))
-            labels.append(labelId);
-        return labels;
-    };
-}
-
-AccountSession::LabelChange removing(QString labelId)
-{
-    return [labelId](QStringList labels) {
-        labels.removeAll(labelId);
-        return labels;
-    };
-}
 
 } // namespace
 
@@ -52,12 +41,43 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     m_store = std::make_shared<MailStore>(
         m_identity.email, services.storeBaseDirectory, systemWallClock(),
         services.cachePreload ? services.cachePreload->take(m_identity.email) : std::nullopt);
+    const std::shared_ptr<OfflineLimit> limit = services.offlineLimit;
+    m_offline = std::make_shared<OfflineThreads>(
+        m_identity.email, services.storeBaseDirectory,
+        limit ? limit->bytes() : qint64(OfflineLimit::defaultMegabytes) * 1024 * 1024);
+    if (limit) {
+        connect(limit.get(), &OfflineLimit::changed, this,
+                [this, limit] { m_offline->setLimit(limit->bytes()); });
+    }
     m_poster = std::make_shared<SwitchedPoster>(services.poster, notificationsEnabled);
     m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, m_poster);
     // Queued: the engine's news is taken in on the GUI thread, and not at all
     // once the session is gone.
     connect(m_engine.get(), &SyncEngine::changed, this, &AccountSession::refreshFromStore,
             Qt::QueuedConnection);
+
+    m_journal =
+        std::make_shared<ChangeJournal>(ChangeJournal::pathBesideCache(m_store->filePath()));
+    // What waited at the end of the last run stays on top of what Google
+    // says until it is sent.
+    for (const PendingChange& change : m_journal->changes())
+        m_store->addPendingChange(change);
+    m_sender = new JournalSender(m_journal, m_api, m_store, m_engine->pacer(), this);
+    connect(m_sender, &JournalSender::journalChanged, this, [this] {
+        refreshFromStore();
+        Q_EMIT waitingChangesChanged();
+    });
+    // A sync brings the sent changes back from Google, which settles them.
+    connect(m_sender, &JournalSender::changesSent, this, [this] { syncNow(); });
+    connect(m_sender, &JournalSender::changeRefused, this, &AccountSession::changeRefused);
+    if (services.reachability) {
+        connect(services.reachability, &Reachability::cameBack, this, [this] {
+            if (m_started && !m_stopped) {
+                syncNow();
+                sendWaitingChanges();
+            }
+        });
+    }
     refreshFromStore();
 }
 
@@ -84,6 +104,22 @@ void AccountSession::stop()
 {
     m_stopped = true;
     m_engine->stop();
+    m_sender->stop();
+}
+
+int AccountSession::waitingChanges() const
+{
+    return int(m_journal->changes().size());
+}
+
+QCoro::Task<> AccountSession::sendWaitingChanges()
+{
+    try {
+        co_await m_sender->play();
+    } catch (...) {
+        // The sender keeps its failures in the journal; this task may run
+        // detached.
+    }
 }
 
 void AccountSession::refreshFromStore()
@@ -140,6 +176,10 @@ void AccountSession::setOpenThread(std::optional<QString> threadId, QList<FullMe
 QCoro::Task<> AccountSession::startSync()
 {
     QPointer<AccountSession> self(this);
+    m_started = true;
+    // What waited from the last run goes first: the sync then finds it made.
+    if (!m_journal->isEmpty())
+        sendWaitingChanges();
     setSyncing(true);
     // A cache from an earlier run is brought up to date through the history
     // feed, so that what changed while the program was closed is applied.
@@ -207,108 +247,92 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
 {
     QPointer<AccountSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_api;
-    setOpenThread(threadId, QList<FullMessage>(), true);
+    const std::shared_ptr<OfflineThreads> offline = m_offline;
+    // What was kept from an earlier reading shows at once, without a wait
+    // or a connection; Google's answer replaces it when it comes.
+    const std::optional<QList<FullMessage>> kept = offline->load(threadId);
+    setOpenThread(threadId, kept.value_or(QList<FullMessage>()), !kept);
     ThreadDTO thread;
     try {
         thread = co_await api->getThread(threadId);
     } catch (const std::exception& error) {
         // Shown in the reader, where the person asked; only if they have not
-        // gone on to another thread meanwhile.
-        if (self && self->m_openThreadId == threadId)
+        // gone on to another thread meanwhile, and not over a kept copy,
+        // which is still worth reading.
+        if (self && self->m_openThreadId == threadId && !kept)
             self->setOpenThread(threadId, QList<FullMessage>(), false, SessionError::from(error));
         co_return;
     }
-    if (!self)
-        co_return;
     QList<FullMessage> messages;
     bool anyUnread = false;
     for (const MessageDTO& message : thread.messages.value_or(QList<MessageDTO>())) {
         messages.append(message.toFull());
         anyUnread = anyUnread || messages.last().labelIds.contains(unread);
     }
+    offline->save(threadId, messages);
     // A slower fetch of a thread the user has since left must not replace
     // what the reader shows now.
     if (m_openThreadId == threadId)
         setOpenThread(threadId, messages);
     if (!anyUnread)
         co_return;
-    co_await modifyThenPatch(threadId, QStringList(), QStringList(unread), removing(unread));
-    if (self)
-        co_await self->syncNow();
+    // (Changes are built outside the co_await expressions: braced lists there
+    // trip GCC 12.)
+    PendingChange read = PendingChange::labels(threadId, QStringList(), QStringList(unread));
+    co_await makeChange(std::move(read));
 }
 
-QCoro::Task<> AccountSession::modifyThenPatch(QString threadId, QStringList add, QStringList remove,
-                                              LabelChange change)
+QCoro::Task<> AccountSession::makeChange(PendingChange change)
 {
-    QPointer<AccountSession> self(this);
-    const std::shared_ptr<GmailAPIClient> api = m_api;
-    try {
-        co_await api->modifyThread(threadId, add, remove);
-    } catch (...) {
-        // Optimistic: the local change stands; the next sync reconciles.
+    const QList<MessageSummary> messages = m_store->threadMessages(change.threadId);
+    if (!messages.isEmpty())
+        change.subject = messages.constFirst().subject();
+    bool written = true;
+    change = m_journal->record(std::move(change), &written);
+    if (!written) {
+        Q_EMIT noticeRaised(SessionError{
+            QCoreApplication::translate("vesk::AccountSession",
+                                        "Não foi possível guardar a alteração no disco: se fechar "
+                                        "o VESK antes de a ligação voltar, perde-se."),
+            SessionError::Kind::Other, m_journal->filePath()});
     }
-    if (self)
-        self->patchSummaries(threadId, change);
-}
-
-void AccountSession::patchSummaries(const QString& threadId, const LabelChange& change)
-{
-    QList<MessageSummary> changed;
-    for (const MessageSummary& summary : m_store->snapshot().summaries) {
-        if (summary.threadId() != threadId)
-            continue;
-        MessageSummary patched = summary;
-        patched.setLabelIds(change(summary.labelIds()));
-        changed.append(patched);
-    }
-    m_store->upsert(changed);
+    m_store->addPendingChange(change);
     refreshFromStore();
+    Q_EMIT waitingChangesChanged();
+    co_await sendWaitingChanges();
 }
 
 QCoro::Task<> AccountSession::archiveThread(QString threadId)
 {
-    co_await modifyThenPatch(threadId, QStringList(), QStringList(inbox), removing(inbox));
+    PendingChange archive = PendingChange::labels(threadId, QStringList(), QStringList(inbox));
+    co_await makeChange(std::move(archive));
 }
 
 QCoro::Task<> AccountSession::toggleReadThread(QString threadId, bool markUnread)
 {
-    // (Lists are built outside the co_await expressions: braced lists there trip GCC 12.)
-    const QStringList label(unread);
-    if (markUnread)
-        co_await modifyThenPatch(threadId, label, QStringList(), adding(unread));
-    else
-        co_await modifyThenPatch(threadId, QStringList(), label, removing(unread));
+    co_await setLabel(std::move(threadId), unread, markUnread);
 }
 
 QCoro::Task<> AccountSession::setLabel(QString threadId, QString labelId, bool applied)
 {
     const QStringList label(labelId);
-    if (applied)
-        co_await modifyThenPatch(threadId, label, QStringList(), adding(labelId));
-    else
-        co_await modifyThenPatch(threadId, QStringList(), label, removing(labelId));
+    PendingChange change = applied ? PendingChange::labels(threadId, label, QStringList())
+                                   : PendingChange::labels(threadId, QStringList(), label);
+    co_await makeChange(std::move(change));
 }
 
 QCoro::Task<> AccountSession::trashThread(QString threadId)
 {
-    QPointer<AccountSession> self(this);
-    const std::shared_ptr<GmailAPIClient> api = m_api;
-    try {
-        co_await api->trashThread(threadId);
-    } catch (...) {
-        // Optimistic, as the other thread actions.
-    }
-    if (!self)
-        co_return;
-    QStringList ids;
-    for (const MessageSummary& summary : m_store->snapshot().summaries) {
-        if (summary.threadId() == threadId)
-            ids.append(summary.id());
-    }
-    m_store->removeMessages(ids);
     if (m_openThreadId == threadId)
         setOpenThread(std::nullopt, QList<FullMessage>());
-    refreshFromStore();
+    PendingChange trash = PendingChange::trash(threadId);
+    co_await makeChange(std::move(trash));
+}
+
+QCoro::Task<> AccountSession::untrashThread(QString threadId)
+{
+    PendingChange untrash = PendingChange::untrash(threadId);
+    co_await makeChange(std::move(untrash));
 }
 
 } // namespace vesk

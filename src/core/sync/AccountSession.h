@@ -5,6 +5,7 @@
 #include "model/AccountIdentity.h"
 #include "model/FullMessage.h"
 #include "model/LabelInfo.h"
+#include "model/PendingChange.h"
 #include "model/ThreadSummary.h"
 
 #include <QCoroTask>
@@ -19,16 +20,25 @@
 
 namespace vesk {
 
+class ChangeJournal;
 class GmailAPIClient;
+class JournalSender;
 class MailStore;
+class OfflineThreads;
 class SwitchedPoster;
 class SyncEngine;
 class TokenVault;
 
 /// Everything the interface needs of one linked account: its token vault,
 /// Gmail client, cache and sync engine, the labels, the thread open in the
-/// reader, a busy flag and the last error, and the actions on a thread with
-/// an immediate local update that the next sync reconciles.
+/// reader (kept on disk too, to open again without a connection), a busy
+/// flag and the last error, and the actions on a thread.
+///
+/// An action changes the cache at once and goes into the account's journal,
+/// which its sender plays to Gmail whenever Google can be reached: at start,
+/// after each action, when the connection comes back, and after a pause
+/// following a passing failure. A change Gmail refuses is undone and
+/// announced by changeRefused().
 ///
 /// Lives on the GUI thread. No operation but the search fails towards its
 /// caller: failures become lastError(), the open thread's error, or are
@@ -49,9 +59,6 @@ class AccountSession final : public QObject
 
 public:
     static constexpr int searchSize = 50;
-    /// A change to one summary's label ids, for the local patch.
-    using LabelChange = std::function<QStringList(QStringList)>;
-
     AccountSession(AccountIdentity identity, const SessionServices& services,
                    bool notificationsEnabled, QObject* parent = nullptr);
     ~AccountSession() override;
@@ -61,7 +68,13 @@ public:
     std::shared_ptr<GmailAPIClient> api() const { return m_api; }
     std::shared_ptr<TokenVault> vault() const { return m_vault; }
     std::shared_ptr<MailStore> store() const { return m_store; }
+    /// The conversations kept for reading offline.
+    std::shared_ptr<OfflineThreads> offlineThreads() const { return m_offline; }
     SyncEngine& engine() const { return *m_engine; }
+    const std::shared_ptr<ChangeJournal>& journal() const { return m_journal; }
+    JournalSender& sender() const { return *m_sender; }
+    /// Changes made here that Gmail has not taken yet.
+    int waitingChanges() const;
 
     const QList<LabelInfo>& labels() const { return m_labels; }
     int revision() const { return m_revision; }
@@ -76,9 +89,10 @@ public:
     const QList<FullMessage>& openThreadMessages() const { return m_openThreadMessages; }
     /// Empty while no thread is open.
     QString openThreadId() const { return m_openThreadId.value_or(QString()); }
-    /// The open thread is being fetched: its messages are not there yet.
+    /// The open thread is being fetched and there is nothing to show yet.
     bool isOpeningThread() const { return m_isOpeningThread; }
-    /// Why the open thread could not be fetched; none while it loads or once shown.
+    /// Why the open thread could not be fetched; none while it loads or once
+    /// shown (a kept copy shown meanwhile counts as shown).
     const std::optional<SessionError>& openThreadError() const { return m_openThreadError; }
     /// Unread messages in the inbox as Gmail counts them; 0 before labels load.
     qint64 inboxUnread() const;
@@ -100,9 +114,13 @@ public:
     /// Threads of the server-side search; throws what the search failed
     /// with, so that a failure is never mistaken for no results.
     QCoro::Task<QList<ThreadSummary>> search(QString query);
+    /// Shows the kept copy of the thread at once when there is one, then
+    /// what Google sends, which is kept in turn; a failed fetch leaves a
+    /// kept copy in place and is only an error without one.
     QCoro::Task<> openThread(QString threadId);
     QCoro::Task<> archiveThread(QString threadId);
     QCoro::Task<> trashThread(QString threadId);
+    QCoro::Task<> untrashThread(QString threadId);
     QCoro::Task<> toggleReadThread(QString threadId, bool markUnread);
     QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
 
@@ -112,11 +130,20 @@ Q_SIGNALS:
     void isSyncingChanged();
     void lastErrorChanged();
     void openThreadChanged();
+    /// The journal grew or shrank.
+    void waitingChangesChanged();
+    /// Gmail refused a change for good: the cache shows the conversation
+    /// as it was again.
+    void changeRefused(vesk::PendingChange change, vesk::SessionError reason);
+    /// Something the person should know that belongs to no conversation
+    /// (a change that could not be kept on disk).
+    void noticeRaised(vesk::SessionError notice);
 
 private:
-    QCoro::Task<> modifyThenPatch(QString threadId, QStringList add, QStringList remove,
-                                  LabelChange change);
-    void patchSummaries(const QString& threadId, const LabelChange& change);
+    /// Applies the change to the cache, keeps it in the journal, and sends
+    /// what waits.
+    QCoro::Task<> makeChange(PendingChange change);
+    QCoro::Task<> sendWaitingChanges();
     void setSyncing(bool syncing);
     void setLastError(std::optional<SessionError> error);
     void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages,
@@ -126,9 +153,13 @@ private:
     std::shared_ptr<TokenVault> m_vault;
     std::shared_ptr<GmailAPIClient> m_api;
     std::shared_ptr<MailStore> m_store;
+    std::shared_ptr<OfflineThreads> m_offline;
     std::shared_ptr<SwitchedPoster> m_poster;
     std::unique_ptr<SyncEngine> m_engine;
+    std::shared_ptr<ChangeJournal> m_journal;
+    JournalSender* m_sender;
     const std::chrono::milliseconds m_syncInterval;
+    bool m_started = false;
     bool m_stopped = false;
 
     QList<LabelInfo> m_labels;

@@ -2,8 +2,10 @@
 
 #include "auth/OAuthEndpoints.h"
 #include "gmail/GmailEndpoints.h"
+#include "net/Reachability.h"
 #include "net/RetryPolicy.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -16,6 +18,7 @@ class CachePreload;
 class HTTPTransport;
 class NotificationPosting;
 class OAuthConfig;
+class OfflineLimit;
 
 /// What every account session is built with. The application passes the
 /// shared transport, the system poster, the shared OAuth configuration and
@@ -34,6 +37,12 @@ struct SessionServices
     std::chrono::milliseconds syncInterval = std::chrono::seconds(60);
     /// The accounts' caches, when read ahead; a session takes its own.
     std::shared_ptr<CachePreload> cachePreload = nullptr;
+    /// Whether Google can be reached: sessions send and sync at once when it
+    /// comes back. The application state sets it.
+    QPointer<Reachability> reachability = nullptr;
+    /// How much the conversations kept for reading offline may take; the
+    /// default limit when absent.
+    std::shared_ptr<OfflineLimit> offlineLimit = nullptr;
 };
 
 } // namespace vesk

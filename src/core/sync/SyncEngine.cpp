@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vesk {
 
 namespace {
@@ -76,11 +78,23 @@ void SyncEngine::setNotificationsArmed(bool armed)
 
 void SyncEngine::finishSync(std::optional<SessionError> error)
 {
+    m_offlineStreak = error && error->kind == SessionError::Kind::Offline ? m_offlineStreak + 1 : 0;
     {
         QMutexLocker lock(&m_lock);
         m_lastError = std::move(error);
     }
     Q_EMIT changed();
+}
+
+std::chrono::milliseconds SyncEngine::nextPause() const
+{
+    // Twice as long after each sync in a row that found no network, up to
+    // ten minutes; the connection's return starts one at once anyway.
+    constexpr std::chrono::milliseconds longest = std::chrono::minutes(10);
+    std::chrono::milliseconds pause = m_interval;
+    for (int n = 0; n < m_offlineStreak && pause < longest; ++n)
+        pause *= 2;
+    return std::max(m_interval, std::min(pause, longest));
 }
 
 QCoro::Task<> SyncEngine::initialSync()
@@ -119,12 +133,17 @@ QCoro::Task<> SyncEngine::runExclusive(bool full)
 QCoro::Task<> SyncEngine::fullSyncReporting()
 {
     QPointer<SyncEngine> self(this);
+    const std::shared_ptr<MailStore> store = m_store;
+    const quint64 stamp = store->pendingStamp();
     std::optional<SessionError> error;
     try {
         co_await runInitialSync();
     } catch (const std::exception& e) {
         error = SessionError::from(e);
     }
+    // Changes sent before it began are in what it brought.
+    if (!error)
+        store->settlePendingChanges(stamp);
     if (self)
         self->finishSync(std::move(error));
 }
@@ -136,6 +155,8 @@ QCoro::Task<> SyncEngine::incrementalSyncReporting()
         co_await fullSyncReporting();
         co_return;
     }
+    const std::shared_ptr<MailStore> store = m_store;
+    const quint64 stamp = store->pendingStamp();
     std::optional<SessionError> error;
     bool expired = false;
     try {
@@ -146,6 +167,8 @@ QCoro::Task<> SyncEngine::incrementalSyncReporting()
     } catch (const std::exception& e) {
         error = SessionError::from(e);
     }
+    if (!error)
+        store->settlePendingChanges(stamp);
     if (!self)
         co_return;
     if (expired)
@@ -409,7 +432,7 @@ void SyncEngine::stop()
 void SyncEngine::scheduleTick(quint64 generation)
 {
     // The timer's context is the engine: a released engine's wake-up never runs.
-    QTimer::singleShot(m_interval, this, [this, generation] {
+    QTimer::singleShot(nextPause(), this, [this, generation] {
         if (generation == m_loopGeneration)
             tick(generation);
     });

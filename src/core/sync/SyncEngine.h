@@ -81,6 +81,12 @@ public:
     /// Stops the periodic loop, if any.
     void stop();
 
+    /// The account's quota, which everything sent for the account shares.
+    const std::shared_ptr<QuotaPacer>& pacer() const { return m_pacer; }
+    /// The pause before the next periodic sync: the interval, growing while
+    /// Google cannot be reached.
+    std::chrono::milliseconds nextPause() const;
+
     /// Fetches a label's first page into the store; fails with the client's error.
     QCoro::Task<> loadLabelMessages(QString labelId, int maxResults);
     /// Server-side search; the hits are also stored. Newest first.
@@ -141,6 +147,8 @@ private:
 
     std::chrono::milliseconds m_interval{60000};
     quint64 m_loopGeneration = 0;
+    /// Periodic syncs in a row that failed for the network.
+    int m_offlineStreak = 0;
 };
 
 } // namespace vesk

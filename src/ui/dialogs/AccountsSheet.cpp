@@ -11,7 +11,11 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vesk {
 
@@ -156,12 +160,45 @@ void AccountsSheet::cancelLinking()
 
 void AccountsSheet::removeAccount(const QString& email)
 {
-    for (AccountSession* session : m_state.sessions()) {
-        if (session->id() == email) {
-            fireAndForget(m_state.removeAccount(session));
+    const auto it =
+        std::find_if(m_state.sessions().cbegin(), m_state.sessions().cend(),
+                     [&](const AccountSession* session) { return session->id() == email; });
+    if (it == m_state.sessions().cend())
+        return;
+    const QString name = (*it)->identity().name.trimmed();
+    const QString account = name.isEmpty() ? email : tr("%1 (%2)").arg(name, email);
+    // Asked first: the tokens are revoked and the mail kept here deleted,
+    // which no button brings back. Opened rather than executed, so that the
+    // window keeps its event loop, with "Cancelar" as the default and Esc.
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Remover conta"),
+                                tr("Remover a conta %1 do VESK?").arg(account),
+                                QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("confirmRemoval"));
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(tr("O VESK deixa de ter acesso à conta e apaga o correio que guardou "
+                               "neste computador. O correio na Google fica como está."));
+    QPushButton* remove = box->addButton(tr("Remover conta"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box->addButton(tr("Cancelar"), QMessageBox::RejectRole);
+    remove->setObjectName(QStringLiteral("confirmRemove"));
+    // In red, as the card's "Remover": the application's style sheet has
+    // the last word on a button's text colour, so it is said there.
+    remove->setStyleSheet(QStringLiteral("color: %1;").arg(Brand::error.name()));
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::buttonClicked, this, [this, email, remove](QAbstractButton* chosen) {
+        if (chosen != remove)
             return;
+        // Looked up again: the account may have gone while the box was open.
+        for (AccountSession* session : m_state.sessions()) {
+            if (session->id() == email) {
+                fireAndForget(m_state.removeAccount(session));
+                return;
+            }
         }
-    }
+    });
+    box->open();
 }
 
 } // namespace vesk

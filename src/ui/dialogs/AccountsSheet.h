@@ -13,9 +13,9 @@ class AppState;
 class PillButton;
 
 /// The accounts sheet over the main window: one card per linked account with
-/// its notification switch and "Remover", linking another account with the
-/// wait for the browser and its cancel, the last linking error, and
-/// "Concluir". Window-modal; Esc closes it. Reads and changes only the
+/// its notification switch and "Remover" (which asks first), linking another
+/// account with the wait for the browser and its cancel, the last linking
+/// error, and "Concluir". Window-modal; Esc closes it. Reads and changes only the
 /// application state. GUI thread only.
 class AccountsSheet final : public QDialog
 {

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
+#include "model/OfflineLimit.h"
 #include "ui/dialogs/AboutView.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -49,7 +52,7 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     setWindowTitle(tr("Definições do VESK"));
     // Taller than the 520 points of the original design: with the desktop's
     // type metrics the form would otherwise scroll and hide "Sobre".
-    setFixedSize(560, 600);
+    setFixedSize(560, 680);
 
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
@@ -57,14 +60,8 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     column->setSpacing(12);
     column->addWidget(buildClientSection());
     column->addWidget(buildNotificationSection());
+    column->addWidget(buildPrivacySection());
     QVBoxLayout* body = nullptr;
-    column->addWidget(section(tr("Privacidade"), body));
-    body->addWidget(note(tr("Os tokens das contas vivem no porta-chaves do sistema, um conjunto "
-                            "por conta. O correio fica em cache na pasta de suporte do VESK, "
-                            "neste computador. Sem servidor do VESK e sem análise de utilização: "
-                            "nada sai daqui exceto os pedidos à API do Gmail da Google, com os "
-                            "tokens da própria conta."),
-                         this));
     column->addWidget(section(tr("Sobre"), body));
     body->addWidget(new AboutView(this));
     column->addStretch(1);
@@ -164,6 +161,46 @@ QWidget* SettingsWindow::buildNotificationSection()
     return box;
 }
 
+QWidget* SettingsWindow::buildPrivacySection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* box = section(tr("Privacidade"), body);
+    body->addWidget(note(tr("Os tokens das contas vivem no porta-chaves do sistema, um conjunto "
+                            "por conta. O correio fica em cache na pasta de suporte do VESK, "
+                            "neste computador. Sem servidor do VESK e sem análise de utilização: "
+                            "nada sai daqui exceto os pedidos à API do Gmail da Google, com os "
+                            "tokens da própria conta."),
+                         box));
+    m_offlineLimit = new QSpinBox(box);
+    m_offlineLimit->setObjectName(QStringLiteral("offlineLimit"));
+    m_offlineLimit->setRange(0, OfflineLimit::maximumMegabytes);
+    m_offlineLimit->setSingleStep(50);
+    m_offlineLimit->setSuffix(QStringLiteral(" MB"));
+    m_offlineLimit->setSpecialValueText(tr("Nenhum"));
+    m_offlineLimit->setFont(Brand::inter(12));
+    m_offlineLimit->setMinimumHeight(28);
+    // Applied once a value is complete, not at every digit typed: a smaller
+    // limit deletes conversations at once.
+    m_offlineLimit->setKeyboardTracking(false);
+    connect(m_offlineLimit, &QSpinBox::valueChanged, this,
+            [this](int megabytes) { m_state.offlineLimit()->setMegabytes(megabytes); });
+    auto* label = new QLabel(tr("Espaço para ler sem ligação"), box);
+    Brand::setText(label, Brand::inter(12), Brand::foreground);
+    label->setBuddy(m_offlineLimit);
+    m_offlineLimit->setAccessibleName(label->text());
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(label);
+    row->addWidget(m_offlineLimit);
+    row->addStretch(1);
+    body->addLayout(row);
+    body->addWidget(note(tr("As conversas abertas há menos tempo ficam guardadas neste "
+                            "computador, para as leres sem ligação; as mais antigas saem quando "
+                            "o espaço acaba. Os anexos só se abrem com ligação."),
+                         box));
+    return box;
+}
+
 void SettingsWindow::save()
 {
     // The configuration trims what it stores; the application state follows
@@ -186,6 +223,8 @@ void SettingsWindow::loadStored()
     m_clientId->setText(m_config->clientId());
     m_clientSecret->setText(m_config->clientSecret());
     m_savedNote->hide();
+    const QSignalBlocker quiet(m_offlineLimit);
+    m_offlineLimit->setValue(m_state.offlineLimit()->megabytes());
 }
 
 void SettingsWindow::refreshStatus()

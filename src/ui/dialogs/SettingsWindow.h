@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QVBoxLayout;
 
 namespace vesk {
@@ -15,9 +16,10 @@ class OAuthConfig;
 
 /// The settings window: the user's own Google OAuth client (saved into the
 /// configuration, with its status), what notifications are and a way to ask
-/// for them again, the privacy note and the about block. Fixed at 560 × 520.
-/// The fields are filled from the stored client each time it opens. GUI
-/// thread only.
+/// for them again, the privacy note with the room given to conversations
+/// kept for reading offline (applied as it changes), and the about block.
+/// Fixed in size. The fields are filled from what is stored each time it
+/// opens. GUI thread only.
 class SettingsWindow final : public QWidget
 {
     Q_OBJECT
@@ -39,6 +41,7 @@ protected:
 private:
     QWidget* buildClientSection();
     QWidget* buildNotificationSection();
+    QWidget* buildPrivacySection();
     QWidget* section(const QString& title, QVBoxLayout*& body);
     void loadStored();
     void refreshStatus();
@@ -49,6 +52,7 @@ private:
     QLineEdit* m_clientSecret = nullptr;
     QLabel* m_savedNote = nullptr;
     QLabel* m_status = nullptr;
+    QSpinBox* m_offlineLimit = nullptr;
 };
 
 } // namespace vesk

@@ -10,6 +10,8 @@
 #include "ui/welcome/WelcomeView.h"
 #include "ui/window/MainActions.h"
 #include "ui/window/MainToolbar.h"
+#include "ui/window/NoticeBar.h"
+#include "ui/window/OfflineLine.h"
 #include "ui/window/SplitterMemory.h"
 
 #include <QAction>
@@ -18,6 +20,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QVBoxLayout>
 
 namespace vesk {
 
@@ -66,7 +69,7 @@ MainWindow::MainWindow(AppState& state, Columns columns, Windows windows,
     m_actions->fillMenuBar(menuBar());
     m_pages->addWidget(m_welcome);
     m_pages->addWidget(m_columns);
-    setCentralWidget(m_pages);
+    setCentralWidget(buildCentre());
     if (!m_columnMemory->restored())
         m_columns->setSizes({s_sidebarIdeal, s_threadListIdeal, width()});
     connectState();
@@ -75,6 +78,21 @@ MainWindow::MainWindow(AppState& state, Columns columns, Windows windows,
 }
 
 MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildCentre()
+{
+    // The foot lines belong to the whole window, under whichever page shows.
+    auto* centre = new QWidget(this);
+    m_offlineLine = new OfflineLine(m_state, centre);
+    m_noticeBar = new NoticeBar(m_state.notices(), centre);
+    auto* layout = new QVBoxLayout(centre);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(m_offlineLine);
+    layout->addWidget(m_noticeBar);
+    return centre;
+}
 
 QSplitter* MainWindow::buildColumns(Columns columns)
 {

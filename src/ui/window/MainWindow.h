@@ -17,6 +17,8 @@ class ComposerSession;
 class ComposerSheet;
 class MainActions;
 class MainToolbar;
+class NoticeBar;
+class OfflineLine;
 class SettingsStore;
 class SplitterMemory;
 class Updater;
@@ -64,6 +66,8 @@ public:
     MainToolbar* toolbar() const { return m_toolbar; }
     WelcomeView* welcomeView() const { return m_welcome; }
     QSplitter* columns() const { return m_columns; }
+    OfflineLine* offlineLine() const { return m_offlineLine; }
+    NoticeBar* noticeBar() const { return m_noticeBar; }
     /// Whether the welcome screen is shown instead of the columns.
     bool isWelcomeShown() const;
     /// The sheet open over the window for the composer; null while none.
@@ -95,6 +99,7 @@ protected:
 
 private:
     QSplitter* buildColumns(Columns columns);
+    QWidget* buildCentre();
     void connectState();
     void followSessions();
     void followComposer();
@@ -108,6 +113,8 @@ private:
     WelcomeView* m_welcome;
     QSplitter* m_columns;
     SplitterMemory* m_columnMemory;
+    OfflineLine* m_offlineLine = nullptr;
+    NoticeBar* m_noticeBar = nullptr;
     QPointer<ComposerSheet> m_composerSheet;
     QPointer<ComposerSession> m_sheetComposer;
     QPointer<QDialog> m_accountsSheet;

@@ -4,6 +4,8 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
+#include "auth/TokenVault.h"
+#include "model/OfflineLimit.h"
 #include "platform/DesktopFileManager.h"
 #include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
@@ -19,9 +21,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -30,7 +35,6 @@ using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::AppRig;
 using vesk::test::awaitTask;
-using vesk::test::TestRig;
 
 namespace {
 
@@ -145,6 +149,18 @@ private slots:
         QCOMPARE(secret->text(), u"segredo"_s);
         QVERIFY(!saved->isVisible());
 
+        // The room for offline reading: 200 MB until changed, applied once
+        // typed in full.
+        auto* limit = window.findChild<QSpinBox*>(u"offlineLimit"_s);
+        QCOMPARE(limit->value(), OfflineLimit::defaultMegabytes);
+        limit->setFocus();
+        limit->selectAll();
+        QTest::keyClicks(limit, u"50"_s);
+        QCOMPARE(app.offlineLimit()->megabytes(), OfflineLimit::defaultMegabytes);
+        QTest::keyClick(limit, Qt::Key_Return);
+        QCOMPARE(app.offlineLimit()->megabytes(), 50);
+        QCOMPARE(OfflineLimit(m_rig->rig.settings()).megabytes(), 50);
+
         QSignalSpy asked(&window, &SettingsWindow::notificationPermissionRequested);
         QTest::mouseClick(window.findChild<PillButton*>(u"askPermission"_s), Qt::LeftButton);
         QCOMPARE(asked.size(), 1);
@@ -167,8 +183,7 @@ private slots:
         auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
         QVERIFY(notice->isVisible() && !link->isEnabled() && !error->isVisible());
 
-        m_rig->config->setClientId(TestRig::clientId());
-        m_rig->config->setClientSecret(TestRig::clientSecret());
+        m_rig->configureClient();
         QVERIFY(!notice->isVisible() && link->isEnabled());
         m_rig->browser->setIdle(true);
         QTest::mouseClick(link, Qt::LeftButton);
@@ -203,8 +218,28 @@ private slots:
         QTest::mouseClick(anaSwitch, Qt::LeftButton);
         QVERIFY(app.registry().notificationsEnabled(ana));
 
+        // Removing asks first, naming the account; Esc (the default,
+        // "Cancelar") keeps it, "Remover conta" removes it.
         QPointer<QWidget> removed(ruiCard);
-        QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+        const auto confirmation = [&]() -> QMessageBox* {
+            QTest::mouseClick(ruiCard->findChild<PillButton*>(), Qt::LeftButton);
+            auto* box = sheet.findChild<QMessageBox*>(u"confirmRemoval"_s);
+            return box && QTest::qWaitForWindowExposed(box) ? box : nullptr;
+        };
+        QPointer<QMessageBox> box = confirmation();
+        QVERIFY(box);
+        QVERIFY(box->text().contains(u"Rui Matos"_s) && box->text().contains(rui));
+        QCOMPARE(box->defaultButton()->text(), u"Cancelar"_s);
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTRY_VERIFY(box.isNull());
+        QCOMPARE(accountsOf(app), (QStringList{rui, ana}));
+        QVERIFY(m_rig->rig.keychain().get(TokenVault::tokenService(), rui));
+
+        box = confirmation();
+        QVERIFY(box);
+        auto* confirm = box->findChild<QPushButton*>(u"confirmRemove"_s);
+        QCOMPARE(confirm->text(), u"Remover conta"_s);
+        QTest::mouseClick(confirm, Qt::LeftButton);
         QTRY_COMPARE(accountsOf(app), QStringList(ana));
         QTRY_VERIFY(removed.isNull());
         QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));

@@ -1,0 +1,153 @@
+#include "JournalSender.h"
+
+#include "PacedCall.h"
+#include "SendOutcome.h"
+#include "SummaryFetch.h"
+#include "gmail/GmailAPIClient.h"
+#include "gmail/GmailQuota.h"
+#include "model/ChangeJournal.h"
+#include "model/MailStore.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace vesk {
+
+namespace {
+
+using Priority = QuotaPacer::Priority;
+
+constexpr std::chrono::milliseconds s_firstPause{2000};
+
+} // namespace
+
+JournalSender::JournalSender(std::shared_ptr<ChangeJournal> journal,
+                             std::shared_ptr<GmailAPIClient> api, std::shared_ptr<MailStore> store,
+                             std::shared_ptr<QuotaPacer> pacer, QObject* parent)
+    : QObject(parent)
+    , m_journal(std::move(journal))
+    , m_api(std::move(api))
+    , m_store(std::move(store))
+    , m_pacer(std::move(pacer))
+{}
+
+JournalSender::~JournalSender() = default;
+
+void JournalSender::stop()
+{
+    m_stopped = true;
+    ++m_retryGeneration;
+}
+
+QCoro::Task<> JournalSender::play()
+{
+    // One play at a time keeps the changes in their order; a call meanwhile
+    // makes the running play go on with whatever was added.
+    if (m_playing) {
+        m_playAgain = true;
+        co_return;
+    }
+    ++m_retryGeneration;
+    m_pause = std::chrono::milliseconds(0);
+    QPointer<JournalSender> self(this);
+    const std::shared_ptr<ChangeJournal> journal = m_journal;
+    const std::shared_ptr<MailStore> store = m_store;
+    m_playing = true;
+    bool sentAny = false;
+    bool stalled = false;
+    while (!stalled && !m_stopped && !journal->isEmpty()) {
+        const PendingChange change = journal->changes().constFirst();
+        std::optional<SendOutcome> outcome;
+        std::optional<SessionError> reason;
+        try {
+            co_await send(change);
+        } catch (const std::exception& error) {
+            outcome = sendOutcomeOf(error);
+            reason = SessionError::from(error);
+        }
+        if (!self)
+            co_return;
+        if (outcome == SendOutcome::Retry) {
+            stalled = true;
+            continue;
+        }
+        journal->remove(change.id);
+        if (!outcome) {
+            store->markChangeSent(change.id);
+            sentAny = true;
+        } else if (outcome == SendOutcome::Gone) {
+            store->dropPendingChange(change.id, false);
+        } else {
+            store->dropPendingChange(change.id, true);
+            co_await readThreadAgain(change.threadId);
+            if (!self)
+                co_return;
+            Q_EMIT changeRefused(change, *reason);
+        }
+        Q_EMIT journalChanged();
+        m_backoff = std::chrono::milliseconds(0);
+    }
+    m_playing = false;
+    if (sentAny)
+        Q_EMIT changesSent();
+    if (stalled)
+        planRetry();
+    else if (std::exchange(m_playAgain, false) && !journal->isEmpty())
+        co_await play();
+}
+
+QCoro::Task<> JournalSender::send(PendingChange change)
+{
+    const std::shared_ptr<GmailAPIClient> api = m_api;
+    std::function<QCoro::Task<bool>()> call = [api, change]() -> QCoro::Task<bool> {
+        switch (change.kind) {
+        case PendingChange::Kind::Trash:
+            co_await api->trashThread(change.threadId);
+            break;
+        case PendingChange::Kind::Untrash:
+            co_await api->untrashThread(change.threadId);
+            break;
+        case PendingChange::Kind::Labels:
+            co_await api->modifyThread(change.threadId, change.add, change.remove);
+            break;
+        }
+        co_return true;
+    };
+    co_await pacedCall<bool>(m_pacer, GmailQuota::threadsModify, Priority::Interactive,
+                             std::move(call));
+}
+
+QCoro::Task<> JournalSender::readThreadAgain(QString threadId)
+{
+    QStringList ids;
+    for (const MessageSummary& summary : m_store->threadMessages(threadId))
+        ids.append(summary.id());
+    const SummaryFetch fetched =
+        co_await fetchSummaries(m_api, m_store, m_pacer, Priority::Interactive, ids, true);
+    // What came is Google's word, with the later changes on top; the undo
+    // guess stays for what did not.
+    m_store->upsert(fetched.summaries);
+}
+
+void JournalSender::planRetry()
+{
+    m_backoff = std::clamp(m_backoff * 2, s_firstPause, std::chrono::milliseconds(maxPause));
+    m_pause = m_backoff;
+    const quint64 generation = ++m_retryGeneration;
+    QTimer::singleShot(m_pause, this, [this, generation] {
+        if (generation != m_retryGeneration || m_stopped)
+            return;
+        [](QPointer<JournalSender> sender) -> QCoro::Task<> {
+            try {
+                co_await sender->play();
+            } catch (...) {
+                // play() keeps its failures in the journal; nothing may
+                // escape a detached task.
+            }
+        }(this);
+    });
+}
+
+} // namespace vesk

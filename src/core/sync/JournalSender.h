@@ -1,0 +1,80 @@
+#pragma once
+
+#include "SessionError.h"
+#include "model/PendingChange.h"
+
+#include <QCoroTask>
+#include <QObject>
+
+#include <chrono>
+#include <memory>
+
+namespace vesk {
+
+class ChangeJournal;
+class GmailAPIClient;
+class MailStore;
+class QuotaPacer;
+
+/// Plays an account's journal to Gmail, oldest change first, one at a time
+/// and paced by the account's quota.
+///
+/// - A change Gmail takes leaves the journal; the cache keeps showing it
+///   until a synchronisation brings it back from Google.
+/// - A passing failure (network, Google's servers, quota, tokens) stops the
+///   play; it starts again after a growing pause, or at once on play().
+/// - A change about a conversation that no longer exists is dropped.
+/// - A change Gmail refuses is undone in the cache (the conversation is read
+///   again from Google, with later changes on top) and reported.
+///
+/// Owned by the account session, on the GUI thread.
+class JournalSender final : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// The longest pause between two attempts while Google cannot be reached.
+    static constexpr std::chrono::milliseconds maxPause{std::chrono::minutes(5)};
+
+    JournalSender(std::shared_ptr<ChangeJournal> journal, std::shared_ptr<GmailAPIClient> api,
+                  std::shared_ptr<MailStore> store, std::shared_ptr<QuotaPacer> pacer,
+                  QObject* parent = nullptr);
+    ~JournalSender() override;
+
+    /// Sends what waits, now: a pause after a failure is cut short. Returns
+    /// when the journal is empty or a passing failure stopped the play.
+    QCoro::Task<> play();
+    /// No more plays, when the account goes.
+    void stop();
+    bool isPlaying() const { return m_playing; }
+    /// The pause before the next attempt, after a passing failure; zero when
+    /// none is planned.
+    std::chrono::milliseconds pause() const { return m_pause; }
+
+Q_SIGNALS:
+    /// The journal lost a change (sent, dropped or refused).
+    void journalChanged();
+    /// At least one change reached Gmail in the play that just stopped.
+    void changesSent();
+    /// Gmail refused `change` for good; the cache no longer shows it.
+    void changeRefused(vesk::PendingChange change, vesk::SessionError reason);
+
+private:
+    QCoro::Task<> send(PendingChange change);
+    QCoro::Task<> readThreadAgain(QString threadId);
+    void planRetry();
+
+    const std::shared_ptr<ChangeJournal> m_journal;
+    const std::shared_ptr<GmailAPIClient> m_api;
+    const std::shared_ptr<MailStore> m_store;
+    const std::shared_ptr<QuotaPacer> m_pacer;
+    bool m_playing = false;
+    bool m_playAgain = false;
+    bool m_stopped = false;
+    std::chrono::milliseconds m_pause{0};
+    /// Grows with each failed attempt in a row.
+    std::chrono::milliseconds m_backoff{0};
+    quint64 m_retryGeneration = 0;
+};
+
+} // namespace vesk

@@ -1,0 +1,139 @@
+// The program with Google out of reach, through the application state alone:
+// changes made meanwhile wait in the journal across a restart and land once
+// Google is back, merged with what changed at Gmail meanwhile; a change
+// Gmail refuses is undone and reported, and the others still land.
+
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/AppState.h"
+#include "app/NoticeBoard.h"
+#include "model/MailStore.h"
+
+#include <QTest>
+
+using namespace vesk;
+using namespace Qt::StringLiterals;
+using vesk::test::AppRig;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
+
+QStringList sorted(QStringList labels)
+{
+    labels.sort();
+    return labels;
+}
+
+} // namespace
+
+class TestOffline : public QObject
+{
+    Q_OBJECT
+
+    /// Every message at Gmail is cached with Gmail's labels, and nothing else.
+    static bool cacheEqualsMailbox(AppRig& rig, const AppState& app)
+    {
+        const auto cached = app.sessions().first()->store()->snapshot().summaries;
+        const QStringList ids = rig.google().messageIds(ana);
+        if (cached.size() != ids.size())
+            return false;
+        return std::all_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
+            const MessageSummary* summary = cached.find(id);
+            return summary && sorted(summary->labelIds()) == sorted(rig.google().labelIds(ana, id));
+        });
+    }
+
+    static QStringList inboxSubjects(const AppState& app)
+    {
+        QStringList subjects;
+        for (const ThreadSummary& thread : app.visibleThreads())
+            subjects.append(thread.subject());
+        subjects.sort();
+        return subjects;
+    }
+
+private Q_SLOTS:
+    void changesWaitThroughARestartAndLandOnceGoogleIsBack()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}});
+        rig.configureClient();
+        const auto mail = [&](const QString& subject) {
+            return rig.google().deliverMessage(ana, TestRig::mail(QString(), subject));
+        };
+        const auto bill = mail(u"Fatura"_s);
+        const auto invite = mail(u"Convite"_s);
+        const auto meeting = mail(u"Reunião"_s);
+        const auto offer = mail(u"Promoção"_s);
+        const auto report = mail(u"Relatório"_s);
+        const QString projects = rig.google().addLabel(ana, u"Projetos"_s);
+        rig.linkDirectly(ana);
+
+        // Made while Google listens: its addresses name the port it is
+        // brought back on.
+        const AppServices services = rig.services();
+        auto app = std::make_unique<AppState>(services);
+        awaitTask(app->startAll());
+        QCOMPARE(app->visibleThreads().size(), 5);
+        QVERIFY(!app->isOffline());
+
+        // Out of reach: every change shows at once and waits.
+        const quint16 port = rig.google().port();
+        rig.google().stop();
+        awaitTask(app->archive(bill.threadId));
+        awaitTask(app->setLabel(invite.threadId, projects, true));
+        awaitTask(app->setRead(meeting.threadId, true));
+        awaitTask(app->trash(offer.threadId));
+        // Gmail refuses this one when it finally arrives.
+        awaitTask(app->setLabel(report.threadId, u"Label_apagada"_s, true));
+        QVERIFY(app->isOffline());
+        QCOMPARE(app->waitingChanges(), 5);
+        const QStringList shown{u"Convite"_s, u"Relatório"_s, u"Reunião"_s};
+        QTRY_COMPARE(inboxSubjects(*app), shown);
+
+        // Meanwhile, at Gmail: the web stars a conversation the journal
+        // archives, and marks another read.
+        rig.google().modifyMessage(ana, bill.id, {u"STARRED"_s}, {});
+        rig.google().modifyMessage(ana, invite.id, {}, {u"UNREAD"_s});
+
+        // A restart while still offline keeps every change, shown as made.
+        app.reset();
+        app = std::make_unique<AppState>(services);
+        awaitTask(app->startAll());
+        QCOMPARE(app->waitingChanges(), 5);
+        QTRY_COMPARE(inboxSubjects(*app), shown);
+
+        QVERIFY(rig.google().start(port));
+        awaitTask(app->refresh());
+        QTRY_COMPARE_WITH_TIMEOUT(app->waitingChanges(), 0, 60000);
+        QVERIFY(!app->isOffline());
+
+        const auto labels = [&](const fakegoogle::MessageRef& m) {
+            return rig.google().labelIds(ana, m.id);
+        };
+        QVERIFY(!labels(bill).contains(inbox));
+        QVERIFY(labels(bill).contains(u"STARRED"_s));
+        QVERIFY(labels(invite).contains(projects) && !labels(invite).contains(u"UNREAD"_s));
+        QVERIFY(!labels(meeting).contains(u"UNREAD"_s));
+        QVERIFY(labels(offer).contains(u"TRASH"_s) && !labels(offer).contains(inbox));
+        QVERIFY(!labels(report).contains(u"Label_apagada"_s));
+
+        // The refused change is undone and said, naming the conversation.
+        QCOMPARE(app->notices().notices().size(), 1);
+        const QString notice = app->notices().notices().first().text;
+        QVERIFY2(notice.contains(u"«Relatório»"_s) && notice.contains(u"Label_apagada"_s),
+                 qPrintable(notice));
+        app->notices().dismiss(app->notices().notices().first().id);
+        QVERIFY(app->notices().notices().isEmpty());
+
+        awaitTask(app->refresh());
+        QTRY_VERIFY_WITH_TIMEOUT(cacheEqualsMailbox(rig, *app), 30000);
+        QCOMPARE(inboxSubjects(*app), shown);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOffline)
+#include "tst_offline.moc"
