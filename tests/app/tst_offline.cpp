@@ -7,6 +7,7 @@
 #include "AwaitTask.h"
 #include "app/AppState.h"
 #include "app/NoticeBoard.h"
+#include "compose/ComposerSession.h"
 #include "model/MailStore.h"
 
 #include <QTest>
@@ -91,6 +92,27 @@ private Q_SLOTS:
         awaitTask(app->setLabel(report.threadId, u"Label_apagada"_s, true));
         QVERIFY(app->isOffline());
         QCOMPARE(app->waitingChanges(), 5);
+        // Messages wait in the outbox; Gmail refuses the first to arrive.
+        const auto write = [&](const QString& subject) {
+            app->startNewMessage();
+            app->composer()->setTo(u"rui@exemplo.pt"_s);
+            app->composer()->setSubject(subject);
+            app->composer()->setBody(u"Segue em anexo."_s);
+            app->composer()->addAttachments({{u"plano.pdf"_s, u"application/pdf"_s, "%PDF-1.4"}});
+            QVERIFY(awaitTask(app->composer()->send()));
+            QVERIFY(app->composer()->wasQueued());
+            app->closeComposer();
+        };
+        write(u"Recusada"_s);
+        write(u"Proposta"_s);
+        fakegoogle::FaultRule invalid;
+        invalid.method = u"POST"_s;
+        invalid.pathPattern = u".*/messages/send"_s;
+        invalid.status = 400;
+        invalid.body =
+            R"({"error":{"code":400,"message":"Invalid To header","status":"INVALID_ARGUMENT"}})";
+        rig.google().addFault(invalid);
+        QCOMPARE(app->waitingChanges(), 7);
         const QStringList shown{u"Convite"_s, u"Relatório"_s, u"Reunião"_s};
         QTRY_COMPARE(inboxSubjects(*app), shown);
 
@@ -103,7 +125,7 @@ private Q_SLOTS:
         app.reset();
         app = std::make_unique<AppState>(services);
         awaitTask(app->startAll());
-        QCOMPARE(app->waitingChanges(), 5);
+        QCOMPARE(app->waitingChanges(), 7);
         QTRY_COMPARE(inboxSubjects(*app), shown);
 
         QVERIFY(rig.google().start(port));
@@ -120,6 +142,22 @@ private Q_SLOTS:
         QVERIFY(!labels(meeting).contains(u"UNREAD"_s));
         QVERIFY(labels(offer).contains(u"TRASH"_s) && !labels(offer).contains(inbox));
         QVERIFY(!labels(report).contains(u"Label_apagada"_s));
+
+        // The message went once, with its file; the refused one is back in
+        // a composer with Gmail's reason.
+        int sent = 0;
+        for (const QString& id : rig.google().messageIds(ana)) {
+            const QByteArray raw = rig.google().rawMessage(ana, id);
+            sent += raw.contains("Subject: Proposta") && raw.contains("plano.pdf");
+            QVERIFY(!raw.contains("Subject: Recusada"));
+        }
+        QCOMPARE(sent, 1);
+        QVERIFY(app->composer());
+        QCOMPARE(app->composer()->subject(), u"Recusada"_s);
+        QVERIFY2(app->composer()->error().contains(u"Invalid To header"_s),
+                 qPrintable(app->composer()->error()));
+        QCOMPARE(app->composer()->attachments().size(), 1);
+        app->closeComposer();
 
         // The refused change is undone and said, naming the conversation.
         QCOMPARE(app->notices().notices().size(), 1);

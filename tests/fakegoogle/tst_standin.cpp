@@ -87,10 +87,12 @@ QByteArray message(const QString& from, const QString& subject, const QString& t
 QStringList changes(const QJsonObject& answer)
 {
     QStringList out;
-    for (const auto& value : answer[u"history"_s].toArray()) {
+    const QJsonArray history = answer[u"history"_s].toArray();
+    for (const auto& value : history) {
         for (const QString& kind :
              {u"messagesAdded"_s, u"messagesDeleted"_s, u"labelsAdded"_s, u"labelsRemoved"_s}) {
-            for (const auto& entry : value[kind].toArray()) {
+            const QJsonArray entries = value[kind].toArray();
+            for (const auto& entry : entries) {
                 QString line = kind + u':' + entry[u"message"_s][u"id"_s].toString();
                 if (entry.toObject().contains(u"labelIds"_s))
                     line += u':' + entry[u"labelIds"_s].toVariant().toStringList().join(u',');
@@ -172,7 +174,8 @@ QString outline(const QJsonObject& part)
     QString line = part[u"partId"_s].toString() + u'|' + part[u"mimeType"_s].toString() + u'|' +
                    part[u"filename"_s].toString() + u'|' +
                    QString::number(body[u"size"_s].toInteger()) + u'|' + kind;
-    for (const auto& child : part[u"parts"_s].toArray())
+    const QJsonArray children = part[u"parts"_s].toArray();
+    for (const auto& child : children)
         line += u" ; "_s + outline(child.toObject());
     return line;
 }
@@ -182,7 +185,8 @@ QList<QJsonObject> partsOf(const QJsonObject& message)
 {
     QList<QJsonObject> parts{message[u"payload"_s].toObject()};
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        for (const auto& child : parts[i][u"parts"_s].toArray())
+        const QJsonArray children = parts[i][u"parts"_s].toArray();
+        for (const auto& child : children)
             parts.append(child.toObject());
     }
     return parts;
@@ -466,7 +470,8 @@ private Q_SLOTS:
         QStringList got;
         const Answer answer =
             call(u"/messages?q="_s + QString::fromLatin1(QUrl::toPercentEncoding(query)));
-        for (const auto& ref : answer.json()[u"messages"_s].toArray())
+        const QJsonArray refs = answer.json()[u"messages"_s].toArray();
+        for (const auto& ref : refs)
             got.append(names.value(ref[u"id"_s].toString()));
         QCOMPARE(got, expected);
     }

@@ -8,6 +8,7 @@
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
+#include "compose/Outbox.h"
 #include "model/CachePreload.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
@@ -76,6 +77,7 @@ AppState::AppState(AppServices services, QObject* parent)
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     connect(m_services.reachability.get(), &Reachability::onlineChanged, this,
             &AppState::offlineChanged);
+    connect(m_services.reachability.get(), &Reachability::cameBack, this, &AppState::sendOutboxes);
     m_registry.load();
     rebuildSessions();
     // Read for the accounts of this start only.
@@ -109,8 +111,13 @@ bool AppState::isOffline() const
 int AppState::waitingChanges() const
 {
     int waiting = 0;
-    for (const AccountSession* session : m_sessions)
+    for (const AccountSession* session : m_sessions) {
         waiting += session->waitingChanges();
+        if (const Outbox* outbox = outboxOf(session)) {
+            waiting += int(std::count_if(outbox->messages().cbegin(), outbox->messages().cend(),
+                                         [](const OutboxMessage& m) { return !m.isHeld(); }));
+        }
+    }
     return waiting;
 }
 
@@ -187,7 +194,7 @@ void AppState::loadSelectedLabel()
 {
     // The session skips a label already loaded, and keeps one that failed
     // unloaded for the next selection to try again.
-    if (AccountSession* session = selectedSession())
+    if (AccountSession* session = selectedSession(); session && m_selectedLabelId != outboxId())
         session->ensureLabelLoaded(m_selectedLabelId);
 }
 
@@ -207,6 +214,7 @@ QString AppState::labelTitleIn(const AccountSession* session, const QString& lab
         {SystemLabels::starred(), QT_TRANSLATE_NOOP("vesk::AppState", "Com estrela")},
         {SystemLabels::important(), QT_TRANSLATE_NOOP("vesk::AppState", "Importantes")},
         {SystemLabels::unread(), QT_TRANSLATE_NOOP("vesk::AppState", "Não lidas")},
+        {outboxId(), QT_TRANSLATE_NOOP("vesk::AppState", "Caixa de saída")},
     };
     for (const auto& [id, title] : s_system) {
         if (id == labelId)
@@ -262,7 +270,75 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
 {
     if (m_isSearching)
         return m_searchResults;
+    if (m_selectedLabelId == outboxId()) {
+        // A handful of messages at most: made again on each call.
+        QList<MessageSummary> messages;
+        if (const Outbox* outbox = outboxOf(selectedSession())) {
+            for (const OutboxMessage& message : outbox->messages()) {
+                const QString id = message.id.toString(QUuid::WithoutBraces);
+                messages.append(
+                    MessageSummary(id, outboxId() + u':' + id, {outboxId()}, message.body.left(200),
+                                   tr("Para: %1").arg(message.to), QString(), message.subject,
+                                   message.queuedAt.toMSecsSinceEpoch()));
+            }
+        }
+        m_outboxThreads = ThreadSummary::group(messages);
+        return m_outboxThreads;
+    }
     return m_grouping->threads(selectedSession(), m_selectedLabelId);
+}
+
+Outbox* AppState::outboxOf(const AccountSession* session)
+{
+    return session ? session->findChild<Outbox*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void AppState::attachOutbox(AccountSession* session)
+{
+    auto* outbox = new Outbox(session->id(), session->api(), session->engine().pacer(),
+                              Outbox::folderBesideCache(session->store()->filePath()), session);
+    connect(outbox, &Outbox::changed, this, [this] {
+        Q_EMIT outboxChanged();
+        Q_EMIT waitingChangesChanged();
+        if (m_selectedLabelId == outboxId())
+            Q_EMIT threadsChanged();
+    });
+    connect(outbox, &Outbox::messageSent, session, [session] { session->syncNow(); });
+    connect(outbox, &Outbox::messageRefused, this, [this, session](const OutboxMessage& message) {
+        // Back in a composer with the reason, unless one is in use: then it
+        // waits in the outbox, held, with the reason, for the person.
+        if (!m_composer && selectedSession() == session) {
+            openFromOutbox(message.id);
+            return;
+        }
+        m_notices->post(tr("O Gmail recusou a mensagem «%1» (%2): %3. Está na Caixa de saída.")
+                            .arg(message.subject, session->id(), message.refusal));
+    });
+    for (const QString& aside : outbox->damagedFiles()) {
+        m_notices->post(tr("Uma mensagem da Caixa de saída de %1 não pôde ser lida e ficou de "
+                           "parte em %2.")
+                            .arg(session->id(), aside));
+    }
+}
+
+void AppState::sendOutboxes()
+{
+    for (AccountSession* session : std::as_const(m_sessions)) {
+        if (Outbox* outbox = outboxOf(session); outbox && !outbox->messages().isEmpty())
+            outbox->send();
+    }
+}
+
+void AppState::openFromOutbox(const QUuid& id)
+{
+    AccountSession* session = selectedSession();
+    Outbox* outbox = outboxOf(session);
+    if (!outbox || m_composer)
+        return;
+    if (const std::optional<OutboxMessage> message = outbox->take(id)) {
+        setComposer(
+            ComposerSession::fromOutbox(*message, composerAccount(session), m_services.dialogs));
+    }
 }
 
 ComposerAccount AppState::composerAccount(AccountSession* session)
@@ -270,8 +346,12 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
     if (!session)
         return {};
     QPointer<AccountSession> weak(session);
-    return ComposerAccount{session->identity(), session->api(), [weak] { return syncIfOpen(weak); },
-                           session};
+    return ComposerAccount{session->identity(),
+                           session->api(),
+                           [weak] { return syncIfOpen(weak); },
+                           session,
+                           outboxOf(session),
+                           [weak] { return weak && weak->isOffline(); }};
 }
 
 void AppState::startNewMessage()
@@ -405,6 +485,7 @@ AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
             });
     connect(session, &AccountSession::noticeRaised, this,
             [this](const SessionError& notice) { m_notices->post(notice.text, notice.details); });
+    attachOutbox(session);
     if (const std::optional<QString> aside = session->journal()->damagedFile()) {
         m_notices->post(tr("As alterações por enviar de %1 não puderam ser lidas e ficaram de "
                            "parte em %2.")
@@ -458,6 +539,7 @@ QCoro::Task<> AppState::startAll()
         if (!self)
             co_return;
     }
+    sendOutboxes();
     updateBadge();
 }
 
@@ -479,6 +561,11 @@ void AppState::openThreadLater(const QString& threadId)
 
 void AppState::selectThread(const std::optional<ThreadSummary>& thread)
 {
+    // An outbox row opens the message for changes rather than reading it.
+    if (thread && thread->threadId.startsWith(outboxId() + u':')) {
+        openFromOutbox(QUuid::fromString(thread->threadId.mid(outboxId().size() + 1)));
+        return;
+    }
     const QString threadId = thread ? thread->threadId : QString();
     if (m_selectedThreadId != threadId) {
         m_selectedThreadId = threadId;
@@ -576,6 +663,8 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     const std::shared_ptr<OfflineThreads> offline = session->offlineThreads();
     const SessionServices services = m_services.sessions;
     session->stop();
+    if (Outbox* outbox = outboxOf(session))
+        outbox->wipe();
     if (const std::optional<TokenSet> tokens = vault->loadTokenSet())
         co_await OAuthService::revoke(tokens->refreshToken, services.transport,
                                       services.oauthEndpoints.revocation);

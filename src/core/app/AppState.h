@@ -23,6 +23,7 @@ class AccountLinker;
 class AccountSession;
 class ComposerSession;
 class NoticeBoard;
+class Outbox;
 class Reachability;
 class OfflineLimit;
 class ThreadGrouping;
@@ -189,6 +190,15 @@ public:
     /// What went wrong out of sight: refused changes, files set aside.
     NoticeBoard& notices() const { return *m_notices; }
 
+    /// The label id of the outbox, which the window lists with Gmail's
+    /// labels while it holds a message; not one of Gmail's.
+    static QString outboxId() { return QStringLiteral("VESK_OUTBOX"); }
+    /// The account's outbox; null for none.
+    static Outbox* outboxOf(const AccountSession* session);
+    /// Opens the outbox message in the composer, out of the outbox; nothing
+    /// when it is on its way now or gone, or another message is being written.
+    void openFromOutbox(const QUuid& id);
+
 Q_SIGNALS:
     void sessionsChanged();
     void selectionChanged();
@@ -201,6 +211,8 @@ Q_SIGNALS:
     void threadsChanged();
     void offlineChanged();
     void waitingChangesChanged();
+    /// An outbox gained or lost a message.
+    void outboxChanged();
 
 private:
     /// Brings the sessions in line with the registry, on each of its changes:
@@ -219,6 +231,8 @@ private:
                      const SessionError& reason);
     static AppServices watched(AppServices services);
     static QString labelTitleIn(const AccountSession* session, const QString& labelId);
+    void attachOutbox(AccountSession* session);
+    void sendOutboxes();
 
     AppServices m_services;
     AccountRegistry m_registry;
@@ -237,6 +251,8 @@ private:
     NoticeBoard* m_notices;
     AccountLinker* m_linker;
     ThreadGrouping* m_grouping;
+    /// The selected account's outbox as threads, while it is selected.
+    mutable QList<ThreadSummary> m_outboxThreads;
     std::unique_ptr<UnreadBadge> m_badge;
 };
 

@@ -12,6 +12,7 @@
 namespace vesk {
 
 class GmailAPIClient;
+class Outbox;
 
 /// What a composer needs of the account it writes from, handed over by
 /// whoever owns the account's session, so that composing does not depend on
@@ -26,6 +27,12 @@ struct ComposerAccount
     /// Brings the account's mail up to date once a message has gone.
     std::function<QCoro::Task<>()> syncNow;
     QPointer<QObject> owner;
+    /// Where a message goes that Google cannot take now; none sends only
+    /// directly.
+    QPointer<Outbox> outbox;
+    /// Google is known to be out of reach: a message goes to the outbox
+    /// without trying.
+    std::function<bool()> isOffline;
 
     bool isOpen() const { return owner && api; }
 };

@@ -2,15 +2,19 @@
 
 #include "ComposerDraft.h"
 #include "MIMEBuilder.h"
+#include "Outbox.h"
 #include "OutgoingAddress.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/SnippetText.h"
 #include "net/DescribedError.h"
 #include "platform/FileDialogs.h"
+#include "sync/SendOutcome.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <algorithm>
 
 namespace vesk {
 
@@ -62,6 +66,28 @@ ComposerSession::ComposerSession(Mode mode, ComposerAccount account,
 }
 
 ComposerSession::~ComposerSession() = default;
+
+std::unique_ptr<ComposerSession> ComposerSession::fromOutbox(const OutboxMessage& message,
+                                                             ComposerAccount account,
+                                                             std::shared_ptr<FileDialogs> dialogs)
+{
+    auto composer = std::make_unique<ComposerSession>(Mode(message.mode), std::move(account),
+                                                      std::move(dialogs));
+    composer->m_to = message.to;
+    composer->m_cc = message.cc;
+    composer->m_bcc = message.bcc;
+    composer->m_subject = message.subject;
+    composer->m_body = message.body;
+    composer->m_attachments = message.attachments;
+    composer->m_threadId = message.threadId;
+    composer->m_inReplyTo = message.inReplyTo;
+    composer->m_references = message.references;
+    composer->m_draft->setId(message.draftId);
+    composer->m_hasSavedDraft = message.draftId.has_value();
+    if (message.isHeld())
+        composer->m_error = message.refusal;
+    return composer;
+}
 
 std::unique_ptr<ComposerSession> ComposerSession::reply(const FullMessage& message, bool all,
                                                         ComposerAccount account,
@@ -306,13 +332,22 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
             QString created = co_await api->createDraft(std::move(*raw), threadId);
             draft->setId(std::move(created));
         }
-    } catch (...) {
-        if (self)
-            self->m_dirty = true; // saved again at the next change
+    } catch (const std::exception& error) {
+        if (!self)
+            co_return;
+        self->m_dirty = true; // saved again at the next change
+        // Without a network nothing changes: the same save is tried again
+        // after a growing pause, through the same one save at a time.
+        if (sendOutcomeOf(error) == SendOutcome::Retry) {
+            self->m_saveRetry = std::clamp(self->m_saveRetry * 2, std::chrono::milliseconds(5000),
+                                           std::chrono::milliseconds(300000));
+            self->m_autosaveTimer.start(self->m_saveRetry);
+        }
         co_return;
     }
     if (!self)
         co_return;
+    m_saveRetry = std::chrono::milliseconds(0);
     if (!m_hasSavedDraft) {
         m_hasSavedDraft = true;
         Q_EMIT hasSavedDraftChanged();
@@ -358,6 +393,8 @@ QCoro::Task<bool> ComposerSession::send()
         setError(tr("Endereço inválido: %1").arg(*invalid));
         co_return false;
     }
+    if (m_account.outbox && m_account.isOffline && m_account.isOffline())
+        co_return co_await queue();
     QPointer<ComposerSession> self(this);
     const ComposerAccount account = m_account;
     const std::shared_ptr<GmailAPIClient> api = m_account.api;
@@ -365,15 +402,20 @@ QCoro::Task<bool> ComposerSession::send()
     const std::optional<QString> threadId = m_threadId;
     setSending(true);
     setError(std::nullopt);
+    bool passing = false;
     try {
         co_await api->sendMessage(std::move(*raw), threadId);
     } catch (const std::exception& error) {
-        if (self) {
+        passing = sendOutcomeOf(error) == SendOutcome::Retry;
+        if (self && !(passing && account.outbox)) {
             self->setError(describeError(error));
             self->setSending(false);
         }
-        co_return false;
+        if (!passing || !account.outbox || !self)
+            co_return false;
     }
+    if (passing)
+        co_return co_await queue();
     // The message has gone: no later save may leave a draft of it, and one
     // in flight may be creating the draft right now.
     draft->close();
@@ -394,6 +436,44 @@ QCoro::Task<bool> ComposerSession::send()
     }
     if (account.owner && account.syncNow)
         co_await account.syncNow();
+    co_return true;
+}
+
+QCoro::Task<bool> ComposerSession::queue()
+{
+    QPointer<ComposerSession> self(this);
+    const QPointer<Outbox> outbox = m_account.outbox;
+    const std::shared_ptr<ComposerDraft> draft = m_draft;
+    OutboxMessage message;
+    message.mode = int(m_mode);
+    message.to = m_to;
+    message.cc = m_cc;
+    message.bcc = m_bcc;
+    message.subject = m_subject;
+    message.body = m_body;
+    message.attachments = m_attachments;
+    message.threadId = m_threadId;
+    message.inReplyTo = m_inReplyTo;
+    message.references = m_references;
+    setSending(true);
+    // No save may start after this; the one in flight may be creating the
+    // draft that the outbox deletes once the message has gone.
+    draft->close();
+    m_autosaveTimer.stop();
+    co_await draft->settled();
+    message.draftId = draft->id();
+    if (!outbox) {
+        if (self)
+            self->setSending(false);
+        co_return false;
+    }
+    outbox->add(std::move(message));
+    if (self) {
+        self->m_dirty = false;
+        self->m_queued = true;
+        self->setError(std::nullopt);
+        self->setSending(false);
+    }
     co_return true;
 }
 

@@ -19,6 +19,7 @@ namespace vesk {
 
 class ComposerDraft;
 class FileDialogs;
+struct OutboxMessage;
 
 /// One message being written in one account: a new message, a reply, a reply
 /// to all or a forward. Prefills replies and forwards, saves a Gmail draft a
@@ -71,6 +72,12 @@ public:
     forward(FullMessage message, ComposerAccount account,
             std::shared_ptr<FileDialogs> dialogs = {});
 
+    /// The message again, as it was when it went to the outbox, with Gmail's
+    /// refusal as its error when it was refused; its draft is the same.
+    static std::unique_ptr<ComposerSession> fromOutbox(const OutboxMessage& message,
+                                                       ComposerAccount account,
+                                                       std::shared_ptr<FileDialogs> dialogs = {});
+
     const QUuid& id() const { return m_id; }
     Mode mode() const { return m_mode; }
     const ComposerAccount& account() const { return m_account; }
@@ -117,7 +124,12 @@ public:
     QCoro::Task<> autosave();
     /// Refuses, with "Endereço inválido: " and the entry as the error, when
     /// an entry of To, Cc or Bcc is not a mailbox (see OutgoingAddress).
+    /// While Google cannot be reached, or when the send fails for a reason
+    /// that passes, the message goes to the account's outbox and this says
+    /// true as well: it is safe and goes later (wasQueued() tells).
     QCoro::Task<bool> send();
+    /// The last send() left the message in the outbox.
+    bool wasQueued() const { return m_queued; }
     /// Ends the composer's drafts: no save starts any more, and the draft
     /// (once a save in flight has ended) is deleted.
     QCoro::Task<> discardDraft();
@@ -142,6 +154,8 @@ private:
     /// Sets a text field and tells its observers, only on a real change.
     void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
     std::optional<QByteArray> buildRaw() const;
+    /// Hands the message to the outbox; ends its drafts as sending does.
+    QCoro::Task<bool> queue();
     void setSending(bool sending);
     void setError(std::optional<QString> error);
 
@@ -165,6 +179,9 @@ private:
     std::shared_ptr<ComposerDraft> m_draft;
     QTimer m_autosaveTimer;
     bool m_dirty = false;
+    bool m_queued = false;
+    /// The pause before the next draft save after one that found no network.
+    std::chrono::milliseconds m_saveRetry{0};
 };
 
 } // namespace vesk

@@ -47,7 +47,8 @@ std::optional<QStringList> labelList(const QJsonValue& value)
     if (!value.isArray())
         return std::nullopt;
     QStringList labels;
-    for (const QJsonValue& label : value.toArray()) {
+    const QJsonArray array = value.toArray();
+    for (const QJsonValue& label : array) {
         if (!label.isString() || label.toString().isEmpty())
             return std::nullopt;
         labels.append(label.toString());
@@ -133,7 +134,8 @@ std::optional<ChangeJournal::Decoded> ChangeJournal::decode(const QByteArray& by
     Decoded decoded;
     decoded.nextId = *next;
     quint64 previous = 0;
-    for (const QJsonValue& value : root.value(u"changes").toArray()) {
+    const QJsonArray changes = root.value(u"changes").toArray();
+    for (const QJsonValue& value : changes) {
         std::optional<PendingChange> change = changeFrom(value);
         // Ids grow with each change and stay below the next one: anything
         // else was not written by us.

@@ -70,6 +70,7 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     // A sync brings the sent changes back from Google, which settles them.
     connect(m_sender, &JournalSender::changesSent, this, [this] { syncNow(); });
     connect(m_sender, &JournalSender::changeRefused, this, &AccountSession::changeRefused);
+    m_reachability = services.reachability;
     if (services.reachability) {
         connect(services.reachability, &Reachability::cameBack, this, [this] {
             if (m_started && !m_stopped) {
@@ -105,6 +106,11 @@ void AccountSession::stop()
     m_stopped = true;
     m_engine->stop();
     m_sender->stop();
+}
+
+bool AccountSession::isOffline() const
+{
+    return m_reachability && !m_reachability->isOnline();
 }
 
 int AccountSession::waitingChanges() const

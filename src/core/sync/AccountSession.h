@@ -11,6 +11,7 @@
 #include <QCoroTask>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <chrono>
@@ -24,6 +25,7 @@ class ChangeJournal;
 class GmailAPIClient;
 class JournalSender;
 class MailStore;
+class Reachability;
 class OfflineThreads;
 class SwitchedPoster;
 class SyncEngine;
@@ -75,6 +77,8 @@ public:
     JournalSender& sender() const { return *m_sender; }
     /// Changes made here that Gmail has not taken yet.
     int waitingChanges() const;
+    /// Google is known to be out of reach now.
+    bool isOffline() const;
 
     const QList<LabelInfo>& labels() const { return m_labels; }
     int revision() const { return m_revision; }
@@ -159,6 +163,7 @@ private:
     std::shared_ptr<ChangeJournal> m_journal;
     JournalSender* m_sender;
     const std::chrono::milliseconds m_syncInterval;
+    QPointer<Reachability> m_reachability;
     bool m_started = false;
     bool m_stopped = false;
 

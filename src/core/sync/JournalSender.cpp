@@ -11,15 +11,11 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace vesk {
 
 namespace {
 
 using Priority = QuotaPacer::Priority;
-
-constexpr std::chrono::milliseconds s_firstPause{2000};
 
 } // namespace
 
@@ -87,7 +83,7 @@ QCoro::Task<> JournalSender::play()
             Q_EMIT changeRefused(change, *reason);
         }
         Q_EMIT journalChanged();
-        m_backoff = std::chrono::milliseconds(0);
+        m_backoff.reset();
     }
     m_playing = false;
     if (sentAny)
@@ -133,8 +129,7 @@ QCoro::Task<> JournalSender::readThreadAgain(QString threadId)
 
 void JournalSender::planRetry()
 {
-    m_backoff = std::clamp(m_backoff * 2, s_firstPause, std::chrono::milliseconds(maxPause));
-    m_pause = m_backoff;
+    m_pause = m_backoff.grow();
     const quint64 generation = ++m_retryGeneration;
     QTimer::singleShot(m_pause, this, [this, generation] {
         if (generation != m_retryGeneration || m_stopped)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RetryBackoff.h"
 #include "SessionError.h"
 #include "model/PendingChange.h"
 
@@ -33,9 +34,6 @@ class JournalSender final : public QObject
     Q_OBJECT
 
 public:
-    /// The longest pause between two attempts while Google cannot be reached.
-    static constexpr std::chrono::milliseconds maxPause{std::chrono::minutes(5)};
-
     JournalSender(std::shared_ptr<ChangeJournal> journal, std::shared_ptr<GmailAPIClient> api,
                   std::shared_ptr<MailStore> store, std::shared_ptr<QuotaPacer> pacer,
                   QObject* parent = nullptr);
@@ -72,8 +70,7 @@ private:
     bool m_playAgain = false;
     bool m_stopped = false;
     std::chrono::milliseconds m_pause{0};
-    /// Grows with each failed attempt in a row.
-    std::chrono::milliseconds m_backoff{0};
+    RetryBackoff m_backoff;
     quint64 m_retryGeneration = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/sidebar/LabelListModel.h"
 
 #include "app/AppState.h"
+#include "compose/Outbox.h"
 #include "model/SystemLabels.h"
 #include "sync/AccountSession.h"
 
@@ -24,6 +25,7 @@ LabelListModel::LabelListModel(AppState& state, QObject* parent)
     connect(&m_state, &AppState::sessionsChanged, this, &LabelListModel::refresh);
     connect(&m_state, &AppState::selectionChanged, this, &LabelListModel::refresh);
     connect(&m_state, &AppState::searchChanged, this, &LabelListModel::refresh);
+    connect(&m_state, &AppState::outboxChanged, this, &LabelListModel::refresh);
     refresh();
 }
 
@@ -62,6 +64,12 @@ void LabelListModel::refresh()
     for (const SystemLabel& label : systemLabels()) {
         const qint64 count = label.id == SystemLabels::inbox() ? inboxUnread : 0;
         rows.append(row(label.id, m_state.labelTitle(label.id), label.symbol, count));
+        // The outbox, under the inbox, only while it holds a message.
+        const Outbox* outbox = AppState::outboxOf(session);
+        if (label.id == SystemLabels::inbox() && outbox && !outbox->messages().isEmpty()) {
+            rows.append(row(AppState::outboxId(), m_state.labelTitle(AppState::outboxId()),
+                            Symbol::Sent, outbox->messages().size()));
+        }
     }
     if (session) {
         for (const LabelInfo& label : session->labels()) {

@@ -23,7 +23,8 @@ public:
     {
         IdRole = KeyRole,
         SymbolRole = Qt::UserRole + 2,
-        /// The unread count to show; 0 for none (every label but the inbox).
+        /// The count to show: the inbox's unread messages, the outbox's
+        /// messages; 0 for none.
         CountRole,
         HighlightedRole,
     };

@@ -1,0 +1,230 @@
+#include "Outbox.h"
+
+#include "MIMEBuilder.h"
+#include "gmail/GmailAPIClient.h"
+#include "gmail/GmailQuota.h"
+#include "model/PrivateFile.h"
+#include "sync/PacedCall.h"
+#include "sync/SendOutcome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace vesk {
+
+namespace {
+
+/// Larger files are not read: a message with Gmail's 25 MB of attachments
+/// takes about 34 MB written out.
+constexpr qint64 s_maxFileSize = 64 * 1024 * 1024;
+
+} // namespace
+
+Outbox::Outbox(QString accountEmail, std::shared_ptr<GmailAPIClient> api,
+               std::shared_ptr<QuotaPacer> pacer, QString folder, QObject* parent)
+    : QObject(parent)
+    , m_accountEmail(std::move(accountEmail))
+    , m_api(std::move(api))
+    , m_pacer(std::move(pacer))
+    , m_folder(std::move(folder))
+{
+    load();
+}
+
+Outbox::~Outbox() = default;
+
+QString Outbox::folderBesideCache(const QString& cacheFilePath)
+{
+    if (cacheFilePath.isEmpty())
+        return {};
+    return QFileInfo(cacheFilePath).dir().filePath(QStringLiteral("outbox"));
+}
+
+void Outbox::load()
+{
+    if (m_folder.isEmpty())
+        return;
+    const QDir folder(m_folder);
+    const QFileInfoList files =
+        folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks);
+    for (const QFileInfo& info : files) {
+        QFile file(info.filePath());
+        std::optional<OutboxMessage> message;
+        if (info.size() <= s_maxFileSize && file.open(QIODevice::ReadOnly))
+            message = OutboxMessage::decode(file.readAll());
+        file.close();
+        // Only a file named after its own message counts as one: another
+        // name could make two files the same message.
+        if (message && info.completeBaseName() == message->id.toString(QUuid::WithoutBraces)) {
+            m_messages.append(std::move(*message));
+            continue;
+        }
+        const QString aside = info.filePath() + QStringLiteral(".damaged");
+        if (QFile::rename(info.filePath(), aside))
+            m_damaged.append(aside);
+    }
+    std::sort(
+        m_messages.begin(), m_messages.end(),
+        [](const OutboxMessage& a, const OutboxMessage& b) { return a.queuedAt < b.queuedAt; });
+}
+
+bool Outbox::save(const OutboxMessage& message) const
+{
+    if (m_folder.isEmpty())
+        return true;
+    return PrivateFile::makeFolder(m_folder) &&
+           PrivateFile::write(
+               QDir(m_folder).filePath(message.id.toString(QUuid::WithoutBraces) + u".json"),
+               message.encode());
+}
+
+void Outbox::forget(const QUuid& id)
+{
+    m_messages.removeIf([&id](const OutboxMessage& m) { return m.id == id; });
+    if (!m_folder.isEmpty())
+        QFile::remove(QDir(m_folder).filePath(id.toString(QUuid::WithoutBraces) + u".json"));
+}
+
+bool Outbox::add(OutboxMessage message)
+{
+    if (message.id.isNull())
+        message.id = QUuid::createUuid();
+    if (!message.queuedAt.isValid())
+        message.queuedAt = QDateTime::currentDateTimeUtc();
+    const bool written = save(message);
+    m_messages.append(std::move(message));
+    Q_EMIT changed();
+    // Started, not awaited: the caller goes on while it sends.
+    [](QPointer<Outbox> outbox) -> QCoro::Task<> {
+        try {
+            if (outbox)
+                co_await outbox->send();
+        } catch (...) {
+        }
+    }(this);
+    return written;
+}
+
+std::optional<OutboxMessage> Outbox::take(const QUuid& id)
+{
+    if (m_sending == id)
+        return std::nullopt;
+    const auto it = std::find_if(m_messages.cbegin(), m_messages.cend(),
+                                 [&id](const OutboxMessage& m) { return m.id == id; });
+    if (it == m_messages.cend())
+        return std::nullopt;
+    OutboxMessage message = *it;
+    forget(id);
+    Q_EMIT changed();
+    return message;
+}
+
+void Outbox::stop()
+{
+    m_stopped = true;
+    ++m_retryGeneration;
+}
+
+void Outbox::wipe()
+{
+    stop();
+    m_messages.clear();
+    if (!m_folder.isEmpty())
+        QDir(m_folder).removeRecursively();
+    Q_EMIT changed();
+}
+
+QCoro::Task<> Outbox::send()
+{
+    if (m_sending) {
+        m_sendAgain = true;
+        co_return;
+    }
+    ++m_retryGeneration;
+    QPointer<Outbox> self(this);
+    bool stalled = false;
+    while (!stalled && !m_stopped) {
+        const auto next = std::find_if(m_messages.cbegin(), m_messages.cend(),
+                                       [](const OutboxMessage& m) { return !m.isHeld(); });
+        if (next == m_messages.cend())
+            break;
+        const OutboxMessage message = *next;
+        m_sending = message.id;
+        std::optional<SendOutcome> outcome;
+        std::optional<SessionError> reason;
+        try {
+            co_await sendOne(message);
+        } catch (const std::exception& error) {
+            outcome = sendOutcomeOf(error);
+            reason = SessionError::from(error);
+        }
+        if (!self)
+            co_return;
+        m_sending.reset();
+        if (!outcome) {
+            forget(message.id);
+            m_backoff.reset();
+            Q_EMIT changed();
+            Q_EMIT messageSent(message.id);
+        } else if (outcome == SendOutcome::Retry) {
+            stalled = true;
+        } else {
+            OutboxMessage held = message;
+            held.refusal = reason->text;
+            save(held);
+            std::replace(m_messages.begin(), m_messages.end(), message, held);
+            Q_EMIT changed();
+            Q_EMIT messageRefused(held);
+        }
+    }
+    if (stalled)
+        planRetry();
+    else if (std::exchange(m_sendAgain, false))
+        co_await send();
+}
+
+QCoro::Task<> Outbox::sendOne(OutboxMessage message)
+{
+    const std::shared_ptr<GmailAPIClient> api = m_api;
+    QByteArray raw = MIMEBuilder::buildRaw(
+        m_accountEmail, MIMEBuilder::splitAddresses(message.to),
+        MIMEBuilder::splitAddresses(message.cc), MIMEBuilder::splitAddresses(message.bcc),
+        message.subject, message.body, message.attachments, message.inReplyTo, message.references);
+    std::function<QCoro::Task<bool>()> call = [api, raw = std::move(raw),
+                                               threadId = message.threadId]() -> QCoro::Task<bool> {
+        co_await api->sendMessage(raw, threadId);
+        co_return true;
+    };
+    co_await pacedCall<bool>(m_pacer, GmailQuota::messagesSend, QuotaPacer::Priority::Interactive,
+                             std::move(call));
+    if (message.draftId) {
+        try {
+            co_await api->deleteDraft(*message.draftId);
+        } catch (...) {
+            // The message has gone; a stale draft is the lesser harm.
+        }
+    }
+}
+
+void Outbox::planRetry()
+{
+    const std::chrono::milliseconds pause = m_backoff.grow();
+    const quint64 generation = ++m_retryGeneration;
+    QTimer::singleShot(pause, this, [this, generation] {
+        if (generation != m_retryGeneration || m_stopped)
+            return;
+        [](QPointer<Outbox> outbox) -> QCoro::Task<> {
+            try {
+                co_await outbox->send();
+            } catch (...) {
+            }
+        }(this);
+    });
+}
+
+} // namespace vesk
