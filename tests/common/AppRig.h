@@ -54,12 +54,6 @@ struct AppRig
         config->setClientSecret(TestRig::clientSecret());
     }
 
-    void unconfigureClient()
-    {
-        config->setClientId(QString());
-        config->setClientSecret(QString());
-    }
-
     /// An account linked in an earlier run, with fresh tokens: the
     /// application state built next finds it in the settings.
     void linkDirectly(const QString& email, const QString& name = {})

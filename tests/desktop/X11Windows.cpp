@@ -94,21 +94,4 @@ int X11Windows::stackingIndex(std::uint32_t window)
     return -1;
 }
 
-QString X11Windows::title(std::uint32_t window)
-{
-    xcb_connection_t* c = connection();
-    if (!c)
-        return {};
-    Reply<xcb_get_property_reply_t> property(
-        xcb_get_property_reply(c,
-                               xcb_get_property(c, 0, window, atom(c, "_NET_WM_NAME"),
-                                                atom(c, "UTF8_STRING"), 0, 1024),
-                               nullptr),
-        &std::free);
-    if (!property)
-        return {};
-    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(property.get())),
-                             xcb_get_property_value_length(property.get()));
-}
-
 } // namespace vesk::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <optional>
@@ -17,7 +17,6 @@ public:
     static std::optional<std::uint32_t> topWindowOf(qint64 pid);
     /// Position among the root's children, bottom first; -1 when absent.
     static int stackingIndex(std::uint32_t window);
-    static QString title(std::uint32_t window);
 };
 
 } // namespace vesk::test

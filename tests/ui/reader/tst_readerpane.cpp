@@ -155,22 +155,18 @@ private Q_SLOTS:
         // Built a few at a time, top first.
         QTRY_COMPARE(pane.cards().size(), 2);
 
+        // Senders by name where they have one; avatars and recipients are
+        // the card fallbacks' and names' cases below.
         const MessageCard* first = pane.cards().at(0);
         QCOMPARE(labelText(first, "sender"), u"Sofia Matos"_s);
-        QCOMPARE(labelText(first, "avatar"), u"S"_s);
-        QCOMPARE(labelText(first, "recipients"), u"para "_s + ana);
         QVERIFY(first->body()->text().contains(u"Segue em anexo amanhã."_s));
-        QVERIFY(first->attachmentRows().isEmpty());
-        QVERIFY(!first->htmlView());
+        QVERIFY(first->attachmentRows().isEmpty() && !first->htmlView());
 
         const MessageCard* second = pane.cards().at(1);
         QCOMPARE(labelText(second, "sender"), u"rui@x.pt"_s);
-        QCOMPARE(labelText(second, "avatar"), u"R"_s);
         QCOMPARE(second->attachmentRows().size(), 2);
         ReceivedAttachmentRow* pdf = second->attachmentRows().at(0);
         QCOMPARE(labelText(pdf, "attachmentName"), u"fatura.pdf"_s);
-        QCOMPARE(labelText(pdf, "attachmentSize"),
-                 QLocale().formattedDataSize(3000, 1, QLocale::DataSizeSIFormat));
         QCOMPARE(labelText(second->attachmentRows().at(1), "attachmentName"), u"notas.txt"_s);
 
         // "Guardar" saves through the transfer manager and reads "A guardar"
@@ -221,7 +217,7 @@ private Q_SLOTS:
             message.to = ana;
             message.subject = u"Boletim"_s;
             message.text = u"texto"_s;
-            message.html = u"<p>Edição %1</p>"_s.arg(m);
+            message.html = u"<p style=\"height:300px\">Edição %1</p>"_s.arg(m);
             threadId = m_rig->google()
                            .addMessage(ana, message.toRfc822(), {u"INBOX"_s},
                                        QDateTime::currentDateTimeUtc().addSecs(m - 100), threadId)
@@ -243,12 +239,17 @@ private Q_SLOTS:
         // take a while on a busy machine).
         QTRY_VERIFY_WITH_TIMEOUT(live().constFirst(), 30000);
         QVERIFY(!live().constLast());
+        const HtmlMessageView* first = pane.cards().constFirst()->htmlView();
+        QTRY_VERIFY_WITH_TIMEOUT(first->height() >= 300, 30000);
+        const int height = first->height();
 
-        // Read to the end, the first bodies are let go again.
+        // Read to the end, the first bodies are let go again, keeping their
+        // height so that nothing above the reader moves.
         QScrollBar* bar = pane.scrollArea()->verticalScrollBar();
         bar->setValue(bar->maximum());
         QTRY_VERIFY_WITH_TIMEOUT(live().constLast(), 30000);
         QVERIFY(!live().constFirst());
+        QCOMPARE(first->height(), height);
         bar->setValue(0);
         QTRY_VERIFY_WITH_TIMEOUT(live().constFirst(), 30000);
     }
@@ -317,23 +318,19 @@ private Q_SLOTS:
         pane.show();
         AccountSession& session = *m_app->selectedSession();
         awaitTask(session.openThread(threadId));
-        // Replies answer the newest message.
-        QVERIFY(!m_app->composer());
-        pane.replyAction()->trigger();
-        QVERIFY(m_app->composer());
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Reply);
-        QCOMPARE(m_app->composer()->to(), u"rui@x.pt"_s);
-        m_app->closeComposer();
-
-        pane.replyAllAction()->trigger();
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::ReplyAll);
-        m_app->closeComposer();
-
-        // Forwarding fetches the attachments first, then brings the composer.
-        pane.forwardAction()->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(m_app->composer(), 20000);
-        QCOMPARE(m_app->composer()->mode(), ComposerSession::Mode::Forward);
-        m_app->closeComposer();
+        // Replies answer the newest message; forwarding fetches the
+        // attachments first, then brings the composer.
+        using Mode = ComposerSession::Mode;
+        for (const auto& [action, mode] : {std::pair{pane.replyAction(), Mode::Reply},
+                                           std::pair{pane.replyAllAction(), Mode::ReplyAll},
+                                           std::pair{pane.forwardAction(), Mode::Forward}}) {
+            QVERIFY(!m_app->composer());
+            action->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(m_app->composer(), 20000);
+            QCOMPARE(m_app->composer()->mode(), mode);
+            QCOMPARE(m_app->composer()->to(), mode == Mode::Forward ? QString() : u"rui@x.pt"_s);
+            m_app->closeComposer();
+        }
 
         // "Lixeira" trashes the open conversation, which closes it.
         pane.trashAction()->trigger();

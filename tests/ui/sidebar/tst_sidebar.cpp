@@ -1,5 +1,6 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
+#include "GoogleRefusal.h"
 #include "app/AppState.h"
 #include "auth/OAuthService.h"
 #include "model/MailStore.h"
@@ -230,9 +231,7 @@ private slots:
         scopes.pathPattern = u".*/labels"_s;
         scopes.status = 403;
         scopes.times = -1;
-        scopes.body =
-            R"({"error":{"code":403,"message":"Request had insufficient authentication scopes.",
-            "errors":[{"reason":"insufficientPermissions"}],"status":"PERMISSION_DENIED"}})";
+        scopes.body = test::googleRefusal("insufficientPermissions");
         m_rig->google().addFault(scopes);
         awaitTask(session->syncNow());
         QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);

@@ -98,14 +98,11 @@ private slots:
         showWindow();
         QVERIFY(m_window->isWelcomeShown());
         QVERIFY(!accountCommandsEnabled());
-        QCOMPARE(m_window->minimumSize(), QSize(980, 600));
         QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(m_state->composer(), nullptr);
 
         // The welcome screen's one button asks for the accounts sheet; Esc closes it.
-        auto* linkFirst = m_window->welcomeView()->findChild<PillButton*>();
-        QCOMPARE(linkFirst->text(), u"Ligar a primeira conta"_s);
-        linkFirst->click();
+        m_window->welcomeView()->findChild<PillButton*>()->click();
         QCOMPARE(m_sheetsBuilt, 1);
         QPointer<QDialog> sheet = m_window->accountsSheet();
         QVERIFY(sheet && sheet->isVisible());

@@ -1,16 +1,24 @@
+// The accounts and settings sheets over a real application state, and the
+// production file dialogs and file manager over the private session bus.
+
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
 #include "auth/TokenVault.h"
 #include "model/OfflineLimit.h"
+#include "platform/DesktopFileManager.h"
 #include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
+#include "ui/dialogs/QtFileDialogs.h"
 #include "ui/dialogs/SettingsWindow.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
 #include "ui/widgets/ToggleSwitch.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,11 +27,14 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::AppRig;
+using vesk::test::awaitTask;
 
 namespace {
 
@@ -38,9 +49,45 @@ QStringList accountsOf(const AppState& app)
     return emails;
 }
 
+/// A file manager on the private session bus, as desktops provide one.
+class FakeFileManager final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString& startupId)
+    {
+        Q_EMIT shown(uris, startupId);
+    }
+
+Q_SIGNALS:
+    void shown(const QStringList& uris, const QString& startupId);
+};
+
+/// Stands in for xdg-open: QDesktopServices hands file URLs here.
+class OpenedUrls final : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void open(const QUrl& url) { Q_EMIT opened(url); }
+
+Q_SIGNALS:
+    void opened(const QUrl& url);
+};
+
+QFileDialog* openDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
 } // namespace
 
-class TestAccountSettings : public QObject
+class TestDialogs : public QObject
 {
     Q_OBJECT
 
@@ -51,12 +98,17 @@ private slots:
     {
         Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
     }
-    void init() { m_rig = std::make_unique<AppRig>(); }
+    // The settings window and the accounts sheet start with no OAuth client.
+    void init()
+    {
+        m_rig = std::make_unique<AppRig>();
+        m_rig->config->setClientId(QString());
+        m_rig->config->setClientSecret(QString());
+    }
     void cleanup() { m_rig.reset(); }
 
     void settingsSaveAndStatus()
     {
-        m_rig->unconfigureClient();
         AppState app(m_rig->services());
         SettingsWindow window(app, m_rig->config);
         window.show();
@@ -114,10 +166,8 @@ private slots:
         QCOMPARE(asked.size(), 1);
     }
 
-    void accountsSheetSwitchesAndRemoves()
+    void accountsSheetLinksSwitchesAndRemoves()
     {
-        m_rig->configureClient();
-        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
         m_rig->linkDirectly(rui, u"Rui Matos"_s);
         AppState app(m_rig->services());
         QWidget window;
@@ -127,10 +177,34 @@ private slots:
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         QVERIFY(sheet.isModal() || sheet.windowModality() == Qt::WindowModal);
-        QVERIFY(!sheet.findChild<QLabel*>(u"notice"_s)->isVisible());
+        auto* notice = sheet.findChild<QLabel*>(u"notice"_s);
         auto* link = sheet.findChild<PillButton*>(u"link"_s);
-        QVERIFY(link->isVisible() && link->isEnabled());
+        auto* waiting = sheet.findChild<QWidget*>(u"waiting"_s);
+        auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
+        QVERIFY(notice->isVisible() && !link->isEnabled() && !error->isVisible());
 
+        m_rig->configureClient();
+        QVERIFY(!notice->isVisible() && link->isEnabled());
+        m_rig->browser->setIdle(true);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QVERIFY(app.isLinkingAccount());
+        QVERIFY(waiting->isVisible() && !link->isVisible());
+        QTRY_COMPARE(m_rig->browser->opened().size(), 1);
+        QTest::mouseClick(sheet.findChild<PillButton*>(u"cancelLink"_s), Qt::LeftButton);
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!waiting->isVisible() && link->isVisible() && error->isVisible());
+        QCOMPARE(error->text(), app.linkError());
+
+        // A link that goes through adds the account's card.
+        m_rig->google().addAccount(ana, u"Ana Lopes"_s);
+        m_rig->google().setConsentAccount(ana);
+        m_rig->browser->setIdle(false);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTRY_COMPARE(accountsOf(app), QStringList({rui, ana}));
+        QTRY_VERIFY(!app.isLinkingAccount());
+        QVERIFY(!error->isVisible());
+
+        // Each card's switch is its own account's.
         auto* anaCard = sheet.findChild<QWidget*>(u"account:"_s + ana);
         auto* ruiCard = sheet.findChild<QWidget*>(u"account:"_s + rui);
         QVERIFY(anaCard && ruiCard);
@@ -138,7 +212,7 @@ private slots:
         QVERIFY(anaSwitch->isChecked());
         QTest::mouseClick(anaSwitch, Qt::LeftButton);
         QVERIFY(!app.registry().notificationsEnabled(ana));
-        QVERIFY(!app.sessions().first()->notificationsEnabled());
+        QVERIFY(!AppRig::sessionOf(app, ana)->notificationsEnabled());
         QVERIFY(app.registry().notificationsEnabled(rui));
         QVERIFY(!anaSwitch->isChecked()); // the same card, still showing the account
         QTest::mouseClick(anaSwitch, Qt::LeftButton);
@@ -158,7 +232,7 @@ private slots:
         QCOMPARE(box->defaultButton()->text(), u"Cancelar"_s);
         QTest::keyClick(box, Qt::Key_Escape);
         QTRY_VERIFY(box.isNull());
-        QCOMPARE(accountsOf(app), (QStringList{ana, rui}));
+        QCOMPARE(accountsOf(app), (QStringList{rui, ana}));
         QVERIFY(m_rig->rig.keychain().get(TokenVault::tokenService(), rui));
 
         box = confirmation();
@@ -174,47 +248,69 @@ private slots:
         QVERIFY(!sheet.isVisible());
     }
 
-    void accountsSheetLinksAndCancels()
+    void saveDialogProposesTheNameAndAnswersTheChoice()
     {
-        m_rig->unconfigureClient();
-        AppState app(m_rig->services());
-        AccountsSheet sheet(app, nullptr);
-        sheet.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        auto* notice = sheet.findChild<QLabel*>(u"notice"_s);
-        auto* link = sheet.findChild<PillButton*>(u"link"_s);
-        auto* waiting = sheet.findChild<QWidget*>(u"waiting"_s);
-        auto* error = sheet.findChild<QLabel*>(u"linkError"_s);
-        QVERIFY(notice->isVisible());
-        QVERIFY(!link->isEnabled());
-        QVERIFY(!error->isVisible());
+        QTemporaryDir dir;
+        QWidget window;
+        window.show();
+        QtFileDialogs dialogs([&window] { return &window; });
 
-        m_rig->configureClient();
-        QVERIFY(!notice->isVisible());
-        QVERIFY(link->isEnabled());
-        m_rig->browser->setIdle(true);
-        QTest::mouseClick(link, Qt::LeftButton);
-        QVERIFY(app.isLinkingAccount());
-        QVERIFY(waiting->isVisible());
-        QVERIFY(!link->isVisible());
-        QTRY_COMPARE(m_rig->browser->opened().size(), 1);
-        QTest::mouseClick(sheet.findChild<PillButton*>(u"cancelLink"_s), Qt::LeftButton);
-        QTRY_VERIFY(!app.isLinkingAccount());
-        QVERIFY(!waiting->isVisible());
-        QVERIFY(link->isVisible());
-        QVERIFY(error->isVisible());
-        QCOMPARE(error->text(), app.linkError());
+        auto chosen = dialogs.chooseSaveFile(u"fatura.pdf"_s, dir.path(), u"Guardar anexo"_s);
+        QFileDialog* dialog = openDialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->parentWidget(), &window);
+        QCOMPARE(dialog->windowTitle(), u"Guardar anexo"_s);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog->selectedFiles(), QStringList{dir.filePath(u"fatura.pdf"_s)});
+        // The dialog's own OK: through its slot, which checks the name as a
+        // click does, and from the event loop, as a click comes.
+        QVERIFY(QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection));
+        QCOMPARE(awaitTask(std::move(chosen), std::chrono::seconds(20)),
+                 dir.filePath(u"fatura.pdf"_s));
 
-        // A link that goes through adds the account's card.
-        m_rig->google().addAccount(ana, u"Ana Lopes"_s);
-        m_rig->browser->setIdle(false);
-        QTest::mouseClick(link, Qt::LeftButton);
-        QTRY_COMPARE(accountsOf(app), QStringList(ana));
-        QTRY_VERIFY(!app.isLinkingAccount());
-        QVERIFY(!error->isVisible());
-        QVERIFY(sheet.findChild<QWidget*>(u"account:"_s + ana));
+        auto cancelled = dialogs.chooseSaveFile(u"fatura.pdf"_s, dir.path(), u"Guardar anexo"_s);
+        QVERIFY(QMetaObject::invokeMethod(openDialog(), "reject", Qt::QueuedConnection));
+        QCOMPARE(awaitTask(std::move(cancelled), std::chrono::seconds(20)), std::nullopt);
+
+        auto none = dialogs.chooseFilesToOpen(u"Anexar"_s);
+        QVERIFY(openDialog());
+        QCOMPARE(openDialog()->fileMode(), QFileDialog::ExistingFiles);
+        QVERIFY(QMetaObject::invokeMethod(openDialog(), "reject", Qt::QueuedConnection));
+        QVERIFY(awaitTask(std::move(none), std::chrono::seconds(20)).isEmpty());
+    }
+
+    void revealAsksTheFileManagerAndOpensTheFolderWithoutOne()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.isConnected());
+        OpenedUrls urls;
+        QDesktopServices::setUrlHandler(u"file"_s, &urls, "open");
+        QSignalSpy opened(&urls, &OpenedUrls::opened);
+        const QString path = u"/tmp/transferências/relatório final.pdf"_s;
+        DesktopFileManager manager;
+
+        // Nobody on the bus: the containing folder is opened instead.
+        manager.reveal(path);
+        QVERIFY(opened.wait());
+        QCOMPARE(opened.first().first().toUrl(), QUrl::fromLocalFile(u"/tmp/transferências"_s));
+
+        FakeFileManager fileManager;
+        QSignalSpy shown(&fileManager, &FakeFileManager::shown);
+        QVERIFY(bus.registerObject(u"/org/freedesktop/FileManager1"_s, &fileManager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(u"org.freedesktop.FileManager1"_s));
+        manager.reveal(path);
+        // A call to a service of this very process may be answered at once.
+        QVERIFY(!shown.isEmpty() || shown.wait());
+        QCOMPARE(shown.first().first().toStringList(),
+                 QStringList{QUrl::fromLocalFile(path).toString()});
+        QCOMPARE(opened.size(), 1);
+
+        bus.unregisterService(u"org.freedesktop.FileManager1"_s);
+        bus.unregisterObject(u"/org/freedesktop/FileManager1"_s);
+        QDesktopServices::unsetUrlHandler(u"file"_s);
     }
 };
 
-QTEST_MAIN(TestAccountSettings)
-#include "tst_accountsettings.moc"
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
