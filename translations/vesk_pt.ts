@@ -470,7 +470,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <source>%n alteração(ões) à espera</source>
+        <source>%n alterações à espera</source>
         <translation>
             <numerusform>%n alteração à espera</numerusform>
             <numerusform>%n alterações à espera</numerusform>
@@ -672,6 +672,10 @@
     </message>
     <message>
         <source>Sem etiquetas tuas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restaurar da lixeira</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

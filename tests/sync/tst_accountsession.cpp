@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(s->openThreadId(), read.threadId);
 
         awaitTask(s->openThread(fresh.threadId));
+        QVERIFY(!s->openThreadMessages().isEmpty());
         QVERIFY(s->openThreadMessages().first().labelIds.contains(unread));
         QCOMPARE(requestsTo(u"/modify"_s), 1);
         QVERIFY(!google().labelIds(email, fresh.id).contains(unread));

@@ -335,6 +335,17 @@ void AppState::openFromOutbox(const QUuid& id)
     Outbox* outbox = outboxOf(session);
     if (!outbox || m_composer)
         return;
+    if (outbox->isSending(id)) {
+        // On its way: it opens once this attempt has ended, if it failed.
+        auto* context = new QObject(this);
+        connect(outbox, &Outbox::attemptEnded, context, [this, context, id](const QUuid& ended) {
+            if (ended != id)
+                return;
+            context->deleteLater();
+            openFromOutbox(id);
+        });
+        return;
+    }
     if (const std::optional<OutboxMessage> message = outbox->take(id)) {
         setComposer(
             ComposerSession::fromOutbox(*message, composerAccount(session), m_services.dialogs));

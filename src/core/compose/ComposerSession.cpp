@@ -467,7 +467,9 @@ QCoro::Task<bool> ComposerSession::queue()
             self->setSending(false);
         co_return false;
     }
-    outbox->add(std::move(message));
+    // Known to be offline: it waits for the connection rather than trying.
+    const bool offline = m_account.isOffline && m_account.isOffline();
+    outbox->add(std::move(message), !offline);
     if (self) {
         self->m_dirty = false;
         self->m_queued = true;

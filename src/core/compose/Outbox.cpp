@@ -90,7 +90,7 @@ void Outbox::forget(const QUuid& id)
         QFile::remove(QDir(m_folder).filePath(id.toString(QUuid::WithoutBraces) + u".json"));
 }
 
-bool Outbox::add(OutboxMessage message)
+bool Outbox::add(OutboxMessage message, bool sendNow)
 {
     if (message.id.isNull())
         message.id = QUuid::createUuid();
@@ -99,6 +99,8 @@ bool Outbox::add(OutboxMessage message)
     const bool written = save(message);
     m_messages.append(std::move(message));
     Q_EMIT changed();
+    if (!sendNow)
+        return written;
     // Started, not awaited: the caller goes on while it sends.
     [](QPointer<Outbox> outbox) -> QCoro::Task<> {
         try {
@@ -166,6 +168,7 @@ QCoro::Task<> Outbox::send()
         if (!self)
             co_return;
         m_sending.reset();
+        Q_EMIT attemptEnded(message.id);
         if (!outcome) {
             forget(message.id);
             m_backoff.reset();

@@ -50,13 +50,14 @@ public:
     const QStringList& damagedFiles() const { return m_damaged; }
     bool isSending() const { return m_sending.has_value(); }
 
-    /// Keeps the message (written to disk before this returns) and sends
-    /// what waits. False when it could not be written: it is then kept in
-    /// memory only.
-    bool add(OutboxMessage message);
+    /// Keeps the message (written to disk before this returns) and, with
+    /// `sendNow`, sends what waits (without it, the next send() does). False
+    /// when it could not be written: it is then kept in memory only.
+    bool add(OutboxMessage message, bool sendNow = true);
     /// Takes a message out to change or cancel it; none when it is on its
-    /// way now or gone.
+    /// way now (see attemptEnded()) or gone.
     std::optional<OutboxMessage> take(const QUuid& id);
+    bool isSending(const QUuid& id) const { return m_sending == id; }
     /// Sends what waits, now; returns once the outbox is empty, holds only
     /// refused messages, or a passing failure stopped it.
     QCoro::Task<> send();
@@ -68,6 +69,8 @@ Q_SIGNALS:
     void changed();
     /// A message reached Gmail.
     void messageSent(QUuid id);
+    /// An attempt to send a message ended, whichever way.
+    void attemptEnded(QUuid id);
     /// Gmail refused a message for good; it stays, held, with the reason.
     void messageRefused(vesk::OutboxMessage message);
 

@@ -37,7 +37,7 @@ void OfflineLine::update()
 {
     QString text = tr("Sem ligação — as alterações são enviadas quando a ligação voltar.");
     if (const int waiting = m_state.waitingChanges(); waiting > 0)
-        text += QStringLiteral("  ·  ") + tr("%n alteração(ões) à espera", nullptr, waiting);
+        text += QStringLiteral("  ·  ") + tr("%n alterações à espera", nullptr, waiting);
     m_text->setText(text);
     setAccessibleDescription(text);
     setVisible(m_state.isOffline());

@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(state.visibleThreads().first().subject(), u"Notas"_s);
         // Opening it takes it out of the outbox, into the composer.
         state.selectThread(state.visibleThreads().first());
-        QVERIFY(state.composer());
+        QTRY_VERIFY(state.composer());
         QCOMPARE(state.composer()->to(), u"rui@exemplo.pt"_s);
         QCOMPARE(rowOf(labels, AppState::outboxId()), -1);
         awaitTask(state.composer()->discardDraft());
