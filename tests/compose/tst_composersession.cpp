@@ -141,6 +141,17 @@ private slots:
         composer.markDirty();
         QVERIFY(saved.wait(5000));
         QCOMPARE(google().draftIds(email), QStringList{draft});
+
+        // Without a network the save waits and goes again by itself, as
+        // the same draft: never a second one.
+        const quint16 port = google().port();
+        google().stop();
+        composer.setBody(u"Amanhã às 11h"_s);
+        composer.markDirty();
+        QVERIFY(!saved.wait(1000));
+        QVERIFY(google().start(port));
+        QVERIFY(saved.wait(20000));
+        QCOMPARE(google().draftIds(email), QStringList{draft});
     }
 
     void sendingDeletesTheDraftOrKeepsEverythingOnFailure()
