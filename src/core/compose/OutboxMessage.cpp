@@ -84,7 +84,7 @@ std::optional<OutboxMessage> OutboxMessage::decode(const QByteArray& bytes)
     const QJsonArray files = root.value(u"attachments").toArray();
     ok = ok && root.value(u"attachments").isArray() && !message.id.isNull() && message.mode >= 0 &&
          message.mode <= 3;
-    for (const QJsonValue file : files) {
+    for (const auto& file : files) {
         const QJsonObject object = file.toObject();
         const QByteArray data = object.value(u"data").toString().toLatin1();
         const auto decoded =

@@ -48,7 +48,7 @@ std::optional<QStringList> labelList(const QJsonValue& value)
         return std::nullopt;
     QStringList labels;
     const QJsonArray array = value.toArray();
-    for (const QJsonValue label : array) {
+    for (const auto& label : array) {
         if (!label.isString() || label.toString().isEmpty())
             return std::nullopt;
         labels.append(label.toString());
@@ -135,7 +135,7 @@ std::optional<ChangeJournal::Decoded> ChangeJournal::decode(const QByteArray& by
     decoded.nextId = *next;
     quint64 previous = 0;
     const QJsonArray changes = root.value(u"changes").toArray();
-    for (const QJsonValue value : changes) {
+    for (const auto& value : changes) {
         std::optional<PendingChange> change = changeFrom(value);
         // Ids grow with each change and stay below the next one: anything
         // else was not written by us.
