@@ -161,8 +161,7 @@ private Q_SLOTS:
         archive.id = 1;
         PendingChange trash = PendingChange::trash(u"t2"_s);
         trash.id = 2;
-        store.addPendingChange(archive);
-        store.addPendingChange(trash);
+        store.addPendingChanges({archive, trash});
         QCOMPARE(labelsOf(store, u"a"_s), QStringList{u"UNREAD"_s});
         // The trash is listed only there, as Gmail lists it.
         QVERIFY(store.summaries(u"STARRED"_s).isEmpty());

@@ -269,14 +269,14 @@ QList<MessageSummary> MailStore::threadMessages(const QString& threadId) const
     return messages;
 }
 
-void MailStore::relabelThreadLocked(const QString& threadId,
-                                    const std::function<QStringList(QStringList)>& change)
+void MailStore::relabelThreadsLocked(
+    const QSet<QString>& threadIds, const std::function<QStringList(const MessageSummary&)>& change)
 {
     QList<MessageSummary> changed;
     for (const MessageSummary& summary : std::as_const(m_state.summaries)) {
-        if (summary.threadId() != threadId)
+        if (!threadIds.contains(summary.threadId()))
             continue;
-        QStringList labels = change(summary.labelIds());
+        QStringList labels = change(summary);
         if (labels == summary.labelIds())
             continue;
         MessageSummary relabelled = summary;
@@ -289,14 +289,21 @@ void MailStore::relabelThreadLocked(const QString& threadId,
         changedLocked();
 }
 
-void MailStore::addPendingChange(const PendingChange& change)
+void MailStore::addPendingChanges(const QList<PendingChange>& changes)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_wiped)
+    if (m_wiped || changes.isEmpty())
         return;
-    m_overlay.add(change);
-    relabelThreadLocked(change.threadId,
-                        [&change](QStringList labels) { return change.appliedTo(labels); });
+    // One pass over the cache for all of them: at start the journal may
+    // hold many, and the cache a hundred thousand summaries.
+    QSet<QString> threads;
+    for (const PendingChange& change : changes) {
+        m_overlay.add(change);
+        threads.insert(change.threadId);
+    }
+    relabelThreadsLocked(threads, [this](const MessageSummary& summary) {
+        return m_overlay.appliedTo(summary.threadId(), summary.labelIds());
+    });
 }
 
 void MailStore::markChangeSent(quint64 changeId)
@@ -316,9 +323,9 @@ void MailStore::dropPendingChange(quint64 changeId, bool undo)
         if (change.id != changeId)
             continue;
         const PendingChange inverse = change.reversed();
-        relabelThreadLocked(change.threadId, [&](QStringList labels) {
+        relabelThreadsLocked({change.threadId}, [&](const MessageSummary& summary) {
             // The changes still on top win over the guess.
-            return m_overlay.appliedTo(change.threadId, inverse.appliedTo(std::move(labels)));
+            return m_overlay.appliedTo(change.threadId, inverse.appliedTo(summary.labelIds()));
         });
     }
 }

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -104,9 +105,10 @@ public:
     // Changes the person made that Google has not confirmed (see
     // PendingOverlay). Kept in memory only: the journal keeps them on disk.
 
-    /// Applies the change to the cached messages of its thread at once, and
-    /// to every summary that upsert() brings until it is settled or dropped.
-    void addPendingChange(const PendingChange& change);
+    /// Applies the changes to the cached messages of their threads at once,
+    /// and to every summary that upsert() brings until they are settled or
+    /// dropped.
+    void addPendingChanges(const QList<PendingChange>& changes);
     void markChangeSent(quint64 changeId);
     /// Takes the change off; with `undo`, its messages lose what it added and
     /// get back what it removed, as the best guess until Google says.
@@ -133,8 +135,8 @@ public:
 private:
     void load(std::optional<ReadAhead> readAhead);
     void changedLocked();
-    void relabelThreadLocked(const QString& threadId,
-                             const std::function<QStringList(QStringList)>& change);
+    void relabelThreadsLocked(const QSet<QString>& threadIds,
+                              const std::function<QStringList(const MessageSummary&)>& change);
 
     const QString m_accountEmail;
     QString m_folderPath;

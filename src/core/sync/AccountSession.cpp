@@ -60,8 +60,7 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
         std::make_shared<ChangeJournal>(ChangeJournal::pathBesideCache(m_store->filePath()));
     // What waited at the end of the last run stays on top of what Google
     // says until it is sent.
-    for (const PendingChange& change : m_journal->changes())
-        m_store->addPendingChange(change);
+    m_store->addPendingChanges(m_journal->changes());
     m_sender = new JournalSender(m_journal, m_api, m_store, m_engine->pacer(), this);
     connect(m_sender, &JournalSender::journalChanged, this, [this] {
         refreshFromStore();
@@ -302,7 +301,7 @@ QCoro::Task<> AccountSession::makeChange(PendingChange change)
                                         "o VESK antes de a ligação voltar, perde-se."),
             SessionError::Kind::Other, m_journal->filePath()});
     }
-    m_store->addPendingChange(change);
+    m_store->addPendingChanges({change});
     refreshFromStore();
     Q_EMIT waitingChangesChanged();
     co_await sendWaitingChanges();
