@@ -107,7 +107,7 @@ private Q_SLOTS:
         write(u"Proposta"_s);
         fakegoogle::FaultRule invalid;
         invalid.method = u"POST"_s;
-        invalid.pathPattern = u".*/messages/send"_s;
+        invalid.pathPattern = u".*/drafts/send"_s;
         invalid.status = 400;
         invalid.body =
             R"({"error":{"code":400,"message":"Invalid To header","status":"INVALID_ARGUMENT"}})";
@@ -143,13 +143,13 @@ private Q_SLOTS:
         QVERIFY(labels(offer).contains(u"TRASH"_s) && !labels(offer).contains(inbox));
         QVERIFY(!labels(report).contains(u"Label_apagada"_s));
 
-        // The message went once, with its file; the refused one is back in
-        // a composer with Gmail's reason.
+        // The message went once, with its file; the refused one stays a
+        // draft, and is back in a composer with Gmail's reason.
         int sent = 0;
         for (const QString& id : rig.google().messageIds(ana)) {
             const QByteArray raw = rig.google().rawMessage(ana, id);
             sent += raw.contains("Subject: Proposta") && raw.contains("plano.pdf");
-            QVERIFY(!raw.contains("Subject: Recusada"));
+            QVERIFY(!raw.contains("Subject: Recusada") || labels({id, {}}).contains(u"DRAFT"_s));
         }
         QCOMPARE(sent, 1);
         QVERIFY(app->composer());

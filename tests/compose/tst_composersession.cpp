@@ -3,11 +3,14 @@
 #include "TestRig.h"
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
+#include "compose/Outbox.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/MailStore.h"
 #include "sync/AccountSession.h"
+#include "sync/SyncEngine.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -184,7 +187,7 @@ private slots:
             QCOMPARE(composer.error(), u"Endereço inválido: "_s + bad.entry);
             QVERIFY(!composer.isSending());
         }
-        QCOMPARE(m_rig->requestsEndingWith(u"/messages/send"_s), 0);
+        QCOMPARE(m_rig->requestsEndingWith(u"/drafts/send"_s), 0);
         const QString to = u"João Sá <joao@exemplo.pt>, rui@x.pt"_s;
         composer.setTo(to);
         composer.setCc(u"\"Silva, Rui\" <silva@x.pt>"_s);
@@ -195,7 +198,7 @@ private slots:
         QSignalSpy saved(&composer, &ComposerSession::draftSaved);
         QVERIFY(saved.wait(5000));
 
-        google().failNext(u".*/messages/send"_s, 400, 1);
+        google().failNext(u".*/drafts/send"_s, 400, 1);
         QVERIFY(!awaitTask(composer.send()));
         QVERIFY(composer.error().startsWith(u"HTTP 400: "));
         QCOMPARE(composer.to(), to);
@@ -272,6 +275,47 @@ private slots:
         composer.reset();
         awaitTask(std::move(discarding));
         awaitTask(std::move(saving));
+        QVERIFY(google().draftIds(email).isEmpty());
+    }
+
+    void aSendWhoseAnswerIsLostGoesOutOnce()
+    {
+        awaitTask(m_session->startSync());
+        QTemporaryDir folder;
+        const auto openOutbox = [&] {
+            return std::make_unique<Outbox>(email, m_session->api(), m_session->engine().pacer(),
+                                            folder.path());
+        };
+        std::unique_ptr<Outbox> outbox = openOutbox();
+        ComposerAccount withOutbox = account();
+        withOutbox.outbox = outbox.get();
+        // Gmail sends the message and the answer is lost, then the answer to
+        // the outbox's own attempt is lost too.
+        FaultRule lost;
+        lost.kind = FaultRule::Kind::DropConnection;
+        lost.method = u"POST"_s;
+        lost.pathPattern = u".*/drafts/send"_s;
+        lost.times = 2;
+        google().addFault(lost);
+        ComposerSession composer(ComposerSession::Mode::New, withOutbox);
+        composer.setTo(u"rui@x.pt"_s);
+        composer.setSubject(u"Uma vez apenas"_s);
+        QVERIFY(awaitTask(composer.send()));
+        QVERIFY(composer.wasQueued());
+        QTRY_COMPARE(m_rig->requestsEndingWith(u"/drafts/send"_s), 2);
+        QTRY_VERIFY(!outbox->isSending());
+
+        // Started again from its files, it finds the draft gone: sent.
+        outbox = openOutbox();
+        QCOMPARE(outbox->messages().size(), 1);
+        QSignalSpy sent(outbox.get(), &Outbox::messageSent);
+        awaitTask(outbox->send());
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(outbox->messages().isEmpty());
+        int copies = 0;
+        for (const QString& id : google().messageIds(email))
+            copies += google().rawMessage(email, id).contains("Uma vez");
+        QCOMPARE(copies, 1);
         QVERIFY(google().draftIds(email).isEmpty());
     }
 };

@@ -79,6 +79,8 @@ QString GmailApi::methodName(const QString& httpMethod, const QStringList& segme
         return u"threads."_s + segments[2];
     if (head == u"drafts"_s && n == 1 && post)
         return u"drafts.create"_s;
+    if (head == u"drafts"_s && n == 2 && post && segments[1] == u"send"_s)
+        return u"drafts.send"_s;
     if (head == u"drafts"_s && n == 2)
         return httpMethod == u"PUT"_s      ? u"drafts.update"_s
                : httpMethod == u"DELETE"_s ? u"drafts.delete"_s
@@ -168,6 +170,8 @@ HttpReply GmailApi::dispatch(const QString& method, const HttpCall& call,
         return messages.attachment(id, segments.value(3));
     if (method == u"drafts.create"_s)
         return compose.createDraft(call);
+    if (method == u"drafts.send"_s)
+        return compose.sendDraft(call);
     if (method == u"drafts.update"_s)
         return compose.updateDraft(call, id);
     return compose.deleteDraft(id);

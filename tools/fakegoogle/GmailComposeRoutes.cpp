@@ -111,9 +111,7 @@ void GmailComposeRoutes::deliverLocally(const Incoming& incoming)
 {
     // Mail between two accounts of the stand-in arrives in the other inbox,
     // in the thread of the message it answers when there is one.
-    const QStringList recipients = addressesIn(incoming.mime.header(u"To"_s)) +
-                                   addressesIn(incoming.mime.header(u"Cc"_s)) +
-                                   addressesIn(incoming.mime.header(u"Bcc"_s));
+    const QStringList recipients = recipientsOf(incoming);
     const QString references =
         incoming.mime.header(u"References"_s) + u' ' + incoming.mime.header(u"In-Reply-To"_s);
     const QByteArray delivered = withoutBcc(incoming.raw);
@@ -139,14 +137,48 @@ HttpReply GmailComposeRoutes::send(const HttpCall& call)
     Incoming incoming;
     if (auto error = readRaw(*request, incoming))
         return *error;
-    const QStringList recipients = addressesIn(incoming.mime.header(u"To"_s)) +
-                                   addressesIn(incoming.mime.header(u"Cc"_s)) +
-                                   addressesIn(incoming.mime.header(u"Bcc"_s));
-    if (recipients.isEmpty())
-        return badRequest(u"Recipient address required"_s, u"invalidArgument"_s);
     const QString requested = (*request)[u"threadId"_s].toString();
     if (!requested.isEmpty() && m_mailbox.thread(requested).isEmpty())
         return notFound();
+    if (auto error = refusalOf(incoming))
+        return *error;
+    return sendChecked(std::move(incoming), threadFor(incoming, requested));
+}
+
+HttpReply GmailComposeRoutes::sendDraft(const HttpCall& call)
+{
+    const auto request = jsonBody(call);
+    if (!request)
+        return invalidJson();
+    const QString draftId = (*request)[u"id"_s].toString();
+    const StoredMessage* draft = m_mailbox.message(m_mailbox.draftMessage(draftId));
+    if (!draft)
+        return notFound();
+    Incoming incoming{draft->raw, draft->mime};
+    // A refused draft stays as it was, for its writer to mend.
+    if (auto error = refusalOf(incoming))
+        return *error;
+    const QString threadId = draft->threadId;
+    const bool threaded = m_mailbox.thread(threadId).size() > 1;
+    m_mailbox.deleteDraft(draftId);
+    return sendChecked(std::move(incoming), threaded ? threadId : QString());
+}
+
+std::optional<HttpReply> GmailComposeRoutes::refusalOf(const Incoming& incoming) const
+{
+    if (recipientsOf(incoming).isEmpty())
+        return badRequest(u"Recipient address required"_s, u"invalidArgument"_s);
+    return std::nullopt;
+}
+
+QStringList GmailComposeRoutes::recipientsOf(const Incoming& incoming)
+{
+    return addressesIn(incoming.mime.header(u"To"_s)) + addressesIn(incoming.mime.header(u"Cc"_s)) +
+           addressesIn(incoming.mime.header(u"Bcc"_s));
+}
+
+HttpReply GmailComposeRoutes::sendChecked(Incoming incoming, const QString& threadId)
+{
     // Gmail completes what a sender may leave out.
     if (incoming.mime.header(u"Message-ID"_s).isEmpty())
         incoming.raw = withHeader(incoming.raw, "Message-ID",
@@ -156,10 +188,9 @@ HttpReply GmailComposeRoutes::send(const HttpCall& call)
         incoming.raw = withHeader(incoming.raw, "From", m_mailbox.email().toUtf8());
     incoming.mime = MimeTree::parse(incoming.raw);
     QStringList labels{u"SENT"_s};
-    if (recipients.contains(m_mailbox.email().toLower()))
+    if (recipientsOf(incoming).contains(m_mailbox.email().toLower()))
         labels.append(u"INBOX"_s);
-    const MessageRef ref =
-        m_mailbox.insert(incoming.raw, labels, m_state.nowMs(), threadFor(incoming, requested));
+    const MessageRef ref = m_mailbox.insert(incoming.raw, labels, m_state.nowMs(), threadId);
     deliverLocally(incoming);
     return HttpReply::json(QJsonObject{{u"id"_s, ref.id},
                                        {u"threadId"_s, ref.threadId},

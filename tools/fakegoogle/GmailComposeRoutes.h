@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +24,9 @@ public:
     GmailComposeRoutes(GoogleState& state, Mailbox& mailbox);
 
     HttpReply send(const HttpCall& call);
+    // drafts.send: the draft goes and its message is sent; a draft already
+    // sent is no longer there (404).
+    HttpReply sendDraft(const HttpCall& call);
     HttpReply createDraft(const HttpCall& call);
     HttpReply updateDraft(const HttpCall& call, const QString& draftId);
     HttpReply deleteDraft(const QString& draftId);
@@ -31,6 +35,9 @@ private:
     struct Incoming;
     std::optional<HttpReply> readRaw(const QJsonObject& message, Incoming& incoming) const;
     QString threadFor(const Incoming& incoming, const QString& requested) const;
+    std::optional<HttpReply> refusalOf(const Incoming& incoming) const;
+    static QStringList recipientsOf(const Incoming& incoming);
+    HttpReply sendChecked(Incoming incoming, const QString& threadId);
     void deliverLocally(const Incoming& incoming);
 
     GoogleState& m_state;

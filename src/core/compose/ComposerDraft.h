@@ -26,6 +26,8 @@ public:
     bool isClosed() const { return m_closed; }
     /// The message has been sent or discarded: no save starts any more.
     void close() { m_closed = true; }
+    /// A send that did not go: the person goes on writing, and saving.
+    void reopen() { m_closed = false; }
 
     /// Takes the one save slot. False when a save is in flight; that save
     /// then runs once more before it ends.

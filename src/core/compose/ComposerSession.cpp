@@ -1,6 +1,7 @@
 #include "ComposerSession.h"
 
 #include "ComposerDraft.h"
+#include "DraftDelivery.h"
 #include "MIMEBuilder.h"
 #include "Outbox.h"
 #include "OutgoingAddress.h"
@@ -82,8 +83,8 @@ std::unique_ptr<ComposerSession> ComposerSession::fromOutbox(const OutboxMessage
     composer->m_threadId = message.threadId;
     composer->m_inReplyTo = message.inReplyTo;
     composer->m_references = message.references;
-    composer->m_draft->setId(message.draftId);
-    composer->m_hasSavedDraft = message.draftId.has_value();
+    composer->m_draft->setId(message.delivery.draftId);
+    composer->m_hasSavedDraft = message.delivery.draftId.has_value();
     if (message.isHeld())
         composer->m_error = message.refusal;
     return composer;
@@ -397,39 +398,39 @@ QCoro::Task<bool> ComposerSession::send()
         co_return co_await queue();
     QPointer<ComposerSession> self(this);
     const ComposerAccount account = m_account;
-    const std::shared_ptr<GmailAPIClient> api = m_account.api;
     const std::shared_ptr<ComposerDraft> draft = m_draft;
     const std::optional<QString> threadId = m_threadId;
     setSending(true);
     setError(std::nullopt);
-    bool passing = false;
+    // It goes out through its draft: no save may start now, and the one in
+    // flight may be creating that draft right now.
+    draft->close();
+    m_autosaveTimer.stop();
+    co_await draft->settled();
+    auto state = std::make_shared<DeliveryState>();
+    state->draftId = draft->id();
+    const DraftDelivery delivery(account.api, nullptr);
+    std::optional<SendOutcome> failure;
+    QString reason;
     try {
-        co_await api->sendMessage(std::move(*raw), threadId);
+        co_await delivery.deliver(std::move(*raw), threadId, state);
     } catch (const std::exception& error) {
-        passing = sendOutcomeOf(error) == SendOutcome::Retry;
-        if (self && !(passing && account.outbox)) {
-            self->setError(describeError(error));
+        failure = sendOutcomeOf(error);
+        reason = describeError(error);
+    }
+    if (failure) {
+        draft->setId(state->draftId);
+        if (failure == SendOutcome::Retry && account.outbox && self)
+            co_return co_await self->queue(*state);
+        if (self) {
+            draft->reopen();
+            self->setError(reason);
             self->setSending(false);
         }
-        if (!passing || !account.outbox || !self)
-            co_return false;
+        co_return false;
     }
-    if (passing)
-        co_return co_await queue();
-    // The message has gone: no later save may leave a draft of it, and one
-    // in flight may be creating the draft right now.
-    draft->close();
-    if (self)
-        self->m_autosaveTimer.stop();
-    co_await draft->settled();
-    if (const std::optional<QString> draftId = draft->id()) {
-        draft->setId(std::nullopt);
-        try {
-            co_await api->deleteDraft(*draftId);
-        } catch (...) {
-            // The message has gone; a stale draft is the lesser harm.
-        }
-    }
+    // Gmail deletes a draft it sends.
+    draft->setId(std::nullopt);
     if (self) {
         self->m_dirty = false;
         self->setSending(false);
@@ -439,7 +440,7 @@ QCoro::Task<bool> ComposerSession::send()
     co_return true;
 }
 
-QCoro::Task<bool> ComposerSession::queue()
+QCoro::Task<bool> ComposerSession::queue(DeliveryState delivery)
 {
     QPointer<ComposerSession> self(this);
     const QPointer<Outbox> outbox = m_account.outbox;
@@ -461,8 +462,10 @@ QCoro::Task<bool> ComposerSession::queue()
     draft->close();
     m_autosaveTimer.stop();
     co_await draft->settled();
-    message.draftId = draft->id();
+    message.delivery = std::move(delivery);
+    message.delivery.draftId = draft->id();
     if (!outbox) {
+        draft->reopen();
         if (self)
             self->setSending(false);
         co_return false;

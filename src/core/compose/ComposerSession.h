@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComposerAccount.h"
+#include "DeliveryState.h"
 #include "OutgoingAttachment.h"
 #include "model/FullMessage.h"
 
@@ -155,7 +156,8 @@ private:
     void assign(QString& field, const QString& value, void (ComposerSession::*changed)());
     std::optional<QByteArray> buildRaw() const;
     /// Hands the message to the outbox; ends its drafts as sending does.
-    QCoro::Task<bool> queue();
+    /// Hands the message to the outbox, with how far a send got.
+    QCoro::Task<bool> queue(DeliveryState delivery = {});
     void setSending(bool sending);
     void setError(std::optional<QString> error);
 

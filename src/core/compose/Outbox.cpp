@@ -1,10 +1,8 @@
 #include "Outbox.h"
 
+#include "DraftDelivery.h"
 #include "MIMEBuilder.h"
-#include "gmail/GmailAPIClient.h"
-#include "gmail/GmailQuota.h"
 #include "model/PrivateFile.h"
-#include "sync/PacedCall.h"
 #include "sync/SendOutcome.h"
 
 #include <QDir>
@@ -112,15 +110,22 @@ bool Outbox::add(OutboxMessage message, bool sendNow)
     return written;
 }
 
-std::optional<OutboxMessage> Outbox::take(const QUuid& id)
+std::optional<OutboxMessage> Outbox::find(const QUuid& id) const
 {
-    if (m_sending == id)
-        return std::nullopt;
     const auto it = std::find_if(m_messages.cbegin(), m_messages.cend(),
                                  [&id](const OutboxMessage& m) { return m.id == id; });
     if (it == m_messages.cend())
         return std::nullopt;
-    OutboxMessage message = *it;
+    return *it;
+}
+
+std::optional<OutboxMessage> Outbox::take(const QUuid& id)
+{
+    if (m_sending == id)
+        return std::nullopt;
+    std::optional<OutboxMessage> message = find(id);
+    if (!message)
+        return std::nullopt;
     forget(id);
     Q_EMIT changed();
     return message;
@@ -177,12 +182,11 @@ QCoro::Task<> Outbox::send()
         } else if (outcome == SendOutcome::Retry) {
             stalled = true;
         } else {
-            OutboxMessage held = message;
-            held.refusal = reason.text;
-            save(held);
-            std::replace(m_messages.begin(), m_messages.end(), message, held);
-            Q_EMIT changed();
-            Q_EMIT messageRefused(held);
+            update(message.id, [&reason](OutboxMessage& held) { held.refusal = reason.text; });
+            if (const std::optional<OutboxMessage> held = find(message.id)) {
+                Q_EMIT changed();
+                Q_EMIT messageRefused(*held);
+            }
         }
     }
     if (stalled)
@@ -202,25 +206,30 @@ std::optional<OutboxMessage> Outbox::nextToSend() const
 
 QCoro::Task<> Outbox::sendOne(OutboxMessage message)
 {
-    const std::shared_ptr<GmailAPIClient> api = m_api;
     QByteArray raw = MIMEBuilder::buildRaw(
         m_accountEmail, MIMEBuilder::splitAddresses(message.to),
         MIMEBuilder::splitAddresses(message.cc), MIMEBuilder::splitAddresses(message.bcc),
         message.subject, message.body, message.attachments, message.inReplyTo, message.references);
-    std::function<QCoro::Task<bool>()> call = [api, raw = std::move(raw),
-                                               threadId = message.threadId]() -> QCoro::Task<bool> {
-        co_await api->sendMessage(raw, threadId);
-        co_return true;
+    auto state = std::make_shared<DeliveryState>(message.delivery);
+    QPointer<Outbox> self(this);
+    // On disk before each next request: after a crash or a lost answer, the
+    // next attempt knows whether the draft may already have been sent.
+    const auto keep = [self, id = message.id, state] {
+        if (self)
+            self->update(id, [&state](OutboxMessage& kept) { kept.delivery = *state; });
     };
-    co_await pacedCall<bool>(m_pacer, GmailQuota::messagesSend, QuotaPacer::Priority::Interactive,
-                             std::move(call));
-    if (message.draftId) {
-        try {
-            co_await api->deleteDraft(*message.draftId);
-        } catch (...) {
-            // The message has gone; a stale draft is the lesser harm.
-        }
-    }
+    const DraftDelivery delivery(m_api, m_pacer);
+    co_await delivery.deliver(std::move(raw), message.threadId, state, keep);
+}
+
+void Outbox::update(const QUuid& id, const std::function<void(OutboxMessage&)>& change)
+{
+    const auto it = std::find_if(m_messages.begin(), m_messages.end(),
+                                 [&id](const OutboxMessage& m) { return m.id == id; });
+    if (it == m_messages.end())
+        return;
+    change(*it);
+    save(*it);
 }
 
 void Outbox::planRetry()

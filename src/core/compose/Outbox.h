@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -78,6 +79,9 @@ private:
     void load();
     bool save(const OutboxMessage& message) const;
     void forget(const QUuid& id);
+    std::optional<OutboxMessage> find(const QUuid& id) const;
+    /// Changes a kept message in place, on disk too.
+    void update(const QUuid& id, const std::function<void(OutboxMessage&)>& change);
     std::optional<OutboxMessage> nextToSend() const;
     QCoro::Task<> sendOne(OutboxMessage message);
     void planRetry();

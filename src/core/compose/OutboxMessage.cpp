@@ -49,7 +49,9 @@ QByteArray OutboxMessage::encode() const
         {u"thread"_s, optional(threadId)},
         {u"inReplyTo"_s, optional(inReplyTo)},
         {u"references"_s, optional(references)},
-        {u"draft"_s, optional(draftId)},
+        {u"draft"_s, optional(delivery.draftId)},
+        {u"draftFinal"_s, delivery.draftIsFinal},
+        {u"sendTried"_s, delivery.sendTried},
         {u"queued"_s, queuedAt.toUTC().toString(Qt::ISODateWithMs)},
         {u"refusal"_s, refusal},
     };
@@ -78,7 +80,15 @@ std::optional<OutboxMessage> OutboxMessage::decode(const QByteArray& bytes)
     message.threadId = optionalText(root.value(u"thread"), ok);
     message.inReplyTo = optionalText(root.value(u"inReplyTo"), ok);
     message.references = optionalText(root.value(u"references"), ok);
-    message.draftId = optionalText(root.value(u"draft"), ok);
+    message.delivery.draftId = optionalText(root.value(u"draft"), ok);
+    // Absent from a message kept before they were: it then starts over,
+    // writing its draft first.
+    for (const auto& [key, flag] : {std::pair{u"draftFinal", &message.delivery.draftIsFinal},
+                                    std::pair{u"sendTried", &message.delivery.sendTried}}) {
+        const QJsonValue value = root.value(QStringView(key));
+        ok = ok && (value.isUndefined() || value.isBool());
+        *flag = value.toBool();
+    }
     message.queuedAt = QDateTime::fromString(root.value(u"queued").toString(), Qt::ISODateWithMs);
     message.refusal = root.value(u"refusal").toString();
     const QJsonArray files = root.value(u"attachments").toArray();

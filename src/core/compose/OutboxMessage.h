@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeliveryState.h"
 #include "OutgoingAttachment.h"
 
 #include <QByteArray>
@@ -28,8 +29,8 @@ struct OutboxMessage
     std::optional<QString> threadId;
     std::optional<QString> inReplyTo;
     std::optional<QString> references;
-    /// The Gmail draft of it, deleted once it has gone.
-    std::optional<QString> draftId;
+    /// Its Gmail draft, and how far sending it through the draft got.
+    DeliveryState delivery;
     QDateTime queuedAt;
     /// Why Gmail refused it; a refused message waits for the person, not for
     /// the network.

@@ -49,6 +49,9 @@ public:
     virtual QCoro::Task<void> updateDraft(QString id, QByteArray raw,
                                           std::optional<QString> threadId) = 0;
     virtual QCoro::Task<void> deleteDraft(QString id) = 0;
+    /// Sends the draft as it is saved; Gmail then deletes it, so a second
+    /// call for the same draft fails with 404.
+    virtual QCoro::Task<MessageDTO> sendDraft(QString id) = 0;
     virtual QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) = 0;
     virtual QCoro::Task<void> trashThread(QString id) = 0;
     virtual QCoro::Task<void> untrashThread(QString id) = 0;

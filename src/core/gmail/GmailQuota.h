@@ -24,6 +24,7 @@ struct GmailQuota
     static constexpr int threadsGet = 40;
     /// threads.modify, threads.trash and threads.untrash alike.
     static constexpr int threadsModify = 10;
+    /// messages.send and drafts.send alike.
     static constexpr int messagesSend = 100;
     static constexpr int draftsWrite = 10;
 };

@@ -276,6 +276,13 @@ QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)
     co_await request("DELETE", QStringLiteral("/drafts/") + segment(id), Query(), std::nullopt);
 }
 
+QCoro::Task<MessageDTO> LiveGmailAPI::sendDraft(QString id)
+{
+    const QJsonObject body{{QStringLiteral("id"), id}};
+    co_return decodeWire<MessageDTO>(
+        co_await request("POST", QStringLiteral("/drafts/send"), Query(), jsonBody(body)));
+}
+
 QCoro::Task<void> LiveGmailAPI::modifyThread(QString id, QStringList add, QStringList remove)
 {
     const QJsonObject body{{QStringLiteral("addLabelIds"), QJsonArray::fromStringList(add)},

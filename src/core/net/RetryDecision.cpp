@@ -14,7 +14,8 @@ namespace {
 
 bool mayHaveBeenApplied(const QByteArray& method, const QString& path)
 {
-    return method == "POST" && (path == u"/messages/send" || path == u"/drafts");
+    return method == "POST" &&
+           (path == u"/messages/send" || path == u"/drafts" || path == u"/drafts/send");
 }
 
 } // namespace
