@@ -65,6 +65,25 @@ void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
     QVERIFY(!body->isDropTargeted());
 }
 
+/// The composer's sheet, open over a window of its own.
+struct OpenSheet
+{
+    QWidget window;
+    ComposerSheet sheet;
+    QSignalSpy finished{&sheet, &QDialog::finished};
+
+    explicit OpenSheet(ComposerSession& composer)
+        : sheet(composer, &window)
+    {
+        window.resize(900, 700);
+        window.show();
+        sheet.open();
+    }
+
+    ComposerView* view() { return sheet.view(); }
+    bool closes() { return finished.size() == 1 || finished.wait(5000); }
+};
+
 } // namespace
 
 class TestComposerView : public QObject
@@ -184,16 +203,12 @@ private slots:
         const bool replying = Mode(mode) == Mode::Reply || Mode(mode) == Mode::ReplyAll;
         const std::unique_ptr<ComposerSession> composer = composerIn(Mode(mode));
         const QString quoted = composer->body();
-        QWidget window;
-        window.resize(900, 700);
-        window.show();
-        ComposerSheet sheet(*composer, &window);
-        sheet.show();
-        QVERIFY(QTest::qWaitForWindowActive(&sheet));
-        const ComposerView* view = sheet.findChild<ComposerView*>();
+        OpenSheet open(*composer);
+        QVERIFY(QTest::qWaitForWindowActive(&open.sheet));
+        const ComposerView* view = open.view();
 
         QTest::keyClicks(QApplication::focusWidget(), u"ola mundo"_s);
-        QVERIFY(sheet.isVisible());
+        QVERIFY(open.sheet.isVisible());
         if (replying) {
             QCOMPARE(composer->body(), u"ola mundo"_s + quoted);
         } else {
@@ -273,15 +288,11 @@ private slots:
     void sendingClosesTheSheetOnlyOnceSent()
     {
         awaitTask(m_session->startSync());
-        QWidget window;
-        window.show();
         const auto composer = composerIn();
         composer->setSubject(u"Olá"_s);
-        ComposerSheet sheet(*composer, &window);
-        sheet.open();
-        QVERIFY(QTest::qWaitForWindowActive(&sheet));
-        QSignalSpy finished(&sheet, &QDialog::finished);
-        ComposerView* view = sheet.view();
+        OpenSheet open(*composer);
+        QVERIFY(QTest::qWaitForWindowActive(&open.sheet));
+        ComposerView* view = open.view();
 
         QTest::keyClicks(view->toField(), u"rui@x.pt, ana"_s);
         QSignalSpy errors(composer.get(), &ComposerSession::errorChanged);
@@ -289,8 +300,8 @@ private slots:
         QTRY_VERIFY(!composer->isSending());
         QVERIFY(view->errorLabel()->isVisible());
         QCOMPARE(view->errorLabel()->text(), u"Endereço inválido: ana"_s);
-        QVERIFY(sheet.isVisible());
-        QCOMPARE(finished.size(), 0);
+        QVERIFY(open.sheet.isVisible());
+        QCOMPARE(open.finished.size(), 0);
 
         QStringList seen;
         connect(composer.get(), &ComposerSession::isSendingChanged, this, [&] {
@@ -300,7 +311,7 @@ private slots:
         view->toField()->clear();
         QTest::keyClicks(view->toField(), u"rui@x.pt"_s);
         QTest::keyClick(view->bodyEditor(), Qt::Key_Return, Qt::ControlModifier);
-        QVERIFY(finished.wait(5000));
+        QVERIFY(open.closes());
         QCOMPARE(seen.first(), u"A enviar off"_s);
         QVERIFY(view->bodyEditor()->toPlainText().isEmpty());
         QCOMPARE(m_session->store()->summaries(u"SENT"_s).size(), 1);
@@ -312,12 +323,8 @@ private slots:
         dialogs->files = {writeFile(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
         ComposerSession composer(Mode::New, account(), dialogs);
         composer.setAutosaveDelay(50ms);
-        QWidget window;
-        window.show();
-        ComposerSheet sheet(composer, &window);
-        sheet.open();
-        QSignalSpy finished(&sheet, &QDialog::finished);
-        ComposerView* view = sheet.view();
+        OpenSheet open(composer);
+        ComposerView* view = open.view();
 
         view->attachButton()->click();
         QCOMPARE(dialogs->asked.size(), 1);
@@ -329,22 +336,18 @@ private slots:
         QVERIFY(saved.wait(5000));
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
         view->discardButton()->click();
-        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QVERIFY(open.closes());
         QVERIFY(m_rig->google().draftIds(email).isEmpty());
     }
 
     void escapeSavesTheDraftBeforeClosing()
     {
-        QWidget window;
-        window.show();
         auto composer = composerIn();
         composer->setAutosaveDelay(1h);
-        ComposerSheet sheet(*composer, &window);
-        sheet.open();
-        QSignalSpy finished(&sheet, &QDialog::finished);
-        QTest::keyClicks(sheet.view()->bodyEditor(), u"Ate logo"_s);
-        QTest::keyClick(&sheet, Qt::Key_Escape);
-        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        OpenSheet open(*composer);
+        QTest::keyClicks(open.view()->bodyEditor(), u"Ate logo"_s);
+        QTest::keyClick(&open.sheet, Qt::Key_Escape);
+        QVERIFY(open.closes());
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
     }
 };

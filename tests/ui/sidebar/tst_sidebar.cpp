@@ -1,7 +1,5 @@
-#include "AppRig.h"
-#include "AwaitTask.h"
 #include "GoogleRefusal.h"
-#include "app/AppState.h"
+#include "UiRig.h"
 #include "auth/OAuthService.h"
 #include "model/MailStore.h"
 #include "sync/AccountSession.h"
@@ -17,26 +15,12 @@
 #include <QLabel>
 #include <QListView>
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 
 namespace {
-
-const QString ana = u"ana@exemplo.pt"_s;
-const QString rui = u"rui@exemplo.pt"_s;
-
-QStringList column(const QAbstractItemModel& model, int role)
-{
-    QStringList values;
-    for (int row = 0; row < model.rowCount(); ++row)
-        values.append(model.index(row, 0).data(role).toString());
-    return values;
-}
 
 QStringList highlighted(const QAbstractItemModel& model)
 {
@@ -63,18 +47,24 @@ class TestSidebar : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<AppRig> m_rig;
+    std::optional<UiRig> m_rig;
+
+    /// The pane over a state not synced yet, on screen.
+    std::unique_ptr<SidebarPane> pane(int height = 700)
+    {
+        auto pane = std::make_unique<SidebarPane>(m_rig->state());
+        pane->resize(260, height);
+        pane->show();
+        if (!QTest::qWaitForWindowExposed(pane.get()))
+            qFatal("the sidebar never showed");
+        return pane;
+    }
 
 private slots:
-    void initTestCase()
-    {
-        Brand::apply(*qobject_cast<QApplication*>(QCoreApplication::instance()));
-    }
+    void initTestCase() { Brand::apply(*qApp); }
     void init()
     {
-        m_rig = std::make_unique<AppRig>();
-        m_rig->linkDirectly(ana, u"Ana Lopes"_s);
-        m_rig->linkDirectly(rui, u"Rui Matos"_s);
+        m_rig.emplace(QList<AccountIdentity>{{ana, u"Ana Lopes"_s}, {rui, u"Rui Matos"_s}});
     }
     void cleanup() { m_rig.reset(); }
 
@@ -84,7 +74,7 @@ private slots:
         google.addLabel(ana, u"Projetos"_s);
         google.deliverMessage(ana, TestRig::mail(ana, u"Um"_s));
         google.deliverMessage(ana, TestRig::mail(ana, u"Dois"_s));
-        AppState app(m_rig->services());
+        AppState& app = m_rig->state();
         AccountListModel accounts(app);
         LabelListModel labels(app);
         QAbstractItemModelTester accountsTester(
@@ -130,20 +120,18 @@ private slots:
 
     void onlyLabelsOfTypeUserAreListed()
     {
-        fakegoogle::FaultRule labelsList;
-        labelsList.method = u"GET"_s;
-        labelsList.pathPattern = u".*/labels"_s;
-        labelsList.times = -1;
-        labelsList.status = 200;
-        labelsList.headers = {{"Content-Type", "application/json"}};
-        labelsList.body = R"({"labels":[
+        m_rig->google().addFault({.method = u"GET"_s,
+                                  .pathPattern = u".*/labels"_s,
+                                  .times = -1,
+                                  .status = 200,
+                                  .headers = {{"Content-Type", "application/json"}},
+                                  .body = R"({"labels":[
             {"id":"INBOX","name":"INBOX","type":"system"},
             {"id":"Label_1","name":"Projetos","type":"user"},
             {"id":"Label_2","name":"Maiusculas","type":"User"},
             {"id":"CATEGORY_SOCIAL","name":"CATEGORY_SOCIAL","type":"system"},
-            {"id":"Label_3","name":"Viagens","type":"user"}]})";
-        m_rig->google().addFault(labelsList);
-        AppState app(m_rig->services());
+            {"id":"Label_3","name":"Viagens","type":"user"}]})"});
+        AppState& app = m_rig->state();
         LabelListModel labels(app);
         awaitTask(AppRig::sessionOf(app, ana)->syncNow());
         const QStringList ids = column(labels, LabelListModel::IdRole);
@@ -155,14 +143,11 @@ private slots:
     {
         m_rig->google().deliverMessage(ana, TestRig::mail(ana, u"Olá"_s));
         m_rig->google().addMessage(rui, TestRig::mail(rui, u"Enviada"_s), {u"SENT"_s});
-        AppState app(m_rig->services());
-        SidebarPane pane(app);
-        pane.resize(260, 700);
-        pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        const auto pane = this->pane();
+        AppState& app = *m_rig->app;
         awaitTask(app.startAll());
-        auto* accountsView = pane.findChild<QListView*>(u"accounts"_s);
-        auto* labelsView = pane.findChild<QListView*>(u"labels"_s);
+        auto* accountsView = pane->findChild<QListView*>(u"accounts"_s);
+        auto* labelsView = pane->findChild<QListView*>(u"labels"_s);
         const QAbstractItemModel& labels = *labelsView->model();
         QCOMPARE(highlighted(labels), QStringList(u"INBOX"_s));
 
@@ -197,20 +182,18 @@ private slots:
         QTest::keyClick(labelsView, Qt::Key_Return);
         QCOMPARE(app.selectedLabelId(), u"TRASH"_s);
 
-        QSignalSpy manage(&pane, &SidebarPane::manageAccountsRequested);
-        QTest::mouseClick(pane.findChild<QWidget*>(u"manageAccounts"_s), Qt::LeftButton);
+        QSignalSpy manage(pane.get(), &SidebarPane::manageAccountsRequested);
+        QTest::mouseClick(pane->findChild<QWidget*>(u"manageAccounts"_s), Qt::LeftButton);
         QCOMPARE(manage.size(), 1);
     }
 
     void relinkIsOfferedOnlyWhenLinkingAgainHelps()
     {
-        AppState app(m_rig->services());
-        SidebarPane pane(app);
-        pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        auto* error = pane.findChild<QLabel*>(u"errorText"_s);
-        auto* relink = pane.findChild<PillButton*>(u"relink"_s);
-        auto* syncing = pane.findChild<QWidget*>(u"syncStatus"_s);
+        const auto pane = this->pane();
+        AppState& app = *m_rig->app;
+        auto* error = pane->findChild<QLabel*>(u"errorText"_s);
+        auto* relink = pane->findChild<PillButton*>(u"relink"_s);
+        auto* syncing = pane->findChild<QWidget*>(u"syncStatus"_s);
         QVERIFY(!error->isVisible());
 
         AccountSession* session = app.selectedSession();
@@ -231,7 +214,7 @@ private slots:
         scopes.pathPattern = u".*/labels"_s;
         scopes.status = 403;
         scopes.times = -1;
-        scopes.body = test::googleRefusal("insufficientPermissions");
+        scopes.body = googleRefusal("insufficientPermissions");
         m_rig->google().addFault(scopes);
         awaitTask(session->syncNow());
         QCOMPARE(session->lastErrorKind(), SessionError::Kind::NeedsRelink);

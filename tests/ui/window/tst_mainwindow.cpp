@@ -1,32 +1,37 @@
-#include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
+#include "UiRig.h"
+#include "app/NoticeBoard.h"
 #include "compose/ComposerSession.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
 #include "ui/composer/ComposerSheet.h"
+#include "ui/sidebar/LabelListModel.h"
 #include "ui/transfers/TransfersPopover.h"
 #include "ui/welcome/WelcomeView.h"
 #include "ui/widgets/PillButton.h"
+#include "ui/widgets/TextButton.h"
 #include "ui/window/MainActions.h"
 #include "ui/window/MainToolbar.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/NoticeBar.h"
+#include "ui/window/OfflineLine.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QTest>
 #include <QToolButton>
 
 using namespace vesk;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
+using namespace vesk::test;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString ana = u"ana@exemplo.pt"_s;
+int rowOf(const LabelListModel& labels, const QString& id)
+{
+    return int(column(labels, LabelListModel::IdRole).indexOf(id));
+}
 
 } // namespace
 
@@ -34,7 +39,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<AppRig> m_rig;
+    std::optional<AppRig> m_rig;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
     int m_sheetsBuilt = 0;
@@ -78,7 +83,7 @@ class TestMainWindow : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<AppRig>(QList<AccountIdentity>{AccountIdentity{ana, u"Ana"_s}});
+        m_rig.emplace(QList{AccountIdentity{ana, u"Ana"_s}});
         m_state = std::make_unique<AppState>(m_rig->services());
         m_window = newWindow();
         m_sheetsBuilt = 0;
@@ -138,7 +143,6 @@ private slots:
         QCOMPARE(m_state->composer()->account().identity.email, ana);
         QPointer<ComposerSheet> sheet = m_window->composerSheet();
         QVERIFY(sheet && sheet->isVisible());
-
         QTest::keyClick(sheet, Qt::Key_Escape);
         QCOMPARE(m_state->composer(), nullptr);
         QTRY_VERIFY(!sheet);
@@ -194,6 +198,72 @@ private slots:
         m_window->resize(width, m_window->height());
         showWindow();
         QCOMPARE(m_window->columns()->sizes().mid(0, 2), chosen.mid(0, 2));
+    }
+
+    /// With Google out of reach: the quiet line with the number of waiting
+    /// changes, the outbox row in the sidebar with its count, and the bar of
+    /// refused changes, dismissed by the keyboard.
+    void footAndOutboxFollowTheConnection()
+    {
+        const auto invite =
+            m_rig->google().deliverMessage(ana, TestRig::mail(QString(), u"Convite"_s));
+        m_rig->linkDirectly(ana);
+        m_window.reset();
+        m_state = std::make_unique<AppState>(m_rig->services());
+        AppState& state = *m_state;
+        awaitTask(state.startAll());
+        m_window = newWindow();
+        MainWindow& window = *m_window;
+        LabelListModel labels(state);
+        showWindow();
+        QVERIFY(!window.offlineLine()->isVisible() && !window.noticeBar()->isVisible());
+        QCOMPARE(rowOf(labels, AppState::outboxId()), -1);
+
+        const quint16 port = m_rig->google().port();
+        m_rig->google().stop();
+        awaitTask(state.archive(invite.threadId));
+        state.startNewMessage();
+        state.composer()->setTo(u"rui@exemplo.pt"_s);
+        state.composer()->setSubject(u"Notas"_s);
+        QVERIFY(awaitTask(state.composer()->send()));
+        state.closeComposer();
+        QTRY_VERIFY(window.offlineLine()->isVisible());
+        const QString line = window.offlineLine()->text();
+        QVERIFY2(line.startsWith(u"Sem ligação — as alterações são enviadas quando a ligação "
+                                 "voltar."_s) &&
+                     line.endsWith(u"2 alterações à espera"_s),
+                 qPrintable(line));
+        // The outbox sits under the inbox, with its count, and lists the
+        // message as going to its recipient.
+        const int outbox = rowOf(labels, AppState::outboxId());
+        QCOMPARE(outbox, rowOf(labels, u"INBOX"_s) + 1);
+        QCOMPARE(labels.index(outbox).data().toString(), u"Caixa de saída"_s);
+        QCOMPARE(labels.index(outbox).data(LabelListModel::CountRole).toInt(), 1);
+        state.selectLabel(AppState::outboxId());
+        QCOMPARE(state.visibleThreads().size(), 1);
+        QCOMPARE(state.visibleThreads().first().subject(), u"Notas"_s);
+        // Opening it takes it out of the outbox, into the composer.
+        state.selectThread(state.visibleThreads().first());
+        QTRY_VERIFY(state.composer());
+        QCOMPARE(state.composer()->to(), u"rui@exemplo.pt"_s);
+        QCOMPARE(rowOf(labels, AppState::outboxId()), -1);
+        awaitTask(state.composer()->discardDraft());
+        state.closeComposer();
+        state.selectLabel(u"INBOX"_s);
+
+        QVERIFY(m_rig->google().start(port));
+        awaitTask(state.refresh());
+        QTRY_VERIFY(!window.offlineLine()->isVisible());
+
+        // A notice stays until dismissed, from the keyboard too.
+        state.notices().post(u"Não foi possível arquivar «Convite» (ana@exemplo.pt): recusado."_s);
+        QTRY_VERIFY(window.noticeBar()->isVisible());
+        auto* dismiss = window.noticeBar()->findChild<TextButton*>();
+        QVERIFY(dismiss);
+        dismiss->setFocus();
+        QTest::keyClick(dismiss, Qt::Key_Space);
+        QTRY_VERIFY(!window.noticeBar()->isVisible());
+        QVERIFY(state.notices().notices().isEmpty());
     }
 };
 

@@ -3,7 +3,6 @@
 // browser, and malicious mail (the files under hostile/, and pages made here
 // for their size) reaches nothing, runs nothing and never stalls the window.
 
-#include "CountingServer.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/LargeDocumentHandler.h"
@@ -11,9 +10,13 @@
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/widgets/PillButton.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
@@ -23,9 +26,73 @@
 using namespace Qt::StringLiterals;
 
 using namespace vesk;
-using vesk::test::CountingServer;
 
 namespace {
+
+/// A web server on 127.0.0.1 that answers everything (a tiny PNG for
+/// images, an empty style sheet or page otherwise) and remembers every
+/// connection and the path of every request, so that a test can tell what
+/// left a page.
+class CountingServer final : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    CountingServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, &CountingServer::accept);
+        listen(QHostAddress::LocalHost);
+    }
+
+    QString base() const { return u"http://127.0.0.1:%1"_s.arg(serverPort()); }
+    int connections() const { return m_connections; }
+    const QStringList& paths() const { return m_paths; }
+
+Q_SIGNALS:
+    void requested(const QString& path);
+
+private:
+    void accept()
+    {
+        while (QTcpSocket* socket = nextPendingConnection()) {
+            ++m_connections;
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    }
+
+    void answer(QTcpSocket* socket)
+    {
+        if (!socket->canReadLine())
+            return;
+        const QList<QByteArray> requestLine = socket->readLine().trimmed().split(' ');
+        socket->readAll();
+        const QString path = QString::fromLatin1(requestLine.value(1));
+        m_paths.append(path);
+        Q_EMIT requested(path);
+        QByteArray type = "text/html";
+        QByteArray body = "<p>remote</p>";
+        if (path.endsWith(u".png")) {
+            QImage image(4, 4, QImage::Format_ARGB32);
+            image.fill(Qt::magenta);
+            QBuffer buffer(&body);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            type = "image/png";
+        } else if (path.endsWith(u".css")) {
+            type = "text/css";
+            body = "body{background:red}";
+        }
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + type +
+                      "\r\nConnection: close\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
+    int m_connections = 0;
+    QStringList m_paths;
+};
 
 // Every door a mail can use to reach the network, each with its own path.
 QString hostileMail(const QString& base)
@@ -102,11 +169,15 @@ class TestHtmlMessageView : public QObject
 
     std::unique_ptr<MessageWebProfile> m_web;
 
-    std::unique_ptr<HtmlMessageView> view(const QString& id = u"m1"_s)
+    /// A view on screen, given `html` unless it is null.
+    std::unique_ptr<HtmlMessageView> view(const QString& html = {}, bool images = false,
+                                          const QString& id = u"m1"_s)
     {
         auto result = std::make_unique<HtmlMessageView>(*m_web, id);
         result->resize(600, HtmlMessageView::minimumBodyHeight);
         result->show();
+        if (!html.isNull())
+            result->setContent(html, images);
         return result;
     }
 
@@ -119,8 +190,7 @@ private Q_SLOTS:
         CountingServer server;
         QVERIFY(server.isListening());
         const QString html = hostileMail(server.base());
-        auto blocked = view();
-        blocked->setContent(html, false);
+        auto blocked = view(html);
         QVERIFY(loaded(*blocked));
         settle();
         QCOMPARE(server.paths(), QStringList());
@@ -147,8 +217,7 @@ private Q_SLOTS:
 
         // Another message's page on the same profile is still guarded.
         const int before = server.paths().size();
-        auto other = view(u"m2"_s);
-        other->setContent(html, false);
+        auto other = view(html, false, u"m2"_s);
         QVERIFY(loaded(*other));
         settle();
         QCOMPARE(server.paths().size(), before);
@@ -167,8 +236,7 @@ private Q_SLOTS:
                 "<form action=\"%1/submit\" method=\"get\"><input type=\"submit\" value=\"go\""
                 " style=\"display:block;width:300px;height:60px\"></form>")
                 .arg(server.base());
-        auto card = view();
-        card->setContent(html, true);
+        auto card = view(html, true);
         QVERIFY(loaded(*card));
         const QUrl page = card->page()->url();
         QSignalSpy links(card.get(), &HtmlMessageView::linkActivated);
@@ -191,12 +259,10 @@ private Q_SLOTS:
 
     void cardsAreAsTallAsTheirContent()
     {
-        auto tall = view();
-        tall->setContent(u"<div style=\"height:900px\">alto</div>"_s, false);
+        auto tall = view(u"<div style=\"height:900px\">alto</div>"_s);
         QTRY_VERIFY_WITH_TIMEOUT(tall->height() >= 900, 30000);
         // Narrower, the text needs more lines; wider again, fewer.
-        auto text = view();
-        text->setContent(u"<p>%1</p>"_s.arg(u"palavra "_s.repeated(400)), false);
+        auto text = view(u"<p>%1</p>"_s.arg(u"palavra "_s.repeated(400)));
         QVERIFY(loaded(*text));
         QTRY_VERIFY_WITH_TIMEOUT(text->height() > HtmlMessageView::minimumBodyHeight, 30000);
         const int wide = text->height();
@@ -205,8 +271,7 @@ private Q_SLOTS:
         text->resize(600, text->height());
         QTRY_COMPARE_WITH_TIMEOUT(text->height(), wide, 30000);
 
-        auto small = view();
-        small->setContent(u"<p>curto</p>"_s, false);
+        auto small = view(u"<p>curto</p>"_s);
         QVERIFY(loaded(*small));
         settle();
         QCOMPARE(small->height(), HtmlMessageView::minimumBodyHeight);
@@ -223,8 +288,7 @@ private Q_SLOTS:
         QVERIFY(!MessageWebProfile::fitsInline(html.toUtf8()));
         QVERIFY(MessageWebProfile::fitsInline(QByteArray(600 * 1024, 'a')));
         {
-            auto large = view();
-            large->setContent(html, false);
+            auto large = view(html);
             QVERIFY(loaded(*large));
             QCOMPARE(m_web->documents().publishedCount(), 1);
             QCOMPARE(large->page()->url().scheme(), u"vesk-message"_s);
