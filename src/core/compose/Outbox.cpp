@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -30,6 +29,10 @@ Outbox::Outbox(QString accountEmail, std::shared_ptr<GmailAPIClient> api,
     , m_api(std::move(api))
     , m_pacer(std::move(pacer))
     , m_folder(std::move(folder))
+    , m_retry([this] {
+        if (!m_stopped)
+            startSending();
+    })
 {
     load();
 }
@@ -99,15 +102,22 @@ bool Outbox::add(OutboxMessage message, bool sendNow)
     Q_EMIT changed();
     if (!sendNow)
         return written;
+    startSending();
+    return written;
+}
+
+void Outbox::startSending()
+{
     // Started, not awaited: the caller goes on while it sends.
     [](QPointer<Outbox> outbox) -> QCoro::Task<> {
         try {
             if (outbox)
                 co_await outbox->send();
         } catch (...) {
+            // send() keeps its failures with the messages; nothing may
+            // escape a detached task.
         }
     }(this);
-    return written;
 }
 
 std::optional<OutboxMessage> Outbox::find(const QUuid& id) const
@@ -134,7 +144,7 @@ std::optional<OutboxMessage> Outbox::take(const QUuid& id)
 void Outbox::stop()
 {
     m_stopped = true;
-    ++m_retryGeneration;
+    m_retry.cancel();
 }
 
 void Outbox::wipe()
@@ -152,7 +162,7 @@ QCoro::Task<> Outbox::send()
         m_sendAgain = true;
         co_return;
     }
-    ++m_retryGeneration;
+    m_retry.cancel();
     QPointer<Outbox> self(this);
     bool stalled = false;
     while (!stalled && !m_stopped) {
@@ -176,7 +186,7 @@ QCoro::Task<> Outbox::send()
         Q_EMIT attemptEnded(message.id);
         if (!outcome) {
             forget(message.id);
-            m_backoff.reset();
+            m_retry.succeeded();
             Q_EMIT changed();
             Q_EMIT messageSent(message.id);
         } else if (outcome == SendOutcome::Retry) {
@@ -190,7 +200,7 @@ QCoro::Task<> Outbox::send()
         }
     }
     if (stalled)
-        planRetry();
+        m_retry.plan();
     else if (std::exchange(m_sendAgain, false))
         co_await send();
 }
@@ -230,22 +240,6 @@ void Outbox::update(const QUuid& id, const std::function<void(OutboxMessage&)>& 
         return;
     change(*it);
     save(*it);
-}
-
-void Outbox::planRetry()
-{
-    const std::chrono::milliseconds pause = m_backoff.grow();
-    const quint64 generation = ++m_retryGeneration;
-    QTimer::singleShot(pause, this, [this, generation] {
-        if (generation != m_retryGeneration || m_stopped)
-            return;
-        [](QPointer<Outbox> outbox) -> QCoro::Task<> {
-            try {
-                co_await outbox->send();
-            } catch (...) {
-            }
-        }(this);
-    });
 }
 
 } // namespace vesk

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OutboxMessage.h"
-#include "sync/RetryBackoff.h"
+#include "sync/RetryTimer.h"
 #include "sync/SessionError.h"
 
 #include <QCoroTask>
@@ -79,12 +79,12 @@ private:
     void load();
     bool save(const OutboxMessage& message) const;
     void forget(const QUuid& id);
+    void startSending();
     std::optional<OutboxMessage> find(const QUuid& id) const;
     /// Changes a kept message in place, on disk too.
     void update(const QUuid& id, const std::function<void(OutboxMessage&)>& change);
     std::optional<OutboxMessage> nextToSend() const;
     QCoro::Task<> sendOne(OutboxMessage message);
-    void planRetry();
 
     const QString m_accountEmail;
     const std::shared_ptr<GmailAPIClient> m_api;
@@ -95,8 +95,7 @@ private:
     std::optional<QUuid> m_sending;
     bool m_sendAgain = false;
     bool m_stopped = false;
-    RetryBackoff m_backoff;
-    quint64 m_retryGeneration = 0;
+    RetryTimer m_retry;
 };
 
 } // namespace vesk

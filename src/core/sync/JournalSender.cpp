@@ -9,7 +9,6 @@
 #include "model/MailStore.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace vesk {
 
@@ -27,6 +26,19 @@ JournalSender::JournalSender(std::shared_ptr<ChangeJournal> journal,
     , m_api(std::move(api))
     , m_store(std::move(store))
     , m_pacer(std::move(pacer))
+    , m_retry([this] {
+        if (m_stopped)
+            return;
+        [](QPointer<JournalSender> sender) -> QCoro::Task<> {
+            try {
+                if (sender)
+                    co_await sender->play();
+            } catch (...) {
+                // play() keeps its failures in the journal; nothing may
+                // escape a detached task.
+            }
+        }(this);
+    })
 {}
 
 JournalSender::~JournalSender() = default;
@@ -34,7 +46,7 @@ JournalSender::~JournalSender() = default;
 void JournalSender::stop()
 {
     m_stopped = true;
-    ++m_retryGeneration;
+    m_retry.cancel();
 }
 
 QCoro::Task<> JournalSender::play()
@@ -45,8 +57,7 @@ QCoro::Task<> JournalSender::play()
         m_playAgain = true;
         co_return;
     }
-    ++m_retryGeneration;
-    m_pause = std::chrono::milliseconds(0);
+    m_retry.cancel();
     QPointer<JournalSender> self(this);
     const std::shared_ptr<ChangeJournal> journal = m_journal;
     const std::shared_ptr<MailStore> store = m_store;
@@ -82,13 +93,13 @@ QCoro::Task<> JournalSender::play()
             sentAny = sentAny || !outcome;
         }
         Q_EMIT journalChanged();
-        m_backoff.reset();
+        m_retry.succeeded();
     }
     m_playing = false;
     if (sentAny)
         Q_EMIT changesSent();
     if (stalled)
-        planRetry();
+        m_retry.plan();
     else if (std::exchange(m_playAgain, false) && !journal->isEmpty())
         co_await play();
 }
@@ -136,24 +147,6 @@ QCoro::Task<> JournalSender::readThreadAgain(QString threadId)
     // What came is Google's word, with the later changes on top; the undo
     // guess stays for what did not.
     m_store->upsert(fetched.summaries);
-}
-
-void JournalSender::planRetry()
-{
-    m_pause = m_backoff.grow();
-    const quint64 generation = ++m_retryGeneration;
-    QTimer::singleShot(m_pause, this, [this, generation] {
-        if (generation != m_retryGeneration || m_stopped)
-            return;
-        [](QPointer<JournalSender> sender) -> QCoro::Task<> {
-            try {
-                co_await sender->play();
-            } catch (...) {
-                // play() keeps its failures in the journal; nothing may
-                // escape a detached task.
-            }
-        }(this);
-    });
 }
 
 } // namespace vesk

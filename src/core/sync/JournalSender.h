@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RetryBackoff.h"
+#include "RetryTimer.h"
 #include "SessionError.h"
 #include "model/PendingChange.h"
 
@@ -45,9 +45,6 @@ public:
     /// No more plays, when the account goes.
     void stop();
     bool isPlaying() const { return m_playing; }
-    /// The pause before the next attempt, after a passing failure; zero when
-    /// none is planned.
-    std::chrono::milliseconds pause() const { return m_pause; }
 
 Q_SIGNALS:
     /// The journal lost a change (sent, dropped or refused).
@@ -62,7 +59,6 @@ private:
     /// Undoes a change Gmail refused and reports it.
     QCoro::Task<> refuse(PendingChange change, SessionError reason);
     QCoro::Task<> readThreadAgain(QString threadId);
-    void planRetry();
 
     const std::shared_ptr<ChangeJournal> m_journal;
     const std::shared_ptr<GmailAPIClient> m_api;
@@ -71,9 +67,7 @@ private:
     bool m_playing = false;
     bool m_playAgain = false;
     bool m_stopped = false;
-    std::chrono::milliseconds m_pause{0};
-    RetryBackoff m_backoff;
-    quint64 m_retryGeneration = 0;
+    RetryTimer m_retry;
 };
 
 } // namespace vesk
