@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!decoded)
         return 0;
     for (const PendingChange& change : decoded->changes)
-        FUZZ_CHECK(change.id > 0 && change.id < decoded->nextId && !change.threadId.isEmpty());
+        FUZZ_CHECK(change.id > 0 && change.id < decoded->nextId && !change.threadIds.isEmpty());
     const auto again =
         ChangeJournal::decode(ChangeJournal::encode(decoded->changes, decoded->nextId));
     FUZZ_CHECK(again);

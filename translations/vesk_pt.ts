@@ -9,6 +9,73 @@
     </message>
 </context>
 <context>
+    <name>vesk</name>
+    <message>
+        <source>Movida para a lixeira.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas movidas para a lixeira.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como spam.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como spam.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Movida para a caixa de entrada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas movidas para a caixa de entrada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas arquivadas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como lida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como lidas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como não lida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como não lidas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada com estrela.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas com estrela.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Estrela removida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Estrela removida de %1 conversas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk-demo</name>
     <message>
         <source>VESK — demonstração</source>
@@ -675,7 +742,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Restaurar da lixeira</source>
+        <source>Mover para a caixa de entrada</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

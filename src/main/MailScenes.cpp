@@ -357,8 +357,8 @@ void MailScenes::goOffline()
     // What a person does on a train: archive, mark unread, write.
     const QList<ThreadSummary> threads = m_state.visibleThreads();
     if (threads.size() >= 3) {
-        fireAndForget(m_state.archive(threads.at(1).threadId));
-        fireAndForget(m_state.setRead(threads.at(2).threadId, false));
+        fireAndForget(m_state.archive(QStringList(threads.at(1).threadId)));
+        fireAndForget(m_state.setRead(QStringList(threads.at(2).threadId), false));
     }
     m_state.startNewMessage();
     if (ComposerSession* composer = m_state.composer()) {

@@ -304,12 +304,12 @@ private slots:
         QCOMPARE(app.labelTitle(u"INBOX"_s), u"Caixa de entrada"_s);
         QCOMPARE(app.labelTitle(projects), u"Projetos"_s);
 
-        awaitTask(app.archive(bill.threadId));
+        awaitTask(app.archive(QStringList{bill.threadId}));
         QVERIFY(!google().labelIds(ana, bill.id).contains(u"INBOX"_s));
         QCOMPARE(app.visibleThreads().size(), 2);
 
         // Selecting a label loads it: the selection alone, no sidebar.
-        awaitTask(app.setLabel(meeting.threadId, projects, true));
+        awaitTask(app.setLabel(QStringList{meeting.threadId}, projects, true));
         QVERIFY(google().labelIds(ana, meeting.id).contains(projects));
         app.selectLabel(projects);
         QTRY_COMPARE_WITH_TIMEOUT(app.visibleThreads().size(), 1, 20000);
@@ -326,7 +326,7 @@ private slots:
         AccountSession* session = app.selectedSession();
         QTRY_VERIFY_WITH_TIMEOUT(!session->openThreadMessages().isEmpty(), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, invite.id).contains(u"UNREAD"_s), 20000);
-        awaitTask(app.setRead(invite.threadId, false));
+        awaitTask(app.setRead(QStringList{invite.threadId}, false));
         QVERIFY(google().labelIds(ana, invite.id).contains(u"UNREAD"_s));
 
         app.reply(false);
@@ -339,7 +339,7 @@ private slots:
         QVERIFY(google().labelIds(ana, sent).contains(u"SENT"_s));
         QCOMPARE(google().threadId(ana, sent), invite.threadId);
 
-        awaitTask(app.trash(invite.threadId));
+        awaitTask(app.trash(QStringList{invite.threadId}));
         QVERIFY(google().labelIds(ana, invite.id).contains(u"TRASH"_s));
         QVERIFY(session->openThreadId().isEmpty());
     }

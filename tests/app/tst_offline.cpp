@@ -84,12 +84,12 @@ private Q_SLOTS:
         // Out of reach: every change shows at once and waits.
         const quint16 port = rig.google().port();
         rig.google().stop();
-        awaitTask(app->archive(bill.threadId));
-        awaitTask(app->setLabel(invite.threadId, projects, true));
-        awaitTask(app->setRead(meeting.threadId, true));
-        awaitTask(app->trash(offer.threadId));
+        awaitTask(app->archive(QStringList{bill.threadId}));
+        awaitTask(app->setLabel(QStringList{invite.threadId}, projects, true));
+        awaitTask(app->setRead(QStringList{meeting.threadId}, true));
+        awaitTask(app->trash(QStringList{offer.threadId}));
         // Gmail refuses this one when it finally arrives.
-        awaitTask(app->setLabel(report.threadId, u"Label_apagada"_s, true));
+        awaitTask(app->setLabel(QStringList{report.threadId}, u"Label_apagada"_s, true));
         QVERIFY(app->isOffline());
         QCOMPARE(app->waitingChanges(), 5);
         // Messages wait in the outbox; Gmail refuses the first to arrive.
@@ -167,11 +167,12 @@ private Q_SLOTS:
         app->notices().dismiss(app->notices().notices().first().id);
         QVERIFY(app->notices().notices().isEmpty());
 
-        awaitTask(app->restoreFromTrash(offer.threadId));
-        QVERIFY(!labels(offer).contains(u"TRASH"_s));
+        // Out of the trash is back in the inbox, at Gmail too.
+        awaitTask(app->moveToInbox(QStringList{offer.threadId}));
+        QVERIFY(!labels(offer).contains(u"TRASH"_s) && labels(offer).contains(inbox));
         awaitTask(app->refresh());
         QTRY_VERIFY_WITH_TIMEOUT(cacheEqualsMailbox(rig, *app), 30000);
-        QCOMPARE(inboxSubjects(*app), shown);
+        QVERIFY(inboxSubjects(*app).contains(u"Promoção"_s));
     }
 };
 

@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     ChangeJournal journal(app.arguments().at(1));
     for (qsizetype n = journal.changes().size();; ++n) {
         const QString thread = QStringLiteral("t%1").arg(n);
-        journal.record(PendingChange::labels(thread, {QStringLiteral("STARRED")}, {}));
+        journal.record(PendingChange::labels(QStringList(thread), {QStringLiteral("STARRED")}, {}));
         std::printf("%s\n", qPrintable(thread));
         std::fflush(stdout);
     }

@@ -44,12 +44,12 @@ private Q_SLOTS:
         {
             ChangeJournal journal(path);
             bool written = false;
-            const PendingChange star =
-                journal.record(PendingChange::labels(u"t1"_s, {u"STARRED"_s}, {}), &written);
+            const PendingChange star = journal.record(
+                PendingChange::labels(QStringList(u"t1"_s), {u"STARRED"_s}, {}), &written);
             QVERIFY(written);
             starId = star.id;
-            journal.record(PendingChange::trash(u"t2"_s));
-            journal.record(PendingChange::untrash(u"t3"_s));
+            journal.record(PendingChange::trash(QStringList(u"t2"_s)));
+            journal.record(PendingChange::untrash(QStringList(u"t3"_s)));
             journal.remove(starId);
         }
         QCOMPARE(QFile::permissions(path) & 0x0077, QFileDevice::Permissions());
@@ -60,7 +60,8 @@ private Q_SLOTS:
         QCOMPARE(reopened.changes().at(0).remove, QStringList({u"INBOX"_s, u"SPAM"_s}));
         QCOMPARE(reopened.changes().at(1).kind, PendingChange::Kind::Untrash);
         // Ids never come back, even after the newest change left.
-        QVERIFY(reopened.record(PendingChange::trash(u"t4"_s)).id > reopened.changes().at(1).id);
+        QVERIFY(reopened.record(PendingChange::trash(QStringList(u"t4"_s))).id >
+                reopened.changes().at(1).id);
         QVERIFY(reopened.changes().at(0).id > starId);
     }
 
@@ -105,7 +106,7 @@ private Q_SLOTS:
         QVERIFY(aside.open(QIODevice::ReadOnly));
         QCOMPARE(aside.readAll(), bytes);
         // Recording starts a sound journal beside it.
-        journal.record(PendingChange::trash(u"t"_s));
+        journal.record(PendingChange::trash(QStringList(u"t"_s)));
         QCOMPARE(ChangeJournal(path).changes().size(), 1);
     }
 
@@ -145,9 +146,9 @@ private Q_SLOTS:
             QVERIFY2(n == confirmed.size() || n == confirmed.size() + 1,
                      qPrintable(u"%1 on disk, %2 confirmed"_s.arg(n).arg(confirmed.size())));
             for (qsizetype i = 0; i < n; ++i)
-                QCOMPARE(journal.changes().at(i).threadId, u"t%1"_s.arg(i));
+                QCOMPARE(journal.changes().at(i).threadIds, QStringList(u"t%1"_s.arg(i)));
             if (n > confirmed.size())
-                confirmed.append(journal.changes().last().threadId);
+                confirmed.append(journal.changes().last().threadIds.constFirst());
         }
     }
 
@@ -157,9 +158,9 @@ private Q_SLOTS:
         store.upsert({message(u"a"_s, u"t1"_s, {u"INBOX"_s, u"UNREAD"_s}),
                       message(u"b"_s, u"t1"_s, {u"INBOX"_s}),
                       message(u"c"_s, u"t2"_s, {u"INBOX"_s, u"STARRED"_s})});
-        PendingChange archive = PendingChange::labels(u"t1"_s, {}, {u"INBOX"_s});
+        PendingChange archive = PendingChange::labels(QStringList(u"t1"_s), {}, {u"INBOX"_s});
         archive.id = 1;
-        PendingChange trash = PendingChange::trash(u"t2"_s);
+        PendingChange trash = PendingChange::trash(QStringList(u"t2"_s));
         trash.id = 2;
         store.addPendingChanges({archive, trash});
         QCOMPARE(labelsOf(store, u"a"_s), QStringList{u"UNREAD"_s});

@@ -36,7 +36,7 @@ class HttpFrontend;
 //
 // Gmail base for a client: gmailBaseUrl() = <base>/gmail/v1/users/me.
 // Paths served: /gmail/v1/users/{me|address}/ profile, labels[/{id}],
-// messages[/{id}[/modify|/trash|/untrash|/attachments/{id}]], messages/send,
+// messages[/{id}[/modify|/trash|/untrash|/attachments/{id}]], messages/send, messages/batchModify,
 // threads/{id}[/modify|/trash|/untrash], drafts[/{id}|/send], history;
 // /o/oauth2/v2/auth, /token, /revoke, /v1/userinfo; and the demo newsletter's
 // pictures, /demo-images/{name}.png (see DemoImages).

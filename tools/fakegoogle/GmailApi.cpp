@@ -91,6 +91,8 @@ QString GmailApi::methodName(const QString& httpMethod, const QStringList& segme
         return u"messages.list"_s;
     if (n == 2 && post && segments[1] == u"send"_s)
         return u"messages.send"_s;
+    if (n == 2 && post && segments[1] == u"batchModify"_s)
+        return u"messages.batchModify"_s;
     if (n == 2)
         return get                         ? u"messages.get"_s
                : httpMethod == u"DELETE"_s ? u"messages.delete"_s
@@ -162,6 +164,8 @@ HttpReply GmailApi::dispatch(const QString& method, const HttpCall& call,
         return messages.get(call, id);
     if (method == u"messages.delete"_s)
         return messages.remove(id);
+    if (method == u"messages.batchModify"_s)
+        return messages.batchModify(call);
     if (method == u"messages.modify"_s)
         return messages.modify(call, id);
     if (method == u"messages.trash"_s || method == u"messages.untrash"_s)

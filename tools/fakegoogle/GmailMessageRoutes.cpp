@@ -157,6 +157,28 @@ HttpReply GmailMessageRoutes::modify(const HttpCall& call, const QString& id)
     return HttpReply::json(render::message(*m_mailbox.message(id), render::Format::Minimal));
 }
 
+HttpReply GmailMessageRoutes::batchModify(const HttpCall& call)
+{
+    const auto request = jsonBody(call);
+    if (!request)
+        return invalidJson();
+    const QStringList ids = stringList((*request)[u"ids"_s]);
+    if (ids.isEmpty())
+        return badRequest(u"ids required"_s, u"invalidArgument"_s);
+    if (ids.size() > 1000)
+        return badRequest(u"Too many ids: at most 1000"_s, u"invalidArgument"_s);
+    QStringList held;
+    for (const QString& id : ids) {
+        if (!isValidId(id))
+            return invalidId();
+        if (m_mailbox.message(id))
+            held.append(id);
+    }
+    if (auto error = applyLabels(m_mailbox, held, *request))
+        return *error;
+    return noContent();
+}
+
 HttpReply GmailMessageRoutes::trash(const QString& id, bool trash)
 {
     if (!isValidId(id))

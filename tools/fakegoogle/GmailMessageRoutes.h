@@ -25,6 +25,9 @@ public:
     HttpReply get(const HttpCall& call, const QString& id);
     HttpReply attachment(const QString& messageId, const QString& attachmentId);
     HttpReply modify(const HttpCall& call, const QString& id);
+    // messages.batchModify: ids Gmail does not hold are passed over; at most
+    // a thousand ids.
+    HttpReply batchModify(const HttpCall& call);
     HttpReply trash(const QString& id, bool trash);
     HttpReply remove(const QString& id);
 

@@ -27,16 +27,16 @@ int QuotaMeter::cost(QuotaModel model, const QString& method)
     // for their nearest kind (reads 1 to 5, writes 5 to 10).
     const bool legacy = model == QuotaModel::LegacyPerSecond;
     static const QHash<QString, int> current{
-        {u"messages.get"_s, 20},   {u"messages.attachments.get"_s, 20},
-        {u"messages.list"_s, 5},   {u"history.list"_s, 2},
-        {u"labels.list"_s, 1},     {u"labels.get"_s, 1},
-        {u"getProfile"_s, 1},      {u"threads.get"_s, 40},
-        {u"threads.modify"_s, 10}, {u"threads.trash"_s, 10},
-        {u"messages.send"_s, 100}, {u"drafts.create"_s, 10},
-        {u"drafts.update"_s, 15},  {u"drafts.delete"_s, 10},
-        {u"drafts.send"_s, 100},   {u"messages.modify"_s, 5},
-        {u"messages.trash"_s, 5},  {u"messages.delete"_s, 10},
-        {u"labels.create"_s, 5}};
+        {u"messages.get"_s, 20},    {u"messages.attachments.get"_s, 20},
+        {u"messages.list"_s, 5},    {u"history.list"_s, 2},
+        {u"labels.list"_s, 1},      {u"labels.get"_s, 1},
+        {u"getProfile"_s, 1},       {u"threads.get"_s, 40},
+        {u"threads.modify"_s, 10},  {u"threads.trash"_s, 10},
+        {u"messages.send"_s, 100},  {u"drafts.create"_s, 10},
+        {u"drafts.update"_s, 15},   {u"drafts.delete"_s, 10},
+        {u"drafts.send"_s, 100},    {u"messages.batchModify"_s, 50},
+        {u"messages.modify"_s, 5},  {u"messages.trash"_s, 5},
+        {u"messages.delete"_s, 10}, {u"labels.create"_s, 5}};
     static const QHash<QString, int> older{
         {u"messages.get"_s, 5}, {u"messages.attachments.get"_s, 5}, {u"threads.get"_s, 10}};
     if (legacy && older.contains(method))

@@ -3,6 +3,7 @@
 #include "AccountLinker.h"
 #include "NoticeBoard.h"
 #include "ThreadGrouping.h"
+#include "UndoOffer.h"
 #include "UnreadBadge.h"
 #include "auth/OAuthConfig.h"
 #include "auth/OAuthService.h"
@@ -65,6 +66,7 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
     , m_grouping(new ThreadGrouping(this))
     , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
+    , m_undo(new UndoOffer(this))
 {
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
@@ -405,34 +407,97 @@ QCoro::Task<> AppState::forward()
         self->setComposer(std::move(composer));
 }
 
-QCoro::Task<> AppState::archive(QString threadId)
+QCoro::Task<> AppState::archive(QStringList threadIds)
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->archiveThread(std::move(threadId));
+    // (Changes are built outside the co_await expressions: braced lists and
+    // temporaries there trip GCC 12.)
+    PendingChange archived = PendingChange::labels(std::move(threadIds), {}, QStringList(inbox));
+    co_await change(std::move(archived));
 }
 
-QCoro::Task<> AppState::trash(QString threadId)
+QCoro::Task<> AppState::trash(QStringList threadIds)
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->trashThread(std::move(threadId));
+    PendingChange trashed = PendingChange::trash(std::move(threadIds));
+    co_await change(std::move(trashed));
 }
 
-QCoro::Task<> AppState::restoreFromTrash(QString threadId)
+QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->untrashThread(std::move(threadId));
+    // The trash has a call of its own to leave it; the spam is a label.
+    const AccountSession* session = selectedSession();
+    bool trashed = false;
+    for (const QString& threadId : std::as_const(threadIds)) {
+        const QList<MessageSummary> messages =
+            session ? session->store()->threadMessages(threadId) : QList<MessageSummary>();
+        trashed = trashed || std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
+                      return m.hasLabel(SystemLabels::trash());
+                  });
+    }
+    PendingChange back = trashed ? PendingChange::untrash(std::move(threadIds))
+                                 : PendingChange::labels(std::move(threadIds), QStringList(inbox),
+                                                         QStringList(SystemLabels::spam()));
+    if (trashed)
+        back.remove.append(SystemLabels::spam());
+    co_await change(std::move(back));
 }
 
-QCoro::Task<> AppState::setRead(QString threadId, bool read)
+QCoro::Task<> AppState::setRead(QStringList threadIds, bool read)
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->toggleReadThread(std::move(threadId), !read);
+    const QStringList unread(SystemLabels::unread());
+    PendingChange changed = read ? PendingChange::labels(std::move(threadIds), {}, unread)
+                                 : PendingChange::labels(std::move(threadIds), unread, {});
+    co_await change(std::move(changed));
 }
 
-QCoro::Task<> AppState::setLabel(QString threadId, QString labelId, bool applied)
+QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->setLabel(std::move(threadId), std::move(labelId), applied);
+    co_await setLabel(std::move(threadIds), SystemLabels::starred(), starred);
+}
+
+QCoro::Task<> AppState::setSpam(QStringList threadIds, bool spam)
+{
+    const QStringList spamLabel(SystemLabels::spam());
+    const QStringList inboxLabel(inbox);
+    PendingChange changed =
+        spam ? PendingChange::labels(std::move(threadIds), spamLabel, inboxLabel)
+             : PendingChange::labels(std::move(threadIds), inboxLabel, spamLabel);
+    co_await change(std::move(changed));
+}
+
+QCoro::Task<> AppState::setLabel(QStringList threadIds, QString labelId, bool applied)
+{
+    const QStringList label(labelId);
+    PendingChange changed = applied ? PendingChange::labels(std::move(threadIds), label, {})
+                                    : PendingChange::labels(std::move(threadIds), {}, label);
+    co_await change(std::move(changed));
+}
+
+QCoro::Task<> AppState::change(PendingChange change)
+{
+    AccountSession* session = selectedSession();
+    change.threadIds.removeAll(QString());
+    if (!session || change.threadIds.isEmpty())
+        co_return;
+    const int count = int(change.threadIds.size());
+    const std::optional<PendingChange> made = session->recordChange(std::move(change));
+    if (!made)
+        co_return;
+    m_undo->offer(session->id(), *made,
+                  UndoOffer::sentenceFor(*made, count, labelTitleIn(session, made->namedLabel())));
+    co_await session->sendWaitingChanges();
+}
+
+QCoro::Task<> AppState::undo()
+{
+    const std::optional<UndoOffer::Offered> offered = m_undo->take();
+    if (!offered)
+        co_return;
+    for (AccountSession* session : std::as_const(m_sessions)) {
+        if (session->id() == offered->accountId) {
+            co_await session->undoChange(offered->change);
+            co_return;
+        }
+    }
 }
 
 QCoro::Task<std::optional<QString>> AppState::saveAttachment(AttachmentInfo attachment)
@@ -578,12 +643,31 @@ void AppState::selectThread(const std::optional<ThreadSummary>& thread)
         return;
     }
     const QString threadId = thread ? thread->threadId : QString();
-    if (m_selectedThreadId != threadId) {
+    const QStringList threadIds = thread ? QStringList(threadId) : QStringList();
+    if (m_selectedThreadId != threadId || m_selectedThreadIds != threadIds) {
         m_selectedThreadId = threadId;
+        m_selectedThreadIds = threadIds;
         Q_EMIT selectionChanged();
     }
     if (thread)
         openThreadLater(thread->threadId);
+}
+
+void AppState::selectThreads(const QStringList& threadIds)
+{
+    if (threadIds.size() < 2) {
+        const auto& threads = visibleThreads();
+        const auto it = std::find_if(threads.cbegin(), threads.cend(), [&](const auto& t) {
+            return !threadIds.isEmpty() && t.threadId == threadIds.constFirst();
+        });
+        selectThread(it == threads.cend() ? std::nullopt : std::optional(*it));
+        return;
+    }
+    if (m_selectedThreadIds == threadIds)
+        return;
+    m_selectedThreadId.clear();
+    m_selectedThreadIds = threadIds;
+    Q_EMIT selectionChanged();
 }
 
 void AppState::reopenThread()
@@ -702,6 +786,7 @@ void AppState::openFromNotification(const QString& accountId, const QString& thr
     m_isSearching = false;
     ++m_searchGeneration;
     m_selectedThreadId = threadId;
+    m_selectedThreadIds = QStringList(threadId);
     if (selectionMoves)
         Q_EMIT selectionChanged();
     if (wasSearching)

@@ -27,6 +27,7 @@ class Outbox;
 class Reachability;
 class OfflineLimit;
 class ThreadGrouping;
+class UndoOffer;
 class UnreadBadge;
 
 /// The one application-wide object every window observes and the one
@@ -73,6 +74,9 @@ public:
     const QString& selectedLabelId() const { return m_selectedLabelId; }
     /// Empty while no thread is selected.
     const QString& selectedThreadId() const { return m_selectedThreadId; }
+    /// The conversations selected in the list, in the list's order: the one
+    /// open in the reader, or several, which the actions below take at once.
+    const QStringList& selectedThreadIds() const { return m_selectedThreadIds; }
     /// Selecting an account or a label loads the label's newest page when
     /// the cache holds none of it yet.
     void selectAccount(const QString& email);
@@ -157,16 +161,28 @@ public:
     void updateBadge();
     /// Shows the thread in the reader, fetching it; none closes the reader.
     void selectThread(const std::optional<ThreadSummary>& thread);
+    /// Selects several conversations at once (one opens it, none clears the
+    /// selection): the reader closes and offers the actions for all of them.
+    void selectThreads(const QStringList& threadIds);
     /// Fetches the selected thread again, after it failed to open.
     void reopenThread();
 
-    // The actions on a conversation of the selected account: the cache
-    // changes at once and Gmail follows, now or once it can be reached.
-    QCoro::Task<> archive(QString threadId);
-    QCoro::Task<> trash(QString threadId);
-    QCoro::Task<> restoreFromTrash(QString threadId);
-    QCoro::Task<> setRead(QString threadId, bool read);
-    QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
+    // The actions on conversations of the selected account, one change for
+    // all of them: the cache changes at once and Gmail follows, now or once
+    // it can be reached. Each is then offered to be undone for a while.
+    QCoro::Task<> archive(QStringList threadIds);
+    QCoro::Task<> trash(QStringList threadIds);
+    /// Out of the trash or the spam, back into the inbox.
+    QCoro::Task<> moveToInbox(QStringList threadIds);
+    QCoro::Task<> setRead(QStringList threadIds, bool read);
+    QCoro::Task<> setStarred(QStringList threadIds, bool starred);
+    QCoro::Task<> setSpam(QStringList threadIds, bool spam);
+    QCoro::Task<> setLabel(QStringList threadIds, QString labelId, bool applied);
+    /// The last of those changes, while it may be taken back.
+    UndoOffer& undoOffer() const { return *m_undo; }
+    /// Takes back the change on offer: before it reached Gmail it never
+    /// gets there; after, Gmail is changed back.
+    QCoro::Task<> undo();
     /// Asks where to save one attachment of the selected account's open
     /// conversation and downloads it into the transfers panel; the saved
     /// path, none when cancelled or failed (the panel then says why).
@@ -233,6 +249,8 @@ private:
     static QString labelTitleIn(const AccountSession* session, const QString& labelId);
     void attachOutbox(AccountSession* session);
     void sendOutboxes();
+    /// Makes the change through the selected account and offers its undoing.
+    QCoro::Task<> change(PendingChange change);
 
     AppServices m_services;
     AccountRegistry m_registry;
@@ -240,6 +258,7 @@ private:
     QString m_selectedAccountId;
     QString m_selectedLabelId = QStringLiteral("INBOX");
     QString m_selectedThreadId;
+    QStringList m_selectedThreadIds;
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;
@@ -254,6 +273,7 @@ private:
     /// The selected account's outbox as threads, while it is selected.
     mutable QList<ThreadSummary> m_outboxThreads;
     std::unique_ptr<UnreadBadge> m_badge;
+    UndoOffer* m_undo;
 };
 
 } // namespace vesk

@@ -53,6 +53,9 @@ public:
     /// call for the same draft fails with 404.
     virtual QCoro::Task<MessageDTO> sendDraft(QString id) = 0;
     virtual QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) = 0;
+    /// The same labels on and off for up to a thousand messages at once.
+    virtual QCoro::Task<void> batchModifyMessages(QStringList ids, QStringList add,
+                                                  QStringList remove) = 0;
     virtual QCoro::Task<void> trashThread(QString id) = 0;
     virtual QCoro::Task<void> untrashThread(QString id) = 0;
     virtual QCoro::Task<QByteArray> attachmentData(QString messageId, QString attachmentId) = 0;

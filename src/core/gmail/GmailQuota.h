@@ -27,6 +27,7 @@ struct GmailQuota
     /// messages.send and drafts.send alike.
     static constexpr int messagesSend = 100;
     static constexpr int draftsWrite = 10;
+    static constexpr int messagesBatchModify = 50;
 };
 
 } // namespace vesk

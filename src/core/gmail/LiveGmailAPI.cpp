@@ -291,6 +291,15 @@ QCoro::Task<void> LiveGmailAPI::modifyThread(QString id, QStringList add, QStrin
                      jsonBody(body));
 }
 
+QCoro::Task<void> LiveGmailAPI::batchModifyMessages(QStringList ids, QStringList add,
+                                                    QStringList remove)
+{
+    const QJsonObject body{{QStringLiteral("ids"), QJsonArray::fromStringList(ids)},
+                           {QStringLiteral("addLabelIds"), QJsonArray::fromStringList(add)},
+                           {QStringLiteral("removeLabelIds"), QJsonArray::fromStringList(remove)}};
+    co_await request("POST", QStringLiteral("/messages/batchModify"), Query(), jsonBody(body));
+}
+
 QCoro::Task<void> LiveGmailAPI::trashThread(QString id)
 {
     co_await request("POST", QStringLiteral("/threads/%1/trash").arg(segment(id)), Query(),

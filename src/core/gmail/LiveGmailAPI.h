@@ -45,6 +45,8 @@ public:
                                   std::optional<QString> threadId) override;
     QCoro::Task<void> deleteDraft(QString id) override;
     QCoro::Task<MessageDTO> sendDraft(QString id) override;
+    QCoro::Task<void> batchModifyMessages(QStringList ids, QStringList add,
+                                          QStringList remove) override;
     QCoro::Task<void> modifyThread(QString id, QStringList add, QStringList remove) override;
     QCoro::Task<void> trashThread(QString id) override;
     QCoro::Task<void> untrashThread(QString id) override;

@@ -42,7 +42,7 @@ std::optional<Kind> kindNamed(const QString& name)
     return std::nullopt;
 }
 
-std::optional<QStringList> labelList(const QJsonValue& value)
+std::optional<QStringList> textList(const QJsonValue& value)
 {
     if (!value.isArray())
         return std::nullopt;
@@ -71,16 +71,21 @@ std::optional<PendingChange> changeFrom(const QJsonValue& value)
     const QJsonObject object = value.toObject();
     const std::optional<quint64> id = count(object.value(u"id"));
     const std::optional<Kind> kind = kindNamed(object.value(u"kind").toString());
-    const QString threadId = object.value(u"thread").toString();
-    const std::optional<QStringList> add = labelList(object.value(u"add"));
-    const std::optional<QStringList> remove = labelList(object.value(u"remove"));
-    if (!value.isObject() || !id || *id == 0 || !kind || threadId.isEmpty() || !add || !remove ||
-        !object.value(u"subject").isString() || !object.value(u"made").isString())
+    // One conversation is written as "thread", as before changes could take
+    // several, so that an older build still reads them.
+    const std::optional<QStringList> threadIds =
+        object.contains(u"thread") ? std::optional(QStringList(object.value(u"thread").toString()))
+                                   : textList(object.value(u"threads"));
+    const std::optional<QStringList> add = textList(object.value(u"add"));
+    const std::optional<QStringList> remove = textList(object.value(u"remove"));
+    if (!value.isObject() || !id || *id == 0 || !kind || !threadIds || threadIds->isEmpty() ||
+        threadIds->contains(QString()) || !add || !remove || !object.value(u"subject").isString() ||
+        !object.value(u"made").isString())
         return std::nullopt;
     PendingChange change;
     change.id = *id;
     change.kind = *kind;
-    change.threadId = threadId;
+    change.threadIds = *threadIds;
     change.add = *add;
     change.remove = *remove;
     change.subject = object.value(u"subject").toString();
@@ -107,15 +112,19 @@ QByteArray ChangeJournal::encode(const QList<PendingChange>& changes, quint64 ne
 {
     QJsonArray list;
     for (const PendingChange& change : changes) {
-        list.append(QJsonObject{
+        QJsonObject entry{
             {u"id"_s, double(change.id)},
             {u"kind"_s, kindName(change.kind)},
-            {u"thread"_s, change.threadId},
             {u"add"_s, QJsonArray::fromStringList(change.add)},
             {u"remove"_s, QJsonArray::fromStringList(change.remove)},
             {u"subject"_s, change.subject},
             {u"made"_s, change.madeAt.toUTC().toString(Qt::ISODateWithMs)},
-        });
+        };
+        if (change.threadIds.size() == 1)
+            entry.insert(u"thread"_s, change.threadIds.constFirst());
+        else
+            entry.insert(u"threads"_s, QJsonArray::fromStringList(change.threadIds));
+        list.append(entry);
     }
     const QJsonObject root{
         {u"version"_s, s_version}, {u"next"_s, double(nextId)}, {u"changes"_s, list}};

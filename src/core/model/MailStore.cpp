@@ -299,7 +299,8 @@ void MailStore::addPendingChanges(const QList<PendingChange>& changes)
     QSet<QString> threads;
     for (const PendingChange& change : changes) {
         m_overlay.add(change);
-        threads.insert(change.threadId);
+        for (const QString& threadId : change.threadIds)
+            threads.insert(threadId);
     }
     relabelThreadsLocked(threads, [this](const MessageSummary& summary) {
         return m_overlay.appliedTo(summary.threadId(), summary.labelIds());
@@ -323,9 +324,10 @@ void MailStore::dropPendingChange(quint64 changeId, bool undo)
         if (change.id != changeId)
             continue;
         const PendingChange inverse = change.reversed();
-        relabelThreadsLocked({change.threadId}, [&](const MessageSummary& summary) {
+        const QSet<QString> threads(change.threadIds.cbegin(), change.threadIds.cend());
+        relabelThreadsLocked(threads, [&](const MessageSummary& summary) {
             // The changes still on top win over the guess.
-            return m_overlay.appliedTo(change.threadId, inverse.appliedTo(summary.labelIds()));
+            return m_overlay.appliedTo(summary.threadId(), inverse.appliedTo(summary.labelIds()));
         });
     }
 }

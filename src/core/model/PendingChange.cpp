@@ -15,26 +15,27 @@ QString translate(const char* text)
 
 } // namespace
 
-PendingChange PendingChange::labels(QString threadId, QStringList add, QStringList remove)
+PendingChange PendingChange::labels(QStringList threadIds, QStringList add, QStringList remove)
 {
     PendingChange change;
-    change.threadId = std::move(threadId);
+    change.threadIds = std::move(threadIds);
     change.add = std::move(add);
     change.remove = std::move(remove);
     return change;
 }
 
-PendingChange PendingChange::trash(QString threadId)
+PendingChange PendingChange::trash(QStringList threadIds)
 {
-    PendingChange change = labels(std::move(threadId), {SystemLabels::trash()},
+    PendingChange change = labels(std::move(threadIds), {SystemLabels::trash()},
                                   {SystemLabels::inbox(), SystemLabels::spam()});
     change.kind = Kind::Trash;
     return change;
 }
 
-PendingChange PendingChange::untrash(QString threadId)
+PendingChange PendingChange::untrash(QStringList threadIds)
 {
-    PendingChange change = labels(std::move(threadId), {}, {SystemLabels::trash()});
+    PendingChange change =
+        labels(std::move(threadIds), {SystemLabels::inbox()}, {SystemLabels::trash()});
     change.kind = Kind::Untrash;
     return change;
 }
@@ -52,9 +53,14 @@ QStringList PendingChange::appliedTo(QStringList labelIds) const
 
 PendingChange PendingChange::reversed() const
 {
-    PendingChange reverse = labels(threadId, remove, add);
-    if (kind == Kind::Trash)
+    PendingChange reverse = labels(threadIds, remove, add);
+    if (kind == Kind::Trash) {
         reverse.add.removeAll(SystemLabels::spam());
+        reverse.kind = Kind::Untrash;
+    } else if (kind == Kind::Untrash) {
+        reverse.kind = Kind::Trash;
+    }
+    reverse.subject = subject;
     return reverse;
 }
 

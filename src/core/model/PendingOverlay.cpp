@@ -42,7 +42,7 @@ MessageSummary PendingOverlay::applied(MessageSummary summary) const
 {
     // A handful of entries at most, usually none: a scan beats an index.
     const bool touched = std::any_of(m_entries.cbegin(), m_entries.cend(), [&](const Entry& e) {
-        return e.change.threadId == summary.threadId();
+        return e.change.threadIds.contains(summary.threadId());
     });
     if (!touched)
         return summary;
@@ -55,7 +55,7 @@ MessageSummary PendingOverlay::applied(MessageSummary summary) const
 QStringList PendingOverlay::appliedTo(const QString& threadId, QStringList labelIds) const
 {
     for (const Entry& entry : m_entries) {
-        if (entry.change.threadId == threadId)
+        if (entry.change.threadIds.contains(threadId))
             labelIds = entry.change.appliedTo(std::move(labelIds));
     }
     return labelIds;

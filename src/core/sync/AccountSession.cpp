@@ -283,15 +283,38 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
         co_return;
     // (Changes are built outside the co_await expressions: braced lists there
     // trip GCC 12.)
-    PendingChange read = PendingChange::labels(threadId, QStringList(), QStringList(unread));
+    PendingChange read =
+        PendingChange::labels(QStringList(threadId), QStringList(), QStringList(unread));
     co_await makeChange(std::move(read));
 }
 
-QCoro::Task<> AccountSession::makeChange(PendingChange change)
+std::optional<PendingChange> AccountSession::recordChange(PendingChange change)
 {
-    const QList<MessageSummary> messages = m_store->threadMessages(change.threadId);
-    if (!messages.isEmpty())
-        change.subject = messages.constFirst().subject();
+    QList<MessageSummary> messages;
+    for (const QString& threadId : change.threadIds)
+        messages += m_store->threadMessages(threadId);
+    if (!messages.isEmpty()) {
+        const QList<MessageSummary> first = m_store->threadMessages(change.threadIds.constFirst());
+        if (!first.isEmpty())
+            change.subject = first.constFirst().subject();
+        // Only what it changes, so that taking it back restores what was.
+        const auto anyHas = [&messages](const QString& label) {
+            return std::any_of(messages.cbegin(), messages.cend(),
+                               [&label](const MessageSummary& m) { return m.hasLabel(label); });
+        };
+        const auto anyLacks = [&messages](const QString& label) {
+            return std::any_of(messages.cbegin(), messages.cend(),
+                               [&label](const MessageSummary& m) { return !m.hasLabel(label); });
+        };
+        change.add.removeIf([&](const QString& label) { return !anyLacks(label); });
+        change.remove.removeIf([&](const QString& label) { return !anyHas(label); });
+        if (change.kind == PendingChange::Kind::Labels && change.add.isEmpty() &&
+            change.remove.isEmpty())
+            return std::nullopt;
+    }
+    if (change.kind == PendingChange::Kind::Trash && m_openThreadId &&
+        change.threadIds.contains(*m_openThreadId))
+        setOpenThread(std::nullopt, QList<FullMessage>());
     bool written = true;
     change = m_journal->record(std::move(change), &written);
     if (!written) {
@@ -304,40 +327,29 @@ QCoro::Task<> AccountSession::makeChange(PendingChange change)
     m_store->addPendingChanges({change});
     refreshFromStore();
     Q_EMIT waitingChangesChanged();
-    co_await sendWaitingChanges();
+    return change;
 }
 
-QCoro::Task<> AccountSession::archiveThread(QString threadId)
+QCoro::Task<> AccountSession::makeChange(PendingChange change)
 {
-    PendingChange archive = PendingChange::labels(threadId, QStringList(), QStringList(inbox));
-    co_await makeChange(std::move(archive));
+    if (recordChange(std::move(change)))
+        co_await sendWaitingChanges();
 }
 
-QCoro::Task<> AccountSession::toggleReadThread(QString threadId, bool markUnread)
+QCoro::Task<> AccountSession::undoChange(PendingChange change)
 {
-    co_await setLabel(std::move(threadId), unread, markUnread);
-}
-
-QCoro::Task<> AccountSession::setLabel(QString threadId, QString labelId, bool applied)
-{
-    const QStringList label(labelId);
-    PendingChange change = applied ? PendingChange::labels(threadId, label, QStringList())
-                                   : PendingChange::labels(threadId, QStringList(), label);
-    co_await makeChange(std::move(change));
-}
-
-QCoro::Task<> AccountSession::trashThread(QString threadId)
-{
-    if (m_openThreadId == threadId)
-        setOpenThread(std::nullopt, QList<FullMessage>());
-    PendingChange trash = PendingChange::trash(threadId);
-    co_await makeChange(std::move(trash));
-}
-
-QCoro::Task<> AccountSession::untrashThread(QString threadId)
-{
-    PendingChange untrash = PendingChange::untrash(threadId);
-    co_await makeChange(std::move(untrash));
+    const QList<PendingChange> waiting = m_journal->changes();
+    const bool unsent = std::any_of(waiting.cbegin(), waiting.cend(),
+                                    [&change](const auto& c) { return c.id == change.id; });
+    if (unsent && !m_sender->isSending(change.id)) {
+        // Gmail never hears of it.
+        m_journal->remove(change.id);
+        m_store->dropPendingChange(change.id, true);
+        refreshFromStore();
+        Q_EMIT waitingChangesChanged();
+        co_return;
+    }
+    co_await makeChange(change.reversed());
 }
 
 } // namespace vesk

@@ -122,11 +122,21 @@ public:
     /// what Google sends, which is kept in turn; a failed fetch leaves a
     /// kept copy in place and is only an error without one.
     QCoro::Task<> openThread(QString threadId);
-    QCoro::Task<> archiveThread(QString threadId);
-    QCoro::Task<> trashThread(QString threadId);
-    QCoro::Task<> untrashThread(QString threadId);
-    QCoro::Task<> toggleReadThread(QString threadId, bool markUnread);
-    QCoro::Task<> setLabel(QString threadId, QString labelId, bool applied);
+    /// Applies the change to the cache at once and keeps it in the journal,
+    /// as far as it changes anything: labels already so are left out of it,
+    /// so that its reversal restores what was. Returns it as recorded (with
+    /// its journal id), none when it changes nothing. Trashing the open
+    /// conversation closes it. sendWaitingChanges() takes it to Gmail.
+    std::optional<PendingChange> recordChange(PendingChange change);
+    /// Plays the journal to Gmail; returns when it is empty or a passing
+    /// failure stopped it.
+    QCoro::Task<> sendWaitingChanges();
+    /// recordChange() and sendWaitingChanges().
+    QCoro::Task<> makeChange(PendingChange change);
+    /// Takes back a change recorded earlier: one still waiting in the
+    /// journal is dropped before Gmail hears of it; otherwise its reversal
+    /// is made like any change.
+    QCoro::Task<> undoChange(PendingChange change);
 
 Q_SIGNALS:
     void labelsChanged();
@@ -144,10 +154,6 @@ Q_SIGNALS:
     void noticeRaised(vesk::SessionError notice);
 
 private:
-    /// Applies the change to the cache, keeps it in the journal, and sends
-    /// what waits.
-    QCoro::Task<> makeChange(PendingChange change);
-    QCoro::Task<> sendWaitingChanges();
     void setSyncing(bool syncing);
     void setLastError(std::optional<SessionError> error);
     void setOpenThread(std::optional<QString> threadId, QList<FullMessage> messages,

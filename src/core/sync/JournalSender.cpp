@@ -7,6 +7,7 @@
 #include "gmail/GmailQuota.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
+#include "model/SystemLabels.h"
 
 #include <QPointer>
 
@@ -68,6 +69,7 @@ QCoro::Task<> JournalSender::play()
         const PendingChange change = journal->changes().constFirst();
         std::optional<SendOutcome> outcome;
         SessionError reason;
+        m_inFlight = change.id;
         try {
             co_await send(change);
         } catch (const std::exception& error) {
@@ -76,6 +78,7 @@ QCoro::Task<> JournalSender::play()
         }
         if (!self)
             co_return;
+        m_inFlight = 0;
         if (outcome == SendOutcome::Retry) {
             stalled = true;
             continue;
@@ -106,30 +109,81 @@ QCoro::Task<> JournalSender::play()
 
 QCoro::Task<> JournalSender::send(PendingChange change)
 {
-    const std::shared_ptr<GmailAPIClient> api = m_api;
-    std::function<QCoro::Task<bool>()> call = [api, change]() -> QCoro::Task<bool> {
-        switch (change.kind) {
-        case PendingChange::Kind::Trash:
-            co_await api->trashThread(change.threadId);
-            break;
-        case PendingChange::Kind::Untrash:
-            co_await api->untrashThread(change.threadId);
-            break;
-        case PendingChange::Kind::Labels:
-            co_await api->modifyThread(change.threadId, change.add, change.remove);
-            break;
+    // Several conversations relabelled take one call for all their messages.
+    if (change.kind == PendingChange::Kind::Labels && change.threadIds.size() > 1) {
+        QStringList messageIds;
+        for (const QString& threadId : change.threadIds) {
+            for (const MessageSummary& summary : m_store->threadMessages(threadId))
+                messageIds.append(summary.id());
         }
+        for (qsizetype from = 0; from < messageIds.size(); from += maxBatchSize) {
+            const QStringList batch = messageIds.mid(from, maxBatchSize);
+            std::function<QCoro::Task<>()> call = [api = m_api, batch, change]() -> QCoro::Task<> {
+                co_await api->batchModifyMessages(batch, change.add, change.remove);
+            };
+            co_await paced(GmailQuota::messagesBatchModify, std::move(call));
+        }
+        co_return;
+    }
+    for (const QString& threadId : change.threadIds) {
+        try {
+            co_await sendFor(change, threadId);
+        } catch (const std::exception& error) {
+            // One conversation of several deleted meanwhile: the others
+            // still change.
+            if (change.threadIds.size() == 1 || sendOutcomeOf(error) != SendOutcome::Gone)
+                throw;
+        }
+    }
+}
+
+QCoro::Task<> JournalSender::sendFor(PendingChange change, QString threadId)
+{
+    const std::shared_ptr<GmailAPIClient> api = m_api;
+    switch (change.kind) {
+    case PendingChange::Kind::Trash: {
+        std::function<QCoro::Task<>()> trash = [api, threadId]() -> QCoro::Task<> {
+            co_await api->trashThread(threadId);
+        };
+        co_await paced(GmailQuota::threadsModify, std::move(trash));
+        co_return;
+    }
+    case PendingChange::Kind::Untrash: {
+        std::function<QCoro::Task<>()> untrash = [api, threadId]() -> QCoro::Task<> {
+            co_await api->untrashThread(threadId);
+        };
+        co_await paced(GmailQuota::threadsModify, std::move(untrash));
+        // Out of the trash is not yet back in the inbox.
+        QStringList remove = change.remove;
+        remove.removeAll(SystemLabels::trash());
+        if (change.add.isEmpty() && remove.isEmpty())
+            co_return;
+        change.remove = remove;
+        break;
+    }
+    case PendingChange::Kind::Labels:
+        break;
+    }
+    std::function<QCoro::Task<>()> modify = [api, threadId, change]() -> QCoro::Task<> {
+        co_await api->modifyThread(threadId, change.add, change.remove);
+    };
+    co_await paced(GmailQuota::threadsModify, std::move(modify));
+}
+
+QCoro::Task<> JournalSender::paced(int units, std::function<QCoro::Task<>()> call)
+{
+    std::function<QCoro::Task<bool>()> counted = [call = std::move(call)]() -> QCoro::Task<bool> {
+        co_await call();
         co_return true;
     };
-    co_await pacedCall<bool>(m_pacer, GmailQuota::threadsModify, Priority::Interactive,
-                             std::move(call));
+    co_await pacedCall<bool>(m_pacer, units, Priority::Interactive, std::move(counted));
 }
 
 QCoro::Task<> JournalSender::refuse(PendingChange change, SessionError reason)
 {
     QPointer<JournalSender> self(this);
     m_store->dropPendingChange(change.id, true);
-    co_await readThreadAgain(change.threadId);
+    co_await readThreadsAgain(change.threadIds);
     // Out of the journal only once the cache shows the conversation as
     // Google has it and the person is told: nothing waits while neither is.
     m_journal->remove(change.id);
@@ -137,11 +191,13 @@ QCoro::Task<> JournalSender::refuse(PendingChange change, SessionError reason)
         Q_EMIT changeRefused(change, reason);
 }
 
-QCoro::Task<> JournalSender::readThreadAgain(QString threadId)
+QCoro::Task<> JournalSender::readThreadsAgain(QStringList threadIds)
 {
     QStringList ids;
-    for (const MessageSummary& summary : m_store->threadMessages(threadId))
-        ids.append(summary.id());
+    for (const QString& threadId : threadIds) {
+        for (const MessageSummary& summary : m_store->threadMessages(threadId))
+            ids.append(summary.id());
+    }
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, m_store, m_pacer, Priority::Interactive, ids, true);
     // What came is Google's word, with the later changes on top; the undo

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace vesk {
@@ -45,6 +46,8 @@ public:
     /// No more plays, when the account goes.
     void stop();
     bool isPlaying() const { return m_playing; }
+    /// The change is on its way to Gmail now.
+    bool isSending(quint64 changeId) const { return m_inFlight == changeId; }
 
 Q_SIGNALS:
     /// The journal lost a change (sent, dropped or refused).
@@ -55,16 +58,22 @@ Q_SIGNALS:
     void changeRefused(vesk::PendingChange change, vesk::SessionError reason);
 
 private:
+    /// Gmail's messages.batchModify takes at most this many messages.
+    static constexpr qsizetype maxBatchSize = 1000;
+
     QCoro::Task<> send(PendingChange change);
+    QCoro::Task<> sendFor(PendingChange change, QString threadId);
+    QCoro::Task<> paced(int units, std::function<QCoro::Task<>()> call);
     /// Undoes a change Gmail refused and reports it.
     QCoro::Task<> refuse(PendingChange change, SessionError reason);
-    QCoro::Task<> readThreadAgain(QString threadId);
+    QCoro::Task<> readThreadsAgain(QStringList threadIds);
 
     const std::shared_ptr<ChangeJournal> m_journal;
     const std::shared_ptr<GmailAPIClient> m_api;
     const std::shared_ptr<MailStore> m_store;
     const std::shared_ptr<QuotaPacer> m_pacer;
     bool m_playing = false;
+    quint64 m_inFlight = 0;
     bool m_playAgain = false;
     bool m_stopped = false;
     RetryTimer m_retry;

@@ -125,7 +125,7 @@ void ReaderPane::buildToolbar()
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });
     connect(m_trash, &QAction::triggered, this, [this] {
         if (m_session && !m_session->openThreadId().isEmpty())
-            fireAndForget(m_state.trash(m_session->openThreadId()));
+            fireAndForget(m_state.trash(QStringList(m_session->openThreadId())));
     });
 }
 

@@ -46,9 +46,10 @@ ThreadActionsMenu::ThreadActionsMenu(AppState& state, ThreadSummary thread, QWid
         std::any_of(m_thread.messages.cbegin(), m_thread.messages.cend(),
                     [](const MessageSummary& m) { return m.hasLabel(SystemLabels::trash()); });
     if (inTrash) {
-        QAction* restoring = addAction(Icons::icon(Symbol::Inbox), tr("Restaurar da lixeira"));
+        QAction* restoring =
+            addAction(Icons::icon(Symbol::Inbox), tr("Mover para a caixa de entrada"));
         connect(restoring, &QAction::triggered, this,
-                [this] { fireAndForget(m_state.restoreFromTrash(m_thread.threadId)); });
+                [this] { fireAndForget(m_state.moveToInbox(QStringList(m_thread.threadId))); });
         return;
     }
     QAction* trashing = addAction(Icons::icon(Symbol::Trash), tr("Mover para a lixeira"));
@@ -70,7 +71,7 @@ void ThreadActionsMenu::addLabelsMenu()
         connect(action, &QAction::triggered, this,
                 [this, session, threadId = m_thread.threadId, labelId = label.id, applied] {
                     if (session && session == m_state.selectedSession())
-                        fireAndForget(m_state.setLabel(threadId, labelId, !applied));
+                        fireAndForget(m_state.setLabel(QStringList(threadId), labelId, !applied));
                 });
     }
     if (labels->isEmpty())
@@ -80,17 +81,17 @@ void ThreadActionsMenu::addLabelsMenu()
 void ThreadActionsMenu::toggleRead(AppState& state, const ThreadSummary& thread)
 {
     const bool unread = !thread.messages.isEmpty() && thread.isUnread();
-    fireAndForget(state.setRead(thread.threadId, unread));
+    fireAndForget(state.setRead(QStringList(thread.threadId), unread));
 }
 
 void ThreadActionsMenu::archive(AppState& state, const QString& threadId)
 {
-    fireAndForget(state.archive(threadId));
+    fireAndForget(state.archive(QStringList(threadId)));
 }
 
 void ThreadActionsMenu::trash(AppState& state, const QString& threadId)
 {
-    fireAndForget(state.trash(threadId));
+    fireAndForget(state.trash(QStringList(threadId)));
 }
 
 } // namespace vesk

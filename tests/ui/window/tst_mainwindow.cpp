@@ -221,7 +221,7 @@ private slots:
 
         const quint16 port = m_rig->google().port();
         m_rig->google().stop();
-        awaitTask(state.archive(invite.threadId));
+        awaitTask(state.archive(QStringList{invite.threadId}));
         state.startNewMessage();
         state.composer()->setTo(u"rui@exemplo.pt"_s);
         state.composer()->setSubject(u"Notas"_s);

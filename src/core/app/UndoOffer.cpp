@@ -1,0 +1,105 @@
+#include "UndoOffer.h"
+
+#include "model/SystemLabels.h"
+
+#include <QCoreApplication>
+
+namespace vesk {
+
+namespace {
+
+QString translate(const char* text)
+{
+    return QCoreApplication::translate("vesk::UndoOffer", text);
+}
+
+/// One sentence for a single conversation, another for several.
+struct Sentence
+{
+    const char* one;
+    const char* several;
+};
+
+std::optional<Sentence> systemSentence(const PendingChange& change)
+{
+    const auto adds = [&change](const QString& label) { return change.add.contains(label); };
+    const auto removes = [&change](const QString& label) { return change.remove.contains(label); };
+    if (change.kind == PendingChange::Kind::Trash)
+        return Sentence{QT_TR_NOOP("Movida para a lixeira."),
+                        QT_TR_NOOP("%1 conversas movidas para a lixeira.")};
+    if (adds(SystemLabels::spam()))
+        return Sentence{QT_TR_NOOP("Marcada como spam."),
+                        QT_TR_NOOP("%1 conversas marcadas como spam.")};
+    if (adds(SystemLabels::inbox()))
+        return Sentence{QT_TR_NOOP("Movida para a caixa de entrada."),
+                        QT_TR_NOOP("%1 conversas movidas para a caixa de entrada.")};
+    if (removes(SystemLabels::inbox()))
+        return Sentence{QT_TR_NOOP("Arquivada."), QT_TR_NOOP("%1 conversas arquivadas.")};
+    if (removes(SystemLabels::unread()))
+        return Sentence{QT_TR_NOOP("Marcada como lida."),
+                        QT_TR_NOOP("%1 conversas marcadas como lidas.")};
+    if (adds(SystemLabels::unread()))
+        return Sentence{QT_TR_NOOP("Marcada como não lida."),
+                        QT_TR_NOOP("%1 conversas marcadas como não lidas.")};
+    if (adds(SystemLabels::starred()))
+        return Sentence{QT_TR_NOOP("Marcada com estrela."),
+                        QT_TR_NOOP("%1 conversas marcadas com estrela.")};
+    if (removes(SystemLabels::starred()))
+        return Sentence{QT_TR_NOOP("Estrela removida."),
+                        QT_TR_NOOP("Estrela removida de %1 conversas.")};
+    return std::nullopt;
+}
+
+} // namespace
+
+UndoOffer::UndoOffer(QObject* parent)
+    : QObject(parent)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(defaultLasting);
+    connect(&m_timer, &QTimer::timeout, this, &UndoOffer::withdraw);
+}
+
+void UndoOffer::offer(QString accountId, PendingChange change, QString text)
+{
+    m_offered = Offered{std::move(accountId), std::move(change)};
+    m_text = std::move(text);
+    m_timer.start();
+    Q_EMIT changed();
+}
+
+std::optional<UndoOffer::Offered> UndoOffer::take()
+{
+    std::optional<Offered> offered = std::exchange(m_offered, std::nullopt);
+    if (offered)
+        withdraw();
+    return offered;
+}
+
+void UndoOffer::withdraw()
+{
+    m_timer.stop();
+    m_offered.reset();
+    if (!m_text.isEmpty()) {
+        m_text.clear();
+        Q_EMIT changed();
+    }
+}
+
+QString UndoOffer::sentenceFor(const PendingChange& change, int count, const QString& labelTitle)
+{
+    if (const std::optional<Sentence> sentence = systemSentence(change)) {
+        return count == 1 ? translate(sentence->one) : translate(sentence->several).arg(count);
+    }
+    const bool applied = !change.add.isEmpty();
+    if (count == 1) {
+        return (applied ? translate(QT_TR_NOOP("Etiqueta «%1» aplicada."))
+                        : translate(QT_TR_NOOP("Etiqueta «%1» removida.")))
+            .arg(labelTitle);
+    }
+    return (applied ? translate(QT_TR_NOOP("Etiqueta «%1» aplicada a %2 conversas."))
+                    : translate(QT_TR_NOOP("Etiqueta «%1» removida de %2 conversas.")))
+        .arg(labelTitle, QString::number(count));
+}
+
+} // namespace vesk
