@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -38,13 +37,12 @@ struct ParsedMessage
     QString subject;
     QString boundary;
     QList<ParsedPart> parts;
-    /// From, To, Cc and Bcc as GMime's address parser reads them.
-    QHash<QString, QList<ShownAddress>> addresses;
+    /// The To header as GMime's address parser reads it.
+    QList<ShownAddress> to;
     /// GMime's parser warnings, by number.
     QStringList problems;
 
     QString header(const QString& name) const;
-    int headerCount(const QString& name) const;
 };
 
 ParsedMessage parseMessage(const QByteArray& bytes);

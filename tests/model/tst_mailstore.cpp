@@ -1,18 +1,16 @@
+#include "TestFiles.h"
 #include "model/CachePreload.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
 using namespace vesk;
+using namespace vesk::test;
 
 namespace {
 
@@ -25,37 +23,6 @@ MessageSummary summary(const QString& id, qint64 ms, QStringList labels = {inbox
                           u"Zé"_s, u"ze@exemplo.pt"_s, u"Reunião"_s,      ms};
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 0777;
-}
-
-QStringList filesUnder(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(it.next());
-    return files;
-}
-
 } // namespace
 
 class TestMailStore : public QObject
@@ -66,7 +33,8 @@ class TestMailStore : public QObject
     const QString m_email = u"zé+teste@gmail.com"_s;
 
     QString base() const { return m_base->path(); }
-    QString cachePath() const { return base() + u'/' + m_email + u"/cache.json"_s; }
+    QString folder() const { return base() + u'/' + m_email; }
+    QString cachePath() const { return folder() + u"/cache.json"_s; }
 
 private slots:
     void init() { m_base = std::make_unique<QTemporaryDir>(); }
@@ -92,8 +60,7 @@ private slots:
     void unreadableCacheGivesEmptyStateAndIsLeftAlone()
     {
         QFETCH(QByteArray, contents);
-        QDir().mkpath(base() + u'/' + m_email);
-        writeFile(cachePath(), contents);
+        QVERIFY(QDir().mkpath(folder()) && writeFile(cachePath(), contents));
 
         MailStore store(m_email, base());
         QCOMPARE(store.snapshot(), MailStore::State{});
@@ -144,16 +111,17 @@ private slots:
 
     void optionalLastSyncAndUnknownKeys()
     {
-        QDir().mkpath(base() + u'/' + m_email);
-        writeFile(cachePath(),
-                  R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":["X"],)"
-                  R"("lastSync":null,"future":[1,{"a":2}]})");
+        QVERIFY(QDir().mkpath(folder()));
+        QVERIFY(writeFile(cachePath(),
+                          R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":["X"],)"
+                          R"("lastSync":null,"future":[1,{"a":2}]})"));
         const MailStore::State state = MailStore(m_email, base()).snapshot();
         QCOMPARE(state.historyId, u"7"_s);
         QVERIFY(!state.lastSync);
 
-        writeFile(cachePath(), R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":[],)"
-                               R"("lastSync":786000000.25})");
+        QVERIFY(writeFile(cachePath(),
+                          R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":[],)"
+                          R"("lastSync":786000000.25})"));
         const auto lastSync = MailStore(m_email, base()).snapshot().lastSync;
         QCOMPARE(lastSync, QDateTime(QDate(2025, 11, 28), QTime(5, 20, 0, 250), Qt::UTC));
     }
@@ -187,7 +155,7 @@ private slots:
         store.wipe();
         QCOMPARE(store.snapshot(), MailStore::State{});
         QVERIFY(!QFile::exists(cachePath()));
-        QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
+        QVERIFY(QFileInfo(folder()).isDir());
 
         // Sync work of the removed account that was still in flight lands now.
         store.setHistoryId(u"99"_s);
@@ -233,16 +201,15 @@ private slots:
     void cacheIsPrivateWhateverTheUmask()
     {
         const mode_t previous = ::umask(0);
-        const QString folder = base() + u'/' + m_email;
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::Permissions(0x7755));
+        QDir().mkpath(folder());
+        QFile::setPermissions(folder(), QFile::Permissions(0x7755));
         {
             MailStore store(m_email, base());
             store.upsert({summary(u"a"_s, 1)});
             store.upsert({summary(u"b"_s, 2)});
         }
         ::umask(previous);
-        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(modeOf(folder()), mode_t(0700));
         QCOMPARE(modeOf(cachePath()), mode_t(0600));
     }
 
@@ -262,8 +229,7 @@ private slots:
         QFETCH(QString, email);
         const QString root = base();
         const QString nested = root + u"/inner/base"_s;
-        QDir().mkpath(nested);
-        writeFile(root + u"/inner/cache.json"_s, "sentinel");
+        QVERIFY(QDir().mkpath(nested) && writeFile(root + u"/inner/cache.json"_s, "sentinel"));
 
         MailStore store(email, nested);
         store.upsert({summary(u"a"_s, 1)});
