@@ -119,7 +119,7 @@ private Q_SLOTS:
         QStringList confirmed;
         for (int round = 0; round < 20; ++round) {
             QProcess writer;
-            writer.start(QStringLiteral(JOURNAL_WRITER), {path});
+            writer.start(QStringLiteral(STORE_WRITER), {u"journal"_s, path});
             QVERIFY(writer.waitForStarted(60000));
             const int steps = 1 + int(random.bounded(6));
             for (int taken = 0; taken < steps;) {

@@ -4,6 +4,7 @@
 #include "model/MailStore.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -21,6 +22,17 @@ MessageSummary summary(const QString& id, qint64 ms, QStringList labels = {inbox
 {
     return MessageSummary{id,      u"t-"_s + id,       std::move(labels), u"Olá &amp; até já"_s,
                           u"Zé"_s, u"ze@exemplo.pt"_s, u"Reunião"_s,      ms};
+}
+
+constexpr int s_blocks = 40; // as the writer's churn changes them
+constexpr int s_blockSize = 100;
+
+/// The subject that churn step `step` leaves on message `index`: the last
+/// step t <= step with t % blocks == its block, or step 0 that filled it.
+qint64 writtenAt(int index, qint64 step)
+{
+    const int block = index / s_blockSize;
+    return step < block ? 0 : step - ((step - block) % s_blocks);
 }
 
 } // namespace
@@ -340,8 +352,9 @@ private slots:
         // disk) must leave the previous cache readable, never a truncated one.
         const auto runWriter = [&](int batches, const QStringList& limit = {}) {
             QProcess writer;
-            writer.start(QStringLiteral(MAILSTORE_WRITER),
-                         QStringList{base(), m_email, QString::number(batches)} + limit);
+            writer.start(QStringLiteral(STORE_WRITER),
+                         QStringList{u"batches"_s, base(), m_email, QString::number(batches)} +
+                             limit);
             if (!writer.waitForFinished(120000) || writer.exitCode() != 0)
                 return -1;
             return writer.readAllStandardOutput().trimmed().toInt();
@@ -353,6 +366,51 @@ private slots:
         QCOMPARE(runWriter(1, {limit}), 3000); // in memory the change stays
         QCOMPARE(readFile(cachePath()), before);
         QCOMPARE(MailStore(m_email, base()).snapshot().summaries.size(), 2000);
+    }
+
+    // The cache when the program dies at any moment: a process changes a
+    // large store step after step and is killed at random moments; every
+    // time, the file must decode to the state of one of the steps, and the
+    // next run must go on from it.
+    void killedWritersLeaveAStateThatWasCurrent()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        qint64 lastSeen = -1; // the newest step found on disk so far
+        for (int round = 0; round < 30; ++round) {
+            QProcess writer;
+            writer.start(QStringLiteral(STORE_WRITER), {u"churn"_s, base(), m_email});
+            QVERIFY(writer.waitForStarted(60000));
+            for (int steps = 1 + int(random.bounded(4)); steps > 0;) {
+                if (!writer.canReadLine())
+                    QVERIFY2(writer.waitForReadyRead(120000), "the writer stopped stepping");
+                else if (!writer.readLine().isEmpty())
+                    --steps;
+            }
+            writer.kill();
+            QVERIFY(writer.waitForFinished(60000));
+            if (!QFile::exists(cachePath())) {
+                // The empty store of the start was current too, but only then.
+                QCOMPARE(lastSeen, -1);
+                continue;
+            }
+            QString error;
+            const auto state = MailJson::decodeCache(readFile(cachePath()), &error);
+            QVERIFY2(state, qPrintable(error));
+            QCOMPARE(state->summaries.size(), s_blocks * s_blockSize);
+            qint64 step = 0;
+            for (const MessageSummary& summary : state->summaries)
+                step = std::max(step, summary.subject().toLongLong());
+            for (const MessageSummary& summary : state->summaries) {
+                QCOMPARE(summary.subject().toLongLong(),
+                         writtenAt(summary.id().mid(1).toInt(), step));
+                QCOMPARE(summary.snippet(), QString(200, u'ç'));
+            }
+            // Nothing on disk goes back in time.
+            QVERIFY(step >= lastSeen);
+            lastSeen = step;
+        }
     }
 };
 
