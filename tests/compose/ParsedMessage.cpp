@@ -68,9 +68,9 @@ QByteArray decodedContent(GMimePart* part)
     return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
 }
 
-QList<ShownAddress> shownAddresses(InternetAddressList* list)
+QStringList shownAddresses(InternetAddressList* list)
 {
-    QList<ShownAddress> shown;
+    QStringList shown;
     for (int i = 0; list && i < internet_address_list_length(list); ++i) {
         InternetAddress* address = internet_address_list_get_address(list, i);
         const QString name = fromUtf8(internet_address_get_name(address));

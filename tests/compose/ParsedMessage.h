@@ -22,11 +22,6 @@ struct ParsedPart
     QByteArray content;
 };
 
-/// One entry of an address header as GMime reads it: "Name <address>",
-/// "address" without a name, or "group: Name" for a group (which a header
-/// the builder writes never holds).
-using ShownAddress = QString;
-
 /// A message read back by GMime, copied into Qt types so that the tests
 /// need no GLib. The problems GMime reports while parsing are kept.
 struct ParsedMessage
@@ -37,8 +32,10 @@ struct ParsedMessage
     QString subject;
     QString boundary;
     QList<ParsedPart> parts;
-    /// The To header as GMime's address parser reads it.
-    QList<ShownAddress> to;
+    /// The To header as GMime's address parser reads it, entry by entry:
+    /// "Name <address>", "address" without a name, or "group: Name" for a
+    /// group (which a header the builder writes never holds).
+    QStringList to;
     /// GMime's parser warnings, by number.
     QStringList problems;
 
