@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QMutexLocker>
 
 namespace vesk {
 
@@ -23,13 +24,31 @@ public:
         friend bool operator==(const Posted&, const Posted&) = default;
     };
 
-    void postNewMessage(const AccountIdentity& account, const MessageSummary& summary) override;
-    void setTotalUnread(qint64 count) override;
+    void postNewMessage(const AccountIdentity& account, const MessageSummary& summary) override
+    {
+        const QMutexLocker locker(&m_lock);
+        m_storage.append(Posted{account, summary});
+    }
+
+    void setTotalUnread(qint64 count) override
+    {
+        const QMutexLocker locker(&m_lock);
+        m_unread = count;
+    }
 
     /// What was posted, in the order the posts took the lock.
-    QList<Posted> posted() const;
+    QList<Posted> posted() const
+    {
+        const QMutexLocker locker(&m_lock);
+        return m_storage;
+    }
+
     /// The last total handed over; 0 before the first.
-    qint64 unread() const;
+    qint64 unread() const
+    {
+        const QMutexLocker locker(&m_lock);
+        return m_unread;
+    }
 
 private:
     mutable QMutex m_lock;

@@ -119,6 +119,12 @@ QByteArray TestRig::mail(const QString& to, const QString& subject)
     return message.toRfc822();
 }
 
+fakegoogle::MessageRef TestRig::deliver(const QString& email, const QString& subject,
+                                        const QStringList& labelIds)
+{
+    return m_google->deliverMessage(email, mail(email, subject), labelIds);
+}
+
 AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& name,
                                           const QByteArray& bytes)
 {

@@ -87,6 +87,10 @@ public:
 
     /// A plain message from Sofia to `to` with this subject.
     static QByteArray mail(const QString& to, const QString& subject);
+    /// Delivers mail(email, subject) to the account now, with these labels.
+    fakegoogle::MessageRef deliver(const QString& email, const QString& subject,
+                                   const QStringList& labelIds = {QStringLiteral("INBOX"),
+                                                                  QStringLiteral("UNREAD")});
     /// Delivers to `email` a message from Rui carrying one file, and returns
     /// the attachment as the Gmail client lists it.
     AttachmentInfo deliverAttachment(const QString& email, const QString& name,

@@ -20,11 +20,6 @@ struct GObjectUnref
 template <typename T>
 using GPtr = std::unique_ptr<T, GObjectUnref>;
 
-struct OptionsFree
-{
-    void operator()(GMimeParserOptions* options) const { g_mime_parser_options_free(options); }
-};
-
 QString fromUtf8(const char* text)
 {
     return text ? QString::fromUtf8(text) : QString();
@@ -73,9 +68,9 @@ QByteArray decodedContent(GMimePart* part)
     return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
 }
 
-QList<ShownAddress> shownAddresses(InternetAddressList* list)
+QStringList shownAddresses(InternetAddressList* list)
 {
-    QList<ShownAddress> shown;
+    QStringList shown;
     for (int i = 0; list && i < internet_address_list_length(list); ++i) {
         InternetAddress* address = internet_address_list_get_address(list, i);
         const QString name = fromUtf8(internet_address_get_name(address));
@@ -118,20 +113,14 @@ QString ParsedMessage::header(const QString& name) const
     return {};
 }
 
-int ParsedMessage::headerCount(const QString& name) const
-{
-    return int(std::count_if(headers.begin(), headers.end(), [&](const auto& entry) {
-        return entry.first.compare(name, Qt::CaseInsensitive) == 0;
-    }));
-}
-
 ParsedMessage parseMessage(const QByteArray& bytes)
 {
     static std::once_flag once;
     std::call_once(once, [] { g_mime_init(); });
 
     ParsedMessage parsed;
-    std::unique_ptr<GMimeParserOptions, OptionsFree> options(g_mime_parser_options_new());
+    std::unique_ptr<GMimeParserOptions, decltype(&g_mime_parser_options_free)> options(
+        g_mime_parser_options_new(), &g_mime_parser_options_free);
     g_mime_parser_options_set_warning_callback(options.get(), collectWarning, &parsed.problems);
     GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.constData(), bytes.size()));
     GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
@@ -141,14 +130,7 @@ ParsedMessage parseMessage(const QByteArray& bytes)
     parsed.parsed = true;
     parsed.headers = headersInOrder(message.get());
     parsed.subject = fromUtf8(g_mime_message_get_subject(message.get()));
-    const std::pair<const char*, GMimeAddressType> fields[] = {{"From", GMIME_ADDRESS_TYPE_FROM},
-                                                               {"To", GMIME_ADDRESS_TYPE_TO},
-                                                               {"Cc", GMIME_ADDRESS_TYPE_CC},
-                                                               {"Bcc", GMIME_ADDRESS_TYPE_BCC}};
-    for (const auto& [name, type] : fields) {
-        parsed.addresses.insert(QString::fromLatin1(name),
-                                shownAddresses(g_mime_message_get_addresses(message.get(), type)));
-    }
+    parsed.to = shownAddresses(g_mime_message_get_addresses(message.get(), GMIME_ADDRESS_TYPE_TO));
     GMimeObject* top = g_mime_message_get_mime_part(message.get());
     if (GMIME_IS_MULTIPART(top)) {
         GMimeMultipart* multipart = GMIME_MULTIPART(top);

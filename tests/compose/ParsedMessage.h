@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -23,11 +22,6 @@ struct ParsedPart
     QByteArray content;
 };
 
-/// One entry of an address header as GMime reads it: "Name <address>",
-/// "address" without a name, or "group: Name" for a group (which a header
-/// the builder writes never holds).
-using ShownAddress = QString;
-
 /// A message read back by GMime, copied into Qt types so that the tests
 /// need no GLib. The problems GMime reports while parsing are kept.
 struct ParsedMessage
@@ -38,13 +32,14 @@ struct ParsedMessage
     QString subject;
     QString boundary;
     QList<ParsedPart> parts;
-    /// From, To, Cc and Bcc as GMime's address parser reads them.
-    QHash<QString, QList<ShownAddress>> addresses;
+    /// The To header as GMime's address parser reads it, entry by entry:
+    /// "Name <address>", "address" without a name, or "group: Name" for a
+    /// group (which a header the builder writes never holds).
+    QStringList to;
     /// GMime's parser warnings, by number.
     QStringList problems;
 
     QString header(const QString& name) const;
-    int headerCount(const QString& name) const;
 };
 
 ParsedMessage parseMessage(const QByteArray& bytes);

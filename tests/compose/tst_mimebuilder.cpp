@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBoundaryFinder>
 
+#include <numeric>
 #include <optional>
 
 using namespace vesk;
@@ -40,9 +41,8 @@ QByteArray someBytes(qsizetype size, quint32 seed)
 
 QByteArray everyByte()
 {
-    QByteArray bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.append(char(i));
+    QByteArray bytes(256, Qt::Uninitialized);
+    std::iota(bytes.begin(), bytes.end(), char(0));
     return bytes;
 }
 
@@ -217,36 +217,31 @@ private Q_SLOTS:
         QVERIFY(parsed.parsed);
         QCOMPARE(parsed.problems, QStringList());
 
-        QStringList names{u"From"_s, u"To"_s};
-        if (!cc.isEmpty())
-            names << u"Cc"_s;
-        if (!bcc.isEmpty())
-            names << u"Bcc"_s;
-        names << u"Subject"_s;
-        if (reply)
-            names << u"In-Reply-To"_s << u"References"_s;
-        names << u"MIME-Version"_s << u"Content-Type"_s;
-        if (attachments.isEmpty())
-            names << u"Content-Transfer-Encoding"_s;
+        // Each header once, in this order, only when it has something to say.
+        const auto when = [](bool present, const QStringList& names) {
+            return present ? names : QStringList();
+        };
         QStringList seen;
         for (const auto& header : parsed.headers)
             seen << header.first;
+        const QStringList names = QStringList{u"From"_s, u"To"_s} + when(!cc.isEmpty(), {u"Cc"_s}) +
+                                  when(!bcc.isEmpty(), {u"Bcc"_s}) + QStringList{u"Subject"_s} +
+                                  when(bool(reply), {u"In-Reply-To"_s, u"References"_s}) +
+                                  QStringList{u"MIME-Version"_s, u"Content-Type"_s} +
+                                  when(attachments.isEmpty(), {u"Content-Transfer-Encoding"_s});
         QCOMPARE(seen, names);
 
-        const auto oneLine = [](QString text) {
-            return text.replace(u'\r', u' ').replace(u'\n', u' ');
-        };
         // GMime's decoded text of each header: names as typed, though encoded.
-        QCOMPARE(parsed.header(u"From"_s), u"me@x.pt"_s);
-        QCOMPARE(parsed.header(u"To"_s), to.join(u", "_s));
-        QCOMPARE(parsed.header(u"Cc"_s), cc.join(u", "_s));
-        QCOMPARE(parsed.header(u"Bcc"_s), bcc.join(u", "_s));
-        QCOMPARE(parsed.subject, shownSubject.isNull() ? subject : shownSubject);
         // Message ids are tokens: the blanks between them may change.
-        QCOMPARE(parsed.header(u"In-Reply-To"_s), reply ? oneLine(*reply).simplified() : QString());
-        QCOMPARE(parsed.header(u"References"_s),
-                 references ? oneLine(*references).simplified() : QString());
-        QCOMPARE(parsed.header(u"MIME-Version"_s), u"1.0"_s);
+        const auto ids = [](const auto& text) { return text ? text->simplified() : QString(); };
+        const QList<QPair<QString, QString>> shown{
+            {u"From"_s, u"me@x.pt"_s},      {u"To"_s, to.join(u", "_s)},
+            {u"Cc"_s, cc.join(u", "_s)},    {u"Bcc"_s, bcc.join(u", "_s)},
+            {u"In-Reply-To"_s, ids(reply)}, {u"References"_s, ids(references)},
+            {u"MIME-Version"_s, u"1.0"_s}};
+        for (const auto& [name, value] : shown)
+            QCOMPARE(parsed.header(name), value);
+        QCOMPARE(parsed.subject, shownSubject.isNull() ? subject : shownSubject);
 
         QCOMPARE(parsed.parts.size(), attachments.size() + 1);
         QCOMPARE(parsed.boundary.isEmpty(), attachments.isEmpty());
@@ -324,9 +319,9 @@ private Q_SLOTS:
                                       {}, {}, isSubject ? typed.first() : u"s"_s, {}, {});
         const ParsedMessage parsed = readBack(message);
         QCOMPARE(parsed.problems, QStringList());
-        QCOMPARE(isSubject ? QStringList{parsed.subject} : parsed.addresses.value(u"To"_s),
+        QCOMPARE(isSubject ? QStringList{parsed.subject} : parsed.to,
                  shown.isEmpty() ? typed : shown);
-        QCOMPARE(parsed.headerCount(u"Bcc"_s), 0);
+        QCOMPARE(parsed.header(u"Bcc"_s), QString());
 
         const QRegularExpression form(u"=\\?[^?]*\\?[^?]*\\?[^ ?]*\\?="_s);
         const QByteArray raw = rawHeader(message, header.toLatin1());
@@ -450,29 +445,28 @@ private Q_SLOTS:
     void splitsAddressFields_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("addresses");
-        QTest::newRow("empty") << QString() << QStringList();
-        QTest::newRow("only separators") << u" , ,\t,"_s << QStringList();
-        QTest::newRow("blank pieces") << u" ana , , rui,"_s << QStringList{u"ana"_s, u"rui"_s};
-        QTest::newRow("duplicates kept")
-            << u"a@x,b@x,a@x"_s << QStringList{u"a@x"_s, u"b@x"_s, u"a@x"_s};
-        QTest::newRow("semicolon") << u"a@x; b@x, c@x"_s << QStringList{u"a@x; b@x"_s, u"c@x"_s};
-        QTest::newRow("tabs trimmed, line breaks kept")
-            << u"\ta@x\t,\nb@x\n"_s << QStringList{u"a@x"_s, u"\nb@x\n"_s};
-        QTest::newRow("quoted comma") << u"\"Silva, Ana\" <a@x>, Rui <r@x>"_s
-                                      << QStringList{u"\"Silva, Ana\" <a@x>"_s, u"Rui <r@x>"_s};
-        QTest::newRow("escaped quote")
-            << u"\"a \\\", b\" <a@x>,c@x"_s << QStringList{u"\"a \\\", b\" <a@x>"_s, u"c@x"_s};
-        QTest::newRow("stray quote") << u"a\"@x, b@x"_s << QStringList{u"a\"@x"_s, u"b@x"_s};
-        QTest::newRow("quote open at the end")
-            << u"a@x, \"b, c\\"_s << QStringList{u"a@x"_s, u"\"b"_s, u"c\\"_s};
+        QTest::addColumn<QString>("addresses"); // joined by "|"
+        const auto row = [](const char* name, const QString& text, const QString& addresses) {
+            QTest::newRow(name) << text << addresses;
+        };
+        row("empty", QString(), QString());
+        row("only separators", u" , ,\t,"_s, QString());
+        row("blank pieces", u" ana , , rui,"_s, u"ana|rui"_s);
+        row("duplicates kept", u"a@x,b@x,a@x"_s, u"a@x|b@x|a@x"_s);
+        row("semicolon", u"a@x; b@x, c@x"_s, u"a@x; b@x|c@x"_s);
+        row("tabs trimmed, line breaks kept", u"\ta@x\t,\nb@x\n"_s, u"a@x|\nb@x\n"_s);
+        row("quoted comma", u"\"Silva, Ana\" <a@x>, Rui <r@x>"_s,
+            u"\"Silva, Ana\" <a@x>|Rui <r@x>"_s);
+        row("escaped quote", u"\"a \\\", b\" <a@x>,c@x"_s, u"\"a \\\", b\" <a@x>|c@x"_s);
+        row("stray quote", u"a\"@x, b@x"_s, u"a\"@x|b@x"_s);
+        row("quote open at the end", u"a@x, \"b, c\\"_s, u"a@x|\"b|c\\"_s);
     }
 
     void splitsAddressFields()
     {
         QFETCH(QString, text);
-        QFETCH(QStringList, addresses);
-        QCOMPARE(MIMEBuilder::splitAddresses(text), addresses);
+        QFETCH(QString, addresses);
+        QCOMPARE(MIMEBuilder::splitAddresses(text).join(u'|'), addresses);
     }
 
     void namesMediaTypes_data()

@@ -4,6 +4,7 @@
 // whatever a synchronisation brings, until one that began after they were
 // sent has finished.
 
+#include "TestFiles.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace vesk;
+using namespace vesk::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -74,19 +76,18 @@ private Q_SLOTS:
         const auto with = [&](const char* from, const char* to) {
             return QByteArray(change).replace(from, to);
         };
+        const auto journal = [](int next, const QByteArray& changes) -> QByteArray {
+            return R"({"version":1,"next":)" + QByteArray::number(next) + R"(,"changes":[)" +
+                   changes + "]}";
+        };
         QTest::addRow("garbage") << QByteArray("\x00\xff{{", 4);
-        QTest::addRow("truncated") << R"({"version":1,"next":2,"changes":[)" + change;
-        QTest::addRow("other version") << R"({"version":2,"next":2,"changes":[]})"_ba;
-        QTest::addRow("unknown kind")
-            << R"({"version":1,"next":2,"changes":[)" + with("labels", "burn") + "]}";
-        QTest::addRow("id not below next")
-            << R"({"version":1,"next":1,"changes":[)" + change + "]}";
-        QTest::addRow("fraction id")
-            << R"({"version":1,"next":9,"changes":[)" + with("\"id\":1", "\"id\":1.5") + "]}";
-        QTest::addRow("label not text")
-            << R"({"version":1,"next":2,"changes":[)" + with("[\"INBOX\"]", "[7]") + "]}";
-        QTest::addRow("no thread")
-            << R"({"version":1,"next":2,"changes":[)" + with("\"t\"", "\"\"") + "]}";
+        QTest::addRow("truncated") << journal(2, change).chopped(2);
+        QTest::addRow("other version") << journal(2, {}).replace("\"version\":1", "\"version\":2");
+        QTest::addRow("unknown kind") << journal(2, with("labels", "burn"));
+        QTest::addRow("id not below next") << journal(1, change);
+        QTest::addRow("fraction id") << journal(9, with("\"id\":1", "\"id\":1.5"));
+        QTest::addRow("label not text") << journal(2, with("[\"INBOX\"]", "[7]"));
+        QTest::addRow("no thread") << journal(2, with("\"t\"", "\"\""));
     }
 
     void setsAsideWhatIsNotAJournal()
@@ -94,17 +95,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"journal.json"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        QVERIFY(writeFile(path, bytes));
 
         ChangeJournal journal(path);
         QVERIFY(journal.isEmpty());
         QCOMPARE(journal.damagedFile(), std::optional(path + u".damaged-1"_s));
-        QFile aside(*journal.damagedFile());
-        QVERIFY(aside.open(QIODevice::ReadOnly));
-        QCOMPARE(aside.readAll(), bytes);
+        QCOMPARE(readFile(*journal.damagedFile()), bytes);
         // Recording starts a sound journal beside it.
         journal.record(PendingChange::trash(QStringList(u"t"_s)));
         QCOMPARE(ChangeJournal(path).changes().size(), 1);
@@ -120,17 +116,15 @@ private Q_SLOTS:
         QStringList confirmed;
         for (int round = 0; round < 20; ++round) {
             QProcess writer;
-            writer.start(QStringLiteral(JOURNAL_WRITER), {path});
+            writer.start(QStringLiteral(STORE_WRITER), {u"journal"_s, path});
             QVERIFY(writer.waitForStarted(60000));
-            const int steps = 1 + int(random.bounded(6));
-            for (int taken = 0; taken < steps;) {
-                if (writer.canReadLine())
-                    confirmed.append(QString::fromLatin1(writer.readLine().trimmed()));
-                else if (!writer.waitForReadyRead(60000))
-                    QFAIL("the writer stopped writing");
-                else
+            for (int steps = 1 + int(random.bounded(6)); steps > 0;) {
+                if (!writer.canReadLine()) {
+                    QVERIFY2(writer.waitForReadyRead(60000), "the writer stopped writing");
                     continue;
-                ++taken;
+                }
+                confirmed.append(QString::fromLatin1(writer.readLine().trimmed()));
+                --steps;
             }
             QTest::qWait(int(random.bounded(5)));
             writer.kill();

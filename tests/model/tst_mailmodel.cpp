@@ -118,6 +118,13 @@ private slots:
         QCOMPARE(MailJson::decodeLabelInfo(MailJson::encode(label)), label);
         const AccountIdentity identity{u"ana@gmail.com"_s, QString()};
         QCOMPARE(MailJson::decodeAccountIdentity(MailJson::encode(identity)), identity);
+        // A field missing or of another type is refused.
+        QVERIFY(!MailJson::decodeLabelInfo(
+            R"({"id":"INBOX","name":"INBOX","type":"system","messagesTotal":3})"));
+        QVERIFY(!MailJson::decodeLabelInfo(
+            R"({"id":"INBOX","name":"INBOX","type":"system","messagesTotal":3,"messagesUnread":"1"})"));
+        QVERIFY(!MailJson::decodeAccountIdentity(R"({"email":"a@b.pt"})"));
+        QVERIFY(!MailJson::decodeAccountIdentity(R"({"email":"a@b.pt","name":false})"));
     }
 
     void storedThreadRoundTripsAndIsStrict()
@@ -163,25 +170,13 @@ private slots:
         QVERIFY(!MailJson::decodeStoredThread(R"({"threadId":"t1","messages":[{}]})"));
     }
 
-    void labelAndIdentityDecodingIsStrict()
-    {
-        QVERIFY(!MailJson::decodeLabelInfo(
-            R"({"id":"INBOX","name":"INBOX","type":"system","messagesTotal":3})"));
-        QVERIFY(!MailJson::decodeLabelInfo(
-            R"({"id":"INBOX","name":"INBOX","type":"system","messagesTotal":3,"messagesUnread":"1"})"));
-        QVERIFY(!MailJson::decodeAccountIdentity(R"({"email":"a@b.pt"})"));
-        QVERIFY(!MailJson::decodeAccountIdentity(R"({"email":"a@b.pt","name":false})"));
-    }
-
-    void groupingOrdersMessagesAndThreads()
+    void threadsGroupAndDeriveTheirValues()
     {
         // One thread given newest first, interleaved with a newer thread.
-        const QList<MessageSummary> input{
-            summary(u"a3"_s, u"A"_s, 3000, {}, {}, u"Re: x"_s),
-            summary(u"b1"_s, u"B"_s, 5000),
-            summary(u"a2"_s, u"A"_s, 2000, {}, {}, u"Re: x"_s),
-            summary(u"a1"_s, u"A"_s, 1000, {}, {}, u"x"_s),
-        };
+        const QList<MessageSummary> input{summary(u"a3"_s, u"A"_s, 3000, {}, {}, u"Re: x"_s),
+                                          summary(u"b1"_s, u"B"_s, 5000),
+                                          summary(u"a2"_s, u"A"_s, 2000, {}, {}, u"Re: x"_s),
+                                          summary(u"a1"_s, u"A"_s, 1000, {}, {}, u"x"_s)};
         const QList<ThreadSummary> threads = ThreadSummary::group(input);
         QCOMPARE(threads.size(), 2);
         QCOMPARE(threads[0].threadId, u"B"_s);
@@ -193,20 +188,15 @@ private slots:
         QCOMPARE(threads[0].subject(), u"(sem assunto)"_s);
 
         // Equal dates keep their input order; duplicates are never merged.
-        const QList<MessageSummary> ties{
-            summary(u"second"_s, u"T"_s, 7),
-            summary(u"first"_s, u"T"_s, 7),
-            summary(u"second"_s, u"T"_s, 7),
-        };
+        const QList<MessageSummary> ties{summary(u"second"_s, u"T"_s, 7),
+                                         summary(u"first"_s, u"T"_s, 7),
+                                         summary(u"second"_s, u"T"_s, 7)};
         const ThreadSummary tied = ThreadSummary::group(ties).constFirst();
         QCOMPARE(tied.messages.size(), 3);
         QCOMPARE(tied.messages[1].id(), u"first"_s);
 
         QVERIFY(ThreadSummary::group({}).isEmpty());
-    }
 
-    void derivedThreadValues()
-    {
         const QString ana = u"Ana"_s;
         ThreadSummary thread{
             u"t"_s,

@@ -1,18 +1,17 @@
+#include "TestFiles.h"
 #include "model/CachePreload.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
 using namespace vesk;
+using namespace vesk::test;
 
 namespace {
 
@@ -25,35 +24,15 @@ MessageSummary summary(const QString& id, qint64 ms, QStringList labels = {inbox
                           u"Zé"_s, u"ze@exemplo.pt"_s, u"Reunião"_s,      ms};
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+constexpr int s_blocks = 40; // as the writer's churn changes them
+constexpr int s_blockSize = 100;
 
-void writeFile(const QString& path, const QByteArray& bytes)
+/// The subject that churn step `step` leaves on message `index`: the last
+/// step t <= step with t % blocks == its block, or step 0 that filled it.
+qint64 writtenAt(int index, qint64 step)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info
-    {
-    };
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 0777;
-}
-
-QStringList filesUnder(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(it.next());
-    return files;
+    const int block = index / s_blockSize;
+    return step < block ? 0 : step - ((step - block) % s_blocks);
 }
 
 } // namespace
@@ -66,7 +45,8 @@ class TestMailStore : public QObject
     const QString m_email = u"zé+teste@gmail.com"_s;
 
     QString base() const { return m_base->path(); }
-    QString cachePath() const { return base() + u'/' + m_email + u"/cache.json"_s; }
+    QString folder() const { return base() + u'/' + m_email; }
+    QString cachePath() const { return folder() + u"/cache.json"_s; }
 
 private slots:
     void init() { m_base = std::make_unique<QTemporaryDir>(); }
@@ -92,8 +72,7 @@ private slots:
     void unreadableCacheGivesEmptyStateAndIsLeftAlone()
     {
         QFETCH(QByteArray, contents);
-        QDir().mkpath(base() + u'/' + m_email);
-        writeFile(cachePath(), contents);
+        QVERIFY(QDir().mkpath(folder()) && writeFile(cachePath(), contents));
 
         MailStore store(m_email, base());
         QCOMPARE(store.snapshot(), MailStore::State{});
@@ -144,16 +123,17 @@ private slots:
 
     void optionalLastSyncAndUnknownKeys()
     {
-        QDir().mkpath(base() + u'/' + m_email);
-        writeFile(cachePath(),
-                  R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":["X"],)"
-                  R"("lastSync":null,"future":[1,{"a":2}]})");
+        QVERIFY(QDir().mkpath(folder()));
+        QVERIFY(writeFile(cachePath(),
+                          R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":["X"],)"
+                          R"("lastSync":null,"future":[1,{"a":2}]})"));
         const MailStore::State state = MailStore(m_email, base()).snapshot();
         QCOMPARE(state.historyId, u"7"_s);
         QVERIFY(!state.lastSync);
 
-        writeFile(cachePath(), R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":[],)"
-                               R"("lastSync":786000000.25})");
+        QVERIFY(writeFile(cachePath(),
+                          R"({"historyId":"7","summaries":{},"labels":[],"loadedLabels":[],)"
+                          R"("lastSync":786000000.25})"));
         const auto lastSync = MailStore(m_email, base()).snapshot().lastSync;
         QCOMPARE(lastSync, QDateTime(QDate(2025, 11, 28), QTime(5, 20, 0, 250), Qt::UTC));
     }
@@ -187,7 +167,7 @@ private slots:
         store.wipe();
         QCOMPARE(store.snapshot(), MailStore::State{});
         QVERIFY(!QFile::exists(cachePath()));
-        QVERIFY(QFileInfo(base() + u'/' + m_email).isDir());
+        QVERIFY(QFileInfo(folder()).isDir());
 
         // Sync work of the removed account that was still in flight lands now.
         store.setHistoryId(u"99"_s);
@@ -233,16 +213,15 @@ private slots:
     void cacheIsPrivateWhateverTheUmask()
     {
         const mode_t previous = ::umask(0);
-        const QString folder = base() + u'/' + m_email;
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::Permissions(0x7755));
+        QDir().mkpath(folder());
+        QFile::setPermissions(folder(), QFile::Permissions(0x7755));
         {
             MailStore store(m_email, base());
             store.upsert({summary(u"a"_s, 1)});
             store.upsert({summary(u"b"_s, 2)});
         }
         ::umask(previous);
-        QCOMPARE(modeOf(folder), mode_t(0700));
+        QCOMPARE(modeOf(folder()), mode_t(0700));
         QCOMPARE(modeOf(cachePath()), mode_t(0600));
     }
 
@@ -262,8 +241,7 @@ private slots:
         QFETCH(QString, email);
         const QString root = base();
         const QString nested = root + u"/inner/base"_s;
-        QDir().mkpath(nested);
-        writeFile(root + u"/inner/cache.json"_s, "sentinel");
+        QVERIFY(QDir().mkpath(nested) && writeFile(root + u"/inner/cache.json"_s, "sentinel"));
 
         MailStore store(email, nested);
         store.upsert({summary(u"a"_s, 1)});
@@ -374,8 +352,9 @@ private slots:
         // disk) must leave the previous cache readable, never a truncated one.
         const auto runWriter = [&](int batches, const QStringList& limit = {}) {
             QProcess writer;
-            writer.start(QStringLiteral(MAILSTORE_WRITER),
-                         QStringList{base(), m_email, QString::number(batches)} + limit);
+            writer.start(QStringLiteral(STORE_WRITER),
+                         QStringList{u"batches"_s, base(), m_email, QString::number(batches)} +
+                             limit);
             if (!writer.waitForFinished(120000) || writer.exitCode() != 0)
                 return -1;
             return writer.readAllStandardOutput().trimmed().toInt();
@@ -387,6 +366,51 @@ private slots:
         QCOMPARE(runWriter(1, {limit}), 3000); // in memory the change stays
         QCOMPARE(readFile(cachePath()), before);
         QCOMPARE(MailStore(m_email, base()).snapshot().summaries.size(), 2000);
+    }
+
+    // The cache when the program dies at any moment: a process changes a
+    // large store step after step and is killed at random moments; every
+    // time, the file must decode to the state of one of the steps, and the
+    // next run must go on from it.
+    void killedWritersLeaveAStateThatWasCurrent()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        qint64 lastSeen = -1; // the newest step found on disk so far
+        for (int round = 0; round < 30; ++round) {
+            QProcess writer;
+            writer.start(QStringLiteral(STORE_WRITER), {u"churn"_s, base(), m_email});
+            QVERIFY(writer.waitForStarted(60000));
+            for (int steps = 1 + int(random.bounded(4)); steps > 0;) {
+                if (!writer.canReadLine())
+                    QVERIFY2(writer.waitForReadyRead(120000), "the writer stopped stepping");
+                else if (!writer.readLine().isEmpty())
+                    --steps;
+            }
+            writer.kill();
+            QVERIFY(writer.waitForFinished(60000));
+            if (!QFile::exists(cachePath())) {
+                // The empty store of the start was current too, but only then.
+                QCOMPARE(lastSeen, -1);
+                continue;
+            }
+            QString error;
+            const auto state = MailJson::decodeCache(readFile(cachePath()), &error);
+            QVERIFY2(state, qPrintable(error));
+            QCOMPARE(state->summaries.size(), s_blocks * s_blockSize);
+            qint64 step = 0;
+            for (const MessageSummary& summary : state->summaries)
+                step = std::max(step, summary.subject().toLongLong());
+            for (const MessageSummary& summary : state->summaries) {
+                QCOMPARE(summary.subject().toLongLong(),
+                         writtenAt(summary.id().mid(1).toInt(), step));
+                QCOMPARE(summary.snippet(), QString(200, u'ç'));
+            }
+            // Nothing on disk goes back in time.
+            QVERIFY(step >= lastSeen);
+            lastSeen = step;
+        }
     }
 };
 

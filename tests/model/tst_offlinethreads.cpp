@@ -1,16 +1,14 @@
+#include "TestFiles.h"
 #include "model/FullMessage.h"
 #include "model/MailJson.h"
 #include "model/OfflineThreads.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
 using namespace vesk;
+using namespace vesk::test;
 
 namespace {
 
@@ -29,28 +27,6 @@ QList<FullMessage> conversation(const QString& threadId, int bodySize = 1000)
     message.plainText = QString(bodySize, u'x');
     message.attachments = {AttachmentInfo{message.id, u"a1"_s, u"ata.pdf"_s, u"x/y"_s, 12}};
     return {message};
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info
-    {
-    };
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 0777;
 }
 
 } // namespace
@@ -116,7 +92,7 @@ private slots:
             u"../../cache"_s,  u"a/b"_s,  u"."_s,        u""_s,
             QString(65, u'a'), u"ação"_s, u"sha256=x"_s, u"t"_s + QChar(0) + u"x"_s};
         const QString outside = m_base->filePath(u"cache.json"_s);
-        writeFile(outside, "intocável");
+        QVERIFY(writeFile(outside, "intocável"));
         {
             OfflineThreads threads(email, m_base->path(), 1 << 20);
             for (const QString& id : ids)
@@ -132,10 +108,11 @@ private slots:
         // Files that are corrupt, name another conversation, are links or
         // were left by a write cut short: read as absent and removed, and
         // nothing outside the folder is touched.
-        writeFile(pathOf(u"t1"_s), "{\"threadId\":\"t1\",\"messages\":[{\"id\":");
-        writeFile(pathOf(u"t2"_s), MailJson::encode(StoredThread{u"t3"_s, conversation(u"t3"_s)}));
+        QVERIFY(writeFile(pathOf(u"t1"_s), "{\"threadId\":\"t1\",\"messages\":[{\"id\":"));
+        QVERIFY(writeFile(pathOf(u"t2"_s),
+                          MailJson::encode(StoredThread{u"t3"_s, conversation(u"t3"_s)})));
         QVERIFY(QFile::link(outside, pathOf(u"t4"_s)));
-        writeFile(QDir(folder()).filePath(u"t5.json.aB12cD"_s), "meio");
+        QVERIFY(writeFile(QDir(folder()).filePath(u"t5.json.aB12cD"_s), "meio"));
         OfflineThreads threads(email, m_base->path(), 1 << 20);
         for (const QString& id : {u"t1"_s, u"t2"_s, u"t4"_s}) {
             QVERIFY(!threads.load(id));

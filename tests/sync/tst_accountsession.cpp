@@ -1,6 +1,5 @@
 #include "AwaitTask.h"
 #include "GoogleRefusal.h"
-#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
@@ -9,8 +8,6 @@
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -25,11 +22,6 @@ namespace {
 const QString email = u"marta@exemplo.pt"_s;
 const QString inbox = u"INBOX"_s;
 const QString unread = u"UNREAD"_s;
-
-QByteArray mail(const QString& subject)
-{
-    return TestRig::mail(email, subject);
-}
 
 } // namespace
 
@@ -47,15 +39,20 @@ class TestAccountSession : public QObject
     }
 
     int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
-
-    QList<MessageSummary> cachedThread(AccountSession& s, const QString& threadId) const
+    fakegoogle::MessageRef deliver(const QString& subject,
+                                   const QStringList& labels = {inbox, unread})
     {
-        QList<MessageSummary> found;
+        return m_rig->deliver(email, subject, labels);
+    }
+
+    /// The cached message of a conversation of one.
+    static MessageSummary cached(const AccountSession& s, const QString& threadId)
+    {
         for (const MessageSummary& summary : s.store()->snapshot().summaries) {
             if (summary.threadId() == threadId)
-                found.append(summary);
+                return summary;
         }
-        return found;
+        return {};
     }
 
 private slots:
@@ -73,41 +70,37 @@ private slots:
         QCOMPARE(s->revision(), 1);
         QCOMPARE(s->inboxUnread(), 4);
         QVERIFY(google().requests().isEmpty());
+
+        // Nor does a label loaded once go to the network again.
+        awaitTask(s->ensureLabelLoaded(inbox));
+        const int revision = s->revision();
+        QSignalSpy syncing(s.get(), &AccountSession::isSyncingChanged);
+        google().clearRequests();
+        awaitTask(s->ensureLabelLoaded(inbox));
+        QCOMPARE(s->revision(), revision);
+        QVERIFY(syncing.isEmpty());
+        QVERIFY(google().requests().isEmpty());
     }
 
-    void startArmsNotificationsOnlyAfterTheFirstSync()
-    {
-        google().deliverMessage(email, mail(u"Antes"_s));
-        const auto s = session();
-        QCOMPARE(s->inboxUnread(), 0);
-        awaitTask(s->startSync());
-        QVERIFY(!s->isSyncing());
-        QVERIFY(s->lastError().isEmpty());
-        QCOMPARE(s->inboxUnread(), 1);
-        QVERIFY(poster().posted().isEmpty());
-
-        google().deliverMessage(email, mail(u"Depois"_s));
-        awaitTask(s->syncNow());
-        QCOMPARE(poster().posted().size(), 1);
-        QCOMPARE(poster().posted().first().summary.subject(), u"Depois"_s);
-
-        // Switched off: the engine hears the news and tells no one.
-        const auto silent = session(false);
-        awaitTask(silent->startSync());
-        google().deliverMessage(email, mail(u"Calado"_s));
-        awaitTask(silent->syncNow());
-        QCOMPARE(poster().posted().size(), 1);
-    }
-
-    void changesMadeWhileClosedApplyAtStart()
+    void restartsApplyWhatChangedAndAnnounceOnlyNewMail()
     {
         QStringList ids;
         for (int i = 0; i < 20; ++i)
-            ids.append(google().deliverMessage(email, mail(u"Caixa %1"_s.arg(i))).id);
+            ids.append(deliver(u"Caixa %1"_s.arg(i)).id);
         {
             const auto s = session();
+            QCOMPARE(s->inboxUnread(), 0);
             awaitTask(s->startSync());
+            QVERIFY(!s->isSyncing());
+            QVERIFY(s->lastError().isEmpty());
+            QCOMPARE(s->inboxUnread(), 20);
             QCOMPARE(s->store()->snapshot().summaries.size(), 20);
+            // Notifications are armed only once the first sync is over.
+            QVERIFY(poster().posted().isEmpty());
+            deliver(u"Depois"_s);
+            awaitTask(s->syncNow());
+            QCOMPARE(poster().posted().size(), 1);
+            QCOMPARE(poster().posted().first().summary.subject(), u"Depois"_s);
         }
         // Meanwhile, in the web interface: five deleted, ten archived.
         for (const QString& id : ids.mid(0, 5))
@@ -124,27 +117,21 @@ private slots:
             QVERIFY(!cached.contains(id));
         for (const QString& id : ids.mid(5, 10))
             QVERIFY(!cached.value(id).hasLabel(inbox));
-        QCOMPARE(s->store()->summaries(inbox).size(), 5);
+        QCOMPARE(s->store()->summaries(inbox).size(), 6);
         QCOMPARE(requestsTo(u"/profile"_s), 0);
-    }
 
-    void loadedLabelIsNotLoadedAgain()
-    {
-        const auto s = session();
-        awaitTask(s->ensureLabelLoaded(inbox));
-        const int revision = s->revision();
-        QSignalSpy syncing(s.get(), &AccountSession::isSyncingChanged);
-        google().clearRequests();
-        awaitTask(s->ensureLabelLoaded(inbox));
-        QCOMPARE(s->revision(), revision);
-        QVERIFY(syncing.isEmpty());
-        QVERIFY(google().requests().isEmpty());
+        // Switched off: the engine hears the news and tells no one.
+        const auto silent = session(false);
+        awaitTask(silent->startSync());
+        deliver(u"Calado"_s);
+        awaitTask(silent->syncNow());
+        QCOMPARE(poster().posted().size(), 1);
     }
 
     void openingAThreadMarksItReadOnlyWhenUnread()
     {
-        const auto read = google().deliverMessage(email, mail(u"Lida"_s), {inbox});
-        const auto fresh = google().deliverMessage(email, mail(u"Nova"_s));
+        const auto read = deliver(u"Lida"_s, {inbox});
+        const auto fresh = deliver(u"Nova"_s);
         const auto s = session();
         awaitTask(s->startSync());
 
@@ -159,11 +146,11 @@ private slots:
         QVERIFY(s->openThreadMessages().first().labelIds.contains(unread));
         QCOMPARE(requestsTo(u"/modify"_s), 1);
         QVERIFY(!google().labelIds(email, fresh.id).contains(unread));
-        QVERIFY(!cachedThread(*s, fresh.threadId).constFirst().hasLabel(unread));
+        QVERIFY(!cached(*s, fresh.threadId).hasLabel(unread));
 
         // Offline: the error is the open thread's, where the person asked
         // (the account's sync is fine), and nothing is marked read.
-        const auto later = google().deliverMessage(email, mail(u"Sem rede"_s));
+        const auto later = deliver(u"Sem rede"_s);
         awaitTask(s->syncNow());
         google().failNext(u".*/threads/.*"_s, 503, 10);
         QCoro::Task<> opening = s->openThread(later.threadId);
@@ -176,13 +163,13 @@ private slots:
         QVERIFY(s->lastError().isEmpty());
         QCOMPARE(s->openThreadId(), later.threadId);
         QVERIFY(s->openThreadMessages().isEmpty());
-        QVERIFY(cachedThread(*s, later.threadId).constFirst().hasLabel(unread));
+        QVERIFY(cached(*s, later.threadId).hasLabel(unread));
     }
 
-    void openedThreadsReadOfflineAfterARestart()
+    void openedThreadsReadAndChangeOfflineAfterARestart()
     {
-        const auto kept = google().deliverMessage(email, mail(u"Guardada"_s), {inbox});
-        const auto never = google().deliverMessage(email, mail(u"Nunca aberta"_s), {inbox});
+        const auto kept = deliver(u"Guardada"_s, {inbox});
+        const auto never = deliver(u"Nunca aberta"_s, {inbox});
         QList<FullMessage> first;
         {
             const auto s = session();
@@ -215,39 +202,31 @@ private slots:
         awaitTask(s->openThread(never.threadId));
         QVERIFY(s->openThreadMessages().isEmpty());
         QVERIFY(s->openThreadError());
-    }
 
-    void threadActionsChangeTheCacheEvenOffline()
-    {
-        const auto one = google().deliverMessage(email, mail(u"Um"_s));
-        const auto two = google().deliverMessage(email, mail(u"Dois"_s));
-        const auto s = session();
-        awaitTask(s->startSync());
-        awaitTask(s->openThread(one.threadId));
-        google().stop();
-
+        // Still without Google, actions change the cache at once.
+        awaitTask(s->openThread(kept.threadId));
         const auto labels = [&](const QString& threadId, const QString& add,
                                 const QString& remove) {
             awaitTask(s->makeChange(PendingChange::labels(QStringList(threadId), QStringList(add),
                                                           QStringList(remove))));
         };
-        labels(two.threadId, {}, inbox);
-        QVERIFY(!cachedThread(*s, two.threadId).constFirst().hasLabel(inbox));
-        labels(two.threadId, unread, {});
+        labels(never.threadId, {}, inbox);
+        QVERIFY(!cached(*s, never.threadId).hasLabel(inbox));
+        labels(never.threadId, unread, {});
         const int waiting = s->waitingChanges();
         // Already unread: a change that changes nothing is not kept.
-        labels(two.threadId, unread, {});
+        labels(never.threadId, unread, {});
         QCOMPARE(s->waitingChanges(), waiting);
-        QCOMPARE(cachedThread(*s, two.threadId).constFirst().labelIds().count(unread), 1);
-        labels(two.threadId, u"Label_1"_s, {});
-        QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"Label_1"_s));
+        QCOMPARE(cached(*s, never.threadId).labelIds().count(unread), 1);
+        labels(never.threadId, u"Label_1"_s, {});
+        QVERIFY(cached(*s, never.threadId).hasLabel(u"Label_1"_s));
 
         // The trash is a place, as at Gmail: out of every other list.
-        awaitTask(s->makeChange(PendingChange::trash(QStringList(two.threadId))));
-        QVERIFY(cachedThread(*s, two.threadId).constFirst().hasLabel(u"TRASH"_s));
+        awaitTask(s->makeChange(PendingChange::trash(QStringList(never.threadId))));
+        QVERIFY(cached(*s, never.threadId).hasLabel(u"TRASH"_s));
         QVERIFY(s->store()->summaries(u"Label_1"_s).isEmpty());
-        QCOMPARE(s->openThreadId(), one.threadId);
-        awaitTask(s->makeChange(PendingChange::trash(QStringList(one.threadId))));
+        QCOMPARE(s->openThreadId(), kept.threadId);
+        awaitTask(s->makeChange(PendingChange::trash(QStringList(kept.threadId))));
         QVERIFY(s->openThreadId().isEmpty());
         QVERIFY(s->openThreadMessages().isEmpty());
         QCOMPARE(s->waitingChanges(), waiting + 3);
@@ -266,12 +245,17 @@ private slots:
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::NeedsRelink);
         QVERIFY(s->lastFailure()->details.contains(u"invalid_grant"_s));
 
-        // (Which refusal needs a new link is the error kinds' table below.)
+        // (Which refusal needs a new link is the table of errorKinds.)
         s->vault()->saveTokenSet(m_rig->tokensFor(email));
         // No Google at all: it passes by itself.
         google().stop();
         awaitTask(s->syncNow());
         QCOMPARE(s->lastErrorKind(), SessionError::Kind::Offline);
+
+        using Kind = SessionError::Kind;
+        QCOMPARE(SessionError::from(GmailError::transport(u"x"_s)).kind, Kind::Offline);
+        QCOMPARE(SessionError::from(NetworkError(u"Connection refused"_s)).kind, Kind::Offline);
+        QCOMPARE(SessionError::from(GmailError::unauthorized()).kind, Kind::NeedsRelink);
     }
 
     void errorKinds_data()
@@ -282,24 +266,26 @@ private slots:
         QTest::addColumn<bool>("tokenEndpoint"); // else the Gmail API
         QTest::addColumn<Kind>("kind");
 
-        QTest::newRow("429") << 429 << QByteArray() << false << Kind::Quota;
-        QTest::newRow("daily quota")
-            << 403 << googleRefusal("dailyLimitExceeded") << false << Kind::Quota;
-        QTest::newRow("Gmail scope missing")
-            << 403 << googleRefusal("insufficientPermissions", u"Rate Limit Exceeded"_s) << false
-            << Kind::NeedsRelink;
-        QTest::newRow("refused after a fresh token")
-            << 401 << QByteArray() << false << Kind::NeedsRelink;
-        QTest::newRow("server error") << 500 << QByteArray() << false << Kind::Other;
-        QTest::newRow("grant revoked")
-            << 400 << QByteArray(R"({"error":"invalid_grant"})") << true << Kind::NeedsRelink;
-        QTest::newRow("client refused")
-            << 401 << QByteArray(R"({"error":"invalid_client","error_description":"Unauthorized"})")
-            << true << Kind::NeedsRelink;
-        QTest::newRow("description naming a refusal")
-            << 400
-            << QByteArray(R"({"error":"invalid_request","error_description":"not invalid_grant"})")
-            << true << Kind::Other;
+        const auto gmail = [](const char* name, int status, const QByteArray& body, Kind kind) {
+            QTest::newRow(name) << status << body << false << kind;
+        };
+        const auto token = [](const char* name, int status, const QByteArray& body, Kind kind) {
+            QTest::newRow(name) << status << body << true << kind;
+        };
+        gmail("429", 429, {}, Kind::Quota);
+        gmail("daily quota", 403, googleRefusal("dailyLimitExceeded"), Kind::Quota);
+        gmail("Gmail scope missing", 403,
+              googleRefusal("insufficientPermissions", u"Rate Limit Exceeded"_s),
+              Kind::NeedsRelink);
+        gmail("refused after a fresh token", 401, {}, Kind::NeedsRelink);
+        gmail("server error", 500, {}, Kind::Other);
+        token("grant revoked", 400, R"({"error":"invalid_grant"})", Kind::NeedsRelink);
+        token("client refused", 401,
+              R"({"error":"invalid_client","error_description":"Unauthorized"})",
+              Kind::NeedsRelink);
+        token("description naming a refusal", 400,
+              R"({"error":"invalid_request","error_description":"not invalid_grant"})",
+              Kind::Other);
     }
 
     void errorKinds()
@@ -314,14 +300,6 @@ private slots:
                                                  : SessionError::from(GmailError::http(answer));
         QCOMPARE(error.kind, kind);
         QVERIFY(error.details.startsWith(u"HTTP %1: "_s.arg(status)));
-    }
-
-    void otherFailuresHaveTheirKinds()
-    {
-        using Kind = SessionError::Kind;
-        QCOMPARE(SessionError::from(GmailError::transport(u"x"_s)).kind, Kind::Offline);
-        QCOMPARE(SessionError::from(NetworkError(u"Connection refused"_s)).kind, Kind::Offline);
-        QCOMPARE(SessionError::from(GmailError::unauthorized()).kind, Kind::NeedsRelink);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "AwaitTask.h"
-#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "model/MailStore.h"
@@ -99,10 +98,9 @@ class TestFaultSoak : public QObject
 
     void deliver(const QString& email)
     {
-        QStringList labels{inbox};
-        if (m_random() % 2)
-            labels.append(u"UNREAD"_s);
-        google().addMessage(email, test::TestRig::mail(email, u"n.º %1"_s.arg(++m_sent)), labels);
+        const bool read = m_random() % 2;
+        m_rig->deliver(email, u"n.º %1"_s.arg(++m_sent),
+                       read ? QStringList{inbox} : QStringList{inbox, u"UNREAD"_s});
     }
 
     /// What the account's owner does elsewhere meanwhile: mail arrives, is
@@ -136,32 +134,30 @@ class TestFaultSoak : public QObject
             google().expireHistoryBefore(email, google().historyId(email));
     }
 
-    /// Message by message with its labels: the account's mailbox at Google,
-    /// or only its inbox.
+    /// Message by message with its labels sorted: the account's mailbox at
+    /// Google or what its cache holds, either whole or only its inbox.
     QMap<QString, QStringList> atGoogle(const QString& email, bool inboxOnly = false) const
     {
         QMap<QString, QStringList> found;
-        for (const QString& id : m_rig->google().messageIds(email)) {
-            QStringList labels = m_rig->google().labelIds(email, id);
-            if (inboxOnly && !labels.contains(inbox))
-                continue;
-            labels.sort();
-            found.insert(id, labels);
-        }
+        for (const QString& id : m_rig->google().messageIds(email))
+            add(found, id, m_rig->google().labelIds(email, id), inboxOnly);
         return found;
     }
 
     static QMap<QString, QStringList> cached(const MailStore& store, bool inboxOnly)
     {
         QMap<QString, QStringList> found;
-        for (const MessageSummary& summary : store.snapshot().summaries) {
-            if (inboxOnly && !summary.hasLabel(inbox))
-                continue;
-            QStringList labels = summary.labelIds();
-            labels.sort();
-            found.insert(summary.id(), labels);
-        }
+        for (const MessageSummary& summary : store.snapshot().summaries)
+            add(found, summary.id(), summary.labelIds(), inboxOnly);
         return found;
+    }
+
+    static void add(QMap<QString, QStringList>& found, const QString& id, QStringList labels,
+                    bool inboxOnly)
+    {
+        labels.sort();
+        if (!inboxOnly || labels.contains(inbox))
+            found.insert(id, labels);
     }
 
     void syncAll()

@@ -1,5 +1,4 @@
 #include "AwaitTask.h"
-#include "RecordingNotificationPoster.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "gmail/GmailError.h"
@@ -16,18 +15,12 @@ using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::awaitTask;
 using namespace std::chrono_literals;
-using fakegoogle::FakeGoogle;
 
 namespace {
 
 const QString email = u"rui@exemplo.pt"_s;
 const QString inbox = u"INBOX"_s;
 const QString unread = u"UNREAD"_s;
-
-QByteArray mail(const QString& subject)
-{
-    return test::TestRig::mail(email, subject);
-}
 
 } // namespace
 
@@ -37,13 +30,23 @@ class TestSyncEngine : public QObject
 
     std::unique_ptr<test::VirtualClock> m_clock;
     std::unique_ptr<test::TestRig> m_rig;
-    FakeGoogle* m_google = nullptr;
-    std::shared_ptr<GmailAPIClient> m_api;
+    fakegoogle::FakeGoogle* m_google = nullptr;
     std::shared_ptr<MailStore> m_store;
-    std::shared_ptr<RecordingNotificationPoster> m_poster;
     std::unique_ptr<SyncEngine> m_engine;
 
     int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
+    fakegoogle::MessageRef deliver(const QString& subject,
+                                   const QStringList& labels = {inbox, unread})
+    {
+        return m_rig->deliver(email, subject, labels);
+    }
+
+    void makeEngine(std::shared_ptr<SyncClock> clock = nullptr)
+    {
+        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s},
+                                                m_rig->gmailClient(email), m_store, m_rig->poster(),
+                                                std::move(clock));
+    }
 
     QSet<QString> cachedIds() const
     {
@@ -58,9 +61,7 @@ class TestSyncEngine : public QObject
         m_clock = std::make_unique<test::VirtualClock>();
         m_google->setClock(m_clock->googleClock());
         m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
-        auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
-                                                m_poster, clock);
+        makeEngine(std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {}));
     }
 
     /// The message ids Google lists first for a label, newest first.
@@ -97,19 +98,15 @@ private slots:
         m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
         m_google = &m_rig->google();
         for (int i = 0; i < 80; ++i)
-            m_google->addMessage(email, mail(u"Antiga %1"_s.arg(i)), {inbox},
+            m_google->addMessage(email, test::TestRig::mail(email, u"Antiga %1"_s.arg(i)), {inbox},
                                  QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
-        m_api = m_rig->gmailClient(email);
         m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
-        m_poster = m_rig->poster();
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
-                                                m_poster);
+        makeEngine();
     }
 
     void cleanup()
     {
         m_engine.reset();
-        m_api.reset();
         m_rig.reset();
         m_clock.reset();
     }
@@ -133,9 +130,9 @@ private slots:
         QCOMPARE(requestsTo(u"/profile"_s), 1);
 
         // Until armed, new mail is cached but announced to no one.
-        m_google->deliverMessage(email, mail(u"Antes de armar"_s));
+        deliver(u"Antes de armar"_s);
         awaitTask(m_engine->syncNow());
-        QVERIFY(m_poster->posted().isEmpty());
+        QVERIFY(m_rig->poster()->posted().isEmpty());
         QCOMPARE(cachedIds().size(), 76);
     }
 
@@ -145,10 +142,10 @@ private slots:
         m_engine->setNotificationsArmed(true);
         const QString cached = m_google->messageIds(email).constFirst();
 
-        const auto fresh = m_google->deliverMessage(email, mail(u"Nova"_s));
-        const auto readAlready = m_google->deliverMessage(email, mail(u"Lida"_s), {inbox});
-        const auto archivedUnread = m_google->deliverMessage(email, mail(u"Fora"_s), {unread});
-        m_google->addDraft(email, mail(u"Rascunho"_s));
+        const auto fresh = deliver(u"Nova"_s);
+        const auto readAlready = deliver(u"Lida"_s, {inbox});
+        const auto archivedUnread = deliver(u"Fora"_s, {unread});
+        m_google->addDraft(email, test::TestRig::mail(email, u"Rascunho"_s));
         const QString draftMessage = m_google->messageIds(email).constFirst();
         // Created and deleted within one history answer: removed, never fetched.
         QVERIFY(m_google->deleteMessage(email, draftMessage));
@@ -172,7 +169,7 @@ private slots:
 
         // Only the message that is new, unread and in the inbox is announced;
         // the cached one that became unread again is not.
-        const auto posted = m_poster->posted();
+        const auto posted = m_rig->poster()->posted();
         QCOMPARE(posted.size(), 1);
         QCOMPARE(posted.first().summary.id(), fresh.id);
         QCOMPARE(posted.first().account.email, email);
@@ -180,11 +177,31 @@ private slots:
 
     void aFailedStepKeepsItsProgress()
     {
+        // An interrupted first sync resumes where it stopped.
+        const QString failing = m_google->messageIds(email).at(10);
+        m_google->failNext(u".*/messages/"_s + failing, 503, 10);
         awaitTask(m_engine->initialSync());
+        QVERIFY(m_engine->lastError()->startsWith(u"HTTP 503"));
+        QVERIFY(m_store->snapshot().historyId.isEmpty());
+        const int fetchedFirst = int(cachedIds().size());
+        QVERIFY(fetchedFirst > 0 && fetchedFirst < 75);
+
+        m_google->clearFaults();
+        m_google->clearRequests();
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        QCOMPARE(cachedIds().size(), 75);
+        QVERIFY(m_store->snapshot().loadedLabels.contains(inbox));
+        QVERIFY(!m_store->snapshot().historyId.isEmpty());
+        int fetches = 0;
+        for (const auto& request : m_google->requests())
+            fetches += request.path.contains(u"/messages/") ? 1 : 0;
+        QCOMPARE(fetches, 75 - fetchedFirst);
+
         const QString start = m_store->snapshot().historyId;
         QStringList delivered;
         for (int i = 0; i < 30; ++i)
-            delivered.append(m_google->deliverMessage(email, mail(u"Lote %1"_s.arg(i))).id);
+            delivered.append(deliver(u"Lote %1"_s.arg(i)).id);
 
         // A passing server error fails the step; what was fetched stays, the
         // history id does not move, and the next tick fetches only the rest.
@@ -207,8 +224,8 @@ private slots:
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
 
         // Gone at Google before it could be fetched: dropped, the rest applied.
-        const auto gone = m_google->deliverMessage(email, mail(u"Fugaz"_s));
-        const auto stays = m_google->deliverMessage(email, mail(u"Fica"_s));
+        const auto gone = deliver(u"Fugaz"_s);
+        const auto stays = deliver(u"Fica"_s);
         m_google->failNext(u".*/messages/"_s + gone.id, 404, 5);
         awaitTask(m_engine->syncNow());
         QVERIFY(!m_engine->lastError());
@@ -216,34 +233,11 @@ private slots:
         QVERIFY(cachedIds().contains(stays.id));
     }
 
-    void anInterruptedFirstSyncResumesWhereItStopped()
-    {
-        const QString failing = m_google->messageIds(email).at(10);
-        m_google->failNext(u".*/messages/"_s + failing, 503, 10);
-        awaitTask(m_engine->initialSync());
-        QVERIFY(m_engine->lastError()->startsWith(u"HTTP 503"));
-        QVERIFY(m_store->snapshot().historyId.isEmpty());
-        const int kept = int(cachedIds().size());
-        QVERIFY(kept > 0 && kept < 75);
-
-        m_google->clearFaults();
-        m_google->clearRequests();
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        QCOMPARE(cachedIds().size(), 75);
-        QVERIFY(m_store->snapshot().loadedLabels.contains(inbox));
-        QVERIFY(!m_store->snapshot().historyId.isEmpty());
-        int fetches = 0;
-        for (const auto& request : m_google->requests())
-            fetches += request.path.contains(u"/messages/") ? 1 : 0;
-        QCOMPARE(fetches, 75 - kept);
-    }
-
     void aFullSyncReconcilesEveryLoadedLabel()
     {
         const QString label = m_google->addLabel(email, u"Projetos"_s);
         for (int i = 0; i < 12; ++i)
-            m_google->addMessage(email, mail(u"Projeto %1"_s.arg(i)), {label},
+            m_google->addMessage(email, test::TestRig::mail(email, u"Projeto %1"_s.arg(i)), {label},
                                  QDateTime::currentDateTimeUtc().addSecs(-60 - i));
         awaitTask(m_engine->initialSync());
         awaitTask(m_engine->loadLabelMessages(label, 75));
@@ -282,14 +276,29 @@ private slots:
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
     }
 
-    void manyNewMessagesConvergeWithinTheQuota()
+    void quotaIsSpentWellAndRefusalsWaitedOut()
     {
         useQuotaOnVirtualTime();
         awaitTask(m_engine->initialSync());
+        // A refusal waits as long as Google says.
+        const auto limited = deliver(u"Espera"_s);
+        fakegoogle::FaultRule refusal;
+        refusal.pathPattern = u".*/messages/"_s + limited.id;
+        refusal.status = 429;
+        refusal.headers = {{"Retry-After", "30"}};
+        refusal.times = 2; // every attempt the client makes on its own
+        m_google->addFault(refusal);
+        const qint64 refused = m_clock->elapsedMs();
+        awaitTask(m_engine->syncNow());
+        QVERIFY(!m_engine->lastError());
+        QVERIFY(cachedIds().contains(limited.id));
+        QVERIFY(m_clock->elapsedMs() - refused >= 30000);
+
+        // Many new messages converge within the quota.
         m_engine->setNotificationsArmed(true);
         QStringList delivered;
         for (int i = 0; i < 500; ++i)
-            delivered.append(m_google->deliverMessage(email, mail(u"Campanha %1"_s.arg(i))).id);
+            delivered.append(deliver(u"Campanha %1"_s.arg(i)).id);
         m_google->resetUnits();
         m_google->clearRequests();
         const qint64 before = m_clock->elapsedMs();
@@ -303,7 +312,7 @@ private slots:
             QVERIFY(ids.contains(id));
         QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
         QCOMPARE(m_google->quotaRefusals(email), 0);
-        QCOMPARE(m_poster->posted().size(), 500);
+        QCOMPARE(m_rig->poster()->posted().size(), 500);
         const qint64 minimum = 500 * 20 + 2 * requestsTo(u"/history"_s) + 2;
         const qint64 spent = m_google->unitsSpent(email);
         const qint64 took = m_clock->elapsedMs() - before;
@@ -314,29 +323,11 @@ private slots:
         QVERIFY(took <= 3 * 60 * 1000);
     }
 
-    void aRefusalWaitsAsLongAsGoogleSays()
-    {
-        useQuotaOnVirtualTime();
-        awaitTask(m_engine->initialSync());
-        const auto limited = m_google->deliverMessage(email, mail(u"Espera"_s));
-        fakegoogle::FaultRule refusal;
-        refusal.pathPattern = u".*/messages/"_s + limited.id;
-        refusal.status = 429;
-        refusal.headers = {{"Retry-After", "30"}};
-        refusal.times = 2; // every attempt the client makes on its own
-        m_google->addFault(refusal);
-        const qint64 before = m_clock->elapsedMs();
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        QVERIFY(cachedIds().contains(limited.id));
-        QVERIFY(m_clock->elapsedMs() - before >= 30000);
-    }
-
     void labelPagesAndSearches()
     {
         QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
         const QString label = m_google->addLabel(email, u"Família"_s);
-        const auto tagged = m_google->addMessage(email, mail(u"Jantar"_s), {label});
+        const auto tagged = deliver(u"Jantar"_s, {label});
         m_google->failNext(u".*/messages/"_s + tagged.id, 500, 5);
         QVERIFY_THROWS_EXCEPTION(GmailError, awaitTask(m_engine->loadLabelMessages(label, 75)));
         QVERIFY(m_store->snapshot().summaries.isEmpty());
