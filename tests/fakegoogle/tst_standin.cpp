@@ -103,65 +103,27 @@ QStringList changes(const QJsonObject& answer)
     return out;
 }
 
-const QByteArray s_mixed = crlf(R"(From: Tiago <tiago@exemplo.pt>
-Subject: Anexos
-MIME-Version: 1.0
-Content-Type: multipart/mixed; boundary="outer"
+// Only the headers that the cases read.
+const QByteArray s_mixed =
+    crlf("Content-Type: multipart/mixed; boundary=\"outer\"\n\n"
+         "--outer\nContent-Type: multipart/alternative; boundary=\"inner\"\n\n"
+         "--inner\nContent-Type: text/plain; charset=UTF-8\n\nSegue o relatório.\n"
+         "--inner\nContent-Type: text/html; charset=UTF-8\n\n<p>Segue o relatório.</p>\n--inner--\n"
+         "--outer\nContent-Type: application/pdf\nContent-Transfer-Encoding: base64\n"
+         "Content-Disposition: attachment; filename*=UTF-8''relat%C3%B3rio%20final.pdf\n\n"
+         "JVBERi0xLjQKJeLjz9MK\n--outer\nContent-Type: text/csv; name=\"dados.csv\"\n"
+         "Content-Disposition: attachment; filename=\"dados.csv\"\n\na;b\n1;2\n--outer--\n");
 
---outer
-Content-Type: multipart/alternative; boundary="inner"
+const QByteArray s_related = crlf(
+    "Content-Type: multipart/related; boundary=\"r1\"\n\n"
+    "--r1\nContent-Type: text/html; charset=UTF-8\n\n<p><img src=\"cid:foto@exemplo.pt\"></p>\n"
+    "--r1\nContent-Type: image/png\nContent-ID: <foto@exemplo.pt>\nContent-Disposition: inline\n"
+    "Content-Transfer-Encoding: base64\n\niVBORw0KGgo=\n--r1--\n");
 
---inner
-Content-Type: text/plain; charset=UTF-8
-
-Segue o relatório.
---inner
-Content-Type: text/html; charset=UTF-8
-
-<p>Segue o relatório.</p>
---inner--
---outer
-Content-Type: application/pdf
-Content-Disposition: attachment; filename*=UTF-8''relat%C3%B3rio%20final.pdf
-Content-Transfer-Encoding: base64
-
-JVBERi0xLjQKJeLjz9MK
---outer
-Content-Type: text/csv; name="dados.csv"
-Content-Disposition: attachment; filename="dados.csv"
-
-a;b
-1;2
---outer--
-)");
-
-const QByteArray s_related = crlf(R"(From: Ines <ines@exemplo.pt>
-Subject: Imagem
-MIME-Version: 1.0
-Content-Type: multipart/related; boundary="r1"
-
---r1
-Content-Type: text/html; charset=UTF-8
-
-<p><img src="cid:foto@exemplo.pt"></p>
---r1
-Content-Type: image/png
-Content-ID: <foto@exemplo.pt>
-Content-Disposition: inline
-Content-Transfer-Encoding: base64
-
-iVBORw0KGgo=
---r1--
-)");
-
-const QByteArray s_latin1 = crlf(R"(From: =?ISO-8859-1?Q?Jo=E3o_Gon=E7alves?= <joao@exemplo.pt>
-Subject: =?ISO-8859-1?Q?Reuni=E3o_de_s=E1bado?=
-MIME-Version: 1.0
-Content-Type: text/plain; charset=ISO-8859-1
-Content-Transfer-Encoding: quoted-printable
-
-Ol=E1, a reuni=E3o =E9 no s=E1bado.
-)");
+const QByteArray s_latin1 = crlf("Subject: =?ISO-8859-1?Q?Reuni=E3o_de_s=E1bado?=\n"
+                                 "Content-Type: text/plain; charset=ISO-8859-1\n"
+                                 "Content-Transfer-Encoding: quoted-printable\n\n"
+                                 "Ol=E1, a reuni=E3o =E9 no s=E1bado.\n");
 
 // partId|mimeType|filename|size|kind per part, depth-first; kind is "data",
 // "att" (attachmentId) or "-" (neither).
