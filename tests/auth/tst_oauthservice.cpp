@@ -51,6 +51,14 @@ QString queryValue(const RecordedRequest& request, const QString& name)
     return values.isEmpty() ? QString() : values.constFirst();
 }
 
+/// The page the browser ended on, waiting for it if it is still on its way.
+QByteArray pageShown(TestBrowser& browser)
+{
+    if (browser.lastPage().isEmpty())
+        QSignalSpy(&browser, &TestBrowser::pageLoaded).wait(5000);
+    return browser.lastPage();
+}
+
 std::optional<RecordedRequest> lastRequest(const FakeGoogle& google, const QString& path)
 {
     std::optional<RecordedRequest> found;
@@ -121,10 +129,8 @@ private Q_SLOTS:
         QVERIFY(!oauth->receiver());
 
         // The browser was sent to the consent page once and ended on our page.
-        if (browser->lastPage().isEmpty())
-            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+        QVERIFY(pageShown(*browser).contains("<title>Conta ligada ao VESK</title>"));
         QCOMPARE(browser->opened().size(), 1);
-        QVERIFY(browser->lastPage().contains("<title>Conta ligada ao VESK</title>"));
 
         const auto consent = lastRequest(rig.google(), u"/o/oauth2/v2/auth"_s);
         const auto exchange = lastRequest(rig.google(), u"/token"_s);
@@ -221,9 +227,7 @@ private Q_SLOTS:
             QCOMPARE(rig.requestsEndingWith(u"/o/oauth2/v2/auth"_s), 0);
         // The page reaches the browser although the attempt, and its receiver, have ended.
         if (browserOpened) {
-            if (browser->lastPage().isEmpty())
-                QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-            QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+            QVERIFY(pageShown(*browser).contains("<title>Ligação não concluída</title>"));
             QVERIFY(browser->lastPage().contains(text.toHtmlEscaped().toUtf8()));
         }
     }
@@ -277,9 +281,7 @@ private Q_SLOTS:
             oauth.reset();
         else
             oauth->cancel();
-        if (browser->lastPage().isEmpty())
-            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-        QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+        QVERIFY(pageShown(*browser).contains("<title>Ligação não concluída</title>"));
         QVERIFY(browser->lastPage().contains("Ligação cancelada"));
 
         // Google's tokens, arriving now, link nothing.
@@ -297,34 +299,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("outcome"); // a regular expression
         QTest::addColumn<QString>("details"); // a regular expression; empty: not looked at
-
-        QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
-                                 << u"a1\\|\\|3599\\|"_s << QString();
-        QTest::newRow("full") << 200
-                              << QByteArray(R"({"access_token":"a2","expires_in":60,)"
-                                            R"("refresh_token":"r2","scope":"email openid"})")
-                              << u"a2\\|r2\\|60\\|email openid"_s << QString();
-        QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a3"})")
-                                     << u"Descodificação: .*"_s << QString();
-        QTest::newRow("lifetime as text")
-            << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
-            << u"Descodificação: .*"_s << QString();
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << u"Descodificação: .*"_s
-                                  << QString();
+        const auto row = [](const char* name, int status, const QByteArray& body,
+                            const char* outcome, const char* details = "") {
+            QTest::newRow(name) << status << body << QString::fromUtf8(outcome)
+                                << QString::fromUtf8(details);
+        };
+        row("minimal", 200, R"({"access_token":"a1","expires_in":3599})", "a1\\|\\|3599\\|");
+        row("full", 200,
+            R"({"access_token":"a2","expires_in":60,"refresh_token":"r2","scope":"email openid"})",
+            "a2\\|r2\\|60\\|email openid");
+        row("no lifetime", 200, R"({"access_token":"a3"})", "Descodificação: .*");
+        row("lifetime as text", 200, R"({"access_token":"a","expires_in":"3599"})",
+            "Descodificação: .*");
+        row("not JSON", 200, "<html>", "Descodificação: .*");
         // The sentence comes from Google's code (invalid_grant's: tst_tokenvault);
         // its answer stays as details.
-        QTest::newRow("client refused")
-            << 401 << QByteArray(R"({"error":"unauthorized_client","error_description":"x"})")
-            << u"A Google não aceitou o cliente OAuth \\(unauthorized_client\\)\\. .*"_s
-            << u"HTTP 401: \\{.*unauthorized_client.*"_s;
-        QTest::newRow("another refusal")
-            << 400
-            << QByteArray(
-                   R"({"error":"invalid_request","error_description":"Missing\n  code_verifier"})")
-            << u"HTTP 400: Missing code_verifier"_s << u"HTTP 400: \\{.*"_s;
+        row("client refused", 401, R"({"error":"unauthorized_client","error_description":"x"})",
+            "A Google não aceitou o cliente OAuth \\(unauthorized_client\\)\\. .*",
+            "HTTP 401: \\{.*unauthorized_client.*");
+        row("another refusal", 400,
+            R"({"error":"invalid_request","error_description":"Missing\n  code_verifier"})",
+            "HTTP 400: Missing code_verifier", "HTTP 400: \\{.*");
         // 500 characters of two bytes each: cut after 200 characters, not bytes.
-        QTest::newRow("long refusal")
-            << 400 << QString(500, u'é').toUtf8() << u"HTTP 400"_s << u"HTTP 400: é{200}"_s;
+        row("long refusal", 400, QString(500, u'é').toUtf8(), "HTTP 400", "HTTP 400: é{200}");
     }
 
     void tokenAnswers()
