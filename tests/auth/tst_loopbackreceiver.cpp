@@ -96,6 +96,14 @@ quint16 startReceiver(LoopbackReceiver& receiver)
     return awaitTask(receiver.start());
 }
 
+/// A receiver listening, and the wait for a code with the state "S".
+struct Listening
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    QCoro::Task<QString> wait = receiver.waitForCode(u"S"_s);
+};
+
 QByteArray get(const QByteArray& target)
 {
     return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html\r\n\r\n";
@@ -158,21 +166,17 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
 
-        LoopbackReceiver receiver;
-        const quint16 port = startReceiver(receiver);
-        QVERIFY(port > 0);
-        auto wait = receiver.waitForCode(u"S"_s);
-
-        Client client(port, request);
+        Listening at;
+        Client client(at.port, request);
         Answer answer;
         if (expected.isEmpty()) {
             answer = client.answer();
-            receiver.cancel();
-            QCOMPARE(outcome(std::move(wait)), s_cancelled);
+            at.receiver.cancel();
+            QCOMPARE(outcome(std::move(at.wait)), s_cancelled);
         } else {
-            QCOMPARE(outcome(std::move(wait)), expected);
+            QCOMPARE(outcome(std::move(at.wait)), expected);
             // A code's page waits for the outcome; the others went at once.
-            receiver.concludeLinking(std::nullopt);
+            at.receiver.concludeLinking(std::nullopt);
             answer = client.answer();
         }
         QCOMPARE(answer.responses, 1);
@@ -188,17 +192,15 @@ private Q_SLOTS:
         const QByteArray redirect = get("/?code=abc&state=S");
         {
             // A failure is told with its reason, escaped; a reload hears the same.
-            LoopbackReceiver receiver;
-            const quint16 port = startReceiver(receiver);
-            auto wait = receiver.waitForCode(u"S"_s);
-            Client browser(port, redirect);
-            Client gone(port, redirect);
-            QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
+            Listening at;
+            Client browser(at.port, redirect);
+            Client gone(at.port, redirect);
+            QCOMPARE(outcome(std::move(at.wait)), u"code:abc"_s);
             gone.leave();
             const QString reason = u"HTTP 401: {\"error\": \"<invalid_client>\"}"_s;
-            QVERIFY(receiver.concludeLinking(reason));
-            QVERIFY(!receiver.concludeLinking(std::nullopt));
-            for (const Answer& answer : {browser.answer(), Client(port, redirect).answer()}) {
+            QVERIFY(at.receiver.concludeLinking(reason));
+            QVERIFY(!at.receiver.concludeLinking(std::nullopt));
+            for (const Answer& answer : {browser.answer(), Client(at.port, redirect).answer()}) {
                 QCOMPARE(answer.title(), s_failed);
                 QVERIFY(answer.says(reason.toHtmlEscaped()));
                 QVERIFY(!answer.says(u"<invalid_client>"_s));
@@ -219,23 +221,20 @@ private Q_SLOTS:
 
     void splitHeadIsAnsweredOnceComplete()
     {
-        LoopbackReceiver receiver;
-        const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(u"S"_s);
-
+        Listening at;
         Client client;
-        QVERIFY(client.connectTo(port));
+        QVERIFY(client.connectTo(at.port));
         // Cut inside the request line: answering this part alone would read a
         // missing state and settle with a mismatch.
         client.send("GET /?code=abc&sta");
         // A whole request on a second connection lets the receiver read the first part.
-        QCOMPARE(Client(port, get("/favicon.ico")).answer().title(), u"VESK"_s);
-        QVERIFY(!wait.isReady());
+        QCOMPARE(Client(at.port, get("/favicon.ico")).answer().title(), u"VESK"_s);
+        QVERIFY(!at.wait.isReady());
         client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
         client.send("\r\n");
 
-        QCOMPARE(outcome(std::move(wait)), u"code:abc"_s);
-        receiver.concludeLinking(std::nullopt);
+        QCOMPARE(outcome(std::move(at.wait)), u"code:abc"_s);
+        at.receiver.concludeLinking(std::nullopt);
         const Answer answer = client.answer();
         QCOMPARE(answer.responses, 1);
         QCOMPARE(answer.title(), s_linked);
@@ -243,23 +242,20 @@ private Q_SLOTS:
 
     void laterRedirectsChangeNothing()
     {
-        LoopbackReceiver receiver;
-        const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(u"S"_s);
-
-        Client first(port, get("/?code=first&state=S"));
-        QCOMPARE(outcome(std::move(wait)), u"code:first"_s);
+        Listening at;
+        Client first(at.port, get("/?code=first&state=S"));
+        QCOMPARE(outcome(std::move(at.wait)), u"code:first"_s);
         // Still answered with the page that matches, but settling nothing.
-        Client second(port, get("/?code=second&state=S"));
-        QCOMPARE(Client(port, get("/?error=access_denied&state=S")).answer().title(), s_failed);
-        receiver.concludeLinking(std::nullopt);
+        Client second(at.port, get("/?code=second&state=S"));
+        QCOMPARE(Client(at.port, get("/?error=access_denied&state=S")).answer().title(), s_failed);
+        at.receiver.concludeLinking(std::nullopt);
         QCOMPARE(first.answer().title(), s_linked);
         QCOMPARE(second.answer().title(), s_linked);
         // The settlement was spent on the first wait; a new one does not see "second".
-        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), s_cancelled);
+        QCOMPARE(outcome(at.receiver.waitForCode(u"S"_s)), s_cancelled);
     }
 
-    void cancelEndsOnlyAnUnsettledWait()
+    void unsettledWaitEndsCancelled()
     {
         {
             // Cancelled before it listened: it never starts.
@@ -276,14 +272,11 @@ private Q_SLOTS:
             receiver.reset();
             QCOMPARE(outcome(std::move(wait)), s_cancelled);
         }
-    }
-
-    void waitTimesOut()
-    {
+        // Out of time; a redirect after it is answered still, though too
+        // late to link anything.
         LoopbackReceiver receiver(50ms);
         const quint16 port = startReceiver(receiver);
         QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), s_cancelled);
-        // Answered still, though too late to link anything.
         const Answer late = Client(port, get("/?code=abc&state=S")).answer();
         QCOMPARE(late.title(), s_failed);
         QVERIFY(late.says(u"Ligação cancelada"_s));
@@ -291,20 +284,15 @@ private Q_SLOTS:
 
     void oversizedHeadGetsTheWaitingPage()
     {
-        LoopbackReceiver receiver;
-        const quint16 port = startReceiver(receiver);
-        auto wait = receiver.waitForCode(u"S"_s);
-
+        Listening at;
         // A valid redirect line followed by more header than any browser sends,
         // and never a blank line: it must neither settle nor buffer without end.
         QByteArray request = "GET /?code=abc&state=S HTTP/1.1\r\n";
         while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
             request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
-        const Answer answer = Client(port, request).answer();
-        QCOMPARE(answer.title(), u"VESK"_s);
-
-        Client browser(port, get("/?code=real&state=S"));
-        QCOMPARE(outcome(std::move(wait)), u"code:real"_s);
+        QCOMPARE(Client(at.port, request).answer().title(), u"VESK"_s);
+        Client browser(at.port, get("/?code=real&state=S"));
+        QCOMPARE(outcome(std::move(at.wait)), u"code:real"_s);
     }
 
     void listensOnLoopbackOnly()
