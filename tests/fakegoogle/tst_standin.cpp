@@ -387,31 +387,30 @@ private Q_SLOTS:
     void search_data()
     {
         QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("expected"); // names of the messages below, newest first
-        QTest::newRow("free word in subject") << u"fatura"_s << QStringList{u"fatura"_s};
-        QTest::newRow("free word ignores accents and case")
-            << u"REUNIAO"_s << QStringList{u"reuniao"_s};
-        QTest::newRow("free word in body") << u"pastéis"_s << QStringList{u"reuniao"_s};
-        QTest::newRow("whole words only") << u"fatur"_s << QStringList{};
-        QTest::newRow("from name") << u"from:rui"_s << QStringList{u"fatura"_s, u"reuniao"_s};
-        QTest::newRow("to") << u"to:ana@exemplo.pt"_s
-                            << QStringList{u"fatura"_s, u"reuniao"_s, u"lida"_s};
-        QTest::newRow("subject phrase") << u"subject:\"de equipa\""_s << QStringList{u"reuniao"_s};
-        QTest::newRow("is:unread") << u"is:unread"_s << QStringList{u"fatura"_s, u"reuniao"_s};
-        QTest::newRow("is:starred") << u"is:starred"_s << QStringList{u"lida"_s};
-        QTest::newRow("label by name") << u"label:viagens-acores"_s << QStringList{u"lida"_s};
-        QTest::newRow("has:attachment") << u"has:attachment"_s << QStringList{u"fatura"_s};
-        QTest::newRow("negation") << u"-from:rui is:unread"_s << QStringList{};
-        QTest::newRow("trash hidden") << u"lixo"_s << QStringList{};
-        QTest::newRow("in:trash") << u"in:trash"_s << QStringList{u"lixo"_s};
-        QTest::newRow("combined") << u"from:rui has:attachment is:unread"_s
-                                  << QStringList{u"fatura"_s};
+        QTest::addColumn<QString>("expected"); // names of the messages below, newest first
+        const auto row = [](const char* name, const char* query, const char* expected) {
+            QTest::newRow(name) << QString::fromUtf8(query) << QString::fromUtf8(expected);
+        };
+        row("free word in subject", "fatura", "fatura");
+        row("free word ignores accents and case", "REUNIAO", "reuniao");
+        row("free word in body", "pastéis", "reuniao");
+        row("whole words only", "fatur", "");
+        row("from name", "from:rui", "fatura reuniao");
+        row("to", "to:ana@exemplo.pt", "fatura reuniao lida");
+        row("subject phrase", "subject:\"de equipa\"", "reuniao");
+        row("is:unread", "is:unread", "fatura reuniao");
+        row("is:starred", "is:starred", "lida");
+        row("label by name", "label:viagens-acores", "lida");
+        row("has:attachment", "has:attachment", "fatura");
+        row("negation", "-from:rui is:unread", "");
+        row("trash hidden", "lixo", "");
+        row("in:trash", "in:trash", "lixo");
+        row("combined", "from:rui has:attachment is:unread", "fatura");
     }
 
     void search()
     {
         QFETCH(QString, query);
-        QFETCH(QStringList, expected);
         const QString travel = google().addLabel(s_ana, u"Viagens/Açores"_s);
         const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-1);
         QHash<QString, QString> names;
@@ -435,7 +434,7 @@ private Q_SLOTS:
         const QJsonArray refs = answer.json()[u"messages"_s].toArray();
         for (const auto& ref : refs)
             got.append(names.value(ref[u"id"_s].toString()));
-        QCOMPARE(got, expected);
+        QTEST(got.join(u' '), "expected");
     }
 
     void payloadTree_data()
