@@ -60,21 +60,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("expiresAt"); // empty: does not decode
-
-        const QByteArray rest = R"("accessToken":"a","refreshToken":"r","scope":"s")";
-        QTest::newRow("reference instant")
-            << "{" + rest + R"(,"expiresAt":0})" << u"2001-01-01T00:00:00.000Z"_s;
-        QTest::newRow("fraction") << "{" + rest + R"(,"expiresAt":794664000.25})"
-                                  << u"2026-03-08T12:00:00.250Z"_s;
-        QTest::newRow("before the reference")
-            << "{" + rest + R"(,"expiresAt":-978307200})" << u"1970-01-01T00:00:00.000Z"_s;
-        QTest::newRow("missing key") << QByteArray(R"({"accessToken":"a","refreshToken":"r",)"
-                                                   R"("expiresAt":0})")
-                                     << QString();
-        QTest::newRow("expiry as text") << "{" + rest + R"(,"expiresAt":"0"})" << QString();
-        QTest::newRow("absurd expiry") << "{" + rest + R"(,"expiresAt":1e300})" << QString();
+        const auto row = [](const char* name, const QByteArray& end, const char* expiresAt = "") {
+            QTest::newRow(name) << R"({"accessToken":"a","refreshToken":"r",)" + end
+                                << QString::fromLatin1(expiresAt);
+        };
+        row("reference instant", R"("scope":"s","expiresAt":0})", "2001-01-01T00:00:00.000Z");
+        row("fraction", R"("scope":"s","expiresAt":794664000.25})", "2026-03-08T12:00:00.250Z");
+        row("before the reference", R"("scope":"s","expiresAt":-978307200})",
+            "1970-01-01T00:00:00.000Z");
+        row("missing key", R"("expiresAt":0})");
+        row("expiry as text", R"("scope":"s","expiresAt":"0"})");
+        row("absurd expiry", R"("scope":"s","expiresAt":1e300})");
+        row("truncated", R"("scope":"s")");
         QTest::newRow("array") << QByteArray("[]") << QString();
-        QTest::newRow("truncated") << "{" + rest << QString();
     }
 
     void tokenSetJson()
@@ -83,13 +81,9 @@ private Q_SLOTS:
         QFETCH(QString, expiresAt);
 
         const std::optional<TokenSet> tokens = TokenSet::fromJson(json);
-        if (expiresAt.isEmpty()) {
-            QVERIFY(!tokens);
-            return;
-        }
-        QVERIFY(tokens);
-        QCOMPARE(tokens->expiresAt.toString(Qt::ISODateWithMs), expiresAt);
-        QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
+        QCOMPARE(tokens ? tokens->expiresAt.toString(Qt::ISODateWithMs) : QString(), expiresAt);
+        if (tokens)
+            QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
     }
 
     void refreshesOnlyStaleTokens_data()
