@@ -148,8 +148,7 @@ private slots:
     void proposedNameIsOnePlainFileName()
     {
         QFETCH(QString, attachmentName);
-        QFETCH(QString, proposed);
-        QCOMPARE(safeFileName(attachmentName), proposed);
+        QTEST(safeFileName(attachmentName), "proposed");
     }
 
     void cancelledDialogRecordsNothing()
