@@ -268,9 +268,16 @@ private Q_SLOTS:
         QVERIFY(receiver.isConcluded());
     }
 
-    void splitHeadIsAnsweredOnceComplete()
+    void headIsReadWholeAndBounded()
     {
         Listening at;
+        // A valid redirect line followed by more header than any browser sends,
+        // and never a blank line: it must neither settle nor buffer without end.
+        QByteArray request = "GET /?code=big&state=S HTTP/1.1\r\n";
+        while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
+            request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
+        QCOMPARE(Client(at.port, request).answer().title(), u"VESK"_s);
+
         Client client;
         QVERIFY(client.connectTo(at.port));
         // Cut inside the request line: answering this part alone would read a
@@ -329,19 +336,6 @@ private Q_SLOTS:
         const Answer late = Client(port, get("/?code=abc&state=S")).answer();
         QCOMPARE(late.title(), s_failed);
         QVERIFY(late.says(u"Ligação cancelada"_s));
-    }
-
-    void oversizedHeadGetsTheWaitingPage()
-    {
-        Listening at;
-        // A valid redirect line followed by more header than any browser sends,
-        // and never a blank line: it must neither settle nor buffer without end.
-        QByteArray request = "GET /?code=abc&state=S HTTP/1.1\r\n";
-        while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
-            request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
-        QCOMPARE(Client(at.port, request).answer().title(), u"VESK"_s);
-        Client browser(at.port, get("/?code=real&state=S"));
-        QCOMPARE(outcome(std::move(at.wait)), u"code:real"_s);
     }
 
     void listensOnLoopbackOnly()

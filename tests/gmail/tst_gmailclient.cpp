@@ -191,17 +191,14 @@ private slots:
         QVERIFY(missing.details().startsWith(u"HTTP 404: {"_s));
     }
 
-    void successWithoutBodyFailsDecoding()
+    void unusableAnswersFailAsTheirKind()
     {
         m_google->addFault(answer(u".*/profile"_s, 204, " "));
         QCOMPARE(gmailFailure(client()->profile()).kind(), GmailError::Kind::Decoding);
         // Answers that are ignored still succeed on any 2xx.
         m_google->addFault(answer(u".*/trash"_s, 204, " "));
         awaitTask(client()->trashThread(u"x"_s));
-    }
 
-    void nonHttpAnswerIsATransportError()
-    {
         // A file answers without any HTTP status.
         QTemporaryDir dir;
         QFile labels(dir.filePath(u"labels"_s));
@@ -211,8 +208,7 @@ private slots:
         const auto gmail = std::make_unique<LiveGmailAPI>(
             m_transport, std::make_shared<StaticTokenProvider>(m_token),
             GmailEndpoints{QUrl::fromLocalFile(dir.path()), QUrl()});
-        const GmailError error = gmailFailure(gmail->labels());
-        QCOMPARE(error.kind(), GmailError::Kind::Transport);
+        QCOMPARE(gmailFailure(gmail->labels()).kind(), GmailError::Kind::Transport);
     }
 
     void forwardedMessagesAndUnnamedAttachments()
