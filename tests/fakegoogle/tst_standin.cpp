@@ -367,14 +367,10 @@ private Q_SLOTS:
         // thread, threadId or not.
         const MessageRef received = google().deliverMessage(
             s_ana, message(u"Rui <rui@exemplo.pt>"_s, u"Orçamento"_s, u"Vê isto."_s, "orc@x"));
-        SimpleMessage reply;
-        reply.from = u"Ana <ana@exemplo.pt>"_s;
-        reply.to = u"Rui <rui@exemplo.pt>"_s;
-        reply.subject = u"Re: Orçamento"_s;
-        reply.text = u"Visto."_s;
+        const QByteArray reply = test::TestRig::mail(u"Rui <rui@exemplo.pt>"_s, u"Re: Orçamento"_s);
         const QJsonObject sent =
             call(u"/messages/send"_s, "POST",
-                 {{u"raw"_s, raw64(reply.toRfc822())}, {u"threadId"_s, received.threadId}})
+                 {{u"raw"_s, raw64(reply)}, {u"threadId"_s, received.threadId}})
                 .json();
         QVERIFY(!sent[u"threadId"_s].toString().isEmpty());
         QVERIFY(sent[u"threadId"_s].toString() != received.threadId);
@@ -458,7 +454,7 @@ private Q_SLOTS:
         QTEST(outline(fetch(raw)[u"payload"_s].toObject()), "expected");
     }
 
-    void bodiesHeadersAndSnippets()
+    void bodiesHeadersSnippetsAndAttachments()
     {
         // Non-UTF-8 text: "data" is the part's own bytes; headers and snippet are Unicode.
         const QJsonObject latin = fetch(s_latin1);
@@ -470,7 +466,8 @@ private Q_SLOTS:
             QJsonObject{{u"name"_s, u"Subject"_s}, {u"value"_s, u"Reunião de sábado"_s}}));
         // Gmail keeps "=" padding in data; 19 bytes need two. The line
         // break before a boundary belongs to the boundary, not to the part.
-        const QJsonObject plain = partsOf(fetch(s_mixed)).at(4);
+        const QJsonObject mixed = fetch(s_mixed);
+        const QJsonObject plain = partsOf(mixed).at(4);
         QVERIFY(plain[u"body"_s][u"data"_s].toString().endsWith(u"=="_s));
         QCOMPARE(dataOf(plain), QByteArray("Segue o relatório."));
         // HTML-only mail: the snippet is its text, with entities as Gmail writes them.
@@ -480,19 +477,15 @@ private Q_SLOTS:
             "</body></html>\r\n";
         QCOMPARE(fetch(htmlOnly)[u"snippet"_s].toString(),
                  u"Tom &amp; Jerry&#39;s &quot;quote&quot; 5 &lt; 6"_s);
-    }
 
-    void attachmentIdsChangeAndAllWork()
-    {
-        const QJsonObject first = fetch(s_mixed);
-        const QString id = first[u"id"_s].toString();
+        const QString id = mixed[u"id"_s].toString();
         const auto pdfId = [](const QJsonObject& message) {
             return partsOf(message).at(2)[u"body"_s][u"attachmentId"_s].toString(); // the PDF
         };
         const QString again = pdfId(call(u"/messages/"_s + id).json());
         // Like Gmail's, attachment ids change from one read to the next and all keep working.
-        QVERIFY(pdfId(first) != again);
-        for (const QString& token : {pdfId(first), again}) {
+        QVERIFY(pdfId(mixed) != again);
+        for (const QString& token : {pdfId(mixed), again}) {
             const Answer answer = call(u"/messages/"_s + id + u"/attachments/"_s + token);
             QCOMPARE(answer.status, 200);
             QCOMPARE(dataOf(answer.json()), QByteArray("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n"));
