@@ -184,19 +184,31 @@ private Q_SLOTS:
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), refreshed ? 1 : 0);
     }
 
-    void concurrentCallersShareOneRefresh()
+    void concurrentCallersShareOneRefreshOrRefusal()
     {
         TestRig rig({{s_email, s_name}});
         const auto tokens = vault(rig);
-        const TokenSet old = storeGrant(rig, *tokens, 30);
+        const TokenSet revoked{u"velho"_s, u"revogado"_s, rig.now().addSecs(-5), QString()};
+        tokens->saveTokenSet(revoked);
+        QStringList outcomes = concurrentOutcomes(*tokens);
+        QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
+        // Google's invalid_grant, told as what it means.
+        QVERIFY2(outcomes.constFirst().startsWith(
+                     u"error:A Google deixou de aceitar a autorização desta conta"_s),
+                 qPrintable(outcomes.constFirst()));
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+        QCOMPARE(tokens->loadTokenSet(), revoked);
+        // The failed refresh is over: the next caller asks Google again.
+        QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 2);
 
-        const QStringList outcomes = concurrentOutcomes(*tokens);
+        const TokenSet old = storeGrant(rig, *tokens, 30);
+        outcomes = concurrentOutcomes(*tokens);
         QCOMPARE(outcomes.size(), s_callers);
         QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
                  qPrintable(outcomes.join(u'\n')));
         QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-
         // Google sent no refresh token: the old one is kept beside the new access token.
         const std::optional<TokenSet> kept = tokens->loadTokenSet();
         QVERIFY(kept);
@@ -204,31 +216,9 @@ private Q_SLOTS:
         QCOMPARE(kept->refreshToken, old.refreshToken);
         QCOMPARE(kept->expiresAt, rig.now().addSecs(3599));
         QVERIFY(!kept->scope.isEmpty());
-
         // Fresh now: served from the keychain without asking Google.
         QCOMPARE(u"token:"_s + awaitTask(tokens->validAccessToken()), outcomes.constFirst());
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-    }
-
-    void concurrentCallersShareOneRefusal()
-    {
-        TestRig rig({{s_email, s_name}});
-        const auto tokens = vault(rig);
-        const TokenSet old{u"velho"_s, u"revogado"_s, rig.now().addSecs(-5), QString()};
-        tokens->saveTokenSet(old);
-
-        const QStringList outcomes = concurrentOutcomes(*tokens);
-        QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
-        // Google's invalid_grant, told as what it means.
-        QVERIFY2(outcomes.constFirst().startsWith(
-                     u"error:A Google deixou de aceitar a autorização desta conta"_s),
-                 qPrintable(outcomes.constFirst()));
-        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-        QCOMPARE(tokens->loadTokenSet(), old);
-
-        // The failed refresh is over: the next caller asks Google again.
-        QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
-        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 2);
     }
 
     void missingCorruptAndInvalidatedTokens()
@@ -262,15 +252,10 @@ private Q_SLOTS:
 
         tokens->deleteTokens();
         QVERIFY(!tokens->loadTokenSet());
-    }
 
-    void removedAccountIsNotRevivedByARefresh()
-    {
-        TestRig rig({{s_email, s_name}});
-        const auto tokens = vault(rig);
+        // The account is removed while its refresh is on the way to Google:
+        // the refresh does not bring its tokens back.
         storeGrant(rig, *tokens, 0);
-
-        // The account is removed while its refresh is on the way to Google.
         auto wait = tokens->validAccessToken();
         tokens->deleteTokens();
         QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));
