@@ -19,6 +19,26 @@
 
 namespace vesk::fuzz {
 
+inline QByteArray bytesOf(const uint8_t* data, size_t size)
+{
+    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+/// For what is read back from disk: anything decodes or is refused, and what
+/// decodes is written back to bytes that decode to the same value. Returns
+/// the decoded value for further checks.
+template <typename Decode, typename Encode>
+auto checkRoundTrip(const uint8_t* data, size_t size, Decode decode, Encode encode)
+{
+    const auto decoded = decode(bytesOf(data, size));
+    if (decoded) {
+        const auto again = decode(encode(*decoded));
+        FUZZ_CHECK(again);
+        FUZZ_CHECK(*again == *decoded);
+    }
+    return decoded;
+}
+
 /// Hands out the input piece by piece, so that one input can fill several
 /// fields: a piece ends at a 0x1F byte (a control character no real field
 /// carries), the last piece at the end of the input.
@@ -30,8 +50,8 @@ public:
     {}
 
     bool atEnd() const { return m_at >= m_bytes.size(); }
-    /// The bytes not handed out yet.
-    size_t remaining() const { return atEnd() ? 0 : size_t(m_bytes.size() - m_at); }
+    /// The bytes not handed out yet, 0x1F bytes and all.
+    QByteArray rest() const { return atEnd() ? QByteArray() : m_bytes.mid(m_at); }
 
     QByteArray nextBytes()
     {

@@ -11,7 +11,7 @@ using namespace vesk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(fuzz::bytesOf(data, size));
     [[maybe_unused]] const auto [name, address] = parseAddress(text);
 
     const QStringList entries = MIMEBuilder::splitAddresses(text);

@@ -8,8 +8,7 @@ using namespace vesk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const auto decoded = ChangeJournal::decode(bytes);
+    const auto decoded = ChangeJournal::decode(fuzz::bytesOf(data, size));
     if (!decoded)
         return 0;
     for (const PendingChange& change : decoded->changes)

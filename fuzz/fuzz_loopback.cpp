@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InputPieces input(data, size);
     const QString expectedState = input.nextText();
-    const QByteArray head(reinterpret_cast<const char*>(data) + (size - input.remaining()),
-                          qsizetype(input.remaining()));
+    const QByteArray head = input.rest();
     const LoopbackRedirect redirect = LoopbackRedirect::classify(head, expectedState);
     checkAnswer(redirect.response());
     // The failure page carries a reason that may hold anything, markup too,

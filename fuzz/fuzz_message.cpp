@@ -10,7 +10,7 @@ using namespace vesk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray body = fuzz::bytesOf(data, size);
     MessageDTO message;
     try {
         message = decodeWire<MessageDTO>(body);

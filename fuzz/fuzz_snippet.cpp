@@ -7,7 +7,7 @@ using namespace vesk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString snippet = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString snippet = QString::fromUtf8(fuzz::bytesOf(data, size));
     const QString shown = snippetDisplayText(snippet);
     // Without an entity there is nothing to turn into display text.
     if (!snippet.contains(u'&'))

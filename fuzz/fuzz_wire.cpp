@@ -31,7 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         decode<LabelListDTO>,   decode<LabelListDTO::Label>, decode<MessageDTO>,
         decode<MessageListDTO>, decode<ThreadDTO>,           decode<HistoryListDTO>,
         decode<AttachmentDTO>,  decode<GmailProfileDTO>,     decode<UserInfoDTO>};
-    decoders[data[0] % std::size(decoders)](
-        QByteArray(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1)));
+    decoders[data[0] % std::size(decoders)](fuzz::bytesOf(data + 1, size - 1));
     return 0;
 }

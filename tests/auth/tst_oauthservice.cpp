@@ -1,11 +1,16 @@
-// Linking an account against the Google stand-in over real sockets: the
-// client configuration, PKCE, the whole authorisation with a browser that
-// follows the consent redirect and reads the page it ends on, its failures,
-// and the token endpoint calls.
+// Linking an account over real sockets. The loopback receiver: what each
+// browser request gets as its page, how the one wait for the code is
+// settled, and how the browser's code redirect is held until the linking it
+// started is concluded (that every answer's length is right is
+// fuzz_loopback's to check). Against the Google stand-in: the client
+// configuration, PKCE, the whole authorisation with a browser that follows
+// the consent redirect and reads the page it ends on, its failures, and the
+// token endpoint calls.
 
 #include "AwaitTask.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
+#include "auth/LoopbackReceiver.h"
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
 #include "auth/PKCE.h"
@@ -13,6 +18,7 @@
 #include "platform/Keychain.h"
 
 #include <QCoroTask>
+#include <QNetworkInterface>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -26,22 +32,105 @@ using vesk::test::TestRig;
 
 using namespace vesk;
 using namespace vesk::fakegoogle;
+using namespace std::chrono_literals;
 
 namespace {
 
-const QString s_email = u"ana@exemplo.pt"_s;
-const QString s_name = u"Ana Sá"_s;
+struct Answer
+{
+    QByteArray head;
+    QByteArray body;
+    int responses = 0;
 
-/// How the attempt failed, as the user is told; empty when it did not.
-QString failureOf(QCoro::Task<OAuthService::Authorization> attempt)
+    QString title() const
+    {
+        const QString page = QString::fromUtf8(body);
+        const qsizetype start = page.indexOf(QLatin1String("<title>")) + 7;
+        return page.mid(start, page.indexOf(QLatin1String("</title>")) - start);
+    }
+    bool says(const QString& text) const { return QString::fromUtf8(body).contains(text); }
+};
+
+Answer parse(const QByteArray& raw)
+{
+    Answer answer;
+    answer.responses = int(raw.count("HTTP/1.1 200 OK\r\n"));
+    const qsizetype split = raw.indexOf("\r\n\r\n");
+    answer.head = raw.left(split);
+    answer.body = raw.mid(split + 4);
+    return answer;
+}
+
+class Client
+{
+public:
+    /// Connected to the port, the request sent.
+    Client(quint16 port, const QByteArray& request)
+    {
+        QSignalSpy connected(&m_socket, &QTcpSocket::connected);
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        if (connected.wait(5000))
+            send(request);
+    }
+    bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void leave() { m_socket.abort(); }
+    void send(const QByteArray& bytes)
+    {
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
+    /// Everything the receiver sends until it has finished its answer.
+    Answer answer()
+    {
+        QSignalSpy closed(&m_socket, &QTcpSocket::readChannelFinished);
+        if (m_socket.state() == QAbstractSocket::ConnectedState)
+            closed.wait(5000);
+        return parse(m_socket.readAll());
+    }
+
+private:
+    QTcpSocket m_socket;
+};
+
+/// "code:<code>" (or "linked"), or "error:<description>", so that outcomes
+/// compare as text.
+template <typename T>
+QString outcome(QCoro::Task<T>&& task)
 {
     try {
-        awaitTask(std::move(attempt));
+        if constexpr (std::is_same_v<T, QString>)
+            return u"code:"_s + awaitTask(std::move(task));
+        awaitTask(std::move(task));
+        return u"linked"_s;
     } catch (const OAuthError& error) {
-        return error.description();
+        return u"error:"_s + error.description();
     }
-    return {};
 }
+
+quint16 startReceiver(LoopbackReceiver& receiver)
+{
+    return awaitTask(receiver.start());
+}
+
+/// A receiver listening, and the wait for a code with the state "S".
+struct Listening
+{
+    LoopbackReceiver receiver;
+    const quint16 port = startReceiver(receiver);
+    QCoro::Task<QString> wait = receiver.waitForCode(u"S"_s);
+};
+
+QByteArray get(const QByteArray& target)
+{
+    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/html\r\n\r\n";
+}
+
+const QString s_cancelled = u"error:Ligação cancelada"_s;
+const QString s_linked = u"Conta ligada ao VESK"_s;
+const QString s_failed = u"Ligação não concluída"_s;
+
+const QString s_email = u"ana@exemplo.pt"_s;
+const QString s_name = u"Ana Sá"_s;
 
 const QString s_gmailScope = u"https://www.googleapis.com/auth/gmail.modify"_s;
 
@@ -49,6 +138,14 @@ QString queryValue(const RecordedRequest& request, const QString& name)
 {
     const QStringList values = request.queryValues(name);
     return values.isEmpty() ? QString() : values.constFirst();
+}
+
+/// The page the browser ended on, waiting for it if it is still on its way.
+QByteArray pageShown(TestBrowser& browser)
+{
+    if (browser.lastPage().isEmpty())
+        QSignalSpy(&browser, &TestBrowser::pageLoaded).wait(5000);
+    return browser.lastPage();
 }
 
 std::optional<RecordedRequest> lastRequest(const FakeGoogle& google, const QString& path)
@@ -68,6 +165,192 @@ class OAuthServiceTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void answersEachRequest_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // empty: the wait goes on
+
+        const QString waiting = u"A aguardar a ligação."_s;
+        const QString mismatch = u"O estado da ligação não confere."_s;
+        const QString stateError = u"error:Estado OAuth não confere"_s;
+        QTest::newRow("site icon") << get("/favicon.ico") << u"VESK"_s << waiting << QString();
+        QTest::newRow("code") << get("/?code=abc&state=S&scope=email") << s_linked
+                              << u"Pode fechar esta janela e voltar ao VESK."_s << u"code:abc"_s;
+        QTest::newRow("encoded code") << get("/?state=S&code=4%2F0Ab%2Bc%20d") << s_linked
+                                      << QString() << u"code:4/0Ab+c d"_s;
+        QTest::newRow("wrong state")
+            << get("/?code=abc&state=T") << s_failed << mismatch << stateError;
+        QTest::newRow("no state") << get("/?code=abc") << s_failed << mismatch << stateError;
+        QTest::newRow("state without value")
+            << get("/?code=abc&state") << s_failed << mismatch << stateError;
+        // The user's refusal is told as such; another code of Google's is not repeated.
+        const QString refused =
+            u"O acesso à conta foi recusado na página da Google, por isso a conta não foi ligada."_s;
+        QTest::newRow("error first") << get("/?error=access_denied&code=abc&state=S") << s_failed
+                                     << refused << u"error:"_s + refused;
+        QTest::newRow("another error") << get("/?error=%3Cb%3Eodd%3C%2Fb%3E&state=S") << s_failed
+                                       << u"A Google devolveu um erro."_s
+                                       << u"error:A Google não concluiu a ligação (<b>odd</b>)."_s;
+        // Any local page could send these: only Google knows the state.
+        QTest::newRow("error, wrong state")
+            << get("/?error=access_denied&state=T") << s_failed << mismatch << stateError;
+        QTest::newRow("error, no state")
+            << get("/?error=access_denied") << s_failed << mismatch << stateError;
+        QTest::newRow("not UTF-8") << QByteArray("GET /?code=\xff&state=S HTTP/1.1\r\n\r\n")
+                                   << u"VESK"_s << waiting << QString();
+        QTest::newRow("no target")
+            << QByteArray("GET\r\n\r\n") << u"VESK"_s << waiting << QString();
+    }
+
+    void answersEachRequest()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+
+        Listening at;
+        Client client(at.port, request);
+        Answer answer;
+        if (expected.isEmpty()) {
+            answer = client.answer();
+            at.receiver.cancel();
+            QCOMPARE(outcome(std::move(at.wait)), s_cancelled);
+        } else {
+            QCOMPARE(outcome(std::move(at.wait)), expected);
+            // A code's page waits for the outcome; the others went at once.
+            at.receiver.concludeLinking(std::nullopt);
+            answer = client.answer();
+        }
+        QCOMPARE(answer.responses, 1);
+        QVERIFY(answer.head.contains("Content-Type: text/html; charset=utf-8"));
+        QVERIFY(answer.head.contains("Connection: close"));
+        QCOMPARE(answer.title(), title);
+        QVERIFY(answer.says(text));
+        QVERIFY(!answer.says(u"odd"_s));
+    }
+
+    void codeRedirectWaitsForTheOutcome()
+    {
+        const QByteArray redirect = get("/?code=abc&state=S");
+        {
+            // A failure is told with its reason, escaped; a reload hears the same.
+            Listening at;
+            Client browser(at.port, redirect);
+            Client gone(at.port, redirect);
+            QCOMPARE(outcome(std::move(at.wait)), u"code:abc"_s);
+            gone.leave();
+            const QString reason = u"HTTP 401: {\"error\": \"<invalid_client>\"}"_s;
+            QVERIFY(at.receiver.concludeLinking(reason));
+            QVERIFY(!at.receiver.concludeLinking(std::nullopt));
+            for (const Answer& answer : {browser.answer(), Client(at.port, redirect).answer()}) {
+                QCOMPARE(answer.title(), s_failed);
+                QVERIFY(answer.says(reason.toHtmlEscaped()));
+                QVERIFY(!answer.says(u"<invalid_client>"_s));
+            }
+        }
+        // Out of time while the browser waits: it is told so. (Cancelled or
+        // dropped meanwhile: tst_oauthservice's exchange that never ends.) The
+        // redirect is on its way before the wait, and so its time, starts.
+        LoopbackReceiver receiver(1s);
+        const quint16 port = startReceiver(receiver);
+        Client browser(port, redirect);
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), u"code:abc"_s);
+        const Answer late = browser.answer();
+        QCOMPARE(late.title(), s_failed);
+        QVERIFY(late.says(u"Ligação cancelada"_s));
+        QVERIFY(receiver.isConcluded());
+    }
+
+    void headIsReadWholeAndBounded()
+    {
+        Listening at;
+        // A valid redirect line followed by more header than any browser sends,
+        // and never a blank line: it must neither settle nor buffer without end.
+        QByteArray request = "GET /?code=big&state=S HTTP/1.1\r\n";
+        while (request.size() < 3 * LoopbackReceiver::s_maxHeadBytes)
+            request += "X-Padding: " + QByteArray(100, 'a') + "\r\n";
+        QCOMPARE(Client(at.port, request).answer().title(), u"VESK"_s);
+
+        // Cut inside the request line: answering this part alone would read a
+        // missing state and settle with a mismatch.
+        Client client(at.port, "GET /?code=abc&sta");
+        QVERIFY(client.isConnected());
+        // A whole request on a second connection lets the receiver read the first part.
+        QCOMPARE(Client(at.port, get("/favicon.ico")).answer().title(), u"VESK"_s);
+        QVERIFY(!at.wait.isReady());
+        client.send("te=S HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        client.send("\r\n");
+
+        QCOMPARE(outcome(std::move(at.wait)), u"code:abc"_s);
+        at.receiver.concludeLinking(std::nullopt);
+        const Answer answer = client.answer();
+        QCOMPARE(answer.responses, 1);
+        QCOMPARE(answer.title(), s_linked);
+    }
+
+    void laterRedirectsChangeNothing()
+    {
+        Listening at;
+        Client first(at.port, get("/?code=first&state=S"));
+        QCOMPARE(outcome(std::move(at.wait)), u"code:first"_s);
+        // Still answered with the page that matches, but settling nothing.
+        Client second(at.port, get("/?code=second&state=S"));
+        QCOMPARE(Client(at.port, get("/?error=access_denied&state=S")).answer().title(), s_failed);
+        at.receiver.concludeLinking(std::nullopt);
+        QCOMPARE(first.answer().title(), s_linked);
+        QCOMPARE(second.answer().title(), s_linked);
+        // The settlement was spent on the first wait; a new one does not see "second".
+        QCOMPARE(outcome(at.receiver.waitForCode(u"S"_s)), s_cancelled);
+    }
+
+    void unsettledWaitEndsCancelled()
+    {
+        {
+            // Cancelled before it listened: it never starts.
+            LoopbackReceiver receiver;
+            receiver.cancel();
+            QVERIFY_THROWS_EXCEPTION(OAuthError, startReceiver(receiver));
+            QVERIFY(!receiver.isListening());
+        }
+        {
+            // Dropped while someone waits: the wait ends instead of hanging.
+            auto receiver = std::make_unique<LoopbackReceiver>();
+            startReceiver(*receiver);
+            auto wait = receiver->waitForCode(u"S"_s);
+            receiver.reset();
+            QCOMPARE(outcome(std::move(wait)), s_cancelled);
+        }
+        // Out of time; a redirect after it is answered still, though too
+        // late to link anything.
+        LoopbackReceiver receiver(50ms);
+        const quint16 port = startReceiver(receiver);
+        QCOMPARE(outcome(receiver.waitForCode(u"S"_s)), s_cancelled);
+        const Answer late = Client(port, get("/?code=abc&state=S")).answer();
+        QCOMPARE(late.title(), s_failed);
+        QVERIFY(late.says(u"Ligação cancelada"_s));
+    }
+
+    void listensOnLoopbackOnly()
+    {
+        LoopbackReceiver receiver;
+        const quint16 port = startReceiver(receiver);
+        QHostAddress outside;
+        for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+            if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
+                outside = address;
+        }
+        if (outside.isNull())
+            QSKIP("this machine has no address besides the loopback one");
+        QTcpSocket socket;
+        QSignalSpy refused(&socket, &QTcpSocket::errorOccurred);
+        socket.connectToHost(outside, port);
+        QVERIFY(refused.wait(5000));
+        QCOMPARE(socket.error(), QAbstractSocket::ConnectionRefusedError);
+    }
+
     void configTrimsAndNeedsBothValues()
     {
         TestRig rig({{s_email, s_name}});
@@ -121,10 +404,8 @@ private Q_SLOTS:
         QVERIFY(!oauth->receiver());
 
         // The browser was sent to the consent page once and ended on our page.
-        if (browser->lastPage().isEmpty())
-            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
+        QVERIFY(pageShown(*browser).contains("<title>Conta ligada ao VESK</title>"));
         QCOMPARE(browser->opened().size(), 1);
-        QVERIFY(browser->lastPage().contains("<title>Conta ligada ao VESK</title>"));
 
         const auto consent = lastRequest(rig.google(), u"/o/oauth2/v2/auth"_s);
         const auto exchange = lastRequest(rig.google(), u"/token"_s);
@@ -221,9 +502,7 @@ private Q_SLOTS:
             QCOMPARE(rig.requestsEndingWith(u"/o/oauth2/v2/auth"_s), 0);
         // The page reaches the browser although the attempt, and its receiver, have ended.
         if (browserOpened) {
-            if (browser->lastPage().isEmpty())
-                QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-            QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+            QVERIFY(pageShown(*browser).contains("<title>Ligação não concluída</title>"));
             QVERIFY(browser->lastPage().contains(text.toHtmlEscaped().toUtf8()));
         }
     }
@@ -240,7 +519,7 @@ private Q_SLOTS:
         QCOMPARE(browser->opened().size(), 1);
         const QPointer<LoopbackReceiver> receiver = oauth->receiver();
         oauth->cancel();
-        QCOMPARE(failureOf(std::move(attempt)), u"Ligação cancelada"_s);
+        QCOMPARE(outcome(std::move(attempt)), s_cancelled);
         QVERIFY(!oauth->receiver());
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 0);
 
@@ -277,9 +556,7 @@ private Q_SLOTS:
             oauth.reset();
         else
             oauth->cancel();
-        if (browser->lastPage().isEmpty())
-            QVERIFY(QSignalSpy(browser.get(), &TestBrowser::pageLoaded).wait(5000));
-        QVERIFY(browser->lastPage().contains("<title>Ligação não concluída</title>"));
+        QVERIFY(pageShown(*browser).contains("<title>Ligação não concluída</title>"));
         QVERIFY(browser->lastPage().contains("Ligação cancelada"));
 
         // Google's tokens, arriving now, link nothing.
@@ -287,7 +564,7 @@ private Q_SLOTS:
         exchange->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
                         QByteArray::number(tokens.size()) + "\r\nConnection: close\r\n\r\n" +
                         tokens);
-        QCOMPARE(failureOf(std::move(attempt)), u"Ligação cancelada"_s);
+        QCOMPARE(outcome(std::move(attempt)), s_cancelled);
         QCOMPARE(rig.requestsEndingWith(u"/gmail/v1/users/me/profile"_s), 0);
     }
 
@@ -297,34 +574,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("outcome"); // a regular expression
         QTest::addColumn<QString>("details"); // a regular expression; empty: not looked at
-
-        QTest::newRow("minimal") << 200 << QByteArray(R"({"access_token":"a1","expires_in":3599})")
-                                 << u"a1\\|\\|3599\\|"_s << QString();
-        QTest::newRow("full") << 200
-                              << QByteArray(R"({"access_token":"a2","expires_in":60,)"
-                                            R"("refresh_token":"r2","scope":"email openid"})")
-                              << u"a2\\|r2\\|60\\|email openid"_s << QString();
-        QTest::newRow("no lifetime") << 200 << QByteArray(R"({"access_token":"a3"})")
-                                     << u"Descodificação: .*"_s << QString();
-        QTest::newRow("lifetime as text")
-            << 200 << QByteArray(R"({"access_token":"a","expires_in":"3599"})")
-            << u"Descodificação: .*"_s << QString();
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << u"Descodificação: .*"_s
-                                  << QString();
+        const auto row = [](const char* name, int status, const QByteArray& body,
+                            const char* outcome, const char* details = "") {
+            QTest::newRow(name) << status << body << QString::fromUtf8(outcome)
+                                << QString::fromUtf8(details);
+        };
+        row("minimal", 200, R"({"access_token":"a1","expires_in":3599})", "a1\\|\\|3599\\|");
+        row("full", 200,
+            R"({"access_token":"a2","expires_in":60,"refresh_token":"r2","scope":"email openid"})",
+            "a2\\|r2\\|60\\|email openid");
+        row("no lifetime", 200, R"({"access_token":"a3"})", "Descodificação: .*");
+        row("lifetime as text", 200, R"({"access_token":"a","expires_in":"3599"})",
+            "Descodificação: .*");
+        row("not JSON", 200, "<html>", "Descodificação: .*");
         // The sentence comes from Google's code (invalid_grant's: tst_tokenvault);
         // its answer stays as details.
-        QTest::newRow("client refused")
-            << 401 << QByteArray(R"({"error":"unauthorized_client","error_description":"x"})")
-            << u"A Google não aceitou o cliente OAuth \\(unauthorized_client\\)\\. .*"_s
-            << u"HTTP 401: \\{.*unauthorized_client.*"_s;
-        QTest::newRow("another refusal")
-            << 400
-            << QByteArray(
-                   R"({"error":"invalid_request","error_description":"Missing\n  code_verifier"})")
-            << u"HTTP 400: Missing code_verifier"_s << u"HTTP 400: \\{.*"_s;
+        row("client refused", 401, R"({"error":"unauthorized_client","error_description":"x"})",
+            "A Google não aceitou o cliente OAuth \\(unauthorized_client\\)\\. .*",
+            "HTTP 401: \\{.*unauthorized_client.*");
+        row("another refusal", 400,
+            R"({"error":"invalid_request","error_description":"Missing\n  code_verifier"})",
+            "HTTP 400: Missing code_verifier", "HTTP 400: \\{.*");
         // 500 characters of two bytes each: cut after 200 characters, not bytes.
-        QTest::newRow("long refusal")
-            << 400 << QString(500, u'é').toUtf8() << u"HTTP 400"_s << u"HTTP 400: é{200}"_s;
+        row("long refusal", 400, QString(500, u'é').toUtf8(), "HTTP 400", "HTTP 400: é{200}");
     }
 
     void tokenAnswers()

@@ -1,6 +1,8 @@
-// The token vault against the Google stand-in and the real keychain: one
-// shared refresh however many callers wait, what is kept after it, and how
-// missing, corrupt and refused tokens end. Expiry runs on the test's clock.
+// Where an account's tokens are kept. The keychain against the real
+// gnome-keyring of the private session, each case under services of its own;
+// the token vault over it against the Google stand-in: one shared refresh
+// however many callers wait, what is kept after it, and how missing, corrupt
+// and refused tokens end. Expiry runs on the test's clock.
 
 #include "AwaitTask.h"
 #include "TestRig.h"
@@ -11,7 +13,9 @@
 
 #include <QCoroTask>
 #include <QTest>
+#include <QUuid>
 
+#include <libsecret/secret.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +53,33 @@ QStringList concurrentOutcomes(TokenVault& vault)
     return outcomes;
 }
 
+QString freshService(const char* purpose)
+{
+    return u"app.orvendo.vesk.test.%1.%2"_s.arg(QLatin1String(purpose),
+                                                QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+// Writes raw bytes under the keychain's own schema, as another program or a
+// damaged store could have left them.
+bool storeRawBytes(const QString& service, const QString& account, const QByteArray& bytes)
+{
+    SecretSchema schema{};
+    schema.name = "app.orvendo.vesk.Secret";
+    schema.flags = SECRET_SCHEMA_NONE;
+    schema.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    schema.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    SecretValue* value = secret_value_new(bytes.constData(), bytes.size(), "text/plain");
+    GError* error = nullptr;
+    const gboolean ok = secret_password_store_binary_sync(
+        &schema, SECRET_COLLECTION_DEFAULT, "raw", value, nullptr, &error, "service",
+        service.toUtf8().constData(), "account", account.toUtf8().constData(),
+        static_cast<char*>(nullptr));
+    secret_value_unref(value);
+    if (error)
+        g_error_free(error);
+    return ok;
+}
+
 } // namespace
 
 class TokenVaultTest final : public QObject
@@ -56,25 +87,67 @@ class TokenVaultTest final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void writeReplacesReadsBackAndDeletesItsOwnItem()
+    {
+        Keychain keychain;
+        const QString oauth = freshService("oauth");
+        const QString tokens = freshService("tokens");
+        const QString ana = u"ana@exemplo.pt"_s;
+        const QString rui = u"rui@exemplo.pt"_s;
+
+        QVERIFY(!keychain.get(tokens, ana));
+        QVERIFY(keychain.remove(tokens, ana)); // nothing there: done all the same
+        QVERIFY(keychain.set(u"primeiro"_s, tokens, ana));
+        // Accents and an emoji survive the trip through the store as UTF-8.
+        const QString second = u"segundo, çã é 🙂"_s;
+        QVERIFY(keychain.set(second, tokens, ana));
+        QVERIFY(keychain.set(u"segredo"_s, oauth, ana));
+        QVERIFY(keychain.set(u"fichas do Rui"_s, tokens, rui));
+        QCOMPARE(keychain.get(tokens, ana), second);
+        QCOMPARE(keychain.get(oauth, ana), u"segredo"_s);
+        QCOMPARE(keychain.get(tokens, rui), u"fichas do Rui"_s);
+        QVERIFY(!keychain.get(oauth, rui));
+
+        // Services and accounts are kept apart.
+        QVERIFY(keychain.remove(tokens, ana));
+        QVERIFY(!keychain.get(tokens, ana));
+        QCOMPARE(keychain.get(oauth, ana), u"segredo"_s);
+        QCOMPARE(keychain.get(tokens, rui), u"fichas do Rui"_s);
+        QVERIFY(keychain.remove(oauth, ana));
+        QVERIFY(keychain.remove(tokens, rui));
+    }
+
+    void nonUtf8ItemReadsAsAbsent()
+    {
+        Keychain keychain;
+        const QString service = freshService("bytes");
+        const QString account = u"ana@exemplo.pt"_s;
+
+        QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
+        QVERIFY(!keychain.get(service, account));
+        // The unreadable item can still be replaced and deleted.
+        QVERIFY(keychain.set(u"legível"_s, service, account));
+        QCOMPARE(keychain.get(service, account), u"legível"_s);
+        QVERIFY(keychain.remove(service, account));
+    }
+
     void tokenSetJson_data()
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("expiresAt"); // empty: does not decode
-
-        const QByteArray rest = R"("accessToken":"a","refreshToken":"r","scope":"s")";
-        QTest::newRow("reference instant")
-            << "{" + rest + R"(,"expiresAt":0})" << u"2001-01-01T00:00:00.000Z"_s;
-        QTest::newRow("fraction") << "{" + rest + R"(,"expiresAt":794664000.25})"
-                                  << u"2026-03-08T12:00:00.250Z"_s;
-        QTest::newRow("before the reference")
-            << "{" + rest + R"(,"expiresAt":-978307200})" << u"1970-01-01T00:00:00.000Z"_s;
-        QTest::newRow("missing key") << QByteArray(R"({"accessToken":"a","refreshToken":"r",)"
-                                                   R"("expiresAt":0})")
-                                     << QString();
-        QTest::newRow("expiry as text") << "{" + rest + R"(,"expiresAt":"0"})" << QString();
-        QTest::newRow("absurd expiry") << "{" + rest + R"(,"expiresAt":1e300})" << QString();
+        const auto row = [](const char* name, const QByteArray& end, const char* expiresAt = "") {
+            QTest::newRow(name) << R"({"accessToken":"a","refreshToken":"r",)" + end
+                                << QString::fromLatin1(expiresAt);
+        };
+        row("reference instant", R"("scope":"s","expiresAt":0})", "2001-01-01T00:00:00.000Z");
+        row("fraction", R"("scope":"s","expiresAt":794664000.25})", "2026-03-08T12:00:00.250Z");
+        row("before the reference", R"("scope":"s","expiresAt":-978307200})",
+            "1970-01-01T00:00:00.000Z");
+        row("missing key", R"("expiresAt":0})");
+        row("expiry as text", R"("scope":"s","expiresAt":"0"})");
+        row("absurd expiry", R"("scope":"s","expiresAt":1e300})");
+        row("truncated", R"("scope":"s")");
         QTest::newRow("array") << QByteArray("[]") << QString();
-        QTest::newRow("truncated") << "{" + rest << QString();
     }
 
     void tokenSetJson()
@@ -83,13 +156,9 @@ private Q_SLOTS:
         QFETCH(QString, expiresAt);
 
         const std::optional<TokenSet> tokens = TokenSet::fromJson(json);
-        if (expiresAt.isEmpty()) {
-            QVERIFY(!tokens);
-            return;
-        }
-        QVERIFY(tokens);
-        QCOMPARE(tokens->expiresAt.toString(Qt::ISODateWithMs), expiresAt);
-        QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
+        QCOMPARE(tokens ? tokens->expiresAt.toString(Qt::ISODateWithMs) : QString(), expiresAt);
+        if (tokens)
+            QCOMPARE(TokenSet::fromJson(tokens->toJson()), tokens);
     }
 
     void refreshesOnlyStaleTokens_data()
@@ -115,19 +184,31 @@ private Q_SLOTS:
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), refreshed ? 1 : 0);
     }
 
-    void concurrentCallersShareOneRefresh()
+    void concurrentCallersShareOneRefreshOrRefusal()
     {
         TestRig rig({{s_email, s_name}});
         const auto tokens = vault(rig);
-        const TokenSet old = storeGrant(rig, *tokens, 30);
+        const TokenSet revoked{u"velho"_s, u"revogado"_s, rig.now().addSecs(-5), QString()};
+        tokens->saveTokenSet(revoked);
+        QStringList outcomes = concurrentOutcomes(*tokens);
+        QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
+        // Google's invalid_grant, told as what it means.
+        QVERIFY2(outcomes.constFirst().startsWith(
+                     u"error:A Google deixou de aceitar a autorização desta conta"_s),
+                 qPrintable(outcomes.constFirst()));
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
+        QCOMPARE(tokens->loadTokenSet(), revoked);
+        // The failed refresh is over: the next caller asks Google again.
+        QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
+        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 2);
 
-        const QStringList outcomes = concurrentOutcomes(*tokens);
+        const TokenSet old = storeGrant(rig, *tokens, 30);
+        outcomes = concurrentOutcomes(*tokens);
         QCOMPARE(outcomes.size(), s_callers);
         QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
                  qPrintable(outcomes.join(u'\n')));
         QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-
         // Google sent no refresh token: the old one is kept beside the new access token.
         const std::optional<TokenSet> kept = tokens->loadTokenSet();
         QVERIFY(kept);
@@ -135,31 +216,9 @@ private Q_SLOTS:
         QCOMPARE(kept->refreshToken, old.refreshToken);
         QCOMPARE(kept->expiresAt, rig.now().addSecs(3599));
         QVERIFY(!kept->scope.isEmpty());
-
         // Fresh now: served from the keychain without asking Google.
         QCOMPARE(u"token:"_s + awaitTask(tokens->validAccessToken()), outcomes.constFirst());
         QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-    }
-
-    void concurrentCallersShareOneRefusal()
-    {
-        TestRig rig({{s_email, s_name}});
-        const auto tokens = vault(rig);
-        const TokenSet old{u"velho"_s, u"revogado"_s, rig.now().addSecs(-5), QString()};
-        tokens->saveTokenSet(old);
-
-        const QStringList outcomes = concurrentOutcomes(*tokens);
-        QCOMPARE(QSet<QString>(outcomes.begin(), outcomes.end()).size(), 1);
-        // Google's invalid_grant, told as what it means.
-        QVERIFY2(outcomes.constFirst().startsWith(
-                     u"error:A Google deixou de aceitar a autorização desta conta"_s),
-                 qPrintable(outcomes.constFirst()));
-        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 1);
-        QCOMPARE(tokens->loadTokenSet(), old);
-
-        // The failed refresh is over: the next caller asks Google again.
-        QCOMPARE(outcome(tokens->validAccessToken()), outcomes.constFirst());
-        QCOMPARE(rig.requestsEndingWith(u"/token"_s), 2);
     }
 
     void missingCorruptAndInvalidatedTokens()
@@ -193,15 +252,10 @@ private Q_SLOTS:
 
         tokens->deleteTokens();
         QVERIFY(!tokens->loadTokenSet());
-    }
 
-    void removedAccountIsNotRevivedByARefresh()
-    {
-        TestRig rig({{s_email, s_name}});
-        const auto tokens = vault(rig);
+        // The account is removed while its refresh is on the way to Google:
+        // the refresh does not bring its tokens back.
         storeGrant(rig, *tokens, 0);
-
-        // The account is removed while its refresh is on the way to Google.
         auto wait = tokens->validAccessToken();
         tokens->deleteTokens();
         QVERIFY(outcome(std::move(wait)).startsWith(QLatin1String("token:")));

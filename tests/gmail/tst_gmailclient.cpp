@@ -36,6 +36,16 @@ GmailError gmailFailure(QCoro::Task<T> task)
     return GmailError::transport(u"no failure"_s);
 }
 
+/// Answers on matching paths with this status and body instead of the real answer.
+FaultRule answer(const QString& pathPattern, int status, const QByteArray& body)
+{
+    FaultRule rule;
+    rule.pathPattern = pathPattern;
+    rule.status = status;
+    rule.body = body;
+    return rule;
+}
+
 QByteArray plainMessage(const QByteArray& body)
 {
     return "From: Zé <ze@x.pt>\r\nTo: ana@exemplo.pt\r\nSubject: Acentos\r\n\r\n" + body + "\r\n";
@@ -46,63 +56,34 @@ QByteArray crlf(QByteArray text)
     return text.replace("\r\n", "\n").replace("\n", "\r\n");
 }
 
+QByteArray mixed(const QByteArray& boundary, const QByteArray& parts)
+{
+    return crlf(
+        "From: Rui <rui@x.pt>\nMIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=" +
+        boundary + "\n\n" + parts + "--" + boundary + "--\n");
+}
+
 /// A newsletter forwarded as an attached message, with or without a note.
 QByteArray forwardedNewsletter(bool withNote)
 {
-    const QByteArray note =
-        withNote ? "--f\nContent-Type: text/plain; charset=utf-8\n\nVê isto.\n" : "";
-    return crlf("From: Rui <rui@x.pt>\nTo: ana@exemplo.pt\nSubject: Fwd: Novidades\n"
-                "MIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=\"f\"\n\n" +
-                note + R"(--f
-Content-Type: message/rfc822
-Content-Disposition: attachment; filename="Novidades.eml"
-
-From: Loja <news@loja.pt>
-Subject: Novidades
-MIME-Version: 1.0
-Content-Type: multipart/alternative; boundary="n"
-
---n
-Content-Type: text/plain; charset=utf-8
-
-Promoções da semana
---n
-Content-Type: text/html; charset=utf-8
-
-<p>Promoções da semana</p>
---n--
---f--
-)");
+    return mixed(
+        "f", (withNote ? "--f\nContent-Type: text/plain; charset=utf-8\n\nVê isto.\n" : "") +
+                 QByteArray("--f\nContent-Type: message/rfc822\n"
+                            "Content-Disposition: attachment; filename=\"Novidades.eml\"\n\n"
+                            "Content-Type: multipart/alternative; boundary=n\n\n"
+                            "--n\nContent-Type: text/plain; charset=utf-8\n\nPromoções da semana\n"
+                            "--n\nContent-Type: text/html; charset=utf-8\n\n"
+                            "<p>Promoções da semana</p>\n--n--\n"));
 }
 
 QByteArray unnamedAttachments()
 {
-    return crlf(R"(From: Rui <rui@x.pt>
-To: ana@exemplo.pt
-Subject: Ficheiros
-MIME-Version: 1.0
-Content-Type: multipart/mixed; boundary="u"
-
---u
-Content-Type: text/plain; charset=utf-8
-
-Em anexo.
---u
-Content-Type: application/octet-stream
-Content-Transfer-Encoding: base64
-
-AAECAw==
---u
-Content-Type: image/png
-Content-Transfer-Encoding: base64
-
-iVBORw0K
---u
-Content-Type: application/x-vesk-desconhecido
-
-dados
---u--
-)");
+    return mixed("u",
+                 "--u\nContent-Type: text/plain; charset=utf-8\n\nEm anexo.\n"
+                 "--u\nContent-Type: application/octet-stream\n"
+                 "Content-Transfer-Encoding: base64\n\nAAECAw==\n"
+                 "--u\nContent-Type: image/png\nContent-Transfer-Encoding: base64\n\niVBORw0K\n"
+                 "--u\nContent-Type: application/x-vesk-desconhecido\n\ndados\n");
 }
 
 } // namespace
@@ -210,22 +191,14 @@ private slots:
         QVERIFY(missing.details().startsWith(u"HTTP 404: {"_s));
     }
 
-    void successWithoutBodyFailsDecoding()
+    void unusableAnswersFailAsTheirKind()
     {
-        FaultRule empty;
-        empty.pathPattern = u".*/profile"_s;
-        empty.status = 204;
-        empty.body = " ";
-        m_google->addFault(empty);
+        m_google->addFault(answer(u".*/profile"_s, 204, " "));
         QCOMPARE(gmailFailure(client()->profile()).kind(), GmailError::Kind::Decoding);
         // Answers that are ignored still succeed on any 2xx.
-        empty.pathPattern = u".*/trash"_s;
-        m_google->addFault(empty);
+        m_google->addFault(answer(u".*/trash"_s, 204, " "));
         awaitTask(client()->trashThread(u"x"_s));
-    }
 
-    void nonHttpAnswerIsATransportError()
-    {
         // A file answers without any HTTP status.
         QTemporaryDir dir;
         QFile labels(dir.filePath(u"labels"_s));
@@ -235,8 +208,7 @@ private slots:
         const auto gmail = std::make_unique<LiveGmailAPI>(
             m_transport, std::make_shared<StaticTokenProvider>(m_token),
             GmailEndpoints{QUrl::fromLocalFile(dir.path()), QUrl()});
-        const GmailError error = gmailFailure(gmail->labels());
-        QCOMPARE(error.kind(), GmailError::Kind::Transport);
+        QCOMPARE(gmailFailure(gmail->labels()).kind(), GmailError::Kind::Transport);
     }
 
     void forwardedMessagesAndUnnamedAttachments()
@@ -260,15 +232,12 @@ private slots:
 
         const FullMessage message = full(unnamed.threadId);
         QCOMPARE(message.plainText.value_or(QString()).trimmed(), u"Em anexo."_s);
-        QStringList names;
-        QStringList types;
-        for (const AttachmentInfo& attachment : message.attachments) {
-            names << attachment.filename;
-            types << attachment.mimeType;
-        }
-        QCOMPARE(names, QStringList({u"anexo.bin"_s, u"anexo.png"_s, u"anexo.bin"_s}));
-        QCOMPARE(types, QStringList({u"application/octet-stream"_s, u"image/png"_s,
-                                     u"application/x-vesk-desconhecido"_s}));
+        QStringList named;
+        for (const AttachmentInfo& attachment : message.attachments)
+            named << attachment.filename + u' ' + attachment.mimeType;
+        QCOMPARE(named,
+                 QStringList({u"anexo.bin application/octet-stream"_s, u"anexo.png image/png"_s,
+                              u"anexo.bin application/x-vesk-desconhecido"_s}));
         QCOMPARE(awaitTask(gmail->attachmentData(unnamed.id, message.attachments[1].attachmentId)),
                  QByteArray("\x89PNG\r\n"));
     }
@@ -333,14 +302,11 @@ private slots:
         m_google->clearFaults();
 
         // A 403 is retried only when its reason is a rate limit.
-        FaultRule refusal;
-        refusal.pathPattern = u".*/profile"_s;
-        refusal.status = 403;
-        refusal.body = test::googleRefusal("userRateLimitExceeded");
-        m_google->addFault(refusal);
+        m_google->addFault(
+            answer(u".*/profile"_s, 403, test::googleRefusal("userRateLimitExceeded")));
         QCOMPARE(awaitTask(gmail->profile()).emailAddress, account);
-        refusal.body = test::googleRefusal("insufficientPermissions");
-        m_google->addFault(refusal);
+        m_google->addFault(
+            answer(u".*/profile"_s, 403, test::googleRefusal("insufficientPermissions")));
         m_google->clearRequests();
         QCOMPARE(gmailFailure(gmail->profile()).reason(), u"insufficientPermissions"_s);
         QCOMPARE(requestsTo(u"/profile"_s), 1);

@@ -104,27 +104,24 @@ private slots:
     void base64UrlPadding_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("multiple of 4") << u"YWJj"_s << QByteArray("abc") << true;
-        QTest::newRow("remainder 2") << u"YQ"_s << QByteArray("a") << true;
-        QTest::newRow("remainder 3") << u"YWI"_s << QByteArray("ab") << true;
-        QTest::newRow("already padded") << u"YQ=="_s << QByteArray("a") << true;
-        QTest::newRow("remainder 1") << u"YWJjZ"_s << QByteArray() << false;
-        QTest::newRow("url alphabet") << u"-_-_"_s << QByteArray("\xfb\xff\xbf") << true;
-        QTest::newRow("white space") << u"YW Jj"_s << QByteArray() << false;
-        QTest::newRow("non-ascii") << u"YWéj"_s << QByteArray() << false;
+        QTest::addColumn<std::optional<QByteArray>>("decoded");
+        const auto row = [](const char* name, const char* text, std::optional<QByteArray> bytes) {
+            QTest::newRow(name) << QString::fromUtf8(text) << bytes;
+        };
+        row("multiple of 4", "YWJj", "abc");
+        row("remainder 2", "YQ", "a");
+        row("remainder 3", "YWI", "ab");
+        row("already padded", "YQ==", "a");
+        row("remainder 1", "YWJjZ", std::nullopt);
+        row("url alphabet", "-_-_", "\xfb\xff\xbf");
+        row("white space", "YW Jj", std::nullopt);
+        row("non-ascii", "YWéj", std::nullopt);
     }
 
     void base64UrlPadding()
     {
         QFETCH(QString, text);
-        QFETCH(QByteArray, expected);
-        QFETCH(bool, valid);
-        const auto decoded = decodeBase64Url(text);
-        QCOMPARE(decoded.has_value(), valid);
-        if (valid)
-            QCOMPARE(*decoded, expected);
+        QTEST(decodeBase64Url(text), "decoded");
     }
 
     void parseAddress_data()
@@ -132,30 +129,27 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("email");
-        QTest::newRow("name and address")
-            << u"  Ana Sá <ana@x.pt> "_s << u"Ana Sá"_s << u"ana@x.pt"_s;
-        QTest::newRow("quoted") << u"\"Silva, Ana\" <a@x.pt>"_s << u"Silva, Ana"_s << u"a@x.pt"_s;
-        QTest::newRow("bare") << u"\ta@x.pt"_s << QString() << u"a@x.pt"_s;
-        QTest::newRow("brackets only") << u"<a@x.pt>"_s << QString() << u"a@x.pt"_s;
-        QTest::newRow("no closing") << u"Ana <a@x.pt"_s << QString() << u"Ana <a@x.pt"_s;
-        QTest::newRow("reversed") << u"a> <b"_s << QString() << u"a> <b"_s;
-        QTest::newRow("two addresses")
-            << u"A <a@x.pt>, B <b@x.pt>"_s << u"A <a@x.pt>, B"_s << u"b@x.pt"_s;
-        QTest::newRow("brackets inside quotes") << u"\"Doe, John <john@x.com>\" <john@x.com>"_s
-                                                << u"Doe, John <john@x.com>"_s << u"john@x.com"_s;
-        QTest::newRow("escaped quotes")
-            << u"\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>"_s << u"Ana \"Nita\" Sá"_s << u"ana@x.pt"_s;
-        QTest::newRow("escaped backslash") << u"\"a\\\\b\" <a@x.pt>"_s << u"a\\b"_s << u"a@x.pt"_s;
-        QTest::newRow("quoted words and plain ones")
-            << u"\"Ana\" Sá <a@x.pt>"_s << u"Ana Sá"_s << u"a@x.pt"_s;
-        QTest::newRow("lone quote from a decoded name")
-            << u"O\"Neil <o@x.pt>"_s << u"O\"Neil"_s << u"o@x.pt"_s;
-        QTest::newRow("comment form")
-            << u"bbb@ddd.com (John X. Doe)"_s << u"John X. Doe"_s << u"bbb@ddd.com"_s;
-        QTest::newRow("nested comment")
-            << u"b@d.pt (Rui \\) (Lisboa))"_s << u"Rui ) (Lisboa)"_s << u"b@d.pt"_s;
-        QTest::newRow("comment not at the end")
-            << u"b@d.pt (Rui) x"_s << QString() << u"b@d.pt (Rui) x"_s;
+        const auto row = [](const char* case_, const char* text, const char* name,
+                            const char* email) {
+            QTest::newRow(case_) << QString::fromUtf8(text) << QString::fromUtf8(name)
+                                 << QString::fromUtf8(email);
+        };
+        row("name and address", "  Ana Sá <ana@x.pt> ", "Ana Sá", "ana@x.pt");
+        row("quoted", "\"Silva, Ana\" <a@x.pt>", "Silva, Ana", "a@x.pt");
+        row("bare", "\ta@x.pt", "", "a@x.pt");
+        row("brackets only", "<a@x.pt>", "", "a@x.pt");
+        row("no closing", "Ana <a@x.pt", "", "Ana <a@x.pt");
+        row("reversed", "a> <b", "", "a> <b");
+        row("two addresses", "A <a@x.pt>, B <b@x.pt>", "A <a@x.pt>, B", "b@x.pt");
+        row("brackets inside quotes", "\"Doe, John <john@x.com>\" <john@x.com>",
+            "Doe, John <john@x.com>", "john@x.com");
+        row("escaped quotes", "\"Ana \\\"Nita\\\" Sá\" <ana@x.pt>", "Ana \"Nita\" Sá", "ana@x.pt");
+        row("escaped backslash", "\"a\\\\b\" <a@x.pt>", "a\\b", "a@x.pt");
+        row("quoted words and plain ones", "\"Ana\" Sá <a@x.pt>", "Ana Sá", "a@x.pt");
+        row("lone quote from a decoded name", "O\"Neil <o@x.pt>", "O\"Neil", "o@x.pt");
+        row("comment form", "bbb@ddd.com (John X. Doe)", "John X. Doe", "bbb@ddd.com");
+        row("nested comment", "b@d.pt (Rui \\) (Lisboa))", "Rui ) (Lisboa)", "b@d.pt");
+        row("comment not at the end", "b@d.pt (Rui) x", "", "b@d.pt (Rui) x");
     }
 
     void parseAddress()
@@ -171,36 +165,32 @@ private slots:
         QTest::addColumn<QString>("contentType");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
+        const auto row = [](const char* name, const char* charset, const QByteArray& bytes,
+                            const QString& text) {
+            const QString type =
+                charset ? u"text/plain; charset="_s + QLatin1String(charset) : QString();
+            QTest::newRow(name) << type << bytes << text;
+        };
         const QString para = u"Segue a ata da reunião de terça-feira. "_s.repeated(60);
-        QTest::newRow("stray byte in long UTF-8")
-            << u"text/plain; charset=\"UTF-8\""_s << para.toUtf8() + '\xff' + para.toUtf8()
-            << para + QChar(0xFFFD) + para;
-        QTest::newRow("UTF-8 cut short at the end")
-            << u"text/plain; charset=utf-8"_s << QByteArray("caf\xc3") << u"caf\uFFFD"_s;
-        QTest::newRow("us-ascii carrying UTF-8")
-            << u"text/plain; charset=us-ascii"_s << u"Olá, João"_s.toUtf8() << u"Olá, João"_s;
-        QTest::newRow("us-ascii carrying Latin-1")
-            << u"text/plain; charset=us-ascii"_s << QByteArray("Ol\xe1!") << u"Ol\uFFFD!"_s;
-        QTest::newRow("no charset, Latin-1 bytes")
-            << QString() << QByteArray("Ol\xe1, Jo\xe3o") << u"Olá, João"_s;
+        row("stray byte in long UTF-8", "\"UTF-8\"", para.toUtf8() + '\xff' + para.toUtf8(),
+            para + QChar(0xFFFD) + para);
+        row("UTF-8 cut short at the end", "utf-8", "caf\xc3", u"caf\uFFFD"_s);
+        row("us-ascii carrying UTF-8", "us-ascii", "Olá, João", u"Olá, João"_s);
+        row("us-ascii carrying Latin-1", "us-ascii", "Ol\xe1!", u"Ol\uFFFD!"_s);
+        row("no charset, Latin-1 bytes", nullptr, "Ol\xe1, Jo\xe3o", u"Olá, João"_s);
+        row("unknown charset name, Windows-1252 bytes", "x-desconhecido", "Pre\xe7o: 5\x80",
+            u"Preço: 5€"_s);
+        row("declared Windows-1252", "windows-1252", "\x93ol\xe1\x94 \x80", u"“olá” €"_s);
+        row("unknown charset name, UTF-8 bytes", "x-desconhecido", "sim \xc3\xa9", u"sim é"_s);
+        row("declared charset before UTF-8", "iso-8859-1", "\xc3\xa9", u"Ã©"_s);
         QTest::newRow("no charset, UTF-8") << u"text/plain"_s << u"Olá"_s.toUtf8() << u"Olá"_s;
-        QTest::newRow("unknown charset name, Windows-1252 bytes")
-            << u"text/plain; charset=x-desconhecido"_s << QByteArray("Pre\xe7o: 5\x80")
-            << u"Preço: 5€"_s;
-        QTest::newRow("declared Windows-1252") << u"text/plain; charset=windows-1252"_s
-                                               << QByteArray("\x93ol\xe1\x94 \x80") << u"“olá” €"_s;
-        QTest::newRow("unknown charset name, UTF-8 bytes")
-            << u"text/plain; charset=x-desconhecido"_s << QByteArray("sim \xc3\xa9") << u"sim é"_s;
-        QTest::newRow("declared charset before UTF-8")
-            << u"text/plain; charset=iso-8859-1"_s << QByteArray("\xc3\xa9") << u"Ã©"_s;
     }
 
     void bodyTextSurvivesCharsetTrouble()
     {
         QFETCH(QString, contentType);
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(plainTextMessage(contentType, bytes).plainText, std::optional<QString>(text));
+        QTEST(plainTextMessage(contentType, bytes).plainText.value_or(u"(none)"_s), "text");
     }
 
     void strictWireDecoding_data()
@@ -273,22 +263,21 @@ private slots:
     {
         QTest::addColumn<QString>("snippet");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("gmail entities")
-            << u"It&#39;s &quot;ok&quot; &amp; &lt;b&gt;"_s << u"It's \"ok\" & <b>"_s;
-        QTest::newRow("hex and named")
-            << u"caf&#xE9; &ccedil;&atilde;o &euro;5"_s << u"café ção €5"_s;
-        QTest::newRow("astral") << u"&#128077;"_s << u"👍"_s;
-        QTest::newRow("invalid number") << u"a&#0;b&#xD800;c"_s << u"a\uFFFDb\uFFFDc"_s;
-        QTest::newRow("not entities")
-            << u"R&D; a & b; &unknown; &#;"_s << u"R&D; a & b; &unknown; &#;"_s;
-        QTest::newRow("double escaped") << u"&amp;amp;"_s << u"&amp;"_s;
+        const auto row = [](const char* name, const QString& snippet, const QString& shown) {
+            QTest::newRow(name) << snippet << shown;
+        };
+        row("gmail entities", u"It&#39;s &quot;ok&quot; &amp; &lt;b&gt;"_s, u"It's \"ok\" & <b>"_s);
+        row("hex and named", u"caf&#xE9; &ccedil;&atilde;o &euro;5"_s, u"café ção €5"_s);
+        row("astral", u"&#128077;"_s, u"👍"_s);
+        row("invalid number", u"a&#0;b&#xD800;c"_s, u"a\uFFFDb\uFFFDc"_s);
+        row("not entities", u"R&D; a & b; &unknown; &#;"_s, u"R&D; a & b; &unknown; &#;"_s);
+        row("double escaped", u"&amp;amp;"_s, u"&amp;"_s);
     }
 
     void snippetDisplayText()
     {
         QFETCH(QString, snippet);
-        QFETCH(QString, shown);
-        QCOMPARE(vesk::snippetDisplayText(snippet), shown);
+        QTEST(vesk::snippetDisplayText(snippet), "shown");
     }
 };
 
