@@ -151,7 +151,10 @@ private slots:
         // Offline: the error is the open thread's, where the person asked
         // (the account's sync is fine), and nothing is marked read.
         const auto later = deliver(u"Sem rede"_s);
+        // A sync already running (after the change was sent) makes this
+        // one wait its turn, so it may return before the message is in.
         awaitTask(s->syncNow());
+        QTRY_VERIFY(!s->store()->threadMessages(later.threadId).isEmpty());
         google().failNext(u".*/threads/.*"_s, 503, 10);
         QCoro::Task<> opening = s->openThread(later.threadId);
         QVERIFY(s->isOpeningThread());
