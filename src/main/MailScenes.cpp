@@ -358,11 +358,13 @@ void MailScenes::goOffline()
         end();
         return;
     }
-    // What a person does on a train: archive, mark unread, write.
+    // What a person does on a train: archive, change a read state, write.
     const QList<ThreadSummary> threads = m_state.visibleThreads();
     if (threads.size() >= 3) {
         fireAndForget(m_state.archive(QStringList(threads.at(1).threadId)));
-        fireAndForget(m_state.setRead(QStringList(threads.at(2).threadId), false));
+        // Whichever way it stands: a change that changes nothing waits for nothing.
+        fireAndForget(
+            m_state.setRead(QStringList(threads.at(2).threadId), threads.at(2).isUnread()));
     }
     m_state.startNewMessage();
     if (ComposerSession* composer = m_state.composer()) {
