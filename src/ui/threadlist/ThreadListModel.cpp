@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "model/SnippetText.h"
+#include "ui/widgets/FireAndForget.h"
 
 #include <QDateTime>
 
@@ -100,6 +101,18 @@ QHash<int, QByteArray> ThreadListModel::roleNames() const
     names.insert(IsUnreadRole, "isUnread");
     names.insert(MessageCountRole, "messageCount");
     return names;
+}
+
+bool ThreadListModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_state.canLoadMore();
+}
+
+void ThreadListModel::fetchMore(const QModelIndex& parent)
+{
+    // The rows follow once the page is in the cache, by the usual difference.
+    if (canFetchMore(parent))
+        fireAndForget(m_state.loadMore());
 }
 
 int ThreadListModel::rowOf(const QString& threadId) const
