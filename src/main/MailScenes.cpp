@@ -418,6 +418,7 @@ void MailScenes::openReceipts()
         end();
         return;
     }
+    m_state.selectThread(std::nullopt);
     m_state.selectLabel(receipts);
     waitUntil([this] { return m_state.canLoadMore(); }, "the receipts' first page did not show",
               s_attempts, [this] { after(s_settle, [this] { loadOlderReceipts(); }); });

@@ -295,7 +295,8 @@ std::optional<SessionError> AppState::loadMoreError() const
 
 bool AppState::canLoadMore() const
 {
-    return m_paging->canLoadMore();
+    // While the label is grouped anew, the list still ends where it did.
+    return m_paging->canLoadMore() && !m_grouping->isGrouping();
 }
 
 QCoro::Task<> AppState::loadMore()

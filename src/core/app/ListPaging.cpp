@@ -4,6 +4,8 @@
 #include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
 
+#include <memory>
+
 namespace vesk {
 
 ListPaging::ListPaging(QObject* parent)
@@ -64,7 +66,9 @@ ListPaging::Shown ListPaging::current() const
     const QString key = labelKey();
     const LabelPages pages = m_session->store()->labelPages(m_labelId);
     const auto error = m_errors.constFind(key);
-    return Shown{m_loading.contains(key), pages.complete,
+    const auto arriving = m_arriving.constFind(key);
+    const bool taking = arriving != m_arriving.constEnd() && *arriving == m_session->revision();
+    return Shown{m_loading.contains(key) || taking, pages.complete,
                  error == m_errors.constEnd() ? std::nullopt : std::optional(*error),
                  pages.depth > 0};
 }
@@ -117,7 +121,13 @@ QCoro::Task<> ListPaging::loadOlder()
     QPointer<ListPaging> self(this);
     m_loading.insert(key);
     m_errors.remove(key);
+    m_arriving.remove(key);
     update();
+    // The engine's news reaches the session queued: until the session's
+    // revision moves, the list still ends where it did.
+    const auto stored = std::make_shared<bool>(false);
+    const QMetaObject::Connection watch =
+        connect(&session->engine(), &SyncEngine::changed, this, [stored] { *stored = true; });
     std::optional<SessionError> failure;
     try {
         co_await session->engine().loadNextPage(labelId);
@@ -126,9 +136,12 @@ QCoro::Task<> ListPaging::loadOlder()
     }
     if (!self)
         co_return;
+    disconnect(watch);
     self->m_loading.remove(key);
     if (failure)
         self->m_errors.insert(key, *failure);
+    else if (*stored && session)
+        self->m_arriving.insert(key, session->revision());
     self->update();
 }
 
@@ -155,15 +168,18 @@ QCoro::Task<> ListPaging::loadMoreResults()
     // A search shown since, or none, does not take this one's page.
     if (!self || generation != self->m_searchGeneration)
         co_return;
-    self->m_search->loading = false;
     self->m_search->error = failure;
     if (page) {
         self->m_search->nextPageToken = page->nextPageToken;
         self->addHits(page->messages);
-    }
-    self->update();
-    if (page)
+        // The results first: the list must not ask for the next page while
+        // it still ends where it did.
         Q_EMIT self->searchGrew();
+        if (!self || generation != self->m_searchGeneration)
+            co_return;
+    }
+    self->m_search->loading = false;
+    self->update();
 }
 
 } // namespace vesk

@@ -106,6 +106,10 @@ private:
     /// by labelKey().
     QSet<QString> m_loading;
     QHash<QString, SessionError> m_errors;
+    /// Labels whose page is in the store but not yet in the session's
+    /// revision, with that revision: the list has not taken the page in,
+    /// and must not ask for the next one on the strength of its old end.
+    QHash<QString, int> m_arriving;
     std::optional<Search> m_search;
     /// Moves whenever another search (or none) is shown, so that a page of
     /// an earlier one is dropped.

@@ -105,7 +105,8 @@ QHash<int, QByteArray> ThreadListModel::roleNames() const
 
 bool ThreadListModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && m_state.canLoadMore();
+    // Rows still being brought in line may move the end the view sees.
+    return !parent.isValid() && !m_pending && m_state.canLoadMore();
 }
 
 void ThreadListModel::fetchMore(const QModelIndex& parent)

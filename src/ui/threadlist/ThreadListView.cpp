@@ -1,9 +1,11 @@
 #include "ui/threadlist/ThreadListView.h"
 
 #include <QEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace vesk {
 
@@ -31,12 +33,31 @@ void ThreadListView::updateGeometries()
 {
     // Also restarts the view's check for more rows: a footer that comes or
     // goes (a page arrived) may leave the end of the list in sight.
+    QScrollBar* bar = verticalScrollBar();
+    const int before = bar->value();
+    // The list's own range ends above the footer: on the way, the value
+    // may touch that end, which must not count as reaching the list's end.
+    const QScopedValueRollback adjusting(m_adjusting, true);
     QListView::updateGeometries();
     if (const int extra = footerHeight(); extra > 0) {
         const int content = contentsSize().height() + extra;
-        verticalScrollBar()->setRange(0, std::max(0, content - viewport()->height()));
+        bar->setRange(0, std::max(0, content - viewport()->height()));
+        // A view scrolled onto the footer stays there. When the footer
+        // appears at the end, the view follows it, but only then: rows
+        // arriving later must not pull the view down (which would ask for
+        // the page after them, and so on).
+        if (std::exchange(m_revealFooter, false))
+            bar->setValue(bar->maximum());
+        else if (bar->value() < before)
+            bar->setValue(std::min(before, bar->maximum()));
     }
     placeFooter();
+}
+
+void ThreadListView::verticalScrollbarValueChanged(int value)
+{
+    if (!m_adjusting)
+        QListView::verticalScrollbarValueChanged(value);
 }
 
 void ThreadListView::scrollContentsBy(int dx, int dy)
@@ -53,10 +74,14 @@ void ThreadListView::resizeEvent(QResizeEvent* event)
 
 bool ThreadListView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_footer &&
-        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
-         event->type() == QEvent::LayoutRequest))
+    if (watched == m_footer && event->type() == QEvent::ShowToParent) {
+        m_revealFooter = verticalScrollBar()->value() == verticalScrollBar()->maximum();
         updateGeometries();
+    } else if (watched == m_footer &&
+               (event->type() == QEvent::HideToParent || event->type() == QEvent::LayoutRequest)) {
+        m_revealFooter = m_revealFooter && event->type() != QEvent::HideToParent;
+        updateGeometries();
+    }
     return QListView::eventFilter(watched, event);
 }
 

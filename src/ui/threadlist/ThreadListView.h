@@ -8,7 +8,9 @@ namespace vesk {
 /// row: a widget laid out under the last conversation, reached by scrolling
 /// like a row but not one of the model's, so that selection, keys and the
 /// rows' numbers stay the model's own. The footer takes room only while it
-/// is visible; its height is its size hint's. GUI thread only.
+/// is visible; its height is its size hint's. When it appears while the
+/// list is scrolled to its end, the view moves down to show it. GUI thread
+/// only.
 class ThreadListView final : public QListView
 {
     Q_OBJECT
@@ -22,6 +24,7 @@ public:
 
 protected:
     void updateGeometries() override;
+    void verticalScrollbarValueChanged(int value) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,6 +34,11 @@ private:
     void placeFooter();
 
     QWidget* m_footer = nullptr;
+    /// The footer came while the list was at its end: the view follows it.
+    bool m_revealFooter = false;
+    /// The range is being made again: the value it passes through on the
+    /// way is no scroll of the person's.
+    bool m_adjusting = false;
 };
 
 } // namespace vesk

@@ -57,6 +57,7 @@ private Q_SLOTS:
         rig.google().addFault(TestRig::delayed(u"GET"_s, u".*/messages"_s, 1000));
         scrollToEnd(list);
         QTRY_VERIFY_LONG(!footer.isHidden());
+        QVERIFY(list.viewport()->rect().contains(footer.geometry())); // moved into sight
         QCOMPARE(footer.textLabel()->text(), u"A carregar mais conversas…"_s);
         QVERIFY(footer.isBusy());
         QVERIFY(footer.retryButton()->isHidden());
