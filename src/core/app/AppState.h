@@ -21,8 +21,8 @@ namespace vesk {
 
 class AccountLinker;
 class AccountSession;
-class ListPaging;
 class ComposerSession;
+class ListPaging;
 class NoticeBoard;
 class Outbox;
 class Reachability;

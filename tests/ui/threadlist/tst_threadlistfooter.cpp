@@ -25,6 +25,15 @@ void scrollToEnd(QListView& list)
     list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
 }
 
+/// Scrolls to the end, which moves while the view lays new rows out, and
+/// says whether `reached` holds yet: for QTRY, which asks again.
+template <typename Condition>
+bool scrolledUntil(QListView& list, Condition reached)
+{
+    scrollToEnd(list);
+    return reached();
+}
+
 } // namespace
 
 /// The row under the last conversation, as the person sees it while older
@@ -55,8 +64,7 @@ private Q_SLOTS:
 
         // Reaching the end asks for more; the row says so while it waits.
         rig.google().addFault(TestRig::delayed(u"GET"_s, u".*/messages"_s, 1000));
-        scrollToEnd(list);
-        QTRY_VERIFY_LONG(!footer.isHidden());
+        QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return !footer.isHidden(); }));
         QVERIFY(list.viewport()->rect().contains(footer.geometry())); // moved into sight
         QCOMPARE(footer.textLabel()->text(), u"A carregar mais conversas…"_s);
         QVERIFY(footer.isBusy());
@@ -66,8 +74,7 @@ private Q_SLOTS:
 
         // A failure keeps the rows and offers to try again.
         rig.google().failNext(u".*/messages"_s, 500, 10);
-        scrollToEnd(list);
-        QTRY_VERIFY_LONG(app.loadMoreError().has_value());
+        QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return app.loadMoreError().has_value(); }));
         QVERIFY(!footer.isHidden());
         QCOMPARE(footer.textLabel()->text(), ErrorText::forRequest(*app.loadMoreError()));
         QVERIFY(!footer.isBusy());
@@ -82,10 +89,10 @@ private Q_SLOTS:
         QVERIFY(footer.retryButton()->isHidden());
 
         // It sits under the last row, reached by scrolling like one.
-        scrollToEnd(list);
+        QTRY_VERIFY_LONG(scrolledUntil(
+            list, [&] { return footer.geometry().bottom() == list.viewport()->height() - 1; }));
         const QRect last = list.visualRect(model.index(model.rowCount() - 1));
         QCOMPARE(footer.geometry().top(), last.bottom() + 1);
-        QCOMPARE(footer.geometry().bottom(), list.viewport()->height() - 1);
     }
 };
 
