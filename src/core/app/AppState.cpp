@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "AccountLinker.h"
+#include "ListPaging.h"
 #include "NoticeBoard.h"
 #include "ThreadGrouping.h"
 #include "UndoOffer.h"
@@ -65,6 +66,7 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_notices(new NoticeBoard(this))
     , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
     , m_grouping(new ThreadGrouping(this))
+    , m_paging(new ListPaging(this))
     , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
     , m_undo(new UndoOffer(this))
 {
@@ -75,6 +77,12 @@ AppState::AppState(AppServices services, QObject* parent)
         m_services.sessions.offlineLimit = std::make_shared<OfflineLimit>(m_services.settings);
     connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
     connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
+    connect(m_paging, &ListPaging::changed, this, &AppState::pagingChanged);
+    connect(m_paging, &ListPaging::searchGrew, this,
+            [this] { setSearchOutcome(false, std::nullopt, m_paging->searchThreads()); });
+    connect(this, &AppState::selectionChanged, this, &AppState::followShownList);
+    connect(this, &AppState::sessionsChanged, this, &AppState::followShownList);
+    connect(this, &AppState::searchChanged, this, &AppState::followShownList);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     connect(m_services.reachability.get(), &Reachability::onlineChanged, this,
@@ -261,6 +269,41 @@ void AppState::setSearchOutcome(bool running, std::optional<SessionError> error,
     m_searchError = std::move(error);
     m_searchResults = std::move(results);
     Q_EMIT searchChanged();
+}
+
+void AppState::followShownList()
+{
+    // A search hands its pages over itself once its first page is in.
+    if (m_isSearching)
+        return;
+    AccountSession* session = m_selectedLabelId == outboxId() ? nullptr : selectedSession();
+    m_paging->showLabel(session, m_selectedLabelId);
+}
+
+bool AppState::isLoadingMore() const
+{
+    return m_paging->isLoading();
+}
+
+bool AppState::isListComplete() const
+{
+    return m_paging->isComplete();
+}
+
+std::optional<SessionError> AppState::loadMoreError() const
+{
+    return m_paging->error();
+}
+
+bool AppState::canLoadMore() const
+{
+    // While the label is grouped anew, the list still ends where it did.
+    return m_paging->canLoadMore() && !m_grouping->isGrouping();
+}
+
+QCoro::Task<> AppState::loadMore()
+{
+    co_await m_paging->loadMore();
 }
 
 qsizetype AppState::backgroundGroupingFrom()
@@ -698,13 +741,16 @@ QCoro::Task<> AppState::runSearch()
         co_return;
     }
     QPointer<AppState> self(this);
+    const QPointer<AccountSession> searched(session);
     const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
+    m_paging->showNothing();
     setSearchOutcome(true, std::nullopt, {});
-    QList<ThreadSummary> found;
+    std::optional<MessagePage> page;
     std::optional<SessionError> failure;
     try {
-        found = co_await session->search(query);
+        const QString fromStart;
+        page = co_await session->searchPage(query, fromStart, 0);
     } catch (const std::exception& error) {
         failure = SessionError::from(error);
         // Gmail searches on its side: without it there is nothing to search.
@@ -714,6 +760,11 @@ QCoro::Task<> AppState::runSearch()
     }
     if (!self || generation != m_searchGeneration)
         co_return;
+    QList<ThreadSummary> found;
+    if (page) {
+        m_paging->showSearch(searched, query, std::move(*page));
+        found = m_paging->searchThreads();
+    }
     setSearchOutcome(false, std::move(failure), std::move(found));
 }
 

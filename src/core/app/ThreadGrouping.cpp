@@ -25,6 +25,7 @@ void ThreadGrouping::reset()
     m_labelId.clear();
     m_threads.clear();
     ++m_generation;
+    m_grouping = false;
 }
 
 const QList<ThreadSummary>& ThreadGrouping::threads(const AccountSession* session,
@@ -38,6 +39,7 @@ const QList<ThreadSummary>& ThreadGrouping::threads(const AccountSession* sessio
     m_revision = revision;
     m_labelId = labelId;
     ++m_generation; // a grouping still running is of no use now
+    m_grouping = false;
     const std::shared_ptr<MailStore> store = session ? session->store() : nullptr;
     if (!store) {
         m_threads.clear();
@@ -56,11 +58,13 @@ void ThreadGrouping::groupInBackground(std::shared_ptr<MailStore> store, QString
     // The watcher, and so the delivery, go with this object.
     auto* watcher = new QFutureWatcher<QList<ThreadSummary>>(this);
     const quint64 generation = m_generation;
+    m_grouping = true;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
         if (m_generation != generation)
             return;
         m_threads = watcher->result();
+        m_grouping = false;
         Q_EMIT grouped();
     });
     // The store is safe to read from any thread, and the summaries are

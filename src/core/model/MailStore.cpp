@@ -238,6 +238,25 @@ void MailStore::markLabelLoaded(const QString& labelId)
     changedLocked();
 }
 
+LabelPages MailStore::labelPages(const QString& labelId) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (const auto found = m_state.labelPages.constFind(labelId);
+        found != m_state.labelPages.constEnd())
+        return *found;
+    return LabelPages{m_state.loadedLabels.contains(labelId) ? 1 : 0, QString(), false};
+}
+
+void MailStore::setLabelPages(const QString& labelId, const LabelPages& pages)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
+    m_state.loadedLabels.insert(labelId);
+    m_state.labelPages.insert(labelId, pages);
+    changedLocked();
+}
+
 void MailStore::upsert(const QList<MessageSummary>& summaries)
 {
     QMutexLocker lock(&m_mutex);

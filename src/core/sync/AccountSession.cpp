@@ -253,6 +253,26 @@ void AccountSession::closeThread()
     setOpenThread(std::nullopt, QList<FullMessage>());
 }
 
+QCoro::Task<MessagePage> AccountSession::searchPage(QString query, QString pageToken, int loaded)
+{
+    QPointer<AccountSession> self(this);
+    setSyncing(true);
+    std::optional<MessagePage> page;
+    std::exception_ptr failure;
+    try {
+        page = co_await m_engine->searchPage(query, searchSize, pageToken, loaded);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (self) {
+        self->setSyncing(false);
+        self->refreshFromStore();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    co_return std::move(*page);
+}
+
 QCoro::Task<> AccountSession::openThread(QString threadId)
 {
     QPointer<AccountSession> self(this);
