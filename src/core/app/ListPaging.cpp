@@ -34,9 +34,9 @@ void ListPaging::showLabel(AccountSession* session, const QString& labelId)
 void ListPaging::showSearch(AccountSession* session, const QString& query, MessagePage firstPage)
 {
     showNothing();
-    m_search.emplace();
-    m_search->session = session;
-    m_search->query = query;
+    // Assigned whole: clang cannot default-construct a nested struct with
+    // member initialisers through std::optional::emplace().
+    m_search = Search{session, query, {}, {}, {}, false, std::nullopt};
     m_search->nextPageToken = firstPage.nextPageToken;
     addHits(firstPage.messages);
     update();
