@@ -746,7 +746,7 @@ QCoro::Task<> AppState::runSearch()
     m_isSearching = true;
     m_paging->showNothing();
     setSearchOutcome(true, std::nullopt, {});
-    std::optional<MessagePage> page;
+    std::optional<MessageListPage> page;
     std::optional<SessionError> failure;
     try {
         const QString fromStart;

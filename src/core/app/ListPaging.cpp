@@ -31,7 +31,8 @@ void ListPaging::showLabel(AccountSession* session, const QString& labelId)
     update();
 }
 
-void ListPaging::showSearch(AccountSession* session, const QString& query, MessagePage firstPage)
+void ListPaging::showSearch(AccountSession* session, const QString& query,
+                            MessageListPage firstPage)
 {
     showNothing();
     // Assigned whole: clang cannot default-construct a nested struct with
@@ -158,7 +159,7 @@ QCoro::Task<> ListPaging::loadMoreResults()
     m_search->loading = true;
     m_search->error.reset();
     update();
-    std::optional<MessagePage> page;
+    std::optional<MessageListPage> page;
     std::optional<SessionError> failure;
     try {
         page = co_await session->searchPage(query, token, loaded);

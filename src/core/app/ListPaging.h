@@ -2,7 +2,7 @@
 
 #include "model/MessageSummary.h"
 #include "model/ThreadSummary.h"
-#include "sync/MessagePage.h"
+#include "sync/MessageListPage.h"
 #include "sync/SessionError.h"
 
 #include <QCoroTask>
@@ -43,7 +43,7 @@ public:
     /// page (the outbox).
     void showLabel(AccountSession* session, const QString& labelId);
     /// The list shows a search whose first page is `firstPage`.
-    void showSearch(AccountSession* session, const QString& query, MessagePage firstPage);
+    void showSearch(AccountSession* session, const QString& query, MessageListPage firstPage);
     /// The list shows nothing that pages: a search still running or failed.
     void showNothing();
 

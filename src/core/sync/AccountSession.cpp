@@ -253,11 +253,12 @@ void AccountSession::closeThread()
     setOpenThread(std::nullopt, QList<FullMessage>());
 }
 
-QCoro::Task<MessagePage> AccountSession::searchPage(QString query, QString pageToken, int loaded)
+QCoro::Task<MessageListPage> AccountSession::searchPage(QString query, QString pageToken,
+                                                        int loaded)
 {
     QPointer<AccountSession> self(this);
     setSyncing(true);
-    std::optional<MessagePage> page;
+    std::optional<MessageListPage> page;
     std::exception_ptr failure;
     try {
         page = co_await m_engine->searchPage(query, searchSize, pageToken, loaded);

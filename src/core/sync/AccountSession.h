@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessagePage.h"
+#include "MessageListPage.h"
 #include "SessionError.h"
 #include "SessionServices.h"
 #include "model/AccountIdentity.h"
@@ -122,7 +122,7 @@ public:
     /// One page of searchSize hits of the server-side search, from
     /// `pageToken` (the first page when empty; see SyncEngine::searchPage
     /// for `loaded`); throws what it failed with.
-    QCoro::Task<MessagePage> searchPage(QString query, QString pageToken, int loaded);
+    QCoro::Task<MessageListPage> searchPage(QString query, QString pageToken, int loaded);
     /// Shows the kept copy of the thread at once when there is one, then
     /// what Google sends, which is kept in turn; a failed fetch leaves a
     /// kept copy in place and is only an error without one.

@@ -464,12 +464,12 @@ QCoro::Task<> SyncEngine::loadNextPage(QString labelId)
 QCoro::Task<QList<MessageSummary>> SyncEngine::search(QString query, int maxResults)
 {
     const QString fromStart;
-    const MessagePage page = co_await searchPage(query, maxResults, fromStart, 0);
+    const MessageListPage page = co_await searchPage(query, maxResults, fromStart, 0);
     co_return page.messages;
 }
 
-QCoro::Task<MessagePage> SyncEngine::searchPage(QString query, int pageSize, QString pageToken,
-                                                int loaded)
+QCoro::Task<MessageListPage> SyncEngine::searchPage(QString query, int pageSize, QString pageToken,
+                                                    int loaded)
 {
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
@@ -496,7 +496,7 @@ QCoro::Task<MessagePage> SyncEngine::searchPage(QString query, int pageSize, QSt
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
     store->upsert(fetched.summaries);
-    co_return MessagePage{fetched.summaries, listing->nextPageToken};
+    co_return MessageListPage{fetched.summaries, listing->nextPageToken};
 }
 
 void SyncEngine::start(std::chrono::milliseconds interval)

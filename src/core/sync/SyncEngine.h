@@ -1,7 +1,7 @@
 #pragma once
 
+#include "MessageListPage.h"
 #include "MessageListing.h"
-#include "MessagePage.h"
 #include "QuotaPacer.h"
 #include "ReconcilePlan.h"
 #include "SessionError.h"
@@ -106,7 +106,8 @@ public:
     /// One page of a server-side search from `pageToken`, the first when it
     /// is empty; the hits are also stored. When Google refuses the token,
     /// the first `loaded` + `pageSize` hits from the start.
-    QCoro::Task<MessagePage> searchPage(QString query, int pageSize, QString pageToken, int loaded);
+    QCoro::Task<MessageListPage> searchPage(QString query, int pageSize, QString pageToken,
+                                            int loaded);
 
 Q_SIGNALS:
     void changed();

@@ -9,7 +9,7 @@ namespace vesk {
 
 /// A page of a server-side search: its messages, newest first, and Gmail's
 /// token for the next page, empty after the last.
-struct MessagePage
+struct MessageListPage
 {
     QList<MessageSummary> messages;
     QString nextPageToken;
