@@ -468,14 +468,11 @@ QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
     // The trash has a call of its own to leave it; the spam is a label.
     const AccountSession* session = selectedSession();
-    bool trashed = false;
-    for (const QString& threadId : std::as_const(threadIds)) {
-        const QList<MessageSummary> messages =
-            session ? session->store()->threadMessages(threadId) : QList<MessageSummary>();
-        trashed = trashed || std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
-                      return m.hasLabel(SystemLabels::trash());
-                  });
-    }
+    const QList<MessageSummary> messages =
+        session ? session->store()->threadMessages(threadIds) : QList<MessageSummary>();
+    const bool trashed = std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
+        return m.hasLabel(SystemLabels::trash());
+    });
     PendingChange back = trashed ? PendingChange::untrash(std::move(threadIds))
                                  : PendingChange::labels(std::move(threadIds), QStringList(inbox),
                                                          QStringList(SystemLabels::spam()));

@@ -37,8 +37,7 @@ void ListPaging::showSearch(AccountSession* session, const QString& query,
     showNothing();
     // Assigned whole: clang cannot default-construct a nested struct with
     // member initialisers through std::optional::emplace().
-    m_search = Search{session, query, {}, {}, {}, false, std::nullopt};
-    m_search->nextPageToken = firstPage.nextPageToken;
+    m_search = Search{session, query, {}, {}, firstPage.nextPageToken, false, std::nullopt};
     addHits(firstPage.messages);
     update();
 }

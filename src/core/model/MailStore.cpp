@@ -273,16 +273,17 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
     changedLocked();
 }
 
-QList<MessageSummary> MailStore::threadMessages(const QString& threadId) const
+QList<MessageSummary> MailStore::threadMessages(const QStringList& threadIds) const
 {
     SummaryTable all;
     {
         QMutexLocker lock(&m_mutex);
         all = m_state.summaries;
     }
+    const QSet<QString> wanted(threadIds.cbegin(), threadIds.cend());
     QList<MessageSummary> messages;
     for (const MessageSummary& summary : std::as_const(all)) {
-        if (summary.threadId() == threadId)
+        if (wanted.contains(summary.threadId()))
             messages.append(summary);
     }
     return messages;

@@ -91,8 +91,9 @@ public:
     /// Cached summaries carrying `labelId`, newest first. Messages in the
     /// trash or the spam are only listed there, as Gmail lists them.
     QList<MessageSummary> summaries(const QString& labelId) const;
-    /// The cached messages of one conversation.
-    QList<MessageSummary> threadMessages(const QString& threadId) const;
+    /// The cached messages of these conversations, in one pass over the
+    /// cache however many they are (an action may take hundreds).
+    QList<MessageSummary> threadMessages(const QStringList& threadIds) const;
 
     /// Also stamps lastSync.
     void setHistoryId(const QString& historyId);

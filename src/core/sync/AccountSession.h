@@ -116,9 +116,6 @@ public:
     QCoro::Task<> startSync();
     QCoro::Task<> syncNow();
     QCoro::Task<> ensureLabelLoaded(QString labelId);
-    /// Threads of the server-side search; throws what the search failed
-    /// with, so that a failure is never mistaken for no results.
-    QCoro::Task<QList<ThreadSummary>> search(QString query);
     /// One page of searchSize hits of the server-side search, from
     /// `pageToken` (the first page when empty; see SyncEngine::searchPage
     /// for `loaded`); throws what it failed with.

@@ -461,13 +461,6 @@ QCoro::Task<> SyncEngine::loadNextPage(QString labelId)
         Q_EMIT self->changed();
 }
 
-QCoro::Task<QList<MessageSummary>> SyncEngine::search(QString query, int maxResults)
-{
-    const QString fromStart;
-    const MessageListPage page = co_await searchPage(query, maxResults, fromStart, 0);
-    co_return page.messages;
-}
-
 QCoro::Task<MessageListPage> SyncEngine::searchPage(QString query, int pageSize, QString pageToken,
                                                     int loaded)
 {

@@ -93,8 +93,6 @@ public:
 
     /// Fetches a label's first page into the store; fails with the client's error.
     QCoro::Task<> loadLabelMessages(QString labelId, int maxResults);
-    /// Server-side search; the hits are also stored. Newest first.
-    QCoro::Task<QList<MessageSummary>> search(QString query, int maxResults);
 
     /// Fetches the label's next page of older messages into the store (its
     /// first for a label never loaded) and records how deep it now goes.
