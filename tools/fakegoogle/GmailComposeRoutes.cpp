@@ -142,7 +142,9 @@ HttpReply GmailComposeRoutes::send(const HttpCall& call)
         return notFound();
     if (auto error = refusalOf(incoming))
         return *error;
-    return sendChecked(std::move(incoming), threadFor(incoming, requested));
+    // Named first: the order a call's arguments are evaluated in is not fixed.
+    const QString threadId = threadFor(incoming, requested);
+    return sendChecked(std::move(incoming), threadId);
 }
 
 HttpReply GmailComposeRoutes::sendDraft(const HttpCall& call)
