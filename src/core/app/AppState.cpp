@@ -160,11 +160,34 @@ AccountSession* AppState::selectedSession() const
 {
     if (m_sessions.isEmpty())
         return nullptr;
+    const QString& wanted = isAllAccounts() ? m_threadAccountId : m_selectedAccountId;
     for (AccountSession* session : m_sessions) {
-        if (session->id() == m_selectedAccountId)
+        if (session->id() == wanted)
             return session;
     }
     return m_sessions.first();
+}
+
+bool AppState::isAllAccounts() const
+{
+    return m_selectedAccountId == allAccountsId() && m_sessions.size() > 1;
+}
+
+qint64 AppState::unreadInAllInboxes() const
+{
+    qint64 unread = 0;
+    for (const AccountSession* session : m_sessions)
+        unread += session->inboxUnread();
+    return unread;
+}
+
+QString AppState::listTitle() const
+{
+    if (!isAllAccounts())
+        return labelTitle(m_selectedLabelId);
+    if (m_selectedLabelId == inbox)
+        return tr("Todas as contas");
+    return tr("%1 — Todas as contas").arg(labelTitle(m_selectedLabelId));
 }
 
 void AppState::setSelectedAccount(const QString& email)
@@ -196,8 +219,14 @@ void AppState::loadSelectedLabel()
 {
     // The session skips a label already loaded, and keeps one that failed
     // unloaded for the next selection to try again.
-    if (AccountSession* session = selectedSession(); session && m_selectedLabelId != outboxId())
+    if (m_selectedLabelId == outboxId())
+        return;
+    if (isAllAccounts()) {
+        for (AccountSession* session : std::as_const(m_sessions))
+            session->ensureLabelLoaded(m_selectedLabelId);
+    } else if (AccountSession* session = selectedSession()) {
         session->ensureLabelLoaded(m_selectedLabelId);
+    }
 }
 
 QString AppState::labelTitle(const QString& labelId) const
@@ -287,7 +316,11 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
         m_outboxThreads = ThreadSummary::group(messages);
         return m_outboxThreads;
     }
-    return m_grouping->threads(selectedSession(), m_selectedLabelId);
+    if (isAllAccounts()) {
+        const QList<const AccountSession*> all(m_sessions.cbegin(), m_sessions.cend());
+        return m_grouping->threads(all, m_selectedLabelId);
+    }
+    return m_grouping->threads({selectedSession()}, m_selectedLabelId);
 }
 
 Outbox* AppState::outboxOf(const AccountSession* session)
@@ -409,44 +442,44 @@ QCoro::Task<> AppState::forward()
 
 QCoro::Task<> AppState::archive(QStringList threadIds)
 {
-    // (Changes are built outside the co_await expressions: braced lists and
-    // temporaries there trip GCC 12.)
-    PendingChange archived = PendingChange::labels(std::move(threadIds), {}, QStringList(inbox));
-    co_await change(std::move(archived));
+    co_await change(std::move(threadIds), [](const AccountSession&, QStringList ids) {
+        return PendingChange::labels(std::move(ids), {}, QStringList(inbox));
+    });
 }
 
 QCoro::Task<> AppState::trash(QStringList threadIds)
 {
-    PendingChange trashed = PendingChange::trash(std::move(threadIds));
-    co_await change(std::move(trashed));
+    co_await change(std::move(threadIds), [](const AccountSession&, QStringList ids) {
+        return PendingChange::trash(std::move(ids));
+    });
 }
 
 QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
-    // The trash has a call of its own to leave it; the spam is a label.
-    const AccountSession* session = selectedSession();
-    bool trashed = false;
-    for (const QString& threadId : std::as_const(threadIds)) {
-        const QList<MessageSummary> messages =
-            session ? session->store()->threadMessages(threadId) : QList<MessageSummary>();
-        trashed = trashed || std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
-                      return m.hasLabel(SystemLabels::trash());
-                  });
-    }
-    PendingChange back = trashed ? PendingChange::untrash(std::move(threadIds))
-                                 : PendingChange::labels(std::move(threadIds), QStringList(inbox),
-                                                         QStringList(SystemLabels::spam()));
-    if (trashed)
-        back.remove.append(SystemLabels::spam());
-    co_await change(std::move(back));
+    co_await change(std::move(threadIds), [](const AccountSession& session, QStringList ids) {
+        // The trash has a call of its own to leave it; the spam is a label.
+        const bool trashed = std::any_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
+            const QList<MessageSummary> messages = session.store()->threadMessages(id);
+            return std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
+                return m.hasLabel(SystemLabels::trash());
+            });
+        });
+        const QStringList spam(SystemLabels::spam());
+        if (!trashed)
+            return PendingChange::labels(std::move(ids), QStringList(inbox), spam);
+        PendingChange back = PendingChange::untrash(std::move(ids));
+        back.remove += spam;
+        return back;
+    });
 }
 
 QCoro::Task<> AppState::setRead(QStringList threadIds, bool read)
 {
-    const QStringList unread(SystemLabels::unread());
-    PendingChange changed = read ? PendingChange::labels(std::move(threadIds), {}, unread)
-                                 : PendingChange::labels(std::move(threadIds), unread, {});
-    co_await change(std::move(changed));
+    co_await change(std::move(threadIds), [read](const AccountSession&, QStringList ids) {
+        const QStringList unread(SystemLabels::unread());
+        return read ? PendingChange::labels(std::move(ids), {}, unread)
+                    : PendingChange::labels(std::move(ids), unread, {});
+    });
 }
 
 QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
@@ -456,46 +489,88 @@ QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
 
 QCoro::Task<> AppState::setSpam(QStringList threadIds, bool spam)
 {
-    const QStringList spamLabel(SystemLabels::spam());
-    const QStringList inboxLabel(inbox);
-    PendingChange changed =
-        spam ? PendingChange::labels(std::move(threadIds), spamLabel, inboxLabel)
-             : PendingChange::labels(std::move(threadIds), inboxLabel, spamLabel);
-    co_await change(std::move(changed));
+    co_await change(std::move(threadIds), [spam](const AccountSession&, QStringList ids) {
+        const QStringList spamLabel(SystemLabels::spam());
+        const QStringList inboxLabel(inbox);
+        return spam ? PendingChange::labels(std::move(ids), spamLabel, inboxLabel)
+                    : PendingChange::labels(std::move(ids), inboxLabel, spamLabel);
+    });
 }
 
 QCoro::Task<> AppState::setLabel(QStringList threadIds, QString labelId, bool applied)
 {
-    const QStringList label(labelId);
-    PendingChange changed = applied ? PendingChange::labels(std::move(threadIds), label, {})
-                                    : PendingChange::labels(std::move(threadIds), {}, label);
-    co_await change(std::move(changed));
+    co_await change(std::move(threadIds), [labelId, applied](const AccountSession&,
+                                                             QStringList ids) {
+        const QStringList label(labelId);
+        return applied ? PendingChange::labels(std::move(ids), label, {})
+                       : PendingChange::labels(std::move(ids), {}, label);
+    });
 }
 
-QCoro::Task<> AppState::change(PendingChange change)
+QCoro::Task<> AppState::change(
+    QStringList threadIds, std::function<PendingChange(const AccountSession&, QStringList)> make)
 {
-    AccountSession* session = selectedSession();
-    change.threadIds.removeAll(QString());
-    if (!session || change.threadIds.isEmpty())
+    threadIds.removeAll(QString());
+    QList<UndoOffer::Offered> made;
+    QList<QPointer<AccountSession>> touched;
+    QString sentence;
+    for (const auto& [session, ids] : byAccount(threadIds)) {
+        const std::optional<PendingChange> recorded = session->recordChange(make(*session, ids));
+        if (!recorded)
+            continue;
+        if (made.isEmpty()) {
+            sentence = UndoOffer::sentenceFor(*recorded, int(threadIds.size()),
+                                              labelTitleIn(session, recorded->namedLabel()));
+        }
+        made.append({session->id(), *recorded});
+        touched.append(session);
+    }
+    if (made.isEmpty())
         co_return;
-    const int count = int(change.threadIds.size());
-    const std::optional<PendingChange> made = session->recordChange(std::move(change));
-    if (!made)
-        co_return;
-    m_undo->offer(session->id(), *made,
-                  UndoOffer::sentenceFor(*made, count, labelTitleIn(session, made->namedLabel())));
-    co_await session->sendWaitingChanges();
+    m_undo->offer(std::move(made), std::move(sentence));
+    for (const QPointer<AccountSession>& session : std::as_const(touched)) {
+        if (session)
+            co_await session->sendWaitingChanges();
+    }
+}
+
+QList<std::pair<AccountSession*, QStringList>>
+AppState::byAccount(const QStringList& threadIds) const
+{
+    QList<std::pair<AccountSession*, QStringList>> groups;
+    if (!isAllAccounts()) {
+        if (AccountSession* session = selectedSession(); session && !threadIds.isEmpty())
+            groups.append({session, threadIds});
+        return groups;
+    }
+    for (AccountSession* session : m_sessions) {
+        QStringList ids;
+        for (const QString& id : threadIds) {
+            const auto split = ThreadSummary::splitMergedId(id);
+            if (split && split->first == session->id())
+                ids.append(split->second);
+        }
+        if (!ids.isEmpty())
+            groups.append({session, ids});
+    }
+    return groups;
+}
+
+QString AppState::plainThreadId(const QString& threadId) const
+{
+    if (!isAllAccounts())
+        return threadId;
+    const auto split = ThreadSummary::splitMergedId(threadId);
+    return split ? split->second : threadId;
 }
 
 QCoro::Task<> AppState::undo()
 {
-    const std::optional<UndoOffer::Offered> offered = m_undo->take();
-    if (!offered)
-        co_return;
-    for (AccountSession* session : std::as_const(m_sessions)) {
-        if (session->id() == offered->accountId) {
-            co_await session->undoChange(offered->change);
-            co_return;
+    const QList<UndoOffer::Offered> offered = m_undo->take();
+    for (const UndoOffer::Offered& part : offered) {
+        for (AccountSession* session : std::as_const(m_sessions)) {
+            if (session->id() == part.accountId)
+                co_await session->undoChange(part.change);
         }
     }
 }
@@ -644,13 +719,16 @@ void AppState::selectThread(const std::optional<ThreadSummary>& thread)
     }
     const QString threadId = thread ? thread->threadId : QString();
     const QStringList threadIds = thread ? QStringList(threadId) : QStringList();
-    if (m_selectedThreadId != threadId || m_selectedThreadIds != threadIds) {
+    const QString account = thread && isAllAccounts() ? thread->accountId : m_threadAccountId;
+    if (m_selectedThreadId != threadId || m_selectedThreadIds != threadIds ||
+        m_threadAccountId != account) {
         m_selectedThreadId = threadId;
         m_selectedThreadIds = threadIds;
+        m_threadAccountId = account;
         Q_EMIT selectionChanged();
     }
     if (thread)
-        openThreadLater(thread->threadId);
+        openThreadLater(plainThreadId(thread->threadId));
 }
 
 void AppState::selectThreads(const QStringList& threadIds)
@@ -673,7 +751,7 @@ void AppState::selectThreads(const QStringList& threadIds)
 void AppState::reopenThread()
 {
     if (!m_selectedThreadId.isEmpty())
-        openThreadLater(m_selectedThreadId);
+        openThreadLater(plainThreadId(m_selectedThreadId));
 }
 
 void AppState::cancelLinking()
@@ -697,20 +775,41 @@ QCoro::Task<> AppState::runSearch()
     const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
     setSearchOutcome(true, std::nullopt, {});
-    QList<ThreadSummary> found;
+    // In the list of every account, every account is searched; an account
+    // that fails leaves the others' results, and only all failing is an error.
+    const bool everyAccount = isAllAccounts();
+    const QList<QPointer<AccountSession>> searched =
+        everyAccount ? QList<QPointer<AccountSession>>(m_sessions.cbegin(), m_sessions.cend())
+                     : QList<QPointer<AccountSession>>{session};
+    QList<QList<ThreadSummary>> lists;
     std::optional<SessionError> failure;
-    try {
-        found = co_await session->search(query);
-    } catch (const std::exception& error) {
-        failure = SessionError::from(error);
-        // Gmail searches on its side: without it there is nothing to search.
-        if (failure->kind == SessionError::Kind::Offline)
-            failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
-                               "a ligação voltar.");
+    for (const QPointer<AccountSession>& each : searched) {
+        if (!each)
+            continue;
+        const QString accountId = each->id();
+        try {
+            QList<ThreadSummary> found = co_await each->search(query);
+            if (everyAccount) {
+                for (ThreadSummary& thread : found) {
+                    thread.accountId = accountId;
+                    thread.threadId = ThreadSummary::mergedId(accountId, thread.threadId);
+                }
+            }
+            lists.append(std::move(found));
+        } catch (const std::exception& error) {
+            if (!failure)
+                failure = SessionError::from(error);
+        }
     }
     if (!self || generation != m_searchGeneration)
         co_return;
-    setSearchOutcome(false, std::move(failure), std::move(found));
+    if (!lists.isEmpty())
+        failure.reset();
+    // Gmail searches on its side: without it there is nothing to search.
+    if (failure && failure->kind == SessionError::Kind::Offline)
+        failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
+                           "a ligação voltar.");
+    setSearchOutcome(false, std::move(failure), ThreadSummary::merge(std::move(lists)));
 }
 
 bool AppState::isLinkingAccount() const
