@@ -446,6 +446,10 @@
         <source>Conta</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Desfazer</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::MainToolbar</name>
@@ -592,11 +596,74 @@
         <source>(sem assunto)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remover estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não é spam</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como spam</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mover para a caixa de entrada</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ReaderPlaceholder</name>
     <message>
         <source>Escolhe uma conversa para ler.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::ReaderSelectionView</name>
+    <message>
+        <source>Arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mover para a caixa de entrada</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mover para a lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas selecionadas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como não lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remover estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não é spam</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como spam</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -745,6 +812,22 @@
         <source>Mover para a caixa de entrada</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remover estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não é spam</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como spam</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadListPane</name>
@@ -824,6 +907,13 @@
     </message>
     <message>
         <source>Transferências</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::UndoBar</name>
+    <message>
+        <source>Desfazer</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

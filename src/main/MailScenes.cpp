@@ -11,20 +11,24 @@
 #include "ui/composer/ComposerView.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPane.h"
+#include "ui/reader/ReaderSelectionView.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
 #include "ui/transfers/TransfersPopover.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
 #include "ui/window/MainToolbar.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/UndoBar.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QSplitter>
 #include <QTimer>
 
 #include <cstdio>
@@ -354,11 +358,13 @@ void MailScenes::goOffline()
         end();
         return;
     }
-    // What a person does on a train: archive, mark unread, write.
+    // What a person does on a train: archive, change a read state, write.
     const QList<ThreadSummary> threads = m_state.visibleThreads();
     if (threads.size() >= 3) {
         fireAndForget(m_state.archive(QStringList(threads.at(1).threadId)));
-        fireAndForget(m_state.setRead(QStringList(threads.at(2).threadId), false));
+        // Whichever way it stands: a change that changes nothing waits for nothing.
+        fireAndForget(
+            m_state.setRead(QStringList(threads.at(2).threadId), threads.at(2).isUnread()));
     }
     m_state.startNewMessage();
     if (ComposerSession* composer = m_state.composer()) {
@@ -396,7 +402,49 @@ void MailScenes::comeBack()
     m_state.selectLabel(SystemLabels::inbox());
     fireAndForget(m_state.refresh());
     waitUntil([this] { return m_state.waitingChanges() == 0; },
-              "the waiting changes did not reach Google", s_longAttempts, [this] { end(); });
+              "the waiting changes did not reach Google", s_longAttempts,
+              [this] { after(s_settle, [this] { selectSeveral(); }); });
+}
+
+void MailScenes::selectSeveral()
+{
+    // Through the list, as Shift-clicks would: the rows show the selection.
+    QWidget* column = m_window.columns()->widget(1);
+    auto* list = column ? column->findChild<QAbstractItemView*>() : nullptr;
+    if (!list || !list->model() || list->model()->rowCount() < 4) {
+        fail("no conversations to select several of");
+        end();
+        return;
+    }
+    const QAbstractItemModel& rows = *list->model();
+    list->selectionModel()->select(QItemSelection(rows.index(1, 0), rows.index(3, 0)),
+                                   QItemSelectionModel::ClearAndSelect);
+    waitUntil([this] { return m_reader->showsSelection(); },
+              "the reader did not offer the actions on several conversations", s_attempts,
+              [this] {
+                  after(s_settle, [this] {
+                      m_shoot(u"selected"_s);
+                      archiveSelected();
+                  });
+              });
+}
+
+void MailScenes::archiveSelected()
+{
+    for (PillButton* button : m_reader->selectionView()->shownButtons()) {
+        if (button->text() == u"Arquivar"_s)
+            button->click();
+    }
+    UndoBar* bar = m_window.undoBar();
+    waitUntil([bar] { return bar && bar->isVisible(); }, "no undo bar after archiving", s_attempts,
+              [this] {
+                  after(s_settle, [this] {
+                      m_shoot(u"undo"_s);
+                      // The mailbox as it was, for whoever runs the demo next.
+                      fireAndForget(m_state.undo());
+                      end();
+                  });
+              });
 }
 
 void MailScenes::end()

@@ -18,9 +18,10 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit, the transfers panel with one download running and one done, and the
+/// limit, the transfers panel with one download running and one done, the
 /// window without a connection: changes and a message waiting, then the
-/// outbox.
+/// outbox; and three conversations selected at once, archived together with
+/// the bar that offers to undo it.
 /// Every wait polls for the state it needs a bounded number of times; a
 /// scene that cannot be reached is reported on stderr and the next one
 /// follows. Files it makes go into `scratchFolder`, never into the user's
@@ -63,6 +64,8 @@ private:
     void goOffline();
     void showOutbox();
     void comeBack();
+    void selectSeveral();
+    void archiveSelected();
     /// Starts saving the reader's attachment called `filename`, answering
     /// the save dialog with a file in the scratch folder; `next` follows
     /// once the dialog is answered.

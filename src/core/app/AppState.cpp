@@ -703,7 +703,8 @@ void AppState::openThreadLater(const QString& threadId)
 {
     QPointer<AppState> self(this);
     QTimer::singleShot(0, this, [self, threadId] {
-        if (!self)
+        // Several chosen meanwhile: none of them is read.
+        if (!self || self->m_selectedThreadId != threadId)
             return;
         if (AccountSession* session = self->selectedSession())
             session->openThread(threadId);
@@ -745,6 +746,9 @@ void AppState::selectThreads(const QStringList& threadIds)
         return;
     m_selectedThreadId.clear();
     m_selectedThreadIds = threadIds;
+    // No single conversation is read now; one chosen later opens afresh.
+    if (AccountSession* session = selectedSession())
+        session->closeThread();
     Q_EMIT selectionChanged();
 }
 

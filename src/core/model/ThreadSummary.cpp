@@ -93,6 +93,17 @@ bool ThreadSummary::isUnread() const
                        [](const MessageSummary& m) { return m.hasLabel(unreadLabel()); });
 }
 
+bool ThreadSummary::anyHasLabel(const QString& labelId) const
+{
+    return std::any_of(messages.cbegin(), messages.cend(),
+                       [&](const MessageSummary& m) { return m.hasLabel(labelId); });
+}
+
+bool ThreadSummary::isStarred() const
+{
+    return anyHasLabel(SystemLabels::starred());
+}
+
 QString ThreadSummary::participants() const
 {
     QStringList names;

@@ -41,6 +41,10 @@ struct ThreadSummary
     /// The oldest message's subject, or "(sem assunto)" when it has none.
     QString subject() const;
     bool isUnread() const;
+    /// Whether any of its messages carries the label: a conversation is
+    /// starred, in the trash or in the spam as soon as one message is.
+    bool anyHasLabel(const QString& labelId) const;
+    bool isStarred() const;
     /// Distinct senders, oldest first, by name or else address, joined by ", ".
     QString participants() const;
 

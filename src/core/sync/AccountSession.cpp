@@ -248,6 +248,11 @@ QCoro::Task<QList<ThreadSummary>> AccountSession::search(QString query)
     co_return ThreadSummary::group(found);
 }
 
+void AccountSession::closeThread()
+{
+    setOpenThread(std::nullopt, QList<FullMessage>());
+}
+
 QCoro::Task<> AccountSession::openThread(QString threadId)
 {
     QPointer<AccountSession> self(this);
@@ -276,7 +281,9 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
     }
     offline->save(threadId, messages);
     // A slower fetch of a thread the user has since left must not replace
-    // what the reader shows now.
+    // what the reader shows now; a session dropped meanwhile shows nothing.
+    if (!self)
+        co_return;
     if (m_openThreadId == threadId)
         setOpenThread(threadId, messages);
     if (!anyUnread)

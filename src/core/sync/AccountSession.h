@@ -122,6 +122,8 @@ public:
     /// what Google sends, which is kept in turn; a failed fetch leaves a
     /// kept copy in place and is only an error without one.
     QCoro::Task<> openThread(QString threadId);
+    /// Nothing open any more: the reader shows what it shows without one.
+    void closeThread();
     /// Applies the change to the cache at once and keeps it in the journal,
     /// as far as it changes anything: labels already so are left out of it,
     /// so that its reversal restores what was. Returns it as recorded (with

@@ -1,10 +1,12 @@
 #include "ui/reader/ReaderPane.h"
 
 #include "app/AppState.h"
+#include "model/ThreadFacts.h"
 #include "platform/BrowserOpening.h"
 #include "sync/AccountSession.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPlaceholder.h"
+#include "ui/reader/ReaderSelectionView.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/reader/web/PacedQueue.h"
@@ -21,6 +23,7 @@
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -48,6 +51,7 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
     , m_state(state)
     , m_stack(new QStackedLayout(this))
     , m_placeholder(new ReaderPlaceholder(this))
+    , m_selection(new ReaderSelectionView(state, this))
     , m_column(new QWidget(this))
     , m_toolbar(new QToolBar(m_column))
     , m_scroll(new QScrollArea(m_column))
@@ -91,15 +95,22 @@ ReaderPane::ReaderPane(AppState& state, QWidget* parent)
 
     m_stack->addWidget(m_placeholder);
     m_stack->addWidget(m_column);
+    m_stack->addWidget(m_selection);
 
     connect(&m_state, &AppState::selectionChanged, this, &ReaderPane::followSelectedSession);
     connect(&m_state, &AppState::sessionsChanged, this, &ReaderPane::followSelectedSession);
+    connect(&m_state, &AppState::threadsChanged, this, &ReaderPane::updatePlaceActions);
     followSelectedSession();
 }
 
 bool ReaderPane::showsPlaceholder() const
 {
     return m_stack->currentWidget() == m_placeholder;
+}
+
+bool ReaderPane::showsSelection() const
+{
+    return m_stack->currentWidget() == m_selection;
 }
 
 void ReaderPane::buildToolbar()
@@ -123,10 +134,63 @@ void ReaderPane::buildToolbar()
     connect(m_reply, &QAction::triggered, this, [this] { m_state.reply(false); });
     connect(m_replyAll, &QAction::triggered, this, [this] { m_state.reply(true); });
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });
-    connect(m_trash, &QAction::triggered, this, [this] {
+    connect(m_trash, &QAction::triggered, this, [this] { actOnOpen(&AppState::trash); });
+    addPlaceActions();
+}
+
+void ReaderPane::addPlaceActions()
+{
+    // Symbols alone, named by their tooltips: the column is narrow.
+    const auto add = [this](Symbol symbol) {
+        QAction* action = m_toolbar->addAction(Icons::icon(symbol), QString());
+        if (auto* button = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action)))
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return action;
+    };
+    m_star = add(Symbol::Starred);
+    m_spam = add(Symbol::Spam);
+    m_inbox = add(Symbol::Inbox);
+    connect(m_star, &QAction::triggered, this, [this] {
         if (m_session && !m_session->openThreadId().isEmpty())
-            fireAndForget(m_state.trash(QStringList(m_session->openThreadId())));
+            fireAndForget(m_state.setStarred(QStringList(m_session->openThreadId()),
+                                             m_star->data().toBool()));
     });
+    connect(m_spam, &QAction::triggered, this, [this] {
+        if (m_session && !m_session->openThreadId().isEmpty())
+            fireAndForget(
+                m_state.setSpam(QStringList(m_session->openThreadId()), m_spam->data().toBool()));
+    });
+    connect(m_inbox, &QAction::triggered, this, [this] { actOnOpen(&AppState::moveToInbox); });
+    updatePlaceActions();
+}
+
+void ReaderPane::actOnOpen(QCoro::Task<> (AppState::*action)(QStringList))
+{
+    if (m_session && !m_session->openThreadId().isEmpty())
+        fireAndForget((m_state.*action)(QStringList(m_session->openThreadId())));
+}
+
+void ReaderPane::updatePlaceActions()
+{
+    const QString open = m_session ? m_session->openThreadId() : QString();
+    QList<ThreadSummary> thread;
+    for (const ThreadSummary& visible : m_state.visibleThreads()) {
+        if (visible.threadId == open) {
+            thread.append(visible);
+            break;
+        }
+    }
+    const ThreadFacts facts = ThreadFacts::of(thread);
+    // What each action does when triggered rides in its data.
+    m_star->setText(facts.allStarred ? tr("Remover estrela") : tr("Marcar com estrela"));
+    m_star->setIcon(Icons::icon(facts.allStarred ? Symbol::StarredFilled : Symbol::Starred));
+    m_star->setData(!facts.allStarred);
+    m_spam->setText(facts.inSpam ? tr("Não é spam") : tr("Marcar como spam"));
+    m_spam->setData(!facts.inSpam);
+    m_spam->setVisible(!facts.inTrash || facts.inSpam);
+    m_inbox->setText(tr("Mover para a caixa de entrada"));
+    m_inbox->setVisible(facts.inTrash || facts.inSpam);
+    m_trash->setVisible(!facts.inTrash);
 }
 
 void ReaderPane::followSelectedSession()
@@ -145,6 +209,12 @@ void ReaderPane::followSelectedSession()
 
 void ReaderPane::refresh()
 {
+    if (m_state.selectedThreadIds().size() > 1) {
+        m_stack->setCurrentWidget(m_selection);
+        rebuildCards(nullptr);
+        return;
+    }
+    updatePlaceActions();
     AccountSession* session = m_session;
     if (!session || session->openThreadId().isEmpty()) {
         m_stack->setCurrentWidget(m_placeholder);

@@ -23,12 +23,15 @@ class AppState;
 class MessageCard;
 class MessageWebProfile;
 class ReaderPlaceholder;
+class ReaderSelectionView;
 class StatusNotice;
 
 /// The reading column: the open conversation of the selected account, its
 /// subject over one card per message in a column that scrolls as one, and a
-/// toolbar to reply, reply to all, forward or trash it; the placeholder when
-/// no conversation is open.
+/// toolbar to reply, reply to all, forward, star, mark as spam (or not) or
+/// trash it, or move it back to the inbox from the trash or the spam; the
+/// placeholder when no conversation is open; the actions on all of them
+/// when several are selected.
 ///
 /// Holds no copy of the conversation: cards are built from the session's
 /// open messages and rebuilt only when the thread or its messages change,
@@ -42,6 +45,9 @@ public:
     ~ReaderPane() override;
 
     bool showsPlaceholder() const;
+    /// Several conversations are selected: the column offers their actions.
+    bool showsSelection() const;
+    ReaderSelectionView* selectionView() const { return m_selection; }
     QLabel* title() const { return m_title; }
     QToolBar* toolbar() const { return m_toolbar; }
     QScrollArea* scrollArea() const { return m_scroll; }
@@ -54,9 +60,17 @@ public:
     QAction* replyAllAction() const { return m_replyAll; }
     QAction* forwardAction() const { return m_forward; }
     QAction* trashAction() const { return m_trash; }
+    QAction* starAction() const { return m_star; }
+    QAction* spamAction() const { return m_spam; }
+    QAction* inboxAction() const { return m_inbox; }
 
 private:
     void buildToolbar();
+    void addPlaceActions();
+    /// The star, spam and inbox actions as fit the open conversation.
+    void updatePlaceActions();
+    /// Acts on the open conversation, if one is.
+    void actOnOpen(QCoro::Task<> (AppState::*action)(QStringList));
     void followSelectedSession();
     void refresh();
     void rebuildCards(AccountSession* session);
@@ -76,6 +90,7 @@ private:
     QMetaObject::Connection m_sessionConnection;
     QStackedLayout* m_stack;
     ReaderPlaceholder* m_placeholder;
+    ReaderSelectionView* m_selection;
     QWidget* m_column;
     QToolBar* m_toolbar;
     QScrollArea* m_scroll;
@@ -86,6 +101,9 @@ private:
     QAction* m_replyAll = nullptr;
     QAction* m_forward = nullptr;
     QAction* m_trash = nullptr;
+    QAction* m_star = nullptr;
+    QAction* m_spam = nullptr;
+    QAction* m_inbox = nullptr;
     QList<MessageCard*> m_cards;
     /// Tells a batch of cards queued for a conversation since rebuilt.
     quint64 m_cardsGeneration = 0;

@@ -9,9 +9,9 @@ namespace {
 
 using Entry = std::pair<Symbol, const char16_t*>;
 
-// The active downloads symbol uses the set's filled weight, everything else
-// the regular outline weight, so that the two downloads symbols differ only
-// in weight as the toolbar expects.
+// The active downloads symbol and the filled star use the set's filled
+// weight, everything else the regular outline weight, so that each pair
+// differs only in weight.
 constexpr std::array s_table{
     Entry{Symbol::Archive, u"archive.svg"},
     Entry{Symbol::Refresh, u"arrow-clockwise.svg"},
@@ -36,6 +36,7 @@ constexpr std::array s_table{
     Entry{Symbol::AddAccount, u"user-circle-plus.svg"},
     Entry{Symbol::Compose, u"note-pencil.svg"},
     Entry{Symbol::Starred, u"star.svg"},
+    Entry{Symbol::StarredFilled, u"star-fill.svg"},
     Entry{Symbol::Label, u"tag.svg"},
     Entry{Symbol::Trash, u"trash.svg"},
     Entry{Symbol::Inbox, u"tray.svg"},

@@ -30,6 +30,8 @@ enum class Symbol
     AddAccount,
     Compose,
     Starred,
+    /// A starred conversation's star: the same glyph, filled.
+    StarredFilled,
     Label,
     Trash,
     Inbox,

@@ -1,7 +1,7 @@
 #include "ui/threadlist/ThreadActionsMenu.h"
 
 #include "app/AppState.h"
-#include "model/SystemLabels.h"
+#include "model/ThreadFacts.h"
 #include "sync/AccountSession.h"
 #include "ui/style/Icons.h"
 #include "ui/widgets/FireAndForget.h"
@@ -16,44 +16,76 @@ namespace {
 
 const QString s_userType = QStringLiteral("user");
 
-bool hasLabel(const ThreadSummary& thread, const QString& labelId)
+QStringList idsOf(const QList<ThreadSummary>& threads)
 {
-    return !thread.messages.isEmpty() && thread.latest().hasLabel(labelId);
+    QStringList ids;
+    ids.reserve(threads.size());
+    for (const ThreadSummary& thread : threads)
+        ids.append(thread.threadId);
+    return ids;
+}
+
+/// A label counts as on a conversation when its newest message has it, and
+/// as on several when it is on all of them: the entry then takes it off.
+bool allHaveLabel(const QList<ThreadSummary>& threads, const QString& labelId)
+{
+    return !threads.isEmpty() &&
+           std::all_of(threads.cbegin(), threads.cend(), [&](const ThreadSummary& thread) {
+               return !thread.messages.isEmpty() && thread.latest().hasLabel(labelId);
+           });
 }
 
 } // namespace
 
-ThreadActionsMenu::ThreadActionsMenu(AppState& state, ThreadSummary thread, QWidget* parent)
+ThreadActionsMenu::ThreadActionsMenu(AppState& state, QList<ThreadSummary> threads, QWidget* parent)
     : QMenu(parent)
     , m_state(state)
-    , m_thread(std::move(thread))
+    , m_threads(std::move(threads))
+    , m_ids(idsOf(m_threads))
 {
-    if (!m_state.selectedSession())
+    if (!m_state.selectedSession() || m_threads.isEmpty())
         return;
-    const bool unread = !m_thread.messages.isEmpty() && m_thread.isUnread();
-    QAction* read = addAction(Icons::icon(unread ? Symbol::MarkRead : Symbol::MarkUnread),
-                              unread ? tr("Marcar como lida") : tr("Marcar como não lida"));
-    connect(read, &QAction::triggered, this, [this] { toggleRead(m_state, m_thread); });
+    const ThreadFacts facts = ThreadFacts::of(m_threads);
+    QAction* read =
+        addAction(Icons::icon(facts.anyUnread ? Symbol::MarkRead : Symbol::MarkUnread),
+                  facts.anyUnread ? tr("Marcar como lida") : tr("Marcar como não lida"));
+    connect(read, &QAction::triggered, this, [this] { toggleRead(m_state, m_threads); });
 
     QAction* archiving = addAction(Icons::icon(Symbol::Archive), tr("Arquivar"));
-    connect(archiving, &QAction::triggered, this, [this] { archive(m_state, m_thread.threadId); });
+    connect(archiving, &QAction::triggered, this, [this] { archive(m_state, m_threads); });
+
+    QAction* star =
+        addAction(Icons::icon(facts.allStarred ? Symbol::Starred : Symbol::StarredFilled),
+                  facts.allStarred ? tr("Remover estrela") : tr("Marcar com estrela"));
+    connect(star, &QAction::triggered, this, [this] { toggleStar(m_state, m_threads); });
 
     addLabelsMenu();
     addSeparator();
+    addWayOut();
+}
 
-    // In the trash, the way out of it instead.
-    const bool inTrash =
-        std::any_of(m_thread.messages.cbegin(), m_thread.messages.cend(),
-                    [](const MessageSummary& m) { return m.hasLabel(SystemLabels::trash()); });
-    if (inTrash) {
-        QAction* restoring =
-            addAction(Icons::icon(Symbol::Inbox), tr("Mover para a caixa de entrada"));
-        connect(restoring, &QAction::triggered, this,
-                [this] { fireAndForget(m_state.moveToInbox(QStringList(m_thread.threadId))); });
-        return;
+void ThreadActionsMenu::addWayOut()
+{
+    const ThreadFacts facts = ThreadFacts::of(m_threads);
+    if (facts.inSpam) {
+        QAction* notSpam = addAction(Icons::icon(Symbol::Spam), tr("Não é spam"));
+        connect(notSpam, &QAction::triggered, this,
+                [this] { fireAndForget(m_state.setSpam(m_ids, false)); });
+    } else if (!facts.inTrash) {
+        QAction* spam = addAction(Icons::icon(Symbol::Spam), tr("Marcar como spam"));
+        connect(spam, &QAction::triggered, this,
+                [this] { fireAndForget(m_state.setSpam(m_ids, true)); });
     }
-    QAction* trashing = addAction(Icons::icon(Symbol::Trash), tr("Mover para a lixeira"));
-    connect(trashing, &QAction::triggered, this, [this] { trash(m_state, m_thread.threadId); });
+    if (facts.inTrash || facts.inSpam) {
+        QAction* back = addAction(Icons::icon(Symbol::Inbox), tr("Mover para a caixa de entrada"));
+        connect(back, &QAction::triggered, this,
+                [this] { fireAndForget(m_state.moveToInbox(m_ids)); });
+    }
+    // In the trash already, the way out of it is the one offered.
+    if (!facts.inTrash) {
+        QAction* trashing = addAction(Icons::icon(Symbol::Trash), tr("Mover para a lixeira"));
+        connect(trashing, &QAction::triggered, this, [this] { trash(m_state, m_threads); });
+    }
 }
 
 void ThreadActionsMenu::addLabelsMenu()
@@ -63,35 +95,38 @@ void ThreadActionsMenu::addLabelsMenu()
     for (const LabelInfo& label : session->labels()) {
         if (label.type != s_userType)
             continue;
-        const bool applied = hasLabel(m_thread, label.id);
+        const bool applied = allHaveLabel(m_threads, label.id);
         QAction* action =
             labels->addAction(Icons::icon(applied ? Symbol::Check : Symbol::Label), label.name);
         // The menu may outlive a rebuild of the sessions or a switch of
         // account: act only while the labels' account is still the one shown.
-        connect(action, &QAction::triggered, this,
-                [this, session, threadId = m_thread.threadId, labelId = label.id, applied] {
-                    if (session && session == m_state.selectedSession())
-                        fireAndForget(m_state.setLabel(QStringList(threadId), labelId, !applied));
-                });
+        connect(action, &QAction::triggered, this, [this, session, labelId = label.id, applied] {
+            if (session && session == m_state.selectedSession())
+                fireAndForget(m_state.setLabel(m_ids, labelId, !applied));
+        });
     }
     if (labels->isEmpty())
         labels->addAction(tr("Sem etiquetas tuas"))->setEnabled(false);
 }
 
-void ThreadActionsMenu::toggleRead(AppState& state, const ThreadSummary& thread)
+void ThreadActionsMenu::toggleRead(AppState& state, const QList<ThreadSummary>& threads)
 {
-    const bool unread = !thread.messages.isEmpty() && thread.isUnread();
-    fireAndForget(state.setRead(QStringList(thread.threadId), unread));
+    fireAndForget(state.setRead(idsOf(threads), ThreadFacts::of(threads).anyUnread));
 }
 
-void ThreadActionsMenu::archive(AppState& state, const QString& threadId)
+void ThreadActionsMenu::toggleStar(AppState& state, const QList<ThreadSummary>& threads)
 {
-    fireAndForget(state.archive(QStringList(threadId)));
+    fireAndForget(state.setStarred(idsOf(threads), !ThreadFacts::of(threads).allStarred));
 }
 
-void ThreadActionsMenu::trash(AppState& state, const QString& threadId)
+void ThreadActionsMenu::archive(AppState& state, const QList<ThreadSummary>& threads)
 {
-    fireAndForget(state.trash(QStringList(threadId)));
+    fireAndForget(state.archive(idsOf(threads)));
+}
+
+void ThreadActionsMenu::trash(AppState& state, const QList<ThreadSummary>& threads)
+{
+    fireAndForget(state.trash(idsOf(threads)));
 }
 
 } // namespace vesk

@@ -84,6 +84,8 @@ QVariant ThreadListModel::data(const QModelIndex& index, int role) const
         return hasMessages && thread.isUnread();
     case MessageCountRole:
         return int(thread.messages.size());
+    case IsStarredRole:
+        return thread.isStarred();
     default:
         return {};
     }
@@ -99,6 +101,7 @@ QHash<int, QByteArray> ThreadListModel::roleNames() const
     names.insert(DateRole, "date");
     names.insert(IsUnreadRole, "isUnread");
     names.insert(MessageCountRole, "messageCount");
+    names.insert(IsStarredRole, "isStarred");
     return names;
 }
 

@@ -41,6 +41,8 @@ public:
         DateRole,
         IsUnreadRole,
         MessageCountRole,
+        /// Any of its messages has the star.
+        IsStarredRole,
     };
     Q_ENUM(Role)
 

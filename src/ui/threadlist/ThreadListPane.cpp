@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -36,6 +38,7 @@ ThreadListPane::ThreadListPane(AppState& state, QWidget* parent)
     divider->setProperty(Brand::separatorProperty, true);
     column->addWidget(divider);
     buildList();
+    buildSelection();
     column->addWidget(m_list, 1);
 
     connect(&m_state, &AppState::searchChanged, this, &ThreadListPane::onSearchChanged);
@@ -99,7 +102,6 @@ void ThreadListPane::buildList()
     m_list->setItemDelegate(new ThreadRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setMouseTracking(true);
@@ -127,6 +129,8 @@ bool ThreadListPane::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         handleListKey(static_cast<QKeyEvent*>(event)))
         return true;
+    if (watched == m_list->viewport() && handleStarClick(event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -149,15 +153,19 @@ bool ThreadListPane::handleListKey(QKeyEvent* event)
     const ThreadSummary* thread = currentThread();
     if (!thread)
         return false;
-    const ThreadSummary chosen = *thread; // the actions may change the rows
+    // Copies: the actions may change the rows.
+    const ThreadSummary current = *thread;
+    const QList<ThreadSummary> chosen = chosenThreads();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        m_state.selectThread(chosen);
+        m_state.selectThread(current);
     } else if (text == QStringLiteral("e")) {
-        ThreadActionsMenu::archive(m_state, chosen.threadId);
+        ThreadActionsMenu::archive(m_state, chosen);
     } else if (text == QStringLiteral("#") || event->key() == Qt::Key_Delete) {
-        ThreadActionsMenu::trash(m_state, chosen.threadId);
+        ThreadActionsMenu::trash(m_state, chosen);
     } else if (event->key() == Qt::Key_U && modifiers == Qt::ShiftModifier) {
         ThreadActionsMenu::toggleRead(m_state, chosen);
+    } else if (text == QStringLiteral("s")) {
+        ThreadActionsMenu::toggleStar(m_state, chosen);
     } else {
         return false;
     }
@@ -184,8 +192,9 @@ const ThreadSummary* ThreadListPane::currentThread() const
 void ThreadListPane::onCurrentChanged(const QModelIndex& current)
 {
     // The view moves the current row itself when rows go; only a move by
-    // the user selects a thread.
-    if (m_showingState || m_model->isRefreshing() || !current.isValid())
+    // the user selects a thread. One that also selects rows is theirs.
+    if (m_showingState || m_model->isRefreshing() || !current.isValid() ||
+        m_list->selectionModel()->hasSelection())
         return;
     const QString threadId = m_model->thread(current.row()).threadId;
     if (threadId == m_state.selectedThreadId())
@@ -199,16 +208,26 @@ void ThreadListPane::onCurrentChanged(const QModelIndex& current)
 
 void ThreadListPane::showSelectionOfState()
 {
-    const int row = m_model->rowOf(m_state.selectedThreadId());
-    const QModelIndex wanted = row >= 0 ? m_model->index(row) : QModelIndex();
-    if (wanted == m_list->currentIndex() &&
-        (!wanted.isValid() || m_list->selectionModel()->isSelected(wanted)))
+    const QStringList& wanted = m_state.selectedThreadIds();
+    QItemSelection rows;
+    for (const QString& threadId : wanted) {
+        const int row = m_model->rowOf(threadId);
+        if (row >= 0)
+            rows.select(m_model->index(row), m_model->index(row));
+    }
+    // Shown already (the user's own selection, as told): the current row
+    // and the anchor of a Shift-extension stay where the user left them.
+    const QModelIndex current = m_model->index(m_model->rowOf(m_state.selectedThreadId()));
+    const QStringList shown = selectedRowIds();
+    if (QSet<QString>(wanted.cbegin(), wanted.cend()) ==
+            QSet<QString>(shown.cbegin(), shown.cend()) &&
+        (!current.isValid() || current == m_list->currentIndex()))
         return;
+    QItemSelectionModel* selection = m_list->selectionModel();
     m_showingState = true;
-    if (wanted.isValid())
-        m_list->selectionModel()->setCurrentIndex(wanted, QItemSelectionModel::ClearAndSelect);
-    else
-        m_list->selectionModel()->clearSelection();
+    selection->select(rows, QItemSelectionModel::ClearAndSelect);
+    if (current.isValid())
+        selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     m_showingState = false;
 }
 
@@ -217,7 +236,11 @@ void ThreadListPane::showContextMenu(const QPoint& position)
     const QModelIndex index = m_list->indexAt(position);
     if (!index.isValid())
         return;
-    auto* menu = new ThreadActionsMenu(m_state, m_model->thread(index.row()), this);
+    // Inside the selection the menu acts on all of it; elsewhere on that row.
+    const QList<ThreadSummary> threads = m_list->selectionModel()->isSelected(index)
+                                             ? chosenThreads()
+                                             : QList<ThreadSummary>{m_model->thread(index.row())};
+    auto* menu = new ThreadActionsMenu(m_state, threads, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (menu->isEmpty()) {
         delete menu;
@@ -267,6 +290,82 @@ void ThreadListPane::updateTitle()
         m_title = title;
         Q_EMIT titleChanged();
     }
+}
+
+void ThreadListPane::buildSelection()
+{
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ThreadListPane::onRowsSelected);
+    connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::dropGoneFromSelection);
+    m_list->viewport()->installEventFilter(this);
+}
+
+QStringList ThreadListPane::selectedRowIds() const
+{
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QStringList ids;
+    ids.reserve(rows.size());
+    for (const QModelIndex& row : std::as_const(rows))
+        ids.append(m_model->thread(row.row()).threadId);
+    return ids;
+}
+
+QList<ThreadSummary> ThreadListPane::chosenThreads() const
+{
+    QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty() && m_list->currentIndex().isValid())
+        rows.append(m_list->currentIndex());
+    std::sort(rows.begin(), rows.end());
+    QList<ThreadSummary> threads;
+    threads.reserve(rows.size());
+    for (const QModelIndex& row : std::as_const(rows))
+        threads.append(m_model->thread(row.row()));
+    return threads;
+}
+
+void ThreadListPane::onRowsSelected()
+{
+    // Rows that go take their selection with them; that is no choice of the user's.
+    if (m_showingState || m_model->isRefreshing())
+        return;
+    const QStringList ids = selectedRowIds();
+    if (ids != m_state.selectedThreadIds())
+        m_state.selectThreads(ids);
+}
+
+void ThreadListPane::dropGoneFromSelection()
+{
+    const QStringList& selected = m_state.selectedThreadIds();
+    if (selected.size() < 2)
+        return;
+    QStringList kept;
+    for (const QString& threadId : selected) {
+        if (m_model->rowOf(threadId) >= 0)
+            kept.append(threadId);
+    }
+    if (kept.size() != selected.size())
+        m_state.selectThreads(kept);
+}
+
+bool ThreadListPane::handleStarClick(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint position = mouse->position().toPoint();
+    const QModelIndex index = m_list->indexAt(position);
+    if (mouse->button() != Qt::LeftButton || !index.isValid() ||
+        !ThreadRowDelegate::starArea(m_list->visualRect(index)).contains(position))
+        return false;
+    // Toggled on the press; the release and a second click of a double
+    // click are the star's as well, so the row is never selected by it.
+    if (type != QEvent::MouseButtonRelease)
+        ThreadActionsMenu::toggleStar(m_state, {m_model->thread(index.row())});
+    return true;
 }
 
 } // namespace vesk

@@ -18,13 +18,16 @@ struct ThreadSummary;
 
 /// The middle column of the main window: the search bar, the conversations
 /// of the selected label (or the search results) and the text shown when
-/// there are none. The selected row and AppState's selected thread follow
-/// each other; the context menu and the list's keys act on the selected
-/// account. Holds no mail of its own: the rows are ThreadListModel's.
+/// there are none. The selected rows, one or several (Ctrl- and Shift-click,
+/// Shift+Up/Down, Ctrl+A), and AppState's selected threads follow each other;
+/// the context menu and the list's keys act on all of them, in the selected
+/// account. Each row's star toggles on a click, the selection left as it is.
+/// Holds no mail of its own: the rows are ThreadListModel's.
 ///
 /// Keys while the list has focus: Up/Down and j/k move, Return opens, e
-/// archives, # and Delete move to the trash, Shift+U toggles read, / and
-/// Ctrl+F go to the search field. GUI thread only; the state must outlive it.
+/// archives, # and Delete move to the trash, Shift+U toggles read, s toggles
+/// the star, / and Ctrl+F go to the search field. GUI thread only; the state
+/// must outlive it.
 class ThreadListPane final : public QWidget
 {
     Q_OBJECT
@@ -60,6 +63,16 @@ private:
     void moveBy(int rows);
     void onCurrentChanged(const QModelIndex& current);
     void showSelectionOfState();
+    void buildSelection();
+    /// The rows the user selected, told to the state.
+    void onRowsSelected();
+    /// Several selected threads that left the list leave the selection.
+    void dropGoneFromSelection();
+    /// The threads the list's actions take: the selected rows, else the current one.
+    QList<ThreadSummary> chosenThreads() const;
+    /// A click on a row's star toggles it; true when the event was one.
+    bool handleStarClick(QEvent* event);
+    QStringList selectedRowIds() const;
     void showContextMenu(const QPoint& position);
     void onSearchChanged();
     void onSessionsOrSelectionChanged();

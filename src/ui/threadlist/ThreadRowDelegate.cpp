@@ -1,6 +1,7 @@
 #include "ui/threadlist/ThreadRowDelegate.h"
 
 #include "ui/style/Brand.h"
+#include "ui/style/Icons.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/widgets/ElidedTextLayout.h"
 
@@ -20,6 +21,8 @@ constexpr int s_paddingY = 4 + 4;
 constexpr int s_lineGap = 3;
 constexpr int s_dotSize = 8;
 constexpr int s_dotGap = 6;
+constexpr int s_starSize = 16;
+constexpr int s_starMargin = 4; // more room for the click than the glyph takes
 
 QFont participantsFont(bool unread)
 {
@@ -70,6 +73,44 @@ int ThreadRowDelegate::rowHeight()
     return 2 * s_insetY + 2 * s_paddingY + lineHeight(participantsFont(true)) + s_lineGap +
            lineHeight(subjectFont(true)) + s_lineGap + 2 * lineHeight(snippetFont()) + s_lineGap +
            lineHeight(countFont());
+}
+
+QRect ThreadRowDelegate::starArea(const QRect& row)
+{
+    const int right = row.right() - s_insetX - s_paddingX;
+    const int subjectTop =
+        row.top() + s_insetY + s_paddingY + lineHeight(participantsFont(true)) + s_lineGap;
+    const int centreY = subjectTop + lineHeight(subjectFont(true)) / 2;
+    const QRect glyph(right + 1 - s_starSize, centreY - s_starSize / 2, s_starSize, s_starSize);
+    return glyph.adjusted(-s_starMargin, -s_starMargin, s_starMargin, s_starMargin);
+}
+
+const QPixmap& ThreadRowDelegate::star(StarLook look, qreal devicePixelRatio) const
+{
+    QPixmap& cached = m_stars.at(size_t(look));
+    if (cached.isNull() || !qFuzzyCompare(cached.devicePixelRatio(), devicePixelRatio)) {
+        // Filled in the brand's violet; the outline only hints where to
+        // click until the pointer is over the row.
+        const QColor tint = look == StarLook::Filled ? Brand::vivid
+                            : look == StarLook::Outline
+                                ? Brand::secondary()
+                                : Brand::withOpacity(Brand::foreground, 0.22);
+        cached = Icons::pixmap(look == StarLook::Filled ? Symbol::StarredFilled : Symbol::Starred,
+                               s_starSize, tint, devicePixelRatio);
+    }
+    return cached;
+}
+
+void ThreadRowDelegate::paintStar(QPainter* painter, const QStyleOptionViewItem& option,
+                                  bool starred) const
+{
+    const StarLook look = starred                                  ? StarLook::Filled
+                          : option.state & QStyle::State_MouseOver ? StarLook::Outline
+                                                                   : StarLook::Faint;
+    const QRect glyph =
+        starArea(option.rect).adjusted(s_starMargin, s_starMargin, -s_starMargin, -s_starMargin);
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->drawPixmap(glyph, star(look, ratio));
 }
 
 QSize ThreadRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
@@ -132,11 +173,13 @@ void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         .draw(painter, firstLine);
     y += firstHeight + s_lineGap;
 
-    // Subject.
+    // Subject, and the star at its end.
     const QFont subject = subjectFont(unread);
+    const int subjectWidth = text.width() - s_starSize - s_dotGap;
     ElidedTextLayout(index.data(ThreadListModel::SubjectRole).toString().simplified(), subject,
-                     text.width())
-        .draw(painter, QRectF(text.left(), y, text.width(), lineHeight(subject)));
+                     subjectWidth)
+        .draw(painter, QRectF(text.left(), y, subjectWidth, lineHeight(subject)));
+    paintStar(painter, option, index.data(ThreadListModel::IsStarredRole).toBool());
     y += lineHeight(subject) + s_lineGap;
 
     // Snippet, two lines at most.

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QPixmap>
 #include <QStyledItemDelegate>
+
+#include <array>
 
 class QDateTime;
 
 namespace vesk {
 
 /// Paints one conversation of ThreadListModel: the unread dot, the
-/// participants and the date, the subject, two lines of snippet and the
-/// message count. Every row has the same height, room for the count line
+/// participants and the date, the subject with the star at its end, two
+/// lines of snippet and the message count. Every row has the same height, room for the count line
 /// included, so the view can lay out long lists without measuring each row.
 /// GUI thread only.
 class ThreadRowDelegate final : public QStyledItemDelegate
@@ -28,9 +31,24 @@ public:
     static QString countText(int messages);
     /// The height of every row.
     static int rowHeight();
+    /// Where a click on the row `row` toggles its star: the star and a
+    /// margin around it, at the trailing end of the subject line.
+    static QRect starArea(const QRect& row);
 
 private:
+    enum class StarLook
+    {
+        Filled,
+        Outline,
+        Faint,
+    };
+
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
+    void paintStar(QPainter* painter, const QStyleOptionViewItem& option, bool starred) const;
+    const QPixmap& star(StarLook look, qreal devicePixelRatio) const;
+
+    // Drawn for every row on every paint: rendered from the SVG once.
+    mutable std::array<QPixmap, 3> m_stars;
 };
 
 } // namespace vesk

@@ -28,6 +28,7 @@ MainActions::MainActions(QWidget* window)
     , m_compose(action(tr("Nova mensagem"), Symbol::Compose, this))
     , m_refresh(action(tr("Atualizar"), Symbol::Refresh, this))
     , m_search(action(tr("Pesquisar no Gmail"), Symbol::Search, this))
+    , m_undo(action(tr("Desfazer"), std::nullopt, this))
     , m_accounts(action(tr("Gerir contas"), Symbol::AddAccount, this))
     , m_settings(action(tr("Definições…"), std::nullopt, this))
     , m_checkForUpdates(action(tr("Buscar atualizações…"), std::nullopt, this))
@@ -38,13 +39,16 @@ MainActions::MainActions(QWidget* window)
     m_refresh->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
     // A text field that has the focus takes "/" as text before any shortcut.
     m_search->setShortcuts({QKeySequence::Find, QKeySequence(Qt::Key_Slash)});
+    // A text field with the focus keeps Ctrl+Z for its own text.
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_undo->setEnabled(false);
     m_settings->setShortcut(QKeySequence::Preferences);
     m_settings->setMenuRole(QAction::PreferencesRole);
     m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
     m_quit->setShortcut(QKeySequence::Quit);
     m_quit->setMenuRole(QAction::QuitRole);
-    window->addActions(
-        {m_compose, m_refresh, m_search, m_accounts, m_settings, m_checkForUpdates, m_quit});
+    window->addActions({m_compose, m_refresh, m_search, m_undo, m_accounts, m_settings,
+                        m_checkForUpdates, m_quit});
     setAccountCommandsEnabled(false);
 }
 
@@ -67,6 +71,8 @@ void MainActions::fillMenuBar(QMenuBar* bar) const
     file->addAction(m_compose);
 
     QMenu* account = bar->addMenu(tr("Conta"));
+    account->addAction(m_undo);
+    account->addSeparator();
     account->addAction(m_refresh);
     account->addAction(m_search);
     account->addSeparator();

@@ -24,6 +24,8 @@ public:
     QAction* compose() const { return m_compose; }
     QAction* refresh() const { return m_refresh; }
     QAction* search() const { return m_search; }
+    /// Takes back the last change to conversations, while one is offered.
+    QAction* undo() const { return m_undo; }
     QAction* accounts() const { return m_accounts; }
     QAction* settings() const { return m_settings; }
     QAction* checkForUpdates() const { return m_checkForUpdates; }
@@ -33,13 +35,14 @@ public:
     /// a selected session, so they never run without one.
     void setAccountCommandsEnabled(bool enabled);
 
-    /// The application, "Ficheiro" and "Conta" menus.
+    /// The application, "Ficheiro" and "Conta" menus; "Desfazer" opens "Conta".
     void fillMenuBar(QMenuBar* bar) const;
 
 private:
     QAction* m_compose;
     QAction* m_refresh;
     QAction* m_search;
+    QAction* m_undo;
     QAction* m_accounts;
     QAction* m_settings;
     QAction* m_checkForUpdates;

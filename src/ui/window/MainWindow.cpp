@@ -1,6 +1,7 @@
 #include "ui/window/MainWindow.h"
 
 #include "app/AppState.h"
+#include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
 #include "platform/Updater.h"
 #include "sync/AccountSession.h"
@@ -8,11 +9,13 @@
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/welcome/WelcomeView.h"
+#include "ui/widgets/FireAndForget.h"
 #include "ui/window/MainActions.h"
 #include "ui/window/MainToolbar.h"
 #include "ui/window/NoticeBar.h"
 #include "ui/window/OfflineLine.h"
 #include "ui/window/SplitterMemory.h"
+#include "ui/window/UndoBar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -85,10 +88,12 @@ QWidget* MainWindow::buildCentre()
     auto* centre = new QWidget(this);
     m_offlineLine = new OfflineLine(m_state, centre);
     m_noticeBar = new NoticeBar(m_state.notices(), centre);
+    m_undoBar = new UndoBar(m_state.undoOffer(), centre);
     auto* layout = new QVBoxLayout(centre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_pages, 1);
+    layout->addWidget(m_undoBar);
     layout->addWidget(m_offlineLine);
     layout->addWidget(m_noticeBar);
     return centre;
@@ -127,6 +132,11 @@ void MainWindow::connectState()
     connect(m_actions->settings(), &QAction::triggered, this, &MainWindow::showSettings);
     connect(m_actions->checkForUpdates(), &QAction::triggered, this, &MainWindow::checkForUpdates);
     connect(m_actions->quit(), &QAction::triggered, this, &MainWindow::close);
+    connect(m_actions->undo(), &QAction::triggered, this,
+            [this] { fireAndForget(m_state.undo()); });
+    connect(m_undoBar, &UndoBar::undoRequested, m_actions->undo(), &QAction::trigger);
+    connect(&m_state.undoOffer(), &UndoOffer::changed, this,
+            [this] { m_actions->undo()->setEnabled(!m_state.undoOffer().text().isEmpty()); });
 
     connect(m_welcome, &WelcomeView::linkAccountRequested, this, &MainWindow::showAccounts);
     connect(m_welcome, &WelcomeView::settingsRequested, this, &MainWindow::showSettings);

@@ -21,6 +21,7 @@ class NoticeBar;
 class OfflineLine;
 class SettingsStore;
 class SplitterMemory;
+class UndoBar;
 class Updater;
 class WelcomeView;
 
@@ -68,6 +69,7 @@ public:
     QSplitter* columns() const { return m_columns; }
     OfflineLine* offlineLine() const { return m_offlineLine; }
     NoticeBar* noticeBar() const { return m_noticeBar; }
+    UndoBar* undoBar() const { return m_undoBar; }
     /// Whether the welcome screen is shown instead of the columns.
     bool isWelcomeShown() const;
     /// The sheet open over the window for the composer; null while none.
@@ -115,6 +117,7 @@ private:
     SplitterMemory* m_columnMemory;
     OfflineLine* m_offlineLine = nullptr;
     NoticeBar* m_noticeBar = nullptr;
+    UndoBar* m_undoBar = nullptr;
     QPointer<ComposerSheet> m_composerSheet;
     QPointer<ComposerSession> m_sheetComposer;
     QPointer<QDialog> m_accountsSheet;

@@ -5,6 +5,7 @@
 #include "transfers/TransferList.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPane.h"
+#include "ui/reader/ReaderSelectionView.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/MessageWebProfile.h"
@@ -206,6 +207,62 @@ private Q_SLOTS:
         pane.trashAction()->trigger();
         QTRY_VERIFY_LONG(pane.showsPlaceholder());
         QVERIFY(session.openThreadId().isEmpty() && pane.cards().isEmpty());
+    }
+
+    /// Several selected: the count and their actions as buttons, which act
+    /// on all of them and follow where they are; the toolbar's star for one.
+    void severalSelectedOfferTheirActions()
+    {
+        const auto one = add(mail(u"rui@x.pt"_s, u"Obras"_s, u"Amanhã."_s));
+        const auto two = add(mail(u"sofia@x.pt"_s, u"Jantar"_s, u"Sábado?"_s));
+        AppState& app = m_rig->start();
+        ReaderPane pane(app);
+        shown(pane);
+        const ReaderSelectionView& view = *pane.selectionView();
+        const auto buttons = [&view] {
+            QStringList texts;
+            for (const PillButton* button : view.shownButtons())
+                texts.append(button->text());
+            return texts;
+        };
+        const auto click = [&view](const QString& text) {
+            for (PillButton* button : view.shownButtons()) {
+                if (button->text() == text)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        };
+        const auto both = [this, one, two](const QString& label) {
+            return m_rig->google().labelIds(ana, one.id).contains(label) &&
+                   m_rig->google().labelIds(ana, two.id).contains(label);
+        };
+        app.selectThreads({one.threadId, two.threadId});
+        QVERIFY(pane.showsSelection());
+        QCOMPARE(view.title(), u"2 conversas selecionadas"_s);
+        QCOMPARE(buttons(),
+                 (QStringList{u"Arquivar"_s, u"Marcar como não lida"_s, u"Marcar com estrela"_s,
+                              u"Marcar como spam"_s, u"Mover para a lixeira"_s}));
+        click(u"Marcar com estrela"_s);
+        QTRY_VERIFY_LONG(both(u"STARRED"_s));
+        QCOMPARE(buttons().at(2), u"Remover estrela"_s);
+        click(u"Marcar como spam"_s);
+        QTRY_VERIFY_LONG(both(u"SPAM"_s));
+
+        app.selectLabel(u"SPAM"_s);
+        QTRY_COMPARE_LONG(app.visibleThreads().size(), 2);
+        QCOMPARE(buttons().mid(3), (QStringList{u"Não é spam"_s, u"Mover para a caixa de entrada"_s,
+                                                u"Mover para a lixeira"_s}));
+        click(u"Mover para a caixa de entrada"_s);
+        QTRY_VERIFY_LONG(both(u"INBOX"_s) && !both(u"SPAM"_s));
+
+        // One chosen opens in the reader, whose toolbar stars it alone.
+        app.selectLabel(u"INBOX"_s);
+        app.selectThreads({one.threadId});
+        QTRY_VERIFY_LONG(!pane.showsSelection() && pane.cards().size() == 1);
+        QCOMPARE(pane.starAction()->text(), u"Remover estrela"_s);
+        pane.starAction()->trigger();
+        QTRY_VERIFY_LONG(!m_rig->google().labelIds(ana, one.id).contains(u"STARRED"_s));
+        QVERIFY(m_rig->google().labelIds(ana, two.id).contains(u"STARRED"_s));
+        QTRY_COMPARE(pane.starAction()->text(), u"Marcar com estrela"_s);
     }
 
     void longConversationsKeepOnlyNearBodies()

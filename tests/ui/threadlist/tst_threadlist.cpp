@@ -7,6 +7,7 @@
 #include "ui/threadlist/ThreadActionsMenu.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/threadlist/ThreadListPane.h"
+#include "ui/threadlist/ThreadRowDelegate.h"
 #include "ui/widgets/ElidedTextLayout.h"
 #include "ui/widgets/StatusNotice.h"
 #include "ui/widgets/TextButton.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -319,9 +321,10 @@ private Q_SLOTS:
         QCOMPARE(pane.model()->index(0).data(ThreadListModel::MessageCountRole).toInt(), 1);
         const ThreadSummary obras = pane.model()->thread(2);
 
-        ThreadActionsMenu menu(*m_app, obras);
-        QCOMPARE(texts(menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s, u"Etiquetas"_s,
-                                           u"-"_s, u"Mover para a lixeira"_s}));
+        ThreadActionsMenu menu(*m_app, {obras});
+        QCOMPARE(texts(menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s,
+                                           u"Marcar com estrela"_s, u"Etiquetas"_s, u"-"_s,
+                                           u"Marcar como spam"_s, u"Mover para a lixeira"_s}));
         QMenu* labels = actionNamed(menu, u"Etiquetas"_s)->menu();
         QCOMPARE(texts(*labels), (QStringList{u"Projetos"_s, u"Família"_s}));
         // Only the newest message counts: Projetos sits on the older one.
@@ -337,12 +340,12 @@ private Q_SLOTS:
         actionNamed(menu, u"Marcar como lida"_s)->trigger();
         QTRY_VERIFY_LONG(!google().labelIds(ana, newer.id).contains(u"UNREAD"_s));
         QTRY_VERIFY_LONG(!unreadAt(pane, 2));
-        ThreadActionsMenu read(*m_app, pane.model()->thread(2));
+        ThreadActionsMenu read(*m_app, {pane.model()->thread(2)});
         QCOMPARE(read.actions().constFirst()->text(), u"Marcar como não lida"_s);
 
         // Rui has only Gmail's own labels.
         m_app->selectAccount(rui);
-        ThreadActionsMenu bare(*m_app, obras);
+        ThreadActionsMenu bare(*m_app, {obras});
         const QList<QAction*> none = actionNamed(bare, u"Etiquetas"_s)->menu()->actions();
         QCOMPARE(none.size(), 1);
         QCOMPARE(none.first()->text(), u"Sem etiquetas tuas"_s);
@@ -463,6 +466,86 @@ private Q_SLOTS:
         m_app->selectThread(pane.model()->thread(2));
         QCOMPARE(list->currentIndex().row(), 2);
         QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+    }
+
+    /// Several conversations chosen by the keyboard act together; a row's
+    /// star toggles on a click without touching the selection; the menu on
+    /// the selection acts on all of it, and in the trash and the spam
+    /// offers the way back to the inbox.
+    void severalAtOnceAndTheStar()
+    {
+        deliver(4);
+        start();
+        ThreadListPane pane(*m_app);
+        show(pane, 700);
+        QApplication::setActiveWindow(&pane);
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        QListView* list = pane.listView();
+        const auto starredAtGoogle = [this](int subject) {
+            return labelsAtGoogle(u"Assunto %1"_s.arg(subject)).contains(u"STARRED"_s);
+        };
+        const auto popMenu = [&pane, list](int row) {
+            Q_EMIT list->customContextMenuRequested(
+                list->visualRect(pane.model()->index(row)).center());
+            return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        };
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(m_app->selectedThreadIds(), (QStringList{idAt(pane, 0), idAt(pane, 1)}));
+        QTest::keyClick(list, Qt::Key_S);
+        QTRY_VERIFY_LONG(starredAtGoogle(0) && starredAtGoogle(1));
+        QVERIFY(pane.model()->index(1).data(ThreadListModel::IsStarredRole).toBool());
+
+        const QRect star = ThreadRowDelegate::starArea(list->visualRect(pane.model()->index(3)));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, star.center());
+        QTRY_VERIFY_LONG(starredAtGoogle(3));
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 2);
+        QCOMPARE(m_app->selectedThreadIds().size(), 2);
+
+        QMenu* menu = popMenu(1);
+        QVERIFY(menu);
+        QCOMPARE(texts(*menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s,
+                                            u"Remover estrela"_s, u"Etiquetas"_s, u"-"_s,
+                                            u"Marcar como spam"_s, u"Mover para a lixeira"_s}));
+        actionNamed(*menu, u"Remover estrela"_s)->trigger();
+        menu->close();
+        QTRY_VERIFY_LONG(!starredAtGoogle(0) && !starredAtGoogle(1) && starredAtGoogle(3));
+
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_app->selectedThreadIds().size(), 4);
+        QTest::keyClick(list, Qt::Key_U, Qt::ShiftModifier);
+        QTRY_VERIFY_LONG(!labelsAtGoogle(u"Assunto 2"_s).contains(u"UNREAD"_s));
+        QTest::keyClick(list, Qt::Key_Delete);
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 0);
+        QTRY_COMPARE_LONG(m_app->waitingChanges(), 0);
+
+        m_app->selectLabel(u"TRASH"_s);
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 4);
+        list->selectionModel()->select(
+            QItemSelection(pane.model()->index(0), pane.model()->index(1)),
+            QItemSelectionModel::ClearAndSelect);
+        menu = popMenu(0);
+        QVERIFY(menu);
+        QCOMPARE(texts(*menu).mid(4), (QStringList{u"-"_s, u"Mover para a caixa de entrada"_s}));
+        actionNamed(*menu, u"Mover para a caixa de entrada"_s)->trigger();
+        menu->close();
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 2);
+        QTRY_VERIFY_LONG(labelsAtGoogle(u"Assunto 0"_s).contains(inbox) &&
+                         labelsAtGoogle(u"Assunto 1"_s).contains(inbox));
+
+        m_app->selectLabel(inbox);
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 2);
+        awaitTask(m_app->setSpam(QStringList(idAt(pane, 0)), true));
+        m_app->selectLabel(u"SPAM"_s);
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 1);
+        menu = popMenu(0);
+        QVERIFY(menu);
+        QCOMPARE(texts(*menu).mid(4),
+                 (QStringList{u"-"_s, u"Não é spam"_s, u"Mover para a caixa de entrada"_s,
+                              u"Mover para a lixeira"_s}));
+        actionNamed(*menu, u"Não é spam"_s)->trigger();
+        menu->close();
+        QTRY_COMPARE_LONG(pane.model()->rowCount(), 0);
     }
 };
 

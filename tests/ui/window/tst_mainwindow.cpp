@@ -1,10 +1,13 @@
 #include "UiRig.h"
 #include "app/NoticeBoard.h"
+#include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
 #include "ui/composer/ComposerSheet.h"
 #include "ui/sidebar/LabelListModel.h"
+#include "ui/threadlist/ThreadListModel.h"
+#include "ui/threadlist/ThreadListPane.h"
 #include "ui/transfers/TransfersPopover.h"
 #include "ui/welcome/WelcomeView.h"
 #include "ui/widgets/PillButton.h"
@@ -14,10 +17,12 @@
 #include "ui/window/MainWindow.h"
 #include "ui/window/NoticeBar.h"
 #include "ui/window/OfflineLine.h"
+#include "ui/window/UndoBar.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QListView>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QToolButton>
@@ -264,6 +269,54 @@ private slots:
         QTest::keyClick(dismiss, Qt::Key_Space);
         QTRY_VERIFY(!window.noticeBar()->isVisible());
         QVERIFY(state.notices().notices().isEmpty());
+    }
+
+    /// From the keyboard alone: two conversations selected with Shift+Down,
+    /// archived with "e", the undo bar saying so, Ctrl+Z bringing them back.
+    void severalArchivedAndBackByKeyboard()
+    {
+        for (const QString& subject : {u"Jantar"_s, u"Obras"_s, u"Férias"_s})
+            m_rig->google().deliverMessage(ana, TestRig::mail(QString(), subject));
+        m_rig->linkDirectly(ana);
+        m_window.reset();
+        m_state = std::make_unique<AppState>(m_rig->services());
+        awaitTask(m_state->startAll());
+        // Offered long enough for a slow machine to reach Google meanwhile.
+        m_state->undoOffer().setLasting(std::chrono::minutes(2));
+        auto* pane = new ThreadListPane(*m_state);
+        MainWindow::Windows windows;
+        m_window = std::make_unique<MainWindow>(*m_state,
+                                                MainWindow::Columns{new QWidget, pane, new QWidget},
+                                                windows, m_rig->rig.settings());
+        showWindow();
+        UndoBar* bar = m_window->undoBar();
+        QVERIFY(!bar->isVisible() && !m_window->actions().undo()->isEnabled());
+        QListView* list = pane->listView();
+        QCOMPARE(list->model()->rowCount(), 3);
+        const QStringList all = column(*list->model(), ThreadListModel::ThreadIdRole);
+
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(m_state->selectedThreadIds(), all.mid(0, 2));
+        QTest::keyClick(list, Qt::Key_E);
+        QTRY_COMPARE(list->model()->rowCount(), 1);
+        QTRY_VERIFY(bar->isVisible());
+        QCOMPARE(bar->text(), u"2 conversas arquivadas."_s);
+        // Gone from the list, they are no longer selected either.
+        QVERIFY(m_state->selectedThreadIds().size() < 2);
+
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(column(*list->model(), ThreadListModel::ThreadIdRole), all);
+        QVERIFY(!bar->isVisible() && !m_window->actions().undo()->isEnabled());
+        QTRY_COMPARE_LONG(m_state->waitingChanges(), 0);
+
+        // Undone by the bar's button too, once Gmail has the change.
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_E);
+        QTRY_COMPARE(bar->text(), u"Arquivada."_s);
+        QTRY_COMPARE_LONG(m_state->waitingChanges(), 0);
+        QTest::mouseClick(bar->undoButton(), Qt::LeftButton);
+        QTRY_COMPARE_LONG(list->model()->rowCount(), 3);
     }
 };
 
