@@ -460,9 +460,8 @@ QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
         // The trash has a call of its own to leave it; the spam is a label.
         const bool trashed = std::any_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
             const QList<MessageSummary> messages = session.store()->threadMessages(id);
-            return std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
-                return m.hasLabel(SystemLabels::trash());
-            });
+            return std::any_of(messages.cbegin(), messages.cend(),
+                               [](const auto& m) { return m.hasLabel(SystemLabels::trash()); });
         });
         const QStringList spam(SystemLabels::spam());
         if (!trashed)
@@ -499,16 +498,17 @@ QCoro::Task<> AppState::setSpam(QStringList threadIds, bool spam)
 
 QCoro::Task<> AppState::setLabel(QStringList threadIds, QString labelId, bool applied)
 {
-    co_await change(std::move(threadIds), [labelId, applied](const AccountSession&,
-                                                             QStringList ids) {
-        const QStringList label(labelId);
-        return applied ? PendingChange::labels(std::move(ids), label, {})
-                       : PendingChange::labels(std::move(ids), {}, label);
-    });
+    co_await change(std::move(threadIds),
+                    [labelId, applied](const AccountSession&, QStringList ids) {
+                        const QStringList label(labelId);
+                        return applied ? PendingChange::labels(std::move(ids), label, {})
+                                       : PendingChange::labels(std::move(ids), {}, label);
+                    });
 }
 
-QCoro::Task<> AppState::change(
-    QStringList threadIds, std::function<PendingChange(const AccountSession&, QStringList)> make)
+QCoro::Task<>
+AppState::change(QStringList threadIds,
+                 std::function<PendingChange(const AccountSession&, QStringList)> make)
 {
     threadIds.removeAll(QString());
     QList<UndoOffer::Offered> made;
@@ -704,7 +704,7 @@ void AppState::openThreadLater(const QString& threadId)
     QPointer<AppState> self(this);
     QTimer::singleShot(0, this, [self, threadId] {
         // Several chosen meanwhile: none of them is read.
-        if (!self || self->m_selectedThreadId != threadId)
+        if (!self || self->plainThreadId(self->m_selectedThreadId) != threadId)
             return;
         if (AccountSession* session = self->selectedSession())
             session->openThread(threadId);
