@@ -442,21 +442,23 @@ QCoro::Task<> AppState::forward()
 
 QCoro::Task<> AppState::archive(QStringList threadIds)
 {
-    co_await change(std::move(threadIds), [](const AccountSession&, QStringList ids) {
+    ChangeMaker make = [](const AccountSession&, QStringList ids) {
         return PendingChange::labels(std::move(ids), {}, QStringList(inbox));
-    });
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::trash(QStringList threadIds)
 {
-    co_await change(std::move(threadIds), [](const AccountSession&, QStringList ids) {
+    ChangeMaker make = [](const AccountSession&, QStringList ids) {
         return PendingChange::trash(std::move(ids));
-    });
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
-    co_await change(std::move(threadIds), [](const AccountSession& session, QStringList ids) {
+    ChangeMaker make = [](const AccountSession& session, QStringList ids) {
         // The trash has a call of its own to leave it; the spam is a label.
         const bool trashed = std::any_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
             const QList<MessageSummary> messages = session.store()->threadMessages(id);
@@ -469,16 +471,18 @@ QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
         PendingChange back = PendingChange::untrash(std::move(ids));
         back.remove += spam;
         return back;
-    });
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setRead(QStringList threadIds, bool read)
 {
-    co_await change(std::move(threadIds), [read](const AccountSession&, QStringList ids) {
+    ChangeMaker make = [read](const AccountSession&, QStringList ids) {
         const QStringList unread(SystemLabels::unread());
         return read ? PendingChange::labels(std::move(ids), {}, unread)
                     : PendingChange::labels(std::move(ids), unread, {});
-    });
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
@@ -488,22 +492,23 @@ QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
 
 QCoro::Task<> AppState::setSpam(QStringList threadIds, bool spam)
 {
-    co_await change(std::move(threadIds), [spam](const AccountSession&, QStringList ids) {
+    ChangeMaker make = [spam](const AccountSession&, QStringList ids) {
         const QStringList spamLabel(SystemLabels::spam());
         const QStringList inboxLabel(inbox);
         return spam ? PendingChange::labels(std::move(ids), spamLabel, inboxLabel)
                     : PendingChange::labels(std::move(ids), inboxLabel, spamLabel);
-    });
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setLabel(QStringList threadIds, QString labelId, bool applied)
 {
-    co_await change(std::move(threadIds),
-                    [labelId, applied](const AccountSession&, QStringList ids) {
-                        const QStringList label(labelId);
-                        return applied ? PendingChange::labels(std::move(ids), label, {})
-                                       : PendingChange::labels(std::move(ids), {}, label);
-                    });
+    ChangeMaker make = [labelId, applied](const AccountSession&, QStringList ids) {
+        const QStringList label(labelId);
+        return applied ? PendingChange::labels(std::move(ids), label, {})
+                       : PendingChange::labels(std::move(ids), {}, label);
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<>
@@ -514,7 +519,9 @@ AppState::change(QStringList threadIds,
     QList<UndoOffer::Offered> made;
     QList<QPointer<AccountSession>> touched;
     QString sentence;
-    for (const auto& [session, ids] : byAccount(threadIds)) {
+    // Named, not a temporary of the loop: GCC 12 mishandles those in coroutines.
+    const QList<std::pair<AccountSession*, QStringList>> groups = byAccount(threadIds);
+    for (const auto& [session, ids] : groups) {
         const std::optional<PendingChange> recorded = session->recordChange(make(*session, ids));
         if (!recorded)
             continue;
@@ -567,11 +574,15 @@ QString AppState::plainThreadId(const QString& threadId) const
 QCoro::Task<> AppState::undo()
 {
     const QList<UndoOffer::Offered> offered = m_undo->take();
+    // The sessions may change while one undoes: each is looked up afresh.
     for (const UndoOffer::Offered& part : offered) {
+        QPointer<AccountSession> owner;
         for (AccountSession* session : std::as_const(m_sessions)) {
             if (session->id() == part.accountId)
-                co_await session->undoChange(part.change);
+                owner = session;
         }
+        if (owner)
+            co_await owner->undoChange(part.change);
     }
 }
 

@@ -266,8 +266,8 @@ private:
     void sendOutboxes();
     /// Makes the change `make` gives for each account's share of the
     /// threads, and offers to undo them together.
-    QCoro::Task<> change(QStringList threadIds,
-                         std::function<PendingChange(const AccountSession&, QStringList)> make);
+    using ChangeMaker = std::function<PendingChange(const AccountSession&, QStringList)>;
+    QCoro::Task<> change(QStringList threadIds, ChangeMaker make);
     /// The threads' ids grouped by account, as each account knows them.
     QList<std::pair<AccountSession*, QStringList>> byAccount(const QStringList& threadIds) const;
     /// The id an account knows a listed thread by.
