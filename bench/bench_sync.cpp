@@ -1,13 +1,17 @@
 // Synchronisation against the Google stand-in with 50 ms added to every
 // request: the first synchronisation of one account (profile, labels, the
 // inbox's list and 75 metadata fetches) beside its round-trip lower bound,
-// and five accounts' first synchronisations at once under the 2026 per-user
-// quota, counting the requests Google refused.
+// five accounts' first synchronisations at once under the 2026 per-user
+// quota, counting the requests Google refused, and a label's next page (one
+// list call and 75 fetches) beside its bound. Also what a full
+// synchronisation after an expired history costs in quota with ten pages of
+// the inbox loaded, on a clock that moves only while the quota is waited for.
 
 #include "AwaitTask.h"
 #include "FakeGoogle.h"
 #include "SilentPoster.h"
 #include "SimpleMessage.h"
+#include "VirtualClock.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
@@ -30,6 +34,9 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int messagesPerAccount = 75;
+// The account whose inbox is paged: ten pages and one more.
+constexpr int pagedMessages = 11 * SyncEngine::firstPageSize;
+const QString s_paged = QStringLiteral("paginas@exemplo.pt");
 constexpr auto latency = 50ms;
 const QString clientId = QStringLiteral("bench-client");
 
@@ -61,6 +68,17 @@ World& world()
             }
             w->accounts.append(email);
         }
+        w->google.addAccount(s_paged, QStringLiteral("Páginas"));
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (int m = 0; m < pagedMessages; ++m) {
+            fakegoogle::SimpleMessage message;
+            message.from = QStringLiteral("Sofia <sofia@x.pt>");
+            message.to = s_paged;
+            message.subject = QStringLiteral("Mensagem antiga %1").arg(m);
+            message.text = QStringLiteral("Olá, até já");
+            w->google.addMessage(s_paged, message.toRfc822(), {QStringLiteral("INBOX")},
+                                 now.addSecs(-60 * (m + 1)));
+        }
         w->google.setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
         return w;
     }();
@@ -70,7 +88,7 @@ World& world()
 /// One account's engine over a fresh, empty cache.
 struct Session
 {
-    Session(const QString& email, const QString& base)
+    Session(const QString& email, const QString& base, std::shared_ptr<SyncClock> clock = nullptr)
     {
         World& w = world();
         const auto grant = w.google.issueTokens(email, clientId, 3600s);
@@ -80,7 +98,7 @@ struct Session
             RetryPolicy{4, 200ms, 2000ms});
         store = std::make_shared<MailStore>(email, base);
         engine = std::make_unique<SyncEngine>(AccountIdentity{email, email}, api, store,
-                                              std::make_shared<SilentPoster>());
+                                              std::make_shared<SilentPoster>(), std::move(clock));
     }
     std::shared_ptr<MailStore> store;
     std::unique_ptr<SyncEngine> engine;
@@ -147,8 +165,72 @@ void BM_FiveAccountsAt50ms(benchmark::State& state)
     w.google.setLatency(0ms);
 }
 
+double s_pageMs = 0;
+int s_pageRequests = 0;
+qint64 s_fullUnits = 0;
+double s_fullMinutes = 0;
+
+void BM_NextPageAt50ms(benchmark::State& state)
+{
+    World& w = world();
+    double totalMs = 0;
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        Session session(s_paged, dir.path());
+        w.google.resetUnits();
+        test::awaitTask(session.engine->syncNow());
+        w.google.setLatency(latency);
+        w.google.clearRequests();
+        QElapsedTimer timer;
+        timer.start();
+        test::awaitTask(session.engine->loadNextPage(QStringLiteral("INBOX")));
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        w.google.setLatency(0ms);
+        state.SetIterationTime(ms / 1000.0);
+        totalMs += ms;
+        s_pageRequests = int(w.google.requests().size());
+        if (session.store->summaryCount() != 2 * SyncEngine::firstPageSize)
+            state.SkipWithError("the next page did not arrive whole");
+    }
+    s_pageMs = totalMs / double(state.iterations());
+}
+
+void BM_FullSyncOfTenPages(benchmark::State& state)
+{
+    World& w = world();
+    const QString inbox = QStringLiteral("INBOX");
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        test::VirtualClock clock;
+        w.google.setClock(clock.googleClock());
+        w.google.resetUnits();
+        {
+            Session session(s_paged, dir.path(),
+                            std::shared_ptr<SyncClock>(&clock, [](SyncClock*) {}));
+            test::awaitTask(session.engine->syncNow());
+            for (int page = 1; page < 10; ++page)
+                test::awaitTask(session.engine->loadNextPage(inbox));
+            // A change the lost history would have told of.
+            w.google.modifyMessage(s_paged, w.google.messageIds(s_paged).constFirst(),
+                                   {QStringLiteral("STARRED")}, {});
+            w.google.expireHistoryBefore(s_paged, w.google.historyId(s_paged));
+            const qint64 before = w.google.unitsSpent(s_paged);
+            const qint64 started = clock.elapsedMs();
+            test::awaitTask(session.engine->syncNow());
+            s_fullUnits = w.google.unitsSpent(s_paged) - before;
+            s_fullMinutes = double(clock.elapsedMs() - started) / 60000.0;
+            state.SetIterationTime(s_fullMinutes * 60.0);
+            if (session.engine->lastError() || session.store->labelPages(inbox).depth != 10)
+                state.SkipWithError("the full synchronisation did not bring back ten pages");
+        }
+        w.google.setClock({});
+    }
+}
+
 BENCHMARK(BM_FirstSyncAt50ms)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiveAccountsAt50ms)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextPageAt50ms)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullSyncOfTenPages)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -181,6 +263,19 @@ int main(int argc, char** argv)
                 s_firstSyncMs / boundMs(SyncEngine::maxParallelFetches));
     std::printf("FIGURE sync_five_refused %d\n", s_refused);
     std::printf("FIGURE sync_five_seconds %.2f\n", s_fiveSeconds);
+    // The next page: its list, then its 75 fetches as many at once as go.
+    const int pageRounds =
+        1 + int(std::ceil(double(SyncEngine::firstPageSize) / double(onTheWire)));
+    const double pageBoundMs = double(pageRounds) * double(latency.count());
+    std::printf("next page: %.0f ms for %d requests; lower bound %.0f ms with %d in flight\n",
+                s_pageMs, s_pageRequests, pageBoundMs, onTheWire);
+    std::printf("FIGURE page_latency_ratio %.2f\n", s_pageMs / pageBoundMs);
+    std::printf("FIGURE page_requests %d\n", s_pageRequests);
+    std::printf("full sync after an expired history, ten inbox pages loaded: %lld units, "
+                "%.1f minutes of quota pacing\n",
+                s_fullUnits, s_fullMinutes);
+    std::printf("FIGURE full_sync_units_10_pages %lld\n", s_fullUnits);
+    std::printf("FIGURE full_sync_minutes_10_pages %.1f\n", s_fullMinutes);
     benchmark::Shutdown();
     return 0;
 }

@@ -855,6 +855,14 @@
         <source>Pesquisa</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>A carregar mais conversas…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não há mais conversas.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadRowDelegate</name>

@@ -192,7 +192,8 @@ int main(int argc, char* argv[])
             return fail(QStringLiteral("cannot create the screenshot folder"), 2);
         (new ScreenshotScript(
              *window, state, folder, world.profileFolder(),
-             [&world](bool reachable) { return world.setGoogleReachable(reachable); }))
+             [&world](bool reachable) { return world.setGoogleReachable(reachable); },
+             [&world] { return world.holdNextListing(); }))
             ->start(!options->accounts.isEmpty());
     }
     world.linkAccounts(&state, options->accounts);

@@ -209,4 +209,12 @@ bool DemoWorld::setGoogleReachable(bool reachable)
     return m_google->start(quint16(m_base.port()));
 }
 
+bool DemoWorld::holdNextListing()
+{
+    if (!m_google)
+        return false;
+    fakegoogle::DemoSeed::holdNextListing(*m_google, std::chrono::seconds(6));
+    return true;
+}
+
 } // namespace vesk

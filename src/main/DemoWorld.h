@@ -76,6 +76,10 @@ public:
     /// port, to show the program without a connection; false when there is
     /// no stand-in of the demo's own or it could not listen again.
     bool setGoogleReachable(bool reachable);
+    /// The next list of messages is answered a few seconds late, to show the
+    /// list loading older conversations; false without a stand-in of the
+    /// demo's own.
+    bool holdNextListing();
 
 private:
     OAuthEndpoints oauthEndpoints() const;

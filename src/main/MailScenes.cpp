@@ -13,6 +13,7 @@
 #include "ui/reader/ReaderPane.h"
 #include "ui/reader/ReaderSelectionView.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
+#include "ui/threadlist/ThreadListPane.h"
 #include "ui/transfers/TransfersPopover.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
@@ -28,6 +29,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QListView>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 
@@ -64,7 +67,7 @@ void report(const QString& what)
 
 MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
                        std::function<bool(const QString&)> shoot,
-                       std::function<bool(bool)> reachGoogle)
+                       std::function<bool(bool)> reachGoogle, std::function<bool()> holdNextListing)
     : QObject(&window)
     , m_window(window)
     , m_state(state)
@@ -72,6 +75,7 @@ MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolde
     , m_scratch(std::move(scratchFolder))
     , m_shoot(std::move(shoot))
     , m_reachGoogle(std::move(reachGoogle))
+    , m_holdNextListing(std::move(holdNextListing))
 {}
 
 void MailScenes::start()
@@ -442,7 +446,51 @@ void MailScenes::archiveSelected()
                       m_shoot(u"undo"_s);
                       // The mailbox as it was, for whoever runs the demo next.
                       fireAndForget(m_state.undo());
-                      end();
+                      openReceipts();
+                  });
+              });
+}
+
+void MailScenes::openReceipts()
+{
+    const AccountSession* session = m_state.selectedSession();
+    const QList<LabelInfo> labels = session ? session->labels() : QList<LabelInfo>();
+    QString receipts;
+    for (const LabelInfo& label : labels) {
+        if (label.name == u"Recibos"_s)
+            receipts = label.id;
+    }
+    if (receipts.isEmpty()) {
+        fail("the demo account has no label of receipts");
+        end();
+        return;
+    }
+    m_state.selectThread(std::nullopt);
+    m_state.selectLabel(receipts);
+    waitUntil([this] { return m_state.canLoadMore(); }, "the receipts' first page did not show",
+              s_attempts, [this] { after(s_settle, [this] { loadOlderReceipts(); }); });
+}
+
+void MailScenes::loadOlderReceipts()
+{
+    if (!m_holdNextListing || !m_holdNextListing()) {
+        fail("the demo's Google could not be slowed down");
+        end();
+        return;
+    }
+    // Scrolled to the end, as a person would: the list asks for more itself.
+    if (const auto* pane = m_window.findChild<ThreadListPane*>()) {
+        QScrollBar* bar = pane->listView()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+    waitUntil([this] { return m_state.isLoadingMore(); },
+              "the list did not start loading older conversations", s_attempts,
+              [this] {
+                  after(s_settle, [this] {
+                      m_shoot(u"loading-more"_s);
+                      waitUntil([this] { return !m_state.isLoadingMore(); },
+                                "the older conversations did not arrive", s_longAttempts,
+                                [this] { end(); });
                   });
               });
 }

@@ -20,8 +20,9 @@ class ReaderPane;
 /// attachments, the composer answering it with a file over Gmail's size
 /// limit, the transfers panel with one download running and one done, the
 /// window without a connection: changes and a message waiting, then the
-/// outbox; and three conversations selected at once, archived together with
-/// the bar that offers to undo it.
+/// outbox; three conversations selected at once, archived together with
+/// the bar that offers to undo it; and a long label's list while its older
+/// conversations load.
 /// Every wait polls for the state it needs a bounded number of times; a
 /// scene that cannot be reached is reported on stderr and the next one
 /// follows. Files it makes go into `scratchFolder`, never into the user's
@@ -33,8 +34,11 @@ class MailScenes final : public QObject
 public:
     /// `shoot` saves the screen under a name and says whether it could.
     /// `reachGoogle` takes Google off the network and back (see DemoWorld).
+    /// `holdNextListing` makes Google's next list of messages slow (see
+    /// DemoWorld).
     MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
-               std::function<bool(const QString&)> shoot, std::function<bool(bool)> reachGoogle);
+               std::function<bool(const QString&)> shoot, std::function<bool(bool)> reachGoogle,
+               std::function<bool()> holdNextListing);
 
     void start();
 
@@ -66,6 +70,8 @@ private:
     void comeBack();
     void selectSeveral();
     void archiveSelected();
+    void openReceipts();
+    void loadOlderReceipts();
     /// Starts saving the reader's attachment called `filename`, answering
     /// the save dialog with a file in the scratch folder; `next` follows
     /// once the dialog is answered.
@@ -80,6 +86,7 @@ private:
     const QString m_scratch;
     const std::function<bool(const QString&)> m_shoot;
     const std::function<bool(bool)> m_reachGoogle;
+    const std::function<bool()> m_holdNextListing;
     int m_failures = 0;
 };
 

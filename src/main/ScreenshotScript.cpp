@@ -40,13 +40,15 @@ void report(const char* what)
 } // namespace
 
 ScreenshotScript::ScreenshotScript(MainWindow& window, AppState& state, QDir folder,
-                                   QString scratchFolder, std::function<bool(bool)> reachGoogle)
+                                   QString scratchFolder, std::function<bool(bool)> reachGoogle,
+                                   std::function<bool()> holdNextListing)
     : QObject(&window)
     , m_window(window)
     , m_state(state)
     , m_folder(folder)
     , m_scratch(std::move(scratchFolder))
     , m_reachGoogle(std::move(reachGoogle))
+    , m_holdNextListing(std::move(holdNextListing))
 {}
 
 void ScreenshotScript::after(int ms, Step step)
@@ -189,7 +191,7 @@ void ScreenshotScript::playMailScenes()
 {
     auto* scenes = new MailScenes(
         m_window, m_state, m_scratch, [this](const QString& name) { return shoot(name); },
-        m_reachGoogle);
+        m_reachGoogle, m_holdNextListing);
     connect(scenes, &MailScenes::finished, this, [this](int failures) {
         m_failures += failures;
         finish();

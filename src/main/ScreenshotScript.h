@@ -15,9 +15,8 @@ class MainWindow;
 /// screen when no account is linked; otherwise the inbox, a conversation's
 /// context menu with its labels submenu, the open conversation, the accounts
 /// sheet, the settings window and then the MailScenes (HTML mail, attachments,
-/// the composer, the transfers panel). A screen that cannot be reached is
-/// reported and skipped.
-/// GUI thread only; lives until the application quits.
+/// the composer, the transfers panel, offline, loading older conversations). A screen that cannot
+/// be reached is reported and skipped. GUI thread only; lives until the application quits.
 class ScreenshotScript final : public QObject
 {
     Q_OBJECT
@@ -26,9 +25,10 @@ public:
     /// Pictures go into `folder`; files the scenes need (attachments, saved
     /// downloads) into `scratchFolder`, a throwaway one.
     /// `reachGoogle` takes the demo's Google off the network and back, for
-    /// the pictures of the window without a connection.
+    /// the pictures of the window without a connection; `holdNextListing`
+    /// makes its next list of messages slow, for the list loading more.
     ScreenshotScript(MainWindow& window, AppState& state, QDir folder, QString scratchFolder,
-                     std::function<bool(bool)> reachGoogle);
+                     std::function<bool(bool)> reachGoogle, std::function<bool()> holdNextListing);
 
     /// Begins once the window is shown; `withAccounts` says whether the
     /// demo links its accounts (otherwise the welcome screen is the picture).
@@ -53,6 +53,7 @@ private:
     QDir m_folder;
     QString m_scratch;
     std::function<bool(bool)> m_reachGoogle;
+    std::function<bool()> m_holdNextListing;
     int m_failures = 0;
 };
 

@@ -154,7 +154,7 @@ private slots:
         // A sync already running (after the change was sent) makes this
         // one wait its turn, so it may return before the message is in.
         awaitTask(s->syncNow());
-        QTRY_VERIFY(!s->store()->threadMessages(later.threadId).isEmpty());
+        QTRY_VERIFY(!s->store()->threadMessages({later.threadId}).isEmpty());
         google().failNext(u".*/threads/.*"_s, 503, 10);
         QCoro::Task<> opening = s->openThread(later.threadId);
         QVERIFY(s->isOpeningThread());

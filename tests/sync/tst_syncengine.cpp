@@ -338,7 +338,8 @@ private slots:
         QCOMPARE(m_store->summaries(label).size(), 1);
         QCOMPARE(changed.size(), 1);
 
-        const QList<MessageSummary> hits = awaitTask(m_engine->search(u"subject:Antiga"_s, 50));
+        const QList<MessageSummary> hits =
+            awaitTask(m_engine->searchPage(u"subject:Antiga"_s, 50, {}, 0)).messages;
         QCOMPARE(hits.size(), 50);
         for (qsizetype i = 1; i < hits.size(); ++i)
             QVERIFY(hits[i - 1].internalDateMs() >= hits[i].internalDateMs());

@@ -186,6 +186,29 @@ void seedEverydayMail(Seeder& s)
           {u"INBOX"_s, u"UNREAD"_s});
 }
 
+// A year and more of monthly bills and receipts, filed under a label of
+// their own: more conversations than one page, so that the list has older
+// ones to load.
+void seedReceipts(Seeder& s, const QString& receipts)
+{
+    const QList<std::pair<QString, QString>> senders{
+        {u"EDP Comercial <faturas@edp-exemplo.pt>"_s, u"Fatura de eletricidade"_s},
+        {u"Águas do Tejo <geral@aguas-exemplo.pt>"_s, u"Fatura da água"_s},
+        {u"Rede Móvel <conta@rede-exemplo.pt>"_s, u"A sua fatura mensal"_s},
+        {u"Comboios Urbanos <bilhetes@cu-exemplo.pt>"_s, u"Recibo do passe mensal"_s},
+        {u"Farmácia Central <recibos@farmacia-exemplo.pt>"_s, u"Recibo da sua compra"_s},
+        {u"Livraria Bertolina <loja@bertolina-exemplo.pt>"_s, u"Recibo da encomenda"_s}};
+    for (int n = 0; n < 120; ++n) {
+        const auto& [from, what] = senders.at(n % senders.size());
+        const QString subject = u"%1 n.º %2"_s.arg(what).arg(2025000 + 137 * n);
+        s.add(s.ana,
+              mail(from, s_ana, subject,
+                   u"Segue em anexo o documento. Obrigado pela preferência."_s, 12.0 + 3.5 * n,
+                   "recibo-" + QByteArray::number(n)),
+              {receipts});
+    }
+}
+
 } // namespace
 
 void DemoSeed::apply(FakeGoogle& google)
@@ -205,6 +228,7 @@ void DemoSeed::apply(FakeGoogle& google)
     const QString workAna = google.addLabel(seeder.ana, u"Trabalho"_s);
     const QString family = google.addLabel(seeder.ana, u"Família"_s);
     google.addLabel(seeder.ana, u"Viagens/Açores 2026"_s);
+    const QString receipts = google.addLabel(seeder.ana, u"Recibos"_s);
     const QString workTiago = google.addLabel(seeder.tiago, u"Trabalho"_s);
     google.addLabel(seeder.tiago, u"Finanças"_s);
     seedEverydayMail(seeder);
@@ -212,6 +236,17 @@ void DemoSeed::apply(FakeGoogle& google)
     seedFamily(seeder, family);
     seedNewsletter(seeder);
     seedPlanningThread(seeder, workAna, workTiago);
+    seedReceipts(seeder, receipts);
+}
+
+void DemoSeed::holdNextListing(FakeGoogle& google, std::chrono::milliseconds delay)
+{
+    FaultRule rule;
+    rule.kind = FaultRule::Kind::Delay;
+    rule.method = u"GET"_s;
+    rule.pathPattern = u"/gmail/v1/users/[^/]+/messages"_s;
+    rule.delayMs = int(delay.count());
+    google.addFault(rule);
 }
 
 void DemoSeed::serveAgendaSlowly(FakeGoogle& google)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 namespace vesk::fakegoogle {
 
 class FakeGoogle;
@@ -10,8 +12,9 @@ class FakeGoogle;
 // The demo mailboxes: two Portuguese-speaking accounts with labels,
 // conversations, unread mail, an HTML newsletter with remote images, a
 // plain-text conversation with a PDF and a picture, attachments of several
-// kinds (one of several megabytes), a sent message, a draft and a message in
-// the bin. Dates are relative to the moment of seeding.
+// kinds (one of several megabytes), a sent message, a draft, a message in
+// the bin, and a label of receipts longer than one page of the list. Dates
+// are relative to the moment of seeding.
 class DemoSeed final
 {
 public:
@@ -27,6 +30,9 @@ public:
     // small, spaced chunks (about half a minute in all), so that saving it
     // shows a download in progress.
     static void serveAgendaSlowly(FakeGoogle& google);
+    // The next list of messages (a label's or a search's page) is answered
+    // only after `delay`, so that the list's loading of more shows.
+    static void holdNextListing(FakeGoogle& google, std::chrono::milliseconds delay);
     // The n-th message of the "new mail every N seconds" option, addressed
     // to the demo account it is delivered to.
     static QByteArray arrival(int n, const QString& account);

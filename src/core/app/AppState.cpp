@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "AccountLinker.h"
+#include "ListPaging.h"
 #include "NoticeBoard.h"
 #include "ThreadGrouping.h"
 #include "UndoOffer.h"
@@ -65,6 +66,7 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_notices(new NoticeBoard(this))
     , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
     , m_grouping(new ThreadGrouping(this))
+    , m_paging(new ListPaging(this))
     , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
     , m_undo(new UndoOffer(this))
 {
@@ -75,6 +77,12 @@ AppState::AppState(AppServices services, QObject* parent)
         m_services.sessions.offlineLimit = std::make_shared<OfflineLimit>(m_services.settings);
     connect(m_linker, &AccountLinker::changed, this, &AppState::linkingChanged);
     connect(m_grouping, &ThreadGrouping::grouped, this, &AppState::threadsChanged);
+    connect(m_paging, &ListPaging::changed, this, &AppState::pagingChanged);
+    connect(m_paging, &ListPaging::searchGrew, this,
+            [this] { setSearchOutcome(false, std::nullopt, m_paging->searchThreads()); });
+    connect(this, &AppState::selectionChanged, this, &AppState::followShownList);
+    connect(this, &AppState::sessionsChanged, this, &AppState::followShownList);
+    connect(this, &AppState::searchChanged, this, &AppState::followShownList);
     connect(config, &OAuthConfig::clientIdChanged, this, &AppState::updateOAuthConfigured);
     connect(config, &OAuthConfig::clientSecretChanged, this, &AppState::updateOAuthConfigured);
     connect(m_services.reachability.get(), &Reachability::onlineChanged, this,
@@ -262,8 +270,16 @@ QString AppState::labelTitleIn(const AccountSession* session, const QString& lab
 
 QCoro::Task<> AppState::refresh()
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->syncNow();
+    if (!isAllAccounts()) {
+        if (AccountSession* session = selectedSession())
+            co_await session->syncNow();
+        co_return;
+    }
+    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    for (const QPointer<AccountSession>& session : sessions) {
+        if (session)
+            co_await session->syncNow();
+    }
 }
 
 void AppState::setSearchText(const QString& text)
@@ -290,6 +306,45 @@ void AppState::setSearchOutcome(bool running, std::optional<SessionError> error,
     m_searchError = std::move(error);
     m_searchResults = std::move(results);
     Q_EMIT searchChanged();
+}
+
+void AppState::followShownList()
+{
+    // A search hands its pages over itself once its first page is in.
+    if (m_isSearching)
+        return;
+    if (m_selectedLabelId == outboxId())
+        m_paging->showNothing();
+    else if (isAllAccounts())
+        m_paging->showLabel(m_sessions, m_selectedLabelId);
+    else
+        m_paging->showLabel(selectedSession(), m_selectedLabelId);
+}
+
+bool AppState::isLoadingMore() const
+{
+    return m_paging->isLoading();
+}
+
+bool AppState::isListComplete() const
+{
+    return m_paging->isComplete();
+}
+
+std::optional<SessionError> AppState::loadMoreError() const
+{
+    return m_paging->error();
+}
+
+bool AppState::canLoadMore() const
+{
+    // While the label is grouped anew, the list still ends where it did.
+    return m_paging->canLoadMore() && !m_grouping->isGrouping();
+}
+
+QCoro::Task<> AppState::loadMore()
+{
+    co_await m_paging->loadMore();
 }
 
 qsizetype AppState::backgroundGroupingFrom()
@@ -460,10 +515,9 @@ QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
     ChangeMaker make = [](const AccountSession& session, QStringList ids) {
         // The trash has a call of its own to leave it; the spam is a label.
-        const bool trashed = std::any_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
-            const QList<MessageSummary> messages = session.store()->threadMessages(id);
-            return std::any_of(messages.cbegin(), messages.cend(),
-                               [](const auto& m) { return m.hasLabel(SystemLabels::trash()); });
+        const QList<MessageSummary> messages = session.store()->threadMessages(ids);
+        const bool trashed = std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
+            return m.hasLabel(SystemLabels::trash());
         });
         const QStringList spam(SystemLabels::spam());
         if (!trashed)
@@ -550,17 +604,27 @@ AppState::byAccount(const QStringList& threadIds) const
             groups.append({session, threadIds});
         return groups;
     }
+    // The reader names its open conversation as its account knows it: that
+    // of the conversation selected.
+    const AccountSession* reading = selectedSession();
     for (AccountSession* session : m_sessions) {
         QStringList ids;
         for (const QString& id : threadIds) {
             const auto split = ThreadSummary::splitMergedId(id);
             if (split && split->first == session->id())
                 ids.append(split->second);
+            else if (!split && session == reading)
+                ids.append(id);
         }
         if (!ids.isEmpty())
             groups.append({session, ids});
     }
     return groups;
+}
+
+QString AppState::listedThreadId(const QString& accountId, const QString& threadId) const
+{
+    return isAllAccounts() ? ThreadSummary::mergedId(accountId, threadId) : threadId;
 }
 
 QString AppState::plainThreadId(const QString& threadId) const
@@ -787,15 +851,40 @@ QCoro::Task<> AppState::runSearch()
         co_return;
     }
     QPointer<AppState> self(this);
+    const QPointer<AccountSession> searched(session);
     const quint64 generation = ++m_searchGeneration;
     m_isSearching = true;
+    m_paging->showNothing();
     setSearchOutcome(true, std::nullopt, {});
-    // In the list of every account, every account is searched; an account
-    // that fails leaves the others' results, and only all failing is an error.
-    const bool everyAccount = isAllAccounts();
-    const QList<QPointer<AccountSession>> searched =
-        everyAccount ? QList<QPointer<AccountSession>>(m_sessions.cbegin(), m_sessions.cend())
-                     : QList<QPointer<AccountSession>>{session};
+    // In the list of every account, every account is searched, its first
+    // page of hits each; an account that fails leaves the others' results,
+    // and only all failing is an error.
+    if (isAllAccounts()) {
+        co_await searchEveryAccount(query, generation);
+        co_return;
+    }
+    std::optional<MessageListPage> page;
+    std::optional<SessionError> failure;
+    try {
+        const QString fromStart;
+        page = co_await session->searchPage(query, fromStart, 0);
+    } catch (const std::exception& error) {
+        failure = SessionError::from(error);
+    }
+    if (!self || generation != m_searchGeneration)
+        co_return;
+    QList<ThreadSummary> found;
+    if (page) {
+        m_paging->showSearch(searched, query, std::move(*page));
+        found = m_paging->searchThreads();
+    }
+    setSearchOutcome(false, offlineSearchSaid(std::move(failure)), std::move(found));
+}
+
+QCoro::Task<> AppState::searchEveryAccount(QString query, quint64 generation)
+{
+    QPointer<AppState> self(this);
+    const QList<QPointer<AccountSession>> searched(m_sessions.cbegin(), m_sessions.cend());
     QList<QList<ThreadSummary>> lists;
     std::optional<SessionError> failure;
     for (const QPointer<AccountSession>& each : searched) {
@@ -803,28 +892,34 @@ QCoro::Task<> AppState::runSearch()
             continue;
         const QString accountId = each->id();
         try {
-            QList<ThreadSummary> found = co_await each->search(query);
-            if (everyAccount) {
-                for (ThreadSummary& thread : found) {
-                    thread.accountId = accountId;
-                    thread.threadId = ThreadSummary::mergedId(accountId, thread.threadId);
-                }
+            const QString fromStart;
+            const MessageListPage page = co_await each->searchPage(query, fromStart, 0);
+            QList<ThreadSummary> found = ThreadSummary::group(page.messages);
+            for (ThreadSummary& thread : found) {
+                thread.accountId = accountId;
+                thread.threadId = ThreadSummary::mergedId(accountId, thread.threadId);
             }
             lists.append(std::move(found));
         } catch (const std::exception& error) {
             if (!failure)
                 failure = SessionError::from(error);
         }
+        if (!self || generation != m_searchGeneration)
+            co_return;
     }
-    if (!self || generation != m_searchGeneration)
-        co_return;
     if (!lists.isEmpty())
         failure.reset();
+    setSearchOutcome(false, offlineSearchSaid(std::move(failure)),
+                     ThreadSummary::merge(std::move(lists)));
+}
+
+std::optional<SessionError> AppState::offlineSearchSaid(std::optional<SessionError> failure)
+{
     // Gmail searches on its side: without it there is nothing to search.
     if (failure && failure->kind == SessionError::Kind::Offline)
         failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
                            "a ligação voltar.");
-    setSearchOutcome(false, std::move(failure), ThreadSummary::merge(std::move(lists)));
+    return failure;
 }
 
 bool AppState::isLinkingAccount() const

@@ -23,6 +23,7 @@ namespace vesk {
 class AccountLinker;
 class AccountSession;
 class ComposerSession;
+class ListPaging;
 class NoticeBoard;
 class Outbox;
 class Reachability;
@@ -55,6 +56,8 @@ class AppState final : public QObject
     Q_PROPERTY(bool oauthConfigured READ oauthConfigured NOTIFY oauthConfiguredChanged)
     Q_PROPERTY(bool isOffline READ isOffline NOTIFY offlineChanged)
     Q_PROPERTY(int waitingChanges READ waitingChanges NOTIFY waitingChangesChanged)
+    Q_PROPERTY(bool isLoadingMore READ isLoadingMore NOTIFY pagingChanged)
+    Q_PROPERTY(bool isListComplete READ isListComplete NOTIFY pagingChanged)
 
 public:
     explicit AppState(AppServices services, QObject* parent = nullptr);
@@ -77,6 +80,8 @@ public:
     /// ThreadSummary::mergedId()s, and each action goes to the account of
     /// its conversation.
     bool isAllAccounts() const;
+    /// The id the list shows an account's conversation under.
+    QString listedThreadId(const QString& accountId, const QString& threadId) const;
     /// Unread messages in every account's inbox together.
     qint64 unreadInAllInboxes() const;
 
@@ -113,6 +118,23 @@ public:
     const std::optional<SessionError>& searchError() const { return m_searchError; }
     /// Leaves search mode, back to the selected label.
     void clearSearch();
+
+    // Older conversations: the list shown (the selected label or the
+    // search) grows page by page as the person reaches its end.
+
+    /// A further page of the list shown is on its way.
+    bool isLoadingMore() const;
+    /// Gmail has nothing further for the list shown.
+    bool isListComplete() const;
+    /// Why the last further page failed; none while one loads or after one
+    /// arrived.
+    std::optional<SessionError> loadMoreError() const;
+    /// Reaching the end of the list should ask for more: the list pages,
+    /// nothing is on its way, the end is not reached, and the last attempt
+    /// did not fail (after a failure only loadMore() tries again).
+    bool canLoadMore() const;
+    /// The next page of the list shown; a failure becomes loadMoreError().
+    QCoro::Task<> loadMore();
 
     /// What the thread list shows: the search results, or the selected
     /// session's summaries of the selected label grouped into threads.
@@ -244,6 +266,8 @@ Q_SIGNALS:
     void waitingChangesChanged();
     /// An outbox gained or lost a message.
     void outboxChanged();
+    /// isLoadingMore, isListComplete or loadMoreError changed.
+    void pagingChanged();
 
 private:
     /// Brings the sessions in line with the registry, on each of its changes:
@@ -256,6 +280,8 @@ private:
     void updateOAuthConfigured();
     void openThreadLater(const QString& threadId);
     void loadSelectedLabel();
+    /// Points the paging at the list shown, after a selection moved.
+    void followShownList();
     void setSearchOutcome(bool running, std::optional<SessionError> error,
                           QList<ThreadSummary> results);
     void postRefusal(const AccountSession& session, const PendingChange& change,
@@ -266,6 +292,10 @@ private:
     void sendOutboxes();
     /// Makes the change `make` gives for each account's share of the
     /// threads, and offers to undo them together.
+    /// A search typed in the list of every account: each account's first
+    /// page of hits, merged.
+    QCoro::Task<> searchEveryAccount(QString query, quint64 generation);
+    static std::optional<SessionError> offlineSearchSaid(std::optional<SessionError> failure);
     using ChangeMaker = std::function<PendingChange(const AccountSession&, QStringList)>;
     QCoro::Task<> change(QStringList threadIds, ChangeMaker make);
     /// The threads' ids grouped by account, as each account knows them.
@@ -293,6 +323,7 @@ private:
     NoticeBoard* m_notices;
     AccountLinker* m_linker;
     ThreadGrouping* m_grouping;
+    ListPaging* m_paging;
     /// The selected account's outbox as threads, while it is selected.
     mutable QList<ThreadSummary> m_outboxThreads;
     std::unique_ptr<UnreadBadge> m_badge;

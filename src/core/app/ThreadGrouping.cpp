@@ -24,6 +24,7 @@ void ThreadGrouping::reset()
     m_labelId.clear();
     m_threads.clear();
     ++m_generation;
+    m_grouping = false;
 }
 
 const QList<ThreadSummary>& ThreadGrouping::threads(const QList<const AccountSession*>& sessions,
@@ -46,6 +47,7 @@ const QList<ThreadSummary>& ThreadGrouping::threads(const QList<const AccountSes
     m_sessions = key;
     m_labelId = labelId;
     ++m_generation; // a grouping still running is of no use now
+    m_grouping = false;
     Stores stores;
     qsizetype total = 0;
     for (const auto& entry : key) {
@@ -85,11 +87,13 @@ void ThreadGrouping::groupInBackground(Stores stores, QString labelId)
     // The watcher, and so the delivery, go with this object.
     auto* watcher = new QFutureWatcher<QList<ThreadSummary>>(this);
     const quint64 generation = m_generation;
+    m_grouping = true;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
         if (m_generation != generation)
             return;
         m_threads = watcher->result();
+        m_grouping = false;
         Q_EMIT grouped();
     });
     // The stores are safe to read from any thread, and the summaries are

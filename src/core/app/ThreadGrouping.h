@@ -40,6 +40,9 @@ public:
                                         const QString& labelId);
     /// Forgets what was grouped: a grouping still running for it never lands.
     void reset();
+    /// The threads last asked for are being grouped on the worker: threads()
+    /// still has the ones before.
+    bool isGrouping() const { return m_grouping; }
 
 Q_SIGNALS:
     /// A grouping on the worker ended: threads() has its result.
@@ -55,6 +58,7 @@ private:
     QString m_labelId;
     QList<ThreadSummary> m_threads;
     quint64 m_generation = 0; // of the grouping whose result is wanted
+    bool m_grouping = false;
     // Its own thread, so that grouping can run below the GUI thread without
     // slowing other work of the shared pool.
     QThreadPool m_pool;

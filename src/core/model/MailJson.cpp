@@ -229,6 +229,20 @@ QByteArray encodeCache(const MailStoreState& state)
     for (const QString& label : state.loadedLabels)
         writer.value(label);
     writer.endArray();
+    writer.key("labelPages");
+    writer.beginObject();
+    for (auto it = state.labelPages.cbegin(); it != state.labelPages.cend(); ++it) {
+        writer.key(it.key());
+        writer.beginObject();
+        writer.key("depth");
+        writer.value(qint64(it->depth));
+        writer.key("nextPageToken");
+        writer.value(it->nextPageToken);
+        writer.key("complete");
+        writer.value(it->complete);
+        writer.endObject();
+    }
+    writer.endObject();
     if (state.lastSync) {
         writer.key("lastSync");
         writer.value(secondsSinceReferenceDate(*state.lastSync));

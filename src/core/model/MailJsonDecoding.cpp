@@ -395,6 +395,47 @@ bool decodeLoadedLabels(dom::element value, QSet<QString>& out, Failure& failure
     return ok || failure.within("loadedLabels");
 }
 
+bool decode(dom::element value, LabelPages& out, Failure& failure)
+{
+    RequiredKeys<3> required({"depth", "nextPageToken", "complete"});
+    return forEachMember(value, failure,
+                         [&](std::string_view key, dom::element member) {
+                             if (key == "depth") {
+                                 required.see(0);
+                                 qint64 depth = 0;
+                                 if (!integerMember(member, key, depth, failure))
+                                     return false;
+                                 if (depth < 1 || depth > 1'000'000)
+                                     return failure.fail(key, "expected a page count");
+                                 out.depth = int(depth);
+                                 return true;
+                             }
+                             if (key == "nextPageToken") {
+                                 required.see(1);
+                                 return stringMember(member, key, out.nextPageToken, failure);
+                             }
+                             if (key == "complete") {
+                                 required.see(2);
+                                 return !member.get_bool().get(out.complete) ||
+                                        failure.fail(key, "expected a boolean");
+                             }
+                             return true;
+                         }) &&
+           required.complete(failure);
+}
+
+bool decodeLabelPages(dom::element value, QHash<QString, LabelPages>& out, Failure& failure)
+{
+    const bool ok = forEachMember(value, failure, [&](std::string_view key, dom::element member) {
+        LabelPages pages;
+        if (!decode(member, pages, failure))
+            return failure.within(key);
+        out.insert(toQString(key), pages);
+        return true;
+    });
+    return ok || failure.within("labelPages");
+}
+
 bool decodeLastSync(dom::element value, std::optional<QDateTime>& out, Failure& failure)
 {
     if (value.is_null())
@@ -431,6 +472,9 @@ bool decode(dom::element value, MailStoreState& out, Failure& failure, ParsedPre
                              }
                              if (key == "lastSync")
                                  return decodeLastSync(member, out.lastSync, failure);
+                             // Absent from the caches of older versions.
+                             if (key == "labelPages")
+                                 return decodeLabelPages(member, out.labelPages, failure);
                              return true;
                          }) &&
            required.complete(failure);

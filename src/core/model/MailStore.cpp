@@ -238,6 +238,25 @@ void MailStore::markLabelLoaded(const QString& labelId)
     changedLocked();
 }
 
+LabelPages MailStore::labelPages(const QString& labelId) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (const auto found = m_state.labelPages.constFind(labelId);
+        found != m_state.labelPages.constEnd())
+        return *found;
+    return LabelPages{m_state.loadedLabels.contains(labelId) ? 1 : 0, QString(), false};
+}
+
+void MailStore::setLabelPages(const QString& labelId, const LabelPages& pages)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_wiped)
+        return;
+    m_state.loadedLabels.insert(labelId);
+    m_state.labelPages.insert(labelId, pages);
+    changedLocked();
+}
+
 void MailStore::upsert(const QList<MessageSummary>& summaries)
 {
     QMutexLocker lock(&m_mutex);
@@ -254,16 +273,17 @@ void MailStore::upsert(const QList<MessageSummary>& summaries)
     changedLocked();
 }
 
-QList<MessageSummary> MailStore::threadMessages(const QString& threadId) const
+QList<MessageSummary> MailStore::threadMessages(const QStringList& threadIds) const
 {
     SummaryTable all;
     {
         QMutexLocker lock(&m_mutex);
         all = m_state.summaries;
     }
+    const QSet<QString> wanted(threadIds.cbegin(), threadIds.cend());
     QList<MessageSummary> messages;
     for (const MessageSummary& summary : std::as_const(all)) {
-        if (summary.threadId() == threadId)
+        if (wanted.contains(summary.threadId()))
             messages.append(summary);
     }
     return messages;

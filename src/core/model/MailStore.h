@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LabelInfo.h"
+#include "LabelPages.h"
 #include "MailStoreState.h"
 #include "MessageSummary.h"
 #include "PendingOverlay.h"
@@ -90,13 +91,19 @@ public:
     /// Cached summaries carrying `labelId`, newest first. Messages in the
     /// trash or the spam are only listed there, as Gmail lists them.
     QList<MessageSummary> summaries(const QString& labelId) const;
-    /// The cached messages of one conversation.
-    QList<MessageSummary> threadMessages(const QString& threadId) const;
+    /// The cached messages of these conversations, in one pass over the
+    /// cache however many they are (an action may take hundreds).
+    QList<MessageSummary> threadMessages(const QStringList& threadIds) const;
 
     /// Also stamps lastSync.
     void setHistoryId(const QString& historyId);
     void setLabels(const QList<LabelInfo>& labels);
     void markLabelLoaded(const QString& labelId);
+    /// How far the label's list has been loaded: depth 1 for a label loaded
+    /// without a record of its pages, 0 for one never loaded.
+    LabelPages labelPages(const QString& labelId) const;
+    /// Also marks the label loaded.
+    void setLabelPages(const QString& labelId, const LabelPages& pages);
     /// Replaces summaries with the same id wholesale, with the pending
     /// changes to their threads on top; the later of two equal ids wins.
     /// Also stamps lastSync, even for an empty list.

@@ -89,8 +89,7 @@ QString ThreadSummary::subject() const
 
 bool ThreadSummary::isUnread() const
 {
-    return std::any_of(messages.cbegin(), messages.cend(),
-                       [](const MessageSummary& m) { return m.hasLabel(unreadLabel()); });
+    return anyHasLabel(unreadLabel());
 }
 
 bool ThreadSummary::anyHasLabel(const QString& labelId) const

@@ -227,30 +227,30 @@ QCoro::Task<> AccountSession::ensureLabelLoaded(QString labelId)
     refreshFromStore();
 }
 
-QCoro::Task<QList<ThreadSummary>> AccountSession::search(QString query)
-{
-    QPointer<AccountSession> self(this);
-    setSyncing(true);
-    const auto settle = [self] {
-        if (self) {
-            self->setSyncing(false);
-            self->refreshFromStore();
-        }
-    };
-    QList<MessageSummary> found;
-    try {
-        found = co_await m_engine->search(query, searchSize);
-    } catch (...) {
-        settle();
-        throw;
-    }
-    settle();
-    co_return ThreadSummary::group(found);
-}
-
 void AccountSession::closeThread()
 {
     setOpenThread(std::nullopt, QList<FullMessage>());
+}
+
+QCoro::Task<MessageListPage> AccountSession::searchPage(QString query, QString pageToken,
+                                                        int loaded)
+{
+    QPointer<AccountSession> self(this);
+    setSyncing(true);
+    std::optional<MessageListPage> page;
+    std::exception_ptr failure;
+    try {
+        page = co_await m_engine->searchPage(query, searchSize, pageToken, loaded);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (self) {
+        self->setSyncing(false);
+        self->refreshFromStore();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    co_return std::move(*page);
 }
 
 QCoro::Task<> AccountSession::openThread(QString threadId)
@@ -297,13 +297,12 @@ QCoro::Task<> AccountSession::openThread(QString threadId)
 
 std::optional<PendingChange> AccountSession::recordChange(PendingChange change)
 {
-    QList<MessageSummary> messages;
-    for (const QString& threadId : change.threadIds)
-        messages += m_store->threadMessages(threadId);
+    const QList<MessageSummary> messages = m_store->threadMessages(change.threadIds);
     if (!messages.isEmpty()) {
-        const QList<MessageSummary> first = m_store->threadMessages(change.threadIds.constFirst());
-        if (!first.isEmpty())
-            change.subject = first.constFirst().subject();
+        const QString& first = change.threadIds.constFirst();
+        const auto named = std::find_if(messages.cbegin(), messages.cend(),
+                                        [&first](const auto& m) { return m.threadId() == first; });
+        change.subject = (named != messages.cend() ? *named : messages.constFirst()).subject();
         // Only what it changes, so that taking it back restores what was.
         const auto anyHas = [&messages](const QString& label) {
             return std::any_of(messages.cbegin(), messages.cend(),

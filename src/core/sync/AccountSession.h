@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MessageListPage.h"
 #include "SessionError.h"
 #include "SessionServices.h"
 #include "model/AccountIdentity.h"
@@ -115,9 +116,10 @@ public:
     QCoro::Task<> startSync();
     QCoro::Task<> syncNow();
     QCoro::Task<> ensureLabelLoaded(QString labelId);
-    /// Threads of the server-side search; throws what the search failed
-    /// with, so that a failure is never mistaken for no results.
-    QCoro::Task<QList<ThreadSummary>> search(QString query);
+    /// One page of searchSize hits of the server-side search, from
+    /// `pageToken` (the first page when empty; see SyncEngine::searchPage
+    /// for `loaded`); throws what it failed with.
+    QCoro::Task<MessageListPage> searchPage(QString query, QString pageToken, int loaded);
     /// Shows the kept copy of the thread at once when there is one, then
     /// what Google sends, which is kept in turn; a failed fetch leaves a
     /// kept copy in place and is only an error without one.

@@ -112,10 +112,8 @@ QCoro::Task<> JournalSender::send(PendingChange change)
     // Several conversations relabelled take one call for all their messages.
     if (change.kind == PendingChange::Kind::Labels && change.threadIds.size() > 1) {
         QStringList messageIds;
-        for (const QString& threadId : change.threadIds) {
-            for (const MessageSummary& summary : m_store->threadMessages(threadId))
-                messageIds.append(summary.id());
-        }
+        for (const MessageSummary& summary : m_store->threadMessages(change.threadIds))
+            messageIds.append(summary.id());
         for (qsizetype from = 0; from < messageIds.size(); from += maxBatchSize) {
             const QStringList batch = messageIds.mid(from, maxBatchSize);
             std::function<QCoro::Task<>()> call = [api = m_api, batch, change]() -> QCoro::Task<> {
@@ -194,10 +192,8 @@ QCoro::Task<> JournalSender::refuse(PendingChange change, SessionError reason)
 QCoro::Task<> JournalSender::readThreadsAgain(QStringList threadIds)
 {
     QStringList ids;
-    for (const QString& threadId : threadIds) {
-        for (const MessageSummary& summary : m_store->threadMessages(threadId))
-            ids.append(summary.id());
-    }
+    for (const MessageSummary& summary : m_store->threadMessages(threadIds))
+        ids.append(summary.id());
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, m_store, m_pacer, Priority::Interactive, ids, true);
     // What came is Google's word, with the later changes on top; the undo

@@ -26,12 +26,20 @@ using Priority = QuotaPacer::Priority;
 const QString inboxLabel = SystemLabels::inbox();
 const QString unreadLabel = SystemLabels::unread();
 
-QStringList idsOf(const MessageListDTO& list)
+/// Pages of `pageSize` that `listed` messages take, at least one.
+int pagesFor(qsizetype listed, int pageSize)
 {
+    return std::max(1, int((listed + pageSize - 1) / pageSize));
+}
+
+/// The listed messages the cache does not hold yet.
+QStringList uncached(const QStringList& listed, const MailStore& store)
+{
+    const MailStore::State state = store.snapshot();
     QStringList ids;
-    if (list.messages) {
-        for (const MessageListDTO::Ref& ref : *list.messages)
-            ids.append(ref.id);
+    for (const QString& id : listed) {
+        if (!state.summaries.contains(id))
+            ids.append(id);
     }
     return ids;
 }
@@ -187,16 +195,12 @@ QCoro::Task<QList<LabelInfo>> SyncEngine::fetchLabels()
                                                    Priority::Background, std::move(call));
 }
 
-QCoro::Task<MessageListDTO> SyncEngine::listLabel(QString labelId, int maxResults,
-                                                  Priority priority)
+QCoro::Task<MessageListing> SyncEngine::listLabel(QString labelId, int count, Priority priority,
+                                                  std::optional<QString> pageToken)
 {
-    const std::shared_ptr<GmailAPIClient> api = m_api;
-    std::function<QCoro::Task<MessageListDTO>()> call = [api, labelId, maxResults] {
-        const QStringList labels{labelId};
-        return api->listMessages(std::nullopt, labels, maxResults, std::nullopt);
-    };
-    co_return co_await pacedCall<MessageListDTO>(m_pacer, GmailQuota::messagesList, priority,
-                                                 std::move(call));
+    const QString noQuery;
+    co_return co_await MessageListing::list(m_api, m_pacer, priority, labelId, noQuery, count,
+                                            pageToken);
 }
 
 QCoro::Task<> SyncEngine::runInitialSync()
@@ -238,40 +242,50 @@ QCoro::Task<> SyncEngine::runInitialSync()
         self->m_fullSync = FullSyncProgress{profile->historyId, {}};
     store->setLabels(labels);
 
-    QList<ReconcilePlan::Page> pages;
+    QList<ListedLabel> listed;
     for (const ReconcilePlan::Target& target :
          ReconcilePlan::targets(store->snapshot().loadedLabels, labels)) {
-        pages.append(co_await self->fetchFullSyncPage(target));
+        listed.append(co_await self->fetchFullSyncPage(target));
         if (!self)
             co_return;
     }
+    QList<ReconcilePlan::Page> pages;
+    for (const ListedLabel& label : std::as_const(listed))
+        pages.append(label.page);
     self->reconcile(pages);
-    for (const ReconcilePlan::Page& page : pages)
-        store->markLabelLoaded(page.labelId);
+    // The tokens of this listing replace the older ones, which name places
+    // in a list that may have moved since.
+    for (const ListedLabel& label : std::as_const(listed))
+        store->setLabelPages(label.page.labelId, label.pages);
     // Only now: a failure before this point leaves the next attempt a full
     // synchronisation again, which picks up where this one stopped.
     store->setHistoryId(self->m_fullSync->historyId);
     self->m_fullSync.reset();
 }
 
-QCoro::Task<ReconcilePlan::Page> SyncEngine::fetchFullSyncPage(ReconcilePlan::Target target)
+QCoro::Task<SyncEngine::ListedLabel> SyncEngine::fetchFullSyncPage(ReconcilePlan::Target target)
 {
     if (!target.listed)
-        co_return ReconcilePlan::Page{target.labelId, {}, true};
+        co_return ListedLabel{ReconcilePlan::Page{target.labelId, {}, true},
+                              LabelPages{1, {}, true}};
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const MessageListDTO list =
-        co_await listLabel(target.labelId, firstPageSize, Priority::Background);
+    // Every page the person has scrolled to is brought back, not only the
+    // first: otherwise mail deleted or moved at Gmail further down would
+    // stay in the list for good.
+    const int depth = std::max(1, store->labelPages(target.labelId).depth);
+    const MessageListing listing =
+        co_await listLabel(target.labelId, depth * firstPageSize, Priority::Background);
     if (!self)
-        co_return ReconcilePlan::Page{};
-    QStringList ids = idsOf(list);
+        co_return ListedLabel{};
+    QStringList ids = listing.ids;
     const QStringList toFetch = ReconcilePlan::toFetch(ids, self->m_fullSync->fetched);
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, store, m_pacer, Priority::Background, toFetch, true);
     // What arrived stays, even when the rest failed.
     store->upsert(fetched.summaries);
     if (!self)
-        co_return ReconcilePlan::Page{};
+        co_return ListedLabel{};
     for (const MessageSummary& summary : fetched.summaries)
         self->m_fullSync->fetched.insert(summary.id());
     for (const QString& id : fetched.missing) {
@@ -280,8 +294,11 @@ QCoro::Task<ReconcilePlan::Page> SyncEngine::fetchFullSyncPage(ReconcilePlan::Ta
     }
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
-    co_return ReconcilePlan::Page{target.labelId, ids,
-                                  !list.nextPageToken || list.nextPageToken->isEmpty()};
+    const bool whole = listing.isComplete();
+    // A label that shrank below the depth reached ends sooner now.
+    const int reached = whole ? pagesFor(listing.ids.size(), firstPageSize) : depth;
+    co_return ListedLabel{ReconcilePlan::Page{target.labelId, ids, whole},
+                          LabelPages{reached, listing.nextPageToken, whole}};
 }
 
 void SyncEngine::reconcile(const QList<ReconcilePlan::Page>& pages)
@@ -386,35 +403,93 @@ QCoro::Task<> SyncEngine::loadLabelMessages(QString labelId, int maxResults)
 {
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const MessageListDTO list = co_await listLabel(labelId, maxResults, Priority::Interactive);
+    const MessageListing listing = co_await listLabel(labelId, maxResults, Priority::Interactive);
     if (!self)
         co_return;
     const SummaryFetch fetched =
-        co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, idsOf(list), false);
+        co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, listing.ids, false);
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
     store->upsert(fetched.summaries);
-    store->markLabelLoaded(labelId);
+    store->setLabelPages(labelId, LabelPages{1, listing.nextPageToken, listing.isComplete()});
     if (self)
         Q_EMIT self->changed();
 }
 
-QCoro::Task<QList<MessageSummary>> SyncEngine::search(QString query, int maxResults)
+QCoro::Task<> SyncEngine::loadNextPage(QString labelId)
+{
+    const std::shared_ptr<MailStore> store = m_store;
+    QPointer<SyncEngine> self(this);
+    const LabelPages before = store->labelPages(labelId);
+    if (before.complete)
+        co_return;
+    std::optional<MessageListing> listing;
+    if (!before.nextPageToken.isEmpty()) {
+        const std::optional<QString> token = before.nextPageToken;
+        try {
+            listing = co_await listLabel(labelId, firstPageSize, Priority::Interactive, token);
+        } catch (const GmailError& e) {
+            // It names a message that has left the label since: the pages
+            // reached are listed again below, at one call per 500.
+            if (!MessageListing::isRefusedToken(e))
+                throw;
+        }
+    }
+    const bool relisted = !listing;
+    if (relisted) {
+        const int count = (before.depth + 1) * firstPageSize;
+        listing = co_await listLabel(labelId, count, Priority::Interactive);
+    }
+    if (!self)
+        co_return;
+    // Cached messages are kept current by the history: only the new ones
+    // cost a request.
+    const QStringList toFetch = uncached(listing->ids, *store);
+    const SummaryFetch fetched =
+        co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, toFetch, true);
+    // What arrived stays, even when the rest failed; the depth only moves
+    // once the whole page is in.
+    store->upsert(fetched.summaries);
+    if (fetched.failure)
+        std::rethrow_exception(fetched.failure);
+    const bool whole = listing->isComplete();
+    const int depth = relisted && whole
+                          ? std::min(before.depth + 1, pagesFor(listing->ids.size(), firstPageSize))
+                          : before.depth + 1;
+    store->setLabelPages(labelId, LabelPages{depth, listing->nextPageToken, whole});
+    if (self)
+        Q_EMIT self->changed();
+}
+
+QCoro::Task<MessageListPage> SyncEngine::searchPage(QString query, int pageSize, QString pageToken,
+                                                    int loaded)
 {
     const std::shared_ptr<GmailAPIClient> api = m_api;
     const std::shared_ptr<MailStore> store = m_store;
     const std::shared_ptr<QuotaPacer> pacer = m_pacer;
-    std::function<QCoro::Task<MessageListDTO>()> call = [api, query, maxResults] {
-        return api->listMessages(query, QStringList(), maxResults, std::nullopt);
-    };
-    const MessageListDTO list = co_await pacedCall<MessageListDTO>(
-        pacer, GmailQuota::messagesList, Priority::Interactive, std::move(call));
+    const QString anyLabel;
+    std::optional<MessageListing> listing;
+    if (!pageToken.isEmpty()) {
+        const std::optional<QString> token = pageToken;
+        try {
+            listing = co_await MessageListing::list(api, pacer, Priority::Interactive, anyLabel,
+                                                    query, pageSize, token);
+        } catch (const GmailError& e) {
+            if (!MessageListing::isRefusedToken(e))
+                throw;
+        }
+    }
+    if (!listing) {
+        const int count = pageToken.isEmpty() ? pageSize : loaded + pageSize;
+        listing = co_await MessageListing::list(api, pacer, Priority::Interactive, anyLabel, query,
+                                                count);
+    }
     const SummaryFetch fetched =
-        co_await fetchSummaries(api, store, pacer, Priority::Interactive, idsOf(list), false);
+        co_await fetchSummaries(api, store, pacer, Priority::Interactive, listing->ids, false);
     if (fetched.failure)
         std::rethrow_exception(fetched.failure);
     store->upsert(fetched.summaries);
-    co_return fetched.summaries;
+    co_return MessageListPage{fetched.summaries, listing->nextPageToken};
 }
 
 void SyncEngine::start(std::chrono::milliseconds interval)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "MessageListPage.h"
+#include "MessageListing.h"
 #include "QuotaPacer.h"
 #include "ReconcilePlan.h"
 #include "SessionError.h"
 #include "model/AccountIdentity.h"
 #include "model/LabelInfo.h"
+#include "model/LabelPages.h"
 #include "model/MessageSummary.h"
 
 #include <QCoroTask>
@@ -25,15 +28,16 @@ class MailStore;
 class NotificationPosting;
 class SyncClock;
 struct HistoryListDTO;
-struct MessageListDTO;
 
 /// Keeps one account's mail store in step with its Gmail mailbox: the first
 /// full synchronisation, incremental synchronisation through the history feed
-/// on a timer, a label's first page on demand, server-side search, and the
-/// announcement of new unread inbox mail once armed.
+/// on a timer, a label's first and further pages on demand, server-side
+/// search page by page, and the announcement of new unread inbox mail once
+/// armed.
 ///
 /// It converges whatever happens in between: a full synchronisation
-/// reconciles every loaded label with Google's newest page of it, the history
+/// reconciles every loaded label with as many of Google's newest pages of it
+/// as the cache holds, the history
 /// id only moves once everything up to it is in the store, work done before a
 /// failure is kept and not repeated, and every request is paced by the
 /// account's quota so that a large change completes instead of exhausting it.
@@ -89,8 +93,19 @@ public:
 
     /// Fetches a label's first page into the store; fails with the client's error.
     QCoro::Task<> loadLabelMessages(QString labelId, int maxResults);
-    /// Server-side search; the hits are also stored. Newest first.
-    QCoro::Task<QList<MessageSummary>> search(QString query, int maxResults);
+
+    /// Fetches the label's next page of older messages into the store (its
+    /// first for a label never loaded) and records how deep it now goes.
+    /// The next page is asked for with the token kept from the page before;
+    /// without one, or when Google refuses it, the label is listed again
+    /// from the start. Fails with the client's error, keeping what arrived;
+    /// nothing for a label whose end is known.
+    QCoro::Task<> loadNextPage(QString labelId);
+    /// One page of a server-side search from `pageToken`, the first when it
+    /// is empty; the hits are also stored. When Google refuses the token,
+    /// the first `loaded` + `pageSize` hits from the start.
+    QCoro::Task<MessageListPage> searchPage(QString query, int pageSize, QString pageToken,
+                                            int loaded);
 
 Q_SIGNALS:
     void changed();
@@ -117,14 +132,22 @@ private:
     QCoro::Task<> fullSyncReporting();
     QCoro::Task<> incrementalSyncReporting();
     QCoro::Task<> runInitialSync();
-    QCoro::Task<ReconcilePlan::Page> fetchFullSyncPage(ReconcilePlan::Target target);
+    /// A label's pages as a full synchronisation listed them, and how deep
+    /// the label goes after it.
+    struct ListedLabel
+    {
+        ReconcilePlan::Page page;
+        LabelPages pages;
+    };
+
+    QCoro::Task<ListedLabel> fetchFullSyncPage(ReconcilePlan::Target target);
     void reconcile(const QList<ReconcilePlan::Page>& pages);
     QCoro::Task<QList<LabelInfo>> fetchLabels();
     QCoro::Task<> runIncrementalSync();
     QCoro::Task<QList<HistoryListDTO>> allHistorySince(QString historyId);
     QCoro::Task<> applyHistory(QList<HistoryListDTO> pages, QString startHistoryId);
-    QCoro::Task<MessageListDTO> listLabel(QString labelId, int maxResults,
-                                          QuotaPacer::Priority priority);
+    QCoro::Task<MessageListing> listLabel(QString labelId, int count, QuotaPacer::Priority priority,
+                                          std::optional<QString> pageToken = std::nullopt);
     QCoro::Task<> tick(quint64 generation);
     void scheduleTick(quint64 generation);
     void announce(const QList<MessageSummary>& fetched);

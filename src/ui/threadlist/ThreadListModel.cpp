@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "model/SnippetText.h"
+#include "ui/widgets/FireAndForget.h"
 
 #include <QDateTime>
 
@@ -103,6 +104,19 @@ QHash<int, QByteArray> ThreadListModel::roleNames() const
     names.insert(MessageCountRole, "messageCount");
     names.insert(IsStarredRole, "isStarred");
     return names;
+}
+
+bool ThreadListModel::canFetchMore(const QModelIndex& parent) const
+{
+    // Rows still being brought in line may move the end the view sees.
+    return !parent.isValid() && !m_pending && m_state.canLoadMore();
+}
+
+void ThreadListModel::fetchMore(const QModelIndex& parent)
+{
+    // The rows follow once the page is in the cache, by the usual difference.
+    if (canFetchMore(parent))
+        fireAndForget(m_state.loadMore());
 }
 
 int ThreadListModel::rowOf(const QString& threadId) const

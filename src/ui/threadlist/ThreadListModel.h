@@ -52,6 +52,10 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
+    /// Older conversations: a view that reaches the last row asks the state
+    /// for the list's next page (see AppState::canLoadMore).
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
     /// The conversation of `row`; only valid for 0 <= row < rowCount().
     const ThreadSummary& thread(int row) const { return m_threads.at(row); }

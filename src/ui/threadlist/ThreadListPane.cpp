@@ -6,6 +6,7 @@
 #include "ui/style/Icons.h"
 #include "ui/threadlist/ThreadActionsMenu.h"
 #include "ui/threadlist/ThreadListModel.h"
+#include "ui/threadlist/ThreadListView.h"
 #include "ui/threadlist/ThreadRowDelegate.h"
 #include "ui/widgets/ErrorText.h"
 #include "ui/widgets/FireAndForget.h"
@@ -53,10 +54,13 @@ ThreadListPane::ThreadListPane(AppState& state, QWidget* parent)
     // Rows that come back (a sync, leaving a search) take the selection again.
     connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::showSelectionOfState);
     connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::updateEmptyText);
+    connect(m_model, &ThreadListModel::refreshed, this, &ThreadListPane::updateFooter);
+    connect(&m_state, &AppState::pagingChanged, this, &ThreadListPane::updateFooter);
 
     m_search->setText(m_state.searchText());
     onSearchChanged();
     onSessionsOrSelectionChanged();
+    updateFooter();
 }
 
 QWidget* ThreadListPane::buildSearchBar()
@@ -97,7 +101,8 @@ QWidget* ThreadListPane::buildSearchBar()
 
 void ThreadListPane::buildList()
 {
-    m_list = new QListView(this);
+    auto* view = new ThreadListView(this);
+    m_list = view;
     m_list->setModel(m_model);
     m_list->setItemDelegate(new ThreadRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
@@ -116,6 +121,12 @@ void ThreadListPane::buildList()
             [this] { fireAndForget(m_state.runSearch()); });
     auto* centre = new QVBoxLayout(m_list->viewport());
     centre->addWidget(m_empty, 0, Qt::AlignCenter);
+
+    m_footer = new StatusNotice;
+    m_footer->hide();
+    view->setFooter(m_footer);
+    connect(m_footer, &StatusNotice::retryClicked, this,
+            [this] { fireAndForget(m_state.loadMore()); });
 }
 
 void ThreadListPane::focusSearch()
@@ -278,6 +289,20 @@ void ThreadListPane::updateEmptyText()
     else
         m_empty->showText(tr("Sem resultados."));
     m_empty->setVisible(m_model->rowCount() == 0);
+}
+
+void ThreadListPane::updateFooter()
+{
+    const std::optional<SessionError> error = m_state.loadMoreError();
+    if (m_state.isLoadingMore())
+        m_footer->showBusy(tr("A carregar mais conversas…"));
+    else if (error)
+        m_footer->showError(ErrorText::forRequest(*error), ErrorText::tooltip(error->details));
+    else if (m_state.isListComplete())
+        m_footer->showText(tr("Não há mais conversas."));
+    // Under an empty list the notice in its middle says it all.
+    const bool says = m_state.isLoadingMore() || error || m_state.isListComplete();
+    m_footer->setVisible(says && m_model->rowCount() > 0);
 }
 
 void ThreadListPane::updateTitle()

@@ -41,6 +41,9 @@ public:
     QString title() const { return m_title; }
     /// What the list says while it has no rows: empty, searching, failed.
     StatusNotice* emptyNotice() const { return m_empty; }
+    /// The row under the last conversation: older ones loading, their
+    /// failure with "Tentar de novo", or the end of the list.
+    StatusNotice* footer() const { return m_footer; }
 
     QListView* listView() const { return m_list; }
     ThreadListModel* model() const { return m_model; }
@@ -77,6 +80,7 @@ private:
     void onSearchChanged();
     void onSessionsOrSelectionChanged();
     void updateEmptyText();
+    void updateFooter();
     void updateTitle();
     /// The thread of the current row, if any.
     const ThreadSummary* currentThread() const;
@@ -87,6 +91,7 @@ private:
     TextButton* m_clear = nullptr;
     QListView* m_list = nullptr;
     StatusNotice* m_empty = nullptr;
+    StatusNotice* m_footer = nullptr;
     QString m_title;
     QMetaObject::Connection m_labelsConnection;
     bool m_showingState = false;

@@ -87,7 +87,9 @@ class TestTransfersPanel : public QObject
         QAbstractItemModelTester tester{manager.items(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest};
     };
-    std::optional<Fixture> m;
+    // Not an optional: clang cannot emplace a nested struct with member
+    // initialisers inside the class that declares it.
+    std::unique_ptr<Fixture> m;
 
     AttachmentInfo deliver(const QString& name, int size)
     {
@@ -104,7 +106,11 @@ class TestTransfersPanel : public QObject
 
 private slots:
     void initTestCase() { Brand::apply(*qApp); }
-    void init() { m.emplace().panel.show(); }
+    void init()
+    {
+        m = std::make_unique<Fixture>();
+        m->panel.show();
+    }
     void cleanup() { m.reset(); }
 
     void manyCardsScrollInsteadOfGrowingOffTheScreen()

@@ -1,0 +1,126 @@
+// Older conversations through the application state alone: the list shown
+// grows page by page, says when a page is on its way, when it failed (keeping
+// what was shown) and when the end is reached, for a label and a search.
+
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/AppState.h"
+#include "sync/SyncEngine.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vesk;
+using namespace Qt::StringLiterals;
+using vesk::test::AppRig;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+constexpr int pageSize = SyncEngine::firstPageSize;
+
+#define QTRY_COMPARE_LONG(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 20000)
+
+/// `count` one-message conversations with this subject word in the inbox,
+/// a minute apart.
+void seed(AppRig& rig, int count, const QString& word)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < count; ++i)
+        rig.google().addMessage(ana, TestRig::mail(ana, u"%1 %2"_s.arg(word).arg(i)), {u"INBOX"_s},
+                                now.addSecs(-60 * (i + 1)));
+}
+
+} // namespace
+
+class TestListPaging : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aLabelGrowsToItsEnd()
+    {
+        AppRig rig;
+        rig.linkDirectly(ana, u"Ana"_s);
+        seed(rig, 2 * pageSize + 50, u"Conversa"_s);
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+        QTRY_COMPARE_LONG(app.visibleThreads().size(), pageSize);
+        QVERIFY(app.canLoadMore());
+        QVERIFY(!app.isListComplete());
+
+        QSignalSpy paging(&app, &AppState::pagingChanged);
+        QCoro::Task<> loading = app.loadMore();
+        QVERIFY(app.isLoadingMore());
+        QVERIFY(!app.canLoadMore()); // one page at a time
+        awaitTask(std::move(loading));
+        // Loading until the session has taken the page in.
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(paging.size(), 2);
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
+
+        // A failed page says why and keeps what is shown; it is tried again
+        // only when asked.
+        rig.google().failNext(u".*/messages"_s, 500, 10);
+        awaitTask(app.loadMore());
+        QVERIFY(app.loadMoreError());
+        QVERIFY(!app.loadMoreError()->text.isEmpty());
+        QVERIFY(!app.canLoadMore());
+        QVERIFY(!app.isListComplete());
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
+
+        rig.google().clearFaults();
+        awaitTask(app.loadMore());
+        QVERIFY(!app.loadMoreError());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize + 50);
+        QVERIFY(app.isListComplete());
+        QVERIFY(!app.canLoadMore());
+
+        // Each label has its own end; the outbox has none.
+        app.selectLabel(u"SENT"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(app.isListComplete(), 20000); // empty, loaded
+        app.selectLabel(AppState::outboxId());
+        QVERIFY(!app.isListComplete() && !app.canLoadMore());
+        app.selectLabel(u"INBOX"_s);
+        QVERIFY(app.isListComplete());
+    }
+
+    void aSearchGrowsPageByPage()
+    {
+        AppRig rig;
+        rig.linkDirectly(ana, u"Ana"_s);
+        seed(rig, 110, u"Relatório"_s);
+        seed(rig, 10, u"Outra"_s);
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+
+        app.setSearchText(u"relatório"_s);
+        awaitTask(app.runSearch());
+        QCOMPARE(app.visibleThreads().size(), 50);
+        QVERIFY(app.canLoadMore());
+        QSignalSpy results(&app, &AppState::searchChanged);
+        awaitTask(app.loadMore());
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(app.visibleThreads().size(), 100);
+        awaitTask(app.loadMore());
+        QCOMPARE(app.visibleThreads().size(), 110);
+        QVERIFY(app.isListComplete());
+        for (const ThreadSummary& thread : app.visibleThreads())
+            QVERIFY(thread.subject().startsWith(u"Relatório"_s));
+
+        // A page of a search left meanwhile does not land in the next list.
+        awaitTask(app.runSearch());
+        QCoro::Task<> stale = app.loadMore();
+        app.clearSearch();
+        awaitTask(std::move(stale));
+        QVERIFY(!app.isSearching());
+        QVERIFY(!app.isListComplete());
+        QVERIFY(app.canLoadMore()); // the inbox, 120 long, again
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListPaging)
+#include "tst_listpaging.moc"
