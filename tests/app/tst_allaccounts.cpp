@@ -8,6 +8,7 @@
 #include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
 #include "sync/AccountSession.h"
+#include "sync/SyncEngine.h"
 
 #include <QTest>
 
@@ -114,6 +115,39 @@ private Q_SLOTS:
         QVERIFY(!app.isAllAccounts());
         QTRY_COMPARE(app.visibleThreads().size(), 2);
         QVERIFY(app.visibleThreads().constFirst().accountId.isEmpty());
+    }
+
+    /// The list of every account reaches its end through each account's
+    /// pages: one account ending early leaves the list going.
+    void everyInboxPagesToItsEnd()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s}});
+        rig.configureClient();
+        rig.linkDirectly(ana);
+        rig.linkDirectly(bruno);
+        const int page = SyncEngine::firstPageSize;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (int i = 0; i < page + 10; ++i)
+            rig.google().addMessage(ana, TestRig::mail(ana, u"Ana %1"_s.arg(i)), {u"INBOX"_s},
+                                    now.addSecs(-60 * (i + 1)));
+        for (int i = 0; i < 2 * page + 5; ++i)
+            rig.google().addMessage(bruno, TestRig::mail(bruno, u"Bruno %1"_s.arg(i)),
+                                    {u"INBOX"_s}, now.addSecs(-61 * (i + 1)));
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+        app.selectAccount(AppState::allAccountsId());
+        QTRY_COMPARE(app.visibleThreads().size(), 2 * page);
+        QVERIFY(app.canLoadMore());
+
+        awaitTask(app.loadMore());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 3 * page + 10);
+        QVERIFY(!app.isListComplete()); // Bruno has more
+        QVERIFY(app.canLoadMore());
+        awaitTask(app.loadMore());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 3 * page + 15);
+        QVERIFY(app.isListComplete());
     }
 };
 
