@@ -34,6 +34,7 @@
 #include <QSplitter>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vesk {
@@ -490,9 +491,36 @@ void MailScenes::loadOlderReceipts()
                       m_shoot(u"loading-more"_s);
                       waitUntil([this] { return !m_state.isLoadingMore(); },
                                 "the older conversations did not arrive", s_longAttempts,
-                                [this] { end(); });
+                                [this] { showEveryAccount(); });
                   });
               });
+}
+
+void MailScenes::showEveryAccount()
+{
+    m_state.selectThread(std::nullopt);
+    m_state.selectAccount(AppState::allAccountsId());
+    m_state.selectLabel(SystemLabels::inbox());
+    waitUntil(
+        [this] {
+            const QList<ThreadSummary>& threads = m_state.visibleThreads();
+            return m_state.isAllAccounts() && !threads.isEmpty() &&
+                   !threads.constFirst().accountId.isEmpty();
+        },
+        "every account's inbox did not show as one list", s_attempts,
+        [this] {
+            // One of another account's conversations, opened, shows the
+            // marks against the reader.
+            const QList<ThreadSummary>& threads = m_state.visibleThreads();
+            const auto other = std::find_if(threads.cbegin(), threads.cend(), [&](const auto& t) {
+                return t.accountId != threads.constFirst().accountId;
+            });
+            m_state.selectThread(other == threads.cend() ? threads.constFirst() : *other);
+            after(s_settle * 3, [this] {
+                m_shoot(u"all-accounts"_s);
+                end();
+            });
+        });
 }
 
 void MailScenes::end()

@@ -72,6 +72,7 @@ private:
     void archiveSelected();
     void openReceipts();
     void loadOlderReceipts();
+    void showEveryAccount();
     /// Starts saving the reader's attachment called `filename`, answering
     /// the save dialog with a file in the scratch folder; `next` follows
     /// once the dialog is answered.

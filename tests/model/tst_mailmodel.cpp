@@ -202,7 +202,8 @@ private slots:
             u"t"_s,
             {summary(u"1"_s, u"t"_s, 1, ana, u"a@x.pt"_s),
              summary(u"2"_s, u"t"_s, 2, {}, u"b@x.pt"_s, u"Assunto tardio"_s, {u"UNREAD"_s}),
-             summary(u"3"_s, u"t"_s, 3, ana, u"c@x.pt"_s)}};
+             summary(u"3"_s, u"t"_s, 3, ana, u"c@x.pt"_s)},
+            {}};
         QCOMPARE(thread.participants(), u"Ana, b@x.pt"_s);
         QVERIFY(thread.isUnread());
         // The oldest message decides the subject, even when a later one has one.

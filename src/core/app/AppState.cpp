@@ -168,11 +168,34 @@ AccountSession* AppState::selectedSession() const
 {
     if (m_sessions.isEmpty())
         return nullptr;
+    const QString& wanted = isAllAccounts() ? m_threadAccountId : m_selectedAccountId;
     for (AccountSession* session : m_sessions) {
-        if (session->id() == m_selectedAccountId)
+        if (session->id() == wanted)
             return session;
     }
     return m_sessions.first();
+}
+
+bool AppState::isAllAccounts() const
+{
+    return m_selectedAccountId == allAccountsId() && m_sessions.size() > 1;
+}
+
+qint64 AppState::unreadInAllInboxes() const
+{
+    qint64 unread = 0;
+    for (const AccountSession* session : m_sessions)
+        unread += session->inboxUnread();
+    return unread;
+}
+
+QString AppState::listTitle() const
+{
+    if (!isAllAccounts())
+        return labelTitle(m_selectedLabelId);
+    if (m_selectedLabelId == inbox)
+        return tr("Todas as contas");
+    return tr("%1 — Todas as contas").arg(labelTitle(m_selectedLabelId));
 }
 
 void AppState::setSelectedAccount(const QString& email)
@@ -204,8 +227,14 @@ void AppState::loadSelectedLabel()
 {
     // The session skips a label already loaded, and keeps one that failed
     // unloaded for the next selection to try again.
-    if (AccountSession* session = selectedSession(); session && m_selectedLabelId != outboxId())
+    if (m_selectedLabelId == outboxId())
+        return;
+    if (isAllAccounts()) {
+        for (AccountSession* session : std::as_const(m_sessions))
+            session->ensureLabelLoaded(m_selectedLabelId);
+    } else if (AccountSession* session = selectedSession()) {
         session->ensureLabelLoaded(m_selectedLabelId);
+    }
 }
 
 QString AppState::labelTitle(const QString& labelId) const
@@ -241,8 +270,16 @@ QString AppState::labelTitleIn(const AccountSession* session, const QString& lab
 
 QCoro::Task<> AppState::refresh()
 {
-    if (AccountSession* session = selectedSession())
-        co_await session->syncNow();
+    if (!isAllAccounts()) {
+        if (AccountSession* session = selectedSession())
+            co_await session->syncNow();
+        co_return;
+    }
+    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    for (const QPointer<AccountSession>& session : sessions) {
+        if (session)
+            co_await session->syncNow();
+    }
 }
 
 void AppState::setSearchText(const QString& text)
@@ -276,8 +313,12 @@ void AppState::followShownList()
     // A search hands its pages over itself once its first page is in.
     if (m_isSearching)
         return;
-    AccountSession* session = m_selectedLabelId == outboxId() ? nullptr : selectedSession();
-    m_paging->showLabel(session, m_selectedLabelId);
+    if (m_selectedLabelId == outboxId())
+        m_paging->showNothing();
+    else if (isAllAccounts())
+        m_paging->showLabel(m_sessions, m_selectedLabelId);
+    else
+        m_paging->showLabel(selectedSession(), m_selectedLabelId);
 }
 
 bool AppState::isLoadingMore() const
@@ -330,7 +371,11 @@ const QList<ThreadSummary>& AppState::visibleThreads() const
         m_outboxThreads = ThreadSummary::group(messages);
         return m_outboxThreads;
     }
-    return m_grouping->threads(selectedSession(), m_selectedLabelId);
+    if (isAllAccounts()) {
+        const QList<const AccountSession*> all(m_sessions.cbegin(), m_sessions.cend());
+        return m_grouping->threads(all, m_selectedLabelId);
+    }
+    return m_grouping->threads({selectedSession()}, m_selectedLabelId);
 }
 
 Outbox* AppState::outboxOf(const AccountSession* session)
@@ -452,41 +497,46 @@ QCoro::Task<> AppState::forward()
 
 QCoro::Task<> AppState::archive(QStringList threadIds)
 {
-    // (Changes are built outside the co_await expressions: braced lists and
-    // temporaries there trip GCC 12.)
-    PendingChange archived = PendingChange::labels(std::move(threadIds), {}, QStringList(inbox));
-    co_await change(std::move(archived));
+    ChangeMaker make = [](const AccountSession&, QStringList ids) {
+        return PendingChange::labels(std::move(ids), {}, QStringList(inbox));
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::trash(QStringList threadIds)
 {
-    PendingChange trashed = PendingChange::trash(std::move(threadIds));
-    co_await change(std::move(trashed));
+    ChangeMaker make = [](const AccountSession&, QStringList ids) {
+        return PendingChange::trash(std::move(ids));
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::moveToInbox(QStringList threadIds)
 {
-    // The trash has a call of its own to leave it; the spam is a label.
-    const AccountSession* session = selectedSession();
-    const QList<MessageSummary> messages =
-        session ? session->store()->threadMessages(threadIds) : QList<MessageSummary>();
-    const bool trashed = std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
-        return m.hasLabel(SystemLabels::trash());
-    });
-    PendingChange back = trashed ? PendingChange::untrash(std::move(threadIds))
-                                 : PendingChange::labels(std::move(threadIds), QStringList(inbox),
-                                                         QStringList(SystemLabels::spam()));
-    if (trashed)
-        back.remove.append(SystemLabels::spam());
-    co_await change(std::move(back));
+    ChangeMaker make = [](const AccountSession& session, QStringList ids) {
+        // The trash has a call of its own to leave it; the spam is a label.
+        const QList<MessageSummary> messages = session.store()->threadMessages(ids);
+        const bool trashed = std::any_of(messages.cbegin(), messages.cend(), [](const auto& m) {
+            return m.hasLabel(SystemLabels::trash());
+        });
+        const QStringList spam(SystemLabels::spam());
+        if (!trashed)
+            return PendingChange::labels(std::move(ids), QStringList(inbox), spam);
+        PendingChange back = PendingChange::untrash(std::move(ids));
+        back.remove += spam;
+        return back;
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setRead(QStringList threadIds, bool read)
 {
-    const QStringList unread(SystemLabels::unread());
-    PendingChange changed = read ? PendingChange::labels(std::move(threadIds), {}, unread)
-                                 : PendingChange::labels(std::move(threadIds), unread, {});
-    co_await change(std::move(changed));
+    ChangeMaker make = [read](const AccountSession&, QStringList ids) {
+        const QStringList unread(SystemLabels::unread());
+        return read ? PendingChange::labels(std::move(ids), {}, unread)
+                    : PendingChange::labels(std::move(ids), unread, {});
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
@@ -496,47 +546,107 @@ QCoro::Task<> AppState::setStarred(QStringList threadIds, bool starred)
 
 QCoro::Task<> AppState::setSpam(QStringList threadIds, bool spam)
 {
-    const QStringList spamLabel(SystemLabels::spam());
-    const QStringList inboxLabel(inbox);
-    PendingChange changed =
-        spam ? PendingChange::labels(std::move(threadIds), spamLabel, inboxLabel)
-             : PendingChange::labels(std::move(threadIds), inboxLabel, spamLabel);
-    co_await change(std::move(changed));
+    ChangeMaker make = [spam](const AccountSession&, QStringList ids) {
+        const QStringList spamLabel(SystemLabels::spam());
+        const QStringList inboxLabel(inbox);
+        return spam ? PendingChange::labels(std::move(ids), spamLabel, inboxLabel)
+                    : PendingChange::labels(std::move(ids), inboxLabel, spamLabel);
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
 QCoro::Task<> AppState::setLabel(QStringList threadIds, QString labelId, bool applied)
 {
-    const QStringList label(labelId);
-    PendingChange changed = applied ? PendingChange::labels(std::move(threadIds), label, {})
-                                    : PendingChange::labels(std::move(threadIds), {}, label);
-    co_await change(std::move(changed));
+    ChangeMaker make = [labelId, applied](const AccountSession&, QStringList ids) {
+        const QStringList label(labelId);
+        return applied ? PendingChange::labels(std::move(ids), label, {})
+                       : PendingChange::labels(std::move(ids), {}, label);
+    };
+    co_await change(std::move(threadIds), std::move(make));
 }
 
-QCoro::Task<> AppState::change(PendingChange change)
+QCoro::Task<>
+AppState::change(QStringList threadIds,
+                 std::function<PendingChange(const AccountSession&, QStringList)> make)
 {
-    AccountSession* session = selectedSession();
-    change.threadIds.removeAll(QString());
-    if (!session || change.threadIds.isEmpty())
+    threadIds.removeAll(QString());
+    QList<UndoOffer::Offered> made;
+    QList<QPointer<AccountSession>> touched;
+    QString sentence;
+    // Named, not a temporary of the loop: GCC 12 mishandles those in coroutines.
+    const QList<std::pair<AccountSession*, QStringList>> groups = byAccount(threadIds);
+    for (const auto& [session, ids] : groups) {
+        const std::optional<PendingChange> recorded = session->recordChange(make(*session, ids));
+        if (!recorded)
+            continue;
+        if (made.isEmpty()) {
+            sentence = UndoOffer::sentenceFor(*recorded, int(threadIds.size()),
+                                              labelTitleIn(session, recorded->namedLabel()));
+        }
+        made.append({session->id(), *recorded});
+        touched.append(session);
+    }
+    if (made.isEmpty())
         co_return;
-    const int count = int(change.threadIds.size());
-    const std::optional<PendingChange> made = session->recordChange(std::move(change));
-    if (!made)
-        co_return;
-    m_undo->offer(session->id(), *made,
-                  UndoOffer::sentenceFor(*made, count, labelTitleIn(session, made->namedLabel())));
-    co_await session->sendWaitingChanges();
+    m_undo->offer(std::move(made), std::move(sentence));
+    for (const QPointer<AccountSession>& session : std::as_const(touched)) {
+        if (session)
+            co_await session->sendWaitingChanges();
+    }
+}
+
+QList<std::pair<AccountSession*, QStringList>>
+AppState::byAccount(const QStringList& threadIds) const
+{
+    QList<std::pair<AccountSession*, QStringList>> groups;
+    if (!isAllAccounts()) {
+        if (AccountSession* session = selectedSession(); session && !threadIds.isEmpty())
+            groups.append({session, threadIds});
+        return groups;
+    }
+    // The reader names its open conversation as its account knows it: that
+    // of the conversation selected.
+    const AccountSession* reading = selectedSession();
+    for (AccountSession* session : m_sessions) {
+        QStringList ids;
+        for (const QString& id : threadIds) {
+            const auto split = ThreadSummary::splitMergedId(id);
+            if (split && split->first == session->id())
+                ids.append(split->second);
+            else if (!split && session == reading)
+                ids.append(id);
+        }
+        if (!ids.isEmpty())
+            groups.append({session, ids});
+    }
+    return groups;
+}
+
+QString AppState::listedThreadId(const QString& accountId, const QString& threadId) const
+{
+    return isAllAccounts() ? ThreadSummary::mergedId(accountId, threadId) : threadId;
+}
+
+QString AppState::plainThreadId(const QString& threadId) const
+{
+    if (!isAllAccounts())
+        return threadId;
+    const auto split = ThreadSummary::splitMergedId(threadId);
+    return split ? split->second : threadId;
 }
 
 QCoro::Task<> AppState::undo()
 {
-    const std::optional<UndoOffer::Offered> offered = m_undo->take();
-    if (!offered)
-        co_return;
-    for (AccountSession* session : std::as_const(m_sessions)) {
-        if (session->id() == offered->accountId) {
-            co_await session->undoChange(offered->change);
-            co_return;
+    const QList<UndoOffer::Offered> offered = m_undo->take();
+    // The sessions may change while one undoes: each is looked up afresh.
+    for (const UndoOffer::Offered& part : offered) {
+        QPointer<AccountSession> owner;
+        for (AccountSession* session : std::as_const(m_sessions)) {
+            if (session->id() == part.accountId)
+                owner = session;
         }
+        if (owner)
+            co_await owner->undoChange(part.change);
     }
 }
 
@@ -669,7 +779,7 @@ void AppState::openThreadLater(const QString& threadId)
     QPointer<AppState> self(this);
     QTimer::singleShot(0, this, [self, threadId] {
         // Several chosen meanwhile: none of them is read.
-        if (!self || self->m_selectedThreadId != threadId)
+        if (!self || self->plainThreadId(self->m_selectedThreadId) != threadId)
             return;
         if (AccountSession* session = self->selectedSession())
             session->openThread(threadId);
@@ -685,13 +795,16 @@ void AppState::selectThread(const std::optional<ThreadSummary>& thread)
     }
     const QString threadId = thread ? thread->threadId : QString();
     const QStringList threadIds = thread ? QStringList(threadId) : QStringList();
-    if (m_selectedThreadId != threadId || m_selectedThreadIds != threadIds) {
+    const QString account = thread && isAllAccounts() ? thread->accountId : m_threadAccountId;
+    if (m_selectedThreadId != threadId || m_selectedThreadIds != threadIds ||
+        m_threadAccountId != account) {
         m_selectedThreadId = threadId;
         m_selectedThreadIds = threadIds;
+        m_threadAccountId = account;
         Q_EMIT selectionChanged();
     }
     if (thread)
-        openThreadLater(thread->threadId);
+        openThreadLater(plainThreadId(thread->threadId));
 }
 
 void AppState::selectThreads(const QStringList& threadIds)
@@ -717,7 +830,7 @@ void AppState::selectThreads(const QStringList& threadIds)
 void AppState::reopenThread()
 {
     if (!m_selectedThreadId.isEmpty())
-        openThreadLater(m_selectedThreadId);
+        openThreadLater(plainThreadId(m_selectedThreadId));
 }
 
 void AppState::cancelLinking()
@@ -743,6 +856,13 @@ QCoro::Task<> AppState::runSearch()
     m_isSearching = true;
     m_paging->showNothing();
     setSearchOutcome(true, std::nullopt, {});
+    // In the list of every account, every account is searched, its first
+    // page of hits each; an account that fails leaves the others' results,
+    // and only all failing is an error.
+    if (isAllAccounts()) {
+        co_await searchEveryAccount(query, generation);
+        co_return;
+    }
     std::optional<MessageListPage> page;
     std::optional<SessionError> failure;
     try {
@@ -750,10 +870,6 @@ QCoro::Task<> AppState::runSearch()
         page = co_await session->searchPage(query, fromStart, 0);
     } catch (const std::exception& error) {
         failure = SessionError::from(error);
-        // Gmail searches on its side: without it there is nothing to search.
-        if (failure->kind == SessionError::Kind::Offline)
-            failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
-                               "a ligação voltar.");
     }
     if (!self || generation != m_searchGeneration)
         co_return;
@@ -762,7 +878,48 @@ QCoro::Task<> AppState::runSearch()
         m_paging->showSearch(searched, query, std::move(*page));
         found = m_paging->searchThreads();
     }
-    setSearchOutcome(false, std::move(failure), std::move(found));
+    setSearchOutcome(false, offlineSearchSaid(std::move(failure)), std::move(found));
+}
+
+QCoro::Task<> AppState::searchEveryAccount(QString query, quint64 generation)
+{
+    QPointer<AppState> self(this);
+    const QList<QPointer<AccountSession>> searched(m_sessions.cbegin(), m_sessions.cend());
+    QList<QList<ThreadSummary>> lists;
+    std::optional<SessionError> failure;
+    for (const QPointer<AccountSession>& each : searched) {
+        if (!each)
+            continue;
+        const QString accountId = each->id();
+        try {
+            const QString fromStart;
+            const MessageListPage page = co_await each->searchPage(query, fromStart, 0);
+            QList<ThreadSummary> found = ThreadSummary::group(page.messages);
+            for (ThreadSummary& thread : found) {
+                thread.accountId = accountId;
+                thread.threadId = ThreadSummary::mergedId(accountId, thread.threadId);
+            }
+            lists.append(std::move(found));
+        } catch (const std::exception& error) {
+            if (!failure)
+                failure = SessionError::from(error);
+        }
+        if (!self || generation != m_searchGeneration)
+            co_return;
+    }
+    if (!lists.isEmpty())
+        failure.reset();
+    setSearchOutcome(false, offlineSearchSaid(std::move(failure)),
+                     ThreadSummary::merge(std::move(lists)));
+}
+
+std::optional<SessionError> AppState::offlineSearchSaid(std::optional<SessionError> failure)
+{
+    // Gmail searches on its side: without it there is nothing to search.
+    if (failure && failure->kind == SessionError::Kind::Offline)
+        failure->text = tr("A pesquisa precisa de ligação à internet. Tente de novo quando "
+                           "a ligação voltar.");
+    return failure;
 }
 
 bool AppState::isLinkingAccount() const

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,8 +69,21 @@ public:
     /// The account's new-mail switch, kept and applied to its running session.
     void setNotificationsEnabled(const QString& email, bool enabled);
     const QList<AccountSession*>& sessions() const { return m_sessions; }
-    /// The selected account's session, else the first; null without accounts.
+    /// The selected account's session, else the first; null without
+    /// accounts. In the list of every account: the account of the
+    /// conversation last selected, else the first.
     AccountSession* selectedSession() const;
+    /// The account id that selects every account's mail in one list.
+    static QString allAccountsId() { return QStringLiteral("VESK_ALL_ACCOUNTS"); }
+    /// Every account's mail is shown as one list (two or more accounts
+    /// linked, and allAccountsId() selected): thread ids are then
+    /// ThreadSummary::mergedId()s, and each action goes to the account of
+    /// its conversation.
+    bool isAllAccounts() const;
+    /// The id the list shows an account's conversation under.
+    QString listedThreadId(const QString& accountId, const QString& threadId) const;
+    /// Unread messages in every account's inbox together.
+    qint64 unreadInAllInboxes() const;
 
     /// Empty until an account is selected; it may name an account that has
     /// gone, for which selectedSession() stands in with the first.
@@ -88,6 +102,9 @@ public:
     /// labels ("Caixa de entrada" for INBOX), a user label's own name, the id
     /// of one not known (yet).
     QString labelTitle(const QString& labelId) const;
+    /// What the window and the list are titled: the selected label's title,
+    /// or "Todas as contas" for every inbox together.
+    QString listTitle() const;
     /// The selected account's sync, now.
     QCoro::Task<> refresh();
 
@@ -273,8 +290,18 @@ private:
     static QString labelTitleIn(const AccountSession* session, const QString& labelId);
     void attachOutbox(AccountSession* session);
     void sendOutboxes();
-    /// Makes the change through the selected account and offers its undoing.
-    QCoro::Task<> change(PendingChange change);
+    /// Makes the change `make` gives for each account's share of the
+    /// threads, and offers to undo them together.
+    /// A search typed in the list of every account: each account's first
+    /// page of hits, merged.
+    QCoro::Task<> searchEveryAccount(QString query, quint64 generation);
+    static std::optional<SessionError> offlineSearchSaid(std::optional<SessionError> failure);
+    using ChangeMaker = std::function<PendingChange(const AccountSession&, QStringList)>;
+    QCoro::Task<> change(QStringList threadIds, ChangeMaker make);
+    /// The threads' ids grouped by account, as each account knows them.
+    QList<std::pair<AccountSession*, QStringList>> byAccount(const QStringList& threadIds) const;
+    /// The id an account knows a listed thread by.
+    QString plainThreadId(const QString& threadId) const;
 
     AppServices m_services;
     AccountRegistry m_registry;
@@ -283,6 +310,8 @@ private:
     QString m_selectedLabelId = QStringLiteral("INBOX");
     QString m_selectedThreadId;
     QStringList m_selectedThreadIds;
+    /// In the list of every account: whose conversation is selected.
+    QString m_threadAccountId;
     QString m_searchText;
     QList<ThreadSummary> m_searchResults;
     bool m_isSearching = false;

@@ -16,19 +16,33 @@ ListPaging::~ListPaging() = default;
 
 void ListPaging::showLabel(AccountSession* session, const QString& labelId)
 {
-    const bool same = !m_search && m_session == session && m_labelId == labelId;
+    showLabel(session ? QList<AccountSession*>{session} : QList<AccountSession*>(), labelId);
+}
+
+void ListPaging::showLabel(const QList<AccountSession*>& sessions, const QString& labelId)
+{
+    const QList<QPointer<AccountSession>> wanted(sessions.cbegin(), sessions.cend());
+    const bool same = !m_search && m_sessions == wanted && m_labelId == labelId;
     if (!same) {
         ++m_searchGeneration;
         m_search.reset();
-        disconnect(m_revision);
-        m_session = session;
-        m_labelId = session ? labelId : QString();
+        disconnectSessions();
+        m_sessions = wanted;
+        m_labelId = sessions.isEmpty() ? QString() : labelId;
         // A sync can move the label's end (a full one lists it again).
-        if (session)
-            m_revision =
-                connect(session, &AccountSession::revisionChanged, this, &ListPaging::update);
+        for (AccountSession* session : sessions)
+            m_revisions.append(
+                connect(session, &AccountSession::revisionChanged, this, &ListPaging::update));
     }
     update();
+}
+
+void ListPaging::disconnectSessions()
+{
+    for (const QMetaObject::Connection& connection : std::as_const(m_revisions))
+        disconnect(connection);
+    m_revisions.clear();
+    m_sessions.clear();
 }
 
 void ListPaging::showSearch(AccountSession* session, const QString& query,
@@ -46,31 +60,40 @@ void ListPaging::showNothing()
 {
     ++m_searchGeneration;
     m_search.reset();
-    disconnect(m_revision);
-    m_session.clear();
+    disconnectSessions();
     m_labelId.clear();
     update();
 }
 
-QString ListPaging::labelKey() const
+QString ListPaging::labelKey(const AccountSession* session, const QString& labelId)
 {
-    return m_session ? m_session->id() + u'\n' + m_labelId : QString();
+    return session->id() + u'\n' + labelId;
 }
 
 ListPaging::Shown ListPaging::current() const
 {
     if (m_search)
         return Shown{m_search->loading, m_search->nextPageToken.isEmpty(), m_search->error, true};
-    if (!m_session || m_labelId.isEmpty())
+    if (m_sessions.isEmpty() || m_labelId.isEmpty())
         return Shown{};
-    const QString key = labelKey();
-    const LabelPages pages = m_session->store()->labelPages(m_labelId);
-    const auto error = m_errors.constFind(key);
-    const auto arriving = m_arriving.constFind(key);
-    const bool taking = arriving != m_arriving.constEnd() && *arriving == m_session->revision();
-    return Shown{m_loading.contains(key) || taking, pages.complete,
-                 error == m_errors.constEnd() ? std::nullopt : std::optional(*error),
-                 pages.depth > 0};
+    // Several accounts' lists merged page together: the list is loading
+    // while any is, ends when all do, and has its first page when all have.
+    Shown shown{false, true, std::nullopt, true};
+    for (const QPointer<AccountSession>& session : m_sessions) {
+        if (!session)
+            continue;
+        const QString key = labelKey(session, m_labelId);
+        const LabelPages pages = session->store()->labelPages(m_labelId);
+        const auto error = m_errors.constFind(key);
+        const auto arriving = m_arriving.constFind(key);
+        const bool taking = arriving != m_arriving.constEnd() && *arriving == session->revision();
+        shown.loading = shown.loading || m_loading.contains(key) || taking;
+        shown.complete = shown.complete && pages.complete;
+        if (!shown.error && error != m_errors.constEnd())
+            shown.error = *error;
+        shown.hasFirstPage = shown.hasFirstPage && pages.depth > 0;
+    }
+    return shown;
 }
 
 void ListPaging::update()
@@ -113,11 +136,25 @@ QCoro::Task<> ListPaging::loadMore()
 
 QCoro::Task<> ListPaging::loadOlder()
 {
-    const QPointer<AccountSession> session = m_session;
-    const QString labelId = m_labelId;
-    const QString key = labelKey();
-    if (!session || labelId.isEmpty() || m_loading.contains(key) || m_shown.complete)
+    if (m_shown.complete || m_labelId.isEmpty())
         co_return;
+    // One account after the other: each page keeps to its account's quota,
+    // and the list grows as each arrives.
+    QPointer<ListPaging> self(this);
+    const QList<QPointer<AccountSession>> sessions = m_sessions;
+    const QString labelId = m_labelId;
+    for (const QPointer<AccountSession>& session : sessions) {
+        if (!self)
+            co_return;
+        if (session && !session->store()->labelPages(labelId).complete &&
+            !self->m_loading.contains(labelKey(session, labelId)))
+            co_await loadOlderOf(session, labelId);
+    }
+}
+
+QCoro::Task<> ListPaging::loadOlderOf(QPointer<AccountSession> session, QString labelId)
+{
+    const QString key = labelKey(session, labelId);
     QPointer<ListPaging> self(this);
     m_loading.insert(key);
     m_errors.remove(key);

@@ -42,6 +42,9 @@ public:
     /// The list shows `labelId` of `session`; none for a list that does not
     /// page (the outbox).
     void showLabel(AccountSession* session, const QString& labelId);
+    /// The list shows `labelId` of several sessions merged: each loads its
+    /// next page when the list's end is reached.
+    void showLabel(const QList<AccountSession*>& sessions, const QString& labelId);
     /// The list shows a search whose first page is `firstPage`.
     void showSearch(AccountSession* session, const QString& query, MessageListPage firstPage);
     /// The list shows nothing that pages: a search still running or failed.
@@ -93,17 +96,19 @@ private:
     };
 
     QCoro::Task<> loadOlder();
+    QCoro::Task<> loadOlderOf(QPointer<AccountSession> session, QString labelId);
+    void disconnectSessions();
     QCoro::Task<> loadMoreResults();
     void addHits(const QList<MessageSummary>& messages);
-    QString labelKey() const;
+    static QString labelKey(const AccountSession* session, const QString& labelId);
     Shown current() const;
     void update();
 
-    QPointer<AccountSession> m_session;
+    QList<QPointer<AccountSession>> m_sessions;
     QString m_labelId;
-    QMetaObject::Connection m_revision;
+    QList<QMetaObject::Connection> m_revisions;
     /// Labels with a page on its way, and the last failure of each, keyed
-    /// by labelKey().
+    /// by labelKey() (of each account).
     QSet<QString> m_loading;
     QHash<QString, SessionError> m_errors;
     /// Labels whose page is in the store but not yet in the session's

@@ -20,40 +20,69 @@ ThreadGrouping::~ThreadGrouping() = default;
 
 void ThreadGrouping::reset()
 {
-    m_session = nullptr;
-    m_revision = -1;
+    m_sessions.clear();
     m_labelId.clear();
     m_threads.clear();
     ++m_generation;
     m_grouping = false;
 }
 
-const QList<ThreadSummary>& ThreadGrouping::threads(const AccountSession* session,
+const QList<ThreadSummary>& ThreadGrouping::threads(const QList<const AccountSession*>& sessions,
                                                     const QString& labelId)
 {
-    const int revision = session ? session->revision() : -1;
-    if (m_session == session && m_revision == revision && m_labelId == labelId)
+    QList<std::pair<const AccountSession*, int>> key;
+    for (const AccountSession* session : sessions) {
+        if (session)
+            key.append({session, session->revision()});
+    }
+    if (m_sessions == key && m_labelId == labelId)
         return m_threads;
-    const bool sameList = m_session == session && m_labelId == labelId;
-    m_session = session;
-    m_revision = revision;
+    const auto sessionsOf = [](const QList<std::pair<const AccountSession*, int>>& list) {
+        QList<const AccountSession*> result;
+        for (const auto& entry : list)
+            result.append(entry.first);
+        return result;
+    };
+    const bool sameList = sessionsOf(m_sessions) == sessionsOf(key) && m_labelId == labelId;
+    m_sessions = key;
     m_labelId = labelId;
     ++m_generation; // a grouping still running is of no use now
     m_grouping = false;
-    const std::shared_ptr<MailStore> store = session ? session->store() : nullptr;
-    if (!store) {
+    Stores stores;
+    qsizetype total = 0;
+    for (const auto& entry : key) {
+        stores.append(entry.first->store());
+        total += stores.last()->summaryCount();
+    }
+    if (stores.isEmpty()) {
         m_threads.clear();
-    } else if (store->summaryCount() < backgroundFrom()) {
-        m_threads = ThreadSummary::group(store->summaries(labelId));
+    } else if (total < backgroundFrom()) {
+        m_threads = group(stores, labelId);
     } else {
         if (!sameList)
-            m_threads.clear(); // never another label's threads under this one
-        groupInBackground(store, labelId);
+            m_threads.clear(); // never another list's threads under this one
+        groupInBackground(std::move(stores), labelId);
     }
     return m_threads;
 }
 
-void ThreadGrouping::groupInBackground(std::shared_ptr<MailStore> store, QString labelId)
+QList<ThreadSummary> ThreadGrouping::group(const Stores& stores, const QString& labelId)
+{
+    if (stores.size() == 1)
+        return ThreadSummary::group(stores.constFirst()->summaries(labelId));
+    QList<QList<ThreadSummary>> lists;
+    for (const std::shared_ptr<MailStore>& store : stores) {
+        QList<ThreadSummary> threads = ThreadSummary::group(store->summaries(labelId));
+        for (ThreadSummary& thread : threads) {
+            thread.accountId = store->accountEmail();
+            thread.threadId = ThreadSummary::mergedId(thread.accountId, thread.threadId);
+        }
+        lists.append(std::move(threads));
+    }
+    return ThreadSummary::merge(std::move(lists));
+}
+
+void ThreadGrouping::groupInBackground(Stores stores, QString labelId)
 {
     // The watcher, and so the delivery, go with this object.
     auto* watcher = new QFutureWatcher<QList<ThreadSummary>>(this);
@@ -67,14 +96,14 @@ void ThreadGrouping::groupInBackground(std::shared_ptr<MailStore> store, QString
         m_grouping = false;
         Q_EMIT grouped();
     });
-    // The store is safe to read from any thread, and the summaries are
+    // The stores are safe to read from any thread, and the summaries are
     // values: nothing of the GUI thread's is touched.
     watcher->setFuture(
-        QtConcurrent::run(&m_pool, [store = std::move(store), labelId = std::move(labelId)] {
+        QtConcurrent::run(&m_pool, [stores = std::move(stores), labelId = std::move(labelId)] {
             // Below the GUI thread, which must keep the processor on a
             // machine with few cores (the nice value is per thread on Linux).
             ::setpriority(PRIO_PROCESS, 0, 10);
-            return ThreadSummary::group(store->summaries(labelId));
+            return group(stores, labelId);
         }));
 }
 

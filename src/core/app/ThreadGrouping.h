@@ -14,9 +14,9 @@ namespace vesk {
 class AccountSession;
 class MailStore;
 
-/// A label's summaries of one session grouped into conversations, kept until
-/// the session, its revision or the label changes, since the thread list
-/// reads them on every change.
+/// A label's summaries of one session, or of several merged into one list,
+/// grouped into conversations, kept until a session, its revision or the
+/// label changes, since the thread list reads them on every change.
 ///
 /// A cache of more than backgroundFrom() summaries is grouped on a worker
 /// thread (a hundred thousand take a tenth of a second): until grouped()
@@ -33,8 +33,11 @@ public:
 
     static qsizetype backgroundFrom() { return 5000; }
 
-    /// The threads of `labelId` in `session`'s cache; empty without a session.
-    const QList<ThreadSummary>& threads(const AccountSession* session, const QString& labelId);
+    /// The threads of `labelId` in the sessions' caches; empty without one.
+    /// Several sessions' threads are merged newest first, each marked with
+    /// its account and with an id of ThreadSummary::mergedId().
+    const QList<ThreadSummary>& threads(const QList<const AccountSession*>& sessions,
+                                        const QString& labelId);
     /// Forgets what was grouped: a grouping still running for it never lands.
     void reset();
     /// The threads last asked for are being grouped on the worker: threads()
@@ -46,10 +49,12 @@ Q_SIGNALS:
     void grouped();
 
 private:
-    void groupInBackground(std::shared_ptr<MailStore> store, QString labelId);
+    using Stores = QList<std::shared_ptr<MailStore>>;
+    static QList<ThreadSummary> group(const Stores& stores, const QString& labelId);
+    void groupInBackground(Stores stores, QString labelId);
 
-    const AccountSession* m_session = nullptr;
-    int m_revision = -1;
+    /// Each session with the revision grouped.
+    QList<std::pair<const AccountSession*, int>> m_sessions;
     QString m_labelId;
     QList<ThreadSummary> m_threads;
     quint64 m_generation = 0; // of the grouping whose result is wanted

@@ -60,26 +60,25 @@ UndoOffer::UndoOffer(QObject* parent)
     connect(&m_timer, &QTimer::timeout, this, &UndoOffer::withdraw);
 }
 
-void UndoOffer::offer(QString accountId, PendingChange change, QString text)
+void UndoOffer::offer(QList<Offered> changes, QString text)
 {
-    m_offered = Offered{std::move(accountId), std::move(change)};
+    m_offered = std::move(changes);
     m_text = std::move(text);
     m_timer.start();
     Q_EMIT changed();
 }
 
-std::optional<UndoOffer::Offered> UndoOffer::take()
+QList<UndoOffer::Offered> UndoOffer::take()
 {
-    std::optional<Offered> offered = std::exchange(m_offered, std::nullopt);
-    if (offered)
-        withdraw();
+    QList<Offered> offered = std::exchange(m_offered, {});
+    withdraw();
     return offered;
 }
 
 void UndoOffer::withdraw()
 {
     m_timer.stop();
-    m_offered.reset();
+    m_offered.clear();
     if (!m_text.isEmpty()) {
         m_text.clear();
         Q_EMIT changed();

@@ -2,6 +2,7 @@
 
 #include "model/PendingChange.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -33,10 +34,11 @@ public:
 
     /// Empty when nothing is on offer.
     const QString& text() const { return m_text; }
-    bool isOffered() const { return m_offered.has_value(); }
-    void offer(QString accountId, PendingChange change, QString text);
-    /// The change on offer, no longer offered.
-    std::optional<Offered> take();
+    bool isOffered() const { return !m_offered.isEmpty(); }
+    /// One change per account it touched.
+    void offer(QList<Offered> changes, QString text);
+    /// The changes on offer, no longer offered; empty when none was.
+    QList<Offered> take();
     void withdraw();
     void setLasting(std::chrono::milliseconds lasting) { m_timer.setInterval(lasting); }
 
@@ -49,7 +51,7 @@ Q_SIGNALS:
 
 private:
     QTimer m_timer;
-    std::optional<Offered> m_offered;
+    QList<Offered> m_offered;
     QString m_text;
 };
 

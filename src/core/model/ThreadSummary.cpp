@@ -54,7 +54,7 @@ QList<ThreadSummary> ThreadSummary::group(const QList<MessageSummary>& summaries
     for (const MessageSummary& summary : summaries) {
         qsizetype& bucket = bucketOf[summary.threadId()];
         if (bucket == 0) {
-            threads.append(ThreadSummary{summary.threadId(), {}});
+            threads.append(ThreadSummary{summary.threadId(), {}, {}});
             bucket = threads.size();
         }
         // Buckets are numbered from 1, so that 0 means "new thread".
@@ -113,6 +113,42 @@ QString ThreadSummary::participants() const
             names.append(name);
     }
     return names.join(QStringLiteral(", "));
+}
+
+QList<ThreadSummary> ThreadSummary::merge(QList<QList<ThreadSummary>> lists)
+{
+    qsizetype total = 0;
+    for (const QList<ThreadSummary>& list : lists)
+        total += list.size();
+    QList<ThreadSummary> merged;
+    merged.reserve(total);
+    QList<qsizetype> next(lists.size(), 0);
+    // A few accounts: picking the newest head each time beats a heap.
+    while (merged.size() < total) {
+        qsizetype newest = -1;
+        for (qsizetype i = 0; i < lists.size(); ++i) {
+            if (next[i] < lists[i].size() &&
+                (newest < 0 || lists[i][next[i]].latest().internalDateMs() >
+                                   lists[newest][next[newest]].latest().internalDateMs()))
+                newest = i;
+        }
+        merged.append(std::move(lists[newest][next[newest]++]));
+    }
+    return merged;
+}
+
+QString ThreadSummary::mergedId(const QString& accountId, const QString& threadId)
+{
+    // A unit separator: in neither an address nor a Gmail id.
+    return accountId + QChar(0x1f) + threadId;
+}
+
+std::optional<std::pair<QString, QString>> ThreadSummary::splitMergedId(const QString& id)
+{
+    const qsizetype at = id.indexOf(QChar(0x1f));
+    if (at <= 0 || at == id.size() - 1)
+        return std::nullopt;
+    return std::pair{id.left(at), id.mid(at + 1)};
 }
 
 } // namespace vesk

@@ -172,7 +172,8 @@ void ReaderPane::actOnOpen(QCoro::Task<> (AppState::*action)(QStringList))
 
 void ReaderPane::updatePlaceActions()
 {
-    const QString open = m_session ? m_session->openThreadId() : QString();
+    const QString open =
+        m_session ? m_state.listedThreadId(m_session->id(), m_session->openThreadId()) : QString();
     QList<ThreadSummary> thread;
     for (const ThreadSummary& visible : m_state.visibleThreads()) {
         if (visible.threadId == open) {

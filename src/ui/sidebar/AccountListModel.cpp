@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "sync/AccountSession.h"
+#include "ui/style/Brand.h"
 
 namespace vesk {
 
@@ -16,17 +17,20 @@ AccountListModel::AccountListModel(AppState& state, QObject* parent)
 
 QHash<int, QByteArray> AccountListModel::roleNames() const
 {
-    return {{EmailRole, "email"},
-            {NameRole, "name"},
-            {UnreadRole, "unread"},
-            {SelectedRole, "selected"},
+    return {{EmailRole, "email"},        {NameRole, "name"},     {UnreadRole, "unread"},
+            {SelectedRole, "selected"},  {DetailRole, "detail"}, {ColourRole, "colour"},
             {Qt::DisplayRole, "display"}};
 }
 
 void AccountListModel::refresh()
 {
     QList<Row> rows;
-    for (AccountSession* session : m_state.sessions()) {
+    const QList<AccountSession*>& sessions = m_state.sessions();
+    const bool several = sessions.size() > 1;
+    if (several)
+        rows.append(allAccountsRow());
+    for (qsizetype position = 0; position < sessions.size(); ++position) {
+        AccountSession* session = sessions.at(position);
         // A session kept across rebuilds is connected once.
         connect(session, &AccountSession::labelsChanged, this, &AccountListModel::refresh,
                 Qt::UniqueConnection);
@@ -38,12 +42,31 @@ void AccountListModel::refresh()
         row.values.insert(Qt::DisplayRole, shown);
         row.values.insert(NameRole, shown);
         row.values.insert(UnreadRole, session->inboxUnread());
-        row.values.insert(SelectedRole, identity.email == m_state.selectedAccountId());
+        row.values.insert(SelectedRole, !m_state.isAllAccounts() &&
+                                            identity.email == m_state.selectedAccountId());
+        row.values.insert(DetailRole, identity.email);
+        if (several)
+            row.values.insert(ColourRole, Brand::accountColour(position));
         row.values.insert(Qt::AccessibleTextRole,
                           QString(shown + QLatin1Char(' ') + identity.email));
         rows.append(row);
     }
     reconcile(rows);
+}
+
+AccountListModel::Row AccountListModel::allAccountsRow() const
+{
+    const QString title = tr("Todas as contas");
+    const int count = int(m_state.sessions().size());
+    const QString detail = tr("%n contas", nullptr, count);
+    Row row{AppState::allAccountsId(), {}};
+    row.values.insert(Qt::DisplayRole, title);
+    row.values.insert(NameRole, title);
+    row.values.insert(UnreadRole, m_state.unreadInAllInboxes());
+    row.values.insert(SelectedRole, m_state.isAllAccounts());
+    row.values.insert(DetailRole, detail);
+    row.values.insert(Qt::AccessibleTextRole, QString(title + QLatin1Char(' ') + detail));
+    return row;
 }
 
 } // namespace vesk

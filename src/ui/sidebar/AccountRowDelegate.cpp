@@ -36,6 +36,13 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     QRect content = option.rect.adjusted(s_insetX, 0, -s_insetX, 0);
+    // The same mark as the account's conversations in the list of all.
+    if (const QVariant mark = index.data(AccountListModel::ColourRole); mark.isValid()) {
+        const QRectF bar(option.rect.left() + 9, option.rect.center().y() - 10, 3, 20);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(mark.value<QColor>());
+        painter->drawRoundedRect(bar, 1.5, 1.5);
+    }
 
     const QString capsule = capsuleText(index.data(AccountListModel::UnreadRole).toLongLong());
     if (!capsule.isEmpty()) {
@@ -63,7 +70,7 @@ void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QString name = nameMetrics.elidedText(index.data(AccountListModel::NameRole).toString(),
                                                 Qt::ElideRight, content.width());
     const QString email = emailMetrics.elidedText(
-        index.data(AccountListModel::EmailRole).toString(), Qt::ElideMiddle, content.width());
+        index.data(AccountListModel::DetailRole).toString(), Qt::ElideMiddle, content.width());
     painter->setFont(nameFont);
     painter->setPen(Brand::foreground);
     painter->drawText(QRect(content.left(), top, content.width(), nameMetrics.height()),

@@ -52,6 +52,10 @@ LabelListModel::Row LabelListModel::row(const QString& id, const QString& title,
 
 void LabelListModel::refresh()
 {
+    if (m_state.isAllAccounts()) {
+        refreshAllAccounts();
+        return;
+    }
     AccountSession* session = m_state.selectedSession();
     if (session) {
         // Sessions that are no longer selected may still call; refresh reads
@@ -76,6 +80,22 @@ void LabelListModel::refresh()
             if (label.type == QLatin1String("user") && !label.id.isEmpty())
                 rows.append(row(label.id, label.name, Symbol::Label, 0));
         }
+    }
+    reconcile(rows);
+}
+
+void LabelListModel::refreshAllAccounts()
+{
+    // Only what every account has: the system labels, over all of them.
+    // Each account's own labels and outbox are under that account.
+    for (AccountSession* session : m_state.sessions())
+        connect(session, &AccountSession::labelsChanged, this, &LabelListModel::refresh,
+                Qt::UniqueConnection);
+    QList<Row> rows;
+    for (const SystemLabel& label : systemLabels()) {
+        const qint64 count =
+            label.id == SystemLabels::inbox() ? qMax<qint64>(0, m_state.unreadInAllInboxes()) : 0;
+        rows.append(row(label.id, m_state.labelTitle(label.id), label.symbol, count));
     }
     reconcile(rows);
 }

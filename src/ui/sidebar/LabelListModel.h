@@ -45,6 +45,7 @@ public:
 
 private:
     void refresh();
+    void refreshAllAccounts();
     Row row(const QString& id, const QString& title, Symbol symbol, qint64 count) const;
 
     AppState& m_state;

@@ -158,7 +158,7 @@ QWidget* SidebarPane::buildStatus()
 void SidebarPane::onAccountActivated(const QModelIndex& index)
 {
     const QString email = index.data(AccountListModel::EmailRole).toString();
-    if (sessionOf(m_state, email))
+    if (email == AppState::allAccountsId() || sessionOf(m_state, email))
         m_state.selectAccount(email);
 }
 

@@ -5,6 +5,8 @@
 #include <QStyleFactory>
 #include <QWidget>
 
+#include <array>
+
 namespace vesk::Brand {
 
 namespace {
@@ -29,6 +31,15 @@ QFont brandFont(const QStringList& families, int size, QFont::Weight weight)
 }
 
 } // namespace
+
+QColor accountColour(qsizetype position)
+{
+    static constexpr std::array<QColor, 6> s_marks{
+        QColor(0xA8, 0x55, 0xF7), QColor(0x2D, 0xD4, 0xBF), QColor(0xFB, 0xBF, 0x24),
+        QColor(0xF4, 0x72, 0xB6), QColor(0x60, 0xA5, 0xFA), QColor(0xA3, 0xE6, 0x35),
+    };
+    return s_marks.at(size_t(qMax<qsizetype>(0, position)) % s_marks.size());
+}
 
 QColor withOpacity(QColor colour, qreal opacity)
 {

@@ -33,6 +33,11 @@ inline constexpr QColor base{0x0D, 0x09, 0x18};
 /// The secondary text colour: the foreground at 60 % opacity.
 QColor secondary();
 
+/// The mark of the account at `position` in the sidebar, where every
+/// account's mail is listed together: distinct hues that read on the dark
+/// background, repeating after six accounts.
+QColor accountColour(qsizetype position);
+
 /// `colour` at `opacity` (0 to 1), keeping its hue.
 QColor withOpacity(QColor colour, qreal opacity);
 

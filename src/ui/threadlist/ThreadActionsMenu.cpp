@@ -7,6 +7,7 @@
 #include "ui/widgets/FireAndForget.h"
 
 #include <QPointer>
+#include <QSet>
 
 #include <algorithm>
 
@@ -91,7 +92,20 @@ void ThreadActionsMenu::addWayOut()
 void ThreadActionsMenu::addLabelsMenu()
 {
     QMenu* labels = addMenu(Icons::icon(Symbol::Label), tr("Etiquetas"));
+    // Each account has labels of its own: conversations of several share none.
+    QSet<QString> accounts;
+    for (const ThreadSummary& thread : std::as_const(m_threads))
+        accounts.insert(thread.accountId);
+    if (accounts.size() > 1) {
+        labels->addAction(tr("Conversas de contas diferentes"))->setEnabled(false);
+        return;
+    }
     QPointer<AccountSession> session = m_state.selectedSession();
+    for (AccountSession* each : m_state.sessions()) {
+        if (each->id() == *accounts.cbegin())
+            session = each;
+    }
+    const QString shownAccount = m_state.selectedAccountId();
     for (const LabelInfo& label : session->labels()) {
         if (label.type != s_userType)
             continue;
@@ -99,11 +113,12 @@ void ThreadActionsMenu::addLabelsMenu()
         QAction* action =
             labels->addAction(Icons::icon(applied ? Symbol::Check : Symbol::Label), label.name);
         // The menu may outlive a rebuild of the sessions or a switch of
-        // account: act only while the labels' account is still the one shown.
-        connect(action, &QAction::triggered, this, [this, session, labelId = label.id, applied] {
-            if (session && session == m_state.selectedSession())
-                fireAndForget(m_state.setLabel(m_ids, labelId, !applied));
-        });
+        // account: act only while the same list is still the one shown.
+        connect(action, &QAction::triggered, this,
+                [this, session, shownAccount, labelId = label.id, applied] {
+                    if (session && shownAccount == m_state.selectedAccountId())
+                        fireAndForget(m_state.setLabel(m_ids, labelId, !applied));
+                });
     }
     if (labels->isEmpty())
         labels->addAction(tr("Sem etiquetas tuas"))->setEnabled(false);

@@ -2,6 +2,8 @@
 
 #include "app/AppState.h"
 #include "model/SnippetText.h"
+#include "sync/AccountSession.h"
+#include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 
 #include <QDateTime>
@@ -87,9 +89,26 @@ QVariant ThreadListModel::data(const QModelIndex& index, int role) const
         return int(thread.messages.size());
     case IsStarredRole:
         return thread.isStarred();
+    case AccountColourRole:
+        return accountColour(thread.accountId);
+    case Qt::ToolTipRole:
+        return thread.accountId.isEmpty() ? QVariant() : QVariant(thread.accountId);
     default:
         return {};
     }
+}
+
+QVariant ThreadListModel::accountColour(const QString& accountId) const
+{
+    if (accountId.isEmpty())
+        return {};
+    // The sidebar's order, so the marks match the accounts' own.
+    const QList<AccountSession*>& sessions = m_state.sessions();
+    for (qsizetype position = 0; position < sessions.size(); ++position) {
+        if (sessions.at(position)->id() == accountId)
+            return Brand::accountColour(position);
+    }
+    return {};
 }
 
 QHash<int, QByteArray> ThreadListModel::roleNames() const
@@ -103,6 +122,7 @@ QHash<int, QByteArray> ThreadListModel::roleNames() const
     names.insert(IsUnreadRole, "isUnread");
     names.insert(MessageCountRole, "messageCount");
     names.insert(IsStarredRole, "isStarred");
+    names.insert(AccountColourRole, "accountColour");
     return names;
 }
 

@@ -43,6 +43,9 @@ public:
         MessageCountRole,
         /// Any of its messages has the star.
         IsStarredRole,
+        /// In the list of every account: the conversation's account's mark,
+        /// a QColor; none otherwise.
+        AccountColourRole,
     };
     Q_ENUM(Role)
 
@@ -70,6 +73,7 @@ Q_SIGNALS:
     void refreshed();
 
 private:
+    QVariant accountColour(const QString& accountId) const;
     void refresh();
     void diffInBackground(const QList<ThreadSummary>& fresh);
     void dropPending();

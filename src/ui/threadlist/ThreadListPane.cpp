@@ -263,8 +263,21 @@ void ThreadListPane::showContextMenu(const QPoint& position)
 void ThreadListPane::onSearchChanged()
 {
     m_clear->setVisible(m_state.isSearching());
+    followShownList();
     updateEmptyText();
     updateTitle();
+}
+
+void ThreadListPane::followShownList()
+{
+    // Another list starts at its top, not where the last one was scrolled to.
+    const QString shown = m_state.isSearching()
+                              ? QStringLiteral("search")
+                              : m_state.selectedAccountId() + u'\n' + m_state.selectedLabelId();
+    if (shown == m_shownList)
+        return;
+    m_shownList = shown;
+    m_list->scrollToTop();
 }
 
 void ThreadListPane::onSessionsOrSelectionChanged()
@@ -273,6 +286,7 @@ void ThreadListPane::onSessionsOrSelectionChanged()
     if (AccountSession* session = m_state.selectedSession())
         m_labelsConnection =
             connect(session, &AccountSession::labelsChanged, this, &ThreadListPane::updateTitle);
+    followShownList();
     showSelectionOfState();
     updateEmptyText();
     updateTitle();
@@ -307,10 +321,9 @@ void ThreadListPane::updateFooter()
 
 void ThreadListPane::updateTitle()
 {
-    const QString title = m_state.isSearching() ? tr("Pesquisa")
-                          : m_state.selectedSession()
-                              ? m_state.labelTitle(m_state.selectedLabelId())
-                              : QString();
+    const QString title = m_state.isSearching()       ? tr("Pesquisa")
+                          : m_state.selectedSession() ? m_state.listTitle()
+                                                      : QString();
     if (title != m_title) {
         m_title = title;
         Q_EMIT titleChanged();

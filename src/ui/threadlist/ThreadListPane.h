@@ -79,6 +79,7 @@ private:
     void showContextMenu(const QPoint& position);
     void onSearchChanged();
     void onSessionsOrSelectionChanged();
+    void followShownList();
     void updateEmptyText();
     void updateFooter();
     void updateTitle();
@@ -93,6 +94,8 @@ private:
     StatusNotice* m_empty = nullptr;
     StatusNotice* m_footer = nullptr;
     QString m_title;
+    /// Which list the rows are of: the account and label, or a search.
+    QString m_shownList;
     QMetaObject::Connection m_labelsConnection;
     bool m_showingState = false;
 };

@@ -22,6 +22,7 @@ constexpr int s_lineGap = 3;
 constexpr int s_dotSize = 8;
 constexpr int s_dotGap = 6;
 constexpr int s_starSize = 16;
+constexpr int s_markWidth = 3;
 constexpr int s_starMargin = 4; // more room for the click than the glyph takes
 
 QFont participantsFont(bool unread)
@@ -113,6 +114,20 @@ void ThreadRowDelegate::paintStar(QPainter* painter, const QStyleOptionViewItem&
     painter->drawPixmap(glyph, star(look, ratio));
 }
 
+void ThreadRowDelegate::paintAccountMark(QPainter* painter, const QStyleOptionViewItem& option,
+                                         const QVariant& colour)
+{
+    if (!colour.isValid())
+        return;
+    // A slim bar in the card's margin, clear of the unread dot and the text.
+    const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
+    const QRectF bar(card.left() + 4, card.top() + s_paddingY, s_markWidth,
+                     card.height() - 2 * s_paddingY);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(colour.value<QColor>());
+    painter->drawRoundedRect(bar, s_markWidth / 2.0, s_markWidth / 2.0);
+}
+
 QSize ThreadRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
     return {option.rect.width() > 0 ? option.rect.width() : 300, rowHeight()};
@@ -145,6 +160,7 @@ void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     paintBackground(painter, option);
+    paintAccountMark(painter, option, index.data(ThreadListModel::AccountColourRole));
 
     const bool unread = index.data(ThreadListModel::IsUnreadRole).toBool();
     const QRect text = option.rect.adjusted(s_insetX + s_paddingX, s_insetY + s_paddingY,

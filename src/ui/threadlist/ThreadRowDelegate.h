@@ -45,6 +45,8 @@ private:
 
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
     void paintStar(QPainter* painter, const QStyleOptionViewItem& option, bool starred) const;
+    static void paintAccountMark(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QVariant& colour);
     const QPixmap& star(StarLook look, qreal devicePixelRatio) const;
 
     // Drawn for every row on every paint: rendered from the SVG once.

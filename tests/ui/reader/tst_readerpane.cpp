@@ -113,7 +113,7 @@ private Q_SLOTS:
         // Opening fails first: the reader says why, where the person looks,
         // and tries again from there.
         m_rig->google().failNext(u".*/threads/.*"_s, 500, 20);
-        app.selectThread(ThreadSummary{threadId, {}});
+        app.selectThread(ThreadSummary{threadId, {}, {}});
         QTRY_VERIFY(pane.notice()->isVisible() && pane.notice()->isBusy());
         QCOMPARE(pane.notice()->textLabel()->text(), u"A abrir a conversa…"_s);
         QTRY_VERIFY_WITH_TIMEOUT(pane.notice()->retryButton()->isVisible(), 30000);

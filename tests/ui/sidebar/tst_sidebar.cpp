@@ -85,12 +85,15 @@ private slots:
         QSignalSpy labelResets(&labels, &QAbstractItemModel::modelReset);
         QSignalSpy labelRemovals(&labels, &QAbstractItemModel::rowsRemoved);
 
+        // Two accounts: a first row stands for both.
         QCOMPARE(column(accounts, AccountListModel::NameRole),
-                 QStringList({u"Ana Lopes"_s, u"Rui Matos"_s}));
+                 QStringList({u"Todas as contas"_s, u"Ana Lopes"_s, u"Rui Matos"_s}));
+        QCOMPARE(column(accounts, AccountListModel::DetailRole),
+                 QStringList({u"2 contas"_s, ana, rui}));
         QCOMPARE(column(labels, LabelListModel::IdRole).size(), 7); // nothing synced yet
         awaitTask(app.startAll());
-        QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 2);
-        QCOMPARE(accounts.index(1, 0).data(AccountListModel::UnreadRole).toLongLong(), 0);
+        QCOMPARE(accounts.index(1, 0).data(AccountListModel::UnreadRole).toLongLong(), 2);
+        QCOMPARE(accounts.index(2, 0).data(AccountListModel::UnreadRole).toLongLong(), 0);
         QCOMPARE(column(labels, Qt::DisplayRole),
                  QStringList({u"Caixa de entrada"_s, u"Enviados"_s, u"Rascunhos"_s, u"Spam"_s,
                               u"Lixeira"_s, u"Com estrela"_s, u"Importantes"_s, u"Projetos"_s}));
@@ -101,10 +104,11 @@ private slots:
         QSignalSpy accountChanges(&accounts, &QAbstractItemModel::dataChanged);
         QSignalSpy labelChanges(&labels, &QAbstractItemModel::dataChanged);
         awaitTask(AppRig::sessionOf(app, ana)->syncNow());
+        QCOMPARE(accounts.index(1, 0).data(AccountListModel::UnreadRole).toLongLong(), 3);
         QCOMPARE(accounts.index(0, 0).data(AccountListModel::UnreadRole).toLongLong(), 3);
         QVERIFY(!accountChanges.isEmpty());
         for (const QList<QVariant>& change : accountChanges)
-            QCOMPARE(change.at(0).toModelIndex().row(), 0);
+            QVERIFY(change.at(0).toModelIndex().row() <= 1);
         QCOMPARE(labelChanges.size(), 1);
         QCOMPARE(labelChanges.first().at(0).toModelIndex().row(), 0);
         QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 3);
@@ -173,8 +177,25 @@ private slots:
         QCOMPARE(app.selectedLabelId(), u"SENT"_s);
         QTRY_VERIFY(ruiSession->store()->snapshot().loadedLabels.contains(u"SENT"_s));
         QTRY_COMPARE(app.visibleThreads().size(), 1);
-        QVERIFY(accountsView->model()->index(1, 0).data(AccountListModel::SelectedRole).toBool());
-        QVERIFY(!accountsView->model()->index(0, 0).data(AccountListModel::SelectedRole).toBool());
+        QVERIFY(accountsView->model()->index(2, 0).data(AccountListModel::SelectedRole).toBool());
+        QVERIFY(!accountsView->model()->index(1, 0).data(AccountListModel::SelectedRole).toBool());
+
+        // Every account together: only the labels all of them have, the
+        // inbox counting every account's unread mail, the row highlighted
+        // alone, and the two accounts marked apart.
+        clickRow(accountsView, AppState::allAccountsId());
+        QVERIFY(app.isAllAccounts());
+        QCOMPARE(column(labels, LabelListModel::IdRole).size(), 7);
+        QCOMPARE(highlighted(labels), QStringList(u"SENT"_s));
+        const QAbstractItemModel& accounts = *accountsView->model();
+        QCOMPARE(column(accounts, AccountListModel::SelectedRole),
+                 QStringList({u"true"_s, u"false"_s, u"false"_s}));
+        QVERIFY(!accounts.index(0, 0).data(AccountListModel::ColourRole).isValid());
+        QVERIFY(accounts.index(1, 0).data(AccountListModel::ColourRole) !=
+                accounts.index(2, 0).data(AccountListModel::ColourRole));
+        clickRow(labelsView, u"INBOX"_s);
+        QCOMPARE(labels.index(0, 0).data(LabelListModel::CountRole).toLongLong(), 1);
+        clickRow(accountsView, rui);
 
         // The keyboard reaches the labels too: Enter on the current row.
         labelsView->setFocus();

@@ -350,6 +350,38 @@ private Q_SLOTS:
         QCOMPARE(none.size(), 1);
         QCOMPARE(none.first()->text(), u"Sem etiquetas tuas"_s);
         QVERIFY(!none.first()->isEnabled());
+
+        // Both accounts in one list: each row marked with its account, the
+        // address as its tip; one account's labels only for its own rows.
+        google().deliverMessage(rui, mailFrom(u"Eva <e@x.pt>"_s, u"Bolos"_s, 1));
+        awaitTask(AppRig::sessionOf(*m_app, rui)->syncNow());
+        m_app->selectAccount(AppState::allAccountsId());
+        QCOMPARE(pane.title(), u"Todas as contas"_s);
+        QTRY_COMPARE(pane.model()->rowCount(), 4);
+        const auto rowOf = [&](const QString& account) {
+            for (int at = 0; at < pane.model()->rowCount(); ++at) {
+                if (pane.model()->thread(at).accountId == account)
+                    return pane.model()->index(at);
+            }
+            return QModelIndex();
+        };
+        const QModelIndex anas = rowOf(ana), ruis = rowOf(rui);
+        QCOMPARE(ruis.data(Qt::ToolTipRole).toString(), rui);
+        QCOMPARE(anas.data(Qt::ToolTipRole).toString(), ana);
+        QVERIFY(anas.data(ThreadListModel::AccountColourRole).value<QColor>().isValid());
+        QVERIFY(anas.data(ThreadListModel::AccountColourRole) !=
+                ruis.data(ThreadListModel::AccountColourRole));
+        ThreadActionsMenu own(*m_app, {pane.model()->thread(anas.row())});
+        QCOMPARE(texts(*actionNamed(own, u"Etiquetas"_s)->menu()),
+                 (QStringList{u"Projetos"_s, u"Família"_s}));
+        ThreadActionsMenu mixed(
+            *m_app, {pane.model()->thread(anas.row()), pane.model()->thread(ruis.row())});
+        QCOMPARE(texts(*actionNamed(mixed, u"Etiquetas"_s)->menu()),
+                 QStringList(u"Conversas de contas diferentes"_s));
+        actionNamed(mixed, u"Marcar com estrela"_s)->trigger();
+        QTRY_VERIFY_LONG(google()
+                             .labelIds(rui, pane.model()->thread(ruis.row()).latest().id())
+                             .contains(u"STARRED"_s));
     }
 
     void emptyTextsAndSearch()

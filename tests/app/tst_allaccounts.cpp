@@ -1,0 +1,155 @@
+// Every account's inbox as one list, through the application state alone:
+// the order, which account each conversation is of, and actions, reading and
+// searching that go to the conversation's own account.
+
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/AppState.h"
+#include "app/UndoOffer.h"
+#include "compose/ComposerSession.h"
+#include "sync/AccountSession.h"
+#include "sync/SyncEngine.h"
+
+#include <QTest>
+
+using namespace vesk;
+using namespace Qt::StringLiterals;
+using vesk::test::AppRig;
+using vesk::test::awaitTask;
+using vesk::test::TestRig;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+const QString bruno = u"bruno@exemplo.pt"_s;
+const QString carla = u"carla@exemplo.pt"_s;
+
+QStringList column(const QList<ThreadSummary>& threads, QString (*field)(const ThreadSummary&))
+{
+    QStringList values;
+    for (const ThreadSummary& thread : threads)
+        values.append(field(thread));
+    return values;
+}
+
+QString subjectOf(const ThreadSummary& thread)
+{
+    return thread.subject();
+}
+
+QString accountOf(const ThreadSummary& thread)
+{
+    return thread.accountId;
+}
+
+} // namespace
+
+class TestAllAccounts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyInboxInOneList()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s},
+                         AccountIdentity{carla, u"Carla"_s}});
+        rig.configureClient();
+        auto now = std::make_shared<QDateTime>(QDateTime::currentDateTimeUtc().addDays(-1));
+        rig.google().setClock([now] { return *now; });
+        for (const QString& email : {ana, bruno, carla})
+            rig.linkDirectly(email);
+        // Two accounts may use the same thread ids: the stand-in's do.
+        QHash<QString, fakegoogle::MessageRef> sent;
+        for (const auto& [email, subject] :
+             {std::pair{ana, u"Relatório de março"_s}, std::pair{bruno, u"Relatório anual"_s},
+              std::pair{carla, u"Relatório final"_s}, std::pair{ana, u"Convite"_s}}) {
+            *now = now->addSecs(60);
+            sent.insert(subject, rig.google().deliverMessage(email, TestRig::mail(email, subject)));
+        }
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+        app.selectAccount(AppState::allAccountsId());
+        QVERIFY(app.isAllAccounts());
+        QCOMPARE(app.listTitle(), u"Todas as contas"_s);
+        QTRY_COMPARE(column(app.visibleThreads(), subjectOf),
+                     QStringList({u"Convite"_s, u"Relatório final"_s, u"Relatório anual"_s,
+                                  u"Relatório de março"_s}));
+        QCOMPARE(column(app.visibleThreads(), accountOf), QStringList({ana, carla, bruno, ana}));
+        QTRY_COMPARE(app.unreadInAllInboxes(), 4);
+
+        // Reading and answering go to the conversation's account.
+        const QList<ThreadSummary> shown = app.visibleThreads();
+        app.selectThread(shown.at(1));
+        QTRY_COMPARE(app.selectedSession()->id(), carla);
+        QTRY_VERIFY(!app.selectedSession()->openThreadMessages().isEmpty());
+        app.reply(false);
+        QVERIFY(app.composer());
+        QCOMPARE(app.composer()->subject(), u"Re: Relatório final"_s);
+        app.closeComposer();
+
+        // One action over three accounts' conversations: each account gets
+        // its share, and undoing brings all of them back.
+        awaitTask(app.archive({shown.at(0).threadId, shown.at(1).threadId, shown.at(2).threadId}));
+        QCOMPARE(app.undoOffer().text(), u"3 conversas arquivadas."_s);
+        QTRY_COMPARE(column(app.visibleThreads(), subjectOf),
+                     QStringList({u"Relatório de março"_s}));
+        const auto inboxOf = [&](const QString& email, const QString& subject) {
+            return rig.google().labelIds(email, sent.value(subject).id).contains(u"INBOX"_s);
+        };
+        QVERIFY(!inboxOf(ana, u"Convite"_s) && !inboxOf(carla, u"Relatório final"_s) &&
+                !inboxOf(bruno, u"Relatório anual"_s) && inboxOf(ana, u"Relatório de março"_s));
+        awaitTask(app.undo());
+        QTRY_COMPARE(app.visibleThreads().size(), 4);
+        QTRY_VERIFY(inboxOf(ana, u"Convite"_s) && inboxOf(carla, u"Relatório final"_s) &&
+                    inboxOf(bruno, u"Relatório anual"_s));
+
+        // A search runs in every account, its results merged newest first.
+        app.setSearchText(u"relatório"_s);
+        awaitTask(app.runSearch());
+        QCOMPARE(column(app.visibleThreads(), accountOf), QStringList({carla, bruno, ana}));
+
+        // With one account left, the list is that account's again.
+        app.clearSearch();
+        awaitTask(app.removeAccount(AppRig::sessionOf(app, bruno)));
+        awaitTask(app.removeAccount(AppRig::sessionOf(app, carla)));
+        QVERIFY(!app.isAllAccounts());
+        QTRY_COMPARE(app.visibleThreads().size(), 2);
+        QVERIFY(app.visibleThreads().constFirst().accountId.isEmpty());
+    }
+
+    /// The list of every account reaches its end through each account's
+    /// pages: one account ending early leaves the list going.
+    void everyInboxPagesToItsEnd()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s}});
+        rig.configureClient();
+        rig.linkDirectly(ana);
+        rig.linkDirectly(bruno);
+        const int page = SyncEngine::firstPageSize;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (int i = 0; i < page + 10; ++i)
+            rig.google().addMessage(ana, TestRig::mail(ana, u"Ana %1"_s.arg(i)), {u"INBOX"_s},
+                                    now.addSecs(-60 * (i + 1)));
+        for (int i = 0; i < 2 * page + 5; ++i)
+            rig.google().addMessage(bruno, TestRig::mail(bruno, u"Bruno %1"_s.arg(i)),
+                                    {u"INBOX"_s}, now.addSecs(-61 * (i + 1)));
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+        app.selectAccount(AppState::allAccountsId());
+        QTRY_COMPARE(app.visibleThreads().size(), 2 * page);
+        QVERIFY(app.canLoadMore());
+
+        awaitTask(app.loadMore());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 3 * page + 10);
+        QVERIFY(!app.isListComplete()); // Bruno has more
+        QVERIFY(app.canLoadMore());
+        awaitTask(app.loadMore());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 3 * page + 15);
+        QVERIFY(app.isListComplete());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAllAccounts)
+#include "tst_allaccounts.moc"
