@@ -9,73 +9,6 @@
     </message>
 </context>
 <context>
-    <name>vesk</name>
-    <message>
-        <source>Movida para a lixeira.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas movidas para a lixeira.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Marcada como spam.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas marcadas como spam.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Movida para a caixa de entrada.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas movidas para a caixa de entrada.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Arquivada.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas arquivadas.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Marcada como lida.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas marcadas como lidas.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Marcada como não lida.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas marcadas como não lidas.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Marcada com estrela.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 conversas marcadas com estrela.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Estrela removida.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Estrela removida de %1 conversas.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>vesk-demo</name>
     <message>
         <source>VESK — demonstração</source>
@@ -102,6 +35,20 @@
     <message>
         <source>Remover</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AccountListModel</name>
+    <message>
+        <source>Todas as contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n contas</source>
+        <translation>
+            <numerusform>%n conta</numerusform>
+            <numerusform>%n contas</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -214,6 +161,14 @@
     </message>
     <message>
         <source>A pesquisa precisa de ligação à internet. Tente de novo quando a ligação voltar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Todas as contas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 — Todas as contas</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -828,6 +783,10 @@
         <source>Marcar como spam</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Conversas de contas diferentes</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadListPane</name>
@@ -922,6 +881,73 @@
     <name>vesk::UndoBar</name>
     <message>
         <source>Desfazer</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::UndoOffer</name>
+    <message>
+        <source>Movida para a lixeira.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas movidas para a lixeira.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como spam.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como spam.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Movida para a caixa de entrada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas movidas para a caixa de entrada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas arquivadas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como lida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como lidas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada como não lida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas como não lidas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcada com estrela.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conversas marcadas com estrela.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Estrela removida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Estrela removida de %1 conversas.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -25,28 +25,32 @@ std::optional<Sentence> systemSentence(const PendingChange& change)
     const auto adds = [&change](const QString& label) { return change.add.contains(label); };
     const auto removes = [&change](const QString& label) { return change.remove.contains(label); };
     if (change.kind == PendingChange::Kind::Trash)
-        return Sentence{QT_TR_NOOP("Movida para a lixeira."),
-                        QT_TR_NOOP("%1 conversas movidas para a lixeira.")};
+        return Sentence{
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "Movida para a lixeira."),
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas movidas para a lixeira.")};
     if (adds(SystemLabels::spam()))
-        return Sentence{QT_TR_NOOP("Marcada como spam."),
-                        QT_TR_NOOP("%1 conversas marcadas como spam.")};
+        return Sentence{QT_TRANSLATE_NOOP("vesk::UndoOffer", "Marcada como spam."),
+                        QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas marcadas como spam.")};
     if (adds(SystemLabels::inbox()))
-        return Sentence{QT_TR_NOOP("Movida para a caixa de entrada."),
-                        QT_TR_NOOP("%1 conversas movidas para a caixa de entrada.")};
+        return Sentence{
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "Movida para a caixa de entrada."),
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas movidas para a caixa de entrada.")};
     if (removes(SystemLabels::inbox()))
-        return Sentence{QT_TR_NOOP("Arquivada."), QT_TR_NOOP("%1 conversas arquivadas.")};
+        return Sentence{QT_TRANSLATE_NOOP("vesk::UndoOffer", "Arquivada."),
+                        QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas arquivadas.")};
     if (removes(SystemLabels::unread()))
-        return Sentence{QT_TR_NOOP("Marcada como lida."),
-                        QT_TR_NOOP("%1 conversas marcadas como lidas.")};
+        return Sentence{QT_TRANSLATE_NOOP("vesk::UndoOffer", "Marcada como lida."),
+                        QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas marcadas como lidas.")};
     if (adds(SystemLabels::unread()))
-        return Sentence{QT_TR_NOOP("Marcada como não lida."),
-                        QT_TR_NOOP("%1 conversas marcadas como não lidas.")};
+        return Sentence{
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "Marcada como não lida."),
+            QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas marcadas como não lidas.")};
     if (adds(SystemLabels::starred()))
-        return Sentence{QT_TR_NOOP("Marcada com estrela."),
-                        QT_TR_NOOP("%1 conversas marcadas com estrela.")};
+        return Sentence{QT_TRANSLATE_NOOP("vesk::UndoOffer", "Marcada com estrela."),
+                        QT_TRANSLATE_NOOP("vesk::UndoOffer", "%1 conversas marcadas com estrela.")};
     if (removes(SystemLabels::starred()))
-        return Sentence{QT_TR_NOOP("Estrela removida."),
-                        QT_TR_NOOP("Estrela removida de %1 conversas.")};
+        return Sentence{QT_TRANSLATE_NOOP("vesk::UndoOffer", "Estrela removida."),
+                        QT_TRANSLATE_NOOP("vesk::UndoOffer", "Estrela removida de %1 conversas.")};
     return std::nullopt;
 }
 
@@ -92,12 +96,15 @@ QString UndoOffer::sentenceFor(const PendingChange& change, int count, const QSt
     }
     const bool applied = !change.add.isEmpty();
     if (count == 1) {
-        return (applied ? translate(QT_TR_NOOP("Etiqueta «%1» aplicada."))
-                        : translate(QT_TR_NOOP("Etiqueta «%1» removida.")))
+        return (applied
+                    ? translate(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» aplicada."))
+                    : translate(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» removida.")))
             .arg(labelTitle);
     }
-    return (applied ? translate(QT_TR_NOOP("Etiqueta «%1» aplicada a %2 conversas."))
-                    : translate(QT_TR_NOOP("Etiqueta «%1» removida de %2 conversas.")))
+    return (applied ? translate(QT_TRANSLATE_NOOP("vesk::UndoOffer",
+                                                  "Etiqueta «%1» aplicada a %2 conversas."))
+                    : translate(QT_TRANSLATE_NOOP("vesk::UndoOffer",
+                                                  "Etiqueta «%1» removida de %2 conversas.")))
         .arg(labelTitle, QString::number(count));
 }
 
