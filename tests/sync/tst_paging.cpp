@@ -181,6 +181,24 @@ private slots:
         QCOMPARE(m_store->labelPages(inbox).depth, 5);
         QCOMPARE(m_store->summaries(inbox).size(), 5 * pageSize);
         QCOMPARE(state.historyId, QString::number(m_google->historyId(email)));
+
+        // The end reached while another full sync lists the five pages (its
+        // fetches slowed down): the sixth, the last, is loaded after it, not
+        // written over by it.
+        QVERIFY(m_google->modifyMessage(email, ids.first(), {u"STARRED"_s}, {}));
+        m_google->expireHistoryBefore(email, m_google->historyId(email));
+        fakegoogle::FaultRule slow;
+        slow.kind = fakegoogle::FaultRule::Kind::Delay;
+        slow.pathPattern = u".*/messages/.+"_s;
+        slow.times = -1;
+        slow.delayMs = 40;
+        m_google->addFault(slow);
+        QCoro::Task<> relisting = m_engine->syncNow();
+        QCoro::Task<> lastPage = m_engine->loadNextPage(inbox);
+        awaitTask(std::move(relisting));
+        awaitTask(std::move(lastPage));
+        QCOMPARE(m_store->labelPages(inbox), (LabelPages{6, QString(), true}));
+        QCOMPARE(m_store->summaries(inbox).size(), 400 - 2);
     }
 
     void theDepthOutlivesTheProgramAndARefusedTokenListsAgain()

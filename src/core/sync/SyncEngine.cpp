@@ -255,8 +255,14 @@ QCoro::Task<> SyncEngine::runInitialSync()
     self->reconcile(pages);
     // The tokens of this listing replace the older ones, which name places
     // in a list that may have moved since.
-    for (const ListedLabel& label : std::as_const(listed))
+    for (const ListedLabel& label : std::as_const(listed)) {
+        // A page the person scrolled to while this listed stays, with its
+        // own token: the reconciling above kept its messages, which are
+        // older than the last one listed.
+        if (store->labelPages(label.page.labelId).depth > label.listedDepth)
+            continue;
         store->setLabelPages(label.page.labelId, label.pages);
+    }
     // Only now: a failure before this point leaves the next attempt a full
     // synchronisation again, which picks up where this one stopped.
     store->setHistoryId(self->m_fullSync->historyId);
@@ -265,10 +271,10 @@ QCoro::Task<> SyncEngine::runInitialSync()
 
 QCoro::Task<SyncEngine::ListedLabel> SyncEngine::fetchFullSyncPage(ReconcilePlan::Target target)
 {
+    const std::shared_ptr<MailStore> store = m_store;
     if (!target.listed)
         co_return ListedLabel{ReconcilePlan::Page{target.labelId, {}, true},
-                              LabelPages{1, {}, true}};
-    const std::shared_ptr<MailStore> store = m_store;
+                              LabelPages{1, {}, true}, store->labelPages(target.labelId).depth};
     QPointer<SyncEngine> self(this);
     // Every page the person has scrolled to is brought back, not only the
     // first: otherwise mail deleted or moved at Gmail further down would
@@ -298,7 +304,7 @@ QCoro::Task<SyncEngine::ListedLabel> SyncEngine::fetchFullSyncPage(ReconcilePlan
     // A label that shrank below the depth reached ends sooner now.
     const int reached = whole ? pagesFor(listing.ids.size(), firstPageSize) : depth;
     co_return ListedLabel{ReconcilePlan::Page{target.labelId, ids, whole},
-                          LabelPages{reached, listing.nextPageToken, whole}};
+                          LabelPages{reached, listing.nextPageToken, whole}, depth};
 }
 
 void SyncEngine::reconcile(const QList<ReconcilePlan::Page>& pages)

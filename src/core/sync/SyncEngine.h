@@ -138,6 +138,8 @@ private:
     {
         ReconcilePlan::Page page;
         LabelPages pages;
+        /// How deep the label went when it was listed.
+        int listedDepth = 0;
     };
 
     QCoro::Task<ListedLabel> fetchFullSyncPage(ReconcilePlan::Target target);
