@@ -183,8 +183,8 @@ private slots:
         QCOMPARE(state.historyId, QString::number(m_google->historyId(email)));
 
         // The end reached while another full sync lists the five pages (its
-        // fetches slowed down): the sixth, the last, is loaded after it, not
-        // written over by it.
+        // fetches slowed down): the sixth page, the last, loaded meanwhile,
+        // keeps its depth and end.
         QVERIFY(m_google->modifyMessage(email, ids.first(), {u"STARRED"_s}, {}));
         m_google->expireHistoryBefore(email, m_google->historyId(email));
         fakegoogle::FaultRule slow;
