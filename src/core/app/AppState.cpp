@@ -827,6 +827,17 @@ void AppState::selectThreads(const QStringList& threadIds)
     Q_EMIT selectionChanged();
 }
 
+void AppState::keepSelected(const QStringList& threadIds)
+{
+    if (m_selectedThreadIds == threadIds && m_selectedThreadId.isEmpty())
+        return;
+    m_selectedThreadId.clear();
+    m_selectedThreadIds = threadIds;
+    if (AccountSession* session = selectedSession())
+        session->closeThread();
+    Q_EMIT selectionChanged();
+}
+
 void AppState::reopenThread()
 {
     if (!m_selectedThreadId.isEmpty())

@@ -201,6 +201,9 @@ public:
     /// Selects several conversations at once (one opens it, none clears the
     /// selection): the reader closes and offers the actions for all of them.
     void selectThreads(const QStringList& threadIds);
+    /// What is left of several conversations chosen once some have left the
+    /// list: still chosen, none of them opened.
+    void keepSelected(const QStringList& threadIds);
     /// Fetches the selected thread again, after it failed to open.
     void reopenThread();
 

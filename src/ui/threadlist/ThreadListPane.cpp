@@ -375,8 +375,11 @@ void ThreadListPane::onRowsSelected()
 
 void ThreadListPane::dropGoneFromSelection()
 {
+    // One conversation open is the reader's to close; several chosen (or
+    // what is left of them) only shrink: an action on them, landing account
+    // by account, must not open the last one standing.
     const QStringList& selected = m_state.selectedThreadIds();
-    if (selected.size() < 2)
+    if (selected.isEmpty() || !m_state.selectedThreadId().isEmpty())
         return;
     QStringList kept;
     for (const QString& threadId : selected) {
@@ -384,7 +387,7 @@ void ThreadListPane::dropGoneFromSelection()
             kept.append(threadId);
     }
     if (kept.size() != selected.size())
-        m_state.selectThreads(kept);
+        m_state.keepSelected(kept);
 }
 
 bool ThreadListPane::handleStarClick(QEvent* event)

@@ -382,6 +382,19 @@ private Q_SLOTS:
         QTRY_VERIFY_LONG(google()
                              .labelIds(rui, pane.model()->thread(ruis.row()).latest().id())
                              .contains(u"STARRED"_s));
+
+        // Both archived from the list: they leave it account by account, and
+        // the one left a moment alone is not opened.
+        QListView* list = pane.listView();
+        list->selectionModel()->select(anas, QItemSelectionModel::Select);
+        list->selectionModel()->select(ruis, QItemSelectionModel::Select);
+        QCOMPARE(m_app->selectedThreadIds().size(), 2);
+        ThreadActionsMenu::archive(
+            *m_app, {pane.model()->thread(anas.row()), pane.model()->thread(ruis.row())});
+        QTRY_COMPARE(pane.model()->rowCount(), 2);
+        QTest::qWait(50);
+        for (const AccountSession* each : m_app->sessions())
+            QVERIFY(each->openThreadId().isEmpty());
     }
 
     void emptyTextsAndSearch()

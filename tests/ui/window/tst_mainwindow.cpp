@@ -295,15 +295,20 @@ private slots:
         QCOMPARE(list->model()->rowCount(), 3);
         const QStringList all = column(*list->model(), ThreadListModel::ThreadIdRole);
 
-        list->setFocus(Qt::TabFocusReason);
+        // The first one read, then a second added to it.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QTRY_COMPARE(m_state->selectedSession()->openThreadId(), all.first());
         QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(m_state->selectedThreadIds(), all.mid(0, 2));
         QTest::keyClick(list, Qt::Key_E);
         QTRY_COMPARE(list->model()->rowCount(), 1);
         QTRY_VERIFY(bar->isVisible());
         QCOMPARE(bar->text(), u"2 conversas arquivadas."_s);
-        // Gone from the list, they are no longer selected either.
+        // Gone from the list, they are no longer selected or read either.
         QVERIFY(m_state->selectedThreadIds().size() < 2);
+        QTest::qWait(100);
+        QVERIFY(!all.mid(0, 2).contains(m_state->selectedSession()->openThreadId()));
 
         QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
         QTRY_COMPARE(column(*list->model(), ThreadListModel::ThreadIdRole), all);
