@@ -198,7 +198,6 @@ private Q_SLOTS:
 
         const TokenSet old = storeGrant(rig, *tokens, 30);
         outcomes = concurrentOutcomes(*tokens);
-        QCOMPARE(outcomes.size(), s_callers);
         QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
                  qPrintable(outcomes.join(u'\n')));
         QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));
