@@ -115,20 +115,14 @@ private Q_SLOTS:
         QCOMPARE(keychain.get(tokens, rui), u"fichas do Rui"_s);
         QVERIFY(keychain.remove(oauth, ana));
         QVERIFY(keychain.remove(tokens, rui));
-    }
 
-    void nonUtf8ItemReadsAsAbsent()
-    {
-        Keychain keychain;
-        const QString service = freshService("bytes");
-        const QString account = u"ana@exemplo.pt"_s;
-
-        QVERIFY(storeRawBytes(service, account, QByteArray("\xff\xfe\xc3(", 4)));
-        QVERIFY(!keychain.get(service, account));
-        // The unreadable item can still be replaced and deleted.
-        QVERIFY(keychain.set(u"legível"_s, service, account));
-        QCOMPARE(keychain.get(service, account), u"legível"_s);
-        QVERIFY(keychain.remove(service, account));
+        // Bytes that are not UTF-8 read as absent; the item can still be
+        // replaced and deleted.
+        QVERIFY(storeRawBytes(tokens, ana, QByteArray("\xff\xfe\xc3(", 4)));
+        QVERIFY(!keychain.get(tokens, ana));
+        QVERIFY(keychain.set(u"legível"_s, tokens, ana));
+        QCOMPARE(keychain.get(tokens, ana), u"legível"_s);
+        QVERIFY(keychain.remove(tokens, ana));
     }
 
     void tokenSetJson_data()
@@ -204,7 +198,6 @@ private Q_SLOTS:
 
         const TokenSet old = storeGrant(rig, *tokens, 30);
         outcomes = concurrentOutcomes(*tokens);
-        QCOMPARE(outcomes.size(), s_callers);
         QVERIFY2(QSet<QString>(outcomes.begin(), outcomes.end()).size() == 1,
                  qPrintable(outcomes.join(u'\n')));
         QVERIFY(outcomes.constFirst().startsWith(QLatin1String("token:")));

@@ -134,7 +134,6 @@ ParsedMessage parseMessage(const QByteArray& bytes)
     GMimeObject* top = g_mime_message_get_mime_part(message.get());
     if (GMIME_IS_MULTIPART(top)) {
         GMimeMultipart* multipart = GMIME_MULTIPART(top);
-        parsed.boundary = fromUtf8(g_mime_multipart_get_boundary(multipart));
         for (int i = 0; i < g_mime_multipart_get_count(multipart); ++i)
             parsed.parts.append(leafPart(g_mime_multipart_get_part(multipart, i)));
     } else if (top) {

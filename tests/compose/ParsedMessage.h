@@ -30,7 +30,6 @@ struct ParsedMessage
     /// Top-level headers in message order, values unfolded and decoded.
     QList<QPair<QString, QString>> headers;
     QString subject;
-    QString boundary;
     QList<ParsedPart> parts;
     /// The To header as GMime's address parser reads it, entry by entry:
     /// "Name <address>", "address" without a name, or "group: Name" for a

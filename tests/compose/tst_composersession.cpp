@@ -41,13 +41,6 @@ FullMessage received(const QString& subject)
     return message;
 }
 
-// The first draft save answers only after a while, long enough for the
-// test to act while it is in flight.
-FaultRule slowDraftCreation()
-{
-    return TestRig::delayed(u"POST"_s, u".*/drafts"_s, 1500);
-}
-
 } // namespace
 
 class TestComposerSession : public QObject
@@ -58,6 +51,16 @@ class TestComposerSession : public QObject
     fakegoogle::FakeGoogle& google() const { return m_rig->google(); }
     std::unique_ptr<AccountSession> m_session;
     ComposerAccount account() const { return AppState::composerAccount(m_session.get()); }
+
+    /// A composer that saves only when the test asks, whose first draft save
+    /// answers only after a while: long enough to act while it is in flight.
+    std::unique_ptr<ComposerSession> slowlySavedComposer()
+    {
+        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
+        composer->setAutosaveDelay(1h);
+        google().addFault(TestRig::delayed(u"POST"_s, u".*/drafts"_s, 1500));
+        return composer;
+    }
 
 private slots:
     void init()
@@ -227,47 +230,41 @@ private slots:
         // An edit during a slow first save: the save asked for meanwhile
         // runs after it and updates the draft the first one created.
         {
-            ComposerSession composer(ComposerSession::Mode::New, account());
-            composer.setAutosaveDelay(1h); // saves only when the test asks
-            google().addFault(slowDraftCreation());
-            composer.setSubject(u"Reunião"_s);
-            composer.markDirty();
-            QCoro::Task<> first = composer.autosave();
-            composer.setBody(u"Amanhã às 10h"_s);
-            composer.markDirty();
-            awaitTask(composer.autosave());
+            const auto composer = slowlySavedComposer();
+            composer->setSubject(u"Reunião"_s);
+            composer->markDirty();
+            QCoro::Task<> first = composer->autosave();
+            composer->setBody(u"Amanhã às 10h"_s);
+            composer->markDirty();
+            awaitTask(composer->autosave());
             const QStringList drafts = google().draftIds(email);
             QCOMPARE(drafts.size(), 1);
             QCOMPARE(draftCalls(),
                      QStringList({u"POST drafts"_s, u"PUT drafts/"_s + drafts.first()}));
             awaitTask(std::move(first));
-            QCOMPARE(*composer.draftId(), drafts.first());
-            awaitTask(composer.discardDraft());
+            QCOMPARE(*composer->draftId(), drafts.first());
+            awaitTask(composer->discardDraft());
             QVERIFY(google().draftIds(email).isEmpty());
         }
 
         // Sending while the first save is in flight deletes the draft it makes.
         {
-            ComposerSession composer(ComposerSession::Mode::New, account());
-            composer.setAutosaveDelay(1h);
-            google().addFault(slowDraftCreation());
-            composer.setTo(u"rui@x.pt"_s);
-            composer.setSubject(u"Olá"_s);
-            composer.markDirty();
-            QCoro::Task<> saving = composer.autosave();
-            QVERIFY(awaitTask(composer.send()));
+            const auto composer = slowlySavedComposer();
+            composer->setTo(u"rui@x.pt"_s);
+            composer->setSubject(u"Olá"_s);
+            composer->markDirty();
+            QCoro::Task<> saving = composer->autosave();
+            QVERIFY(awaitTask(composer->send()));
             awaitTask(std::move(saving));
             QVERIFY(google().draftIds(email).isEmpty());
             // Once sent, edits save nothing.
-            composer.markDirty();
-            awaitTask(composer.autosave());
+            composer->markDirty();
+            awaitTask(composer->autosave());
             QVERIFY(google().draftIds(email).isEmpty());
         }
 
         // Discarding, then releasing the composer at once, as its window does.
-        auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New, account());
-        composer->setAutosaveDelay(1h);
-        google().addFault(slowDraftCreation());
+        auto composer = slowlySavedComposer();
         composer->setSubject(u"Rascunho"_s);
         composer->markDirty();
         QCoro::Task<> saving = composer->autosave();

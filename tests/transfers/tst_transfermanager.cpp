@@ -271,9 +271,7 @@ private slots:
     void failuresKeepTheirTextAndWriteNothing()
     {
         const AttachmentInfo attachment = deliver(u"contrato.pdf"_s, binary(5000, 1));
-        FaultRule missing = TestRig::onAttachmentsOf(attachment.messageId, FaultRule::Kind::Status);
-        missing.status = 404;
-        m_google->addFault(missing);
+        m_google->failNext(u".*/attachments/.*"_s, 404);
         const QString notFoundPath = destination(u"contrato.pdf"_s);
         QVERIFY(!awaitTask(download(attachment)));
         // Told as for every other failed call; Google's answer kept as details.
