@@ -1,11 +1,11 @@
 #include "AwaitTask.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
 #include "sync/SyncEngine.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -36,15 +36,11 @@ class TestPaging : public QObject
     std::shared_ptr<MailStore> m_store;
     std::unique_ptr<SyncEngine> m_engine;
 
-    /// `count` conversations of one message each in the inbox, a minute
-    /// apart, newest first; their ids in that order.
+    /// `count` unread conversations of one message each in the inbox, their
+    /// ids newest first.
     QStringList seedInbox(int count)
     {
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (int i = 0; i < count; ++i)
-            m_google->addMessage(email, test::TestRig::mail(email, u"Conversa %1"_s.arg(i)),
-                                 {inbox, unread}, now.addSecs(-60 * (i + 1)));
-        return m_google->messageIds(email);
+        return m_rig->deliverMany(email, count, u"Conversa"_s, {inbox, unread});
     }
 
     /// An engine over a fresh store of the rig's cache folder, paced by
@@ -222,19 +218,11 @@ private slots:
         m_engine.reset();
         m_store.reset();
         const QString path = MailStore::cacheFilePath(email, m_rig->path(u"cache"_s));
-        std::optional<MailStoreState> older = [&] {
-            QFile file(path);
-            return file.open(QIODevice::ReadOnly) ? MailJson::decodeCache(file.readAll())
-                                                  : std::nullopt;
-        }();
+        std::optional<MailStoreState> older = MailJson::decodeCache(test::readFile(path));
         QVERIFY(older);
         older->labelPages.clear();
         const QByteArray written = MailJson::encodeCache(*older).replace(",\"labelPages\":{}", "");
-        QVERIFY(!written.contains("labelPages"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(written);
-        file.close();
+        QVERIFY(!written.contains("labelPages") && test::writeFile(path, written));
         openEngine();
         QCOMPARE(m_store->summaryCount(), 4 * pageSize);
         QCOMPARE(m_store->labelPages(inbox), (LabelPages{1, QString(), false}));
