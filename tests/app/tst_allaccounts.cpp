@@ -126,13 +126,8 @@ private Q_SLOTS:
         rig.linkDirectly(ana);
         rig.linkDirectly(bruno);
         const int page = SyncEngine::firstPageSize;
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (int i = 0; i < page + 10; ++i)
-            rig.google().addMessage(ana, TestRig::mail(ana, u"Ana %1"_s.arg(i)), {u"INBOX"_s},
-                                    now.addSecs(-60 * (i + 1)));
-        for (int i = 0; i < 2 * page + 5; ++i)
-            rig.google().addMessage(bruno, TestRig::mail(bruno, u"Bruno %1"_s.arg(i)),
-                                    {u"INBOX"_s}, now.addSecs(-61 * (i + 1)));
+        rig.rig.deliverMany(ana, page + 10, u"Ana"_s);
+        rig.rig.deliverMany(bruno, 2 * page + 5, u"Bruno"_s, {u"INBOX"_s}, 61);
         AppState app(rig.services());
         awaitTask(app.startAll());
         app.selectAccount(AppState::allAccountsId());

@@ -1,7 +1,6 @@
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
-#include "compose/ComposerSession.h"
 #include "model/MailStore.h"
 #include "model/OfflineThreads.h"
 
@@ -288,61 +287,6 @@ private slots:
         QVERIFY(!app.isSearching());
         QCOMPARE(app.selectedThreadId(), hit.threadId);
         QTRY_VERIFY(!app.selectedSession()->openThreadMessages().isEmpty());
-    }
-
-    /// What a person does in the window, through the application state
-    /// alone: no widget exists in this test.
-    void everyActionRunsWithoutAWindow()
-    {
-        const auto invite = rig().deliver(ana, u"Convite"_s);
-        const auto bill = rig().deliver(ana, u"Fatura"_s);
-        const auto meeting = rig().deliver(ana, u"Reunião"_s);
-        const QString projects = google().addLabel(ana, u"Projetos"_s);
-        linkDirectly(ana);
-        AppState app(services());
-        awaitTask(app.startAll());
-        QCOMPARE(app.visibleThreads().size(), 3);
-        QCOMPARE(app.labelTitle(u"INBOX"_s), u"Caixa de entrada"_s);
-        QCOMPARE(app.labelTitle(projects), u"Projetos"_s);
-
-        awaitTask(app.archive(QStringList{bill.threadId}));
-        QVERIFY(!google().labelIds(ana, bill.id).contains(u"INBOX"_s));
-        QCOMPARE(app.visibleThreads().size(), 2);
-
-        // Selecting a label loads it: the selection alone, no sidebar.
-        awaitTask(app.setLabel(QStringList{meeting.threadId}, projects, true));
-        QVERIFY(google().labelIds(ana, meeting.id).contains(projects));
-        app.selectLabel(projects);
-        QTRY_COMPARE_WITH_TIMEOUT(app.visibleThreads().size(), 1, 20000);
-        QCOMPARE(app.visibleThreads().first().threadId, meeting.threadId);
-        app.selectLabel(u"INBOX"_s);
-
-        app.setSearchText(u"Convite"_s);
-        awaitTask(app.runSearch());
-        QVERIFY(app.isSearching() && !app.isSearchRunning() && !app.searchError());
-        QCOMPARE(app.visibleThreads().size(), 1);
-
-        // Opening fetches the conversation and marks it read at Gmail.
-        app.selectThread(app.visibleThreads().first());
-        AccountSession* session = app.selectedSession();
-        QTRY_VERIFY_WITH_TIMEOUT(!session->openThreadMessages().isEmpty(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!google().labelIds(ana, invite.id).contains(u"UNREAD"_s), 20000);
-        awaitTask(app.setRead(QStringList{invite.threadId}, false));
-        QVERIFY(google().labelIds(ana, invite.id).contains(u"UNREAD"_s));
-
-        app.reply(false);
-        QVERIFY(app.composer());
-        QCOMPARE(app.composer()->mode(), ComposerSession::Mode::Reply);
-        QCOMPARE(app.composer()->to(), u"sofia@x.pt"_s);
-        app.composer()->setBody(u"Lá estarei."_s + app.composer()->body());
-        QVERIFY(awaitTask(app.composer()->send()));
-        const QString sent = google().messageIds(ana).first();
-        QVERIFY(google().labelIds(ana, sent).contains(u"SENT"_s));
-        QCOMPARE(google().threadId(ana, sent), invite.threadId);
-
-        awaitTask(app.trash(QStringList{invite.threadId}));
-        QVERIFY(google().labelIds(ana, invite.id).contains(u"TRASH"_s));
-        QVERIFY(session->openThreadId().isEmpty());
     }
 
     void largeCachesAreGroupedOffTheGuiThread()

@@ -14,7 +14,6 @@ using namespace vesk;
 using namespace Qt::StringLiterals;
 using vesk::test::AppRig;
 using vesk::test::awaitTask;
-using vesk::test::TestRig;
 
 namespace {
 
@@ -22,16 +21,6 @@ const QString ana = u"ana@exemplo.pt"_s;
 constexpr int pageSize = SyncEngine::firstPageSize;
 
 #define QTRY_COMPARE_LONG(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 20000)
-
-/// `count` one-message conversations with this subject word in the inbox,
-/// a minute apart.
-void seed(AppRig& rig, int count, const QString& word)
-{
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < count; ++i)
-        rig.google().addMessage(ana, TestRig::mail(ana, u"%1 %2"_s.arg(word).arg(i)), {u"INBOX"_s},
-                                now.addSecs(-60 * (i + 1)));
-}
 
 } // namespace
 
@@ -44,7 +33,7 @@ private Q_SLOTS:
     {
         AppRig rig;
         rig.linkDirectly(ana, u"Ana"_s);
-        seed(rig, 2 * pageSize + 50, u"Conversa"_s);
+        rig.rig.deliverMany(ana, 2 * pageSize + 50, u"Conversa"_s);
         AppState app(rig.services());
         awaitTask(app.startAll());
         QTRY_COMPARE_LONG(app.visibleThreads().size(), pageSize);
@@ -92,8 +81,8 @@ private Q_SLOTS:
     {
         AppRig rig;
         rig.linkDirectly(ana, u"Ana"_s);
-        seed(rig, 110, u"Relatório"_s);
-        seed(rig, 10, u"Outra"_s);
+        rig.rig.deliverMany(ana, 110, u"Relatório"_s);
+        rig.rig.deliverMany(ana, 10, u"Outra"_s);
         AppState app(rig.services());
         awaitTask(app.startAll());
 

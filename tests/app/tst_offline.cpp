@@ -105,13 +105,12 @@ private Q_SLOTS:
         };
         write(u"Recusada"_s);
         write(u"Proposta"_s);
-        fakegoogle::FaultRule invalid;
-        invalid.method = u"POST"_s;
-        invalid.pathPattern = u".*/drafts/send"_s;
-        invalid.status = 400;
-        invalid.body =
-            R"({"error":{"code":400,"message":"Invalid To header","status":"INVALID_ARGUMENT"}})";
-        rig.google().addFault(invalid);
+        rig.google().addFault({.method = u"POST"_s,
+                               .pathPattern = u".*/drafts/send"_s,
+                               .status = 400,
+                               .headers = {},
+                               .body = R"({"error":{"code":400,"message":"Invalid To header",)"
+                                       R"("status":"INVALID_ARGUMENT"}})"});
         QCOMPARE(app->waitingChanges(), 7);
         const QStringList shown{u"Convite"_s, u"Relatório"_s, u"Reunião"_s};
         QTRY_COMPARE(inboxSubjects(*app), shown);

@@ -125,6 +125,16 @@ fakegoogle::MessageRef TestRig::deliver(const QString& email, const QString& sub
     return m_google->deliverMessage(email, mail(email, subject), labelIds);
 }
 
+QStringList TestRig::deliverMany(const QString& email, int count, const QString& word,
+                                 const QStringList& labelIds, int spacing)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < count; ++i)
+        m_google->addMessage(email, mail(email, u"%1 %2"_s.arg(word).arg(i)), labelIds,
+                             now.addSecs(-spacing * (i + 1)));
+    return m_google->messageIds(email);
+}
+
 AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& name,
                                           const QByteArray& bytes)
 {

@@ -91,6 +91,12 @@ public:
     fakegoogle::MessageRef deliver(const QString& email, const QString& subject,
                                    const QStringList& labelIds = {QStringLiteral("INBOX"),
                                                                   QStringLiteral("UNREAD")});
+    /// `count` one-message conversations "<word> <n>" for the account, the
+    /// n-th filed (n + 1) × `spacing` seconds ago; the account's message
+    /// ids, newest first.
+    QStringList deliverMany(const QString& email, int count, const QString& word,
+                            const QStringList& labelIds = {QStringLiteral("INBOX")},
+                            int spacing = 60);
     /// Delivers to `email` a message from Rui carrying one file, and returns
     /// the attachment as the Gmail client lists it.
     AttachmentInfo deliverAttachment(const QString& email, const QString& name,

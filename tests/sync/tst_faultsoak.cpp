@@ -203,11 +203,7 @@ private Q_SLOTS:
             if (round == s_rounds / 2) {
                 // Google down for the whole step: the failure is reported,
                 // not swallowed, and the next steps recover from it.
-                FaultRule down;
-                down.pathPattern = u".*"_s;
-                down.status = 503;
-                down.times = -1;
-                google().addFault(down);
+                google().failNext(u".*"_s, 503, -1);
             }
             syncAll();
             if (round == s_rounds / 2) {

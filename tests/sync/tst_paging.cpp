@@ -1,11 +1,11 @@
 #include "AwaitTask.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
 #include "sync/SyncEngine.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -36,15 +36,11 @@ class TestPaging : public QObject
     std::shared_ptr<MailStore> m_store;
     std::unique_ptr<SyncEngine> m_engine;
 
-    /// `count` conversations of one message each in the inbox, a minute
-    /// apart, newest first; their ids in that order.
+    /// `count` unread conversations of one message each in the inbox, their
+    /// ids newest first.
     QStringList seedInbox(int count)
     {
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (int i = 0; i < count; ++i)
-            m_google->addMessage(email, test::TestRig::mail(email, u"Conversa %1"_s.arg(i)),
-                                 {inbox, unread}, now.addSecs(-60 * (i + 1)));
-        return m_google->messageIds(email);
+        return m_rig->deliverMany(email, count, u"Conversa"_s, {inbox, unread});
     }
 
     /// An engine over a fresh store of the rig's cache folder, paced by
@@ -149,19 +145,23 @@ private slots:
     {
         const QStringList ids = seedInbox(400);
         const QString label = m_google->addLabel(email, u"Projetos"_s);
+        const QStringList projects = m_rig->deliverMany(email, 2, u"Projeto"_s, {label}, 30);
         awaitTask(m_engine->syncNow());
         loadPages(4);
+        awaitTask(m_engine->loadLabelMessages(label, pageSize));
         QCOMPARE(m_store->labelPages(inbox).depth, 5);
-        QCOMPARE(m_store->summaryCount(), 5 * pageSize);
+        QCOMPARE(m_store->summaryCount(), 5 * pageSize + 2);
 
         // Deleted, moved out of the inbox, relabelled and read at Gmail, on
-        // the fourth page, while the history that says so is lost.
+        // the fourth page, and taken out of the other loaded label, while
+        // the history that says so is lost.
         const QString deleted = ids.at(3 * pageSize + 2);
         const QString moved = ids.at(3 * pageSize + 10);
         const QString relabelled = ids.at(3 * pageSize + 20);
         QVERIFY(m_google->deleteMessage(email, deleted));
         QVERIFY(m_google->modifyMessage(email, moved, {}, {inbox}));
         QVERIFY(m_google->modifyMessage(email, relabelled, {label}, {unread}));
+        QVERIFY(m_google->modifyMessage(email, projects.first(), {}, {label}));
         m_google->expireHistoryBefore(email, m_google->historyId(email));
         m_google->clearRequests();
         const qint64 unitsBefore = m_google->unitsSpent(email);
@@ -173,11 +173,15 @@ private slots:
         QVERIFY(!state.summaries.contains(moved)); // in no loaded label any more
         QCOMPARE(state.summaries.value(relabelled).labelIds(),
                  m_google->labelIds(email, relabelled));
-        // The five pages reached came back in one list call and every
-        // message on them was fetched once: the history that was refused,
-        // the profile, the labels, 5 units for the list and 20 per message.
-        QCOMPARE(listCalls(), QList<int>{5 * pageSize});
-        QCOMPARE(m_google->unitsSpent(email) - unitsBefore, 2 + 1 + 2 + 5 + 20 * 5 * pageSize);
+        QVERIFY(!state.summaries.contains(projects.first()));
+        QCOMPARE(m_store->summaries(label).size(), 2);
+        // The five pages reached came back in one list call, the other label
+        // in one of its own, and every message on them was fetched once: the
+        // history that was refused, the profile, the labels, 5 units a list
+        // and 20 a message.
+        QCOMPARE(listCalls(), (QList<int>{5 * pageSize, pageSize}));
+        QCOMPARE(m_google->unitsSpent(email) - unitsBefore,
+                 2 + 1 + 2 + 2 * 5 + 20 * (5 * pageSize + 1));
         QCOMPARE(m_store->labelPages(inbox).depth, 5);
         QCOMPARE(m_store->summaries(inbox).size(), 5 * pageSize);
         QCOMPARE(state.historyId, QString::number(m_google->historyId(email)));
@@ -240,19 +244,11 @@ private slots:
         m_engine.reset();
         m_store.reset();
         const QString path = MailStore::cacheFilePath(email, m_rig->path(u"cache"_s));
-        std::optional<MailStoreState> older = [&] {
-            QFile file(path);
-            return file.open(QIODevice::ReadOnly) ? MailJson::decodeCache(file.readAll())
-                                                  : std::nullopt;
-        }();
+        std::optional<MailStoreState> older = MailJson::decodeCache(test::readFile(path));
         QVERIFY(older);
         older->labelPages.clear();
         const QByteArray written = MailJson::encodeCache(*older).replace(",\"labelPages\":{}", "");
-        QVERIFY(!written.contains("labelPages"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(written);
-        file.close();
+        QVERIFY(!written.contains("labelPages") && test::writeFile(path, written));
         openEngine();
         QCOMPARE(m_store->summaryCount(), 4 * pageSize);
         QCOMPARE(m_store->labelPages(inbox), (LabelPages{1, QString(), false}));

@@ -9,8 +9,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <limits>
-
 using namespace Qt::StringLiterals;
 using namespace vesk;
 using vesk::test::awaitTask;
@@ -62,34 +60,6 @@ class TestSyncEngine : public QObject
         m_google->setClock(m_clock->googleClock());
         m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
         makeEngine(std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {}));
-    }
-
-    /// The message ids Google lists first for a label, newest first.
-    QStringList newestPage(const QString& labelId) const
-    {
-        QStringList page;
-        for (const QString& id : m_google->messageIds(email)) {
-            if (page.size() < 75 && m_google->labelIds(email, id).contains(labelId))
-                page.append(id);
-        }
-        return page;
-    }
-
-    /// The cached messages carrying a label, restricted to the span of dates
-    /// that Google's newest page of it covers.
-    QSet<QString> cachedWithinPage(const QString& labelId, const QStringList& page) const
-    {
-        const MailStore::State state = m_store->snapshot();
-        qint64 oldest = std::numeric_limits<qint64>::max();
-        for (const QString& id : page)
-            oldest = std::min(oldest, state.summaries.value(id).internalDateMs());
-        QSet<QString> found;
-        for (const MessageSummary& summary : state.summaries) {
-            if (summary.hasLabel(labelId) &&
-                (page.size() < 75 || summary.internalDateMs() >= oldest))
-                found.insert(summary.id());
-        }
-        return found;
     }
 
 private slots:
@@ -231,49 +201,6 @@ private slots:
         QVERIFY(!m_engine->lastError());
         QVERIFY(!cachedIds().contains(gone.id));
         QVERIFY(cachedIds().contains(stays.id));
-    }
-
-    void aFullSyncReconcilesEveryLoadedLabel()
-    {
-        const QString label = m_google->addLabel(email, u"Projetos"_s);
-        for (int i = 0; i < 12; ++i)
-            m_google->addMessage(email, test::TestRig::mail(email, u"Projeto %1"_s.arg(i)), {label},
-                                 QDateTime::currentDateTimeUtc().addSecs(-60 - i));
-        awaitTask(m_engine->initialSync());
-        awaitTask(m_engine->loadLabelMessages(label, 75));
-        const QStringList inboxPage = newestPage(inbox);
-        const QStringList labelPage = newestPage(label);
-
-        // While the history expires: deletions, archiving, read state and
-        // label changes, in both loaded labels.
-        for (const QString& id : inboxPage.mid(0, 5))
-            QVERIFY(m_google->deleteMessage(email, id));
-        const QStringList archived = inboxPage.mid(5, 5);
-        for (const QString& id : archived)
-            QVERIFY(m_google->modifyMessage(email, id, {}, {inbox}));
-        for (const QString& id : inboxPage.mid(10, 3))
-            QVERIFY(m_google->modifyMessage(email, id, {unread}, {}));
-        for (const QString& id : labelPage.mid(0, 3))
-            QVERIFY(m_google->modifyMessage(email, id, {}, {label}));
-        QVERIFY(m_google->deleteMessage(email, labelPage.last()));
-        m_google->expireHistoryBefore(email, m_google->historyId(email));
-        m_google->clearRequests();
-
-        // Only a full sync, which starts again from the profile, sees it all.
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        QCOMPARE(requestsTo(u"/profile"_s), 1);
-        for (const QString& labelId : {inbox, label}) {
-            const QStringList page = newestPage(labelId);
-            QCOMPARE(cachedWithinPage(labelId, page), QSet<QString>(page.begin(), page.end()));
-            for (const QString& id : page)
-                QCOMPARE(m_store->snapshot().summaries.value(id).labelIds(),
-                         m_google->labelIds(email, id));
-        }
-        // Archived out of every loaded label: nothing left to show it in.
-        for (const QString& id : archived)
-            QVERIFY(!cachedIds().contains(id));
-        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
     }
 
     void quotaIsSpentWellAndRefusalsWaitedOut()

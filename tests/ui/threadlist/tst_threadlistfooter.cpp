@@ -48,10 +48,7 @@ private Q_SLOTS:
     void theFooterRowSaysWhereTheListStands()
     {
         UiRig rig;
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (int i = 0; i < 2 * pageSize + 10; ++i)
-            rig.google().addMessage(ana, TestRig::mail(ana, u"Conversa %1"_s.arg(i)), {u"INBOX"_s},
-                                    now.addSecs(-60 * (i + 1)));
+        rig.rig.deliverMany(ana, 2 * pageSize + 10, u"Conversa"_s);
         AppState& app = rig.start();
         ThreadListPane pane(app);
         pane.resize(360, 500);

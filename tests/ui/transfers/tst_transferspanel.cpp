@@ -115,10 +115,7 @@ private slots:
 
     void manyCardsScrollInsteadOfGrowingOffTheScreen()
     {
-        FaultRule missing = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::Status);
-        missing.status = 404;
-        missing.times = -1;
-        m->rig.google().addFault(missing);
+        m->rig.google().failNext(u".*/attachments/.*"_s, 404, -1);
         const AttachmentInfo attachment = deliver(u"fatura.pdf"_s, 100);
         QString path;
         const QScrollBar* bar = m->panel.list()->verticalScrollBar();
@@ -145,9 +142,7 @@ private slots:
         trickle.chunkBytes = 2048;
         trickle.chunkIntervalMs = 100;
         m->rig.google().addFault(trickle);
-        FaultRule missing = TestRig::onAttachmentsOf(gone.messageId, FaultRule::Kind::Status);
-        missing.status = 404;
-        m->rig.google().addFault(missing);
+        m->rig.google().failNext(u".*/messages/"_s + gone.messageId + u"/attachments/.*"_s, 404);
 
         // Running: the name, "A transferir", the account and a bar, empty
         // while the chunked answer announces no length.
