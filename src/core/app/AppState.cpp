@@ -817,20 +817,14 @@ void AppState::selectThreads(const QStringList& threadIds)
         selectThread(it == threads.cend() ? std::nullopt : std::optional(*it));
         return;
     }
-    if (m_selectedThreadIds == threadIds)
-        return;
-    m_selectedThreadId.clear();
-    m_selectedThreadIds = threadIds;
-    // No single conversation is read now; one chosen later opens afresh.
-    if (AccountSession* session = selectedSession())
-        session->closeThread();
-    Q_EMIT selectionChanged();
+    keepSelected(threadIds);
 }
 
 void AppState::keepSelected(const QStringList& threadIds)
 {
     if (m_selectedThreadIds == threadIds && m_selectedThreadId.isEmpty())
         return;
+    // No single conversation is read now; one chosen later opens afresh.
     m_selectedThreadId.clear();
     m_selectedThreadIds = threadIds;
     if (AccountSession* session = selectedSession())
