@@ -32,18 +32,6 @@ int pagesFor(qsizetype listed, int pageSize)
     return std::max(1, int((listed + pageSize - 1) / pageSize));
 }
 
-/// The listed messages the cache does not hold yet.
-QStringList uncached(const QStringList& listed, const MailStore& store)
-{
-    const MailStore::State state = store.snapshot();
-    QStringList ids;
-    for (const QString& id : listed) {
-        if (!state.summaries.contains(id))
-            ids.append(id);
-    }
-    return ids;
-}
-
 } // namespace
 
 SyncEngine::SyncEngine(AccountIdentity account, std::shared_ptr<GmailAPIClient> api,
@@ -159,7 +147,7 @@ QCoro::Task<> SyncEngine::fullSyncReporting()
 QCoro::Task<> SyncEngine::incrementalSyncReporting()
 {
     QPointer<SyncEngine> self(this);
-    if (m_store->snapshot().historyId.isEmpty()) {
+    if (m_store->historyId().isEmpty()) {
         co_await fullSyncReporting();
         co_return;
     }
@@ -244,7 +232,7 @@ QCoro::Task<> SyncEngine::runInitialSync()
 
     QList<ListedLabel> listed;
     for (const ReconcilePlan::Target& target :
-         ReconcilePlan::targets(store->snapshot().loadedLabels, labels)) {
+         ReconcilePlan::targets(store->loadedLabels(), labels)) {
         listed.append(co_await self->fetchFullSyncPage(target));
         if (!self)
             co_return;
@@ -319,7 +307,7 @@ QCoro::Task<> SyncEngine::runIncrementalSync()
 {
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const QString start = store->snapshot().historyId;
+    const QString start = store->historyId();
     QList<HistoryListDTO> pages = co_await allHistorySince(start);
     if (!self)
         co_return;
@@ -359,8 +347,12 @@ QCoro::Task<> SyncEngine::applyHistory(QList<HistoryListDTO> pages, QString star
     {
         // The snapshot shares the store's table, which the store copies
         // whole (a hundred thousand summaries, on the GUI thread) when it
-        // changes while shared: it goes before anything is written.
-        const MailStore::State state = store->snapshot();
+        // changes while shared: it goes before anything is written. A
+        // history without changes (most periodic syncs) looks nothing up.
+        const bool changes = std::any_of(pages.cbegin(), pages.cend(), [](const auto& page) {
+            return page.history && !page.history->isEmpty();
+        });
+        const MailStore::State state = changes ? store->snapshot() : MailStore::State{};
         plan = HistoryPlan::of(pages, state.summaries, m_range.fetched);
     }
     if (!plan.removed.isEmpty())
@@ -391,10 +383,9 @@ void SyncEngine::announce(const QList<MessageSummary>& fetched)
 {
     if (!notificationsArmed())
         return;
-    const MailStore::State cached = m_store->snapshot();
     for (const MessageSummary& summary : fetched) {
         if (summary.hasLabel(inboxLabel) && summary.hasLabel(unreadLabel) &&
-            !cached.summaries.contains(summary.id()))
+            !m_store->contains(summary.id()))
             m_poster->postNewMessage(m_account, summary);
     }
 }
@@ -444,7 +435,7 @@ QCoro::Task<> SyncEngine::loadNextPage(QString labelId)
         co_return;
     // Cached messages are kept current by the history: only the new ones
     // cost a request.
-    const QStringList toFetch = uncached(listing->ids, *store);
+    const QStringList toFetch = store->uncached(listing->ids);
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, toFetch, true);
     // What arrived stays, even when the rest failed; the depth only moves
