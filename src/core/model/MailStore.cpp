@@ -169,41 +169,6 @@ MailStore::State MailStore::snapshot() const
     return m_state;
 }
 
-QString MailStore::historyId() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_state.historyId;
-}
-
-QList<LabelInfo> MailStore::labels() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_state.labels;
-}
-
-QSet<QString> MailStore::loadedLabels() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_state.loadedLabels;
-}
-
-bool MailStore::contains(const QString& id) const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_state.summaries.contains(id);
-}
-
-QStringList MailStore::uncached(const QStringList& ids) const
-{
-    QStringList missing;
-    QMutexLocker lock(&m_mutex);
-    for (const QString& id : ids) {
-        if (!m_state.summaries.contains(id))
-            missing.append(id);
-    }
-    return missing;
-}
-
 qsizetype MailStore::summaryCount() const
 {
     QMutexLocker lock(&m_mutex);

@@ -85,16 +85,7 @@ public:
     /// The cache file; empty for a memory-only store.
     const QString& filePath() const { return m_filePath; }
 
-    /// The whole state. Copying the summaries' table touches each of its
-    /// many parts, memory the GUI thread may not have touched for minutes:
-    /// on the GUI thread, read only what is needed with the ones below.
     State snapshot() const;
-    QString historyId() const;
-    QList<LabelInfo> labels() const;
-    QSet<QString> loadedLabels() const;
-    bool contains(const QString& id) const;
-    /// Those of `ids` the cache does not hold, in their order.
-    QStringList uncached(const QStringList& ids) const;
     /// How many summaries are cached.
     qsizetype summaryCount() const;
     /// Cached summaries carrying `labelId`, newest first. Messages in the

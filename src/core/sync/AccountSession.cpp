@@ -129,9 +129,9 @@ QCoro::Task<> AccountSession::sendWaitingChanges()
 
 void AccountSession::refreshFromStore()
 {
-    QList<LabelInfo> labels = m_store->labels();
-    if (labels != m_labels) {
-        m_labels = std::move(labels);
+    const MailStore::State state = m_store->snapshot();
+    if (state.labels != m_labels) {
+        m_labels = state.labels;
         Q_EMIT labelsChanged();
     }
     setLastError(m_engine->lastFailure());
@@ -212,7 +212,7 @@ QCoro::Task<> AccountSession::syncNow()
 
 QCoro::Task<> AccountSession::ensureLabelLoaded(QString labelId)
 {
-    if (m_store->loadedLabels().contains(labelId))
+    if (m_store->snapshot().loadedLabels.contains(labelId))
         co_return;
     QPointer<AccountSession> self(this);
     setSyncing(true);

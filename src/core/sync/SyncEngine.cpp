@@ -32,6 +32,18 @@ int pagesFor(qsizetype listed, int pageSize)
     return std::max(1, int((listed + pageSize - 1) / pageSize));
 }
 
+/// The listed messages the cache does not hold yet.
+QStringList uncached(const QStringList& listed, const MailStore& store)
+{
+    const MailStore::State state = store.snapshot();
+    QStringList ids;
+    for (const QString& id : listed) {
+        if (!state.summaries.contains(id))
+            ids.append(id);
+    }
+    return ids;
+}
+
 } // namespace
 
 SyncEngine::SyncEngine(AccountIdentity account, std::shared_ptr<GmailAPIClient> api,
@@ -147,7 +159,7 @@ QCoro::Task<> SyncEngine::fullSyncReporting()
 QCoro::Task<> SyncEngine::incrementalSyncReporting()
 {
     QPointer<SyncEngine> self(this);
-    if (m_store->historyId().isEmpty()) {
+    if (m_store->snapshot().historyId.isEmpty()) {
         co_await fullSyncReporting();
         co_return;
     }
@@ -232,7 +244,7 @@ QCoro::Task<> SyncEngine::runInitialSync()
 
     QList<ListedLabel> listed;
     for (const ReconcilePlan::Target& target :
-         ReconcilePlan::targets(store->loadedLabels(), labels)) {
+         ReconcilePlan::targets(store->snapshot().loadedLabels, labels)) {
         listed.append(co_await self->fetchFullSyncPage(target));
         if (!self)
             co_return;
@@ -307,7 +319,7 @@ QCoro::Task<> SyncEngine::runIncrementalSync()
 {
     const std::shared_ptr<MailStore> store = m_store;
     QPointer<SyncEngine> self(this);
-    const QString start = store->historyId();
+    const QString start = store->snapshot().historyId;
     QList<HistoryListDTO> pages = co_await allHistorySince(start);
     if (!self)
         co_return;
@@ -347,12 +359,8 @@ QCoro::Task<> SyncEngine::applyHistory(QList<HistoryListDTO> pages, QString star
     {
         // The snapshot shares the store's table, which the store copies
         // whole (a hundred thousand summaries, on the GUI thread) when it
-        // changes while shared: it goes before anything is written. A
-        // history without changes (most periodic syncs) looks nothing up.
-        const bool changes = std::any_of(pages.cbegin(), pages.cend(), [](const auto& page) {
-            return page.history && !page.history->isEmpty();
-        });
-        const MailStore::State state = changes ? store->snapshot() : MailStore::State{};
+        // changes while shared: it goes before anything is written.
+        const MailStore::State state = store->snapshot();
         plan = HistoryPlan::of(pages, state.summaries, m_range.fetched);
     }
     if (!plan.removed.isEmpty())
@@ -383,9 +391,10 @@ void SyncEngine::announce(const QList<MessageSummary>& fetched)
 {
     if (!notificationsArmed())
         return;
+    const MailStore::State cached = m_store->snapshot();
     for (const MessageSummary& summary : fetched) {
         if (summary.hasLabel(inboxLabel) && summary.hasLabel(unreadLabel) &&
-            !m_store->contains(summary.id()))
+            !cached.summaries.contains(summary.id()))
             m_poster->postNewMessage(m_account, summary);
     }
 }
@@ -435,7 +444,7 @@ QCoro::Task<> SyncEngine::loadNextPage(QString labelId)
         co_return;
     // Cached messages are kept current by the history: only the new ones
     // cost a request.
-    const QStringList toFetch = store->uncached(listing->ids);
+    const QStringList toFetch = uncached(listing->ids, *store);
     const SummaryFetch fetched =
         co_await fetchSummaries(m_api, store, m_pacer, Priority::Interactive, toFetch, true);
     // What arrived stays, even when the rest failed; the depth only moves
