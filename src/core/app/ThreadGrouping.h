@@ -52,6 +52,8 @@ private:
     using Stores = QList<std::shared_ptr<MailStore>>;
     static QList<ThreadSummary> group(const Stores& stores, const QString& labelId);
     void groupInBackground(Stores stores, QString labelId);
+    /// Lets go of threads no longer wanted, off the GUI thread when many.
+    void letGo(QList<ThreadSummary> threads);
 
     /// Each session with the revision grouped.
     QList<std::pair<const AccountSession*, int>> m_sessions;
