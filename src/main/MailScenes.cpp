@@ -7,8 +7,8 @@
 #include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
-#include "ui/composer/ComposerSheet.h"
 #include "ui/composer/ComposerView.h"
+#include "ui/composer/ComposerWindow.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPane.h"
 #include "ui/reader/ReaderSelectionView.h"
@@ -209,14 +209,15 @@ void MailScenes::openAttachments()
 void MailScenes::openComposer()
 {
     m_reader->replyAction()->trigger();
-    waitUntil([this] { return m_window.composerSheet() && m_window.composerSheet()->isVisible(); },
-              "the reply did not open the composer", s_attempts,
-              [this] {
-                  if (m_window.composerSheet())
-                      fillComposer();
-                  else
-                      saveFinishedDownload();
-              });
+    waitUntil(
+        [this] { return m_window.composerWindow() && m_window.composerWindow()->isVisible(); },
+        "the reply did not open the composer", s_attempts,
+        [this] {
+            if (m_window.composerWindow())
+                fillComposer();
+            else
+                saveFinishedDownload();
+        });
 }
 
 void MailScenes::fillComposer()
@@ -237,8 +238,8 @@ void MailScenes::fillComposer()
     composer->addFiles({path});
     composer->markDirty();
     const auto warned = [this] {
-        ComposerSheet* sheet = m_window.composerSheet();
-        return sheet && sheet->view()->sizeWarning()->isVisible();
+        ComposerWindow* window = m_window.composerWindow();
+        return window && window->view()->sizeWarning()->isVisible();
     };
     waitUntil(warned, "the composer shows no size warning", s_attempts, [this] {
         after(s_settle, [this] {
@@ -250,9 +251,9 @@ void MailScenes::fillComposer()
 
 void MailScenes::closeComposer()
 {
-    if (ComposerSheet* sheet = m_window.composerSheet())
-        sheet->view()->discardButton()->click();
-    waitUntil([this] { return !m_window.composerSheet(); }, "the composer did not close",
+    if (ComposerWindow* window = m_window.composerWindow())
+        window->view()->discardButton()->click();
+    waitUntil([this] { return !m_window.composerWindow(); }, "the composer did not close",
               s_longAttempts, [this] { saveFinishedDownload(); });
 }
 
@@ -378,7 +379,7 @@ void MailScenes::goOffline()
         composer->setBody(u"Olá Rui,\n\nSeguem as notas que tirei no comboio.\n\nAna"_s);
         [](QPointer<AppState> state, QPointer<ComposerSession> writing) -> QCoro::Task<> {
             if (writing && co_await writing->send() && state)
-                state->closeComposer();
+                state->closeComposer(writing);
         }(&m_state, composer);
     }
     waitUntil([this] { return m_state.isOffline() && m_state.waitingChanges() >= 3; },

@@ -85,7 +85,7 @@ private Q_SLOTS:
         app.reply(false);
         QVERIFY(app.composer());
         QCOMPARE(app.composer()->subject(), u"Re: Relatório final"_s);
-        app.closeComposer();
+        app.closeComposer(app.composer());
 
         // One action over three accounts' conversations: each account gets
         // its share, and undoing brings all of them back.

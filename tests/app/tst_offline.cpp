@@ -101,7 +101,7 @@ private Q_SLOTS:
             app->composer()->addAttachments({{u"plano.pdf"_s, u"application/pdf"_s, "%PDF-1.4"}});
             QVERIFY(awaitTask(app->composer()->send()));
             QVERIFY(app->composer()->wasQueued());
-            app->closeComposer();
+            app->closeComposer(app->composer());
         };
         write(u"Recusada"_s);
         write(u"Proposta"_s);
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QVERIFY2(app->composer()->error().contains(u"Invalid To header"_s),
                  qPrintable(app->composer()->error()));
         QCOMPARE(app->composer()->attachments().size(), 1);
-        app->closeComposer();
+        app->closeComposer(app->composer());
 
         // The refused change is undone and said, naming the conversation.
         QCOMPARE(app->notices().notices().size(), 1);

@@ -239,8 +239,9 @@ private slots:
             awaitTask(composer->autosave());
             const QStringList drafts = google().draftIds(email);
             QCOMPARE(drafts.size(), 1);
-            QCOMPARE(draftCalls(),
-                     QStringList({u"POST drafts"_s, u"PUT drafts/"_s + drafts.first()}));
+            // The update first checks that nobody else changed the draft meanwhile.
+            QCOMPARE(draftCalls(), QStringList({u"POST drafts"_s, u"GET drafts/"_s + drafts.first(),
+                                                u"PUT drafts/"_s + drafts.first()}));
             awaitTask(std::move(first));
             QCOMPARE(*composer->draftId(), drafts.first());
             awaitTask(composer->discardDraft());
@@ -314,6 +315,77 @@ private slots:
             copies += google().rawMessage(email, id).contains("Uma vez");
         QCOMPARE(copies, 1);
         QVERIFY(google().draftIds(email).isEmpty());
+    }
+
+    void aDraftIsContinuedAndNeverSavedOverAnotherVersion()
+    {
+        fakegoogle::SimpleMessage original;
+        original.from = u"Rui <rui@x.pt>"_s;
+        original.to = email;
+        original.subject = u"Contas"_s;
+        original.text = u"Segue."_s;
+        original.messageId = "contas@x.pt";
+        const auto ref = google().deliverMessage(email, original.toRfc822());
+        const FullMessage message =
+            awaitTask(m_session->api()->getThread(ref.threadId)).messages->first().toFull();
+        const auto save = [](ComposerSession& composer, const QString& body) {
+            composer.setBody(body);
+            composer.markDirty();
+            awaitTask(composer.autosave());
+        };
+        QString draftId;
+        {
+            const auto left = ComposerSession::reply(message, false, account());
+            left->setBcc(u"arquivo@x.pt"_s);
+            left->addAttachments({OutgoingAttachment{u"nota.txt"_s, u"text/plain"_s, "nota"}});
+            save(*left, u"Primeira versão"_s + left->body());
+            draftId = left->draftId().value_or(QString());
+        }
+
+        const auto again = awaitTask(ComposerSession::fromDraft(draftId, account()));
+        QCOMPARE(again->mode(), ComposerSession::Mode::Reply);
+        QCOMPARE(again->to(), u"rui@x.pt"_s);
+        QCOMPARE(again->bcc(), u"arquivo@x.pt"_s);
+        QCOMPARE(again->subject(), u"Re: Contas"_s);
+        QVERIFY2(again->body().startsWith(u"Primeira versão\n\nEm "), qPrintable(again->body()));
+        QCOMPARE(again->attachments().size(), 1);
+        QCOMPARE(again->attachments().first().data, QByteArray("nota"));
+        QCOMPARE(again->threadId(), std::optional(ref.threadId));
+        QVERIFY(again->hasSavedDraft());
+
+        // Changed elsewhere meanwhile: nothing goes over it until a version is chosen.
+        const auto elsewhere = awaitTask(ComposerSession::fromDraft(draftId, account()));
+        save(*elsewhere, u"Versão do telemóvel"_s);
+        save(*again, u"Versão do computador"_s);
+        QVERIFY(again->hasConflict());
+        QVERIFY(!awaitTask(again->send()));
+        const auto atGmail = [&] {
+            return awaitTask(ComposerSession::fromDraft(draftId, account()))->body();
+        };
+        QCOMPARE(atGmail(), u"Versão do telemóvel"_s);
+        awaitTask(again->takeOtherVersion());
+        QVERIFY(!again->hasConflict());
+        QCOMPARE(again->body(), u"Versão do telemóvel"_s);
+        save(*elsewhere, u"Terceira"_s);
+        save(*again, u"Quarta"_s);
+        QVERIFY(again->hasConflict());
+        awaitTask(again->keepThisVersion());
+        QVERIFY(!again->hasConflict());
+        QCOMPARE(atGmail(), u"Quarta"_s);
+
+        // Deleted elsewhere: what is written here becomes a draft again.
+        awaitTask(m_session->api()->deleteDraft(draftId));
+        save(*again, u"Quinta"_s);
+        QCOMPARE(google().draftIds(email).size(), 1);
+        QVERIFY(again->draftId() != draftId);
+
+        // Sent as its draft, in the thread, answering the original.
+        QVERIFY(awaitTask(again->send()));
+        QVERIFY(google().draftIds(email).isEmpty());
+        const auto thread = *awaitTask(m_session->api()->getThread(ref.threadId)).messages;
+        QCOMPARE(thread.size(), 2);
+        QCOMPARE(thread.last().header(u"In-Reply-To"_s), std::optional(u"<contas@x.pt>"_s));
+        QCOMPARE(thread.last().toFull().attachments.size(), 1);
     }
 };
 

@@ -77,13 +77,14 @@ QString GmailApi::methodName(const QString& httpMethod, const QStringList& segme
     if (head == u"threads"_s && n == 3 && post &&
         (segments[2] == u"modify"_s || segments[2] == u"trash"_s || segments[2] == u"untrash"_s))
         return u"threads."_s + segments[2];
-    if (head == u"drafts"_s && n == 1 && post)
-        return u"drafts.create"_s;
+    if (head == u"drafts"_s && n == 1)
+        return post ? u"drafts.create"_s : get ? u"drafts.list"_s : QString();
     if (head == u"drafts"_s && n == 2 && post && segments[1] == u"send"_s)
         return u"drafts.send"_s;
     if (head == u"drafts"_s && n == 2)
         return httpMethod == u"PUT"_s      ? u"drafts.update"_s
                : httpMethod == u"DELETE"_s ? u"drafts.delete"_s
+               : get                       ? u"drafts.get"_s
                                            : QString();
     if (head != u"messages"_s)
         return {};
@@ -178,6 +179,10 @@ HttpReply GmailApi::dispatch(const QString& method, const HttpCall& call,
         return compose.sendDraft(call);
     if (method == u"drafts.update"_s)
         return compose.updateDraft(call, id);
+    if (method == u"drafts.get"_s)
+        return compose.getDraft(call, id);
+    if (method == u"drafts.list"_s)
+        return compose.listDrafts();
     return compose.deleteDraft(id);
 }
 

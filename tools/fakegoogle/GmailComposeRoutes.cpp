@@ -233,6 +233,32 @@ HttpReply GmailComposeRoutes::updateDraft(const HttpCall& call, const QString& d
         {u"id"_s, draftId}, {u"message"_s, render::message(*stored, render::Format::Minimal)}});
 }
 
+HttpReply GmailComposeRoutes::getDraft(const HttpCall& call, const QString& draftId)
+{
+    const QString name = call.query.has(u"format"_s) ? call.query.value(u"format"_s) : u"full"_s;
+    const auto format = render::formatFromName(name);
+    if (!format)
+        return badRequest(u"Invalid value at 'format', \""_s + name + u'"');
+    const StoredMessage* stored = m_mailbox.message(m_mailbox.draftMessage(draftId));
+    if (!stored)
+        return notFound();
+    return HttpReply::json(
+        QJsonObject{{u"id"_s, draftId}, {u"message"_s, render::message(*stored, *format)}});
+}
+
+HttpReply GmailComposeRoutes::listDrafts()
+{
+    QStringList ids = m_mailbox.draftIds();
+    ids.sort();
+    QJsonArray drafts;
+    for (const QString& id : std::as_const(ids)) {
+        if (const StoredMessage* stored = m_mailbox.message(m_mailbox.draftMessage(id)))
+            drafts.append(QJsonObject{
+                {u"id"_s, id}, {u"message"_s, render::message(*stored, render::Format::Minimal)}});
+    }
+    return HttpReply::json(QJsonObject{{u"drafts"_s, drafts}});
+}
+
 HttpReply GmailComposeRoutes::deleteDraft(const QString& draftId)
 {
     if (!m_mailbox.deleteDraft(draftId))

@@ -30,6 +30,10 @@ public:
     HttpReply createDraft(const HttpCall& call);
     HttpReply updateDraft(const HttpCall& call, const QString& draftId);
     HttpReply deleteDraft(const QString& draftId);
+    // drafts.get: the draft's current message, in the format asked for.
+    HttpReply getDraft(const HttpCall& call, const QString& draftId);
+    // drafts.list: every draft in one page, in the order of their ids.
+    HttpReply listDrafts();
 
 private:
     struct Incoming;

@@ -11,12 +11,14 @@
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
 #include "compose/Outbox.h"
+#include "gmail/GmailAPIClient.h"
 #include "model/CachePreload.h"
 #include "model/ChangeJournal.h"
 #include "model/MailStore.h"
 #include "model/OfflineLimit.h"
 #include "model/OfflineThreads.h"
 #include "model/SystemLabels.h"
+#include "net/DescribedError.h"
 #include "net/Reachability.h"
 #include "net/WatchedTransport.h"
 #include "notifications/NotificationPosting.h"
@@ -395,9 +397,10 @@ void AppState::attachOutbox(AccountSession* session)
     });
     connect(outbox, &Outbox::messageSent, session, [session] { session->syncNow(); });
     connect(outbox, &Outbox::messageRefused, this, [this, session](const OutboxMessage& message) {
-        // Back in a composer with the reason, unless one is in use: then it
-        // waits in the outbox, held, with the reason, for the person.
-        if (!m_composer && selectedSession() == session) {
+        // Back in a composer with the reason, unless the person is writing:
+        // a window would then spring up under their hands, so it waits in
+        // the outbox, held, with the reason.
+        if (m_composers.isEmpty() && selectedSession() == session) {
             openFromOutbox(message.id);
             return;
         }
@@ -423,7 +426,7 @@ void AppState::openFromOutbox(const QUuid& id)
 {
     AccountSession* session = selectedSession();
     Outbox* outbox = outboxOf(session);
-    if (!outbox || m_composer)
+    if (!outbox)
         return;
     if (outbox->isSending(id)) {
         // On its way: it opens once this attempt has ended, if it failed.
@@ -437,7 +440,7 @@ void AppState::openFromOutbox(const QUuid& id)
         return;
     }
     if (const std::optional<OutboxMessage> message = outbox->take(id)) {
-        setComposer(
+        openComposer(
             ComposerSession::fromOutbox(*message, composerAccount(session), m_services.dialogs));
     }
 }
@@ -457,7 +460,7 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
 
 void AppState::startNewMessage()
 {
-    setComposer(std::make_unique<ComposerSession>(
+    openComposer(std::make_unique<ComposerSession>(
         ComposerSession::Mode::New, composerAccount(selectedSession()), m_services.dialogs));
 }
 
@@ -477,7 +480,7 @@ void AppState::reply(bool all)
 {
     AccountSession* session = selectedSession();
     if (const std::optional<FullMessage> message = answeredMessage(session))
-        setComposer(
+        openComposer(
             ComposerSession::reply(*message, all, composerAccount(session), m_services.dialogs));
 }
 
@@ -492,7 +495,72 @@ QCoro::Task<> AppState::forward()
     std::unique_ptr<ComposerSession> composer =
         co_await ComposerSession::forward(std::move(*message), account, m_services.dialogs);
     if (self)
-        self->setComposer(std::move(composer));
+        self->openComposer(std::move(composer));
+}
+
+namespace {
+
+/// The draft whose current version is the message `messageId`, looked for
+/// page by page; none when no draft holds it (sent or changed meanwhile).
+QCoro::Task<std::optional<QString>> draftHolding(std::shared_ptr<GmailAPIClient> api,
+                                                 QString messageId)
+{
+    std::optional<QString> pageToken;
+    do {
+        const DraftListDTO page = co_await api->listDrafts(pageToken);
+        const QList<DraftDTO> drafts = page.drafts.value_or(QList<DraftDTO>());
+        for (const DraftDTO& draft : drafts) {
+            if (draft.message && draft.message->id == messageId)
+                co_return draft.id;
+        }
+        pageToken = page.nextPageToken;
+    } while (pageToken);
+    co_return std::nullopt;
+}
+
+} // namespace
+
+QCoro::Task<> AppState::continueDraft(QString messageId)
+{
+    AccountSession* session = selectedSession();
+    if (!session)
+        co_return;
+    QPointer<AppState> self(this);
+    const ComposerAccount account = composerAccount(session);
+    const QString email = session->id();
+    std::unique_ptr<ComposerSession> composer;
+    std::optional<QString> failure;
+    try {
+        const std::optional<QString> draftId = co_await draftHolding(account.api, messageId);
+        if (!self)
+            co_return;
+        if (!draftId) {
+            failure = tr("este rascunho já não está no Gmail: foi enviado ou alterado noutro "
+                         "lado. Atualize a lista e abra-o de novo.");
+        } else if (ComposerSession* open = self->composerOfDraft(*draftId)) {
+            Q_EMIT self->composerRaised(open);
+            co_return;
+        } else {
+            composer = co_await ComposerSession::fromDraft(*draftId, account, m_services.dialogs);
+        }
+    } catch (const std::exception& error) {
+        failure = describeError(error);
+    }
+    if (!self)
+        co_return;
+    if (failure)
+        m_notices->post(tr("Não foi possível abrir o rascunho de %1: %2").arg(email, *failure));
+    else if (composer)
+        openComposer(std::move(composer));
+}
+
+ComposerSession* AppState::composerOfDraft(const QString& draftId) const
+{
+    for (ComposerSession* composer : composers()) {
+        if (composer->draftId() == draftId)
+            return composer;
+    }
+    return nullptr;
 }
 
 QCoro::Task<> AppState::archive(QStringList threadIds)
@@ -660,28 +728,51 @@ QCoro::Task<std::optional<QString>> AppState::saveAttachment(AttachmentInfo atta
     co_return co_await transfers->download(std::move(attachment), session->id(), session->api());
 }
 
+QList<ComposerSession*> AppState::composers() const
+{
+    QList<ComposerSession*> open;
+    for (const QPointer<ComposerSession>& composer : m_composers) {
+        if (composer)
+            open.append(composer.data());
+    }
+    return open;
+}
+
 ComposerSession* AppState::composer() const
 {
-    return m_composer.data();
+    const QList<ComposerSession*> open = composers();
+    return open.isEmpty() ? nullptr : open.constLast();
 }
 
-void AppState::setComposer(std::unique_ptr<ComposerSession> composer)
+void AppState::openComposer(std::unique_ptr<ComposerSession> composer)
 {
-    closeComposer();
-    if (composer) {
-        composer->setParent(this);
-        m_composer = composer.release();
-    }
-    Q_EMIT composerChanged();
-}
-
-void AppState::closeComposer()
-{
-    if (!m_composer)
+    if (!composer)
         return;
-    m_composer->deleteLater();
-    m_composer.clear();
+    composer->setParent(this);
+    ComposerSession* opened = composer.release();
+    m_composers.append(opened);
+    Q_EMIT composerOpened(opened);
     Q_EMIT composerChanged();
+}
+
+void AppState::closeComposer(ComposerSession* composer)
+{
+    const qsizetype index = m_composers.indexOf(composer);
+    if (!composer || index < 0)
+        return;
+    m_composers.removeAt(index);
+    composer->deleteLater();
+    Q_EMIT composerChanged();
+}
+
+QCoro::Task<> AppState::saveComposers()
+{
+    // Guarded copies: a composer may be closed while another one saves.
+    const QList<QPointer<ComposerSession>> open = m_composers;
+    for (const QPointer<ComposerSession>& composer : open) {
+        if (composer)
+            co_await composer->autosave();
+    }
 }
 
 void AppState::updateOAuthConfigured()

@@ -155,10 +155,17 @@ public:
     /// What a composer writing from `session`'s account needs of it; an
     /// account that counts as closed when `session` is null.
     static ComposerAccount composerAccount(AccountSession* session);
+    /// The messages being written, oldest first; each has a window of its own.
+    QList<ComposerSession*> composers() const;
+    /// The composer opened last; null while none is open.
     ComposerSession* composer() const;
-    /// Takes the composer being edited (the window shows it while set).
-    void setComposer(std::unique_ptr<ComposerSession> composer);
-    void closeComposer();
+    /// Takes a composer beside those already open (composerOpened tells).
+    void openComposer(std::unique_ptr<ComposerSession> composer);
+    /// Lets the composer go; whoever closes it has saved or ended its draft.
+    void closeComposer(ComposerSession* composer);
+    /// Saves the drafts of every open composer that has unsaved edits, one
+    /// after another, as closing each would; for quitting.
+    QCoro::Task<> saveComposers();
     /// A new message from the selected account.
     void startNewMessage();
     /// A reply (to all) to the open conversation's last message; nothing
@@ -167,6 +174,10 @@ public:
     /// The open conversation's last message forwarded with its attachments,
     /// once they are fetched.
     QCoro::Task<> forward();
+    /// Opens a composer on the Gmail draft held by the message `messageId`
+    /// of the open conversation's account, or brings forward the one already
+    /// writing it. A draft that cannot be read is said on the notice board.
+    QCoro::Task<> continueDraft(QString messageId);
     const std::shared_ptr<FileDialogs>& dialogs() const { return m_services.dialogs; }
     const std::shared_ptr<FileManagerReveal>& fileManager() const { return m_services.fileManager; }
     /// The system browser, for links followed in a message.
@@ -251,8 +262,8 @@ public:
     static QString outboxId() { return QStringLiteral("VESK_OUTBOX"); }
     /// The account's outbox; null for none.
     static Outbox* outboxOf(const AccountSession* session);
-    /// Opens the outbox message in the composer, out of the outbox; nothing
-    /// when it is on its way now or gone, or another message is being written.
+    /// Opens the outbox message in a composer, out of the outbox; nothing
+    /// when it is on its way now or gone.
     void openFromOutbox(const QUuid& id);
 
 Q_SIGNALS:
@@ -260,7 +271,12 @@ Q_SIGNALS:
     void selectionChanged();
     void searchTextChanged();
     void searchChanged();
+    /// A composer was opened: the window gives it a window of its own.
+    void composerOpened(vesk::ComposerSession* composer);
+    /// The list of composers grew or shrank.
     void composerChanged();
+    /// The composer is open already and should come to the front.
+    void composerRaised(vesk::ComposerSession* composer);
     void linkingChanged();
     void oauthConfiguredChanged();
     /// A session's cached mail changed: visibleThreads may differ.
@@ -273,6 +289,7 @@ Q_SIGNALS:
     void pagingChanged();
 
 private:
+    ComposerSession* composerOfDraft(const QString& draftId) const;
     /// Brings the sessions in line with the registry, on each of its changes:
     /// an account that stays keeps its session (and its sync), with the
     /// registry's notification switch; a new account gets a session that is
@@ -321,7 +338,7 @@ private:
     bool m_isSearchRunning = false;
     std::optional<SessionError> m_searchError;
     quint64 m_searchGeneration = 0;
-    QPointer<ComposerSession> m_composer;
+    QList<QPointer<ComposerSession>> m_composers;
     bool m_oauthConfigured = false;
     NoticeBoard* m_notices;
     AccountLinker* m_linker;

@@ -22,6 +22,12 @@ class ComposerDraft final : public QObject
 public:
     const std::optional<QString>& id() const { return m_id; }
     void setId(std::optional<QString> id) { m_id = std::move(id); }
+    /// The message holding the version of the draft this composer last saved
+    /// or read. Gmail makes a new message at every save, so another one at
+    /// Gmail means the draft was changed elsewhere. None: not known, and
+    /// the next save overwrites whatever Gmail holds.
+    const std::optional<QString>& messageId() const { return m_messageId; }
+    void setMessageId(std::optional<QString> id) { m_messageId = std::move(id); }
 
     bool isClosed() const { return m_closed; }
     /// The message has been sent or discarded: no save starts any more.
@@ -44,6 +50,7 @@ Q_SIGNALS:
 
 private:
     std::optional<QString> m_id;
+    std::optional<QString> m_messageId;
     bool m_saving = false;
     bool m_saveRequested = false;
     bool m_closed = false;

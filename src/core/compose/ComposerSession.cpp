@@ -6,6 +6,7 @@
 #include "Outbox.h"
 #include "OutgoingAddress.h"
 #include "gmail/GmailAPIClient.h"
+#include "gmail/GmailError.h"
 #include "model/SnippetText.h"
 #include "net/DescribedError.h"
 #include "platform/FileDialogs.h"
@@ -151,6 +152,55 @@ ComposerSession::forward(FullMessage message, ComposerAccount account,
     co_return composer;
 }
 
+QCoro::Task<std::unique_ptr<ComposerSession>>
+ComposerSession::fromDraft(QString draftId, ComposerAccount account,
+                           std::shared_ptr<FileDialogs> dialogs)
+{
+    const std::shared_ptr<GmailAPIClient> api = account.isOpen() ? account.api : nullptr;
+    if (!api)
+        co_return std::unique_ptr<ComposerSession>();
+    DraftDTO draft = co_await api->getDraft(draftId, QStringLiteral("full"));
+    const bool answers = draft.message && draft.message->header(QStringLiteral("In-Reply-To"));
+    auto composer = std::make_unique<ComposerSession>(answers ? Mode::Reply : Mode::New,
+                                                      std::move(account), std::move(dialogs));
+    co_await composer->loadDraft(std::move(draft));
+    composer->m_draft->setId(std::move(draftId));
+    composer->m_hasSavedDraft = true;
+    co_return composer;
+}
+
+QCoro::Task<> ComposerSession::loadDraft(DraftDTO draft)
+{
+    if (!draft.message)
+        throw GmailError::decoding(QStringLiteral("message: missing"));
+    const MessageDTO& wire = *draft.message;
+    const FullMessage message = wire.toFull();
+    // All attachments or none: one left out would be gone from the draft at
+    // the next save.
+    QList<OutgoingAttachment> attachments;
+    const std::shared_ptr<GmailAPIClient> api = m_account.api;
+    QPointer<ComposerSession> self(this);
+    for (const AttachmentInfo& attachment : message.attachments) {
+        const QByteArray data =
+            co_await api->attachmentData(attachment.messageId, attachment.attachmentId);
+        attachments.append(OutgoingAttachment{attachment.filename, attachment.mimeType, data});
+    }
+    if (!self)
+        co_return;
+    setTo(message.to);
+    setCc(message.cc);
+    setBcc(wire.header(QStringLiteral("Bcc")).value_or(QString()));
+    setSubject(message.subject);
+    setBody(sourceText(message));
+    m_attachments = std::move(attachments);
+    Q_EMIT attachmentsChanged();
+    m_threadId = message.threadId.isEmpty() ? std::nullopt : std::optional(message.threadId);
+    m_inReplyTo = wire.header(QStringLiteral("In-Reply-To"));
+    m_references = message.references;
+    m_draft->setMessageId(wire.id);
+    m_dirty = false;
+}
+
 QString ComposerSession::quotedText(const FullMessage& message)
 {
     QStringList lines = sourceText(message).split(u'\n');
@@ -222,6 +272,12 @@ bool ComposerSession::canSend() const
 {
     return !MIMEBuilder::splitAddresses(m_to).isEmpty() &&
            attachmentsTotalSize() <= attachmentLimit && !m_isSending;
+}
+
+bool ComposerSession::hasUnsavedEdits() const
+{
+    const bool written = !(m_to.isEmpty() && m_subject.isEmpty() && m_body.isEmpty());
+    return m_dirty && written && m_account.isOpen() && !m_draft->isClosed();
 }
 
 void ComposerSession::markDirty()
@@ -321,22 +377,33 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
     QPointer<ComposerSession> self(this);
     const std::shared_ptr<GmailAPIClient> api = m_account.api;
     const std::optional<QString> threadId = m_threadId;
-    const std::optional<QString> draftId = draft->id();
+    if (m_conflict)
+        co_return;
     // Edits made while the request runs must not count as saved.
     m_dirty = false;
     try {
-        if (draftId) {
-            co_await api->updateDraft(*draftId, std::move(*raw), threadId);
-        } else {
-            // Kept even when the composer is gone: a send or discard waiting
-            // for this save deletes it.
-            QString created = co_await api->createDraft(std::move(*raw), threadId);
-            draft->setId(std::move(created));
+        if (!co_await draftUnchanged(api, draft)) {
+            if (self) {
+                self->m_dirty = true;
+                self->setConflict(true);
+            }
+            co_return;
         }
+        // Kept even when the composer is gone: a send or discard waiting for
+        // this save deletes the draft.
+        DraftDTO saved;
+        if (const std::optional<QString> existing = draft->id())
+            saved = co_await api->updateDraft(*existing, std::move(*raw), threadId);
+        else
+            saved = co_await api->createDraft(std::move(*raw), threadId);
+        draft->setId(saved.id);
+        draft->setMessageId(saved.message ? std::optional(saved.message->id) : std::nullopt);
     } catch (const std::exception& error) {
         if (!self)
             co_return;
         self->m_dirty = true; // saved again at the next change
+        self->setError(tr("O rascunho não foi guardado: %1").arg(describeError(error)));
+        self->m_saveFailed = true;
         // Without a network nothing changes: the same save is tried again
         // after a growing pause, through the same one save at a time.
         if (sendOutcomeOf(error) == SendOutcome::Retry) {
@@ -349,11 +416,82 @@ QCoro::Task<> ComposerSession::saveOnce(std::shared_ptr<ComposerDraft> draft)
     if (!self)
         co_return;
     m_saveRetry = std::chrono::milliseconds(0);
+    if (m_saveFailed) {
+        m_saveFailed = false;
+        setError(std::nullopt);
+    }
     if (!m_hasSavedDraft) {
         m_hasSavedDraft = true;
         Q_EMIT hasSavedDraftChanged();
     }
     Q_EMIT draftSaved();
+}
+
+QCoro::Task<bool> ComposerSession::draftUnchanged(std::shared_ptr<GmailAPIClient> api,
+                                                  std::shared_ptr<ComposerDraft> draft)
+{
+    const std::optional<QString> id = draft->id();
+    const std::optional<QString> known = draft->messageId();
+    if (!id || !known)
+        co_return true;
+    bool gone = false;
+    try {
+        const DraftDTO current = co_await api->getDraft(*id, QStringLiteral("minimal"));
+        co_return !current.message || current.message->id == *known;
+    } catch (const GmailError& error) {
+        if (error.status() != 404)
+            throw;
+        gone = true;
+    }
+    if (gone) {
+        draft->setId(std::nullopt);
+        draft->setMessageId(std::nullopt);
+    }
+    co_return true;
+}
+
+void ComposerSession::setConflict(bool conflict)
+{
+    if (m_conflict != conflict) {
+        m_conflict = conflict;
+        Q_EMIT conflictChanged();
+    }
+}
+
+QCoro::Task<> ComposerSession::keepThisVersion()
+{
+    if (!m_conflict)
+        co_return;
+    // The person chose: the next save replaces the other version.
+    m_draft->setMessageId(std::nullopt);
+    setConflict(false);
+    m_dirty = true;
+    co_await autosave();
+}
+
+QCoro::Task<> ComposerSession::takeOtherVersion()
+{
+    const std::optional<QString> id = m_draft->id();
+    if (!m_conflict || !id || !m_account.isOpen())
+        co_return;
+    QPointer<ComposerSession> self(this);
+    const std::shared_ptr<GmailAPIClient> api = m_account.api;
+    std::optional<QString> failure;
+    try {
+        DraftDTO other = co_await api->getDraft(*id, QStringLiteral("full"));
+        if (self)
+            co_await self->loadDraft(std::move(other));
+    } catch (const std::exception& error) {
+        failure = describeError(error);
+    }
+    if (!self)
+        co_return;
+    if (failure) {
+        setError(failure);
+        co_return;
+    }
+    setError(std::nullopt);
+    setConflict(false);
 }
 
 void ComposerSession::setSending(bool sending)
@@ -388,7 +526,7 @@ QCoro::Task<bool> ComposerSession::send()
     if (!m_account.isOpen())
         co_return false;
     std::optional<QByteArray> raw = buildRaw();
-    if (!raw || !canSend())
+    if (!raw || !canSend() || m_conflict)
         co_return false;
     if (const std::optional<QString> invalid = invalidEntry()) {
         setError(tr("Endereço inválido: %1").arg(*invalid));
@@ -407,6 +545,20 @@ QCoro::Task<bool> ComposerSession::send()
     draft->close();
     m_autosaveTimer.stop();
     co_await draft->settled();
+    bool unchanged = true;
+    try {
+        unchanged = co_await draftUnchanged(account.api, draft);
+    } catch (...) {
+        // Not known: the send itself finds out whether Google can be reached.
+    }
+    if (!unchanged) {
+        draft->reopen();
+        if (self) {
+            self->setSending(false);
+            self->setConflict(true);
+        }
+        co_return false;
+    }
     auto state = std::make_shared<DeliveryState>();
     state->draftId = draft->id();
     const DraftDelivery delivery(account.api, nullptr);
@@ -419,7 +571,9 @@ QCoro::Task<bool> ComposerSession::send()
         reason = describeError(error);
     }
     if (failure) {
+        // The delivery saved this version itself: what Gmail holds is ours.
         draft->setId(state->draftId);
+        draft->setMessageId(std::nullopt);
         if (failure == SendOutcome::Retry && account.outbox && self)
             co_return co_await self->queue(*state);
         if (self) {

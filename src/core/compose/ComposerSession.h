@@ -20,6 +20,8 @@ namespace vesk {
 
 class ComposerDraft;
 class FileDialogs;
+class GmailAPIClient;
+struct DraftDTO;
 struct OutboxMessage;
 
 /// One message being written in one account: a new message, a reply, a reply
@@ -46,6 +48,7 @@ class ComposerSession final : public QObject
     Q_PROPERTY(bool isSending READ isSending NOTIFY isSendingChanged)
     Q_PROPERTY(QString error READ error NOTIFY errorChanged)
     Q_PROPERTY(bool hasSavedDraft READ hasSavedDraft NOTIFY hasSavedDraftChanged)
+    Q_PROPERTY(bool hasConflict READ hasConflict NOTIFY conflictChanged)
 
 public:
     enum class Mode
@@ -78,6 +81,14 @@ public:
     static std::unique_ptr<ComposerSession> fromOutbox(const OutboxMessage& message,
                                                        ComposerAccount account,
                                                        std::shared_ptr<FileDialogs> dialogs = {});
+
+    /// The Gmail draft `draftId` to go on writing: its addresses, subject,
+    /// text and attachments (fetched back), its thread and the headers of
+    /// the message it answers. Saving updates that draft and sending sends
+    /// it. Throws what the Gmail client throws when any of it cannot be
+    /// fetched: a draft half loaded would lose the rest at the next save.
+    static QCoro::Task<std::unique_ptr<ComposerSession>>
+    fromDraft(QString draftId, ComposerAccount account, std::shared_ptr<FileDialogs> dialogs = {});
 
     const QUuid& id() const { return m_id; }
     Mode mode() const { return m_mode; }
@@ -113,8 +124,19 @@ public:
     bool hasSavedDraft() const { return m_hasSavedDraft; }
     const std::optional<QString>& threadId() const { return m_threadId; }
     const std::optional<QString>& draftId() const;
+    /// The draft was changed elsewhere (another device, Gmail on the web)
+    /// since this composer last saved or read it. Nothing is saved or sent
+    /// until the person chooses a version.
+    bool hasConflict() const { return m_conflict; }
+    /// Keeps what is written here: the next save replaces the other version.
+    QCoro::Task<> keepThisVersion();
+    /// Replaces what is written here with the version at Gmail.
+    QCoro::Task<> takeOtherVersion();
 
     bool canSend() const;
+    /// Something written here has not reached Gmail's draft (the last save
+    /// failed, or none ran yet); a composer with nothing written has none.
+    bool hasUnsavedEdits() const;
     /// After each edit: the draft is saved once edits pause for the delay.
     void markDirty();
     void setAutosaveDelay(std::chrono::milliseconds delay);
@@ -145,11 +167,20 @@ Q_SIGNALS:
     void isSendingChanged();
     void errorChanged();
     void hasSavedDraftChanged();
+    void conflictChanged();
     void draftSaved();
 
 private:
     static QString quotedText(const FullMessage& message);
     QCoro::Task<> saveOnce(std::shared_ptr<ComposerDraft> draft);
+    /// Whether Gmail still holds the version of the draft last saved here.
+    /// A draft gone from Gmail (sent or deleted elsewhere) is forgotten, so
+    /// that what is written here is saved as a new one.
+    static QCoro::Task<bool> draftUnchanged(std::shared_ptr<GmailAPIClient> api,
+                                            std::shared_ptr<ComposerDraft> draft);
+    /// Takes the fields, headers and attachments of a draft read in full.
+    QCoro::Task<> loadDraft(DraftDTO draft);
+    void setConflict(bool conflict);
     /// The first entry of To, Cc or Bcc that is not a mailbox.
     std::optional<QString> invalidEntry() const;
     /// Sets a text field and tells its observers, only on a real change.
@@ -175,6 +206,9 @@ private:
     bool m_isSending = false;
     std::optional<QString> m_error;
     bool m_hasSavedDraft = false;
+    bool m_conflict = false;
+    /// m_error tells why the last draft save failed.
+    bool m_saveFailed = false;
     std::optional<QString> m_threadId;
     std::optional<QString> m_inReplyTo;
     std::optional<QString> m_references;

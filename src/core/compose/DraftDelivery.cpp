@@ -85,7 +85,7 @@ QCoro::Task<> DraftDelivery::writeDraft(QByteArray raw, std::optional<QString> t
     }
     auto created = std::make_shared<QString>();
     std::function<QCoro::Task<>()> create = [api, raw, threadId, created]() -> QCoro::Task<> {
-        *created = co_await api->createDraft(raw, threadId);
+        *created = (co_await api->createDraft(raw, threadId)).id;
     };
     co_await paced(GmailQuota::draftsWrite, std::move(create));
     state->draftId = *created;

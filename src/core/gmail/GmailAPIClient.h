@@ -44,10 +44,16 @@ public:
     /// text and not copied more than once into the request.
     virtual QCoro::Task<MessageDTO> sendMessage(QByteArray raw,
                                                 std::optional<QString> threadId) = 0;
-    /// Returns the draft id for later updates and the deletion.
-    virtual QCoro::Task<QString> createDraft(QByteArray raw, std::optional<QString> threadId) = 0;
-    virtual QCoro::Task<void> updateDraft(QString id, QByteArray raw,
-                                          std::optional<QString> threadId) = 0;
+    /// The draft's id (for later updates and the deletion) with the id of
+    /// the message that holds this version.
+    virtual QCoro::Task<DraftDTO> createDraft(QByteArray raw, std::optional<QString> threadId) = 0;
+    /// As createDraft; the id stays, the message is a new one.
+    virtual QCoro::Task<DraftDTO> updateDraft(QString id, QByteArray raw,
+                                              std::optional<QString> threadId) = 0;
+    /// format "minimal" gives the version's message id only, "full" the message.
+    virtual QCoro::Task<DraftDTO> getDraft(QString id, QString format) = 0;
+    /// One page of the account's drafts, each with its message's id.
+    virtual QCoro::Task<DraftListDTO> listDrafts(std::optional<QString> pageToken) = 0;
     virtual QCoro::Task<void> deleteDraft(QString id) = 0;
     /// Sends the draft as it is saved; Gmail then deletes it, so a second
     /// call for the same draft fails with 404.

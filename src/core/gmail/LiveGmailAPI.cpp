@@ -256,19 +256,35 @@ QCoro::Task<MessageDTO> LiveGmailAPI::sendMessage(QByteArray raw, std::optional<
         co_await request("POST", QStringLiteral("/messages/send"), Query(), std::move(body)));
 }
 
-QCoro::Task<QString> LiveGmailAPI::createDraft(QByteArray raw, std::optional<QString> threadId)
+QCoro::Task<DraftDTO> LiveGmailAPI::createDraft(QByteArray raw, std::optional<QString> threadId)
 {
     QByteArray body = messageBody(std::move(raw), threadId, true);
     co_return decodeWire<DraftDTO>(
-        co_await request("POST", QStringLiteral("/drafts"), Query(), std::move(body)))
-        .id;
+        co_await request("POST", QStringLiteral("/drafts"), Query(), std::move(body)));
 }
 
-QCoro::Task<void> LiveGmailAPI::updateDraft(QString id, QByteArray raw,
-                                            std::optional<QString> threadId)
+QCoro::Task<DraftDTO> LiveGmailAPI::updateDraft(QString id, QByteArray raw,
+                                                std::optional<QString> threadId)
 {
     QByteArray body = messageBody(std::move(raw), threadId, true);
-    co_await request("PUT", QStringLiteral("/drafts/") + segment(id), Query(), std::move(body));
+    co_return decodeWire<DraftDTO>(co_await request("PUT", QStringLiteral("/drafts/") + segment(id),
+                                                    Query(), std::move(body)));
+}
+
+QCoro::Task<DraftDTO> LiveGmailAPI::getDraft(QString id, QString format)
+{
+    const Query items{{QStringLiteral("format"), format}};
+    co_return decodeWire<DraftDTO>(
+        co_await request("GET", QStringLiteral("/drafts/") + segment(id), items, std::nullopt));
+}
+
+QCoro::Task<DraftListDTO> LiveGmailAPI::listDrafts(std::optional<QString> pageToken)
+{
+    Query items{{QStringLiteral("maxResults"), QStringLiteral("500")}};
+    if (pageToken)
+        items.append({QStringLiteral("pageToken"), *pageToken});
+    co_return decodeWire<DraftListDTO>(
+        co_await request("GET", QStringLiteral("/drafts"), items, std::nullopt));
 }
 
 QCoro::Task<void> LiveGmailAPI::deleteDraft(QString id)

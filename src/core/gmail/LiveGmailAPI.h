@@ -40,9 +40,11 @@ public:
     QCoro::Task<HistoryListDTO> listHistory(QString startHistoryId,
                                             std::optional<QString> pageToken) override;
     QCoro::Task<MessageDTO> sendMessage(QByteArray raw, std::optional<QString> threadId) override;
-    QCoro::Task<QString> createDraft(QByteArray raw, std::optional<QString> threadId) override;
-    QCoro::Task<void> updateDraft(QString id, QByteArray raw,
-                                  std::optional<QString> threadId) override;
+    QCoro::Task<DraftDTO> createDraft(QByteArray raw, std::optional<QString> threadId) override;
+    QCoro::Task<DraftDTO> updateDraft(QString id, QByteArray raw,
+                                      std::optional<QString> threadId) override;
+    QCoro::Task<DraftDTO> getDraft(QString id, QString format) override;
+    QCoro::Task<DraftListDTO> listDrafts(std::optional<QString> pageToken) override;
     QCoro::Task<void> deleteDraft(QString id) override;
     QCoro::Task<MessageDTO> sendDraft(QString id) override;
     QCoro::Task<void> batchModifyMessages(QStringList ids, QStringList add,

@@ -334,9 +334,24 @@ bool decode(dom::element value, DraftDTO& out, Failure& failure)
                          [&](std::string_view key, dom::element member) {
                              if (key == "id")
                                  return required.see(0), stringMember(member, key, out.id, failure);
+                             if (key == "message")
+                                 return optionalRecord(member, key, out.message, failure);
                              return true;
                          }) &&
            required.complete(failure);
+}
+
+bool decode(dom::element value, DraftListDTO& out, Failure& failure)
+{
+    return forEachMember(value, failure, [&](std::string_view key, dom::element member) {
+        if (key == "drafts")
+            return optionalArray(
+                member, key, out.drafts, failure,
+                [](dom::element e, auto& item, Failure& f) { return decode(e, item, f); });
+        if (key == "nextPageToken")
+            return optionalString(member, key, out.nextPageToken, failure);
+        return true;
+    });
 }
 
 template <typename T>
@@ -377,5 +392,6 @@ template AttachmentDTO decodeWire<AttachmentDTO>(const QByteArray&);
 template GmailProfileDTO decodeWire<GmailProfileDTO>(const QByteArray&);
 template UserInfoDTO decodeWire<UserInfoDTO>(const QByteArray&);
 template DraftDTO decodeWire<DraftDTO>(const QByteArray&);
+template DraftListDTO decodeWire<DraftListDTO>(const QByteArray&);
 
 } // namespace vesk

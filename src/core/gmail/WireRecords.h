@@ -137,6 +137,15 @@ struct UserInfoDTO
 struct DraftDTO
 {
     QString id;
+    /// The draft's current version: each save makes a new message, so a
+    /// different id means the draft changed.
+    std::optional<MessageDTO> message;
+};
+
+struct DraftListDTO
+{
+    std::optional<QList<DraftDTO>> drafts;
+    std::optional<QString> nextPageToken;
 };
 
 /// Decodes an answer body as record T; throws GmailError::decoding naming the

@@ -3,6 +3,7 @@
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
+#include "ui/composer/DraftConflictBar.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
@@ -60,6 +61,7 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     : QWidget(parent)
     , m_composer(&composer)
     , m_header(new ComposerHeader(titleOf(composer.mode()), this))
+    , m_conflict(new DraftConflictBar(this))
     , m_body(new ComposerBodyEdit(this))
     , m_attachmentsBox(new QWidget(this))
     , m_attachmentsList(new QVBoxLayout)
@@ -86,6 +88,7 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_header);
     layout->addWidget(divider(this));
+    layout->addWidget(m_conflict);
     layout->addWidget(buildForm());
     layout->addLayout(bodyBox, 1);
     layout->addWidget(m_attachmentsBox);
@@ -115,6 +118,15 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     };
     connect(&composer, &ComposerSession::hasSavedDraftChanged, this, showDraftNote);
     showDraftNote();
+    connect(m_conflict->keepButton(), &PillButton::clicked, this, [this] {
+        if (m_composer)
+            fireAndForget(m_composer->keepThisVersion());
+    });
+    connect(m_conflict->takeOtherButton(), &PillButton::clicked, this, [this] {
+        if (m_composer)
+            fireAndForget(m_composer->takeOtherVersion());
+    });
+    connect(&composer, &ComposerSession::conflictChanged, this, &ComposerView::refreshActions);
     rebuildAttachments();
     setUpKeyboard();
 }
@@ -308,6 +320,7 @@ void ComposerView::refreshActions()
     m_send->setEnabled(!m_closing && m_composer && m_composer->canSend());
     m_error->setText(m_composer ? m_composer->error() : QString());
     m_error->setVisible(!m_error->text().isEmpty());
+    m_conflict->setVisible(m_composer && m_composer->hasConflict());
 }
 
 bool ComposerView::isBusy() const
@@ -341,8 +354,16 @@ QCoro::Task<> ComposerView::closeAfterSave()
     QPointer<ComposerView> self(this);
     if (m_composer)
         co_await m_composer->autosave();
-    if (self)
-        dismiss();
+    if (!self)
+        co_return;
+    // What could not be saved stays on screen, with the reason, rather than
+    // going with the window.
+    if (m_composer && (m_composer->hasConflict() || m_composer->hasUnsavedEdits())) {
+        m_closing = false;
+        refreshActions();
+        co_return;
+    }
+    dismiss();
 }
 
 QCoro::Task<> ComposerView::discardThenClose()

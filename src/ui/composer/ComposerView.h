@@ -19,6 +19,7 @@ namespace vesk {
 class AttachmentRow;
 class ComposerBodyEdit;
 class ComposerHeader;
+class DraftConflictBar;
 class PillButton;
 
 /// The form in which one message is written, bound to its ComposerSession:
@@ -38,6 +39,8 @@ public:
     static QString titleOf(ComposerSession::Mode mode);
 
     ComposerHeader* header() const { return m_header; }
+    /// Shown while the draft was changed elsewhere.
+    DraftConflictBar* conflictBar() const { return m_conflict; }
     QLineEdit* toField() const { return m_to; }
     QLineEdit* ccField() const { return m_cc; }
     QLineEdit* bccField() const { return m_bcc; }
@@ -81,6 +84,7 @@ private:
     QPointer<ComposerSession> m_composer;
     bool m_closing = false;
     ComposerHeader* m_header;
+    DraftConflictBar* m_conflict;
     QLabel* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QLineEdit* m_cc = nullptr;

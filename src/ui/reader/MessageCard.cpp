@@ -1,11 +1,13 @@
 #include "ui/reader/MessageCard.h"
 
+#include "app/AppState.h"
 #include "compose/MIMEBuilder.h"
 #include "gmail/WireRecords.h"
 #include "model/SnippetText.h"
 #include "ui/reader/ReceivedAttachmentRow.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/style/Brand.h"
+#include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
 
 #include <QHBoxLayout>
@@ -57,6 +59,13 @@ MessageCard::MessageCard(const FullMessage& message, AppState* state, MessageWeb
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(8);
     layout->addWidget(header(message));
+    if (state && message.labelIds.contains(QStringLiteral("DRAFT"))) {
+        m_continue = new PillButton(tr("Continuar a escrever"), true, this);
+        const QString id = message.id;
+        connect(m_continue, &PillButton::clicked, this,
+                [state, id] { fireAndForget(state->continueDraft(id)); });
+        layout->addWidget(m_continue, 0, Qt::AlignLeft);
+    }
 
     if (message.html) {
         addHtmlBody(*message.html, web);

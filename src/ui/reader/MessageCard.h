@@ -42,6 +42,8 @@ public:
     HtmlMessageView* htmlView() const { return m_htmlView; }
     /// "Mostrar imagens desta mensagem"; null once pressed and for text mail.
     PillButton* showImagesButton() const { return m_showImages; }
+    /// "Continuar a escrever" on a draft; null for other messages.
+    PillButton* continueButton() const { return m_continue; }
     bool showsImages() const { return m_imagesShown; }
     void showImages();
     const QList<ReceivedAttachmentRow*>& attachmentRows() const { return m_attachmentRows; }
@@ -66,6 +68,7 @@ private:
     QLabel* m_body = nullptr;
     HtmlMessageView* m_htmlView = nullptr;
     PillButton* m_showImages = nullptr;
+    PillButton* m_continue = nullptr;
     bool m_imagesShown = false;
     QList<ReceivedAttachmentRow*> m_attachmentRows;
 };

@@ -131,6 +131,15 @@ void ReaderPane::buildToolbar()
     m_replyAll = add(tr("Responder a todos"), Symbol::ReplyAll);
     m_forward = add(tr("Reencaminhar"), Symbol::Forward);
     m_trash = add(tr("Lixeira"), Symbol::Trash);
+    // The keys of the mail clients people know, wherever the keyboard is in
+    // the reader (a message's web view included).
+    for (const auto& [action, key] :
+         {std::pair{m_reply, Qt::Key_R}, std::pair{m_replyAll, Qt::Key_A},
+          std::pair{m_forward, Qt::Key_F}}) {
+        action->setShortcut(QKeySequence(key));
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
     connect(m_reply, &QAction::triggered, this, [this] { m_state.reply(false); });
     connect(m_replyAll, &QAction::triggered, this, [this] { m_state.reply(true); });
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });

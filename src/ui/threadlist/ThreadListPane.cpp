@@ -177,10 +177,25 @@ bool ThreadListPane::handleListKey(QKeyEvent* event)
         ThreadActionsMenu::toggleRead(m_state, chosen);
     } else if (text == QStringLiteral("s")) {
         ThreadActionsMenu::toggleStar(m_state, chosen);
+    } else if (text == QStringLiteral("r") || text == QStringLiteral("a") ||
+               text == QStringLiteral("f")) {
+        answer(current, text.front());
     } else {
         return false;
     }
     return true;
+}
+
+void ThreadListPane::answer(const ThreadSummary& thread, QChar how)
+{
+    // The conversation answered is the one open in the reader, which is
+    // the current row's once its messages have arrived.
+    if (m_state.selectedThreadId() != thread.threadId)
+        m_state.selectThread(thread);
+    if (how == u'f')
+        fireAndForget(m_state.forward());
+    else
+        m_state.reply(how == u'a');
 }
 
 void ThreadListPane::moveBy(int rows)

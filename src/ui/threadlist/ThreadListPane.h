@@ -63,6 +63,8 @@ private:
     QWidget* buildSearchBar();
     void buildList();
     bool handleListKey(QKeyEvent* event);
+    /// r, a or f on a row: a reply, a reply to all or a forward of it.
+    void answer(const ThreadSummary& thread, QChar how);
     void moveBy(int rows);
     void onCurrentChanged(const QModelIndex& current);
     void showSelectionOfState();

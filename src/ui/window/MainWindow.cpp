@@ -5,7 +5,7 @@
 #include "compose/ComposerSession.h"
 #include "platform/Updater.h"
 #include "sync/AccountSession.h"
-#include "ui/composer/ComposerSheet.h"
+#include "ui/composer/ComposerWindow.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/welcome/WelcomeView.h"
@@ -24,6 +24,8 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vesk {
 
@@ -142,7 +144,15 @@ void MainWindow::connectState()
     connect(m_welcome, &WelcomeView::settingsRequested, this, &MainWindow::showSettings);
     connect(&m_state, &AppState::sessionsChanged, this, &MainWindow::followSessions);
     connect(&m_state, &AppState::selectionChanged, this, &MainWindow::followSessions);
-    connect(&m_state, &AppState::composerChanged, this, &MainWindow::followComposer);
+    connect(&m_state, &AppState::composerOpened, this, &MainWindow::openComposerWindow);
+    connect(&m_state, &AppState::composerRaised, this, [this](ComposerSession* composer) {
+        for (ComposerWindow* window : composerWindows()) {
+            if (window->composer() == composer) {
+                window->raise();
+                window->activateWindow();
+            }
+        }
+    });
     connect(&m_state, &AppState::oauthConfiguredChanged, this,
             [this] { m_welcome->setOAuthConfigured(m_state.oauthConfigured()); });
     connect(&m_state, &AppState::linkingChanged, this,
@@ -151,9 +161,20 @@ void MainWindow::connectState()
     m_welcome->setLinkError(m_state.linkError());
 }
 
-ComposerSheet* MainWindow::composerSheet() const
+QList<ComposerWindow*> MainWindow::composerWindows() const
 {
-    return m_composerSheet;
+    QList<ComposerWindow*> open;
+    for (const QPointer<ComposerWindow>& window : m_composerWindows) {
+        if (window)
+            open.append(window.data());
+    }
+    return open;
+}
+
+ComposerWindow* MainWindow::composerWindow() const
+{
+    const QList<ComposerWindow*> open = composerWindows();
+    return open.isEmpty() ? nullptr : open.constLast();
 }
 
 QDialog* MainWindow::accountsSheet() const
@@ -191,31 +212,29 @@ void MainWindow::refresh()
         refreshSelected(&m_state);
 }
 
-void MainWindow::followComposer()
+void MainWindow::openComposerWindow(ComposerSession* composer)
 {
-    ComposerSession* composer = m_state.composer();
-    if (m_composerSheet && m_sheetComposer == composer)
-        return;
-    if (m_composerSheet) {
-        // Let go first: closing the old sheet must not close the new composer.
-        ComposerSheet* old = m_composerSheet;
-        m_composerSheet = nullptr;
-        old->disconnect(this);
-        old->close();
-        old->deleteLater();
-    }
-    m_sheetComposer = composer;
-    if (!composer)
-        return;
-    m_composerSheet = new ComposerSheet(*composer, this);
-    connect(m_composerSheet, &QDialog::finished, this, [this] {
-        if (m_composerSheet)
-            m_composerSheet->deleteLater();
-        m_composerSheet = nullptr;
-        m_sheetComposer = nullptr;
-        m_state.closeComposer();
+    auto* window = new ComposerWindow(*composer, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_composerWindows.removeAll(nullptr);
+    m_composerWindows.append(window);
+    const QPointer<ComposerSession> written(composer);
+    connect(window, &ComposerWindow::finished, this, [this, written] {
+        if (written)
+            m_state.closeComposer(written);
     });
-    m_composerSheet->open();
+    // The composer gone by another way (its account removed, say): its
+    // window has nothing left to show.
+    connect(composer, &QObject::destroyed, window, &QWidget::close);
+    // Over the reading side of the main window, each one a step lower than
+    // the last, so that none hides another whole.
+    const int step = 28 * int(composerWindows().size() - 1);
+    const QRect frame = geometry();
+    window->move(std::max(frame.left(), frame.right() - window->width() - 40 - step),
+                 frame.top() + 48 + step);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::showAccounts()
@@ -280,10 +299,44 @@ void MainWindow::updateTitle()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Drafts first: the windows of unsent messages close only once what
+    // was written in them is safe at Gmail (or in the outbox).
+    if (!composerWindows().isEmpty()) {
+        event->ignore();
+        if (!m_savingDraftsToClose)
+            fireAndForget(closeAfterSavingDrafts());
+        return;
+    }
     m_columnMemory->save();
     if (m_settingsWindow)
         m_settingsWindow->close();
     QMainWindow::closeEvent(event);
+}
+
+QCoro::Task<> MainWindow::closeAfterSavingDrafts()
+{
+    m_savingDraftsToClose = true;
+    QPointer<MainWindow> self(this);
+    co_await m_state.saveComposers();
+    if (!self)
+        co_return;
+    m_savingDraftsToClose = false;
+    bool kept = false;
+    for (ComposerWindow* window : composerWindows()) {
+        ComposerSession* composer = window->composer();
+        // Unsaved (no network, or a conflict to settle): it stays, with its
+        // reason, and so does the program.
+        if (composer && (composer->hasUnsavedEdits() || composer->hasConflict())) {
+            kept = true;
+            window->raise();
+            continue;
+        }
+        window->close();
+        if (composer)
+            m_state.closeComposer(composer);
+    }
+    if (!kept)
+        close();
 }
 
 } // namespace vesk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoroTask>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -14,7 +16,7 @@ namespace vesk {
 
 class AppState;
 class ComposerSession;
-class ComposerSheet;
+class ComposerWindow;
 class MainActions;
 class MainToolbar;
 class NoticeBar;
@@ -72,8 +74,10 @@ public:
     UndoBar* undoBar() const { return m_undoBar; }
     /// Whether the welcome screen is shown instead of the columns.
     bool isWelcomeShown() const;
-    /// The sheet open over the window for the composer; null while none.
-    ComposerSheet* composerSheet() const;
+    /// The windows of the messages being written, oldest first.
+    QList<ComposerWindow*> composerWindows() const;
+    /// The window opened last; null while none is open.
+    ComposerWindow* composerWindow() const;
     QDialog* accountsSheet() const;
     QWidget* settingsWindow() const;
 
@@ -104,7 +108,9 @@ private:
     QWidget* buildCentre();
     void connectState();
     void followSessions();
-    void followComposer();
+    void openComposerWindow(ComposerSession* composer);
+    /// Saves every composer's draft, closes their windows, then the window.
+    QCoro::Task<> closeAfterSavingDrafts();
     void updateTitle();
 
     AppState& m_state;
@@ -118,8 +124,8 @@ private:
     OfflineLine* m_offlineLine = nullptr;
     NoticeBar* m_noticeBar = nullptr;
     UndoBar* m_undoBar = nullptr;
-    QPointer<ComposerSheet> m_composerSheet;
-    QPointer<ComposerSession> m_sheetComposer;
+    QList<QPointer<ComposerWindow>> m_composerWindows;
+    bool m_savingDraftsToClose = false;
     QPointer<QDialog> m_accountsSheet;
     QPointer<QWidget> m_settingsWindow;
     QString m_baseTitle = QStringLiteral("VESK");

@@ -8,8 +8,8 @@
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
-#include "ui/composer/ComposerSheet.h"
 #include "ui/composer/ComposerView.h"
+#include "ui/composer/ComposerWindow.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
 
@@ -65,22 +65,23 @@ void drop(ComposerBodyEdit* body, const QList<QUrl>& urls)
     QVERIFY(!body->isDropTargeted());
 }
 
-/// The composer's sheet, open over a window of its own.
-struct OpenSheet
+/// The composer's window, open beside a main window.
+struct OpenComposer
 {
-    QWidget window;
-    ComposerSheet sheet;
-    QSignalSpy finished{&sheet, &QDialog::finished};
+    QWidget main;
+    ComposerWindow window;
+    QSignalSpy finished{&window, &ComposerWindow::finished};
 
-    explicit OpenSheet(ComposerSession& composer)
-        : sheet(composer, &window)
+    explicit OpenComposer(ComposerSession& composer)
+        : window(composer, &main)
     {
-        window.resize(900, 700);
+        main.resize(900, 700);
+        main.show();
         window.show();
-        sheet.open();
+        window.activateWindow();
     }
 
-    ComposerView* view() { return sheet.view(); }
+    ComposerView* view() { return window.view(); }
     bool closes() { return finished.size() == 1 || finished.wait(5000); }
 };
 
@@ -203,12 +204,12 @@ private slots:
         const bool replying = Mode(mode) == Mode::Reply || Mode(mode) == Mode::ReplyAll;
         const std::unique_ptr<ComposerSession> composer = composerIn(Mode(mode));
         const QString quoted = composer->body();
-        OpenSheet open(*composer);
-        QVERIFY(QTest::qWaitForWindowActive(&open.sheet));
+        OpenComposer open(*composer);
+        QVERIFY(QTest::qWaitForWindowActive(&open.window));
         const ComposerView* view = open.view();
 
         QTest::keyClicks(QApplication::focusWidget(), u"ola mundo"_s);
-        QVERIFY(open.sheet.isVisible());
+        QVERIFY(open.window.isVisible());
         if (replying) {
             QCOMPARE(composer->body(), u"ola mundo"_s + quoted);
         } else {
@@ -290,8 +291,8 @@ private slots:
         awaitTask(m_session->startSync());
         const auto composer = composerIn();
         composer->setSubject(u"Olá"_s);
-        OpenSheet open(*composer);
-        QVERIFY(QTest::qWaitForWindowActive(&open.sheet));
+        OpenComposer open(*composer);
+        QVERIFY(QTest::qWaitForWindowActive(&open.window));
         ComposerView* view = open.view();
 
         QTest::keyClicks(view->toField(), u"rui@x.pt, ana"_s);
@@ -300,7 +301,7 @@ private slots:
         QTRY_VERIFY(!composer->isSending());
         QVERIFY(view->errorLabel()->isVisible());
         QCOMPARE(view->errorLabel()->text(), u"Endereço inválido: ana"_s);
-        QVERIFY(open.sheet.isVisible());
+        QVERIFY(open.window.isVisible());
         QCOMPARE(open.finished.size(), 0);
 
         QStringList seen;
@@ -323,10 +324,11 @@ private slots:
         dialogs->files = {writeFile(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
         ComposerSession composer(Mode::New, account(), dialogs);
         composer.setAutosaveDelay(50ms);
-        OpenSheet open(composer);
+        OpenComposer open(composer);
+        QVERIFY(QTest::qWaitForWindowActive(&open.window));
         ComposerView* view = open.view();
 
-        view->attachButton()->click();
+        QTest::keyClick(&open.window, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(dialogs->asked.size(), 1);
         QCOMPARE(view->attachmentRows().size(), 1);
         QCOMPARE(composer.attachments().first().data, QByteArray("nota"));
@@ -344,9 +346,9 @@ private slots:
     {
         auto composer = composerIn();
         composer->setAutosaveDelay(1h);
-        OpenSheet open(*composer);
+        OpenComposer open(*composer);
         QTest::keyClicks(open.view()->bodyEditor(), u"Ate logo"_s);
-        QTest::keyClick(&open.sheet, Qt::Key_Escape);
+        QTest::keyClick(&open.window, Qt::Key_Escape);
         QVERIFY(open.closes());
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
     }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -180,18 +181,20 @@ private Q_SLOTS:
         QTRY_VERIFY(!pdf->isDownloading());
         QCOMPARE(save->text(), u"Guardar"_s);
 
-        // Replies answer the newest message; forwarding fetches the
-        // attachments first, then brings the composer.
+        // Replies (r, a) answer the newest message; forwarding (f) fetches
+        // the attachments first, then brings the composer.
         using Mode = ComposerSession::Mode;
-        for (const auto& [action, mode] : {std::pair{pane.replyAction(), Mode::Reply},
-                                           std::pair{pane.replyAllAction(), Mode::ReplyAll},
-                                           std::pair{pane.forwardAction(), Mode::Forward}}) {
+        pane.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        for (const auto& [key, mode] :
+             {std::pair{Qt::Key_R, Mode::Reply}, std::pair{Qt::Key_A, Mode::ReplyAll},
+              std::pair{Qt::Key_F, Mode::Forward}}) {
             QVERIFY(!app.composer());
-            action->trigger();
+            QTest::keyClick(&pane, key);
             QTRY_VERIFY_LONG(app.composer());
             QCOMPARE(app.composer()->mode(), mode);
             QCOMPARE(app.composer()->to(), mode == Mode::Forward ? QString() : u"rui@x.pt"_s);
-            app.closeComposer();
+            app.closeComposer(app.composer());
         }
 
         // An HTML newsletter shows its HTML, images held back.
@@ -358,6 +361,47 @@ private Q_SLOTS:
         QFETCH(QString, to);
         QFETCH(QString, shown);
         QCOMPARE(MessageCard::recipientsText(to), shown);
+    }
+
+    void aDraftOpensAgainInAComposerAndGoesAsItself()
+    {
+        AppState& app = m_rig->start();
+        app.startNewMessage();
+        ComposerSession* left = app.composer();
+        left->setTo(u"rui@x.pt"_s);
+        left->setSubject(u"Por acabar"_s);
+        left->setBody(u"Meio escrito"_s);
+        left->markDirty();
+        awaitTask(left->autosave());
+        app.closeComposer(left);
+        app.selectLabel(u"DRAFT"_s);
+        QTRY_COMPARE_LONG(app.visibleThreads().size(), 1);
+        ReaderPane pane(app);
+        shown(pane);
+        app.selectThread(app.visibleThreads().first());
+        QTRY_COMPARE_LONG(pane.cards().size(), 1);
+        PillButton* resume = pane.cards().first()->continueButton();
+        QVERIFY(resume && resume->isVisible());
+
+        resume->click();
+        QTRY_VERIFY_LONG(app.composer());
+        ComposerSession* again = app.composer();
+        QCOMPARE(again->to(), u"rui@x.pt"_s);
+        QCOMPARE(again->subject(), u"Por acabar"_s);
+        QCOMPARE(again->body(), u"Meio escrito"_s);
+        // Asked again, the composer already writing it comes forward.
+        qRegisterMetaType<ComposerSession*>();
+        QSignalSpy raised(&app, &AppState::composerRaised);
+        resume->click();
+        QVERIFY(raised.wait());
+        QCOMPARE(app.composers(), QList{again});
+
+        QVERIFY(awaitTask(again->send()));
+        QVERIFY(m_rig->google().draftIds(ana).isEmpty());
+        int copies = 0;
+        for (const QString& id : m_rig->google().messageIds(ana))
+            copies += m_rig->google().rawMessage(ana, id).contains("Subject: Por acabar");
+        QCOMPARE(copies, 1);
     }
 };
 

@@ -4,7 +4,8 @@
 #include "compose/ComposerSession.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
-#include "ui/composer/ComposerSheet.h"
+#include "ui/composer/ComposerView.h"
+#include "ui/composer/ComposerWindow.h"
 #include "ui/sidebar/LabelListModel.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/threadlist/ThreadListPane.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -138,28 +140,40 @@ private slots:
         QVERIFY(!accountCommandsEnabled());
     }
 
-    void composerSheetFollowsTheComposer()
+    void composersOpenInWindowsOfTheirOwn()
     {
         linkAna();
         showWindow();
         QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
-        QVERIFY(m_state->composer());
-        QCOMPARE(m_state->composer()->mode(), ComposerSession::Mode::New);
-        QCOMPARE(m_state->composer()->account().identity.email, ana);
-        QPointer<ComposerSheet> sheet = m_window->composerSheet();
-        QVERIFY(sheet && sheet->isVisible());
-        QTest::keyClick(sheet, Qt::Key_Escape);
-        QCOMPARE(m_state->composer(), nullptr);
-        QTRY_VERIFY(!sheet);
-
-        // "Escrever" opens it too, and a composer closed elsewhere takes its sheet along.
         m_window->toolbar()->composeButton()->click();
-        QVERIFY(m_state->composer());
-        sheet = m_window->composerSheet();
-        QVERIFY(sheet && sheet->isVisible());
-        m_state->closeComposer();
-        QTRY_VERIFY(!sheet);
-        QCOMPARE(m_window->composerSheet(), nullptr);
+        const QList<QPointer<ComposerWindow>> windows{m_window->composerWindows().value(0),
+                                                      m_window->composerWindows().value(1)};
+        QCOMPARE(m_state->composers().size(), 2);
+        QCOMPARE(m_state->composer()->account().identity.email, ana);
+        // Neither holds the main window: it stays usable while they are open.
+        QVERIFY(windows[0] && windows[1] && windows[1]->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QVERIFY(m_window->isEnabled());
+        QCOMPARE(windows[0]->windowTitle(), u"Nova mensagem"_s);
+        const QStringList subjects{u"Primeira"_s, u"Segunda"_s};
+        for (int i = 0; i < 2; ++i) {
+            QTest::keyClicks(windows[i]->view()->toField(), u"rui@exemplo.pt"_s);
+            QTest::keyClicks(windows[i]->view()->subjectField(), subjects[i]);
+            QCOMPARE(windows[i]->windowTitle(), subjects[i]);
+        }
+
+        // Quitting saves each message as a draft of its own before anything closes.
+        m_window->close();
+        QTRY_VERIFY(!windows[0] && !windows[1]);
+        QVERIFY(m_state->composers().isEmpty());
+        QCOMPARE(m_rig->google().draftIds(ana).size(), 2);
+
+        // A composer closed elsewhere takes its window along.
+        m_state->startNewMessage();
+        QPointer<ComposerWindow> window = m_window->composerWindow();
+        QVERIFY(window && window->isVisible());
+        m_state->closeComposer(m_state->composer());
+        QTRY_VERIFY(!window);
     }
 
     void transfersSymbolIsFilledExactlyWhileADownloadRuns()
@@ -231,7 +245,7 @@ private slots:
         state.composer()->setTo(u"rui@exemplo.pt"_s);
         state.composer()->setSubject(u"Notas"_s);
         QVERIFY(awaitTask(state.composer()->send()));
-        state.closeComposer();
+        state.closeComposer(state.composer());
         QTRY_VERIFY(window.offlineLine()->isVisible());
         const QString line = window.offlineLine()->text();
         QVERIFY2(line.startsWith(u"Sem ligação — as alterações são enviadas quando a ligação "
@@ -253,7 +267,7 @@ private slots:
         QCOMPARE(state.composer()->to(), u"rui@exemplo.pt"_s);
         QCOMPARE(rowOf(labels, AppState::outboxId()), -1);
         awaitTask(state.composer()->discardDraft());
-        state.closeComposer();
+        state.closeComposer(state.composer());
         state.selectLabel(u"INBOX"_s);
 
         QVERIFY(m_rig->google().start(port));
