@@ -29,7 +29,7 @@ class TestPaging : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<test::VirtualClock> m_clock;
+    std::shared_ptr<test::VirtualClock> m_clock;
     std::unique_ptr<test::TestRig> m_rig;
     FakeGoogle* m_google = nullptr;
     std::shared_ptr<GmailAPIClient> m_api;
@@ -50,9 +50,8 @@ class TestPaging : public QObject
         m_engine.reset();
         m_store.reset();
         m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
-        auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
         m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
-                                                m_rig->poster(), clock);
+                                                m_rig->poster(), m_clock);
     }
 
     /// The messages.list calls the stand-in received, with their sizes.
@@ -75,7 +74,7 @@ class TestPaging : public QObject
 private slots:
     void init()
     {
-        m_clock = std::make_unique<test::VirtualClock>();
+        m_clock = std::make_shared<test::VirtualClock>();
         m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
         m_google = &m_rig->google();
         m_google->setClock(m_clock->googleClock());
@@ -191,11 +190,8 @@ private slots:
         // keeps its depth and end.
         QVERIFY(m_google->modifyMessage(email, ids.first(), {u"STARRED"_s}, {}));
         m_google->expireHistoryBefore(email, m_google->historyId(email));
-        fakegoogle::FaultRule slow;
-        slow.kind = fakegoogle::FaultRule::Kind::Delay;
-        slow.pathPattern = u".*/messages/.+"_s;
+        auto slow = test::TestRig::delayed({}, u".*/messages/.+"_s, 40);
         slow.times = -1;
-        slow.delayMs = 40;
         m_google->addFault(slow);
         QCoro::Task<> relisting = m_engine->syncNow();
         QCoro::Task<> lastPage = m_engine->loadNextPage(inbox);
