@@ -30,8 +30,7 @@ private Q_SLOTS:
         rig.rig.deliverMany(ana, 2 * pageSize + 50, u"Conversa"_s);
         AppState& app = rig.start();
         QTRY_COMPARE_LONG(app.visibleThreads().size(), pageSize);
-        QVERIFY(app.canLoadMore());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(app.canLoadMore() && !app.isListComplete());
 
         QSignalSpy paging(&app, &AppState::pagingChanged);
         QCoro::Task<> loading = app.loadMore();
@@ -49,8 +48,7 @@ private Q_SLOTS:
         awaitTask(app.loadMore());
         QVERIFY(app.loadMoreError());
         QVERIFY(!app.loadMoreError()->text.isEmpty());
-        QVERIFY(!app.canLoadMore());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(!app.canLoadMore() && !app.isListComplete());
         QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
 
         rig.google().clearFaults();
@@ -58,8 +56,7 @@ private Q_SLOTS:
         QVERIFY(!app.loadMoreError());
         QTRY_VERIFY(!app.isLoadingMore());
         QCOMPARE(app.visibleThreads().size(), 2 * pageSize + 50);
-        QVERIFY(app.isListComplete());
-        QVERIFY(!app.canLoadMore());
+        QVERIFY(app.isListComplete() && !app.canLoadMore());
 
         // Each label has its own end; the outbox has none.
         app.selectLabel(u"SENT"_s);
@@ -97,8 +94,7 @@ private Q_SLOTS:
         QCoro::Task<> stale = app.loadMore();
         app.clearSearch();
         awaitTask(std::move(stale));
-        QVERIFY(!app.isSearching());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(!app.isSearching() && !app.isListComplete());
         QVERIFY(app.canLoadMore()); // the inbox, 120 long, again
     }
 };
