@@ -14,6 +14,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
