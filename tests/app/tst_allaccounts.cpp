@@ -3,20 +3,13 @@
 // searching that go to the conversation's own account.
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
 #include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
-#include "sync/AccountSession.h"
 #include "sync/SyncEngine.h"
-
-#include <QTest>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 
 namespace {
 
@@ -24,23 +17,8 @@ const QString ana = u"ana@exemplo.pt"_s;
 const QString bruno = u"bruno@exemplo.pt"_s;
 const QString carla = u"carla@exemplo.pt"_s;
 
-QStringList column(const QList<ThreadSummary>& threads, QString (*field)(const ThreadSummary&))
-{
-    QStringList values;
-    for (const ThreadSummary& thread : threads)
-        values.append(field(thread));
-    return values;
-}
-
-QString subjectOf(const ThreadSummary& thread)
-{
-    return thread.subject();
-}
-
-QString accountOf(const ThreadSummary& thread)
-{
-    return thread.accountId;
-}
+const auto subjectOf = &ThreadSummary::subject;
+const auto accountOf = &ThreadSummary::accountId;
 
 } // namespace
 
@@ -53,7 +31,6 @@ private Q_SLOTS:
     {
         AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s},
                          AccountIdentity{carla, u"Carla"_s}});
-        rig.configureClient();
         auto now = std::make_shared<QDateTime>(QDateTime::currentDateTimeUtc().addDays(-1));
         rig.google().setClock([now] { return *now; });
         for (const QString& email : {ana, bruno, carla})
@@ -66,15 +43,14 @@ private Q_SLOTS:
             *now = now->addSecs(60);
             sent.insert(subject, rig.google().deliverMessage(email, TestRig::mail(email, subject)));
         }
-        AppState app(rig.services());
-        awaitTask(app.startAll());
+        AppState& app = rig.start();
         app.selectAccount(AppState::allAccountsId());
         QVERIFY(app.isAllAccounts());
         QCOMPARE(app.listTitle(), u"Todas as contas"_s);
-        QTRY_COMPARE(column(app.visibleThreads(), subjectOf),
+        QTRY_COMPARE(valuesOf(app.visibleThreads(), subjectOf),
                      QStringList({u"Convite"_s, u"Relatório final"_s, u"Relatório anual"_s,
                                   u"Relatório de março"_s}));
-        QCOMPARE(column(app.visibleThreads(), accountOf), QStringList({ana, carla, bruno, ana}));
+        QCOMPARE(valuesOf(app.visibleThreads(), accountOf), QStringList({ana, carla, bruno, ana}));
         QTRY_COMPARE(app.unreadInAllInboxes(), 4);
 
         // Reading and answering go to the conversation's account.
@@ -91,7 +67,7 @@ private Q_SLOTS:
         // its share, and undoing brings all of them back.
         awaitTask(app.archive({shown.at(0).threadId, shown.at(1).threadId, shown.at(2).threadId}));
         QCOMPARE(app.undoOffer().text(), u"3 conversas arquivadas."_s);
-        QTRY_COMPARE(column(app.visibleThreads(), subjectOf),
+        QTRY_COMPARE(valuesOf(app.visibleThreads(), subjectOf),
                      QStringList({u"Relatório de março"_s}));
         const auto inboxOf = [&](const QString& email, const QString& subject) {
             return rig.google().labelIds(email, sent.value(subject).id).contains(u"INBOX"_s);
@@ -106,7 +82,7 @@ private Q_SLOTS:
         // A search runs in every account, its results merged newest first.
         app.setSearchText(u"relatório"_s);
         awaitTask(app.runSearch());
-        QCOMPARE(column(app.visibleThreads(), accountOf), QStringList({carla, bruno, ana}));
+        QCOMPARE(valuesOf(app.visibleThreads(), accountOf), QStringList({carla, bruno, ana}));
 
         // With one account left, the list is that account's again.
         app.clearSearch();
@@ -122,14 +98,12 @@ private Q_SLOTS:
     void everyInboxPagesToItsEnd()
     {
         AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s}});
-        rig.configureClient();
         rig.linkDirectly(ana);
         rig.linkDirectly(bruno);
         const int page = SyncEngine::firstPageSize;
         rig.rig.deliverMany(ana, page + 10, u"Ana"_s);
         rig.rig.deliverMany(bruno, 2 * page + 5, u"Bruno"_s, {u"INBOX"_s}, 61);
-        AppState app(rig.services());
-        awaitTask(app.startAll());
+        AppState& app = rig.start();
         app.selectAccount(AppState::allAccountsId());
         QTRY_COMPARE(app.visibleThreads().size(), 2 * page);
         QVERIFY(app.canLoadMore());

@@ -3,19 +3,14 @@
 // Google stand-in.
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
 #include "app/UndoOffer.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 
 namespace {
 
@@ -29,7 +24,7 @@ class TestBulkActions : public QObject
     Q_OBJECT
 
     std::unique_ptr<AppRig> m_rig;
-    std::unique_ptr<AppState> m_app;
+    AppState* m_app = nullptr;
     QList<fakegoogle::MessageRef> m_mail;
 
     QStringList threadIds(std::initializer_list<int> which) const
@@ -50,21 +45,15 @@ private Q_SLOTS:
     void init()
     {
         m_rig = std::make_unique<AppRig>(QList{AccountIdentity{ana, u"Ana"_s}});
-        m_rig->configureClient();
         m_mail.clear();
         for (const QString& subject : {u"Fatura"_s, u"Convite"_s, u"Reunião"_s, u"Promoção"_s})
             m_mail.append(m_rig->google().deliverMessage(ana, TestRig::mail(QString(), subject)));
         m_rig->linkDirectly(ana);
-        m_app = std::make_unique<AppState>(m_rig->services());
-        awaitTask(m_app->startAll());
+        m_app = &m_rig->start();
         QCOMPARE(shown(), 4);
     }
 
-    void cleanup()
-    {
-        m_app.reset();
-        m_rig.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void severalGoInOneCallAndComeBackOnUndo()
     {

@@ -3,24 +3,18 @@
 // what was shown) and when the end is reached, for a label and a search.
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
 #include "sync/SyncEngine.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
+using namespace vesk::test;
 
 namespace {
 
 const QString ana = u"ana@exemplo.pt"_s;
 constexpr int pageSize = SyncEngine::firstPageSize;
-
-#define QTRY_COMPARE_LONG(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 20000)
 
 } // namespace
 
@@ -34,11 +28,9 @@ private Q_SLOTS:
         AppRig rig;
         rig.linkDirectly(ana, u"Ana"_s);
         rig.rig.deliverMany(ana, 2 * pageSize + 50, u"Conversa"_s);
-        AppState app(rig.services());
-        awaitTask(app.startAll());
+        AppState& app = rig.start();
         QTRY_COMPARE_LONG(app.visibleThreads().size(), pageSize);
-        QVERIFY(app.canLoadMore());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(app.canLoadMore() && !app.isListComplete());
 
         QSignalSpy paging(&app, &AppState::pagingChanged);
         QCoro::Task<> loading = app.loadMore();
@@ -56,8 +48,7 @@ private Q_SLOTS:
         awaitTask(app.loadMore());
         QVERIFY(app.loadMoreError());
         QVERIFY(!app.loadMoreError()->text.isEmpty());
-        QVERIFY(!app.canLoadMore());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(!app.canLoadMore() && !app.isListComplete());
         QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
 
         rig.google().clearFaults();
@@ -65,12 +56,11 @@ private Q_SLOTS:
         QVERIFY(!app.loadMoreError());
         QTRY_VERIFY(!app.isLoadingMore());
         QCOMPARE(app.visibleThreads().size(), 2 * pageSize + 50);
-        QVERIFY(app.isListComplete());
-        QVERIFY(!app.canLoadMore());
+        QVERIFY(app.isListComplete() && !app.canLoadMore());
 
         // Each label has its own end; the outbox has none.
         app.selectLabel(u"SENT"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(app.isListComplete(), 20000); // empty, loaded
+        QTRY_VERIFY_LONG(app.isListComplete()); // empty, loaded
         app.selectLabel(AppState::outboxId());
         QVERIFY(!app.isListComplete() && !app.canLoadMore());
         app.selectLabel(u"INBOX"_s);
@@ -83,8 +73,7 @@ private Q_SLOTS:
         rig.linkDirectly(ana, u"Ana"_s);
         rig.rig.deliverMany(ana, 110, u"Relatório"_s);
         rig.rig.deliverMany(ana, 10, u"Outra"_s);
-        AppState app(rig.services());
-        awaitTask(app.startAll());
+        AppState& app = rig.start();
 
         app.setSearchText(u"relatório"_s);
         awaitTask(app.runSearch());
@@ -105,8 +94,7 @@ private Q_SLOTS:
         QCoro::Task<> stale = app.loadMore();
         app.clearSearch();
         awaitTask(std::move(stale));
-        QVERIFY(!app.isSearching());
-        QVERIFY(!app.isListComplete());
+        QVERIFY(!app.isSearching() && !app.isListComplete());
         QVERIFY(app.canLoadMore()); // the inbox, 120 long, again
     }
 };

@@ -4,19 +4,13 @@
 // Gmail refuses is undone and reported, and the others still land.
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
 #include "app/NoticeBoard.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
 
-#include <QTest>
-
 using namespace vesk;
 using namespace Qt::StringLiterals;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 
 namespace {
 
@@ -50,18 +44,13 @@ class TestOffline : public QObject
 
     static QStringList inboxSubjects(const AppState& app)
     {
-        QStringList subjects;
-        for (const ThreadSummary& thread : app.visibleThreads())
-            subjects.append(thread.subject());
-        subjects.sort();
-        return subjects;
+        return sorted(valuesOf(app.visibleThreads(), &ThreadSummary::subject));
     }
 
 private Q_SLOTS:
     void changesWaitThroughARestartAndLandOnceGoogleIsBack()
     {
         AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}});
-        rig.configureClient();
         const auto mail = [&](const QString& subject) {
             return rig.google().deliverMessage(ana, TestRig::mail(QString(), subject));
         };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnsweringDialogs.h"
+#include "AwaitTask.h"
 #include "RecordingNotificationPoster.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
@@ -13,14 +14,22 @@
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
 
+#include <QTest>
+
+#include <functional>
 #include <memory>
+
+// What reaches the stand-in (a sync, an action, a page of the web engine)
+// can take long under the sanitizers on a busy machine.
+#define QTRY_VERIFY_LONG(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, 20000)
+#define QTRY_COMPARE_LONG(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 20000)
 
 namespace vesk::test {
 
 /// What an application state needs to run against the Google stand-in: the
 /// test rig (throwaway settings and cache, the test keyring, a recording
 /// poster), a browser that follows the consent, a notification router and
-/// file dialogs answered from a script.
+/// file dialogs answered from a script; and the application state made over them.
 struct AppRig
 {
     explicit AppRig(const QList<AccountIdentity>& accounts = {})
@@ -32,6 +41,7 @@ struct AppRig
     std::shared_ptr<TestBrowser> browser = std::make_shared<TestBrowser>();
     std::shared_ptr<NotificationRouter> router = std::make_shared<NotificationRouter>();
     std::shared_ptr<AnsweringDialogs> dialogs = std::make_shared<AnsweringDialogs>();
+    std::unique_ptr<AppState> app;
 
     fakegoogle::FakeGoogle& google() { return rig.google(); }
     RecordingNotificationPoster& poster() { return *rig.poster(); }
@@ -48,6 +58,20 @@ struct AppRig
         return result;
     }
 
+    /// A state over the rig's settings, its accounts not synced yet.
+    AppState& state()
+    {
+        app = std::make_unique<AppState>(services());
+        return *app;
+    }
+    /// A state whose accounts have synced once.
+    AppState& start()
+    {
+        awaitTask(state().startAll());
+        return *app;
+    }
+
+    /// The client as configured in the settings (the rig configures it first).
     void configureClient()
     {
         config->setClientId(TestRig::clientId());
@@ -59,8 +83,7 @@ struct AppRig
     void linkDirectly(const QString& email, const QString& name = {})
     {
         google().addAccount(email, name);
-        TokenVault(email, config, rig.transport(), rig.oauthEndpoints())
-            .saveTokenSet(rig.tokensFor(email));
+        rig.vault(email)->saveTokenSet(rig.tokensFor(email));
         AccountRegistry registry(rig.settings());
         registry.load();
         registry.upsert(AccountIdentity{email, name});
@@ -75,5 +98,15 @@ struct AppRig
         return nullptr;
     }
 };
+
+/// `field` of each item, in order: a member, a getter or a function of it.
+template <typename Items, typename Field>
+QStringList valuesOf(const Items& items, Field field)
+{
+    QStringList values;
+    for (const auto& item : items)
+        values.append(std::invoke(field, item));
+    return values;
+}
 
 } // namespace vesk::test

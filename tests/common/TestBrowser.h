@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QUrl>
+#include <QUrlQuery>
 
 /// Stands in for the user's browser: loads the consent page and follows its
 /// redirect to the loopback receiver, as a browser would after the user agreed.
@@ -25,16 +26,13 @@ public:
             return true;
         QUrl consent = url;
         if (!m_declinedScope.isEmpty()) {
-            QStringList items = url.query(QUrl::FullyEncoded).split(u'&');
-            for (QString& item : items) {
-                if (!item.startsWith(QLatin1String("scope=")))
-                    continue;
-                QStringList scopes = QUrl::fromPercentEncoding(item.mid(6).toLatin1()).split(u' ');
-                scopes.removeAll(m_declinedScope);
-                item = QLatin1String("scope=") +
-                       QString::fromLatin1(QUrl::toPercentEncoding(scopes.join(u' ')));
-            }
-            consent.setQuery(items.join(u'&'), QUrl::StrictMode);
+            QUrlQuery query(url);
+            const QString scope = QStringLiteral("scope");
+            QStringList scopes = query.queryItemValue(scope, QUrl::FullyDecoded).split(u' ');
+            scopes.removeAll(m_declinedScope);
+            query.removeAllQueryItems(scope);
+            query.addQueryItem(scope, scopes.join(u' '));
+            consent.setQuery(query);
         }
         // Qt follows Google's 302 to http://127.0.0.1:<port>/?code=... by default.
         QNetworkReply* reply = m_manager.get(QNetworkRequest(consent));

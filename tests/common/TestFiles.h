@@ -23,6 +23,12 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+/// The text with every line ending in CRLF, as mail is written.
+inline QByteArray crlf(QByteArray text)
+{
+    return text.replace("\r\n", "\n").replace("\n", "\r\n");
+}
+
 /// The permission bits of the path itself (a link's own, not its target's).
 inline mode_t modeOf(const QString& path)
 {

@@ -90,6 +90,11 @@ std::unique_ptr<AccountSession> TestRig::session(const AccountIdentity& account,
     return created;
 }
 
+std::shared_ptr<TokenVault> TestRig::vault(const QString& email)
+{
+    return std::make_shared<TokenVault>(email, config(), m_transport, oauthEndpoints(), clock());
+}
+
 TokenSet TestRig::tokensFor(const QString& email)
 {
     const auto grant = m_google->issueTokens(email, clientId(), 3600s);
@@ -155,6 +160,17 @@ fakegoogle::FaultRule TestRig::onAttachmentsOf(const QString& messageId,
     fakegoogle::FaultRule rule;
     rule.kind = kind;
     rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
+    return rule;
+}
+
+fakegoogle::FaultRule TestRig::answering(const QString& pathPattern, int status,
+                                         const QByteArray& body, int times)
+{
+    fakegoogle::FaultRule rule;
+    rule.pathPattern = pathPattern;
+    rule.status = status;
+    rule.body = body;
+    rule.times = times;
     return rule;
 }
 

@@ -26,6 +26,7 @@
 namespace vesk {
 class AccountSession;
 class GmailAPIClient;
+class TokenVault;
 } // namespace vesk
 
 namespace vesk::test {
@@ -74,6 +75,8 @@ public:
     /// A session of the account over sessionServices(), its tokens stored.
     std::unique_ptr<AccountSession> session(const AccountIdentity& account,
                                             bool notifications = true);
+    /// The account's token vault over the rig's keychain, on the rig's clock.
+    std::shared_ptr<TokenVault> vault(const QString& email);
     /// Fresh tokens for the account, as after a consent.
     TokenSet tokensFor(const QString& email);
 
@@ -105,6 +108,10 @@ public:
     /// A fault on the attachments of one message ("[^/]+": of any message).
     static fakegoogle::FaultRule onAttachmentsOf(const QString& messageId,
                                                  fakegoogle::FaultRule::Kind kind);
+    /// A fault that answers matching paths with this status and body (empty:
+    /// Google's own error body) instead of the real answer.
+    static fakegoogle::FaultRule answering(const QString& pathPattern, int status,
+                                           const QByteArray& body = {}, int times = 1);
     /// A fault that holds answers to `method` requests on matching paths.
     static fakegoogle::FaultRule delayed(const QString& method, const QString& pathPattern,
                                          int delayMs);

@@ -8,9 +8,9 @@
 #include "DemoSeed.h"
 #include "QueryItems.h"
 #include "SimpleMessage.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 
-#include <QCryptographicHash>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,6 +25,7 @@
 using namespace vesk;
 using namespace vesk::fakegoogle;
 using namespace Qt::StringLiterals;
+using vesk::test::crlf;
 
 namespace {
 
@@ -51,11 +52,6 @@ struct Answer
         return {};
     }
 };
-
-QByteArray crlf(QByteArray text)
-{
-    return text.replace("\r\n", "\n").replace("\n", "\r\n");
-}
 
 QString raw64(const QByteArray& raw)
 {

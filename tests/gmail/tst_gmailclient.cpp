@@ -1,5 +1,6 @@
 #include "AwaitTask.h"
 #include "GoogleRefusal.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
@@ -16,7 +17,7 @@
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
-using vesk::test::awaitTask;
+using namespace vesk::test;
 using namespace std::chrono_literals;
 using fakegoogle::FakeGoogle;
 using fakegoogle::FaultRule;
@@ -36,24 +37,9 @@ GmailError gmailFailure(QCoro::Task<T> task)
     return GmailError::transport(u"no failure"_s);
 }
 
-/// Answers on matching paths with this status and body instead of the real answer.
-FaultRule answer(const QString& pathPattern, int status, const QByteArray& body)
-{
-    FaultRule rule;
-    rule.pathPattern = pathPattern;
-    rule.status = status;
-    rule.body = body;
-    return rule;
-}
-
 QByteArray plainMessage(const QByteArray& body)
 {
     return "From: Zé <ze@x.pt>\r\nTo: ana@exemplo.pt\r\nSubject: Acentos\r\n\r\n" + body + "\r\n";
-}
-
-QByteArray crlf(QByteArray text)
-{
-    return text.replace("\r\n", "\n").replace("\n", "\r\n");
 }
 
 QByteArray mixed(const QByteArray& boundary, const QByteArray& parts)
@@ -92,7 +78,7 @@ class TestGmailClient : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<test::TestRig> m_rig;
+    std::unique_ptr<TestRig> m_rig;
     FakeGoogle* m_google = nullptr;
     std::shared_ptr<QNetworkTransport> m_transport;
     QString m_token;
@@ -122,7 +108,7 @@ private slots:
 
     void init()
     {
-        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
+        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
         m_google = &m_rig->google();
         m_token = m_rig->tokensFor(account).accessToken;
         m_transport = m_rig->transport();
@@ -193,18 +179,15 @@ private slots:
 
     void unusableAnswersFailAsTheirKind()
     {
-        m_google->addFault(answer(u".*/profile"_s, 204, " "));
+        m_google->addFault(TestRig::answering(u".*/profile"_s, 204, " "));
         QCOMPARE(gmailFailure(client()->profile()).kind(), GmailError::Kind::Decoding);
         // Answers that are ignored still succeed on any 2xx.
-        m_google->addFault(answer(u".*/trash"_s, 204, " "));
+        m_google->addFault(TestRig::answering(u".*/trash"_s, 204, " "));
         awaitTask(client()->trashThread(u"x"_s));
 
         // A file answers without any HTTP status.
         QTemporaryDir dir;
-        QFile labels(dir.filePath(u"labels"_s));
-        QVERIFY(labels.open(QIODevice::WriteOnly));
-        labels.write("{}");
-        labels.close();
+        QVERIFY(test::writeFile(dir.filePath(u"labels"_s), "{}"));
         const auto gmail = std::make_unique<LiveGmailAPI>(
             m_transport, std::make_shared<StaticTokenProvider>(m_token),
             GmailEndpoints{QUrl::fromLocalFile(dir.path()), QUrl()});
@@ -254,7 +237,7 @@ private slots:
                                                          calls.append({r, e});
                                                      });
         };
-        FaultRule slow = test::TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::SlowChunks);
+        FaultRule slow = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::SlowChunks);
         slow.chunkBytes = 65536;
         slow.chunkIntervalMs = 5;
         m_google->addFault(slow);
@@ -271,8 +254,7 @@ private slots:
         QCOMPARE(error.reason(), u"notFound"_s);
         QVERIFY(none.isEmpty());
 
-        FaultRule dropped =
-            test::TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::DropConnection);
+        FaultRule dropped = TestRig::onAttachmentsOf(u"[^/]+"_s, FaultRule::Kind::DropConnection);
         dropped.dropAfterBytes = 1000;
         m_google->addFault(dropped);
         QList<QPair<qint64, qint64>> partial;
@@ -303,10 +285,10 @@ private slots:
 
         // A 403 is retried only when its reason is a rate limit.
         m_google->addFault(
-            answer(u".*/profile"_s, 403, test::googleRefusal("userRateLimitExceeded")));
+            TestRig::answering(u".*/profile"_s, 403, test::googleRefusal("userRateLimitExceeded")));
         QCOMPARE(awaitTask(gmail->profile()).emailAddress, account);
-        m_google->addFault(
-            answer(u".*/profile"_s, 403, test::googleRefusal("insufficientPermissions")));
+        m_google->addFault(TestRig::answering(u".*/profile"_s, 403,
+                                              test::googleRefusal("insufficientPermissions")));
         m_google->clearRequests();
         QCOMPARE(gmailFailure(gmail->profile()).reason(), u"insufficientPermissions"_s);
         QCOMPARE(requestsTo(u"/profile"_s), 1);
@@ -314,7 +296,7 @@ private slots:
         // A send that failed on the server side may have gone out: never repeat it.
         m_google->clearRequests();
         const QByteArray raw =
-            test::TestRig::mail(u"rui@x.pt"_s, u"Olá"_s)
+            TestRig::mail(u"rui@x.pt"_s, u"Olá"_s)
                 .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
         m_google->failNext(u".*/messages/send"_s, 500, 1);
         QCOMPARE(gmailFailure(gmail->sendMessage(raw, std::nullopt)).status(), 500);

@@ -149,8 +149,7 @@ private slots:
         QCOMPARE(listed.size(), 3);
         QCOMPARE(listed[0].id(), u"new"_s);
         QCOMPARE(listed[2].id(), u"old"_s);
-        QVERIFY(store.summaries(unread).isEmpty());
-        QVERIFY(store.summaries(u"SENT"_s).isEmpty());
+        QVERIFY(store.summaries(unread).isEmpty() && store.summaries(u"SENT"_s).isEmpty());
         QVERIFY(store.summaries(u"inbox"_s).isEmpty());
 
         // Removing unknown ids still rewrites the file.

@@ -4,8 +4,6 @@
 #include "GoogleRefusal.h"
 #include "net/GoogleErrorBody.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTest>
 
 using namespace vesk;

@@ -10,7 +10,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
-#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 

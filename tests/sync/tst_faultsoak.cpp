@@ -1,10 +1,11 @@
 #include "AwaitTask.h"
+#include "GoogleRefusal.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 #include "VirtualClock.h"
 #include "model/MailStore.h"
 #include "sync/SyncEngine.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -30,10 +31,7 @@ constexpr bool s_sanitized = false;
 
 qint64 residentBytes()
 {
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
+    const QList<QByteArray> fields = test::readFile(u"/proc/self/statm"_s).split(' ');
     return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : 0;
 }
 
@@ -55,8 +53,7 @@ FaultRule randomFault(std::mt19937& random)
     case 1:
         rule.status = 403;
         rule.headers = {{QByteArrayLiteral("Retry-After"), QByteArrayLiteral("2")}};
-        rule.body = R"({"error":{"code":403,"message":"Rate Limit Exceeded",)"
-                    R"("errors":[{"reason":"rateLimitExceeded"}]}})";
+        rule.body = test::googleRefusal("rateLimitExceeded", u"Rate Limit Exceeded"_s);
         break;
     case 2:
         rule.status = random() % 2 ? 500 : 503;
@@ -88,7 +85,7 @@ class TestFaultSoak : public QObject
     Q_OBJECT
 
     std::unique_ptr<test::TestRig> m_rig;
-    std::unique_ptr<test::VirtualClock> m_clock;
+    std::shared_ptr<test::VirtualClock> m_clock;
     std::vector<std::shared_ptr<MailStore>> m_stores;
     std::vector<std::unique_ptr<SyncEngine>> m_engines;
     std::mt19937 m_random;
@@ -179,9 +176,8 @@ private Q_SLOTS:
         qInfo("seed %u", seed);
         m_random.seed(seed);
         m_rig = std::make_unique<test::TestRig>(accounts);
-        m_clock = std::make_unique<test::VirtualClock>();
+        m_clock = std::make_shared<test::VirtualClock>();
         google().setClock(m_clock->googleClock());
-        auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
         for (const AccountIdentity& account : accounts) {
             for (int i = 0; i < 20; ++i)
                 deliver(account.email);
@@ -189,7 +185,7 @@ private Q_SLOTS:
                 account.email, m_rig->path(u"cache-"_s + account.email)));
             m_engines.push_back(
                 std::make_unique<SyncEngine>(account, m_rig->gmailClient(account.email),
-                                             m_stores.back(), m_rig->poster(), clock));
+                                             m_stores.back(), m_rig->poster(), m_clock));
         }
         for (auto& engine : m_engines)
             awaitTask(engine->initialSync());

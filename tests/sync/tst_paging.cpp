@@ -1,16 +1,12 @@
 #include "AwaitTask.h"
+#include "EngineRig.h"
 #include "TestFiles.h"
-#include "TestRig.h"
-#include "VirtualClock.h"
 #include "model/MailJson.h"
-#include "model/MailStore.h"
-#include "sync/SyncEngine.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
-using fakegoogle::FakeGoogle;
 using vesk::test::awaitTask;
 
 namespace {
@@ -29,37 +25,21 @@ class TestPaging : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<test::VirtualClock> m_clock;
-    std::unique_ptr<test::TestRig> m_rig;
-    FakeGoogle* m_google = nullptr;
-    std::shared_ptr<GmailAPIClient> m_api;
-    std::shared_ptr<MailStore> m_store;
-    std::unique_ptr<SyncEngine> m_engine;
+    /// Paced by Google's quota on a clock that moves only while it waits.
+    std::optional<test::EngineRig> m;
 
     /// `count` unread conversations of one message each in the inbox, their
     /// ids newest first.
     QStringList seedInbox(int count)
     {
-        return m_rig->deliverMany(email, count, u"Conversa"_s, {inbox, unread});
-    }
-
-    /// An engine over a fresh store of the rig's cache folder, paced by
-    /// Google's quota on a clock that moves only while it waits.
-    void openEngine()
-    {
-        m_engine.reset();
-        m_store.reset();
-        m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
-        auto clock = std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {});
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s}, m_api, m_store,
-                                                m_rig->poster(), clock);
+        return m->rig.deliverMany(email, count, u"Conversa"_s, {inbox, unread});
     }
 
     /// The messages.list calls the stand-in received, with their sizes.
     QList<int> listCalls() const
     {
         QList<int> sizes;
-        for (const auto& request : m_google->requests()) {
+        for (const auto& request : m->google.requests()) {
             if (request.method == u"GET" && request.path.endsWith(u"/messages"))
                 sizes.append(request.queryValues(u"maxResults"_s).value(0).toInt());
         }
@@ -69,88 +49,75 @@ class TestPaging : public QObject
     void loadPages(int pages)
     {
         for (int page = 0; page < pages; ++page)
-            awaitTask(m_engine->loadNextPage(inbox));
+            awaitTask(m->engine->loadNextPage(inbox));
     }
 
 private slots:
     void init()
     {
-        m_clock = std::make_unique<test::VirtualClock>();
-        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
-        m_google = &m_rig->google();
-        m_google->setClock(m_clock->googleClock());
-        m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
-        m_api = m_rig->gmailClient(email);
-        openEngine();
+        m.emplace(AccountIdentity{email, u"Rui"_s});
+        m->useQuotaOnVirtualTime();
     }
-
-    void cleanup()
-    {
-        m_engine.reset();
-        m_store.reset();
-        m_api.reset();
-        m_rig.reset();
-        m_clock.reset();
-    }
+    void cleanup() { m.reset(); }
 
     void pagesToTheEndAndFollowsTheHistory()
     {
         const QStringList ids = seedInbox(1000);
-        awaitTask(m_engine->syncNow());
-        QCOMPARE(m_store->summaryCount(), pageSize);
-        QCOMPARE(m_store->labelPages(inbox).depth, 1);
+        awaitTask(m->engine->syncNow());
+        QCOMPARE(m->store->summaryCount(), pageSize);
+        QCOMPARE(m->store->labelPages(inbox).depth, 1);
 
         // Each page is one list call for 75 and the fetch of its messages,
         // paced by the quota. (At the person's full share of it a fetch may
         // still be refused at a window's edge, and is made again.)
-        m_google->clearRequests();
+        m->google.clearRequests();
         int pages = 1;
-        while (!m_store->labelPages(inbox).complete) {
-            awaitTask(m_engine->loadNextPage(inbox));
+        while (!m->store->labelPages(inbox).complete) {
+            awaitTask(m->engine->loadNextPage(inbox));
             ++pages;
-            QCOMPARE(m_store->summaryCount(), std::min(pages * pageSize, 1000));
+            QCOMPARE(m->store->summaryCount(), std::min(pages * pageSize, 1000));
         }
         QCOMPARE(pages, 14);
         QCOMPARE(listCalls(), QList<int>(13, pageSize));
-        QVERIFY(m_rig->requestsEndingWith(ids.last()) >= 1);
-        QVERIFY(m_clock->elapsedMs() > 0); // the quota paced it
-        QCOMPARE(m_store->labelPages(inbox), (LabelPages{14, QString(), true}));
-        const QList<MessageSummary> listed = m_store->summaries(inbox);
+        QVERIFY(m->rig.requestsEndingWith(ids.last()) >= 1);
+        QVERIFY(m->clock->elapsedMs() > 0); // the quota paced it
+        QCOMPARE(m->store->labelPages(inbox), (LabelPages{14, QString(), true}));
+        const QList<MessageSummary> listed = m->store->summaries(inbox);
         QCOMPARE(listed.size(), 1000);
         QCOMPARE(listed.first().id(), ids.first());
         QCOMPARE(listed.last().id(), ids.last());
         // At the end nothing more is asked for.
-        m_google->clearRequests();
-        awaitTask(m_engine->loadNextPage(inbox));
-        QVERIFY(m_google->requests().isEmpty());
+        m->google.clearRequests();
+        awaitTask(m->engine->loadNextPage(inbox));
+        QVERIFY(m->google.requests().isEmpty());
 
         // Changes elsewhere to messages on the third page come through the
         // history like those on the first.
         const QString read = ids.at(2 * pageSize + 3);
         const QString archived = ids.at(2 * pageSize + 40);
         const QString deleted = ids.at(3 * pageSize - 1);
-        QVERIFY(m_google->modifyMessage(email, read, {u"STARRED"_s}, {unread}));
-        QVERIFY(m_google->modifyMessage(email, archived, {}, {inbox}));
-        QVERIFY(m_google->deleteMessage(email, deleted));
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        const MailStore::State state = m_store->snapshot();
-        QCOMPARE(state.summaries.value(read).labelIds(), m_google->labelIds(email, read));
+        QVERIFY(m->google.modifyMessage(email, read, {u"STARRED"_s}, {unread}));
+        QVERIFY(m->google.modifyMessage(email, archived, {}, {inbox}));
+        QVERIFY(m->google.deleteMessage(email, deleted));
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
+        const MailStore::State state = m->store->snapshot();
+        QCOMPARE(state.summaries.value(read).labelIds(), m->google.labelIds(email, read));
         QVERIFY(!state.summaries.value(archived).hasLabel(inbox));
         QVERIFY(!state.summaries.contains(deleted));
-        QCOMPARE(m_store->summaries(inbox).size(), 998);
+        QCOMPARE(m->store->summaries(inbox).size(), 998);
     }
 
     void anExpiredHistoryReconcilesEveryLoadedPage()
     {
         const QStringList ids = seedInbox(400);
-        const QString label = m_google->addLabel(email, u"Projetos"_s);
-        const QStringList projects = m_rig->deliverMany(email, 2, u"Projeto"_s, {label}, 30);
-        awaitTask(m_engine->syncNow());
+        const QString label = m->google.addLabel(email, u"Projetos"_s);
+        const QStringList projects = m->rig.deliverMany(email, 2, u"Projeto"_s, {label}, 30);
+        awaitTask(m->engine->syncNow());
         loadPages(4);
-        awaitTask(m_engine->loadLabelMessages(label, pageSize));
-        QCOMPARE(m_store->labelPages(inbox).depth, 5);
-        QCOMPARE(m_store->summaryCount(), 5 * pageSize + 2);
+        awaitTask(m->engine->loadLabelMessages(label, pageSize));
+        QCOMPARE(m->store->labelPages(inbox).depth, 5);
+        QCOMPARE(m->store->summaryCount(), 5 * pageSize + 2);
 
         // Deleted, moved out of the inbox, relabelled and read at Gmail, on
         // the fourth page, and taken out of the other loaded label, while
@@ -158,105 +125,102 @@ private slots:
         const QString deleted = ids.at(3 * pageSize + 2);
         const QString moved = ids.at(3 * pageSize + 10);
         const QString relabelled = ids.at(3 * pageSize + 20);
-        QVERIFY(m_google->deleteMessage(email, deleted));
-        QVERIFY(m_google->modifyMessage(email, moved, {}, {inbox}));
-        QVERIFY(m_google->modifyMessage(email, relabelled, {label}, {unread}));
-        QVERIFY(m_google->modifyMessage(email, projects.first(), {}, {label}));
-        m_google->expireHistoryBefore(email, m_google->historyId(email));
-        m_google->clearRequests();
-        const qint64 unitsBefore = m_google->unitsSpent(email);
+        QVERIFY(m->google.deleteMessage(email, deleted));
+        QVERIFY(m->google.modifyMessage(email, moved, {}, {inbox}));
+        QVERIFY(m->google.modifyMessage(email, relabelled, {label}, {unread}));
+        QVERIFY(m->google.modifyMessage(email, projects.first(), {}, {label}));
+        m->google.expireHistoryBefore(email, m->google.historyId(email));
+        m->google.clearRequests();
+        const qint64 unitsBefore = m->google.unitsSpent(email);
 
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        const MailStore::State state = m_store->snapshot();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
+        const MailStore::State state = m->store->snapshot();
         QVERIFY(!state.summaries.contains(deleted));
         QVERIFY(!state.summaries.contains(moved)); // in no loaded label any more
         QCOMPARE(state.summaries.value(relabelled).labelIds(),
-                 m_google->labelIds(email, relabelled));
+                 m->google.labelIds(email, relabelled));
         QVERIFY(!state.summaries.contains(projects.first()));
-        QCOMPARE(m_store->summaries(label).size(), 2);
+        QCOMPARE(m->store->summaries(label).size(), 2);
         // The five pages reached came back in one list call, the other label
         // in one of its own, and every message on them was fetched once: the
         // history that was refused, the profile, the labels, 5 units a list
         // and 20 a message.
         QCOMPARE(listCalls(), (QList<int>{5 * pageSize, pageSize}));
-        QCOMPARE(m_google->unitsSpent(email) - unitsBefore,
+        QCOMPARE(m->google.unitsSpent(email) - unitsBefore,
                  2 + 1 + 2 + 2 * 5 + 20 * (5 * pageSize + 1));
-        QCOMPARE(m_store->labelPages(inbox).depth, 5);
-        QCOMPARE(m_store->summaries(inbox).size(), 5 * pageSize);
-        QCOMPARE(state.historyId, QString::number(m_google->historyId(email)));
+        QCOMPARE(m->store->labelPages(inbox).depth, 5);
+        QCOMPARE(m->store->summaries(inbox).size(), 5 * pageSize);
+        QCOMPARE(state.historyId, QString::number(m->google.historyId(email)));
 
         // The end reached while another full sync lists the five pages (its
         // fetches slowed down): the sixth page, the last, loaded meanwhile,
         // keeps its depth and end.
-        QVERIFY(m_google->modifyMessage(email, ids.first(), {u"STARRED"_s}, {}));
-        m_google->expireHistoryBefore(email, m_google->historyId(email));
-        fakegoogle::FaultRule slow;
-        slow.kind = fakegoogle::FaultRule::Kind::Delay;
-        slow.pathPattern = u".*/messages/.+"_s;
+        QVERIFY(m->google.modifyMessage(email, ids.first(), {u"STARRED"_s}, {}));
+        m->google.expireHistoryBefore(email, m->google.historyId(email));
+        auto slow = test::TestRig::delayed({}, u".*/messages/.+"_s, 40);
         slow.times = -1;
-        slow.delayMs = 40;
-        m_google->addFault(slow);
-        QCoro::Task<> relisting = m_engine->syncNow();
-        QCoro::Task<> lastPage = m_engine->loadNextPage(inbox);
+        m->google.addFault(slow);
+        QCoro::Task<> relisting = m->engine->syncNow();
+        QCoro::Task<> lastPage = m->engine->loadNextPage(inbox);
         awaitTask(std::move(relisting));
         awaitTask(std::move(lastPage));
-        QCOMPARE(m_store->labelPages(inbox), (LabelPages{6, QString(), true}));
-        QCOMPARE(m_store->summaries(inbox).size(), 400 - 2);
+        QCOMPARE(m->store->labelPages(inbox), (LabelPages{6, QString(), true}));
+        QCOMPARE(m->store->summaries(inbox).size(), 400 - 2);
     }
 
     void theDepthOutlivesTheProgramAndARefusedTokenListsAgain()
     {
         const QStringList ids = seedInbox(400);
-        awaitTask(m_engine->syncNow());
+        awaitTask(m->engine->syncNow());
         loadPages(2);
-        const LabelPages reached = m_store->labelPages(inbox);
+        const LabelPages reached = m->store->labelPages(inbox);
         QCOMPARE(reached.depth, 3);
         QVERIFY(!reached.nextPageToken.isEmpty());
 
         // Another run of the program finds the depth and the token.
-        m_store->flush();
-        openEngine();
-        QCOMPARE(m_store->labelPages(inbox), reached);
-        QCOMPARE(m_store->summaries(inbox).size(), 3 * pageSize);
+        m->store->flush();
+        m->open();
+        QCOMPARE(m->store->labelPages(inbox), reached);
+        QCOMPARE(m->store->summaries(inbox).size(), 3 * pageSize);
 
         // The message the token names has gone: Google refuses it, and the
         // label is listed again from the start, one call for four pages.
-        QVERIFY(m_google->deleteMessage(email, ids.at(3 * pageSize - 1)));
-        awaitTask(m_engine->syncNow());
-        m_google->clearRequests();
-        awaitTask(m_engine->loadNextPage(inbox));
+        QVERIFY(m->google.deleteMessage(email, ids.at(3 * pageSize - 1)));
+        awaitTask(m->engine->syncNow());
+        m->google.clearRequests();
+        awaitTask(m->engine->loadNextPage(inbox));
         QCOMPARE(listCalls(), (QList<int>{pageSize, 4 * pageSize}));
-        QCOMPARE(m_store->labelPages(inbox).depth, 4);
-        QCOMPARE(m_store->summaries(inbox).size(), 4 * pageSize);
+        QCOMPARE(m->store->labelPages(inbox).depth, 4);
+        QCOMPARE(m->store->summaries(inbox).size(), 4 * pageSize);
         // Only messages new to the cache were fetched. (The new engine's
         // pacer does not know what the one before spent this minute: Google
         // may refuse a few fetches for quota, which are made again.)
         QSet<QString> fetched;
-        for (const auto& request : m_google->requests()) {
+        for (const auto& request : m->google.requests()) {
             if (request.path.contains(u"/messages/"))
                 fetched.insert(request.path);
         }
         QCOMPARE(fetched.size(), pageSize + 1);
 
         // A cache written before depths were kept: its labels have a page.
-        m_store->flush();
-        m_engine.reset();
-        m_store.reset();
-        const QString path = MailStore::cacheFilePath(email, m_rig->path(u"cache"_s));
+        m->store->flush();
+        m->engine.reset();
+        m->store.reset();
+        const QString path = MailStore::cacheFilePath(email, m->rig.path(u"cache"_s));
         std::optional<MailStoreState> older = MailJson::decodeCache(test::readFile(path));
         QVERIFY(older);
         older->labelPages.clear();
         const QByteArray written = MailJson::encodeCache(*older).replace(",\"labelPages\":{}", "");
         QVERIFY(!written.contains("labelPages") && test::writeFile(path, written));
-        openEngine();
-        QCOMPARE(m_store->summaryCount(), 4 * pageSize);
-        QCOMPARE(m_store->labelPages(inbox), (LabelPages{1, QString(), false}));
+        m->open();
+        QCOMPARE(m->store->summaryCount(), 4 * pageSize);
+        QCOMPARE(m->store->labelPages(inbox), (LabelPages{1, QString(), false}));
         // Without a token the next page comes from a listing from the start.
-        m_google->clearRequests();
-        awaitTask(m_engine->loadNextPage(inbox));
+        m->google.clearRequests();
+        awaitTask(m->engine->loadNextPage(inbox));
         QCOMPARE(listCalls(), QList<int>{2 * pageSize});
-        QCOMPARE(m_store->labelPages(inbox).depth, 2);
+        QCOMPARE(m->store->labelPages(inbox).depth, 2);
     }
 };
 

@@ -1,9 +1,6 @@
 #include "AwaitTask.h"
-#include "TestRig.h"
-#include "VirtualClock.h"
+#include "EngineRig.h"
 #include "gmail/GmailError.h"
-#include "model/MailStore.h"
-#include "sync/SyncEngine.h"
 
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -26,69 +23,35 @@ class TestSyncEngine : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<test::VirtualClock> m_clock;
-    std::unique_ptr<test::TestRig> m_rig;
-    fakegoogle::FakeGoogle* m_google = nullptr;
-    std::shared_ptr<MailStore> m_store;
-    std::unique_ptr<SyncEngine> m_engine;
+    std::optional<test::EngineRig> m;
 
-    int requestsTo(const QString& pathEnd) const { return m_rig->requestsEndingWith(pathEnd); }
+    int requestsTo(const QString& pathEnd) const { return m->rig.requestsEndingWith(pathEnd); }
     fakegoogle::MessageRef deliver(const QString& subject,
                                    const QStringList& labels = {inbox, unread})
     {
-        return m_rig->deliver(email, subject, labels);
+        return m->rig.deliver(email, subject, labels);
     }
 
-    void makeEngine(std::shared_ptr<SyncClock> clock = nullptr)
-    {
-        m_engine = std::make_unique<SyncEngine>(AccountIdentity{email, u"Rui"_s},
-                                                m_rig->gmailClient(email), m_store, m_rig->poster(),
-                                                std::move(clock));
-    }
-
-    QSet<QString> cachedIds() const
-    {
-        const auto keys = m_store->snapshot().summaries.keys();
-        return QSet<QString>(keys.begin(), keys.end());
-    }
-
-    /// Google's 2026 quota, and an engine and a stand-in that share a clock
-    /// which moves only while the engine waits for quota.
-    void useQuotaOnVirtualTime()
-    {
-        m_clock = std::make_unique<test::VirtualClock>();
-        m_google->setClock(m_clock->googleClock());
-        m_google->setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
-        makeEngine(std::shared_ptr<SyncClock>(m_clock.get(), [](SyncClock*) {}));
-    }
+    QSet<QString> cachedIds() const { return m->cachedIds(); }
 
 private slots:
     void init()
     {
-        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{email, u"Rui"_s}});
-        m_google = &m_rig->google();
+        m.emplace(AccountIdentity{email, u"Rui"_s});
         for (int i = 0; i < 80; ++i)
-            m_google->addMessage(email, test::TestRig::mail(email, u"Antiga %1"_s.arg(i)), {inbox},
+            m->google.addMessage(email, test::TestRig::mail(email, u"Antiga %1"_s.arg(i)), {inbox},
                                  QDateTime::currentDateTimeUtc().addSecs(-3600 - i));
-        m_store = std::make_shared<MailStore>(email, m_rig->path(u"cache"_s));
-        makeEngine();
     }
-
-    void cleanup()
-    {
-        m_engine.reset();
-        m_rig.reset();
-        m_clock.reset();
-    }
+    void cleanup() { m.reset(); }
 
     void firstSyncFetchesProfileLabelsAndOneInboxPage()
     {
-        QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
-        awaitTask(m_engine->syncNow());
+        QSignalSpy changed(m->engine.get(), &SyncEngine::changed);
+        awaitTask(m->engine->syncNow());
         QVERIFY(!changed.isEmpty());
-        QVERIFY(!m_engine->lastError());
-        const MailStore::State state = m_store->snapshot();
-        QCOMPARE(state.historyId, QString::number(m_google->historyId(email)));
+        QVERIFY(!m->engine->lastError());
+        const MailStore::State state = m->store->snapshot();
+        QCOMPARE(state.historyId, QString::number(m->google.historyId(email)));
         QCOMPARE(state.summaries.size(), 75);
         QVERIFY(state.loadedLabels.contains(inbox));
         // The inbox's unread count comes along although Gmail's list has none.
@@ -101,45 +64,45 @@ private slots:
 
         // Until armed, new mail is cached but announced to no one.
         deliver(u"Antes de armar"_s);
-        awaitTask(m_engine->syncNow());
-        QVERIFY(m_rig->poster()->posted().isEmpty());
+        awaitTask(m->engine->syncNow());
+        QVERIFY(m->rig.poster()->posted().isEmpty());
         QCOMPARE(cachedIds().size(), 76);
     }
 
     void incrementalSyncAppliesEveryKindOfChange()
     {
-        awaitTask(m_engine->initialSync());
-        m_engine->setNotificationsArmed(true);
-        const QString cached = m_google->messageIds(email).constFirst();
+        awaitTask(m->engine->initialSync());
+        m->engine->setNotificationsArmed(true);
+        const QString cached = m->google.messageIds(email).constFirst();
 
         const auto fresh = deliver(u"Nova"_s);
         const auto readAlready = deliver(u"Lida"_s, {inbox});
         const auto archivedUnread = deliver(u"Fora"_s, {unread});
-        m_google->addDraft(email, test::TestRig::mail(email, u"Rascunho"_s));
-        const QString draftMessage = m_google->messageIds(email).constFirst();
+        m->google.addDraft(email, test::TestRig::mail(email, u"Rascunho"_s));
+        const QString draftMessage = m->google.messageIds(email).constFirst();
         // Created and deleted within one history answer: removed, never fetched.
-        QVERIFY(m_google->deleteMessage(email, draftMessage));
+        QVERIFY(m->google.deleteMessage(email, draftMessage));
         // A cached message changed elsewhere, and unread again.
-        QVERIFY(m_google->modifyMessage(email, cached, {unread, u"STARRED"_s}, {}));
-        m_google->clearRequests();
+        QVERIFY(m->google.modifyMessage(email, cached, {unread, u"STARRED"_s}, {}));
+        m->google.clearRequests();
 
-        QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
-        awaitTask(m_engine->syncNow());
+        QSignalSpy changed(m->engine.get(), &SyncEngine::changed);
+        awaitTask(m->engine->syncNow());
         QCOMPARE(changed.size(), 1);
-        QVERIFY(!m_engine->lastError());
+        QVERIFY(!m->engine->lastError());
         const QSet<QString> ids = cachedIds();
         QVERIFY(ids.contains(fresh.id) && ids.contains(readAlready.id) &&
                 ids.contains(archivedUnread.id));
         QVERIFY(!ids.contains(draftMessage));
         QCOMPARE(requestsTo(u"/messages/"_s + draftMessage), 0);
         // Relabelled from what the history says, without fetching it again.
-        QVERIFY(m_store->snapshot().summaries.value(cached).hasLabel(u"STARRED"_s));
+        QVERIFY(m->store->snapshot().summaries.value(cached).hasLabel(u"STARRED"_s));
         QCOMPARE(requestsTo(u"/messages/"_s + cached), 0);
-        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
+        QCOMPARE(m->store->snapshot().historyId, QString::number(m->google.historyId(email)));
 
         // Only the message that is new, unread and in the inbox is announced;
         // the cached one that became unread again is not.
-        const auto posted = m_rig->poster()->posted();
+        const auto posted = m->rig.poster()->posted();
         QCOMPARE(posted.size(), 1);
         QCOMPARE(posted.first().summary.id(), fresh.id);
         QCOMPARE(posted.first().account.email, email);
@@ -148,101 +111,98 @@ private slots:
     void aFailedStepKeepsItsProgress()
     {
         // An interrupted first sync resumes where it stopped.
-        const QString failing = m_google->messageIds(email).at(10);
-        m_google->failNext(u".*/messages/"_s + failing, 503, 10);
-        awaitTask(m_engine->initialSync());
-        QVERIFY(m_engine->lastError()->startsWith(u"HTTP 503"));
-        QVERIFY(m_store->snapshot().historyId.isEmpty());
+        const QString failing = m->google.messageIds(email).at(10);
+        m->google.failNext(u".*/messages/"_s + failing, 503, 10);
+        awaitTask(m->engine->initialSync());
+        QVERIFY(m->engine->lastError()->startsWith(u"HTTP 503"));
+        QVERIFY(m->store->snapshot().historyId.isEmpty());
         const int fetchedFirst = int(cachedIds().size());
         QVERIFY(fetchedFirst > 0 && fetchedFirst < 75);
 
-        m_google->clearFaults();
-        m_google->clearRequests();
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
+        m->google.clearFaults();
+        m->google.clearRequests();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
         QCOMPARE(cachedIds().size(), 75);
-        QVERIFY(m_store->snapshot().loadedLabels.contains(inbox));
-        QVERIFY(!m_store->snapshot().historyId.isEmpty());
+        QVERIFY(m->store->snapshot().loadedLabels.contains(inbox));
+        QVERIFY(!m->store->snapshot().historyId.isEmpty());
         int fetches = 0;
-        for (const auto& request : m_google->requests())
+        for (const auto& request : m->google.requests())
             fetches += request.path.contains(u"/messages/") ? 1 : 0;
         QCOMPARE(fetches, 75 - fetchedFirst);
 
-        const QString start = m_store->snapshot().historyId;
+        const QString start = m->store->snapshot().historyId;
         QStringList delivered;
         for (int i = 0; i < 30; ++i)
             delivered.append(deliver(u"Lote %1"_s.arg(i)).id);
 
         // A passing server error fails the step; what was fetched stays, the
         // history id does not move, and the next tick fetches only the rest.
-        m_google->failNext(u".*/messages/"_s + delivered.first(), 500, 5);
-        awaitTask(m_engine->syncNow());
-        QVERIFY(m_engine->lastError()->startsWith(u"HTTP 500"));
-        QCOMPARE(m_store->snapshot().historyId, start);
+        m->google.failNext(u".*/messages/"_s + delivered.first(), 500, 5);
+        awaitTask(m->engine->syncNow());
+        QVERIFY(m->engine->lastError()->startsWith(u"HTTP 500"));
+        QCOMPARE(m->store->snapshot().historyId, start);
         // How many arrived before the failure stopped the step depends on timing.
         const QSet<QString> kept =
             cachedIds().intersect(QSet<QString>(delivered.begin(), delivered.end()));
         QVERIFY(!kept.contains(delivered.first()));
-        m_google->clearFaults();
-        m_google->clearRequests();
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
+        m->google.clearFaults();
+        m->google.clearRequests();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
         for (const QString& id : delivered) {
             QVERIFY(cachedIds().contains(id));
             QCOMPARE(requestsTo(u"/messages/"_s + id), kept.contains(id) ? 0 : 1);
         }
-        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
+        QCOMPARE(m->store->snapshot().historyId, QString::number(m->google.historyId(email)));
 
         // Gone at Google before it could be fetched: dropped, the rest applied.
         const auto gone = deliver(u"Fugaz"_s);
         const auto stays = deliver(u"Fica"_s);
-        m_google->failNext(u".*/messages/"_s + gone.id, 404, 5);
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
-        QVERIFY(!cachedIds().contains(gone.id));
-        QVERIFY(cachedIds().contains(stays.id));
+        m->google.failNext(u".*/messages/"_s + gone.id, 404, 5);
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
+        QVERIFY(!cachedIds().contains(gone.id) && cachedIds().contains(stays.id));
     }
 
     void quotaIsSpentWellAndRefusalsWaitedOut()
     {
-        useQuotaOnVirtualTime();
-        awaitTask(m_engine->initialSync());
+        m->useQuotaOnVirtualTime();
+        awaitTask(m->engine->initialSync());
         // A refusal waits as long as Google says.
         const auto limited = deliver(u"Espera"_s);
-        fakegoogle::FaultRule refusal;
-        refusal.pathPattern = u".*/messages/"_s + limited.id;
-        refusal.status = 429;
+        // Twice: every attempt the client makes on its own.
+        auto refusal = test::TestRig::answering(u".*/messages/"_s + limited.id, 429, {}, 2);
         refusal.headers = {{"Retry-After", "30"}};
-        refusal.times = 2; // every attempt the client makes on its own
-        m_google->addFault(refusal);
-        const qint64 refused = m_clock->elapsedMs();
-        awaitTask(m_engine->syncNow());
-        QVERIFY(!m_engine->lastError());
+        m->google.addFault(refusal);
+        const qint64 refused = m->clock->elapsedMs();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
         QVERIFY(cachedIds().contains(limited.id));
-        QVERIFY(m_clock->elapsedMs() - refused >= 30000);
+        QVERIFY(m->clock->elapsedMs() - refused >= 30000);
 
         // Many new messages converge within the quota.
-        m_engine->setNotificationsArmed(true);
+        m->engine->setNotificationsArmed(true);
         QStringList delivered;
         for (int i = 0; i < 500; ++i)
             delivered.append(deliver(u"Campanha %1"_s.arg(i)).id);
-        m_google->resetUnits();
-        m_google->clearRequests();
-        const qint64 before = m_clock->elapsedMs();
+        m->google.resetUnits();
+        m->google.clearRequests();
+        const qint64 before = m->clock->elapsedMs();
 
-        awaitTask(m_engine->syncNow());
-        QVERIFY2(!m_engine->lastError(), qPrintable(m_engine->lastError().value_or(QString())));
+        awaitTask(m->engine->syncNow());
+        QVERIFY2(!m->engine->lastError(), qPrintable(m->engine->lastError().value_or(QString())));
         // Every history page is applied, and the id moves to the last one's.
         QVERIFY(requestsTo(u"/history"_s) >= 2);
         const QSet<QString> ids = cachedIds();
         for (const QString& id : delivered)
             QVERIFY(ids.contains(id));
-        QCOMPARE(m_store->snapshot().historyId, QString::number(m_google->historyId(email)));
-        QCOMPARE(m_google->quotaRefusals(email), 0);
-        QCOMPARE(m_rig->poster()->posted().size(), 500);
+        QCOMPARE(m->store->snapshot().historyId, QString::number(m->google.historyId(email)));
+        QCOMPARE(m->google.quotaRefusals(email), 0);
+        QCOMPARE(m->rig.poster()->posted().size(), 500);
         const qint64 minimum = 500 * 20 + 2 * requestsTo(u"/history"_s) + 2;
-        const qint64 spent = m_google->unitsSpent(email);
-        const qint64 took = m_clock->elapsedMs() - before;
+        const qint64 spent = m->google.unitsSpent(email);
+        const qint64 took = m->clock->elapsedMs() - before;
         qInfo("500 new messages: %lld units (minimum %lld) in %lld s of quota time", spent, minimum,
               took / 1000);
         QVERIFY(spent <= minimum * 11 / 10);
@@ -252,42 +212,42 @@ private slots:
 
     void labelPagesAndSearches()
     {
-        QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
-        const QString label = m_google->addLabel(email, u"Família"_s);
+        QSignalSpy changed(m->engine.get(), &SyncEngine::changed);
+        const QString label = m->google.addLabel(email, u"Família"_s);
         const auto tagged = deliver(u"Jantar"_s, {label});
-        m_google->failNext(u".*/messages/"_s + tagged.id, 500, 5);
-        QVERIFY_THROWS_EXCEPTION(GmailError, awaitTask(m_engine->loadLabelMessages(label, 75)));
-        QVERIFY(m_store->snapshot().summaries.isEmpty());
-        QVERIFY(!m_store->snapshot().loadedLabels.contains(label));
+        m->google.failNext(u".*/messages/"_s + tagged.id, 500, 5);
+        QVERIFY_THROWS_EXCEPTION(GmailError, awaitTask(m->engine->loadLabelMessages(label, 75)));
+        QVERIFY(m->store->snapshot().summaries.isEmpty());
+        QVERIFY(!m->store->snapshot().loadedLabels.contains(label));
         QCOMPARE(changed.size(), 0);
-        m_google->clearFaults();
-        awaitTask(m_engine->loadLabelMessages(label, 75));
-        QCOMPARE(m_store->summaries(label).size(), 1);
+        m->google.clearFaults();
+        awaitTask(m->engine->loadLabelMessages(label, 75));
+        QCOMPARE(m->store->summaries(label).size(), 1);
         QCOMPARE(changed.size(), 1);
 
         const QList<MessageSummary> hits =
-            awaitTask(m_engine->searchPage(u"subject:Antiga"_s, 50, {}, 0)).messages;
+            awaitTask(m->engine->searchPage(u"subject:Antiga"_s, 50, {}, 0)).messages;
         QCOMPARE(hits.size(), 50);
         for (qsizetype i = 1; i < hits.size(); ++i)
             QVERIFY(hits[i - 1].internalDateMs() >= hits[i].internalDateMs());
-        QCOMPARE(m_store->snapshot().summaries.size(), 51);
+        QCOMPARE(m->store->snapshot().summaries.size(), 51);
         QCOMPARE(changed.size(), 1);
     }
 
     void periodicLoopIsSingleAndDiesWithTheEngine()
     {
-        awaitTask(m_engine->initialSync());
-        QSignalSpy changed(m_engine.get(), &SyncEngine::changed);
-        m_engine->start(20ms);
+        awaitTask(m->engine->initialSync());
+        QSignalSpy changed(m->engine.get(), &SyncEngine::changed);
+        m->engine->start(20ms);
         QVERIFY(changed.wait(10000));
         // A new start replaces the running loop: nothing more for an hour.
-        m_engine->start(1h);
+        m->engine->start(1h);
         changed.clear();
         QVERIFY(!changed.wait(300));
 
-        m_engine->start(20ms);
-        m_engine.reset();
-        m_google->clearRequests();
+        m->engine->start(20ms);
+        m->engine.reset();
+        m->google.clearRequests();
         QTest::qWait(300);
         QCOMPARE(requestsTo(u"/history"_s), 0);
     }

@@ -1,5 +1,6 @@
 #include "AnsweringDialogs.h"
 #include "AwaitTask.h"
+#include "TestFiles.h"
 #include "TestRig.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
@@ -22,8 +23,7 @@ using namespace Qt::StringLiterals;
 using namespace vesk;
 using fakegoogle::FakeGoogle;
 using fakegoogle::FaultRule;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 using State = TransferItem::State;
 
 namespace {
@@ -37,12 +37,6 @@ QByteArray binary(int size, int seed)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * seed + i / 256) & 0xff);
     return bytes;
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 /// The real transport as the download contract allows it to behave: progress
@@ -83,7 +77,7 @@ class TestTransferManager : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<test::TestRig> m_rig;
+    std::unique_ptr<TestRig> m_rig;
     FakeGoogle* m_google = nullptr;
     std::shared_ptr<GmailAPIClient> m_api;
     std::shared_ptr<AnsweringDialogs> m_dialogs;
@@ -112,7 +106,7 @@ class TestTransferManager : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<test::TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
+        m_rig = std::make_unique<TestRig>(QList{AccountIdentity{account, u"Ana Sá"_s}});
         m_google = &m_rig->google();
         m_api = m_rig->gmailClient(account);
         m_dialogs = std::make_shared<AnsweringDialogs>();
@@ -178,14 +172,10 @@ private slots:
         const QByteArray bytes = binary(150001, 7);
         const AttachmentInfo attachment = deliver(u"fotos.zip"_s, bytes);
         const QString path = destination(u"guardado.zip"_s);
-        {
-            QFile old(path); // an earlier file of that name is replaced whole
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("antigo");
-        }
+        QVERIFY(writeFile(path, "antigo")); // an earlier file of that name is replaced whole
         QCOMPARE(awaitTask(download(attachment)), path);
         QCoreApplication::sendPostedEvents(); // progress steps still on their way
-        QCOMPARE(contents(path), bytes);
+        QCOMPARE(readFile(path), bytes);
         const TransferItem item = items().constFirst();
         QCOMPARE(item.state, State::done());
         QCOMPARE(item.filename, u"fotos.zip"_s);
@@ -218,7 +208,7 @@ private slots:
         QCOMPARE(items().constFirst().state, State::done());
         QCOMPARE(items().constFirst().expected, 0);
         QCOMPARE(items().constFirst().received, bytes.size());
-        QCOMPARE(contents(path), bytes);
+        QCOMPARE(readFile(path), bytes);
 
         // Progress reported from another thread only after the answer is
         // complete reaches the list after the end; it must not undo it.
@@ -233,7 +223,7 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(items().constFirst().state, State::done());
         QCOMPARE(items().constFirst().received, bytes.size());
-        QCOMPARE(contents(again), bytes);
+        QCOMPARE(readFile(again), bytes);
     }
 
     void concurrentDownloadsComeNewestFirst()
@@ -264,8 +254,8 @@ private slots:
         QCOMPARE(QList<QVariantList>(active), (QList<QVariantList>{{true}, {false}}));
         QCOMPARE(items().at(0).state, State::done());
         QCOMPARE(items().at(1).state, State::done());
-        QCOMPARE(contents(firstPath), firstBytes);
-        QCOMPARE(contents(secondPath), secondBytes);
+        QCOMPARE(readFile(firstPath), firstBytes);
+        QCOMPARE(readFile(secondPath), secondBytes);
     }
 
     void failuresKeepTheirTextAndWriteNothing()
@@ -283,9 +273,7 @@ private slots:
 
         // A "folder" that is a file cannot hold the download, not even for root.
         const QString notAFolder = m_rig->path(u"ficheiro"_s);
-        QFile blocker(notAFolder);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(writeFile(notAFolder, {}));
         const QString unwritable = notAFolder + u"/contrato.pdf"_s;
         m_dialogs->answers.append(unwritable);
         QVERIFY(!awaitTask(download(attachment)));

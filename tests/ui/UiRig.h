@@ -1,16 +1,8 @@
 #pragma once
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
 
 #include <QAbstractItemModel>
-#include <QTest>
-
-// What reaches the stand-in (a sync, an action, a page of the web engine)
-// can take long under the sanitizers on a busy machine.
-#define QTRY_VERIFY_LONG(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, 20000)
-#define QTRY_COMPARE_LONG(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 20000)
 
 namespace vesk::test {
 
@@ -25,21 +17,6 @@ struct UiRig : AppRig
     {
         for (const AccountIdentity& account : linked)
             linkDirectly(account.email, account.name);
-    }
-
-    std::unique_ptr<AppState> app;
-
-    /// A state over the rig's settings, its accounts not synced yet.
-    AppState& state()
-    {
-        app = std::make_unique<AppState>(services());
-        return *app;
-    }
-    /// A state whose accounts have synced once.
-    AppState& start()
-    {
-        awaitTask(state().startAll());
-        return *app;
     }
 };
 

@@ -2,12 +2,8 @@
 // production file dialogs and file manager over the private session bus.
 
 #include "AppRig.h"
-#include "AwaitTask.h"
-#include "app/AppState.h"
-#include "auth/TokenVault.h"
 #include "model/OfflineLimit.h"
 #include "platform/DesktopFileManager.h"
-#include "sync/AccountSession.h"
 #include "ui/dialogs/AccountsSheet.h"
 #include "ui/dialogs/QtFileDialogs.h"
 #include "ui/dialogs/SettingsWindow.h"
@@ -28,13 +24,11 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
+using namespace vesk::test;
 
 namespace {
 
@@ -43,10 +37,7 @@ const QString rui = u"rui@exemplo.pt"_s;
 
 QStringList accountsOf(const AppState& app)
 {
-    QStringList emails;
-    for (const AccountSession* session : app.sessions())
-        emails.append(session->id());
-    return emails;
+    return valuesOf(app.sessions(), &AccountSession::id);
 }
 
 /// A file manager on the private session bus, as desktops provide one.

@@ -1,7 +1,6 @@
 #include "SimpleMessage.h"
 #include "UiRig.h"
 #include "model/MailStore.h"
-#include "sync/AccountSession.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/threadlist/ThreadActionsMenu.h"
@@ -71,14 +70,6 @@ QAction* actionNamed(const QMenu& menu, const QString& text)
     return found == actions.end() ? nullptr : *found;
 }
 
-QStringList idsOf(const QList<ThreadSummary>& threads)
-{
-    QStringList ids;
-    for (const ThreadSummary& thread : threads)
-        ids.append(thread.threadId);
-    return ids;
-}
-
 /// Argument `at` of every emission the spy saw, as rows.
 QList<int> rowsIn(const QSignalSpy& spy, int at)
 {
@@ -128,11 +119,13 @@ class TestThreadList : public QObject
         return pane.model()->index(row).data(threadId).toString();
     }
 
-    /// A pane over the started state, on screen.
-    void show(ThreadListPane& pane, int height)
+    /// A pane over the started state, on screen and active.
+    static void show(ThreadListPane& pane, int height)
     {
         pane.resize(360, height);
         pane.show();
+        QApplication::setActiveWindow(&pane);
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
     }
 
     static void search(ThreadListPane& pane, const QString& text)
@@ -207,7 +200,8 @@ private Q_SLOTS:
         awaitTask(session().syncNow());
         QTRY_VERIFY_LONG(!refreshed.isEmpty());
 
-        QCOMPARE(column(model, threadId), idsOf(m_app->visibleThreads()));
+        QCOMPARE(column(model, threadId),
+                 valuesOf(m_app->visibleThreads(), &ThreadSummary::threadId));
         QVERIFY(reset.isEmpty());
         QCOMPARE(rowsIn(removed, 1), QList<int>{2});
         QCOMPARE(rowsIn(inserted, 1), QList<int>{0});
@@ -243,7 +237,8 @@ private Q_SLOTS:
         QTRY_VERIFY_LONG(!meanwhile.isEmpty());
         QCOMPARE(meanwhile, before);
         QTRY_VERIFY_LONG(model.rowCount() == cached);
-        QCOMPARE(column(model, threadId), idsOf(m_app->visibleThreads()));
+        QCOMPARE(column(model, threadId),
+                 valuesOf(m_app->visibleThreads(), &ThreadSummary::threadId));
         QCOMPARE(rowsIn(inserted, 2), QList<int>{cached - 1});
         QVERIFY(reset.isEmpty());
     }
@@ -464,8 +459,6 @@ private Q_SLOTS:
         start();
         ThreadListPane pane(*m_app);
         show(pane, 500);
-        QApplication::setActiveWindow(&pane);
-        QVERIFY(QTest::qWaitForWindowActive(&pane));
         QListView* list = pane.listView();
         // The keyboard lands on the first conversation.
         list->setFocus(Qt::TabFocusReason);
@@ -520,8 +513,6 @@ private Q_SLOTS:
         start();
         ThreadListPane pane(*m_app);
         show(pane, 700);
-        QApplication::setActiveWindow(&pane);
-        QVERIFY(QTest::qWaitForWindowActive(&pane));
         QListView* list = pane.listView();
         const auto starredAtGoogle = [this](int subject) {
             return labelsAtGoogle(u"Assunto %1"_s.arg(subject)).contains(u"STARRED"_s);

@@ -20,17 +20,12 @@ namespace {
 
 constexpr int pageSize = SyncEngine::firstPageSize;
 
-void scrollToEnd(QListView& list)
-{
-    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
-}
-
 /// Scrolls to the end, which moves while the view lays new rows out, and
 /// says whether `reached` holds yet: for QTRY, which asks again.
 template <typename Condition>
 bool scrolledUntil(QListView& list, Condition reached)
 {
-    scrollToEnd(list);
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
     return reached();
 }
 
@@ -64,26 +59,22 @@ private Q_SLOTS:
         QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return !footer.isHidden(); }));
         QVERIFY(list.viewport()->rect().contains(footer.geometry())); // moved into sight
         QCOMPARE(footer.textLabel()->text(), u"A carregar mais conversas…"_s);
-        QVERIFY(footer.isBusy());
-        QVERIFY(footer.retryButton()->isHidden());
+        QVERIFY(footer.isBusy() && footer.retryButton()->isHidden());
         QTRY_COMPARE_LONG(model.rowCount(), 2 * pageSize);
         QTRY_VERIFY_LONG(footer.isHidden());
 
         // A failure keeps the rows and offers to try again.
         rig.google().failNext(u".*/messages"_s, 500, 10);
         QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return app.loadMoreError().has_value(); }));
-        QVERIFY(!footer.isHidden());
         QCOMPARE(footer.textLabel()->text(), ErrorText::forRequest(*app.loadMoreError()));
-        QVERIFY(!footer.isBusy());
-        QVERIFY(!footer.retryButton()->isHidden());
+        QVERIFY(!footer.isHidden() && !footer.isBusy() && !footer.retryButton()->isHidden());
         QCOMPARE(model.rowCount(), 2 * pageSize);
 
         rig.google().clearFaults();
         footer.retryButton()->click();
         QTRY_COMPARE_LONG(model.rowCount(), 2 * pageSize + 10);
         QTRY_COMPARE_LONG(footer.textLabel()->text(), u"Não há mais conversas."_s);
-        QVERIFY(!footer.isHidden());
-        QVERIFY(footer.retryButton()->isHidden());
+        QVERIFY(!footer.isHidden() && footer.retryButton()->isHidden());
 
         // It sits under the last row, reached by scrolling like one.
         QTRY_VERIFY_LONG(scrolledUntil(

@@ -1,12 +1,10 @@
 #include "AppRig.h"
-#include "AwaitTask.h"
 #include "gmail/GmailAPIClient.h"
 #include "gmail/WireRecords.h"
 #include "model/AttachmentInfo.h"
 #include "model/FullMessage.h"
 #include "platform/FileManagerReveal.h"
 #include "transfers/TransferList.h"
-#include "transfers/TransferManager.h"
 #include "ui/style/Brand.h"
 #include "ui/transfers/TransferCard.h"
 #include "ui/transfers/TransfersPanel.h"
@@ -20,14 +18,11 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
 using fakegoogle::FaultRule;
-using vesk::test::AppRig;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
+using namespace vesk::test;
 
 namespace {
 

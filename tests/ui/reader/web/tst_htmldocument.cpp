@@ -90,7 +90,6 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(RemoteContentPolicy::Request, request);
         QFETCH(bool, blocked);
-        QFETCH(bool, shown);
         const QString message = u"m1"_s;
         const QString other = u"m2"_s;
 
@@ -98,7 +97,7 @@ private Q_SLOTS:
         QCOMPARE(policy.mayLoad(message, QUrl(url), request), blocked);
         policy.showImages(message);
         QVERIFY(policy.imagesShown(message));
-        QCOMPARE(policy.mayLoad(message, QUrl(url), request), shown);
+        QTEST(policy.mayLoad(message, QUrl(url), request), "shown");
         // Another message of the same thread stays as it was.
         QVERIFY(!policy.imagesShown(other));
         QCOMPARE(policy.mayLoad(other, QUrl(url), request), blocked);

@@ -3,6 +3,7 @@
 // browser, and malicious mail (the files under hostile/, and pages made here
 // for their size) reaches nothing, runs nothing and never stalls the window.
 
+#include "TestFiles.h"
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/LargeDocumentHandler.h"
@@ -333,9 +334,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("html");
         const QDir corpus(QStringLiteral(HOSTILE_MAIL_DIR));
         for (const QString& name : corpus.entryList({u"*.html"_s}, QDir::Files)) {
-            QFile file(corpus.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QTest::newRow(qPrintable(name)) << QString::fromUtf8(file.readAll());
+            QTest::newRow(qPrintable(name))
+                << QString::fromUtf8(test::readFile(corpus.filePath(name)));
         }
         QTest::newRow("huge table") << hugeTable();
         const int depth = 20000;
