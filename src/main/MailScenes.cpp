@@ -244,14 +244,38 @@ void MailScenes::fillComposer()
     waitUntil(warned, "the composer shows no size warning", s_attempts, [this] {
         after(s_settle, [this] {
             m_shoot(u"composer"_s);
-            closeComposer();
+            writeAlongside();
         });
     });
 }
 
+void MailScenes::writeAlongside()
+{
+    m_state.startNewMessage();
+    if (ComposerSession* composer = m_state.composer()) {
+        composer->setTo(u"rui.costa@exemplo.pt"_s);
+        composer->setSubject(u"Almoço de sexta"_s);
+        composer->setBody(u"Olá Rui,\n\nSexta às 13h no sítio do costume?\n\nAna"_s);
+    }
+    waitUntil([this] { return m_window.composerWindows().size() == 2; },
+              "a second composer did not open beside the first", s_attempts,
+              [this] {
+                  // Side by side, as a person would arrange them on a wide screen.
+                  const QRect frame = m_window.geometry();
+                  const QList<ComposerWindow*> windows = m_window.composerWindows();
+                  windows.first()->move(frame.left() + 90, frame.top() + 110);
+                  windows.last()->move(frame.right() - windows.last()->width() - 90,
+                                       frame.top() + 170);
+                  after(s_settle, [this] {
+                      m_shoot(u"composers"_s);
+                      closeComposer();
+                  });
+              });
+}
+
 void MailScenes::closeComposer()
 {
-    if (ComposerWindow* window = m_window.composerWindow())
+    for (ComposerWindow* window : m_window.composerWindows())
         window->view()->discardButton()->click();
     waitUntil([this] { return !m_window.composerWindow(); }, "the composer did not close",
               s_longAttempts, [this] { saveFinishedDownload(); });

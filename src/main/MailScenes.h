@@ -18,7 +18,7 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit, the transfers panel with one download running and one done, the
+/// limit and a second message written beside it, the transfers panel with one download running and one done, the
 /// window without a connection: changes and a message waiting, then the
 /// outbox; three conversations selected at once, archived together with
 /// the bar that offers to undo it; and a long label's list while its older
@@ -61,6 +61,7 @@ private:
     void openAttachments();
     void openComposer();
     void fillComposer();
+    void writeAlongside();
     void closeComposer();
     void saveFinishedDownload();
     void saveRunningDownload();
