@@ -171,6 +171,10 @@
         <source>%1 — Todas as contas</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</source>
+        <translation>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</translation>
+    </message>
 </context>
 <context>
     <name>vesk::AttachmentRow</name>
@@ -361,6 +365,41 @@
     <message>
         <source>Pode fechar esta janela e tentar outra vez no VESK.</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::MailtoAddress</name>
+    <message>
+        <source>não é um endereço mailto: %1</source>
+        <translation>não é um endereço mailto: %1</translation>
+    </message>
+    <message>
+        <source>demasiado longo, foi cortado: %1</source>
+        <translation>demasiado longo, foi cortado: %1</translation>
+    </message>
+    <message>
+        <source>sinais «%» mal escritos, ficaram como estão: %1</source>
+        <translation>sinais «%» mal escritos, ficaram como estão: %1</translation>
+    </message>
+    <message>
+        <source>texto em codificação desconhecida: %1</source>
+        <translation>texto em codificação desconhecida: %1</translation>
+    </message>
+    <message>
+        <source>quebras de linha ou caracteres de controlo retirados: %1</source>
+        <translation>quebras de linha ou caracteres de controlo retirados: %1</translation>
+    </message>
+    <message>
+        <source>endereço inválido: %1</source>
+        <translation>endereço inválido: %1</translation>
+    </message>
+    <message>
+        <source>campo ignorado: %1</source>
+        <translation>campo ignorado: %1</translation>
+    </message>
+    <message>
+        <source>Do endereço mailto ficou de fora: %1.</source>
+        <translation>Do endereço mailto ficou de fora: %1.</translation>
     </message>
 </context>
 <context>
