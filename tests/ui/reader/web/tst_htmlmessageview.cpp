@@ -240,6 +240,8 @@ private Q_SLOTS:
                 .arg(server.base());
         auto card = view(html, true);
         QVERIFY(loaded(*card));
+        // Every link and the form in sight, where the clicks land.
+        QTRY_VERIFY_WITH_TIMEOUT(card->height() >= 300, 30000);
         const QUrl page = card->page()->url();
         QSignalSpy links(card.get(), &HtmlMessageView::linkActivated);
 
