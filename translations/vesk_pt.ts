@@ -172,12 +172,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>este rascunho já não está no Gmail: foi enviado ou alterado noutro lado. Atualize a lista e abra-o de novo.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Não foi possível abrir o rascunho de %1: %2</source>
-        <translation type="unfinished"></translation>
+        <source>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</source>
+        <translation>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</translation>
     </message>
 </context>
 <context>
@@ -216,10 +212,6 @@
     </message>
     <message>
         <source>Endereço inválido: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>O rascunho não foi guardado: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -279,21 +271,6 @@
     </message>
     <message>
         <source>A enviar</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>vesk::DraftConflictBar</name>
-    <message>
-        <source>Manter esta versão</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Usar a outra versão</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Este rascunho foi alterado noutro lado (noutro dispositivo ou no Gmail) depois de o abrir aqui. Escolha a versão a manter.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -391,6 +368,41 @@
     </message>
 </context>
 <context>
+    <name>vesk::MailtoAddress</name>
+    <message>
+        <source>não é um endereço mailto: %1</source>
+        <translation>não é um endereço mailto: %1</translation>
+    </message>
+    <message>
+        <source>demasiado longo, foi cortado: %1</source>
+        <translation>demasiado longo, foi cortado: %1</translation>
+    </message>
+    <message>
+        <source>sinais «%» mal escritos, ficaram como estão: %1</source>
+        <translation>sinais «%» mal escritos, ficaram como estão: %1</translation>
+    </message>
+    <message>
+        <source>texto em codificação desconhecida: %1</source>
+        <translation>texto em codificação desconhecida: %1</translation>
+    </message>
+    <message>
+        <source>quebras de linha ou caracteres de controlo retirados: %1</source>
+        <translation>quebras de linha ou caracteres de controlo retirados: %1</translation>
+    </message>
+    <message>
+        <source>endereço inválido: %1</source>
+        <translation>endereço inválido: %1</translation>
+    </message>
+    <message>
+        <source>campo ignorado: %1</source>
+        <translation>campo ignorado: %1</translation>
+    </message>
+    <message>
+        <source>Do endereço mailto ficou de fora: %1.</source>
+        <translation>Do endereço mailto ficou de fora: %1.</translation>
+    </message>
+</context>
+<context>
     <name>vesk::MainActions</name>
     <message>
         <source>Nova mensagem</source>
@@ -452,10 +464,6 @@
     </message>
     <message>
         <source>para %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Continuar a escrever</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

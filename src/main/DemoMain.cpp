@@ -7,11 +7,14 @@
 //   vesk-demo [--google URL [--client-id ID] [--client-secret SECRET]]
 //             [--accounts N | --no-accounts | --account EMAIL...]
 //             [--sync-every SECONDS] [--profile DIR] [--screenshot-script FOLDER]
+//             [mailto:…]
 
 #include "Composition.h"
 #include "DemoWorld.h"
 #include "ScreenshotScript.h"
 #include "app/AppState.h"
+#include "compose/ComposerSession.h"
+#include "compose/MailtoAddress.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
@@ -33,6 +36,8 @@ struct DemoOptions
     DemoWorld::Options world;
     /// The accounts to link, each asked for with a login hint.
     QStringList accounts;
+    /// mailto: addresses to write to once the accounts are linked.
+    QStringList mailto;
 };
 
 void addOptions(QCommandLineParser& parser)
@@ -74,6 +79,10 @@ void addOptions(QCommandLineParser& parser)
          QStringLiteral("Save pictures of the main screens into FOLDER and quit."),
          QStringLiteral("FOLDER")},
     });
+    parser.addPositionalArgument(
+        QStringLiteral("mailto"),
+        QStringLiteral("A mailto: address to write a message to, once the accounts are linked."),
+        QStringLiteral("[mailto:…]"));
 }
 
 /// The options as the demo uses them, or the reason they cannot be.
@@ -118,6 +127,13 @@ std::optional<DemoOptions> readOptions(const QCommandLineParser& parser, QString
     }
     if (parser.isSet(QStringLiteral("no-accounts")))
         options.accounts.clear();
+    for (const QString& argument : parser.positionalArguments()) {
+        if (!argument.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive)) {
+            problem = QStringLiteral("\"%1\" is not a mailto: address").arg(argument);
+            return std::nullopt;
+        }
+        options.mailto.append(argument);
+    }
     if (parser.isSet(QStringLiteral("sync-every"))) {
         bool ok = false;
         const int seconds = parser.value(QStringLiteral("sync-every")).toInt(&ok);
@@ -128,6 +144,24 @@ std::optional<DemoOptions> readOptions(const QCommandLineParser& parser, QString
         options.world.syncInterval = std::chrono::seconds(seconds);
     }
     return options;
+}
+
+/// Links the accounts, then opens a composer for each address as the real
+/// program does, and says whom it writes to from which account.
+QCoro::Task<> linkThenWrite(DemoWorld& world, QPointer<AppState> state, QStringList accounts,
+                            QStringList mailto)
+{
+    co_await world.linkAccounts(state, std::move(accounts));
+    for (const QString& uri : std::as_const(mailto)) {
+        if (!state)
+            co_return;
+        state->startMailtoMessage(MailtoAddress::parse(uri));
+        if (const ComposerSession* composer = state->composer()) {
+            std::printf("vesk-demo: writing to %s from %s\n", qPrintable(composer->to()),
+                        qPrintable(composer->account().identity.email));
+            std::fflush(stdout);
+        }
+    }
 }
 
 int fail(const QString& problem, int code)
@@ -196,7 +230,7 @@ int main(int argc, char* argv[])
              [&world] { return world.holdNextListing(); }))
             ->start(!options->accounts.isEmpty());
     }
-    world.linkAccounts(&state, options->accounts);
+    linkThenWrite(world, &state, options->accounts, options->mailto);
     world.startArrivals();
     return app.exec();
 }

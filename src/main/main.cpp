@@ -6,6 +6,7 @@
 #include "app/AppServices.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
+#include "compose/MailtoAddress.h"
 #include "net/QNetworkTransport.h"
 #include "net/Reachability.h"
 #include "notifications/NotificationRouter.h"
@@ -26,6 +27,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDBusConnection>
+#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -67,10 +69,19 @@ void raiseFor(const WindowSlot& slot, const QString& activationToken)
     slot.bringToFront();
 }
 
+/// What the command line asks of this start.
+struct Arguments
+{
+    /// The exit code of --help or --version, already answered.
+    std::optional<int> answered;
+    /// The mailto: addresses to write to, in order.
+    QStringList mailto;
+};
+
 /// --help and --version, answered before the application exists (so with no
-/// display and no session bus); none otherwise. The program itself takes no
-/// options: everything else is its settings.
-std::optional<int> answerOptions(int argc, char* argv[])
+/// display and no session bus), and the mailto: addresses the desktop hands
+/// over. The program takes no other options: everything else is its settings.
+Arguments readArguments(int argc, char* argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("vesk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VESK_VERSION));
@@ -80,6 +91,9 @@ std::optional<int> answerOptions(int argc, char* argv[])
                        "everything else are set up in the program's own windows."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("mailto"),
+                                 QStringLiteral("A mailto: address to write a message to."),
+                                 QStringLiteral("[mailto:…]"));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -87,30 +101,46 @@ std::optional<int> answerOptions(int argc, char* argv[])
     parser.parse(arguments);
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return {0, {}};
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("vesk %s\n", VESK_VERSION);
-        return 0;
+        return {0, {}};
     }
-    return std::nullopt;
+    // The values of Qt's options come out as positional arguments too.
+    Arguments result;
+    for (const QString& argument : parser.positionalArguments()) {
+        if (argument.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive))
+            result.mailto.append(argument);
+    }
+    return result;
+}
+
+/// Opens a composer for each address, once the window is up.
+void writeTo(AppState& state, const QStringList& uris)
+{
+    for (const QString& uri : uris) {
+        if (uri.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive))
+            state.startMailtoMessage(MailtoAddress::parse(uri));
+    }
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (const std::optional<int> answered = answerOptions(argc, argv))
-        return *answered;
+    const Arguments arguments = readArguments(argc, argv);
+    if (arguments.answered)
+        return *arguments.answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VESK"));
     QApplication::setDesktopFileName(DesktopIdentity::id());
 
     // Before anything reads the cache or the keyring: a second start only
-    // raises the first one's window.
+    // raises the first one's window, handing it the addresses to write to.
     SingleInstance instance(QDBusConnection::sessionBus(), DesktopIdentity::id(),
                             DesktopIdentity::objectPath());
-    switch (instance.claim()) {
+    switch (instance.claim(arguments.mailto)) {
     case SingleInstance::Claim::ActivatedOther:
         return 0;
     case SingleInstance::Claim::OtherUnresponsive:
@@ -142,7 +172,10 @@ int main(int argc, char* argv[])
     slot->window = window.get();
     QObject::connect(&instance, &SingleInstance::activationRequested, window.get(),
                      [slot](const QString& token) { raiseFor(*slot, token); });
+    QObject::connect(&instance, &SingleInstance::openRequested, window.get(),
+                     [&state](const QStringList& uris) { writeTo(state, uris); });
     window->show();
     startSessions(state);
+    QTimer::singleShot(0, window.get(), [&state, &arguments] { writeTo(state, arguments.mailto); });
     return app.exec();
 }

@@ -43,7 +43,9 @@ done
 desktop="$share/applications/$id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
 grep -qx "Icon=$id" "$desktop" || fail "the desktop file does not name the icon $id"
-grep -qx "Exec=vesk" "$desktop" || fail "the desktop file does not start vesk"
+grep -qx "Exec=vesk %u" "$desktop" || fail "the desktop file does not start vesk with the address"
+grep -qx "MimeType=x-scheme-handler/mailto;" "$desktop" \
+  || fail "the desktop file does not take mailto: addresses"
 metainfo="$share/metainfo/$id.metainfo.xml"
 appstreamcli validate --no-net --pedantic "$metainfo" || fail "appstreamcli refused $metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \

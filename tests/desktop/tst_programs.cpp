@@ -4,7 +4,8 @@
 // read): the OAuth flow, the first syncs and periodic syncs of both accounts,
 // in a window, without touching the user's settings, cache or keyring, and
 // without a token or the client secret in a file or the output. A second
-// start of vesk raises the first one's window and leaves.
+// start of vesk hands its mail address to the first, raises its window and
+// leaves.
 
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
@@ -459,6 +460,8 @@ private Q_SLOTS:
 
     /// A server that signs in its own account whatever the login hint asks:
     /// the demo says which account it really linked, never the one it asked for.
+    /// A mailto: address on the command line then opens a filled composer
+    /// from the account selected.
     void reportsTheAccountsItActuallyLinked()
     {
         FakeGoogle google;
@@ -467,9 +470,13 @@ private Q_SLOTS:
         QTemporaryDir sandbox;
         Run demo(s_demo, sandbox.path(),
                  demoArguments(google, 600)
-                     << u"--account"_s << s_accounts.at(1) << u"--account"_s << s_accounts.at(0));
+                     << u"--account"_s << s_accounts.at(1) << u"--account"_s << s_accounts.at(0)
+                     << u"mailto:ana@x.pt,rui@y.pt?cc=c@z.pt&subject=Ol%C3%A1"_s);
         QVERIFY(demo.process.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(demo.output.count("linked ") == 2, 180000);
+        const QByteArray writing =
+            "vesk-demo: writing to ana@x.pt, rui@y.pt from " + s_accounts.at(1).toUtf8() + '\n';
+        QTRY_VERIFY_WITH_TIMEOUT(demo.output.contains(writing), 30000);
         QVERIFY(demo.stop());
 
         const QString output = QString::fromUtf8(demo.output);
@@ -509,7 +516,10 @@ private Q_SLOTS:
         const auto coverId = std::uint32_t(cover.winId());
         QTRY_VERIFY(stackingIndex(coverId) > stackingIndex(window));
 
-        Run secondRun(QStringLiteral(VESK_BINARY), home.path(), {}, xcb);
+        // Started as the desktop starts it for a mail address: the address
+        // goes to the first through the bus, which comes to the front.
+        Run secondRun(QStringLiteral(VESK_BINARY), home.path(),
+                      {u"mailto:ana@x.pt?subject=Ol%C3%A1"_s}, xcb);
         QProcess& second = secondRun.process;
         QVERIFY(second.waitForFinished(120000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);

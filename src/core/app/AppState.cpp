@@ -10,6 +10,7 @@
 #include "auth/OAuthService.h"
 #include "auth/TokenVault.h"
 #include "compose/ComposerSession.h"
+#include "compose/MailtoAddress.h"
 #include "compose/Outbox.h"
 #include "gmail/GmailAPIClient.h"
 #include "model/CachePreload.h"
@@ -462,6 +463,30 @@ void AppState::startNewMessage()
 {
     openComposer(std::make_unique<ComposerSession>(
         ComposerSession::Mode::New, composerAccount(selectedSession()), m_services.dialogs));
+}
+
+void AppState::startMailtoMessage(const MailtoAddress& address, const QString& accountId)
+{
+    AccountSession* session = isAllAccounts() ? m_sessions.constFirst() : selectedSession();
+    for (AccountSession* linked : std::as_const(m_sessions)) {
+        if (linked->id() == accountId)
+            session = linked;
+    }
+    if (!session) {
+        m_notices->post(tr("Não há nenhuma conta ligada para escrever a mensagem do endereço "
+                           "mailto. Ligue uma conta e abra-o de novo."));
+        return;
+    }
+    auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New,
+                                                      composerAccount(session), m_services.dialogs);
+    const QString separator = QStringLiteral(", ");
+    composer->setTo(address.to.join(separator));
+    composer->setCc(address.cc.join(separator));
+    composer->setBcc(address.bcc.join(separator));
+    composer->setSubject(address.subject);
+    composer->setBody(address.body);
+    composer->setNote(address.leftOutText());
+    openComposer(std::move(composer));
 }
 
 namespace {

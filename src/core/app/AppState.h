@@ -24,6 +24,7 @@ class AccountLinker;
 class AccountSession;
 class ComposerSession;
 class ListPaging;
+struct MailtoAddress;
 class NoticeBoard;
 class Outbox;
 class Reachability;
@@ -168,6 +169,11 @@ public:
     QCoro::Task<> saveComposers();
     /// A new message from the selected account.
     void startNewMessage();
+    /// A new message filled from a mailto: address, from the account
+    /// `accountId` when it is linked, else the selected one (the first in the
+    /// list of every account); the composer says what the address held that
+    /// it could not take. Without any account a notice says so.
+    void startMailtoMessage(const MailtoAddress& address, const QString& accountId = {});
     /// A reply (to all) to the open conversation's last message; nothing
     /// while none is open.
     void reply(bool all);

@@ -502,6 +502,11 @@ void ComposerSession::setSending(bool sending)
     }
 }
 
+void ComposerSession::setNote(const QString& note)
+{
+    setError(note.isEmpty() ? std::nullopt : std::optional(note));
+}
+
 void ComposerSession::setError(std::optional<QString> error)
 {
     if (m_error != error) {

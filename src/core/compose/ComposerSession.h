@@ -120,6 +120,10 @@ public:
     bool isSending() const { return m_isSending; }
     /// Why the last send or save failed; empty when it did not.
     QString error() const { return m_error.value_or(QString()); }
+    /// Shows `note` where error() is shown, until a send or a save replaces
+    /// it: what the composer could not fill in from where it was asked for
+    /// (a mailto: address). An empty note clears the line.
+    void setNote(const QString& note);
     /// A draft of this message has reached Gmail (the header says so).
     bool hasSavedDraft() const { return m_hasSavedDraft; }
     const std::optional<QString>& threadId() const { return m_threadId; }

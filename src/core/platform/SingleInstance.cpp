@@ -36,7 +36,7 @@ SingleInstance::~SingleInstance()
         m_bus.unregisterObject(m_objectPath);
 }
 
-SingleInstance::Claim SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim(const QStringList& uris)
 {
     if (!m_bus.isConnected() || !m_bus.interface())
         return Claim::Unguarded;
@@ -51,13 +51,16 @@ SingleInstance::Claim SingleInstance::claim()
     m_exported = false;
     if (!m_bus.interface()->isServiceRegistered(m_serviceName))
         return Claim::Unguarded;
-    return activateOwner() ? Claim::ActivatedOther : Claim::OtherUnresponsive;
+    return activateOwner(uris) ? Claim::ActivatedOther : Claim::OtherUnresponsive;
 }
 
-bool SingleInstance::activateOwner()
+bool SingleInstance::activateOwner(const QStringList& uris)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        m_serviceName, m_objectPath, applicationInterface, QStringLiteral("Activate"));
+        m_serviceName, m_objectPath, applicationInterface,
+        uris.isEmpty() ? QStringLiteral("Activate") : QStringLiteral("Open"));
+    if (!uris.isEmpty())
+        call << uris;
     call << ownPlatformData();
     const QDBusMessage reply = m_bus.call(call, QDBus::Block, activateTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
@@ -80,9 +83,11 @@ void SingleInstance::Activate(const QVariantMap& platformData)
     Q_EMIT activationRequested(activationToken(platformData));
 }
 
-void SingleInstance::Open(const QStringList& /*uris*/, const QVariantMap& platformData)
+void SingleInstance::Open(const QStringList& uris, const QVariantMap& platformData)
 {
     Activate(platformData);
+    if (!uris.isEmpty())
+        Q_EMIT openRequested(uris);
 }
 
 void SingleInstance::ActivateAction(const QString& /*actionName*/,

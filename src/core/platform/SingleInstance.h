@@ -12,7 +12,8 @@ namespace vesk {
 /// sync the same accounts and write the same cache. The first start owns the
 /// program's well-known name on the session bus and answers the freedesktop
 /// application interface there (Activate, Open, ActivateAction); a later
-/// start finds the name taken, asks its owner to activate, and leaves.
+/// start finds the name taken, asks its owner to activate (or to open the
+/// addresses it was started with), and leaves.
 ///
 /// Lives on the GUI thread of the program that builds it, from before the
 /// main window until the end.
@@ -26,7 +27,8 @@ public:
     {
         /// This process owns the name and answers activations.
         Owner,
-        /// Another process owns it and has been asked to raise its window.
+        /// Another process owns it and has been asked to raise its window
+        /// (and to open the addresses given).
         ActivatedOther,
         /// The owner did not answer: starting anyway would run two.
         OtherUnresponsive,
@@ -40,26 +42,30 @@ public:
                    QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    /// Takes the name, or asks the process that has it to activate. Blocks
-    /// for at most a few seconds while that process answers.
-    Claim claim();
+    /// Takes the name, or asks the process that has it to activate, or to
+    /// open `uris` when there are any. Blocks for at most a few seconds while
+    /// that process answers.
+    Claim claim(const QStringList& uris = {});
 
 Q_SIGNALS:
     /// Another start asked this instance to come to the front. The token,
     /// when the launcher handed one over, lets a Wayland compositor grant
     /// the focus; it may be empty.
     void activationRequested(const QString& activationToken);
+    /// Another start was given these addresses (mailto: ones) to open; it
+    /// asked for the window to come to the front as well.
+    void openRequested(const QStringList& uris);
 
 public Q_SLOTS:
     // The freedesktop application interface; slots because the bus calls
-    // them by name. There is nothing to open or act on beyond the window.
+    // them by name. Open hands its addresses on; there are no actions.
     void Activate(const QVariantMap& platformData);
     void Open(const QStringList& uris, const QVariantMap& platformData);
     void ActivateAction(const QString& actionName, const QVariantList& parameter,
                         const QVariantMap& platformData);
 
 private:
-    bool activateOwner();
+    bool activateOwner(const QStringList& uris);
     static QVariantMap ownPlatformData();
 
     QDBusConnection m_bus;

@@ -1,6 +1,7 @@
 #include "ui/reader/ReaderPane.h"
 
 #include "app/AppState.h"
+#include "compose/MailtoAddress.h"
 #include "model/ThreadFacts.h"
 #include "platform/BrowserOpening.h"
 #include "sync/AccountSession.h"
@@ -331,6 +332,13 @@ ReaderPane::~ReaderPane()
 
 void ReaderPane::openLink(const QUrl& url)
 {
+    // An answer to an address in a message is written here, from the
+    // account the message came to, not in another program.
+    if (url.scheme().compare(u"mailto", Qt::CaseInsensitive) == 0) {
+        m_state.startMailtoMessage(MailtoAddress::parse(url.toString(QUrl::FullyEncoded)),
+                                   m_session ? m_session->id() : QString());
+        return;
+    }
     if (const std::shared_ptr<BrowserOpening>& browser = m_state.browser())
         browser->open(url);
 }

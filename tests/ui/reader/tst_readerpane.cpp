@@ -197,6 +197,18 @@ private Q_SLOTS:
             app.closeComposer(app.composer());
         }
 
+        // A mail address followed in a message is written to here, from the
+        // message's account; a web page goes to the browser.
+        m_rig->browser->setIdle(true);
+        Q_EMIT pane.cards().at(0)->linkActivated(QUrl(u"mailto:sofia@x.pt?subject=Ol%C3%A1"_s));
+        QVERIFY(app.composer());
+        QCOMPARE(app.composer()->account().identity.email, session.id());
+        QCOMPARE(app.composer()->to(), u"sofia@x.pt"_s);
+        QCOMPARE(app.composer()->subject(), u"Olá"_s);
+        app.closeComposer(app.composer());
+        Q_EMIT pane.cards().at(0)->linkActivated(QUrl(u"https://x.pt/"_s));
+        QCOMPARE(m_rig->browser->opened(), QList<QUrl>{QUrl(u"https://x.pt/"_s)});
+
         // An HTML newsletter shows its HTML, images held back.
         awaitTask(session.openThread(newsId));
         QCOMPARE(pane.title()->text(), u"Novidades"_s);

@@ -6,9 +6,10 @@
 namespace vesk {
 
 /// The page of one HTML message. It shows only the document the reader
-/// loads into it: a followed link is handed out as `linkActivated` (for the
-/// system browser) instead of navigating, and forms, refreshes, frames and
-/// new windows go nowhere. GUI thread only.
+/// loads into it: a followed link is handed out as `linkActivated` (web
+/// pages for the system browser, mail addresses for this program's composer)
+/// instead of navigating, and forms, refreshes, frames and new windows go
+/// nowhere. GUI thread only.
 class MessagePage final : public QWebEnginePage
 {
     Q_OBJECT
@@ -16,9 +17,9 @@ class MessagePage final : public QWebEnginePage
 public:
     explicit MessagePage(QWebEngineProfile* profile, QObject* parent = nullptr);
 
-    /// Whether a link to `url` may leave the card for the system browser:
-    /// web pages and mail addresses only, never local files or other
-    /// programs' schemes.
+    /// Whether a link to `url` may leave the card: web pages (for the
+    /// system browser) and mail addresses (for the composer) only, never
+    /// local files or other programs' schemes.
     static bool isOpenable(const QUrl& url);
 
 Q_SIGNALS:

@@ -1,6 +1,7 @@
 #include "ui/reader/web/MessageWebProfile.h"
 
 #include "ui/reader/web/LargeDocumentHandler.h"
+#include "ui/reader/web/MailtoSchemeHandler.h"
 #include "ui/reader/web/PacedQueue.h"
 #include "ui/reader/web/RemoteContentPolicy.h"
 
@@ -46,6 +47,8 @@ QWebEngineProfile* MessageWebProfile::profile()
     m_documents = new LargeDocumentHandler(this);
     m_profile->installUrlSchemeHandler(RemoteContentPolicy::documentScheme().toLatin1(),
                                        m_documents);
+    m_profile->installUrlSchemeHandler(MailtoSchemeHandler::scheme(),
+                                       new MailtoSchemeHandler(this));
     return m_profile;
 }
 
@@ -93,6 +96,12 @@ void MessageWebProfile::prepareEngine()
     QWebEngineUrlScheme scheme(RemoteContentPolicy::documentScheme().toLatin1());
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     QWebEngineUrlScheme::registerScheme(scheme);
+    // Chromium gives mail addresses to the system's handler without asking
+    // the page; a scheme of the profile's own goes through the page's
+    // navigation check, which hands the address to the composer.
+    QWebEngineUrlScheme mailto(MailtoSchemeHandler::scheme());
+    mailto.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(mailto);
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // By default each page gets a renderer process of its own, some 8 MB
