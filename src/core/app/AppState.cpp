@@ -452,7 +452,8 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
                            [weak] { return syncIfOpen(weak); },
                            session,
                            outboxOf(session),
-                           [weak] { return weak && weak->isOffline(); }};
+                           [weak] { return weak && weak->isOffline(); },
+                           session->store()};
 }
 
 void AppState::startNewMessage()

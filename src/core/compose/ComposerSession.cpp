@@ -1,11 +1,13 @@
 #include "ComposerSession.h"
 
+#include "AddressBook.h"
 #include "ComposerDraft.h"
 #include "DraftDelivery.h"
 #include "MIMEBuilder.h"
 #include "Outbox.h"
 #include "OutgoingAddress.h"
 #include "gmail/GmailAPIClient.h"
+#include "model/MailStore.h"
 #include "model/SnippetText.h"
 #include "net/DescribedError.h"
 #include "platform/FileDialogs.h"
@@ -13,7 +15,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -222,6 +226,24 @@ bool ComposerSession::canSend() const
 {
     return !MIMEBuilder::splitAddresses(m_to).isEmpty() &&
            attachmentsTotalSize() <= attachmentLimit && !m_isSending;
+}
+
+void ComposerSession::loadAddressBook()
+{
+    if (m_addressBookLoading || !m_account.store)
+        return;
+    m_addressBookLoading = true;
+    // The worker holds the store itself: the composer may close first.
+    auto* watcher = new QFutureWatcher<AddressBook>(this);
+    connect(watcher, &QFutureWatcher<AddressBook>::finished, this, [this, watcher] {
+        m_addressBook = std::make_shared<const AddressBook>(watcher->result());
+        watcher->deleteLater();
+        Q_EMIT addressBookChanged();
+    });
+    watcher->setFuture(QtConcurrent::run([store = m_account.store, own = m_account.identity.email,
+                                          now = QDateTime::currentMSecsSinceEpoch()] {
+        return AddressBook::fromSummaries(store->snapshot().summaries, own, now);
+    }));
 }
 
 void ComposerSession::markDirty()

@@ -18,6 +18,7 @@
 
 namespace vesk {
 
+class AddressBook;
 class ComposerDraft;
 class FileDialogs;
 struct OutboxMessage;
@@ -115,6 +116,13 @@ public:
     const std::optional<QString>& draftId() const;
 
     bool canSend() const;
+
+    /// The people the address fields offer; empty until loadAddressBook()
+    /// has built it (addressBookChanged).
+    std::shared_ptr<const AddressBook> addressBook() const { return m_addressBook; }
+    /// Builds the address book from the account's cache on a worker thread,
+    /// the first time only, so that a large cache never stalls typing.
+    void loadAddressBook();
     /// After each edit: the draft is saved once edits pause for the delay.
     void markDirty();
     void setAutosaveDelay(std::chrono::milliseconds delay);
@@ -146,6 +154,7 @@ Q_SIGNALS:
     void errorChanged();
     void hasSavedDraftChanged();
     void draftSaved();
+    void addressBookChanged();
 
 private:
     static QString quotedText(const FullMessage& message);
@@ -184,6 +193,8 @@ private:
     bool m_queued = false;
     /// The pause before the next draft save after one that found no network.
     std::chrono::milliseconds m_saveRetry{0};
+    std::shared_ptr<const AddressBook> m_addressBook;
+    bool m_addressBookLoading = false;
 };
 
 } // namespace vesk
