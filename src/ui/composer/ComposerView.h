@@ -16,6 +16,7 @@ class QVBoxLayout;
 
 namespace vesk {
 
+class AddressField;
 class AttachmentRow;
 class ComposerBodyEdit;
 class ComposerHeader;
@@ -38,9 +39,9 @@ public:
     static QString titleOf(ComposerSession::Mode mode);
 
     ComposerHeader* header() const { return m_header; }
-    QLineEdit* toField() const { return m_to; }
-    QLineEdit* ccField() const { return m_cc; }
-    QLineEdit* bccField() const { return m_bcc; }
+    AddressField* toField() const { return m_to; }
+    AddressField* ccField() const { return m_cc; }
+    AddressField* bccField() const { return m_bcc; }
     QLineEdit* subjectField() const { return m_subject; }
     PillButton* ccBccButton() const { return m_showCcBcc; }
     ComposerBodyEdit* bodyEditor() const { return m_body; }
@@ -67,6 +68,9 @@ private:
     void bindField(QLineEdit* field, void (ComposerSession::*set)(const QString&),
                    void (ComposerSession::*changed)(),
                    const QString& (ComposerSession::*get)() const);
+    void bindField(AddressField* field, void (ComposerSession::*set)(const QString&),
+                   void (ComposerSession::*changed)(),
+                   const QString& (ComposerSession::*get)() const);
     void showCcBcc();
     void addDropped(const QList<QUrl>& urls);
     void rebuildAttachments();
@@ -82,9 +86,9 @@ private:
     bool m_closing = false;
     ComposerHeader* m_header;
     QLabel* m_from = nullptr;
-    QLineEdit* m_to = nullptr;
-    QLineEdit* m_cc = nullptr;
-    QLineEdit* m_bcc = nullptr;
+    AddressField* m_to = nullptr;
+    AddressField* m_cc = nullptr;
+    AddressField* m_bcc = nullptr;
     QLineEdit* m_subject = nullptr;
     PillButton* m_showCcBcc = nullptr;
     QFormLayout* m_form = nullptr;
