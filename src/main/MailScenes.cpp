@@ -32,6 +32,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
 #include <QSplitter>
