@@ -3,9 +3,10 @@
 #include "compose/AddressBook.h"
 #include "ui/style/Brand.h"
 
-#include <QLabel>
+#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 
 namespace vesk {
 
@@ -78,16 +79,19 @@ private:
     static void drawLine(QPainter* painter, const QRect& rect, const QString& html,
                          const QColor& colour, int size)
     {
-        QLabel label;
-        label.setTextFormat(Qt::RichText);
-        label.setText(html);
-        label.setFont(Brand::inter(size));
-        QPalette palette = label.palette();
-        palette.setColor(QPalette::WindowText, colour);
-        label.setPalette(palette);
-        label.setAttribute(Qt::WA_TranslucentBackground);
-        label.resize(rect.size());
-        label.render(painter, rect.topLeft(), QRegion(), QWidget::DrawChildren);
+        QTextDocument document;
+        document.setDocumentMargin(0);
+        document.setDefaultFont(Brand::inter(size));
+        document.setDefaultTextOption(QTextOption(Qt::AlignLeft | Qt::AlignVCenter));
+        document.setHtml(html);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, colour);
+        context.clip = QRectF(0, 0, rect.width(), rect.height());
+        painter->save();
+        painter->translate(rect.topLeft());
+        painter->setClipRect(context.clip);
+        document.documentLayout()->draw(painter, context);
+        painter->restore();
     }
 };
 
