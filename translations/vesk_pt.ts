@@ -9,6 +9,37 @@
     </message>
 </context>
 <context>
+    <name>OutgoingAddress</name>
+    <message>
+        <source>Não é um endereço de correio.</source>
+        <translation>Não é um endereço de correio.</translation>
+    </message>
+    <message>
+        <source>Tem caracteres invisíveis.</source>
+        <translation>Tem caracteres invisíveis.</translation>
+    </message>
+    <message>
+        <source>Falta o @ e o domínio.</source>
+        <translation>Falta o @ e o domínio.</translation>
+    </message>
+    <message>
+        <source>Tem mais de um @.</source>
+        <translation>Tem mais de um @.</translation>
+    </message>
+    <message>
+        <source>Falta o nome antes do @.</source>
+        <translation>Falta o nome antes do @.</translation>
+    </message>
+    <message>
+        <source>Falta o domínio depois do @.</source>
+        <translation>Falta o domínio depois do @.</translation>
+    </message>
+    <message>
+        <source>Um endereço não tem espaços.</source>
+        <translation>Um endereço não tem espaços.</translation>
+    </message>
+</context>
+<context>
     <name>vesk-demo</name>
     <message>
         <source>VESK — demonstração</source>
@@ -95,6 +126,13 @@
     <message>
         <source>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</source>
         <translation>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</translation>
+    </message>
+</context>
+<context>
+    <name>vesk::AddressChip</name>
+    <message>
+        <source>%1 não é um endereço válido: %2</source>
+        <translation>%1 não é um endereço válido: %2</translation>
     </message>
 </context>
 <context>
@@ -188,6 +226,13 @@
     <message>
         <source>A trabalhar</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::CompletionPopup</name>
+    <message>
+        <source>Sugestões de endereços</source>
+        <translation>Sugestões de endereços</translation>
     </message>
 </context>
 <context>

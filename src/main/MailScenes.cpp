@@ -7,6 +7,8 @@
 #include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
+#include "ui/composer/AddressField.h"
+#include "ui/composer/CompletionPopup.h"
 #include "ui/composer/ComposerView.h"
 #include "ui/composer/ComposerWindow.h"
 #include "ui/reader/MessageCard.h"
@@ -28,7 +30,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
 #include <QSplitter>
@@ -278,6 +282,53 @@ void MailScenes::closeComposer()
     for (ComposerWindow* window : m_window.composerWindows())
         window->view()->discardButton()->click();
     waitUntil([this] { return !m_window.composerWindow(); }, "the composer did not close",
+              s_longAttempts, [this] { openCompletion(); });
+}
+
+AddressField* MailScenes::toField() const
+{
+    ComposerWindow* window = m_window.composerWindow();
+    return window ? window->view()->toField() : nullptr;
+}
+
+void MailScenes::openCompletion()
+{
+    m_state.startNewMessage();
+    // The address book is built on a worker once the composer opens; keys
+    // typed before it is ready offer nobody, so they go once it is.
+    const auto ready = [this] {
+        return toField() && m_state.composer() && m_state.composer()->addressBook();
+    };
+    waitUntil(ready, "the new message's address book was not built", s_attempts, [this] {
+        AddressField* field = toField();
+        if (!field) {
+            saveFinishedDownload();
+            return;
+        }
+        field->setFocus();
+        // Real keys, as a person types the start of a name.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_T, Qt::NoModifier, u"t"_s);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_T, Qt::NoModifier, u"t"_s);
+        QApplication::sendEvent(field->input(), &press);
+        QApplication::sendEvent(field->input(), &release);
+        const auto offering = [this] {
+            AddressField* to = toField();
+            return to && to->popup() && to->popup()->isVisible();
+        };
+        waitUntil(offering, "typing an address offered nobody", s_attempts, [this] {
+            after(s_settle, [this] {
+                m_shoot(u"completion"_s);
+                closeCompletion();
+            });
+        });
+    });
+}
+
+void MailScenes::closeCompletion()
+{
+    if (ComposerWindow* window = m_window.composerWindow())
+        window->view()->discardButton()->click();
+    waitUntil([this] { return !m_window.composerWindow(); }, "the new message did not close",
               s_longAttempts, [this] { saveFinishedDownload(); });
 }
 

@@ -10,6 +10,7 @@ class QAbstractButton;
 
 namespace vesk {
 
+class AddressField;
 class AppState;
 class MainWindow;
 class ReaderPane;
@@ -18,11 +19,12 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit and a second message written beside it, the transfers panel with one download running and one done, the
-/// window without a connection: changes and a message waiting, then the
-/// outbox; three conversations selected at once, archived together with
-/// the bar that offers to undo it; and a long label's list while its older
-/// conversations load.
+/// limit and a second message written beside it, a new message offering
+/// people as their name is typed, the transfers panel with one download
+/// running and one done, the window without a connection: changes and a
+/// message waiting, then the outbox; three conversations selected at once,
+/// archived together with the bar that offers to undo it; and a long
+/// label's list while its older conversations load.
 /// Every wait polls for the state it needs a bounded number of times; a
 /// scene that cannot be reached is reported on stderr and the next one
 /// follows. Files it makes go into `scratchFolder`, never into the user's
@@ -63,6 +65,9 @@ private:
     void fillComposer();
     void writeAlongside();
     void closeComposer();
+    void openCompletion();
+    void closeCompletion();
+    AddressField* toField() const;
     void saveFinishedDownload();
     void saveRunningDownload();
     void openTransfers();

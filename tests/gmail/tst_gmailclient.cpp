@@ -135,7 +135,7 @@ private slots:
         const MessageDTO metadata = awaitTask(gmail->getMessage(ref.id, u"metadata"_s));
         QCOMPARE(metadata.toSummary().subject(), u"Acentos"_s);
         QCOMPARE(m_google->requests().constLast().queryValues(u"metadataHeaders"_s),
-                 (QStringList{u"From"_s, u"Subject"_s, u"Date"_s, u"To"_s}));
+                 (QStringList{u"From"_s, u"Subject"_s, u"Date"_s, u"To"_s, u"Cc"_s}));
         awaitTask(gmail->getMessage(ref.id, u"full"_s));
         QCOMPARE(m_google->requests().constLast().query.size(), 1);
     }

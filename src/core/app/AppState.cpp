@@ -456,7 +456,8 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
                            [weak] { return syncIfOpen(weak); },
                            session,
                            outboxOf(session),
-                           [weak] { return weak && weak->isOffline(); }};
+                           [weak] { return weak && weak->isOffline(); },
+                           session->store()};
 }
 
 void AppState::startNewMessage()
@@ -776,8 +777,31 @@ void AppState::openComposer(std::unique_ptr<ComposerSession> composer)
     composer->setParent(this);
     ComposerSession* opened = composer.release();
     m_composers.append(opened);
+    learnSentRecipients(opened);
     Q_EMIT composerOpened(opened);
     Q_EMIT composerChanged();
+}
+
+void AppState::learnSentRecipients(ComposerSession* composer)
+{
+    // Whom the person writes to lives in the sent mail, which the first
+    // synchronisation does not fetch: its newest page is fetched once, the
+    // first time a message is written, and the composer's people follow.
+    const QString email = composer->account().identity.email;
+    const auto found = std::find_if(m_sessions.cbegin(), m_sessions.cend(),
+                                    [&](const AccountSession* s) { return s->id() == email; });
+    if (found == m_sessions.cend() ||
+        (*found)->store()->snapshot().loadedLabels.contains(QStringLiteral("SENT")))
+        return;
+    [](QPointer<AccountSession> session, QPointer<ComposerSession> writing) -> QCoro::Task<> {
+        try {
+            co_await session->ensureLabelLoaded(QStringLiteral("SENT"));
+        } catch (...) {
+            co_return; // offline: the people of the cached mail are offered
+        }
+        if (writing)
+            writing->reloadAddressBook();
+    }(*found, composer);
 }
 
 void AppState::closeComposer(ComposerSession* composer)

@@ -296,6 +296,7 @@ Q_SIGNALS:
 
 private:
     ComposerSession* composerOfDraft(const QString& draftId) const;
+    void learnSentRecipients(ComposerSession* composer);
     /// Brings the sessions in line with the registry, on each of its changes:
     /// an account that stays keeps its session (and its sync), with the
     /// registry's notification switch; a new account gets a session that is

@@ -12,6 +12,7 @@
 namespace vesk {
 
 class GmailAPIClient;
+class MailStore;
 class Outbox;
 
 /// What a composer needs of the account it writes from, handed over by
@@ -33,6 +34,9 @@ struct ComposerAccount
     /// Google is known to be out of reach: a message goes to the outbox
     /// without trying.
     std::function<bool()> isOffline;
+    /// The account's cached mail, whose people the address fields offer;
+    /// none offers nobody.
+    std::shared_ptr<MailStore> store;
 
     bool isOpen() const { return owner && api; }
 };

@@ -1,5 +1,6 @@
 #include "ComposerSession.h"
 
+#include "AddressBook.h"
 #include "ComposerDraft.h"
 #include "DraftDelivery.h"
 #include "MIMEBuilder.h"
@@ -7,6 +8,7 @@
 #include "OutgoingAddress.h"
 #include "gmail/GmailAPIClient.h"
 #include "gmail/GmailError.h"
+#include "model/MailStore.h"
 #include "model/SnippetText.h"
 #include "net/DescribedError.h"
 #include "platform/FileDialogs.h"
@@ -14,7 +16,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -278,6 +282,30 @@ bool ComposerSession::hasUnsavedEdits() const
 {
     const bool written = !(m_to.isEmpty() && m_subject.isEmpty() && m_body.isEmpty());
     return m_dirty && written && m_account.isOpen() && !m_draft->isClosed();
+}
+
+void ComposerSession::reloadAddressBook()
+{
+    m_addressBookLoading = false;
+    loadAddressBook();
+}
+
+void ComposerSession::loadAddressBook()
+{
+    if (m_addressBookLoading || !m_account.store)
+        return;
+    m_addressBookLoading = true;
+    // The worker holds the store itself: the composer may close first.
+    auto* watcher = new QFutureWatcher<AddressBook>(this);
+    connect(watcher, &QFutureWatcher<AddressBook>::finished, this, [this, watcher] {
+        m_addressBook = std::make_shared<const AddressBook>(watcher->result());
+        watcher->deleteLater();
+        Q_EMIT addressBookChanged();
+    });
+    watcher->setFuture(QtConcurrent::run([store = m_account.store, own = m_account.identity.email,
+                                          now = QDateTime::currentMSecsSinceEpoch()] {
+        return AddressBook::fromSummaries(store->snapshot().summaries, own, now);
+    }));
 }
 
 void ComposerSession::markDirty()

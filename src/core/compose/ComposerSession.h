@@ -18,6 +18,7 @@
 
 namespace vesk {
 
+class AddressBook;
 class ComposerDraft;
 class FileDialogs;
 class GmailAPIClient;
@@ -141,6 +142,15 @@ public:
     /// Something written here has not reached Gmail's draft (the last save
     /// failed, or none ran yet); a composer with nothing written has none.
     bool hasUnsavedEdits() const;
+
+    /// The people the address fields offer; empty until loadAddressBook()
+    /// has built it (addressBookChanged).
+    std::shared_ptr<const AddressBook> addressBook() const { return m_addressBook; }
+    /// Builds the address book from the account's cache on a worker thread,
+    /// the first time only, so that a large cache never stalls typing.
+    void loadAddressBook();
+    /// Builds it again, as the cache now holds more (the sent mail, say).
+    void reloadAddressBook();
     /// After each edit: the draft is saved once edits pause for the delay.
     void markDirty();
     void setAutosaveDelay(std::chrono::milliseconds delay);
@@ -173,6 +183,7 @@ Q_SIGNALS:
     void hasSavedDraftChanged();
     void conflictChanged();
     void draftSaved();
+    void addressBookChanged();
 
 private:
     static QString quotedText(const FullMessage& message);
@@ -222,6 +233,8 @@ private:
     bool m_queued = false;
     /// The pause before the next draft save after one that found no network.
     std::chrono::milliseconds m_saveRetry{0};
+    std::shared_ptr<const AddressBook> m_addressBook;
+    bool m_addressBookLoading = false;
 };
 
 } // namespace vesk

@@ -2,6 +2,7 @@
 
 #include "HeaderText.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <algorithm>
@@ -126,6 +127,32 @@ std::optional<OutgoingAddress> OutgoingAddress::parse(const QString& entry)
     if (!address)
         return std::nullopt;
     return OutgoingAddress{QString(), *address};
+}
+
+QString OutgoingAddress::problem(const QString& entry)
+{
+    if (parse(entry))
+        return {};
+    const char* reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Não é um endereço de correio.");
+    // The address is what sits between angle brackets, when there are any.
+    const QString text = entry.trimmed();
+    const qsizetype open = text.lastIndexOf(u'<');
+    const QString address =
+        open >= 0 && text.endsWith(u'>') ? text.mid(open + 1, text.size() - open - 2) : text;
+    const qsizetype at = address.indexOf(u'@');
+    if (std::any_of(entry.begin(), entry.end(), isControl))
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Tem caracteres invisíveis.");
+    else if (at < 0)
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Falta o @ e o domínio.");
+    else if (address.indexOf(u'@', at + 1) >= 0)
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Tem mais de um @.");
+    else if (at == 0)
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Falta o nome antes do @.");
+    else if (at == address.size() - 1)
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Falta o domínio depois do @.");
+    else if (address.contains(u' '))
+        reason = QT_TRANSLATE_NOOP("OutgoingAddress", "Um endereço não tem espaços.");
+    return QCoreApplication::translate("OutgoingAddress", reason);
 }
 
 QByteArrayList OutgoingAddress::headerWords(const QString& entry)

@@ -29,6 +29,9 @@ struct OutgoingAddress
 
     /// The mailbox an entry names, or nothing when it is not one.
     static std::optional<OutgoingAddress> parse(const QString& entry);
+    /// Why parse() refuses the entry, in words for the person who typed it;
+    /// empty when it does not.
+    static QString problem(const QString& entry);
 
     /// The words the entry takes in an address header, its display name
     /// encoded where needed. An entry that is no mailbox (a draft may hold

@@ -33,7 +33,7 @@ public:
     virtual QCoro::Task<MessageListDTO> listMessages(std::optional<QString> query,
                                                      QStringList labelIds, int maxResults,
                                                      std::optional<QString> pageToken) = 0;
-    /// format "metadata" asks for From, Subject, Date and To only.
+    /// format "metadata" asks for From, Subject, Date, To and Cc only.
     virtual QCoro::Task<MessageDTO> getMessage(QString id, QString format) = 0;
     virtual QCoro::Task<ThreadDTO> getThread(QString id) = 0;
     /// One page of changes; pass the previous page's nextPageToken for the next.

@@ -222,7 +222,7 @@ QCoro::Task<MessageDTO> LiveGmailAPI::getMessage(QString id, QString format)
 {
     Query items{{QStringLiteral("format"), format}};
     if (format == u"metadata") {
-        for (const char16_t* header : {u"From", u"Subject", u"Date", u"To"})
+        for (const char16_t* header : {u"From", u"Subject", u"Date", u"To", u"Cc"})
             items.append({QStringLiteral("metadataHeaders"), QString::fromUtf16(header)});
     }
     co_return decodeWire<MessageDTO>(

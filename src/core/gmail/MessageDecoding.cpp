@@ -145,10 +145,22 @@ std::optional<QString> MessageDTO::header(const QString& name) const
 MessageSummary MessageDTO::toSummary() const
 {
     auto [fromName, fromEmail] = parseAddress(header(QStringLiteral("From")).value_or(QString()));
-    return MessageSummary(id, threadId, labelIds.value_or(QStringList()),
-                          snippet.value_or(QString()), std::move(fromName), std::move(fromEmail),
-                          header(QStringLiteral("Subject")).value_or(QString()),
-                          parseInternalDate(internalDate));
+    MessageSummary summary(id, threadId, labelIds.value_or(QStringList()),
+                           snippet.value_or(QString()), std::move(fromName), std::move(fromEmail),
+                           header(QStringLiteral("Subject")).value_or(QString()),
+                           parseInternalDate(internalDate));
+    // Whom the account wrote to is what ranks its address book; the
+    // recipients of received mail are left out so the cache stays small.
+    if (summary.hasLabel(QStringLiteral("SENT"))) {
+        QStringList recipients;
+        for (const QString& name : {QStringLiteral("To"), QStringLiteral("Cc")}) {
+            const QString text = header(name).value_or(QString()).trimmed();
+            if (!text.isEmpty())
+                recipients.append(text);
+        }
+        summary.setRecipients(recipients.join(QStringLiteral(", ")));
+    }
+    return summary;
 }
 
 FullMessage MessageDTO::toFull() const

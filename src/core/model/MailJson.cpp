@@ -76,6 +76,11 @@ void write(JsonWriter& writer, const MessageSummary& summary)
     writer.value(summary.subject());
     writer.key("internalDateMs");
     writer.value(summary.internalDateMs());
+    // Only mail the account sent has recipients kept; the rest stays as small as before.
+    if (!summary.recipients().isEmpty()) {
+        writer.key("recipients");
+        writer.value(summary.recipients());
+    }
     writer.endObject();
 }
 

@@ -141,6 +141,9 @@ bool decode(dom::element value, MessageSummary& out, LabelInterner& labels, Fail
             required.see(7);
             return integerMember(member, key, f.internalDateMs, failure);
         }
+        // Caches written before recipients were kept have none: optional.
+        if (key == "recipients")
+            return stringMember(member, key, f.recipients, failure);
         return true;
     });
     if (!ok || !required.complete(failure))
@@ -151,6 +154,8 @@ bool decode(dom::element value, MessageSummary& out, LabelInterner& labels, Fail
     out = MessageSummary(std::move(f.id), std::move(f.threadId), std::move(f.labelIds),
                          std::move(f.snippet), std::move(f.fromName), std::move(f.fromEmail),
                          std::move(f.subject), f.internalDateMs);
+    if (!f.recipients.isEmpty())
+        out.setRecipients(std::move(f.recipients));
     return true;
 }
 

@@ -37,6 +37,11 @@ void MessageSummary::setLabelIds(QStringList labelIds)
     d->labelIds = std::move(labelIds);
 }
 
+void MessageSummary::setRecipients(QString recipients)
+{
+    d->recipients = std::move(recipients);
+}
+
 bool operator==(const MessageSummary& a, const MessageSummary& b)
 {
     if (a.d == b.d)
@@ -44,7 +49,7 @@ bool operator==(const MessageSummary& a, const MessageSummary& b)
     return a.d->id == b.d->id && a.d->threadId == b.d->threadId && a.d->labelIds == b.d->labelIds &&
            a.d->snippet == b.d->snippet && a.d->fromName == b.d->fromName &&
            a.d->fromEmail == b.d->fromEmail && a.d->subject == b.d->subject &&
-           a.d->internalDateMs == b.d->internalDateMs;
+           a.d->internalDateMs == b.d->internalDateMs && a.d->recipients == b.d->recipients;
 }
 
 } // namespace vesk

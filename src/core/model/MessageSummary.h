@@ -17,6 +17,7 @@ struct MessageSummaryData : QSharedData
     QString fromEmail;
     QString subject;
     qint64 internalDateMs = 0;
+    QString recipients;
 };
 
 /// The list-level view of one message: what the cache keeps and the thread
@@ -45,8 +46,12 @@ public:
     const QString& subject() const { return d->subject; }
     /// Milliseconds since 1970-01-01T00:00:00Z.
     qint64 internalDateMs() const { return d->internalDateMs; }
+    /// The To and Cc header texts, comma-joined, of mail the account sent
+    /// (labelled SENT); empty for other mail, which keeps the cache small.
+    const QString& recipients() const { return d->recipients; }
 
     void setLabelIds(QStringList labelIds);
+    void setRecipients(QString recipients);
 
     /// Seconds since the Unix epoch, in floating point, as sorting and display use it.
     double date() const { return double(d->internalDateMs) / 1000.0; }

@@ -1,5 +1,7 @@
 #include "ui/composer/ComposerView.h"
 
+#include "compose/AddressBook.h"
+#include "ui/composer/AddressField.h"
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
@@ -129,6 +131,9 @@ ComposerView::ComposerView(ComposerSession& composer, QWidget* parent)
     connect(&composer, &ComposerSession::conflictChanged, this, &ComposerView::refreshActions);
     rebuildAttachments();
     setUpKeyboard();
+    // Built while the person starts writing, so that it is there by the
+    // first letter of an address.
+    composer.loadAddressBook();
 }
 
 void ComposerView::setUpKeyboard()
@@ -137,8 +142,9 @@ void ComposerView::setUpKeyboard()
     m_body->setTabChangesFocus(true);
     // The order a message is written in; the Cc and Bcc button stands in for
     // its rows while they are hidden.
-    const QList<QWidget*> order{m_to,   m_showCcBcc, m_cc,      m_bcc,  m_subject,
-                                m_body, m_attach,    m_discard, m_send, m_header->closeButton()};
+    const QList<QWidget*> order{
+        m_to->input(), m_showCcBcc, m_cc->input(), m_bcc->input(), m_subject,
+        m_body,        m_attach,    m_discard,     m_send,         m_header->closeButton()};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     // Set before the sheet shows, so that it is where the window puts the
@@ -182,9 +188,9 @@ QWidget* ComposerView::buildForm()
     m_from->setTextFormat(Qt::PlainText);
     m_from->setFixedHeight(fieldHeight);
     Brand::setText(m_from, Brand::inter(12), Brand::secondary());
-    m_to = field(tr("Para"), form);
-    m_cc = field(QStringLiteral("Cc"), form);
-    m_bcc = field(QStringLiteral("Bcc"), form);
+    m_to = new AddressField(tr("Para"), form);
+    m_cc = new AddressField(QStringLiteral("Cc"), form);
+    m_bcc = new AddressField(QStringLiteral("Bcc"), form);
     m_subject = field(tr("Assunto"), form);
     m_showCcBcc = new PillButton(tr("Adicionar Cc e Bcc"), false, form);
     tintLabel(m_showCcBcc, Brand::lightPurple);
@@ -262,6 +268,29 @@ void ComposerView::bindField(QLineEdit* field, void (ComposerSession::*set)(cons
     connect(m_composer, changed, field, [this, field, get] {
         if (m_composer && field->text() != (m_composer->*get)())
             field->setText((m_composer->*get)());
+    });
+}
+
+void ComposerView::bindField(AddressField* field, void (ComposerSession::*set)(const QString&),
+                             void (ComposerSession::*changed)(),
+                             const QString& (ComposerSession::*get)() const)
+{
+    field->setText((m_composer->*get)());
+    connect(field, &AddressField::edited, this, [this, set](const QString& text) {
+        if (!m_composer)
+            return;
+        (m_composer->*set)(text);
+        m_composer->markDirty();
+    });
+    connect(m_composer, changed, field, [this, field, get] {
+        if (m_composer && field->text() != (m_composer->*get)())
+            field->setText((m_composer->*get)());
+    });
+    // Offers come from memory only: the book is built once, off this thread.
+    field->setCompleter([this](const QString& typed) {
+        const std::shared_ptr<const AddressBook> book =
+            m_composer ? m_composer->addressBook() : nullptr;
+        return book ? book->matches(typed) : QList<Contact>();
     });
 }
 

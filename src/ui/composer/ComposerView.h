@@ -16,6 +16,7 @@ class QVBoxLayout;
 
 namespace vesk {
 
+class AddressField;
 class AttachmentRow;
 class ComposerBodyEdit;
 class ComposerHeader;
@@ -41,9 +42,9 @@ public:
     ComposerHeader* header() const { return m_header; }
     /// Shown while the draft was changed elsewhere.
     DraftConflictBar* conflictBar() const { return m_conflict; }
-    QLineEdit* toField() const { return m_to; }
-    QLineEdit* ccField() const { return m_cc; }
-    QLineEdit* bccField() const { return m_bcc; }
+    AddressField* toField() const { return m_to; }
+    AddressField* ccField() const { return m_cc; }
+    AddressField* bccField() const { return m_bcc; }
     QLineEdit* subjectField() const { return m_subject; }
     PillButton* ccBccButton() const { return m_showCcBcc; }
     ComposerBodyEdit* bodyEditor() const { return m_body; }
@@ -70,6 +71,9 @@ private:
     void bindField(QLineEdit* field, void (ComposerSession::*set)(const QString&),
                    void (ComposerSession::*changed)(),
                    const QString& (ComposerSession::*get)() const);
+    void bindField(AddressField* field, void (ComposerSession::*set)(const QString&),
+                   void (ComposerSession::*changed)(),
+                   const QString& (ComposerSession::*get)() const);
     void showCcBcc();
     void addDropped(const QList<QUrl>& urls);
     void rebuildAttachments();
@@ -86,9 +90,9 @@ private:
     ComposerHeader* m_header;
     DraftConflictBar* m_conflict;
     QLabel* m_from = nullptr;
-    QLineEdit* m_to = nullptr;
-    QLineEdit* m_cc = nullptr;
-    QLineEdit* m_bcc = nullptr;
+    AddressField* m_to = nullptr;
+    AddressField* m_cc = nullptr;
+    AddressField* m_bcc = nullptr;
     QLineEdit* m_subject = nullptr;
     PillButton* m_showCcBcc = nullptr;
     QFormLayout* m_form = nullptr;
