@@ -4,6 +4,7 @@
 #include "compose/ComposerSession.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
+#include "ui/composer/AddressField.h"
 #include "ui/composer/ComposerView.h"
 #include "ui/composer/ComposerWindow.h"
 #include "ui/sidebar/LabelListModel.h"
@@ -157,7 +158,7 @@ private slots:
         QCOMPARE(windows[0]->windowTitle(), u"Nova mensagem"_s);
         const QStringList subjects{u"Primeira"_s, u"Segunda"_s};
         for (int i = 0; i < 2; ++i) {
-            QTest::keyClicks(windows[i]->view()->toField(), u"rui@exemplo.pt"_s);
+            QTest::keyClicks(windows[i]->view()->toField()->input(), u"rui@exemplo.pt"_s);
             QTest::keyClicks(windows[i]->view()->subjectField(), subjects[i]);
             QCOMPARE(windows[i]->windowTitle(), subjects[i]);
         }
