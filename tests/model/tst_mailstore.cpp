@@ -182,7 +182,7 @@ private slots:
     {
         MailStore store(m_email, base());
         QList<MessageSummary> all;
-        for (int i = 0; i < 5000; ++i)
+        for (int i = 0; i < 12000; ++i)
             all.append(summary(u"m%1"_s.arg(i), i));
         store.upsert(all);
         const MailStore::State before = store.snapshot();
@@ -190,23 +190,28 @@ private slots:
         store.upsert({summary(u"m7"_s, 7, {unread}), summary(u"x"_s, 1)});
         store.removeMessages({u"m8"_s, u"m9"_s, u"absent"_s});
 
-        QCOMPARE(before.summaries.size(), 5000);
+        QCOMPARE(before.summaries.size(), 12000);
         QCOMPARE(before.summaries.value(u"m7"_s).labelIds(), QStringList{inbox});
         QVERIFY(before.summaries.contains(u"m8"_s));
         QVERIFY(!before.summaries.find(u"x"_s));
 
         const MailStore::State after = store.snapshot();
-        QCOMPARE(after.summaries.size(), 4999);
+        QCOMPARE(after.summaries.size(), 11999);
         QCOMPARE(after.summaries.find(u"m7"_s)->labelIds(), QStringList{unread});
         QVERIFY(!after.summaries.contains(u"m9"_s));
         // Iteration visits each summary once, under its own id.
         QSet<QString> seen;
         for (const MessageSummary& each : after.summaries)
             seen.insert(each.id());
-        QCOMPARE(seen.size(), 4999);
+        QCOMPARE(seen.size(), 11999);
         const QStringList keys = after.summaries.keys();
         QCOMPARE(seen, QSet<QString>(keys.cbegin(), keys.cend()));
         QVERIFY(before != after);
+
+        // A file of more than one write slice reads back whole.
+        store.flush();
+        QVERIFY(QFileInfo(cachePath()).size() > 1 << 20);
+        QCOMPARE(MailStore(m_email, base()).snapshot().summaries, after.summaries);
     }
 
     void cacheIsPrivateWhateverTheUmask()

@@ -34,9 +34,19 @@ SummaryTable::const_iterator SummaryTable::const_iterator::operator++(int)
     return before;
 }
 
+SummaryTable::const_iterator SummaryTable::begin() const
+{
+    if (!m_block)
+        return {};
+    const Shards& shards = m_block->shards;
+    return {shards.data(), shards.data() + shards.size()};
+}
+
 SummaryTable::const_iterator SummaryTable::end() const
 {
-    const Shard* const last = m_shards.data() + m_shards.size();
+    if (!m_block)
+        return {};
+    const Shard* const last = m_block->shards.data() + m_block->shards.size();
     return {last, last};
 }
 
@@ -49,6 +59,32 @@ std::size_t SummaryTable::shardIndex(const QString& id)
     return std::size_t(mixed >> (64 - s_shardBits));
 }
 
+const SummaryTable::Shard* SummaryTable::shardFor(const QString& id) const
+{
+    return m_block ? &m_block->shards[shardIndex(id)] : nullptr;
+}
+
+SummaryTable::Shard& SummaryTable::writableShardFor(const QString& id)
+{
+    if (!m_block)
+        m_block.reset(new Block);
+    else
+        m_block.detach();
+    return m_block->shards[shardIndex(id)];
+}
+
+bool SummaryTable::contains(const QString& id) const
+{
+    const Shard* const shard = shardFor(id);
+    return shard && shard->contains(id);
+}
+
+MessageSummary SummaryTable::value(const QString& id) const
+{
+    const Shard* const shard = shardFor(id);
+    return shard ? shard->value(id) : MessageSummary();
+}
+
 void SummaryTable::insert(const MessageSummary& summary)
 {
     insert(MessageSummary(summary));
@@ -56,7 +92,7 @@ void SummaryTable::insert(const MessageSummary& summary)
 
 void SummaryTable::insert(MessageSummary&& summary)
 {
-    Shard& shard = shardFor(summary.id());
+    Shard& shard = writableShardFor(summary.id());
     const qsizetype before = shard.size();
     const QString id = summary.id();
     shard.emplace(id, std::move(summary));
@@ -65,21 +101,22 @@ void SummaryTable::insert(MessageSummary&& summary)
 
 bool SummaryTable::remove(const QString& id)
 {
-    Shard& shard = shardFor(id);
-    // Looked up first: removing from a shared shard would copy it even when
+    // Looked up first: removing from a shared table would copy it even when
     // the id is not there.
-    if (!std::as_const(shard).contains(id))
+    if (!contains(id))
         return false;
-    shard.remove(id);
+    writableShardFor(id).remove(id);
     --m_size;
     return true;
 }
 
 const MessageSummary* SummaryTable::find(const QString& id) const
 {
-    const Shard& shard = shardFor(id);
-    const auto found = shard.constFind(id);
-    return found == shard.constEnd() ? nullptr : &*found;
+    const Shard* const shard = shardFor(id);
+    if (!shard)
+        return nullptr;
+    const auto found = shard->constFind(id);
+    return found == shard->constEnd() ? nullptr : &*found;
 }
 
 QStringList SummaryTable::keys() const
@@ -98,7 +135,11 @@ QList<MessageSummary> SummaryTable::values() const
 
 bool operator==(const SummaryTable& a, const SummaryTable& b)
 {
-    return a.m_size == b.m_size && a.m_shards == b.m_shards;
+    if (a.m_size != b.m_size)
+        return false;
+    if (a.m_block == b.m_block || a.m_size == 0)
+        return true;
+    return a.m_block->shards == b.m_block->shards;
 }
 
 } // namespace vesk

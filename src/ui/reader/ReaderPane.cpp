@@ -185,10 +185,14 @@ void ReaderPane::updatePlaceActions()
     const QString open =
         m_session ? m_state.listedThreadId(m_session->id(), m_session->openThreadId()) : QString();
     QList<ThreadSummary> thread;
-    for (const ThreadSummary& visible : m_state.visibleThreads()) {
-        if (visible.threadId == open) {
-            thread.append(visible);
-            break;
+    // This runs after each sync, and the list may hold every account's
+    // hundreds of thousands: without an open thread it is not walked.
+    if (!open.isEmpty()) {
+        for (const ThreadSummary& visible : m_state.visibleThreads()) {
+            if (visible.threadId == open) {
+                thread.append(visible);
+                break;
+            }
         }
     }
     const ThreadFacts facts = ThreadFacts::of(thread);

@@ -78,6 +78,14 @@ ThreadListDiff ThreadListDiff::between(const QList<ThreadSummary>& shown,
                                        const QList<ThreadSummary>& fresh)
 {
     ThreadListDiff diff;
+    // Every row goes (a switch to a list still being grouped): the rows are
+    // not looked at, which for a hundred thousand threads would take the
+    // GUI thread longer than a frame.
+    if (fresh.isEmpty()) {
+        if (!shown.isEmpty())
+            diff.steps.append({Kind::Remove, 0, int(shown.size() - 1)});
+        return diff;
+    }
     QHash<QString, qsizetype> freshRow;
     diff.fresh = withoutDuplicates(fresh, freshRow);
     const QList<ThreadSummary>& wanted = diff.fresh;

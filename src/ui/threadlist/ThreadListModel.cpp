@@ -141,6 +141,10 @@ void ThreadListModel::fetchMore(const QModelIndex& parent)
 
 int ThreadListModel::rowOf(const QString& threadId) const
 {
+    // No thread has an empty id, and asked with nothing selected it would
+    // walk every row, maybe hundreds of thousands, on each refresh.
+    if (threadId.isEmpty())
+        return -1;
     for (qsizetype row = 0; row < m_threads.size(); ++row) {
         if (m_threads.at(row).threadId == threadId)
             return int(row);
