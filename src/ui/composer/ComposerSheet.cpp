@@ -13,10 +13,12 @@
 
 namespace vesk {
 
-ComposerSheet::ComposerSheet(ComposerSession& composer, QWidget* parent)
+ComposerSheet::ComposerSheet(ComposerSession& composer, QWidget* parent,
+                             std::shared_ptr<SpellingService> spelling)
     : QDialog(parent)
     , m_view(new ComposerView(composer, this))
 {
+    m_view->setSpelling(std::move(spelling));
     setWindowModality(Qt::WindowModal);
     setWindowTitle(ComposerView::titleOf(composer.mode()));
     resize(640, 600);

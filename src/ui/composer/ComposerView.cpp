@@ -1,8 +1,10 @@
 #include "ui/composer/ComposerView.h"
 
+#include "spelling/ComposerSpelling.h"
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
+#include "ui/composer/LineEditSpelling.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
@@ -153,6 +155,15 @@ QString ComposerView::titleOf(ComposerSession::Mode mode)
         break;
     }
     return tr("Nova mensagem");
+}
+
+void ComposerView::setSpelling(std::shared_ptr<SpellingService> service)
+{
+    if (!service || m_spelling)
+        return;
+    m_spelling = new ComposerSpelling(std::move(service), this);
+    m_body->setSpelling(m_spelling);
+    m_subjectSpelling = new LineEditSpelling(*m_spelling, *m_subject);
 }
 
 QWidget* ComposerView::buildForm()

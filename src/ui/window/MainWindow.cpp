@@ -207,7 +207,7 @@ void MainWindow::followComposer()
     m_sheetComposer = composer;
     if (!composer)
         return;
-    m_composerSheet = new ComposerSheet(*composer, this);
+    m_composerSheet = new ComposerSheet(*composer, this, m_state.spelling());
     connect(m_composerSheet, &QDialog::finished, this, [this] {
         if (m_composerSheet)
             m_composerSheet->deleteLater();
