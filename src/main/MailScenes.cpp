@@ -7,6 +7,7 @@
 #include "model/ThreadSummary.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
+#include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerSheet.h"
 #include "ui/composer/ComposerView.h"
 #include "ui/reader/MessageCard.h"
@@ -30,8 +31,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -58,6 +63,9 @@ const QString s_planning = u"Reunião de planeamento do 2.º trimestre"_s;
 const QString s_showImages = u"Mostrar imagens desta mensagem"_s;
 const QString s_finishedFile = u"planta-sala-tejo.png"_s;
 const QString s_runningFile = u"agenda-reunião.pdf"_s;
+// "gravação" as it sounds; the dictionary knows better.
+const QString s_recording = u"gravação"_s;
+const QString s_misspelt = u"gravassão"_s;
 
 void report(const QString& what)
 {
@@ -78,6 +86,8 @@ MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolde
     , m_reachGoogle(std::move(reachGoogle))
     , m_holdNextListing(std::move(holdNextListing))
 {}
+
+MailScenes::~MailScenes() = default;
 
 void MailScenes::start()
 {
@@ -243,8 +253,59 @@ void MailScenes::fillComposer()
     waitUntil(warned, "the composer shows no size warning", s_attempts, [this] {
         after(s_settle, [this] {
             m_shoot(u"composer"_s);
-            closeComposer();
+            misspell();
         });
+    });
+}
+
+QTextCursor MailScenes::misspeltWord() const
+{
+    ComposerSheet* sheet = m_window.composerSheet();
+    if (!sheet)
+        return {};
+    const QTextCursor found = sheet->view()->bodyEditor()->document()->find(s_misspelt);
+    if (found.isNull())
+        return {};
+    const QTextBlock block = found.block();
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    const bool marked = std::any_of(formats.begin(), formats.end(), [&](const auto& range) {
+        return range.start == found.selectionStart() - block.position() &&
+               range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline;
+    });
+    return marked ? found : QTextCursor();
+}
+
+void MailScenes::misspell()
+{
+    ComposerSession* composer = m_state.composer();
+    if (!composer || !m_window.composerSheet()->view()->spelling()) {
+        fail("the composer checks no spelling");
+        closeComposer();
+        return;
+    }
+    QString body = composer->body();
+    composer->setBody(body.replace(s_recording, s_misspelt));
+    waitUntil([this] { return !misspeltWord().isNull(); }, "the misspelt word is not underlined",
+              s_attempts, [this] { openSpellingMenu(); });
+}
+
+void MailScenes::openSpellingMenu()
+{
+    const QTextCursor word = misspeltWord();
+    ComposerSheet* sheet = m_window.composerSheet();
+    if (word.isNull() || !sheet) {
+        closeComposer();
+        return;
+    }
+    ComposerBodyEdit* body = sheet->view()->bodyEditor();
+    const QPoint at = body->cursorRect(word).center();
+    m_spellingMenu = body->contextMenuAt(at);
+    m_spellingMenu->popup(body->viewport()->mapToGlobal(at));
+    after(s_settle, [this] {
+        m_shoot(u"spelling"_s);
+        m_spellingMenu->close();
+        m_spellingMenu.reset();
+        closeComposer();
     });
 }
 

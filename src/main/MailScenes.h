@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTextCursor>
 
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
+class QMenu;
 
 namespace vesk {
 
@@ -18,15 +21,13 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit, the transfers panel with one download running and one done, the
-/// window without a connection: changes and a message waiting, then the
-/// outbox; three conversations selected at once, archived together with
-/// the bar that offers to undo it; and a long label's list while its older
-/// conversations load.
-/// Every wait polls for the state it needs a bounded number of times; a
-/// scene that cannot be reached is reported on stderr and the next one
-/// follows. Files it makes go into `scratchFolder`, never into the user's
-/// folders. GUI thread only.
+/// limit, then with a misspelt word underlined and its context menu open, the transfers panel with
+/// one download running and one done, the window without a connection: changes and a message
+/// waiting, then the outbox; three conversations selected at once, archived together with the bar
+/// that offers to undo it; and a long label's list while its older conversations load. Every wait
+/// polls for the state it needs a bounded number of times; a scene that cannot be reached is
+/// reported on stderr and the next one follows. Files it makes go into `scratchFolder`, never into
+/// the user's folders. GUI thread only.
 class MailScenes final : public QObject
 {
     Q_OBJECT
@@ -39,6 +40,7 @@ public:
     MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
                std::function<bool(const QString&)> shoot, std::function<bool(bool)> reachGoogle,
                std::function<bool()> holdNextListing);
+    ~MailScenes() override;
 
     void start();
 
@@ -61,6 +63,10 @@ private:
     void openAttachments();
     void openComposer();
     void fillComposer();
+    void misspell();
+    /// The misspelt word once the body underlines it; a null cursor before.
+    QTextCursor misspeltWord() const;
+    void openSpellingMenu();
     void closeComposer();
     void saveFinishedDownload();
     void saveRunningDownload();
@@ -89,6 +95,7 @@ private:
     const std::function<bool(bool)> m_reachGoogle;
     const std::function<bool()> m_holdNextListing;
     int m_failures = 0;
+    std::unique_ptr<QMenu> m_spellingMenu;
 };
 
 } // namespace vesk

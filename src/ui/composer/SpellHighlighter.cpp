@@ -46,15 +46,6 @@ QTextCharFormat SpellHighlighter::misspeltFormat()
     return format;
 }
 
-bool SpellHighlighter::isSettled() const
-{
-    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
-        if (isStale(block))
-            return false;
-    }
-    return true;
-}
-
 void SpellHighlighter::highlightBlock(const QString& text)
 {
     auto* checked = static_cast<CheckedBlock*>(currentBlockUserData());

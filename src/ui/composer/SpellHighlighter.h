@@ -25,8 +25,6 @@ public:
     SpellHighlighter(ComposerSpelling& spelling, QPlainTextEdit& editor);
 
     static QTextCharFormat misspeltFormat();
-    /// Whether every block has been checked against the current verdicts.
-    bool isSettled() const;
 
 protected:
     void highlightBlock(const QString& text) override;
