@@ -298,9 +298,12 @@ void MailScenes::openSpellingMenu()
         return;
     }
     ComposerBodyEdit* body = sheet->view()->bodyEditor();
-    const QPoint at = body->cursorRect(word).center();
-    m_spellingMenu = body->contextMenuAt(at);
-    m_spellingMenu->popup(body->viewport()->mapToGlobal(at));
+    QTextCursor start = word;
+    start.setPosition(word.selectionStart());
+    const QRect wordRect = body->cursorRect(start);
+    m_spellingMenu = body->contextMenuAt(wordRect.center());
+    // Below the word, so that the picture shows its underline too.
+    m_spellingMenu->popup(body->viewport()->mapToGlobal(wordRect.bottomLeft() + QPoint(0, 6)));
     after(s_settle, [this] {
         m_shoot(u"spelling"_s);
         m_spellingMenu->close();
