@@ -808,6 +808,25 @@
     </message>
 </context>
 <context>
+    <name>vesk::SpellingMenu</name>
+    <message>
+        <source>Sem sugestões</source>
+        <translation>Sem sugestões</translation>
+    </message>
+    <message>
+        <source>Adicionar ao dicionário</source>
+        <translation>Adicionar ao dicionário</translation>
+    </message>
+    <message>
+        <source>Idioma da ortografia</source>
+        <translation>Idioma da ortografia</translation>
+    </message>
+    <message>
+        <source>Nenhum dicionário instalado</source>
+        <translation>Nenhum dicionário instalado</translation>
+    </message>
+</context>
+<context>
     <name>vesk::StatusNotice</name>
     <message>
         <source>Tentar de novo</source>

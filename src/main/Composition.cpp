@@ -2,13 +2,16 @@
 
 #include "Panes.h"
 #include "app/AppState.h"
+#include "spelling/SpellingService.h"
 #include "ui/dialogs/PackageManagerUpdater.h"
 #include "ui/sidebar/SidebarPane.h"
 #include "ui/threadlist/ThreadListPane.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/window/MainWindow.h"
 
+#include <QFileInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
 
 namespace vesk {
@@ -34,6 +37,19 @@ std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuth
     updater->setWindow(window.get());
     connectPanes(panes, *window);
     return window;
+}
+
+std::shared_ptr<SpellingService> systemSpelling(std::shared_ptr<SettingsStore> settings,
+                                                const QString& folder)
+{
+    return std::make_shared<SpellingService>(SpellDictionaries(), folder, std::move(settings));
+}
+
+QString userSettingsFolder()
+{
+    // The same organisation and application as QSettingsStore's.
+    const QSettings settings(QStringLiteral("orvendo"), QStringLiteral("Vesk"));
+    return QFileInfo(settings.fileName()).absolutePath();
 }
 
 void installTranslations(QCoreApplication& application)

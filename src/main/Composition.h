@@ -12,6 +12,7 @@ class AppState;
 class MainWindow;
 class OAuthConfig;
 class SettingsStore;
+class SpellingService;
 
 /// Where the main window will be once it exists, for the services built
 /// before it that must reach it (a notification click raises it).
@@ -25,6 +26,14 @@ struct WindowSlot
 /// same for the program and the demo.
 std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
                                           std::shared_ptr<SettingsStore> settings);
+
+/// Spelling with the system's dictionaries, the language remembered in
+/// `settings` and the user's own words in `folder`.
+std::shared_ptr<SpellingService> systemSpelling(std::shared_ptr<SettingsStore> settings,
+                                                const QString& folder);
+
+/// The folder of the user's settings file, where their own words live too.
+QString userSettingsFolder();
 
 /// Loads the program's texts for the desktop's languages into `application`,
 /// which keeps them for as long as it runs. The source texts are European

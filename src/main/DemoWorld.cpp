@@ -138,6 +138,8 @@ AppServices DemoWorld::services(std::shared_ptr<WindowSlot> window)
     services.sessions.poster =
         std::make_shared<SystemNotificationPoster>(QDBusConnection::sessionBus(), services.router);
     services.sessions.oauthConfig = m_config;
+    // The system's dictionaries; the words added stay in the profile.
+    services.spelling = systemSpelling(m_settings, m_profile);
     services.sessions.oauthEndpoints = oauthEndpoints();
     services.sessions.gmailEndpoints = gmailEndpoints();
     // Everything an account keeps beside its cache lives here too, so a

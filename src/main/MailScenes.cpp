@@ -9,6 +9,7 @@
 #include "transfers/TransferManager.h"
 #include "ui/composer/AddressField.h"
 #include "ui/composer/CompletionPopup.h"
+#include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerView.h"
 #include "ui/composer/ComposerWindow.h"
 #include "ui/reader/MessageCard.h"
@@ -34,8 +35,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -62,6 +67,9 @@ const QString s_planning = u"Reunião de planeamento do 2.º trimestre"_s;
 const QString s_showImages = u"Mostrar imagens desta mensagem"_s;
 const QString s_finishedFile = u"planta-sala-tejo.png"_s;
 const QString s_runningFile = u"agenda-reunião.pdf"_s;
+// "gravação" as it sounds; the dictionary knows better.
+const QString s_recording = u"gravação"_s;
+const QString s_misspelt = u"gravassão"_s;
 
 void report(const QString& what)
 {
@@ -82,6 +90,8 @@ MailScenes::MailScenes(MainWindow& window, AppState& state, QString scratchFolde
     , m_reachGoogle(std::move(reachGoogle))
     , m_holdNextListing(std::move(holdNextListing))
 {}
+
+MailScenes::~MailScenes() = default;
 
 void MailScenes::start()
 {
@@ -248,7 +258,7 @@ void MailScenes::fillComposer()
     waitUntil(warned, "the composer shows no size warning", s_attempts, [this] {
         after(s_settle, [this] {
             m_shoot(u"composer"_s);
-            writeAlongside();
+            misspell();
         });
     });
 }
@@ -275,6 +285,60 @@ void MailScenes::writeAlongside()
                       closeComposer();
                   });
               });
+}
+
+QTextCursor MailScenes::misspeltWord() const
+{
+    ComposerWindow* sheet = m_window.composerWindow();
+    if (!sheet)
+        return {};
+    const QTextCursor found = sheet->view()->bodyEditor()->document()->find(s_misspelt);
+    if (found.isNull())
+        return {};
+    const QTextBlock block = found.block();
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    const bool marked = std::any_of(formats.begin(), formats.end(), [&](const auto& range) {
+        return range.start == found.selectionStart() - block.position() &&
+               range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline;
+    });
+    return marked ? found : QTextCursor();
+}
+
+void MailScenes::misspell()
+{
+    ComposerSession* composer = m_state.composer();
+    if (!composer || !m_window.composerWindow() || !m_window.composerWindow()->view()->spelling()) {
+        fail("the composer checks no spelling");
+        closeComposer();
+        return;
+    }
+    QString body = composer->body();
+    composer->setBody(body.replace(s_recording, s_misspelt));
+    waitUntil([this] { return !misspeltWord().isNull(); }, "the misspelt word is not underlined",
+              s_attempts, [this] { openSpellingMenu(); });
+}
+
+void MailScenes::openSpellingMenu()
+{
+    const QTextCursor word = misspeltWord();
+    ComposerWindow* sheet = m_window.composerWindow();
+    if (word.isNull() || !sheet) {
+        closeComposer();
+        return;
+    }
+    ComposerBodyEdit* body = sheet->view()->bodyEditor();
+    QTextCursor start = word;
+    start.setPosition(word.selectionStart());
+    const QRect wordRect = body->cursorRect(start);
+    m_spellingMenu = body->contextMenuAt(wordRect.center());
+    // Below the word, so that the picture shows its underline too.
+    m_spellingMenu->popup(body->viewport()->mapToGlobal(wordRect.bottomLeft() + QPoint(0, 6)));
+    after(s_settle, [this] {
+        m_shoot(u"spelling"_s);
+        m_spellingMenu->close();
+        m_spellingMenu.reset();
+        writeAlongside();
+    });
 }
 
 void MailScenes::closeComposer()

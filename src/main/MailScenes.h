@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTextCursor>
 
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
+class QMenu;
 
 namespace vesk {
 
@@ -19,7 +22,8 @@ class ReaderPane;
 /// after the other in the demo's own window: the HTML newsletter with its
 /// pictures blocked and then shown, the plain-text conversation with
 /// attachments, the composer answering it with a file over Gmail's size
-/// limit and a second message written beside it, a new message offering
+/// limit, then with a misspelt word underlined and its context menu open,
+/// a second message written beside it, a new message offering
 /// people as their name is typed, the transfers panel with one download
 /// running and one done, the window without a connection: changes and a
 /// message waiting, then the outbox; three conversations selected at once,
@@ -41,6 +45,7 @@ public:
     MailScenes(MainWindow& window, AppState& state, QString scratchFolder,
                std::function<bool(const QString&)> shoot, std::function<bool(bool)> reachGoogle,
                std::function<bool()> holdNextListing);
+    ~MailScenes() override;
 
     void start();
 
@@ -64,6 +69,10 @@ private:
     void openComposer();
     void fillComposer();
     void writeAlongside();
+    void misspell();
+    /// The misspelt word once the body underlines it; a null cursor before.
+    QTextCursor misspeltWord() const;
+    void openSpellingMenu();
     void closeComposer();
     void openCompletion();
     void closeCompletion();
@@ -95,6 +104,7 @@ private:
     const std::function<bool(bool)> m_reachGoogle;
     const std::function<bool()> m_holdNextListing;
     int m_failures = 0;
+    std::unique_ptr<QMenu> m_spellingMenu;
 };
 
 } // namespace vesk

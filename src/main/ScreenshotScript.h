@@ -15,9 +15,9 @@ class MainWindow;
 /// screen when no account is linked; otherwise the inbox, a conversation's
 /// context menu with its labels submenu, the open conversation, the accounts
 /// sheet, the settings window and then the MailScenes (HTML mail, attachments,
-/// the composer, completing an address, the transfers panel, offline, loading older conversations).
-/// A screen that cannot be reached is reported and skipped. GUI thread only; lives until the
-/// application quits.
+/// the composer, a misspelt word's menu, completing an address, the transfers panel, offline,
+/// loading older conversations). A screen that cannot be reached is reported and skipped. GUI
+/// thread only; lives until the application quits.
 class ScreenshotScript final : public QObject
 {
     Q_OBJECT

@@ -56,6 +56,7 @@ AppServices productionServices(std::shared_ptr<WindowSlot> window)
     // The system's word on the network, where it has one (NetworkManager),
     // counts besides what the requests find.
     services.reachability = std::make_shared<Reachability>(true);
+    services.spelling = systemSpelling(services.settings, userSettingsFolder());
     return services;
 }
 

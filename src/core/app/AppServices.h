@@ -13,6 +13,7 @@ class FileManagerReveal;
 class NotificationRouter;
 class Reachability;
 class SettingsStore;
+class SpellingService;
 class TransferManager;
 
 /// What the application state is built with: the production composition in
@@ -35,6 +36,9 @@ struct AppServices
     /// goes by its requests alone when none is given; the program's follows
     /// the system's network state too.
     std::shared_ptr<Reachability> reachability;
+    /// The dictionaries and own words every composer checks with; none, and
+    /// composers check nothing.
+    std::shared_ptr<SpellingService> spelling;
 };
 
 } // namespace vesk

@@ -189,6 +189,8 @@ public:
     /// The system browser, for links followed in a message.
     const std::shared_ptr<BrowserOpening>& browser() const { return m_services.browser; }
     const std::shared_ptr<TransferManager>& transfers() const { return m_services.transfers; }
+    /// Null when the program was built without one: nothing is checked then.
+    const std::shared_ptr<SpellingService>& spelling() const { return m_services.spelling; }
     /// Where new-mail notifications go; the settings window asks it for
     /// permission to show them.
     const std::shared_ptr<NotificationPosting>& poster() const

@@ -1,8 +1,14 @@
 #include "ui/composer/ComposerBodyEdit.h"
 
+#include "spelling/ComposerSpelling.h"
+#include "spelling/SpellWords.h"
+#include "ui/composer/SpellHighlighter.h"
+#include "ui/composer/SpellingMenu.h"
 #include "ui/style/Brand.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QStyle>
 
@@ -76,6 +82,44 @@ void ComposerBodyEdit::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     Q_EMIT filesDropped(event->mimeData()->urls());
+}
+
+void ComposerBodyEdit::setSpelling(ComposerSpelling* spelling)
+{
+    delete m_highlighter;
+    m_highlighter = nullptr;
+    m_spelling = spelling;
+    if (spelling)
+        m_highlighter = new SpellHighlighter(*spelling, *this);
+}
+
+std::unique_ptr<QMenu> ComposerBodyEdit::contextMenuAt(const QPoint& position)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(position));
+    if (!m_spelling)
+        return menu;
+    const QTextBlock block = cursorForPosition(position).block();
+    const QString text = block.text();
+    const WordSpan word = checkableWordAt(text, cursorForPosition(position).positionInBlock());
+    const QString found = text.mid(word.start, word.length);
+    const QString misspelt = m_spelling->isCorrect(found) ? QString() : found;
+    const int start = block.position() + int(word.start);
+    addSpellingActions(*menu, *m_spelling, misspelt,
+                       [this, start, length = int(word.length)](const QString& replacement) {
+                           QTextCursor cursor(document());
+                           cursor.setPosition(start);
+                           cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+                           // One step for undo, as a typed correction would be.
+                           cursor.beginEditBlock();
+                           cursor.insertText(replacement);
+                           cursor.endEditBlock();
+                       });
+    return menu;
+}
+
+void ComposerBodyEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    contextMenuAt(event->pos())->exec(event->globalPos());
 }
 
 void ComposerBodyEdit::setDropTargeted(bool targeted)

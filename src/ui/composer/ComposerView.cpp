@@ -1,11 +1,13 @@
 #include "ui/composer/ComposerView.h"
 
 #include "compose/AddressBook.h"
+#include "spelling/ComposerSpelling.h"
 #include "ui/composer/AddressField.h"
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
 #include "ui/composer/DraftConflictBar.h"
+#include "ui/composer/LineEditSpelling.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
@@ -171,6 +173,15 @@ QString ComposerView::titleOf(ComposerSession::Mode mode)
         break;
     }
     return tr("Nova mensagem");
+}
+
+void ComposerView::setSpelling(std::shared_ptr<SpellingService> service)
+{
+    if (!service || m_spelling)
+        return;
+    m_spelling = new ComposerSpelling(std::move(service), this);
+    m_body->setSpelling(m_spelling);
+    m_subjectSpelling = new LineEditSpelling(*m_spelling, *m_subject);
 }
 
 QWidget* ComposerView::buildForm()

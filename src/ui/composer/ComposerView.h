@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
+
 class QFormLayout;
 class QLabel;
 class QLayout;
@@ -21,7 +23,10 @@ class AttachmentRow;
 class ComposerBodyEdit;
 class ComposerHeader;
 class DraftConflictBar;
+class ComposerSpelling;
+class LineEditSpelling;
 class PillButton;
+class SpellingService;
 
 /// The form in which one message is written, bound to its ComposerSession:
 /// every edit goes to the session at once and asks it to save a draft.
@@ -38,6 +43,12 @@ public:
     explicit ComposerView(ComposerSession& composer, QWidget* parent = nullptr);
 
     static QString titleOf(ComposerSession::Mode mode);
+
+    /// Checks the spelling of the subject and body from now on, in the
+    /// language last chosen; without it nothing is checked.
+    void setSpelling(std::shared_ptr<SpellingService> service);
+    ComposerSpelling* spelling() const { return m_spelling; }
+    LineEditSpelling* subjectSpelling() const { return m_subjectSpelling; }
 
     ComposerHeader* header() const { return m_header; }
     /// Shown while the draft was changed elsewhere.
@@ -106,6 +117,8 @@ private:
     PillButton* m_attach = nullptr;
     PillButton* m_discard = nullptr;
     PillButton* m_send = nullptr;
+    ComposerSpelling* m_spelling = nullptr;
+    LineEditSpelling* m_subjectSpelling = nullptr;
 };
 
 } // namespace vesk

@@ -11,11 +11,13 @@
 
 namespace vesk {
 
-ComposerWindow::ComposerWindow(ComposerSession& composer, QWidget* parent)
+ComposerWindow::ComposerWindow(ComposerSession& composer, QWidget* parent,
+                               std::shared_ptr<SpellingService> spelling)
     : QWidget(parent, Qt::Window)
     , m_composer(&composer)
     , m_view(new ComposerView(composer, this))
 {
+    m_view->setSpelling(std::move(spelling));
     resize(680, 620);
     setMinimumSize(520, 460);
 

@@ -3,10 +3,13 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 namespace vesk {
 
 class ComposerSession;
 class ComposerView;
+class SpellingService;
 
 /// A window of its own in which one message is written: the ComposerView of
 /// one composer, titled by the message's subject. It does not block the main
@@ -21,8 +24,10 @@ class ComposerWindow final : public QWidget
 
 public:
     /// `parent` only owns the window (and keeps it above itself); it is
-    /// shown as a window, not inside the parent.
-    ComposerWindow(ComposerSession& composer, QWidget* parent);
+    /// shown as a window, not inside the parent. With a spelling service
+    /// the view checks spelling.
+    ComposerWindow(ComposerSession& composer, QWidget* parent,
+                   std::shared_ptr<SpellingService> spelling = nullptr);
 
     ComposerView* view() const { return m_view; }
     ComposerSession* composer() const { return m_composer; }

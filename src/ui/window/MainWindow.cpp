@@ -214,7 +214,7 @@ void MainWindow::refresh()
 
 void MainWindow::openComposerWindow(ComposerSession* composer)
 {
-    auto* window = new ComposerWindow(*composer, this);
+    auto* window = new ComposerWindow(*composer, this, m_state.spelling());
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_composerWindows.removeAll(nullptr);
     m_composerWindows.append(window);
