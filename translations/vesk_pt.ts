@@ -213,6 +213,14 @@
         <source>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</source>
         <translation>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</translation>
     </message>
+    <message>
+        <source>este rascunho já não está no Gmail: foi enviado ou alterado noutro lado. Atualize a lista e abra-o de novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não foi possível abrir o rascunho de %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::AttachmentRow</name>
@@ -257,6 +265,10 @@
     </message>
     <message>
         <source>Endereço inválido: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O rascunho não foi guardado: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -316,6 +328,21 @@
     </message>
     <message>
         <source>A enviar</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::DraftConflictBar</name>
+    <message>
+        <source>Manter esta versão</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usar a outra versão</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Este rascunho foi alterado noutro lado (noutro dispositivo ou no Gmail) depois de o abrir aqui. Escolha a versão a manter.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -509,6 +536,10 @@
     </message>
     <message>
         <source>para %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Continuar a escrever</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

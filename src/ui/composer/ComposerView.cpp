@@ -287,8 +287,10 @@ void ComposerView::bindField(AddressField* field, void (ComposerSession::*set)(c
                              const QString& (ComposerSession::*get)() const)
 {
     field->setText((m_composer->*get)());
-    connect(field, &AddressField::edited, this, [this, set](const QString& text) {
-        if (!m_composer)
+    connect(field, &AddressField::edited, this, [this, set, get](const QString& text) {
+        // Leaving the field turns what was typed into chips, which can say
+        // the same addresses again: no new draft for that.
+        if (!m_composer || text == (m_composer->*get)())
             return;
         (m_composer->*set)(text);
         m_composer->markDirty();
