@@ -856,6 +856,34 @@
         <source>Nenhum dicionário instalado</source>
         <translation>Nenhum dicionário instalado</translation>
     </message>
+    <message>
+        <source>&amp;Desfazer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Refazer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cor&amp;tar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Copiar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Co&amp;lar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Eliminar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selecionar &amp;tudo</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::StatusNotice</name>

@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QTranslator>
 
+#include <memory>
+
 namespace vesk {
 
 void WindowSlot::bringToFront() const
@@ -56,16 +58,19 @@ void installTranslations(QCoreApplication& application)
 {
     // Qt's own texts (the file dialog's buttons, the line edit's menu) and
     // the program's, each from the catalogue of the first language in the
-    // desktop's list that has one.
-    for (const auto& [name, folder] :
-         {std::pair{QStringLiteral("qtbase"), QStringLiteral("/usr/share/qt6/translations")},
-          std::pair{QStringLiteral("vesk"), QStringLiteral(":/i18n")}}) {
-        auto* translator = new QTranslator(&application);
-        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
-            QCoreApplication::installTranslator(translator);
-        else
-            delete translator;
-    }
+    // desktop's list that has one. European Portuguese has Qt's texts only
+    // in the older whole catalogue ("qt"), not in "qtbase".
+    const QString qtFolder = QStringLiteral("/usr/share/qt6/translations");
+    const auto install = [&application](const QString& name, const QString& folder) {
+        auto translator = std::make_unique<QTranslator>(&application);
+        if (!translator->load(QLocale(), name, QStringLiteral("_"), folder))
+            return false;
+        QCoreApplication::installTranslator(translator.release());
+        return true;
+    };
+    if (!install(QStringLiteral("qtbase"), qtFolder))
+        install(QStringLiteral("qt"), qtFolder);
+    install(QStringLiteral("vesk"), QStringLiteral(":/i18n"));
 }
 
 void startSessions(AppState& state)

@@ -9,9 +9,35 @@
 #include <QMenu>
 #include <QPointer>
 
+#include <utility>
+
 namespace vesk {
 
 namespace {
+
+/// Qt's edit actions in the program's language: the system's catalogue of
+/// Qt's texts has none for European Portuguese. The shortcut after the tab
+/// is Qt's own.
+void nameEditActions(QMenu& menu)
+{
+    static const std::pair<const char*, const char*> names[] = {
+        {"edit-undo", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "&Desfazer")},
+        {"edit-redo", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "&Refazer")},
+        {"edit-cut", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "Cor&tar")},
+        {"edit-copy", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "&Copiar")},
+        {"edit-paste", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "Co&lar")},
+        {"edit-delete", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "&Eliminar")},
+        {"select-all", QT_TRANSLATE_NOOP("vesk::SpellingMenu", "Selecionar &tudo")}};
+    for (QAction* action : menu.actions()) {
+        for (const auto& [name, text] : names) {
+            if (action->objectName() != QLatin1String(name))
+                continue;
+            const qsizetype tab = action->text().indexOf(u'\t');
+            action->setText(QCoreApplication::translate("vesk::SpellingMenu", text) +
+                            (tab < 0 ? QString() : action->text().mid(tab)));
+        }
+    }
+}
 
 void insertSuggestions(QMenu& menu, ComposerSpelling& spelling, const QString& word,
                        const std::function<void(const QString&)>& replace)
@@ -74,6 +100,7 @@ void addLanguages(QMenu& menu, ComposerSpelling& spelling)
 void addSpellingActions(QMenu& menu, ComposerSpelling& spelling, const QString& word,
                         const std::function<void(const QString&)>& replace)
 {
+    nameEditActions(menu);
     if (!word.isEmpty())
         insertSuggestions(menu, spelling, word, replace);
     addLanguages(menu, spelling);
