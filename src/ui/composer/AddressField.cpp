@@ -3,11 +3,11 @@
 #include "ui/composer/AddressChip.h"
 #include "ui/composer/CompletionPopup.h"
 #include "ui/style/Brand.h"
+#include "ui/widgets/FlowLayout.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -56,12 +56,13 @@ bool isEnter(const QKeyEvent* key)
 
 AddressField::AddressField(const QString& accessibleName, QWidget* parent)
     : QWidget(parent)
-    , m_layout(new QHBoxLayout(this))
+    , m_layout(new FlowLayout(this))
     , m_input(new QLineEdit(this))
 {
-    m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(4);
-    m_layout->addWidget(m_input, 1);
+    // Chips wrap onto new lines: a reply to many grows the field
+    // downwards, never the window sideways.
+    m_layout->setStretchLast(true);
+    m_layout->addWidget(m_input);
     m_input->setAccessibleName(accessibleName);
     m_input->setFont(Brand::inter(12));
     m_input->setFixedHeight(fieldHeight);
@@ -69,7 +70,9 @@ AddressField::AddressField(const QString& accessibleName, QWidget* parent)
     m_input->installEventFilter(this);
     setAccessibleName(accessibleName);
     setFocusProxy(m_input);
-    setFixedHeight(fieldHeight);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     connect(m_input, &QLineEdit::textEdited, this, &AddressField::typed);
 }
 

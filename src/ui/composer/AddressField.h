@@ -8,10 +8,11 @@
 
 #include <functional>
 
-class QHBoxLayout;
 class QLineEdit;
 
 namespace vesk {
+
+class FlowLayout;
 
 class AddressChip;
 class CompletionPopup;
@@ -67,7 +68,7 @@ private:
     void hidePopup();
     void placePopup();
 
-    QHBoxLayout* m_layout;
+    FlowLayout* m_layout;
     QLineEdit* m_input;
     QList<AddressChip*> m_chips;
     QPointer<CompletionPopup> m_popup;

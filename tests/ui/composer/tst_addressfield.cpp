@@ -153,6 +153,25 @@ private slots:
         m_field->setText(text);
         QCOMPARE(chipTexts(*m_field), chips);
     }
+
+    /// A reply to many: the chips wrap onto lines of the field's own width
+    /// rather than widening it, and the input keeps room on the last line.
+    void manyChipsWrapWithinTheWidth()
+    {
+        QStringList many;
+        for (int i = 0; i < 12; ++i)
+            many.append(u"Pessoa Número %1 <pessoa%1@exemplo.pt>"_s.arg(i));
+        m_field->setText(many.join(u", "_s));
+        QVERIFY(m_field->minimumSizeHint().width() < 500);
+        const int height = m_field->heightForWidth(500);
+        QVERIFY(height > 3 * 30);
+        m_field->resize(500, height);
+        QApplication::processEvents();
+        for (const AddressChip* chip : m_field->chips())
+            QVERIFY(m_field->rect().contains(chip->geometry()));
+        QVERIFY(m_field->rect().contains(input()->geometry()));
+        QVERIFY(input()->width() >= 80);
+    }
 };
 
 QTEST_MAIN(TestAddressField)
