@@ -1,7 +1,9 @@
 #include "ui/composer/ComposerView.h"
 
 #include "compose/AddressBook.h"
+#include "compose/OutgoingAddress.h"
 #include "spelling/ComposerSpelling.h"
+#include "ui/composer/AddressChip.h"
 #include "ui/composer/AddressField.h"
 #include "ui/composer/AttachmentRow.h"
 #include "ui/composer/ComposerBodyEdit.h"
@@ -17,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace vesk {
@@ -300,10 +303,20 @@ void ComposerView::bindField(AddressField* field, void (ComposerSession::*set)(c
             field->setText((m_composer->*get)());
     });
     // Offers come from memory only: the book is built once, off this thread.
-    field->setCompleter([this](const QString& typed) {
+    field->setCompleter([this, field](const QString& typed) {
         const std::shared_ptr<const AddressBook> book =
             m_composer ? m_composer->addressBook() : nullptr;
-        return book ? book->matches(typed) : QList<Contact>();
+        QList<Contact> offered = book ? book->matches(typed) : QList<Contact>();
+        // Whoever is on the line already is not offered again.
+        QSet<QString> chosen;
+        for (const AddressChip* chip : field->chips()) {
+            if (const std::optional<OutgoingAddress> mailbox =
+                    OutgoingAddress::parse(chip->entry()))
+                chosen.insert(mailbox->address.toLower());
+        }
+        offered.removeIf(
+            [&](const Contact& contact) { return chosen.contains(contact.address.toLower()); });
+        return offered;
     });
 }
 

@@ -60,6 +60,12 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(view->toField()->chips().size(), 1);
         QCOMPARE(view->toField()->chips().first()->toolTip(), u"Rute Lima <rute@x.pt>"_s);
+        // Whom the message goes to already is not offered again.
+        QTest::keyClicks(QApplication::focusWidget(), u"ru"_s);
+        QCOMPARE(view->toField()->popup()->contacts().size(), 1);
+        QCOMPARE(view->toField()->popup()->contacts().first().address, u"rui@exemplo.pt"_s);
+        for (int typed = 0; typed < 2; ++typed)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
 
         for (int field = 0; field < 2; ++field)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
