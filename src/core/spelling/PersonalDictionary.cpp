@@ -57,7 +57,7 @@ void PersonalDictionary::read()
         m_words.append(word);
     }
     std::sort(m_words.begin(), m_words.end());
-    m_words.erase(std::unique(m_words.begin(), m_words.end()), m_words.end());
+    m_words.resize(std::unique(m_words.begin(), m_words.end()) - m_words.begin());
 }
 
 bool PersonalDictionary::contains(const QString& word) const

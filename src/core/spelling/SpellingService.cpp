@@ -83,7 +83,7 @@ void SpellingService::finishLoading(const QString& code, std::shared_ptr<SpellCh
         for (const QString& word : m_personal.words())
             checker->addWord(word);
     }
-    m_checkers.insert(code, std::move(checker));
+    m_checkers.insert(code, checker);
     Q_EMIT checkerReady(code);
 }
 

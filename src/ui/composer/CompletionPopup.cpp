@@ -51,6 +51,8 @@ QString withTypedBold(const QString& text, const QStringList& typed)
 
 class ContactDelegate final : public QStyledItemDelegate
 {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
@@ -147,3 +149,5 @@ Contact CompletionPopup::current() const
 }
 
 } // namespace vesk
+
+#include "CompletionPopup.moc"

@@ -12,6 +12,8 @@ namespace vesk {
 /// line (an input after chips). GUI thread only.
 class FlowLayout final : public QLayout
 {
+    Q_OBJECT
+
 public:
     explicit FlowLayout(QWidget* parent = nullptr, int spacing = 4);
     ~FlowLayout() override;
