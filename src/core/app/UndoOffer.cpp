@@ -8,7 +8,7 @@ namespace vesk {
 
 namespace {
 
-QString translate(const char* text)
+QString translated(const char* text)
 {
     return QCoreApplication::translate("vesk::UndoOffer", text);
 }
@@ -92,19 +92,19 @@ void UndoOffer::withdraw()
 QString UndoOffer::sentenceFor(const PendingChange& change, int count, const QString& labelTitle)
 {
     if (const std::optional<Sentence> sentence = systemSentence(change)) {
-        return count == 1 ? translate(sentence->one) : translate(sentence->several).arg(count);
+        return count == 1 ? translated(sentence->one) : translated(sentence->several).arg(count);
     }
     const bool applied = !change.add.isEmpty();
     if (count == 1) {
         return (applied
-                    ? translate(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» aplicada."))
-                    : translate(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» removida.")))
+                    ? translated(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» aplicada."))
+                    : translated(QT_TRANSLATE_NOOP("vesk::UndoOffer", "Etiqueta «%1» removida.")))
             .arg(labelTitle);
     }
-    return (applied ? translate(QT_TRANSLATE_NOOP("vesk::UndoOffer",
-                                                  "Etiqueta «%1» aplicada a %2 conversas."))
-                    : translate(QT_TRANSLATE_NOOP("vesk::UndoOffer",
-                                                  "Etiqueta «%1» removida de %2 conversas.")))
+    return (applied ? translated(QT_TRANSLATE_NOOP("vesk::UndoOffer",
+                                                   "Etiqueta «%1» aplicada a %2 conversas."))
+                    : translated(QT_TRANSLATE_NOOP("vesk::UndoOffer",
+                                                   "Etiqueta «%1» removida de %2 conversas.")))
         .arg(labelTitle, QString::number(count));
 }
 

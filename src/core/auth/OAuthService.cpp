@@ -12,6 +12,7 @@
 #include "net/HTTPTransport.h"
 #include "platform/BrowserOpening.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScopeGuard>
@@ -51,7 +52,8 @@ TokenSet decodeTokenResponse(const QByteArray& body, const QDateTime& now)
         seconds != std::trunc(seconds) || std::abs(seconds) > 1e9 ||
         !(refresh.isUndefined() || refresh.isString()) ||
         !(scope.isUndefined() || scope.isString()))
-        throw GmailError::decoding(QStringLiteral("resposta de token inválida"));
+        throw GmailError::decoding(
+            QCoreApplication::translate("vesk::OAuthService", "resposta de token inválida"));
     return TokenSet{access.toString(), refresh.toString(), now.addSecs(qint64(seconds)),
                     scope.toString()};
 }
@@ -188,7 +190,8 @@ QCoro::Task<AccountIdentity> OAuthService::readIdentity(QString accessToken,
     // The address identifies the account everywhere; without one there is
     // nothing to link.
     if (profile.emailAddress.trimmed().isEmpty())
-        throw GmailError::decoding(QStringLiteral("perfil sem endereço de e-mail"));
+        throw GmailError::decoding(
+            QCoreApplication::translate("vesk::OAuthService", "perfil sem endereço de e-mail"));
     const std::optional<QString> name = co_await gmail.userName();
     co_return AccountIdentity{profile.emailAddress, name.value_or(profile.emailAddress)};
 }
@@ -209,7 +212,8 @@ QCoro::Task<TokenSet> OAuthService::tokenRequest(FormFields fields,
     HTTPRequest request = formPost(endpoint, fields);
     const HTTPResponse response = co_await transport->send(std::move(request));
     if (!response.statusCode)
-        throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+        throw GmailError::transport(
+            QCoreApplication::translate("vesk::OAuthService", "resposta sem HTTP"));
     const int status = *response.statusCode;
     if (status < 200 || status > 299)
         throw OAuthError::http(GoogleErrorBody::parse(status, response.body));

@@ -135,9 +135,10 @@ ComposerSession::forward(FullMessage message, ComposerAccount account,
     composer->m_subject = lower.startsWith(u"fwd:") || lower.startsWith(u"fw:")
                               ? message.subject
                               : QStringLiteral("Fwd: ") + message.subject;
-    composer->m_body = QStringLiteral("\n\nMensagem reencaminhada\nDe: ") + senderOf(message) +
-                       QStringLiteral(" <") + message.fromEmail + QStringLiteral(">\nAssunto: ") +
-                       message.subject + QStringLiteral("\nPara: ") + message.to +
+    // One multi-argument arg(): a "%1" in a subject or a name stays as typed.
+    composer->m_body = QStringLiteral("\n\n") +
+                       tr("Mensagem reencaminhada\nDe: %1 <%2>\nAssunto: %3\nPara: %4")
+                           .arg(senderOf(message), message.fromEmail, message.subject, message.to) +
                        QStringLiteral("\n\n") + sourceText(message);
     const std::shared_ptr<GmailAPIClient> api =
         composer->m_account.isOpen() ? composer->m_account.api : nullptr;
@@ -210,8 +211,9 @@ QString ComposerSession::quotedText(const FullMessage& message)
     QStringList lines = sourceText(message).split(u'\n');
     for (QString& line : lines)
         line.prepend(QStringLiteral("> "));
-    return QStringLiteral("\n\nEm ") + quoteDate(message.date) + QStringLiteral(", ") +
-           senderOf(message) + QStringLiteral(" escreveu:\n") + lines.join(u'\n');
+    return QStringLiteral("\n\n") +
+           tr("Em %1, %2 escreveu:").arg(quoteDate(message.date), senderOf(message)) +
+           QStringLiteral("\n") + lines.join(u'\n');
 }
 
 void ComposerSession::assign(QString& field, const QString& value,

@@ -9,6 +9,7 @@
 #include "net/HTTPTransport.h"
 #include "net/RetryDecision.h"
 
+#include <QCoreApplication>
 #include <QCoroTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,7 +83,8 @@ QUrl LiveGmailAPI::address(const QString& path, const Query& query) const
 {
     QUrl url(m_endpoints.gmailBase.toString() + path, QUrl::StrictMode);
     if (!url.isValid())
-        throw GmailError::transport(QStringLiteral("endereço inválido"));
+        throw GmailError::transport(
+            QCoreApplication::translate("vesk::LiveGmailAPI", "endereço inválido"));
     if (!query.isEmpty()) {
         // Encode everything but unreserved characters: a "+" left bare in a
         // search would reach Google as a space.
@@ -114,7 +116,8 @@ QCoro::Task<QByteArray> LiveGmailAPI::request(QByteArray method, QString path, Q
         outgoing.onProgress = onBytes;
         const HTTPResponse response = co_await transport->send(std::move(outgoing));
         if (!response.statusCode)
-            throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+            throw GmailError::transport(
+                QCoreApplication::translate("vesk::LiveGmailAPI", "resposta sem HTTP"));
         const int status = *response.statusCode;
         if (status == 401 && mayRetryUnauthorized) {
             mayRetryUnauthorized = false;
@@ -145,7 +148,8 @@ QCoro::Task<std::optional<QString>> LiveGmailAPI::userName()
     const HTTPResponse response =
         co_await transport->send(authorizedRequest("GET", url, token, std::nullopt));
     if (!response.statusCode)
-        throw GmailError::transport(QStringLiteral("resposta sem HTTP"));
+        throw GmailError::transport(
+            QCoreApplication::translate("vesk::LiveGmailAPI", "resposta sem HTTP"));
     if (*response.statusCode < 200 || *response.statusCode > 299)
         co_return std::nullopt;
     try {
@@ -332,10 +336,12 @@ QByteArray LiveGmailAPI::attachmentBytes(const QByteArray& answer)
 {
     const auto attachment = decodeWire<AttachmentDTO>(answer);
     if (!attachment.data)
-        throw GmailError::decoding(QStringLiteral("anexo sem dados"));
+        throw GmailError::decoding(
+            QCoreApplication::translate("vesk::LiveGmailAPI", "anexo sem dados"));
     std::optional<QByteArray> bytes = decodeBase64Url(*attachment.data);
     if (!bytes)
-        throw GmailError::decoding(QStringLiteral("anexo sem dados"));
+        throw GmailError::decoding(
+            QCoreApplication::translate("vesk::LiveGmailAPI", "anexo sem dados"));
     return std::move(*bytes);
 }
 

@@ -8,7 +8,7 @@ namespace vesk {
 
 namespace {
 
-QString translate(const char* text)
+QString translated(const char* text)
 {
     return QCoreApplication::translate("vesk::PendingChange", text);
 }
@@ -80,32 +80,36 @@ QString PendingChange::action(const QString& labelTitle) const
 {
     switch (kind) {
     case Kind::Trash:
-        return translate("mover para a lixeira");
+        return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "mover para a lixeira"));
     case Kind::Untrash:
-        return translate("restaurar da lixeira");
+        return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "restaurar da lixeira"));
     case Kind::Labels:
         break;
     }
     const QString unread = SystemLabels::unread();
     const QString inbox = SystemLabels::inbox();
     if (add.contains(unread))
-        return translate("marcar como não lida");
+        return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "marcar como não lida"));
     if (remove.contains(unread))
-        return translate("marcar como lida");
+        return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "marcar como lida"));
     const QString label = namedLabel();
     if (label == SystemLabels::starred())
-        return add.contains(label) ? translate("marcar com estrela")
-                                   : translate("retirar a estrela de");
+        return add.contains(label)
+                   ? translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "marcar com estrela"))
+                   : translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "retirar a estrela de"));
     if (!label.isEmpty()) {
-        return (add.contains(label) ? translate("aplicar a etiqueta «%1» a")
-                                    : translate("retirar a etiqueta «%1» de"))
+        return (add.contains(label) ? translated(QT_TRANSLATE_NOOP("vesk::PendingChange",
+                                                                   "aplicar a etiqueta «%1» a"))
+                                    : translated(QT_TRANSLATE_NOOP("vesk::PendingChange",
+                                                                   "retirar a etiqueta «%1» de")))
             .arg(labelTitle);
     }
     if (remove.contains(inbox))
-        return translate("arquivar");
+        return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "arquivar"));
     if (add.contains(inbox))
-        return translate("mover para a caixa de entrada");
-    return translate("alterar");
+        return translated(
+            QT_TRANSLATE_NOOP("vesk::PendingChange", "mover para a caixa de entrada"));
+    return translated(QT_TRANSLATE_NOOP("vesk::PendingChange", "alterar"));
 }
 
 } // namespace vesk

@@ -93,11 +93,10 @@ QWidget* AccountsSheet::buildLinkArea()
     cancel->setObjectName(QStringLiteral("cancelLink"));
     connect(cancel, &PillButton::clicked, this, &AccountsSheet::cancelLinking);
     waitingRow->addWidget(new BusySpinner(14, m_waiting), 0, Qt::AlignVCenter);
-    waitingRow->addWidget(
-        textLine(QStringLiteral("À espera do login no navegador. Escreve a senha e o 2FA nas "
-                                "páginas da Google; o VESK recebe só os tokens."),
-                 Brand::inter(12), Brand::secondary(), m_waiting),
-        1);
+    waitingRow->addWidget(textLine(tr("À espera do login no navegador. Escreve a senha e o 2FA nas "
+                                      "páginas da Google; o VESK recebe só os tokens."),
+                                   Brand::inter(12), Brand::secondary(), m_waiting),
+                          1);
     waitingRow->addWidget(cancel, 0, Qt::AlignVCenter);
 
     m_link = new PillButton(tr("Ligar outra conta"), true, area);

@@ -106,9 +106,9 @@ QFrame* WelcomeView::buildCard()
     layout->addWidget(textLabel(tr("Falta um passo teu, uma só vez"),
                                 Brand::inter(14, QFont::DemiBold), Qt::white, card));
     layout->addWidget(
-        textLabel(QStringLiteral("O VESK liga às tuas contas com um cliente OAuth criado na tua "
-                                 "consola Google. Abre as Definições e cola o Client ID e o Client "
-                                 "Secret; a app explica o resto. A senha nunca passa pelo VESK."),
+        textLabel(tr("O VESK liga às tuas contas com um cliente OAuth criado na tua "
+                     "consola Google. Abre as Definições e cola o Client ID e o Client "
+                     "Secret; a app explica o resto. A senha nunca passa pelo VESK."),
                   Brand::inter(12), Brand::withOpacity(Qt::white, 0.75), card));
     return card;
 }
