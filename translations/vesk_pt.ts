@@ -127,6 +127,10 @@
         <source>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</source>
         <translation>O VESK deixa de ter acesso à conta e apaga o correio que guardou neste computador. O correio na Google fica como está.</translation>
     </message>
+    <message>
+        <source>À espera do login no navegador. Escreve a senha e o 2FA nas páginas da Google; o VESK recebe só os tokens.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::AddressChip</name>
@@ -271,6 +275,17 @@
         <source>O rascunho não foi guardado: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Mensagem reencaminhada
+De: %1 &lt;%2&gt;
+Assunto: %3
+Para: %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Em %1, %2 escreveu:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ComposerView</name>
@@ -405,6 +420,21 @@
     </message>
     <message>
         <source>Histórico expirado</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LiveGmailAPI</name>
+    <message>
+        <source>endereço inválido</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>resposta sem HTTP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>anexo sem dados</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -605,6 +635,21 @@
     </message>
 </context>
 <context>
+    <name>vesk::OAuthService</name>
+    <message>
+        <source>resposta de token inválida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>perfil sem endereço de e-mail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>resposta sem HTTP</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::OfflineLine</name>
     <message>
         <source>Sem ligação — as alterações são enviadas quando a ligação voltar.</source>
@@ -630,6 +675,53 @@
     </message>
     <message>
         <source>Buscar atualizações</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::PendingChange</name>
+    <message>
+        <source>mover para a lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>restaurar da lixeira</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>marcar como não lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>marcar como lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>marcar com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>retirar a estrela de</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>aplicar a etiqueta «%1» a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>retirar a etiqueta «%1» de</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>mover para a caixa de entrada</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>alterar</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1112,6 +1204,22 @@
         <source>Estrela removida de %1 conversas.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Etiqueta «%1» aplicada.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Etiqueta «%1» removida.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Etiqueta «%1» aplicada a %2 conversas.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Etiqueta «%1» removida de %2 conversas.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::WelcomeView</name>
@@ -1129,6 +1237,10 @@
     </message>
     <message>
         <source>Abrir Definições</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. Abre as Definições e cola o Client ID e o Client Secret; a app explica o resto. A senha nunca passa pelo VESK.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

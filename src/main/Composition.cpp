@@ -54,23 +54,52 @@ QString userSettingsFolder()
     return QFileInfo(settings.fileName()).absolutePath();
 }
 
+namespace {
+
+/// The language VESK speaks: the first of the desktop's languages, in the
+/// order the user ranked them, that is English or Portuguese. Any other
+/// ranking leaves the source texts, European Portuguese.
+QLocale::Language spokenLanguage(const QStringList& uiLanguages)
+{
+    for (const QString& name : uiLanguages) {
+        const QLocale::Language language = QLocale(name).language();
+        if (language == QLocale::English || language == QLocale::Portuguese)
+            return language;
+    }
+    return QLocale::Portuguese;
+}
+
+bool installCatalogue(QCoreApplication& application, const QLocale& locale, const QString& name,
+                      const QString& folder)
+{
+    auto translator = std::make_unique<QTranslator>(&application);
+    if (!translator->load(locale, name, QStringLiteral("_"), folder))
+        return false;
+    QCoreApplication::installTranslator(translator.release());
+    return true;
+}
+
+} // namespace
+
 void installTranslations(QCoreApplication& application)
 {
-    // Qt's own texts (the file dialog's buttons, the line edit's menu) and
-    // the program's, each from the catalogue of the first language in the
-    // desktop's list that has one. European Portuguese has Qt's texts only
-    // in the older whole catalogue ("qt"), not in "qtbase".
+    const QLocale::Language language = spokenLanguage(QLocale().uiLanguages());
+    const QString programFolder = QStringLiteral(":/i18n");
+    if (language == QLocale::English) {
+        // Qt's own texts are English already.
+        installCatalogue(application, QLocale(QLocale::English), QStringLiteral("vesk"),
+                         programFolder);
+        return;
+    }
+    // Qt's texts (the file dialog's buttons, the line edit's menu) in the
+    // program's own variant of Portuguese, whatever variant the desktop
+    // named; Qt has European Portuguese only in its older whole catalogue
+    // ("qt"), not in "qtbase".
+    const QLocale portugal(QLocale::Portuguese, QLocale::Portugal);
     const QString qtFolder = QStringLiteral("/usr/share/qt6/translations");
-    const auto install = [&application](const QString& name, const QString& folder) {
-        auto translator = std::make_unique<QTranslator>(&application);
-        if (!translator->load(QLocale(), name, QStringLiteral("_"), folder))
-            return false;
-        QCoreApplication::installTranslator(translator.release());
-        return true;
-    };
-    if (!install(QStringLiteral("qtbase"), qtFolder))
-        install(QStringLiteral("qt"), qtFolder);
-    install(QStringLiteral("vesk"), QStringLiteral(":/i18n"));
+    if (!installCatalogue(application, portugal, QStringLiteral("qtbase"), qtFolder))
+        installCatalogue(application, portugal, QStringLiteral("qt"), qtFolder);
+    installCatalogue(application, portugal, QStringLiteral("vesk"), programFolder);
 }
 
 void startSessions(AppState& state)

@@ -35,9 +35,10 @@ std::shared_ptr<SpellingService> systemSpelling(std::shared_ptr<SettingsStore> s
 /// The folder of the user's settings file, where their own words live too.
 QString userSettingsFolder();
 
-/// Loads the program's texts for the desktop's languages into `application`,
-/// which keeps them for as long as it runs. The source texts are European
-/// Portuguese: without a catalogue for a preferred language they stay.
+/// Loads the program's and Qt's texts into `application`, which keeps them
+/// for as long as it runs: English when the desktop's languages
+/// (QLocale::uiLanguages) rank English before Portuguese, European
+/// Portuguese, the source texts, otherwise.
 void installTranslations(QCoreApplication& application);
 
 /// The window's start-up task: starts the accounts one after another and
