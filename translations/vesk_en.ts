@@ -109,7 +109,7 @@
     </message>
     <message>
         <source>À espera do login no navegador. Escreve a senha e o 2FA nas páginas da Google; o VESK recebe só os tokens.</source>
-        <translation>Waiting for you to sign in in the browser. Enter your password and 2FA on Google’s pages; VESK only receives the tokens.</translation>
+        <translation>Waiting for you to sign in with your browser. Enter your password and 2FA on Google’s pages; VESK only receives the tokens.</translation>
     </message>
     <message>
         <source>Ligar outra conta</source>
@@ -199,7 +199,7 @@
     </message>
     <message>
         <source>O Gmail recusou a mensagem «%1» (%2): %3. Está na Caixa de saída.</source>
-        <translation>Gmail refused the message “%1” (%2): %3. It is in the Outbox.</translation>
+        <translation>Gmail refused the message “%1” (%2): %3. It is still in the Outbox.</translation>
     </message>
     <message>
         <source>Uma mensagem da Caixa de saída de %1 não pôde ser lida e ficou de parte em %2.</source>
@@ -207,7 +207,7 @@
     </message>
     <message>
         <source>Não há nenhuma conta ligada para escrever a mensagem do endereço mailto. Ligue uma conta e abra-o de novo.</source>
-        <translation>There is no connected account to write the message of the mailto address from. Connect an account and open it again.</translation>
+        <translation>No account is connected to write the message for the mailto address. Connect an account and open it again.</translation>
     </message>
     <message>
         <source>este rascunho já não está no Gmail: foi enviado ou alterado noutro lado. Atualize a lista e abra-o de novo.</source>
@@ -215,7 +215,7 @@
     </message>
     <message>
         <source>Não foi possível abrir o rascunho de %1: %2</source>
-        <translation>Could not open the draft of %1: %2</translation>
+        <translation>Could not open %1’s draft: %2</translation>
     </message>
     <message>
         <source>As alterações por enviar de %1 não puderam ser lidas e ficaram de parte em %2.</source>
@@ -434,7 +434,7 @@ To: %4</translation>
     </message>
     <message>
         <source>resposta sem HTTP</source>
-        <translation>answer without HTTP</translation>
+        <translation>response without an HTTP status</translation>
     </message>
     <message>
         <source>anexo sem dados</source>
@@ -641,7 +641,7 @@ To: %4</translation>
     <name>vesk::OAuthService</name>
     <message>
         <source>resposta de token inválida</source>
-        <translation>invalid token answer</translation>
+        <translation>invalid token response</translation>
     </message>
     <message>
         <source>perfil sem endereço de e-mail</source>
@@ -649,7 +649,7 @@ To: %4</translation>
     </message>
     <message>
         <source>resposta sem HTTP</source>
-        <translation>answer without HTTP</translation>
+        <translation>response without an HTTP status</translation>
     </message>
 </context>
 <context>
@@ -732,7 +732,7 @@ To: %4</translation>
     <name>vesk::QNetworkTransport</name>
     <message>
         <source>A ligação terminou antes do fim da resposta (%1 de %2 bytes)</source>
-        <translation>The connection ended before the end of the answer (%1 of %2 bytes)</translation>
+        <translation>The connection closed before the whole response arrived (%1 of %2 bytes)</translation>
     </message>
 </context>
 <context>
@@ -875,7 +875,7 @@ To: %4</translation>
     </message>
     <message>
         <source>As notificações são locais, geradas no teu computador a cada sincronização (cerca de um minuto com o app aberto), com o nome e o endereço da conta no título. Clicar numa notificação abre a conta e a conversa certas. O interruptor de cada conta está em Contas.</source>
-        <translation>Notifications are local, made on your computer at each sync (about once a minute while the app is open), with the account’s name and address in the title. Clicking a notification opens the right account and conversation. Each account’s switch is in Accounts.</translation>
+        <translation>Notifications are local, created on your computer at every sync (about once a minute while the app is open), with the account’s name and address in the title. Clicking a notification opens the right account and conversation. Each account’s switch is in Accounts.</translation>
     </message>
     <message>
         <source>Pedir permissão de notificações</source>
@@ -1127,7 +1127,7 @@ To: %4</translation>
     </message>
     <message>
         <source>Sem transferências. Os anexos que guardares aparecem aqui com o progresso.</source>
-        <translation>No downloads. The attachments you save show up here with their progress.</translation>
+        <translation>No downloads. Attachments you save appear here with their progress.</translation>
     </message>
     <message>
         <source>Transferências</source>
@@ -1228,11 +1228,11 @@ To: %4</translation>
     <name>vesk::WelcomeView</name>
     <message>
         <source>O teu Gmail, nativo no Linux. Várias contas, notificações por conta e anexos sem truques.</source>
-        <translation>Your Gmail, native on Linux. Several accounts, notifications per account and attachments without tricks.</translation>
+        <translation>Your Gmail, native on Linux. Multiple accounts, per-account notifications and no-fuss attachments.</translation>
     </message>
     <message>
         <source>Falta um passo teu, uma só vez</source>
-        <translation>One step left for you, done only once</translation>
+        <translation>One step to go, just once</translation>
     </message>
     <message>
         <source>O VESK liga às tuas contas com um cliente OAuth criado na tua consola Google. Abre as Definições e cola o Client ID e o Client Secret; a app explica o resto. A senha nunca passa pelo VESK.</source>
