@@ -18,7 +18,11 @@ cmake -DIN_FILE="$project_cmake" -DOUT_FILE="$work/project.json" -P "$generate"
 cp "$catalogue" "$work/current.ts"
 "$lupdate" -project "$work/project.json" -no-obsolete -locations none -source-language pt_PT \
   -ts "$work/current.ts" >/dev/null
-texts() { grep -o '<source>.*</source>' "$1" | sort; }
+# One line per source text, its own line breaks written as \n.
+texts() {
+  perl -0777 -ne 'while (/<source>(.*?)<\/source>/sg) { (my $t = $1) =~ s/\n/\\n/g; print "$t\n" }' \
+    "$1" | sort
+}
 if ! diff <(texts "$catalogue") <(texts "$work/current.ts") >"$work/diff"; then
   echo "the catalogue $catalogue is out of date (< in it, > in the sources):" >&2
   cat "$work/diff" >&2
