@@ -89,17 +89,19 @@ Catalogue readCatalogue(const QString& path)
             continue;
         const QStringView element = xml.name();
         if (element == u"TS") {
-            catalogue.language = xml.attributes().value(u"language").toString();
+            catalogue.language = xml.attributes().value(u"language"_s).toString();
         } else if (element == u"name") {
             context = xml.readElementText();
         } else if (element == u"message") {
-            catalogue.messages.append(
-                {context, {}, {}, true, xml.attributes().value(u"numerus") == u"yes"});
+            Catalogue::Message message;
+            message.context = context;
+            message.numerus = xml.attributes().value(u"numerus"_s) == u"yes";
+            catalogue.messages.append(message);
         } else if (element == u"source" && !catalogue.messages.isEmpty()) {
             catalogue.messages.last().source = xml.readElementText();
         } else if (element == u"translation" && !catalogue.messages.isEmpty()) {
             Catalogue::Message& message = catalogue.messages.last();
-            message.finished = xml.attributes().value(u"type").isEmpty();
+            message.finished = xml.attributes().value(u"type"_s).isEmpty();
             if (!message.numerus)
                 message.translations.append(xml.readElementText());
         } else if (element == u"numerusform" && !catalogue.messages.isEmpty()) {
