@@ -586,6 +586,15 @@ Para: %4</source>
         <source>(sem assunto)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 mensagens novas em %2</source>
+        <extracomment>The title of one notification for several new messages of an account.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>e mais %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::OAuthError</name>
@@ -988,6 +997,18 @@ Para: %4</source>
     <name>vesk::SystemNotificationPoster</name>
     <message>
         <source>Abrir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como lidas</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marcar como lida</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

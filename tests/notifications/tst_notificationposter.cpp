@@ -1,3 +1,6 @@
+#include "AppRig.h"
+#include "AwaitTask.h"
+#include "app/UndoOffer.h"
 #include "model/AccountIdentity.h"
 #include "model/MessageSummary.h"
 #include "notifications/DeliveredNotifications.h"
@@ -10,10 +13,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 using namespace vesk;
+using namespace vesk::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -71,6 +78,12 @@ public:
     /// Answers with the wrong types from now on.
     void setMalformedReplies(bool malformed) { m_malformed = malformed; }
     QList<Notified> notified() const { return m_notified; }
+    /// The ids the client asked to close, in order.
+    QList<uint> closedByClient() const { return m_closedByClient; }
+    bool waitForClosedByClient(uint id)
+    {
+        return QTest::qWaitFor([&] { return m_closedByClient.contains(id); }, 20000);
+    }
     /// Waits until `count` notifications have arrived in all.
     bool waitForNotified(qsizetype count)
     {
@@ -106,7 +119,11 @@ public slots:
             replyInstead(u"not an id"_s);
         return id;
     }
-    void CloseNotification(uint id) { close(id); }
+    void CloseNotification(uint id)
+    {
+        m_closedByClient.append(id);
+        close(id);
+    }
 
 signals:
     Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);
@@ -127,9 +144,69 @@ private:
     QStringList m_capabilities;
     QList<Notified> m_notified;
     QList<uint> m_open;
+    QList<uint> m_closedByClient;
     uint m_nextId = 1;
     bool m_malformed = false;
 };
+
+/// The application over the Google stand-in with Ana's account linked and
+/// synced once, announcing through the system poster on the test's bus.
+struct AppWorld
+{
+    AppRig rig{QList{ana}};
+    std::shared_ptr<SystemNotificationPoster> poster =
+        std::make_shared<SystemNotificationPoster>(QDBusConnection::sessionBus(), rig.router);
+    std::unique_ptr<AppState> app;
+    AccountSession* session = nullptr;
+
+    AppWorld()
+    {
+        rig.linkDirectly(ana.email, ana.name);
+        AppServices services = rig.services();
+        services.sessions.poster = poster;
+        app = std::make_unique<AppState>(std::move(services));
+        awaitTask(app->startAll());
+        session = AppRig::sessionOf(*app, ana.email);
+    }
+
+    /// Delivers messages with these subjects and syncs them in at once.
+    QList<fakegoogle::MessageRef> arrive(const QStringList& subjects)
+    {
+        QList<fakegoogle::MessageRef> delivered;
+        for (const QString& subject : subjects)
+            delivered.append(rig.rig.deliver(ana.email, subject));
+        awaitTask(session->syncNow());
+        return delivered;
+    }
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+int dunstctl(const QStringList& arguments, QByteArray* output = nullptr)
+{
+    QProcess process;
+    process.start(u"dunstctl"_s, arguments);
+    if (!process.waitForFinished(20000))
+        return -1;
+    if (output)
+        *output = process.readAllStandardOutput().trimmed();
+    return process.exitCode();
+}
+
+/// What dunst shows or holds back; -1 when it cannot be asked.
+int dunstCount()
+{
+    QByteArray displayed;
+    QByteArray waiting;
+    if (dunstctl({u"count"_s, u"displayed"_s}, &displayed) != 0 ||
+        dunstctl({u"count"_s, u"waiting"_s}, &waiting) != 0)
+        return -1;
+    return displayed.toInt() + waiting.toInt();
+}
 
 } // namespace
 
@@ -139,6 +216,7 @@ class TestNotificationPoster : public QObject
 
     std::shared_ptr<NotificationRouter> m_router;
     QStringList m_opened; // "account thread", and where the router was called
+    QStringList m_acted;  // "account action threads"
     QList<std::pair<QString, QVariantMap>> m_badges;
 
     std::unique_ptr<SystemNotificationPoster>
@@ -170,6 +248,12 @@ private slots:
         m_router->setOnOpen([this](const QString& account, const QString& thread) {
             const bool onGui = QThread::currentThread() == qApp->thread();
             m_opened.append(account + u' ' + thread + (onGui ? u" (GUI)"_s : u" (worker)"_s));
+        });
+        m_acted.clear();
+        m_router->setOnAct([this](const QString& account, const QStringList& threads,
+                                  NotificationAction action) {
+            const bool archive = action == NotificationAction::Archive;
+            m_acted.append(account + (archive ? u" archive "_s : u" read "_s) + threads.join(u','));
         });
     }
 
@@ -223,7 +307,8 @@ private slots:
         QCOMPARE(shown.replacesId, 0u);
         QCOMPARE(shown.summary, u"Ana Sousa \u00B7 ana@exemplo.pt"_s);
         QCOMPARE(shown.body, u"Rui Lopes\nReunião Vamos & já"_s);
-        QCOMPARE(shown.actions, (QStringList{u"default"_s, u"Abrir"_s}));
+        QCOMPARE(shown.actions, (QStringList{u"default"_s, u"Abrir"_s, u"archive"_s, u"Arquivar"_s,
+                                             u"mark-read"_s, u"Marcar como lida"_s}));
         // The installed desktop file and theme icon carry the program's id.
         QCOMPARE(shown.hints.value(u"desktop-entry"_s), u"app.orvendo.Vesk"_s);
         QCOMPARE(shown.appIcon, u"app.orvendo.Vesk"_s);
@@ -242,6 +327,8 @@ private slots:
             QCOMPARE(markup.notified().at(0).body,
                      u"<b>Eve &lt;eve@x.pt&gt;</b>\n&lt;b&gt;Pague&lt;/b&gt; já "
                      "&amp;amp; agora \uFFFD"_s);
+            // No buttons where the server shows no actions.
+            QCOMPARE(markup.notified().at(0).actions, (QStringList{u"default"_s, u"Abrir"_s}));
         }
         {
             FakeNotificationServer summaryOnly({u"actions"_s});
@@ -390,10 +477,207 @@ private slots:
         }
     }
 
+    void severalMessagesMakeOneNotification()
+    {
+        FakeNotificationServer server;
+        const auto poster = makePoster();
+        // Out of date order; the newest two share a conversation, and one
+        // subject tries to pass for a line of its own.
+        QList<MessageSummary> five;
+        for (const int n : {3, 1, 5, 2, 4}) {
+            const QString id = u"m%1"_s.arg(n);
+            const QString subject = n == 4 ? u"Assunto\r\n4"_s : u"Assunto %1"_s.arg(n);
+            five.append(MessageSummary(id, n == 5 ? u"t-m4"_s : u"t-" + id,
+                                       {u"INBOX"_s, u"UNREAD"_s}, {}, u"Remetente %1"_s.arg(n),
+                                       u"r@x.pt"_s, subject, 1700000000000 + n * 1000));
+        }
+        poster->postNewMessages(ana, five);
+        poster->postNewMessages(ana, {}); // nothing new: nothing shown
+        QVERIFY(server.waitForNotified(1));
+        QVERIFY(settled(*poster));
+        QCOMPARE(server.notified().size(), 1);
+        const FakeNotificationServer::Notified group = server.notified().at(0);
+        QCOMPARE(group.summary, u"5 mensagens novas em ana@exemplo.pt"_s);
+        QCOMPARE(group.body, u"Remetente 5: Assunto 5\nRemetente 4: Assunto 4\n"
+                             "Remetente 3: Assunto 3\ne mais 2"_s);
+        QCOMPARE(group.actions, (QStringList{u"default"_s, u"Abrir"_s, u"archive"_s, u"Arquivar"_s,
+                                             u"mark-read"_s, u"Marcar como lidas"_s}));
+
+        // Its click opens the inbox; its buttons take every conversation.
+        server.click(group.id);
+        server.click(group.id, u"archive"_s);
+        server.click(group.id, u"mark-read"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(m_acted.size(), 2, 10000);
+        QCOMPARE(m_opened, QStringList(u"ana@exemplo.pt  (GUI)"_s));
+        QCOMPARE(m_acted.at(0), u"ana@exemplo.pt archive t-m4,t-m3,t-m2,t-m1"_s);
+        QCOMPARE(m_acted.at(1), u"ana@exemplo.pt read t-m4,t-m3,t-m2,t-m1"_s);
+
+        // The same messages in another order are the same notification; a
+        // single message is announced as before.
+        std::reverse(five.begin(), five.end());
+        poster->postNewMessages(ana, five);
+        poster->postNewMessages(rui, {message(u"m9"_s)});
+        QVERIFY(server.waitForNotified(3));
+        QCOMPARE(server.notified().at(1).replacesId, group.id);
+        QCOMPARE(server.notified().at(2).summary, u"Rui \u00B7 rui@exemplo.pt"_s);
+        QCOMPARE(server.notified().at(2).actions.last(), u"Marcar como lida"_s);
+    }
+
+    void withdrawnOnceItsMessagesAreRead()
+    {
+        FakeNotificationServer server;
+        const auto poster = makePoster();
+        poster->postNewMessages(ana, {message(u"m1"_s), message(u"m2"_s)});
+        poster->postNewMessage(ana, message(u"m3"_s));
+        poster->postNewMessage(rui, message(u"m1"_s));
+        QVERIFY(server.waitForNotified(3));
+        QVERIFY(settled(*poster));
+        const uint group = server.notified().at(0).id;
+        const uint single = server.notified().at(1).id;
+        QStringList announced = poster->announcedMessages(ana.email);
+        announced.sort();
+        QCOMPARE(announced, (QStringList{u"m1"_s, u"m2"_s, u"m3"_s}));
+
+        // One of two read: the notification still has news.
+        poster->withdrawMessages(ana.email, {u"m1"_s});
+        QVERIFY(settled(*poster));
+        QVERIFY(server.closedByClient().isEmpty());
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            poster->withdrawMessages(ana.email, {u"m2"_s, u"m3"_s, u"elsewhere"_s});
+        }));
+        worker->start();
+        QVERIFY(server.waitForClosedByClient(group));
+        QVERIFY(server.waitForClosedByClient(single));
+        QVERIFY(worker->wait(60000));
+        QVERIFY(settled(*poster));
+        QCOMPARE(server.closedByClient().size(), 2); // not Rui's "m1"
+        QVERIFY(poster->announcedMessages(ana.email).isEmpty());
+        QCOMPARE(poster->announcedMessages(rui.email), QStringList(u"m1"_s));
+        server.click(group, u"archive"_s); // withdrawn and forgotten
+        QVERIFY(settled(*poster));
+        QVERIFY(m_acted.isEmpty());
+
+        // Read while its Notify was on its way: closed once it has an id.
+        poster->postNewMessage(ana, message(u"m4"_s));
+        poster->withdrawMessages(ana.email, {u"m4"_s});
+        QVERIFY(server.waitForNotified(4));
+        QVERIFY(server.waitForClosedByClient(server.notified().at(3).id));
+
+        // Read while the server was still asked what it shows: never shown.
+        const auto fresh = makePoster();
+        fresh->postNewMessage(ana, message(u"m5"_s));
+        fresh->withdrawMessages(ana.email, {u"m5"_s});
+        QVERIFY(settled(*fresh));
+        QVERIFY(settled(*fresh));
+        QCOMPARE(server.notified().size(), 4);
+    }
+
+    void actionsChangeTheMailWithoutTheWindow()
+    {
+        FakeNotificationServer server;
+        AppWorld world;
+        fakegoogle::FakeGoogle& google = world.rig.google();
+
+        // Archived from the notification: through the journal, undoable,
+        // and the notification goes; the window's selection stays.
+        const fakegoogle::MessageRef bill = world.arrive({u"Fatura de março"_s}).at(0);
+        QVERIFY(server.waitForNotified(1));
+        const uint billId = server.notified().at(0).id;
+        world.app->selectLabel(u"SENT"_s);
+        server.click(billId, u"archive"_s);
+        QTRY_VERIFY_LONG(!google.labelIds(ana.email, bill.id).contains(u"INBOX"_s));
+        QVERIFY(server.waitForClosedByClient(billId));
+        QVERIFY(world.app->undoOffer().isOffered());
+        QCOMPARE(world.app->selectedLabelId(), u"SENT"_s);
+
+        // Three in one sync: one notification, whose button reads them all
+        // and whose click opens the inbox.
+        const QList<fakegoogle::MessageRef> three = world.arrive({u"Um"_s, u"Dois"_s, u"Três"_s});
+        QVERIFY(server.waitForNotified(2));
+        QVERIFY(settled(*world.poster));
+        QCOMPARE(server.notified().size(), 2);
+        const FakeNotificationServer::Notified group = server.notified().at(1);
+        QCOMPARE(group.summary, u"3 mensagens novas em ana@exemplo.pt"_s);
+        server.click(group.id);
+        QTRY_COMPARE_LONG(world.app->selectedLabelId(), u"INBOX"_s);
+        QVERIFY(world.app->selectedThreadIds().isEmpty());
+        server.click(group.id, u"mark-read"_s);
+        for (const fakegoogle::MessageRef& message : three)
+            QTRY_VERIFY_LONG(!google.labelIds(ana.email, message.id).contains(u"UNREAD"_s));
+        QVERIFY(server.waitForClosedByClient(group.id));
+
+        // Read on another device, then in the window.
+        const fakegoogle::MessageRef phone = world.arrive({u"Lida no telemóvel"_s}).at(0);
+        QVERIFY(server.waitForNotified(3));
+        QVERIFY(google.modifyMessage(ana.email, phone.id, {}, {u"UNREAD"_s}));
+        awaitTask(world.session->syncNow());
+        QVERIFY(server.waitForClosedByClient(server.notified().at(2).id));
+        const fakegoogle::MessageRef here = world.arrive({u"Lida aqui"_s}).at(0);
+        QVERIFY(server.waitForNotified(4));
+        awaitTask(world.session->openThread(here.threadId));
+        QVERIFY(server.waitForClosedByClient(server.notified().at(3).id));
+        QCOMPARE(server.closedByClient().size(), 4);
+    }
+
+    void realServerOffersAndRunsTheActions()
+    {
+        // dunst's context menu asks a menu program for the action: ours
+        // keeps the menu and picks "Arquivar".
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString menu = dir.filePath(u"menu.txt"_s);
+        const QString pick = dir.filePath(u"pick.sh"_s);
+        QVERIFY(
+            writeFile(pick, "#!/bin/sh\ntee '" + menu.toUtf8() + "' | grep -m1 -F 'Arquivar'\n"));
+        QVERIFY(
+            QFile::setPermissions(pick, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString config = dir.filePath(u"dunstrc"_s);
+        QVERIFY(writeFile(config, "[global]\n    dmenu = " + pick.toUtf8() +
+                                      "\n    timeout = 0\n    notification_limit = 0\n"));
+        QProcess dunst;
+        dunst.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        dunst.start(u"dunst"_s, {u"-config"_s, config});
+        if (!dunst.waitForStarted(10000))
+            QSKIP("dunst cannot start here");
+        const bool serving = QTest::qWaitFor(
+            [&] {
+                return dunst.state() == QProcess::Running &&
+                       QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                           u"org.freedesktop.Notifications"_s);
+            },
+            10000);
+        if (!serving) {
+            dunst.kill();
+            dunst.waitForFinished();
+            QSKIP("dunst did not start serving notifications (no display?)");
+        }
+
+        {
+            AppWorld world;
+            QVERIFY(QCoro::waitFor(world.poster->requestAuthorization()));
+            const fakegoogle::MessageRef bill = world.arrive({u"Fatura"_s}).at(0);
+            QTRY_COMPARE_LONG(dunstCount(), 1);
+            QCOMPARE(dunstctl({u"context"_s}), 0);
+            QTRY_VERIFY_LONG(!world.rig.google().labelIds(ana.email, bill.id).contains(u"INBOX"_s));
+            QTRY_COMPARE_LONG(dunstCount(), 0);
+            QFile offered(menu);
+            QVERIFY(offered.open(QIODevice::ReadOnly));
+            QVERIFY(offered.readAll().contains("Marcar como lida"));
+
+            world.arrive({u"Um"_s, u"Dois"_s, u"Três"_s});
+            QTRY_COMPARE_LONG(dunstCount(), 1);
+            QVERIFY(settled(*world.poster));
+            QCOMPARE(dunstCount(), 1);
+        }
+        dunst.terminate();
+        QVERIFY(dunst.waitForFinished(10000));
+    }
+
     void deliveredBookStaysBoundedAndConsistent()
     {
         const auto info = [](const char* thread) {
-            return NotificationUserInfo{u"a@x.pt"_s, QString::fromLatin1(thread), u"m"_s};
+            const QString id = QString::fromLatin1(thread);
+            return NotificationUserInfo{u"a@x.pt"_s, id, {u"m"_s}, {id}};
         };
         DeliveredNotifications book(2);
         book.remember(0, u"zero"_s, info("t0")); // 0 is never a notification
@@ -423,6 +707,18 @@ private slots:
         QCOMPARE(book.serverId(u"d"_s), 0u);
         QCOMPARE(book.serverId(u"e"_s), 5u);
         QCOMPARE(book.serverId(u"f"_s), 6u);
+
+        // A notification goes once the last of its messages is withdrawn,
+        // and only by its own account.
+        book.remember(7, u"g"_s, NotificationUserInfo{u"a@x.pt"_s, {}, {u"x"_s, u"y"_s}, {}});
+        QStringList announced = book.announced(u"a@x.pt"_s); // the oldest, "e", is gone
+        announced.sort();
+        QCOMPARE(announced, (QStringList{u"m"_s, u"x"_s, u"y"_s}));
+        QVERIFY(book.withdraw(u"a@x.pt"_s, {u"x"_s}).isEmpty());
+        QVERIFY(book.withdraw(u"b@x.pt"_s, {u"y"_s}).isEmpty());
+        QCOMPARE(book.withdraw(u"a@x.pt"_s, {u"y"_s, u"z"_s}), QList<uint>{7});
+        QCOMPARE(book.serverId(u"g"_s), 0u);
+        QCOMPARE(book.size(), 1);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "AccountLinker.h"
 #include "ListPaging.h"
 #include "NoticeBoard.h"
+#include "SettledNotifications.h"
 #include "ThreadGrouping.h"
 #include "UndoOffer.h"
 #include "UnreadBadge.h"
@@ -101,6 +102,11 @@ AppState::AppState(AppServices services, QObject* parent)
         m_services.router->setOnOpen([self](const QString& accountId, const QString& threadId) {
             if (self)
                 self->openFromNotification(accountId, threadId);
+        });
+        m_services.router->setOnAct([self](const QString& accountId, const QStringList& threadIds,
+                                           NotificationAction action) {
+            if (self)
+                self->actFromNotification(accountId, threadIds, action);
         });
     }
 }
@@ -664,17 +670,23 @@ AppState::change(QStringList threadIds,
                  std::function<PendingChange(const AccountSession&, QStringList)> make)
 {
     threadIds.removeAll(QString());
+    // Named, not a temporary: GCC 12 mishandles those in coroutines.
+    const QList<std::pair<AccountSession*, QStringList>> groups = byAccount(threadIds);
+    co_await changeIn(groups, int(threadIds.size()), std::move(make));
+}
+
+QCoro::Task<> AppState::changeIn(QList<std::pair<AccountSession*, QStringList>> groups,
+                                 int threadCount, ChangeMaker make)
+{
     QList<UndoOffer::Offered> made;
     QList<QPointer<AccountSession>> touched;
     QString sentence;
-    // Named, not a temporary of the loop: GCC 12 mishandles those in coroutines.
-    const QList<std::pair<AccountSession*, QStringList>> groups = byAccount(threadIds);
     for (const auto& [session, ids] : groups) {
         const std::optional<PendingChange> recorded = session->recordChange(make(*session, ids));
         if (!recorded)
             continue;
         if (made.isEmpty()) {
-            sentence = UndoOffer::sentenceFor(*recorded, int(threadIds.size()),
+            sentence = UndoOffer::sentenceFor(*recorded, threadCount,
                                               labelTitleIn(session, recorded->namedLabel()));
         }
         made.append({session->id(), *recorded});
@@ -843,6 +855,12 @@ AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
     auto* session =
         new AccountSession(entry.identity, m_services.sessions, entry.notificationsEnabled, this);
     connect(session, &AccountSession::revisionChanged, this, &AppState::threadsChanged);
+    // Whatever read the mail (the window, another device, the notification's
+    // own button), its notification goes.
+    connect(session, &AccountSession::revisionChanged, this, [this, session] {
+        if (m_services.sessions.poster)
+            withdrawSettledNotifications(*m_services.sessions.poster, *session);
+    });
     connect(session, &AccountSession::waitingChangesChanged, this,
             &AppState::waitingChangesChanged);
     connect(session, &AccountSession::changeRefused, this,
@@ -1126,6 +1144,28 @@ QCoro::Task<> AppState::removeAccount(AccountSession* session)
     m_registry.remove(email);
 }
 
+QCoro::Task<> AppState::actFromNotification(QString accountId, QStringList threadIds,
+                                            NotificationAction action)
+{
+    threadIds.removeAll(QString());
+    const auto session =
+        std::find_if(m_sessions.cbegin(), m_sessions.cend(),
+                     [&](const AccountSession* s) { return s->id() == accountId; });
+    if (session == m_sessions.cend() || threadIds.isEmpty())
+        co_return;
+    // The notification names the conversations as their account knows them,
+    // whatever the window shows now.
+    const QList<std::pair<AccountSession*, QStringList>> groups{{*session, threadIds}};
+    const auto count = int(threadIds.size());
+    // The labels it takes off are named before the co_await: GCC 12
+    // mishandles temporaries there.
+    const QStringList off(action == NotificationAction::Archive ? inbox : SystemLabels::unread());
+    ChangeMaker make = [off](const AccountSession&, QStringList ids) {
+        return PendingChange::labels(std::move(ids), {}, off);
+    };
+    co_await changeIn(groups, count, std::move(make));
+}
+
 void AppState::openFromNotification(const QString& accountId, const QString& threadId)
 {
     const bool known = std::any_of(m_sessions.cbegin(), m_sessions.cend(),
@@ -1140,12 +1180,14 @@ void AppState::openFromNotification(const QString& accountId, const QString& thr
     m_isSearching = false;
     ++m_searchGeneration;
     m_selectedThreadId = threadId;
-    m_selectedThreadIds = QStringList(threadId);
+    // Several messages announced at once: their inbox, nothing opened.
+    m_selectedThreadIds = threadId.isEmpty() ? QStringList() : QStringList(threadId);
     if (selectionMoves)
         Q_EMIT selectionChanged();
     if (wasSearching)
         setSearchOutcome(false, std::nullopt, {});
-    openThreadLater(threadId);
+    if (!threadId.isEmpty())
+        openThreadLater(threadId);
     if (m_services.bringToFront)
         m_services.bringToFront();
 }

@@ -6,6 +6,7 @@
 #include "model/AttachmentInfo.h"
 #include "model/PendingChange.h"
 #include "model/ThreadSummary.h"
+#include "notifications/NotificationAction.h"
 #include "sync/SessionError.h"
 
 #include <QCoroTask>
@@ -255,7 +256,14 @@ public:
     /// Revokes the account's tokens, deletes them, its cache and its
     /// conversations kept for reading offline, and unlinks it.
     QCoro::Task<> removeAccount(AccountSession* session);
+    /// Opens the account's conversation from a notification's click; an
+    /// empty `threadId` opens the account's inbox with nothing selected.
     void openFromNotification(const QString& accountId, const QString& threadId);
+    /// A notification's button: the change the window's action makes, on
+    /// the account's conversations it announced, offered to be undone; the
+    /// window need not be shown.
+    QCoro::Task<> actFromNotification(QString accountId, QStringList threadIds,
+                                      NotificationAction action);
 
     /// Google cannot be reached now: changes wait, searches cannot run.
     bool isOffline() const;
@@ -327,6 +335,9 @@ private:
     static std::optional<SessionError> offlineSearchSaid(std::optional<SessionError> failure);
     using ChangeMaker = std::function<PendingChange(const AccountSession&, QStringList)>;
     QCoro::Task<> change(QStringList threadIds, ChangeMaker make);
+    /// Makes the change for each account's share, as already grouped.
+    QCoro::Task<> changeIn(QList<std::pair<AccountSession*, QStringList>> groups, int threadCount,
+                           ChangeMaker make);
     /// The threads' ids grouped by account, as each account knows them.
     QList<std::pair<AccountSession*, QStringList>> byAccount(const QStringList& threadIds) const;
     /// The id an account knows a listed thread by.

@@ -19,6 +19,32 @@ std::optional<NotificationUserInfo> DeliveredNotifications::userInfo(uint server
     return it->info;
 }
 
+QStringList DeliveredNotifications::announced(const QString& accountId) const
+{
+    QStringList ids;
+    for (const Entry& entry : m_entries) {
+        if (entry.info.accountID == accountId)
+            ids += entry.info.messageIDs;
+    }
+    return ids;
+}
+
+QList<uint> DeliveredNotifications::withdraw(const QString& accountId,
+                                             const QStringList& messageIds)
+{
+    QList<uint> emptied;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->info.accountID != accountId)
+            continue;
+        it->info.messageIDs.removeIf([&](const QString& id) { return messageIds.contains(id); });
+        if (it->info.messageIDs.isEmpty())
+            emptied.append(it.key());
+    }
+    for (const uint serverId : std::as_const(emptied))
+        forget(serverId);
+    return emptied;
+}
+
 void DeliveredNotifications::remember(uint serverId, const QString& identifier,
                                       const NotificationUserInfo& info)
 {

@@ -3,7 +3,9 @@
 #include "NotificationPayload.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <optional>
@@ -29,9 +31,15 @@ public:
     std::optional<NotificationUserInfo> userInfo(uint serverId) const;
     qsizetype size() const { return m_entries.size(); }
 
+    /// The messages of the account that the notifications shown still announce.
+    QStringList announced(const QString& accountId) const;
+
     void remember(uint serverId, const QString& identifier, const NotificationUserInfo& info);
     void forget(uint serverId);
     void clear();
+    /// Takes these messages of the account off the notifications that
+    /// announce them, and forgets and returns the notifications left with none.
+    QList<uint> withdraw(const QString& accountId, const QStringList& messageIds);
 
 private:
     struct Entry

@@ -11,6 +11,7 @@ namespace {
 constexpr qsizetype maxTitleLength = 200;
 constexpr qsizetype maxSubtitleLength = 200;
 constexpr qsizetype maxBodyLength = 1000;
+constexpr qsizetype maxLines = 8;
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
@@ -76,15 +77,25 @@ NotificationText NotificationText::forServer(const NotificationPayload& payload,
     const QString title = cleanNotificationLine(payload.title, maxTitleLength);
     const QString subtitle = cleanNotificationLine(payload.subtitle, maxSubtitleLength);
     const QString body = cleanNotificationLine(payload.body, maxBodyLength);
+    // Each listed line is cleaned on its own: a line break inside a subject
+    // must not pass for one between two messages.
+    QStringList lines;
+    for (const QString& line : payload.lines.first(qMin(payload.lines.size(), maxLines)))
+        lines.append(cleanNotificationLine(line, maxSubtitleLength));
 
-    if (!capabilities.contains(QStringLiteral("body")))
-        return {joined(title, u" \u2014 ", joined(subtitle, u": ", body)), QString()};
+    if (!capabilities.contains(QStringLiteral("body"))) {
+        const QString message = joined(subtitle, u": ", body);
+        return {joined(title, u" \u2014 ", joined(message, u"; ", lines.join(u"; "))), QString()};
+    }
     if (!capabilities.contains(QStringLiteral("body-markup")))
-        return {title, joined(subtitle, u"\n", body)};
+        return {title, joined(joined(subtitle, u"\n", body), u"\n", lines.join(u'\n'))};
     // Markup servers would read "<" and "&" in a subject as tags and entities.
     const QString boldSubtitle =
         subtitle.isEmpty() ? QString() : u"<b>" + subtitle.toHtmlEscaped() + u"</b>";
-    return {title, joined(boldSubtitle, u"\n", body.toHtmlEscaped())};
+    for (QString& line : lines)
+        line = line.toHtmlEscaped();
+    return {title,
+            joined(joined(boldSubtitle, u"\n", body.toHtmlEscaped()), u"\n", lines.join(u'\n'))};
 }
 
 } // namespace vesk

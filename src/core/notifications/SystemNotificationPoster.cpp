@@ -11,6 +11,8 @@
 #include <QDBusServiceWatcher>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace vesk {
 
 namespace {
@@ -20,6 +22,9 @@ const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications
 const QString notificationsInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString launcherEntryPath = QStringLiteral("/com/canonical/unity/launcherentry/vesk");
 const QString launcherEntryInterface = QStringLiteral("com.canonical.Unity.LauncherEntry");
+
+const QString archiveAction = QStringLiteral("archive");
+const QString markReadAction = QStringLiteral("mark-read");
 
 // A server that hangs must not hold notifications (or start-up) for long.
 constexpr int callTimeoutMs = 5000;
@@ -111,6 +116,19 @@ void SystemNotificationPoster::postNewMessage(const AccountIdentity& account,
         Qt::AutoConnection);
 }
 
+void SystemNotificationPoster::postNewMessages(const AccountIdentity& account,
+                                               const QList<MessageSummary>& summaries)
+{
+    if (summaries.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, payload = NotificationPayload::forNewMessages(account, summaries)] {
+            deliver(payload);
+        },
+        Qt::AutoConnection);
+}
+
 void SystemNotificationPoster::setTotalUnread(qint64 count)
 {
     QMetaObject::invokeMethod(
@@ -149,25 +167,44 @@ void SystemNotificationPoster::sendNotify(const NotificationPayload& payload)
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
     // The icon by its theme name: the installed hicolor icon of the program.
     call << QStringLiteral("Vesk") << m_delivered.serverId(payload.identifier)
-         << DesktopIdentity::id() << text.summary << text.body
-         << QStringList{QStringLiteral("default"), tr("Abrir")} << hintsFor(payload) << qint32(-1);
-    m_inFlight.insert(payload.identifier);
+         << DesktopIdentity::id() << text.summary << text.body << actionsFor(payload)
+         << hintsFor(payload) << qint32(-1);
+    m_inFlight.insert(payload.identifier, payload);
     QDBusPendingCallWatcher* watcher = watch(m_bus.asyncCall(call, callTimeoutMs));
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, payload](QDBusPendingCallWatcher* finished) {
-                onNotifyAnswered(*finished, payload);
+            [this, identifier = payload.identifier](QDBusPendingCallWatcher* finished) {
+                onNotifyAnswered(*finished, identifier);
             });
 }
 
-void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
-                                                const NotificationPayload& payload)
+QStringList SystemNotificationPoster::actionsFor(const NotificationPayload& payload) const
 {
-    m_inFlight.remove(payload.identifier);
+    QStringList actions{QStringLiteral("default"), tr("Abrir")};
+    // Servers without actions would show the buttons' texts as nothing, or
+    // as a menu of the default action only.
+    if (!m_capabilities || !m_capabilities->contains(QStringLiteral("actions")))
+        return actions;
+    const bool several = payload.userInfo.messageIDs.size() > 1;
+    actions << archiveAction << tr("Arquivar") << markReadAction
+            << (several ? tr("Marcar como lidas") : tr("Marcar como lida"));
+    return actions;
+}
+
+void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
+                                                const QString& identifier)
+{
+    // As it is now: messages read while the call was on its way are off it.
+    const NotificationPayload payload = m_inFlight.take(identifier);
     const QDBusPendingReply<uint> reply = call;
     // On failure an earlier notification of this identifier may still be
     // showing, so its entry stays; a new server clears the book anyway.
-    if (reply.isValid())
+    if (reply.isValid()) {
         m_delivered.remember(reply.value(), payload.identifier, payload.userInfo);
+        if (payload.userInfo.messageIDs.isEmpty()) {
+            m_delivered.forget(reply.value());
+            sendClose(reply.value());
+        }
+    }
     if (const auto held = m_heldRepeats.constFind(payload.identifier);
         held != m_heldRepeats.cend()) {
         // A copy: erasing the entry next ends the value it refers to.
@@ -176,6 +213,63 @@ void SystemNotificationPoster::onNotifyAnswered(const QDBusPendingCall& call,
         m_heldRepeats.erase(held);
         sendNotify(repeat);
     }
+}
+
+QStringList SystemNotificationPoster::announcedMessages(const QString& accountId) const
+{
+    QStringList ids = m_delivered.announced(accountId);
+    const auto collect = [&](const NotificationPayload& payload) {
+        if (payload.userInfo.accountID == accountId)
+            ids += payload.userInfo.messageIDs;
+    };
+    std::for_each(m_waiting.cbegin(), m_waiting.cend(), collect);
+    std::for_each(m_inFlight.cbegin(), m_inFlight.cend(), collect);
+    std::for_each(m_heldRepeats.cbegin(), m_heldRepeats.cend(), collect);
+    ids.removeDuplicates();
+    return ids;
+}
+
+void SystemNotificationPoster::withdrawMessages(const QString& accountId,
+                                                const QStringList& messageIds)
+{
+    QMetaObject::invokeMethod(
+        this, [this, accountId, messageIds] { withdraw(accountId, messageIds); },
+        Qt::AutoConnection);
+}
+
+void SystemNotificationPoster::withdraw(const QString& accountId, const QStringList& messageIds)
+{
+    const auto strip = [&](NotificationPayload& payload) {
+        if (payload.userInfo.accountID == accountId) {
+            payload.userInfo.messageIDs.removeIf(
+                [&](const QString& id) { return messageIds.contains(id); });
+        }
+    };
+    const auto settled = [](const NotificationPayload& payload) {
+        return payload.userInfo.messageIDs.isEmpty();
+    };
+    // Not shown yet: those with nothing left are not shown at all. One on
+    // its way is closed once the server has said its id.
+    std::for_each(m_waiting.begin(), m_waiting.end(), strip);
+    m_waiting.removeIf(settled);
+    std::for_each(m_heldRepeats.begin(), m_heldRepeats.end(), strip);
+    m_heldRepeats.removeIf(
+        [&](QHash<QString, NotificationPayload>::iterator it) { return settled(it.value()); });
+    std::for_each(m_inFlight.begin(), m_inFlight.end(), strip);
+    const QList<uint> emptied = m_delivered.withdraw(accountId, messageIds);
+    for (const uint serverId : emptied)
+        sendClose(serverId);
+}
+
+void SystemNotificationPoster::sendClose(uint serverId)
+{
+    if (!m_bus.isConnected())
+        return;
+    QDBusMessage call = notificationsCall(QStringLiteral("CloseNotification"));
+    call << serverId;
+    // Nothing to do with the answer: a notification the user closed first
+    // is simply gone.
+    watch(m_bus.asyncCall(call, callTimeoutMs));
 }
 
 void SystemNotificationPoster::askCapabilities()
@@ -219,12 +313,17 @@ void SystemNotificationPoster::onServerOwnerChanged()
 
 void SystemNotificationPoster::onActionInvoked(uint serverId, const QString& actionKey)
 {
-    if (actionKey != u"default")
-        return;
     // Ids we did not post (another application's, or ones we forgot) carry
-    // nothing to open.
-    if (const auto info = m_delivered.userInfo(serverId))
+    // nothing to open or change.
+    const auto info = m_delivered.userInfo(serverId);
+    if (!info)
+        return;
+    if (actionKey == u"default")
         m_router->route(info->accountID, info->threadID);
+    else if (actionKey == archiveAction)
+        m_router->act(info->accountID, info->threadIDs, NotificationAction::Archive);
+    else if (actionKey == markReadAction)
+        m_router->act(info->accountID, info->threadIDs, NotificationAction::MarkRead);
 }
 
 void SystemNotificationPoster::onNotificationClosed(uint serverId, uint /*reason*/)

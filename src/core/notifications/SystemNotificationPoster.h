@@ -8,7 +8,6 @@
 #include <QDBusConnection>
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -25,6 +24,11 @@ class NotificationRouter;
 /// Shows new-mail notifications through the desktop's notification server
 /// (org.freedesktop.Notifications), shows the unread total as the launcher
 /// badge (com.canonical.Unity.LauncherEntry) and hands clicks to the router.
+/// Where the server shows actions, a notification also offers to archive or
+/// mark read what it announces; the router hands those to the application,
+/// which changes the mail as the window would. Several messages of one
+/// synchronisation make one notification. A notification is withdrawn once
+/// every message it announces has been read or has left the inbox.
 ///
 /// Built once by the program's composition on the session bus. Lives on one
 /// thread (the GUI thread) and talks to the bus only there; `postNewMessage`
@@ -59,7 +63,12 @@ public:
     QCoro::Task<bool> requestAuthorization();
 
     void postNewMessage(const AccountIdentity& account, const MessageSummary& summary) override;
+    void postNewMessages(const AccountIdentity& account,
+                         const QList<MessageSummary>& summaries) override;
     void setTotalUnread(qint64 count) override;
+    /// Unlike the other operations, only on the poster's thread.
+    QStringList announcedMessages(const QString& accountId) const override;
+    void withdrawMessages(const QString& accountId, const QStringList& messageIds) override;
 
 private slots:
     // Slots because the bus connects signals by name.
@@ -70,7 +79,10 @@ private:
     void deliver(const NotificationPayload& payload);
     void sendOrHold(const NotificationPayload& payload);
     void sendNotify(const NotificationPayload& payload);
-    void onNotifyAnswered(const QDBusPendingCall& call, const NotificationPayload& payload);
+    void onNotifyAnswered(const QDBusPendingCall& call, const QString& identifier);
+    void withdraw(const QString& accountId, const QStringList& messageIds);
+    void sendClose(uint serverId);
+    QStringList actionsFor(const NotificationPayload& payload) const;
     void askCapabilities();
     void onCapabilitiesAnswered(const QDBusPendingCall& call);
     bool takeCapabilities(const QDBusPendingCall& call);
@@ -86,9 +98,10 @@ private:
     bool m_capabilitiesAsked = false;
     /// Posts that arrived before the server said what it can show.
     QList<NotificationPayload> m_waiting;
-    /// Identifiers whose `Notify` is on its way: a repeat must wait for the
-    /// server id or it would show a second notification instead of replacing.
-    QSet<QString> m_inFlight;
+    /// Notifications whose `Notify` is on its way, by identifier: a repeat
+    /// must wait for the server id or it would show a second notification
+    /// instead of replacing. Their messages may be withdrawn meanwhile.
+    QHash<QString, NotificationPayload> m_inFlight;
     QHash<QString, NotificationPayload> m_heldRepeats;
     DeliveredNotifications m_delivered;
 };

@@ -31,6 +31,13 @@ public:
             m_target->postNewMessage(account, summary);
     }
 
+    void postNewMessages(const AccountIdentity& account,
+                         const QList<MessageSummary>& summaries) override
+    {
+        if (m_target && m_enabled.load())
+            m_target->postNewMessages(account, summaries);
+    }
+
     /// The badge counts every account: only the application state sets it.
     void setTotalUnread(qint64) override {}
 

@@ -398,11 +398,15 @@ void SyncEngine::announce(const QList<MessageSummary>& fetched)
     if (!notificationsArmed())
         return;
     const MailStore::State cached = m_store->snapshot();
+    // One announcement for all of them: a burst of notifications says less.
+    QList<MessageSummary> arrived;
     for (const MessageSummary& summary : fetched) {
         if (summary.hasLabel(inboxLabel) && summary.hasLabel(unreadLabel) &&
             !cached.summaries.contains(summary.id()))
-            m_poster->postNewMessage(m_account, summary);
+            arrived.append(summary);
     }
+    if (!arrived.isEmpty())
+        m_poster->postNewMessages(m_account, arrived);
 }
 
 QCoro::Task<> SyncEngine::loadLabelMessages(QString labelId, int maxResults)
