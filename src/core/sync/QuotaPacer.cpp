@@ -21,16 +21,18 @@ int shareOf(int units, bool background)
 
 } // namespace
 
-QuotaPacer::Ticket::Ticket(std::weak_ptr<QuotaPacer> pacer, quint64 rate, bool probe)
+QuotaPacer::Ticket::Ticket(std::weak_ptr<QuotaPacer> pacer, quint64 rate, bool probe, int heldUnits)
     : m_pacer(std::move(pacer))
     , m_rate(rate)
     , m_probe(probe)
+    , m_heldUnits(heldUnits)
 {}
 
 QuotaPacer::Ticket::Ticket(Ticket&& other) noexcept
     : m_pacer(std::move(other.m_pacer))
     , m_rate(other.m_rate)
     , m_probe(other.m_probe)
+    , m_heldUnits(other.m_heldUnits)
 {
     other.m_pacer.reset();
 }
@@ -39,11 +41,12 @@ QuotaPacer::Ticket& QuotaPacer::Ticket::operator=(Ticket&& other) noexcept
 {
     if (this != &other) {
         if (const std::shared_ptr<QuotaPacer> pacer = m_pacer.lock())
-            pacer->passed(m_rate, m_probe);
+            pacer->passed(*this);
         m_pacer = std::move(other.m_pacer);
         other.m_pacer.reset();
         m_rate = other.m_rate;
         m_probe = other.m_probe;
+        m_heldUnits = other.m_heldUnits;
     }
     return *this;
 }
@@ -51,13 +54,13 @@ QuotaPacer::Ticket& QuotaPacer::Ticket::operator=(Ticket&& other) noexcept
 QuotaPacer::Ticket::~Ticket()
 {
     if (const std::shared_ptr<QuotaPacer> pacer = m_pacer.lock())
-        pacer->passed(m_rate, m_probe);
+        pacer->passed(*this);
 }
 
 void QuotaPacer::Ticket::refused(std::optional<std::chrono::milliseconds> retryAfter)
 {
     if (const std::shared_ptr<QuotaPacer> pacer = m_pacer.lock())
-        pacer->refused(m_rate, m_probe, retryAfter);
+        pacer->refused(*this, retryAfter);
     m_pacer.reset();
 }
 
@@ -137,17 +140,17 @@ QCoro::Task<QuotaPacer::Ticket> QuotaPacer::spend(int units, Priority priority)
     const std::shared_ptr<SyncClock> clock = m_clock;
     const bool background = priority == Priority::Background;
     for (;;) {
-        if (m_probing && m_probeOut) {
-            if (!m_probeAnswered) {
-                m_probeAnswered = std::make_unique<QPromise<void>>();
-                m_probeAnswered->start();
+        growAllowance(clock->nowMs());
+        if (mustWait(units, background)) {
+            if (!m_answered) {
+                m_answered = std::make_unique<QPromise<void>>();
+                m_answered->start();
             }
-            QFuture<void> answered = m_probeAnswered->future();
+            QFuture<void> answered = m_answered->future();
             co_await answered;
             continue;
         }
         const qint64 now = clock->nowMs();
-        growAllowance(now);
         m_bookings.removeIf([now](const Booking& b) { return b.atMs <= now - windowMs; });
 
         // Google's published window bounds every booking; below it, once
@@ -169,42 +172,60 @@ QCoro::Task<QuotaPacer::Ticket> QuotaPacer::spend(int units, Priority priority)
         const bool probe = m_probing;
         if (probe)
             m_probeOut = true;
+        const int held = learning && background ? units : 0;
+        m_heldUnits += held;
         // Held across the wait, so that a caller dropped meanwhile still
-        // lets the next probe go.
-        Ticket ticket(weak_from_this(), m_rate, probe);
+        // gives its place back.
+        Ticket ticket(weak_from_this(), m_rate, probe, held);
         if (at > now)
             co_await clock->sleepFor(std::chrono::milliseconds(at - now));
         // Refused while this caller waited: its moment may now lie in the
         // pause, or only the probe may go; it books again.
         if (m_blockedUntilMs > at || (m_probing && !probe)) {
+            release(ticket);
             ticket.m_pacer.reset();
             m_bookings.removeIf([booking](const Booking& b) { return b.id == booking; });
-            if (probe)
-                m_probeOut = false;
             continue;
         }
         co_return ticket;
     }
 }
 
-void QuotaPacer::passed(quint64 rate, bool probe)
+bool QuotaPacer::mustWait(int units, bool background) const
 {
-    if (rate == m_rate)
-        m_ratePassed = true;
-    if (!probe)
-        return;
-    m_probeOut = false;
-    m_probing = false;
-    m_refusalsInRow = 0;
+    if (m_probing && m_probeOut)
+        return true;
+    if (!background || m_allowed >= published || m_heldUnits == 0)
+        return false;
+    const int perSecond = shareOf(m_allowed, background) * 1000 / int(windowMs);
+    return m_heldUnits + units > perSecond;
+}
+
+void QuotaPacer::release(const Ticket& ticket)
+{
+    m_heldUnits -= ticket.m_heldUnits;
+    if (ticket.m_probe)
+        m_probeOut = false;
     wakeWaiters();
 }
 
-void QuotaPacer::refused(quint64 rate, bool probe,
-                         std::optional<std::chrono::milliseconds> retryAfter)
+void QuotaPacer::passed(const Ticket& ticket)
+{
+    if (ticket.m_rate == m_rate)
+        m_ratePassed = true;
+    if (ticket.m_probe) {
+        m_probing = false;
+        m_refusalsInRow = 0;
+    }
+    release(ticket);
+}
+
+void QuotaPacer::refused(const Ticket& ticket, std::optional<std::chrono::milliseconds> retryAfter)
 {
     const qint64 now = nowMs();
-    if (probe)
-        m_probeOut = false;
+    release(ticket);
+    const quint64 rate = ticket.m_rate;
+    const bool probe = ticket.m_probe;
     if (retryAfter) {
         blockFor(now, retryAfter->count());
         wakeWaiters();
@@ -243,9 +264,9 @@ void QuotaPacer::blockFor(qint64 now, qint64 durationMs)
 
 void QuotaPacer::wakeWaiters()
 {
-    if (!m_probeAnswered)
+    if (!m_answered)
         return;
-    const std::unique_ptr<QPromise<void>> answered = std::move(m_probeAnswered);
+    const std::unique_ptr<QPromise<void>> answered = std::move(m_answered);
     answered->finish();
 }
 

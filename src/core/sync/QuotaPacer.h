@@ -57,11 +57,12 @@ public:
 
     private:
         friend class QuotaPacer;
-        Ticket(std::weak_ptr<QuotaPacer> pacer, quint64 rate, bool probe);
+        Ticket(std::weak_ptr<QuotaPacer> pacer, quint64 rate, bool probe, int heldUnits);
 
         std::weak_ptr<QuotaPacer> m_pacer;
         quint64 m_rate = 0;
         bool m_probe = false;
+        int m_heldUnits = 0;
     };
 
     explicit QuotaPacer(std::shared_ptr<SyncClock> clock);
@@ -83,8 +84,10 @@ private:
         int units;
     };
 
-    void passed(quint64 rate, bool probe);
-    void refused(quint64 rate, bool probe, std::optional<std::chrono::milliseconds> retryAfter);
+    void passed(const Ticket& ticket);
+    void refused(const Ticket& ticket, std::optional<std::chrono::milliseconds> retryAfter);
+    void release(const Ticket& ticket);
+    bool mustWait(int units, bool background) const;
     void growAllowance(qint64 now);
     void blockFor(qint64 now, qint64 durationMs);
     void wakeWaiters();
@@ -114,7 +117,11 @@ private:
     bool m_probing = false;
     bool m_probeOut = false;
     int m_refusalsInRow = 0;
-    std::unique_ptr<QPromise<void>> m_probeAnswered;
+    // Background units booked and not yet answered while learning: kept to
+    // about a second's worth, so that requests go out spread, not in bursts.
+    int m_heldUnits = 0;
+    // The next answer, awaited by the callers held back.
+    std::unique_ptr<QPromise<void>> m_answered;
 };
 
 } // namespace vesk
