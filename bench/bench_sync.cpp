@@ -6,12 +6,17 @@
 // list call and 75 fetches) beside its bound. Also what a full
 // synchronisation after an expired history costs in quota with ten pages of
 // the inbox loaded, on a clock that moves only while the quota is waited for.
+// Then what a sync costs when hundreds of old messages below the loaded page
+// were marked read elsewhere, and how fast new mail arrives when the quota
+// in force is tighter than Google publishes and refusals say nothing of when
+// to retry.
 
 #include "AwaitTask.h"
 #include "FakeGoogle.h"
 #include "SilentPoster.h"
 #include "SimpleMessage.h"
 #include "VirtualClock.h"
+#include "gmail/GmailQuota.h"
 #include "gmail/LiveGmailAPI.h"
 #include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
@@ -37,6 +42,16 @@ constexpr int messagesPerAccount = 75;
 // The account whose inbox is paged: ten pages and one more.
 constexpr int pagedMessages = 11 * SyncEngine::firstPageSize;
 const QString s_paged = QStringLiteral("paginas@exemplo.pt");
+// The account whose old mail is marked read elsewhere: a loaded page and far
+// more below it.
+const QString s_marked = QStringLiteral("marcadas@exemplo.pt");
+constexpr int markedRead = 330;
+constexpr int newDuringMarking = 20;
+// The account that meets a tighter quota than published.
+const QString s_tight = QStringLiteral("apertada@exemplo.pt");
+constexpr int tightUnits = 600;
+constexpr auto tightWindow = 10s;
+constexpr int tightNewMessages = 200;
 constexpr auto latency = 50ms;
 const QString clientId = QStringLiteral("bench-client");
 
@@ -79,6 +94,18 @@ World& world()
             w->google.addMessage(s_paged, message.toRfc822(), {QStringLiteral("INBOX")},
                                  now.addSecs(-60 * (m + 1)));
         }
+        w->google.addAccount(s_marked, QStringLiteral("Marcadas"));
+        for (int m = 0; m < SyncEngine::firstPageSize + markedRead; ++m) {
+            fakegoogle::SimpleMessage message;
+            message.from = QStringLiteral("Sofia <sofia@x.pt>");
+            message.to = s_marked;
+            message.subject = QStringLiteral("Por ler %1").arg(m);
+            message.text = QStringLiteral("Olá, até já");
+            w->google.addMessage(s_marked, message.toRfc822(),
+                                 {QStringLiteral("INBOX"), QStringLiteral("UNREAD")},
+                                 now.addSecs(-60 * (m + 1)));
+        }
+        w->google.addAccount(s_tight, QStringLiteral("Apertada"));
         w->google.setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
         return w;
     }();
@@ -88,14 +115,14 @@ World& world()
 /// One account's engine over a fresh, empty cache.
 struct Session
 {
-    Session(const QString& email, const QString& base, std::shared_ptr<SyncClock> clock = nullptr)
+    Session(const QString& email, const QString& base, std::shared_ptr<SyncClock> clock = nullptr,
+            RetryPolicy retries = RetryPolicy{4, 200ms, 2000ms})
     {
         World& w = world();
         const auto grant = w.google.issueTokens(email, clientId, 3600s);
         auto api = std::make_shared<LiveGmailAPI>(
             w.transport, std::make_shared<StaticTokenProvider>(grant.accessToken),
-            GmailEndpoints{w.google.gmailBaseUrl(), w.google.userInfoUrl()},
-            RetryPolicy{4, 200ms, 2000ms});
+            GmailEndpoints{w.google.gmailBaseUrl(), w.google.userInfoUrl()}, retries);
         store = std::make_shared<MailStore>(email, base);
         engine = std::make_unique<SyncEngine>(AccountIdentity{email, email}, api, store,
                                               std::make_shared<SilentPoster>(), std::move(clock));
@@ -227,10 +254,107 @@ void BM_FullSyncOfTenPages(benchmark::State& state)
     }
 }
 
+qint64 s_markedUnits = 0;
+qint64 s_markedMinimum = 0;
+
+void BM_LabelChangesBelowThePage(benchmark::State& state)
+{
+    World& w = world();
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        Session session(s_marked, dir.path());
+        test::awaitTask(session.engine->syncNow());
+        // Read elsewhere: every unread message below the loaded page, while
+        // new mail arrives.
+        const MailStore::State cached = session.store->snapshot();
+        int marked = 0;
+        for (const QString& id : w.google.messageIds(s_marked)) {
+            const QStringList labels = w.google.labelIds(s_marked, id);
+            if (!cached.summaries.contains(id) && labels.contains(QStringLiteral("UNREAD")) &&
+                marked < markedRead) {
+                w.google.modifyMessage(s_marked, id, {}, {QStringLiteral("UNREAD")});
+                ++marked;
+            }
+        }
+        for (int m = 0; m < newDuringMarking; ++m) {
+            fakegoogle::SimpleMessage message;
+            message.from = QStringLiteral("Rui <rui@x.pt>");
+            message.to = s_marked;
+            message.subject = QStringLiteral("Nova %1").arg(m);
+            message.text = QStringLiteral("Até logo");
+            w.google.deliverMessage(s_marked, message.toRfc822());
+        }
+        w.google.clearRequests();
+        const qint64 before = w.google.unitsSpent(s_marked);
+        test::awaitTask(session.engine->syncNow());
+        s_markedUnits = w.google.unitsSpent(s_marked) - before;
+        int historyPages = 0;
+        for (const auto& request : w.google.requests())
+            historyPages += request.path.endsWith(QStringLiteral("/history")) ? 1 : 0;
+        s_markedMinimum = qint64(historyPages) * GmailQuota::historyList +
+                          qint64(newDuringMarking) * GmailQuota::messagesGet;
+        state.SetIterationTime(1);
+        if (session.engine->lastError() || marked != markedRead ||
+            session.store->summaryCount() != SyncEngine::firstPageSize + newDuringMarking)
+            state.SkipWithError("the sync after the marking did not end as it should");
+    }
+}
+
+double s_tightSeconds = 0;
+double s_tightBoundSeconds = 0;
+double s_tightRefusedShare = 0;
+
+void BM_TightQuotaNoRetryAfter(benchmark::State& state)
+{
+    World& w = world();
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        test::VirtualClock clock;
+        w.google.setClock(clock.googleClock());
+        {
+            // The pacer alone answers refusals here: quick retries below it
+            // would only add refusals within the same instant of this clock.
+            Session session(s_tight, dir.path(),
+                            std::shared_ptr<SyncClock>(&clock, [](SyncClock*) {}),
+                            RetryPolicy{1, 0ms, 0ms});
+            test::awaitTask(session.engine->syncNow());
+            w.google.setQuotaLimit(tightUnits, tightWindow);
+            for (int m = 0; m < tightNewMessages; ++m) {
+                fakegoogle::SimpleMessage message;
+                message.from = QStringLiteral("Rui <rui@x.pt>");
+                message.to = s_tight;
+                message.subject = QStringLiteral("Campanha %1").arg(m);
+                message.text = QStringLiteral("Até logo");
+                w.google.deliverMessage(s_tight, message.toRfc822());
+            }
+            w.google.resetUnits();
+            w.google.clearRequests();
+            const qint64 started = clock.elapsedMs();
+            test::awaitTask(session.engine->syncNow());
+            const double seconds = double(clock.elapsedMs() - started) / 1000.0;
+            const qint64 units = w.google.unitsSpent(s_tight);
+            // What the limit allows: the units at its rate.
+            s_tightBoundSeconds = double(units) * double(tightWindow.count()) / tightUnits;
+            s_tightSeconds = seconds;
+            const int requests = int(w.google.requests().size());
+            s_tightRefusedShare =
+                requests ? double(w.google.quotaRefusals(s_tight)) / double(requests) : 1.0;
+            state.SetIterationTime(seconds);
+            if (session.engine->lastError() ||
+                session.store->summaryCount() != qsizetype(tightNewMessages))
+                state.SkipWithError("the new mail did not all arrive under the tight quota");
+        }
+        w.google.setQuotaModel(fakegoogle::QuotaModel::PerMinute2026);
+        w.google.setClock({});
+    }
+}
+
 BENCHMARK(BM_FirstSyncAt50ms)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiveAccountsAt50ms)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextPageAt50ms)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullSyncOfTenPages)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelChangesBelowThePage)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_TightQuotaNoRetryAfter)->UseManualTime()->Iterations(1);
 
 } // namespace
 
@@ -276,6 +400,18 @@ int main(int argc, char** argv)
                 s_fullUnits, s_fullMinutes);
     std::printf("FIGURE full_sync_units_10_pages %lld\n", s_fullUnits);
     std::printf("FIGURE full_sync_minutes_10_pages %.1f\n", s_fullMinutes);
+    std::printf("%d old messages marked read below the loaded page and %d new: %lld units, "
+                "minimum %lld (history pages and the new messages)\n",
+                markedRead, newDuringMarking, s_markedUnits, s_markedMinimum);
+    std::printf("FIGURE label_changes_units_ratio %.2f\n",
+                s_markedMinimum ? double(s_markedUnits) / double(s_markedMinimum) : 0.0);
+    std::printf("%d new messages under %d units per %lld s without Retry-After: %.1f s of quota "
+                "time, %.1f s at the limit's rate\n",
+                tightNewMessages, tightUnits, qint64(tightWindow.count()), s_tightSeconds,
+                s_tightBoundSeconds);
+    std::printf("FIGURE tight_quota_time_ratio %.2f\n",
+                s_tightBoundSeconds > 0 ? s_tightSeconds / s_tightBoundSeconds : 0.0);
+    std::printf("FIGURE tight_quota_refused_share %.3f\n", s_tightRefusedShare);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "AwaitTask.h"
 #include "EngineRig.h"
 #include "gmail/GmailError.h"
+#include "gmail/GmailQuota.h"
+#include "net/RetryPolicy.h"
 
 #include <QCoroTask>
 #include <QSignalSpy>
@@ -71,9 +73,24 @@ private slots:
 
     void incrementalSyncAppliesEveryKindOfChange()
     {
+        const auto archivedOld =
+            m->google.addMessage(email, test::TestRig::mail(email, u"Arquivada"_s), {},
+                                 QDateTime::currentDateTimeUtc().addDays(-30));
         awaitTask(m->engine->initialSync());
         m->engine->setNotificationsArmed(true);
         const QString cached = m->google.messageIds(email).constFirst();
+        // Below the loaded inbox page: changed elsewhere, they cost no fetch,
+        // unless one comes into the inbox.
+        QStringList belowThePage;
+        for (const QString& id : m->google.messageIds(email)) {
+            if (!cachedIds().contains(id) && id != archivedOld.id)
+                belowThePage.append(id);
+        }
+        QCOMPARE(belowThePage.size(), 5);
+        QVERIFY(m->google.modifyMessage(email, belowThePage[0], {unread}, {}));
+        QVERIFY(m->google.modifyMessage(email, belowThePage[1], {u"STARRED"_s}, {}));
+        QVERIFY(m->google.modifyMessage(email, belowThePage[2], {}, {inbox}));
+        QVERIFY(m->google.modifyMessage(email, archivedOld.id, {inbox}, {}));
 
         const auto fresh = deliver(u"Nova"_s);
         const auto readAlready = deliver(u"Lida"_s, {inbox});
@@ -99,6 +116,12 @@ private slots:
         QVERIFY(m->store->snapshot().summaries.value(cached).hasLabel(u"STARRED"_s));
         QCOMPARE(requestsTo(u"/messages/"_s + cached), 0);
         QCOMPARE(m->store->snapshot().historyId, QString::number(m->google.historyId(email)));
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(!ids.contains(belowThePage[i]));
+            QCOMPARE(requestsTo(u"/messages/"_s + belowThePage[i]), 0);
+        }
+        QVERIFY(ids.contains(archivedOld.id));
+        QCOMPARE(requestsTo(u"/messages/"_s + archivedOld.id), 1);
 
         // Only the message that is new, unread and in the inbox is announced;
         // the cached one that became unread again is not.
@@ -208,6 +231,60 @@ private slots:
         QVERIFY(spent <= minimum * 11 / 10);
         // 10,000 units at 4,800 a minute: the third minute's window is enough.
         QVERIFY(took <= 3 * 60 * 1000);
+    }
+
+    void tighterQuotaIsLearnedNotWaitedOut()
+    {
+        // The pacer answers every refusal itself: no quick retries below it.
+        m->api = m->rig.gmailClient(email, RetryPolicy{1, 0ms, 0ms});
+        m->useQuotaOnVirtualTime();
+        awaitTask(m->engine->initialSync());
+        awaitTask(m->clock->sleepFor(60s));
+        // Others share the user's quota: 600 units per 10 s get through, and
+        // a refusal does not say when to retry.
+        m->google.setQuotaLimit(600, 10s);
+        QStringList delivered;
+        for (int i = 0; i < 100; ++i)
+            delivered.append(deliver(u"Partilhada %1"_s.arg(i)).id);
+        m->google.resetUnits();
+        qint64 before = m->clock->elapsedMs();
+        awaitTask(m->engine->syncNow());
+        QVERIFY2(!m->engine->lastError(), qPrintable(m->engine->lastError().value_or(QString())));
+        for (const QString& id : delivered)
+            QVERIFY(cachedIds().contains(id));
+        const int refused = m->google.quotaRefusals(email);
+        QVERIFY(refused > 0);
+        // 2,000 units at 60 a second take 34 s; sitting out a whole window
+        // per refusal would take minutes.
+        const qint64 took = m->clock->elapsedMs() - before;
+        qInfo("100 new messages under 600 units per 10 s: %lld s of quota time, %d refused",
+              took / 1000, refused);
+        QVERIFY(took < 60000);
+        // Settled below the limit: the background share of what the pacer
+        // allows itself fits in the 3,600 units a minute that get through,
+        // and the next mail arrives without a refusal.
+        const int allowed = m->engine->pacer()->allowedPerWindow();
+        QVERIFY(allowed < GmailQuota::unitsPerWindow);
+        QVERIFY(allowed * GmailQuota::backgroundPercent / 100 <= 3600);
+        awaitTask(m->clock->sleepFor(60s));
+        for (int i = 0; i < 40; ++i)
+            deliver(u"Depois %1"_s.arg(i));
+        m->google.resetUnits();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
+        QCOMPARE(m->google.quotaRefusals(email), 0);
+        QCOMPARE(cachedIds().size(), 75 + 140);
+
+        // A refusal that says how long is obeyed as said.
+        const auto limited = deliver(u"Espera"_s);
+        auto refusal = test::TestRig::answering(u".*/messages/"_s + limited.id, 429, {}, 1);
+        refusal.headers = {{"Retry-After", "20"}};
+        m->google.addFault(refusal);
+        before = m->clock->elapsedMs();
+        awaitTask(m->engine->syncNow());
+        QVERIFY(!m->engine->lastError());
+        QVERIFY(cachedIds().contains(limited.id));
+        QVERIFY(m->clock->elapsedMs() - before >= 20000);
     }
 
     void labelPagesAndSearches()

@@ -44,11 +44,12 @@ QStringList described(const QList<MessageSummary>& summaries)
 
 /// History pages separated by "|"; in a page, one record per word:
 /// "+id" added, "-id" deleted, "~id" labels added, "^id" labels removed, each
-/// with "[labels]" when Google said which labels the message carries after
-/// it; "@n" is the page's history id.
+/// with "{labels}" when Google said which labels changed and "[labels]" when
+/// it said which the message carries after it; "@n" is the page's history id.
 QList<HistoryListDTO> historyOf(const QString& text)
 {
-    static const QRegularExpression entry(u"^([-+~^])(\\w+)(?:\\[([\\w,]*)\\])?$"_s);
+    static const QRegularExpression entry(
+        u"^([-+~^])(\\w+)(?:\\{([\\w,]*)\\})?(?:\\[([\\w,]*)\\])?$"_s);
     using Record = HistoryListDTO::Record;
     QList<HistoryListDTO> pages;
     for (const QString& pageText : text.split(u'|')) {
@@ -64,8 +65,11 @@ QList<HistoryListDTO> historyOf(const QString& text)
             MessageDTO message;
             message.id = m.captured(2);
             message.threadId = message.id;
+            if (m.hasCaptured(4))
+                message.labelIds = m.captured(4).split(u',', Qt::SkipEmptyParts);
+            std::optional<QStringList> changed;
             if (m.hasCaptured(3))
-                message.labelIds = m.captured(3).split(u',', Qt::SkipEmptyParts);
+                changed = m.captured(3).split(u',', Qt::SkipEmptyParts);
             Record record;
             const QChar kind = m.captured(1).at(0);
             if (kind == u'+' || kind == u'-') {
@@ -73,7 +77,7 @@ QList<HistoryListDTO> historyOf(const QString& text)
                     .emplace({Record::MessageRef{message, std::nullopt}});
             } else {
                 (kind == u'~' ? record.labelsAdded : record.labelsRemoved)
-                    .emplace({Record::LabelChange{message, std::nullopt}});
+                    .emplace({Record::LabelChange{message, changed}});
             }
             page.history->append(record);
         }
@@ -116,10 +120,13 @@ private slots:
         QTest::addColumn<QString>("cache");
         QTest::addColumn<QString>("fetchedBefore");
         QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("loaded");
         const auto row = [](const char* name, const char* history, const char* cache,
-                            const char* fetchedBefore, const char* plan) {
+                            const char* fetchedBefore, const char* plan,
+                            const char* loaded = "INBOX") {
             QTest::newRow(name) << QString::fromLatin1(history) << QString::fromLatin1(cache)
-                                << QString::fromLatin1(fetchedBefore) << QString::fromLatin1(plan);
+                                << QString::fromLatin1(fetchedBefore) << QString::fromLatin1(plan)
+                                << QString::fromLatin1(loaded);
         };
         row("empty history still moves the history id", "@9", "a[INBOX]", "", "@9");
         row("no page says where history stands", "", "", "", "");
@@ -139,9 +146,23 @@ private slots:
             "~a[INBOX,STARRED] | ^a[STARRED] | ~a[L1]", "a[INBOX]", "", "~a[L1]");
         row("last change without labels means a fetch", "~a[INBOX,STARRED] ^a", "a[INBOX]", "",
             "+a");
-        // A message the cache lacks has no summary to relabel: it is fetched.
-        row("label added to an uncached message", "~a[INBOX,UNREAD]", "", "", "+a");
-        row("label removed from an uncached message", "^a[INBOX]", "b[INBOX]", "", "+a");
+        // A message the cache lacks lies below every loaded page: its label
+        // changes cost nothing unless it is new mail or newly in a loaded label.
+        row("new mail is fetched whatever its labels", "+a[L2]", "", "", "+a");
+        row("uncached message in the inbox marked read", "^a{UNREAD}[INBOX] ^b{UNREAD}[INBOX]",
+            "c[INBOX]", "", "");
+        row("uncached message in the inbox starred", "~a{STARRED}[INBOX,STARRED]", "", "", "");
+        row("uncached message moved into the inbox", "~a{INBOX}[INBOX]", "", "", "+a");
+        row("uncached message given a label nobody loaded", "~a{L1}[INBOX,L1]", "", "", "");
+        row("given a loaded label, then losing it again", "~a{L1}[L1] | ^a{L1}[]", "", "", "",
+            "INBOX L1");
+        row("given a loaded label by an earlier change than the last",
+            "~a{L1}[STARRED,L1] ^a{STARRED}[L1]", "", "", "+a", "INBOX L1");
+        row("a label given without saying which, to a message in a loaded label",
+            "~a[INBOX,UNREAD]", "", "", "+a");
+        row("a label given without saying which, to a message in no loaded label", "~a[L2]", "", "",
+            "");
+        row("label removed from an uncached message", "^a[INBOX]", "b[INBOX]", "", "");
         row("duplicate ids across pages are fetched once, first named first",
             "+b[INBOX] +a[INBOX] | ~b[INBOX,UNREAD] +c | +a", "", "", "+b +a +c");
         row("what an earlier attempt at the range fetched is not fetched again", "+a +b ~c[INBOX]",
@@ -155,8 +176,9 @@ private slots:
         QFETCH(QString, history);
         QFETCH(QString, cache);
         QFETCH(QString, fetchedBefore);
-        const HistoryPlan made =
-            HistoryPlan::of(historyOf(history), cacheOf(cache), setOf(fetchedBefore));
+        QFETCH(QString, loaded);
+        const HistoryPlan made = HistoryPlan::of(historyOf(history), cacheOf(cache), setOf(loaded),
+                                                 setOf(fetchedBefore));
         QStringList said;
         for (const QString& id : made.removed)
             said << u'-' + id;

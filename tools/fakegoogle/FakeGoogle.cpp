@@ -301,6 +301,12 @@ void FakeGoogle::setQuotaModel(QuotaModel model)
     m_state->quota.setModel(model);
 }
 
+void FakeGoogle::setQuotaLimit(int units, std::chrono::milliseconds window)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->quota.setLimit(units, window.count());
+}
+
 qint64 FakeGoogle::unitsSpent(const QString& email) const
 {
     std::lock_guard lock(m_state->mutex);

@@ -117,6 +117,9 @@ public:
 
     // --- quota ---
     void setQuotaModel(QuotaModel model);
+    // A tighter limit than Google publishes (QuotaModel::Tight), refused
+    // without a Retry-After: what a client meets when others share the quota.
+    void setQuotaLimit(int units, std::chrono::milliseconds window);
     qint64 unitsSpent(const QString& email) const;
     int quotaRefusals(const QString& email) const; // calls refused for a full window
     void resetUnits();

@@ -4,22 +4,20 @@ namespace vesk::fakegoogle {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-struct Limits
+void QuotaMeter::setLimit(int units, qint64 windowMs)
 {
-    qint64 windowMs;
-    int units;
-};
-
-Limits limitsOf(QuotaModel model)
-{
-    if (model == QuotaModel::LegacyPerSecond)
-        return {1000, 250};
-    return {60000, 6000};
+    m_model = QuotaModel::Tight;
+    m_tight = {windowMs, units};
 }
 
-} // namespace
+QuotaMeter::Limits QuotaMeter::limits() const
+{
+    if (m_model == QuotaModel::LegacyPerSecond)
+        return {1000, 250};
+    if (m_model == QuotaModel::Tight)
+        return m_tight;
+    return {60000, 6000};
+}
 
 int QuotaMeter::cost(QuotaModel model, const QString& method)
 {
@@ -50,7 +48,7 @@ std::optional<qint64> QuotaMeter::charge(const QString& account, const QString& 
     const QuotaModel table = m_model == QuotaModel::Off ? QuotaModel::PerMinute2026 : m_model;
     const int units = cost(table, method);
     if (m_model != QuotaModel::Off) {
-        const Limits limits = limitsOf(m_model);
+        const Limits limits = this->limits();
         auto& window = m_windows[account];
         window.removeIf([&](const auto& entry) { return entry.first <= nowMs - limits.windowMs; });
         int inWindow = 0;

@@ -20,6 +20,8 @@ class QuotaMeter final
 public:
     void setModel(QuotaModel model) { m_model = model; }
     QuotaModel model() const { return m_model; }
+    // The Tight model with `units` per moving window of `windowMs`.
+    void setLimit(int units, qint64 windowMs);
 
     // Units of a method ("messages.get", "threads.modify", ...) under a model.
     static int cost(QuotaModel model, const QString& method);
@@ -34,7 +36,15 @@ public:
     void reset();
 
 private:
+    struct Limits
+    {
+        qint64 windowMs;
+        int units;
+    };
+    Limits limits() const;
+
     QuotaModel m_model = QuotaModel::Off;
+    Limits m_tight{10000, 600};
     QHash<QString, QList<QPair<qint64, int>>> m_windows; // account -> (time, units), oldest first
     QHash<QString, qint64> m_spent;
     QHash<QString, int> m_refused;

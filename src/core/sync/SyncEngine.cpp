@@ -367,7 +367,12 @@ QCoro::Task<> SyncEngine::applyHistory(QList<HistoryListDTO> pages, QString star
         // whole (a hundred thousand summaries, on the GUI thread) when it
         // changes while shared: it goes before anything is written.
         const MailStore::State state = store->snapshot();
-        plan = HistoryPlan::of(pages, state.summaries, m_range.fetched);
+        QSet<QString> loaded;
+        for (const QString& labelId : state.loadedLabels) {
+            if (store->labelPages(labelId).depth > 0)
+                loaded.insert(labelId);
+        }
+        plan = HistoryPlan::of(pages, state.summaries, loaded, m_range.fetched);
     }
     if (!plan.removed.isEmpty())
         store->removeMessages(plan.removed);
