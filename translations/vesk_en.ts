@@ -589,6 +589,15 @@ To: %4</translation>
         <source>(sem assunto)</source>
         <translation>(no subject)</translation>
     </message>
+    <message>
+        <source>%1 mensagens novas em %2</source>
+        <extracomment>The title of one notification for several new messages of an account.</extracomment>
+        <translation>%1 new messages in %2</translation>
+    </message>
+    <message>
+        <source>e mais %1</source>
+        <translation>and %1 more</translation>
+    </message>
 </context>
 <context>
     <name>vesk::OAuthError</name>
@@ -992,6 +1001,18 @@ To: %4</translation>
     <message>
         <source>Abrir</source>
         <translation>Open</translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Marcar como lidas</source>
+        <translation>Mark as read</translation>
+    </message>
+    <message>
+        <source>Marcar como lida</source>
+        <translation>Mark as read</translation>
     </message>
 </context>
 <context>
