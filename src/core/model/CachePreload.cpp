@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <sched.h>
 #include <sys/resource.h>
 
 namespace vesk {
@@ -12,10 +13,13 @@ std::future<std::optional<MailStore::State>> decodeOnThread(const QString& email
                                                             const std::optional<QString>& base)
 {
     return std::async(std::launch::async, [email, base] {
-        // Below the GUI thread, which paints the first screens meanwhile: on
-        // a machine with few cores the decoding must not take the processor
-        // from it. (On Linux the nice value is per thread.)
-        ::setpriority(PRIO_PROCESS, 0, 10);
+        // Only on a processor nothing else wants: the GUI thread paints the
+        // first screens meanwhile, and on a machine with few cores five
+        // decoders, even niced, slowed its first frame to the cache's pace.
+        // (On Linux the policy and the nice value are per thread.)
+        const sched_param idle{};
+        if (::sched_setscheduler(0, SCHED_IDLE, &idle) != 0)
+            ::setpriority(PRIO_PROCESS, 0, 19);
         return MailStore::readCache(email, base);
     });
 }
