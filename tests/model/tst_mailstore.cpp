@@ -89,32 +89,36 @@ private slots:
             store.upsert({summary(u"a"_s, 1)});
             store.setHistoryId(u"7"_s);
         }
-        // The largest cache is left to its own store.
         const QString large = u"grande@x.pt"_s;
         MailStore(large, base())
             .upsert({summary(u"g1"_s, 1), summary(u"g2"_s, 2), summary(u"g3"_s, 3)});
         const QString absent = u"ninguem@x.pt"_s;
         CachePreload preload({m_email, large, absent, u".."_s}, base());
-        QVERIFY(!preload.take(large));
-        QCOMPARE(MailStore(large, base()).summaryCount(), 3);
+        {
+            MailStore store(large, base(), systemWallClock(), preload.take(large));
+            store.loaded().waitForFinished();
+            QCOMPARE(store.summaryCount(), 3);
+        }
         {
             MailStore store(m_email, base(), systemWallClock(), preload.take(m_email));
+            store.loaded().waitForFinished();
             QCOMPARE(store.snapshot().historyId, u"7"_s);
             QCOMPARE(store.summaryCount(), 1);
             // Once only; a later store of the account reads its file.
             QVERIFY(!preload.take(m_email));
             store.upsert({summary(u"b"_s, 2)});
         }
-        const std::optional<MailStore::ReadAhead> missing = preload.take(absent);
-        QVERIFY(missing && !missing->state);
+        std::optional<MailStore::ReadAhead> missing = preload.take(absent);
+        QVERIFY(missing && !missing->firstScreen && !missing->state.get());
         QVERIFY(!preload.take(u"outro@x.pt"_s));
-        QVERIFY(filesUnder(base()).size() == 2);
+        // Each cache and its first-screen record.
+        QCOMPARE(filesUnder(base()).size(), 4);
 
         // Read ahead while another store of the file still had a change to
         // write: the newer file wins over what was read.
         CachePreload stale({m_email, large}, base());
         std::optional<MailStore::ReadAhead> early = stale.take(m_email);
-        QCOMPARE(early->state->summaries.size(), 2);
+        QCOMPARE(early->firstScreen->summaries.size(), 2);
         MailStore open(m_email, base());
         open.upsert({summary(u"c"_s, 3)});
         MailStore again(m_email, base(), systemWallClock(), std::move(early));

@@ -31,6 +31,8 @@
 #include "transfers/TransferManager.h"
 
 #include <QCoreApplication>
+#include <QCoroSignal>
+#include <QFutureWatcher>
 #include <QTimer>
 
 #include <algorithm>
@@ -54,11 +56,55 @@ QString trimmedSearch(const QString& text)
     return text.mid(start, end - start);
 }
 
+/// Returns once the whole cache is in the store. A store may open on its
+/// first-screen record while the cache is decoded: syncing, paging and
+/// changing the mail wait for the cache rather than work on that picture of
+/// it (or block the GUI thread in the store).
+QCoro::Task<> cacheLoaded(std::shared_ptr<MailStore> store)
+{
+    QFutureWatcher<void> watcher;
+    watcher.setFuture(store->loaded());
+    // The signal, not the future, is awaited: a watcher may announce twice a
+    // future that finishes while it is being set, and a coroutine must not
+    // be resumed twice.
+    if (!watcher.isFinished())
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished);
+}
+
 /// The session's sync, skipped once the session is gone.
 QCoro::Task<> syncIfOpen(QPointer<AccountSession> session)
 {
+    if (!session)
+        co_return;
+    co_await cacheLoaded(session->store());
     if (session)
         co_await session->syncNow();
+}
+
+/// The label's newest page, when the cache holds none of it.
+QCoro::Task<> loadLabel(QPointer<AccountSession> session, QString labelId)
+{
+    co_await cacheLoaded(session->store());
+    if (session)
+        co_await session->ensureLabelLoaded(labelId);
+}
+
+/// The window takes the whole cache in once it has replaced the first-screen
+/// record: the store has changed under the session.
+QCoro::Task<> takeInCache(QPointer<AccountSession> session)
+{
+    co_await cacheLoaded(session->store());
+    if (session)
+        session->refreshFromStore();
+}
+
+/// Returns once the whole cache of each of the sessions still there is in.
+QCoro::Task<> cachesLoaded(QList<QPointer<AccountSession>> sessions)
+{
+    for (const QPointer<AccountSession>& session : sessions) {
+        if (session)
+            co_await cacheLoaded(session->store());
+    }
 }
 
 } // namespace
@@ -240,9 +286,9 @@ void AppState::loadSelectedLabel()
         return;
     if (isAllAccounts()) {
         for (AccountSession* session : std::as_const(m_sessions))
-            session->ensureLabelLoaded(m_selectedLabelId);
+            loadLabel(session, m_selectedLabelId);
     } else if (AccountSession* session = selectedSession()) {
-        session->ensureLabelLoaded(m_selectedLabelId);
+        loadLabel(session, m_selectedLabelId);
     }
 }
 
@@ -281,14 +327,12 @@ QCoro::Task<> AppState::refresh()
 {
     if (!isAllAccounts()) {
         if (AccountSession* session = selectedSession())
-            co_await session->syncNow();
+            co_await syncIfOpen(session);
         co_return;
     }
     const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
-    for (const QPointer<AccountSession>& session : sessions) {
-        if (session)
-            co_await session->syncNow();
-    }
+    for (const QPointer<AccountSession>& session : sessions)
+        co_await syncIfOpen(session);
 }
 
 void AppState::setSearchText(const QString& text)
@@ -353,7 +397,11 @@ bool AppState::canLoadMore() const
 
 QCoro::Task<> AppState::loadMore()
 {
-    co_await m_paging->loadMore();
+    QPointer<AppState> self(this);
+    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    co_await cachesLoaded(sessions);
+    if (self)
+        co_await m_paging->loadMore();
 }
 
 qsizetype AppState::backgroundGroupingFrom()
@@ -681,7 +729,16 @@ QCoro::Task<> AppState::changeIn(QList<std::pair<AccountSession*, QStringList>> 
     QList<UndoOffer::Offered> made;
     QList<QPointer<AccountSession>> touched;
     QString sentence;
+    QPointer<AppState> self(this);
+    // The change is made to the whole cache, never to the first screen.
+    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    co_await cachesLoaded(sessions);
+    if (!self)
+        co_return;
     for (const auto& [session, ids] : groups) {
+        // An account removed while its cache was awaited takes no change.
+        if (!m_sessions.contains(session))
+            continue;
         const std::optional<PendingChange> recorded = session->recordChange(make(*session, ids));
         if (!recorded)
             continue;
@@ -751,6 +808,9 @@ QCoro::Task<> AppState::undo()
             if (session->id() == part.accountId)
                 owner = session;
         }
+        if (!owner)
+            continue;
+        co_await cacheLoaded(owner->store());
         if (owner)
             co_await owner->undoChange(part.change);
     }
@@ -870,6 +930,8 @@ AccountSession* AppState::createSession(const AccountRegistry::Entry& entry)
     connect(session, &AccountSession::noticeRaised, this,
             [this](const SessionError& notice) { m_notices->post(notice.text, notice.details); });
     attachOutbox(session);
+    if (!session->store()->isLoaded())
+        takeInCache(session);
     if (const std::optional<QString> aside = session->journal()->damagedFile()) {
         m_notices->post(tr("As alterações por enviar de %1 não puderam ser lidas e ficaram de "
                            "parte em %2.")
@@ -918,6 +980,8 @@ QCoro::Task<> AppState::startAll()
     QPointer<AppState> self(this);
     const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
     for (const QPointer<AccountSession>& session : sessions) {
+        if (session)
+            co_await cacheLoaded(session->store());
         if (session)
             co_await session->startSync();
         if (!self)

@@ -5,18 +5,19 @@
 #include <QString>
 #include <QStringList>
 
-#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
 
 namespace vesk {
 
-/// The caches of the accounts about to open but the largest, read and
-/// decoded on threads of their own from construction on, so that they load
-/// beside the largest one instead of after it on the GUI thread. Each store
-/// then takes its cache from here; the largest one's store reads its own.
-/// Any thread.
+/// The caches of the accounts about to open, read and decoded on threads of
+/// their own from construction on, so that they load side by side and the
+/// window need not wait for them: each account's first-screen record is read
+/// at once, and its store shows that until its cache is in. An account
+/// without a usable record, if it has the largest cache, is left to its
+/// store, which then reads it on the GUI thread (quicker than a thread of
+/// its own, see the constructor). Any thread.
 class CachePreload final
 {
 public:
@@ -27,13 +28,13 @@ public:
     CachePreload(const CachePreload&) = delete;
     CachePreload& operator=(const CachePreload&) = delete;
 
-    /// What was read for `accountEmail`, waiting for it if need be; once
-    /// only, and nothing for an account that was not read ahead.
+    /// What is read for `accountEmail`, without waiting for it; once only,
+    /// and nothing for an account that was not read ahead.
     std::optional<MailStore::ReadAhead> take(const QString& accountEmail);
 
 private:
     std::mutex m_mutex;
-    std::map<QString, std::future<MailStore::ReadAhead>> m_reads;
+    std::map<QString, MailStore::ReadAhead> m_reads;
 };
 
 } // namespace vesk

@@ -1,7 +1,9 @@
 #include "CacheWriter.h"
 
+#include "FirstScreen.h"
 #include "MailJson.h"
 #include "PrivateFile.h"
+#include "SystemLabels.h"
 
 #include <QFile>
 
@@ -9,8 +11,11 @@
 
 namespace vesk {
 
-CacheWriter::CacheWriter(QString filePath, std::chrono::milliseconds delay, Snapshot snapshot)
+CacheWriter::CacheWriter(QString filePath, QString accountEmail, std::chrono::milliseconds delay,
+                         Snapshot snapshot)
     : m_filePath(std::move(filePath))
+    , m_accountEmail(std::move(accountEmail))
+    , m_firstScreenPath(FirstScreen::filePathBeside(m_filePath))
     , m_delay(delay)
     , m_snapshot(std::move(snapshot))
     , m_thread([this] { run(); })
@@ -52,6 +57,7 @@ void CacheWriter::removeFile()
     m_written = m_changes;
     m_settled.wait(lock, [&] { return !m_writing; });
     QFile::remove(m_filePath);
+    QFile::remove(m_firstScreenPath);
     m_settled.notify_all();
 }
 
@@ -96,7 +102,15 @@ void CacheWriter::run()
 
 bool CacheWriter::writeFile(const MailStoreState& state) const
 {
-    return PrivateFile::write(m_filePath, MailJson::encodeCache(state));
+    if (!PrivateFile::write(m_filePath, MailJson::encodeCache(state)))
+        return false;
+    // After the cache, never before: a record is at worst older than the
+    // cache, and the cache read after it wins. The window opens on the inbox.
+    // A record that fails to be written is only a slower start.
+    PrivateFile::write(
+        m_firstScreenPath,
+        FirstScreen::encode(m_accountEmail, FirstScreen::select(state, SystemLabels::inbox())));
+    return true;
 }
 
 } // namespace vesk

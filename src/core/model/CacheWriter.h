@@ -15,7 +15,8 @@ namespace vesk {
 /// The writer thread of one MailStore: told that the state changed, it waits
 /// a short while for more changes, takes one snapshot of the newest state
 /// through `snapshot` (a cheap copy: the containers share their data until
-/// the store changes them again), encodes it and replaces the file.
+/// the store changes them again), encodes it and replaces the file, then the
+/// account's first-screen record beside it (see FirstScreen).
 ///
 /// Threading: markChanged(), flush() and cancel() may be called from any
 /// thread; `snapshot` runs on the writer thread. The destructor writes what
@@ -25,7 +26,8 @@ class CacheWriter final
 public:
     using Snapshot = std::function<std::optional<MailStoreState>()>;
 
-    CacheWriter(QString filePath, std::chrono::milliseconds delay, Snapshot snapshot);
+    CacheWriter(QString filePath, QString accountEmail, std::chrono::milliseconds delay,
+                Snapshot snapshot);
     ~CacheWriter();
     CacheWriter(const CacheWriter&) = delete;
     CacheWriter& operator=(const CacheWriter&) = delete;
@@ -34,7 +36,8 @@ public:
     /// Writes at once whatever is pending and returns when it is on disk.
     void flush();
     /// Drops what is pending, waits for a write in progress, then deletes
-    /// the file: nothing written before can come back after.
+    /// the file and its first-screen record: nothing written before can come
+    /// back after.
     void removeFile();
     int writeCount() const;
 
@@ -43,6 +46,8 @@ private:
     bool writeFile(const MailStoreState& state) const;
 
     const QString m_filePath;
+    const QString m_accountEmail;
+    const QString m_firstScreenPath;
     const std::chrono::milliseconds m_delay;
     const Snapshot m_snapshot;
 

@@ -1,6 +1,7 @@
 #include "MailStore.h"
 
 #include "CacheWriter.h"
+#include "FirstScreen.h"
 #include "MailJson.h"
 #include "PrivateFile.h"
 #include "SystemLabels.h"
@@ -49,7 +50,7 @@ QString cacheFileIn(const QString& folderPath)
     return QDir(folderPath).filePath(QStringLiteral("cache.json"));
 }
 
-std::optional<MailStoreState> readCache(const QString& filePath)
+std::optional<MailStoreState> readCacheFile(const QString& filePath)
 {
     std::optional<QByteArray> bytes = readWhole(filePath);
     if (!bytes)
@@ -64,8 +65,11 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
     : m_accountEmail(std::move(accountEmail))
     , m_clock(std::move(clock))
 {
-    if (!isSafeFolderName(m_accountEmail))
+    if (!isSafeFolderName(m_accountEmail)) {
+        m_loaded.start();
+        m_loaded.finish();
         return;
+    }
     const QString base = baseDirectory.value_or(defaultBaseDirectory());
     m_folderPath = QDir(base).filePath(m_accountEmail);
     m_filePath = cacheFileIn(m_folderPath);
@@ -83,12 +87,27 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
         s_open.emplace(m_filePath.toStdString(), this);
     }
     load(std::move(readAhead));
-    m_writer =
-        std::make_unique<CacheWriter>(m_filePath, writeDelay(), [this]() -> std::optional<State> {
-            QMutexLocker lock(&m_mutex);
-            if (m_wiped)
-                return std::nullopt;
-            return m_state;
+    m_writer = std::make_unique<CacheWriter>(m_filePath, m_accountEmail, writeDelay(),
+                                             [this]() -> std::optional<State> {
+                                                 QMutexLocker lock(&m_mutex);
+                                                 // The first-screen record must never be written as
+                                                 // the cache.
+                                                 waitLoadedLocked();
+                                                 if (m_wiped)
+                                                     return std::nullopt;
+                                                 return m_state;
+                                             });
+    // Started once the writer exists: the cache may bring pending changes
+    // to write.
+    if (m_decoding.valid())
+        m_loader = std::thread([this] {
+            std::optional<State> decoded;
+            try {
+                decoded = m_decoding.get();
+            } catch (...) {
+                // A read that failed is a cache that could not be read.
+            }
+            finishLoading(std::move(decoded));
         });
 }
 
@@ -108,6 +127,8 @@ MailStore::~MailStore()
     }
     // Writes what is pending before the state goes.
     m_writer.reset();
+    if (m_loader.joinable())
+        m_loader.join();
 }
 
 std::chrono::milliseconds MailStore::writeDelay()
@@ -138,13 +159,33 @@ bool MailStore::isSafeFolderName(const QString& email)
            !email.contains(QChar(0));
 }
 
-MailStore::ReadAhead MailStore::readAhead(const QString& accountEmail,
-                                          const std::optional<QString>& baseDirectory)
+std::optional<MailStore::State> MailStore::readCache(const QString& accountEmail,
+                                                     const std::optional<QString>& baseDirectory)
 {
     const QString path = cacheFilePath(accountEmail, baseDirectory);
     if (path.isEmpty())
-        return {};
-    return ReadAhead{readCache(path)};
+        return std::nullopt;
+    return readCacheFile(path);
+}
+
+std::optional<MailStore::State>
+MailStore::readFirstScreen(const QString& accountEmail, const std::optional<QString>& baseDirectory)
+{
+    const QString path = cacheFilePath(accountEmail, baseDirectory);
+    if (path.isEmpty())
+        return std::nullopt;
+    return FirstScreen::read(FirstScreen::filePathBeside(path), accountEmail);
+}
+
+bool MailStore::isListedUnder(const MessageSummary& summary, const QString& labelId)
+{
+    // Messages in the trash or the spam are only listed there, as Gmail
+    // lists them.
+    if (!summary.hasLabel(labelId))
+        return false;
+    if (labelId == SystemLabels::trash() || labelId == SystemLabels::spam())
+        return true;
+    return !summary.hasLabel(SystemLabels::trash()) && !summary.hasLabel(SystemLabels::spam());
 }
 
 QString MailStore::cacheFilePath(const QString& accountEmail,
@@ -158,9 +199,60 @@ QString MailStore::cacheFilePath(const QString& accountEmail,
 
 void MailStore::load(std::optional<ReadAhead> readAhead)
 {
-    std::optional<State> decoded = readAhead ? std::move(readAhead->state) : readCache(m_filePath);
+    m_loaded.start();
+    if (readAhead && readAhead->state.valid() && readAhead->firstScreen) {
+        // The window paints the record; the cache replaces it when decoded.
+        m_state = std::move(*readAhead->firstScreen);
+        m_isLoaded = false;
+        m_decoding = std::move(readAhead->state);
+        return;
+    }
+    std::optional<State> decoded;
+    if (readAhead && readAhead->state.valid())
+        decoded = readAhead->state.get();
+    else
+        decoded = readCacheFile(m_filePath);
     if (decoded)
         m_state = std::move(*decoded);
+    m_loaded.finish();
+}
+
+void MailStore::finishLoading(std::optional<State> decoded)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_wiped) {
+            // The cache is the truth, the record only a picture of it: an
+            // unreadable cache leaves the store empty, as without a record.
+            m_state = decoded ? std::move(*decoded) : State{};
+            if (!m_overlay.isEmpty()) {
+                // Pending changes taken while the record stood in go on top
+                // of the cache, as they would have at opening.
+                QSet<QString> threads;
+                for (const PendingChange& change : m_overlay.changes())
+                    threads.unite(
+                        QSet<QString>(change.threadIds.cbegin(), change.threadIds.cend()));
+                relabelThreadsLocked(threads, [this](const MessageSummary& summary) {
+                    return m_overlay.appliedTo(summary.threadId(), summary.labelIds());
+                });
+            }
+        }
+        m_isLoaded = true;
+        m_loadedCondition.wakeAll();
+    }
+    m_loaded.finish();
+}
+
+void MailStore::waitLoadedLocked() const
+{
+    while (!m_isLoaded && !m_wiped)
+        m_loadedCondition.wait(&m_mutex);
+}
+
+bool MailStore::isLoaded() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_isLoaded;
 }
 
 MailStore::State MailStore::snapshot() const
@@ -187,10 +279,8 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
             QMutexLocker lock(&m_mutex);
             all = m_state.summaries;
         }
-        const bool hidden = labelId != SystemLabels::trash() && labelId != SystemLabels::spam();
         for (const MessageSummary& summary : std::as_const(all)) {
-            if (summary.hasLabel(labelId) && !(hidden && (summary.hasLabel(SystemLabels::trash()) ||
-                                                          summary.hasLabel(SystemLabels::spam()))))
+            if (isListedUnder(summary, labelId))
                 matching.append(summary);
         }
     } // The shared table goes before sorting: a change meanwhile copies it.
@@ -213,6 +303,7 @@ QList<MessageSummary> MailStore::summaries(const QString& labelId) const
 void MailStore::setHistoryId(const QString& historyId)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     m_state.historyId = historyId;
@@ -223,6 +314,7 @@ void MailStore::setHistoryId(const QString& historyId)
 void MailStore::setLabels(const QList<LabelInfo>& labels)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     m_state.labels = labels;
@@ -232,6 +324,7 @@ void MailStore::setLabels(const QList<LabelInfo>& labels)
 void MailStore::markLabelLoaded(const QString& labelId)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     m_state.loadedLabels.insert(labelId);
@@ -250,6 +343,7 @@ LabelPages MailStore::labelPages(const QString& labelId) const
 void MailStore::setLabelPages(const QString& labelId, const LabelPages& pages)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     m_state.loadedLabels.insert(labelId);
@@ -260,6 +354,7 @@ void MailStore::setLabelPages(const QString& labelId, const LabelPages& pages)
 void MailStore::upsert(const QList<MessageSummary>& summaries)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     if (m_overlay.isEmpty()) {
@@ -278,6 +373,7 @@ QList<MessageSummary> MailStore::threadMessages(const QStringList& threadIds) co
     SummaryTable all;
     {
         QMutexLocker lock(&m_mutex);
+        waitLoadedLocked();
         all = m_state.summaries;
     }
     const QSet<QString> wanted(threadIds.cbegin(), threadIds.cend());
@@ -336,6 +432,9 @@ void MailStore::markChangeSent(quint64 changeId)
 void MailStore::dropPendingChange(quint64 changeId, bool undo)
 {
     QMutexLocker lock(&m_mutex);
+    // Its undoing guesses labels from the cached messages: all of them.
+    if (undo)
+        waitLoadedLocked();
     const QList<PendingChange> changes = m_overlay.changes();
     m_overlay.drop(changeId);
     if (!undo || m_wiped)
@@ -373,6 +472,7 @@ QList<PendingChange> MailStore::pendingChanges() const
 void MailStore::removeMessages(const QStringList& ids)
 {
     QMutexLocker lock(&m_mutex);
+    waitLoadedLocked();
     if (m_wiped)
         return;
     for (const QString& id : ids)
@@ -386,6 +486,8 @@ void MailStore::wipe()
         QMutexLocker lock(&m_mutex);
         m_wiped = true;
         m_state = State{};
+        // Nothing waits for a cache that no longer matters.
+        m_loadedCondition.wakeAll();
     }
     // Outside the lock: a write in progress may be waiting for it to take
     // its snapshot, and removeFile() waits for that write to end.

@@ -7,16 +7,21 @@
 #include "PendingOverlay.h"
 #include "platform/WallClock.h"
 
+#include <QFuture>
 #include <QList>
 #include <QMutex>
+#include <QPromise>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QWaitCondition>
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace vesk {
 
@@ -42,6 +47,15 @@ class CacheWriter;
 /// write what is pending before they return; a new store of the same file
 /// first waits for the pending writes of any other store of it.
 ///
+/// Opened with a cache still being decoded and a first-screen record (see
+/// FirstScreen and CachePreload), the store holds the record's state until
+/// the cache is in, so that the window can paint at once; loaded() tells
+/// when the cache has replaced it. Meanwhile snapshot(), summaries() and
+/// labelPages() answer from the record; changes to the pending overlay are
+/// kept and applied to the cache when it arrives; every other change, and
+/// threadMessages(), waits for the cache (callers on the GUI thread should
+/// await loaded() first), and nothing is written before it is in.
+///
 /// The cache holds the user's mail, so the account folder is made private
 /// (0700) and the file is written 0600. An email that could name a path
 /// outside the base folder ("/", NUL, ".", "..", or empty) gets a store that
@@ -51,11 +65,14 @@ class MailStore final
 public:
     using State = MailStoreState;
 
-    /// An account's cache file as read before its store opened: the state
-    /// it held, or none when it was missing or unreadable.
+    /// An account's cache file as read before its store opened, or being
+    /// read on another thread: the state it held, or none when it was
+    /// missing or unreadable.
     struct ReadAhead
     {
-        std::optional<State> state;
+        std::future<std::optional<State>> state;
+        /// The account's first-screen record, shown until `state` is ready.
+        std::optional<State> firstScreen;
     };
 
     /// `baseDirectory` defaults to defaultBaseDirectory(). With `readAhead`
@@ -71,22 +88,34 @@ public:
     /// The per-user data folder + "/Vesk" (~/.local/share/Vesk).
     static QString defaultBaseDirectory();
     /// Reads and decodes the account's cache file as opening its store
-    /// would; any thread.
-    static ReadAhead readAhead(const QString& accountEmail,
-                               const std::optional<QString>& baseDirectory);
+    /// would; any thread. None when it is missing or unreadable.
+    static std::optional<State> readCache(const QString& accountEmail,
+                                          const std::optional<QString>& baseDirectory);
+    /// The account's first-screen record; none when missing, unreadable, or
+    /// not of this account.
+    static std::optional<State> readFirstScreen(const QString& accountEmail,
+                                                const std::optional<QString>& baseDirectory);
     /// The account's cache file, where its store would keep it; empty for
     /// an email that gets a memory-only store.
     static QString cacheFilePath(const QString& accountEmail,
                                  const std::optional<QString>& baseDirectory);
     /// Whether an email may be used verbatim as a folder name under the base.
     static bool isSafeFolderName(const QString& email);
+    /// Whether summaries(labelId) lists the message.
+    static bool isListedUnder(const MessageSummary& summary, const QString& labelId);
+
+    /// Finished once the whole cache is in the store: at once, unless it
+    /// opened on a first-screen record. Any thread.
+    QFuture<void> loaded() const { return m_loaded.future(); }
+    bool isLoaded() const;
 
     const QString& accountEmail() const { return m_accountEmail; }
     /// The cache file; empty for a memory-only store.
     const QString& filePath() const { return m_filePath; }
 
+    /// Until loaded(), the first-screen record's state.
     State snapshot() const;
-    /// How many summaries are cached.
+    /// How many summaries are cached (until loaded(), in the record).
     qsizetype summaryCount() const;
     /// Cached summaries carrying `labelId`, newest first. Messages in the
     /// trash or the spam are only listed there, as Gmail lists them.
@@ -141,6 +170,11 @@ public:
 
 private:
     void load(std::optional<ReadAhead> readAhead);
+    /// Takes the decoded cache in place of the first-screen record; on the
+    /// loader thread.
+    void finishLoading(std::optional<State> decoded);
+    /// Waits, holding m_mutex, until the cache is in or the store is wiped.
+    void waitLoadedLocked() const;
     void changedLocked();
     void relabelThreadsLocked(const QSet<QString>& threadIds,
                               const std::function<QStringList(const MessageSummary&)>& change);
@@ -150,10 +184,16 @@ private:
     QString m_filePath;
     const WallClock m_clock;
     mutable QMutex m_mutex;
+    mutable QWaitCondition m_loadedCondition;
+    bool m_isLoaded = true;
+    QPromise<void> m_loaded;
     State m_state;
     PendingOverlay m_overlay;
     bool m_wiped = false;
     std::unique_ptr<CacheWriter> m_writer; // absent for a memory-only store
+    /// The cache read ahead, while the first-screen record stands in for it.
+    std::future<std::optional<State>> m_decoding;
+    std::thread m_loader; // takes m_decoding in
 };
 
 } // namespace vesk

@@ -1,0 +1,128 @@
+// The start over a cache left by an earlier run: the window's first screen
+// comes from the small record beside each cache, the whole cache replaces it
+// once decoded and wins where they differ, actions taken meanwhile act on the
+// whole cache, and a record that cannot be used only costs the head start.
+
+#include "AppRig.h"
+#include "TestFiles.h"
+#include "model/FirstScreen.h"
+#include "model/MailStore.h"
+
+using namespace vesk;
+using namespace Qt::StringLiterals;
+using namespace vesk::test;
+
+namespace {
+
+const QString ana = u"ana@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
+
+QStringList inboxSubjects(const AppState& app)
+{
+    QStringList subjects = valuesOf(app.visibleThreads(), &ThreadSummary::subject);
+    subjects.sort();
+    return subjects;
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    /// Three conversations cached by a first run; the path of the cache.
+    static QString cacheThreeConversations(AppRig& rig, QList<fakegoogle::MessageRef>& messages)
+    {
+        for (const QString& subject : {u"Convite"_s, u"Fatura"_s, u"Reunião"_s})
+            messages.append(rig.rig.deliver(ana, subject));
+        rig.linkDirectly(ana);
+        AppState app(rig.services());
+        awaitTask(app.startAll());
+        // The state's end writes the cache and its record.
+        return app.sessions().first()->store()->filePath();
+    }
+
+    /// A state opened as the program opens one: the caches read ahead.
+    static std::unique_ptr<AppState> startedAsTheProgram(AppRig& rig)
+    {
+        AppServices services = rig.services();
+        if (!AppState::readCachesAhead(services))
+            return nullptr;
+        return std::make_unique<AppState>(std::move(services));
+    }
+
+private Q_SLOTS:
+    void wholeCacheWinsOverTheRecordAndActionsWaitForIt()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}});
+        QList<fakegoogle::MessageRef> messages;
+        const QString cachePath = cacheThreeConversations(rig, messages);
+        const QString recordPath = FirstScreen::filePathBeside(cachePath);
+        std::optional<MailStoreState> record = FirstScreen::read(recordPath, ana);
+        QVERIFY(record);
+        QCOMPARE(record->summaries.size(), 3);
+        // A conversation deleted at Gmail after the record was written.
+        record->summaries.insert(MessageSummary{u"fantasma"_s,
+                                                u"t-fantasma"_s,
+                                                {inbox},
+                                                u"Olá"_s,
+                                                u"Zé"_s,
+                                                u"ze@exemplo.pt"_s,
+                                                u"Fantasma"_s,
+                                                QDateTime::currentMSecsSinceEpoch()});
+        QVERIFY(writeFile(recordPath, FirstScreen::encode(ana, *record)));
+
+        const std::unique_ptr<AppState> app = startedAsTheProgram(rig);
+        QVERIFY(app);
+        // Archived before anything says whether the cache is in: the change
+        // goes to the whole cache and on to Gmail.
+        const fakegoogle::MessageRef fatura = messages.at(1);
+        awaitTask(app->archive({fatura.threadId}));
+        const std::shared_ptr<MailStore> store = app->sessions().first()->store();
+        QVERIFY(store->isLoaded());
+        QTRY_COMPARE_LONG(inboxSubjects(*app), (QStringList{u"Convite"_s, u"Reunião"_s}));
+        QVERIFY(!store->snapshot().summaries.find(u"fantasma"_s));
+        QCOMPARE(store->summaryCount(), 3);
+        QTRY_VERIFY_LONG(!rig.google().labelIds(ana, fatura.id).contains(inbox));
+        awaitTask(app->startAll());
+        QCOMPARE(app->sessions().first()->lastError(), QString());
+        QCOMPARE(inboxSubjects(*app), (QStringList{u"Convite"_s, u"Reunião"_s}));
+    }
+
+    void unusableRecordNeverStopsTheStart_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        MailStoreState state;
+        state.summaries.insert(MessageSummary{u"x"_s, u"tx"_s, {inbox}, {}, {}, {}, u"X"_s, 1});
+        const QByteArray whole = FirstScreen::encode(ana, state);
+        QTest::newRow("truncated") << whole.left(whole.size() / 2);
+        QTest::newRow("garbage") << QByteArray("\x01\x02 não é um registo \xff");
+        QTest::newRow("another account's") << FirstScreen::encode(u"rui@exemplo.pt"_s, state);
+    }
+
+    void unusableRecordNeverStopsTheStart()
+    {
+        QFETCH(QByteArray, record);
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}});
+        QList<fakegoogle::MessageRef> messages;
+        const QString cachePath = cacheThreeConversations(rig, messages);
+        const QString recordPath = FirstScreen::filePathBeside(cachePath);
+        QVERIFY(writeFile(recordPath, record));
+
+        const std::unique_ptr<AppState> app = startedAsTheProgram(rig);
+        QVERIFY(app);
+        const QStringList all{u"Convite"_s, u"Fatura"_s, u"Reunião"_s};
+        QTRY_COMPARE_LONG(inboxSubjects(*app), all);
+        awaitTask(app->startAll());
+        QCOMPARE(app->sessions().first()->lastError(), QString());
+        QCOMPARE(inboxSubjects(*app), all);
+        // The next write puts a sound record back.
+        app->sessions().first()->store()->flush();
+        const std::optional<MailStoreState> rewritten = FirstScreen::read(recordPath, ana);
+        QVERIFY(rewritten);
+        QCOMPARE(rewritten->summaries.size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
