@@ -48,14 +48,12 @@ struct AppRig
 
     AppServices services()
     {
-        AppServices result;
-        result.settings = rig.settings();
-        result.sessions = rig.sessionServices();
-        result.browser = browser;
-        result.router = router;
-        result.dialogs = dialogs;
-        result.transfers = std::make_shared<TransferManager>(dialogs);
-        return result;
+        return {.settings = rig.settings(),
+                .sessions = rig.sessionServices(),
+                .browser = browser,
+                .dialogs = dialogs,
+                .router = router,
+                .transfers = std::make_shared<TransferManager>(dialogs)};
     }
 
     /// A state over the rig's settings, its accounts not synced yet.

@@ -36,13 +36,7 @@ namespace {
 fakegoogle::SimpleMessage mail(const QString& from, const QString& subject, const QString& text,
                                const QString& html = {})
 {
-    fakegoogle::SimpleMessage message;
-    message.from = from;
-    message.to = ana;
-    message.subject = subject;
-    message.text = text;
-    message.html = html;
-    return message;
+    return {.from = from, .to = ana, .subject = subject, .text = text, .html = html};
 }
 
 QString labelText(const QWidget* parent, const char* name)
@@ -334,8 +328,7 @@ private Q_SLOTS:
         QTest::newRow("plain text, shown as written")
             << named << u"É"_s << u"élia"_s << u"<b>texto</b>"_s;
 
-        FullMessage nobody;
-        nobody.snippet = u"Vemo-nos &amp; falamos"_s;
+        const FullMessage nobody{.snippet = u"Vemo-nos &amp; falamos"_s};
         QTest::newRow("no sender, no bodies: the snippet")
             << nobody << QString() << QString() << u"Vemo-nos & falamos"_s;
     }
