@@ -48,12 +48,14 @@ struct AppRig
 
     AppServices services()
     {
-        return {.settings = rig.settings(),
-                .sessions = rig.sessionServices(),
-                .browser = browser,
-                .dialogs = dialogs,
-                .router = router,
-                .transfers = std::make_shared<TransferManager>(dialogs)};
+        AppServices result;
+        result.settings = rig.settings();
+        result.sessions = rig.sessionServices();
+        result.browser = browser;
+        result.router = router;
+        result.dialogs = dialogs;
+        result.transfers = std::make_shared<TransferManager>(dialogs);
+        return result;
     }
 
     /// A state over the rig's settings, its accounts not synced yet.

@@ -34,7 +34,9 @@ TestRig::TestRig(const QList<AccountIdentity>& accounts)
     // The stand-in's server thread may not be in its accept loop yet when
     // start() returns, and stopping it before then never returns. One answered
     // request proves it is serving; the log is cleared for the test.
-    if (!awaitTask(m_transport->send(HTTPRequest{.url = m_google->userInfoUrl()})).statusCode)
+    HTTPRequest request;
+    request.url = m_google->userInfoUrl();
+    if (!awaitTask(m_transport->send(request)).statusCode)
         qFatal("the Google stand-in does not answer");
     m_google->clearRequests();
 }
@@ -114,9 +116,12 @@ int TestRig::requestsEndingWith(const QString& pathEnd) const
 
 QByteArray TestRig::mail(const QString& to, const QString& subject)
 {
-    return fakegoogle::SimpleMessage{
-        .from = u"Sofia <sofia@x.pt>"_s, .to = to, .subject = subject, .text = u"Olá, até já"_s}
-        .toRfc822();
+    fakegoogle::SimpleMessage message;
+    message.from = u"Sofia <sofia@x.pt>"_s;
+    message.to = to;
+    message.subject = subject;
+    message.text = u"Olá, até já"_s;
+    return message.toRfc822();
 }
 
 fakegoogle::MessageRef TestRig::deliver(const QString& email, const QString& subject,
@@ -138,12 +143,12 @@ QStringList TestRig::deliverMany(const QString& email, int count, const QString&
 AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& name,
                                           const QByteArray& bytes)
 {
-    const fakegoogle::SimpleMessage message{
-        .from = u"Rui <rui@x.pt>"_s,
-        .to = email,
-        .subject = u"Segue o anexo"_s,
-        .text = u"Vê o anexo."_s,
-        .attachments = {{name, "application/octet-stream", bytes, {}}}};
+    fakegoogle::SimpleMessage message;
+    message.from = u"Rui <rui@x.pt>"_s;
+    message.to = email;
+    message.subject = u"Segue o anexo"_s;
+    message.text = u"Vê o anexo."_s;
+    message.attachments = {{name, "application/octet-stream", bytes, {}}};
     const auto ref = m_google->deliverMessage(email, message.toRfc822());
     const auto thread = awaitTask(gmailClient(email)->getThread(ref.threadId));
     return thread.messages->first().toFull().attachments.value(0);
@@ -152,22 +157,32 @@ AttachmentInfo TestRig::deliverAttachment(const QString& email, const QString& n
 fakegoogle::FaultRule TestRig::onAttachmentsOf(const QString& messageId,
                                                fakegoogle::FaultRule::Kind kind)
 {
-    return {.kind = kind, .pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s};
+    fakegoogle::FaultRule rule;
+    rule.kind = kind;
+    rule.pathPattern = u".*/messages/"_s + messageId + u"/attachments/.*"_s;
+    return rule;
 }
 
 fakegoogle::FaultRule TestRig::answering(const QString& pathPattern, int status,
                                          const QByteArray& body, int times)
 {
-    return {.pathPattern = pathPattern, .times = times, .status = status, .body = body};
+    fakegoogle::FaultRule rule;
+    rule.pathPattern = pathPattern;
+    rule.status = status;
+    rule.body = body;
+    rule.times = times;
+    return rule;
 }
 
 fakegoogle::FaultRule TestRig::delayed(const QString& method, const QString& pathPattern,
                                        int delayMs)
 {
-    return {.kind = fakegoogle::FaultRule::Kind::Delay,
-            .method = method,
-            .pathPattern = pathPattern,
-            .delayMs = delayMs};
+    fakegoogle::FaultRule rule;
+    rule.kind = fakegoogle::FaultRule::Kind::Delay;
+    rule.method = method;
+    rule.pathPattern = pathPattern;
+    rule.delayMs = delayMs;
+    return rule;
 }
 
 } // namespace vesk::test

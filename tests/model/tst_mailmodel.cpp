@@ -146,7 +146,9 @@ private slots:
             AttachmentInfo{u"m1"_s, u"a1"_s, hostile, u"application/pdf"_s, 1LL << 40}};
         full.references = u"<a@b> <c@d>"_s;
         // Absent texts and an unknown date stay absent, not empty.
-        const FullMessage bare{.id = u"m2"_s, .plainText = QString()};
+        FullMessage bare;
+        bare.id = u"m2"_s;
+        bare.plainText = QString();
         const StoredThread thread{u"t1"_s, {full, bare}};
         QCOMPARE(MailJson::decodeStoredThread(MailJson::encode(thread)), thread);
         QCOMPARE(MailJson::decodeFullMessage(MailJson::encode(bare)), bare);

@@ -36,7 +36,13 @@ namespace {
 fakegoogle::SimpleMessage mail(const QString& from, const QString& subject, const QString& text,
                                const QString& html = {})
 {
-    return {.from = from, .to = ana, .subject = subject, .text = text, .html = html};
+    fakegoogle::SimpleMessage message;
+    message.from = from;
+    message.to = ana;
+    message.subject = subject;
+    message.text = text;
+    message.html = html;
+    return message;
 }
 
 QString labelText(const QWidget* parent, const char* name)
@@ -328,7 +334,8 @@ private Q_SLOTS:
         QTest::newRow("plain text, shown as written")
             << named << u"É"_s << u"élia"_s << u"<b>texto</b>"_s;
 
-        const FullMessage nobody{.snippet = u"Vemo-nos &amp; falamos"_s};
+        FullMessage nobody;
+        nobody.snippet = u"Vemo-nos &amp; falamos"_s;
         QTest::newRow("no sender, no bodies: the snippet")
             << nobody << QString() << QString() << u"Vemo-nos & falamos"_s;
     }
