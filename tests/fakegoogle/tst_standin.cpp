@@ -224,7 +224,9 @@ class StandInTest : public QObject
     {
         const QString account = QString::fromLatin1(DemoSeed::firstAccount);
         for (const QString& id : google().messageIds(account)) {
-            if (google().rawMessage(account, id).contains("Message-ID: <" + messageId + ">"))
+            if (google()
+                    .rawMessage(account, id)
+                    .contains(QByteArray("Message-ID: <" + messageId + ">")))
                 return id;
         }
         return {};
