@@ -162,23 +162,30 @@ class StandInTest : public QObject
 
     FakeGoogle& google() { return m_rig->google(); }
 
-    /// One request, redirects not followed; a path is taken below the Gmail base.
-    Answer call(const QString& pathOrUrl, const QByteArray& method = "GET",
-                const QJsonObject& body = {})
+    /// A request with the account's token, redirects not followed; a path is
+    /// taken below the Gmail base.
+    QNetworkRequest request(const QString& pathOrUrl)
     {
-        const QString base = google().gmailBaseUrl().toString();
-        QNetworkRequest request(pathOrUrl.startsWith(u"http"_s) ? QUrl(pathOrUrl)
-                                                                : QUrl(base + pathOrUrl));
+        QNetworkRequest request(pathOrUrl.startsWith(u"http"_s)
+                                    ? QUrl(pathOrUrl)
+                                    : QUrl(google().gmailBaseUrl().toString() + pathOrUrl));
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::ManualRedirectPolicy);
         if (!m_token.isEmpty())
             request.setRawHeader("Authorization", "Bearer " + m_token.toLatin1());
+        return request;
+    }
+
+    Answer call(const QString& pathOrUrl, const QByteArray& method = "GET",
+                const QJsonObject& body = {})
+    {
+        QNetworkRequest outgoing = request(pathOrUrl);
         QByteArray payload;
         if (!body.isEmpty()) {
-            request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+            outgoing.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
             payload = QJsonDocument(body).toJson(QJsonDocument::Compact);
         }
-        return finish(m_manager->sendCustomRequest(request, method, payload));
+        return finish(m_manager->sendCustomRequest(outgoing, method, payload));
     }
 
     Answer finish(QNetworkReply* reply)
@@ -225,13 +232,20 @@ class StandInTest : public QObject
         return {};
     }
 
-    QString attachmentOf(const QString& messageId, const QString& mimeType)
+    /// The message's first part of this type.
+    QJsonObject partOf(const QString& messageId, const QString& mimeType)
     {
         for (const QJsonObject& part : partsOf(call(u"/messages/"_s + messageId).json())) {
             if (part[u"mimeType"_s] == mimeType)
-                return part[u"body"_s][u"attachmentId"_s].toString();
+                return part;
         }
         return {};
+    }
+
+    QString attachmentOf(const QString& messageId, const QString& mimeType)
+    {
+        return u"/messages/"_s + messageId + u"/attachments/"_s +
+               partOf(messageId, mimeType)[u"body"_s][u"attachmentId"_s].toString();
     }
 
 private Q_SLOTS:
@@ -514,12 +528,8 @@ private Q_SLOTS:
                       .accessToken;
         // The newsletter's remote pictures, written the way the reader blocks
         // them: every one the stand-in draws, and nothing else.
-        QString html;
-        for (const QJsonObject& part :
-             partsOf(call(u"/messages/"_s + demoMessage("agenda-semana@exemplo.pt")).json())) {
-            if (part[u"mimeType"_s] == u"text/html"_s)
-                html = QString::fromUtf8(dataOf(part));
-        }
+        const QString html = QString::fromUtf8(
+            dataOf(partOf(demoMessage("agenda-semana@exemplo.pt"), u"text/html"_s)));
         static const QRegularExpression source(u"src=\"(http://[^\"]+)\""_s);
         QSet<QString> shown;
         for (const auto& match : source.globalMatch(html)) {
@@ -536,24 +546,18 @@ private Q_SLOTS:
         QCOMPARE(call(google().baseUrl().toString() + u"/demo-images/nada.png"_s).status, 404);
 
         // The planning conversation carries a whole PDF and a picture, which comes at once.
-        const QString first = demoMessage("planeamento-1@exemplo.pt");
-        const QString third = demoMessage("planeamento-3@exemplo.pt");
-        const auto attachment = [this](const QString& id, const QString& type) {
-            return call(u"/messages/"_s + id + u"/attachments/"_s + attachmentOf(id, type));
-        };
-        const QByteArray pdf = dataOf(attachment(first, u"application/pdf"_s).json());
+        const QString agenda =
+            attachmentOf(demoMessage("planeamento-1@exemplo.pt"), u"application/pdf"_s);
+        const QByteArray pdf = dataOf(call(agenda).json());
         QVERIFY(pdf.startsWith("%PDF-1.") && pdf.trimmed().endsWith("%%EOF"));
-        const Answer picture = attachment(third, u"image/png"_s);
+        const Answer picture =
+            call(attachmentOf(demoMessage("planeamento-3@exemplo.pt"), u"image/png"_s));
         QVERIFY(!QImage::fromData(dataOf(picture.json()), "PNG").isNull());
         QVERIFY(picture.header("Transfer-Encoding").isEmpty());
 
         // Served slowly, the agenda announces its whole length a few chunks in.
         DemoSeed::serveAgendaSlowly(google());
-        QNetworkRequest request(QUrl(google().gmailBaseUrl().toString() + u"/messages/"_s + first +
-                                     u"/attachments/"_s +
-                                     attachmentOf(first, u"application/pdf"_s)));
-        request.setRawHeader("Authorization", "Bearer " + m_token.toLatin1());
-        std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
+        std::unique_ptr<QNetworkReply> reply(m_manager->get(request(agenda)));
         QSignalSpy progress(reply.get(), &QNetworkReply::downloadProgress);
         QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 3, 30000);
         QVERIFY(progress.constLast().at(1).toLongLong() > 100 * 1024);
