@@ -316,7 +316,7 @@ void BM_TightQuotaNoRetryAfter(benchmark::State& state)
             // would only add refusals within the same instant of this clock.
             Session session(s_tight, dir.path(),
                             std::shared_ptr<SyncClock>(&clock, [](SyncClock*) {}),
-                            RetryPolicy{1, 0ms, 0ms});
+                            RetryPolicy{}.leavingQuotaToPacer());
             test::awaitTask(session.engine->syncNow());
             w.google.setQuotaLimit(tightUnits, tightWindow);
             for (int m = 0; m < tightNewMessages; ++m) {

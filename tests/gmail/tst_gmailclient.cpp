@@ -283,6 +283,18 @@ private slots:
         QCOMPARE(requestsTo(u"/labels"_s), 4);
         m_google->clearFaults();
 
+        // A paced client leaves quota refusals to its pacer, not server errors.
+        LiveGmailAPI paced(m_transport, std::make_shared<StaticTokenProvider>(m_token),
+                           m_rig->gmailEndpoints(),
+                           RetryPolicy{4, 5ms, 50ms}.leavingQuotaToPacer());
+        m_google->clearRequests();
+        m_google->failNext(u".*/labels"_s, 429, 1);
+        QVERIFY(gmailFailure(paced.labels()).isRateLimit());
+        QCOMPARE(requestsTo(u"/labels"_s), 1);
+        m_google->failNext(u".*/labels"_s, 503, 1);
+        QVERIFY(!awaitTask(paced.labels()).isEmpty());
+        QCOMPARE(requestsTo(u"/labels"_s), 3);
+
         // A 403 is retried only when its reason is a rate limit.
         m_google->addFault(
             TestRig::answering(u".*/profile"_s, 403, test::googleRefusal("userRateLimitExceeded")));

@@ -236,7 +236,7 @@ private slots:
     void tighterQuotaIsLearnedNotWaitedOut()
     {
         // The pacer answers every refusal itself: no quick retries below it.
-        m->api = m->rig.gmailClient(email, RetryPolicy{1, 0ms, 0ms});
+        m->api = m->rig.gmailClient(email, RetryPolicy{}.leavingQuotaToPacer());
         m->useQuotaOnVirtualTime();
         awaitTask(m->engine->initialSync());
         awaitTask(m->clock->sleepFor(60s));

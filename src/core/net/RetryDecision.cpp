@@ -44,7 +44,7 @@ retryDelay(const HTTPResponse& response, const GoogleErrorBody& refusal, const Q
         return std::nullopt;
     const int status = *response.statusCode;
     const bool serverError = status == 500 || status == 502 || status == 503 || status == 504;
-    const bool rateLimited = refusal.isRateLimit();
+    const bool rateLimited = policy.retryRateLimits && refusal.isRateLimit();
     if (!rateLimited && !(serverError && !mayHaveBeenApplied(method, path)))
         return std::nullopt;
 

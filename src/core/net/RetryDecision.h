@@ -20,7 +20,8 @@ std::optional<std::chrono::milliseconds> retryAfter(const HTTPResponse& response
 
 /// How long to wait before trying a failed Gmail call again, or nothing when
 /// it must not be retried. Retried: a rate limit (GoogleErrorBody::isRateLimit,
-/// read from `refusal`, the response's parsed body) and 500, 502, 503, 504 —
+/// read from `refusal`, the response's parsed body) unless the policy leaves
+/// those to the quota pacer, and 500, 502, 503, 504 —
 /// except a send or a draft creation after a server error, which may have been
 /// applied. `attempt` counts from 1.
 std::optional<std::chrono::milliseconds>

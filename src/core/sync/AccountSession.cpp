@@ -50,7 +50,13 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
                 [this, limit] { m_offline->setLimit(limit->bytes()); });
     }
     m_poster = std::make_shared<SwitchedPoster>(services.poster, notificationsEnabled);
-    m_engine = std::make_unique<SyncEngine>(m_identity, m_api, m_store, m_poster);
+    // The engine and the journal pace every call they make, so quota
+    // refusals go back to their pacer rather than to quick retries; the
+    // calls made without it (a conversation opened, an attachment) keep them.
+    const auto paced =
+        std::make_shared<LiveGmailAPI>(services.transport, m_vault, services.gmailEndpoints,
+                                       services.retryPolicy.leavingQuotaToPacer());
+    m_engine = std::make_unique<SyncEngine>(m_identity, paced, m_store, m_poster);
     // Queued: the engine's news is taken in on the GUI thread, and not at all
     // once the session is gone.
     connect(m_engine.get(), &SyncEngine::changed, this, &AccountSession::refreshFromStore,
@@ -61,7 +67,7 @@ AccountSession::AccountSession(AccountIdentity identity, const SessionServices& 
     // What waited at the end of the last run stays on top of what Google
     // says until it is sent.
     m_store->addPendingChanges(m_journal->changes());
-    m_sender = new JournalSender(m_journal, m_api, m_store, m_engine->pacer(), this);
+    m_sender = new JournalSender(m_journal, paced, m_store, m_engine->pacer(), this);
     connect(m_sender, &JournalSender::journalChanged, this, [this] {
         refreshFromStore();
         Q_EMIT waitingChangesChanged();
