@@ -81,6 +81,17 @@
             <numerusform>%n contas</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>selecionada</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::AccountSession</name>
@@ -228,6 +239,14 @@
         <source>Remover</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remover %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::BusySpinner</name>
@@ -247,6 +266,10 @@
     <name>vesk::ComposerBodyEdit</name>
     <message>
         <source>Escreve a mensagem. Podes largar ficheiros aqui para os anexar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mensagem</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -330,6 +353,10 @@
         <source>A enviar</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>De %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::DraftConflictBar</name>
@@ -405,6 +432,27 @@
     </message>
     <message>
         <source>Histórico expirado</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LabelListModel</name>
+    <message numerus="yes">
+        <source>%n por enviar</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>aberta</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -527,6 +575,10 @@
         <source>Transferências</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Barra de ferramentas</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::MessageCard</name>
@@ -540,6 +592,10 @@
     </message>
     <message>
         <source>Continuar a escrever</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mensagem de %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -686,6 +742,14 @@
         <source>Mover para a caixa de entrada</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Ações da conversa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ReaderPlaceholder</name>
@@ -745,6 +809,10 @@
     </message>
     <message>
         <source>A guardar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -886,6 +954,17 @@
     </message>
 </context>
 <context>
+    <name>vesk::SpokenText</name>
+    <message>
+        <source>d &apos;de&apos; MMMM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>d &apos;de&apos; MMMM &apos;de&apos; yyyy</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::StatusNotice</name>
     <message>
         <source>Tentar de novo</source>
@@ -951,6 +1030,32 @@
     </message>
 </context>
 <context>
+    <name>vesk::ThreadListModel</name>
+    <message>
+        <source>sem assunto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>não lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mensagens</source>
+        <translation type="unfinished">
+            <numerusform>%n mensagem</numerusform>
+            <numerusform>%n mensagens</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>conta %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::ThreadListPane</name>
     <message>
         <source>Pesquisar no Gmail</source>
@@ -984,6 +1089,10 @@
         <source>Não há mais conversas.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Conversas</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadRowDelegate</name>
@@ -1010,6 +1119,18 @@
     </message>
     <message>
         <source>Mostrar na pasta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A transferir, %1 %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Concluída</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progresso de %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
