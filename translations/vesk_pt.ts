@@ -83,9 +83,9 @@
     </message>
     <message numerus="yes">
         <source>%n não lidas</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n não lida</numerusform>
+            <numerusform>%n não lidas</numerusform>
         </translation>
     </message>
     <message>
@@ -439,16 +439,16 @@
     <name>vesk::LabelListModel</name>
     <message numerus="yes">
         <source>%n por enviar</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n por enviar</numerusform>
+            <numerusform>%n por enviar</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>%n não lidas</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n não lida</numerusform>
+            <numerusform>%n não lidas</numerusform>
         </translation>
     </message>
     <message>
@@ -1045,7 +1045,7 @@
     </message>
     <message numerus="yes">
         <source>%n mensagens</source>
-        <translation type="unfinished">
+        <translation>
             <numerusform>%n mensagem</numerusform>
             <numerusform>%n mensagens</numerusform>
         </translation>
