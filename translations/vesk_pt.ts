@@ -81,6 +81,17 @@
             <numerusform>%n contas</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation>
+            <numerusform>%n não lida</numerusform>
+            <numerusform>%n não lidas</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>selecionada</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::AccountSession</name>
@@ -232,6 +243,14 @@
         <source>Remover</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remover %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::BusySpinner</name>
@@ -251,6 +270,10 @@
     <name>vesk::ComposerBodyEdit</name>
     <message>
         <source>Escreve a mensagem. Podes largar ficheiros aqui para os anexar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mensagem</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -345,6 +368,10 @@ Para: %4</source>
         <source>A enviar</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>De %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::DraftConflictBar</name>
@@ -435,6 +462,27 @@ Para: %4</source>
     </message>
     <message>
         <source>anexo sem dados</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LabelListModel</name>
+    <message numerus="yes">
+        <source>%n por enviar</source>
+        <translation>
+            <numerusform>%n por enviar</numerusform>
+            <numerusform>%n por enviar</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation>
+            <numerusform>%n não lida</numerusform>
+            <numerusform>%n não lidas</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>aberta</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -557,6 +605,10 @@ Para: %4</source>
         <source>Transferências</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Barra de ferramentas</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::MessageCard</name>
@@ -570,6 +622,10 @@ Para: %4</source>
     </message>
     <message>
         <source>Continuar a escrever</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mensagem de %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -787,6 +843,14 @@ Para: %4</source>
         <source>Mover para a caixa de entrada</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Ações da conversa</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ReaderPlaceholder</name>
@@ -846,6 +910,10 @@ Para: %4</source>
     </message>
     <message>
         <source>A guardar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -987,6 +1055,17 @@ Para: %4</source>
     </message>
 </context>
 <context>
+    <name>vesk::SpokenText</name>
+    <message>
+        <source>d &apos;de&apos; MMMM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>d &apos;de&apos; MMMM &apos;de&apos; yyyy</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::StatusNotice</name>
     <message>
         <source>Tentar de novo</source>
@@ -1064,6 +1143,32 @@ Para: %4</source>
     </message>
 </context>
 <context>
+    <name>vesk::ThreadListModel</name>
+    <message>
+        <source>sem assunto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>não lida</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>com estrela</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mensagens</source>
+        <translation>
+            <numerusform>%n mensagem</numerusform>
+            <numerusform>%n mensagens</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>conta %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::ThreadListPane</name>
     <message>
         <source>Pesquisar no Gmail</source>
@@ -1097,6 +1202,10 @@ Para: %4</source>
         <source>Não há mais conversas.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Conversas</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadRowDelegate</name>
@@ -1123,6 +1232,18 @@ Para: %4</source>
     </message>
     <message>
         <source>Mostrar na pasta</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A transferir, %1 %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Concluída</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progresso de %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

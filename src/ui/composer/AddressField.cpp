@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -15,7 +16,12 @@ namespace vesk {
 
 namespace {
 
-constexpr int fieldHeight = 30;
+/// A field's height: room for a line of its text and the frame, so that a
+/// larger text size on the desktop never cuts the letters.
+int fieldHeight()
+{
+    return qMax(30, QFontMetrics(Brand::inter(12)).height() + 14);
+}
 constexpr int shortestInput = 80;
 
 /// The entries of typed text: split at commas and semicolons outside a
@@ -65,7 +71,7 @@ AddressField::AddressField(const QString& accessibleName, QWidget* parent)
     m_layout->addWidget(m_input);
     m_input->setAccessibleName(accessibleName);
     m_input->setFont(Brand::inter(12));
-    m_input->setFixedHeight(fieldHeight);
+    m_input->setFixedHeight(fieldHeight());
     m_input->setMinimumWidth(shortestInput);
     m_input->installEventFilter(this);
     setAccessibleName(accessibleName);

@@ -31,6 +31,10 @@ AttachmentRow::AttachmentRow(const OutgoingAttachment& attachment, QWidget* pare
     m_remove->setAutoRaise(true);
     m_remove->setCursor(Qt::PointingHandCursor);
     m_remove->setToolTip(tr("Remover"));
+    // A symbol alone: the name says what it removes.
+    m_remove->setAccessibleName(tr("Remover %1").arg(attachment.filename));
+    m_remove->setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Anexo %1, %2").arg(attachment.filename, size->text()));
     m_remove->setStyleSheet(
         QStringLiteral("QToolButton { border: none; background: transparent; }"));
 

@@ -33,16 +33,19 @@ ComposerBodyEdit::ComposerBodyEdit(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     setPlaceholderText(tr("Escreve a mensagem. Podes largar ficheiros aqui para os anexar."));
+    setAccessibleName(tr("Mensagem"));
     setFont(Brand::inter(13));
     setFrameShape(QFrame::NoFrame);
     // The outline is always two pixels wide, clear until files hover, so the
     // text does not move when a drag starts.
-    setStyleSheet(QStringLiteral("vesk--ComposerBodyEdit { background: transparent;"
-                                 " border: 2px solid transparent; border-radius: 10px;"
-                                 " padding: 4px; }\n"
-                                 "vesk--ComposerBodyEdit[dropTargeted=\"true\"] {"
-                                 " border-color: %1; }")
-                      .arg(Brand::primary.name()));
+    setStyleSheet(
+        QStringLiteral("vesk--ComposerBodyEdit { background: transparent;"
+                       " border: 2px solid transparent; border-radius: 10px;"
+                       " padding: 4px; }\n"
+                       "vesk--ComposerBodyEdit:focus { border-color: %2; }\n"
+                       "vesk--ComposerBodyEdit[dropTargeted=\"true\"] {"
+                       " border-color: %1; }")
+            .arg(Brand::primary.name(), Brand::css(Brand::withOpacity(Brand::lightPurple, 0.35))));
     QPalette p = palette();
     p.setColor(QPalette::PlaceholderText, Brand::secondary());
     setPalette(p);

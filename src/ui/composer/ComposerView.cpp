@@ -14,6 +14,7 @@
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
 
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -26,7 +27,12 @@ namespace vesk {
 
 namespace {
 
-constexpr int fieldHeight = 30;
+/// A field's height: room for a line of its text and the frame, so that a
+/// larger text size on the desktop never cuts the letters.
+int fieldHeight()
+{
+    return qMax(30, QFontMetrics(Brand::inter(12)).height() + 14);
+}
 
 QFrame* divider(QWidget* parent)
 {
@@ -40,7 +46,7 @@ QLabel* rowLabel(const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     Brand::setText(label, Brand::inter(12, QFont::DemiBold), Brand::secondary());
     // As tall as a field, so that the name sits level with the text typed.
-    label->setFixedHeight(fieldHeight);
+    label->setFixedHeight(fieldHeight());
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -50,7 +56,7 @@ QLineEdit* field(const QString& name, QWidget* parent)
     auto* edit = new QLineEdit(parent);
     edit->setAccessibleName(name);
     edit->setFont(Brand::inter(12));
-    edit->setFixedHeight(fieldHeight);
+    edit->setFixedHeight(fieldHeight());
     return edit;
 }
 
@@ -200,8 +206,9 @@ QWidget* ComposerView::buildForm()
     m_from = new QLabel(
         m_composer->account().isOpen() ? m_composer->account().identity.email : QString(), form);
     m_from->setTextFormat(Qt::PlainText);
-    m_from->setFixedHeight(fieldHeight);
+    m_from->setFixedHeight(fieldHeight());
     Brand::setText(m_from, Brand::inter(12), Brand::secondary());
+    m_from->setAccessibleName(tr("De %1").arg(m_from->text()));
     m_to = new AddressField(tr("Para"), form);
     m_cc = new AddressField(QStringLiteral("Cc"), form);
     m_bcc = new AddressField(QStringLiteral("Bcc"), form);

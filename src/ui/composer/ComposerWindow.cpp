@@ -2,6 +2,7 @@
 
 #include "compose/ComposerSession.h"
 #include "ui/composer/ComposerView.h"
+#include "ui/widgets/AccessibleWindow.h"
 #include "ui/widgets/PillButton.h"
 
 #include <QCloseEvent>
@@ -17,6 +18,7 @@ ComposerWindow::ComposerWindow(ComposerSession& composer, QWidget* parent,
     , m_composer(&composer)
     , m_view(new ComposerView(composer, this))
 {
+    AccessibleWindow::mark(this);
     m_view->setSpelling(std::move(spelling));
     resize(680, 620);
     setMinimumSize(520, 460);

@@ -9,6 +9,7 @@
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/widgets/PillButton.h"
+#include "ui/widgets/SpokenText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -170,6 +171,9 @@ QWidget* MessageCard::header(const FullMessage& message)
     names->addWidget(to);
 
     const QDate day = message.date.toLocalTime().date();
+    // The card is read by its header, as it is seen; the body follows inside.
+    setAccessibleName(SpokenText::join({tr("Mensagem de %1").arg(sender), to->text(),
+                                        SpokenText::date(day, QDate::currentDate())}));
     auto* date =
         plainLabel(day.isValid() ? QLocale().toString(day, QLocale::ShortFormat) : QString(),
                    Brand::inter(11), Brand::secondary(), header);

@@ -117,6 +117,7 @@ bool ReaderPane::showsSelection() const
 void ReaderPane::buildToolbar()
 {
     m_toolbar->setObjectName(QStringLiteral("readerToolbar"));
+    m_toolbar->setAccessibleName(tr("Ações da conversa"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -146,6 +147,12 @@ void ReaderPane::buildToolbar()
     connect(m_forward, &QAction::triggered, this, [this] { fireAndForget(m_state.forward()); });
     connect(m_trash, &QAction::triggered, this, [this] { actOnOpen(&AppState::trash); });
     addPlaceActions();
+    // A toolbar's buttons take no focus of their own; these are the reader's
+    // only controls, so Tab must reach them.
+    for (QAction* action : m_toolbar->actions()) {
+        if (QWidget* button = m_toolbar->widgetForAction(action))
+            button->setFocusPolicy(Qt::TabFocus);
+    }
 }
 
 void ReaderPane::addPlaceActions()
@@ -157,9 +164,14 @@ void ReaderPane::addPlaceActions()
             button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         return action;
     };
+    // Archiving is the list's E and its menu; here it is a button too, so a
+    // screen reader finds it next to the conversation it acts on.
+    m_archive = add(Symbol::Archive);
+    m_archive->setText(tr("Arquivar"));
     m_star = add(Symbol::Starred);
     m_spam = add(Symbol::Spam);
     m_inbox = add(Symbol::Inbox);
+    connect(m_archive, &QAction::triggered, this, [this] { actOnOpen(&AppState::archive); });
     connect(m_star, &QAction::triggered, this, [this] {
         if (m_session && !m_session->openThreadId().isEmpty())
             fireAndForget(m_state.setStarred(QStringList(m_session->openThreadId()),
@@ -206,6 +218,8 @@ void ReaderPane::updatePlaceActions()
     m_inbox->setText(tr("Mover para a caixa de entrada"));
     m_inbox->setVisible(facts.inTrash || facts.inSpam);
     m_trash->setVisible(!facts.inTrash);
+    // As the list's menu: out of the trash or the spam, the way back is the inbox.
+    m_archive->setVisible(!facts.inTrash && !facts.inSpam);
 }
 
 void ReaderPane::followSelectedSession()

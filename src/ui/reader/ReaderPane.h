@@ -60,6 +60,7 @@ public:
     QAction* replyAllAction() const { return m_replyAll; }
     QAction* forwardAction() const { return m_forward; }
     QAction* trashAction() const { return m_trash; }
+    QAction* archiveAction() const { return m_archive; }
     QAction* starAction() const { return m_star; }
     QAction* spamAction() const { return m_spam; }
     QAction* inboxAction() const { return m_inbox; }
@@ -101,6 +102,7 @@ private:
     QAction* m_replyAll = nullptr;
     QAction* m_forward = nullptr;
     QAction* m_trash = nullptr;
+    QAction* m_archive = nullptr;
     QAction* m_star = nullptr;
     QAction* m_spam = nullptr;
     QAction* m_inbox = nullptr;

@@ -35,6 +35,10 @@ ReceivedAttachmentRow::ReceivedAttachmentRow(AttachmentInfo attachment, AppState
     size->setObjectName(QStringLiteral("attachmentSize"));
     Brand::setText(size, Brand::inter(11), Brand::secondary());
 
+    // Read as one thing, as it is seen; the button says whose it is.
+    setAccessibleName(tr("Anexo %1, %2").arg(m_attachment.filename, size->text()));
+    m_save->setAccessibleDescription(m_attachment.filename);
+
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
     texts->addWidget(name);

@@ -3,6 +3,9 @@
 #include "app/AppState.h"
 #include "sync/AccountSession.h"
 #include "ui/style/Brand.h"
+#include "ui/widgets/SpokenText.h"
+
+#include <climits>
 
 namespace vesk {
 
@@ -48,10 +51,23 @@ void AccountListModel::refresh()
         if (several)
             row.values.insert(ColourRole, Brand::accountColour(position));
         row.values.insert(Qt::AccessibleTextRole,
-                          QString(shown + QLatin1Char(' ') + identity.email));
+                          spoken(shown, identity.email, session->inboxUnread(),
+                                 row.values.value(SelectedRole).toBool()));
         rows.append(row);
     }
     reconcile(rows);
+}
+
+QString AccountListModel::spoken(const QString& name, const QString& detail, qint64 unread,
+                                 bool selected)
+{
+    // The view selects nothing (the state does), so the choice is said in words.
+    return SpokenText::join({
+        name,
+        detail == name ? QString() : detail,
+        unread > 0 ? tr("%n não lidas", nullptr, int(qMin<qint64>(unread, INT_MAX))) : QString(),
+        selected ? tr("selecionada") : QString(),
+    });
 }
 
 AccountListModel::Row AccountListModel::allAccountsRow() const
@@ -65,7 +81,8 @@ AccountListModel::Row AccountListModel::allAccountsRow() const
     row.values.insert(UnreadRole, m_state.unreadInAllInboxes());
     row.values.insert(SelectedRole, m_state.isAllAccounts());
     row.values.insert(DetailRole, detail);
-    row.values.insert(Qt::AccessibleTextRole, QString(title + QLatin1Char(' ') + detail));
+    row.values.insert(Qt::AccessibleTextRole,
+                      spoken(title, detail, m_state.unreadInAllInboxes(), m_state.isAllAccounts()));
     return row;
 }
 

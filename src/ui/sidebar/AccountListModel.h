@@ -35,6 +35,10 @@ public:
 
     QHash<int, QByteArray> roleNames() const override;
 
+    /// A row as a screen reader says it: name, address (or how many
+    /// accounts), unread count and whether it is the account shown.
+    static QString spoken(const QString& name, const QString& detail, qint64 unread, bool selected);
+
 private:
     void refresh();
     Row allAccountsRow() const;

@@ -24,7 +24,10 @@ QString AccountRowDelegate::capsuleText(qint64 unread)
 QSize AccountRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& /*index*/) const
 {
-    return {option.rect.width(), s_rowHeight};
+    // Taller than drawn at the usual text size when the desktop scales text up.
+    const int text = QFontMetrics(Brand::inter(13, QFont::DemiBold)).height() + 1 +
+                     QFontMetrics(Brand::inter(11)).height();
+    return {option.rect.width(), qMax(s_rowHeight, text + 16)};
 }
 
 void AccountRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

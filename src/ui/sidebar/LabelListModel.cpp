@@ -4,6 +4,9 @@
 #include "compose/Outbox.h"
 #include "model/SystemLabels.h"
 #include "sync/AccountSession.h"
+#include "ui/widgets/SpokenText.h"
+
+#include <climits>
 
 namespace vesk {
 
@@ -45,9 +48,20 @@ LabelListModel::Row LabelListModel::row(const QString& id, const QString& title,
     result.values.insert(Qt::DisplayRole, title);
     result.values.insert(SymbolRole, QVariant::fromValue(symbol));
     result.values.insert(CountRole, count);
-    result.values.insert(HighlightedRole,
-                         !m_state.isSearching() && id == m_state.selectedLabelId());
+    const bool highlighted = !m_state.isSearching() && id == m_state.selectedLabelId();
+    result.values.insert(HighlightedRole, highlighted);
+    result.values.insert(Qt::AccessibleTextRole,
+                         spoken(title, count, id == AppState::outboxId(), highlighted));
     return result;
+}
+
+QString LabelListModel::spoken(const QString& title, qint64 count, bool outbox, bool highlighted)
+{
+    const int shown = int(qMin<qint64>(count, INT_MAX));
+    QString counted;
+    if (count > 0)
+        counted = outbox ? tr("%n por enviar", nullptr, shown) : tr("%n não lidas", nullptr, shown);
+    return SpokenText::join({title, counted, highlighted ? tr("aberta") : QString()});
 }
 
 void LabelListModel::refresh()

@@ -43,6 +43,10 @@ public:
 
     QHash<int, QByteArray> roleNames() const override;
 
+    /// A row as a screen reader says it: its title, its count (unread, or
+    /// waiting to be sent in the outbox) and whether it is the one open.
+    static QString spoken(const QString& title, qint64 count, bool outbox, bool highlighted);
+
 private:
     void refresh();
     void refreshAllAccounts();

@@ -20,7 +20,9 @@ constexpr int s_iconGap = 10;
 QSize LabelRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                  const QModelIndex& /*index*/) const
 {
-    return {option.rect.width(), s_rowHeight};
+    // Taller than drawn at the usual text size when the desktop scales text up.
+    return {option.rect.width(),
+            qMax(s_rowHeight, QFontMetrics(Brand::inter(13, QFont::Medium)).height() + 12)};
 }
 
 void LabelRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -20,14 +20,38 @@ QStringList familiesFor(const QString& wanted)
     return {QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()};
 }
 
-QFont brandFont(const QStringList& families, int size, QFont::Weight weight)
+const QStringList& interFamilies()
+{
+    static const QStringList s_families = familiesFor(QStringLiteral("Inter"));
+    return s_families;
+}
+
+/// The body text's size, Inter 13 of the design, in points: 13 pixels at
+/// the 96 dots per inch the design's pixels assume.
+constexpr qreal s_bodyPoints = 13 * 72.0 / 96.0;
+
+/// How much larger than designed the application's text is: the user's
+/// choice of a larger body font. The desktop's own text scaling (its
+/// logical dots per inch) needs nothing here, as sizes are in points.
+qreal textScale()
+{
+    const qreal body = QApplication::font().pointSizeF();
+    return body > 0 ? body / s_bodyPoints : 1.0;
+}
+
+QFont brandFont(const QStringList& families, qreal points, QFont::Weight weight)
 {
     QFont font;
     font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(size);
+    font.setPointSizeF(points);
     font.setWeight(weight);
     return font;
+}
+
+QFont scaledFont(const QStringList& families, int size, QFont::Weight weight)
+{
+    return brandFont(families, size * 72.0 / 96.0 * textScale(), weight);
 }
 
 } // namespace
@@ -56,13 +80,12 @@ QFont sora(int size, QFont::Weight weight)
 {
     // Looked up once: the installed fonts do not change while the program runs.
     static const QStringList s_families = familiesFor(QStringLiteral("Sora"));
-    return brandFont(s_families, size, weight);
+    return scaledFont(s_families, size, weight);
 }
 
 QFont inter(int size, QFont::Weight weight)
 {
-    static const QStringList s_families = familiesFor(QStringLiteral("Inter"));
-    return brandFont(s_families, size, weight);
+    return scaledFont(interFamilies(), size, weight);
 }
 
 QPalette palette()
@@ -123,10 +146,13 @@ QString toolbarStyleSheet(const QColor& background)
                           " padding: 5px 10px; }\n"
                           "QToolButton:hover { background: %4; }\n"
                           "QToolButton:pressed, QToolButton:checked { background: %5; }\n"
-                          "QToolButton:disabled { color: %6; }\n")
+                          "QToolButton:disabled { color: %6; }\n"
+                          // Toolbar buttons take focus from Tab only: the ring
+                          // marks where the keyboard is. Padding makes room for it.
+                          "QToolButton:focus { border: 2px solid %7; padding: 3px 8px; }\n")
         .arg(css(background), css(withOpacity(foreground, 0.08)), css(foreground),
              css(withOpacity(foreground, 0.08)), css(withOpacity(primary, 0.35)),
-             css(withOpacity(foreground, 0.35)));
+             css(withOpacity(foreground, 0.35)), css(lightPurple));
 }
 
 QString styleSheet()
@@ -150,7 +176,9 @@ void apply(QApplication& app)
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     QApplication::setPalette(palette());
-    QApplication::setFont(inter(13));
+    // At the designed size, whatever font the platform set before: the
+    // brand's sizes are taken relative to this one.
+    QApplication::setFont(brandFont(interFamilies(), s_bodyPoints, QFont::Normal));
     app.setStyleSheet(styleSheet());
 }
 

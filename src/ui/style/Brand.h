@@ -41,8 +41,10 @@ QColor accountColour(qsizetype position);
 /// `colour` at `opacity` (0 to 1), keeping its hue.
 QColor withOpacity(QColor colour, qreal opacity);
 
-/// Titles: "Sora" at `size` device-independent pixels, or the default sans
-/// family when Sora is not installed.
+/// Titles: "Sora" at the design's `size` (pixels at 96 dots per inch), or the
+/// default sans family when Sora is not installed. Set in points, so that it
+/// follows the desktop's text scaling, and in proportion to the application
+/// font, so that a larger body text enlarges every text with it.
 QFont sora(int size, QFont::Weight weight = QFont::Normal);
 
 /// All other text: "Inter", with the same fallback.
@@ -71,7 +73,8 @@ inline constexpr char glassCard[] = "glass";
 inline constexpr char panelCard[] = "panel";
 inline constexpr char separatorProperty[] = "veskSeparator";
 
-/// Gives `app` the palette, the style sheet and Inter 13 as its default font.
+/// Gives `app` the palette, the style sheet and Inter 13 as its default font
+/// (the size the other sizes are in proportion to).
 void apply(QApplication& app);
 
 /// Sets the font and the text colour of a label-like widget.

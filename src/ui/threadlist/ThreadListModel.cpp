@@ -5,6 +5,7 @@
 #include "sync/AccountSession.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
+#include "ui/widgets/SpokenText.h"
 
 #include <QDateTime>
 
@@ -93,9 +94,39 @@ QVariant ThreadListModel::data(const QModelIndex& index, int role) const
         return accountColour(thread.accountId);
     case Qt::ToolTipRole:
         return thread.accountId.isEmpty() ? QVariant() : QVariant(thread.accountId);
+    case Qt::AccessibleTextRole:
+        return hasMessages ? spokenRow(thread) : QString();
+    case Qt::AccessibleDescriptionRole:
+        return hasMessages ? spokenDetails(thread) : QString();
     default:
         return {};
     }
+}
+
+QString ThreadListModel::spokenRow(const ThreadSummary& thread)
+{
+    // What the row shows, in its order; the states a glance takes from the
+    // dot, the weight and the star are said only when present.
+    const QDateTime date =
+        QDateTime::fromMSecsSinceEpoch(thread.latest().internalDateMs(), Qt::UTC).toLocalTime();
+    const qsizetype count = thread.messages.size();
+    return SpokenText::join({
+        thread.participants(),
+        thread.subject().trimmed().isEmpty() ? tr("sem assunto") : thread.subject(),
+        SpokenText::date(date.date(), QDate::currentDate()),
+        thread.isUnread() ? tr("não lida") : QString(),
+        thread.isStarred() ? tr("com estrela") : QString(),
+        count >= 2 ? tr("%n mensagens", nullptr, int(count)) : QString(),
+    });
+}
+
+QString ThreadListModel::spokenDetails(const ThreadSummary& thread)
+{
+    // In the list of every account, whose mail it is, as the mark tells.
+    return SpokenText::join({
+        thread.accountId.isEmpty() ? QString() : tr("conta %1").arg(thread.accountId),
+        snippetDisplayText(thread.latest().snippet()),
+    });
 }
 
 QVariant ThreadListModel::accountColour(const QString& accountId) const

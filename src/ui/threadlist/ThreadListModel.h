@@ -68,6 +68,14 @@ public:
     /// while what changed is still being worked out: the rows stand then).
     bool isRefreshing() const { return m_refreshing; }
 
+    /// What a screen reader says for a row: participants, subject, date,
+    /// then unread, starred and the count when they apply. The thread must
+    /// have messages.
+    static QString spokenRow(const ThreadSummary& thread);
+    /// Said after a pause: the account in the list of every account, and
+    /// the newest message's beginning.
+    static QString spokenDetails(const ThreadSummary& thread);
+
 Q_SIGNALS:
     /// The rows match visibleThreads() again, after a change of any kind.
     void refreshed();

@@ -76,6 +76,7 @@ QWidget* ThreadListPane::buildSearchBar()
 
     m_search = new QLineEdit(bar);
     m_search->setPlaceholderText(tr("Pesquisar no Gmail"));
+    m_search->setAccessibleName(tr("Pesquisar no Gmail"));
     m_search->setFrame(false);
     m_search->setClearButtonEnabled(false);
     // Plain: the field lies on the column's own background.
@@ -105,6 +106,7 @@ void ThreadListPane::buildList()
     m_list = view;
     m_list->setModel(m_model);
     m_list->setItemDelegate(new ThreadRowDelegate(m_list));
+    m_list->setAccessibleName(tr("Conversas"));
     m_list->setUniformItemSizes(true);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -154,12 +154,25 @@ void ThreadRowDelegate::paintBackground(QPainter* painter, const QStyleOptionVie
     painter->drawLine(QPointF(card.left() + s_paddingX, y), QPointF(card.right() - s_paddingX, y));
 }
 
+void ThreadRowDelegate::paintFocus(QPainter* painter, const QStyleOptionViewItem& option)
+{
+    // The row the keyboard is on, when the list has the keyboard: selection
+    // and current row part under Ctrl and Shift, and both must be seen.
+    if (!(option.state & QStyle::State_HasFocus) || !(option.state & QStyle::State_Active))
+        return;
+    const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
+    painter->setPen(QPen(Brand::lightPurple, 1.5));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(card.adjusted(0.75, 0.75, -0.75, -0.75), 8, 8);
+}
+
 void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     paintBackground(painter, option);
+    paintFocus(painter, option);
     paintAccountMark(painter, option, index.data(ThreadListModel::AccountColourRole));
 
     const bool unread = index.data(ThreadListModel::IsUnreadRole).toBool();

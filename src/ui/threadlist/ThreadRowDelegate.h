@@ -44,6 +44,7 @@ private:
     };
 
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
+    static void paintFocus(QPainter* painter, const QStyleOptionViewItem& option);
     void paintStar(QPainter* painter, const QStyleOptionViewItem& option, bool starred) const;
     static void paintAccountMark(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QVariant& colour);

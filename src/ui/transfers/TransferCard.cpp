@@ -5,6 +5,7 @@
 #include "ui/style/Brand.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/ErrorText.h"
+#include "ui/widgets/SpokenText.h"
 #include "ui/widgets/TextButton.h"
 
 #include <QHBoxLayout>
@@ -126,6 +127,28 @@ void TransferCard::showItem(const QModelIndex& index)
     m_progress->setVisible(state == Case::Running);
     const double fraction = index.data(TransferList::FractionRole).toDouble();
     m_progress->setValue(qRound(qBound(0.0, fraction, 1.0) * s_barSteps));
+    describe(fileName, int(state), index.data(TransferList::ErrorTextRole).toString());
+}
+
+void TransferCard::describe(const QString& fileName, int state, const QString& failure)
+{
+    // The card is read as one line, as it is seen: the file, how it went and
+    // for which account; the controls inside name the file they act on.
+    QString progress;
+    switch (Case(state)) {
+    case Case::Running:
+        progress = tr("A transferir, %1 %").arg(m_progress->value() * 100 / s_barSteps);
+        break;
+    case Case::Done:
+        progress = tr("Concluída");
+        break;
+    case Case::Failed:
+        progress = failure;
+        break;
+    }
+    setAccessibleName(SpokenText::join({fileName, progress, m_account->text()}));
+    m_progress->setAccessibleName(tr("Progresso de %1").arg(fileName));
+    m_reveal->setAccessibleDescription(fileName);
 }
 
 } // namespace vesk

@@ -30,6 +30,8 @@ Q_SIGNALS:
     void revealRequested();
 
 private:
+    void describe(const QString& fileName, int state, const QString& failure);
+
     ElidedLabel* m_fileName;
     QLabel* m_running;
     TextButton* m_reveal;

@@ -37,6 +37,7 @@ TransfersPanel::TransfersPanel(TransferManager* manager, std::shared_ptr<FileMan
     , m_cardLayout(nullptr)
 {
     setFixedWidth(s_width);
+    setAccessibleName(tr("Transferências"));
 
     auto* title = new QLabel(tr("Transferências"), this);
     Brand::setText(title, Brand::sora(15, QFont::Bold), Brand::foreground);

@@ -36,6 +36,7 @@ MainToolbar::MainToolbar(const MainActions& actions, TransferManager* transfers,
     , m_reveal(std::move(reveal))
 {
     setObjectName(QStringLiteral("mainToolbar"));
+    setAccessibleName(tr("Barra de ferramentas"));
     setMovable(false);
     setFloatable(false);
     setContextMenuPolicy(Qt::PreventContextMenu);
