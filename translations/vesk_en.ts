@@ -81,6 +81,17 @@
             <numerusform>%n accounts</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation>
+            <numerusform>%n unread</numerusform>
+            <numerusform>%n unread</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>selecionada</source>
+        <translation>selected</translation>
+    </message>
 </context>
 <context>
     <name>vesk::AccountSession</name>
@@ -232,6 +243,14 @@
         <source>Remover</source>
         <translation>Remove</translation>
     </message>
+    <message>
+        <source>Remover %1</source>
+        <translation>Remove %1</translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
+        <translation>Attachment %1, %2</translation>
+    </message>
 </context>
 <context>
     <name>vesk::BusySpinner</name>
@@ -252,6 +271,10 @@
     <message>
         <source>Escreve a mensagem. Podes largar ficheiros aqui para os anexar.</source>
         <translation>Write your message. You can drop files here to attach them.</translation>
+    </message>
+    <message>
+        <source>Mensagem</source>
+        <translation>Message</translation>
     </message>
 </context>
 <context>
@@ -348,6 +371,10 @@ To: %4</translation>
         <source>A enviar</source>
         <translation>Sending</translation>
     </message>
+    <message>
+        <source>De %1</source>
+        <translation>From %1</translation>
+    </message>
 </context>
 <context>
     <name>vesk::DraftConflictBar</name>
@@ -424,6 +451,27 @@ To: %4</translation>
     <message>
         <source>Histórico expirado</source>
         <translation>History expired</translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LabelListModel</name>
+    <message numerus="yes">
+        <source>%n por enviar</source>
+        <translation>
+            <numerusform>%n to send</numerusform>
+            <numerusform>%n to send</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n não lidas</source>
+        <translation>
+            <numerusform>%n unread</numerusform>
+            <numerusform>%n unread</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>aberta</source>
+        <translation>open</translation>
     </message>
 </context>
 <context>
@@ -560,6 +608,10 @@ To: %4</translation>
         <source>Transferências</source>
         <translation>Downloads</translation>
     </message>
+    <message>
+        <source>Barra de ferramentas</source>
+        <translation>Toolbar</translation>
+    </message>
 </context>
 <context>
     <name>vesk::MessageCard</name>
@@ -574,6 +626,10 @@ To: %4</translation>
     <message>
         <source>para %1</source>
         <translation>to %1</translation>
+    </message>
+    <message>
+        <source>Mensagem de %1</source>
+        <translation>Message from %1</translation>
     </message>
 </context>
 <context>
@@ -790,6 +846,14 @@ To: %4</translation>
         <source>(sem assunto)</source>
         <translation>(no subject)</translation>
     </message>
+    <message>
+        <source>Ações da conversa</source>
+        <translation>Conversation actions</translation>
+    </message>
+    <message>
+        <source>Arquivar</source>
+        <translation>Archive</translation>
+    </message>
 </context>
 <context>
     <name>vesk::ReaderPlaceholder</name>
@@ -850,6 +914,10 @@ To: %4</translation>
     <message>
         <source>A guardar</source>
         <translation>Saving</translation>
+    </message>
+    <message>
+        <source>Anexo %1, %2</source>
+        <translation>Attachment %1, %2</translation>
     </message>
 </context>
 <context>
@@ -990,6 +1058,17 @@ To: %4</translation>
     </message>
 </context>
 <context>
+    <name>vesk::SpokenText</name>
+    <message>
+        <source>d &apos;de&apos; MMMM</source>
+        <translation>MMMM d</translation>
+    </message>
+    <message>
+        <source>d &apos;de&apos; MMMM &apos;de&apos; yyyy</source>
+        <translation>MMMM d, yyyy</translation>
+    </message>
+</context>
+<context>
     <name>vesk::StatusNotice</name>
     <message>
         <source>Tentar de novo</source>
@@ -1067,6 +1146,32 @@ To: %4</translation>
     </message>
 </context>
 <context>
+    <name>vesk::ThreadListModel</name>
+    <message>
+        <source>sem assunto</source>
+        <translation>no subject</translation>
+    </message>
+    <message>
+        <source>não lida</source>
+        <translation>unread</translation>
+    </message>
+    <message>
+        <source>com estrela</source>
+        <translation>starred</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n mensagens</source>
+        <translation>
+            <numerusform>%n message</numerusform>
+            <numerusform>%n messages</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>conta %1</source>
+        <translation>account %1</translation>
+    </message>
+</context>
+<context>
     <name>vesk::ThreadListPane</name>
     <message>
         <source>Pesquisar no Gmail</source>
@@ -1100,6 +1205,10 @@ To: %4</translation>
         <source>Pesquisa</source>
         <translation>Search</translation>
     </message>
+    <message>
+        <source>Conversas</source>
+        <translation>Conversations</translation>
+    </message>
 </context>
 <context>
     <name>vesk::ThreadRowDelegate</name>
@@ -1127,6 +1236,18 @@ To: %4</translation>
     <message>
         <source>Mostrar na pasta</source>
         <translation>Show in folder</translation>
+    </message>
+    <message>
+        <source>A transferir, %1 %</source>
+        <translation>Downloading, %1 %</translation>
+    </message>
+    <message>
+        <source>Concluída</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>Progresso de %1</source>
+        <translation>Progress of %1</translation>
     </message>
 </context>
 <context>

@@ -451,21 +451,6 @@ Para: %4</source>
     </message>
 </context>
 <context>
-    <name>vesk::LiveGmailAPI</name>
-    <message>
-        <source>endereço inválido</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>resposta sem HTTP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>anexo sem dados</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>vesk::LabelListModel</name>
     <message numerus="yes">
         <source>%n por enviar</source>
@@ -483,6 +468,21 @@ Para: %4</source>
     </message>
     <message>
         <source>aberta</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::LiveGmailAPI</name>
+    <message>
+        <source>endereço inválido</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>resposta sem HTTP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>anexo sem dados</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
