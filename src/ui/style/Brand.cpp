@@ -1,5 +1,7 @@
 #include "ui/style/Brand.h"
 
+#include "ui/style/ScrollBarStyle.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QStyleFactory>
@@ -146,9 +148,10 @@ QString styleSheet()
 void apply(QApplication& app)
 {
     // Fusion draws every control from the palette, so the dark look is the
-    // same whatever desktop theme the user runs.
+    // same whatever desktop theme the user runs; the scroll bars are the
+    // brand's own over it.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(fusion);
+        QApplication::setStyle(new ScrollBarStyle(fusion));
     QApplication::setPalette(palette());
     QApplication::setFont(inter(13));
     app.setStyleSheet(styleSheet());
