@@ -1,5 +1,6 @@
 #include "Composition.h"
 #include "UiRig.h"
+#include "compose/ComposerSession.h"
 #include "platform/Autostart.h"
 #include "ui/composer/AddressField.h"
 #include "ui/composer/ComposerView.h"
@@ -18,9 +19,11 @@
 #include <QDBusConnectionInterface>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMutex>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 using namespace vesk;
@@ -32,7 +35,8 @@ namespace {
 const QString watcherName = u"org.kde.StatusNotifierWatcher"_s;
 
 /// A panel's tray as Qt looks for it: the watcher that StatusNotifierItems
-/// register with, saying a host shows them.
+/// register with, saying a host shows them. Qt asks it with blocking calls
+/// from the GUI thread, so it answers from a thread of its own.
 class TrayWatcher : public QObject
 {
     Q_OBJECT
@@ -42,15 +46,32 @@ class TrayWatcher : public QObject
     Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
-    QStringList registered;
-
     bool isHostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
-    QStringList items() const { return registered; }
+    QStringList items() const
+    {
+        const QMutexLocker locker(&m_lock);
+        return m_items;
+    }
 
 public slots:
-    void RegisterStatusNotifierItem(const QString& service) { registered.append(service); }
+    void RegisterStatusNotifierItem(const QString& service)
+    {
+        const QMutexLocker locker(&m_lock);
+        m_items.append(service);
+    }
     void RegisterStatusNotifierHost(const QString&) {}
+
+public:
+    void clear()
+    {
+        const QMutexLocker locker(&m_lock);
+        m_items.clear();
+    }
+
+private:
+    mutable QMutex m_lock;
+    QStringList m_items;
 };
 
 /// The desktop's notification service, keeping the summaries it is sent.
@@ -60,17 +81,26 @@ class NotificationServer : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    QStringList summaries;
+    QStringList summaries() const
+    {
+        const QMutexLocker locker(&m_lock);
+        return m_summaries;
+    }
 
 public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
                 const QStringList&, const QVariantMap&, int)
     {
-        summaries.append(summary);
-        return uint(summaries.size());
+        const QMutexLocker locker(&m_lock);
+        m_summaries.append(summary);
+        return uint(m_summaries.size());
     }
     QStringList GetCapabilities() { return {u"body"_s, u"actions"_s}; }
     void CloseNotification(uint) {}
+
+private:
+    mutable QMutex m_lock;
+    QStringList m_summaries;
 };
 
 QDBusConnection bus()
@@ -99,6 +129,9 @@ class TestTray : public QObject
 {
     Q_OBJECT
 
+    // The desktop's services, on a connection and a thread of their own.
+    QThread m_servicesThread;
+    QDBusConnection m_services{QString()};
     TrayWatcher m_watcher;
     NotificationServer m_notifications;
     std::optional<UiRig> m_rig;
@@ -106,16 +139,20 @@ class TestTray : public QObject
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<TrayPresence> m_tray;
 
-    void startWatcher() { QVERIFY(bus().registerService(watcherName)); }
+    void startWatcher()
+    {
+        m_watcher.clear();
+        QVERIFY(m_services.registerService(watcherName));
+    }
 
-    void stopWatcher() { QVERIFY(bus().unregisterService(watcherName)); }
+    void stopWatcher() { QVERIFY(m_services.unregisterService(watcherName)); }
 
     /// The program as main() puts it together, over a state whose accounts
-    /// sync every quarter of a second.
-    void compose()
+    /// sync every `interval`.
+    void compose(std::chrono::milliseconds interval = std::chrono::milliseconds(250))
     {
         AppServices services = m_rig->services();
-        services.sessions.syncInterval = std::chrono::milliseconds(250);
+        services.sessions.syncInterval = interval;
         m_state = std::make_unique<AppState>(std::move(services));
         m_window = std::make_unique<MainWindow>(
             *m_state, MainWindow::Columns{new QWidget, new QWidget, new QWidget},
@@ -128,19 +165,33 @@ private slots:
     void initTestCase()
     {
         QVERIFY(bus().isConnected());
-        QVERIFY(bus().registerObject(u"/StatusNotifierWatcher"_s, &m_watcher,
-                                     QDBusConnection::ExportAllSlots |
-                                         QDBusConnection::ExportAllProperties));
-        QVERIFY(bus().registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
-                                     QDBusConnection::ExportAllSlots));
-        QVERIFY(bus().registerService(u"org.freedesktop.Notifications"_s));
+        m_servicesThread.start();
+        m_watcher.moveToThread(&m_servicesThread);
+        m_notifications.moveToThread(&m_servicesThread);
+        m_services = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"desktop"_s);
+        QVERIFY(m_services.isConnected());
+        QVERIFY(m_services.registerObject(u"/StatusNotifierWatcher"_s, &m_watcher,
+                                          QDBusConnection::ExportAllSlots |
+                                              QDBusConnection::ExportAllProperties));
+        QVERIFY(m_services.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(m_services.registerService(u"org.freedesktop.Notifications"_s));
+    }
+
+    void cleanupTestCase()
+    {
+        m_services.unregisterObject(u"/StatusNotifierWatcher"_s);
+        m_services.unregisterObject(u"/org/freedesktop/Notifications"_s);
+        QDBusConnection::disconnectFromBus(u"desktop"_s);
+        m_servicesThread.quit();
+        m_servicesThread.wait();
     }
 
     void init() { m_rig.emplace(); }
 
     void cleanup()
     {
-        if (bus().interface()->isServiceRegistered(watcherName))
+        if (bus().interface()->isServiceRegistered(watcherName).value())
             stopWatcher();
         if (m_state && !m_state->sessions().isEmpty())
             QTRY_VERIFY_WITH_TIMEOUT(!m_state->sessions().first()->isSyncing(), 30000);
@@ -159,7 +210,7 @@ private slots:
         QVERIFY(m_window->keepsRunningWhenClosed());
         QVERIFY(!QApplication::quitOnLastWindowClosed());
         TrayIcon* icon = m_tray->icon();
-        QTRY_COMPARE_LONG(m_watcher.registered.size(), 1);
+        QTRY_COMPARE_LONG(m_watcher.items().size(), 1);
 
         // The unread total, as the badge and the tooltip show it.
         m_rig->rig.deliver(ana, u"Primeira"_s);
@@ -175,7 +226,7 @@ private slots:
         QSignalSpy quitConfirmed(m_window.get(), &MainWindow::quitConfirmed);
         QVERIFY(m_window->close());
         QVERIFY(m_window->isHidden());
-        QTRY_COMPARE_LONG(m_notifications.summaries, QStringList{u"O VESK continua aberto"_s});
+        QTRY_COMPARE_LONG(m_notifications.summaries(), QStringList{u"O VESK continua aberto"_s});
         QCOMPARE(m_rig->rig.settings()->text(TrayPresence::noticeKey()), u"true"_s);
 
         // The periodic sync goes on, with its notification and the badge.
@@ -191,23 +242,46 @@ private slots:
         QVERIFY(m_window->isHidden());
         QCOMPARE(quitConfirmed.size(), 0);
 
+        // "Sair" ends the program's event loop, the window hidden or not.
+        QObject guard;
+        QTimer::singleShot(0, icon->quitAction(), &QAction::trigger);
+        QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(quitConfirmed.size(), 1);
+        QCOMPARE(m_notifications.summaries().size(), 1);
+    }
+
+    void sairSavesWhatIsBeingWrittenFirst()
+    {
+        startWatcher();
+        compose(std::chrono::minutes(1));
+        awaitTask(m_state->startAll());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->close());
+
         // "Escrever" with the window hidden: the composer opens by itself.
+        TrayIcon* icon = m_tray->icon();
         icon->composeAction()->trigger();
         QPointer<ComposerWindow> composer = m_window->composerWindow();
         QVERIFY(composer && composer->isVisible());
         QTest::keyClicks(composer->view()->toField()->input(), rui);
         QTest::keyClicks(composer->view()->subjectField(), u"Rascunho"_s);
 
-        // "Sair" saves what is being written, then ends the program's event
-        // loop, the window hidden or not.
+        QSignalSpy quitConfirmed(m_window.get(), &MainWindow::quitConfirmed);
         QObject guard;
         QTimer::singleShot(0, icon->quitAction(), &QAction::trigger);
         QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
-        QCOMPARE(QApplication::exec(), 0);
+        const int exitCode = QApplication::exec();
+        const ComposerSession* left = composer ? composer->composer() : nullptr;
+        const QString reason =
+            left ? u"composer kept: unsaved %1, conflict %2"_s.arg(left->hasUnsavedEdits())
+                       .arg(left->hasConflict())
+                 : u"no composer kept"_s;
+        QVERIFY2(exitCode == 0, qPrintable(reason));
         QCOMPARE(quitConfirmed.size(), 1);
         QCOMPARE(m_rig->google().draftIds(ana).size(), 1);
         QTRY_VERIFY(!composer);
-        QCOMPARE(m_notifications.summaries.size(), 1);
     }
 
     void withoutATrayClosingEndsTheProgram()
@@ -236,7 +310,7 @@ private slots:
         QTRY_COMPARE_LONG(availability.size(), 1);
         QVERIFY(m_tray->isAvailable());
         QVERIFY(m_window->keepsRunningWhenClosed());
-        QTRY_COMPARE_LONG(m_watcher.registered.size(), 1);
+        QTRY_COMPARE_LONG(m_watcher.items().size(), 1);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QVERIFY(m_window->close());
@@ -312,7 +386,7 @@ private slots:
         QTest::newRow("plain") << u"/usr/bin/vesk"_s << u"/usr/bin/vesk"_s;
         QTest::newRow("percent") << u"/opt/100%/vesk"_s << u"/opt/100%%/vesk"_s;
         QTest::newRow("space") << u"/opt/a b/vesk"_s << u"\"/opt/a b/vesk\""_s;
-        QTest::newRow("reserved") << uR"(/opt/"$`\/x)"_s << uR"("/opt/\"\$\`\\/x")"_s;
+        QTest::newRow("reserved") << u"/opt/\"$`\\/x"_s << u"\"/opt/\\\"\\$\\`\\\\/x\""_s;
         QTest::newRow("empty") << QString() << u"\"\""_s;
     }
 
