@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QMenuBar>
 #include <QSplitter>
@@ -300,7 +301,18 @@ void MainWindow::updateTitle()
 void MainWindow::quit()
 {
     m_quitting = true;
-    // Hidden in the background or not, the close below runs the same way.
+    closeOrAsk();
+}
+
+void MainWindow::closeOrAsk()
+{
+    // A window closed into the background has let go of its native window,
+    // and Qt closes such a window without asking it: it is asked here.
+    if (isHidden()) {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(this, &event);
+        return;
+    }
     close();
 }
 
@@ -360,7 +372,7 @@ QCoro::Task<> MainWindow::closeAfterSavingDrafts()
         m_quitting = false;
         co_return;
     }
-    close();
+    closeOrAsk();
 }
 
 } // namespace vesk

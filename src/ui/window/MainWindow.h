@@ -125,6 +125,8 @@ private:
     void openComposerWindow(ComposerSession* composer);
     /// Saves every composer's draft, closes their windows, then the window.
     QCoro::Task<> closeAfterSavingDrafts();
+    /// close(), or its close event alone while the window is hidden.
+    void closeOrAsk();
     void updateTitle();
 
     AppState& m_state;
