@@ -307,10 +307,10 @@ void MainWindow::quit()
 void MainWindow::closeOrAsk()
 {
     // A window closed into the background has let go of its native window,
-    // and Qt closes such a window without asking it: it is asked here.
+    // and Qt closes such a window without asking it: it is asked here. Posted,
+    // so that the composer windows just closed are gone when it is asked.
     if (isHidden()) {
-        QCloseEvent event;
-        QCoreApplication::sendEvent(this, &event);
+        QCoreApplication::postEvent(this, new QCloseEvent);
         return;
     }
     close();
