@@ -253,6 +253,13 @@
     </message>
 </context>
 <context>
+    <name>vesk::Autostart</name>
+    <message>
+        <source>a pasta %1 não pode ser criada</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>vesk::BusySpinner</name>
     <message>
         <source>A trabalhar</source>
@@ -983,6 +990,26 @@ Para: %4</source>
         <source>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</source>
         <translation>As conversas abertas há menos tempo ficam guardadas neste computador, para as leres sem ligação; as mais antigas saem quando o espaço acaba. Os anexos só se abrem com ligação.</translation>
     </message>
+    <message>
+        <source>Arranque</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Iniciar com a sessão</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ao entrar na sessão, o VESK abre escondido na área de notificação, a sincronizar e a avisar de correio novo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não foi possível ativar o arranque com a sessão: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Não foi possível desativar o arranque com a sessão: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>vesk::SidebarPane</name>
@@ -1270,6 +1297,51 @@ Para: %4</source>
     </message>
     <message>
         <source>Transferências</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayBadge</name>
+    <message>
+        <source>Sem mensagens por ler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 mensagem por ler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 mensagens por ler</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayIcon</name>
+    <message>
+        <source>Abrir VESK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Escrever</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Atualizar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sair</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayPresence</name>
+    <message>
+        <source>O VESK continua aberto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fechar a janela não fecha o VESK: continua a sincronizar e a avisar de correio novo. Abre-o de novo pelo ícone na área de notificação; para sair, escolhe Sair no menu desse ícone.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -2,13 +2,16 @@
 
 #include "Panes.h"
 #include "app/AppState.h"
+#include "platform/Autostart.h"
 #include "spelling/SpellingService.h"
 #include "ui/dialogs/PackageManagerUpdater.h"
 #include "ui/sidebar/SidebarPane.h"
 #include "ui/threadlist/ThreadListPane.h"
+#include "ui/tray/TrayPresence.h"
 #include "ui/widgets/FireAndForget.h"
 #include "ui/window/MainWindow.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
@@ -29,16 +32,42 @@ void WindowSlot::bringToFront() const
 }
 
 std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
-                                          std::shared_ptr<SettingsStore> settings)
+                                          std::shared_ptr<SettingsStore> settings,
+                                          std::shared_ptr<const Autostart> autostart)
 {
     const Panes panes = buildPanes(state);
     auto updater = std::make_shared<PackageManagerUpdater>();
     auto window = std::make_unique<MainWindow>(
         state, MainWindow::Columns{panes.sidebar, panes.threadList, panes.reader},
-        buildWindows(state, std::move(config), updater), std::move(settings));
+        buildWindows(state, std::move(config), updater, std::move(autostart)), std::move(settings));
     updater->setWindow(window.get());
     connectPanes(panes, *window);
     return window;
+}
+
+void connectTray(TrayPresence& tray, MainWindow& window)
+{
+    const auto follow = [&window](bool available) {
+        window.setKeepsRunningWhenClosed(available);
+        // Composer windows may outlive a hidden main window; the last of
+        // them closing must not end a program that is meant to go on.
+        QApplication::setQuitOnLastWindowClosed(!available);
+    };
+    follow(tray.isAvailable());
+    QObject::connect(&tray, &TrayPresence::availabilityChanged, &window,
+                     [&window, follow](bool available) {
+                         follow(available);
+                         if (!available && window.isHidden())
+                             WindowSlot{&window}.bringToFront();
+                     });
+    QObject::connect(&tray, &TrayPresence::openRequested, &window,
+                     [&window] { WindowSlot{&window}.bringToFront(); });
+    QObject::connect(&tray, &TrayPresence::composeRequested, &window, &MainWindow::compose);
+    QObject::connect(&tray, &TrayPresence::refreshRequested, &window, &MainWindow::refresh);
+    QObject::connect(&tray, &TrayPresence::quitRequested, &window, &MainWindow::quit);
+    QObject::connect(&window, &MainWindow::closedToBackground, &tray,
+                     &TrayPresence::noteClosedToBackground);
+    QObject::connect(&window, &MainWindow::quitConfirmed, &tray, [] { QCoreApplication::quit(); });
 }
 
 std::shared_ptr<SpellingService> systemSpelling(std::shared_ptr<SettingsStore> settings,

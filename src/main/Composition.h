@@ -9,10 +9,12 @@
 namespace vesk {
 
 class AppState;
+class Autostart;
 class MainWindow;
 class OAuthConfig;
 class SettingsStore;
 class SpellingService;
+class TrayPresence;
 
 /// Where the main window will be once it exists, for the services built
 /// before it that must reach it (a notification click raises it).
@@ -23,9 +25,18 @@ struct WindowSlot
 };
 
 /// The main window over `state` with its panes and secondary windows, the
-/// same for the program and the demo.
+/// same for the program and the demo. The settings window offers to start
+/// with the session through `autostart`, when given.
 std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
-                                          std::shared_ptr<SettingsStore> settings);
+                                          std::shared_ptr<SettingsStore> settings,
+                                          std::shared_ptr<const Autostart> autostart = nullptr);
+
+/// Lets the program live on in the tray while `tray` has one: closing the
+/// window then only hides it, and the program ends through "Sair" (in the
+/// tray's menu or the window's). Where the desktop has no tray, or loses
+/// it, closing the window ends the program as it always did; a hidden
+/// window comes back rather than leave the program out of reach.
+void connectTray(TrayPresence& tray, MainWindow& window);
 
 /// Spelling with the system's dictionaries, the language remembered in
 /// `settings` and the user's own words in `folder`.

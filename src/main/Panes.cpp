@@ -41,12 +41,13 @@ Panes buildPanes(AppState& state)
 }
 
 MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> config,
-                                 std::shared_ptr<Updater> updater)
+                                 std::shared_ptr<Updater> updater,
+                                 std::shared_ptr<const Autostart> autostart)
 {
     MainWindow::Windows windows;
     windows.accountsSheet = [&state](QWidget* parent) { return new AccountsSheet(state, parent); };
-    windows.settingsWindow = [&state, config](QWidget* parent) {
-        auto* window = new SettingsWindow(state, config, parent);
+    windows.settingsWindow = [&state, config, autostart](QWidget* parent) {
+        auto* window = new SettingsWindow(state, config, autostart, parent);
         QObject::connect(window, &SettingsWindow::notificationPermissionRequested, window,
                          [&state] { askNotificationPermission(state.poster()); });
         return window;

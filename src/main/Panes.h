@@ -9,6 +9,7 @@ class QWidget;
 namespace vesk {
 
 class AppState;
+class Autostart;
 class OAuthConfig;
 class SidebarPane;
 class ThreadListPane;
@@ -26,9 +27,11 @@ struct Panes
 /// The columns over `state`.
 Panes buildPanes(AppState& state);
 
-/// The sheets and windows the main window opens.
+/// The sheets and windows the main window opens; the settings offer to
+/// start with the session through `autostart` when there is one.
 MainWindow::Windows buildWindows(AppState& state, std::shared_ptr<OAuthConfig> config,
-                                 std::shared_ptr<Updater> updater);
+                                 std::shared_ptr<Updater> updater,
+                                 std::shared_ptr<const Autostart> autostart);
 
 /// What the columns ask of the window and the window of the columns.
 void connectPanes(const Panes& panes, MainWindow& window);

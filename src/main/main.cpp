@@ -11,6 +11,7 @@
 #include "net/Reachability.h"
 #include "notifications/NotificationRouter.h"
 #include "notifications/SystemNotificationPoster.h"
+#include "platform/Autostart.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopFileManager.h"
 #include "platform/DesktopIdentity.h"
@@ -22,6 +23,7 @@
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
+#include "ui/tray/TrayPresence.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
@@ -77,7 +79,15 @@ struct Arguments
     std::optional<int> answered;
     /// The mailto: addresses to write to, in order.
     QStringList mailto;
+    /// Started with the session: into the tray, without the window.
+    bool hidden = false;
 };
+
+/// What the session starts at login: this program, into the tray.
+QString hiddenOption()
+{
+    return QStringLiteral("hidden");
+}
 
 /// --help and --version, answered before the application exists (so with no
 /// display and no session bus), and the mailto: addresses the desktop hands
@@ -92,6 +102,9 @@ Arguments readArguments(int argc, char* argv[])
                        "everything else are set up in the program's own windows."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        hiddenOption(), QStringLiteral("Start in the tray, without the window, where the desktop "
+                                       "has a tray (as when started with the session).")));
     parser.addPositionalArgument(QStringLiteral("mailto"),
                                  QStringLiteral("A mailto: address to write a message to."),
                                  QStringLiteral("[mailto:…]"));
@@ -110,6 +123,7 @@ Arguments readArguments(int argc, char* argv[])
     }
     // The values of Qt's options come out as positional arguments too.
     Arguments result;
+    result.hidden = parser.isSet(hiddenOption());
     for (const QString& argument : parser.positionalArguments()) {
         if (argument.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive))
             result.mailto.append(argument);
@@ -164,7 +178,13 @@ int main(int argc, char* argv[])
     const auto settings = services.settings;
     AppState state(std::move(services));
 
-    const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
+    const auto autostart =
+        std::make_shared<const Autostart>(Autostart::userFolder(), DesktopIdentity::id(),
+                                          QStringList{QCoreApplication::applicationFilePath(),
+                                                      QStringLiteral("--") + hiddenOption()});
+    const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings, autostart);
+    TrayPresence tray(state, settings, QDBusConnection::sessionBus());
+    connectTray(tray, *window);
     // Nearly every conversation needs the web engine. It starts here, while
     // the inbox is grouped on a worker and before the window shows, rather
     // than stalling the first message opened.
@@ -175,7 +195,9 @@ int main(int argc, char* argv[])
                      [slot](const QString& token) { raiseFor(*slot, token); });
     QObject::connect(&instance, &SingleInstance::openRequested, window.get(),
                      [&state](const QStringList& uris) { writeTo(state, uris); });
-    window->show();
+    // Hidden only where the tray can bring it back.
+    if (!arguments.hidden || !tray.isAvailable())
+        window->show();
     startSessions(state);
     QTimer::singleShot(0, window.get(), [&state, &arguments] { writeTo(state, arguments.mailto); });
     return app.exec();

@@ -3,10 +3,12 @@
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
 #include "model/OfflineLimit.h"
+#include "platform/Autostart.h"
 #include "ui/dialogs/AboutView.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,10 +46,11 @@ QLineEdit* field(const QString& name, QWidget* parent)
 } // namespace
 
 SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
-                               QWidget* parent)
+                               std::shared_ptr<const Autostart> autostart, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_state(state)
     , m_config(std::move(config))
+    , m_autostart(std::move(autostart))
 {
     setWindowTitle(tr("Definições do VESK"));
     // Taller than the 520 points of the original design: with the desktop's
@@ -61,6 +64,8 @@ SettingsWindow::SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> con
     column->addWidget(buildClientSection());
     column->addWidget(buildNotificationSection());
     column->addWidget(buildPrivacySection());
+    if (m_autostart)
+        column->addWidget(buildStartSection());
     QVBoxLayout* body = nullptr;
     column->addWidget(section(tr("Sobre"), body));
     body->addWidget(new AboutView(this));
@@ -201,6 +206,40 @@ QWidget* SettingsWindow::buildPrivacySection()
     return box;
 }
 
+QWidget* SettingsWindow::buildStartSection()
+{
+    QVBoxLayout* body = nullptr;
+    QWidget* box = section(tr("Arranque"), body);
+    m_startWithSession = new QCheckBox(tr("Iniciar com a sessão"), box);
+    m_startWithSession->setObjectName(QStringLiteral("startWithSession"));
+    m_startWithSession->setFont(Brand::inter(12));
+    connect(m_startWithSession, &QCheckBox::toggled, this, &SettingsWindow::setStartsWithSession);
+    body->addWidget(m_startWithSession);
+    m_startError = note(QString(), box);
+    m_startError->setObjectName(QStringLiteral("startError"));
+    Brand::setText(m_startError, Brand::inter(11), Brand::error);
+    m_startError->hide();
+    body->addWidget(m_startError);
+    body->addWidget(note(tr("Ao entrar na sessão, o VESK abre escondido na área de notificação, "
+                            "a sincronizar e a avisar de correio novo."),
+                         box));
+    return box;
+}
+
+void SettingsWindow::setStartsWithSession(bool starts)
+{
+    const QString failure = m_autostart->setEnabled(starts);
+    m_startError->setVisible(!failure.isEmpty());
+    if (failure.isEmpty())
+        return;
+    m_startError->setText((starts ? tr("Não foi possível ativar o arranque com a sessão: %1")
+                                  : tr("Não foi possível desativar o arranque com a sessão: %1"))
+                              .arg(failure));
+    // The box shows what the session will do, not what was asked.
+    const QSignalBlocker quiet(m_startWithSession);
+    m_startWithSession->setChecked(m_autostart->isEnabled());
+}
+
 void SettingsWindow::save()
 {
     // The configuration trims what it stores; the application state follows
@@ -225,6 +264,11 @@ void SettingsWindow::loadStored()
     m_savedNote->hide();
     const QSignalBlocker quiet(m_offlineLimit);
     m_offlineLimit->setValue(m_state.offlineLimit()->megabytes());
+    if (m_startWithSession) {
+        const QSignalBlocker quietStart(m_startWithSession);
+        m_startWithSession->setChecked(m_autostart->isEnabled());
+        m_startError->hide();
+    }
 }
 
 void SettingsWindow::refreshStatus()

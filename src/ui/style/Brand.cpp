@@ -1,5 +1,7 @@
 #include "ui/style/Brand.h"
 
+#include "ui/style/ScrollBarStyle.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QStyleFactory>
@@ -172,9 +174,10 @@ QString styleSheet()
 void apply(QApplication& app)
 {
     // Fusion draws every control from the palette, so the dark look is the
-    // same whatever desktop theme the user runs.
+    // same whatever desktop theme the user runs; the scroll bars are the
+    // brand's own over it.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(fusion);
+        QApplication::setStyle(new ScrollBarStyle(fusion));
     QApplication::setPalette(palette());
     // At the designed size, whatever font the platform set before: the
     // brand's sizes are taken relative to this one.

@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QMenuBar>
 #include <QSplitter>
@@ -133,7 +134,7 @@ void MainWindow::connectState()
     connect(m_actions->accounts(), &QAction::triggered, this, &MainWindow::showAccounts);
     connect(m_actions->settings(), &QAction::triggered, this, &MainWindow::showSettings);
     connect(m_actions->checkForUpdates(), &QAction::triggered, this, &MainWindow::checkForUpdates);
-    connect(m_actions->quit(), &QAction::triggered, this, &MainWindow::close);
+    connect(m_actions->quit(), &QAction::triggered, this, &MainWindow::quit);
     connect(m_actions->undo(), &QAction::triggered, this,
             [this] { fireAndForget(m_state.undo()); });
     connect(m_undoBar, &UndoBar::undoRequested, m_actions->undo(), &QAction::trigger);
@@ -297,8 +298,36 @@ void MainWindow::updateTitle()
                        : m_columnTitle + QStringLiteral(" — ") + m_baseTitle);
 }
 
+void MainWindow::quit()
+{
+    m_quitting = true;
+    closeOrAsk();
+}
+
+void MainWindow::closeOrAsk()
+{
+    // A window closed into the background has let go of its native window,
+    // and Qt closes such a window without asking it: it is asked here. Posted,
+    // so that the composer windows just closed are gone when it is asked.
+    if (isHidden()) {
+        QCoreApplication::postEvent(this, new QCloseEvent);
+        return;
+    }
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Into the background: the composers stay open with what is being
+    // written, and everything else goes on as with the window shown.
+    if (m_keepsRunningWhenClosed && !m_quitting) {
+        m_columnMemory->save();
+        if (m_settingsWindow)
+            m_settingsWindow->close();
+        QMainWindow::closeEvent(event);
+        Q_EMIT closedToBackground();
+        return;
+    }
     // Drafts first: the windows of unsent messages close only once what
     // was written in them is safe at Gmail (or in the outbox).
     if (!composerWindows().isEmpty()) {
@@ -311,6 +340,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_settingsWindow)
         m_settingsWindow->close();
     QMainWindow::closeEvent(event);
+    if (m_quitting)
+        Q_EMIT quitConfirmed();
 }
 
 QCoro::Task<> MainWindow::closeAfterSavingDrafts()
@@ -328,6 +359,7 @@ QCoro::Task<> MainWindow::closeAfterSavingDrafts()
         // reason, and so does the program.
         if (composer && (composer->hasUnsavedEdits() || composer->hasConflict())) {
             kept = true;
+            window->show();
             window->raise();
             continue;
         }
@@ -335,8 +367,12 @@ QCoro::Task<> MainWindow::closeAfterSavingDrafts()
         if (composer)
             m_state.closeComposer(composer);
     }
-    if (!kept)
-        close();
+    if (kept) {
+        // Not quitting after all: a later close goes where closing goes.
+        m_quitting = false;
+        co_return;
+    }
+    closeOrAsk();
 }
 
 } // namespace vesk

@@ -86,6 +86,12 @@ public:
     /// The title of the conversation column, shown after the product name.
     void setColumnTitle(const QString& title);
 
+    /// Whether closing the window only hides it, the program going on in the
+    /// background (syncing, notifying) until quit() is asked for. Off by
+    /// default: closing the window then ends the program.
+    void setKeepsRunningWhenClosed(bool keeps) { m_keepsRunningWhenClosed = keeps; }
+    bool keepsRunningWhenClosed() const { return m_keepsRunningWhenClosed; }
+
     /// The settings key of the column sizes.
     static QString columnsKey() { return QStringLiteral("mainWindowColumns"); }
 
@@ -95,8 +101,16 @@ public Q_SLOTS:
     void checkForUpdates();
     void compose();
     void refresh();
+    /// Ends the program: the composers' drafts are saved and their windows
+    /// closed first (a composer that could not save keeps everything open),
+    /// then quitConfirmed() tells the program to end.
+    void quit();
 
 Q_SIGNALS:
+    /// The window was closed while the program keeps running.
+    void closedToBackground();
+    /// quit() found everything saved and closed; the program may end now.
+    void quitConfirmed();
     /// Ctrl+F or "/": the conversation column should focus its search field.
     void searchRequested();
 
@@ -111,6 +125,8 @@ private:
     void openComposerWindow(ComposerSession* composer);
     /// Saves every composer's draft, closes their windows, then the window.
     QCoro::Task<> closeAfterSavingDrafts();
+    /// close(), or its close event alone while the window is hidden.
+    void closeOrAsk();
     void updateTitle();
 
     AppState& m_state;
@@ -126,6 +142,8 @@ private:
     UndoBar* m_undoBar = nullptr;
     QList<QPointer<ComposerWindow>> m_composerWindows;
     bool m_savingDraftsToClose = false;
+    bool m_keepsRunningWhenClosed = false;
+    bool m_quitting = false;
     QPointer<QDialog> m_accountsSheet;
     QPointer<QWidget> m_settingsWindow;
     QString m_baseTitle = QStringLiteral("VESK");

@@ -4,11 +4,24 @@ namespace vesk::HtmlDocument {
 
 QString head()
 {
-    return QStringLiteral("<html><head><meta charset=\"utf-8\">\n"
-                          "<style>body{font-family: Inter, sans-serif;font-size:14px;color:#F4F0FA;"
-                          "background:transparent;margin:0;padding:4px;}\n"
-                          "a{color:#B44AE0} img{max-width:100%;height:auto}</style></head>\n"
-                          "<body>");
+    return QStringLiteral(
+        "<html><head><meta charset=\"utf-8\">\n"
+        "<style>body{font-family: Inter, sans-serif;font-size:14px;color:#F4F0FA;"
+        "background:transparent;margin:0;padding:4px;}\n"
+        "a{color:#B44AE0} img{max-width:100%;height:auto}\n"
+        // The page draws its own scroll bars: the same thin
+        // violet handles as the window's, wider under the pointer.
+        "::-webkit-scrollbar{width:12px;height:12px;background:transparent}\n"
+        "::-webkit-scrollbar-track,::-webkit-scrollbar-corner{background:transparent}\n"
+        "::-webkit-scrollbar-thumb{background-color:rgba(180,74,224,0.45);"
+        "background-clip:padding-box;border:solid transparent;border-radius:6px}\n"
+        "::-webkit-scrollbar-thumb:vertical{border-width:2px 2px 2px 6px}\n"
+        "::-webkit-scrollbar-thumb:horizontal{border-width:6px 2px 2px 2px}\n"
+        "::-webkit-scrollbar-thumb:hover{background-color:rgba(180,74,224,0.75);"
+        "border-width:2px}\n"
+        "::-webkit-scrollbar-thumb:active{background-color:#A855F7;border-width:2px}"
+        "</style></head>\n"
+        "<body>");
 }
 
 QString tail()

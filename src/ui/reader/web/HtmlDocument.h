@@ -4,7 +4,8 @@
 
 /// The page a message's HTML body is shown in: the body, with its remote
 /// image addresses defused unless the reader asked for them, inside a fixed
-/// head that sets the brand's text colour on a transparent background.
+/// head that sets the brand's text colour on a transparent background and
+/// draws the page's scroll bars in the brand's violet.
 /// Pure text work, usable from any thread.
 namespace vesk::HtmlDocument {
 
