@@ -15,13 +15,17 @@
 #include "app/AppState.h"
 #include "compose/ComposerSession.h"
 #include "compose/MailtoAddress.h"
+#include "platform/Autostart.h"
+#include "platform/DesktopIdentity.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
+#include "ui/tray/TrayPresence.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QDir>
 
 #include <cstdio>
@@ -210,8 +214,16 @@ int main(int argc, char* argv[])
         return fail(world.problem(), 1);
     auto slot = std::make_shared<WindowSlot>();
     AppState state(world.services(slot));
+    // Starting with the session is offered as in the program, but written
+    // into the throwaway profile: the demo never touches the real session.
+    const auto autostart = std::make_shared<const Autostart>(
+        QDir(world.profileFolder()).filePath(QStringLiteral("autostart")), DesktopIdentity::id(),
+        QStringList{QCoreApplication::applicationFilePath(), QStringLiteral("--profile"),
+                    world.profileFolder()});
     const std::unique_ptr<MainWindow> window =
-        composeWindow(state, world.oauthConfig(), world.settings());
+        composeWindow(state, world.oauthConfig(), world.settings(), autostart);
+    TrayPresence tray(state, world.settings(), QDBusConnection::sessionBus());
+    connectTray(tray, *window);
     window->setBaseTitle(QCoreApplication::translate("vesk-demo", "VESK — demonstração"));
     // As the real program does: the first conversation opened must not wait
     // for the web engine to start.

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -308,6 +309,9 @@ private Q_SLOTS:
         QApplication::setFont(larger);
         QCOMPARE(Brand::inter(13).pointSizeF(), m_designed.pointSizeF() * scale);
         QCOMPARE(Brand::sora(26).pointSizeF(), 2 * m_designed.pointSizeF() * scale);
+        // Mail pages, sized in CSS pixels, are zoomed with the text.
+        const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+        QVERIFY(qAbs(Brand::textZoom() - scale * dpi / 96.0) < 0.01);
 
         ThreadListPane threads(*m_app);
         show(threads, {380, 600});

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QWidget>
 
@@ -83,6 +84,13 @@ QFont sora(int size, QFont::Weight weight)
     // Looked up once: the installed fonts do not change while the program runs.
     static const QStringList s_families = familiesFor(QStringLiteral("Sora"));
     return scaledFont(s_families, size, weight);
+}
+
+qreal textZoom()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return (dpi > 0 ? dpi / 96.0 : 1.0) * textScale();
 }
 
 QFont inter(int size, QFont::Weight weight)

@@ -50,6 +50,11 @@ QFont sora(int size, QFont::Weight weight = QFont::Normal);
 /// All other text: "Inter", with the same fallback.
 QFont inter(int size, QFont::Weight weight = QFont::Normal);
 
+/// How much larger than designed text is drawn, the desktop's text scaling
+/// (its logical dots per inch) and a larger application font together: the
+/// zoom that makes mail pages, sized in CSS pixels, follow the window's text.
+qreal textZoom();
+
 /// A colour as style sheets take it, alpha included.
 QString css(const QColor& colour);
 

@@ -6,6 +6,7 @@
 #include "ui/reader/web/MessageRequestGuard.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/reader/web/PacedQueue.h"
+#include "ui/style/Brand.h"
 
 #include <QAction>
 #include <QPointer>
@@ -59,6 +60,9 @@ void HtmlMessageView::makeLive()
     m_page = new MessagePage(m_web.profile(), m_view);
     m_page->setUrlRequestInterceptor(m_guard);
     m_view->setPage(m_page);
+    // The page's text is sized in CSS pixels: without this it would stay
+    // small when the desktop's text is scaled up.
+    m_view->setZoomFactor(Brand::textZoom());
     // Only what helps with reading: no back, reload, save or inspect.
     m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_view->addAction(m_page->action(QWebEnginePage::Copy));
