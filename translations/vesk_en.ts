@@ -253,6 +253,13 @@
     </message>
 </context>
 <context>
+    <name>vesk::Autostart</name>
+    <message>
+        <source>a pasta %1 não pode ser criada</source>
+        <translation>the folder %1 cannot be created</translation>
+    </message>
+</context>
+<context>
     <name>vesk::BusySpinner</name>
     <message>
         <source>A trabalhar</source>
@@ -986,6 +993,26 @@ To: %4</translation>
         <source>Cliente por configurar</source>
         <translation>Client not set up</translation>
     </message>
+    <message>
+        <source>Arranque</source>
+        <translation>Startup</translation>
+    </message>
+    <message>
+        <source>Iniciar com a sessão</source>
+        <translation>Start with the session</translation>
+    </message>
+    <message>
+        <source>Ao entrar na sessão, o VESK abre escondido na área de notificação, a sincronizar e a avisar de correio novo.</source>
+        <translation>When you log in, VESK starts hidden in the notification area, syncing and telling you about new mail.</translation>
+    </message>
+    <message>
+        <source>Não foi possível ativar o arranque com a sessão: %1</source>
+        <translation>Could not turn on starting with the session: %1</translation>
+    </message>
+    <message>
+        <source>Não foi possível desativar o arranque com a sessão: %1</source>
+        <translation>Could not turn off starting with the session: %1</translation>
+    </message>
 </context>
 <context>
     <name>vesk::SidebarPane</name>
@@ -1274,6 +1301,51 @@ To: %4</translation>
     <message>
         <source>Transferências</source>
         <translation>Downloads</translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayBadge</name>
+    <message>
+        <source>Sem mensagens por ler</source>
+        <translation>No unread messages</translation>
+    </message>
+    <message>
+        <source>1 mensagem por ler</source>
+        <translation>1 unread message</translation>
+    </message>
+    <message>
+        <source>%1 mensagens por ler</source>
+        <translation>%1 unread messages</translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayIcon</name>
+    <message>
+        <source>Abrir VESK</source>
+        <translation>Open VESK</translation>
+    </message>
+    <message>
+        <source>Escrever</source>
+        <translation>Compose</translation>
+    </message>
+    <message>
+        <source>Atualizar</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>Sair</source>
+        <translation>Quit</translation>
+    </message>
+</context>
+<context>
+    <name>vesk::TrayPresence</name>
+    <message>
+        <source>O VESK continua aberto</source>
+        <translation>VESK is still running</translation>
+    </message>
+    <message>
+        <source>Fechar a janela não fecha o VESK: continua a sincronizar e a avisar de correio novo. Abre-o de novo pelo ícone na área de notificação; para sair, escolhe Sair no menu desse ícone.</source>
+        <translation>Closing the window does not quit VESK: it keeps syncing and telling you about new mail. Open it again from its icon in the notification area; to quit, choose Quit in that icon's menu.</translation>
     </message>
 </context>
 <context>
