@@ -31,7 +31,7 @@ class SettingsWindow final : public QWidget
 public:
     /// Without `autostart`, starting with the session is not offered.
     SettingsWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
-                   std::shared_ptr<const Autostart> autostart, QWidget* parent = nullptr);
+                   std::shared_ptr<const Autostart> autostart = nullptr, QWidget* parent = nullptr);
 
     /// Writes the two fields to the configuration and shows "Guardado".
     void save();
