@@ -61,8 +61,9 @@ void HtmlMessageView::makeLive()
     m_page->setUrlRequestInterceptor(m_guard);
     m_view->setPage(m_page);
     // The page's text is sized in CSS pixels: without this it would stay
-    // small when the desktop's text is scaled up.
-    m_view->setZoomFactor(Brand::textZoom());
+    // small when the desktop's text is scaled up. Mail is never shown
+    // smaller than designed, whatever font the application was left with.
+    m_view->setZoomFactor(std::max(1.0, Brand::textZoom()));
     // Only what helps with reading: no back, reload, save or inspect.
     m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_view->addAction(m_page->action(QWebEnginePage::Copy));
