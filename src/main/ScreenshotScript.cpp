@@ -114,7 +114,9 @@ void ScreenshotScript::openLabelsSubmenu()
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QAction* labels = nullptr;
     for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
-        if (action->menu() && action->text() == QStringLiteral("Etiquetas"))
+        // In the language the program speaks, as the menu names it.
+        if (action->menu() &&
+            action->text() == QCoreApplication::translate("vesk::ThreadActionsMenu", "Etiquetas"))
             labels = action;
     }
     if (!labels) {
