@@ -213,6 +213,13 @@ QWidget* SettingsWindow::buildStartSection()
     m_startWithSession = new QCheckBox(tr("Iniciar com a sessão"), box);
     m_startWithSession->setObjectName(QStringLiteral("startWithSession"));
     m_startWithSession->setFont(Brand::inter(12));
+    // Fusion outlines the box in a darker shade of the window, which on the
+    // dark brand leaves it all but invisible: a lighter box, drawn from Base,
+    // with the tick in the brand's violet.
+    QPalette look = m_startWithSession->palette();
+    look.setColor(QPalette::Base, QColor(0x3A, 0x31, 0x4F));
+    look.setColor(QPalette::Text, Brand::foreground);
+    m_startWithSession->setPalette(look);
     connect(m_startWithSession, &QCheckBox::toggled, this, &SettingsWindow::setStartsWithSession);
     body->addWidget(m_startWithSession);
     m_startError = note(QString(), box);
