@@ -730,8 +730,11 @@ QCoro::Task<> AppState::changeIn(QList<std::pair<AccountSession*, QStringList>> 
     QList<QPointer<AccountSession>> touched;
     QString sentence;
     QPointer<AppState> self(this);
-    // The change is made to the whole cache, never to the first screen.
-    const QList<QPointer<AccountSession>> sessions(m_sessions.cbegin(), m_sessions.cend());
+    // The change is made to the whole cache of its accounts, never to the
+    // first screen; other accounts' caches need not be in yet.
+    QList<QPointer<AccountSession>> sessions;
+    for (const auto& group : std::as_const(groups))
+        sessions.append(group.first);
     co_await cachesLoaded(sessions);
     if (!self)
         co_return;
