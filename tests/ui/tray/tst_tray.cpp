@@ -41,9 +41,9 @@ class TrayWatcher : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered CONSTANT)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion CONSTANT)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items NOTIFY itemsChanged)
 
 public:
     bool isHostRegistered() const { return true; }
@@ -54,11 +54,17 @@ public:
         return m_items;
     }
 
+signals:
+    void itemsChanged();
+
 public slots:
     void RegisterStatusNotifierItem(const QString& service)
     {
-        const QMutexLocker locker(&m_lock);
-        m_items.append(service);
+        {
+            const QMutexLocker locker(&m_lock);
+            m_items.append(service);
+        }
+        emit itemsChanged();
     }
     void RegisterStatusNotifierHost(const QString&) {}
 
