@@ -375,7 +375,7 @@ int windowMain(int argc, char** argv)
 
     const std::shared_ptr<SettingsStore> settings = services.settings;
     // As the program starts.
-    const bool anyAccount = AppState::readCachesAhead(services);
+    const bool anyAccount = AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
     AppState state(std::move(services));
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
     if (anyAccount)

@@ -172,8 +172,9 @@ int main(int argc, char* argv[])
 
     auto slot = std::make_shared<WindowSlot>();
     AppServices services = productionServices(slot);
-    // From here on the other accounts' caches are read beside the largest.
-    const bool anyAccount = AppState::readCachesAhead(services);
+    // From here on the other accounts' caches are read beside the largest;
+    // those with a first-screen record once the window has painted it.
+    const bool anyAccount = AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
     const auto config = services.sessions.oauthConfig;
     const auto settings = services.settings;
     AppState state(std::move(services));
@@ -198,6 +199,8 @@ int main(int argc, char* argv[])
     // Hidden only where the tray can bring it back.
     if (!arguments.hidden || !tray.isAvailable())
         window->show();
+    else
+        state.loadCachesNow();
     startSessions(state);
     QTimer::singleShot(0, window.get(), [&state, &arguments] { writeTo(state, arguments.mailto); });
     return app.exec();

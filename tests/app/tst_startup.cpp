@@ -8,6 +8,8 @@
 #include "model/FirstScreen.h"
 #include "model/MailStore.h"
 
+#include <QElapsedTimer>
+
 using namespace vesk;
 using namespace Qt::StringLiterals;
 using namespace vesk::test;
@@ -43,10 +45,11 @@ class TestStartup : public QObject
     }
 
     /// A state opened as the program opens one: the caches read ahead.
-    static std::unique_ptr<AppState> startedAsTheProgram(AppRig& rig)
+    static std::unique_ptr<AppState>
+    startedAsTheProgram(AppRig& rig, CacheReadStart start = CacheReadStart::AtOnce)
     {
         AppServices services = rig.services();
-        if (!AppState::readCachesAhead(services))
+        if (!AppState::readCachesAhead(services, start))
             return nullptr;
         return std::make_unique<AppState>(std::move(services));
     }
@@ -87,6 +90,41 @@ private Q_SLOTS:
         awaitTask(app->startAll());
         QCOMPARE(app->sessions().first()->lastError(), QString());
         QCOMPARE(inboxSubjects(*app), (QStringList{u"Convite"_s, u"Reunião"_s}));
+    }
+
+    void cacheHeldForTheFirstFrameLoadsWhenWanted()
+    {
+        AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}});
+        QList<fakegoogle::MessageRef> messages;
+        cacheThreeConversations(rig, messages);
+        const QStringList all{u"Convite"_s, u"Fatura"_s, u"Reunião"_s};
+        {
+            const auto app = startedAsTheProgram(rig, CacheReadStart::AfterFirstFrame);
+            QVERIFY(app);
+            const std::shared_ptr<MailStore> store = app->sessions().first()->store();
+            QCOMPARE(inboxSubjects(*app), all);
+            // The sync starts as the window shows, and waits with the read.
+            const auto started = std::make_shared<bool>(false);
+            [](AppState& state, std::shared_ptr<bool> done) -> QCoro::Task<> {
+                co_await state.startAll();
+                *done = true;
+            }(*app, started);
+            QTest::qWait(300);
+            QVERIFY(!store->isLoaded());
+            QVERIFY(!*started);
+            app->loadCachesNow();
+            QTRY_VERIFY_WITH_TIMEOUT(*started, 8000);
+            QCOMPARE(store->summaryCount(), 3);
+        }
+        // An action does not wait for a frame.
+        const auto app = startedAsTheProgram(rig, CacheReadStart::AfterFirstFrame);
+        QVERIFY(app);
+        const fakegoogle::MessageRef fatura = messages.at(1);
+        QElapsedTimer clock;
+        clock.start();
+        awaitTask(app->archive({fatura.threadId}));
+        QVERIFY(clock.elapsed() < 8000);
+        QTRY_COMPARE_LONG(inboxSubjects(*app), (QStringList{u"Convite"_s, u"Reunião"_s}));
     }
 
     void unusableRecordNeverStopsTheStart_data()

@@ -71,6 +71,14 @@ QCoro::Task<> cacheLoaded(std::shared_ptr<MailStore> store)
         co_await qCoro(&watcher, &QFutureWatcherBase::finished);
 }
 
+/// Returns once the whole cache is in, for work the user is waiting on: a
+/// read held back for the window's first frame starts now.
+QCoro::Task<> cacheWanted(std::shared_ptr<MailStore> store)
+{
+    store->loadNow();
+    co_await cacheLoaded(std::move(store));
+}
+
 /// The session's sync, skipped once the session is gone.
 QCoro::Task<> syncIfOpen(QPointer<AccountSession> session)
 {
@@ -84,7 +92,7 @@ QCoro::Task<> syncIfOpen(QPointer<AccountSession> session)
 /// The label's newest page, when the cache holds none of it.
 QCoro::Task<> loadLabel(QPointer<AccountSession> session, QString labelId)
 {
-    co_await cacheLoaded(session->store());
+    co_await cacheWanted(session->store());
     if (session)
         co_await session->ensureLabelLoaded(labelId);
 }
@@ -98,12 +106,13 @@ QCoro::Task<> takeInCache(QPointer<AccountSession> session)
         session->refreshFromStore();
 }
 
-/// Returns once the whole cache of each of the sessions still there is in.
+/// Returns once the whole cache of each of the sessions still there is in,
+/// for work the user is waiting on.
 QCoro::Task<> cachesLoaded(QList<QPointer<AccountSession>> sessions)
 {
     for (const QPointer<AccountSession>& session : sessions) {
         if (session)
-            co_await cacheLoaded(session->store());
+            co_await cacheWanted(session->store());
     }
 }
 
@@ -198,7 +207,7 @@ void AppState::postRefusal(const AccountSession& session, const PendingChange& c
                     reason.details);
 }
 
-bool AppState::readCachesAhead(AppServices& services)
+bool AppState::readCachesAhead(AppServices& services, CacheReadStart start)
 {
     AccountRegistry registry(services.settings);
     registry.load();
@@ -208,8 +217,14 @@ bool AppState::readCachesAhead(AppServices& services)
     if (emails.isEmpty())
         return false;
     services.sessions.cachePreload =
-        std::make_shared<CachePreload>(emails, services.sessions.storeBaseDirectory);
+        std::make_shared<CachePreload>(emails, services.sessions.storeBaseDirectory, start);
     return true;
+}
+
+void AppState::loadCachesNow() const
+{
+    for (AccountSession* session : m_sessions)
+        session->store()->loadNow();
 }
 
 AppState::~AppState()
@@ -813,7 +828,7 @@ QCoro::Task<> AppState::undo()
         }
         if (!owner)
             continue;
-        co_await cacheLoaded(owner->store());
+        co_await cacheWanted(owner->store());
         if (owner)
             co_await owner->undoChange(part.change);
     }

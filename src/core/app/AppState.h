@@ -4,6 +4,7 @@
 #include "compose/ComposerAccount.h"
 #include "model/AccountRegistry.h"
 #include "model/AttachmentInfo.h"
+#include "model/CacheReadStart.h"
 #include "model/PendingChange.h"
 #include "model/ThreadSummary.h"
 #include "notifications/NotificationAction.h"
@@ -151,8 +152,13 @@ public:
     /// Starts reading the linked accounts' caches (all but the largest, which
     /// its session reads) on threads of their own, for the sessions that a
     /// state built with `services` opens: they load side by side rather than
-    /// one after another. Whether any account is linked.
-    static bool readCachesAhead(AppServices& services);
+    /// one after another. Whether any account is linked. With
+    /// CacheReadStart::AfterFirstFrame the caches whose first-screen
+    /// records stand in wait for loadCachesNow().
+    static bool readCachesAhead(AppServices& services,
+                                CacheReadStart start = CacheReadStart::AtOnce);
+    /// Lets the cache reads held back for the window's first frame start.
+    void loadCachesNow() const;
 
     /// What a composer writing from `session`'s account needs of it; an
     /// account that counts as closed when `session` is null.

@@ -9,10 +9,18 @@ namespace vesk {
 
 namespace {
 
+/// Well beyond a slow machine's first frame: only a window that never
+/// paints (started minimized, say), with nothing wanting the cache, leaves
+/// the read to this.
+constexpr std::chrono::seconds heldAtMost{10};
+
 std::future<std::optional<MailStore::State>> decodeOnThread(const QString& email,
-                                                            const std::optional<QString>& base)
+                                                            const std::optional<QString>& base,
+                                                            std::shared_ptr<StartGate> gate)
 {
-    return std::async(std::launch::async, [email, base] {
+    return std::async(std::launch::async, [email, base, gate = std::move(gate)] {
+        if (gate)
+            gate->waitOpen(heldAtMost);
         // Only on a processor nothing else wants: the GUI thread paints the
         // first screens meanwhile, and on a machine with few cores five
         // decoders, even niced, slowed its first frame to the cache's pace.
@@ -26,7 +34,8 @@ std::future<std::optional<MailStore::State>> decodeOnThread(const QString& email
 
 } // namespace
 
-CachePreload::CachePreload(const QStringList& accountEmails, std::optional<QString> baseDirectory)
+CachePreload::CachePreload(const QStringList& accountEmails, std::optional<QString> baseDirectory,
+                           CacheReadStart start)
 {
     // Without a record, the largest cache is left to its store, which opens
     // on the GUI thread and would only wait for it otherwise: decoding a
@@ -48,12 +57,22 @@ CachePreload::CachePreload(const QStringList& accountEmails, std::optional<QStri
             MailStore::readFirstScreen(email, baseDirectory);
         if (email == largest && !firstScreen)
             continue;
-        m_reads.emplace(email, MailStore::ReadAhead{decodeOnThread(email, baseDirectory),
-                                                    std::move(firstScreen)});
+        std::shared_ptr<StartGate> gate;
+        if (firstScreen && start == CacheReadStart::AfterFirstFrame)
+            gate = std::make_shared<StartGate>();
+        auto decoded = decodeOnThread(email, baseDirectory, gate);
+        m_reads.emplace(email, MailStore::ReadAhead{std::move(decoded), std::move(firstScreen),
+                                                    std::move(gate)});
     }
 }
 
-CachePreload::~CachePreload() = default;
+CachePreload::~CachePreload()
+{
+    for (auto& [email, read] : m_reads) {
+        if (read.gate)
+            read.gate->open();
+    }
+}
 
 std::optional<MailStore::ReadAhead> CachePreload::take(const QString& accountEmail)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CacheReadStart.h"
 #include "MailStore.h"
 
 #include <QString>
@@ -12,17 +13,18 @@
 namespace vesk {
 
 /// The caches of the accounts about to open, read and decoded on threads of
-/// their own from construction on, so that they load side by side and the
-/// window need not wait for them: each account's first-screen record is read
-/// at once, and its store shows that until its cache is in. An account
-/// without a usable record, if it has the largest cache, is left to its
-/// store, which then reads it on the GUI thread (quicker than a thread of
-/// its own, see the constructor). Any thread.
+/// their own, so that they load side by side and the window need not wait
+/// for them: each account's first-screen record is read at once, and its
+/// store shows that until its cache is in. An account without a usable
+/// record, if it has the largest cache, is left to its store, which then
+/// reads it on the GUI thread (quicker than a thread of its own, see the
+/// constructor). Any thread.
 class CachePreload final
 {
 public:
-    CachePreload(const QStringList& accountEmails, std::optional<QString> baseDirectory);
-    /// Waits for the reads still running.
+    CachePreload(const QStringList& accountEmails, std::optional<QString> baseDirectory,
+                 CacheReadStart start = CacheReadStart::AtOnce);
+    /// Waits for the reads still running, letting go those held back.
     ~CachePreload();
 
     CachePreload(const CachePreload&) = delete;

@@ -80,8 +80,11 @@ MailStore::MailStore(QString accountEmail, std::optional<QString> baseDirectory,
         const std::scoped_lock lock(s_openMutex);
         const auto [first, last] = s_open.equal_range(m_filePath.toStdString());
         // What another store wrote may be newer than what was read ahead.
-        if (first != last)
+        if (first != last && readAhead) {
+            if (readAhead->gate)
+                readAhead->gate->open();
             readAhead.reset();
+        }
         for (auto it = first; it != last; ++it)
             it->second->flush();
         s_open.emplace(m_filePath.toStdString(), this);
@@ -127,6 +130,7 @@ MailStore::~MailStore()
     }
     // Writes what is pending before the state goes.
     m_writer.reset();
+    loadNow();
     if (m_loader.joinable())
         m_loader.join();
 }
@@ -205,12 +209,15 @@ void MailStore::load(std::optional<ReadAhead> readAhead)
         m_state = std::move(*readAhead->firstScreen);
         m_isLoaded = false;
         m_decoding = std::move(readAhead->state);
+        m_gate = std::move(readAhead->gate);
         return;
     }
     std::optional<State> decoded;
-    if (readAhead && readAhead->state.valid())
+    if (readAhead && readAhead->state.valid()) {
+        if (readAhead->gate)
+            readAhead->gate->open();
         decoded = readAhead->state.get();
-    else
+    } else
         decoded = readCacheFile(m_filePath);
     if (decoded)
         m_state = std::move(*decoded);
@@ -243,8 +250,16 @@ void MailStore::finishLoading(std::optional<State> decoded)
     m_loaded.finish();
 }
 
+void MailStore::loadNow() const
+{
+    if (m_gate)
+        m_gate->open();
+}
+
 void MailStore::waitLoadedLocked() const
 {
+    if (!m_isLoaded)
+        loadNow();
     while (!m_isLoaded && !m_wiped)
         m_loadedCondition.wait(&m_mutex);
 }

@@ -5,6 +5,7 @@
 #include "MailStoreState.h"
 #include "MessageSummary.h"
 #include "PendingOverlay.h"
+#include "StartGate.h"
 #include "platform/WallClock.h"
 
 #include <QFuture>
@@ -73,6 +74,9 @@ public:
         std::future<std::optional<State>> state;
         /// The account's first-screen record, shown until `state` is ready.
         std::optional<State> firstScreen;
+        /// What holds the read of `state` back, when it waits for the
+        /// window's first frame; see loadNow().
+        std::shared_ptr<StartGate> gate = nullptr;
     };
 
     /// `baseDirectory` defaults to defaultBaseDirectory(). With `readAhead`
@@ -161,6 +165,10 @@ public:
     /// back neither its mail nor its file.
     void wipe();
 
+    /// Lets a cache read held back for the window's first frame start now.
+    /// Anything that must wait for the whole cache does this itself.
+    void loadNow() const;
+
     /// Returns once the state as it is now is on disk (or its write failed).
     void flush();
     /// Cache files written so far by this store, to see how changes coalesce.
@@ -193,7 +201,8 @@ private:
     std::unique_ptr<CacheWriter> m_writer; // absent for a memory-only store
     /// The cache read ahead, while the first-screen record stands in for it.
     std::future<std::optional<State>> m_decoding;
-    std::thread m_loader; // takes m_decoding in
+    std::shared_ptr<StartGate> m_gate; // null once nothing holds the read back
+    std::thread m_loader;              // takes m_decoding in
 };
 
 } // namespace vesk

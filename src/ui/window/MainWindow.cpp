@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -314,6 +315,17 @@ void MainWindow::closeOrAsk()
         return;
     }
     close();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (m_painted)
+        return;
+    m_painted = true;
+    // The caches held back for this frame load once it is on screen: their
+    // decoding would otherwise share the processor with painting it.
+    QTimer::singleShot(0, this, [this] { m_state.loadCachesNow(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

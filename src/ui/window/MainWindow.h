@@ -116,6 +116,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QSplitter* buildColumns(Columns columns);
@@ -144,6 +145,7 @@ private:
     bool m_savingDraftsToClose = false;
     bool m_keepsRunningWhenClosed = false;
     bool m_quitting = false;
+    bool m_painted = false;
     QPointer<QDialog> m_accountsSheet;
     QPointer<QWidget> m_settingsWindow;
     QString m_baseTitle = QStringLiteral("VESK");

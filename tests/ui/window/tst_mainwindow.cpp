@@ -2,6 +2,7 @@
 #include "app/NoticeBoard.h"
 #include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
+#include "model/MailStore.h"
 #include "sync/AccountSession.h"
 #include "transfers/TransferManager.h"
 #include "ui/composer/AddressField.h"
@@ -139,6 +140,25 @@ private slots:
         awaitTask(m_state->removeAccount(m_state->sessions().first()));
         QVERIFY(m_window->isWelcomeShown());
         QVERIFY(!accountCommandsEnabled());
+    }
+
+    void firstFrameLetsTheHeldCachesLoad()
+    {
+        m_rig->rig.deliver(ana, u"Convite"_s);
+        linkAna();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_state->sessions().first()->isSyncing(), 30000);
+        m_window.reset();
+        m_state.reset(); // writes the cache and its first-screen record
+
+        AppServices services = m_rig->services();
+        QVERIFY(AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame));
+        m_state = std::make_unique<AppState>(std::move(services));
+        const std::shared_ptr<MailStore> store = m_state->sessions().first()->store();
+        m_window = newWindow();
+        QTest::qWait(300);
+        QVERIFY(!store->isLoaded());
+        showWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(store->isLoaded(), 8000);
     }
 
     void composersOpenInWindowsOfTheirOwn()
