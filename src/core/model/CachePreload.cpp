@@ -14,13 +14,26 @@ namespace {
 /// the read to this.
 constexpr std::chrono::seconds heldAtMost{10};
 
-std::future<std::optional<MailStore::State>> decodeOnThread(const QString& email,
-                                                            const std::optional<QString>& base,
-                                                            std::shared_ptr<StartGate> gate)
+/// What a read held for the first frame waits for before it decodes.
+struct HeldRead
 {
-    return std::async(std::launch::async, [email, base, gate = std::move(gate)] {
-        if (gate)
-            gate->waitOpen(heldAtMost);
+    std::shared_ptr<StartGate> gate;
+    /// Held reads decode one at a time once let go: all at once beside the
+    /// starting web engine they kept both processors of a small machine
+    /// busy, and the window, idle-priority decoders or not, stalled for a
+    /// tenth to a quarter of a second at a time.
+    std::shared_ptr<std::mutex> turn;
+};
+
+std::future<std::optional<MailStore::State>>
+decodeOnThread(const QString& email, const std::optional<QString>& base, HeldRead held)
+{
+    return std::async(std::launch::async, [email, base, held = std::move(held)] {
+        std::unique_lock<std::mutex> turn;
+        if (held.gate) {
+            held.gate->waitOpen(heldAtMost);
+            turn = std::unique_lock(*held.turn);
+        }
         // Only on a processor nothing else wants: the GUI thread paints the
         // first screens meanwhile, and on a machine with few cores five
         // decoders, even niced, slowed its first frame to the cache's pace.
@@ -50,6 +63,7 @@ CachePreload::CachePreload(const QStringList& accountEmails, std::optional<QStri
             largestSize = size;
         }
     }
+    const auto turn = std::make_shared<std::mutex>();
     for (const QString& email : accountEmails) {
         if (m_reads.count(email) != 0)
             continue;
@@ -57,12 +71,12 @@ CachePreload::CachePreload(const QStringList& accountEmails, std::optional<QStri
             MailStore::readFirstScreen(email, baseDirectory);
         if (email == largest && !firstScreen)
             continue;
-        std::shared_ptr<StartGate> gate;
+        HeldRead held;
         if (firstScreen && start == CacheReadStart::AfterFirstFrame)
-            gate = std::make_shared<StartGate>();
-        auto decoded = decodeOnThread(email, baseDirectory, gate);
+            held = HeldRead{std::make_shared<StartGate>(), turn};
+        auto decoded = decodeOnThread(email, baseDirectory, held);
         m_reads.emplace(email, MailStore::ReadAhead{std::move(decoded), std::move(firstScreen),
-                                                    std::move(gate)});
+                                                    std::move(held.gate)});
     }
 }
 
