@@ -61,6 +61,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <malloc.h>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -422,6 +423,9 @@ int windowMain(int argc, char** argv)
     settle(500);
     report("startup", watchdog);
     say("RSS %.0f\n", double(bench::residentKb()));
+    const auto parts = bench::residentParts();
+    for (size_t i = 0; i < std::min<size_t>(parts.size(), 6); ++i)
+        std::printf("RSSPART %ld %s\n", parts[i].second, parts[i].first.c_str());
 
     // A periodic sync that brings 50 changes (delivered by the parent).
     say("READY %.0f\n", 0);
@@ -676,6 +680,21 @@ struct World
         return double(timer.nsecsElapsed()) / 1e6;
     }
 
+    /// The heap the five accounts' decoded caches take alone, in KiB.
+    double storesHeapKb() const
+    {
+        const QString cacheBase = dir.filePath(QStringLiteral("cache"));
+        const auto inUse = [] {
+            const struct mallinfo2 heap = mallinfo2();
+            return double(heap.uordblks + heap.hblkhd) / 1024.0;
+        };
+        const double before = inUse();
+        std::vector<std::optional<MailStore::State>> states;
+        for (const QString& email : s_accounts)
+            states.push_back(MailStore::readCache(email, cacheBase));
+        return inUse() - before;
+    }
+
     /// A conversation of newsletters: tables, styled text and a remote
     /// picture each, about 6 KB of HTML per message.
     void deliverHtmlThread(const QString& email)
@@ -737,6 +756,7 @@ struct Run
     double rows = 0;
     std::map<std::string, QList<QByteArray>> blocks;
     double rssKb = 0;
+    QList<QByteArray> rssParts; // "KiB name", largest first
     double mergedRows = 0;
     double htmlOpenedKb = -1;
     double htmlOpenedCards = 0;
@@ -778,6 +798,8 @@ Run runWindow(bool untilFirstFrame, World& w = world())
                 run.htmlCards = words.value(4).toDouble();
             } else if (words.value(0) == "MERGEDROWS") {
                 run.mergedRows = words.value(1).toDouble();
+            } else if (words.value(0) == "RSSPART") {
+                run.rssParts.append(words.mid(1).join(' '));
             } else if (words.value(0) == "RSS") {
                 run.rssKb = words.value(1).toDouble();
             } else if (words.value(0) == "READY") {
@@ -865,6 +887,13 @@ int main(int argc, char** argv)
     }
     std::printf("the list of every account showed %.0f conversations\n", s_last.mergedRows);
     std::printf("FIGURE app_rss_mb %.0f\n", s_last.rssKb / 1024.0);
+    std::printf("  (the five accounts' caches, decoded alone, take %.0f MB of heap)\n",
+                world().storesHeapKb() / 1024.0);
+    for (const QByteArray& part : std::as_const(s_last.rssParts)) {
+        const qsizetype space = part.indexOf(' ');
+        std::printf("  of which %.0f MB %s\n", part.left(space).toDouble() / 1024.0,
+                    part.mid(space + 1).constData());
+    }
     if (s_last.htmlOpenedKb >= 0) {
         std::printf(
             "opening the HTML conversation loaded %.0f of its 20 bodies, %.0f KB each; "
