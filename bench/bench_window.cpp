@@ -314,6 +314,9 @@ void report(const char* phase, const Watchdog& watchdog)
     std::printf("BLOCK %s %.1f %.1f %d\n", phase, watchdog.longestMs(), watchdog.longestCpuMs(),
                 watchdog.blocksOver16ms());
     std::fflush(stdout);
+    // The block log above ends with this phase.
+    if (s_showBlocks)
+        std::fprintf(stderr, "=== end of phase %s\n", phase);
 }
 
 /// The program as it starts: argv = --window DIR PORT TOKENS, the accounts'
