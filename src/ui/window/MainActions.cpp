@@ -42,7 +42,12 @@ MainActions::MainActions(QWidget* window)
     // A text field with the focus keeps Ctrl+Z for its own text.
     m_undo->setShortcut(QKeySequence::Undo);
     m_undo->setEnabled(false);
-    m_settings->setShortcut(QKeySequence::Preferences);
+    // Most Linux desktops bind no key to Preferences, and Fusion's menu bar
+    // cannot be reached from the keyboard: Ctrl+, is what GNOME programs use.
+    QList<QKeySequence> preferences = QKeySequence::keyBindings(QKeySequence::Preferences);
+    if (preferences.isEmpty())
+        preferences.append(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_settings->setShortcuts(preferences);
     m_settings->setMenuRole(QAction::PreferencesRole);
     m_checkForUpdates->setMenuRole(QAction::ApplicationSpecificRole);
     m_quit->setShortcut(QKeySequence::Quit);

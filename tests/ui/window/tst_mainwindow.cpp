@@ -60,6 +60,11 @@ class TestMainWindow : public QObject
             ++m_sheetsBuilt;
             return new QDialog(parent);
         };
+        windows.settingsWindow = [](QWidget* parent) {
+            auto* settings = new QWidget(parent, Qt::Window);
+            settings->setObjectName(u"settings"_s);
+            return settings;
+        };
         return std::make_unique<MainWindow>(
             *m_state, MainWindow::Columns{new QWidget, new QWidget, new QWidget}, windows,
             m_rig->rig.settings());
@@ -136,6 +141,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::keyClick(m_window.get(), Qt::Key_F5);
         QVERIFY(syncing.wait());
+
+        // Settings are reached by key on any desktop, not only where it binds one.
+        QTest::keyClick(m_window.get(), Qt::Key_Comma, Qt::ControlModifier);
+        QTRY_VERIFY(m_window->settingsWindow() && m_window->settingsWindow()->isVisible());
+        m_window->settingsWindow()->close();
 
         awaitTask(m_state->removeAccount(m_state->sessions().first()));
         QVERIFY(m_window->isWelcomeShown());
