@@ -8,6 +8,7 @@
 #include "ReferenceWalk.h"
 #include "model/MailStore.h"
 #include "model/ThreadSummary.h"
+#include "platform/HeapPolicy.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -197,6 +198,8 @@ private:
 
 int main(int argc, char** argv)
 {
+    // What is measured runs as in the program, under its heap policy.
+    keepFreedMemoryForReuse();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -5,6 +5,7 @@
 
 #include "BenchMemory.h"
 #include "compose/MIMEBuilder.h"
+#include "platform/HeapPolicy.h"
 
 #include <QRandomGenerator>
 
@@ -108,6 +109,8 @@ private:
 
 int main(int argc, char** argv)
 {
+    // What is measured runs as in the program, under its heap policy.
+    keepFreedMemoryForReuse();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -21,6 +21,7 @@
 #include "gmail/StaticTokenProvider.h"
 #include "model/MailStore.h"
 #include "net/QNetworkTransport.h"
+#include "platform/HeapPolicy.h"
 #include "sync/SyncEngine.h"
 
 #include <QCoreApplication>
@@ -360,6 +361,8 @@ BENCHMARK(BM_TightQuotaNoRetryAfter)->UseManualTime()->Iterations(1);
 
 int main(int argc, char** argv)
 {
+    // What is measured runs as in the program, under its heap policy.
+    keepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

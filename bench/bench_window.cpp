@@ -30,6 +30,7 @@
 #include "model/ThreadSummary.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
+#include "platform/HeapPolicy.h"
 #include "platform/MemorySecureStore.h"
 #include "platform/QSettingsStore.h"
 #include "sync/AccountSession.h"
@@ -859,6 +860,8 @@ BENCHMARK(BM_WindowPhases)->UseManualTime()->Iterations(1)->Unit(benchmark::kMil
 
 int main(int argc, char** argv)
 {
+    // What is measured runs as in the program, under its heap policy.
+    keepFreedMemoryForReuse();
     if (argc >= 5 && std::string(argv[1]) == "--window")
         return windowMain(argc, argv);
     QCoreApplication app(argc, argv);

@@ -17,6 +17,7 @@
 #include "compose/MailtoAddress.h"
 #include "platform/Autostart.h"
 #include "platform/DesktopIdentity.h"
+#include "platform/HeapPolicy.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
@@ -178,6 +179,7 @@ int fail(const QString& problem, int code)
 
 int main(int argc, char* argv[])
 {
+    keepFreedMemoryForReuse();
     // The options are read before the application exists, so that --help
     // and --version answer without a display, and a mistake is told before
     // a window or a server starts.

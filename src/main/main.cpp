@@ -15,6 +15,7 @@
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopFileManager.h"
 #include "platform/DesktopIdentity.h"
+#include "platform/HeapPolicy.h"
 #include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SingleInstance.h"
@@ -144,6 +145,7 @@ void writeTo(AppState& state, const QStringList& uris)
 
 int main(int argc, char* argv[])
 {
+    keepFreedMemoryForReuse();
     const Arguments arguments = readArguments(argc, argv);
     if (arguments.answered)
         return *arguments.answered;

@@ -5,6 +5,7 @@
 #include "MailJson.h"
 #include "PrivateFile.h"
 #include "SystemLabels.h"
+#include "platform/HeapPolicy.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +56,11 @@ std::optional<MailStoreState> readCacheFile(const QString& filePath)
     std::optional<QByteArray> bytes = readWhole(filePath);
     if (!bytes)
         return std::nullopt;
-    return MailJson::decodeCache(std::move(*bytes));
+    std::optional<MailStoreState> state = MailJson::decodeCache(std::move(*bytes));
+    // The file's bytes and the decoder's scratch, hundreds of megabytes for
+    // a large mailbox, are free now; kept, they would stay with the process.
+    returnFreeMemory();
+    return state;
 }
 
 } // namespace
