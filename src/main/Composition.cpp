@@ -129,6 +129,14 @@ void installTranslations(QCoreApplication& application)
     if (!installCatalogue(application, portugal, QStringLiteral("qtbase"), qtFolder))
         installCatalogue(application, portugal, QStringLiteral("qt"), qtFolder);
     installCatalogue(application, portugal, QStringLiteral("vesk"), programFolder);
+    // A desktop without regional settings for dates (LANG=C, as in many a
+    // container or minimal session) would put English month names beside
+    // Portuguese texts; real regional settings stay the user's.
+    const auto shortDates = [](const QLocale& locale) {
+        return locale.dateFormat(QLocale::ShortFormat);
+    };
+    if (shortDates(QLocale::system()) == shortDates(QLocale::c()))
+        QLocale::setDefault(portugal);
 }
 
 void startSessions(AppState& state)

@@ -49,7 +49,8 @@ QString userSettingsFolder();
 /// Loads the program's and Qt's texts into `application`, which keeps them
 /// for as long as it runs: English when the desktop's languages
 /// (QLocale::uiLanguages) rank English before Portuguese, European
-/// Portuguese, the source texts, otherwise.
+/// Portuguese, the source texts, otherwise. Dates and numbers follow the
+/// desktop's regional settings, or Portugal's where it has none.
 void installTranslations(QCoreApplication& application);
 
 /// The window's start-up task: starts the accounts one after another and

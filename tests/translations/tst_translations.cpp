@@ -52,6 +52,7 @@ int speak(int argc, char** argv)
          QCoreApplication::translate("vesk::OfflineLine", "%n alterações à espera", nullptr, 1)},
         {"error", describeError(GmailError::unauthorized())},
         {"action", PendingChange::trash({u"t1"_s}).action({})},
+        {"date", ThreadRowDelegate::dateText(QDateTime(QDate(2026, 3, 12), QTime(12, 0)))},
     };
     QTextStream out(stdout);
     for (const auto& [name, text] : texts)
@@ -165,25 +166,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<Environment>("environment");
         QTest::addColumn<bool>("english");
-        QTest::newRow("English") << Environment{{u"LANGUAGE"_s, u"en"_s}} << true;
+        // In the desktop's regional format, or Portugal's beside Portuguese
+        // texts where the desktop has none.
+        QTest::addColumn<QString>("date");
+        QTest::newRow("English") << Environment{{u"LANGUAGE"_s, u"en"_s}} << true
+                                 << u"12 Mar 2026"_s;
         QTest::newRow("English after an unknown language")
-            << Environment{{u"LANGUAGE"_s, u"de:en_US:pt_PT"_s}} << true;
+            << Environment{{u"LANGUAGE"_s, u"de:en_US:pt_PT"_s}} << true << u"12 Mar 2026"_s;
         QTest::newRow("Portuguese before English")
-            << Environment{{u"LANGUAGE"_s, u"pt_PT:en"_s}} << false;
+            << Environment{{u"LANGUAGE"_s, u"pt_PT:en"_s}} << false << u"12/03/26"_s;
         QTest::newRow("Brazilian before English")
-            << Environment{{u"LANGUAGE"_s, u"pt_BR:en"_s}} << false;
-        QTest::newRow("neither") << Environment{{u"LANGUAGE"_s, u"de"_s}} << false;
-        QTest::newRow("nothing set") << Environment{} << false;
+            << Environment{{u"LANGUAGE"_s, u"pt_BR:en"_s}} << false << u"12/03/26"_s;
+        QTest::newRow("neither") << Environment{{u"LANGUAGE"_s, u"de"_s}} << false << u"12/03/26"_s;
+        QTest::newRow("German regional format")
+            << Environment{{u"LANGUAGE"_s, u"de"_s}, {u"LANG"_s, u"de_DE.UTF-8"_s}} << false
+            << u"12.03.26"_s;
+        QTest::newRow("nothing set") << Environment{} << false << u"12/03/26"_s;
         QTest::newRow("English locale, no list")
-            << Environment{{u"LANG"_s, u"en_GB.UTF-8"_s}} << true;
+            << Environment{{u"LANG"_s, u"en_GB.UTF-8"_s}} << true << u"12/03/2026"_s;
     }
 
     void desktopLanguagesPickTheProgramLanguage()
     {
         QFETCH(const Environment, environment);
         QFETCH(const bool, english);
-        const Texts texts = textsWith(environment);
+        QFETCH(const QString, date);
+        Texts texts = textsWith(environment);
         QVERIFY2(!texts.isEmpty(), "the child program failed");
+        QCOMPARE(texts.take(u"date"_s), date);
         const Texts expected =
             english ? Texts{{u"title"_s, u"VESK Settings"_s},
                             {u"inbox"_s, u"Inbox"_s},
