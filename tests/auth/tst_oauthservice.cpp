@@ -1,11 +1,6 @@
-// Linking an account over real sockets. The loopback receiver: what each
-// browser request gets as its page, how the one wait for the code is
-// settled, and how the browser's code redirect is held until the linking it
-// started is concluded (that every answer's length is right is
-// fuzz_loopback's to check). Against the Google stand-in: the client
-// configuration, PKCE, the whole authorisation with a browser that follows
-// the consent redirect and reads the page it ends on, its failures, and the
-// token endpoint calls.
+// Linking an account over real sockets: the loopback receiver's pages and its
+// one wait for the code (answer lengths: fuzz_loopback), then the whole
+// authorisation and the token endpoint calls against the Google stand-in.
 
 #include "AwaitTask.h"
 #include "TestBrowser.h"
@@ -27,9 +22,8 @@
 #include <QUrlQuery>
 
 using namespace Qt::StringLiterals;
-using namespace vesk::test;
-
 using namespace vesk;
+using namespace vesk::test;
 using namespace vesk::fakegoogle;
 using namespace std::chrono_literals;
 
@@ -49,16 +43,6 @@ struct Answer
     }
     bool says(const QString& text) const { return QString::fromUtf8(body).contains(text); }
 };
-
-Answer parse(const QByteArray& raw)
-{
-    Answer answer;
-    answer.responses = int(raw.count("HTTP/1.1 200 OK\r\n"));
-    const qsizetype split = raw.indexOf("\r\n\r\n");
-    answer.head = raw.left(split);
-    answer.body = raw.mid(split + 4);
-    return answer;
-}
 
 class Client
 {
@@ -84,7 +68,9 @@ public:
         QSignalSpy closed(&m_socket, &QTcpSocket::readChannelFinished);
         if (m_socket.state() == QAbstractSocket::ConnectedState)
             closed.wait(5000);
-        return parse(m_socket.readAll());
+        const QByteArray raw = m_socket.readAll();
+        const qsizetype split = raw.indexOf("\r\n\r\n");
+        return {raw.left(split), raw.mid(split + 4), int(raw.count("HTTP/1.1 200 OK\r\n"))};
     }
 
 private:
