@@ -380,6 +380,7 @@ private slots:
         QCOMPARE(server.notified().at(3).replacesId, 0u);
         QCOMPARE(m_opened.size(), 2);
     }
+
     void survivesAMissingRestartedOrBrokenServer()
     {
         {
