@@ -9,7 +9,6 @@
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
 #include "auth/PKCE.h"
-#include "gmail/GmailError.h"
 #include "platform/Keychain.h"
 
 #include <QCoroTask>
@@ -224,9 +223,9 @@ private Q_SLOTS:
                 QVERIFY(!answer.says(u"<invalid_client>"_s));
             }
         }
-        // Out of time while the browser waits: it is told so. (Cancelled or
-        // dropped meanwhile: tst_oauthservice's exchange that never ends.) The
-        // redirect is on its way before the wait, and so its time, starts.
+        // Out of time while the browser waits: it is told so (cancelled or
+        // dropped: browserHearsOfAnEndDuringTheExchange). The redirect is on
+        // its way before the wait, and so its time, starts.
         LoopbackReceiver receiver(1s);
         const quint16 port = awaitTask(receiver.start());
         Client browser(port, redirect);
@@ -344,11 +343,10 @@ private Q_SLOTS:
         QVERIFY(!config.isConfigured());
     }
 
-    // The challenge itself: the stand-in checks it against the verifier in
-    // authorizeLinksTheAccount (and its own check against RFC 7636 is tst_standin's).
+    // 43 URL-safe characters, RFC 7636's shortest; no verifier or state twice.
+    // (The stand-in checks the challenge against the verifier while linking.)
     void pkceValues()
     {
-        // 43 URL-safe characters, RFC 7636's shortest; no verifier or state twice.
         const QRegularExpression urlSafe(u"^[A-Za-z0-9_-]{43}$"_s);
         QSet<QString> seen;
         for (int i = 0; i < 50; ++i) {

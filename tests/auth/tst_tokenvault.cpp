@@ -4,7 +4,6 @@
 
 #include "AwaitTask.h"
 #include "TestRig.h"
-#include "auth/OAuthError.h"
 #include "auth/TokenVault.h"
 #include "gmail/GmailError.h"
 #include "platform/Keychain.h"
