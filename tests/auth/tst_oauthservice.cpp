@@ -1,11 +1,6 @@
-// Linking an account over real sockets. The loopback receiver: what each
-// browser request gets as its page, how the one wait for the code is
-// settled, and how the browser's code redirect is held until the linking it
-// started is concluded (that every answer's length is right is
-// fuzz_loopback's to check). Against the Google stand-in: the client
-// configuration, PKCE, the whole authorisation with a browser that follows
-// the consent redirect and reads the page it ends on, its failures, and the
-// token endpoint calls.
+// Linking an account over real sockets: the loopback receiver's pages and its
+// one wait for the code (answer lengths: fuzz_loopback), then the whole
+// authorisation and the token endpoint calls against the Google stand-in.
 
 #include "AwaitTask.h"
 #include "TestBrowser.h"
@@ -14,7 +9,6 @@
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
 #include "auth/PKCE.h"
-#include "gmail/GmailError.h"
 #include "platform/Keychain.h"
 
 #include <QCoroTask>
@@ -27,9 +21,8 @@
 #include <QUrlQuery>
 
 using namespace Qt::StringLiterals;
-using namespace vesk::test;
-
 using namespace vesk;
+using namespace vesk::test;
 using namespace vesk::fakegoogle;
 using namespace std::chrono_literals;
 
@@ -49,16 +42,6 @@ struct Answer
     }
     bool says(const QString& text) const { return QString::fromUtf8(body).contains(text); }
 };
-
-Answer parse(const QByteArray& raw)
-{
-    Answer answer;
-    answer.responses = int(raw.count("HTTP/1.1 200 OK\r\n"));
-    const qsizetype split = raw.indexOf("\r\n\r\n");
-    answer.head = raw.left(split);
-    answer.body = raw.mid(split + 4);
-    return answer;
-}
 
 class Client
 {
@@ -84,7 +67,9 @@ public:
         QSignalSpy closed(&m_socket, &QTcpSocket::readChannelFinished);
         if (m_socket.state() == QAbstractSocket::ConnectedState)
             closed.wait(5000);
-        return parse(m_socket.readAll());
+        const QByteArray raw = m_socket.readAll();
+        const qsizetype split = raw.indexOf("\r\n\r\n");
+        return {raw.left(split), raw.mid(split + 4), int(raw.count("HTTP/1.1 200 OK\r\n"))};
     }
 
 private:
@@ -238,9 +223,9 @@ private Q_SLOTS:
                 QVERIFY(!answer.says(u"<invalid_client>"_s));
             }
         }
-        // Out of time while the browser waits: it is told so. (Cancelled or
-        // dropped meanwhile: tst_oauthservice's exchange that never ends.) The
-        // redirect is on its way before the wait, and so its time, starts.
+        // Out of time while the browser waits: it is told so (cancelled or
+        // dropped: browserHearsOfAnEndDuringTheExchange). The redirect is on
+        // its way before the wait, and so its time, starts.
         LoopbackReceiver receiver(1s);
         const quint16 port = awaitTask(receiver.start());
         Client browser(port, redirect);
@@ -358,11 +343,10 @@ private Q_SLOTS:
         QVERIFY(!config.isConfigured());
     }
 
-    // The challenge itself: the stand-in checks it against the verifier in
-    // authorizeLinksTheAccount (and its own check against RFC 7636 is tst_standin's).
+    // 43 URL-safe characters, RFC 7636's shortest; no verifier or state twice.
+    // (The stand-in checks the challenge against the verifier while linking.)
     void pkceValues()
     {
-        // 43 URL-safe characters, RFC 7636's shortest; no verifier or state twice.
         const QRegularExpression urlSafe(u"^[A-Za-z0-9_-]{43}$"_s);
         QSet<QString> seen;
         for (int i = 0; i < 50; ++i) {

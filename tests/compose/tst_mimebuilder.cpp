@@ -55,11 +55,10 @@ bool hasFoldPoint(const QByteArray& line)
     return value.contains(' ') || value.contains('\t');
 }
 
-// Every line ends in CR LF but the last, which has no line end (unless the
-// body is empty: then the message ends in the blank line after the headers);
-// content lines stay within 76 characters; header lines, the message's own
-// and each part's, are 7-bit, within 78 characters wherever they could have
-// been folded, and never over RFC 5322's 998. Returns the first fault found.
+// The first fault in the message's lines: every line but the last (or the
+// blank one ending the headers of an empty body) ends in CR LF, content lines
+// keep to 76 characters, and header lines are 7-bit, within 78 characters
+// where they could fold and never over RFC 5322's 998.
 QByteArray lineFault(const QByteArray& message)
 {
     if (message.endsWith('\n') && message.indexOf("\r\n\r\n") != message.size() - 4)

@@ -1,8 +1,5 @@
-// What the Google stand-in does that no test of our client reaches through
-// it: PKCE refusals, the quota's moving window, draft versions in the
-// history, threading of sent mail, the search subset, payload shapes written
-// by hand (so that a fault in SimpleMessage cannot hide one in the mapping)
-// and the demo mailboxes. The rest of it is exercised by the client suites.
+// What of the Google stand-in no client suite reaches. Payloads are written by
+// hand, so that a fault in SimpleMessage cannot hide one in the mapping.
 
 #include "DemoImages.h"
 #include "DemoSeed.h"

@@ -199,7 +199,6 @@ private slots:
         const auto note = m_google->deliverMessage(account, forwardedNewsletter(true));
         const auto bare = m_google->deliverMessage(account, forwardedNewsletter(false));
         const auto unnamed = m_google->deliverMessage(account, unnamedAttachments());
-        const auto gmail = client();
 
         // The note is the body, not the newsletter it forwards.
         const FullMessage withNote = full(note.threadId);
@@ -221,8 +220,9 @@ private slots:
         QCOMPARE(named,
                  QStringList({u"anexo.bin application/octet-stream"_s, u"anexo.png image/png"_s,
                               u"anexo.bin application/x-vesk-desconhecido"_s}));
-        QCOMPARE(awaitTask(gmail->attachmentData(unnamed.id, message.attachments[1].attachmentId)),
-                 QByteArray("\x89PNG\r\n"));
+        QCOMPARE(
+            awaitTask(client()->attachmentData(unnamed.id, message.attachments[1].attachmentId)),
+            QByteArray("\x89PNG\r\n"));
     }
 
     void streamingReportsEveryPiece()
@@ -320,10 +320,8 @@ private slots:
         // A thread id is text and is escaped as such beside the raw message.
         const QString thread = u"t\"1\\"_s;
         awaitTask(gmail->createDraft(raw, thread));
-        const QJsonObject draft = QJsonDocument::fromJson(m_google->requests().constLast().body)
-                                      .object()
-                                      .value(u"message")
-                                      .toObject();
+        const QJsonObject draft =
+            QJsonDocument::fromJson(m_google->requests().constLast().body)[u"message"].toObject();
         QCOMPARE(draft.value(u"raw").toString().toLatin1(), raw);
         QCOMPARE(draft.value(u"threadId").toString(), thread);
     }
