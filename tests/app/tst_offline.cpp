@@ -42,11 +42,6 @@ class TestOffline : public QObject
         });
     }
 
-    static QStringList inboxSubjects(const AppState& app)
-    {
-        return sorted(valuesOf(app.visibleThreads(), &ThreadSummary::subject));
-    }
-
 private Q_SLOTS:
     void changesWaitThroughARestartAndLandOnceGoogleIsBack()
     {
@@ -102,7 +97,7 @@ private Q_SLOTS:
                                        R"("status":"INVALID_ARGUMENT"}})"});
         QCOMPARE(app->waitingChanges(), 7);
         const QStringList shown{u"Convite"_s, u"Relatório"_s, u"Reunião"_s};
-        QTRY_COMPARE(inboxSubjects(*app), shown);
+        QTRY_COMPARE(sortedSubjects(*app), shown);
 
         // Meanwhile, at Gmail: the web stars a conversation the journal
         // archives, and marks another read.
@@ -114,7 +109,7 @@ private Q_SLOTS:
         app = std::make_unique<AppState>(services);
         awaitTask(app->startAll());
         QCOMPARE(app->waitingChanges(), 7);
-        QTRY_COMPARE(inboxSubjects(*app), shown);
+        QTRY_COMPARE(sortedSubjects(*app), shown);
 
         QVERIFY(rig.google().start(port));
         awaitTask(app->refresh());
@@ -155,12 +150,8 @@ private Q_SLOTS:
         app->notices().dismiss(app->notices().notices().first().id);
         QVERIFY(app->notices().notices().isEmpty());
 
-        // Out of the trash is back in the inbox, at Gmail too.
-        awaitTask(app->moveToInbox(QStringList{offer.threadId}));
-        QVERIFY(!labels(offer).contains(u"TRASH"_s) && labels(offer).contains(inbox));
         awaitTask(app->refresh());
         QTRY_VERIFY_WITH_TIMEOUT(cacheEqualsMailbox(rig, *app), 30000);
-        QVERIFY(inboxSubjects(*app).contains(u"Promoção"_s));
     }
 };
 
