@@ -5,10 +5,12 @@
 // in a window, without touching the user's settings, cache or keyring, and
 // without a token or the client secret in a file or the output. A second
 // start of vesk hands its mail address to the first, raises its window and
-// leaves.
+// leaves; the single-instance guard's calls between two connections to the
+// bus, within this process.
 
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -22,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUrlQuery>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
@@ -32,6 +35,7 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+using vesk::SingleInstance;
 using vesk::fakegoogle::DemoSeed;
 using vesk::fakegoogle::FakeGoogle;
 using vesk::fakegoogle::RecordedRequest;
@@ -301,6 +305,27 @@ QSet<QString> cachedIds(const QString& cacheFile)
     return QSet<QString>(ids.cbegin(), ids.cend());
 }
 
+// Not the program's own name, which the programs started here take.
+const QString s_service = u"app.orvendo.VeskTest.SingleInstance"_s;
+const QString s_path = u"/app/orvendo/VeskTest"_s;
+
+/// What a later start on a connection of its own claims. It blocks until
+/// the owner answers, so it runs on a thread while this one answers.
+SingleInstance::Claim claimElsewhere(const QString& connection, const QStringList& uris)
+{
+    SingleInstance::Claim claim = SingleInstance::Claim::Unguarded;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        SingleInstance later(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection),
+                             s_service, s_path);
+        claim = later.claim(uris);
+    }));
+    thread->start();
+    while (!thread->wait(10))
+        QCoreApplication::processEvents();
+    QDBusConnection::disconnectFromBus(connection);
+    return claim;
+}
+
 } // namespace
 
 class TestPrograms : public QObject
@@ -531,6 +556,26 @@ private Q_SLOTS:
 
         first.terminate();
         QVERIFY(first.waitForFinished(60000));
+    }
+
+    void laterStartsHandOverAndLeave()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "the tests need a session bus");
+        SingleInstance first(QDBusConnection::sessionBus(), s_service, s_path);
+        QCOMPARE(first.claim(), SingleInstance::Claim::Owner);
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+        QSignalSpy opened(&first, &SingleInstance::openRequested);
+
+        const QStringList uris{u"mailto:ana@x.pt,rui@y.pt?subject=Ol%C3%A1"_s, u"mailto:c@z.pt"_s};
+        QCOMPARE(claimElsewhere(u"second"_s, uris), SingleInstance::Claim::ActivatedOther);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toStringList(), uris);
+        QCOMPARE(activated.size(), 1);
+
+        // Started without an address: the window comes forward, nothing opens.
+        QCOMPARE(claimElsewhere(u"third"_s, {}), SingleInstance::Claim::ActivatedOther);
+        QCOMPARE(activated.size(), 2);
+        QCOMPARE(opened.size(), 1);
     }
 };
 
