@@ -1,33 +1,46 @@
-#include "AnsweringDialogs.h"
-#include "AwaitTask.h"
-#include "TestRig.h"
-#include "app/AppState.h"
+// The composer against a real account session and the stand-in, its
+// spelling with the spelling tests' own dictionaries, and a whole window
+// driven by real keys only, from the new message to what Google receives.
+
+#include "SimpleMessage.h"
+#include "UiRig.h"
+#include "compose/AddressBook.h"
 #include "compose/ComposerSession.h"
 #include "model/MailStore.h"
+#include "platform/QSettingsStore.h"
+#include "spelling/ComposerSpelling.h"
+#include "spelling/SpellingService.h"
 #include "sync/AccountSession.h"
+#include "ui/composer/AddressChip.h"
 #include "ui/composer/AddressField.h"
 #include "ui/composer/AttachmentRow.h"
+#include "ui/composer/CompletionPopup.h"
 #include "ui/composer/ComposerBodyEdit.h"
 #include "ui/composer/ComposerHeader.h"
 #include "ui/composer/ComposerView.h"
 #include "ui/composer/ComposerWindow.h"
+#include "ui/composer/LineEditSpelling.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/PillButton.h"
+#include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
+using namespace vesk::test;
 using namespace std::chrono_literals;
-using vesk::test::awaitTask;
-using vesk::test::TestRig;
 
 namespace {
 
@@ -85,6 +98,90 @@ struct OpenComposer
     ComposerView* view() { return window.view(); }
     bool closes() { return finished.size() == 1 || finished.wait(5000); }
 };
+
+std::shared_ptr<SpellingService> serviceIn(const QTemporaryDir& folder)
+{
+    return std::make_shared<SpellingService>(
+        SpellDictionaries({QStringLiteral(VESK_TEST_DICTIONARIES)}), folder.path(),
+        std::make_shared<QSettingsStore>(folder.filePath(u"settings.ini"_s)));
+}
+
+/// A composer with a closed account: spelling needs no Google.
+struct Composer
+{
+    ComposerSession session{ComposerSession::Mode::New, ComposerAccount{}};
+    ComposerView view{session};
+
+    Composer(std::shared_ptr<SpellingService> service, const QString& body = {})
+    {
+        session.setBody(body);
+        view.setSpelling(std::move(service));
+        view.resize(640, 480);
+        view.show();
+    }
+};
+
+QTextCursor find(ComposerBodyEdit* body, const QString& word)
+{
+    return body->document()->find(word, 0, QTextDocument::FindWholeWords);
+}
+
+/// Whether the body underlines `word` as misspelt, as its layout draws it.
+bool isMarked(ComposerBodyEdit* body, const QString& word)
+{
+    const QTextCursor found = find(body, word);
+    if (found.isNull())
+        return false;
+    const QTextBlock block = found.block();
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (range.start == found.selectionStart() - block.position() &&
+            range.length == word.size() &&
+            range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<QMenu> bodyMenuOn(ComposerBodyEdit* body, const QString& word)
+{
+    return body->contextMenuAt(body->cursorRect(find(body, word)).center());
+}
+
+QAction* action(const QMenu& menu, const QString& text)
+{
+    for (QAction* candidate : menu.actions()) {
+        if (candidate->text() == text)
+            return candidate;
+        if (candidate->menu())
+            if (QAction* inner = action(*candidate->menu(), text))
+                return inner;
+    }
+    return nullptr;
+}
+
+/// Pixels of the underline's red in what the field draws.
+int redPixels(QWidget* field)
+{
+    const QImage image = field->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += c.red() > 180 && c.green() < 140 && c.blue() < 140 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+/// A point of the field over the character at `position`.
+QPoint pointAt(QLineEdit* field, int position)
+{
+    for (int x = 0; x < field->width(); ++x) {
+        if (field->cursorPositionAt({x, field->height() / 2}) == position)
+            return {x + 1, field->height() / 2};
+    }
+    return {};
+}
 
 } // namespace
 
@@ -352,6 +449,142 @@ private slots:
         QTest::keyClick(&open.window, Qt::Key_Escape);
         QVERIFY(open.closes());
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
+    }
+
+    void bodyMarksCorrectsAndLearns()
+    {
+        QTemporaryDir folder;
+        {
+            Composer composer(serviceIn(folder));
+            ComposerBodyEdit* body = composer.view.bodyEditor();
+            QTRY_VERIFY(composer.view.spelling()->isReady());
+            body->setFocus();
+            QTest::keyClicks(body, u"Bom dia coracao Vesk"_s);
+            QTRY_VERIFY(isMarked(body, u"coracao"_s));
+            QVERIFY(isMarked(body, u"Vesk"_s));
+            QVERIFY(!isMarked(body, u"dia"_s));
+
+            std::unique_ptr<QMenu> menu = bodyMenuOn(body, u"coracao"_s);
+            QVERIFY(menu->findChild<QAction*>(u"edit-paste"_s)); // the standard ones stay
+            QVERIFY(action(*menu, u"coração"_s));
+            action(*menu, u"coração"_s)->trigger();
+            QCOMPARE(composer.session.body(), u"Bom dia coração Vesk"_s);
+            QTRY_VERIFY(!isMarked(body, u"coração"_s));
+            body->undo(); // one step back to what was typed
+            QCOMPARE(body->toPlainText(), u"Bom dia coracao Vesk"_s);
+
+            menu = bodyMenuOn(body, u"Vesk"_s);
+            action(*menu, u"Adicionar ao dicionário"_s)->trigger();
+            QTRY_VERIFY(!isMarked(body, u"Vesk"_s));
+            QVERIFY(isMarked(body, u"coracao"_s));
+        }
+        // After a restart: a new service over the same folder. The body is
+        // long, so its end is checked in later slices, not at once.
+        Composer later(serviceIn(folder),
+                       u"Vesk e coracao\n"_s + u"texto\n"_s.repeated(5000) + u"mensagen"_s);
+        QTRY_VERIFY(isMarked(later.view.bodyEditor(), u"coracao"_s));
+        QVERIFY(!isMarked(later.view.bodyEditor(), u"Vesk"_s));
+        QTRY_VERIFY(isMarked(later.view.bodyEditor(), u"mensagen"_s));
+    }
+
+    void subjectMarksAndLanguageIsRemembered()
+    {
+        QTemporaryDir folder;
+        const auto service = serviceIn(folder);
+        Composer composer(service);
+        QLineEdit* subject = composer.view.subjectField();
+        QTRY_VERIFY(composer.view.spelling()->isReady());
+        QTest::keyClicks(subject, u"Bom texto"_s);
+        QCOMPARE(redPixels(subject), 0);
+        QTest::keyClicks(subject, u" mensagen"_s);
+        QCOMPARE(composer.view.subjectSpelling()->misspelt(), (QList<WordSpan>{{10, 8}}));
+        QVERIFY(redPixels(subject) > 0);
+
+        std::unique_ptr<QMenu> menu =
+            composer.view.subjectSpelling()->contextMenuAt(pointAt(subject, 12));
+        QVERIFY(action(*menu, u"mensagem"_s));
+        action(*menu, u"mensagem"_s)->trigger();
+        QCOMPARE(composer.session.subject(), u"Bom texto mensagem"_s);
+        QCOMPARE(redPixels(subject), 0);
+        subject->undo();
+        QCOMPARE(subject->text(), u"Bom texto mensagen"_s);
+
+        // Another language for this composer, and for the next ones.
+        menu = composer.view.subjectSpelling()->contextMenuAt(pointAt(subject, 1));
+        const QString english = SpellDictionaries::displayName(u"en_US"_s);
+        QVERIFY(action(*menu, english));
+        action(*menu, english)->trigger();
+        QTRY_COMPARE(composer.view.subjectSpelling()->misspelt().size(), 3);
+        QCOMPARE(ComposerSpelling(service).language(), u"en_US"_s);
+    }
+
+    /// A whole window driven by real keys only, from the new message to
+    /// what Google receives.
+    void completeAnAddressAndSend()
+    {
+        UiRig rig;
+        fakegoogle::SimpleMessage sent;
+        sent.from = u"Ana <ana@exemplo.pt>"_s;
+        sent.to = u"Rui Costa <rui@exemplo.pt>"_s;
+        sent.subject = u"Viagem"_s;
+        sent.text = u"Até breve"_s;
+        rig.google().addMessage(ana, sent.toRfc822(), {u"SENT"_s});
+        fakegoogle::SimpleMessage received = sent;
+        received.from = u"Rute Lima <rute@x.pt>"_s;
+        received.to = ana;
+        rig.google().deliverMessage(ana, received.toRfc822());
+        AppState& state = rig.start();
+        awaitTask(AppRig::sessionOf(state, ana)->ensureLabelLoaded(u"SENT"_s));
+        MainWindow window(state, MainWindow::Columns{new QWidget, new QWidget, new QWidget}, {},
+                          rig.rig.settings());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+        QTRY_VERIFY(window.composerWindow() && window.composerWindow()->isActiveWindow());
+        ComposerView* view = window.composerWindow()->view();
+        QTRY_VERIFY_LONG(state.composer() && state.composer()->addressBook());
+
+        // Whom Ana wrote to comes before whom she heard from.
+        QTest::keyClicks(QApplication::focusWidget(), u"ru"_s);
+        QVERIFY(view->toField()->popup() && view->toField()->popup()->isVisible());
+        QCOMPARE(view->toField()->popup()->contacts().size(), 2);
+        QCOMPARE(view->toField()->popup()->contacts().first().address, u"rui@exemplo.pt"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(view->toField()->chips().size(), 1);
+        QCOMPARE(view->toField()->chips().first()->toolTip(), u"Rute Lima <rute@x.pt>"_s);
+        // Whom the message goes to already is not offered again.
+        QTest::keyClicks(QApplication::focusWidget(), u"ru"_s);
+        QCOMPARE(view->toField()->popup()->contacts().size(), 1);
+        QCOMPARE(view->toField()->popup()->contacts().first().address, u"rui@exemplo.pt"_s);
+        for (int typed = 0; typed < 2; ++typed)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+
+        for (int field = 0; field < 2; ++field)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view->subjectField());
+        QTest::keyClicks(QApplication::focusWidget(), u"Jantar"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), u"Sexta as oito?"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_VERIFY_LONG(!window.composerWindow());
+
+        const QStringList ids = rig.google().messageIds(ana);
+        QVERIFY(rig.google().labelIds(ana, ids.first()).contains(u"SENT"_s));
+        const QByteArray raw = rig.google().rawMessage(ana, ids.first());
+        const qsizetype split = raw.indexOf("\r\n\r\n");
+        QVERIFY(split > 0);
+        QList<QByteArray> headers;
+        for (const QByteArray& line : raw.left(split).split('\n')) {
+            const QByteArray name = line.left(line.indexOf(':'));
+            if (QList<QByteArray>{"From", "To", "Cc", "Bcc", "Subject"}.contains(name))
+                headers.append(line.trimmed());
+        }
+        QCOMPARE(headers, (QList<QByteArray>{"From: ana@exemplo.pt", "To: Rute Lima <rute@x.pt>",
+                                             "Subject: Jantar"}));
+        QVERIFY(raw.left(split).contains("Content-Transfer-Encoding: base64"));
+        QCOMPARE(QByteArray::fromBase64(raw.mid(split + 4).trimmed()), "Sexta as oito?");
     }
 };
 
