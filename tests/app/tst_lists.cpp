@@ -1,11 +1,16 @@
-// Every account's inbox as one list, through the application state alone:
-// the order, which account each conversation is of, and actions, reading and
-// searching that go to the conversation's own account.
+// The lists of conversations, through the application state alone: every
+// account's inbox as one (the order, which account each conversation is of,
+// and actions, reading and searching that go to the conversation's own
+// account), and older conversations page by page (when a page is on its way,
+// when it failed, keeping what was shown, and when the end is reached, for a
+// label and a search).
 
 #include "AppRig.h"
 #include "app/UndoOffer.h"
 #include "compose/ComposerSession.h"
 #include "sync/SyncEngine.h"
+
+#include <QSignalSpy>
 
 using namespace vesk;
 using namespace Qt::StringLiterals;
@@ -17,12 +22,13 @@ const QString ana = u"ana@exemplo.pt"_s;
 const QString bruno = u"bruno@exemplo.pt"_s;
 const QString carla = u"carla@exemplo.pt"_s;
 
+constexpr int pageSize = SyncEngine::firstPageSize;
 const auto subjectOf = &ThreadSummary::subject;
 const auto accountOf = &ThreadSummary::accountId;
 
 } // namespace
 
-class TestAllAccounts : public QObject
+class TestLists : public QObject
 {
     Q_OBJECT
 
@@ -100,25 +106,99 @@ private Q_SLOTS:
         AppRig rig(QList{AccountIdentity{ana, u"Ana"_s}, AccountIdentity{bruno, u"Bruno"_s}});
         rig.linkDirectly(ana);
         rig.linkDirectly(bruno);
-        const int page = SyncEngine::firstPageSize;
-        rig.rig.deliverMany(ana, page + 10, u"Ana"_s);
-        rig.rig.deliverMany(bruno, 2 * page + 5, u"Bruno"_s, {u"INBOX"_s}, 61);
+        rig.rig.deliverMany(ana, pageSize + 10, u"Ana"_s);
+        rig.rig.deliverMany(bruno, 2 * pageSize + 5, u"Bruno"_s, {u"INBOX"_s}, 61);
         AppState& app = rig.start();
         app.selectAccount(AppState::allAccountsId());
-        QTRY_COMPARE(app.visibleThreads().size(), 2 * page);
+        QTRY_COMPARE(app.visibleThreads().size(), 2 * pageSize);
         QVERIFY(app.canLoadMore());
 
         awaitTask(app.loadMore());
         QTRY_VERIFY(!app.isLoadingMore());
-        QCOMPARE(app.visibleThreads().size(), 3 * page + 10);
+        QCOMPARE(app.visibleThreads().size(), 3 * pageSize + 10);
         QVERIFY(!app.isListComplete()); // Bruno has more
         QVERIFY(app.canLoadMore());
         awaitTask(app.loadMore());
         QTRY_VERIFY(!app.isLoadingMore());
-        QCOMPARE(app.visibleThreads().size(), 3 * page + 15);
+        QCOMPARE(app.visibleThreads().size(), 3 * pageSize + 15);
         QVERIFY(app.isListComplete());
+    }
+
+    void aLabelGrowsToItsEnd()
+    {
+        AppRig rig;
+        rig.linkDirectly(ana, u"Ana"_s);
+        rig.rig.deliverMany(ana, 2 * pageSize + 50, u"Conversa"_s);
+        AppState& app = rig.start();
+        QTRY_COMPARE_LONG(app.visibleThreads().size(), pageSize);
+        QVERIFY(app.canLoadMore() && !app.isListComplete());
+
+        QSignalSpy paging(&app, &AppState::pagingChanged);
+        QCoro::Task<> loading = app.loadMore();
+        QVERIFY(app.isLoadingMore());
+        QVERIFY(!app.canLoadMore()); // one page at a time
+        awaitTask(std::move(loading));
+        // Loading until the session has taken the page in.
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(paging.size(), 2);
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
+
+        // A failed page says why and keeps what is shown; it is tried again
+        // only when asked.
+        rig.google().failNext(u".*/messages"_s, 500, 10);
+        awaitTask(app.loadMore());
+        QVERIFY(app.loadMoreError());
+        QVERIFY(!app.loadMoreError()->text.isEmpty());
+        QVERIFY(!app.canLoadMore() && !app.isListComplete());
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize);
+
+        rig.google().clearFaults();
+        awaitTask(app.loadMore());
+        QVERIFY(!app.loadMoreError());
+        QTRY_VERIFY(!app.isLoadingMore());
+        QCOMPARE(app.visibleThreads().size(), 2 * pageSize + 50);
+        QVERIFY(app.isListComplete() && !app.canLoadMore());
+
+        // Each label has its own end; the outbox has none.
+        app.selectLabel(u"SENT"_s);
+        QTRY_VERIFY_LONG(app.isListComplete()); // empty, loaded
+        app.selectLabel(AppState::outboxId());
+        QVERIFY(!app.isListComplete() && !app.canLoadMore());
+        app.selectLabel(u"INBOX"_s);
+        QVERIFY(app.isListComplete());
+    }
+
+    void aSearchGrowsPageByPage()
+    {
+        AppRig rig;
+        rig.linkDirectly(ana, u"Ana"_s);
+        rig.rig.deliverMany(ana, 110, u"Relatório"_s);
+        rig.rig.deliverMany(ana, 10, u"Outra"_s);
+        AppState& app = rig.start();
+
+        app.setSearchText(u"relatório"_s);
+        awaitTask(app.runSearch());
+        QCOMPARE(app.visibleThreads().size(), 50);
+        QVERIFY(app.canLoadMore());
+        QSignalSpy results(&app, &AppState::searchChanged);
+        awaitTask(app.loadMore());
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(app.visibleThreads().size(), 100);
+        awaitTask(app.loadMore());
+        QCOMPARE(app.visibleThreads().size(), 110);
+        QVERIFY(app.isListComplete());
+        for (const ThreadSummary& thread : app.visibleThreads())
+            QVERIFY(thread.subject().startsWith(u"Relatório"_s));
+
+        // A page of a search left meanwhile does not land in the next list.
+        awaitTask(app.runSearch());
+        QCoro::Task<> stale = app.loadMore();
+        app.clearSearch();
+        awaitTask(std::move(stale));
+        QVERIFY(!app.isSearching() && !app.isListComplete());
+        QVERIFY(app.canLoadMore()); // the inbox, 120 long, again
     }
 };
 
-QTEST_GUILESS_MAIN(TestAllAccounts)
-#include "tst_allaccounts.moc"
+QTEST_GUILESS_MAIN(TestLists)
+#include "tst_lists.moc"
