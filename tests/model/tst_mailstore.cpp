@@ -1,8 +1,13 @@
+// The cache on disk and what is kept beside it: the store's file, strict
+// on what it reads and private, whole whatever kills its writer; the small
+// first-screen record; and conversations kept for reading offline.
+
 #include "TestFiles.h"
 #include "model/CachePreload.h"
 #include "model/FirstScreen.h"
 #include "model/MailJson.h"
 #include "model/MailStore.h"
+#include "model/OfflineThreads.h"
 #include "model/ThreadSummary.h"
 
 #include <QProcess>
@@ -67,6 +72,21 @@ qint64 writtenAt(int index, qint64 step)
     return step < block ? 0 : step - ((step - block) % s_blocks);
 }
 
+/// A conversation of one message whose file takes about `bodySize` bytes.
+QList<FullMessage> conversation(const QString& threadId, int bodySize = 1000)
+{
+    FullMessage message;
+    message.id = threadId + u"-1"_s;
+    message.threadId = threadId;
+    message.labelIds = {u"INBOX"_s};
+    message.fromName = u"Zé"_s;
+    message.subject = u"Sobre "_s + threadId;
+    message.date = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
+    message.plainText = QString(bodySize, u'x');
+    message.attachments = {AttachmentInfo{message.id, u"a1"_s, u"ata.pdf"_s, u"x/y"_s, 12}};
+    return {message};
+}
+
 } // namespace
 
 class TestMailStore : public QObject
@@ -80,6 +100,11 @@ class TestMailStore : public QObject
     QString base() const { return m_base->path(); }
     QString folder() const { return base() + u'/' + m_email; }
     QString cachePath() const { return folder() + u"/cache.json"_s; }
+    QString threadsFolder() const { return OfflineThreads::folderPath(m_email, base()); }
+    QString threadPath(const QString& threadId) const
+    {
+        return QDir(threadsFolder()).filePath(OfflineThreads::fileName(threadId));
+    }
     /// The first-screen record beside the account's cache.
     QString recordPath(const QString& email) const
     {
@@ -593,6 +618,97 @@ private slots:
             QVERIFY(step >= lastSeen);
             lastSeen = step;
         }
+    }
+
+    void newestKeptWithinTheLimit()
+    {
+        const qint64 one = MailJson::encode(StoredThread{u"t1"_s, conversation(u"t1"_s)}).size();
+        const qint64 limit = 4 * one + one / 2;
+        const mode_t previous = ::umask(0);
+        {
+            OfflineThreads threads(m_email, base(), limit);
+            QVERIFY(!threads.load(u"t1"_s));
+            for (const QString& id : {u"t1"_s, u"t2"_s, u"t3"_s, u"t4"_s})
+                threads.save(id, conversation(id));
+            // Read again, t1 counts as new: t2 is the oldest when t5 comes.
+            QCOMPARE(threads.load(u"t1"_s), conversation(u"t1"_s));
+            threads.save(u"t5"_s, conversation(u"t5"_s));
+            QVERIFY(!threads.load(u"t2"_s));
+            QVERIFY(!QFile::exists(threadPath(u"t2"_s)));
+            QVERIFY(threads.storedBytes() <= limit);
+        }
+        ::umask(previous);
+        QCOMPARE(modeOf(threadsFolder()), mode_t(0700));
+        QCOMPARE(modeOf(threadPath(u"t5"_s)), mode_t(0600));
+
+        // The next run knows the order from the files; a smaller limit lets
+        // the oldest go at once, and one conversation larger than the limit
+        // on its own is not kept (nor its older copy).
+        OfflineThreads again(m_email, base(), limit);
+        again.setLimit(2 * one + one / 2);
+        QCOMPARE(again.load(u"t5"_s), conversation(u"t5"_s));
+        QCOMPARE(again.load(u"t1"_s), conversation(u"t1"_s));
+        QVERIFY(!again.load(u"t3"_s));
+        QVERIFY(!again.load(u"t4"_s));
+        again.save(u"t5"_s, conversation(u"t5"_s, 4000));
+        QVERIFY(!again.load(u"t5"_s));
+        QCOMPARE(again.load(u"t1"_s), conversation(u"t1"_s));
+        again.setLimit(0);
+        QCOMPARE(again.storedBytes(), 0);
+        QVERIFY(!again.load(u"t1"_s));
+    }
+
+    void strangeIdsAndFilesAreHarmless()
+    {
+        // Ids that could name a path elsewhere are hashed; each reads back
+        // only as itself.
+        const QStringList ids{
+            u"../../cache"_s,  u"a/b"_s,  u"."_s,        u""_s,
+            QString(65, u'a'), u"ação"_s, u"sha256=x"_s, u"t"_s + QChar(0) + u"x"_s};
+        const QString outside = m_base->filePath(u"cache.json"_s);
+        QVERIFY(writeFile(outside, "intocável"));
+        {
+            OfflineThreads threads(m_email, base(), 1 << 20);
+            for (const QString& id : ids)
+                threads.save(id, conversation(id, 10));
+            for (const QString& id : ids) {
+                QCOMPARE(threads.load(id), conversation(id, 10));
+                QCOMPARE(QFileInfo(threadPath(id)).dir().path(), threadsFolder());
+            }
+            QCOMPARE(QDir(threadsFolder()).entryList(QDir::Files).size(), ids.size());
+        }
+        QCOMPARE(readFile(outside), QByteArray("intocável"));
+
+        // Files that are corrupt, name another conversation, are links or
+        // were left by a write cut short: read as absent and removed, and
+        // nothing outside the folder is touched.
+        QVERIFY(writeFile(threadPath(u"t1"_s), "{\"threadId\":\"t1\",\"messages\":[{\"id\":"));
+        QVERIFY(writeFile(threadPath(u"t2"_s),
+                          MailJson::encode(StoredThread{u"t3"_s, conversation(u"t3"_s)})));
+        QVERIFY(QFile::link(outside, threadPath(u"t4"_s)));
+        QVERIFY(writeFile(QDir(threadsFolder()).filePath(u"t5.json.aB12cD"_s), "meio"));
+        OfflineThreads threads(m_email, base(), 1 << 20);
+        for (const QString& id : {u"t1"_s, u"t2"_s, u"t4"_s}) {
+            QVERIFY(!threads.load(id));
+            QVERIFY(!QFileInfo::exists(threadPath(id)) && !QFileInfo(threadPath(id)).isSymLink());
+        }
+        QVERIFY(!QFile::exists(QDir(threadsFolder()).filePath(u"t5.json.aB12cD"_s)));
+        QCOMPARE(readFile(outside), QByteArray("intocável"));
+        QCOMPARE(threads.load(ids.first()), conversation(ids.first(), 10));
+
+        // Wiped: the folder goes and a late save does not bring it back.
+        threads.wipe();
+        QVERIFY(!QFileInfo::exists(threadsFolder()));
+        threads.save(u"t9"_s, conversation(u"t9"_s));
+        QVERIFY(!QFileInfo::exists(threadsFolder()));
+        QCOMPARE(readFile(outside), QByteArray("intocável"));
+
+        // An email that cannot name a folder keeps nothing anywhere.
+        OfflineThreads unsafe(u"../x"_s, base(), 1 << 20);
+        unsafe.save(u"t1"_s, conversation(u"t1"_s));
+        QVERIFY(!unsafe.load(u"t1"_s));
+        QCOMPARE(QDir(base()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{u"cache.json"_s, m_email}));
     }
 };
 
