@@ -1,6 +1,11 @@
+// The application state against the Google stand-in: accounts linked,
+// started, syncing and removed; searches; and actions on several
+// conversations at once, the star and the spam, and taking a change back.
+
 #include "AppRig.h"
 #include "AwaitTask.h"
 #include "app/AppState.h"
+#include "app/UndoOffer.h"
 #include "model/MailStore.h"
 #include "model/OfflineThreads.h"
 
@@ -20,6 +25,7 @@ namespace {
 const QString ana = u"ana@exemplo.pt"_s;
 const QString rui = u"rui@exemplo.pt"_s;
 const QString eva = u"eva@exemplo.pt"_s;
+const QString inbox = u"INBOX"_s;
 
 } // namespace
 
@@ -32,6 +38,32 @@ class TestAppState : public QObject
     RecordingNotificationPoster& poster() const { return m_rig->poster(); }
     TestRig& rig() const { return m_rig->rig; }
     int m_broughtToFront = 0;
+    AppState* m_app = nullptr;
+    QList<fakegoogle::MessageRef> m_mail;
+
+    QStringList threadIds(std::initializer_list<int> which) const
+    {
+        QStringList ids;
+        for (const int i : which)
+            ids.append(m_mail.at(i).threadId);
+        return ids;
+    }
+    bool atGmail(int i, const QString& label) const
+    {
+        return m_rig->google().labelIds(ana, m_mail.at(i).id).contains(label);
+    }
+    int shown() const { return int(m_app->visibleThreads().size()); }
+    int requests(const QString& pathEnd) const { return rig().requestsEndingWith(pathEnd); }
+
+    /// Four conversations in Ana's inbox, synced once.
+    void startWithFourConversations()
+    {
+        for (const QString& subject : {u"Fatura"_s, u"Convite"_s, u"Reunião"_s, u"Promoção"_s})
+            m_mail.append(google().deliverMessage(ana, TestRig::mail(QString(), subject)));
+        linkDirectly(ana);
+        m_app = &m_rig->start();
+        QCOMPARE(shown(), 4);
+    }
 
     AppServices services()
     {
@@ -72,6 +104,7 @@ private slots:
                                                AccountIdentity{rui, u"Rui"_s},
                                                AccountIdentity{eva, u"Eva"_s}});
         m_broughtToFront = 0;
+        m_mail.clear();
     }
 
     void cleanup() { m_rig.reset(); }
@@ -310,6 +343,78 @@ private slots:
         QVERIFY(app.visibleThreads().isEmpty());
         QVERIFY(changed.wait(30000));
         QTRY_COMPARE_WITH_TIMEOUT(app.visibleThreads(), expected, 30000);
+    }
+
+    void severalGoInOneCallAndComeBackOnUndo()
+    {
+        startWithFourConversations();
+        awaitTask(m_app->archive(threadIds({0, 1, 2})));
+        QCOMPARE(shown(), 1);
+        QCOMPARE(m_app->undoOffer().text(), u"3 conversas arquivadas."_s);
+        QCOMPARE(requests(u"/messages/batchModify"_s), 1);
+        QCOMPARE(requests(u"/modify"_s), 0);
+        QVERIFY(!atGmail(0, inbox) && !atGmail(1, inbox) && !atGmail(2, inbox));
+
+        // After it reached Gmail, undoing changes Gmail back.
+        awaitTask(m_app->undo());
+        QCOMPARE(shown(), 4);
+        QVERIFY(m_app->undoOffer().text().isEmpty());
+        QTRY_VERIFY(atGmail(0, inbox) && atGmail(1, inbox) && atGmail(2, inbox));
+        QCOMPARE(m_app->waitingChanges(), 0);
+
+        // The star, the spam and the way back, each offered for undoing.
+        awaitTask(m_app->setStarred(threadIds({3}), true));
+        QVERIFY(atGmail(3, u"STARRED"_s));
+        QCOMPARE(m_app->undoOffer().text(), u"Marcada com estrela."_s);
+        awaitTask(m_app->setSpam(threadIds({2, 3}), true));
+        QVERIFY(atGmail(3, u"SPAM"_s) && !atGmail(3, inbox) && atGmail(2, u"SPAM"_s));
+        QCOMPARE(shown(), 2);
+        m_app->selectLabel(u"SPAM"_s);
+        QTRY_COMPARE(shown(), 2);
+        awaitTask(m_app->moveToInbox(threadIds({2})));
+        QVERIFY(!atGmail(2, u"SPAM"_s) && atGmail(2, inbox));
+        QCOMPARE(m_app->undoOffer().text(), u"Movida para a caixa de entrada."_s);
+
+        // Trashed and taken out of the trash: back in the inbox, both.
+        m_app->selectLabel(inbox);
+        awaitTask(m_app->trash(threadIds({0, 1})));
+        QVERIFY(atGmail(0, u"TRASH"_s) && !atGmail(1, inbox));
+        awaitTask(m_app->moveToInbox(threadIds({0, 1})));
+        QVERIFY(!atGmail(0, u"TRASH"_s) && atGmail(0, inbox) && atGmail(1, inbox));
+        QCOMPARE(m_app->waitingChanges(), 0);
+
+        // A change that changes nothing is neither kept nor offered.
+        m_app->undoOffer().withdraw();
+        awaitTask(m_app->setStarred(threadIds({0}), false));
+        QVERIFY(m_app->undoOffer().text().isEmpty());
+    }
+
+    void undoBeforeGmailHearsSendsNothing()
+    {
+        startWithFourConversations();
+        const quint16 port = m_rig->google().port();
+        m_rig->google().stop();
+        awaitTask(m_app->trash(threadIds({0, 1})));
+        QCOMPARE(shown(), 2);
+        QCOMPARE(m_app->undoOffer().text(), u"2 conversas movidas para a lixeira."_s);
+        awaitTask(m_app->undo());
+        QCOMPARE(shown(), 4);
+        QCOMPARE(m_app->waitingChanges(), 0);
+
+        // The next change is offered in its turn, and only for a while.
+        m_app->undoOffer().setLasting(50ms);
+        awaitTask(m_app->setRead(threadIds({2}), true));
+        QCOMPARE(m_app->undoOffer().text(), u"Marcada como lida."_s);
+        QSignalSpy withdrawn(&m_app->undoOffer(), &UndoOffer::changed);
+        QVERIFY(withdrawn.wait(5000));
+        QVERIFY(m_app->undoOffer().text().isEmpty());
+
+        QVERIFY(m_rig->google().start(port));
+        awaitTask(m_app->refresh());
+        QTRY_COMPARE_WITH_TIMEOUT(m_app->waitingChanges(), 0, 30000);
+        QVERIFY(!atGmail(0, u"TRASH"_s) && !atGmail(1, u"TRASH"_s));
+        QCOMPARE(requests(u"/trash"_s), 0);
+        QVERIFY(!atGmail(2, u"UNREAD"_s));
     }
 };
 
