@@ -255,7 +255,7 @@ private slots:
         m_rig.reset();
     }
 
-    void textsAndEnablementFollowTheMode_data()
+    void eachModeFillsTheSheetAndTheKeyboardStartsWhereWritingDoes_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("title");
@@ -264,81 +264,44 @@ private slots:
         QTest::newRow("new") << int(Mode::New) << u"Nova mensagem"_s << QString() << QString();
         QTest::newRow("reply") << int(Mode::Reply) << u"Responder"_s << u"rui@x.pt"_s
                                << u"Re: Contas"_s;
+        QTest::newRow("reply all")
+            << int(Mode::ReplyAll) << u"Responder a todos"_s << u"rui@x.pt"_s << u"Re: Contas"_s;
         QTest::newRow("forward") << int(Mode::Forward) << u"Reencaminhar"_s << QString()
                                  << u"Fwd: Contas"_s;
     }
 
-    void textsAndEnablementFollowTheMode()
+    /// Real key events on whatever has the keyboard once the sheet is up: the
+    /// text lands where a person starts writing, and Tab walks the fields in
+    /// the order a message is written, out of the body too.
+    void eachModeFillsTheSheetAndTheKeyboardStartsWhereWritingDoes()
     {
         QFETCH(int, mode);
         QFETCH(QString, title);
         QFETCH(QString, to);
         QFETCH(QString, subject);
         const std::unique_ptr<ComposerSession> composer = composerIn(Mode(mode));
-        ComposerView view(*composer);
-        view.show();
-
-        QCOMPARE(view.header()->titleLabel()->text(), title);
-        QVERIFY(!view.header()->draftNoteLabel()->isVisible());
-        QCOMPARE(view.toField()->text(), to);
-        QCOMPARE(view.subjectField()->text(), subject);
-        QCOMPARE(view.bodyEditor()->toPlainText(), composer->body());
-        const QList<QLabel*> labels = view.findChildren<QLabel*>();
-        QVERIFY(std::any_of(labels.begin(), labels.end(),
-                            [](const QLabel* label) { return label->text() == email; }));
-        QCOMPARE(view.sendButton()->isEnabled(), !to.isEmpty());
-        QVERIFY(view.attachmentRows().isEmpty());
-
-        // Cc and Bcc wait behind their button, which goes once pressed.
-        QVERIFY(!view.ccField()->isVisible() && !view.bccField()->isVisible());
-        view.ccBccButton()->click();
-        QVERIFY(view.ccField()->isVisible() && view.bccField()->isVisible());
-        QVERIFY(!view.ccBccButton()->isVisible());
-
-        view.toField()->clear();
-        QTest::keyClicks(view.toField()->input(), u" , ,"_s);
-        QCOMPARE(composer->to(), QString());
-        QVERIFY(!view.sendButton()->isEnabled());
-        QTest::keyClicks(view.toField()->input(), u"ana@x.pt"_s);
-        QVERIFY(view.sendButton()->isEnabled());
-
-        // Each edit asks for a draft; the first one saved is noted in the header.
-        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
-        QTest::keyClicks(view.bodyEditor(), u"Bom dia"_s);
-        QVERIFY(composer->body().contains(u"Bom dia"));
-        QVERIFY(saved.wait(5000));
-        QVERIFY(view.header()->draftNoteLabel()->isVisible());
-    }
-
-    void keyboardStartsWhereWritingDoes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("new") << int(Mode::New);
-        QTest::newRow("forward") << int(Mode::Forward);
-        QTest::newRow("reply") << int(Mode::Reply);
-        QTest::newRow("reply all") << int(Mode::ReplyAll);
-    }
-
-    /// Real key events on whatever has the keyboard once the sheet is up: the
-    /// text lands where a person starts writing, and Tab walks the fields in
-    /// the order a message is written, out of the body too.
-    void keyboardStartsWhereWritingDoes()
-    {
-        QFETCH(int, mode);
-        const bool replying = Mode(mode) == Mode::Reply || Mode(mode) == Mode::ReplyAll;
-        const std::unique_ptr<ComposerSession> composer = composerIn(Mode(mode));
         const QString quoted = composer->body();
         OpenComposer open(*composer);
         QVERIFY(QTest::qWaitForWindowActive(&open.window));
-        const ComposerView* view = open.view();
+        ComposerView* view = open.view();
+        QCOMPARE(view->header()->titleLabel()->text(), title);
+        QVERIFY(!view->header()->draftNoteLabel()->isVisible());
+        QCOMPARE(view->toField()->text(), to);
+        QCOMPARE(view->subjectField()->text(), subject);
+        QCOMPARE(view->bodyEditor()->toPlainText(), quoted);
+        const QList<QLabel*> labels = view->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](const QLabel* label) { return label->text() == email; }));
+        QCOMPARE(view->sendButton()->isEnabled(), !to.isEmpty());
+        QVERIFY(view->attachmentRows().isEmpty());
 
         QTest::keyClicks(QApplication::focusWidget(), u"ola mundo"_s);
         QVERIFY(open.window.isVisible());
-        if (replying) {
-            QCOMPARE(composer->body(), u"ola mundo"_s + quoted);
-        } else {
+        if (to.isEmpty()) {
             QCOMPARE(composer->to(), u"ola mundo"_s);
             QCOMPARE(composer->body(), quoted);
+        } else {
+            QCOMPARE(composer->body(), u"ola mundo"_s + quoted);
         }
 
         view->toField()->setFocus();
@@ -349,12 +312,30 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), next);
         }
         QVERIFY(!composer->body().contains(u'\t'));
+        // Cc and Bcc wait behind their button, which goes once pressed.
+        QVERIFY(!view->ccField()->isVisible() && !view->bccField()->isVisible());
         view->ccBccButton()->click();
+        QVERIFY(view->ccField()->isVisible() && view->bccField()->isVisible());
+        QVERIFY(!view->ccBccButton()->isVisible());
         QCOMPARE(QApplication::focusWidget(), view->ccField()->input());
         QTest::keyClick(view->ccField()->input(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), view->bccField()->input());
         QTest::keyClick(view->bccField()->input(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), view->subjectField());
+
+        view->toField()->clear();
+        QTest::keyClicks(view->toField()->input(), u" , ,"_s);
+        QCOMPARE(composer->to(), QString());
+        QVERIFY(!view->sendButton()->isEnabled());
+        QTest::keyClicks(view->toField()->input(), u"ana@x.pt"_s);
+        QVERIFY(view->sendButton()->isEnabled());
+
+        // Each edit asks for a draft; the first one saved is noted in the header.
+        QSignalSpy saved(composer.get(), &ComposerSession::draftSaved);
+        QTest::keyClicks(view->bodyEditor(), u"Bom dia"_s);
+        QVERIFY(composer->body().contains(u"Bom dia"));
+        QVERIFY(saved.wait(5000));
+        QVERIFY(view->header()->draftNoteLabel()->isVisible());
     }
 
     void droppedFilesBecomeAttachments()
