@@ -1,4 +1,5 @@
-// The composer against a real account session and the stand-in; spelling,
+// The composer against a real account session and the stand-in; addresses
+// as chips, completed from the keyboard; spelling,
 // in its body and subject and beneath them, against a small dictionary of
 // the tests' own in ISO-8859-1 (so that the conversion to and from
 // Hunspell's encoding is exercised), never the system's; and a whole window
@@ -30,6 +31,7 @@
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -209,6 +211,49 @@ std::shared_ptr<SpellChecker> loadedChecker(SpellingService& service, const QStr
     return service.checker(code);
 }
 
+AddressBook book()
+{
+    AddressBook::Builder builder(u"joana@exemplo.pt"_s, 0);
+    builder.addRecipient(u"Ana Silva"_s, u"ana@x.pt"_s, 0);
+    builder.addRecipient(u"Ana Simões"_s, u"asimoes@y.pt"_s, -86400000);
+    builder.addSender(u"Sara"_s, u"sara@z.pt"_s, 0);
+    return std::move(builder).build();
+}
+
+QStringList chipTexts(const AddressField& field)
+{
+    QStringList texts;
+    for (const AddressChip* chip : field.chips())
+        texts.append(chip->text() + (chip->isValid() ? u""_s : u" !"_s) + u" | "_s +
+                     chip->toolTip());
+    return texts;
+}
+
+/// An address field completing from book(), with a field after it to
+/// take the focus.
+struct AddressForm
+{
+    QWidget window;
+    AddressField* field = new AddressField(u"Para"_s, &window);
+    QLineEdit* next = new QLineEdit(&window);
+
+    AddressForm()
+    {
+        field->setGeometry(10, 10, 500, 30);
+        next->setGeometry(10, 300, 200, 30);
+        field->setCompleter(
+            [people = book()](const QString& typed) { return people.matches(typed); });
+        window.resize(600, 400);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the address field never showed");
+        field->setFocus();
+    }
+
+    QLineEdit* input() const { return field->input(); }
+    bool offering() const { return field->popup() && field->popup()->isVisible(); }
+};
+
 } // namespace
 
 class TestComposerView : public QObject
@@ -336,6 +381,115 @@ private slots:
         QVERIFY(composer->body().contains(u"Bom dia"));
         QVERIFY(saved.wait(5000));
         QVERIFY(view->header()->draftNoteLabel()->isVisible());
+    }
+
+    /// Real keys: offers follow what is typed, Down and Up move, Enter and
+    /// Tab take, Backspace in an empty entry removes a chip.
+    void completesWithTheKeyboard()
+    {
+        AddressForm form;
+        QSignalSpy edited(form.field, &AddressField::edited);
+        QTest::keyClicks(form.input(), u"an"_s);
+        QVERIFY(form.offering());
+        QCOMPARE(form.field->popup()->contacts().size(), 2);
+        QCOMPARE(edited.constLast().first().toString(), u"an"_s);
+        QTest::keyClick(form.input(), Qt::Key_Down);
+        QTest::keyClick(form.input(), Qt::Key_Down);
+        QTest::keyClick(form.input(), Qt::Key_Up);
+        QTest::keyClick(form.input(), Qt::Key_Return);
+        QVERIFY(!form.offering());
+        QCOMPARE(chipTexts(*form.field), QStringList{u"Ana Simões | Ana Simões <asimoes@y.pt>"_s});
+        QCOMPARE(form.field->text(), u"Ana Simões <asimoes@y.pt>"_s);
+        QCOMPARE(edited.constLast().first().toString(), form.field->text());
+
+        QTest::keyClicks(form.input(), u"SARA"_s);
+        QTest::keyClick(form.input(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.input());
+        QCOMPARE(form.field->text(), u"Ana Simões <asimoes@y.pt>, Sara <sara@z.pt>"_s);
+
+        // Nothing offered: Tab leaves, Escape closes the offers.
+        QTest::keyClicks(form.input(), u"a"_s);
+        QTest::keyClick(form.input(), Qt::Key_Escape);
+        QVERIFY(!form.offering());
+        QTest::keyClick(form.input(), Qt::Key_Backspace);
+        QTest::keyClick(form.input(), Qt::Key_Backspace);
+        QCOMPARE(form.field->chips().size(), 1);
+        QCOMPARE(form.field->text(), u"Ana Simões <asimoes@y.pt>"_s);
+        QTest::keyClick(form.input(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.next);
+    }
+
+    void typedAndPastedEntriesBecomeChips_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("chips");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("comma and semicolon")
+            << u"rui@x.pt, ana;"_s << QString()
+            << QStringList{u"rui@x.pt | rui@x.pt"_s,
+                           u"ana ! | ana não é um endereço válido: Falta o @ e o domínio."_s}
+            << u"rui@x.pt, ana"_s;
+        QTest::addRow("quoted comma, then Enter")
+            << u"\"Silva, Ana\" <a@x.pt>\n"_s << QString()
+            << QStringList{u"Silva, Ana | Silva, Ana <a@x.pt>"_s} << u"\"Silva, Ana\" <a@x.pt>"_s;
+        QTest::addRow("two @") << u"a@b@c.pt,"_s << QString()
+                               << QStringList{u"a@b@c.pt ! | a@b@c.pt não é um endereço válido: "
+                                              u"Tem mais de um @."_s}
+                               << u"a@b@c.pt"_s;
+        QTest::addRow("pasted list") << QString() << u"a@x.pt, Rui <r@y.pt>\nsem@"_s
+                                     << QStringList{u"a@x.pt | a@x.pt"_s, u"Rui | Rui <r@y.pt>"_s,
+                                                    u"sem@ ! | sem@ não é um endereço válido: "
+                                                    u"Falta o domínio depois do @."_s}
+                                     << u"a@x.pt, Rui <r@y.pt>, sem@"_s;
+        QTest::addRow("blank pieces") << u" , ;"_s << QString() << QStringList{} << QString();
+    }
+
+    void typedAndPastedEntriesBecomeChips()
+    {
+        AddressForm form;
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, chips);
+        QFETCH(QString, text);
+        for (const QChar c : typed) {
+            if (c == u'\n')
+                QTest::keyClick(form.input(), Qt::Key_Return);
+            else
+                QTest::keyClicks(form.input(), QString(c));
+        }
+        if (!pasted.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            QTest::keySequence(form.input(), QKeySequence::Paste);
+        }
+        QCOMPARE(chipTexts(*form.field), chips);
+        QCOMPARE(form.field->text(), text);
+        QVERIFY(form.input()->text().isEmpty());
+        // The text reads back into the same chips.
+        form.field->setText(text);
+        QCOMPARE(chipTexts(*form.field), chips);
+    }
+
+    /// A reply to many: the chips wrap onto lines of the field's own width
+    /// rather than widening it, and the input keeps room on the last line.
+    void manyChipsWrapWithinTheWidth()
+    {
+        AddressForm form;
+        QStringList many;
+        for (int i = 0; i < 12; ++i)
+            many.append(u"Pessoa Número %1 <pessoa%1@exemplo.pt>"_s.arg(i));
+        form.field->setText(many.join(u", "_s));
+        // The chips of a field on screen show once the event loop runs.
+        QApplication::processEvents();
+        QVERIFY(form.field->minimumSizeHint().width() < 500);
+        const int height = form.field->heightForWidth(500);
+        QVERIFY(height > 3 * 30);
+        form.field->resize(500, height);
+        QApplication::processEvents();
+        for (const AddressChip* chip : form.field->chips())
+            QVERIFY(form.field->rect().contains(chip->geometry()));
+        QVERIFY(form.field->rect().contains(form.input()->geometry()));
+        QVERIFY(form.input()->width() >= 80);
     }
 
     void droppedFilesBecomeAttachments()
