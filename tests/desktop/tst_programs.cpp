@@ -10,6 +10,8 @@
 
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
+#include "TestFiles.h"
+#include "model/MailJson.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
@@ -17,8 +19,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QDirIterator>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
@@ -268,15 +268,11 @@ QStringList leaks(const QByteArray& bytes, const QSet<QByteArray>& secrets)
 }
 
 /// Every file under `folder`, by path, with what it holds.
-QHash<QString, QByteArray> filesUnder(const QString& folder)
+QHash<QString, QByteArray> contentsUnder(const QString& folder)
 {
     QHash<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "");
-    }
+    for (const QString& path : vesk::test::filesUnder(folder))
+        files.insert(path, vesk::test::readFile(path));
     return files;
 }
 
@@ -297,11 +293,8 @@ QStringList vestigesIn(const QString& folder)
 /// The message ids in a cache file; none while it is missing or unreadable.
 QSet<QString> cachedIds(const QString& cacheFile)
 {
-    QFile file(cacheFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList ids =
-        QJsonDocument::fromJson(file.readAll()).object().value(u"summaries"_s).toObject().keys();
+    const auto state = vesk::MailJson::decodeCache(vesk::test::readFile(cacheFile));
+    const QStringList ids = state ? state->summaries.keys() : QStringList();
     return QSet<QString>(ids.cbegin(), ids.cend());
 }
 
@@ -369,9 +362,9 @@ private Q_SLOTS:
         const QString history = u"/gmail/v1/users/me/history"_s;
         QTRY_VERIFY_WITH_TIMEOUT(tokensOn(google.requests(), history).size() >= 4, 120000);
         // While it runs: the throwaway profile with its settings and caches.
-        const QHash<QString, QByteArray> running = filesUnder(sandbox.path());
+        const QHash<QString, QByteArray> running = contentsUnder(sandbox.path());
         QVERIFY(demo.stop());
-        const QHash<QString, QByteArray> after = filesUnder(sandbox.path());
+        const QHash<QString, QByteArray> after = contentsUnder(sandbox.path());
 
         const QList<RecordedRequest> log = google.requests();
         QCOMPARE(loginHints(log), s_accounts);
