@@ -4,7 +4,7 @@
 // older conversations page by page, for a label and a search, and what shows
 // while a page loads or fails); and the start over what an earlier run left:
 // the first-screen record shown until the whole cache wins (one that cannot
-// be used: tst_mailstore), and changes made with Google out of reach waiting
+// be used: tst_model), and changes made with Google out of reach waiting
 // in the journal across a restart, merged with what changed at Gmail
 // meanwhile, a refused one undone and said.
 
