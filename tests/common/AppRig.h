@@ -109,4 +109,12 @@ QStringList valuesOf(const Items& items, Field field)
     return values;
 }
 
+/// The subjects of the conversations the state lists, sorted.
+inline QStringList sortedSubjects(const AppState& app)
+{
+    QStringList subjects = valuesOf(app.visibleThreads(), &ThreadSummary::subject);
+    subjects.sort();
+    return subjects;
+}
+
 } // namespace vesk::test

@@ -5,23 +5,26 @@
 // in a window, without touching the user's settings, cache or keyring, and
 // without a token or the client secret in a file or the output. A second
 // start of vesk hands its mail address to the first, raises its window and
-// leaves.
+// leaves; the single-instance guard's calls between two connections to the
+// bus, within this process.
 
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
+#include "TestFiles.h"
+#include "model/MailJson.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QDirIterator>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUrlQuery>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
@@ -32,6 +35,7 @@
 #include <vector>
 #include <xcb/xcb.h>
 
+using vesk::SingleInstance;
 using vesk::fakegoogle::DemoSeed;
 using vesk::fakegoogle::FakeGoogle;
 using vesk::fakegoogle::RecordedRequest;
@@ -264,15 +268,11 @@ QStringList leaks(const QByteArray& bytes, const QSet<QByteArray>& secrets)
 }
 
 /// Every file under `folder`, by path, with what it holds.
-QHash<QString, QByteArray> filesUnder(const QString& folder)
+QHash<QString, QByteArray> contentsUnder(const QString& folder)
 {
     QHash<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "");
-    }
+    for (const QString& path : vesk::test::filesUnder(folder))
+        files.insert(path, vesk::test::readFile(path));
     return files;
 }
 
@@ -293,12 +293,30 @@ QStringList vestigesIn(const QString& folder)
 /// The message ids in a cache file; none while it is missing or unreadable.
 QSet<QString> cachedIds(const QString& cacheFile)
 {
-    QFile file(cacheFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList ids =
-        QJsonDocument::fromJson(file.readAll()).object().value(u"summaries"_s).toObject().keys();
+    const auto state = vesk::MailJson::decodeCache(vesk::test::readFile(cacheFile));
+    const QStringList ids = state ? state->summaries.keys() : QStringList();
     return QSet<QString>(ids.cbegin(), ids.cend());
+}
+
+// Not the program's own name, which the programs started here take.
+const QString s_service = u"app.orvendo.VeskTest.SingleInstance"_s;
+const QString s_path = u"/app/orvendo/VeskTest"_s;
+
+/// What a later start on a connection of its own claims. It blocks until
+/// the owner answers, so it runs on a thread while this one answers.
+SingleInstance::Claim claimElsewhere(const QString& connection, const QStringList& uris)
+{
+    SingleInstance::Claim claim = SingleInstance::Claim::Unguarded;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        SingleInstance later(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection),
+                             s_service, s_path);
+        claim = later.claim(uris);
+    }));
+    thread->start();
+    while (!thread->wait(10))
+        QCoreApplication::processEvents();
+    QDBusConnection::disconnectFromBus(connection);
+    return claim;
 }
 
 } // namespace
@@ -344,9 +362,9 @@ private Q_SLOTS:
         const QString history = u"/gmail/v1/users/me/history"_s;
         QTRY_VERIFY_WITH_TIMEOUT(tokensOn(google.requests(), history).size() >= 4, 120000);
         // While it runs: the throwaway profile with its settings and caches.
-        const QHash<QString, QByteArray> running = filesUnder(sandbox.path());
+        const QHash<QString, QByteArray> running = contentsUnder(sandbox.path());
         QVERIFY(demo.stop());
-        const QHash<QString, QByteArray> after = filesUnder(sandbox.path());
+        const QHash<QString, QByteArray> after = contentsUnder(sandbox.path());
 
         const QList<RecordedRequest> log = google.requests();
         QCOMPARE(loginHints(log), s_accounts);
@@ -531,6 +549,26 @@ private Q_SLOTS:
 
         first.terminate();
         QVERIFY(first.waitForFinished(60000));
+    }
+
+    void laterStartsHandOverAndLeave()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "the tests need a session bus");
+        SingleInstance first(QDBusConnection::sessionBus(), s_service, s_path);
+        QCOMPARE(first.claim(), SingleInstance::Claim::Owner);
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+        QSignalSpy opened(&first, &SingleInstance::openRequested);
+
+        const QStringList uris{u"mailto:ana@x.pt,rui@y.pt?subject=Ol%C3%A1"_s, u"mailto:c@z.pt"_s};
+        QCOMPARE(claimElsewhere(u"second"_s, uris), SingleInstance::Claim::ActivatedOther);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toStringList(), uris);
+        QCOMPARE(activated.size(), 1);
+
+        // Started without an address: the window comes forward, nothing opens.
+        QCOMPARE(claimElsewhere(u"third"_s, {}), SingleInstance::Claim::ActivatedOther);
+        QCOMPARE(activated.size(), 2);
+        QCOMPARE(opened.size(), 1);
     }
 };
 

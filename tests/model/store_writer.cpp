@@ -29,7 +29,7 @@ using namespace vesk;
 
 namespace {
 
-constexpr int s_blocks = 40; // as tst_mailstore reads them
+constexpr int s_blocks = 40; // as tst_model reads them
 constexpr int s_blockSize = 100;
 
 void say(const QString& line)
