@@ -1,12 +1,9 @@
 // The composer against a real account session and the stand-in; addresses
-// as chips, completed from the keyboard; spelling,
-// in its body and subject and beneath them, against a small dictionary of
-// the tests' own in ISO-8859-1 (so that the conversion to and from
-// Hunspell's encoding is exercised), never the system's; and a whole window
-// driven by real keys only, from the new message to what Google receives.
+// as chips, completed from the keyboard; spelling with the spelling tests'
+// own dictionaries; and a whole window driven by real keys only, from the
+// new message to what Google receives.
 
 #include "SimpleMessage.h"
-#include "TestFiles.h"
 #include "UiRig.h"
 #include "compose/AddressBook.h"
 #include "compose/ComposerSession.h"
@@ -108,14 +105,6 @@ struct OpenComposer
 
 const QString s_dictionaries = QStringLiteral(VESK_TEST_DICTIONARIES);
 
-QStringList wordsOf(const QString& text)
-{
-    QStringList words;
-    for (const WordSpan& span : checkableWords(text))
-        words.append(text.mid(span.start, span.length));
-    return words;
-}
-
 /// A service over the test dictionaries, with its words and settings in `folder`.
 std::shared_ptr<SpellingService> serviceIn(const QTemporaryDir& folder)
 {
@@ -200,59 +189,6 @@ QPoint pointAt(QLineEdit* field, int position)
     }
     return {};
 }
-
-std::shared_ptr<SpellChecker> loadedChecker(SpellingService& service, const QString& code)
-{
-    if (auto checker = service.checker(code))
-        return checker;
-    QSignalSpy ready(&service, &SpellingService::checkerReady);
-    if (!ready.wait(10'000))
-        return nullptr;
-    return service.checker(code);
-}
-
-AddressBook book()
-{
-    AddressBook::Builder builder(u"joana@exemplo.pt"_s, 0);
-    builder.addRecipient(u"Ana Silva"_s, u"ana@x.pt"_s, 0);
-    builder.addRecipient(u"Ana Simões"_s, u"asimoes@y.pt"_s, -86400000);
-    builder.addSender(u"Sara"_s, u"sara@z.pt"_s, 0);
-    return std::move(builder).build();
-}
-
-QStringList chipTexts(const AddressField& field)
-{
-    QStringList texts;
-    for (const AddressChip* chip : field.chips())
-        texts.append(chip->text() + (chip->isValid() ? u""_s : u" !"_s) + u" | "_s +
-                     chip->toolTip());
-    return texts;
-}
-
-/// An address field completing from book(), with a field after it to
-/// take the focus.
-struct AddressForm
-{
-    QWidget window;
-    AddressField* field = new AddressField(u"Para"_s, &window);
-    QLineEdit* next = new QLineEdit(&window);
-
-    AddressForm()
-    {
-        field->setGeometry(10, 10, 500, 30);
-        next->setGeometry(10, 300, 200, 30);
-        field->setCompleter(
-            [people = book()](const QString& typed) { return people.matches(typed); });
-        window.resize(600, 400);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("the address field never showed");
-        field->setFocus();
-    }
-
-    QLineEdit* input() const { return field->input(); }
-    bool offering() const { return field->popup() && field->popup()->isVisible(); }
-};
 
 } // namespace
 
@@ -610,117 +546,6 @@ private slots:
         QTest::keyClick(&open.window, Qt::Key_Escape);
         QVERIFY(open.closes());
         QCOMPARE(m_rig->google().draftIds(email).size(), 1);
-    }
-
-    void wordsToCheck_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("words");
-        QTest::addRow("compound and elided words whole")
-            << QStringLiteral("Olá, guarda-chuva d'água e d’água!")
-            << QStringList{QStringLiteral("Olá"), QStringLiteral("guarda-chuva"),
-                           QStringLiteral("d'água"), QStringLiteral("e"), QStringLiteral("d’água")};
-        QTest::addRow("addresses and links left out")
-            << QStringLiteral("ana.sousa@exemplo.pt https://exemplo.pt/caminho www.sitio.pt fim")
-            << QStringList{QStringLiteral("fim")};
-        QTest::addRow("numbers and acronyms left out")
-            << QStringLiteral("IVA 2024 3ª NASA abc123 INCONSTITUCIONAL")
-            << QStringList{QStringLiteral("INCONSTITUCIONAL")};
-        QTest::addRow("quoted line left out")
-            << QStringLiteral("  > errro citado") << QStringList();
-    }
-
-    void wordsToCheck()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, words);
-        QCOMPARE(wordsOf(text).join(u'|'), words.join(u'|'));
-    }
-
-    void verdictsAndSuggestions_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("correct");
-        QTest::addColumn<QString>("suggested");
-        QTest::addRow("accented") << QStringLiteral("coração") << true << QString();
-        QTest::addRow("capitalised") << QStringLiteral("Amanhã") << true << QString();
-        QTest::addRow("accent missing")
-            << QStringLiteral("coracao") << false << QStringLiteral("coração");
-        QTest::addRow("wrong letter")
-            << QStringLiteral("mensagen") << false << QStringLiteral("mensagem");
-        QTest::addRow("compound") << QStringLiteral("guarda-chuva") << true << QString();
-        QTest::addRow("elided") << QStringLiteral("d’água") << true << QString();
-        QTest::addRow("elided misspelt") << QStringLiteral("d'agua") << false << QString();
-        // Not to be written in the dictionary's ISO-8859-1: no verdict.
-        QTest::addRow("beyond the encoding") << QStringLiteral("Ωμέγα") << true << QString();
-    }
-
-    void verdictsAndSuggestions()
-    {
-        QFETCH(QString, word);
-        QFETCH(bool, correct);
-        QFETCH(QString, suggested);
-        const SpellLanguage portuguese = SpellDictionaries({s_dictionaries}).language(u"pt_PT"_s);
-        const std::unique_ptr<SpellChecker> checker = SpellChecker::load(portuguese);
-        QVERIFY(checker);
-        QCOMPARE(checker->isCorrect(word), correct);
-        if (!suggested.isEmpty())
-            QVERIFY2(checker->suggestions(word).contains(suggested),
-                     qPrintable(checker->suggestions(word).join(u", ")));
-    }
-
-    void dictionariesFoundAndNamed()
-    {
-        const SpellDictionaries found({s_dictionaries, s_dictionaries + QStringLiteral("/none")});
-        QStringList codes;
-        for (const SpellLanguage& language : found.languages())
-            codes.append(language.code);
-        // A hyphenation list beside them is no dictionary.
-        QCOMPARE(codes, (QStringList{u"en_US"_s, u"pt_PT"_s}));
-        QCOMPARE(found.language(u"pt_PT"_s).name, u"Português (Portugal)"_s);
-        QVERIFY(!found.language(u"de_DE"_s).isValid());
-    }
-
-    void ownWordsAndLanguageSurviveARestart()
-    {
-        QTemporaryDir folder;
-        {
-            const auto service = serviceIn(folder);
-            QCOMPARE(service->defaultLanguage(), u"pt_PT"_s);
-            const auto checker = loadedChecker(*service, u"pt_PT"_s);
-            QVERIFY(checker);
-            QVERIFY(!checker->isCorrect(u"Vesk"));
-            QVERIFY(service->addWord(u"Vesk"_s));
-            QVERIFY(service->addWord(u"Sintrão"_s));
-            QVERIFY(!service->addWord(u"duas palavras"_s));
-            QVERIFY(checker->isCorrect(u"Vesk"));
-            service->rememberLanguage(u"en_US"_s);
-        }
-        QCOMPARE(test::readFile(folder.filePath(u"personal-words.txt"_s)),
-                 QByteArray("Sintrão\nVesk\n"));
-        const auto service = serviceIn(folder);
-        QCOMPARE(service->defaultLanguage(), u"en_US"_s);
-        const auto checker = loadedChecker(*service, u"pt_PT"_s);
-        QVERIFY(checker);
-        QVERIFY(checker->isCorrect(u"Vesk"));
-        QVERIFY(checker->isCorrect(u"Sintrão"));
-        QVERIFY(!checker->isCorrect(u"Vesq"));
-    }
-
-    void damagedWordListReadSafely()
-    {
-        QTemporaryDir folder;
-        const QString path = folder.filePath(u"personal-words.txt"_s);
-        const QByteArray damaged = QByteArray("Vesk\n\xff\xfe broken\ntwo words\n") +
-                                   QByteArray(2 << 20, 'x') + QByteArray("\nlast\n");
-        QVERIFY(test::writeFile(path, damaged));
-        PersonalDictionary words(folder.path());
-        QCOMPARE(words.words(), QStringList{u"Vesk"_s});
-        QVERIFY(words.add(u"Óbidos"_s));
-        QCOMPARE(words.words(), (QStringList{u"Vesk"_s, u"Óbidos"_s}));
-        // What could not be read is kept as it was, beside the new list.
-        QCOMPARE(test::readFile(folder.filePath(u"personal-words.damaged.txt"_s)), damaged);
-        QCOMPARE(PersonalDictionary(folder.path()).words(), words.words());
     }
 
     void bodyMarksCorrectsAndLearns()
