@@ -190,6 +190,49 @@ QPoint pointAt(QLineEdit* field, int position)
     return {};
 }
 
+AddressBook book()
+{
+    AddressBook::Builder builder(u"joana@exemplo.pt"_s, 0);
+    builder.addRecipient(u"Ana Silva"_s, u"ana@x.pt"_s, 0);
+    builder.addRecipient(u"Ana Simões"_s, u"asimoes@y.pt"_s, -86400000);
+    builder.addSender(u"Sara"_s, u"sara@z.pt"_s, 0);
+    return std::move(builder).build();
+}
+
+QStringList chipTexts(const AddressField& field)
+{
+    QStringList texts;
+    for (const AddressChip* chip : field.chips())
+        texts.append(chip->text() + (chip->isValid() ? u""_s : u" !"_s) + u" | "_s +
+                     chip->toolTip());
+    return texts;
+}
+
+/// An address field completing from book(), with a field after it to
+/// take the focus.
+struct AddressForm
+{
+    QWidget window;
+    AddressField* field = new AddressField(u"Para"_s, &window);
+    QLineEdit* next = new QLineEdit(&window);
+
+    AddressForm()
+    {
+        field->setGeometry(10, 10, 500, 30);
+        next->setGeometry(10, 300, 200, 30);
+        field->setCompleter(
+            [people = book()](const QString& typed) { return people.matches(typed); });
+        window.resize(600, 400);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the address field never showed");
+        field->setFocus();
+    }
+
+    QLineEdit* input() const { return field->input(); }
+    bool offering() const { return field->popup() && field->popup()->isVisible(); }
+};
+
 } // namespace
 
 class TestComposerView : public QObject
