@@ -1,10 +1,16 @@
+// The brand's drawing: every symbol's icon, and the scroll bars' handle.
+
+#include "ui/style/Brand.h"
 #include "ui/style/IconTable.h"
 #include "ui/style/Icons.h"
+#include "ui/style/ScrollBarStyle.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTest>
@@ -39,13 +45,36 @@ QColor solidest(const QImage& image)
     return best;
 }
 
+/// How many pixels across the handle is, halfway along its length: those
+/// whose violet stands out from the dark background.
+int handleThickness(const QImage& bar, int along)
+{
+    int violet = 0;
+    for (int x = 0; x < bar.width(); ++x) {
+        const QColor pixel = bar.pixelColor(x, along);
+        if (pixel.red() - pixel.green() > 30 && pixel.blue() - pixel.green() > 30)
+            ++violet;
+    }
+    return violet;
+}
+
 } // namespace
 
-class TestIcons : public QObject
+class TestStyle : public QObject
 {
     Q_OBJECT
 
+    QPalette m_designed;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        Brand::apply(*qApp);
+        m_designed = QApplication::palette();
+    }
+    // The icons' test tints the palette's text.
+    void cleanup() { QApplication::setPalette(m_designed); }
+
     void everySymbolIsDrawn_data()
     {
         QTest::addColumn<Symbol>("symbol");
@@ -84,7 +113,33 @@ private Q_SLOTS:
         QCOMPARE(files.size(), IconTable::symbols().size());
         QCOMPARE(files.size(), int(Symbol::Remove) + 1);
     }
+
+    void handleWidensUnderThePointerWithoutMovingTheContent()
+    {
+        QListWidget list;
+        for (int row = 0; row < 200; ++row)
+            list.addItem(QStringLiteral("Conversa %1").arg(row));
+        list.resize(320, 240);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QScrollBar* bar = list.verticalScrollBar();
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->width(), ScrollBarStyle::extent);
+        const QRect viewport = list.viewport()->geometry();
+        // Inside the handle, which is at the top and at least this long twice.
+        const int along = bar->style()->pixelMetric(QStyle::PM_ScrollBarSliderMin) / 2;
+
+        QCOMPARE(handleThickness(bar->grab().toImage(), along), ScrollBarStyle::restingThickness);
+        QTest::mouseMove(bar, QPoint(bar->width() / 2, bar->height() / 2));
+        QTRY_VERIFY(bar->underMouse());
+        QCOMPARE(handleThickness(bar->grab().toImage(), along), ScrollBarStyle::hoveredThickness);
+        QCOMPARE(list.viewport()->geometry(), viewport);
+
+        // No arrow at the end: a click there pages, it does not step.
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - 2));
+        QCOMPARE(bar->value(), bar->pageStep());
+    }
 };
 
-QTEST_MAIN(TestIcons)
-#include "tst_icons.moc"
+QTEST_MAIN(TestStyle)
+#include "tst_style.moc"
