@@ -397,23 +397,19 @@ private Q_SLOTS:
 
         resume->click();
         QTRY_VERIFY_LONG(app.composer());
+        // The draft itself, not a copy of it: what it restores and how it goes
+        // is tst_composersession's.
         ComposerSession* again = app.composer();
-        QCOMPARE(again->to(), u"rui@x.pt"_s);
-        QCOMPARE(again->subject(), u"Por acabar"_s);
         QCOMPARE(again->body(), u"Meio escrito"_s);
+        QVERIFY(again->hasSavedDraft());
         // Asked again, the composer already writing it comes forward.
         qRegisterMetaType<ComposerSession*>();
         QSignalSpy raised(&app, &AppState::composerRaised);
         resume->click();
         QVERIFY(raised.wait());
         QCOMPARE(app.composers(), QList{again});
-
         QVERIFY(awaitTask(again->send()));
         QVERIFY(m_rig->google().draftIds(ana).isEmpty());
-        int copies = 0;
-        for (const QString& id : m_rig->google().messageIds(ana))
-            copies += m_rig->google().rawMessage(ana, id).contains("Subject: Por acabar");
-        QCOMPARE(copies, 1);
     }
 };
 
