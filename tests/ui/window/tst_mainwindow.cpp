@@ -53,7 +53,8 @@ class TestMainWindow : public QObject
     std::unique_ptr<MainWindow> m_window;
     int m_sheetsBuilt = 0;
 
-    std::unique_ptr<MainWindow> newWindow()
+    /// A window over the state, with `threads` as its middle column.
+    std::unique_ptr<MainWindow> newWindow(QWidget* threads = new QWidget)
     {
         MainWindow::Windows windows;
         windows.accountsSheet = [this](QWidget* parent) {
@@ -65,9 +66,18 @@ class TestMainWindow : public QObject
             settings->setObjectName(u"settings"_s);
             return settings;
         };
-        return std::make_unique<MainWindow>(
-            *m_state, MainWindow::Columns{new QWidget, new QWidget, new QWidget}, windows,
-            m_rig->rig.settings());
+        return std::make_unique<MainWindow>(*m_state,
+                                            MainWindow::Columns{new QWidget, threads, new QWidget},
+                                            windows, m_rig->rig.settings());
+    }
+
+    /// Ana linked already, as on a later start of the program.
+    void startLinked()
+    {
+        m_rig->linkDirectly(ana);
+        m_window.reset();
+        m_state = std::make_unique<AppState>(m_rig->services());
+        awaitTask(m_state->startAll());
     }
 
     void showWindow()
@@ -257,11 +267,8 @@ private slots:
     {
         const auto invite =
             m_rig->google().deliverMessage(ana, TestRig::mail(QString(), u"Convite"_s));
-        m_rig->linkDirectly(ana);
-        m_window.reset();
-        m_state = std::make_unique<AppState>(m_rig->services());
+        startLinked();
         AppState& state = *m_state;
-        awaitTask(state.startAll());
         m_window = newWindow();
         MainWindow& window = *m_window;
         LabelListModel labels(state);
@@ -322,17 +329,11 @@ private slots:
     {
         for (const QString& subject : {u"Jantar"_s, u"Obras"_s, u"Férias"_s})
             m_rig->google().deliverMessage(ana, TestRig::mail(QString(), subject));
-        m_rig->linkDirectly(ana);
-        m_window.reset();
-        m_state = std::make_unique<AppState>(m_rig->services());
-        awaitTask(m_state->startAll());
+        startLinked();
         // Offered long enough for a slow machine to reach Google meanwhile.
         m_state->undoOffer().setLasting(std::chrono::minutes(2));
         auto* pane = new ThreadListPane(*m_state);
-        MainWindow::Windows windows;
-        m_window = std::make_unique<MainWindow>(*m_state,
-                                                MainWindow::Columns{new QWidget, pane, new QWidget},
-                                                windows, m_rig->rig.settings());
+        m_window = newWindow(pane);
         showWindow();
         UndoBar* bar = m_window->undoBar();
         QVERIFY(!bar->isVisible() && !m_window->actions().undo()->isEnabled());
