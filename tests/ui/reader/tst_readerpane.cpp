@@ -24,9 +24,9 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 
-using namespace Qt::StringLiterals;
+#include <tuple>
 
-Q_DECLARE_METATYPE(vesk::FullMessage)
+using namespace Qt::StringLiterals;
 
 using namespace vesk;
 using namespace vesk::test;
@@ -214,9 +214,8 @@ private Q_SLOTS:
         QCOMPARE(pane.title()->text(), u"Novidades"_s);
         QCOMPARE(pane.cards().size(), 1);
         const MessageCard* news = pane.cards().at(0);
+        // (How they are held back: tst_htmlmessageview.)
         QVERIFY(!news->body() && news->htmlView() && news->showImagesButton());
-        QVERIFY(news->htmlView()->document()->contains(
-            u"<p>Boletim <img data-blocked=\"1\" src=\"about:blank#https://"_s));
 
         // "Lixeira" trashes the open conversation, which closes it.
         pane.trashAction()->trigger();
@@ -319,60 +318,40 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(live().constFirst(), 30000);
     }
 
-    void cardFallbacks_data()
+    /// Without HTML a card shows the text as written; without a sender or any
+    /// body, the snippet, unescaped.
+    void cardFallbacks()
     {
-        QTest::addColumn<FullMessage>("message");
-        QTest::addColumn<QString>("avatar");
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("body");
-
         FullMessage named;
         named.fromName = u"élia"_s;
         named.fromEmail = u"e@x.pt"_s;
         named.plainText = u"<b>texto</b>"_s;
         named.snippet = u"outro"_s;
-        QTest::newRow("plain text, shown as written")
-            << named << u"É"_s << u"élia"_s << u"<b>texto</b>"_s;
-
         FullMessage nobody;
         nobody.snippet = u"Vemo-nos &amp; falamos"_s;
-        QTest::newRow("no sender, no bodies: the snippet")
-            << nobody << QString() << QString() << u"Vemo-nos & falamos"_s;
-    }
-
-    void cardFallbacks()
-    {
-        QFETCH(FullMessage, message);
-        QFETCH(QString, avatar);
-        QFETCH(QString, sender);
-        QFETCH(QString, body);
+        const QList<std::tuple<FullMessage, QString, QString, QString>> cases{
+            {named, u"É"_s, u"élia"_s, u"<b>texto</b>"_s},
+            {nobody, QString(), QString(), u"Vemo-nos & falamos"_s}};
         MessageWebProfile web;
-        MessageCard card(message, nullptr, web);
-        QCOMPARE(labelText(&card, "avatar"), avatar);
-        QCOMPARE(labelText(&card, "sender"), sender);
-        QCOMPARE(card.body()->text(), body);
-        QCOMPARE(card.body()->textFormat(), Qt::PlainText);
-        QVERIFY(!card.htmlView());
-    }
-
-    void recipientsByName_data()
-    {
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("quoted names")
-            << u"\"Ana Ribeiro\" <ana@x.pt>, rui@x.pt"_s << u"Ana Ribeiro, rui@x.pt"_s;
-        QTest::newRow("a decoded name with a comma")
-            << u"Silva, Ana <ana@x.pt>, \"Sá, Rui\" <rui@x.pt>"_s << u"Silva, Ana, Sá, Rui"_s;
-        QTest::newRow("undisclosed")
-            << u"undisclosed-recipients:;"_s << u"undisclosed-recipients:;"_s;
-        QTest::newRow("empty") << QString() << QString();
+        for (const auto& [message, avatar, sender, body] : cases) {
+            MessageCard card(message, nullptr, web);
+            QCOMPARE(labelText(&card, "avatar"), avatar);
+            QCOMPARE(labelText(&card, "sender"), sender);
+            QCOMPARE(card.body()->text(), body);
+            QCOMPARE(card.body()->textFormat(), Qt::PlainText);
+            QVERIFY(!card.htmlView());
+        }
     }
 
     void recipientsByName()
     {
-        QFETCH(QString, to);
-        QFETCH(QString, shown);
-        QCOMPARE(MessageCard::recipientsText(to), shown);
+        const auto shown = &MessageCard::recipientsText;
+        QCOMPARE(shown(u"\"Ana Ribeiro\" <ana@x.pt>, rui@x.pt"_s), u"Ana Ribeiro, rui@x.pt"_s);
+        // A decoded name with a comma.
+        QCOMPARE(shown(u"Silva, Ana <ana@x.pt>, \"Sá, Rui\" <rui@x.pt>"_s),
+                 u"Silva, Ana, Sá, Rui"_s);
+        QCOMPARE(shown(u"undisclosed-recipients:;"_s), u"undisclosed-recipients:;"_s);
+        QCOMPARE(shown(QString()), QString());
     }
 
     void aDraftOpensAgainInAComposerAndGoesAsItself()
@@ -397,23 +376,19 @@ private Q_SLOTS:
 
         resume->click();
         QTRY_VERIFY_LONG(app.composer());
+        // The draft itself, not a copy of it: what it restores and how it goes
+        // is tst_composersession's.
         ComposerSession* again = app.composer();
-        QCOMPARE(again->to(), u"rui@x.pt"_s);
-        QCOMPARE(again->subject(), u"Por acabar"_s);
         QCOMPARE(again->body(), u"Meio escrito"_s);
+        QVERIFY(again->hasSavedDraft());
         // Asked again, the composer already writing it comes forward.
         qRegisterMetaType<ComposerSession*>();
         QSignalSpy raised(&app, &AppState::composerRaised);
         resume->click();
         QVERIFY(raised.wait());
         QCOMPARE(app.composers(), QList{again});
-
         QVERIFY(awaitTask(again->send()));
         QVERIFY(m_rig->google().draftIds(ana).isEmpty());
-        int copies = 0;
-        for (const QString& id : m_rig->google().messageIds(ana))
-            copies += m_rig->google().rawMessage(ana, id).contains("Subject: Por acabar");
-        QCOMPARE(copies, 1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "SimpleMessage.h"
 #include "UiRig.h"
 #include "model/MailStore.h"
+#include "sync/SyncEngine.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/threadlist/ThreadActionsMenu.h"
@@ -8,6 +9,7 @@
 #include "ui/threadlist/ThreadListPane.h"
 #include "ui/threadlist/ThreadRowDelegate.h"
 #include "ui/widgets/ElidedTextLayout.h"
+#include "ui/widgets/ErrorText.h"
 #include "ui/widgets/StatusNotice.h"
 #include "ui/widgets/TextButton.h"
 
@@ -68,6 +70,15 @@ QAction* actionNamed(const QMenu& menu, const QString& text)
     const auto found = std::find_if(actions.begin(), actions.end(),
                                     [&](const QAction* action) { return action->text() == text; });
     return found == actions.end() ? nullptr : *found;
+}
+
+/// Scrolls to the end, which moves while the view lays new rows out, and
+/// says whether `reached` holds yet: for QTRY, which asks again.
+template <typename Condition>
+bool scrolledUntil(QListView& list, Condition reached)
+{
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
+    return reached();
 }
 
 /// Argument `at` of every emission the spy saw, as rows.
@@ -579,6 +590,50 @@ private Q_SLOTS:
         actionNamed(*menu, u"Não é spam"_s)->trigger();
         menu->close();
         QTRY_COMPARE_LONG(pane.model()->rowCount(), 0);
+    }
+
+    /// The row under the last conversation while older ones load, when they
+    /// failed to, and at the end of the list.
+    void theFooterRowSaysWhereTheListStands()
+    {
+        constexpr int pageSize = SyncEngine::firstPageSize;
+        m_rig->rig.deliverMany(ana, 2 * pageSize + 10, u"Conversa"_s);
+        start();
+        ThreadListPane pane(*m_app);
+        show(pane, 500);
+        QListView& list = *pane.listView();
+        const ThreadListModel& model = *pane.model();
+        StatusNotice& footer = *pane.footer();
+        QTRY_COMPARE_LONG(model.rowCount(), pageSize);
+        QVERIFY(footer.isHidden());
+
+        // Reaching the end asks for more; the row says so while it waits.
+        google().addFault(TestRig::delayed(u"GET"_s, u".*/messages"_s, 1000));
+        QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return !footer.isHidden(); }));
+        QVERIFY(list.viewport()->rect().contains(footer.geometry())); // moved into sight
+        QCOMPARE(footer.textLabel()->text(), u"A carregar mais conversas…"_s);
+        QVERIFY(footer.isBusy() && footer.retryButton()->isHidden());
+        QTRY_COMPARE_LONG(model.rowCount(), 2 * pageSize);
+        QTRY_VERIFY_LONG(footer.isHidden());
+
+        // A failure keeps the rows and offers to try again.
+        google().failNext(u".*/messages"_s, 500, 10);
+        QTRY_VERIFY_LONG(scrolledUntil(list, [&] { return m_app->loadMoreError().has_value(); }));
+        QCOMPARE(footer.textLabel()->text(), ErrorText::forRequest(*m_app->loadMoreError()));
+        QVERIFY(!footer.isHidden() && !footer.isBusy() && !footer.retryButton()->isHidden());
+        QCOMPARE(model.rowCount(), 2 * pageSize);
+
+        google().clearFaults();
+        footer.retryButton()->click();
+        QTRY_COMPARE_LONG(model.rowCount(), 2 * pageSize + 10);
+        QTRY_COMPARE_LONG(footer.textLabel()->text(), u"Não há mais conversas."_s);
+        QVERIFY(!footer.isHidden() && footer.retryButton()->isHidden());
+
+        // It sits under the last row, reached by scrolling like one.
+        QTRY_VERIFY_LONG(scrolledUntil(
+            list, [&] { return footer.geometry().bottom() == list.viewport()->height() - 1; }));
+        const QRect last = list.visualRect(model.index(model.rowCount() - 1));
+        QCOMPARE(footer.geometry().top(), last.bottom() + 1);
     }
 };
 

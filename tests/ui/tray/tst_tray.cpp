@@ -121,6 +121,17 @@ bool showsBadge(const QIcon& icon)
     return corner.red() > 200 && corner.green() < 120 && corner.alpha() > 200;
 }
 
+/// The program's event loop run with `fire` called from it: its exit code,
+/// 1 when nothing ended it in a generous while.
+template <typename Fire>
+int execWith(Fire fire)
+{
+    QObject guard;
+    QTimer::singleShot(0, &guard, fire);
+    QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
+    return QApplication::exec();
+}
+
 QStringList subjects(const RecordingNotificationPoster& poster)
 {
     QStringList result;
@@ -249,10 +260,7 @@ private slots:
         QCOMPARE(quitConfirmed.size(), 0);
 
         // "Sair" ends the program's event loop, the window hidden or not.
-        QObject guard;
-        QTimer::singleShot(0, icon->quitAction(), &QAction::trigger);
-        QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
-        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(execWith([icon] { icon->quitAction()->trigger(); }), 0);
         QCOMPARE(quitConfirmed.size(), 1);
         QCOMPARE(m_notifications.summaries().size(), 1);
     }
@@ -275,10 +283,7 @@ private slots:
         QTest::keyClicks(composer->view()->subjectField(), u"Rascunho"_s);
 
         QSignalSpy quitConfirmed(m_window.get(), &MainWindow::quitConfirmed);
-        QObject guard;
-        QTimer::singleShot(0, icon->quitAction(), &QAction::trigger);
-        QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
-        const int exitCode = QApplication::exec();
+        const int exitCode = execWith([icon] { icon->quitAction()->trigger(); });
         const ComposerSession* left = composer ? composer->composer() : nullptr;
         const QString reason =
             left ? u"composer kept: unsaved %1, conflict %2"_s.arg(left->hasUnsavedEdits())
@@ -300,12 +305,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QSignalSpy closedToBackground(m_window.get(), &MainWindow::closedToBackground);
         // Closing the window ends the program's event loop.
-        {
-            QObject guard;
-            QTimer::singleShot(0, m_window.get(), &QWidget::close);
-            QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(1); });
-            QCOMPARE(QApplication::exec(), 0);
-        }
+        QCOMPARE(execWith([this] { m_window->close(); }), 0);
         QVERIFY(m_window->isHidden());
         QCOMPARE(closedToBackground.size(), 0);
 
@@ -385,22 +385,14 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
-    void execLineArgumentsAreQuoted_data()
-    {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<QString>("quoted");
-        QTest::newRow("plain") << u"/usr/bin/vesk"_s << u"/usr/bin/vesk"_s;
-        QTest::newRow("percent") << u"/opt/100%/vesk"_s << u"/opt/100%%/vesk"_s;
-        QTest::newRow("space") << u"/opt/a b/vesk"_s << u"\"/opt/a b/vesk\""_s;
-        QTest::newRow("reserved") << u"/opt/\"$`\\/x"_s << u"\"/opt/\\\"\\$\\`\\\\/x\""_s;
-        QTest::newRow("empty") << QString() << u"\"\""_s;
-    }
-
     void execLineArgumentsAreQuoted()
     {
-        QFETCH(QString, argument);
-        QFETCH(QString, quoted);
-        QCOMPARE(Autostart::execArgument(argument), quoted);
+        // A blank quoted: startingWithTheSessionWritesAndRemovesTheEntry.
+        const auto quoted = &Autostart::execArgument;
+        QCOMPARE(quoted(u"/usr/bin/vesk"_s), u"/usr/bin/vesk"_s);
+        QCOMPARE(quoted(u"/opt/100%/vesk"_s), u"/opt/100%%/vesk"_s);
+        QCOMPARE(quoted(u"/opt/\"$`\\/x"_s), u"\"/opt/\\\"\\$\\`\\\\/x\""_s);
+        QCOMPARE(quoted(QString()), u"\"\""_s);
     }
 
     void badgeCountsAreShort()

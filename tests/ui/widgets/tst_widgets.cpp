@@ -63,28 +63,22 @@ private Q_SLOTS:
         QCOMPARE(clicked.count(), 1);
     }
 
-    void sessionLineSaysWhatHelps_data()
+    void sessionLineSaysWhatHelps()
     {
-        QTest::addColumn<SessionError>("error");
-        QTest::addColumn<QString>("shown"); // how the line starts
         const auto http = [](int status, const QByteArray& body) {
             return SessionError::from(GmailError::http(GoogleErrorBody::parse(status, body)));
         };
-        QTest::newRow("quota passes by itself") << http(429, {}) << u"O Google limitou"_s;
-        QTest::newRow("offline, the sync goes on")
-            << SessionError::from(NetworkError(u"Connection refused"_s)) << u"Sem ligação"_s;
-        // Anything else is the core's sentence, made for people.
-        QTest::newRow("other") << http(400, R"({"error":{"message":"Invalid\n label"}})")
-                               << u"HTTP 400: Invalid label"_s;
-    }
-
-    void sessionLineSaysWhatHelps()
-    {
-        QFETCH(SessionError, error);
-        QFETCH(QString, shown);
-        QVERIFY2(ErrorText::forSession(error).startsWith(shown),
-                 qPrintable(ErrorText::forSession(error)));
-        QVERIFY(!ErrorText::forSession(error).contains(u'{'));
+        // How the line starts: quota passes by itself; offline, the sync goes
+        // on; anything else is the core's sentence, made for people.
+        const QList<std::pair<SessionError, QString>> cases{
+            {http(429, {}), u"O Google limitou"_s},
+            {SessionError::from(NetworkError(u"Connection refused"_s)), u"Sem ligação"_s},
+            {http(400, R"({"error":{"message":"Invalid\n label"}})"),
+             u"HTTP 400: Invalid label"_s}};
+        for (const auto& [error, shown] : cases) {
+            const QString line = ErrorText::forSession(error);
+            QVERIFY2(line.startsWith(shown) && !line.contains(u'{'), qPrintable(line));
+        }
     }
 
     void tooltipKeepsMarkupAsText()

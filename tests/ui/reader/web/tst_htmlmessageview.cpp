@@ -1,28 +1,32 @@
-// The HTML reader on a real web engine against a local server that counts
-// what pages fetch: remote content waits for the reader, links leave for the
-// browser, and malicious mail (the files under hostile/, and pages made here
-// for their size) reaches nothing, runs nothing and never stalls the window.
+// The HTML reader: the document a message becomes and what its page may
+// load, then a real web engine against a local server that counts what pages
+// fetch: remote content waits for the reader, links leave for the browser,
+// and malicious mail (the files under hostile/, and pages made here for their
+// size) reaches nothing, runs nothing and never stalls the window.
 
 #include "TestFiles.h"
 #include "ui/reader/MessageCard.h"
+#include "ui/reader/web/HtmlDocument.h"
 #include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/LargeDocumentHandler.h"
 #include "ui/reader/web/MessagePage.h"
 #include "ui/reader/web/MessageWebProfile.h"
+#include "ui/reader/web/RemoteContentPolicy.h"
 #include "ui/widgets/PillButton.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWebEngineView>
 
 #include <memory>
+
+Q_DECLARE_METATYPE(vesk::RemoteContentPolicy::Request)
 
 using namespace Qt::StringLiterals;
 
@@ -30,10 +34,9 @@ using namespace vesk;
 
 namespace {
 
-/// A web server on 127.0.0.1 that answers everything (a tiny PNG for
-/// images, an empty style sheet or page otherwise) and remembers every
-/// connection and the path of every request, so that a test can tell what
-/// left a page.
+/// A web server on 127.0.0.1 that answers everything with an empty page and
+/// remembers every connection and the path of every request, so that a test
+/// can tell what left a page: the first request of any kind is what counts.
 class CountingServer final : public QTcpServer
 {
     Q_OBJECT
@@ -72,22 +75,7 @@ private:
         const QString path = QString::fromLatin1(requestLine.value(1));
         m_paths.append(path);
         Q_EMIT requested(path);
-        QByteArray type = "text/html";
-        QByteArray body = "<p>remote</p>";
-        if (path.endsWith(u".png")) {
-            QImage image(4, 4, QImage::Format_ARGB32);
-            image.fill(Qt::magenta);
-            QBuffer buffer(&body);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
-            type = "image/png";
-        } else if (path.endsWith(u".css")) {
-            type = "text/css";
-            body = "body{background:red}";
-        }
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + type +
-                      "\r\nConnection: close\r\nContent-Length: " +
-                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
         socket->disconnectFromHost();
     }
 
@@ -123,7 +111,8 @@ QStringList imagePaths()
             u"/img-srcset.png"_s, u"/img-background.png"_s, u"/poster.png"_s};
 }
 
-// Pages too large for a file here, with "%1" where the server goes.
+// A page too large for a file here, with "%1" where the server goes: megabytes
+// over the inline limit, with remote content in every row.
 QString hugeTable()
 {
     QString html = u"<table>"_s;
@@ -132,14 +121,6 @@ QString hugeTable()
                 u"</td><td style=\"background:url(%1/cell.png)\">x</td>"
                 "<td><img src=\"%1/row.png\"></td></tr>"_s;
     return html + u"</table>"_s;
-}
-
-QString fiveMegabytes()
-{
-    const QString paragraph = u"<p>Relatório trimestral — secção de números e notas de rodapé. "
-                              "<img src=\"%1/big.png\"> "_s +
-                              QString(400, u'x') + u"</p>"_s;
-    return paragraph.repeated(5 * 1024 * 1024 / paragraph.size() + 1);
 }
 
 bool loaded(HtmlMessageView& view)
@@ -185,6 +166,78 @@ class TestHtmlMessageView : public QObject
 private Q_SLOTS:
     void init() { m_web = std::make_unique<MessageWebProfile>(); }
     void cleanup() { m_web.reset(); }
+
+    void rewrite_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("blocked");
+
+        // Both quotes and both schemes, every occurrence.
+        QTest::newRow("remote")
+            << u"<img src=\"http://a\"><img src='https://b'><img src=\"http://c\">"_s
+            << u"<img data-blocked=\"1\" src=\"about:blank#http://a\">"
+               "<img data-blocked='1' src='about:blank#https://b'>"
+               "<img data-blocked=\"1\" src=\"about:blank#http://c\">"_s;
+        // Left as written: sources that reach nothing remote.
+        QTest::newRow("data and cid sources")
+            << u"<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">"_s
+            << u"<img src=\"data:image/png;base64,AA\"><img src=\"cid:a@b\">"_s;
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void rewrite()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, blocked);
+        QCOMPARE(HtmlDocument::blockRemoteImages(html), blocked);
+        QVERIFY(HtmlDocument::build(html, false).contains(blocked));
+        // Showing images skips the rewrite entirely.
+        QVERIFY(HtmlDocument::build(html, true).contains(html));
+    }
+
+    void remoteContent_data()
+    {
+        using Request = RemoteContentPolicy::Request;
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<Request>("request");
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<bool>("shown");
+
+        const auto row = [](const char* name, const char* url, Request request, bool blocked,
+                            bool shown) {
+            QTest::newRow(name) << QString::fromLatin1(url) << request << blocked << shown;
+        };
+        row("inline image", "data:image/png;base64,AAAA", Request::Image, true, true);
+        row("inline document", "data:text/html;charset=utf-8,<p>x", Request::Document, true, true);
+        row("inline stylesheet", "data:text/css,p{}", Request::Other, true, true);
+        row("defused image", "about:blank#https://t.example/p.gif", Request::Image, true, true);
+        row("remote image", "https://t.example/p.gif", Request::Image, false, true);
+        row("remote image, capitals", "HTTP://t.example/p.gif", Request::Image, false, true);
+        row("remote stylesheet or frame", "http://t.example/s.css", Request::Other, false, false);
+        row("navigation away", "https://t.example/", Request::Document, false, false);
+        row("large document", "vesk-message://m1", Request::Document, true, true);
+        row("internal scheme as image", "vesk-message://m1/x", Request::Image, false, false);
+        row("local file image", "file:///etc/passwd", Request::Image, false, false);
+        row("ftp image", "ftp://t.example/p.gif", Request::Image, false, false);
+    }
+
+    void remoteContent()
+    {
+        QFETCH(QString, url);
+        QFETCH(RemoteContentPolicy::Request, request);
+        QFETCH(bool, blocked);
+        const QString message = u"m1"_s;
+        const QString other = u"m2"_s;
+
+        RemoteContentPolicy policy;
+        QCOMPARE(policy.mayLoad(message, QUrl(url), request), blocked);
+        policy.showImages(message);
+        QVERIFY(policy.imagesShown(message));
+        QTEST(policy.mayLoad(message, QUrl(url), request), "shown");
+        // Another message of the same thread stays as it was.
+        QVERIFY(!policy.imagesShown(other));
+        QCOMPARE(policy.mayLoad(other, QUrl(url), request), blocked);
+    }
 
     void remoteContentWaitsForTheReader()
     {
@@ -268,8 +321,6 @@ private Q_SLOTS:
 
     void cardsAreAsTallAsTheirContent()
     {
-        auto tall = view(u"<div style=\"height:900px\">alto</div>"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(tall->height() >= 900, 30000);
         // Narrower, the text needs more lines; wider again, fewer.
         auto text = view(u"<p>%1</p>"_s.arg(u"palavra "_s.repeated(400)));
         QVERIFY(loaded(*text));
@@ -350,7 +401,6 @@ private Q_SLOTS:
         QTest::newRow("deep nesting") << u"<div><span>"_s.repeated(depth) +
                                              u"<img src=\"%1/deep.png\">fundo"_s +
                                              u"</span></div>"_s.repeated(depth);
-        QTest::newRow("5 MB body") << fiveMegabytes();
     }
 
     void nothingLeavesNothingRuns()
