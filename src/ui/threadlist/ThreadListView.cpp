@@ -1,5 +1,7 @@
 #include "ui/threadlist/ThreadListView.h"
 
+#include "ui/threadlist/ThreadRowDelegate.h"
+
 #include <QEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -11,7 +13,14 @@ namespace vesk {
 
 ThreadListView::ThreadListView(QWidget* parent)
     : QListView(parent)
-{}
+{
+    m_preparing.setSingleShot(true);
+    m_preparing.setInterval(0);
+    connect(&m_preparing, &QTimer::timeout, this, [this] {
+        if (prepareNextRow())
+            m_preparing.start();
+    });
+}
 
 void ThreadListView::setFooter(QWidget* footer)
 {
@@ -83,6 +92,63 @@ bool ThreadListView::eventFilter(QObject* watched, QEvent* event)
         updateGeometries();
     }
     return QListView::eventFilter(watched, event);
+}
+
+void ThreadListView::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    // What comes into sight next is rendered once this paint is on screen.
+    m_preparing.start();
+}
+
+void ThreadListView::changeEvent(QEvent* event)
+{
+    QListView::changeEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FontChange || type == QEvent::PaletteChange ||
+        type == QEvent::StyleChange) {
+        if (auto* delegate = qobject_cast<ThreadRowDelegate*>(itemDelegate()))
+            delegate->forgetRows();
+    }
+}
+
+QList<QModelIndex> ThreadListView::rowsNearby() const
+{
+    QList<QModelIndex> rows;
+    const QModelIndex first = indexAt(QPoint(1, 1));
+    if (!model() || !first.isValid())
+        return rows;
+    const int page = viewport()->height() / std::max(1, ThreadRowDelegate::rowHeight()) + 1;
+    const int count = model()->rowCount(rootIndex());
+    const int last = first.row() + page;
+    for (int row = last; row < std::min(count, last + page); ++row)
+        rows.append(model()->index(row, 0, rootIndex()));
+    for (int row = first.row() - 1; row >= std::max(0, first.row() - page); --row)
+        rows.append(model()->index(row, 0, rootIndex()));
+    return rows;
+}
+
+bool ThreadListView::prepareNextRow()
+{
+    const auto* delegate = qobject_cast<const ThreadRowDelegate*>(itemDelegate());
+    if (!delegate || !isVisible())
+        return false;
+    // The state QListView paints a row with, as far as the row's look goes:
+    // out of sight, the pointer is not over it.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.state &= ~QStyle::State_MouseOver;
+    const bool focused = hasFocus() || viewport()->hasFocus();
+    const qreal ratio = viewport()->devicePixelRatioF();
+    for (const QModelIndex& index : rowsNearby()) {
+        option.rect = visualRect(index);
+        option.state.setFlag(QStyle::State_Selected,
+                             selectionModel() && selectionModel()->isSelected(index));
+        option.state.setFlag(QStyle::State_HasFocus, focused && currentIndex() == index);
+        if (delegate->prepare(option, index, ratio))
+            return true;
+    }
+    return false;
 }
 
 void ThreadListView::placeFooter()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListView>
+#include <QTimer>
 
 namespace vesk {
 
@@ -11,6 +12,10 @@ namespace vesk {
 /// is visible; its height is its size hint's. When it appears while the
 /// list is scrolled to its end, the view moves down to show it. GUI thread
 /// only.
+///
+/// While idle, it has its delegate (a ThreadRowDelegate) render the rows a
+/// page above and below those in sight, one row per turn of the event loop,
+/// so that scrolling to them costs a copy.
 class ThreadListView final : public QListView
 {
     Q_OBJECT
@@ -27,11 +32,17 @@ protected:
     void verticalScrollbarValueChanged(int value) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int footerHeight() const;
     void placeFooter();
+    /// Renders the next row near the view not rendered yet; whether there was one.
+    bool prepareNextRow();
+    /// The rows a page below the last in sight, then a page above the first.
+    QList<QModelIndex> rowsNearby() const;
 
     QWidget* m_footer = nullptr;
     /// The footer came while the list was at its end: the view follows it.
@@ -39,6 +50,7 @@ private:
     /// The range is being made again: the value it passes through on the
     /// way is no scroll of the person's.
     bool m_adjusting = false;
+    QTimer m_preparing;
 };
 
 } // namespace vesk

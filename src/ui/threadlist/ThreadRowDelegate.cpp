@@ -9,6 +9,9 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
+#include <QStringList>
+
+#include <memory>
 
 namespace vesk {
 
@@ -176,8 +179,85 @@ void ThreadRowDelegate::paintFocus(QPainter* painter, const QStyleOptionViewItem
     painter->drawRoundedRect(card.adjusted(0.75, 0.75, -0.75, -0.75), 8, 8);
 }
 
+QString ThreadRowDelegate::rowKey(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                  qreal devicePixelRatio)
+{
+    const QStyle::State shown = option.state & (QStyle::State_Selected | QStyle::State_MouseOver |
+                                                QStyle::State_HasFocus | QStyle::State_Active);
+    const auto text = [&index](int role) { return index.data(role).toString(); };
+    // Unit separators cannot occur in what Gmail's texts become here.
+    return QStringList{text(ThreadListModel::ParticipantsRole),
+                       text(ThreadListModel::SubjectRole),
+                       text(ThreadListModel::SnippetRole),
+                       text(ThreadListModel::DateRole),
+                       text(ThreadListModel::IsUnreadRole),
+                       text(ThreadListModel::IsStarredRole),
+                       text(ThreadListModel::MessageCountRole),
+                       index.data(ThreadListModel::AccountColourRole).value<QColor>().name(),
+                       QString::number(int(shown)),
+                       QString::number(option.rect.width()),
+                       QString::number(option.rect.height()),
+                       QString::number(devicePixelRatio)}
+        .join(QChar(0x1f));
+}
+
+QPixmap ThreadRowDelegate::render(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                  qreal devicePixelRatio) const
+{
+    QPixmap pixmap(option.rect.size() * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QStyleOptionViewItem atOrigin(option);
+    atOrigin.rect.moveTopLeft(QPoint(0, 0));
+    QPainter painter(&pixmap);
+    paintRow(&painter, atOrigin, index);
+    return pixmap;
+}
+
+const QPixmap* ThreadRowDelegate::cachedRow(const QStyleOptionViewItem& option,
+                                            const QModelIndex& index, qreal devicePixelRatio,
+                                            bool& rendered) const
+{
+    rendered = false;
+    if (option.rect.isEmpty())
+        return nullptr;
+    QString key = rowKey(option, index, devicePixelRatio);
+    if (const QPixmap* row = m_rows.object(key))
+        return row;
+    auto pixmap = std::make_unique<QPixmap>(render(option, index, devicePixelRatio));
+    const qsizetype kib = qsizetype(pixmap->width()) * pixmap->height() * 4 / 1024 + 1;
+    rendered = true;
+    // A row larger than the whole cache is not kept (and the cache frees it).
+    if (!m_rows.insert(key, pixmap.release(), kib))
+        return nullptr;
+    return m_rows.object(key);
+}
+
+bool ThreadRowDelegate::prepare(const QStyleOptionViewItem& option, const QModelIndex& index,
+                                qreal devicePixelRatio) const
+{
+    bool rendered = false;
+    cachedRow(option, index, devicePixelRatio, rendered);
+    return rendered;
+}
+
 void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const
+{
+    // Laying out a row's texts is most of what a scroll costs; a row kept as
+    // painted comes back as a copy, and the list prepares those just out of
+    // sight while it is idle.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    bool rendered = false;
+    if (const QPixmap* row = cachedRow(option, index, ratio, rendered)) {
+        painter->drawPixmap(option.rect.topLeft(), *row);
+        return;
+    }
+    paintRow(painter, option, index);
+}
+
+void ThreadRowDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCache>
 #include <QPixmap>
 #include <QStyledItemDelegate>
 
@@ -23,6 +24,13 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    /// Renders the row now, unless it was already, so that painting it
+    /// later costs a copy: for the rows just out of sight, while the list
+    /// is idle. Whether it rendered anything.
+    bool prepare(const QStyleOptionViewItem& option, const QModelIndex& index,
+                 qreal devicePixelRatio) const;
+    /// Lets the rows kept as painted go: the fonts or colours changed.
+    void forgetRows() { m_rows.clear(); }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     /// The row's date as shown: day, month and year in the user's locale.
@@ -43,6 +51,17 @@ private:
         Faint,
     };
 
+    /// What the row shows and how, in its state: equal keys paint alike.
+    static QString rowKey(const QStyleOptionViewItem& option, const QModelIndex& index,
+                          qreal devicePixelRatio);
+    QPixmap render(const QStyleOptionViewItem& option, const QModelIndex& index,
+                   qreal devicePixelRatio) const;
+    /// The row as painted, rendered now if it was not kept; null when it
+    /// cannot be kept. `rendered` says whether it was rendered now.
+    const QPixmap* cachedRow(const QStyleOptionViewItem& option, const QModelIndex& index,
+                             qreal devicePixelRatio, bool& rendered) const;
+    void paintRow(QPainter* painter, const QStyleOptionViewItem& option,
+                  const QModelIndex& index) const;
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
     static void paintFocus(QPainter* painter, const QStyleOptionViewItem& option);
     void paintStar(QPainter* painter, const QStyleOptionViewItem& option, bool starred) const;
@@ -52,6 +71,8 @@ private:
 
     // Drawn for every row on every paint: rendered from the SVG once.
     mutable std::array<QPixmap, 3> m_stars;
+    /// Rows as painted, by key, their cost in KiB: a few screenfuls.
+    mutable QCache<QString, QPixmap> m_rows{24 * 1024};
 };
 
 } // namespace vesk

@@ -594,6 +594,28 @@ private Q_SLOTS:
 
     /// The row under the last conversation while older ones load, when they
     /// failed to, and at the end of the list.
+    /// Rows are kept as painted: what a row shows and its state still
+    /// change its look at once.
+    void keptRowsFollowWhatTheyShow()
+    {
+        deliver(3);
+        start();
+        ThreadListPane pane(*m_app);
+        show(pane, 500);
+        QListView* list = pane.listView();
+        const auto look = [&pane, list](int row) {
+            return list->viewport()->grab(list->visualRect(pane.model()->index(row))).toImage();
+        };
+        const QImage unread = look(0), neighbour = look(1);
+        awaitTask(m_app->setRead({idAt(pane, 0)}, true));
+        QTRY_VERIFY_LONG(look(0) != unread);
+        QCOMPARE(look(1), neighbour);
+        awaitTask(m_app->setRead({idAt(pane, 0)}, false));
+        QTRY_COMPARE_LONG(look(0), unread);
+        list->setCurrentIndex(pane.model()->index(1));
+        QVERIFY(look(1) != neighbour);
+    }
+
     void theFooterRowSaysWhereTheListStands()
     {
         constexpr int pageSize = SyncEngine::firstPageSize;
