@@ -120,8 +120,9 @@ QList<QModelIndex> ThreadListView::rowsNearby() const
         return rows;
     const int page = viewport()->height() / std::max(1, ThreadRowDelegate::rowHeight()) + 1;
     const int count = model()->rowCount(rootIndex());
-    const int last = first.row() + page;
-    for (int row = last; row < std::min(count, last + page); ++row)
+    // Those in sight first: they are painted again on every hover and
+    // selection.
+    for (int row = first.row(); row < std::min(count, first.row() + 2 * page); ++row)
         rows.append(model()->index(row, 0, rootIndex()));
     for (int row = first.row() - 1; row >= std::max(0, first.row() - page); --row)
         rows.append(model()->index(row, 0, rootIndex()));

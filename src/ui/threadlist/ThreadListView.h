@@ -13,9 +13,9 @@ namespace vesk {
 /// list is scrolled to its end, the view moves down to show it. GUI thread
 /// only.
 ///
-/// While idle, it has its delegate (a ThreadRowDelegate) render the rows a
-/// page above and below those in sight, one row per turn of the event loop,
-/// so that scrolling to them costs a copy.
+/// While idle, it has its delegate (a ThreadRowDelegate) render the rows in
+/// sight and a page above and below them, one row per turn of the event
+/// loop, so that painting them again or scrolling to them costs a copy.
 class ThreadListView final : public QListView
 {
     Q_OBJECT
@@ -41,7 +41,7 @@ private:
     void placeFooter();
     /// Renders the next row near the view not rendered yet; whether there was one.
     bool prepareNextRow();
-    /// The rows a page below the last in sight, then a page above the first.
+    /// The rows in sight and a page below them, then a page above.
     QList<QModelIndex> rowsNearby() const;
 
     QWidget* m_footer = nullptr;

@@ -206,7 +206,10 @@ QPixmap ThreadRowDelegate::render(const QStyleOptionViewItem& option, const QMod
 {
     QPixmap pixmap(option.rect.size() * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
+    // On the list's own background, as the row is painted directly: text
+    // drawn on a transparent picture is smoothed otherwise, and a row would
+    // change its look when it comes back from being kept.
+    pixmap.fill(option.palette.color(QPalette::Base));
     QStyleOptionViewItem atOrigin(option);
     atOrigin.rect.moveTopLeft(QPoint(0, 0));
     QPainter painter(&pixmap);
@@ -214,42 +217,30 @@ QPixmap ThreadRowDelegate::render(const QStyleOptionViewItem& option, const QMod
     return pixmap;
 }
 
-const QPixmap* ThreadRowDelegate::cachedRow(const QStyleOptionViewItem& option,
-                                            const QModelIndex& index, qreal devicePixelRatio,
-                                            bool& rendered) const
-{
-    rendered = false;
-    if (option.rect.isEmpty())
-        return nullptr;
-    QString key = rowKey(option, index, devicePixelRatio);
-    if (const QPixmap* row = m_rows.object(key))
-        return row;
-    auto pixmap = std::make_unique<QPixmap>(render(option, index, devicePixelRatio));
-    const qsizetype kib = qsizetype(pixmap->width()) * pixmap->height() * 4 / 1024 + 1;
-    rendered = true;
-    // A row larger than the whole cache is not kept (and the cache frees it).
-    if (!m_rows.insert(key, pixmap.release(), kib))
-        return nullptr;
-    return m_rows.object(key);
-}
-
 bool ThreadRowDelegate::prepare(const QStyleOptionViewItem& option, const QModelIndex& index,
                                 qreal devicePixelRatio) const
 {
-    bool rendered = false;
-    cachedRow(option, index, devicePixelRatio, rendered);
-    return rendered;
+    if (option.rect.isEmpty())
+        return false;
+    QString key = rowKey(option, index, devicePixelRatio);
+    if (m_rows.contains(key))
+        return false;
+    auto pixmap = std::make_unique<QPixmap>(render(option, index, devicePixelRatio));
+    const qsizetype kib = qsizetype(pixmap->width()) * pixmap->height() * 4 / 1024 + 1;
+    // A row larger than the whole cache is not kept (the cache frees it).
+    m_rows.insert(std::move(key), pixmap.release(), kib);
+    return true;
 }
 
 void ThreadRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const
 {
-    // Laying out a row's texts is most of what a scroll costs; a row kept as
-    // painted comes back as a copy, and the list prepares those just out of
-    // sight while it is idle.
+    // Laying out a row's texts is most of what a scroll costs: the list has
+    // the rows in and near its view rendered while it is idle, and those
+    // come back as a copy. A row not rendered yet is painted directly, which
+    // costs less than rendering it to keep.
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    bool rendered = false;
-    if (const QPixmap* row = cachedRow(option, index, ratio, rendered)) {
+    if (const QPixmap* row = m_rows.object(rowKey(option, index, ratio))) {
         painter->drawPixmap(option.rect.topLeft(), *row);
         return;
     }

@@ -56,10 +56,6 @@ private:
                           qreal devicePixelRatio);
     QPixmap render(const QStyleOptionViewItem& option, const QModelIndex& index,
                    qreal devicePixelRatio) const;
-    /// The row as painted, rendered now if it was not kept; null when it
-    /// cannot be kept. `rendered` says whether it was rendered now.
-    const QPixmap* cachedRow(const QStyleOptionViewItem& option, const QModelIndex& index,
-                             qreal devicePixelRatio, bool& rendered) const;
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option,
                   const QModelIndex& index) const;
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
