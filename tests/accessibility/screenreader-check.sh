@@ -50,9 +50,10 @@ HOME="$work/home" TMPDIR="$work/tmp" LANG=pt_PT.UTF-8 LANGUAGE=pt_PT \
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb QT_XCB_GL_INTEGRATION=none \
   QT_QUICK_BACKEND=software QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu \
   setsid "$demo" --accounts 1 >"$work/demo.log" 2>&1 &
-groups+=($!)
+demo_pid=$!
+groups+=("$demo_pid")
 
-if ! "$python" "$here/screenreader.py" vesk-demo; then
+if ! "$python" "$here/screenreader.py" vesk-demo "$demo_pid"; then
   echo "--- the demo's output" >&2
   tail -n 60 "$work/demo.log" >&2
   exit 1

@@ -3,9 +3,11 @@
 way a screen reader's user does: by names, roles, states and actions, never
 by pointer or keys.
 
-    screenreader.py APPLICATION_NAME
+    screenreader.py APPLICATION_NAME [PID]
 
-Exits 0 when every check holds; otherwise prints what was missing.
+With PID, the program's process: a wait ends as soon as it has gone rather
+than after its whole patience. Exits 0 when every check holds; otherwise
+prints what was missing.
 """
 import re
 import sys
@@ -15,6 +17,7 @@ import pyatspi
 from gi.repository import Atspi, GLib
 
 PATIENCE = 150  # seconds: the demo links its account and syncs first
+PROGRAM_PID = None  # the program's process, when the caller named it
 
 
 class Failure(Exception):
@@ -28,10 +31,24 @@ def pump():
         pass
 
 
+def program_gone():
+    """Whether the named program has ended: no process, or one not yet
+    reaped by its parent."""
+    if PROGRAM_PID is None:
+        return False
+    try:
+        with open(f"/proc/{PROGRAM_PID}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] in ("Z", "X")
+    except (OSError, IndexError):
+        return True
+
+
 def wait_for(what, probe, patience=PATIENCE):
     deadline = time.monotonic() + patience
     last = None
     while time.monotonic() < deadline:
+        if program_gone():
+            raise Failure(f"the program ended while waiting for {what}")
         pump()
         try:
             found = probe()
@@ -226,7 +243,10 @@ def open_and_archive(window):
 
 
 def main():
+    global PROGRAM_PID
     name = sys.argv[1]
+    if len(sys.argv) > 2:
+        PROGRAM_PID = int(sys.argv[2])
     app = wait_for(f"application '{name}' on the accessibility bus", lambda: application(name))
     window = wait_for("main window", lambda: frame(app, r"VESK"))
     check_sidebar(window)

@@ -332,7 +332,7 @@ private Q_SLOTS:
         for (int i = 0; i < allowedGets / 2; ++i)
             QCOMPARE(call(path).status, 200);
         QCOMPARE(call(path).status, 429);
-        // A thread is charged its own price (list, labels and history: tst_paging).
+        // A thread is charged its own price (list, labels and history: tst_syncengine).
         google().setQuotaModel(QuotaModel::Off);
         google().resetUnits();
         call(u"/threads/"_s + id);

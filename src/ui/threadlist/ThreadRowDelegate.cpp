@@ -222,13 +222,13 @@ bool ThreadRowDelegate::prepare(const QStyleOptionViewItem& option, const QModel
 {
     if (option.rect.isEmpty())
         return false;
-    QString key = rowKey(option, index, devicePixelRatio);
+    const QString key = rowKey(option, index, devicePixelRatio);
     if (m_rows.contains(key))
         return false;
     auto pixmap = std::make_unique<QPixmap>(render(option, index, devicePixelRatio));
     const qsizetype kib = qsizetype(pixmap->width()) * pixmap->height() * 4 / 1024 + 1;
     // A row larger than the whole cache is not kept (the cache frees it).
-    m_rows.insert(std::move(key), pixmap.release(), kib);
+    m_rows.insert(key, pixmap.release(), kib);
     return true;
 }
 
