@@ -197,14 +197,17 @@ private:
         const rusage usage = s_showBlocks ? threadUsage() : rusage{};
         if (gap > 16000000) {
             ++m_over;
-            // What the thread did besides computing: page faults read from
-            // disk, waits it chose and preemptions by others.
+            // What the thread did besides computing: page faults (read from
+            // disk, or fresh memory, which a virtual machine makes costly),
+            // waits it chose and preemptions by others.
             if (s_showBlocks) {
                 std::fprintf(stderr,
-                             "block of %.1f ms (%.1f ms computing; %ld major faults, %ld waits, "
+                             "block of %.1f ms (%.1f ms computing; %ld major and %ld minor faults, "
+                             "%ld waits, "
                              "%ld preemptions), %.0f ms into the phase, ending at %.6f s\n",
                              double(gap) / 1e6, double(cpu - m_lastCpuNs) / 1e6,
                              usage.ru_majflt - m_lastUsage.ru_majflt,
+                             usage.ru_minflt - m_lastUsage.ru_minflt,
                              usage.ru_nvcsw - m_lastUsage.ru_nvcsw,
                              usage.ru_nivcsw - m_lastUsage.ru_nivcsw, double(now - m_startNs) / 1e6,
                              double(monotonicNs()) / 1e9);

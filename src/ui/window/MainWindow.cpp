@@ -18,10 +18,12 @@
 #include "ui/window/UndoBar.h"
 
 #include <QAction>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -315,6 +317,36 @@ void MainWindow::closeOrAsk()
         return;
     }
     close();
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && !isVisible() && !m_painted)
+        prepareBackingStore();
+    QMainWindow::setVisible(visible);
+}
+
+void MainWindow::prepareBackingStore()
+{
+    // The first frame paints the whole window into memory the program has
+    // never touched, and on a virtual machine each fresh page costs
+    // microseconds: for a large window, more than a frame's time before
+    // anything is painted. Made and touched now, before the window maps,
+    // the window's pixels are ready for the first frame, which then only
+    // paints.
+    if (!testAttribute(Qt::WA_WState_Created))
+        create();
+    QBackingStore* store = backingStore();
+    if (!store || size().isEmpty())
+        return;
+    const QRect all(QPoint(), size());
+    store->resize(all.size());
+    store->beginPaint(all);
+    if (QPaintDevice* device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.fillRect(all, palette().window());
+    }
+    store->endPaint();
 }
 
 void MainWindow::paintEvent(QPaintEvent* event)

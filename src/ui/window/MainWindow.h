@@ -65,6 +65,9 @@ public:
                std::shared_ptr<SettingsStore> settings, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    /// Before the window first shows, its pixels are made ready.
+    void setVisible(bool visible) override;
+
     const MainActions& actions() const { return *m_actions; }
     MainToolbar* toolbar() const { return m_toolbar; }
     WelcomeView* welcomeView() const { return m_welcome; }
@@ -119,6 +122,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void prepareBackingStore();
     QSplitter* buildColumns(Columns columns);
     QWidget* buildCentre();
     void connectState();
