@@ -41,6 +41,8 @@ ThreadListPane::ThreadListPane(AppState& state, QWidget* parent)
     buildList();
     buildSelection();
     column->addWidget(m_list, 1);
+    // Focus given to the column goes to its list, where j, k and Enter act.
+    setFocusProxy(m_list);
 
     connect(&m_state, &AppState::searchChanged, this, &ThreadListPane::onSearchChanged);
     connect(&m_state, &AppState::searchTextChanged, this, [this] {

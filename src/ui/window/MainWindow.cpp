@@ -198,8 +198,11 @@ bool MainWindow::isWelcomeShown() const
 
 void MainWindow::followSessions()
 {
-    m_pages->setCurrentWidget(m_state.sessions().isEmpty() ? static_cast<QWidget*>(m_welcome)
-                                                           : m_columns);
+    QWidget* page = m_state.sessions().isEmpty() ? static_cast<QWidget*>(m_welcome) : m_columns;
+    if (m_pages->currentWidget() != page) {
+        m_pages->setCurrentWidget(page);
+        focusConversations();
+    }
     m_actions->setAccountCommandsEnabled(m_state.selectedSession() != nullptr);
     updateTitle();
 }
@@ -321,9 +324,19 @@ void MainWindow::closeOrAsk()
 
 void MainWindow::setVisible(bool visible)
 {
-    if (visible && !isVisible() && !m_painted)
+    if (visible && !isVisible() && !m_painted) {
         prepareBackingStore();
+        focusConversations();
+    }
     QMainWindow::setVisible(visible);
+}
+
+void MainWindow::focusConversations()
+{
+    // The keyboard starts on the conversations, where j, k and Enter read
+    // them, rather than on the toolbar's first button.
+    if (m_pages->currentWidget() == m_columns && m_columns->count() > 1)
+        m_columns->widget(1)->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::prepareBackingStore()

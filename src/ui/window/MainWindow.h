@@ -123,6 +123,7 @@ protected:
 
 private:
     void prepareBackingStore();
+    void focusConversations();
     QSplitter* buildColumns(Columns columns);
     QWidget* buildCentre();
     void connectState();

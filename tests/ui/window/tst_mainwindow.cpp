@@ -23,6 +23,7 @@
 #include "ui/window/UndoBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -337,6 +338,8 @@ private slots:
         QVERIFY(!bar->isVisible() && !m_window->actions().undo()->isEnabled());
         QListView* list = pane->listView();
         QCOMPARE(list->model()->rowCount(), 3);
+        // The keyboard starts on the conversations, not on the toolbar.
+        QCOMPARE(QApplication::focusWidget(), list);
         const QStringList all = column(*list->model(), ThreadListModel::ThreadIdRole);
 
         // The first one read, then a second added to it.
