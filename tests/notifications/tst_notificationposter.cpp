@@ -172,6 +172,10 @@ struct AppWorld
     /// Delivers messages with these subjects and syncs them in at once.
     QList<fakegoogle::MessageRef> arrive(const QStringList& subjects)
     {
+        // A sync still running (one that follows a change sent to Google)
+        // could read the history between two deliveries and announce them
+        // apart: it ends first.
+        awaitTask(session->syncNow());
         QList<fakegoogle::MessageRef> delivered;
         for (const QString& subject : subjects)
             delivered.append(rig.rig.deliver(ana.email, subject));
