@@ -30,6 +30,7 @@
 #include "model/ThreadSummary.h"
 #include "net/QNetworkTransport.h"
 #include "notifications/NotificationRouter.h"
+#include "platform/HeapGrowthAdvisor.h"
 #include "platform/HeapPolicy.h"
 #include "platform/MemorySecureStore.h"
 #include "platform/QSettingsStore.h"
@@ -346,6 +347,7 @@ double msSinceProcessStart()
 int windowMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    HeapGrowthAdvisor heapGrowth(&app);
     EventLog eventLog;
     if (s_showBlocks) {
         s_eventLog = &eventLog;
@@ -409,7 +411,10 @@ int windowMain(int argc, char** argv)
             return false;
         }
     } firstPaint;
-    firstPaint.ready = [list] { return list->model()->rowCount() > 0; };
+    // A paint before the window shows (warming its caches) is not a frame.
+    firstPaint.ready = [list, shown = window.get()] {
+        return shown->isVisible() && list->model()->rowCount() > 0;
+    };
     firstPaint.onPaint = [&] {
         framed = true;
         std::printf("FRAME %.0f %.1f\n", double(list->model()->rowCount()), msSinceProcessStart());

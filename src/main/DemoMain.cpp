@@ -17,6 +17,7 @@
 #include "compose/MailtoAddress.h"
 #include "platform/Autostart.h"
 #include "platform/DesktopIdentity.h"
+#include "platform/HeapGrowthAdvisor.h"
 #include "platform/HeapPolicy.h"
 #include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
@@ -206,6 +207,8 @@ int main(int argc, char* argv[])
         return fail(problem, 2);
 
     QApplication app(argc, argv);
+
+    HeapGrowthAdvisor heapGrowth(&app);
 
     installTranslations(app);
     Brand::apply(app);

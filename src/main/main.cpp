@@ -15,6 +15,7 @@
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopFileManager.h"
 #include "platform/DesktopIdentity.h"
+#include "platform/HeapGrowthAdvisor.h"
 #include "platform/HeapPolicy.h"
 #include "platform/Keychain.h"
 #include "platform/QSettingsStore.h"
@@ -150,6 +151,7 @@ int main(int argc, char* argv[])
     if (arguments.answered)
         return *arguments.answered;
     QApplication app(argc, argv);
+    HeapGrowthAdvisor heapGrowth(&app);
     QApplication::setApplicationName(QStringLiteral("VESK"));
     QApplication::setDesktopFileName(DesktopIdentity::id());
 

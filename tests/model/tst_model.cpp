@@ -6,7 +6,8 @@
 // waiting for Gmail, on disk before record() returns whatever kills the
 // program, a file that is not ours set aside, never read in part, and pending
 // changes shown on top of whatever a synchronisation brings until one that
-// began after they were sent has finished.
+// began after they were sent has finished. Also the heap's growth, which
+// the program asks the kernel to back with huge pages.
 
 #include "TestFiles.h"
 #include "model/AccountRegistry.h"
@@ -20,8 +21,11 @@
 #include "model/MessageSummary.h"
 #include "model/OfflineThreads.h"
 #include "model/ThreadSummary.h"
+#include "platform/HeapGrowthAdvisor.h"
 #include "platform/QSettingsStore.h"
 
+#include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -32,8 +36,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <future>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
@@ -53,6 +59,29 @@ MessageSummary summary(const QString& id, const QString& threadId, qint64 ms, QS
 MessageSummary summary(const QString& id, qint64 ms, QStringList labels = {inbox})
 {
     return summary(id, u"t-"_s + id, ms, std::move(labels));
+}
+
+/// Whether the kernel was asked to give huge pages to the mapping holding
+/// `address`: its flags in the process's memory map say "hg".
+bool advisedForHugePages(const void* address)
+{
+    QFile maps(u"/proc/self/smaps"_s);
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const auto at = reinterpret_cast<quintptr>(address);
+    bool inside = false;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QList<QByteArray> range = line.split(' ').value(0).split('-');
+        bool isStart = false;
+        bool isEnd = false;
+        const quintptr start = range.value(0).toULongLong(&isStart, 16);
+        const quintptr end = range.value(1).toULongLong(&isEnd, 16);
+        if (range.size() == 2 && isStart && isEnd)
+            inside = start <= at && at < end;
+        else if (inside && line.startsWith("VmFlags:"))
+            return line.split(' ').contains("hg");
+    }
+    return false;
 }
 
 QStringList idsOf(const QList<MessageSummary>& summaries)
@@ -1177,6 +1206,27 @@ private slots:
         store.dropPendingChange(trash.id, true);
         QCOMPARE(labelsOf(store, u"c"_s), QStringList({u"STARRED"_s, u"INBOX"_s}));
         QCOMPARE(store.pendingChanges(), QList<PendingChange>());
+    }
+
+    void heapGrowthIsAdvisedWhenTheLoopWaits()
+    {
+        if (!QFile::exists(u"/sys/kernel/mm/transparent_hugepage/enabled"_s))
+            QSKIP("this kernel has no huge pages to give");
+        HeapGrowthAdvisor advisor;
+        // Grown by hand: a sanitizer's allocator keeps off the heap. The
+        // growth stays, untouched address space: the allocator may have
+        // grown the heap past it meanwhile.
+        constexpr intptr_t grown = 8 * 1024 * 1024;
+        const auto* start = static_cast<const char*>(::sbrk(grown));
+        QVERIFY(start != reinterpret_cast<const char*>(-1));
+        const char* middle = start + grown / 2;
+        QVERIFY(!advisedForHugePages(middle));
+
+        QEventLoop waiting;
+        QTimer::singleShot(20, &waiting, &QEventLoop::quit);
+        waiting.exec();
+        QVERIFY(advisedForHugePages(middle));
+        QVERIFY(advisedForHugePages(start + grown - 1));
     }
 };
 

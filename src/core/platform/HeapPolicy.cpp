@@ -23,6 +23,10 @@ void keepFreedMemoryForReuse()
     // own, which it only does after the first large block was freed anyway.
     ::mallopt(M_MMAP_THRESHOLD, reusedUpTo);
     ::mallopt(M_TRIM_THRESHOLD, keptFreeAtMost);
+    // The heap grows in steps as large as what it keeps free anyway, so
+    // that each step can be advised for huge pages while untouched (see
+    // HeapGrowthAdvisor). Untouched, a step costs address space, not memory.
+    ::mallopt(M_TOP_PAD, keptFreeAtMost);
 #endif
 }
 

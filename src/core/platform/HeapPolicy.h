@@ -12,7 +12,8 @@ namespace vesk {
 /// page's view stalled the window for 20 ms, and building a message with
 /// attachments ran at a sixth of its speed, both mostly in the kernel.
 /// Blocks up to 48 MiB now come from the heap and go back to it, which keeps
-/// up to 64 MiB free at its top for the next one.
+/// up to 64 MiB free at its top for the next one, and grows in steps of
+/// that size.
 void keepFreedMemoryForReuse();
 
 /// Hands the heap's free memory back to the system, every thread's part of

@@ -342,11 +342,12 @@ void MainWindow::focusConversations()
 void MainWindow::prepareBackingStore()
 {
     // The first frame paints the whole window into memory the program has
-    // never touched, and on a virtual machine each fresh page costs
-    // microseconds: for a large window, more than a frame's time before
-    // anything is painted. Made and touched now, before the window maps,
-    // the window's pixels are ready for the first frame, which then only
-    // paints.
+    // never touched, and draws every glyph, icon and row for the first time.
+    // On a virtual machine each fresh page costs microseconds, and the two
+    // together held the window up past a frame's time as it appeared. Done
+    // now, before the window maps, where nothing waits on it: the first frame
+    // then paints from warm caches into memory ready for it. Never flushed,
+    // so nothing is shown that a real frame did not paint.
     if (!testAttribute(Qt::WA_WState_Created))
         create();
     QBackingStore* store = backingStore();
@@ -358,6 +359,7 @@ void MainWindow::prepareBackingStore()
     if (QPaintDevice* device = store->paintDevice()) {
         QPainter painter(device);
         painter.fillRect(all, palette().window());
+        render(&painter, QPoint(), QRegion(all), DrawChildren);
     }
     store->endPaint();
 }
@@ -365,7 +367,8 @@ void MainWindow::prepareBackingStore()
 void MainWindow::paintEvent(QPaintEvent* event)
 {
     QMainWindow::paintEvent(event);
-    if (m_painted)
+    // Painted ahead, before it shows, is not a frame.
+    if (m_painted || !isVisible())
         return;
     m_painted = true;
     // The caches held back for this frame load once it is on screen: their

@@ -174,6 +174,8 @@ private slots:
         m_state = std::make_unique<AppState>(std::move(services));
         const std::shared_ptr<MailStore> store = m_state->sessions().first()->store();
         m_window = newWindow();
+        // Painted before it shows, as it is to warm its caches: not a frame.
+        m_window->grab();
         QTest::qWait(300);
         QVERIFY(!store->isLoaded());
         showWindow();
