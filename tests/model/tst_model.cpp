@@ -181,8 +181,7 @@ class TestModel : public QObject
 
     void store(const QVariant& value)
     {
-        QSettings settings(m_ini, QSettings::IniFormat);
-        settings.setValue(AccountRegistry::defaultKey(), value);
+        QSettings(m_ini, QSettings::IniFormat).setValue(AccountRegistry::defaultKey(), value);
     }
 
     std::unique_ptr<AccountRegistry> loaded()
@@ -875,10 +874,7 @@ private slots:
         }
         QVERIFY(expected.lastSync);
         QVERIFY(QFileInfo(cachePath()).size() > 2 << 20);
-        const MailStore::State loaded = MailStore(m_email, base()).snapshot();
-        for (const MessageSummary& summary : std::as_const(all))
-            QCOMPARE(loaded.summaries.value(summary.id()), summary);
-        QCOMPARE(loaded, expected);
+        QCOMPARE(MailStore(m_email, base()).snapshot(), expected);
     }
 
     void writesAreCoalescedAndFlushed()

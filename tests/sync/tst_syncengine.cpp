@@ -329,11 +329,8 @@ private slots:
         QFETCH(QString, targets);
 
         QList<LabelInfo> labels;
-        for (const QString& id : words(atGoogle)) {
-            LabelInfo label;
-            label.id = id;
-            labels.append(label);
-        }
+        for (const QString& id : words(atGoogle))
+            labels.append(LabelInfo{id, {}, {}, 0, 0});
         QStringList described;
         for (const ReconcilePlan::Target& target : ReconcilePlan::targets(setOf(loaded), labels))
             described.append(target.labelId + (target.listed ? u""_s : u"!"_s));

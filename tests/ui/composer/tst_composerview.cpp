@@ -4,6 +4,7 @@
 // new message to what Google receives.
 
 #include "SimpleMessage.h"
+#include "TestFiles.h"
 #include "UiRig.h"
 #include "compose/AddressBook.h"
 #include "compose/ComposerSession.h"
@@ -201,11 +202,9 @@ AddressBook book()
 
 QStringList chipTexts(const AddressField& field)
 {
-    QStringList texts;
-    for (const AddressChip* chip : field.chips())
-        texts.append(chip->text() + (chip->isValid() ? u""_s : u" !"_s) + u" | "_s +
-                     chip->toolTip());
-    return texts;
+    return valuesOf(field.chips(), [](const AddressChip* chip) -> QString {
+        return chip->text() + (chip->isValid() ? u""_s : u" !"_s) + u" | "_s + chip->toolTip();
+    });
 }
 
 /// An address field completing from book(), with a field after it to
@@ -254,13 +253,11 @@ class TestComposerView : public QObject
         return composer;
     }
 
-    /// A file of the test's own folder holding these bytes.
-    QString writeFile(const QString& name, const QByteArray& bytes)
+    /// A file of the test's own folder holding these bytes; empty when it cannot be written.
+    QString fileHolding(const QString& name, const QByteArray& bytes)
     {
-        QFile file(m_rig->path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        return file.fileName();
+        const QString path = m_rig->path(name);
+        return test::writeFile(path, bytes) ? path : QString();
     }
 
 private slots:
@@ -473,8 +470,8 @@ private slots:
 
     void droppedFilesBecomeAttachments()
     {
-        const QString a = writeFile(u"a.txt"_s, "um");
-        const QString b = writeFile(u"b.pdf"_s, "%PDF");
+        const QString a = fileHolding(u"a.txt"_s, "um");
+        const QString b = fileHolding(u"b.pdf"_s, "%PDF");
         const QString folder = m_rig->path(u"pasta"_s);
         QVERIFY(QDir().mkdir(folder));
         const auto composer = composerIn();
@@ -559,7 +556,7 @@ private slots:
     void attachingThroughTheDialogAndDiscarding()
     {
         const auto dialogs = std::make_shared<AnsweringDialogs>();
-        dialogs->files = {writeFile(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
+        dialogs->files = {fileHolding(u"nota.txt"_s, "nota"), m_rig->path(u"falta.txt"_s)};
         ComposerSession composer(Mode::New, account(), dialogs);
         composer.setAutosaveDelay(50ms);
         OpenComposer open(composer);

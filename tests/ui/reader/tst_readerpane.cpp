@@ -233,12 +233,7 @@ private Q_SLOTS:
         ReaderPane pane(app);
         shown(pane);
         const ReaderSelectionView& view = *pane.selectionView();
-        const auto buttons = [&view] {
-            QStringList texts;
-            for (const PillButton* button : view.shownButtons())
-                texts.append(button->text());
-            return texts;
-        };
+        const auto buttons = [&view] { return valuesOf(view.shownButtons(), &PillButton::text); };
         const auto click = [&view](const QString& text) {
             for (PillButton* button : view.shownButtons()) {
                 if (button->text() == text)

@@ -58,10 +58,9 @@ QImage look(const QIcon& icon)
 
 QStringList texts(const QMenu& menu)
 {
-    QStringList result;
-    for (const QAction* action : menu.actions())
-        result.append(action->isSeparator() ? u"-"_s : action->text());
-    return result;
+    return valuesOf(menu.actions(), [](const QAction* action) {
+        return action->isSeparator() ? u"-"_s : action->text();
+    });
 }
 
 QAction* actionNamed(const QMenu& menu, const QString& text)
@@ -353,8 +352,7 @@ private Q_SLOTS:
         m_app->selectAccount(rui);
         ThreadActionsMenu bare(*m_app, {obras});
         const QList<QAction*> none = actionNamed(bare, u"Etiquetas"_s)->menu()->actions();
-        QCOMPARE(none.size(), 1);
-        QCOMPARE(none.first()->text(), u"Sem etiquetas tuas"_s);
+        QCOMPARE(valuesOf(none, &QAction::text), QStringList{u"Sem etiquetas tuas"_s});
         QVERIFY(!none.first()->isEnabled());
 
         // Both accounts in one list: each row marked with its account, the
@@ -592,8 +590,6 @@ private Q_SLOTS:
         QTRY_COMPARE_LONG(pane.model()->rowCount(), 0);
     }
 
-    /// The row under the last conversation while older ones load, when they
-    /// failed to, and at the end of the list.
     /// Rows are kept as painted: what a row shows and its state still
     /// change its look at once.
     void keptRowsFollowWhatTheyShow()
@@ -616,6 +612,8 @@ private Q_SLOTS:
         QVERIFY(look(1) != neighbour);
     }
 
+    /// The row under the last conversation while older ones load, when they
+    /// failed to, and at the end of the list.
     void theFooterRowSaysWhereTheListStands()
     {
         constexpr int pageSize = SyncEngine::firstPageSize;

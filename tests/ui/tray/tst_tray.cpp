@@ -134,10 +134,7 @@ int execWith(Fire fire)
 
 QStringList subjects(const RecordingNotificationPoster& poster)
 {
-    QStringList result;
-    for (const RecordingNotificationPoster::Posted& posted : poster.posted())
-        result.append(posted.summary.subject());
-    return result;
+    return valuesOf(poster.posted(), [](const auto& posted) { return posted.summary.subject(); });
 }
 
 } // namespace
