@@ -2,6 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -14,12 +17,28 @@ std::uintptr_t heapEnd()
     return reinterpret_cast<std::uintptr_t>(::sbrk(0));
 }
 
+/// Where the heap's free top begins: the step it grew by last, as far as
+/// nothing took it yet.
+std::uintptr_t freeTopStart()
+{
+    const std::uintptr_t end = heapEnd();
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    const std::size_t top = ::mallinfo2().keepcost;
+    if (top < end)
+        return end - top;
+#endif
+    return end;
+}
+
 } // namespace
 
 HeapGrowthAdvisor::HeapGrowthAdvisor(QObject* parent)
     : QObject(parent)
-    , m_advisedEnd(heapEnd())
+    , m_advisedEnd(freeTopStart())
 {
+    // The step the heap took while the program started is mostly ahead of
+    // it still.
+    adviseGrowth();
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
                 &HeapGrowthAdvisor::adviseGrowth);
@@ -31,8 +50,8 @@ void HeapGrowthAdvisor::adviseGrowth()
     const std::uintptr_t end = heapEnd();
     if (end == m_advisedEnd)
         return;
-    // The heap's end is page-aligned; a start left unaligned by a trim is
-    // rounded down, which only advises a page already advised.
+    // The advice starts on a page: rounded down, it takes in at most one
+    // page advised already, or the page holding the free top's start.
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const std::uintptr_t start = m_advisedEnd & ~(page - 1);
     // A heap handed back shrinks; only what grew is new.
