@@ -2,6 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 
+#include <cstddef>
+#include <cstdint>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -12,19 +15,19 @@ namespace vesk {
 
 namespace {
 
-std::uintptr_t heapEnd()
+char* heapEnd()
 {
-    return reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    return static_cast<char*>(::sbrk(0));
 }
 
 /// Where the heap's free top begins: the step it grew by last, as far as
 /// nothing took it yet.
-std::uintptr_t freeTopStart()
+char* freeTopStart()
 {
-    const std::uintptr_t end = heapEnd();
+    char* const end = heapEnd();
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
     const std::size_t top = ::mallinfo2().keepcost;
-    if (top < end)
+    if (top < reinterpret_cast<std::uintptr_t>(end))
         return end - top;
 #endif
     return end;
@@ -47,16 +50,16 @@ HeapGrowthAdvisor::HeapGrowthAdvisor(QObject* parent)
 void HeapGrowthAdvisor::adviseGrowth()
 {
 #ifdef MADV_HUGEPAGE
-    const std::uintptr_t end = heapEnd();
+    char* const end = heapEnd();
     if (end == m_advisedEnd)
         return;
     // The advice starts on a page: rounded down, it takes in at most one
     // page advised already, or the page holding the free top's start.
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t start = m_advisedEnd & ~(page - 1);
+    char* const start = m_advisedEnd - reinterpret_cast<std::uintptr_t>(m_advisedEnd) % page;
     // A heap handed back shrinks; only what grew is new.
     if (end > start)
-        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+        ::madvise(start, static_cast<std::size_t>(end - start), MADV_HUGEPAGE);
     m_advisedEnd = end;
 #endif
 }

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <cstdint>
-
 namespace vesk {
 
 /// Asks the kernel to back the heap's newest memory with huge pages, each
@@ -30,7 +28,7 @@ public:
     void adviseGrowth();
 
 private:
-    std::uintptr_t m_advisedEnd = 0;
+    char* m_advisedEnd = nullptr;
 };
 
 } // namespace vesk
