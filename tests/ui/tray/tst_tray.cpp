@@ -1,4 +1,5 @@
 #include "Composition.h"
+#include "FakeNotificationServer.h"
 #include "UiRig.h"
 #include "compose/ComposerSession.h"
 #include "platform/Autostart.h"
@@ -80,35 +81,6 @@ private:
     QStringList m_items;
 };
 
-/// The desktop's notification service, keeping the summaries it is sent.
-class NotificationServer : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    QStringList summaries() const
-    {
-        const QMutexLocker locker(&m_lock);
-        return m_summaries;
-    }
-
-public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
-                const QStringList&, const QVariantMap&, int)
-    {
-        const QMutexLocker locker(&m_lock);
-        m_summaries.append(summary);
-        return uint(m_summaries.size());
-    }
-    QStringList GetCapabilities() { return {u"body"_s, u"actions"_s}; }
-    void CloseNotification(uint) {}
-
-private:
-    mutable QMutex m_lock;
-    QStringList m_summaries;
-};
-
 QDBusConnection bus()
 {
     return QDBusConnection::sessionBus();
@@ -132,6 +104,11 @@ int execWith(Fire fire)
     return QApplication::exec();
 }
 
+QStringList summaries(const FakeNotificationServer& server)
+{
+    return valuesOf(server.notified(), &FakeNotificationServer::Notified::summary);
+}
+
 QStringList subjects(const RecordingNotificationPoster& poster)
 {
     return valuesOf(poster.posted(), [](const auto& posted) { return posted.summary.subject(); });
@@ -147,7 +124,7 @@ class TestTray : public QObject
     QThread m_servicesThread;
     QDBusConnection m_services{QString()};
     TrayWatcher m_watcher;
-    NotificationServer m_notifications;
+    FakeNotificationServer m_notifications;
     std::optional<UiRig> m_rig;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_window;
@@ -187,15 +164,11 @@ private slots:
         QVERIFY(m_services.registerObject(u"/StatusNotifierWatcher"_s, &m_watcher,
                                           QDBusConnection::ExportAllSlots |
                                               QDBusConnection::ExportAllProperties));
-        QVERIFY(m_services.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
-                                          QDBusConnection::ExportAllSlots));
-        QVERIFY(m_services.registerService(u"org.freedesktop.Notifications"_s));
     }
 
     void cleanupTestCase()
     {
         m_services.unregisterObject(u"/StatusNotifierWatcher"_s);
-        m_services.unregisterObject(u"/org/freedesktop/Notifications"_s);
         QDBusConnection::disconnectFromBus(u"desktop"_s);
         m_servicesThread.quit();
         m_servicesThread.wait();
@@ -240,7 +213,7 @@ private slots:
         QSignalSpy quitConfirmed(m_window.get(), &MainWindow::quitConfirmed);
         QVERIFY(m_window->close());
         QVERIFY(m_window->isHidden());
-        QTRY_COMPARE_LONG(m_notifications.summaries(), QStringList{u"O VESK continua aberto"_s});
+        QTRY_COMPARE_LONG(summaries(m_notifications), QStringList{u"O VESK continua aberto"_s});
         QCOMPARE(m_rig->rig.settings()->text(TrayPresence::noticeKey()), u"true"_s);
 
         // The periodic sync goes on, with its notification and the badge.
@@ -259,7 +232,7 @@ private slots:
         // "Sair" ends the program's event loop, the window hidden or not.
         QCOMPARE(execWith([icon] { icon->quitAction()->trigger(); }), 0);
         QCOMPARE(quitConfirmed.size(), 1);
-        QCOMPARE(m_notifications.summaries().size(), 1);
+        QCOMPARE(m_notifications.notified().size(), 1);
     }
 
     void sairSavesWhatIsBeingWrittenFirst()
