@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;

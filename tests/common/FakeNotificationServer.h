@@ -4,7 +4,6 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QObject>
 #include <QTest>
 #include <QVariantMap>

@@ -22,10 +22,8 @@
 #include "ui/window/OfflineLine.h"
 #include "ui/window/UndoBar.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalSpy>
