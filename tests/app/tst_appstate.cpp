@@ -190,9 +190,9 @@ private slots:
         // Every request of the first account's start comes before the second's.
         const QByteArray ruiToken =
             "Bearer " + app.sessions()[1]->vault()->loadTokenSet()->accessToken.toUtf8();
-        QList<bool> isRui;
-        for (const auto& request : google().requests())
-            isRui.append(request.header("Authorization") == ruiToken);
+        const QList<bool> isRui = valuesOf(google().requests(), [&](const auto& request) {
+            return request.header("Authorization") == ruiToken;
+        });
         QVERIFY(std::is_sorted(isRui.begin(), isRui.end()));
         QCOMPARE(poster().unread(), 2);
         QCOMPARE(valuesOf(app.visibleThreads(), subjectOf), QStringList{u"Para a Ana"_s});

@@ -5,6 +5,7 @@
 #include "AwaitTask.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
+#include "ValuesOf.h"
 #include "auth/LoopbackReceiver.h"
 #include "auth/OAuthError.h"
 #include "auth/OAuthService.h"
@@ -380,9 +381,7 @@ private Q_SLOTS:
         const auto consent = lastRequest(rig.google(), u"/o/oauth2/v2/auth"_s);
         const auto exchange = lastRequest(rig.google(), u"/token"_s);
         QVERIFY(consent && exchange);
-        QStringList names;
-        for (const auto& item : consent->query)
-            names << item.first;
+        const auto names = valuesOf(consent->query, [](const auto& item) { return item.first; });
         QCOMPARE(names.join(u','), u"client_id,redirect_uri,response_type,scope,"
                                    "access_type,prompt,include_granted_scopes,state,"
                                    "code_challenge,code_challenge_method"_s);

@@ -5,6 +5,7 @@
 #include "RecordingNotificationPoster.h"
 #include "TestBrowser.h"
 #include "TestRig.h"
+#include "ValuesOf.h"
 #include "app/AppServices.h"
 #include "app/AppState.h"
 #include "auth/OAuthConfig.h"
@@ -16,7 +17,6 @@
 
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 // What reaches the stand-in (a sync, an action, a page of the web engine)
@@ -98,16 +98,6 @@ struct AppRig
         return nullptr;
     }
 };
-
-/// `field` of each item, in order: a member, a getter or a function of it.
-template <typename Items, typename Field>
-QStringList valuesOf(const Items& items, Field field)
-{
-    QStringList values;
-    for (const auto& item : items)
-        values.append(std::invoke(field, item));
-    return values;
-}
 
 /// The subjects of the conversations the state lists, sorted.
 inline QStringList sortedSubjects(const AppState& app)

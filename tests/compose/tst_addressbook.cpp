@@ -1,6 +1,7 @@
 #include "AwaitTask.h"
 #include "SimpleMessage.h"
 #include "TestRig.h"
+#include "ValuesOf.h"
 #include "app/AppState.h"
 #include "compose/AddressBook.h"
 #include "compose/ComposerSession.h"
@@ -58,10 +59,8 @@ AddressBook sampleBook()
 
 QStringList addresses(const QList<Contact>& contacts)
 {
-    QStringList found;
-    for (const Contact& contact : contacts)
-        found.append(contact.address.toLower());
-    return found;
+    return test::valuesOf(contacts,
+                          [](const Contact& contact) { return contact.address.toLower(); });
 }
 
 } // namespace

@@ -24,10 +24,9 @@ QStringList leftOut(const MailtoAddress& read)
         {Problem::BadEscape, u"BadEscape"_s},       {Problem::BadEncoding, u"BadEncoding"_s},
         {Problem::ControlCharacters, u"Control"_s}, {Problem::BadAddress, u"BadAddress"_s},
         {Problem::IgnoredField, u"Ignored"_s}};
-    QStringList said;
-    for (const MailtoAddress::LeftOut& left : read.leftOut)
-        said.append(names.value(left.problem) + u' ' + left.piece);
-    return said;
+    return test::valuesOf(read.leftOut, [](const MailtoAddress::LeftOut& left) -> QString {
+        return names.value(left.problem) + u' ' + left.piece;
+    });
 }
 
 const QString longText(5000, u'a');

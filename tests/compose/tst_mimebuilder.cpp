@@ -1,4 +1,5 @@
 #include "ParsedMessage.h"
+#include "ValuesOf.h"
 #include "compose/MIMEBuilder.h"
 #include "compose/OutgoingAddress.h"
 #include "gmail/Base64Url.h"
@@ -215,15 +216,13 @@ private Q_SLOTS:
         const auto when = [](bool present, const QStringList& names) {
             return present ? names : QStringList();
         };
-        QStringList seen;
-        for (const auto& header : parsed.headers)
-            seen << header.first;
         const QStringList names = QStringList{u"From"_s, u"To"_s} + when(!cc.isEmpty(), {u"Cc"_s}) +
                                   when(!bcc.isEmpty(), {u"Bcc"_s}) + QStringList{u"Subject"_s} +
                                   when(bool(reply), {u"In-Reply-To"_s, u"References"_s}) +
                                   QStringList{u"MIME-Version"_s, u"Content-Type"_s} +
                                   when(attachments.isEmpty(), {u"Content-Transfer-Encoding"_s});
-        QCOMPARE(seen, names);
+        QCOMPARE(test::valuesOf(parsed.headers, [](const auto& header) { return header.first; }),
+                 names);
 
         // GMime's decoded text of each header: names as typed, though encoded.
         // Message ids are tokens: the blanks between them may change.

@@ -11,10 +11,10 @@
 #include "DemoSeed.h"
 #include "FakeGoogle.h"
 #include "TestFiles.h"
+#include "ValuesOf.h"
 #include "model/MailJson.h"
 #include "platform/SingleInstance.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
@@ -438,9 +438,7 @@ private Q_SLOTS:
             return;
         // The kept cache's history id was tried first, and a full sync (which
         // starts from the profile) followed its refusal.
-        QStringList paths;
-        for (const RecordedRequest& request : google.requests())
-            paths.append(request.path);
+        const QStringList paths = vesk::test::valuesOf(google.requests(), &RecordedRequest::path);
         const qsizetype history = paths.indexOf(u"/gmail/v1/users/me/history"_s);
         QVERIFY(history >= 0);
         QVERIFY(paths.indexOf(u"/gmail/v1/users/me/profile"_s, history) > history);

@@ -7,6 +7,7 @@
 #include "SimpleMessage.h"
 #include "TestFiles.h"
 #include "TestRig.h"
+#include "ValuesOf.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -429,12 +430,11 @@ private Q_SLOTS:
             u"Levo pastéis de nata."_s, {u"INBOX"_s, u"UNREAD"_s});
         add(u"fatura"_s, u"Rui Sá <rui@exemplo.pt>"_s, u"Fatura de março"_s, u"Em anexo."_s,
             {u"INBOX"_s, u"UNREAD"_s});
-        QStringList got;
         const Answer answer =
             call(u"/messages?q="_s + QString::fromLatin1(QUrl::toPercentEncoding(query)));
         const QJsonArray refs = answer.json()[u"messages"_s].toArray();
-        for (const auto& ref : refs)
-            got.append(names.value(ref[u"id"_s].toString()));
+        const QStringList got = test::valuesOf(
+            refs, [&names](const QJsonValue& ref) { return names.value(ref[u"id"_s].toString()); });
         QTEST(got.join(u' '), "expected");
     }
 

@@ -10,6 +10,7 @@
 // the program asks the kernel to back with huge pages.
 
 #include "TestFiles.h"
+#include "ValuesOf.h"
 #include "model/AccountRegistry.h"
 #include "model/CachePreload.h"
 #include "model/ChangeJournal.h"
@@ -82,14 +83,6 @@ bool advisedForHugePages(const void* address)
             return line.split(' ').contains("hg");
     }
     return false;
-}
-
-QStringList idsOf(const QList<MessageSummary>& summaries)
-{
-    QStringList ids;
-    for (const MessageSummary& each : summaries)
-        ids.append(each.id());
-    return ids;
 }
 
 /// The conversations the window lists under `labelId` of `state`.
@@ -624,13 +617,14 @@ private slots:
             }
         });
         QVERIFY(!store.isLoaded() && !store.loaded().isFinished());
-        QCOMPARE(idsOf(store.summaries(inbox)), (QStringList{u"ghost"_s, u"a"_s}));
+        QCOMPARE(valuesOf(store.summaries(inbox), &MessageSummary::id),
+                 (QStringList{u"ghost"_s, u"a"_s}));
         QCOMPARE(store.snapshot().labels, record.labels);
 
         // A change taken meanwhile lands on the cache, and nothing is written
         // before the cache is in: the record is not the account's mail.
         store.addPendingChanges({PendingChange::labels({u"ta"_s}, {}, {inbox})});
-        QCOMPARE(idsOf(store.summaries(inbox)), QStringList{u"ghost"_s});
+        QCOMPARE(valuesOf(store.summaries(inbox), &MessageSummary::id), QStringList{u"ghost"_s});
         auto flushed = std::async(std::launch::async, [&store] { store.flush(); });
         QCOMPARE(flushed.wait_for(MailStore::writeDelay() * 4), std::future_status::timeout);
         QVERIFY(!QFile::exists(cachePath()));
@@ -639,7 +633,7 @@ private slots:
         store.loaded().waitForFinished();
         flushed.get();
         QVERIFY(store.isLoaded());
-        QCOMPARE(idsOf(store.summaries(inbox)), QStringList{u"b"_s});
+        QCOMPARE(valuesOf(store.summaries(inbox), &MessageSummary::id), QStringList{u"b"_s});
         QCOMPARE(store.snapshot().labels, cache.labels);
         const std::optional<MailStoreState> written = MailJson::decodeCache(readFile(cachePath()));
         QVERIFY(written && !written->summaries.find(u"ghost"_s));
@@ -683,7 +677,7 @@ private slots:
         QVERIFY(!preload.take(m_large));
         MailStore store(m_email, base(), systemWallClock(), std::move(read));
         QVERIFY(store.isLoaded());
-        QCOMPARE(idsOf(store.summaries(inbox)), QStringList{u"a"_s});
+        QCOMPARE(valuesOf(store.summaries(inbox), &MessageSummary::id), QStringList{u"a"_s});
         QCOMPARE(MailStore(m_large, base()).summaryCount(), 2);
         QCOMPARE(readFile(cachePath()), cache);
 

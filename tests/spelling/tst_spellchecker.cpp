@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "ValuesOf.h"
 #include "platform/QSettingsStore.h"
 #include "spelling/SpellChecker.h"
 #include "spelling/SpellWords.h"
@@ -17,10 +18,9 @@ const QString s_dictionaries = QStringLiteral(VESK_TEST_DICTIONARIES);
 
 QStringList wordsOf(const QString& text)
 {
-    QStringList words;
-    for (const WordSpan& span : checkableWords(text))
-        words.append(text.mid(span.start, span.length));
-    return words;
+    return test::valuesOf(checkableWords(text), [&text](const WordSpan& span) {
+        return text.mid(span.start, span.length);
+    });
 }
 
 /// A service over the test dictionaries, with its words and settings in `folder`.
@@ -108,11 +108,9 @@ private Q_SLOTS:
     void dictionariesFoundAndNamed()
     {
         const SpellDictionaries found({s_dictionaries, s_dictionaries + QStringLiteral("/none")});
-        QStringList codes;
-        for (const SpellLanguage& language : found.languages())
-            codes.append(language.code);
         // A hyphenation list beside them is no dictionary.
-        QCOMPARE(codes, (QStringList{u"en_US"_s, u"pt_PT"_s}));
+        QCOMPARE(test::valuesOf(found.languages(), &SpellLanguage::code),
+                 (QStringList{u"en_US"_s, u"pt_PT"_s}));
         QCOMPARE(found.language(u"pt_PT"_s).name, u"Português (Portugal)"_s);
         QVERIFY(!found.language(u"de_DE"_s).isValid());
     }

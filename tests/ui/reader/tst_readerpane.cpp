@@ -289,10 +289,8 @@ private Q_SLOTS:
         awaitTask(app.selectedSession()->openThread(threadId));
         QTRY_COMPARE(pane.cards().size(), 14);
         const auto live = [&pane] {
-            QList<bool> result;
-            for (const MessageCard* card : pane.cards())
-                result.append(card->htmlView()->isLive());
-            return result;
+            return valuesOf(pane.cards(),
+                            [](const MessageCard* card) { return card->htmlView()->isLive(); });
         };
         // Only what is in sight gets a web view (the engine's first page can
         // take a while on a busy machine).

@@ -83,12 +83,10 @@ bool scrolledUntil(QListView& list, Condition reached)
 /// Argument `at` of every emission the spy saw, as rows.
 QList<int> rowsIn(const QSignalSpy& spy, int at)
 {
-    QList<int> rows;
-    for (const QList<QVariant>& arguments : spy) {
+    return valuesOf(spy, [at](const QList<QVariant>& arguments) {
         const QVariant value = arguments.value(at);
-        rows.append(value.canConvert<QModelIndex>() ? value.toModelIndex().row() : value.toInt());
-    }
-    return rows;
+        return value.canConvert<QModelIndex>() ? value.toModelIndex().row() : value.toInt();
+    });
 }
 
 } // namespace
