@@ -3,6 +3,7 @@
 #include "AppRig.h"
 
 #include <QAbstractItemModel>
+#include <QMenu>
 
 namespace vesk::test {
 
@@ -27,6 +28,19 @@ inline QStringList column(const QAbstractItemModel& model, int role)
     for (int row = 0; row < model.rowCount(); ++row)
         values.append(model.index(row, 0).data(role).toString());
     return values;
+}
+
+/// The action of `menu` or of its submenus shown as `text`, if any.
+inline QAction* action(const QMenu& menu, const QString& text)
+{
+    for (QAction* candidate : menu.actions()) {
+        if (candidate->text() == text)
+            return candidate;
+        if (candidate->menu())
+            if (QAction* inner = action(*candidate->menu(), text))
+                return inner;
+    }
+    return nullptr;
 }
 
 } // namespace vesk::test

@@ -155,18 +155,6 @@ std::unique_ptr<QMenu> bodyMenuOn(ComposerBodyEdit* body, const QString& word)
     return body->contextMenuAt(body->cursorRect(find(body, word)).center());
 }
 
-QAction* action(const QMenu& menu, const QString& text)
-{
-    for (QAction* candidate : menu.actions()) {
-        if (candidate->text() == text)
-            return candidate;
-        if (candidate->menu())
-            if (QAction* inner = action(*candidate->menu(), text))
-                return inner;
-    }
-    return nullptr;
-}
-
 /// Pixels of the underline's red in what the field draws.
 int redPixels(QWidget* field)
 {

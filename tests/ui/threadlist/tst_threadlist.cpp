@@ -63,14 +63,6 @@ QStringList texts(const QMenu& menu)
     });
 }
 
-QAction* actionNamed(const QMenu& menu, const QString& text)
-{
-    const QList<QAction*> actions = menu.actions();
-    const auto found = std::find_if(actions.begin(), actions.end(),
-                                    [&](const QAction* action) { return action->text() == text; });
-    return found == actions.end() ? nullptr : *found;
-}
-
 /// Scrolls to the end, which moves while the view lays new rows out, and
 /// says whether `reached` holds yet: for QTRY, which asks again.
 template <typename Condition>
@@ -328,19 +320,17 @@ private Q_SLOTS:
         QCOMPARE(texts(menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s,
                                            u"Marcar com estrela"_s, u"Etiquetas"_s, u"-"_s,
                                            u"Marcar como spam"_s, u"Mover para a lixeira"_s}));
-        QMenu* labels = actionNamed(menu, u"Etiquetas"_s)->menu();
+        QMenu* labels = action(menu, u"Etiquetas"_s)->menu();
         QCOMPARE(texts(*labels), (QStringList{u"Projetos"_s, u"Família"_s}));
         // Only the newest message counts: Projetos sits on the older one.
-        QCOMPARE(look(actionNamed(*labels, u"Projetos"_s)->icon()),
-                 look(Icons::icon(Symbol::Label)));
-        QCOMPARE(look(actionNamed(*labels, u"Família"_s)->icon()),
-                 look(Icons::icon(Symbol::Check)));
+        QCOMPARE(look(action(*labels, u"Projetos"_s)->icon()), look(Icons::icon(Symbol::Label)));
+        QCOMPARE(look(action(*labels, u"Família"_s)->icon()), look(Icons::icon(Symbol::Check)));
 
-        actionNamed(*labels, u"Projetos"_s)->trigger();
+        action(*labels, u"Projetos"_s)->trigger();
         QTRY_VERIFY_LONG(google().labelIds(ana, newer.id).contains(projetos));
-        actionNamed(*labels, u"Família"_s)->trigger();
+        action(*labels, u"Família"_s)->trigger();
         QTRY_VERIFY_LONG(!google().labelIds(ana, newer.id).contains(familia));
-        actionNamed(menu, u"Marcar como lida"_s)->trigger();
+        action(menu, u"Marcar como lida"_s)->trigger();
         QTRY_VERIFY_LONG(!google().labelIds(ana, newer.id).contains(u"UNREAD"_s));
         QTRY_VERIFY_LONG(!unreadAt(pane, 2));
         ThreadActionsMenu read(*m_app, {pane.model()->thread(2)});
@@ -349,7 +339,7 @@ private Q_SLOTS:
         // Rui has only Gmail's own labels.
         m_app->selectAccount(rui);
         ThreadActionsMenu bare(*m_app, {obras});
-        const QList<QAction*> none = actionNamed(bare, u"Etiquetas"_s)->menu()->actions();
+        const QList<QAction*> none = action(bare, u"Etiquetas"_s)->menu()->actions();
         QCOMPARE(valuesOf(none, &QAction::text), QStringList{u"Sem etiquetas tuas"_s});
         QVERIFY(!none.first()->isEnabled());
 
@@ -374,13 +364,13 @@ private Q_SLOTS:
         QVERIFY(anas.data(ThreadListModel::AccountColourRole) !=
                 ruis.data(ThreadListModel::AccountColourRole));
         ThreadActionsMenu own(*m_app, {pane.model()->thread(anas.row())});
-        QCOMPARE(texts(*actionNamed(own, u"Etiquetas"_s)->menu()),
+        QCOMPARE(texts(*action(own, u"Etiquetas"_s)->menu()),
                  (QStringList{u"Projetos"_s, u"Família"_s}));
         ThreadActionsMenu mixed(
             *m_app, {pane.model()->thread(anas.row()), pane.model()->thread(ruis.row())});
-        QCOMPARE(texts(*actionNamed(mixed, u"Etiquetas"_s)->menu()),
+        QCOMPARE(texts(*action(mixed, u"Etiquetas"_s)->menu()),
                  QStringList(u"Conversas de contas diferentes"_s));
-        actionNamed(mixed, u"Marcar com estrela"_s)->trigger();
+        action(mixed, u"Marcar com estrela"_s)->trigger();
         QTRY_VERIFY_LONG(google()
                              .labelIds(rui, pane.model()->thread(ruis.row()).latest().id())
                              .contains(u"STARRED"_s));
@@ -547,7 +537,7 @@ private Q_SLOTS:
         QCOMPARE(texts(*menu), (QStringList{u"Marcar como lida"_s, u"Arquivar"_s,
                                             u"Remover estrela"_s, u"Etiquetas"_s, u"-"_s,
                                             u"Marcar como spam"_s, u"Mover para a lixeira"_s}));
-        actionNamed(*menu, u"Remover estrela"_s)->trigger();
+        action(*menu, u"Remover estrela"_s)->trigger();
         menu->close();
         QTRY_VERIFY_LONG(!starredAtGoogle(0) && !starredAtGoogle(1) && starredAtGoogle(3));
 
@@ -567,7 +557,7 @@ private Q_SLOTS:
         menu = popMenu(0);
         QVERIFY(menu);
         QCOMPARE(texts(*menu).mid(4), (QStringList{u"-"_s, u"Mover para a caixa de entrada"_s}));
-        actionNamed(*menu, u"Mover para a caixa de entrada"_s)->trigger();
+        action(*menu, u"Mover para a caixa de entrada"_s)->trigger();
         menu->close();
         QTRY_COMPARE_LONG(pane.model()->rowCount(), 2);
         QTRY_VERIFY_LONG(labelsAtGoogle(u"Assunto 0"_s).contains(inbox) &&
@@ -583,7 +573,7 @@ private Q_SLOTS:
         QCOMPARE(texts(*menu).mid(4),
                  (QStringList{u"-"_s, u"Não é spam"_s, u"Mover para a caixa de entrada"_s,
                               u"Mover para a lixeira"_s}));
-        actionNamed(*menu, u"Não é spam"_s)->trigger();
+        action(*menu, u"Não é spam"_s)->trigger();
         menu->close();
         QTRY_COMPARE_LONG(pane.model()->rowCount(), 0);
     }
