@@ -166,7 +166,11 @@ void HtmlMessageView::applyHeight(const QVariant& measured)
     if (!isNumber || !std::isfinite(cssPixels))
         return;
     const double pixels = std::clamp(cssPixels * m_page->zoomFactor(), 0.0, 1.0e6);
-    setFixedHeight(std::max(minimumBodyHeight, static_cast<int>(std::ceil(pixels))));
+    const int height = std::max(minimumBodyHeight, static_cast<int>(std::ceil(pixels)));
+    // The web view renders its whole new height at once as it is resized,
+    // and the column repaints after: a turn of its own for each, and one body
+    // at a time, so that bodies measured together do not add up to a stall.
+    m_web.pacer().post(this, [this, height] { setFixedHeight(height); });
 }
 
 void HtmlMessageView::resizeEvent(QResizeEvent* event)
