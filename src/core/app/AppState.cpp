@@ -33,6 +33,7 @@
 #include <QCoreApplication>
 #include <QCoroSignal>
 #include <QFutureWatcher>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -125,10 +126,12 @@ AppState::AppState(AppServices services, QObject* parent)
     , m_notices(new NoticeBoard(this))
     , m_linker(new AccountLinker(m_services.sessions, m_services.browser, this))
     , m_grouping(new ThreadGrouping(this))
+    , m_composerWork(new QThreadPool(this))
     , m_paging(new ListPaging(this))
     , m_badge(std::make_unique<UnreadBadge>(m_services.sessions.poster))
     , m_undo(new UndoOffer(this))
 {
+    m_composerWork->setMaxThreadCount(1);
     const OAuthConfig* config = m_services.sessions.oauthConfig.get();
     Q_ASSERT(config);
     m_oauthConfigured = config->isConfigured();
@@ -510,12 +513,12 @@ void AppState::openFromOutbox(const QUuid& id)
         return;
     }
     if (const std::optional<OutboxMessage> message = outbox->take(id)) {
-        openComposer(
-            ComposerSession::fromOutbox(*message, composerAccount(session), m_services.dialogs));
+        openComposer(ComposerSession::fromOutbox(*message, composerAccount(session, m_composerWork),
+                                                 m_services.dialogs));
     }
 }
 
-ComposerAccount AppState::composerAccount(AccountSession* session)
+ComposerAccount AppState::composerAccount(AccountSession* session, QThreadPool* workers)
 {
     if (!session)
         return {};
@@ -526,13 +529,15 @@ ComposerAccount AppState::composerAccount(AccountSession* session)
                            session,
                            outboxOf(session),
                            [weak] { return weak && weak->isOffline(); },
-                           session->store()};
+                           session->store(),
+                           workers};
 }
 
 void AppState::startNewMessage()
 {
     openComposer(std::make_unique<ComposerSession>(
-        ComposerSession::Mode::New, composerAccount(selectedSession()), m_services.dialogs));
+        ComposerSession::Mode::New, composerAccount(selectedSession(), m_composerWork),
+        m_services.dialogs));
 }
 
 void AppState::startMailtoMessage(const MailtoAddress& address, const QString& accountId)
@@ -547,8 +552,8 @@ void AppState::startMailtoMessage(const MailtoAddress& address, const QString& a
                            "mailto. Ligue uma conta e abra-o de novo."));
         return;
     }
-    auto composer = std::make_unique<ComposerSession>(ComposerSession::Mode::New,
-                                                      composerAccount(session), m_services.dialogs);
+    auto composer = std::make_unique<ComposerSession>(
+        ComposerSession::Mode::New, composerAccount(session, m_composerWork), m_services.dialogs);
     const QString separator = QStringLiteral(", ");
     composer->setTo(address.to.join(separator));
     composer->setCc(address.cc.join(separator));
@@ -575,8 +580,8 @@ void AppState::reply(bool all)
 {
     AccountSession* session = selectedSession();
     if (const std::optional<FullMessage> message = answeredMessage(session))
-        openComposer(
-            ComposerSession::reply(*message, all, composerAccount(session), m_services.dialogs));
+        openComposer(ComposerSession::reply(*message, all, composerAccount(session, m_composerWork),
+                                            m_services.dialogs));
 }
 
 QCoro::Task<> AppState::forward()
@@ -586,7 +591,7 @@ QCoro::Task<> AppState::forward()
     if (!message)
         co_return;
     QPointer<AppState> self(this);
-    const ComposerAccount account = composerAccount(session);
+    const ComposerAccount account = composerAccount(session, m_composerWork);
     std::unique_ptr<ComposerSession> composer =
         co_await ComposerSession::forward(std::move(*message), account, m_services.dialogs);
     if (self)
@@ -621,7 +626,7 @@ QCoro::Task<> AppState::continueDraft(QString messageId)
     if (!session)
         co_return;
     QPointer<AppState> self(this);
-    const ComposerAccount account = composerAccount(session);
+    const ComposerAccount account = composerAccount(session, m_composerWork);
     const QString email = session->id();
     std::unique_ptr<ComposerSession> composer;
     std::optional<QString> failure;

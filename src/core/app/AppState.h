@@ -20,6 +20,8 @@
 #include <memory>
 #include <optional>
 
+class QThreadPool;
+
 namespace vesk {
 
 class AccountLinker;
@@ -161,8 +163,9 @@ public:
     void loadCachesNow() const;
 
     /// What a composer writing from `session`'s account needs of it; an
-    /// account that counts as closed when `session` is null.
-    static ComposerAccount composerAccount(AccountSession* session);
+    /// account that counts as closed when `session` is null. Its address
+    /// book is built on `workers` (none: Qt's shared pool).
+    static ComposerAccount composerAccount(AccountSession* session, QThreadPool* workers = nullptr);
     /// The messages being written, oldest first; each has a window of its own.
     QList<ComposerSession*> composers() const;
     /// The composer opened last; null while none is open.
@@ -369,6 +372,8 @@ private:
     NoticeBoard* m_notices;
     AccountLinker* m_linker;
     ThreadGrouping* m_grouping;
+    /// Composers' address books are built here, one at a time.
+    QThreadPool* m_composerWork;
     ListPaging* m_paging;
     /// The selected account's outbox as threads, while it is selected.
     mutable QList<ThreadSummary> m_outboxThreads;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QThreadPool;
+
 namespace vesk {
 
 class GmailAPIClient;
@@ -37,6 +39,9 @@ struct ComposerAccount
     /// The account's cached mail, whose people the address fields offer;
     /// none offers nobody.
     std::shared_ptr<MailStore> store;
+    /// Where the address book is built; none: Qt's shared pool, which the
+    /// raster paint engine also waits on.
+    QPointer<QThreadPool> workers;
 
     bool isOpen() const { return owner && api; }
 };

@@ -18,9 +18,11 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <sys/resource.h>
 
 namespace vesk {
 
@@ -304,10 +306,17 @@ void ComposerSession::loadAddressBook()
         watcher->deleteLater();
         Q_EMIT addressBookChanged();
     });
-    watcher->setFuture(QtConcurrent::run([store = m_account.store, own = m_account.identity.email,
-                                          now = QDateTime::currentMSecsSinceEpoch()] {
-        return AddressBook::fromSummaries(store->snapshot().summaries, own, now);
-    }));
+    const bool ownPool = m_account.workers;
+    QThreadPool* pool = ownPool ? m_account.workers.data() : QThreadPool::globalInstance();
+    watcher->setFuture(
+        QtConcurrent::run(pool, [store = m_account.store, own = m_account.identity.email,
+                                 now = QDateTime::currentMSecsSinceEpoch(), ownPool] {
+            // Below the GUI thread (the nice value is per thread on Linux), but
+            // never a thread of the shared pool, whose fills painting waits for.
+            if (ownPool)
+                ::setpriority(PRIO_PROCESS, 0, 10);
+            return AddressBook::fromSummaries(store->snapshot().summaries, own, now);
+        }));
 }
 
 void ComposerSession::markDirty()

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <sys/resource.h>
+
 namespace vesk {
 
 namespace {
@@ -21,7 +23,9 @@ SpellingService::SpellingService(SpellDictionaries dictionaries, const QString& 
     , m_dictionaries(std::move(dictionaries))
     , m_personal(personalFolder)
     , m_settings(std::move(settings))
-{}
+{
+    m_loads.setMaxThreadCount(1);
+}
 
 SpellingService::~SpellingService() = default;
 
@@ -69,7 +73,9 @@ void SpellingService::startLoading(const SpellLanguage& language)
                 watcher->deleteLater();
                 finishLoading(code, watcher->result(), given);
             });
-    watcher->setFuture(QtConcurrent::run([language, words] {
+    watcher->setFuture(QtConcurrent::run(&m_loads, [language, words] {
+        // Below the GUI thread (the nice value is per thread on Linux).
+        ::setpriority(PRIO_PROCESS, 0, 10);
         return std::shared_ptr<SpellChecker>(SpellChecker::load(language, words));
     }));
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSet>
+#include <QThreadPool>
 
 #include <memory>
 
@@ -59,6 +60,10 @@ private:
     /// A null entry: tried, and the dictionary is unusable.
     QHash<QString, std::shared_ptr<SpellChecker>> m_checkers;
     QSet<QString> m_loading;
+    // Not Qt's shared pool: the raster paint engine splits large fills over
+    // that one and waits for them, so a dictionary read there would hold up
+    // painting.
+    QThreadPool m_loads;
 };
 
 } // namespace vesk
