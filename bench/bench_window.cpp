@@ -861,6 +861,18 @@ void BM_WindowPhases(benchmark::State& state)
     }
 }
 
+/// Puts every thread of this process but the calling one below the program
+/// measured (threads they start later follow them).
+void lowerOtherThreads()
+{
+    const QString self = QString::number(::gettid());
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (task != self)
+            ::setpriority(PRIO_PROCESS, id_t(task.toInt()), 10);
+    }
+}
+
 BENCHMARK(BM_StartToFirstFrame)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WindowPhases)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -878,6 +890,11 @@ int main(int argc, char** argv)
         return 1;
     world();
     smallWorld();
+    // The stand-in answers for Google's servers, which do not share the
+    // user's processors: its threads run below the program measured, so that
+    // the blocks the figures count are the program's own, not the stand-in
+    // building answers beside it on a two-core machine.
+    lowerOtherThreads();
     benchmark::RunSpecifiedBenchmarks();
     std::sort(s_startupRatios.begin(), s_startupRatios.end());
     if (!s_startupRatios.empty()) {
