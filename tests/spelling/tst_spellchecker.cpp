@@ -1,3 +1,4 @@
+#include "HeldSharedPool.h"
 #include "TestFiles.h"
 #include "ValuesOf.h"
 #include "platform/QSettingsStore.h"
@@ -119,6 +120,8 @@ private Q_SLOTS:
     {
         QTemporaryDir folder;
         {
+            // Painting waits on Qt's shared pool: dictionaries load elsewhere.
+            const test::HeldSharedPool busy;
             const auto service = serviceIn(folder.path());
             QCOMPARE(service->defaultLanguage(), u"pt_PT"_s);
             const auto checker = loadedChecker(*service, u"pt_PT"_s);
