@@ -1,6 +1,7 @@
 #include "ui/sidebar/SidebarRowBackground.h"
 
 #include "ui/style/Brand.h"
+#include "ui/style/CachedShape.h"
 
 #include <QPainter>
 
@@ -18,22 +19,28 @@ QRectF shape(const QStyleOptionViewItem& option)
 void paint(QPainter* painter, const QStyleOptionViewItem& option, bool highlighted)
 {
     const QRectF area = shape(option);
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    if (highlighted) {
-        painter->setBrush(Brand::withOpacity(Brand::primary, 0.18));
-        painter->drawRoundedRect(area, s_radius, s_radius);
-    } else if (option.state & QStyle::State_MouseOver) {
-        painter->setBrush(Brand::withOpacity(Brand::foreground, 0.05));
-        painter->drawRoundedRect(area, s_radius, s_radius);
+    QColor fill = Qt::transparent;
+    if (highlighted)
+        fill = Brand::withOpacity(Brand::primary, 0.18);
+    else if (option.state & QStyle::State_MouseOver)
+        fill = Brand::withOpacity(Brand::foreground, 0.05);
+    if (fill.alpha() > 0) {
+        CachedShape::paint(painter, area, QStringLiteral("sidebar:") + fill.name(QColor::HexArgb),
+                           [fill](QPainter& shape, const QRectF& inside) {
+                               shape.setPen(Qt::NoPen);
+                               shape.setBrush(fill);
+                               shape.drawRoundedRect(inside, s_radius, s_radius);
+                           });
     }
     if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_Active)) {
-        painter->setBrush(Qt::NoBrush);
-        painter->setPen(QPen(Brand::withOpacity(Brand::lightPurple, 0.8), 1.5));
-        painter->drawRoundedRect(area.adjusted(0.75, 0.75, -0.75, -0.75), s_radius, s_radius);
+        CachedShape::paint(painter, area, QStringLiteral("sidebar-focus"),
+                           [](QPainter& shape, const QRectF& inside) {
+                               shape.setBrush(Qt::NoBrush);
+                               shape.setPen(QPen(Brand::withOpacity(Brand::lightPurple, 0.8), 1.5));
+                               shape.drawRoundedRect(inside.adjusted(0.75, 0.75, -0.75, -0.75),
+                                                     s_radius, s_radius);
+                           });
     }
-    painter->restore();
 }
 
 } // namespace vesk::SidebarRowBackground

@@ -1,6 +1,7 @@
 #include "ui/threadlist/ThreadRowDelegate.h"
 
 #include "ui/style/Brand.h"
+#include "ui/style/CachedShape.h"
 #include "ui/style/Icons.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/widgets/ElidedTextLayout.h"
@@ -136,9 +137,13 @@ void ThreadRowDelegate::paintAccountMark(QPainter* painter, const QStyleOptionVi
     const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
     const QRectF bar(card.left() + 4, card.top() + s_paddingY, s_markWidth,
                      card.height() - 2 * s_paddingY);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(colour.value<QColor>());
-    painter->drawRoundedRect(bar, s_markWidth / 2.0, s_markWidth / 2.0);
+    const QColor mark = colour.value<QColor>();
+    CachedShape::paint(painter, bar, QStringLiteral("mark:") + mark.name(QColor::HexArgb),
+                       [mark](QPainter& shape, const QRectF& area) {
+                           shape.setPen(Qt::NoPen);
+                           shape.setBrush(mark);
+                           shape.drawRoundedRect(area, s_markWidth / 2.0, s_markWidth / 2.0);
+                       });
 }
 
 QSize ThreadRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
@@ -156,9 +161,12 @@ void ThreadRowDelegate::paintBackground(QPainter* painter, const QStyleOptionVie
     else if (option.state & QStyle::State_MouseOver)
         fill = Brand::withOpacity(Brand::foreground, 0.06);
     if (fill.alpha() > 0) {
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(card, 8, 8);
+        CachedShape::paint(painter, card, QStringLiteral("card:") + fill.name(QColor::HexArgb),
+                           [fill](QPainter& shape, const QRectF& area) {
+                               shape.setPen(Qt::NoPen);
+                               shape.setBrush(fill);
+                               shape.drawRoundedRect(area, 8, 8);
+                           });
         return;
     }
     // A hairline between unselected rows keeps long lists readable. Filled,
@@ -177,9 +185,12 @@ void ThreadRowDelegate::paintFocus(QPainter* painter, const QStyleOptionViewItem
     if (!(option.state & QStyle::State_HasFocus) || !(option.state & QStyle::State_Active))
         return;
     const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
-    painter->setPen(QPen(Brand::lightPurple, 1.5));
-    painter->setBrush(Qt::NoBrush);
-    painter->drawRoundedRect(card.adjusted(0.75, 0.75, -0.75, -0.75), 8, 8);
+    CachedShape::paint(painter, card, QStringLiteral("card-focus"),
+                       [](QPainter& shape, const QRectF& area) {
+                           shape.setPen(QPen(Brand::lightPurple, 1.5));
+                           shape.setBrush(Qt::NoBrush);
+                           shape.drawRoundedRect(area.adjusted(0.75, 0.75, -0.75, -0.75), 8, 8);
+                       });
 }
 
 QString ThreadRowDelegate::rowKey(const QStyleOptionViewItem& option, const QModelIndex& index,

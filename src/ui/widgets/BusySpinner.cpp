@@ -1,6 +1,7 @@
 #include "ui/widgets/BusySpinner.h"
 
 #include "ui/style/Brand.h"
+#include "ui/style/CachedShape.h"
 
 #include <QPainter>
 
@@ -27,14 +28,18 @@ QSize BusySpinner::sizeHint() const
 void BusySpinner::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal pen = qMax(1.5, m_side / 8.0);
-    const QRectF circle = QRectF(rect()).adjusted(pen, pen, -pen, -pen);
-    painter.setPen(QPen(Brand::withOpacity(Brand::foreground, 0.15), pen));
-    painter.drawEllipse(circle);
-    painter.setPen(QPen(Brand::lightPurple, pen, Qt::SolidLine, Qt::RoundCap));
-    // Qt counts arcs in sixteenths of a degree, counter-clockwise.
-    painter.drawArc(circle, -m_angle * 16, 100 * 16);
+    const int angle = m_angle;
+    // Twelve frames, each drawn once.
+    CachedShape::paint(&painter, QRectF(rect()), QStringLiteral("spinner:%1").arg(angle),
+                       [angle](QPainter& shape, const QRectF& area) {
+                           const qreal pen = qMax(1.5, area.width() / 8.0);
+                           const QRectF circle = area.adjusted(pen, pen, -pen, -pen);
+                           shape.setPen(QPen(Brand::withOpacity(Brand::foreground, 0.15), pen));
+                           shape.drawEllipse(circle);
+                           shape.setPen(QPen(Brand::lightPurple, pen, Qt::SolidLine, Qt::RoundCap));
+                           // Qt counts arcs in sixteenths of a degree, counter-clockwise.
+                           shape.drawArc(circle, -angle * 16, 100 * 16);
+                       });
 }
 
 void BusySpinner::showEvent(QShowEvent* event)

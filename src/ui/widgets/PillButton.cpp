@@ -1,6 +1,7 @@
 #include "ui/widgets/PillButton.h"
 
 #include "ui/style/Brand.h"
+#include "ui/style/CachedShape.h"
 #include "ui/style/Icons.h"
 
 #include <QFocusEvent>
@@ -91,25 +92,37 @@ void PillButton::paintEvent(QPaintEvent* /*event*/)
     painter.setOpacity(opacity());
 
     const QRectF capsule = capsuleRect();
-    const qreal radius = capsule.height() / 2;
-    QPainterPath path;
-    path.addRoundedRect(capsule, radius, radius);
-    if (m_prominent) {
-        QLinearGradient gradient(capsule.topLeft(), capsule.bottomRight());
-        gradient.setColorAt(0, Brand::primary);
-        gradient.setColorAt(1, Brand::vivid);
-        painter.fillPath(path, gradient);
-    } else {
-        const QColor wash = palette().color(QPalette::Active, QPalette::ButtonText);
-        painter.fillPath(path, Brand::withOpacity(wash, 0.12));
-    }
+    const QColor wash =
+        m_prominent
+            ? QColor()
+            : Brand::withOpacity(palette().color(QPalette::Active, QPalette::ButtonText), 0.12);
+    CachedShape::paint(&painter, capsule,
+                       m_prominent ? QStringLiteral("pill-prominent")
+                                   : QStringLiteral("pill:") + wash.name(QColor::HexArgb),
+                       [wash](QPainter& shape, const QRectF& area) {
+                           QPainterPath path;
+                           path.addRoundedRect(area, area.height() / 2, area.height() / 2);
+                           if (wash.isValid()) {
+                               shape.fillPath(path, wash);
+                               return;
+                           }
+                           QLinearGradient gradient(area.topLeft(), area.bottomRight());
+                           gradient.setColorAt(0, Brand::primary);
+                           gradient.setColorAt(1, Brand::vivid);
+                           shape.fillPath(path, gradient);
+                       });
 
     if (m_focusRing && hasFocus()) {
-        painter.setPen(QPen(Brand::lightPurple, 2));
-        painter.setBrush(Qt::NoBrush);
         const qreal grow = s_ringMargin - 1.0;
-        const QRectF ring = capsule.adjusted(-grow, -grow, grow, grow);
-        painter.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+        // Room for the outer half of the pen.
+        const QRectF outer = capsule.adjusted(-grow - 1, -grow - 1, grow + 1, grow + 1);
+        CachedShape::paint(&painter, outer, QStringLiteral("pill-ring"),
+                           [](QPainter& shape, const QRectF& area) {
+                               shape.setPen(QPen(Brand::lightPurple, 2));
+                               shape.setBrush(Qt::NoBrush);
+                               const QRectF ring = area.adjusted(1, 1, -1, -1);
+                               shape.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+                           });
     }
 
     // Symbol and label are centred together, as one line.
