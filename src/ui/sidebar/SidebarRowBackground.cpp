@@ -24,22 +24,11 @@ void paint(QPainter* painter, const QStyleOptionViewItem& option, bool highlight
         fill = Brand::withOpacity(Brand::primary, 0.18);
     else if (option.state & QStyle::State_MouseOver)
         fill = Brand::withOpacity(Brand::foreground, 0.05);
-    if (fill.alpha() > 0) {
-        CachedShape::paint(painter, area, QStringLiteral("sidebar:") + fill.name(QColor::HexArgb),
-                           [fill](QPainter& shape, const QRectF& inside) {
-                               shape.setPen(Qt::NoPen);
-                               shape.setBrush(fill);
-                               shape.drawRoundedRect(inside, s_radius, s_radius);
-                           });
-    }
+    if (fill.alpha() > 0)
+        CachedShape::fillRounded(painter, area, s_radius, fill);
     if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_Active)) {
-        CachedShape::paint(painter, area, QStringLiteral("sidebar-focus"),
-                           [](QPainter& shape, const QRectF& inside) {
-                               shape.setBrush(Qt::NoBrush);
-                               shape.setPen(QPen(Brand::withOpacity(Brand::lightPurple, 0.8), 1.5));
-                               shape.drawRoundedRect(inside.adjusted(0.75, 0.75, -0.75, -0.75),
-                                                     s_radius, s_radius);
-                           });
+        CachedShape::strokeRounded(painter, area, s_radius,
+                                   Brand::withOpacity(Brand::lightPurple, 0.8), 1.5);
     }
 }
 

@@ -41,4 +41,28 @@ void paint(QPainter* painter, const QRectF& area, const QString& key,
     painter->drawPixmap(origin, pixmap);
 }
 
+void fillRounded(QPainter* painter, const QRectF& area, qreal radius, const QColor& colour)
+{
+    paint(painter, area, QStringLiteral("fill:%1:%2").arg(radius).arg(colour.name(QColor::HexArgb)),
+          [radius, colour](QPainter& shape, const QRectF& inside) {
+              shape.setPen(Qt::NoPen);
+              shape.setBrush(colour);
+              shape.drawRoundedRect(inside, radius, radius);
+          });
+}
+
+void strokeRounded(QPainter* painter, const QRectF& area, qreal radius, const QColor& colour,
+                   qreal width)
+{
+    paint(
+        painter, area,
+        QStringLiteral("stroke:%1:%2:%3").arg(radius).arg(width).arg(colour.name(QColor::HexArgb)),
+        [radius, colour, width](QPainter& shape, const QRectF& inside) {
+            shape.setPen(QPen(colour, width));
+            shape.setBrush(Qt::NoBrush);
+            const qreal half = width / 2;
+            shape.drawRoundedRect(inside.adjusted(half, half, -half, -half), radius, radius);
+        });
+}
+
 } // namespace vesk::CachedShape

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QRectF>
 #include <QString>
 
@@ -22,5 +23,13 @@ namespace vesk::CachedShape {
 /// within a pixel (colours, radius, state); the rest is added here.
 void paint(QPainter* painter, const QRectF& area, const QString& key,
            const std::function<void(QPainter& shape, const QRectF& area)>& draw);
+
+/// A rounded rect filled with `colour`, through paint().
+void fillRounded(QPainter* painter, const QRectF& area, qreal radius, const QColor& colour);
+
+/// The outline of a rounded rect, drawn inside `area` with a pen `width`
+/// wide, through paint().
+void strokeRounded(QPainter* painter, const QRectF& area, qreal radius, const QColor& colour,
+                   qreal width);
 
 } // namespace vesk::CachedShape

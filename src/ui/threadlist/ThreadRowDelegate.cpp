@@ -137,13 +137,7 @@ void ThreadRowDelegate::paintAccountMark(QPainter* painter, const QStyleOptionVi
     const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
     const QRectF bar(card.left() + 4, card.top() + s_paddingY, s_markWidth,
                      card.height() - 2 * s_paddingY);
-    const QColor mark = colour.value<QColor>();
-    CachedShape::paint(painter, bar, QStringLiteral("mark:") + mark.name(QColor::HexArgb),
-                       [mark](QPainter& shape, const QRectF& area) {
-                           shape.setPen(Qt::NoPen);
-                           shape.setBrush(mark);
-                           shape.drawRoundedRect(area, s_markWidth / 2.0, s_markWidth / 2.0);
-                       });
+    CachedShape::fillRounded(painter, bar, s_markWidth / 2.0, colour.value<QColor>());
 }
 
 QSize ThreadRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
@@ -161,12 +155,7 @@ void ThreadRowDelegate::paintBackground(QPainter* painter, const QStyleOptionVie
     else if (option.state & QStyle::State_MouseOver)
         fill = Brand::withOpacity(Brand::foreground, 0.06);
     if (fill.alpha() > 0) {
-        CachedShape::paint(painter, card, QStringLiteral("card:") + fill.name(QColor::HexArgb),
-                           [fill](QPainter& shape, const QRectF& area) {
-                               shape.setPen(Qt::NoPen);
-                               shape.setBrush(fill);
-                               shape.drawRoundedRect(area, 8, 8);
-                           });
+        CachedShape::fillRounded(painter, card, 8, fill);
         return;
     }
     // A hairline between unselected rows keeps long lists readable. Filled,
@@ -185,12 +174,7 @@ void ThreadRowDelegate::paintFocus(QPainter* painter, const QStyleOptionViewItem
     if (!(option.state & QStyle::State_HasFocus) || !(option.state & QStyle::State_Active))
         return;
     const QRectF card = QRectF(option.rect).adjusted(s_insetX, s_insetY, -s_insetX, -s_insetY);
-    CachedShape::paint(painter, card, QStringLiteral("card-focus"),
-                       [](QPainter& shape, const QRectF& area) {
-                           shape.setPen(QPen(Brand::lightPurple, 1.5));
-                           shape.setBrush(Qt::NoBrush);
-                           shape.drawRoundedRect(area.adjusted(0.75, 0.75, -0.75, -0.75), 8, 8);
-                       });
+    CachedShape::strokeRounded(painter, card, 8, Brand::lightPurple, 1.5);
 }
 
 QString ThreadRowDelegate::rowKey(const QStyleOptionViewItem& option, const QModelIndex& index,

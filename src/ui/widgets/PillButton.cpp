@@ -113,16 +113,11 @@ void PillButton::paintEvent(QPaintEvent* /*event*/)
                        });
 
     if (m_focusRing && hasFocus()) {
-        const qreal grow = s_ringMargin - 1.0;
-        // Room for the outer half of the pen.
-        const QRectF outer = capsule.adjusted(-grow - 1, -grow - 1, grow + 1, grow + 1);
-        CachedShape::paint(&painter, outer, QStringLiteral("pill-ring"),
-                           [](QPainter& shape, const QRectF& area) {
-                               shape.setPen(QPen(Brand::lightPurple, 2));
-                               shape.setBrush(Qt::NoBrush);
-                               const QRectF ring = area.adjusted(1, 1, -1, -1);
-                               shape.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
-                           });
+        // Grown by the outer half of the pen, which draws inside.
+        const qreal grow = s_ringMargin;
+        const QRectF outer = capsule.adjusted(-grow, -grow, grow, grow);
+        CachedShape::strokeRounded(&painter, outer, (outer.height() - 2) / 2, Brand::lightPurple,
+                                   2);
     }
 
     // Symbol and label are centred together, as one line.
