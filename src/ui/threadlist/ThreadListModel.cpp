@@ -240,8 +240,15 @@ void ThreadListModel::apply(ThreadListDiff diff)
     m_pending.reset();
     if (!diff.isEmpty()) {
         m_refreshing = true;
-        for (const ThreadListDiff::Step& step : std::as_const(diff.steps))
-            applyStep(step, diff.fresh);
+        // After the last step that adds, removes or moves rows, only values
+        // change: from there on the rows are the fresh list's.
+        qsizetype lastStructural = -1;
+        for (qsizetype i = 0; i < diff.steps.size(); ++i) {
+            if (diff.steps.at(i).kind != Kind::Change)
+                lastStructural = i;
+        }
+        for (qsizetype i = 0; i < diff.steps.size(); ++i)
+            applyStep(diff.steps.at(i), diff.fresh, i == lastStructural);
     }
     // Same content now; share the storage so that the next comparison is quick.
     retire(std::exchange(m_threads, std::move(diff.fresh)));
@@ -251,12 +258,15 @@ void ThreadListModel::apply(ThreadListDiff diff)
     }
 }
 
-void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh)
+void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh,
+                                bool becomesFresh)
 {
     switch (step.kind) {
     case Kind::Remove:
         beginRemoveRows({}, step.first, step.last);
-        if (step.first == 0 && step.last == m_threads.size() - 1)
+        if (becomesFresh)
+            retire(std::exchange(m_threads, fresh));
+        else if (step.first == 0 && step.last == m_threads.size() - 1)
             retire(std::exchange(m_threads, {}));
         else
             m_threads.remove(step.first, step.last - step.first + 1);
@@ -264,13 +274,18 @@ void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<Th
         break;
     case Kind::Move:
         beginMoveRows({}, step.first, step.first, {}, step.last);
-        m_threads.move(step.first, step.last);
+        if (becomesFresh)
+            retire(std::exchange(m_threads, fresh));
+        else
+            m_threads.move(step.first, step.last);
         endMoveRows();
         break;
     case Kind::Insert:
         beginInsertRows({}, step.first, step.last);
-        if (m_threads.isEmpty() && step.last == fresh.size() - 1) {
-            m_threads = fresh; // a whole label's threads: no copy
+        if (becomesFresh || (m_threads.isEmpty() && step.last == fresh.size() - 1)) {
+            // Shared, not copied row by row: the cached inbox arriving under
+            // the first screen is one step of a hundred thousand rows.
+            retire(std::exchange(m_threads, fresh));
         } else {
             m_threads.insert(step.first, step.last - step.first + 1, ThreadSummary());
             for (int row = step.first; row <= step.last; ++row)
@@ -279,7 +294,9 @@ void ThreadListModel::applyStep(const ThreadListDiff::Step& step, const QList<Th
         endInsertRows();
         break;
     case Kind::Change: {
-        m_threads[step.first] = fresh.at(step.first);
+        // Once the rows are the fresh list, a change is already in them.
+        if (!sameStorage(m_threads, fresh))
+            m_threads[step.first] = fresh.at(step.first);
         const QModelIndex changed = index(step.first);
         Q_EMIT dataChanged(changed, changed);
         break;

@@ -86,7 +86,10 @@ private:
     void diffInBackground(const QList<ThreadSummary>& fresh);
     void dropPending();
     void apply(ThreadListDiff diff);
-    void applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh);
+    /// `becomesFresh`: after this step the rows stand as in `fresh` (what
+    /// follows only changes values), so `fresh` itself is taken, not copied.
+    void applyStep(const ThreadListDiff::Step& step, const QList<ThreadSummary>& fresh,
+                   bool becomesFresh);
     void retire(QList<ThreadSummary> rows);
 
     AppState& m_state;
