@@ -1,12 +1,12 @@
 #include "ThreadGrouping.h"
 
 #include "model/MailStore.h"
+#include "platform/ThreadPriority.h"
 #include "sync/AccountSession.h"
 
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <sys/resource.h>
 #include <utility>
 
 namespace vesk {
@@ -115,9 +115,7 @@ void ThreadGrouping::groupInBackground(Stores stores, QString labelId)
     // values: nothing of the GUI thread's is touched.
     watcher->setFuture(
         QtConcurrent::run(&m_pool, [stores = std::move(stores), labelId = std::move(labelId)] {
-            // Below the GUI thread, which must keep the processor on a
-            // machine with few cores (the nice value is per thread on Linux).
-            ::setpriority(PRIO_PROCESS, 0, 10);
+            runBelowInterface();
             return group(stores, labelId);
         }));
 }

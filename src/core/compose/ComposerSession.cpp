@@ -12,6 +12,7 @@
 #include "model/SnippetText.h"
 #include "net/DescribedError.h"
 #include "platform/FileDialogs.h"
+#include "platform/ThreadPriority.h"
 #include "sync/SendOutcome.h"
 
 #include <QFile>
@@ -22,7 +23,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <sys/resource.h>
 
 namespace vesk {
 
@@ -311,10 +311,9 @@ void ComposerSession::loadAddressBook()
     watcher->setFuture(
         QtConcurrent::run(pool, [store = m_account.store, own = m_account.identity.email,
                                  now = QDateTime::currentMSecsSinceEpoch(), ownPool] {
-            // Below the GUI thread (the nice value is per thread on Linux), but
-            // never a thread of the shared pool, whose fills painting waits for.
+            // Never a thread of the shared pool, whose fills painting waits for.
             if (ownPool)
-                ::setpriority(PRIO_PROCESS, 0, 10);
+                runBelowInterface();
             return AddressBook::fromSummaries(store->snapshot().summaries, own, now);
         }));
 }

@@ -1,9 +1,8 @@
 #include "CachePreload.h"
 
-#include <QFileInfo>
+#include "platform/ThreadPriority.h"
 
-#include <sched.h>
-#include <sys/resource.h>
+#include <QFileInfo>
 
 namespace vesk {
 
@@ -37,10 +36,7 @@ decodeOnThread(const QString& email, const std::optional<QString>& base, HeldRea
         // Only on a processor nothing else wants: the GUI thread paints the
         // first screens meanwhile, and on a machine with few cores five
         // decoders, even niced, slowed its first frame to the cache's pace.
-        // (On Linux the policy and the nice value are per thread.)
-        const sched_param idle{};
-        if (::sched_setscheduler(0, SCHED_IDLE, &idle) != 0)
-            ::setpriority(PRIO_PROCESS, 0, 19);
+        runOnlyWhenIdle();
         return MailStore::readCache(email, base);
     });
 }

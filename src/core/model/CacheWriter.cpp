@@ -4,10 +4,9 @@
 #include "MailJson.h"
 #include "PrivateFile.h"
 #include "SystemLabels.h"
+#include "platform/ThreadPriority.h"
 
 #include <QFile>
-
-#include <sys/resource.h>
 
 namespace vesk {
 
@@ -69,10 +68,7 @@ int CacheWriter::writeCount() const
 
 void CacheWriter::run()
 {
-    // Below the GUI thread: on a machine with few cores, encoding a large
-    // cache must not take the processor from the window. (On Linux the nice
-    // value is per thread.)
-    ::setpriority(PRIO_PROCESS, 0, 10);
+    runBelowInterface();
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [&] { return m_changes > m_written || m_stopping; });

@@ -2,12 +2,11 @@
 
 #include "SpellChecker.h"
 #include "platform/SettingsStore.h"
+#include "platform/ThreadPriority.h"
 
 #include <QFutureWatcher>
 #include <QLocale>
 #include <QtConcurrent/QtConcurrentRun>
-
-#include <sys/resource.h>
 
 namespace vesk {
 
@@ -74,8 +73,7 @@ void SpellingService::startLoading(const SpellLanguage& language)
                 finishLoading(code, watcher->result(), given);
             });
     watcher->setFuture(QtConcurrent::run(&m_loads, [language, words] {
-        // Below the GUI thread (the nice value is per thread on Linux).
-        ::setpriority(PRIO_PROCESS, 0, 10);
+        runBelowInterface();
         return std::shared_ptr<SpellChecker>(SpellChecker::load(language, words));
     }));
 }

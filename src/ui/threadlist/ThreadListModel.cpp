@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "model/SnippetText.h"
+#include "platform/ThreadPriority.h"
 #include "sync/AccountSession.h"
 #include "ui/style/Brand.h"
 #include "ui/widgets/FireAndForget.h"
@@ -9,7 +10,6 @@
 
 #include <QDateTime>
 
-#include <sys/resource.h>
 #include <utility>
 
 namespace vesk {
@@ -210,9 +210,7 @@ void ThreadListModel::diffInBackground(const QList<ThreadSummary>& fresh)
     // The lists are values shared with the worker; the rows change only on
     // this thread, which copies them first if the worker still holds them.
     m_pool.start([this, generation, wanted = m_wanted, shown = m_threads, fresh = fresh]() mutable {
-        // Below the GUI thread, which must keep the processor on a machine
-        // with few cores (the nice value is per thread on Linux).
-        ::setpriority(PRIO_PROCESS, 0, 10);
+        runBelowInterface();
         if (wanted->load() != generation)
             return;
         ThreadListDiff diff = ThreadListDiff::between(shown, fresh);
