@@ -13,7 +13,8 @@ namespace vesk {
 /// a mail page's view grown to its content's height faulted 1,200 pages in
 /// one go, past a frame's time. A 2 MiB page is one fault for 512 of them.
 /// The heap grows in steps kept well ahead of need (`keepFreedMemoryForReuse`),
-/// so a step is advised while still untouched, before the blocks that use it.
+/// so a step is advised while still untouched, before the blocks that use it;
+/// a range something has touched already is left as it is.
 /// Where the kernel gives huge pages to all memory or to none, asking changes
 /// nothing.
 class HeapGrowthAdvisor final : public QObject
@@ -28,7 +29,10 @@ public:
     void adviseGrowth();
 
 private:
-    char* m_advisedEnd = nullptr;
+    static void adviseRun(char* start, char* end);
+
+    char* m_considered = nullptr; // whole huge pages below it were looked at
+    char* m_seenEnd = nullptr;
 };
 
 } // namespace vesk
