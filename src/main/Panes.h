@@ -11,6 +11,7 @@ namespace vesk {
 class AppState;
 class Autostart;
 class OAuthConfig;
+class ReaderPane;
 class SidebarPane;
 class ThreadListPane;
 class Updater;
@@ -21,7 +22,7 @@ struct Panes
 {
     SidebarPane* sidebar = nullptr;
     ThreadListPane* threadList = nullptr;
-    QWidget* reader = nullptr;
+    ReaderPane* reader = nullptr;
 };
 
 /// The columns over `state`.
