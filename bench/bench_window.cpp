@@ -38,6 +38,7 @@
 #include "ui/reader/MessageCard.h"
 #include "ui/reader/ReaderPane.h"
 #include "ui/reader/web/HtmlMessageView.h"
+#include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/threadlist/ThreadListModel.h"
 #include "ui/threadlist/ThreadListPane.h"
@@ -429,9 +430,11 @@ int windowMain(int argc, char** argv)
 
     const std::shared_ptr<SettingsStore> settings = services.settings;
     // As the program starts.
-    AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
+    const bool anyAccount = AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
     AppState state(std::move(services));
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings);
+    if (anyAccount)
+        MessageWebProfile::startEngine();
     Watchdog watchdog;
     bool framed = false;
     // The first frame that shows the cached inbox: a paint of the window or

@@ -5,7 +5,6 @@
 #include "platform/Autostart.h"
 #include "spelling/SpellingService.h"
 #include "ui/dialogs/PackageManagerUpdater.h"
-#include "ui/reader/ReaderPane.h"
 #include "ui/sidebar/SidebarPane.h"
 #include "ui/threadlist/ThreadListPane.h"
 #include "ui/tray/TrayPresence.h"
@@ -43,11 +42,6 @@ std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuth
         buildWindows(state, std::move(config), updater, std::move(autostart)), std::move(settings));
     updater->setWindow(window.get());
     connectPanes(panes, *window);
-    // Nearly every conversation needs the web engine. It starts here, while
-    // the inbox is grouped on a worker and before the window shows, rather
-    // than stalling the first message opened.
-    if (!state.sessions().isEmpty())
-        panes.reader->startWebEngine();
     return window;
 }
 

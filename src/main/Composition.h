@@ -26,8 +26,7 @@ struct WindowSlot
 
 /// The main window over `state` with its panes and secondary windows, the
 /// same for the program and the demo. The settings window offers to start
-/// with the session through `autostart`, when given. With any account, the
-/// web engine for the message bodies is started too.
+/// with the session through `autostart`, when given.
 std::unique_ptr<MainWindow> composeWindow(AppState& state, std::shared_ptr<OAuthConfig> config,
                                           std::shared_ptr<SettingsStore> settings,
                                           std::shared_ptr<const Autostart> autostart = nullptr);

@@ -19,6 +19,7 @@
 #include "platform/DesktopIdentity.h"
 #include "platform/HeapGrowthAdvisor.h"
 #include "platform/HeapPolicy.h"
+#include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/tray/TrayPresence.h"
@@ -229,6 +230,10 @@ int main(int argc, char* argv[])
     TrayPresence tray(state, world.settings(), QDBusConnection::sessionBus());
     connectTray(tray, *window);
     window->setBaseTitle(QCoreApplication::translate("vesk-demo", "VESK — demonstração"));
+    // As the real program does: the first conversation opened must not wait
+    // for the web engine to start.
+    if (!options->accounts.isEmpty())
+        MessageWebProfile::startEngine();
     slot->window = window.get();
     window->show();
 

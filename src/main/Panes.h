@@ -11,7 +11,6 @@ namespace vesk {
 class AppState;
 class Autostart;
 class OAuthConfig;
-class ReaderPane;
 class SidebarPane;
 class ThreadListPane;
 class Updater;
@@ -22,7 +21,7 @@ struct Panes
 {
     SidebarPane* sidebar = nullptr;
     ThreadListPane* threadList = nullptr;
-    ReaderPane* reader = nullptr;
+    QWidget* reader = nullptr;
 };
 
 /// The columns over `state`.

@@ -22,6 +22,7 @@
 #include "platform/SingleInstance.h"
 #include "transfers/TransferManager.h"
 #include "ui/dialogs/QtFileDialogs.h"
+#include "ui/reader/web/MessageWebProfile.h"
 #include "ui/style/Brand.h"
 #include "ui/style/Icons.h"
 #include "ui/tray/TrayPresence.h"
@@ -177,7 +178,7 @@ int main(int argc, char* argv[])
     AppServices services = productionServices(slot);
     // From here on the other accounts' caches are read beside the largest;
     // those with a first-screen record once the window has painted it.
-    AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
+    const bool anyAccount = AppState::readCachesAhead(services, CacheReadStart::AfterFirstFrame);
     const auto config = services.sessions.oauthConfig;
     const auto settings = services.settings;
     AppState state(std::move(services));
@@ -189,6 +190,11 @@ int main(int argc, char* argv[])
     const std::unique_ptr<MainWindow> window = composeWindow(state, config, settings, autostart);
     TrayPresence tray(state, settings, QDBusConnection::sessionBus());
     connectTray(tray, *window);
+    // Nearly every conversation needs the web engine. It starts here, while
+    // the inbox is grouped on a worker and before the window shows, rather
+    // than stalling the first message opened.
+    if (anyAccount)
+        MessageWebProfile::startEngine();
     slot->window = window.get();
     QObject::connect(&instance, &SingleInstance::activationRequested, window.get(),
                      [slot](const QString& token) { raiseFor(*slot, token); });

@@ -348,11 +348,6 @@ ReaderPane::~ReaderPane()
     m_cards.clear();
 }
 
-void ReaderPane::startWebEngine()
-{
-    m_web->start();
-}
-
 void ReaderPane::openLink(const QUrl& url)
 {
     // An answer to an address in a message is written here, from the

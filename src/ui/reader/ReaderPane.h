@@ -44,10 +44,6 @@ public:
     explicit ReaderPane(AppState& state, QWidget* parent = nullptr);
     ~ReaderPane() override;
 
-    /// Starts the web engine the message bodies share, ahead of the first
-    /// one opened.
-    void startWebEngine();
-
     bool showsPlaceholder() const;
     /// Several conversations are selected: the column offers their actions.
     bool showsSelection() const;

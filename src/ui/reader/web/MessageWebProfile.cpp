@@ -1,6 +1,5 @@
 #include "ui/reader/web/MessageWebProfile.h"
 
-#include "ui/reader/web/HtmlMessageView.h"
 #include "ui/reader/web/LargeDocumentHandler.h"
 #include "ui/reader/web/MailtoSchemeHandler.h"
 #include "ui/reader/web/PacedQueue.h"
@@ -75,20 +74,16 @@ bool MessageWebProfile::fitsInline(const QByteArray& document)
     return true;
 }
 
-void MessageWebProfile::start()
+void MessageWebProfile::startEngine()
 {
-    // A first page readies what every page needs on its first load: the
-    // engine itself, and this profile's own network context and storage,
-    // which a profile made for the purpose and let go would leave to the
-    // first message opened (20 ms of it at once).
-    QWebEnginePage page(profile());
+    prepareEngine();
+    // The engine stays up once the first profile has started it. A first
+    // page readies what every page of the process needs on its first load,
+    // which would otherwise fall on the first message opened.
+    QWebEngineProfile starter;
+    QWebEnginePage page(&starter);
     QWebEngineView view;
     view.setPage(&page);
-    // Shown, though never on screen: a page's first showing sets up the
-    // software scene graph its view draws with, once for the process.
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.resize(640, HtmlMessageView::minimumBodyHeight);
-    view.show();
     page.setHtml(QString());
 }
 

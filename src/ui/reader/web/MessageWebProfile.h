@@ -36,11 +36,10 @@ public:
     /// holds at most 2 MB once the bytes are percent-encoded.
     static bool fitsInline(const QByteArray& document);
 
-    /// Starts the web engine and readies this profile with a first page,
-    /// which takes the GUI thread for a tenth of a second: at start-up,
-    /// while the window is not up yet, rather than when the first HTML
-    /// message opens.
-    void start();
+    /// Starts the web engine, which takes the GUI thread for a tenth of a
+    /// second: at start-up, while the window is not up yet, rather than when
+    /// the first HTML message opens. Profiles made later start at once.
+    static void startEngine();
 
 private:
     /// Registers the reader's scheme, limits the engine to one renderer
