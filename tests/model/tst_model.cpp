@@ -23,6 +23,7 @@
 #include "model/OfflineThreads.h"
 #include "model/ThreadSummary.h"
 #include "platform/HeapGrowthAdvisor.h"
+#include "platform/HeapPolicy.h"
 #include "platform/QSettingsStore.h"
 
 #include <QEventLoop>
@@ -39,8 +40,14 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
 #include <future>
+#include <malloc.h>
+#include <memory>
+#include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace vesk;
@@ -83,6 +90,17 @@ bool advisedForHugePages(const void* address)
             return line.split(' ').contains("hg");
     }
     return false;
+}
+
+/// Whether every page of [start, start + length) is in memory.
+bool resident(char* start, std::size_t length)
+{
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    char* const from = start - reinterpret_cast<quintptr>(start) % page;
+    const auto span = static_cast<std::size_t>(start + length - from);
+    std::vector<unsigned char> pages((span + page - 1) / page);
+    return ::mincore(from, span, pages.data()) == 0 &&
+           std::all_of(pages.cbegin(), pages.cend(), [](unsigned char each) { return each & 1; });
 }
 
 /// The conversations the window lists under `labelId` of `state`.
@@ -1221,6 +1239,34 @@ private slots:
         waiting.exec();
         QVERIFY(advisedForHugePages(middle));
         QVERIFY(!advisedForHugePages(touched));
+    }
+
+    void heapTopIsFaultedInAStepAtATime()
+    {
+        // The heap grown as the program grows it: a step kept free on top.
+        keepFreedMemoryForReuse();
+        const std::unique_ptr<char, decltype(&std::free)> grown(
+            static_cast<char*>(std::malloc(mallinfo2().keepcost + 1024 * 1024)), &std::free);
+        QVERIFY(grown);
+        constexpr std::size_t step = 2 * 1024 * 1024;
+        constexpr std::size_t wanted = 3 * step;
+        const std::size_t top = mallinfo2().keepcost;
+        if (top < wanted + step)
+            QSKIP("this allocator keeps no free top of its own (a sanitizer's)");
+        char* const start = static_cast<char*>(::sbrk(0)) - top;
+        QVERIFY(!resident(start + step, wanted - step));
+
+        // A step per call, and the rest said.
+        std::size_t left = faultInHeapTop(wanted, step);
+        QVERIFY(left > 0 && left < wanted);
+        int calls = 1;
+        for (; left > 0 && calls < 10; ++calls)
+            left = faultInHeapTop(wanted, step);
+        QCOMPARE(left, std::size_t(0));
+        QVERIFY(calls <= 4);
+        QVERIFY(resident(start, wanted));
+        // Ready already, it costs nothing more.
+        QCOMPARE(faultInHeapTop(wanted, step), std::size_t(0));
     }
 };
 

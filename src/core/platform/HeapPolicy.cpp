@@ -6,6 +6,11 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <algorithm>
+#include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 namespace vesk {
 
@@ -34,6 +39,54 @@ void returnFreeMemory()
 {
 #if defined(__GLIBC__)
     ::malloc_trim(0);
+#endif
+}
+
+namespace {
+
+std::size_t pageSize()
+{
+    static const auto s_size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return s_size;
+}
+
+bool allResident(char* start, std::size_t length)
+{
+    std::vector<unsigned char> pages((length + pageSize() - 1) / pageSize());
+    if (::mincore(start, length, pages.data()) != 0)
+        return true; // not ours to fault in
+    return std::all_of(pages.cbegin(), pages.cend(), [](unsigned char page) { return page & 1; });
+}
+
+} // namespace
+
+std::size_t faultInHeapTop(std::size_t bytes, std::size_t step)
+{
+#if defined(__GLIBC__) && defined(MADV_POPULATE_WRITE) &&                                          \
+    (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    auto* const end = static_cast<char*>(::sbrk(0));
+    const std::size_t top = ::mallinfo2().keepcost;
+    if (top >= reinterpret_cast<std::uintptr_t>(end) || step < pageSize())
+        return 0;
+    // The top's first page holds the allocator's own record of it, and is
+    // in memory anyway.
+    char* const from = end - top;
+    char* const to = from + std::min(bytes, top);
+    step -= step % pageSize();
+    for (char* at = from - reinterpret_cast<std::uintptr_t>(from) % pageSize(); at < to;
+         at += step) {
+        const std::size_t length = std::min<std::size_t>(step, to - at);
+        if (allResident(at, length))
+            continue;
+        if (::madvise(at, length, MADV_POPULATE_WRITE) != 0)
+            return 0; // a kernel without it, or memory refused: left to the first write
+        return static_cast<std::size_t>(to - (at + length));
+    }
+    return 0;
+#else
+    (void)bytes;
+    (void)step;
+    return 0;
 #endif
 }
 

@@ -1,5 +1,6 @@
 #include "ui/reader/web/HtmlMessageView.h"
 
+#include "platform/HeapPolicy.h"
 #include "ui/reader/web/HtmlDocument.h"
 #include "ui/reader/web/LargeDocumentHandler.h"
 #include "ui/reader/web/MessagePage.h"
@@ -166,11 +167,31 @@ void HtmlMessageView::applyHeight(const QVariant& measured)
     if (!isNumber || !std::isfinite(cssPixels))
         return;
     const double pixels = std::clamp(cssPixels * m_page->zoomFactor(), 0.0, 1.0e6);
-    const int height = std::max(minimumBodyHeight, static_cast<int>(std::ceil(pixels)));
+    m_targetHeight = std::max(minimumBodyHeight, static_cast<int>(std::ceil(pixels)));
     // The web view renders its whole new height at once as it is resized,
     // and the column repaints after: a turn of its own for each, and one body
     // at a time, so that bodies measured together do not add up to a stall.
-    m_web.pacer().post(this, [this, height] { setFixedHeight(height); });
+    if (!m_growQueued) {
+        m_growQueued = true;
+        m_web.pacer().post(this, [this] { growStep(); });
+    }
+}
+
+void HtmlMessageView::growStep()
+{
+    // Grown, the view takes a new image of its whole size, and a copy of
+    // the page's frame to draw it from: their memory is faulted in first,
+    // a step per turn, so that the resize itself finds it ready.
+    constexpr std::size_t step = 2 * 1024 * 1024;
+    const qreal ratio = devicePixelRatioF();
+    const auto imageBytes = static_cast<std::size_t>(std::ceil(width() * ratio) *
+                                                     std::ceil(m_targetHeight * ratio) * 4);
+    if (m_targetHeight > height() && faultInHeapTop(2 * imageBytes, step) > 0) {
+        m_web.pacer().post(this, [this] { growStep(); });
+        return;
+    }
+    m_growQueued = false;
+    setFixedHeight(m_targetHeight);
 }
 
 void HtmlMessageView::resizeEvent(QResizeEvent* event)

@@ -66,6 +66,8 @@ private:
     /// Asks the page how tall its content is; the answer sets the height.
     void measure();
     void applyHeight(const QVariant& measured);
+    /// Takes the height last measured, once the memory it needs is ready.
+    void growStep();
     void withdrawPublished();
 
     MessageWebProfile& m_web;
@@ -78,6 +80,8 @@ private:
     /// The large document this view serves through the reader's scheme.
     QUrl m_published;
     int m_loads = 0;
+    int m_targetHeight = minimumBodyHeight;
+    bool m_growQueued = false;
 };
 
 } // namespace vesk
