@@ -123,13 +123,41 @@ qint64 threadCpuNs()
 qint64 s_wokeLateNs = 0;
 GPollFunc s_poll = nullptr;
 
+/// The event loop's last waits, to tell a block spent waiting in the loop
+/// itself from one spent in the program.
+struct PollEntry
+{
+    qint64 startNs = 0;
+    qint64 endNs = 0;
+    gint timeoutMs = 0;
+    gint ready = 0;
+};
+std::array<PollEntry, 64> s_polls{};
+std::size_t s_nextPoll = 0;
+
 gint timedPoll(GPollFD* fds, guint count, gint timeoutMs)
 {
     const qint64 start = monotonicNs();
     const gint ready = s_poll(fds, count, timeoutMs);
+    const qint64 end = monotonicNs();
     if (ready == 0 && timeoutMs >= 0)
-        s_wokeLateNs += std::max<qint64>(0, monotonicNs() - start - qint64(timeoutMs) * 1000000);
+        s_wokeLateNs += std::max<qint64>(0, end - start - qint64(timeoutMs) * 1000000);
+    s_polls[s_nextPoll] = PollEntry{start, end, timeoutMs, ready};
+    s_nextPoll = (s_nextPoll + 1) % s_polls.size();
     return ready;
+}
+
+/// The waits of the event loop that ended after `sinceNs` (monotonic).
+void printPolls(qint64 sinceNs)
+{
+    for (std::size_t i = 0; i < s_polls.size(); ++i) {
+        const PollEntry& poll = s_polls[(s_nextPoll + i) % s_polls.size()];
+        if (poll.endNs > sinceNs) {
+            std::fprintf(stderr, "    +%.1f ms: waited %.1f ms for events (timeout %d ms, %d ready)\n",
+                         double(poll.startNs - sinceNs) / 1e6,
+                         double(poll.endNs - poll.startNs) / 1e6, poll.timeoutMs, poll.ready);
+        }
+    }
 }
 
 /// Times the waits of the GUI thread's event loop (Qt's on the default GLib
@@ -253,6 +281,7 @@ private:
                              double(monotonicNs()) / 1e9);
                 if (s_eventLog)
                     s_eventLog->print(s_eventLog->nowNs() - (now - m_lastNs));
+                printPolls(monotonicNs() - (now - m_lastNs));
             }
         }
         m_lastUsage = usage;
