@@ -153,7 +153,8 @@ void printPolls(qint64 sinceNs)
     for (std::size_t i = 0; i < s_polls.size(); ++i) {
         const PollEntry& poll = s_polls[(s_nextPoll + i) % s_polls.size()];
         if (poll.endNs > sinceNs) {
-            std::fprintf(stderr, "    +%.1f ms: waited %.1f ms for events (timeout %d ms, %d ready)\n",
+            std::fprintf(stderr,
+                         "    +%.1f ms: waited %.1f ms for events (timeout %d ms, %d ready)\n",
                          double(poll.startNs - sinceNs) / 1e6,
                          double(poll.endNs - poll.startNs) / 1e6, poll.timeoutMs, poll.ready);
         }

@@ -55,16 +55,75 @@ HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWid
 
 void HtmlMessageView::makeLive()
 {
-    if (m_view)
+    makePage();
+    makeView();
+}
+
+void HtmlMessageView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // A body scrolled out of sight gets no paint: this is the first moment
+    // it is seen. Not from within painting, which must not add widgets, and
+    // one body at a time: several coming into sight together would add up
+    // to one long stall.
+    if (!m_view && !m_liveQueued) {
+        m_liveQueued = true;
+        postLiveStep();
+    }
+}
+
+void HtmlMessageView::postLiveStep()
+{
+    m_web.pacer().post(this, [this] { liveStep(); });
+}
+
+void HtmlMessageView::liveStep()
+{
+    // Released meanwhile, or made live at once by a caller.
+    if (m_view || !m_liveQueued)
         return;
-    m_view = new QWebEngineView(this);
-    m_page = new MessagePage(m_web.profile(), m_view);
+    // A turn for each costly part: the first body's profile, the page's web
+    // contents, then the view with the first load. Together they took the
+    // window for 10 to 25 ms when a conversation opened.
+    if (!m_web.hasProfile()) {
+        m_web.profile();
+        postLiveStep();
+        return;
+    }
+    if (!m_page) {
+        makePage();
+        postLiveStep();
+        return;
+    }
+    makeView();
+}
+
+void HtmlMessageView::makePage()
+{
+    if (m_page)
+        return;
+    m_page = new MessagePage(m_web.profile(), this);
     m_page->setUrlRequestInterceptor(m_guard);
-    m_view->setPage(m_page);
     // The page's text is sized in CSS pixels: without this it would stay
     // small when the desktop's text is scaled up. Mail is never shown
     // smaller than designed, whatever font the application was left with.
-    m_view->setZoomFactor(std::max(1.0, Brand::textZoom()));
+    m_page->setZoomFactor(std::max(1.0, Brand::textZoom()));
+    // Anything asked of a page makes its web contents at once, which would
+    // otherwise wait for the first load; an empty script asks nothing of
+    // the document. Made without a view, the contents get theirs when it
+    // comes.
+    m_page->runJavaScript(QString(), QWebEngineScript::ApplicationWorld);
+}
+
+void HtmlMessageView::makeView()
+{
+    if (m_view)
+        return;
+    makePage();
+    m_view = new QWebEngineView(this);
+    // From here on the view owns the page, and the two go together.
+    m_page->setParent(m_view);
+    m_view->setPage(m_page);
     // Only what helps with reading: no back, reload, save or inspect.
     m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_view->addAction(m_page->action(QWebEnginePage::Copy));
@@ -86,19 +145,6 @@ void HtmlMessageView::makeLive()
         load(*m_last.last());
 }
 
-void HtmlMessageView::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    // A body scrolled out of sight gets no paint: this is the first moment
-    // it is seen. Not from within painting, which must not add widgets, and
-    // one body at a time: several coming into sight together would add up
-    // to one long stall.
-    if (!m_view && !m_liveQueued) {
-        m_liveQueued = true;
-        m_web.pacer().post(this, [this] { makeLive(); });
-    }
-}
-
 HtmlMessageView::~HtmlMessageView()
 {
     // The page answers its pending measurements as it goes; it must go while
@@ -110,12 +156,16 @@ void HtmlMessageView::release()
 {
     withdrawPublished();
     m_liveQueued = false;
-    if (!m_view)
+    if (!m_page)
         return;
     // The guard may go before the page that consults it.
     m_page->setUrlRequestInterceptor(nullptr);
     setFocusProxy(nullptr);
-    delete std::exchange(m_view, nullptr);
+    // Once there is a view, the page is its child and goes with it.
+    if (m_view)
+        delete std::exchange(m_view, nullptr);
+    else
+        delete m_page;
     m_page = nullptr;
 }
 
@@ -150,7 +200,8 @@ void HtmlMessageView::load(const QString& document)
 
 void HtmlMessageView::measure()
 {
-    if (!m_page || !m_last.last())
+    // A page without its view yet holds no document to measure.
+    if (!m_view || !m_last.last())
         return;
     QPointer<HtmlMessageView> self(this);
     m_page->runJavaScript(QString::fromUtf8(s_measureScript), QWebEngineScript::ApplicationWorld,

@@ -21,9 +21,9 @@ class MessageWebProfile;
 ///
 /// The web view is made when the body first comes into sight (or on
 /// `makeLive`): a long conversation's bodies cost the web engine nothing
-/// until they are read. Until then webView() and page() are null, and the
-/// document waits. `release` lets the view go again, keeping the document
-/// and the height, for a body far out of sight. GUI thread only.
+/// until they are read. Until then webView() is null, and so is page() until
+/// the view is on its way; the document waits. `release` lets the view go again, keeping the
+/// document and the height, for a body far out of sight. GUI thread only.
 class HtmlMessageView final : public QWidget
 {
     Q_OBJECT
@@ -62,6 +62,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void postLiveStep();
+    /// Takes the next step towards a live body, a turn of its own each.
+    void liveStep();
+    /// The page and its web contents, without a view yet.
+    void makePage();
+    void makeView();
     void load(const QString& document);
     /// Asks the page how tall its content is; the answer sets the height.
     void measure();
@@ -72,7 +78,8 @@ private:
 
     MessageWebProfile& m_web;
     QWebEngineView* m_view = nullptr;
-    /// Owned by the view, which must not outlive it.
+    /// Ours until the view is made, then the view's, which must not
+    /// outlive it.
     MessagePage* m_page = nullptr;
     MessageRequestGuard* m_guard;
     bool m_liveQueued = false;

@@ -27,6 +27,7 @@ public:
 
     /// Made on the first call.
     QWebEngineProfile* profile();
+    bool hasProfile() const { return m_profile != nullptr; }
     LargeDocumentHandler& documents();
     /// Where the cards' costly steps queue up, to run one per turn of the
     /// event loop.

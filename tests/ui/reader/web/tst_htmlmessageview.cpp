@@ -337,6 +337,30 @@ private Q_SLOTS:
         QCOMPARE(small->height(), HtmlMessageView::minimumBodyHeight);
     }
 
+    void aBodyLetGoOnItsWayComesBackWhole()
+    {
+        // Seen, a body gets its page a turn before its view. Let go in
+        // between, it keeps nothing; the step queued before then finds
+        // nothing to do, and seen again the body loads its document once.
+        auto body = view(u"<p>volta</p>"_s);
+        QElapsedTimer waited;
+        waited.start();
+        while (!body->page() && waited.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QVERIFY(body->page());
+        QVERIFY(!body->webView());
+        body->release();
+        QVERIFY(!body->page());
+        QCOMPARE(body->loadCount(), 0);
+
+        QSignalSpy finished(body.get(), &HtmlMessageView::loadFinished);
+        body->update();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(finished.constLast().at(0).toBool());
+        QVERIFY(body->isLive());
+        QCOMPARE(body->loadCount(), 1);
+    }
+
     void largeDocumentsLoadThroughTheScheme()
     {
         CountingServer server;
