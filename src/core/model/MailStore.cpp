@@ -39,10 +39,18 @@ std::optional<QByteArray> readWhole(const QString& path)
         return std::nullopt;
     const qint64 size = file.size();
     QByteArray bytes(qsizetype(size) + parserPadding, Qt::Uninitialized);
-    const qint64 read = file.read(bytes.data(), size);
-    if (read != size)
-        return std::nullopt;
-    bytes.resize(qsizetype(read));
+    // In slices, as the cache is written: the kernel may not preempt a
+    // thread inside one read call, and one call with a cache of a hundred
+    // thousand summaries, read ahead as the window shows, kept the GUI
+    // thread waiting for the processor for 20 to 60 ms.
+    constexpr qint64 slice = qint64(1) << 20;
+    for (qint64 done = 0; done < size;) {
+        const qint64 read = file.read(bytes.data() + done, std::min(slice, size - done));
+        if (read <= 0)
+            return std::nullopt;
+        done += read;
+    }
+    bytes.resize(qsizetype(size));
     return bytes;
 }
 
