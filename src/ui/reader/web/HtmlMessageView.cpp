@@ -55,7 +55,6 @@ HtmlMessageView::HtmlMessageView(MessageWebProfile& web, QString messageId, QWid
 
 void HtmlMessageView::makeLive()
 {
-    makePage();
     makeView();
 }
 

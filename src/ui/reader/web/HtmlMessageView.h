@@ -22,8 +22,9 @@ class MessageWebProfile;
 /// The web view is made when the body first comes into sight (or on
 /// `makeLive`): a long conversation's bodies cost the web engine nothing
 /// until they are read. Until then webView() is null, and so is page() until
-/// the view is on its way; the document waits. `release` lets the view go again, keeping the
-/// document and the height, for a body far out of sight. GUI thread only.
+/// the view is on its way; the document waits. `release` lets the view go
+/// again, keeping the document and the height, for a body far out of sight.
+/// GUI thread only.
 class HtmlMessageView final : public QWidget
 {
     Q_OBJECT
@@ -67,6 +68,7 @@ private:
     void liveStep();
     /// The page and its web contents, without a view yet.
     void makePage();
+    /// The view, made on the page (made first if need be), and the first load.
     void makeView();
     void load(const QString& document);
     /// Asks the page how tall its content is; the answer sets the height.
