@@ -32,28 +32,6 @@ constexpr qsizetype parserPadding = 64;
 std::mutex s_openMutex;
 std::unordered_multimap<std::string, MailStore*> s_open;
 
-std::optional<QByteArray> readWhole(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const qint64 size = file.size();
-    QByteArray bytes(qsizetype(size) + parserPadding, Qt::Uninitialized);
-    // In slices, as the cache is written: the kernel may not preempt a
-    // thread inside one read call, and one call with a cache of a hundred
-    // thousand summaries, read ahead as the window shows, kept the GUI
-    // thread waiting for the processor for 20 to 60 ms.
-    constexpr qint64 slice = qint64(1) << 20;
-    for (qint64 done = 0; done < size;) {
-        const qint64 read = file.read(bytes.data() + done, std::min(slice, size - done));
-        if (read <= 0)
-            return std::nullopt;
-        done += read;
-    }
-    bytes.resize(qsizetype(size));
-    return bytes;
-}
-
 QString cacheFileIn(const QString& folderPath)
 {
     return QDir(folderPath).filePath(QStringLiteral("cache.json"));
@@ -61,7 +39,7 @@ QString cacheFileIn(const QString& folderPath)
 
 std::optional<MailStoreState> readCacheFile(const QString& filePath)
 {
-    std::optional<QByteArray> bytes = readWhole(filePath);
+    std::optional<QByteArray> bytes = PrivateFile::read(filePath, parserPadding);
     if (!bytes)
         return std::nullopt;
     std::optional<MailStoreState> state = MailJson::decodeCache(std::move(*bytes));

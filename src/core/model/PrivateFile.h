@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace vesk {
 
 /// Files that hold the user's mail: folders only the user may enter, files
@@ -17,6 +19,11 @@ bool makeFolder(const QString& path);
 /// over it, so that a crash leaves the old file or the new one, never part
 /// of either; mode 0600 whatever the umask. Whether the new file is in place.
 bool write(const QString& path, const QByteArray& bytes);
+
+/// The whole file at `path`, followed by `padding` bytes of room that are
+/// not part of it (the buffer's size is the file's); nothing when it cannot
+/// be opened or ends before its size said.
+std::optional<QByteArray> read(const QString& path, qsizetype padding = 0);
 
 } // namespace PrivateFile
 
